@@ -1,0 +1,228 @@
+#include "app/Mainform.h"
+
+#include "analyses/DistMatForm.h"
+#include "data/CSTForm.h"
+#include "data/ImportForm.h"
+#include "data/ImportSource.h"
+#include "data/LoadForm.h"
+#include "data/StringGrid.h"
+#include "data/TextFile.h"
+#include "data/UiServices.h"
+#include "data/Workbook.h"
+#include "parsimony/CharFitForm.h"
+#include "parsimony/OptimizeForm.h"
+#include "parsimony/TreeOptForm.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+QStringList StartupBanner()
+{
+    return {QStringLiteral("\"VARNO Classic\" is a program for phylogenetic reconstruction using "
+                           "character state trees, written by the VARNO Classic developers."),
+            QStringLiteral("This is a simplyfied testversion."),
+            QStringLiteral("WARNING: this is a beta-version. Errors may occur."),
+            QStringLiteral("To open a Ms-Excel file or to use Ms-Excel as editor, Ms-Excel must be "
+                           "installed on your computer."),
+            QString(),
+            QStringLiteral("Maximum of objects: 255."),
+            QStringLiteral("Maximum of characters: no limits."),
+            QStringLiteral("Maximum of states for each character: 256."),
+            QString(),
+            QStringLiteral(">> Protocol <<")};
+}
+
+TFrmMain::TFrmMain(TAppContext& context) : Ctx(context)
+{
+    setWindowTitle(QStringLiteral("VARNO Classic"));
+    resize(905, 535);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Memo1 = new QPlainTextEdit(central);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    QPalette pal = Memo1->palette();
+    pal.setColor(QPalette::Base, QPalette().color(QPalette::ToolTipBase));
+    pal.setColor(QPalette::Text, QPalette().color(QPalette::ToolTipText));
+    Memo1->setPalette(pal);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    layout->addWidget(Memo1, 1);
+
+    Panel1 = new QWidget(central);
+    Panel1->setFixedHeight(41);
+    auto* panelLayout = new QHBoxLayout(Panel1);
+    panelLayout->addStretch(1);
+    BtnSave = new QPushButton(QStringLiteral("Save"), Panel1);
+    BtnSave->setObjectName(QStringLiteral("BtnSave"));
+    panelLayout->addWidget(BtnSave);
+    layout->addWidget(Panel1);
+    setCentralWidget(central);
+    connect(BtnSave, &QPushButton::clicked, this, [this] { BtnSaveClick(); });
+
+    CreateMenu();
+
+    Ctx.FrmMain = this;
+    Ctx.ProtocolSink = [this](const QString& line) { WriteProtocol(line); };
+    // The other windows exist from the start, hidden; they are top-level
+    // windows owned by the main window.
+    Ctx.FrmImport = new TFrmImport(Ctx, this);
+    Ctx.FrmCST = new TFrmCST(Ctx, this);
+    Ctx.FrmLoad = new TFrmLoad(Ctx, this);
+    Ctx.FrmDistMat = new TFrmDistMat(Ctx, this);
+    Ctx.FrmTreeOpt = new TFrmTreeOpt(Ctx, this);
+    Ctx.FrmOptimize = new TFrmOptimize(Ctx, this);
+    Ctx.FrmCharFit = new TFrmCharFit(Ctx, this);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    FormCreate();
+}
+
+TFrmMain::~TFrmMain()
+{
+    Ctx.ProtocolSink = nullptr;
+}
+
+void TFrmMain::CreateMenu()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File/Data"));
+    QMenu* open = file->addMenu(QStringLiteral("Open"));
+    Excelxls1 = open->addAction(QStringLiteral("Excel (xls)"), this, [this] { Excelxls1Click(); });
+    Text1 = open->addAction(QStringLiteral("Text (txt)"), this, [this] { Text1Click(); });
+    file->addSeparator();
+    Importdata1 = file->addAction(QStringLiteral("Data"), this, [this] { Importdata1Click(); });
+    Definecharactertype1 =
+        file->addAction(QStringLiteral("Data check"), this, [this] { Definecharactertype1Click(); });
+    BtnGrafic = file->addAction(QStringLiteral("Tree"), this, [this] { BtnGraficClick(); });
+
+    QMenu* job = menuBar()->addMenu(QStringLiteral("Job"));
+    CreateTree1 = job->addAction(QStringLiteral("Parsimony"), this, [this] { CreateTree1Click(); });
+    DistanceMatrix1 =
+        job->addAction(QStringLiteral("Distance Matrix"), this, [this] { DistanceMatrix1Click(); });
+    job->addSeparator();
+    QMenu* correlation = job->addMenu(QStringLiteral("Correlation of characters"));
+    Cramer1 = correlation->addAction(QStringLiteral("Cramer"), this, [this] { Cramer1Click(); });
+    StateCombi = correlation->addAction(QStringLiteral("Relative number of state combinations"),
+                                        this, [this] { StateCombiClick(); });
+    Pairwisecompatibility = job->addAction(QStringLiteral("Pairwise compatibility"), this,
+                                           [this] { PairwisecompatibilityClick(); });
+
+    // Commands whose windows are not built yet.
+    for (QAction* a : {BtnGrafic, CreateTree1, DistanceMatrix1, Cramer1, StateCombi, Pairwisecompatibility})
+        a->setEnabled(false);
+}
+
+void TFrmMain::FormCreate()
+{
+    Memo1->clear();
+    for (const QString& line : StartupBanner()) WriteProtocol(line);
+}
+
+void TFrmMain::WriteProtocol(const QString& line)
+{
+    Memo1->appendPlainText(line);
+}
+
+QStringList TFrmMain::ProtocolLines() const
+{
+    const QString text = Memo1->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+}
+
+bool TFrmMain::LoadFile(const QString& path, bool workbook)
+{
+    TReadResult read = workbook ? ReadWorkbook(path) : ReadTextMatrix(path);
+    if (!read.Ok) {
+        // A failed load leaves the previous data as they were.
+        Ctx.Ui.ShowError(this, read.Error);
+        return false;
+    }
+    if (!workbook)
+        PointToComma(read.Data.DataMatrix, read.Data.ObjectCount, read.Data.CharacterCount);
+    const QStringList warnings = LoadWarnings(read.Data);
+    Ctx.Model.AssignMatrix(std::move(read.Data), workbook);
+
+    WriteProtocol(QString());
+    WriteProtocol(QStringLiteral("Data from ") + path);
+    WriteProtocol(QStringLiteral("Objects = ") + QString::number(Ctx.Model.ObjectCount));
+    WriteProtocol(QStringLiteral("Characters = ") + QString::number(Ctx.Model.CharacterCount));
+    for (const QString& w : warnings) WriteProtocol(w);
+
+    Ctx.FrmImport->setWindowTitle(QStringLiteral("Data from ") + path);
+    Ctx.FrmImport->ShowData();
+    return true;
+}
+
+bool TFrmMain::OpenDataFile(const QString& path)
+{
+    const bool workbook = IsWorkbookPath(path);
+    (workbook ? Ctx.WorkbookFileName : Ctx.TextFileName) = path;
+    return LoadFile(path, workbook);
+}
+
+void TFrmMain::Text1Click()
+{
+    const QString path = Ctx.Ui.GetOpenFileName(this, QStringLiteral("Open text data"),
+                                                QStringLiteral("Text (*.txt *.TXT)"),
+                                                Ctx.TextFileName);
+    if (path.isEmpty()) return;
+    Ctx.TextFileName = path;
+    LoadFile(path, false);
+}
+
+void TFrmMain::Excelxls1Click()
+{
+    const QString path = Ctx.Ui.GetOpenFileName(
+        this, QStringLiteral("Open workbook"),
+        QStringLiteral("Excel (*.xls *.xlsx *.ods *.XLS *.XLSX *.ODS)"), Ctx.WorkbookFileName);
+    if (path.isEmpty()) return;
+    Ctx.WorkbookFileName = path;
+    LoadFile(path, true);
+}
+
+void TFrmMain::Importdata1Click()
+{
+    Ctx.FrmImport->Button2->show();
+    BringToFront(Ctx.FrmImport);
+}
+
+void TFrmMain::Definecharactertype1Click()
+{
+    BringToFront(Ctx.FrmLoad);
+}
+
+void TFrmMain::BtnSaveClick()
+{
+    const QString path = Ctx.Ui.GetSaveFileName(this, QStringLiteral("Save protocol"), QString(),
+                                                QStringLiteral("Protocol"), QStringLiteral("txt"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (!SaveTextFile(path, EncodeTextLines(ProtocolLines()), &error)) Ctx.Ui.ShowError(this, error);
+}
+
+void TFrmMain::StartSpreadsheetEditing()
+{
+    Ctx.Ui.ShowInformation(this, QStringLiteral("After editing, close Excel and reopen file"));
+    const bool workbook = Ctx.Model.FromExcel;
+    const QString path = workbook ? Ctx.WorkbookFileName : Ctx.TextFileName;
+    if (path.isEmpty()) {
+        Ctx.Ui.ShowError(this, QStringLiteral("No data file is loaded, so there is nothing to edit."));
+        return;
+    }
+    if (!Ctx.Ui.OpenInDefaultApplication(path)) {
+        Ctx.Ui.ShowError(this, QStringLiteral("No spreadsheet application could be started for \"%1\".")
+                                   .arg(path));
+        return;
+    }
+    if (workbook)
+        Excelxls1Click();
+    else
+        Text1Click();
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The main window: the menu from which every command starts, and the
+// protocol into which every command writes its report lines.
+#include <QMainWindow>
+#include <memory>
+
+#include "data/AppContext.h"
+
+class QAction;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+class TFrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Creates every other window, hidden, in the program's order.
+    explicit TFrmMain(TAppContext& context);
+    ~TFrmMain() override;
+
+    TAppContext& Context() { return Ctx; }
+
+    void WriteProtocol(const QString& line);
+    QStringList ProtocolLines() const;
+
+    // Loads a file as if it had been chosen in the matching open dialog
+    // (used for a file named on the command line). False when it failed.
+    bool OpenDataFile(const QString& path);
+
+    // Menu handlers.
+    void Excelxls1Click();
+    void Text1Click();
+    void Importdata1Click();
+    void Definecharactertype1Click();
+    void BtnGraficClick();
+    void CreateTree1Click();
+    void DistanceMatrix1Click();
+    void Cramer1Click();
+    void StateCombiClick();
+    void PairwisecompatibilityClick();
+    void BtnSaveClick();
+
+    // "Start Excel": open the current data file in the user's spreadsheet
+    // application, then run the matching loader's open dialog at once.
+    void StartSpreadsheetEditing();
+
+    QPlainTextEdit* Memo1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QPushButton* BtnSave = nullptr;
+    QAction* Excelxls1 = nullptr;
+    QAction* Text1 = nullptr;
+    QAction* Importdata1 = nullptr;
+    QAction* Definecharactertype1 = nullptr;
+    QAction* BtnGrafic = nullptr;
+    QAction* CreateTree1 = nullptr;
+    QAction* DistanceMatrix1 = nullptr;
+    QAction* Cramer1 = nullptr;
+    QAction* StateCombi = nullptr;
+    QAction* Pairwisecompatibility = nullptr;
+
+private:
+    void CreateMenu();
+    void FormCreate();
+    bool LoadFile(const QString& path, bool workbook);
+
+    TAppContext& Ctx;
+};
+
+// The ten start-up lines of the protocol.
+QStringList StartupBanner();

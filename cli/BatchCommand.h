@@ -1,0 +1,51 @@
+#pragma once
+// The commands of varno-batch. Each folder registers its own commands.
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+// Exit codes shared by every command.
+constexpr int ExitOk = 0;
+constexpr int ExitFailure = 1;  // bad input file, unwritable output, ...
+constexpr int ExitUsage = 2;    // wrong arguments
+
+struct TBatchCommand {
+    QString Name;
+    QString Usage;    // e.g. "load FILE"
+    QString Summary;  // one line for --help
+    std::function<int(const QStringList& args)> Run;
+};
+
+using TBatchCommands = std::vector<TBatchCommand>;
+
+void RegisterDataCommands(TBatchCommands& commands);
+void RegisterParsimonyCommands(TBatchCommands& commands);
+void RegisterAnalysesCommands(TBatchCommands& commands);
+void RegisterGraphicsCommands(TBatchCommands& commands);
+
+// Output helpers: bytes to stdout or to a file (-o), messages to stderr.
+void WriteStdout(const QByteArray& bytes);
+void WriteStdoutLines(const QStringList& lines);  // each line + "\n"
+void WriteStderr(const QString& line);            // one line + "\n"
+// Writes bytes to path (or stdout when path is empty); reports and returns
+// false on failure.
+bool WriteOutput(const QString& path, const QByteArray& bytes);
+
+// A small argument reader: positional arguments and "--name value" options.
+class TBatchArgs {
+public:
+    // valueOptions take a value (e.g. "-o", "--seed"); flags do not.
+    TBatchArgs(const QStringList& args, const QStringList& valueOptions, const QStringList& flags);
+    bool Ok() const { return Error.isEmpty(); }
+    QString ErrorText() const { return Error; }
+    const QStringList& Positional() const { return Positionals; }
+    bool Has(const QString& name) const;
+    QString Value(const QString& name, const QString& fallback = {}) const;
+
+private:
+    QStringList Positionals;
+    QStringList FlagsSeen;
+    QList<QPair<QString, QString>> Values;
+    QString Error;
+};

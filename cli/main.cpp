@@ -1,0 +1,44 @@
+// varno-batch: the program's jobs from the command line, on the same core.
+#include "cli/BatchCommand.h"
+
+#include <QGuiApplication>
+#include <QLocale>
+
+namespace {
+void PrintHelp(const TBatchCommands& commands)
+{
+    QStringList lines{QStringLiteral("varno-batch: run the jobs of VARNO Classic from the command line."),
+                      QString(), QStringLiteral("Usage: varno-batch COMMAND [ARGUMENTS]"), QString(),
+                      QStringLiteral("Commands:")};
+    for (const TBatchCommand& c : commands)
+        lines << QStringLiteral("  %1\n      %2").arg(c.Usage, c.Summary);
+    lines << QString() << QStringLiteral("Exit codes: 0 success, 1 failure, 2 wrong arguments.");
+    WriteStdoutLines(lines);
+}
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    // Drawing needs fonts, and fonts need a GUI application; no display is used.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    TBatchCommands commands;
+    RegisterDataCommands(commands);
+    RegisterParsimonyCommands(commands);
+    RegisterAnalysesCommands(commands);
+    RegisterGraphicsCommands(commands);
+
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h") ||
+        args.first() == QLatin1String("help")) {
+        PrintHelp(commands);
+        return args.isEmpty() ? ExitUsage : ExitOk;
+    }
+    const QString name = args.takeFirst();
+    for (const TBatchCommand& c : commands)
+        if (c.Name == name) return c.Run(args);
+    WriteStderr(QStringLiteral("Unknown command \"%1\". See varno-batch --help.").arg(name));
+    return ExitUsage;
+}

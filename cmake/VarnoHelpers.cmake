@@ -1,0 +1,53 @@
+# Shared build settings and helpers for every folder.
+
+function(varno_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-unused-parameter)
+endfunction()
+
+# A core library: QtCore/QtGui only, never widgets.
+function(varno_core_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  varno_warnings(${name})
+endfunction()
+
+# Windows of one folder: an object library linked into the program and the window tests.
+function(varno_forms_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} OBJECT ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS} Qt6::Widgets Qt6::PrintSupport)
+  varno_warnings(${name})
+  set_property(GLOBAL APPEND PROPERTY VARNO_FORMS_LIBRARIES ${name})
+endfunction()
+
+find_package(GTest REQUIRED)
+
+# A GoogleTest program for the core.
+function(varno_core_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE VARNO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  varno_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+endfunction()
+
+# A Qt Test program for windows, run headless.
+function(varno_gui_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  get_property(forms GLOBAL PROPERTY VARNO_FORMS_LIBRARIES)
+  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/FakeUiServices.h)
+  target_link_libraries(${name} PRIVATE varno_app_windows ${ARG_LIBS} Qt6::Test)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE VARNO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  varno_warnings(${name})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+endfunction()

@@ -1,0 +1,40 @@
+#include "data/Global.h"
+
+int CountInclusion(const TInclusion& s, int n)
+{
+    if (s.IsEmpty() || n < 0) return 0;
+    if (n >= TInclusion::Capacity - 1) return s.Count();
+    int count = 0;
+    for (int k = 0; k <= n; ++k)
+        if (s.Contains(k)) ++count;
+    return count;
+}
+
+void TModel::AssignMatrix(TMatrixData data, bool fromExcel)
+{
+    DataMatrix = std::move(data.DataMatrix);
+    ObjectCount = data.ObjectCount;
+    CharacterCount = data.CharacterCount;
+    FromExcel = fromExcel;
+    ResizeCharField();
+}
+
+void TModel::ResizeCharField()
+{
+    CharField.Places.resize(static_cast<size_t>(CharacterCount) + 1);
+}
+
+QString TModel::Cell(int c, int o) const
+{
+    if (c < 0 || o < 0 || c >= static_cast<int>(DataMatrix.size())) return {};
+    const TPart& column = DataMatrix[static_cast<size_t>(c)];
+    return o < static_cast<int>(column.size()) ? column[static_cast<size_t>(o)] : QString();
+}
+
+QString CutCell(const QString& text)
+{
+    if (text.size() <= MaxCellLength) return text;
+    qsizetype n = MaxCellLength;
+    if (text.at(n - 1).isHighSurrogate()) --n;
+    return text.left(n);
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The data model: the raw matrix, its counts, the coded characters and the
+// results of the analyses. One TModel is owned by the program (or a batch run)
+// and handed to whoever needs it; there are no program-wide variables.
+#include "data/Inclusion.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+constexpr int MaxCellLength = 255;
+constexpr int MaxParsimonyObjects = 255;
+
+// One column of the matrix; index 0 holds the column's header cell.
+using TPart = std::vector<QString>;
+// Cells indexed [column][row]: column 0 = object names, row 0 = headers.
+using TDynStrMatrix = std::vector<TPart>;
+using TDynRealMatrix = std::vector<std::vector<double>>;
+using TBoolMatrix = std::vector<std::vector<bool>>;
+using TIncArr = std::vector<TInclusion>;
+
+struct TSPlace {
+    TIncArr Inc;          // per object 1..ObjectCount; 0 unused
+    int StateCount = 0;
+    bool HasMissing = false;
+    QString Name;
+};
+
+struct TSField {
+    std::vector<TSPlace> Places;  // per character 1..CharacterCount; 0 unused
+    std::vector<QString> Names;   // per object 1..ObjectCount; 0 unused
+};
+
+enum TCharacterType : unsigned char { ctStandard = 0, ctMatroschka = 1, ctTree = 2 };
+
+// A matrix as a reader produced it, before it replaces the model's.
+struct TMatrixData {
+    TDynStrMatrix DataMatrix;
+    int ObjectCount = 0;
+    int CharacterCount = 0;
+};
+
+struct TModel {
+    int ObjectCount = 0;
+    int CharacterCount = 0;
+    TDynStrMatrix DataMatrix;
+    unsigned char CharacterType = ctStandard;
+    bool MissingAsState = false;
+    TSField CharField;
+    bool FromExcel = false;
+    TBoolMatrix CompatMatrix;
+    TDynRealMatrix ResultMatrix;
+
+    // Replaces the matrix and counts after a successful load, and resizes
+    // CharField.Places to CharacterCount + 1 entries.
+    void AssignMatrix(TMatrixData data, bool fromExcel);
+    void ResizeCharField();
+    // Cell text, or empty when (c, o) lies outside the stored matrix.
+    QString Cell(int c, int o) const;
+};
+
+// Keeps at most 255 characters, never cutting a surrogate pair in two.
+QString CutCell(const QString& text);

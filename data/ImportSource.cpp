@@ -1,0 +1,93 @@
+#include "data/ImportSource.h"
+
+#include "data/TextFile.h"
+
+namespace {
+// Guards against files whose ragged lines would blow the column-major matrix
+// up to billions of empty cells.
+constexpr qint64 MaxFileBytes = 256LL * 1024 * 1024;
+constexpr qint64 MaxCells = 20'000'000;
+}  // namespace
+
+TReadResult ReadTextMatrixBytes(const QByteArray& rawBytes)
+{
+    TReadResult result;
+    QByteArray bytes = rawBytes;
+    const qsizetype eof = bytes.indexOf('\x1a');  // Ctrl-Z ends the text
+    if (eof >= 0) bytes.truncate(eof);
+    if (bytes.contains('\0')) {
+        result.Error = QStringLiteral("This is not a text data file: it contains binary data.");
+        return result;
+    }
+    QString text = DecodeText(bytes);
+    text.remove(QLatin1Char('\r'));  // CR LF ends a line, a lone CR is dropped
+
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() > 1 && lines.last().isEmpty()) lines.removeLast();
+
+    std::vector<QStringList> fields;
+    fields.reserve(static_cast<size_t>(lines.size()));
+    // CharacterCount is at least 1, and the matrix always has CharacterCount + 1 columns.
+    qsizetype columns = 2;
+    for (const QString& line : lines) {
+        fields.push_back(line.split(QLatin1Char('\t')));
+        columns = std::max(columns, fields.back().size());
+    }
+    const qint64 rows = static_cast<qint64>(fields.size()) + 1;
+    if (rows * columns > MaxCells) {
+        result.Error = QStringLiteral("The file is too large to load: %1 lines of up to %2 cells.")
+                           .arg(fields.size())
+                           .arg(columns);
+        return result;
+    }
+
+    TMatrixData& d = result.Data;
+    d.DataMatrix.assign(static_cast<size_t>(columns), TPart(static_cast<size_t>(rows)));
+    d.ObjectCount = 1;
+    d.CharacterCount = 1;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const QStringList& line = fields[i];
+        for (qsizetype f = 0; f < line.size(); ++f)
+            d.DataMatrix[static_cast<size_t>(f)][i] = CutCell(line[f]);
+        const int tabs = static_cast<int>(line.size() - 1);
+        if (tabs > d.CharacterCount) d.CharacterCount = tabs;
+        if (!line.last().isEmpty()) d.ObjectCount = static_cast<int>(i);
+    }
+    result.Ok = true;
+    return result;
+}
+
+TReadResult ReadTextMatrix(const QString& path)
+{
+    TReadResult result;
+    QByteArray bytes;
+    if (!ReadWholeFile(path, &bytes, &result.Error, MaxFileBytes)) return result;
+    result = ReadTextMatrixBytes(bytes);
+    if (!result.Ok) result.Error = QStringLiteral("Cannot load \"%1\": %2").arg(path, result.Error);
+    return result;
+}
+
+void PointToComma(TDynStrMatrix& matrix, int objectCount, int characterCount)
+{
+    for (int o = 1; o <= objectCount; ++o)
+        for (int c = 1; c <= characterCount; ++c) {
+            if (c >= static_cast<int>(matrix.size())) break;
+            TPart& column = matrix[static_cast<size_t>(c)];
+            if (o >= static_cast<int>(column.size())) continue;
+            QString& cell = column[static_cast<size_t>(o)];
+            const qsizetype p = cell.indexOf(QLatin1Char('.'));
+            if (p >= 0) cell[p] = QLatin1Char(',');
+        }
+}
+
+QStringList LoadWarnings(const TMatrixData& data)
+{
+    QStringList warnings;
+    if (data.ObjectCount > MaxParsimonyObjects)
+        warnings << QStringLiteral(
+                        "WARNING: %1 objects were loaded; the parsimony search accepts at most %2 "
+                        "objects.")
+                        .arg(data.ObjectCount)
+                        .arg(MaxParsimonyObjects);
+    return warnings;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// The tab-separated text data file: header line, name column, one object a line.
+#include "data/Global.h"
+
+struct TReadResult {
+    bool Ok = false;
+    QString Error;          // a sentence for the user when !Ok
+    TMatrixData Data;
+};
+
+// Reads a data file; the model is not touched, so a failed read changes nothing.
+TReadResult ReadTextMatrix(const QString& path);
+// The same on bytes already read (also used by the fuzz target).
+TReadResult ReadTextMatrixBytes(const QByteArray& bytes);
+
+// Replaces the first "." by "," in every data cell (not names, not headers).
+void PointToComma(TDynStrMatrix& matrix, int objectCount, int characterCount);
+
+// Warnings worth telling the user after a load (for example more objects than
+// the parsimony search takes).
+QStringList LoadWarnings(const TMatrixData& data);

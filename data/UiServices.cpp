@@ -1,0 +1,71 @@
+#include "data/UiServices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QUrl>
+
+QString TQtUiServices::GetOpenFileName(QWidget* parent, const QString& caption,
+                                       const QString& filter, const QString& initialPath)
+{
+    return QFileDialog::getOpenFileName(parent, caption, initialPath, filter);
+}
+
+QString TQtUiServices::GetSaveFileName(QWidget* parent, const QString& caption,
+                                       const QString& filter, const QString& initialName,
+                                       const QString& defaultSuffix)
+{
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+void TQtUiServices::ShowInformation(QWidget* parent, const QString& text)
+{
+    QMessageBox::information(parent, QGuiApplication::applicationDisplayName(), text);
+}
+
+void TQtUiServices::ShowError(QWidget* parent, const QString& text)
+{
+    QMessageBox::critical(parent, QGuiApplication::applicationDisplayName(), text);
+}
+
+bool TQtUiServices::OpenInDefaultApplication(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+}
+
+void TQtUiServices::SetClipboardImage(const QImage& image)
+{
+    QGuiApplication::clipboard()->setImage(image);
+}
+
+void TQtUiServices::SetClipboardMimeData(QMimeData* data)
+{
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+bool TQtUiServices::RunPrintDialog(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void TQtUiServices::SetBusy(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// Everything a window asks of the desktop: file and print dialogs, message
+// boxes, the clipboard, the default application for a file and the busy
+// cursor. Windows call only this, so tests drive them with a scripted fake.
+#include <QString>
+
+class QWidget;
+class QImage;
+class QMimeData;
+class QPrinter;
+
+class TUiServices {
+public:
+    virtual ~TUiServices() = default;
+
+    // The chosen path, or an empty text when the user cancelled.
+    virtual QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                    const QString& initialPath) = 0;
+    // defaultSuffix is appended when the user typed a name without one.
+    virtual QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                    const QString& initialName, const QString& defaultSuffix) = 0;
+
+    virtual void ShowInformation(QWidget* parent, const QString& text) = 0;
+    virtual void ShowError(QWidget* parent, const QString& text) = 0;
+
+    // Opens the file in the user's default application; false when none could be started.
+    virtual bool OpenInDefaultApplication(const QString& path) = 0;
+
+    virtual void SetClipboardImage(const QImage& image) = 0;
+    // Takes ownership of data.
+    virtual void SetClipboardMimeData(QMimeData* data) = 0;
+
+    // The system print dialog on printer; false when cancelled.
+    virtual bool RunPrintDialog(QWidget* parent, QPrinter& printer) = 0;
+
+    virtual void SetBusy(bool busy) = 0;
+};
+
+// The real services on the Qt desktop.
+class TQtUiServices final : public TUiServices {
+public:
+    QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& filter,
+                            const QString& initialPath) override;
+    QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                            const QString& initialName, const QString& defaultSuffix) override;
+    void ShowInformation(QWidget* parent, const QString& text) override;
+    void ShowError(QWidget* parent, const QString& text) override;
+    bool OpenInDefaultApplication(const QString& path) override;
+    void SetClipboardImage(const QImage& image) override;
+    void SetClipboardMimeData(QMimeData* data) override;
+    bool RunPrintDialog(QWidget* parent, QPrinter& printer) override;
+    void SetBusy(bool busy) override;
+};
+
+// Keeps the busy cursor for the lifetime of the guard.
+class TBusyGuard {
+public:
+    explicit TBusyGuard(TUiServices& ui) : Ui(ui) { Ui.SetBusy(true); }
+    ~TBusyGuard() { Ui.SetBusy(false); }
+    TBusyGuard(const TBusyGuard&) = delete;
+    TBusyGuard& operator=(const TBusyGuard&) = delete;
+
+private:
+    TUiServices& Ui;
+};
