@@ -1,0 +1,358 @@
+#include "graphics/GrfExport.h"
+
+#include "data/UiServices.h"
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfExportOutput.h"
+#include "graphics/GrfPaintBox.h"
+#include "graphics/PainterCanvas.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+int TRadioGroup::ItemIndex() const { return Group ? Group->checkedId() : -1; }
+
+void TRadioGroup::SetItemIndex(int index)
+{
+    if (index >= 0 && index < Items.size()) Items[index]->setChecked(true);
+}
+
+// A group box of radio items, laid out in the given number of columns.
+static TRadioGroup MakeRadioGroup(QWidget* parent, const QString& title, const QStringList& items, int columns = 1)
+{
+    TRadioGroup g;
+    g.Box = new QGroupBox(title, parent);
+    g.Group = new QButtonGroup(g.Box);
+    auto* grid = new QGridLayout(g.Box);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setVerticalSpacing(2);
+    const int rows = (static_cast<int>(items.size()) + columns - 1) / columns;
+    for (int i = 0; i < items.size(); ++i) {
+        auto* b = new QRadioButton(items[i], g.Box);
+        g.Group->addButton(b, i);
+        g.Items.append(b);
+        grid->addWidget(b, i % rows, i / rows);
+    }
+    g.SetItemIndex(0);
+    return g;
+}
+
+TGrfExpFRM::TGrfExpFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(ui)
+{
+    setWindowTitle(QStringLiteral("Graphics -Export"));
+    resize(768, 564);
+
+    auto* main = new QVBoxLayout(this);
+    main->setContentsMargins(6, 6, 6, 6);
+    main->setSpacing(4);
+
+    // Preview and the right column.
+    auto* top = new QHBoxLayout;
+    auto* frame = new QFrame(this);
+    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto* frameLayout = new QVBoxLayout(frame);
+    frameLayout->setContentsMargins(1, 1, 1, 1);
+    PBX = new TGrfPaintBox(frame);
+    PBX->setObjectName(QStringLiteral("PBX"));
+    PBX->setAutoFillBackground(true);
+    PBX->OnPaint = [this](QPainter& p) { PBXPaint(p); };
+    frameLayout->addWidget(PBX);
+    top->addWidget(frame, 1);
+
+    auto* right = new QWidget(this);
+    right->setFixedWidth(200);
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    SidetextCBX = new QCheckBox(QStringLiteral("Remarks"), right);
+    SideMMO = new QPlainTextEdit(right);
+    LayOutRG = MakeRadioGroup(right, QStringLiteral(" Layout "),
+                              {QStringLiteral("Lines"), QStringLiteral("Title Only"), QStringLiteral("None"),
+                               QStringLiteral("Rectangle,"), QStringLiteral("RoundRect"), QStringLiteral("Special")});
+    ShrinkCBX = new QCheckBox(QStringLiteral("Large Printout"), right);
+    rightLayout->addWidget(SidetextCBX);
+    rightLayout->addWidget(SideMMO, 1);
+    rightLayout->addWidget(LayOutRG.Box);
+    rightLayout->addWidget(ShrinkCBX);
+    top->addWidget(right);
+    main->addLayout(top, 1);
+
+    // Titles.
+    auto* titles = new QGridLayout;
+    TitleEDT = new QLineEdit(this);
+    SubTitleLeftEDT = new QLineEdit(this);
+    SubTitleRightEDT = new QLineEdit(this);
+    titles->addWidget(new QLabel(QStringLiteral("Title"), this), 0, 0);
+    titles->addWidget(TitleEDT, 0, 1, 1, 3);
+    titles->addWidget(new QLabel(QStringLiteral("Subtitle left"), this), 1, 0);
+    titles->addWidget(SubTitleLeftEDT, 1, 1);
+    titles->addWidget(new QLabel(QStringLiteral("Subtitle right"), this), 1, 2);
+    titles->addWidget(SubTitleRightEDT, 1, 3);
+    main->addLayout(titles);
+
+    // Destination, data type, picture size and the buttons.
+    auto* strip = new QHBoxLayout;
+    DestinationRG = MakeRadioGroup(this, QStringLiteral(" Destination "),
+                                   {QStringLiteral("Printer"), QStringLiteral("Clipboard"), QStringLiteral("File")});
+    DataTypeRG = MakeRadioGroup(this, QStringLiteral(" Datatype "),
+                                {QStringLiteral("Bitmap (.BMP)"), QStringLiteral("Metafile (.EMF)"),
+                                 QStringLiteral("Jpeg (.JPG)"), QStringLiteral("monochrome"),
+                                 QStringLiteral("SVG (.SVG)"), QStringLiteral("PDF (.PDF)")},
+                                2);
+    DataTypeRG.SetItemIndex(DataMetafile);
+    PicSizeGBX = new QGroupBox(QStringLiteral(" Picture-Size "), this);
+    auto* size = new QGridLayout(PicSizeGBX);
+    PicWidthEDT = new QLineEdit(QStringLiteral("1280"), PicSizeGBX);
+    PicHeightEDT = new QLineEdit(QStringLiteral("1024"), PicSizeGBX);
+    PicWidthEDT->setMaximumWidth(70);
+    PicHeightEDT->setMaximumWidth(70);
+    size->addWidget(new QLabel(QStringLiteral("Width"), PicSizeGBX), 0, 0);
+    size->addWidget(PicWidthEDT, 0, 1);
+    size->addWidget(new QLabel(QStringLiteral("Height"), PicSizeGBX), 1, 0);
+    size->addWidget(PicHeightEDT, 1, 1);
+    PicSizeGBX->setEnabled(false);
+    ExportBTN = new QPushButton(QStringLiteral("Export"), this);
+    QFont bold = ExportBTN->font();
+    bold.setBold(true);
+    ExportBTN->setFont(bold);
+    ExportBTN->setDefault(true);
+    CancelBTN = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBTN->setAutoDefault(false);
+    auto* buttons = new QVBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ExportBTN);
+    buttons->addWidget(CancelBTN);
+    strip->addWidget(DestinationRG.Box);
+    strip->addWidget(DataTypeRG.Box);
+    strip->addWidget(PicSizeGBX);
+    strip->addStretch(1);
+    strip->addLayout(buttons);
+    main->addLayout(strip);
+
+    for (QLineEdit* e : {TitleEDT, SubTitleLeftEDT, SubTitleRightEDT})
+        connect(e, &QLineEdit::textChanged, this, [this] { TitlesChange(); });
+    connect(SidetextCBX, &QCheckBox::clicked, this, [this] { SidetextCBXClick(); });
+    connect(SideMMO, &QPlainTextEdit::textChanged, this, [this] { SideMMOChange(); });
+    connect(LayOutRG.Group, &QButtonGroup::idClicked, this, [this] { LayOutRGClick(); });
+    connect(ShrinkCBX, &QCheckBox::clicked, this, [this] { ShrinkCBXClick(); });
+    connect(DestinationRG.Group, &QButtonGroup::idClicked, this, [this] { DestinationRGClick(); });
+    connect(DataTypeRG.Group, &QButtonGroup::idClicked, this, [this] { DataTypeRGClick(); });
+    connect(ExportBTN, &QPushButton::clicked, this, [this] { ExportBTNClick(); });
+    connect(CancelBTN, &QPushButton::clicked, this, &QDialog::reject);
+
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+TGrfExpFRM::~TGrfExpFRM()
+{
+    PBX->OnPaint = nullptr;
+    if (Page) Saved.RestoreInto(*Page);
+}
+
+int TGrfExpFRM::Execute(TUiServices& ui, TGrfContainer& page, bool bitmapFirst, QWidget* parent)
+{
+    TGrfExpFRM window(ui, parent);
+    window.SetGraphic(page);
+    if (bitmapFirst) {
+        window.DataTypeRG.SetItemIndex(DataBitmap);
+        window.DataTypeRGClick();
+    }
+    return window.exec();
+}
+
+void TGrfExpFRM::SetGraphic(TGrfContainer& page)
+{
+    Page = nullptr;  // filling the edits must not write half-filled titles
+    Saved = TSavedPageSettings::From(page);
+    TitleEDT->setText(page.Title);
+    SubTitleLeftEDT->setText(page.SubTitleLeft);
+    SubTitleRightEDT->setText(page.SubTitleRight);
+    Page = &page;
+    // No page of this program has a special title block.
+    LayOutRG.Items[LayoutSpecial]->setEnabled(false);
+    LayOutRGClick();
+    Margin = page.PrintMargin;
+}
+
+void TGrfExpFRM::TitlesChange()
+{
+    if (!Page) return;
+    Page->Title = TitleEDT->text();
+    Page->SubTitleLeft = SubTitleLeftEDT->text();
+    Page->SubTitleRight = SubTitleRightEDT->text();
+    PBX->update();
+}
+
+void TGrfExpFRM::SidetextCBXClick()
+{
+    if (!Page) return;
+    if (SidetextCBX->isChecked()) Page->Flags |= GrfRemarks;
+    else Page->Flags &= ~GrfRemarks;
+    PBX->update();
+}
+
+void TGrfExpFRM::SideMMOChange()
+{
+    if (!Page) return;
+    QStringList lines = SideMMO->toPlainText().split(u'\n');
+    if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+    Page->Remarks = lines;
+    if (SidetextCBX->isChecked()) PBX->update();
+}
+
+void TGrfExpFRM::LayOutRGClick()
+{
+    if (!Page) return;
+    ApplyLayoutItem(*Page, LayOutRG.ItemIndex());
+    PBX->update();
+}
+
+void TGrfExpFRM::ShrinkCBXClick() { Margin = ShrinkCBX->isChecked() ? 0.05 : 0.2; }
+
+void TGrfExpFRM::DestinationRGClick()
+{
+    DataTypeRG.Box->setEnabled(true);
+    switch (DestinationRG.ItemIndex()) {
+    case DestPrinter:
+        PicSizeGBX->setEnabled(false);
+        DataTypeRG.SetItemIndex(DataMetafile);
+        break;
+    case DestClipboard:
+        DataTypeRG.Items[DataJpeg]->setEnabled(false);
+        // A disabled item must not stay chosen.
+        if (DataTypeRG.ItemIndex() == DataJpeg) DataTypeRG.SetItemIndex(DataBitmap);
+        PicSizeGBX->setEnabled(true);
+        break;
+    default:
+        PicSizeGBX->setEnabled(true);
+        DataTypeRG.Items[DataJpeg]->setEnabled(true);
+        break;
+    }
+    DataTypeRGClick();
+}
+
+void TGrfExpFRM::DataTypeRGClick() { DefaultExt = DataTypeExtension(DataTypeRG.ItemIndex()); }
+
+void TGrfExpFRM::PBXPaint(QPainter& painter)
+{
+    const QColor face = PBX->palette().color(QPalette::Window);
+    painter.fillRect(PBX->rect(), face);
+    const QRect r = PBX->rect().adjusted(10, 10, -10, -10);
+    if (!Page || r.width() < 1 || r.height() < 1) return;
+    Preview = QImage(r.size(), QImage::Format_RGB32);
+    Preview.fill(face);
+    {
+        QPainter p(&Preview);
+        TPainterCanvas canvas(p);
+        Page->PaintToCanvas(canvas, {0, 0, PBX->width() - 20, PBX->height() - 20});
+    }
+    painter.drawImage(10, 10, Preview);
+}
+
+bool TGrfExpFRM::PictureSize(int& width, int& height)
+{
+    QString error;
+    if (!ParsePictureSize(PicWidthEDT->text(), width, error) || !ParsePictureSize(PicHeightEDT->text(), height, error)) {
+        Ui.ShowError(this, error);
+        return false;
+    }
+    return true;
+}
+
+void TGrfExpFRM::ExportBTNClick()
+{
+    if (!Page) return;
+    const int dataType = DataTypeRG.ItemIndex();
+    bool done = false;
+    switch (DestinationRG.ItemIndex()) {
+    case DestPrinter: done = ExportToPrinter(dataType); break;
+    case DestClipboard: done = ExportToClipboard(dataType); break;
+    default: done = ExportToFile(dataType); break;
+    }
+    PBX->update();
+    // On a cancelled dialog or an error the choices stay for another try.
+    if (done) accept();
+}
+
+bool TGrfExpFRM::ExportToPrinter(int dataType)
+{
+    // 300 dots per inch keep a page-sized bitmap to a few tens of megabytes.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setResolution(300);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    if (!Ui.RunPrintDialog(this, printer)) return false;
+    TBusyGuard busy(Ui);
+    PrintOn(printer, dataType);
+    return true;
+}
+
+void TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
+{
+    const bool landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
+    const TPrintPlacement at = PrintPlacement(printer.width(), printer.height(), landscape, Margin);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        Ui.ShowError(this, QStringLiteral("The printer could not be started."));
+        return;
+    }
+    const bool vector = dataType == DataMetafile || dataType == DataSvg || dataType == DataPdf;
+    if (vector) {
+        painter.translate(at.X, at.Y);
+        TPainterCanvas canvas(painter);
+        Page->PaintToCanvas(canvas, {0, 0, at.Width - 1, at.Height - 1});
+    } else {
+        const QImage image = dataType == DataMonochrome ? RenderMonochrome(*Page, at.Width, at.Height)
+                                                        : RenderBitmap(*Page, at.Width, at.Height);
+        painter.drawImage(at.X, at.Y, image);
+    }
+    painter.end();
+}
+
+bool TGrfExpFRM::ExportToClipboard(int dataType)
+{
+    int width = 0, height = 0;
+    if (!PictureSize(width, height)) return false;
+    TBusyGuard busy(Ui);
+    if (dataType == DataBitmap || dataType == DataMonochrome) {
+        Ui.SetClipboardImage(dataType == DataMonochrome ? RenderMonochrome(*Page, width, height)
+                                                        : RenderBitmap(*Page, width, height));
+        return true;
+    }
+    QString error;
+    QMimeData* data = RenderClipboardData(*Page, dataType, width, height, error);
+    if (!data) {
+        Ui.ShowError(this, error);
+        return false;
+    }
+    Ui.SetClipboardMimeData(data);
+    return true;
+}
+
+bool TGrfExpFRM::ExportToFile(int dataType)
+{
+    DefaultExt = DataTypeExtension(dataType);
+    const QString path = Ui.GetSaveFileName(this, QStringLiteral("Save picture"), DataTypeFilter(dataType), QString(),
+                                            DefaultExt);
+    if (path.isEmpty()) return false;
+    int width = 0, height = 0;
+    if (!PictureSize(width, height)) return false;
+    TBusyGuard busy(Ui);
+    QString error;
+    if (!SavePictureFile(*Page, dataType, width, height, path, error)) {
+        Ui.ShowError(this, error);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,96 @@
+#include "graphics/GrfExportSettings.h"
+
+#include <cmath>
+
+TLayoutSettings LayoutItemSettings(int item)
+{
+    switch (item) {
+    case LayoutLines: return {TitleLines, 0};
+    case LayoutTitleOnly: return {TitleOnly, 0};
+    case LayoutRectangle: return {TitleNone, 1};
+    case LayoutRoundRect: return {TitleNone, 2};
+    case LayoutSpecial: return {TitleSpecial, 0};
+    default: return {TitleNone, 0};
+    }
+}
+
+void ApplyLayoutItem(TGrfContainer& page, int item)
+{
+    const TLayoutSettings s = LayoutItemSettings(item);
+    page.TitleLayout = s.TitleLayout;
+    page.FrameKind = s.FrameKind;
+}
+
+QString DataTypeExtension(int dataType)
+{
+    switch (dataType) {
+    case DataMetafile: return QStringLiteral("EMF");
+    case DataJpeg: return QStringLiteral("JPG");
+    case DataSvg: return QStringLiteral("SVG");
+    case DataPdf: return QStringLiteral("PDF");
+    default: return QStringLiteral("BMP");
+    }
+}
+
+QString DataTypeFilter(int dataType)
+{
+    const QString bitmap = QStringLiteral("Bitmap (*.BMP *.bmp)");
+    const QString metafile = QStringLiteral("Metafile (*.EMF *.emf)");
+    const QString jpeg = QStringLiteral("JPeg (*.JPG *.jpg *.jpeg)");
+    const QString svg = QStringLiteral("SVG (*.SVG *.svg)");
+    const QString pdf = QStringLiteral("PDF (*.PDF *.pdf)");
+    QStringList all{bitmap, metafile, jpeg, svg, pdf};
+    const QString own = dataType == DataMetafile ? metafile
+                        : dataType == DataJpeg   ? jpeg
+                        : dataType == DataSvg    ? svg
+                        : dataType == DataPdf    ? pdf
+                                                 : bitmap;
+    all.removeAll(own);
+    all.prepend(own);
+    return all.join(QStringLiteral(";;"));
+}
+
+bool ParsePictureSize(const QString& text, int& value, QString& error)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    if (!ok) {
+        error = QStringLiteral("'%1' is not a valid integer value").arg(text);
+        return false;
+    }
+    if (v < 1 || v > MaxPictureSize) {
+        error = QStringLiteral("A picture width or height of %1 pixels is not possible: "
+                               "use 1 to %2 pixels.").arg(v).arg(MaxPictureSize);
+        return false;
+    }
+    value = v;
+    return true;
+}
+
+TPrintPlacement PrintPlacement(int pageWidth, int pageHeight, bool landscape, double margin)
+{
+    const double pw = pageWidth, ph = pageHeight;
+    if (landscape) {
+        const int m = static_cast<int>(std::trunc(ph * margin));
+        const int offset = static_cast<int>(std::trunc(ph * margin * 0.5));
+        return {pageWidth - m, pageHeight - m, offset, offset};
+    }
+    const int offset = static_cast<int>(std::trunc(0.1 * pw));
+    return {static_cast<int>(std::trunc(0.9 * pw)), static_cast<int>(std::trunc(0.75 * (pw - 0.1 * pw))), offset,
+            offset};
+}
+
+TSavedPageSettings TSavedPageSettings::From(const TGrfContainer& page)
+{
+    return {page.Flags, page.TitleLayout, page.FrameKind, page.Title, page.SubTitleLeft, page.SubTitleRight};
+}
+
+void TSavedPageSettings::RestoreInto(TGrfContainer& page) const
+{
+    page.Flags = Flags;
+    page.TitleLayout = TitleLayout;
+    page.FrameKind = FrameKind;
+    page.Title = Title;
+    page.SubTitleLeft = SubTitleLeft;
+    page.SubTitleRight = SubTitleRight;
+}

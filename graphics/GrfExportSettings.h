@@ -1,0 +1,49 @@
+#pragma once
+// What the graphic export window decides, apart from its widgets: the page
+// settings of each layout item, file extensions and filters, the picture size
+// check, the print geometry and the page settings kept while it is open.
+#include "graphics/GrfContainer.h"
+
+#include <QString>
+
+// Items of the " Layout " group.
+enum TGrfLayoutItem { LayoutLines = 0, LayoutTitleOnly, LayoutNone, LayoutRectangle, LayoutRoundRect, LayoutSpecial };
+// Items of the " Datatype " group (SVG and PDF: vector files for other programs).
+enum TGrfDataType { DataBitmap = 0, DataMetafile, DataJpeg, DataMonochrome, DataSvg, DataPdf };
+// Items of the " Destination " group.
+enum TGrfDestination { DestPrinter = 0, DestClipboard, DestFile };
+
+struct TLayoutSettings {
+    int TitleLayout = 0;
+    int FrameKind = 0;
+};
+TLayoutSettings LayoutItemSettings(int item);
+// Applies a layout item to the page.
+void ApplyLayoutItem(TGrfContainer& page, int item);
+
+// The file extension proposed for a data type ("BMP", "EMF", ...).
+QString DataTypeExtension(int dataType);
+// The save dialog's filter, the data type's own entry first.
+QString DataTypeFilter(int dataType);
+
+// Reads a picture width or height; false with a message when the text is not
+// a whole number or the size is not one a picture can have.
+bool ParsePictureSize(const QString& text, int& value, QString& error);
+constexpr int MaxPictureSize = 20000;
+
+// Where a printout goes: an image of Width × Height pixels drawn at (X, Y).
+struct TPrintPlacement {
+    int Width = 0, Height = 0, X = 0, Y = 0;
+    bool operator==(const TPrintPlacement&) const = default;
+};
+// pageWidth, pageHeight: printer page in device pixels; margin: fraction of
+// the page height.
+TPrintPlacement PrintPlacement(int pageWidth, int pageHeight, bool landscape, double margin);
+
+// The page settings the export window changes only while it is open.
+struct TSavedPageSettings {
+    int Flags = 0, TitleLayout = 0, FrameKind = 0;
+    QString Title, SubTitleLeft, SubTitleRight;
+    static TSavedPageSettings From(const TGrfContainer& page);
+    void RestoreInto(TGrfContainer& page) const;
+};

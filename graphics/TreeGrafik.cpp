@@ -1,0 +1,210 @@
+#include "graphics/TreeGrafik.h"
+
+#include "data/UiServices.h"
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfExport.h"
+#include "graphics/GrfPaintBox.h"
+#include "graphics/TreeSpezial.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+static const QColor Aqua(0, 255, 255);
+
+static QWidget* AquaWidget(QWidget* parent)
+{
+    auto* w = new QWidget(parent);
+    w->setAutoFillBackground(true);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, Aqua);
+    w->setPalette(pal);
+    return w;
+}
+
+TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(ui)
+{
+    setWindowTitle(QStringLiteral("Tree"));
+    resize(870, 661);
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    TreePBX = new TGrfPaintBox(this);
+    TreePBX->setObjectName(QStringLiteral("TreePBX"));
+    TreePBX->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    grid->addWidget(TreePBX, 0, 0);
+
+    QWidget* column = AquaWidget(this);
+    column->setFixedWidth(137);
+    grid->addWidget(column, 0, 1);
+    QWidget* strip = AquaWidget(this);
+    strip->setFixedHeight(9);
+    grid->addWidget(strip, 1, 0, 1, 2);
+
+    auto* col = new QVBoxLayout(column);
+    col->setContentsMargins(8, 8, 8, 8);
+    CloseBTN = new QPushButton(QStringLiteral("Close"), column);
+    CloseBTN->setFlat(true);
+    CloseBTN->hide();
+    ReRootBTN = new QPushButton(QStringLiteral("Re-Root"), column);
+    FlipBTN = new QPushButton(QStringLiteral("Swap"), column);
+    ZoomBTN = new QPushButton(QStringLiteral("Zoom"), column);
+    ResetBTN = new QPushButton(QStringLiteral("Reset"), column);
+    auto* zoomRow = new QHBoxLayout;
+    zoomRow->setSpacing(4);
+    zoomRow->addWidget(ZoomBTN);
+    zoomRow->addWidget(ResetBTN);
+    DrawAtRightCBX = new QCheckBox(QStringLiteral("Right adjust"), column);
+    DrawAtRightCBX->setChecked(true);
+    BckGroundCBX = new QCheckBox(QStringLiteral("Background"), column);
+    BckGroundCBX->setChecked(true);
+    ActNodeLBL = new QLabel(QStringLiteral("Node"), column);
+    QFont labelFont = ActNodeLBL->font();
+    labelFont.setPixelSize(16);
+    ActNodeLBL->setFont(labelFont);
+    ActNodeLBL->setWordWrap(true);
+    ExportBTN = new QPushButton(QStringLiteral("Save"), column);
+    QFont bold = ExportBTN->font();
+    bold.setBold(true);
+    ExportBTN->setFont(bold);
+    // The dialog's Enter key must not fire a tree operation by accident.
+    for (QPushButton* b : {CloseBTN, ReRootBTN, FlipBTN, ZoomBTN, ResetBTN, ExportBTN}) b->setAutoDefault(false);
+
+    col->addWidget(CloseBTN);
+    col->addWidget(ReRootBTN);
+    col->addWidget(FlipBTN);
+    col->addLayout(zoomRow);
+    col->addSpacing(8);
+    col->addWidget(DrawAtRightCBX);
+    col->addWidget(BckGroundCBX);
+    col->addSpacing(8);
+    col->addWidget(ActNodeLBL);
+    col->addStretch(1);
+    col->addWidget(ExportBTN);
+
+    connect(CloseBTN, &QPushButton::clicked, this, [this] { CloseBTNClick(); });
+    connect(ReRootBTN, &QPushButton::clicked, this, [this] { ReRootBTNClick(); });
+    connect(FlipBTN, &QPushButton::clicked, this, [this] { FlipBTNClick(); });
+    connect(ZoomBTN, &QPushButton::clicked, this, [this] { ZoomBTNClick(); });
+    connect(ResetBTN, &QPushButton::clicked, this, [this] { ResetBTNClick(); });
+    connect(DrawAtRightCBX, &QCheckBox::clicked, this, [this] { DrawAtRightCBXClick(); });
+    connect(BckGroundCBX, &QCheckBox::clicked, this, [this] { BckGroundCBXClick(); });
+    connect(ExportBTN, &QPushButton::clicked, this, [this] { ExportBTNClick(); });
+
+    // The page, bound to the paint box.
+    Container = new TGrfContainer;
+    Container->TitleLayout = 0;
+    Container->Title = QStringLiteral("Tree Graphics");
+    Container->Background.Brush = {palette().color(QPalette::Button), false};
+    Container->Host = TreePBX;
+    TreePBX->Page = Container;
+    TreePBX->OnPaint = [this](QPainter& p) { TreePBXPaint(p); };
+    TreePanel = new TadaTreeGrf(Container);
+    TreePanel->OnSelect = [this](TadaArtDot* marker) { NodeSelected(marker); };
+    TreePanel->DrawAtRight = DrawAtRightCBX->isChecked();
+
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+TTreeGrfFRM::~TTreeGrfFRM()
+{
+    // The paint box goes with the window; make sure it no longer reaches the page.
+    TreePBX->Page = nullptr;
+    TreePBX->OnPaint = nullptr;
+    delete Container;
+}
+
+void TTreeGrfFRM::SetNodes(TscTreeNodes* list)
+{
+    TreeNodes = list;
+    Selected = nullptr;
+    TreePanel->TreeNodes = list;
+    TreePanel->ZoomRoot = list ? list->Root : nullptr;
+    TreePanel->RebuildMarkers();
+    TreePBX->update();
+}
+
+void TTreeGrfFRM::SetTitle(const QString& text) { Container->Title = text; }
+
+void TTreeGrfFRM::NodeSelected(TadaArtDot* marker)
+{
+    if (!marker || !marker->Node) return;
+    Selected = marker->Node;
+    ActNodeLBL->setText(Selected->Ident);
+}
+
+void TTreeGrfFRM::TreePBXPaint(QPainter& painter)
+{
+    TreePanel->DrawAtRight = DrawAtRightCBX->isChecked();
+    Container->PaintInto(painter, TreePBX->size());
+}
+
+void TTreeGrfFRM::Changed()
+{
+    TreePanel->RebuildMarkers();
+    TreePBX->update();
+}
+
+void TTreeGrfFRM::ReRootBTNClick()
+{
+    if (!Selected || !TreeNodes) return;
+    ReRoot(*TreeNodes, Selected, QStringLiteral("R"));
+    TreePanel->ZoomRoot = nullptr;
+    Changed();
+}
+
+void TTreeGrfFRM::FlipBTNClick()
+{
+    if (!Selected || !TreeNodes) return;
+    TreeNodes->Swap(Selected);
+    TreePanel->ZoomRoot = nullptr;
+    Changed();
+}
+
+void TTreeGrfFRM::ZoomBTNClick()
+{
+    if (!Selected) {
+        Ui.ShowInformation(this, QStringLiteral("No node selected !"));
+        return;
+    }
+    if (Selected->IsLeaf()) {
+        Ui.ShowInformation(this, QStringLiteral("Tip selected !"));
+        return;
+    }
+    TreePanel->ZoomRoot = Selected;
+    Changed();
+}
+
+void TTreeGrfFRM::ResetBTNClick()
+{
+    TreePanel->ZoomRoot = TreeNodes ? TreeNodes->Root : nullptr;
+    Changed();
+}
+
+void TTreeGrfFRM::DrawAtRightCBXClick()
+{
+    TreePanel->DrawAtRight = DrawAtRightCBX->isChecked();
+    TreePBX->update();
+}
+
+void TTreeGrfFRM::BckGroundCBXClick()
+{
+    Container->Background.Brush.Color =
+        BckGroundCBX->isChecked() ? palette().color(QPalette::Button) : QColor(0xFF, 0xFF, 0xFF);
+    TreePBX->update();
+}
+
+void TTreeGrfFRM::ExportBTNClick()
+{
+    TGrfExpFRM::Execute(Ui, *Container, false, this);
+    // The preview borrowed the page; bind it to the paint box again.
+    TreePBX->update();
+}
+
+void TTreeGrfFRM::CloseBTNClick() { close(); }

@@ -1,0 +1,60 @@
+#pragma once
+// The tree graphic window: one tree as a phylogram; select a node, re-root on
+// the branch above it, swap its subtrees, zoom to it and back, switch label
+// alignment and background, and export the picture.
+//
+// Use: `TTreeGrfFRM w(ui, parent); w.SetNodes(&nodes); w.SetTitle({}); w.exec();`
+// then free the node list. Structure changes live in the node list only.
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class TGrfContainer;
+class TGrfPaintBox;
+class TadaArtDot;
+class TadaTreeGrf;
+class TscTreeNode;
+class TscTreeNodes;
+class TUiServices;
+
+class TTreeGrfFRM : public QDialog {
+public:
+    TTreeGrfFRM(TUiServices& ui, QWidget* parent = nullptr);
+    ~TTreeGrfFRM() override;
+
+    void SetNodes(TscTreeNodes* list);
+    void SetTitle(const QString& text);
+    // The panel's selection event.
+    void NodeSelected(TadaArtDot* marker);
+
+    void ReRootBTNClick();
+    void FlipBTNClick();
+    void ZoomBTNClick();
+    void ResetBTNClick();
+    void DrawAtRightCBXClick();
+    void BckGroundCBXClick();
+    void ExportBTNClick();
+    void CloseBTNClick();
+
+    TGrfContainer* Container = nullptr;  // owned
+    TadaTreeGrf* TreePanel = nullptr;     // child of Container
+    TscTreeNodes* TreeNodes = nullptr;    // not owned
+    TscTreeNode* Selected = nullptr;
+
+    TGrfPaintBox* TreePBX = nullptr;
+    QPushButton* CloseBTN = nullptr;
+    QPushButton* ReRootBTN = nullptr;
+    QPushButton* FlipBTN = nullptr;
+    QPushButton* ZoomBTN = nullptr;
+    QPushButton* ResetBTN = nullptr;
+    QCheckBox* DrawAtRightCBX = nullptr;
+    QCheckBox* BckGroundCBX = nullptr;
+    QLabel* ActNodeLBL = nullptr;
+    QPushButton* ExportBTN = nullptr;
+
+private:
+    void TreePBXPaint(QPainter& painter);
+    void Changed();
+    TUiServices& Ui;
+};
