@@ -1,0 +1,295 @@
+// The tree graphic window driven as a user would: clicks on markers, buttons,
+// check boxes, a drag, and "Save" into the export window.
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfExport.h"
+#include "graphics/GrfPaintBox.h"
+#include "graphics/TreeGrafik.h"
+#include "graphics/TreeSpezial.h"
+#include "tests/graphics/TreeBuilders.h"
+#include "tests/support/FakeUiServices.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// A window on a random tree of 8 leaves, shown and painted once.
+struct TTreeWindow {
+    TFakeUiServices Ui;
+    TadaTreeNodes Nodes;
+    TTreeGrfFRM Window{Ui};
+    explicit TTreeWindow(unsigned seed = 5)
+    {
+        BuildRandom(Nodes, 8, seed);
+        Window.SetNodes(&Nodes);
+        Window.SetTitle(QString());
+        Window.show();
+        Grab();
+    }
+    QImage Grab() { return Window.TreePBX->grab().toImage(); }
+    // The marker of a node, or none when it is not shown.
+    TadaArtDot* Marker(const TscTreeNode* node) const
+    {
+        for (auto& o : Window.TreePanel->GrfObjects)
+            if (auto* d = dynamic_cast<TadaArtDot*>(o.get()); d && d->Node == node) return d;
+        return nullptr;
+    }
+    QPoint At(const TscTreeNode* node) const
+    {
+        const TIntRect r = Marker(node)->DeviceBounds();
+        return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    }
+    void Click(const TscTreeNode* node, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(Window.TreePBX, button, {}, At(node));
+    }
+    // An inner node that is neither the root nor one of its children.
+    TscTreeNode* DeepInner() const
+    {
+        for (TscTreeNode* n : PreOrder(Nodes.Root))
+            if (!n->IsLeaf() && n->Depth() >= 2) return n;
+        return nullptr;
+    }
+    TscTreeNode* AnyLeaf() const { return Nodes.Item(0); }
+    int MarkerCount() const { return static_cast<int>(Window.TreePanel->GrfObjects.size()); }
+};
+
+int CountColour(const QImage& image, const QRect& area, QRgb colour)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+    return n;
+}
+
+int CountDark(const QImage& image, const QRect& area)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) n += qGray(image.pixel(x, y)) < 100;
+    return n;
+}
+
+}  // namespace
+
+class TreeGrafikTest : public QObject {
+    Q_OBJECT
+private slots:
+    void WindowLooksAsDesigned()
+    {
+        TTreeWindow t;
+        TTreeGrfFRM& w = t.Window;
+        QCOMPARE(w.windowTitle(), QString("Tree"));
+        QCOMPARE(w.size(), QSize(870, 661));
+        QVERIFY(!w.CloseBTN->isVisible());
+        QCOMPARE(w.ReRootBTN->text(), QString("Re-Root"));
+        QCOMPARE(w.FlipBTN->text(), QString("Swap"));
+        // Zoom and Reset share one row.
+        QCOMPARE(w.ZoomBTN->y(), w.ResetBTN->y());
+        QVERIFY(w.ZoomBTN->x() < w.ResetBTN->x());
+        QVERIFY(w.DrawAtRightCBX->isChecked());
+        QVERIFY(w.BckGroundCBX->isChecked());
+        QCOMPARE(w.ActNodeLBL->text(), QString("Node"));
+        QCOMPARE(w.ActNodeLBL->font().pixelSize(), 16);
+        QCOMPARE(w.ExportBTN->text(), QString("Save"));
+        QVERIFY(w.ExportBTN->font().bold());
+        QVERIFY(w.ExportBTN->y() > w.ActNodeLBL->y());
+        QCOMPARE(w.Container->Title, QString());
+        QCOMPARE(w.Container->TitleLayout, 0);
+        // One marker per node, the tree drawn on the paint box.
+        QCOMPARE(t.MarkerCount(), t.Nodes.Count());
+        const QImage image = t.Grab();
+        QVERIFY(CountDark(image, image.rect()) > 500);
+        QCOMPARE(image.width(), 870 - 137);
+    }
+
+    void ClickOnMarkerSelectsAndShowsInfoUntilRelease()
+    {
+        TTreeWindow t;
+        TscTreeNode* node = t.DeepInner();
+        QVERIFY(node);
+        QTest::mousePress(t.Window.TreePBX, Qt::LeftButton, {}, t.At(node));
+        QCOMPARE(t.Window.Selected, node);
+        QCOMPARE(t.Window.ActNodeLBL->text(), node->Ident);
+        const QStringList info = t.Window.Container->TextBoxLines();
+        QCOMPARE(info.value(0), "Ident=" + node->Ident);
+        QCOMPARE(info.value(1), "Code=" + node->Code);
+        QCOMPARE(info.value(2), QString("Leaves=%1").arg(node->LeafCount()));
+        // The yellow box is on screen while the button is held.
+        QVERIFY(CountColour(t.Grab(), QRect(0, 0, 733, 652), qRgb(255, 255, 0)) > 200);
+        QTest::mouseRelease(t.Window.TreePBX, Qt::LeftButton, {}, t.At(node));
+        QVERIFY(t.Window.Container->TextBoxLines().isEmpty());
+        QCOMPARE(CountColour(t.Grab(), QRect(0, 0, 733, 652), qRgb(255, 255, 0)), 0);
+
+        // Any button selects; only the left one shows the box.
+        TscTreeNode* leaf = t.AnyLeaf();
+        QTest::mousePress(t.Window.TreePBX, Qt::RightButton, {}, t.At(leaf));
+        QCOMPARE(t.Window.Selected, leaf);
+        QCOMPARE(t.Window.ActNodeLBL->text(), leaf->Ident);
+        QVERIFY(t.Window.Container->TextBoxLines().isEmpty());
+        QTest::mouseRelease(t.Window.TreePBX, Qt::RightButton, {}, t.At(leaf));
+    }
+
+    void ZoomNeedsAnInnerNodeAndResetReturns()
+    {
+        TTreeWindow t;
+        TTreeGrfFRM& w = t.Window;
+        w.ZoomBTN->click();
+        QCOMPARE(t.Ui.Informations, QStringList{"No node selected !"});
+        QCOMPARE(w.TreePanel->ZoomRoot, t.Nodes.Root);
+        t.Click(t.AnyLeaf());
+        w.ZoomBTN->click();
+        QCOMPARE(t.Ui.Informations.value(1), QString("Tip selected !"));
+        QCOMPARE(w.TreePanel->ZoomRoot, t.Nodes.Root);
+        QCOMPARE(t.MarkerCount(), t.Nodes.Count());
+
+        TscTreeNode* node = t.DeepInner();
+        const QString before = Shape(t.Nodes.Root, true);
+        t.Click(node);
+        w.ZoomBTN->click();
+        QCOMPARE(w.TreePanel->ZoomRoot, node);
+        // Only the subtree has markers, and it fills the panel: its leaf markers are larger.
+        QCOMPARE(t.MarkerCount(), 2 * node->LeafCount() - 1);
+        t.Grab();
+        const double zoomedSize = w.TreePanel->LeaveStyle().Size;
+        QCOMPARE(zoomedSize, std::min(0.05, 1.0 / (1.2 * node->LeafCount())));
+        QCOMPARE(Shape(t.Nodes.Root, true), before);  // zoom never changes the tree
+        w.ResetBTN->click();
+        QCOMPARE(w.TreePanel->ZoomRoot, t.Nodes.Root);
+        QCOMPARE(t.MarkerCount(), t.Nodes.Count());
+        QCOMPARE(w.Selected, node);  // the selection stays
+        QCOMPARE(t.Ui.Informations.size(), 2);
+    }
+
+    void ReRootAndSwapChangeTheTreeOnlyWithASelection()
+    {
+        TTreeWindow t;
+        TTreeGrfFRM& w = t.Window;
+        const QString original = Shape(t.Nodes.Root, true);
+        w.ReRootBTN->click();
+        w.FlipBTN->click();
+        QCOMPARE(Shape(t.Nodes.Root, true), original);
+
+        // Swap: the subtrees change places; twice gives the tree back.
+        TscTreeNode* node = t.DeepInner();
+        t.Click(node);
+        TscTreeNode* left = node->Left;
+        w.FlipBTN->click();
+        QCOMPARE(node->Right, left);
+        QVERIFY(Shape(t.Nodes.Root, true) != original);
+        w.FlipBTN->click();
+        QCOMPARE(Shape(t.Nodes.Root, true), original);
+
+        // Zoomed in, a re-root goes back to the whole tree; the node becomes the root's right child.
+        w.ZoomBTN->click();
+        QCOMPARE(w.TreePanel->ZoomRoot, node);
+        const double total = TotalLength(t.Nodes);
+        const double nodeLength = node->Length;
+        w.ReRootBTN->click();
+        QCOMPARE(w.TreePanel->ZoomRoot, nullptr);
+        QCOMPARE(t.Nodes.Root->Right, node);
+        QCOMPARE(w.Selected, node);
+        QVERIFY(qAbs(TotalLength(t.Nodes) - total) < 1e-9);
+        QVERIFY(qAbs(t.Nodes.Root->Left->Length + t.Nodes.Root->Right->Length - nodeLength) < 1e-9);
+        QCOMPARE(t.MarkerCount(), t.Nodes.Count());
+        // The markers follow the new structure at the next paint.
+        t.Grab();
+        QCOMPARE(t.Marker(node)->X(), node->X);
+        QCOMPARE(t.Marker(node)->Y(), node->Y);
+
+        // Re-rooting on the root's child redraws the same tree.
+        const QString rerooted = Shape(t.Nodes.Root, true);
+        t.Click(node);
+        w.ReRootBTN->click();
+        QCOMPARE(Shape(t.Nodes.Root, true), rerooted);
+    }
+
+    void RightAdjustAndBackground()
+    {
+        TTreeWindow t;
+        TTreeGrfFRM& w = t.Window;
+        QImage image = t.Grab();
+        const QRgb face = w.palette().color(QPalette::Button).rgb();
+        QVERIFY(CountColour(image, QRect(0, 0, 20, 20), face) > 300);
+        // Right-adjusted labels end near the right edge, with leaders to their tips.
+        // (The last pixels hold the page outline.)
+        const QRect rightEdge(image.width() * 93 / 100, 2, image.width() * 5 / 100, image.height() - 4);
+        QVERIFY(CountDark(image, rightEdge) > 20);
+        if (qEnvironmentVariableIsSet("TW_SHOTS")) image.save("/tmp/tw/right.png");
+        QTest::mouseClick(w.DrawAtRightCBX, Qt::LeftButton);
+        QVERIFY(!w.DrawAtRightCBX->isChecked());
+        QVERIFY(!w.TreePanel->DrawAtRight);
+        image = t.Grab();
+        if (qEnvironmentVariableIsSet("TW_SHOTS")) image.save("/tmp/tw/noright.png");
+        QCOMPARE(CountDark(image, rightEdge), 0);
+
+        QTest::mouseClick(w.BckGroundCBX, Qt::LeftButton);
+        image = t.Grab();
+        QCOMPARE(CountColour(image, QRect(2, 2, 18, 18), qRgb(255, 255, 255)), 18 * 18);
+        QTest::mouseClick(w.BckGroundCBX, Qt::LeftButton);
+        QCOMPARE(CountColour(t.Grab(), QRect(2, 2, 18, 18), face), 18 * 18);
+    }
+
+    void DragRectangleHighlightsTheRegion()
+    {
+        TTreeWindow t;
+        QWidget* box = t.Window.TreePBX;
+        const QRgb silver = qRgb(0xC0, 0xC0, 0xC0);
+        const QRect inside(130, 130, 160, 260);
+        const int before = CountColour(t.Grab(), inside, silver);
+        QTest::mousePress(box, Qt::LeftButton, {}, QPoint(120, 120));
+        QTest::mouseMove(box, QPoint(300, 400));
+        QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(300, 400));
+        QVERIFY(t.Window.TreePanel->HighlightShown);
+        QVERIFY(CountColour(t.Grab(), inside, silver) > before + 20000);
+        // A plain click removes it again.
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(200, 200));
+        QVERIFY(!t.Window.TreePanel->HighlightShown);
+    }
+
+    void SaveExportsThePageAndGivesItsSettingsBack()
+    {
+        TTreeWindow t;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("tree.bmp");
+        t.Ui.SaveAnswers.enqueue(path);
+        bool driven = false;
+        QTimer::singleShot(0, [&] {
+            auto* e = dynamic_cast<TGrfExpFRM*>(QApplication::activeModalWidget());
+            if (!e) return;
+            driven = true;
+            QTest::keyClicks(e->TitleEDT, "My tree");
+            QCOMPARE(t.Window.Container->Title, QString("My tree"));
+            QCOMPARE(t.Window.Container->TitleLayout, 1);  // "Lines"
+            e->DestinationRG.Items[DestFile]->click();
+            e->DataTypeRG.Items[DataBitmap]->click();
+            e->PicWidthEDT->setText("900");
+            e->PicHeightEDT->setText("700");
+            e->ExportBTN->click();
+            if (e->isVisible()) e->reject();
+        });
+        t.Window.ExportBTN->click();
+        QVERIFY(driven);
+        QCOMPARE(t.Ui.SaveCalls.size(), 1);
+        QCOMPARE(t.Ui.SaveCalls[0].DefaultSuffix, QString("BMP"));
+        QImageReader reader(path);
+        QCOMPARE(reader.format(), QByteArray("bmp"));
+        QCOMPARE(reader.size(), QSize(900, 700));
+        QCOMPARE(t.Window.Container->Title, QString());
+        QCOMPARE(t.Window.Container->TitleLayout, 0);
+        QCOMPARE(t.Ui.BusyDepth, 0);
+        // The window paints on its own paint box again.
+        QVERIFY(CountDark(t.Grab(), QRect(0, 0, 733, 652)) > 500);
+    }
+};
+
+QTEST_MAIN(TreeGrafikTest)
+#include "TreeGrafikTest.moc"
