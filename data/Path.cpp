@@ -199,3 +199,22 @@ TSField BuildPathSets(const TDynStrMatrix& dataMatrix, int objectCount, int char
     }
     return field;
 }
+
+TDynStrMatrix PathMatrix(const TDynStrMatrix& dataMatrix, int objectCount, int characterCount)
+{
+    objectCount = std::max(objectCount, 0);
+    characterCount = std::max(characterCount, 0);
+    TDynStrMatrix result(static_cast<size_t>(characterCount) + 1, TPart(static_cast<size_t>(objectCount) + 1));
+    for (int c = 0; c <= characterCount && c < static_cast<int>(dataMatrix.size()); ++c)
+        for (int o = 0; o <= objectCount && o < static_cast<int>(dataMatrix[c].size()); ++o)
+            result[c][o] = dataMatrix[c][o];
+    TPathBuilder builder;
+    for (int c = 1; c <= characterCount; ++c) {
+        builder.BuildFullPaths(dataMatrix, objectCount, c);
+        for (int o = 1; o <= objectCount; ++o) {
+            const TPath& path = builder.FullPaths[static_cast<size_t>(o)];
+            result[c][o] = IsMissingName(path.front()) ? QStringLiteral("?") : PointerText(path);
+        }
+    }
+    return result;
+}

@@ -82,3 +82,8 @@ private:
 // Codes every character into state-tree path sets (Places 1..characterCount,
 // Names 1..objectCount).
 TSField BuildPathSets(const TDynStrMatrix& dataMatrix, int objectCount, int characterCount);
+
+// What the data editor's Path command shows: the matrix with every data cell
+// (c, o), c >= 1, o >= 1, replaced by the object's full path in pointer
+// notation, or "?" when its own state is missing. Names and headers are kept.
+TDynStrMatrix PathMatrix(const TDynStrMatrix& dataMatrix, int objectCount, int characterCount);
