@@ -289,3 +289,19 @@ TEST(TreeScreen, InfoBoxWhileHeldAndDragOutline)
         after.save(dir + "/screen-highlight.png");
 }
 }  // namespace
+
+namespace {
+// A name too long for the room right of its tip is not written over the tree.
+TEST(TreeDraw, OverlongRightAdjustedLabelStartsAtItsTip)
+{
+    TTreePage t(10);
+    TscTreeNode* leaf = t.Nodes.Item(4);
+    leaf->Label = QString(255, u'W');
+    TRecordingCanvas c = t.Draw(725, 625);
+    const TRecordedText* text = c.FindText(leaf->Label);
+    ASSERT_TRUE(text);
+    EXPECT_GT(text->At.x(), t.Panel->World.WorldToDevice(leaf->X, leaf->Y).x());
+    const auto dotted = std::count_if(c.Lines.begin(), c.Lines.end(), [](auto& l) { return l.Pen.Kind == TPenKind::Dot; });
+    EXPECT_EQ(dotted, 9);
+}
+}  // namespace
