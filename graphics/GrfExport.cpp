@@ -313,7 +313,7 @@ void TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
         TPainterCanvas canvas(painter);
         Page->PaintToCanvas(canvas, {0, 0, at.Width - 1, at.Height - 1});
     } else {
-        const QImage image = dataType == DataMonochrome ? RenderMonochrome(*Page, at.Width, at.Height)
+        const QImage image = dataType == DataMonochrome ? RenderMonoBitmap(*Page, at.Width, at.Height)
                                                         : RenderBitmap(*Page, at.Width, at.Height);
         painter.drawImage(at.X, at.Y, image);
     }
@@ -326,7 +326,7 @@ bool TGrfExpFRM::ExportToClipboard(int dataType)
     if (!PictureSize(width, height)) return false;
     TBusyGuard busy(Ui);
     if (dataType == DataBitmap || dataType == DataMonochrome) {
-        Ui.SetClipboardImage(dataType == DataMonochrome ? RenderMonochrome(*Page, width, height)
+        Ui.SetClipboardImage(dataType == DataMonochrome ? RenderMonoBitmap(*Page, width, height)
                                                         : RenderBitmap(*Page, width, height));
         return true;
     }
@@ -350,7 +350,7 @@ bool TGrfExpFRM::ExportToFile(int dataType)
     if (!PictureSize(width, height)) return false;
     TBusyGuard busy(Ui);
     QString error;
-    if (!SavePictureFile(*Page, dataType, width, height, path, error)) {
+    if (!SavePicture(*Page, path, PictureFormatOf(dataType), width, height, error)) {
         Ui.ShowError(this, error);
         return false;
     }

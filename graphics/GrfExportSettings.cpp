@@ -1,24 +1,17 @@
 #include "graphics/GrfExportSettings.h"
 
-#include <cmath>
+#include "graphics/TreePage.h"
 
-TLayoutSettings LayoutItemSettings(int item)
-{
-    switch (item) {
-    case LayoutLines: return {TitleLines, 0};
-    case LayoutTitleOnly: return {TitleOnly, 0};
-    case LayoutRectangle: return {TitleNone, 1};
-    case LayoutRoundRect: return {TitleNone, 2};
-    case LayoutSpecial: return {TitleSpecial, 0};
-    default: return {TitleNone, 0};
-    }
-}
+#include <cmath>
 
 void ApplyLayoutItem(TGrfContainer& page, int item)
 {
-    const TLayoutSettings s = LayoutItemSettings(item);
-    page.TitleLayout = s.TitleLayout;
-    page.FrameKind = s.FrameKind;
+    if (item == LayoutSpecial) {
+        page.TitleLayout = TitleSpecial;
+        page.FrameKind = 0;
+        return;
+    }
+    ApplyPageLayout(page, static_cast<TPageLayout>(item));
 }
 
 QString DataTypeExtension(int dataType)

@@ -13,12 +13,7 @@ enum TGrfDataType { DataBitmap = 0, DataMetafile, DataJpeg, DataMonochrome, Data
 // Items of the " Destination " group.
 enum TGrfDestination { DestPrinter = 0, DestClipboard, DestFile };
 
-struct TLayoutSettings {
-    int TitleLayout = 0;
-    int FrameKind = 0;
-};
-TLayoutSettings LayoutItemSettings(int item);
-// Applies a layout item to the page.
+// Applies a layout item's title layout and frame to the page.
 void ApplyLayoutItem(TGrfContainer& page, int item);
 
 // The file extension proposed for a data type ("BMP", "EMF", ...).

@@ -82,6 +82,12 @@ void TTreeGrf::DrawTipLabel(TscTreeNode* leaf, double xa, double ya)
         }
         const double plotWidth = std::max(1, InnerRect.Width());
         x = World.Rect.XMax - (textWidth / plotWidth + 0.01) * w;
+        // A label too long for the room right of its tip starts at the tip
+        // instead of being written over the tree; the edge cuts it.
+        if (x - 0.01 * w <= xa) {
+            TextOutW(*this, leaf->Label, &label, xa + w * HalfDot, ya);
+            return;
+        }
         if (c) {
             c->Pen = {Qt::black, 1, TPenKind::Dot};
             const QPoint a = World.WorldToDevice(xa, leaf->Y), b = World.WorldToDevice(x - 0.01 * w, leaf->Y);

@@ -4,6 +4,7 @@
 #include "graphics/GrfContainer.h"
 #include "graphics/TreeLayout.h"
 
+#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -241,4 +242,66 @@ TEST(TreeMouse, DragRectangleHighlightsWhenLargeEnough)
     EXPECT_FALSE(t.Panel->HighlightShown);
 }
 
+}  // namespace
+
+namespace {
+int CountColour(const QImage& image, QRgb colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+    return n;
+}
+
+QImage PaintOnScreen(TGrafik& page, bool throughBitmap = false)
+{
+    QImage image(725, 625, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    page.PaintInto(painter, image.size(), throughBitmap);
+    return image;
+}
+
+TEST(TreeScreen, InfoBoxWhileHeldAndDragOutline)
+{
+    TTreePage t(10);
+    const QImage plain = PaintOnScreen(t.Page);
+    EXPECT_EQ(CountColour(plain, qRgb(255, 255, 0)), 0);
+    EXPECT_GT(CountColour(plain, qRgb(0, 255, 255)), 100);  // node markers
+    TscTreeNode* target = t.Nodes.Root->Right;
+    const QPoint p = t.Panel->World.WorldToDevice(target->X, target->Y);
+    t.Page.MouseDown({p.x(), p.y(), TMouseButton::Left});
+    const QImage held = PaintOnScreen(t.Page);
+    EXPECT_GT(CountColour(held, qRgb(255, 255, 0)), 1000);  // the yellow box
+    if (const QString dir = qEnvironmentVariable("VARNO_DUMP_DIR"); !dir.isEmpty())
+        held.save(dir + "/screen-infobox.png");
+    t.Page.MouseMove({p.x() + 120, p.y() + 90, TMouseButton::Left});
+    const QImage dragging = PaintOnScreen(t.Page);
+    // The outline's bottom edge: black pixels along the dragged rectangle.
+    int black = 0;
+    for (int x = p.x() + 5; x < p.x() + 115; ++x) black += qGray(dragging.pixel(x, p.y() + 90)) < 40;
+    EXPECT_GT(black, 100);
+    t.Page.MouseUp({p.x() + 120, p.y() + 90, TMouseButton::Left});
+    const QImage after = PaintOnScreen(t.Page, true);
+    EXPECT_EQ(CountColour(after, qRgb(255, 255, 0)), 0);
+    EXPECT_GT(CountColour(after, qRgb(0xC0, 0xC0, 0xC0)), 120 * 90 / 2);  // highlighted region
+    if (const QString dir = qEnvironmentVariable("VARNO_DUMP_DIR"); !dir.isEmpty())
+        after.save(dir + "/screen-highlight.png");
+}
+}  // namespace
+
+namespace {
+// A name too long for the room right of its tip is not written over the tree.
+TEST(TreeDraw, OverlongRightAdjustedLabelStartsAtItsTip)
+{
+    TTreePage t(10);
+    TscTreeNode* leaf = t.Nodes.Item(4);
+    leaf->Label = QString(255, u'W');
+    TRecordingCanvas c = t.Draw(725, 625);
+    const TRecordedText* text = c.FindText(leaf->Label);
+    ASSERT_TRUE(text);
+    EXPECT_GT(text->At.x(), t.Panel->World.WorldToDevice(leaf->X, leaf->Y).x());
+    const auto dotted = std::count_if(c.Lines.begin(), c.Lines.end(), [](auto& l) { return l.Pen.Kind == TPenKind::Dot; });
+    EXPECT_EQ(dotted, 9);
+}
 }  // namespace
