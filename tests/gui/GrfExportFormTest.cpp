@@ -1,0 +1,343 @@
+// The graphic export window: page settings while open, destinations, data
+// types, picture sizes, files, clipboard and printing to a PDF file.
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfExport.h"
+#include "graphics/GrfExportOutput.h"
+#include "graphics/GrfPaintBox.h"
+#include "graphics/TreeSpezial.h"
+#include "tests/graphics/TreeBuilders.h"
+#include "tests/support/FakeUiServices.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// A tree page as the tree window has it, and an export window on it.
+struct TExport {
+    TFakeUiServices Ui;
+    TadaTreeNodes Nodes;
+    TGrfContainer Page;
+    std::unique_ptr<TGrfExpFRM> Window;
+    TExport()
+    {
+        BuildRandom(Nodes, 10, 3);
+        auto* panel = new TadaTreeGrf(&Page);
+        panel->TreeNodes = &Nodes;
+        panel->ZoomRoot = Nodes.Root;
+        panel->RebuildMarkers();
+        Page.Title = "Tree Graphics";
+        Page.Background.Brush.Color = QColor(0xF0, 0xF0, 0xF0);
+        Open();
+    }
+    void Open()
+    {
+        Window = std::make_unique<TGrfExpFRM>(Ui);
+        Window->SetGraphic(Page);
+        Window->show();
+    }
+    TGrfExpFRM& W() { return *Window; }
+    void Choose(TRadioGroup& g, int item) { QTest::mouseClick(g.Items[item], Qt::LeftButton, {}, QPoint(5, 5)); }
+    // Exports to a file of the data type; the path chosen in the save dialog.
+    void ExportFile(int dataType, const QString& path)
+    {
+        Choose(W().DestinationRG, DestFile);
+        Choose(W().DataTypeRG, dataType);
+        Ui.SaveAnswers.enqueue(path);
+        W().ExportBTN->click();
+    }
+};
+
+int CountDark(const QImage& image, const QRect& area)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) n += qGray(image.pixel(x, y)) < 100;
+    return n;
+}
+
+}  // namespace
+
+class GrfExportFormTest : public QObject {
+    Q_OBJECT
+private slots:
+    void StartsFromThePageAndGivesItsSettingsBack()
+    {
+        TExport t;
+        TGrfExpFRM& w = t.W();
+        QCOMPARE(w.windowTitle(), QString("Graphics -Export"));
+        QCOMPARE(w.size(), QSize(768, 564));
+        QCOMPARE(w.TitleEDT->text(), QString("Tree Graphics"));
+        QCOMPARE(w.LayOutRG.ItemIndex(), int(LayoutLines));
+        QVERIFY(!w.LayOutRG.Items[LayoutSpecial]->isEnabled());
+        QCOMPARE(w.DestinationRG.ItemIndex(), int(DestPrinter));
+        QCOMPARE(w.DataTypeRG.ItemIndex(), int(DataMetafile));
+        QVERIFY(!w.PicSizeGBX->isEnabled());
+        QCOMPARE(w.PicWidthEDT->text(), QString("1280"));
+        QCOMPARE(w.PicHeightEDT->text(), QString("1024"));
+        QVERIFY(w.ExportBTN->font().bold());
+        QCOMPARE(w.Margin, 0.2);
+        // "Lines" is applied to the page at once.
+        QCOMPARE(t.Page.TitleLayout, 1);
+
+        // Everything the window changes on the page...
+        QTest::keyClicks(w.TitleEDT, " A");
+        QTest::keyClicks(w.SubTitleLeftEDT, "left");
+        QTest::keyClicks(w.SubTitleRightEDT, "right");
+        QCOMPARE(t.Page.Title, QString("Tree Graphics A"));
+        QCOMPARE(t.Page.SubTitleLeft, QString("left"));
+        QCOMPARE(t.Page.SubTitleRight, QString("right"));
+        t.Choose(w.LayOutRG, LayoutRoundRect);
+        QCOMPARE(t.Page.TitleLayout, 0);
+        QCOMPARE(t.Page.FrameKind, 2);
+        w.SidetextCBX->click();
+        QVERIFY(t.Page.Flags & GrfRemarks);
+        QTest::keyClicks(w.SideMMO, "first");
+        QTest::keyClick(w.SideMMO, Qt::Key_Return);
+        QTest::keyClicks(w.SideMMO, "second");
+        QCOMPARE(t.Page.Remarks, (QStringList{"first", "second"}));
+        // ...is undone when the window closes by Cancel...
+        w.CancelBTN->click();
+        QCOMPARE(w.result(), int(QDialog::Rejected));
+        t.Window.reset();
+        QCOMPARE(t.Page.Title, QString("Tree Graphics"));
+        QCOMPARE(t.Page.SubTitleLeft, QString());
+        QCOMPARE(t.Page.SubTitleRight, QString());
+        QCOMPARE(t.Page.TitleLayout, 0);
+        QCOMPARE(t.Page.FrameKind, 0);
+        QVERIFY(!(t.Page.Flags & GrfRemarks));
+
+        // ...and by Export.
+        QTemporaryDir dir;
+        t.Open();
+        QTest::keyClicks(t.W().TitleEDT, "X");
+        t.ExportFile(DataBitmap, dir.filePath("a.bmp"));
+        QCOMPARE(t.W().result(), int(QDialog::Accepted));
+        t.Window.reset();
+        QCOMPARE(t.Page.Title, QString("Tree Graphics"));
+        QCOMPARE(t.Page.TitleLayout, 0);
+    }
+
+    void TitleShowsInPreviewAndPicture()
+    {
+        TExport t;
+        TGrfExpFRM& w = t.W();
+        w.TitleEDT->clear();
+        w.PBX->grab();
+        const QRect band(10, 10, 200, 12);
+        const int before = CountDark(w.Preview, band);
+        QTest::keyClicks(w.TitleEDT, "WWWWWWWWWW");
+        w.PBX->grab();
+        QCOMPARE(w.Preview.size(), w.PBX->size() - QSize(20, 20));
+        QVERIFY(CountDark(w.Preview, band) > before + 100);
+
+        QTemporaryDir dir;
+        t.ExportFile(DataBitmap, dir.filePath("t.bmp"));
+        const QImage picture(dir.filePath("t.bmp"));
+        QVERIFY(CountDark(picture, QRect(0, 0, 600, 40)) > 1000);
+    }
+
+    void DestinationChoosesDataTypesAndPictureSize()
+    {
+        TExport t;
+        TGrfExpFRM& w = t.W();
+        t.Choose(w.DestinationRG, DestFile);
+        QVERIFY(w.PicSizeGBX->isEnabled());
+        t.Choose(w.DataTypeRG, DataJpeg);
+        QCOMPARE(w.DefaultExt, QString("JPG"));
+        // JPEG cannot go to the clipboard: the item is disabled and not left chosen.
+        t.Choose(w.DestinationRG, DestClipboard);
+        QVERIFY(!w.DataTypeRG.Items[DataJpeg]->isEnabled());
+        QCOMPARE(w.DataTypeRG.ItemIndex(), int(DataBitmap));
+        QVERIFY(w.PicSizeGBX->isEnabled());
+        t.Choose(w.DestinationRG, DestFile);
+        QVERIFY(w.DataTypeRG.Items[DataJpeg]->isEnabled());
+        t.Choose(w.DestinationRG, DestPrinter);
+        QVERIFY(!w.PicSizeGBX->isEnabled());
+        QCOMPARE(w.DataTypeRG.ItemIndex(), int(DataMetafile));
+        w.ShrinkCBX->click();
+        QCOMPARE(w.Margin, 0.05);
+        w.ShrinkCBX->click();
+        QCOMPARE(w.Margin, 0.2);
+    }
+
+    void EveryFileTypeHasItsFormatAndSize()
+    {
+        QTemporaryDir dir;
+        struct {
+            int Type;
+            const char* Name;
+            const char* Suffix;
+            const char* Format;
+            int Depth;
+        } cases[] = {{DataBitmap, "b.bmp", "BMP", "bmp", 32},   {DataMonochrome, "m.bmp", "BMP", "bmp", 1},
+                     {DataJpeg, "j.jpg", "JPG", "jpeg", 32},    {DataMetafile, "e.emf", "EMF", nullptr, 0},
+                     {DataSvg, "s.svg", "SVG", nullptr, 0},     {DataPdf, "p.pdf", "PDF", nullptr, 0}};
+        for (const auto& c : cases) {
+            TExport t;
+            t.W().PicWidthEDT->setText("1000");
+            t.W().PicHeightEDT->setText("760");
+            const QString path = dir.filePath(c.Name);
+            t.ExportFile(c.Type, path);
+            QCOMPARE(t.Ui.SaveCalls.size(), 1);
+            QCOMPARE(t.Ui.SaveCalls[0].DefaultSuffix, QString(c.Suffix));
+            QCOMPARE(t.W().result(), int(QDialog::Accepted));
+            QCOMPARE(t.Ui.BusyDepth, 0);
+            QVERIFY2(t.Ui.Errors.isEmpty(), qPrintable(t.Ui.Errors.join('|')));
+            QFile file(path);
+            QVERIFY2(file.open(QIODevice::ReadOnly), c.Name);
+            const QByteArray bytes = file.readAll();
+            if (c.Format) {
+                QImageReader reader(path);
+                QCOMPARE(reader.format(), QByteArray(c.Format));
+                QCOMPARE(reader.size(), QSize(1000, 760));
+                QCOMPARE(reader.read().depth(), c.Depth);
+            } else if (c.Type == DataMetafile) {
+                QCOMPARE(bytes.mid(40, 4), QByteArray(" EMF"));
+            } else if (c.Type == DataSvg) {
+                QSvgRenderer svg(path);
+                QVERIFY(svg.isValid());
+                QCOMPARE(svg.viewBox(), QRect(0, 0, 1000, 760));
+            } else {
+                QVERIFY(bytes.startsWith("%PDF-"));
+                QVERIFY(bytes.contains("/MediaBox [0 0 750.000000 570.000000]"));  // at 96 pixels per inch
+            }
+        }
+    }
+
+    void BadSizeOrCancelledDialogWritesNothing()
+    {
+        TExport t;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("x.bmp");
+        t.W().PicWidthEDT->setText("12a");
+        t.ExportFile(DataBitmap, path);
+        QCOMPARE(t.Ui.Errors, QStringList{"'12a' is not a valid integer value"});
+        QVERIFY(!QFile::exists(path));
+        // The window stays for another try with the choices kept.
+        QVERIFY(t.W().isVisible());
+        QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(DataBitmap));
+        t.W().PicWidthEDT->setText("640");
+        t.W().PicHeightEDT->setText("0");
+        t.ExportFile(DataBitmap, path);
+        QCOMPARE(t.Ui.Errors.size(), 2);
+        QVERIFY(!QFile::exists(path));
+        // Cancelled save dialog.
+        t.W().PicHeightEDT->setText("480");
+        t.Choose(t.W().DestinationRG, DestFile);
+        t.W().ExportBTN->click();
+        QCOMPARE(t.Ui.SaveCalls.size(), 3);
+        QVERIFY(QDir(dir.path()).isEmpty());
+        QVERIFY(t.W().isVisible());
+        // The clipboard gets nothing from a bad size either.
+        t.Choose(t.W().DestinationRG, DestClipboard);
+        t.W().PicHeightEDT->setText("");
+        t.W().ExportBTN->click();
+        QVERIFY(t.Ui.ClipboardImage.isNull());
+        QCOMPARE(t.Ui.Errors.size(), 3);
+        QCOMPARE(t.Ui.BusyDepth, 0);
+        // Finally it works.
+        t.W().PicHeightEDT->setText("480");
+        t.ExportFile(DataBitmap, path);
+        QCOMPARE(QImage(path).size(), QSize(640, 480));
+    }
+
+    void ClipboardBitmapMonochromeAndMetafile()
+    {
+        TExport t;
+        TGrfExpFRM& w = t.W();
+        t.Choose(w.DestinationRG, DestClipboard);
+        t.Choose(w.DataTypeRG, DataBitmap);
+        w.ExportBTN->click();
+        QCOMPARE(t.Ui.ClipboardImage.size(), QSize(1280, 1024));
+        QVERIFY(t.Ui.ClipboardImage.depth() >= 24);
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+
+        TExport m;
+        m.Choose(m.W().DestinationRG, DestClipboard);
+        m.Choose(m.W().DataTypeRG, DataMonochrome);
+        m.W().PicWidthEDT->setText("640");
+        m.W().PicHeightEDT->setText("400");
+        m.W().ExportBTN->click();
+        const QImage mono = m.Ui.ClipboardImage;
+        QCOMPARE(mono.size(), QSize(640, 400));
+        QCOMPARE(mono.format(), QImage::Format_Mono);
+        QCOMPARE(mono.color(0), qRgb(0, 0, 0));
+        QVERIFY(CountDark(mono.convertToFormat(QImage::Format_RGB32), mono.rect()) > 1000);
+        QCOMPARE(mono.pixelIndex(320, 5), 1);  // the light background is white
+
+        TExport e;
+        e.Choose(e.W().DestinationRG, DestClipboard);
+        e.Choose(e.W().DataTypeRG, DataMetafile);
+        e.W().ExportBTN->click();
+        QVERIFY(e.Ui.ClipboardData);
+        QCOMPARE(e.Ui.ClipboardData->data(EmfMimeType).mid(40, 4), QByteArray(" EMF"));
+        QCOMPARE(qvariant_cast<QImage>(e.Ui.ClipboardData->imageData()).size(), QSize(1280, 1024));
+        QVERIFY(e.Ui.ClipboardImage.isNull());
+    }
+
+    void PrintingToAPdfFile()
+    {
+        QTemporaryDir dir;
+        for (int dataType : {int(DataMetafile), int(DataBitmap)}) {
+            TExport t;
+            const QString path = dir.filePath(QString("print%1.pdf").arg(dataType));
+            QPageLayout::Orientation offered = QPageLayout::Portrait;
+            t.Ui.PrintAnswer = [&](QPrinter& printer) {
+                offered = printer.pageLayout().orientation();
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(path);
+                return true;
+            };
+            t.Choose(t.W().DataTypeRG, dataType);
+            t.W().ShrinkCBX->click();
+            t.W().ExportBTN->click();
+            QCOMPARE(offered, QPageLayout::Landscape);  // set before the dialog
+            QFile pdf(path);
+            QVERIFY(pdf.open(QIODevice::ReadOnly));
+            const QByteArray bytes = pdf.readAll();
+            QVERIFY(bytes.startsWith("%PDF-"));
+            // A landscape page.
+            const QRegularExpression box("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]");
+            const auto match = box.match(QString::fromLatin1(bytes));
+            QVERIFY(match.hasMatch());
+            QVERIFY(match.captured(1).toDouble() > match.captured(2).toDouble());
+            QCOMPARE(t.W().result(), int(QDialog::Accepted));
+            QCOMPARE(t.Ui.BusyDepth, 0);
+        }
+        // A cancelled print dialog prints nothing and keeps the window open.
+        TExport c;
+        c.W().ExportBTN->click();
+        QVERIFY(c.W().isVisible());
+        QCOMPARE(c.W().result(), 0);
+    }
+
+    void ExecuteWithBitmapFirst()
+    {
+        TExport t;
+        t.Window.reset();
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* w = dynamic_cast<TGrfExpFRM*>(QApplication::activeModalWidget());
+            if (!w) return;
+            seen = w->DataTypeRG.ItemIndex() == DataBitmap && t.Page.TitleLayout == 1;
+            w->CancelBTN->click();
+        });
+        QCOMPARE(TGrfExpFRM::Execute(t.Ui, t.Page, true), int(QDialog::Rejected));
+        QVERIFY(seen);
+        QCOMPARE(t.Page.TitleLayout, 0);
+    }
+};
+
+QTEST_MAIN(GrfExportFormTest)
+#include "GrfExportFormTest.moc"
