@@ -5,11 +5,11 @@
 #include "data/TextFile.h"
 #include "data/UiServices.h"
 #include "parsimony/CharFit.h"
+#include "parsimony/FormHelpers.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 TFrmCharFit::TFrmCharFit(TAppContext& context, QWidget* parent) : QWidget(parent, Qt::Window), Ctx(context)
@@ -27,10 +27,7 @@ TFrmCharFit::TFrmCharFit(TAppContext& context, QWidget* parent) : QWidget(parent
     StringGrid1->SetSize(5, 1);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    QPalette tip = StringGrid1->palette();
-    tip.setColor(QPalette::Base, QToolTip::palette().color(QPalette::ToolTipBase));
-    tip.setColor(QPalette::Text, QToolTip::palette().color(QPalette::ToolTipText));
-    StringGrid1->setPalette(tip);
+    InfoTipBackground(StringGrid1);
     const QStringList header = CharFitHeader();
     for (int c = 0; c < header.size(); ++c) StringGrid1->SetCell(c, 0, header[c]);
     layout->addWidget(StringGrid1, 1);
@@ -58,6 +55,7 @@ void TFrmCharFit::ShowTable(const std::vector<QStringList>& rows)
     for (size_t r = 0; r < rows.size(); ++r)
         for (int c = 0; c < StringGrid1->ColCount(); ++c)
             StringGrid1->SetCell(c, static_cast<int>(r), c < rows[r].size() ? rows[r][c] : QString());
+    WidenColumns(StringGrid1, {100, 100, 100, 100, 100});
 }
 
 void TFrmCharFit::Button1Click()

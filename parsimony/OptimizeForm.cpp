@@ -3,6 +3,7 @@
 #include "data/NumberFormat.h"
 #include "data/UiServices.h"
 #include "parsimony/CreateTree.h"
+#include "parsimony/FormHelpers.h"
 #include "parsimony/OptimizeRun.h"
 #include "parsimony/TreeOptForm.h"
 #include "parsimony/TreeTable.h"
@@ -17,7 +18,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
@@ -28,15 +28,6 @@ QLabel* BoldLabel(const QString& text, QWidget* parent)
     f.setBold(true);
     label->setFont(f);
     return label;
-}
-
-void InfoTipBackground(QWidget* w)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, QToolTip::palette().color(QPalette::ToolTipBase));
-    p.setColor(QPalette::Window, QToolTip::palette().color(QPalette::ToolTipBase));
-    p.setColor(QPalette::Text, QToolTip::palette().color(QPalette::ToolTipText));
-    w->setPalette(p);
 }
 
 // At most this often the generation bar is moved: a small data set runs

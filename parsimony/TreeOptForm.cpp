@@ -7,6 +7,7 @@
 #include "parsimony/CharFit.h"
 #include "parsimony/CharFitForm.h"
 #include "parsimony/CreateTree.h"
+#include "parsimony/FormHelpers.h"
 #include "parsimony/TreeTable.h"
 
 #include <QEvent>
@@ -14,18 +15,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
-#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
-void InfoTipBackground(QWidget* w)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, QToolTip::palette().color(QPalette::ToolTipBase));
-    p.setColor(QPalette::Text, QToolTip::palette().color(QPalette::ToolTipText));
-    w->setPalette(p);
-}
-
 void FillGrid(TStringGrid* grid, const std::vector<QStringList>& rows)
 {
     grid->setRowCount(static_cast<int>(rows.size()));
@@ -134,12 +126,14 @@ void TFrmTreeOpt::ShowTree()
         return;
     }
     FillGrid(SgTree, TreeTableRows(*tree, Search->CharField().Names, LocaleDecimalSeparator()));
+    WidenColumns(SgTree, {200, 50, 50, 50, 50});
 }
 
 void TFrmTreeOpt::FillList(const std::vector<QStringList>& rows)
 {
     const int selected = SgOpt->currentRow();
     FillGrid(SgOpt, rows);
+    WidenColumns(SgOpt, {394, 61, 59});
     // Row 1 is selected at first; a later run keeps the selection.
     if ((selected < 1 || selected >= SgOpt->RowCount()) && SgOpt->RowCount() > 1) SgOpt->setCurrentCell(1, 0);
 }
