@@ -56,6 +56,7 @@ void TFrmCharFit::ShowTable(const std::vector<QStringList>& rows)
         for (int c = 0; c < StringGrid1->ColCount(); ++c)
             StringGrid1->SetCell(c, static_cast<int>(r), c < rows[r].size() ? rows[r][c] : QString());
     WidenColumns(StringGrid1, {100, 100, 100, 100, 100});
+    if (StringGrid1->RowCount() > 1) StringGrid1->setCurrentCell(1, 1);
 }
 
 void TFrmCharFit::Button1Click()
