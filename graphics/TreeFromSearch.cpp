@@ -1,0 +1,57 @@
+#include "graphics/TreeFromSearch.h"
+
+bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names, TadaTreeNodes& nodes,
+                           QString& error)
+{
+    const int tips = tree.TipCount();
+    const int inner = tree.NodeCount();
+    bool sound = IsConsistentTree(tree, tips);
+    // The children must be the nodes whose parent links point here.
+    for (int j = 1; sound && j <= inner; ++j)
+        for (int k = 1; sound && k <= 2; ++k) {
+            const TChild& c = tree.Nodes[j].Child[k];
+            if (c.IsTip) sound = c.Num >= 1 && c.Num <= tips && tree.Tips[c.Num].Anc == j;
+            else sound = c.Num >= 1 && c.Num <= inner && tree.Nodes[c.Num].Anc == j;
+            if (k == 2) sound = sound && (c.Num != tree.Nodes[j].Child[1].Num || c.IsTip != tree.Nodes[j].Child[1].IsTip);
+        }
+    if (!sound) {
+        error = QStringLiteral("The tree's links do not form one binary tree over its %1 tips; it cannot be drawn.")
+                    .arg(tips);
+        return false;
+    }
+
+    // Tips first, then the nodes, in number order.
+    for (int i = 1; i <= tips; ++i) {
+        const TTip& t = tree.Tips[i];
+        const int object = t.Objects.empty() ? 0 : t.Objects[0];
+        TadaTreeNode* n = nodes.Add();
+        n->Ident = n->Label = object >= 1 && object < static_cast<int>(names.size()) ? names[object] : QString();
+        n->Length = t.Fit;
+    }
+    for (int j = 1; j <= inner; ++j) {
+        const TNode& t = tree.Nodes[j];
+        TadaTreeNode* n = nodes.Add();
+        n->Length = t.Fit;
+        if (t.Anc == 0) {
+            n->Ident = n->Label = QStringLiteral("Root");
+            nodes.Root = n;
+        } else {
+            n->Ident = QStringLiteral("Node %1").arg(j);
+        }
+    }
+    auto tipAt = [&](int i) { return nodes.Item(i - 1); };
+    auto nodeAt = [&](int j) { return nodes.Item(tips + j - 1); };
+    for (int i = 1; i <= tips; ++i)
+        if (tree.Tips[i].Anc != 0) tipAt(i)->Parent = nodeAt(tree.Tips[i].Anc);
+    for (int j = 1; j <= inner; ++j) {
+        const TNode& t = tree.Nodes[j];
+        TscTreeNode* n = nodeAt(j);
+        if (t.Anc != 0) n->Parent = nodeAt(t.Anc);
+        const TChild& l = t.Child[1];
+        const TChild& r = t.Child[2];
+        n->Left = l.IsTip ? tipAt(l.Num) : nodeAt(l.Num);
+        n->Right = r.IsTip ? tipAt(r.Num) : nodeAt(r.Num);
+    }
+    nodes.UpdateCodes();
+    return true;
+}
