@@ -1,0 +1,141 @@
+// "Grafic" in the tree results window: the selected tree of a seeded run in
+// the tree graphic window, and the results window unchanged afterwards.
+#include "app/Mainform.h"
+#include "data/StringGrid.h"
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfPaintBox.h"
+#include "graphics/TreeGrafik.h"
+#include "graphics/TreeSpezial.h"
+#include "parsimony/CreateTree.h"
+#include "parsimony/OptimizeForm.h"
+#include "parsimony/TreeOptForm.h"
+#include "tests/support/FakeUiServices.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/state-trees.txt");
+
+struct TApp {
+    TFakeUiServices Ui;
+    TAppContext Ctx{Ui};
+    TFrmMain Main{Ctx};
+    TFrmOptimize& Optimize = *Ctx.FrmOptimize;
+    TFrmTreeOpt& Results = *Ctx.FrmTreeOpt;
+
+    TApp()
+    {
+        Ui.OpenAnswers.enqueue(Example);
+        Main.Text1Click();
+    }
+    bool Run(std::uint64_t seed)
+    {
+        Main.CreateTree1Click();
+        QSignalSpy finished(&Optimize, &TFrmOptimize::RunFinished);
+        Optimize.SetSeed(seed);
+        Optimize.Button1Click();
+        return Optimize.IsRunning() && finished.wait(120000);
+    }
+};
+
+// Runs check on the tree window "Grafic" opens, then closes it.
+bool WithTreeWindow(TFrmTreeOpt& results, const std::function<void(TTreeGrfFRM&)>& check)
+{
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* w = dynamic_cast<TTreeGrfFRM*>(QApplication::activeModalWidget());
+        if (!w) return;
+        shown = true;
+        check(*w);
+        w->close();
+    });
+    results.TreeBTN->click();
+    return shown;
+}
+
+}  // namespace
+
+class TreeHandOverTest : public QObject {
+    Q_OBJECT
+private slots:
+    void GraficShowsTheSelectedTreeAndLeavesTheResultsAlone()
+    {
+        TApp app;
+        QVERIFY(app.Run(5));
+        app.Results.SgOpt->setCurrentCell(3, 1);
+        QCOMPARE(app.Results.SelectedSlot(), 3);
+        const TTree& tree = app.Results.Population()->Trees[3];
+        const auto& names = app.Results.Population()->CharField().Names;
+        const int t = tree.TipCount();
+        const auto listBefore = app.Results.SgOpt->Rows();
+        const auto tableBefore = app.Results.SgTree->Rows();
+
+        const bool shown = WithTreeWindow(app.Results, [&](TTreeGrfFRM& w) {
+            QVERIFY(w.isModal());
+            QCOMPARE(w.windowTitle(), QString("Tree"));
+            QCOMPARE(w.Container->Title, QString());
+            TscTreeNodes* nodes = w.TreeNodes;
+            QVERIFY(nodes);
+            QCOMPARE(nodes->Count(), 2 * t - 1);
+            for (int i = 1; i <= t; ++i) {
+                QCOMPARE(nodes->Item(i - 1)->Ident, names[tree.Tips[i].Objects[0]]);
+                QCOMPARE(nodes->Item(i - 1)->Length, tree.Tips[i].Fit);
+            }
+            QCOMPARE(nodes->Root, nodes->Item(t + tree.Root() - 1));
+            QCOMPARE(nodes->Root->Ident, QString("Root"));
+            QCOMPARE(w.TreePanel->ZoomRoot, nodes->Root);
+            QCOMPARE(nodes->LeafCount(), t);
+            // Re-root the drawing; the search's tree must not notice.
+            const QImage image = w.TreePBX->grab().toImage();
+            QVERIFY(!image.isNull());
+            TscTreeNode* deep = nullptr;
+            for (TscTreeNode* n : PreOrder(nodes->Root))
+                if (n->Depth() >= 2) deep = n;
+            QVERIFY(deep);
+            for (auto& o : w.TreePanel->GrfObjects)
+                if (auto* d = dynamic_cast<TadaArtDot*>(o.get()); d && d->Node == deep) {
+                    const TIntRect r = d->DeviceBounds();
+                    QTest::mouseClick(w.TreePBX, Qt::LeftButton, {}, QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+                }
+            QCOMPARE(w.Selected, deep);
+            w.ReRootBTN->click();
+            QCOMPARE(nodes->Root->Right, deep);
+        });
+        QVERIFY(shown);
+        QCOMPARE(app.Results.SgOpt->Rows(), listBefore);
+        QCOMPARE(app.Results.SgTree->Rows(), tableBefore);
+        QCOMPARE(app.Results.SelectedSlot(), 3);
+        QVERIFY(app.Ui.Errors.isEmpty());
+
+        // The next "Grafic" starts from the search's tree again.
+        const bool again = WithTreeWindow(app.Results, [&](TTreeGrfFRM& w) {
+            QCOMPARE(w.TreeNodes->Root, w.TreeNodes->Item(t + tree.Root() - 1));
+        });
+        QVERIFY(again);
+    }
+
+    void BeforeAnyRunGraficDoesNothing()
+    {
+        TApp app;
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            if (auto* w = QApplication::activeModalWidget()) {
+                opened = true;
+                w->close();
+            }
+        });
+        app.Results.TreeBTNClick();
+        app.Results.DrawTree(1);
+        QCoreApplication::processEvents();
+        QVERIFY(!opened);
+        QVERIFY(app.Ui.Errors.isEmpty());
+    }
+};
+
+QTEST_MAIN(TreeHandOverTest)
+#include "TreeHandOverTest.moc"
