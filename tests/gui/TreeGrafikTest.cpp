@@ -223,12 +223,10 @@ private slots:
         // (The last pixels hold the page outline.)
         const QRect rightEdge(image.width() * 93 / 100, 2, image.width() * 5 / 100, image.height() - 4);
         QVERIFY(CountDark(image, rightEdge) > 20);
-        if (qEnvironmentVariableIsSet("TW_SHOTS")) image.save("/tmp/tw/right.png");
         QTest::mouseClick(w.DrawAtRightCBX, Qt::LeftButton);
         QVERIFY(!w.DrawAtRightCBX->isChecked());
         QVERIFY(!w.TreePanel->DrawAtRight);
         image = t.Grab();
-        if (qEnvironmentVariableIsSet("TW_SHOTS")) image.save("/tmp/tw/noright.png");
         QCOMPARE(CountDark(image, rightEdge), 0);
 
         QTest::mouseClick(w.BckGroundCBX, Qt::LeftButton);
