@@ -140,13 +140,12 @@ TEST(MatrixOps, TransposeSwapsNamesAndTwiceRestores)
     EXPECT_EQ(back.DataMatrix, m);
 }
 
-TEST(MatrixOps, RowsAndWidths)
+TEST(MatrixOps, RowsKeepEmptyCells)
 {
     TDynStrMatrix m = Matrix({{"123456789", ""}, {"", ""}});
     m[2][0].clear();
     const auto rows = MatrixRows(m, 2, 2);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1], (QStringList{"o1", "123456789", ""}));
-    const std::vector<int> widths = FitColumnWidths(m, 2, 2);
-    EXPECT_EQ(widths, (std::vector<int>{42, 70, 7}));
+    EXPECT_EQ(rows[0], (QStringList{"Taxon", "ch1", ""}));
 }

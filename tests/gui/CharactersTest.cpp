@@ -165,7 +165,8 @@ private slots:
         QCOMPARE(editor.SgData->Cell(1, 2), QString("C[B[A[]]]"));
         QCOMPARE(editor.SgData->Cell(1, 3), QString("A[]"));
         QCOMPARE(editor.SgData->Cell(2, 3), QString("?"));
-        QCOMPARE(editor.SgData->ColWidth(1), 70);
+        QCOMPARE(editor.SgData->ColWidth(1), 70);  // "C[B[A[]]]": 9 characters
+        QCOMPARE(editor.SgData->ColWidth(2), 56);  // "colour", "green[]": 7
         QVERIFY(!editor.Button2->isHidden());
         QCOMPARE(ctx.Model.DataMatrix[1][2], QString("C[B]"));  // display only
 
