@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+// The builders keep every member below StateCount, so a popcount equals
+// CountInclusion(s, StateCount).
 // Each character's sets are coded once into a compact table, one row per
 // object, so that a pair of objects is two streams of words. Characters with
 // at most 64 states need one word; wider ones keep their full sets.
@@ -70,6 +72,11 @@ void JaccardDistanceMatrix(const TSField& field, TDynRealMatrix& result)
 {
     const TPackedField packed(field);
     const int characters = packed.Characters;
+    // |I| / |U| for one-word sets, divided once here: the same quotients.
+    std::vector<double> quotient(65 * 65, 0.0);
+    for (int u = 1; u <= 64; ++u)
+        for (int in = 0; in <= u; ++in)
+            quotient[static_cast<size_t>(u * 65 + in)] = static_cast<double>(in) / static_cast<double>(u);
     FillPairs(packed, result, [&](int i, int j) {
         const std::uint64_t* a = &packed.Narrow[packed.Index(i, 1)];
         const std::uint64_t* b = &packed.Narrow[packed.Index(j, 1)];
@@ -78,24 +85,22 @@ void JaccardDistanceMatrix(const TSField& field, TDynRealMatrix& result)
         // Characters in order: the sum is rounded the same way as one
         // computed character by character.
         for (int k = 0; k < characters; ++k) {
-            int inter, uni;
             if (!packed.Wide[static_cast<size_t>(k)]) {
                 if (a[k] == 0 || b[k] == 0) {
                     --usable;
                     continue;
                 }
-                inter = std::popcount(a[k] & b[k]);
-                uni = std::popcount(a[k] | b[k]);
+                const int inter = std::popcount(a[k] & b[k]);
+                const int uni = std::popcount(a[k] | b[k]);
+                sum = sum + 1 - quotient[static_cast<size_t>(uni * 65 + inter)];
             } else {
                 const TInclusion A = packed.Full(i, k + 1), B = packed.Full(j, k + 1);
                 if (A.IsEmpty() || B.IsEmpty()) {
                     --usable;
                     continue;
                 }
-                inter = (A & B).Count();
-                uni = (A | B).Count();
+                sum = sum + 1 - static_cast<double>((A & B).Count()) / static_cast<double>((A | B).Count());
             }
-            sum = sum + 1 - static_cast<double>(inter) / static_cast<double>(uni);
         }
         return usable == 0 ? NaN : sum / usable;
     });
