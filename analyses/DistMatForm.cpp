@@ -87,6 +87,7 @@ void TFrmDistMat::ShowTexts(int lastRow)
         const std::vector<int> widths = Texts.ColumnWidths(lastRow);
         for (int c = 0; c < static_cast<int>(widths.size()); ++c) SGDist->SetColWidth(c, widths[static_cast<size_t>(c)]);
     }
+    SGDist->setCurrentCell(-1, -1);  // no header cell looks selected
     SGDist->setUpdatesEnabled(true);
 }
 

@@ -5,6 +5,7 @@
 #include "tests/support/FakeUiServices.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -175,6 +176,38 @@ private slots:
         // colour has no brackets: all missing, compatible with everything.
         QCOMPARE(g->Cell(3, 1), QString("yes"));
         SaveAndCompare(ui, ctx, "compat.txt", {"compatibility"});
+    }
+
+    void LargeMatrixFillsTheWholeGrid()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        const QString path = Dir.filePath("large.txt");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QByteArray text = "Taxon";
+        for (int c = 1; c <= 40; ++c) text += "\tc" + QByteArray::number(c);
+        text += "\n";
+        for (int o = 1; o <= 255; ++o) {
+            text += "t" + QByteArray::number(o);
+            for (int c = 1; c <= 40; ++c) text += (o + c) % 3 ? "\tB[A]" : "\tA[ ]";
+            text += "\n";
+        }
+        f.write(text);
+        f.close();
+        ui.OpenAnswers.enqueue(path);
+        main.Text1Click();
+        QElapsedTimer timer;
+        timer.start();
+        main.DistanceMatrix1Click();
+        qInfo("distance matrix of 255 objects into the window: %lld ms", static_cast<long long>(timer.elapsed()));
+        TStringGrid* g = ctx.FrmDistMat->SGDist;
+        QCOMPARE(g->RowCount(), 256);
+        QCOMPARE(g->Cell(255, 0), QString("t255"));
+        QCOMPARE(g->Cell(255, 255), QString("0"));
+        QVERIFY(!g->Cell(1, 255).isEmpty());
+        QCOMPARE(ui.BusyDepth, 0);
     }
 
     void JobsWithoutDataShowAnEmptyGrid()
