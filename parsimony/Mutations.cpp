@@ -1,0 +1,87 @@
+// The three random branch swaps on the working tree.
+#include "parsimony/CreateTree.h"
+
+char TParsimonySearch::MutateTree()
+{
+    switch (Random.Below(3)) {
+    case 0: SwapTipTip(0); return 'a';
+    case 1: SwapTipNode(0); return 'b';
+    default: SwapNodeNode(0); return 'c';
+    }
+}
+
+// True when node `upper` lies on the way from node `from` to the root
+// (from included): the AncSet of `upper` is a subset of the set of `from`.
+bool TParsimonySearch::NodeAbove(int treeNo, int upper, int from) const
+{
+    const TTree& tree = Trees[static_cast<size_t>(treeNo)];
+    const int n = tree.NodeCount();
+    for (int k = from, steps = 0; k >= 1 && k <= n && steps <= n; ++steps) {
+        if (k == upper) return true;
+        k = tree.Nodes[static_cast<size_t>(k)].Anc;
+    }
+    return false;
+}
+
+void TParsimonySearch::SwapTipTip(int treeNo)
+{
+    TTree& tree = Trees[static_cast<size_t>(treeNo)];
+    const int t = tree.TipCount();
+    MutationDone = true;
+    int i, j;
+    do {
+        i = Random.Below(t) + 1;
+        j = Random.Below(t) + 1;
+    } while (i == j);
+    TIntNum& a = tree.Tips[static_cast<size_t>(i)].Anc;
+    TIntNum& b = tree.Tips[static_cast<size_t>(j)].Anc;
+    if (a == b) {
+        MutationDone = false;
+        return;
+    }
+    std::swap(a, b);
+}
+
+void TParsimonySearch::SwapTipNode(int treeNo)
+{
+    TTree& tree = Trees[static_cast<size_t>(treeNo)];
+    MutationDone = true;
+    const int i = Random.Below(tree.TipCount()) + 1;
+    const int j = Random.Below(tree.NodeCount()) + 1;
+    TTip& tip = tree.Tips[static_cast<size_t>(i)];
+    TNode& node = tree.Nodes[static_cast<size_t>(j)];
+    bool nested;
+    if (Config.Engine == TScoringEngine::Reference)
+        nested = node.AncSet.IsSubsetOf(tip.AncSet);
+    else
+        nested = NodeAbove(treeNo, j, tip.Anc);
+    if (tip.Anc == node.Anc || nested) {
+        MutationDone = false;
+        return;
+    }
+    std::swap(tip.Anc, node.Anc);
+}
+
+void TParsimonySearch::SwapNodeNode(int treeNo)
+{
+    TTree& tree = Trees[static_cast<size_t>(treeNo)];
+    const int n = tree.NodeCount();
+    MutationDone = true;
+    int i, j;
+    do {
+        i = Random.Below(n) + 1;
+        j = Random.Below(n) + 1;
+    } while (i == j);
+    TNode& a = tree.Nodes[static_cast<size_t>(i)];
+    TNode& b = tree.Nodes[static_cast<size_t>(j)];
+    bool nested;
+    if (Config.Engine == TScoringEngine::Reference)
+        nested = a.AncSet.IsSubsetOf(b.AncSet) || b.AncSet.IsSubsetOf(a.AncSet);
+    else
+        nested = NodeAbove(treeNo, i, j) || NodeAbove(treeNo, j, i);
+    if (a.Anc == b.Anc || nested) {
+        MutationDone = false;
+        return;
+    }
+    std::swap(a.Anc, b.Anc);
+}

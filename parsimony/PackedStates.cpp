@@ -1,0 +1,234 @@
+#include "parsimony/PackedStates.h"
+
+#include <bit>
+
+namespace {
+int HighestMember(const TInclusion& s)
+{
+    for (int w = 3; w >= 0; --w)
+        if (s.Word(w)) return w * 64 + 63 - std::countl_zero(s.Word(w));
+    return -1;
+}
+
+inline void SetBit(std::uint64_t* words, int bit) { words[bit >> 6] |= std::uint64_t{1} << (bit & 63); }
+}  // namespace
+
+TPackedField::TPackedField(const TSField& charField, int objectCount, int characterCount)
+    : Objects(objectCount)
+{
+    auto inc = [&](int c, int o) -> const TInclusion* {
+        if (c >= static_cast<int>(charField.Places.size())) return nullptr;
+        const TIncArr& column = charField.Places[static_cast<size_t>(c)].Inc;
+        return o < static_cast<int>(column.size()) ? &column[static_cast<size_t>(o)] : nullptr;
+    };
+    // Each character gets as many bits as its highest state used by any object.
+    std::vector<int> offset(static_cast<size_t>(characterCount) + 1, 0);
+    std::vector<int> width(static_cast<size_t>(characterCount) + 1, 0);
+    int bits = 0;
+    for (int c = 1; c <= characterCount; ++c) {
+        int high = -1;
+        for (int o = 1; o <= objectCount; ++o)
+            if (const TInclusion* s = inc(c, o)) high = std::max(high, HighestMember(*s));
+        offset[static_cast<size_t>(c)] = bits;
+        width[static_cast<size_t>(c)] = high + 1;
+        bits += high + 1;
+    }
+    WordCount = std::max(1, (bits + 63) / 64);
+    StateBits.assign(Index(objectCount + 1), 0);
+    MaskBits.assign(Index(objectCount + 1), 0);
+    for (int o = 1; o <= objectCount; ++o) {
+        std::uint64_t* states = &StateBits[Index(o)];
+        std::uint64_t* mask = &MaskBits[Index(o)];
+        for (int c = 1; c <= characterCount; ++c) {
+            const TInclusion* s = inc(c, o);
+            if (!s || s->IsEmpty()) continue;
+            const int base = offset[static_cast<size_t>(c)];
+            for (int k = 0; k < width[static_cast<size_t>(c)]; ++k) {
+                SetBit(mask, base + k);
+                if (s->Contains(k)) SetBit(states, base + k);
+            }
+        }
+    }
+}
+
+TTreeScorer::TTreeScorer(const TPackedField& field, bool missingData)
+    : Field(&field), Missing(missingData), W(field.Words()), MaxTips(field.ObjectCount())
+{
+    const size_t vertices = static_cast<size_t>(2 * MaxTips + 1);
+    S.assign(vertices * static_cast<size_t>(W), 0);
+    M.assign(vertices * static_cast<size_t>(W), 0);
+    SAdded.assign(vertices * static_cast<size_t>(W), 0);
+    SPtr.assign(vertices, nullptr);
+    MPtr.assign(vertices, nullptr);
+    Children.assign(vertices, {-1, -1});
+    Parent.assign(vertices, -1);
+    K.assign(vertices, 0);
+    H.assign(vertices, 0);
+    PreOrder.reserve(vertices);
+}
+
+void TTreeScorer::BuildOrder(const TTree& tree, int tipCount)
+{
+    const int nodeCount = tipCount - 1;
+    std::vector<int> count(static_cast<size_t>(nodeCount) + 1, 0);
+    auto addChild = [&](int anc, size_t v) {
+        if (anc < 1 || anc > nodeCount) return;
+        int& n = count[static_cast<size_t>(anc)];
+        if (n < 2) Children[Vertex(anc, false)][static_cast<size_t>(n)] = static_cast<int>(v);
+        ++n;
+    };
+    int root = 0;
+    for (int j = 1; j <= nodeCount; ++j) Children[Vertex(j, false)] = {-1, -1};
+    for (int i = 1; i <= tipCount; ++i) {
+        const TTip& tip = tree.Tips[static_cast<size_t>(i)];
+        const size_t v = Vertex(i, true);
+        SPtr[v] = Field->States(tip.Objects[0]);
+        MPtr[v] = Field->Mask(tip.Objects[0]);
+        Parent[v] = static_cast<int>(Vertex(tip.Anc, false));
+        addChild(tip.Anc, v);
+    }
+    for (int j = 1; j <= nodeCount; ++j) {
+        const int anc = tree.Nodes[static_cast<size_t>(j)].Anc;
+        const size_t v = Vertex(j, false);
+        SPtr[v] = NodeS(v);
+        MPtr[v] = NodeM(v);
+        Parent[v] = anc == 0 ? -1 : static_cast<int>(Vertex(anc, false));
+        if (anc == 0 && root == 0) root = j;
+        addChild(anc, v);
+    }
+    PreOrder.clear();
+    if (root == 0) return;
+    // Iterative walk: deep trees never touch the call stack.
+    PreOrder.push_back(static_cast<int>(Vertex(root, false)));
+    for (size_t k = 0; k < PreOrder.size(); ++k) {
+        for (int c : Children[static_cast<size_t>(PreOrder[k])])
+            if (c > MaxTips) PreOrder.push_back(c);
+    }
+}
+
+template <bool MissingRule> std::int64_t TTreeScorer::Evaluate(const TTree& tree, int tipCount)
+{
+    BuildOrder(tree, tipCount);
+    std::int64_t length = 0;
+    for (auto it = PreOrder.rbegin(); it != PreOrder.rend(); ++it) {
+        const size_t v = static_cast<size_t>(*it);
+        const int c1 = Children[v][0], c2 = Children[v][1];
+        std::uint64_t* s = NodeS(v);
+        std::uint64_t* m = NodeM(v);
+        if (c1 < 0 || c2 < 0) {  // not binary: scored as empty
+            std::fill(s, s + W, 0);
+            std::fill(m, m + W, 0);
+            K[v] = 0;
+            continue;
+        }
+        const std::uint64_t* s1 = SPtr[static_cast<size_t>(c1)];
+        const std::uint64_t* s2 = SPtr[static_cast<size_t>(c2)];
+        const std::uint64_t* m1 = MPtr[static_cast<size_t>(c1)];
+        const std::uint64_t* m2 = MPtr[static_cast<size_t>(c2)];
+        std::int64_t k = 0;
+        for (int w = 0; w < W; ++w) {
+            std::uint64_t sw;
+            if constexpr (MissingRule) {
+                // A child without data for a character does not take part.
+                sw = (s1[w] | ~m1[w]) & (s2[w] | ~m2[w]) & (m1[w] | m2[w]);
+                m[w] = m1[w] | m2[w];
+            } else {
+                sw = s1[w] & s2[w];
+            }
+            s[w] = sw;
+            k += std::popcount(s1[w] & ~sw) + std::popcount(s2[w] & ~sw);
+        }
+        K[v] = k;
+        length += k;
+    }
+    return length;
+}
+
+std::int64_t TTreeScorer::Length(const TTree& tree, int tipCount)
+{
+    return Missing ? Evaluate<true>(tree, tipCount) : Evaluate<false>(tree, tipCount);
+}
+
+std::int64_t TTreeScorer::LengthAndFits(const TTree& tree, int tipCount, std::vector<std::int64_t>& tipFits,
+                                        std::vector<std::int64_t>& nodeFits)
+{
+    const std::int64_t length = Length(tree, tipCount);
+    tipFits.assign(static_cast<size_t>(tipCount) + 1, 0);
+    nodeFits.assign(static_cast<size_t>(tipCount), 0);
+    auto fit = [&](size_t v) -> std::int64_t {
+        if (Parent[v] < 0) return 0;
+        const std::uint64_t* s = SPtr[v];
+        const std::uint64_t* p = SPtr[static_cast<size_t>(Parent[v])];
+        std::int64_t n = 0;
+        for (int w = 0; w < W; ++w) n += std::popcount(s[w] & ~p[w]);
+        return n;
+    };
+    for (int i = 1; i <= tipCount; ++i) tipFits[static_cast<size_t>(i)] = fit(Vertex(i, true));
+    for (int j = 1; j < tipCount; ++j) nodeFits[static_cast<size_t>(j)] = fit(Vertex(j, false));
+    return length;
+}
+
+template <bool MissingRule> TInsertionPoint TTreeScorer::Insert(const TTree& tree, int tipCount, int object)
+{
+    const std::int64_t length = Evaluate<MissingRule>(tree, tipCount);
+    const std::uint64_t* sx = Field->States(object);
+    const std::uint64_t* mx = Field->Mask(object);
+    const int nodeCount = tipCount - 1;
+
+    // Every vertex's set once the new object lies below it.
+    auto added = [&](size_t v) {
+        const std::uint64_t* s = SPtr[v];
+        const std::uint64_t* m = MPtr[v];
+        std::uint64_t* out = &SAdded[v * static_cast<size_t>(W)];
+        for (int w = 0; w < W; ++w) {
+            if constexpr (MissingRule)
+                out[w] = (s[w] | ~m[w]) & (sx[w] | ~mx[w]) & (m[w] | mx[w]);
+            else
+                out[w] = s[w] & sx[w];
+        }
+    };
+    for (int i = 1; i <= tipCount; ++i) added(Vertex(i, true));
+    for (int j = 1; j <= nodeCount; ++j) added(Vertex(j, false));
+
+    // H[v]: how the fits of the branches hanging from v's ancestors change
+    // when the object joins below v (the sets of all ancestors shrink).
+    for (int v : PreOrder) {
+        const size_t a = static_cast<size_t>(v);
+        const int c1 = Children[a][0], c2 = Children[a][1];
+        if (c1 < 0 || c2 < 0) continue;
+        const std::uint64_t* pa = &SAdded[a * static_cast<size_t>(W)];
+        const std::uint64_t* s1 = SPtr[static_cast<size_t>(c1)];
+        const std::uint64_t* s2 = SPtr[static_cast<size_t>(c2)];
+        const std::uint64_t* p1 = &SAdded[static_cast<size_t>(c1) * static_cast<size_t>(W)];
+        const std::uint64_t* p2 = &SAdded[static_cast<size_t>(c2) * static_cast<size_t>(W)];
+        std::int64_t via1 = 0, via2 = 0;
+        for (int w = 0; w < W; ++w) {
+            via1 += std::popcount(p1[w] & ~pa[w]) + std::popcount(s2[w] & ~pa[w]);
+            via2 += std::popcount(s1[w] & ~pa[w]) + std::popcount(p2[w] & ~pa[w]);
+        }
+        const std::int64_t above = Parent[a] < 0 ? 0 : H[a];
+        H[static_cast<size_t>(c1)] = above + via1 - K[a];
+        H[static_cast<size_t>(c2)] = above + via2 - K[a];
+    }
+
+    TInsertionPoint best;
+    bool first = true;
+    auto consider = [&](int num, bool isTip) {
+        const size_t v = Vertex(num, isTip);
+        const std::uint64_t* s = SPtr[v];
+        const std::uint64_t* p = &SAdded[v * static_cast<size_t>(W)];
+        std::int64_t delta = Parent[v] < 0 ? 0 : H[v];
+        for (int w = 0; w < W; ++w) delta += std::popcount(s[w] & ~p[w]) + std::popcount(sx[w] & ~p[w]);
+        const std::int64_t candidate = length + delta;
+        if (first || candidate < best.Length) best = {isTip, num, candidate};
+        first = false;
+    };
+    for (int i = 1; i <= tipCount; ++i) consider(i, true);
+    for (int j = 1; j <= nodeCount; ++j) consider(j, false);
+    return best;
+}
+
+TInsertionPoint TTreeScorer::BestInsertion(const TTree& tree, int tipCount, int object)
+{
+    return Missing ? Insert<true>(tree, tipCount, object) : Insert<false>(tree, tipCount, object);
+}

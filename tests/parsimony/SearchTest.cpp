@@ -1,0 +1,337 @@
+#include "parsimony/CreateTree.h"
+#include "parsimony/ReferenceTree.h"
+#include "tests/parsimony/RandomField.h"
+#include "tests/parsimony/TreeTestSupport.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+TSearchSettings Settings(int n, int g, std::uint64_t seed, bool missing = true,
+                         TScoringEngine engine = TScoringEngine::Fast)
+{
+    TSearchSettings s;
+    s.TreeCount = n;
+    s.Generations = g;
+    s.Seed = seed;
+    s.MissingData = missing;
+    s.Engine = engine;
+    return s;
+}
+
+TSField Field(std::uint64_t seed, int objects, int characters, double missing = 0.1)
+{
+    std::mt19937_64 rng(seed);
+    TRandomFieldShape shape;
+    shape.Objects = objects;
+    shape.Characters = characters;
+    shape.MaxStates = 7;
+    shape.MissingShare = missing;
+    return RandomField(rng, shape);
+}
+
+// Every population tree is complete and its derived fields and length are
+// those of a fresh literal evaluation.
+void ExpectEvaluatedPopulation(const TParsimonySearch& search, int objects)
+{
+    for (int k = 1; k <= search.TreeCount(); ++k) {
+        const TTree& tree = search.Trees[static_cast<size_t>(k)];
+        ASSERT_TRUE(IsConsistentTree(tree, objects)) << "slot " << k;
+        TTree fresh = tree;
+        ReferenceEvaluateTree(fresh, search.CharField(), search.Settings().MissingData);
+        ASSERT_EQ(fresh.Fitness, tree.Fitness) << "slot " << k;
+        for (size_t j = 1; j < tree.Nodes.size(); ++j) {
+            ASSERT_EQ(fresh.Nodes[j].Fit, tree.Nodes[j].Fit);
+            ASSERT_EQ(fresh.Nodes[j].Objects, tree.Nodes[j].Objects);
+        }
+    }
+}
+}  // namespace
+
+TEST(Search, RefusesWhatItCannotRun)
+{
+    EXPECT_TRUE(ValidateSearch(3, 1, 0).isEmpty());
+    EXPECT_TRUE(ValidateSearch(255, 255, 5000).isEmpty());
+    EXPECT_TRUE(ValidateSearch(2, 10, 100).contains(QStringLiteral("at least 3 objects")));
+    EXPECT_TRUE(ValidateSearch(256, 10, 100).contains(QStringLiteral("at most 255 objects")));
+    EXPECT_TRUE(ValidateSearch(10, 0, 100).contains(QStringLiteral("No. of trees")));
+    EXPECT_TRUE(ValidateSearch(10, 256, 100).contains(QStringLiteral("No. of trees")));
+    EXPECT_TRUE(ValidateSearch(10, 5, -1).contains(QStringLiteral("Generations")));
+
+    const TSField field = Field(1, 2, 3);
+    TParsimonySearch search(field, 2, 3, Settings(5, 10, 1));
+    EXPECT_EQ(search.Run(), TSearchStatus::Refused);
+    EXPECT_FALSE(search.Error().isEmpty());
+    EXPECT_EQ(search.TreeCount(), 0);
+    // Characters not coded for the data.
+    TParsimonySearch uncoded(TSField(), 5, 3, Settings(5, 10, 1));
+    EXPECT_EQ(uncoded.Run(), TSearchStatus::Refused);
+}
+
+TEST(Search, ShuffleGivesAPermutationThatASeedRepeats)
+{
+    const TSField field = Field(2, 40, 3);
+    TParsimonySearch a(field, 40, 3, Settings(1, 0, 9)), b(field, 40, 3, Settings(1, 0, 9));
+    a.Run();
+    b.Run();
+    a.ShuffleOrder();
+    b.ShuffleOrder();
+    EXPECT_EQ(a.Order, b.Order);
+    std::vector<int> sorted(a.Order.begin() + 1, a.Order.end());
+    std::sort(sorted.begin(), sorted.end());
+    for (int i = 0; i < 40; ++i) EXPECT_EQ(sorted[static_cast<size_t>(i)], i + 1);
+}
+
+TEST(Search, ThreeEqualObjectsJoinTheFirstTip)
+{
+    TSField field = Field(3, 3, 2, 0);
+    for (int c = 1; c <= 2; ++c)
+        for (int o = 1; o <= 3; ++o) field.Places[static_cast<size_t>(c)].Inc[static_cast<size_t>(o)] = field.Places[static_cast<size_t>(c)].Inc[1];
+    for (TScoringEngine engine : {TScoringEngine::Fast, TScoringEngine::Reference}) {
+        TParsimonySearch search(field, 3, 2, Settings(4, 0, 11, true, engine));
+        ASSERT_EQ(search.Run(), TSearchStatus::Finished);
+        for (int k = 1; k <= 4; ++k) {
+            const TTree& tree = search.Trees[static_cast<size_t>(k)];
+            EXPECT_EQ(tree.Number, k);
+            EXPECT_EQ(tree.Fitness, 0);
+            // All three places are equally long: the first, above tip 1, wins.
+            EXPECT_EQ(tree.Tips[3].Anc, tree.Tips[1].Anc);
+            EXPECT_EQ(tree.Tips[3].Anc, 2);
+            EXPECT_EQ(tree.Nodes[2].Anc, 1);
+        }
+    }
+}
+
+TEST(Search, OnlyNonSisterTipsSwapInAThreeTipTree)
+{
+    // In ((x, y), z) every tip-to-node and node-to-node draw is refused.
+    const TSField field = Field(4, 3, 4);
+    TParsimonySearch search(field, 3, 4, Settings(1, 0, 5));
+    search.Run();
+    int done = 0;
+    for (int k = 0; k < 300; ++k) {
+        CopyTree(search.Trees[1], search.Trees[0]);
+        const std::vector<int> before = ParentLinks(search.Trees[0]);
+        const char letter = search.MutateTree();
+        const std::vector<int> after = ParentLinks(search.Trees[0]);
+        if (letter != 'a') EXPECT_FALSE(search.MutationDone) << letter;
+        if (search.MutationDone) {
+            ++done;
+            EXPECT_NE(before, after);
+            EXPECT_TRUE(IsConsistentTree(search.Trees[0], 3));
+        } else {
+            EXPECT_EQ(before, after);
+        }
+    }
+    EXPECT_GT(done, 0);
+}
+
+TEST(Search, SwapsKeepTreesWholeAndTheRootInPlace)
+{
+    const TSField field = Field(5, 30, 4);
+    for (TScoringEngine engine : {TScoringEngine::Fast, TScoringEngine::Reference}) {
+        TParsimonySearch search(field, 30, 4, Settings(3, 0, 6, true, engine));
+        search.Run();
+        int done = 0;
+        for (int k = 0; k < 600; ++k) {
+            CopyTree(search.Trees[1 + k % 3], search.Trees[0]);
+            const int root = search.Trees[0].Root();
+            const std::vector<int> before = ParentLinks(search.Trees[0]);
+            search.MutateTree();
+            if (!search.MutationDone) {
+                ASSERT_EQ(before, ParentLinks(search.Trees[0]));
+                continue;
+            }
+            ++done;
+            ASSERT_TRUE(IsConsistentTree(search.Trees[0], 30));
+            ASSERT_EQ(search.Trees[0].Root(), root);
+            ASSERT_NE(before, ParentLinks(search.Trees[0]));
+        }
+        EXPECT_GT(done, 200);
+    }
+}
+
+// A whole seeded run chooses exactly the same trees with the fast and the
+// literal scoring.
+TEST(Search, FastRunEqualsReferenceRun)
+{
+    for (std::uint64_t seed : {1u, 2u, 3u, 4u}) {
+        const int objects = 10 + static_cast<int>(seed) * 4;
+        const TSField field = Field(100 + seed, objects, 12, seed % 2 ? 0.15 : 0);
+        for (bool missing : {true, false}) {
+            TParsimonySearch fast(field, objects, 12, Settings(5, 150, seed, missing, TScoringEngine::Fast));
+            TParsimonySearch reference(field, objects, 12, Settings(5, 150, seed, missing, TScoringEngine::Reference));
+            ASSERT_EQ(fast.Run(), TSearchStatus::Finished);
+            ASSERT_EQ(reference.Run(), TSearchStatus::Finished);
+            const std::string where = "seed " + std::to_string(seed) + (missing ? " missing" : " plain");
+            ASSERT_EQ(fast.OptList(), reference.OptList()) << where;
+            for (int k = 1; k <= 5; ++k) {
+                const TTree& a = fast.Trees[static_cast<size_t>(k)];
+                const TTree& b = reference.Trees[static_cast<size_t>(k)];
+                ASSERT_EQ(ParentLinks(a), ParentLinks(b)) << where << " slot " << k;
+                ASSERT_EQ(a.Number, b.Number) << where;
+                ASSERT_EQ(a.Fitness, b.Fitness) << where;
+                for (size_t i = 1; i < a.Tips.size(); ++i) {
+                    ASSERT_EQ(a.Tips[i].Objects, b.Tips[i].Objects) << where;
+                    ASSERT_EQ(a.Tips[i].Fit, b.Tips[i].Fit) << where;
+                }
+            }
+            EXPECT_EQ(fast.FindBestTree(), reference.FindBestTree());
+        }
+    }
+}
+
+TEST(Search, SeedRepeatsARunAndOtherSeedsDiffer)
+{
+    const TSField field = Field(8, 25, 15);
+    auto run = [&](std::uint64_t seed) {
+        TParsimonySearch search(field, 25, 15, Settings(6, 100, seed));
+        search.Run();
+        std::vector<std::vector<int>> links;
+        for (int k = 1; k <= 6; ++k) links.push_back(ParentLinks(search.Trees[static_cast<size_t>(k)]));
+        EXPECT_EQ(search.SeedUsed(), seed);
+        return std::make_pair(search.OptList(), links);
+    };
+    EXPECT_EQ(run(42), run(42));
+    EXPECT_NE(run(42), run(43));
+}
+
+TEST(Search, ListRecordsEveryReplacement)
+{
+    const TSField field = Field(9, 30, 20);
+    TParsimonySearch search(field, 30, 20, Settings(8, 300, 77));
+    std::vector<int> growSteps, generationSteps;
+    int cellChanges = 0;
+    double bestAfterGrowing = 0;
+    TSearchCallbacks cb;
+    cb.GrowProgress = [&](int k) { growSteps.push_back(k); };
+    cb.GenerationProgress = [&](int g) { generationSteps.push_back(g); };
+    cb.ListFilled = [&] { bestAfterGrowing = search.FindBestTree().second; };
+    cb.CellChanged = [&](int row, int column, const QString& text) {
+        ++cellChanges;
+        EXPECT_GE(row, 1);
+        EXPECT_TRUE(column == 0 || column == 2);
+        EXPECT_EQ(search.OptList()[static_cast<size_t>(row)][column], text);
+    };
+    ASSERT_EQ(search.Run(cb), TSearchStatus::Finished);
+    EXPECT_EQ(growSteps, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 0}));
+    ASSERT_EQ(generationSteps.size(), 301u);
+    EXPECT_EQ(generationSteps[299], 300);
+    EXPECT_EQ(generationSteps.back(), 0);
+    EXPECT_GT(cellChanges, 0);
+    EXPECT_LE(search.FindBestTree().second, bestAfterGrowing);
+
+    const auto& list = search.OptList();
+    ASSERT_EQ(list.size(), 9u);
+    EXPECT_EQ(list[0], (QStringList{QStringLiteral("a: change tip to tip; b: change tip to node c: change node to node"),
+                                    QStringLiteral("add - fit"), QStringLiteral("swap - fit")}));
+    const QRegularExpression history(QStringLiteral("^[1-8]( [1-8][abc])*$"));
+    int replaced = 0;
+    for (int k = 1; k <= 8; ++k) {
+        const QStringList& row = list[static_cast<size_t>(k)];
+        EXPECT_TRUE(history.match(row[0]).hasMatch()) << row[0].toStdString();
+        EXPECT_TRUE(row[0].startsWith(QString::number(k)));
+        // The swap-fit column shows the current length once a slot was replaced.
+        if (row[0].contains(QLatin1Char(' '))) {
+            ++replaced;
+            EXPECT_EQ(row[2], QString::number(search.Trees[static_cast<size_t>(k)].Fitness));
+            EXPECT_EQ(row[0].section(QLatin1Char(' '), -1).chopped(1), QString::number(search.Trees[static_cast<size_t>(k)].Number));
+        } else {
+            EXPECT_TRUE(row[2].isEmpty());
+        }
+    }
+    EXPECT_GT(replaced, 0);
+    ExpectEvaluatedPopulation(search, 30);
+}
+
+TEST(Search, NoGenerationsReportsTheGrownTrees)
+{
+    const TSField field = Field(10, 12, 6);
+    TParsimonySearch search(field, 12, 6, Settings(5, 0, 3));
+    ASSERT_EQ(search.Run(), TSearchStatus::Finished);
+    for (int k = 1; k <= 5; ++k) {
+        EXPECT_EQ(search.OptList()[static_cast<size_t>(k)][0], QString::number(k));
+        EXPECT_EQ(search.OptList()[static_cast<size_t>(k)][1], QString::number(search.Trees[static_cast<size_t>(k)].Fitness));
+        EXPECT_TRUE(search.OptList()[static_cast<size_t>(k)][2].isEmpty());
+    }
+    ExpectEvaluatedPopulation(search, 12);
+}
+
+TEST(Search, CancelKeepsAConsistentPopulation)
+{
+    const TSField field = Field(11, 20, 8);
+    {
+        TParsimonySearch search(field, 20, 8, Settings(6, 100, 4));
+        int grown = 0;
+        TSearchCallbacks cb;
+        cb.GrowProgress = [&](int k) { if (k > 0) grown = k; };
+        cb.Cancelled = [&] { return grown == 2; };
+        EXPECT_EQ(search.Run(cb), TSearchStatus::Cancelled);
+        EXPECT_EQ(search.TreeCount(), 2);  // only complete trees
+        EXPECT_EQ(search.OptList().size(), 3u);
+        EXPECT_EQ(search.GenerationsDone(), 0);
+        ExpectEvaluatedPopulation(search, 20);
+    }
+    {
+        TParsimonySearch search(field, 20, 8, Settings(6, 100, 4));
+        int generation = 0;
+        TSearchCallbacks cb;
+        cb.GenerationProgress = [&](int g) { if (g > 0) generation = g; };
+        cb.Cancelled = [&] { return generation == 5; };
+        EXPECT_EQ(search.Run(cb), TSearchStatus::Cancelled);
+        EXPECT_EQ(search.TreeCount(), 6);
+        EXPECT_EQ(search.GenerationsDone(), 5);
+        ExpectEvaluatedPopulation(search, 20);
+    }
+    {
+        TParsimonySearch search(field, 20, 8, Settings(6, 100, 4));
+        TSearchCallbacks cb;
+        cb.Cancelled = [] { return true; };
+        EXPECT_EQ(search.Run(cb), TSearchStatus::Cancelled);
+        EXPECT_EQ(search.TreeCount(), 0);
+        EXPECT_EQ(search.FindBestTree().first, 0);
+    }
+}
+
+TEST(Search, BestAndWorstTiesGoToTheLowestSlot)
+{
+    const TSField field = Field(12, 5, 2);
+    TParsimonySearch search(field, 5, 2, Settings(4, 0, 1));
+    search.Run();
+    const double lengths[] = {0, 7, 5, 9, 5};
+    for (int k = 1; k <= 4; ++k) search.Trees[static_cast<size_t>(k)].Fitness = lengths[k];
+    EXPECT_EQ(search.FindBestTree(), std::make_pair(2, 5.0));
+    EXPECT_EQ(search.FindWorstTree(), std::make_pair(3, 9.0));
+    for (int k = 1; k <= 4; ++k) search.Trees[static_cast<size_t>(k)].Fitness = 6;
+    EXPECT_EQ(search.FindBestTree().first, 1);
+    EXPECT_EQ(search.FindWorstTree().first, 1);
+}
+
+TEST(Search, ProtocolLinesFollowTheMissingDataChoice)
+{
+    const QStringList with = SearchProtocolLines(QStringLiteral("10"), QStringLiteral("1000"), true);
+    EXPECT_EQ(with, (QStringList{QString(), QStringLiteral("10 trees are created"),
+                                 QStringLiteral("1000 generations of branch swapping are calculated for each tree"),
+                                 QStringLiteral("Missing data (\"?\") are expected"), QString(), QString()}));
+    const QStringList without = SearchProtocolLines(QStringLiteral("5"), QStringLiteral("0"), false);
+    ASSERT_EQ(without.size(), 7);
+    EXPECT_EQ(without[3], QStringLiteral("no missing data (\"?\") are expected"));
+    EXPECT_EQ(without[4], QStringLiteral("WARNING: if your data file contains \"?\", the computation will be errorness!"));
+}
+
+TEST(Search, CharStepsOfAPopulationTree)
+{
+    const TSField field = Field(13, 15, 5, 0.2);
+    TParsimonySearch search(field, 15, 5, Settings(3, 50, 8));
+    search.Run();
+    TTree copy = search.Trees[2];
+    const TReferenceStates states = ReferenceEvaluateTree(copy, field, true);
+    double total = 0;
+    for (int c = 1; c <= 5; ++c) {
+        const double steps = search.ComputeCharSteps(2, c);
+        EXPECT_EQ(steps, search.CharSteps);
+        EXPECT_EQ(steps, ReferenceComputeCharSteps(copy, c, field, states));
+        total += steps;
+    }
+    EXPECT_EQ(total, search.Trees[2].Fitness);  // the missing-data length is the sum over characters
+}
