@@ -5,6 +5,9 @@
 //   QImage image = RenderBitmap(page, 1280, 1024);          // 24-bit
 //   QString error;
 //   if (!SavePicture(page, "tree.jpg", PictureFormatFromPath("tree.jpg"), 1280, 1024, error)) ...
+// A printer (or any QPaintDevice) takes the page through a TPainterCanvas:
+//   QPainter p(&printer); TPainterCanvas c(p); page.PaintToCanvas(c, {x, y, x + w - 1, y + h - 1});
+// or draw RenderBitmap(...) / RenderMonoBitmap(...) with QPainter::drawImage.
 #include <QByteArray>
 #include <QImage>
 #include <QString>
