@@ -127,8 +127,9 @@ TGrfExpFRM::TGrfExpFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(u
     QFont bold = ExportBTN->font();
     bold.setBold(true);
     ExportBTN->setFont(bold);
-    ExportBTN->setDefault(true);
     CancelBTN = new QPushButton(QStringLiteral("Cancel"), this);
+    // Enter in a title edit must not export by surprise (e.g. over the clipboard).
+    ExportBTN->setAutoDefault(false);
     CancelBTN->setAutoDefault(false);
     auto* buttons = new QVBoxLayout;
     buttons->addStretch(1);

@@ -160,6 +160,10 @@ private slots:
         QVERIFY(!w.DataTypeRG.Items[DataJpeg]->isEnabled());
         QCOMPARE(w.DataTypeRG.ItemIndex(), int(DataBitmap));
         QVERIFY(w.PicSizeGBX->isEnabled());
+        // Enter in a title edit exports nothing.
+        QTest::keyClick(w.TitleEDT, Qt::Key_Return);
+        QVERIFY(t.Ui.ClipboardImage.isNull());
+        QVERIFY(w.isVisible());
         t.Choose(w.DestinationRG, DestFile);
         QVERIFY(w.DataTypeRG.Items[DataJpeg]->isEnabled());
         t.Choose(w.DestinationRG, DestPrinter);
