@@ -295,18 +295,17 @@ bool TGrfExpFRM::ExportToPrinter(int dataType)
     printer.setPageOrientation(QPageLayout::Landscape);
     if (!Ui.RunPrintDialog(this, printer)) return false;
     TBusyGuard busy(Ui);
-    PrintOn(printer, dataType);
-    return true;
+    return PrintOn(printer, dataType);
 }
 
-void TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
+bool TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
 {
     const bool landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
     const TPrintPlacement at = PrintPlacement(printer.width(), printer.height(), landscape, Margin);
     QPainter painter;
     if (!painter.begin(&printer)) {
         Ui.ShowError(this, QStringLiteral("The printer could not be started."));
-        return;
+        return false;
     }
     const bool vector = dataType == DataMetafile || dataType == DataSvg || dataType == DataPdf;
     if (vector) {
@@ -318,7 +317,7 @@ void TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
                                                         : RenderBitmap(*Page, at.Width, at.Height);
         painter.drawImage(at.X, at.Y, image);
     }
-    painter.end();
+    return painter.end();
 }
 
 bool TGrfExpFRM::ExportToClipboard(int dataType)

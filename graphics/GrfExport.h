@@ -81,6 +81,6 @@ private:
     bool ExportToPrinter(int dataType);
     bool ExportToClipboard(int dataType);
     bool ExportToFile(int dataType);
-    void PrintOn(QPrinter& printer, int dataType);
+    bool PrintOn(QPrinter& printer, int dataType);
     TUiServices& Ui;
 };

@@ -324,6 +324,17 @@ private slots:
         c.W().ExportBTN->click();
         QVERIFY(c.W().isVisible());
         QCOMPARE(c.W().result(), 0);
+        QVERIFY(c.Ui.Errors.isEmpty());
+        // A printer that cannot start is reported, not taken for success.
+        c.Ui.PrintAnswer = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(dir.filePath("no/such/folder/x.pdf"));
+            return true;
+        };
+        c.W().ExportBTN->click();
+        QCOMPARE(c.Ui.Errors, QStringList{"The printer could not be started."});
+        QVERIFY(c.W().isVisible());
+        QCOMPARE(c.Ui.BusyDepth, 0);
     }
 
     void ExecuteWithBitmapFirst()
