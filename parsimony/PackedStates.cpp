@@ -11,6 +11,77 @@ int HighestMember(const TInclusion& s)
 }
 
 inline void SetBit(std::uint64_t* words, int bit) { words[bit >> 6] |= std::uint64_t{1} << (bit & 63); }
+
+// The word loops, built twice on x86-64: with the popcount instruction and
+// without it (older processors); the loader picks the one the machine has.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
+#define VARNO_KERNEL __attribute__((target_clones("popcnt", "default")))
+#else
+#define VARNO_KERNEL
+#endif
+
+using u64 = std::uint64_t;
+
+// A node's sets from its two children; returns the steps on both child branches.
+VARNO_KERNEL std::int64_t CombineNode(bool missing, int w, const u64* s1, const u64* m1, const u64* s2,
+                                      const u64* m2, u64* s, u64* m)
+{
+    std::int64_t k = 0;
+    if (missing) {
+        // A child without data for a character does not take part.
+        for (int i = 0; i < w; ++i) {
+            const u64 sw = (s1[i] | ~m1[i]) & (s2[i] | ~m2[i]) & (m1[i] | m2[i]);
+            s[i] = sw;
+            m[i] = m1[i] | m2[i];
+            k += std::popcount(s1[i] & ~sw) + std::popcount(s2[i] & ~sw);
+        }
+    } else {
+        for (int i = 0; i < w; ++i) {
+            const u64 sw = s1[i] & s2[i];
+            s[i] = sw;
+            k += std::popcount(s1[i] & ~sw) + std::popcount(s2[i] & ~sw);
+        }
+    }
+    return k;
+}
+
+// A vertex's set once object x lies below it too.
+VARNO_KERNEL void AddedSet(bool missing, int w, const u64* s, const u64* m, const u64* sx, const u64* mx, u64* out)
+{
+    if (missing) {
+        for (int i = 0; i < w; ++i) out[i] = (s[i] | ~m[i]) & (sx[i] | ~mx[i]) & (m[i] | mx[i]);
+    } else {
+        for (int i = 0; i < w; ++i) out[i] = s[i] & sx[i];
+    }
+}
+
+// Steps on a node's two child branches once x joins below child 1 or child 2.
+VARNO_KERNEL void ViaCounts(int w, const u64* pa, const u64* s1, const u64* s2, const u64* p1, const u64* p2,
+                            std::int64_t* via1, std::int64_t* via2)
+{
+    std::int64_t a = 0, b = 0;
+    for (int i = 0; i < w; ++i) {
+        a += std::popcount(p1[i] & ~pa[i]) + std::popcount(s2[i] & ~pa[i]);
+        b += std::popcount(s1[i] & ~pa[i]) + std::popcount(p2[i] & ~pa[i]);
+    }
+    *via1 = a;
+    *via2 = b;
+}
+
+// Steps on the two branches below a new node with sets p above X (s) and x (sx).
+VARNO_KERNEL std::int64_t NewNodeSteps(int w, const u64* s, const u64* p, const u64* sx)
+{
+    std::int64_t n = 0;
+    for (int i = 0; i < w; ++i) n += std::popcount(s[i] & ~p[i]) + std::popcount(sx[i] & ~p[i]);
+    return n;
+}
+
+VARNO_KERNEL std::int64_t BranchSteps(int w, const u64* s, const u64* p)
+{
+    std::int64_t n = 0;
+    for (int i = 0; i < w; ++i) n += std::popcount(s[i] & ~p[i]);
+    return n;
+}
 }  // namespace
 
 TPackedField::TPackedField(const TSField& charField, int objectCount, int characterCount)
@@ -121,23 +192,8 @@ template <bool MissingRule> std::int64_t TTreeScorer::Evaluate(const TTree& tree
             K[v] = 0;
             continue;
         }
-        const std::uint64_t* s1 = SPtr[static_cast<size_t>(c1)];
-        const std::uint64_t* s2 = SPtr[static_cast<size_t>(c2)];
-        const std::uint64_t* m1 = MPtr[static_cast<size_t>(c1)];
-        const std::uint64_t* m2 = MPtr[static_cast<size_t>(c2)];
-        std::int64_t k = 0;
-        for (int w = 0; w < W; ++w) {
-            std::uint64_t sw;
-            if constexpr (MissingRule) {
-                // A child without data for a character does not take part.
-                sw = (s1[w] | ~m1[w]) & (s2[w] | ~m2[w]) & (m1[w] | m2[w]);
-                m[w] = m1[w] | m2[w];
-            } else {
-                sw = s1[w] & s2[w];
-            }
-            s[w] = sw;
-            k += std::popcount(s1[w] & ~sw) + std::popcount(s2[w] & ~sw);
-        }
+        const std::int64_t k = CombineNode(MissingRule, W, SPtr[static_cast<size_t>(c1)], MPtr[static_cast<size_t>(c1)],
+                                           SPtr[static_cast<size_t>(c2)], MPtr[static_cast<size_t>(c2)], s, m);
         K[v] = k;
         length += k;
     }
@@ -157,11 +213,7 @@ std::int64_t TTreeScorer::LengthAndFits(const TTree& tree, int tipCount, std::ve
     nodeFits.assign(static_cast<size_t>(tipCount), 0);
     auto fit = [&](size_t v) -> std::int64_t {
         if (Parent[v] < 0) return 0;
-        const std::uint64_t* s = SPtr[v];
-        const std::uint64_t* p = SPtr[static_cast<size_t>(Parent[v])];
-        std::int64_t n = 0;
-        for (int w = 0; w < W; ++w) n += std::popcount(s[w] & ~p[w]);
-        return n;
+        return BranchSteps(W, SPtr[v], SPtr[static_cast<size_t>(Parent[v])]);
     };
     for (int i = 1; i <= tipCount; ++i) tipFits[static_cast<size_t>(i)] = fit(Vertex(i, true));
     for (int j = 1; j < tipCount; ++j) nodeFits[static_cast<size_t>(j)] = fit(Vertex(j, false));
@@ -176,17 +228,7 @@ template <bool MissingRule> TInsertionPoint TTreeScorer::Insert(const TTree& tre
     const int nodeCount = tipCount - 1;
 
     // Every vertex's set once the new object lies below it.
-    auto added = [&](size_t v) {
-        const std::uint64_t* s = SPtr[v];
-        const std::uint64_t* m = MPtr[v];
-        std::uint64_t* out = &SAdded[v * static_cast<size_t>(W)];
-        for (int w = 0; w < W; ++w) {
-            if constexpr (MissingRule)
-                out[w] = (s[w] | ~m[w]) & (sx[w] | ~mx[w]) & (m[w] | mx[w]);
-            else
-                out[w] = s[w] & sx[w];
-        }
-    };
+    auto added = [&](size_t v) { AddedSet(MissingRule, W, SPtr[v], MPtr[v], sx, mx, &SAdded[v * static_cast<size_t>(W)]); };
     for (int i = 1; i <= tipCount; ++i) added(Vertex(i, true));
     for (int j = 1; j <= nodeCount; ++j) added(Vertex(j, false));
 
@@ -202,10 +244,7 @@ template <bool MissingRule> TInsertionPoint TTreeScorer::Insert(const TTree& tre
         const std::uint64_t* p1 = &SAdded[static_cast<size_t>(c1) * static_cast<size_t>(W)];
         const std::uint64_t* p2 = &SAdded[static_cast<size_t>(c2) * static_cast<size_t>(W)];
         std::int64_t via1 = 0, via2 = 0;
-        for (int w = 0; w < W; ++w) {
-            via1 += std::popcount(p1[w] & ~pa[w]) + std::popcount(s2[w] & ~pa[w]);
-            via2 += std::popcount(s1[w] & ~pa[w]) + std::popcount(p2[w] & ~pa[w]);
-        }
+        ViaCounts(W, pa, s1, s2, p1, p2, &via1, &via2);
         const std::int64_t above = Parent[a] < 0 ? 0 : H[a];
         H[static_cast<size_t>(c1)] = above + via1 - K[a];
         H[static_cast<size_t>(c2)] = above + via2 - K[a];
@@ -217,8 +256,7 @@ template <bool MissingRule> TInsertionPoint TTreeScorer::Insert(const TTree& tre
         const size_t v = Vertex(num, isTip);
         const std::uint64_t* s = SPtr[v];
         const std::uint64_t* p = &SAdded[v * static_cast<size_t>(W)];
-        std::int64_t delta = Parent[v] < 0 ? 0 : H[v];
-        for (int w = 0; w < W; ++w) delta += std::popcount(s[w] & ~p[w]) + std::popcount(sx[w] & ~p[w]);
+        const std::int64_t delta = (Parent[v] < 0 ? 0 : H[v]) + NewNodeSteps(W, s, p, sx);
         const std::int64_t candidate = length + delta;
         if (first || candidate < best.Length) best = {isTip, num, candidate};
         first = false;
