@@ -114,7 +114,9 @@ TEST(Search, OnlyNonSisterTipsSwapInAThreeTipTree)
         const std::vector<int> before = ParentLinks(search.Trees[0]);
         const char letter = search.MutateTree();
         const std::vector<int> after = ParentLinks(search.Trees[0]);
-        if (letter != 'a') EXPECT_FALSE(search.MutationDone) << letter;
+        if (letter != 'a') {
+            EXPECT_FALSE(search.MutationDone) << letter;
+        }
         if (search.MutationDone) {
             ++done;
             EXPECT_NE(before, after);
