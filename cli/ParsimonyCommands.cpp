@@ -1,7 +1,171 @@
-// Batch commands of the parsimony jobs.
+// Batch commands of the parsimony job: a whole search, and the length of
+// given trees.
 #include "cli/BatchCommand.h"
+
+#include "data/CharacterType.h"
+#include "data/ImportSource.h"
+#include "data/NumberFormat.h"
+#include "data/Path.h"
+#include "data/TextFile.h"
+#include "data/Workbook.h"
+#include "parsimony/CreateTree.h"
+#include "parsimony/Newick.h"
+
+namespace {
+constexpr qint64 MaxNewickBytes = 64 * 1024 * 1024;
+
+// Loads a data file as the program does; on failure reports and returns false.
+bool LoadData(const QString& path, TMatrixData& data)
+{
+    const bool workbook = IsWorkbookPath(path);
+    TReadResult read = workbook ? ReadWorkbook(path) : ReadTextMatrix(path);
+    if (!read.Ok) {
+        WriteStderr(read.Error);
+        return false;
+    }
+    data = std::move(read.Data);
+    if (!workbook) PointToComma(data.DataMatrix, data.ObjectCount, data.CharacterCount);
+    return true;
+}
+
+bool SaveOrReport(const QString& path, const QByteArray& bytes)
+{
+    QString error;
+    if (SaveTextFile(path, bytes, &error)) return true;
+    WriteStderr(error);
+    return false;
+}
+
+bool ParseCount(const TBatchArgs& args, const QString& option, int fallback, int* value, QString* text)
+{
+    *text = args.Value(option, QString::number(fallback));
+    bool ok = false;
+    *value = text->toInt(&ok);
+    if (ok) return true;
+    WriteStderr(QStringLiteral("The option %1 needs a whole number, not \"%2\".").arg(option, *text));
+    return false;
+}
+
+int RunParsimony(const QStringList& rawArgs)
+{
+    const QString usage = QStringLiteral(
+        "Usage: varno-batch parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] "
+        "[--newick OUT] [--table OUT] [--protocol OUT]");
+    const TBatchArgs args(rawArgs,
+                          {QStringLiteral("--trees"), QStringLiteral("--generations"), QStringLiteral("--seed"),
+                           QStringLiteral("--newick"), QStringLiteral("--table"), QStringLiteral("--protocol")},
+                          {QStringLiteral("--no-missing")});
+    if (!args.Ok() || args.Positional().size() != 1) {
+        WriteStderr(args.Ok() ? usage : args.ErrorText());
+        return ExitUsage;
+    }
+    TSearchSettings settings;
+    QString treesText, generationsText;
+    if (!ParseCount(args, QStringLiteral("--trees"), 10, &settings.TreeCount, &treesText) ||
+        !ParseCount(args, QStringLiteral("--generations"), 1000, &settings.Generations, &generationsText))
+        return ExitUsage;
+    if (const QString refusal = ValidateSearch(3, settings.TreeCount, settings.Generations); !refusal.isEmpty()) {
+        WriteStderr(refusal);
+        return ExitUsage;
+    }
+    if (args.Has(QStringLiteral("--seed"))) {
+        bool ok = false;
+        settings.Seed = args.Value(QStringLiteral("--seed")).toULongLong(&ok);
+        if (!ok) {
+            WriteStderr(QStringLiteral("The option --seed needs a whole number from 0 to 18446744073709551615."));
+            return ExitUsage;
+        }
+    }
+    settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
+
+    TMatrixData data;
+    if (!LoadData(args.Positional().first(), data)) return ExitFailure;
+    if (const QString refusal = ValidateSearch(data.ObjectCount, settings.TreeCount, settings.Generations);
+        !refusal.isEmpty()) {
+        WriteStderr(refusal);
+        return ExitFailure;
+    }
+    const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
+
+    QStringList protocol = CharacterTypeExplanation(ctMatroschka, true);
+    protocol << QString() << QStringLiteral("Character type modulation successful") << QString()
+             << QStringLiteral("Camin Sokal parsimony was chosen");
+    TParsimonySearch search(field, data.ObjectCount, data.CharacterCount, settings);
+    if (search.Run() != TSearchStatus::Finished) {
+        WriteStderr(search.Error());
+        return ExitFailure;
+    }
+    protocol << SearchProtocolLines(treesText, generationsText, settings.MissingData);
+
+    const QString table = args.Value(QStringLiteral("--table"));
+    if (!table.isEmpty()) {
+        std::vector<QStringList> rows(search.OptList().begin(), search.OptList().end());
+        if (!SaveOrReport(table, EncodeTextTable(rows))) return ExitFailure;
+    }
+    const QString newick = args.Value(QStringLiteral("--newick"));
+    if (!newick.isEmpty()) {
+        QStringList lines;
+        for (int k = 1; k <= search.TreeCount(); ++k)
+            lines << WriteNewick(search.Trees[static_cast<size_t>(k)], field.Names);
+        if (!SaveOrReport(newick, EncodeTextLines(lines))) return ExitFailure;
+    }
+    const QString protocolPath = args.Value(QStringLiteral("--protocol"));
+    if (!protocolPath.isEmpty() && !SaveOrReport(protocolPath, EncodeTextLines(protocol))) return ExitFailure;
+
+    QStringList out = protocol;
+    out << QStringLiteral("Optimum = Minimum = ") + FormatShortest(search.FindBestTree().second, QLatin1Char('.'))
+        << QStringLiteral("Seed = ") + QString::number(search.SeedUsed());
+    WriteStdoutLines(out);
+    return ExitOk;
+}
+
+int RunScore(const QStringList& rawArgs)
+{
+    const TBatchArgs args(rawArgs, {}, {QStringLiteral("--no-missing")});
+    if (!args.Ok() || args.Positional().size() != 2) {
+        WriteStderr(args.Ok() ? QStringLiteral("Usage: varno-batch score FILE TREES.nwk [--no-missing]") : args.ErrorText());
+        return ExitUsage;
+    }
+    TMatrixData data;
+    if (!LoadData(args.Positional().at(0), data)) return ExitFailure;
+    QByteArray bytes;
+    QString error;
+    if (!ReadWholeFile(args.Positional().at(1), &bytes, &error, MaxNewickBytes)) {
+        WriteStderr(error);
+        return ExitFailure;
+    }
+    const TNewickReadResult read = ReadNewick(DecodeText(bytes));
+    if (!read.Ok) {
+        WriteStderr(read.Error);
+        return ExitFailure;
+    }
+    const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
+    const bool missing = !args.Has(QStringLiteral("--no-missing"));
+    QStringList lengths;
+    for (size_t k = 0; k < read.Trees.size(); ++k) {
+        TNewickTreeResult tree = NewickToTree(read.Trees[k], field.Names, data.ObjectCount);
+        if (!tree.Ok) {
+            WriteStderr(QStringLiteral("Tree %1: %2").arg(k + 1).arg(tree.Error));
+            return ExitFailure;
+        }
+        EvaluateTree(tree.Tree, field, missing);
+        lengths << FormatShortest(tree.Tree.Fitness, QLatin1Char('.'));
+    }
+    WriteStdoutLines(lengths);
+    return ExitOk;
+}
+}  // namespace
+
+void RegisterCharFitCommand(TBatchCommands& commands);
 
 void RegisterParsimonyCommands(TBatchCommands& commands)
 {
-    (void)commands;
+    commands.push_back({QStringLiteral("parsimony"),
+                        QStringLiteral("parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] "
+                                       "[--newick OUT] [--table OUT] [--protocol OUT]"),
+                        QStringLiteral("run the parsimony search (grow N trees, G generations of branch swapping)"),
+                        RunParsimony});
+    commands.push_back({QStringLiteral("score"), QStringLiteral("score FILE TREES.nwk [--no-missing]"),
+                        QStringLiteral("print the length of every tree of a Newick file on the data"), RunScore});
+    RegisterCharFitCommand(commands);
 }

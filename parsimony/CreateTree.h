@@ -43,6 +43,7 @@
 
 class TPackedField;
 class TTreeScorer;
+class TSwapScorer;
 
 // Fast scoring for real runs; the literal definition, for tests and
 // benchmarks, must choose exactly the same trees.
@@ -143,6 +144,14 @@ private:
     std::uint64_t Seed = 0;
     std::unique_ptr<TPackedField> Packed;
     std::unique_ptr<TTreeScorer> Scorer;
+    std::unique_ptr<TSwapScorer> Swapper;
+    // The two parts the last successful swap exchanged.
+    struct TSwapParts {
+        int NumA = 0;
+        bool TipA = true;
+        int NumB = 0;
+        bool TipB = true;
+    } LastSwap;
     std::vector<QStringList> OptRows;
     TSearchCallbacks Callbacks;
     TSearchStatus LastStatus = TSearchStatus::NotRun;

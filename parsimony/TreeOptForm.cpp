@@ -8,6 +8,7 @@
 #include "parsimony/CharFitForm.h"
 #include "parsimony/CreateTree.h"
 #include "parsimony/FormHelpers.h"
+#include "parsimony/Newick.h"
 #include "parsimony/TreeTable.h"
 
 #include <QEvent>
@@ -190,6 +191,8 @@ void TFrmTreeOpt::BtnSaveTreesClick()
                                                 QStringLiteral("Trees"), QStringLiteral("nwk"));
     if (path.isEmpty()) return;
     QStringList lines;
+    for (int k = 1; k <= Search->TreeCount(); ++k)
+        lines << WriteNewick(Search->Trees[static_cast<size_t>(k)], Search->CharField().Names);
     QString error;
     if (!SaveTextFile(path, EncodeTextLines(lines), &error)) Ctx.Ui.ShowError(this, error);
 }

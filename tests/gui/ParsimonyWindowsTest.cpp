@@ -5,6 +5,7 @@
 #include "parsimony/CharFit.h"
 #include "parsimony/CharFitForm.h"
 #include "parsimony/CreateTree.h"
+#include "parsimony/Newick.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/OptimizeRun.h"
 #include "parsimony/TreeOptForm.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -172,6 +174,20 @@ private slots:
             QCOMPARE(app.Results.SgOpt->Cell(0, 0), OptLegend);
             QCOMPARE(app.Results.Label1->text(), OptimumText(core->FindBestTree().second, '.'));
 
+            // The batch tool gives the same list for the same seed.
+            QTemporaryDir dir;
+            const QString table = dir.filePath("table.txt");
+            QStringList args{"parsimony", Example, "--generations", "40", "--seed", "11", "--table", table};
+            if (!missing) args << "--no-missing";
+            QProcess batch;
+            batch.start(QStringLiteral(VARNO_BATCH), args);
+            QVERIFY(batch.waitForFinished(60000));
+            QCOMPARE(batch.exitCode(), 0);
+            QFile tableFile(table);
+            QVERIFY(tableFile.open(QIODevice::ReadOnly));
+            QCOMPARE(tableFile.readAll(), EncodeTextTable(GridRows(app.Results.SgOpt)));
+            QVERIFY(batch.readAllStandardOutput().contains(app.Results.Label1->text().toUtf8()));
+
             QStringList expected{"", "10 trees are created", "40 generations of branch swapping are calculated for each tree"};
             if (missing)
                 expected << "Missing data (\"?\") are expected";
@@ -233,6 +249,39 @@ private slots:
         fit.Button1Click();
         QCOMPARE(app.Ui.OpenedInApplication, QStringList{Example});
         QCOMPARE(app.Ui.OpenCalls.size(), opens + 1);
+    }
+
+    void SaveTreesWritesThePopulationAsNewick()
+    {
+        TApp app;
+        app.Main.CreateTree1Click();
+        app.Optimize.Edit2->SetText("6");
+        app.Optimize.Edit1->SetText("30");
+        QVERIFY(app.Run(21));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Trees.nwk");
+        app.Ui.SaveAnswers.enqueue(path);
+        app.Results.BtnSaveTreesClick();
+        QCOMPARE(app.Ui.SaveCalls.last().InitialName, QString("Trees"));
+        QCOMPARE(app.Ui.SaveCalls.last().DefaultSuffix, QString("nwk"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QCOMPARE(bytes.count("\r\n"), 6);
+        const TNewickReadResult read = ReadNewick(QString::fromUtf8(bytes));
+        QVERIFY2(read.Ok, qPrintable(read.Error));
+        QCOMPARE(read.Trees.size(), size_t(6));
+        const TParsimonySearch& population = *app.Results.Population();
+        for (int k = 1; k <= 6; ++k) {
+            TNewickTreeResult tree = NewickToTree(read.Trees[static_cast<size_t>(k - 1)], population.CharField().Names, 6);
+            QVERIFY2(tree.Ok, qPrintable(tree.Error));
+            EvaluateTree(tree.Tree, population.CharField(), true);
+            QCOMPARE(tree.Tree.Fitness, population.Trees[static_cast<size_t>(k)].Fitness);
+        }
+        // A file that cannot be written is reported; the old one stays.
+        app.Ui.SaveAnswers.enqueue(dir.filePath("no/such/folder/Trees.nwk"));
+        app.Results.BtnSaveTreesClick();
+        QCOMPARE(app.Ui.Errors.size(), 1);
     }
 
     void InvalidSettingsAreRefusedBeforeAnythingIsComputed()

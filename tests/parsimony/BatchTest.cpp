@@ -1,0 +1,147 @@
+// varno-batch parsimony and score, run as a user runs them.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+struct TRun {
+    int Exit = -1;
+    QString Out;
+    QString Err;
+};
+
+TRun Batch(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(VARNO_BATCH), args);
+    p.waitForFinished(120000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString ReadText(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+void WriteText(const QString& path, const QString& text)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text.toUtf8());
+}
+
+const QString Beetles = QStringLiteral(VARNO_SOURCE_DIR "/tests/parsimony/data/beetles.txt");
+
+// A data file of random state trees in pointer notation.
+QString RandomDataFile(const QString& dir, int objects, int characters)
+{
+    std::mt19937_64 rng(99);
+    QString text = QStringLiteral("Name");
+    for (int c = 1; c <= characters; ++c) text += QStringLiteral("\tC%1").arg(c);
+    text += QStringLiteral("\r\n");
+    std::vector<std::vector<QString>> cells(static_cast<size_t>(characters));
+    for (int o = 1; o <= objects; ++o) {
+        text += QStringLiteral("Taxon%1").arg(o);
+        for (int c = 0; c < characters; ++c) {
+            // States S0..S5, S(k) derived from S(k/2).
+            int k = std::uniform_int_distribution<int>(0, 5)(rng);
+            QString cell = QStringLiteral("S%1").arg(k);
+            QString tail;
+            while (k > 0) {
+                k /= 2;
+                cell += QStringLiteral("[S%1").arg(k);
+                tail += QLatin1Char(']');
+            }
+            text += QLatin1Char('\t') + cell + tail;
+        }
+        text += QStringLiteral("\r\n");
+    }
+    const QString path = dir + QStringLiteral("/random.txt");
+    WriteText(path, text);
+    return path;
+}
+}  // namespace
+
+TEST(Batch, ParsimonyReportsTheProtocolAndRepeatsWithASeed)
+{
+    QTemporaryDir dir;
+    const QString table = dir.filePath(QStringLiteral("t.txt")), protocol = dir.filePath(QStringLiteral("p.txt"));
+    const TRun a = Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--seed"), QStringLiteral("1"),
+                          QStringLiteral("--table"), table, QStringLiteral("--protocol"), protocol});
+    ASSERT_EQ(a.Exit, 0) << a.Err.toStdString();
+    const TRun b = Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--seed"), QStringLiteral("1")});
+    EXPECT_EQ(a.Out, b.Out);
+    QStringList lines = a.Out.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.takeLast(), QString());
+    EXPECT_EQ(lines.takeLast(), QStringLiteral("Seed = 1"));
+    EXPECT_TRUE(lines.takeLast().startsWith(QStringLiteral("Optimum = Minimum = ")));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Character Type = \"Matroschka\"")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Character type modulation successful")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("10 trees are created")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("1000 generations of branch swapping are calculated for each tree")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Missing data (\"?\") are expected")));
+    // The protocol file holds the same lines, CR LF ended, without the result lines.
+    EXPECT_EQ(ReadText(protocol), lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    const QStringList rows = ReadText(table).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 11);
+    EXPECT_EQ(rows[0], QStringLiteral("a: change tip to tip; b: change tip to node c: change node to node\tadd - fit\tswap - fit"));
+}
+
+TEST(Batch, SeedsChangeThePopulationAndScoreAgreesWithTheSearch)
+{
+    QTemporaryDir dir;
+    const QString data = RandomDataFile(dir.path(), 30, 25);
+    auto run = [&](const char* seed, const QString& newick, const QString& table) {
+        const TRun r = Batch({QStringLiteral("parsimony"), data, QStringLiteral("--seed"), QString::fromLatin1(seed),
+                              QStringLiteral("--trees"), QStringLiteral("6"), QStringLiteral("--generations"),
+                              QStringLiteral("200"), QStringLiteral("--newick"), newick, QStringLiteral("--table"), table,
+                              QStringLiteral("--no-missing")});
+        EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
+        EXPECT_TRUE(r.Out.contains(QStringLiteral("no missing data (\"?\") are expected")));
+        return ReadText(newick);
+    };
+    const QString n1 = dir.filePath(QStringLiteral("1.nwk")), n2 = dir.filePath(QStringLiteral("2.nwk"));
+    const QString t1 = dir.filePath(QStringLiteral("1.txt")), t2 = dir.filePath(QStringLiteral("2.txt"));
+    EXPECT_NE(run("1", n1, t1), run("2", n2, t2));
+    EXPECT_EQ(ReadText(n1).count(QLatin1Char(';')), 6);
+
+    // Each tree's length as scored from its Newick text is the list's length.
+    const TRun score = Batch({QStringLiteral("score"), data, n1, QStringLiteral("--no-missing")});
+    ASSERT_EQ(score.Exit, 0) << score.Err.toStdString();
+    const QStringList lengths = score.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList rows = ReadText(t1).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lengths.size(), 6);
+    for (int k = 1; k <= 6; ++k) {
+        const QStringList cells = rows[k].split(QLatin1Char('\t'));
+        EXPECT_EQ(lengths[k - 1], cells[2].isEmpty() ? cells[1] : cells[2]) << k;
+    }
+}
+
+TEST(Batch, BadArgumentsAndBadFilesAreRefused)
+{
+    QTemporaryDir dir;
+    const QString two = dir.filePath(QStringLiteral("two.txt"));
+    WriteText(two, QStringLiteral("N\tC\r\nA\tx\r\nB\ty[x]\r\n"));
+    TRun r = Batch({QStringLiteral("parsimony"), two});
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(r.Err.contains(QStringLiteral("at least 3 objects"))) << r.Err.toStdString();
+    EXPECT_TRUE(r.Out.isEmpty());
+    EXPECT_EQ(Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--trees"), QStringLiteral("0")}).Exit, 2);
+    EXPECT_EQ(Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--trees"), QStringLiteral("ten")}).Exit, 2);
+    EXPECT_EQ(Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--generations"), QStringLiteral("-1")}).Exit, 2);
+    EXPECT_EQ(Batch({QStringLiteral("parsimony"), dir.filePath(QStringLiteral("none.txt"))}).Exit, 1);
+
+    const QString bad = dir.filePath(QStringLiteral("bad.nwk"));
+    WriteText(bad, QStringLiteral("((Alpha,Beta),Gamma"));
+    r = Batch({QStringLiteral("score"), Beetles, bad});
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(r.Err.contains(QStringLiteral("line 1"))) << r.Err.toStdString();
+    WriteText(bad, QStringLiteral("((Alpha,Beta),Gamma);"));
+    r = Batch({QStringLiteral("score"), Beetles, bad});
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(r.Err.contains(QStringLiteral("Tree 1: The tree lacks the object"))) << r.Err.toStdString();
+}

@@ -1,0 +1,154 @@
+#include "parsimony/Newick.h"
+#include "parsimony/ReferenceTree.h"
+#include "tests/parsimony/RandomField.h"
+#include "tests/parsimony/TreeTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+std::vector<QString> Names(const QStringList& list)
+{
+    std::vector<QString> names{QString()};
+    for (const QString& n : list) names.push_back(n);
+    return names;
+}
+
+// The clades of a tree as sorted object lists, for comparing topologies.
+std::vector<TIntNumArr> Clades(TTree tree)
+{
+    DeriveTopology(tree);
+    std::vector<TIntNumArr> clades;
+    for (size_t j = 1; j < tree.Nodes.size(); ++j) {
+        TIntNumArr objects = tree.Nodes[j].Objects;
+        std::sort(objects.begin(), objects.end());
+        clades.push_back(objects);
+    }
+    std::sort(clades.begin(), clades.end());
+    return clades;
+}
+}  // namespace
+
+TEST(Newick, ReadsNamesLengthsQuotesAndComments)
+{
+    const TNewickReadResult r = ReadNewick(QStringLiteral(
+        "[&R] ((A:1,'B c''d':2.5)x:0.5,Homo_sapiens)root;\n(A,B);"));
+    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+    ASSERT_EQ(r.Trees.size(), 2u);
+    const TNewickTree& t = r.Trees[0];
+    ASSERT_EQ(t.Nodes.size(), 5u);
+    const TNewickNode& root = t.Nodes[static_cast<size_t>(t.Root)];
+    EXPECT_EQ(root.Name, QStringLiteral("root"));
+    EXPECT_EQ(root.Parent, -1);
+    ASSERT_EQ(root.Children.size(), 2u);
+    const TNewickNode& x = t.Nodes[static_cast<size_t>(root.Children[0])];
+    EXPECT_EQ(x.Name, QStringLiteral("x"));
+    EXPECT_EQ(x.Length, 0.5);
+    const TNewickNode& b = t.Nodes[static_cast<size_t>(x.Children[1])];
+    EXPECT_EQ(b.Name, QStringLiteral("B c'd"));
+    EXPECT_TRUE(b.HasLength);
+    EXPECT_EQ(b.Length, 2.5);
+    EXPECT_EQ(t.Nodes[static_cast<size_t>(root.Children[1])].Name, QStringLiteral("Homo sapiens"));
+    EXPECT_FALSE(t.Nodes[static_cast<size_t>(root.Children[1])].HasLength);
+}
+
+TEST(Newick, SyntaxErrorsNameTheirPlace)
+{
+    struct Case {
+        const char* text;
+        const char* part;
+    } cases[] = {
+        {"((A,B),C)", "does not end with \";\""},
+        {"((A,B),C;", "a \")\" is missing"},
+        {"((A,B)),C);", "expected \";\""},
+        {"(A:x,B);", "must be a number"},
+        {"('A,B);", "quoted name is never closed"},
+        {"(A,B)[note;", "comment"},
+        {"", "no Newick tree"},
+        {"(A B,C);", "expected \",\" or \")\""},
+    };
+    for (const Case& c : cases) {
+        const TNewickReadResult r = ReadNewick(QString::fromUtf8(c.text));
+        EXPECT_FALSE(r.Ok) << c.text;
+        EXPECT_TRUE(r.Error.contains(QString::fromUtf8(c.part))) << c.text << " -> " << r.Error.toStdString();
+        if (*c.text) EXPECT_TRUE(r.Error.contains(QStringLiteral("line 1, column"))) << r.Error.toStdString();
+    }
+    const TNewickReadResult second = ReadNewick(QStringLiteral("(A,B);\n(A,,B;"));
+    EXPECT_TRUE(second.Error.contains(QStringLiteral("line 2"))) << second.Error.toStdString();
+}
+
+TEST(Newick, DeepNestingAndGarbageGiveMessagesNotCrashes)
+{
+    QString deep = QString(10000, QLatin1Char('(')) + QStringLiteral("A") + QString(10000, QLatin1Char(')')) + QLatin1Char(';');
+    const TNewickReadResult r = ReadNewick(deep);
+    ASSERT_TRUE(r.Ok);
+    EXPECT_EQ(r.Trees[0].Nodes.size(), 10001u);
+    const TNewickTreeResult t = NewickToTree(r.Trees[0], Names({QStringLiteral("A"), QStringLiteral("B")}), 2);
+    EXPECT_FALSE(t.Ok);
+    EXPECT_TRUE(t.Error.contains(QStringLiteral("not binary")));
+    const TNewickReadResult unclosed = ReadNewick(QString(10000, QLatin1Char('(')));
+    EXPECT_FALSE(unclosed.Ok);
+
+    std::mt19937_64 rng(3);
+    QString garbage;
+    for (int i = 0; i < 1 << 20; ++i) garbage += QChar(static_cast<char16_t>(std::uniform_int_distribution<int>(1, 0x7f)(rng)));
+    const TNewickReadResult g = ReadNewick(garbage);
+    if (!g.Ok) EXPECT_FALSE(g.Error.isEmpty());
+}
+
+TEST(Newick, TreeConversionChecksTheNames)
+{
+    const std::vector<QString> names = Names({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("Homo_sapiens")});
+    auto convert = [&](const char* text) {
+        const TNewickReadResult r = ReadNewick(QString::fromUtf8(text));
+        EXPECT_TRUE(r.Ok) << text;
+        return NewickToTree(r.Trees.at(0), names, 3);
+    };
+    const TNewickTreeResult ok = convert("((B,Homo_sapiens),A);");
+    ASSERT_TRUE(ok.Ok) << ok.Error.toStdString();
+    EXPECT_TRUE(IsConsistentTree(ok.Tree, 3));
+    EXPECT_EQ(ok.Tree.Tips[2].Anc, ok.Tree.Tips[3].Anc);
+    EXPECT_EQ(ok.Tree.Nodes[1].Anc, 0);
+    EXPECT_TRUE(convert("(('Homo_sapiens',B),A);").Ok);
+
+    EXPECT_TRUE(convert("((B,C),A);").Error.contains(QStringLiteral("Unknown name in the tree: \"C\"")));
+    EXPECT_TRUE(convert("((B,B),A);").Error.contains(QStringLiteral("more than once")));
+    EXPECT_TRUE(convert("(B,A);").Error.contains(QStringLiteral("lacks the object \"Homo_sapiens\"")));
+    EXPECT_TRUE(convert("(B,A,Homo_sapiens);").Error.contains(QStringLiteral("not binary")));
+    EXPECT_TRUE(convert("((B,),A);").Error.contains(QStringLiteral("without a name")));
+}
+
+TEST(Newick, WrittenTreesReadBackWithTheSameShapeAndLength)
+{
+    std::mt19937_64 rng(12);
+    TRandomFieldShape shape;
+    shape.Objects = 40;
+    shape.Characters = 10;
+    const TSField field = [&] {
+        TSField f = RandomField(rng, shape);
+        f.Names[3] = QStringLiteral("it's (odd): a,b;");
+        f.Names[4] = QStringLiteral("under_score");
+        return f;
+    }();
+    for (int k = 0; k < 20; ++k) {
+        TTree tree = RandomTree(rng, 40);
+        ReferenceEvaluateTree(tree, field, true);
+        const QString text = WriteNewick(tree, field.Names);
+        const TNewickReadResult r = ReadNewick(text);
+        ASSERT_TRUE(r.Ok) << r.Error.toStdString() << "\n" << text.toStdString();
+        ASSERT_EQ(r.Trees.size(), 1u);
+        const TNewickTreeResult back = NewickToTree(r.Trees[0], field.Names, 40);
+        ASSERT_TRUE(back.Ok) << back.Error.toStdString();
+        EXPECT_EQ(Clades(back.Tree), Clades(tree));
+        // Branch lengths are the fits: their sum is the tree length.
+        double sum = 0;
+        for (const TNewickNode& node : r.Trees[0].Nodes) sum += node.Length;
+        EXPECT_EQ(sum, tree.Fitness);
+        TTree evaluated = back.Tree;
+        ReferenceEvaluateTree(evaluated, field, true);
+        EXPECT_EQ(evaluated.Fitness, tree.Fitness);
+    }
+    EXPECT_EQ(NewickName(QStringLiteral("plain")), QStringLiteral("plain"));
+    EXPECT_EQ(NewickName(QStringLiteral("a b")), QStringLiteral("'a b'"));
+    EXPECT_EQ(NewickName(QStringLiteral("it's")), QStringLiteral("'it''s'"));
+    EXPECT_EQ(NewickName(QString()), QStringLiteral("''"));
+}
