@@ -88,6 +88,8 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent) : QWidget(parent
     layout->addWidget(panel);
 
     connect(SgOpt, &QTableWidget::currentCellChanged, this, [this] { SgOptClick(); });
+    // A click on the selected row refreshes too (its fits may have been recomputed).
+    connect(SgOpt, &QTableWidget::cellClicked, this, [this] { SgOptClick(); });
     connect(BtnCharFit, &QPushButton::clicked, this, [this] { BtnCharFitClick(); });
     connect(TreeBTN, &QPushButton::clicked, this, [this] { TreeBTNClick(); });
     connect(BtnSaveTrees, &QPushButton::clicked, this, [this] { BtnSaveTreesClick(); });
@@ -173,6 +175,7 @@ void TFrmTreeOpt::BtnCharFitClick()
     TTree* tree = SelectedTree();
     if (!tree) return;
     TFrmCharFit* fit = Ctx.FrmCharFit;
+    TBusyGuard busy(Ctx.Ui);  // thousands of characters take a moment
     fit->hide();
     // The character fit counts on the coding the population was grown from.
     fit->ShowTable(CharFitTable(*tree, Search->CharField()));
