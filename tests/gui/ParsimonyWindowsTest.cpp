@@ -380,6 +380,35 @@ private slots:
         QCOMPARE(added[2], QString("Missing data (\"?\") are expected"));
     }
 
+    void ClosingTheWindowCancelsAndClosingTheProgramStopsTheWorker()
+    {
+        QTemporaryDir dir;
+        const QString data = RandomDataFile(dir, 30, 20, 4);
+        {
+            TApp app(data);
+            app.Main.CreateTree1Click();
+            app.Optimize.Edit1->SetText("100000000");
+            QSignalSpy finished(&app.Optimize, &TFrmOptimize::RunFinished);
+            app.Optimize.Button1Click();
+            QVERIFY(app.Optimize.IsRunning());
+            QTRY_VERIFY_WITH_TIMEOUT(app.Optimize.ProgressBar2->value() > 0, 60000);
+            QVERIFY(!app.Optimize.close());  // refused while running, but the run stops
+            QVERIFY(finished.wait(60000));
+            QVERIFY(!app.Optimize.isVisible());
+            QVERIFY(app.Results.Population());
+        }
+        QElapsedTimer clock;
+        clock.start();
+        {
+            TApp app(data);
+            app.Main.CreateTree1Click();
+            app.Optimize.Edit1->SetText("100000000");
+            app.Optimize.Button1Click();
+            QVERIFY(app.Optimize.IsRunning());
+        }  // the program ends while the search runs
+        QVERIFY(clock.elapsed() < 30000);
+    }
+
     void ResultsWindowBeforeAnyRunDoesNothingHarmful()
     {
         TApp app;
