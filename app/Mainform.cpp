@@ -113,10 +113,6 @@ void TFrmMain::CreateMenu()
                                         this, [this] { StateCombiClick(); });
     Pairwisecompatibility = job->addAction(QStringLiteral("Pairwise compatibility"), this,
                                            [this] { PairwisecompatibilityClick(); });
-
-    // Commands whose windows are not built yet.
-    for (QAction* a : {DistanceMatrix1, Cramer1, StateCombi, Pairwisecompatibility})
-        a->setEnabled(false);
 }
 
 void TFrmMain::FormCreate()
