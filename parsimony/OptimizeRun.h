@@ -22,11 +22,12 @@ struct TSearchRequest {
 // search's limits apply (objects, 1..255 trees, 0 or more generations).
 TSearchRequest ReadSearchRequest(const QString& treesText, const QString& generationsText, int objectCount);
 
-// True when charField is the coding of the model's current data. Data loaded
-// or edited after Job > Parsimony was chosen are not coded yet.
+// True when charField is the parsimony coding of the model's current data.
+// Data loaded or edited after Job > Parsimony was chosen are not coded yet,
+// and another job replaces the coding by its own.
 bool CodingFitsData(const TSField& charField, const TModel& model);
-inline const QString CodingOutdated =
-    QStringLiteral("The data have changed since Job > Parsimony was chosen. Choose Job > Parsimony again.");
+inline const QString CodingOutdated = QStringLiteral(
+    "The data were changed or another job was run since Job > Parsimony was chosen. Choose Job > Parsimony again.");
 
 // The protocol after a cancelled run: what was done, the missing-data note
 // and two empty lines.

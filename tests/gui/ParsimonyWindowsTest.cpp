@@ -311,9 +311,17 @@ private slots:
         QCOMPARE(app.Main.ProtocolLines(), protocol);
         QCOMPARE(app.Results.Population(), nullptr);
 
-        // Data loaded after Job > Parsimony are not coded yet.
+        // Another job replaced the coding.
         app.Optimize.Edit2->SetText("10");
         app.Optimize.Edit1->SetText("10");
+        app.Main.Cramer1Click();
+        app.Ui.Errors.clear();
+        app.Optimize.Button1Click();
+        QVERIFY(!app.Optimize.IsRunning());
+        QCOMPARE(app.Ui.Errors, QStringList{CodingOutdated});
+
+        // Data loaded after Job > Parsimony are not coded yet.
+        app.Main.CreateTree1Click();
         QTemporaryDir dir;
         app.Ui.OpenAnswers.enqueue(RandomDataFile(dir, 6, 3, 1));
         app.Main.Text1Click();
