@@ -1,7 +1,6 @@
 // varno-batch charfit: the character fit table of a given tree, as the
 // character fit window saves it.
 #include "cli/BatchCommand.h"
-
 #include "data/ImportSource.h"
 #include "data/Path.h"
 #include "data/TextFile.h"
@@ -40,24 +39,28 @@ int RunCharFit(const QStringList& rawArgs)
     }
     const TNewickReadResult read = ReadNewick(DecodeText(bytes));
     if (!read.Ok || read.Trees.empty()) {
-        WriteStderr(read.Ok ? QStringLiteral("\"%1\" holds no Newick tree.").arg(treePath) : read.Error);
+        WriteStderr(read.Ok ? QStringLiteral("\"%1\" holds no Newick tree.").arg(treePath)
+                            : read.Error);
         return ExitFailure;
     }
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
     TNewickTreeResult tree = NewickToTree(read.Trees.front(), field.Names, m.ObjectCount);
     if (!tree.Ok) {
-        WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2").arg(treePath, tree.Error));
+        WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
+                        .arg(treePath, tree.Error));
         return ExitFailure;
     }
     const std::vector<QStringList> rows = CharFitTable(tree.Tree, field);
-    return WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextTable(rows)) ? ExitOk : ExitFailure;
+    return WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextTable(rows)) ? ExitOk
+                                                                                : ExitFailure;
 }
 }  // namespace
 
 void RegisterCharFitCommand(TBatchCommands& commands)
 {
-    commands.push_back({QStringLiteral("charfit"), QStringLiteral("charfit FILE TREE.nwk [-o OUT]"),
-                        QStringLiteral("write the steps, compatibility and homoplasy of every character on the "
-                                       "first tree of a Newick file"),
-                        RunCharFit});
+    commands.push_back(
+        {QStringLiteral("charfit"), QStringLiteral("charfit FILE TREE.nwk [-o OUT]"),
+         QStringLiteral("write the steps, compatibility and homoplasy of every character on the "
+                        "first tree of a Newick file"),
+         RunCharFit});
 }

@@ -1,5 +1,12 @@
 #include "parsimony/TreeOptForm.h"
 
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
 #include "data/NumberFormat.h"
 #include "data/StringGrid.h"
 #include "data/TextFile.h"
@@ -11,13 +18,6 @@
 #include "parsimony/Newick.h"
 #include "parsimony/TreeTable.h"
 
-#include <QEvent>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QSplitter>
-#include <QVBoxLayout>
-
 namespace {
 void FillGrid(TStringGrid* grid, const std::vector<QStringList>& rows)
 {
@@ -28,7 +28,8 @@ void FillGrid(TStringGrid* grid, const std::vector<QStringList>& rows)
 }
 }  // namespace
 
-TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent) : QWidget(parent, Qt::Window), Ctx(context)
+TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window), Ctx(context)
 {
     setWindowTitle(QStringLiteral("Trees"));
     resize(973, 602);
@@ -138,7 +139,8 @@ void TFrmTreeOpt::FillList(const std::vector<QStringList>& rows)
     FillGrid(SgOpt, rows);
     WidenColumns(SgOpt, {394, 61, 59});
     // Row 1 is selected at first; a later run keeps the selection.
-    if ((selected < 1 || selected >= SgOpt->RowCount()) && SgOpt->RowCount() > 1) SgOpt->setCurrentCell(1, 0);
+    if ((selected < 1 || selected >= SgOpt->RowCount()) && SgOpt->RowCount() > 1)
+        SgOpt->setCurrentCell(1, 0);
 }
 
 void TFrmTreeOpt::SetListCell(int row, int column, const QString& text)

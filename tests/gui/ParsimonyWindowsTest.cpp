@@ -1,3 +1,15 @@
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <random>
+
 #include "app/Mainform.h"
 #include "data/LoadForm.h"
 #include "data/StringGrid.h"
@@ -12,18 +24,6 @@
 #include "parsimony/TreeTable.h"
 #include "parsimony/UpDownEdit.h"
 #include "tests/support/FakeUiServices.h"
-
-#include <QCheckBox>
-#include <QFile>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QProcess>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QtTest>
-#include <random>
 
 namespace {
 const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/state-trees.txt");
@@ -142,7 +142,8 @@ private slots:
         QCOMPARE(generations.text(), QString("900"));
         generations.stepBy(-100);
         QCOMPARE(generations.text(), QString("500"));
-        // Typed values outside the range are kept as typed; the buttons start from the range's edge.
+        // Typed values outside the range are kept as typed; the buttons start from the range's
+        // edge.
         trees.SetText("3");
         QCOMPARE(trees.text(), QString("3"));
         trees.stepBy(1);
@@ -177,7 +178,8 @@ private slots:
             // The batch tool gives the same list for the same seed.
             QTemporaryDir dir;
             const QString table = dir.filePath("table.txt");
-            QStringList args{"parsimony", Example, "--generations", "40", "--seed", "11", "--table", table};
+            QStringList args{"parsimony", Example, "--generations", "40",
+                             "--seed",    "11",    "--table",       table};
             if (!missing) args << "--no-missing";
             QProcess batch;
             batch.start(QStringLiteral(VARNO_BATCH), args);
@@ -188,21 +190,26 @@ private slots:
             QCOMPARE(tableFile.readAll(), EncodeTextTable(GridRows(app.Results.SgOpt)));
             QVERIFY(batch.readAllStandardOutput().contains(app.Results.Label1->text().toUtf8()));
 
-            QStringList expected{"", "10 trees are created", "40 generations of branch swapping are calculated for each tree"};
+            QStringList expected{"", "10 trees are created",
+                                 "40 generations of branch swapping are calculated for each tree"};
             if (missing)
                 expected << "Missing data (\"?\") are expected";
             else
                 expected << "no missing data (\"?\") are expected"
-                         << "WARNING: if your data file contains \"?\", the computation will be errorness!";
-            expected << "" << "";
+                         << "WARNING: if your data file contains \"?\", the computation will be "
+                            "errorness!";
+            expected << ""
+                     << "";
             QCOMPARE(app.Main.ProtocolLines().mid(before), expected);
 
             // Row 1 is selected; another row shows its tree.
             QCOMPARE(app.Results.SelectedSlot(), 1);
-            QCOMPARE(GridRows(app.Results.SgTree), TreeTableRows(core->Trees[1], core->CharField().Names, '.'));
+            QCOMPARE(GridRows(app.Results.SgTree),
+                     TreeTableRows(core->Trees[1], core->CharField().Names, '.'));
             app.Results.SgOpt->setCurrentCell(4, 1);
             QCOMPARE(app.Results.SelectedSlot(), 4);
-            QCOMPARE(GridRows(app.Results.SgTree), TreeTableRows(core->Trees[4], core->CharField().Names, '.'));
+            QCOMPARE(GridRows(app.Results.SgTree),
+                     TreeTableRows(core->Trees[4], core->CharField().Names, '.'));
             QCOMPARE(app.Results.SgTree->RowCount(), 7);
             QCOMPARE(app.Results.SgTree->Cell(3, 6), QString("Fitness"));
         }
@@ -224,11 +231,13 @@ private slots:
         QVERIFY(fit.isVisible());
         QCOMPARE(fit.windowTitle(), QString("Compatibility of characters"));
         QCOMPARE(GridRows(fit.StringGrid1), expected);
-        QCOMPARE(fit.StringGrid1->Cell(1, 4), QString("1 + ?"));  // colour: "red" and "Red" are one state
+        QCOMPARE(fit.StringGrid1->Cell(1, 4),
+                 QString("1 + ?"));  // colour: "red" and "Red" are one state
 
         // The results window shows the recomputed fits on its next activation.
         app.Results.FormActivate();
-        QCOMPARE(GridRows(app.Results.SgTree), TreeTableRows(core->Trees[2], core->CharField().Names, '.'));
+        QCOMPARE(GridRows(app.Results.SgTree),
+                 TreeTableRows(core->Trees[2], core->CharField().Names, '.'));
 
         QTemporaryDir dir;
         const QString path = dir.filePath("Compatibility.txt");
@@ -240,7 +249,8 @@ private slots:
         QVERIFY(saved.open(QIODevice::ReadOnly));
         const QByteArray bytes = saved.readAll();
         QCOMPARE(bytes, EncodeTextTable(expected));
-        QVERIFY(bytes.startsWith("Characters\tNo of states\tEvolutionary steps\tCompatibility\tHomoplasy\r\n"));
+        QVERIFY(bytes.startsWith(
+            "Characters\tNo of states\tEvolutionary steps\tCompatibility\tHomoplasy\r\n"));
         fit.Button2Click();  // cancelled: nothing
         QVERIFY(app.Ui.Errors.isEmpty());
 
@@ -273,7 +283,8 @@ private slots:
         QCOMPARE(read.Trees.size(), size_t(6));
         const TParsimonySearch& population = *app.Results.Population();
         for (int k = 1; k <= 6; ++k) {
-            TNewickTreeResult tree = NewickToTree(read.Trees[static_cast<size_t>(k - 1)], population.CharField().Names, 6);
+            TNewickTreeResult tree = NewickToTree(read.Trees[static_cast<size_t>(k - 1)],
+                                                  population.CharField().Names, 6);
             QVERIFY2(tree.Ok, qPrintable(tree.Error));
             EvaluateTree(tree.Tree, population.CharField(), true);
             QCOMPARE(tree.Tree.Fitness, population.Trees[static_cast<size_t>(k)].Fitness);

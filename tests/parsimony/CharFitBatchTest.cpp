@@ -1,8 +1,9 @@
 // varno-batch charfit, run as a user runs it.
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 const QString Source = QStringLiteral(VARNO_SOURCE_DIR);
@@ -45,7 +46,8 @@ TEST(CharFitBatch, HandWorkedTableOfTheExample)
     // ((Alpha,Beta),((Gamma,Delta),(Epsilon,Zeta))): B arises in Beta and above
     // Gamma..Zeta, e1 three times, the legs need one step per edge, the
     // colour (red, Red and "?") no step at all.
-    const QByteArray golden = FileBytes(Source + QStringLiteral("/tests/golden/parsimony/charfit-state-trees.txt"));
+    const QByteArray golden =
+        FileBytes(Source + QStringLiteral("/tests/golden/parsimony/charfit-state-trees.txt"));
     const TRun r = Batch({"charfit", Example, ExampleTree});
     EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
     EXPECT_EQ(r.Out, golden);
@@ -62,9 +64,11 @@ TEST(CharFitBatch, StepsOfASearchedTreeAddUpToItsLength)
 {
     QTemporaryDir dir;
     const QString nwk = dir.filePath("best.nwk");
-    const TRun search = Batch({"parsimony", Example, "--trees", "1", "--generations", "50", "--seed", "8", "--newick", nwk});
+    const TRun search = Batch({"parsimony", Example, "--trees", "1", "--generations", "50",
+                               "--seed", "8", "--newick", nwk});
     ASSERT_EQ(search.Exit, 0) << search.Err.toStdString();
-    const QString optimum = QString::fromUtf8(search.Out).section("Optimum = Minimum = ", 1).section('\n', 0, 0);
+    const QString optimum =
+        QString::fromUtf8(search.Out).section("Optimum = Minimum = ", 1).section('\n', 0, 0);
     const TRun fit = Batch({"charfit", Example, nwk});
     ASSERT_EQ(fit.Exit, 0) << fit.Err.toStdString();
     const QStringList lines = QString::fromUtf8(fit.Out).split("\r\n", Qt::SkipEmptyParts);
