@@ -88,7 +88,10 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
     panelLayout->addWidget(TreeBTN);
     layout->addWidget(panel);
 
-    connect(SgOpt, &QTableWidget::currentCellChanged, this, [this] { SgOptClick(); });
+    connect(SgOpt, &QTableWidget::currentCellChanged, this, [this](int row) {
+        if (row >= 1) SelectedRow = row;
+        SgOptClick();
+    });
     // A click on the selected row refreshes too (its fits may have been recomputed).
     connect(SgOpt, &QTableWidget::cellClicked, this, [this] { SgOptClick(); });
     connect(BtnCharFit, &QPushButton::clicked, this, [this] { BtnCharFitClick(); });
@@ -135,12 +138,12 @@ void TFrmTreeOpt::ShowTree()
 
 void TFrmTreeOpt::FillList(const std::vector<QStringList>& rows)
 {
-    const int selected = SgOpt->currentRow();
     FillGrid(SgOpt, rows);
     WidenColumns(SgOpt, {394, 61, 59});
-    // Row 1 is selected at first; a later run keeps the selection.
-    if ((selected < 1 || selected >= SgOpt->RowCount()) && SgOpt->RowCount() > 1)
-        SgOpt->setCurrentCell(1, 0);
+    // Row 1 is selected at first; a later run keeps the selection (emptying
+    // the list at its start does not count).
+    const int row = SelectedRow < SgOpt->RowCount() ? SelectedRow : 1;
+    if (SgOpt->RowCount() > 1 && SgOpt->currentRow() != row) SgOpt->setCurrentCell(row, 0);
 }
 
 void TFrmTreeOpt::SetListCell(int row, int column, const QString& text)

@@ -254,6 +254,13 @@ private slots:
         fit.Button2Click();  // cancelled: nothing
         QVERIFY(app.Ui.Errors.isEmpty());
 
+        // A new run keeps the selected row and shows its new tree.
+        QVERIFY(app.Run(6));
+        QCOMPARE(app.Results.SelectedSlot(), 2);
+        core = app.CoreRun(6, 10, 20, false);
+        QCOMPARE(GridRows(app.Results.SgTree),
+                 TreeTableRows(core->Trees[2], core->CharField().Names, '.'));
+
         // Start Excel opens the data file, then the loader's dialog.
         const qsizetype opens = app.Ui.OpenCalls.size();
         fit.Button1Click();
