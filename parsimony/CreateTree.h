@@ -12,7 +12,8 @@
 //                     model.ObjectCount, model.CharacterCount, settings);
 //   TSearchCallbacks cb;                      // called on the worker thread:
 //   cb.GrowProgress = ...;                    //   ProgressBar1 0..N (0 at the end)
-//   cb.ListFilled = ...;                      //   OptList() ready: N+1 rows x 3
+//   cb.ListFilled = ...;                      //   growing done, OptList() ready: N+1 rows x 3
+//                                             //   (time for "swap branches randomly")
 //   cb.CellChanged = ...;                     //   SgOpt cell (row, column, text)
 //   cb.GenerationProgress = ...;              //   ProgressBar2 0..G (0 at the end)
 //   cb.Cancelled = [&]{ return stop.load(); };
