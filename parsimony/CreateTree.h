@@ -146,6 +146,7 @@ private:
     std::unique_ptr<TPackedField> Packed;
     std::unique_ptr<TTreeScorer> Scorer;
     std::unique_ptr<TSwapScorer> Swapper;
+    std::unique_ptr<TTreeScorer> MissingScorer;  // for the character fit
     // The two parts the last successful swap exchanged.
     struct TSwapParts {
         int NumA = 0;
