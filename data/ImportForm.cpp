@@ -75,6 +75,8 @@ void TFrmImport::FillGrid()
     const TModel& m = Ctx.Model;
     const QSignalBlocker quiet(SgData);
     Filling = true;
+    // A tree drawn from the previous matrix would no longer match the grid.
+    if (Ctx.FrmCST) Ctx.FrmCST->hide();
     SgData->clearContents();
     SgData->SetSize(m.CharacterCount + 1, m.ObjectCount + 1);
     for (int c = 0; c <= m.CharacterCount; ++c)

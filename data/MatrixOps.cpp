@@ -35,14 +35,3 @@ std::vector<QStringList> MatrixRows(const TDynStrMatrix& dataMatrix, int objectC
     }
     return rows;
 }
-
-std::vector<int> FitColumnWidths(const TDynStrMatrix& dataMatrix, int objectCount, int characterCount)
-{
-    std::vector<int> widths;
-    for (int c = 0; c <= characterCount; ++c) {
-        qsizetype longest = 0;
-        for (int o = 0; o <= objectCount; ++o) longest = std::max(longest, CellAt(dataMatrix, c, o).size());
-        widths.push_back(static_cast<int>((longest + 1) * 7));
-    }
-    return widths;
-}

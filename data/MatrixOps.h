@@ -12,6 +12,3 @@ TMatrixData TransposeMatrix(const TDynStrMatrix& dataMatrix, int objectCount, in
 // Rows 0..objectCount, each the cells of columns 0..characterCount, as a text
 // data file holds them.
 std::vector<QStringList> MatrixRows(const TDynStrMatrix& dataMatrix, int objectCount, int characterCount);
-
-// The editor's column widths: (longest text over rows 0..objectCount + 1) x 7 pixels.
-std::vector<int> FitColumnWidths(const TDynStrMatrix& dataMatrix, int objectCount, int characterCount);

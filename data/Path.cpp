@@ -5,16 +5,17 @@
 #include <algorithm>
 #include <numeric>
 
-TPath ParseCell(const QString& cell)
+namespace {
+// ParseCell into an existing path, keeping its storage (called for every cell).
+void ParseCellInto(const QString& cell, TPath& path)
 {
-    TPath path;
-    QString s = cell;
-    if (!s.contains(QLatin1Char('['))) {
-        path.push_back(s);
-        return path;
+    path.clear();
+    if (!cell.contains(QLatin1Char('['))) {
+        path.push_back(cell);
+        return;
     }
-    while (s.contains(QLatin1Char('['))) {
-        const qsizetype p = s.indexOf(QLatin1Char('['));
+    QString s = cell;
+    for (qsizetype p = s.indexOf(QLatin1Char('[')); p >= 0; p = s.indexOf(QLatin1Char('['))) {
         path.push_back(s.left(p));
         if (!s.endsWith(QLatin1Char(']'))) s = CutCell(s + QStringLiteral(" ERROR "));
         // The text strictly between the first "[" and the last character.
@@ -22,21 +23,36 @@ TPath ParseCell(const QString& cell)
         s = inner > 0 ? s.mid(p + 1, inner) : QString();
     }
     if (!s.isEmpty() && s != QLatin1String(" ")) path.push_back(s);
+}
+
+void ReadOwnPathsInto(const TDynStrMatrix& dataMatrix, int objectCount, int c, bool* hasMissing, TPathArr& paths)
+{
+    paths.resize(static_cast<size_t>(std::max(objectCount, 0)) + 1);
+    paths[0].clear();
+    const TPart* column =
+        c >= 0 && c < static_cast<int>(dataMatrix.size()) ? &dataMatrix[static_cast<size_t>(c)] : nullptr;
+    static const QString empty;
+    for (int o = 1; o <= objectCount; ++o) {
+        const QString& cell =
+            column && o < static_cast<int>(column->size()) ? (*column)[static_cast<size_t>(o)] : empty;
+        TPath& path = paths[static_cast<size_t>(o)];
+        ParseCellInto(cell, path);
+        if (hasMissing && IsMissingName(path.front())) *hasMissing = true;
+    }
+}
+}  // namespace
+
+TPath ParseCell(const QString& cell)
+{
+    TPath path;
+    ParseCellInto(cell, path);
     return path;
 }
 
 TPathArr ReadOwnPaths(const TDynStrMatrix& dataMatrix, int objectCount, int c, bool* hasMissing)
 {
-    TPathArr paths(static_cast<size_t>(std::max(objectCount, 0)) + 1);
-    const TPart* column =
-        c >= 0 && c < static_cast<int>(dataMatrix.size()) ? &dataMatrix[static_cast<size_t>(c)] : nullptr;
-    for (int o = 1; o <= objectCount; ++o) {
-        const QString cell =
-            column && o < static_cast<int>(column->size()) ? (*column)[static_cast<size_t>(o)] : QString();
-        TPath& path = paths[static_cast<size_t>(o)];
-        path = ParseCell(cell);
-        if (hasMissing && IsMissingName(path.front())) *hasMissing = true;
-    }
+    TPathArr paths;
+    ReadOwnPathsInto(dataMatrix, objectCount, c, hasMissing, paths);
     return paths;
 }
 
@@ -78,8 +94,10 @@ TPathBuilder::TPathBuilder() : NameCollator(StateNameCollator()) {}
 
 void TPathBuilder::BuildFullPaths(const TDynStrMatrix& dataMatrix, int objectCount, int c, bool* hasMissing)
 {
-    OwnPaths = ReadOwnPaths(dataMatrix, objectCount, c, hasMissing);
-    FullPaths = OwnPaths;
+    ReadOwnPathsInto(dataMatrix, objectCount, c, hasMissing, OwnPaths);
+    // Element-wise, so that the paths' storage is reused from the last character.
+    FullPaths.resize(OwnPaths.size());
+    for (size_t o = 0; o < OwnPaths.size(); ++o) FullPaths[o].assign(OwnPaths[o].begin(), OwnPaths[o].end());
     Cycle.assign(OwnPaths.size(), false);
     IndexParents(objectCount);
     for (int o = 1; o <= objectCount; ++o) ExtendToRoot(o, objectCount);
@@ -152,12 +170,8 @@ bool TPathBuilder::AnyCycle() const
     return std::find(Cycle.begin(), Cycle.end(), true) != Cycle.end();
 }
 
-void TPathBuilder::CodeCharacter(TSPlace& place, int objectCount) const
+void TPathBuilder::CollectStateNames(QHash<QString, int>& spellingId, QStringList& spellings, int objectCount) const
 {
-    // Distinct spellings in the order met; equal ones ignoring case are then
-    // grouped by the one collator, which gives the sorted state list.
-    QHash<QString, int> spellingId;
-    QStringList spellings;
     const int n = std::min(objectCount, static_cast<int>(FullPaths.size()) - 1);
     for (int o = 1; o <= n; ++o)
         for (const QString& e : FullPaths[static_cast<size_t>(o)])
@@ -165,9 +179,19 @@ void TPathBuilder::CodeCharacter(TSPlace& place, int objectCount) const
                 spellingId.insert(e, static_cast<int>(spellings.size()));
                 spellings << e;
             }
+}
+
+void TPathBuilder::CodeCharacter(TSPlace& place, int objectCount) const
+{
+    // Distinct spellings in the order met; equal ones ignoring case are then
+    // grouped by the one collator, which gives the sorted state list.
+    QHash<QString, int> spellingId;
+    QStringList spellings;
+    CollectStateNames(spellingId, spellings, objectCount);
     const TNameRanks ranks = RankNames(spellings, NameCollator);
     place.StateCount = ranks.GroupCount();
     place.Inc.assign(static_cast<size_t>(std::max(objectCount, 0)) + 1, TInclusion());
+    const int n = std::min(objectCount, static_cast<int>(FullPaths.size()) - 1);
     for (int o = 1; o <= n; ++o) {
         TInclusion& set = place.Inc[static_cast<size_t>(o)];
         for (const QString& e : FullPaths[static_cast<size_t>(o)]) {
@@ -176,6 +200,16 @@ void TPathBuilder::CodeCharacter(TSPlace& place, int objectCount) const
             if (k <= 255) set.Include(k);
         }
     }
+}
+
+bool TPathBuilder::MoreStatesThan(int limit, int objectCount) const
+{
+    QHash<QString, int> spellingId;
+    QStringList spellings;
+    CollectStateNames(spellingId, spellings, objectCount);
+    // Spellings that differ only in case are one state: group only when it can matter.
+    if (spellings.size() <= limit) return false;
+    return RankNames(spellings, NameCollator).GroupCount() > limit;
 }
 
 TSField BuildPathSets(const TDynStrMatrix& dataMatrix, int objectCount, int characterCount)

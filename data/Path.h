@@ -68,11 +68,14 @@ public:
     // indices into the case-insensitively sorted state names, "?" names left
     // out, indices above 255 dropped from the sets.
     void CodeCharacter(TSPlace& place, int objectCount) const;
+    // True when the full paths name more than limit distinct states.
+    bool MoreStatesThan(int limit, int objectCount) const;
 
     const QCollator& Collator() const { return NameCollator; }
 
 private:
     void IndexParents(int objectCount);
+    void CollectStateNames(QHash<QString, int>& spellingId, QStringList& spellings, int objectCount) const;
     QCollator NameCollator;
     // The first parent any own path gives to a state, by exact name.
     QHash<QString, QString> FirstParent;

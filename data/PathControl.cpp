@@ -19,7 +19,6 @@ TDataCheck PathControl(const TDynStrMatrix& dataMatrix, int objectCount, int cha
         check.Protocol << line;
     };
     TPathBuilder builder;
-    TSPlace place;
     for (int c = 1; c <= characterCount; ++c) {
         const QString name = c < static_cast<int>(dataMatrix.size()) && !dataMatrix[c].empty()
                                  ? dataMatrix[static_cast<size_t>(c)][0]
@@ -48,8 +47,7 @@ TDataCheck PathControl(const TDynStrMatrix& dataMatrix, int objectCount, int cha
             else
                 faulty = false;
         }
-        builder.CodeCharacter(place, objectCount);
-        if (place.StateCount > TInclusion::Capacity)
+        if (builder.MoreStatesThan(TInclusion::Capacity, objectCount))
             both(QStringLiteral(" More than 256 states in character ") + name +
                  QStringLiteral(": states after the 256th are left out of the coding"));
         if (faulty) {

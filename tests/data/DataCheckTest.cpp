@@ -3,6 +3,7 @@
 #include "data/PathControl.h"
 #include "data/StateTree.h"
 
+#include <QRandomGenerator>
 #include <gtest/gtest.h>
 
 namespace {
@@ -140,13 +141,55 @@ TEST(MatrixOps, TransposeSwapsNamesAndTwiceRestores)
     EXPECT_EQ(back.DataMatrix, m);
 }
 
-TEST(MatrixOps, RowsAndWidths)
+TEST(MatrixOps, RowsKeepEmptyCells)
 {
     TDynStrMatrix m = Matrix({{"123456789", ""}, {"", ""}});
     m[2][0].clear();
     const auto rows = MatrixRows(m, 2, 2);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1], (QStringList{"o1", "123456789", ""}));
-    const std::vector<int> widths = FitColumnWidths(m, 2, 2);
-    EXPECT_EQ(widths, (std::vector<int>{42, 70, 7}));
+    EXPECT_EQ(rows[0], (QStringList{"Taxon", "ch1", ""}));
+}
+
+// Random bracket soup: whatever the cells, every command ends, and the coding
+// keeps its invariants (members below StateCount and 256, names of at most
+// 255 characters, one node per state in the view).
+TEST(BadCells, RandomBracketSoupKeepsInvariants)
+{
+    const quint32 seed = 77;
+    QRandomGenerator rng(seed);
+    static const QString alphabet = QStringLiteral("[[[]]]?Aab& ");
+    for (int round = 0; round < 300; ++round) {
+        const int n = 1 + rng.bounded(8);
+        QStringList cells;
+        for (int o = 0; o < n; ++o) {
+            QString cell;
+            const int length = rng.bounded(4) == 0 ? 200 + rng.bounded(100) : rng.bounded(12);
+            for (int i = 0; i < length; ++i) cell += alphabet[rng.bounded(alphabet.size())];
+            cells << CutCell(cell);
+        }
+        SCOPED_TRACE(QStringLiteral("seed %1 round %2").arg(seed).arg(round).toStdString());
+        const TDynStrMatrix m = Matrix({cells});
+        const TSPlace place = BuildPathSets(m, n, 1).Places[1];
+        for (int o = 1; o <= n; ++o)
+            for (int k = 0; k < TInclusion::Capacity; ++k)
+                if (place.Inc[o].Contains(k)) {
+                    ASSERT_LT(k, place.StateCount);
+                }
+        TPathBuilder b;
+        b.BuildFullPaths(m, n, 1);
+        for (int o = 1; o <= n; ++o)
+            for (const QString& e : b.FullPaths[o]) ASSERT_LE(e.size(), 255);
+        const TDataCheck check = PathControl(m, n, 1);
+        ASSERT_FALSE(check.Report.isEmpty());
+        const auto nodes = StateTreeOrder(m, n, 1);
+        QStringList names;
+        for (size_t k = 0; k < nodes.size(); ++k) {
+            ASSERT_LT(nodes[k].Parent, static_cast<int>(k));
+            names << nodes[k].Name;
+        }
+        ASSERT_EQ(RankNames(names, StateNameCollator()).GroupCount(), names.size());
+        const TDynStrMatrix paths = PathMatrix(m, n, 1);
+        for (int o = 1; o <= n; ++o) ASSERT_LE(paths[1][o].size(), 255);
+    }
 }

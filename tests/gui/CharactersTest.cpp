@@ -107,6 +107,11 @@ private slots:
         QCOMPARE(report.last(), QString(" Use the \"Start excel\" button to edit data"));
         QCOMPARE(ui.BusyDepth, 0);
 
+        // "Start Excel" hands the loaded file to the spreadsheet flow.
+        ctx.FrmLoad->StartExcelBTNClick();
+        QCOMPARE(ui.Informations.value(0), QString("After editing, close Excel and reopen file"));
+        QCOMPARE(ui.OpenedInApplication.size(), 1);
+
         // Back returns to the editor with its Continue button.
         ctx.FrmLoad->Button2Click();
         QVERIFY(!ctx.FrmLoad->isVisible());
@@ -160,7 +165,8 @@ private slots:
         QCOMPARE(editor.SgData->Cell(1, 2), QString("C[B[A[]]]"));
         QCOMPARE(editor.SgData->Cell(1, 3), QString("A[]"));
         QCOMPARE(editor.SgData->Cell(2, 3), QString("?"));
-        QCOMPARE(editor.SgData->ColWidth(1), 70);
+        QCOMPARE(editor.SgData->ColWidth(1), 70);  // "C[B[A[]]]": 9 characters
+        QCOMPARE(editor.SgData->ColWidth(2), 56);  // "colour", "green[]": 7
         QVERIFY(!editor.Button2->isHidden());
         QCOMPARE(ctx.Model.DataMatrix[1][2], QString("C[B]"));  // display only
 
@@ -206,7 +212,10 @@ private slots:
         const TDynStrMatrix original = ctx.Model.DataMatrix;
         const qsizetype lines = main.ProtocolLines().size();
         TFrmImport& editor = *ctx.FrmImport;
+        editor.SgData->setCurrentCell(1, 1);
+        QVERIFY(ctx.FrmCST->isVisible());
         editor.Button3Click();
+        QVERIFY(!ctx.FrmCST->isVisible());  // its character is gone
         QCOMPARE(ctx.Model.ObjectCount, 2);
         QCOMPARE(ctx.Model.CharacterCount, 3);
         QCOMPARE(ctx.Model.CharField.Places.size(), size_t{4});
