@@ -99,6 +99,19 @@ void BM_DefaultRunFast(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DefaultRunFast)->Unit(benchmark::kMillisecond)->Iterations(3);
+// "Tree compatibility": every character's steps on one tree.
+void BM_CharacterFitAll(benchmark::State& state)
+{
+    TSearchSettings settings;
+    settings.Seed = 1;
+    settings.TreeCount = 1;
+    settings.Generations = 0;
+    TParsimonySearch search(Data(), 255, 300, settings);
+    search.Run();
+    for (auto _ : state)
+        for (int c = 1; c <= 300; ++c) benchmark::DoNotOptimize(search.ComputeCharSteps(1, c));
+}
+BENCHMARK(BM_CharacterFitAll)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 BENCHMARK_MAIN();

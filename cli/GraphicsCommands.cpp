@@ -1,7 +1,127 @@
-// Batch commands of the graphics jobs.
+// Batch commands of the graphics jobs: a Newick tree drawn as the graphic export would.
 #include "cli/BatchCommand.h"
+
+#include "data/TextFile.h"
+#include "graphics/GrfRender.h"
+#include "graphics/TreeFromNewick.h"
+#include "graphics/TreePage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+constexpr qint64 MaxNewickBytes = 64 * 1024 * 1024;
+
+bool ParsePixels(const TBatchArgs& args, const QString& option, int fallback, int& value)
+{
+    const QString text = args.Value(option, QString::number(fallback));
+    bool ok = false;
+    value = text.toInt(&ok);
+    if (ok && value >= 16 && value <= 20000) return true;
+    WriteStderr(QStringLiteral("The option %1 needs a whole number of pixels from 16 to 20000, not \"%2\".")
+                    .arg(option, text));
+    return false;
+}
+
+int RunDraw(const QStringList& rawArgs)
+{
+    const QString usage = QStringLiteral(
+        "Usage: varno-batch draw TREE.nwk -o OUT [--width 1280] [--height 1024] [--mono] [--title T] "
+        "[--subtitle-left T] [--subtitle-right T] [--layout lines|title|none|rectangle|roundrect] [--left-labels]");
+    const TBatchArgs args(rawArgs,
+                          {QStringLiteral("-o"), QStringLiteral("--width"), QStringLiteral("--height"),
+                           QStringLiteral("--title"), QStringLiteral("--subtitle-left"),
+                           QStringLiteral("--subtitle-right"), QStringLiteral("--layout")},
+                          {QStringLiteral("--mono"), QStringLiteral("--left-labels")});
+    if (!args.Ok() || args.Positional().size() != 1 || args.Value(QStringLiteral("-o")).isEmpty()) {
+        WriteStderr(args.Ok() ? usage : args.ErrorText());
+        return ExitUsage;
+    }
+    const QString input = args.Positional().first();
+    const QString output = args.Value(QStringLiteral("-o"));
+    int width = 0, height = 0;
+    if (!ParsePixels(args, QStringLiteral("--width"), 1280, width) ||
+        !ParsePixels(args, QStringLiteral("--height"), 1024, height))
+        return ExitUsage;
+    TPictureFormat format = PictureFormatFromPath(output);
+    if (format == TPictureFormat::Unknown) {
+        WriteStderr(QStringLiteral("Cannot tell the picture format from \"%1\": use .bmp, .jpg, .emf, .svg, .pdf "
+                                   "or .png.")
+                        .arg(output));
+        return ExitUsage;
+    }
+    if (args.Has(QStringLiteral("--mono"))) {
+        if (format != TPictureFormat::Bmp) {
+            WriteStderr(QStringLiteral("--mono writes a one-bit bitmap: the output needs the extension .bmp."));
+            return ExitUsage;
+        }
+        format = TPictureFormat::MonoBmp;
+    }
+    const QString layoutName = args.Value(QStringLiteral("--layout"), QStringLiteral("lines"));
+    const QStringList layouts{"lines", "title", "none", "rectangle", "roundrect"};
+    const qsizetype layoutIndex = layouts.indexOf(layoutName);
+    if (layoutIndex < 0) {
+        WriteStderr(QStringLiteral("Unknown layout \"%1\": use %2.").arg(layoutName, layouts.join(u'|')));
+        return ExitUsage;
+    }
+
+    QFile file(input);
+    if (!file.open(QIODevice::ReadOnly)) {
+        WriteStderr(QStringLiteral("Cannot open \"%1\": %2").arg(QDir::toNativeSeparators(input), file.errorString()));
+        return ExitFailure;
+    }
+    if (file.size() > MaxNewickBytes) {
+        WriteStderr(QStringLiteral("\"%1\" is larger than 64 MB; that is not a tree file.").arg(input));
+        return ExitFailure;
+    }
+    const TNewickReadResult read = ReadNewick(DecodeText(file.readAll()));
+    if (!read.Ok) {
+        WriteStderr(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(input), read.Error));
+        return ExitFailure;
+    }
+    if (read.Trees.empty()) {
+        WriteStderr(QStringLiteral("%1 holds no tree.").arg(QDir::toNativeSeparators(input)));
+        return ExitFailure;
+    }
+    TadaTreeNodes nodes;
+    QString error;
+    if (!NewickToTreeNodes(read.Trees.front(), nodes, error)) {
+        WriteStderr(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(input), error));
+        return ExitFailure;
+    }
+    if (nodes.Count() < 3) {
+        WriteStderr(QStringLiteral("%1: the tree has a single leaf; there is nothing to draw.")
+                        .arg(QDir::toNativeSeparators(input)));
+        return ExitFailure;
+    }
+    int negative = 0;
+    for (int i = 0; i < nodes.Count(); ++i) negative += nodes.Item(i)->Length < 0;
+    if (negative > 0)
+        WriteStderr(QStringLiteral("Note: %1 negative branch length(s) are drawn leftwards from their parent.")
+                        .arg(negative));
+
+    TTreePage page = MakeTreePage(nodes);
+    page.Page->Title = args.Value(QStringLiteral("--title"));
+    page.Page->SubTitleLeft = args.Value(QStringLiteral("--subtitle-left"));
+    page.Page->SubTitleRight = args.Value(QStringLiteral("--subtitle-right"));
+    ApplyPageLayout(*page.Page, static_cast<TPageLayout>(layoutIndex));
+    page.Panel->DrawAtRight = !args.Has(QStringLiteral("--left-labels"));
+    if (!SavePicture(*page.Page, output, format, width, height, error)) {
+        WriteStderr(error);
+        return ExitFailure;
+    }
+    return ExitOk;
+}
+}  // namespace
 
 void RegisterGraphicsCommands(TBatchCommands& commands)
 {
-    (void)commands;
+    commands.push_back({QStringLiteral("draw"),
+                        QStringLiteral("draw TREE.nwk -o OUT [--width W] [--height H] [--mono] [--title T] "
+                                       "[--subtitle-left T] [--subtitle-right T] "
+                                       "[--layout lines|title|none|rectangle|roundrect] [--left-labels]"),
+                        QStringLiteral("Draws the first tree of a Newick file as a picture (.bmp .jpg .emf .svg "
+                                       ".pdf .png; --mono: one-bit .bmp)."),
+                        RunDraw});
 }

@@ -145,7 +145,8 @@ void TParsimonySearch::SearchTrees(int g)
         Generations = gen;
     }
     Swapper.reset();
-    for (int k = 1; k <= n; ++k) EvaluateTree(k);
+    // Slot 0 too, when it holds a tree: nothing is left half evaluated.
+    for (int k = Trees[0].TipCount() == ObjectCount ? 0 : 1; k <= n; ++k) EvaluateTree(k);
     if (Callbacks.GenerationProgress) Callbacks.GenerationProgress(0);
 }
 

@@ -1,0 +1,154 @@
+#pragma once
+// Panels (TGrafik): a retained drawing in world coordinates.
+//
+// How a window uses a page (TGrfContainer, GrfContainer.h):
+//   - create the page without owner and child panels with `new TTreeGrf(page)`
+//     (a child created with an owner belongs to it; deleting the page deletes all);
+//   - implement TGrfHost::RequestRepaint (e.g. QWidget::update) and set page.Host;
+//   - in paintEvent: `QPainter p(this); page->PaintInto(p, size());` — this runs
+//     the measuring pass and the drawing pass, then draws the transient overlay
+//     (an info box while a marker is held, a drag outline while dragging);
+//   - route the widget's mouse press / move / release as TGrfMouse (device
+//     pixels, button) to page->MouseDown / MouseMove / MouseUp;
+//   - to render elsewhere: `TPainterCanvas c(painter); page->PaintToCanvas(c, rect);`
+//     or the file writers of GrfRender.h (BMP, 1-bit BMP, PNG, JPEG, EMF, SVG, PDF).
+//
+// Drawing code is written once in world coordinates with MoveToW, LineToW,
+// TextOutW and PointW; it runs first as a measuring pass (Drawing false: every
+// point only enlarges World) and then as a drawing pass through the mapping.
+#include "graphics/Canvas.h"
+#include "graphics/GrfObj.h"
+#include "graphics/GrfStyle.h"
+#include "graphics/World.h"
+
+#include <QImage>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The on-screen owner of a page: asked to repaint (e.g. QWidget::update()).
+class TGrfHost {
+public:
+    virtual ~TGrfHost() = default;
+    virtual void RequestRepaint() = 0;
+};
+
+// Panel flags.
+enum : int {
+    GrfLegendRight = 0x4,
+    GrfLegendBottom = 0x8,
+    GrfCaption = 0x20,
+    GrfClipPlot = 0x100,
+    GrfClipBackground = 0x200,
+    GrfRemarks = 0x400,
+    GrfBlink = 0x800,
+    GrfPrimitivesLast = 0x8000,
+};
+
+class TGrafik {
+public:
+    explicit TGrafik(TGrafik* owner = nullptr);
+    virtual ~TGrafik();
+    TGrafik(const TGrafik&) = delete;
+    TGrafik& operator=(const TGrafik&) = delete;
+
+    TGrafik* Owner = nullptr;
+    TCanvas* Canvas = nullptr;  // own canvas; none = the owner's
+    TGrfHost* Host = nullptr;   // on-screen owner of a root panel
+    // Extra drawings run after Draw (or after the children with GrfPrimitivesLast).
+    std::vector<std::function<void(TGrafik&)>> Primitives;
+    std::vector<std::unique_ptr<TGrfObj>> GrfObjects;
+    std::vector<TGrafik*> Children;  // owned
+    bool Drawing = true;
+    TWorld World;
+    bool AutoWorld = false;
+    TIntRect OuterRect, InnerRect;
+    double RelBounds[4] = {0, 0, 1, 1};  // left, top, right, bottom of the owner's InnerRect
+    std::vector<std::unique_ptr<TGrfStyle>> Styles;
+    TGrfStyle Background;
+    TFontStyle DefaultFont, LegendStyle, CaptionStyle, RemarksStyle, HintStyle;
+    int Flags = GrfClipBackground;
+    int FrameKind = 0;  // 0, 1 rectangle; 2 rounded rectangle; 3 ellipse
+    int DragMode = 0;   // 0 none, 3 rectangle
+    // Receives a dragged world rectangle; the answer keeps it highlighted.
+    std::function<bool(TGrafik& panel, const TWorldRect& rect)> OnZoomRect;
+    QColor Highlight = QColor(0xC0, 0xC0, 0xC0);
+    bool HighlightShown = false;
+    TWorldRect HighlightRect;
+    QPoint LastMouse{-1, -1};
+    TGrfObj* ActiveObject = nullptr;
+
+    TGrfStyle* Style(int index) const;
+    // Appends a style (the panel owns it) and returns it.
+    template <class S> S* AddStyle(std::unique_ptr<S> style)
+    {
+        S* raw = style.get();
+        Styles.push_back(std::move(style));
+        return raw;
+    }
+    TGrfObj* AddGrfObj(std::unique_ptr<TGrfObj> object);
+    TCanvas* CurrentCanvas() const;
+    const TGrafik& RootPanel() const;
+    TGrafik& RootPanel();
+
+    // Measuring pass of this panel and its children.
+    virtual void PrepareWorld();
+    virtual void Paint();
+    // Measuring pass, then Paint when there is something to draw.
+    virtual void Refresh();
+    // Paints on canvas inside rect (the page keeps neither afterwards).
+    void PaintToCanvas(TCanvas& canvas, const TIntRect& rect);
+    // On screen: the widget's painter and client size; see the comment above.
+    void PaintInto(QPainter& painter, QSize clientSize, bool throughBitmap = false);
+    // Off screen: a fresh 24-bit image of the given size with the page on it.
+    QImage RenderImage(int width, int height);
+
+    // Mouse routing (device pixels of the page); see the comment above.
+    void MouseDown(const TGrfMouse& m);
+    void MouseMove(const TGrfMouse& m);
+    void MouseUp(const TGrfMouse& m);
+    // The panel that receives a mouse press at (x, y): topmost child, recursively.
+    TGrafik* PanelAt(int x, int y);
+    bool Dragging() const;
+    TIntRect DragRect() const;
+
+    // The text box: lines in HintStyle with a corner at anchor, opening towards
+    // the centre of the plot area, kept inside it. Drawn on the canvas given.
+    void DrawTextBox(TCanvas& canvas, const QStringList& lines, QPoint anchor);
+    // Shown on screen over the page until ClearTextBox (not part of the drawing).
+    void ShowTextBox(const QStringList& lines, QPoint anchor);
+    void ClearTextBox();
+    QStringList TextBoxLines() const;
+    void RequestRepaint();
+
+    virtual int RemarksCount() const { return 0; }
+    virtual QString RemarksLine(int) const { return {}; }
+
+protected:
+    virtual void ComputeOuterRect();
+    virtual void LayoutInnerRect();
+    virtual int RightReserve();
+    virtual int BottomReserve() { return 0; }
+    virtual void DrawDecoration();
+    virtual void DrawRemarks();
+    void DrawPrimitives();
+    void DrawObjects();
+    virtual void Draw() {}
+    virtual void AfterDraw() {}
+
+private:
+    void PaintOverlay(TCanvas& canvas);
+    void RemoveChild(TGrafik* child);
+    // Page-level mouse state (kept on the root panel).
+    struct TPageState;
+    std::unique_ptr<TPageState> State;
+    TPageState& PageState();
+};
+
+// World-coordinate drawing; in the measuring pass the points only enlarge the world.
+void MoveToW(TGrafik& panel, double x, double y);
+void LineToW(TGrafik& panel, double x, double y);
+void TextOutW(TGrafik& panel, const QString& text, const TGrfStyle* style, double x, double y);
+void PointW(TGrafik& panel, double x, double y, const TDotStyle& style);
+void SetPen(TGrafik& panel, int width, const QColor& color);

@@ -1,0 +1,103 @@
+#include "graphics/GrfContainer.h"
+
+#include <algorithm>
+#include <cmath>
+
+static int RoundI(double v) { return static_cast<int>(std::lround(v)); }
+
+TGrfContainer::TGrfContainer() : TGrafik(nullptr)
+{
+    TitleFont.Size = 0.06;
+    TitleFont.Weight = 700;
+    TitleFont.PenWidth = 3;
+    TitleFont.Pen.Width = 3;
+    SubTitleFont.Size = 0.05;
+    SubTitleFont.Weight = 700;
+    SubTitleFont.PenWidth = 1;
+    RemarksStyle.Font.Face = QStringLiteral("Arial");
+    RemarksStyle.Size = 0.03;
+    LegendStyle.Size = 0.04;
+    Background.Brush = {QColor(Qt::white), false};
+    Background.Pen = {QColor(Qt::black), 1, TPenKind::Solid};
+}
+
+int TGrfContainer::TitleHeight() const { return TitleFont.FontHeight(*this); }
+int TGrfContainer::SubTitleHeight() const { return SubTitleFont.FontHeight(*this); }
+
+void TGrfContainer::LayoutInnerRect()
+{
+    TGrafik::LayoutInnerRect();
+    const int h = OuterRect.Height();
+    if (TitleLayout == TitleLines) {
+        InnerRect.Top = OuterRect.Top + TitleHeight() + SubTitleHeight() + RoundI(0.015 * h);
+        InnerRect.Bottom = std::min(InnerRect.Bottom, OuterRect.Bottom - RoundI(0.04 * h));
+    } else if (TitleLayout == TitleOnly) {
+        InnerRect.Top = OuterRect.Top + TitleHeight() + SubTitleHeight();
+        InnerRect.Bottom = std::min(InnerRect.Bottom, OuterRect.Bottom - SubTitleHeight());
+    }
+}
+
+void TGrfContainer::DrawDecoration()
+{
+    TCanvas* c = CurrentCanvas();
+    if (!c) return;
+    // The title block has its own lines: no outline round the page then.
+    const bool titled = TitleLayout == TitleLines || TitleLayout == TitleOnly;
+    const TCanvasPen keep = Background.Pen;
+    if (titled) Background.Pen.Kind = TPenKind::Clear;
+    TGrafik::DrawDecoration();
+    Background.Pen = keep;
+    if (titled) DrawTitleBlock(*c);
+}
+
+void TGrfContainer::DrawTitleBlock(TCanvas& c)
+{
+    const TIntRect& o = OuterRect;
+    const int h = o.Height();
+    // Frame round the plot area.
+    SubTitleFont.Apply(*this, c);
+    c.Brush.Clear = true;
+    c.Rectangle(InnerRect);
+    // Title at the top left, a line below it and one at the page's bottom edge.
+    TitleFont.Apply(*this, c);
+    c.TextAlign = TA_LEFT_ | TA_TOP_;
+    c.TextOut(o.Left, o.Top, Title);
+    const int titleH = TitleHeight();
+    const int half = c.Pen.Width / 2;
+    c.MoveTo(o.Left, o.Top + titleH);
+    c.LineTo(o.Right, o.Top + titleH);
+    c.MoveTo(o.Left, o.Bottom - half);
+    c.LineTo(o.Right, o.Bottom - half);
+    if (TitleLayout == TitleLines) DrawSubtitles(c, o.Top + titleH + static_cast<int>(0.01 * h), InnerRect.Top);
+}
+
+void TGrfContainer::DrawSubtitles(TCanvas& c, int bandTop, int bandBottom)
+{
+    const TIntRect& o = OuterRect;
+    SubTitleFont.Apply(*this, c);
+    const int fullHeight = c.Font.Height;
+    // Two lines in the band: a font that fits twice into it.
+    auto twoLines = [&](const QString& first, const QString& second, int align, int x) {
+        c.Font.Height = std::max(1, std::min(fullHeight, (bandBottom - bandTop) / 2));
+        c.TextAlign = align | TA_TOP_;
+        c.TextOut(x, bandTop, first);
+        c.TextOut(x, bandTop + c.Font.Height, second);
+    };
+    if (SubTitleLeft.contains(u'^') || SubTitleRight.contains(u'^')) {
+        const int l = SubTitleLeft.indexOf(u'^'), r = SubTitleRight.indexOf(u'^');
+        twoLines(l < 0 ? SubTitleLeft : SubTitleLeft.left(l), l < 0 ? QString() : SubTitleLeft.mid(l + 1),
+                 TA_LEFT_, o.Left);
+        twoLines(r < 0 ? SubTitleRight : SubTitleRight.left(r), r < 0 ? QString() : SubTitleRight.mid(r + 1),
+                 TA_RIGHT_, o.Right);
+        return;
+    }
+    const int together = c.TextWidth(SubTitleLeft) + c.TextWidth(SubTitleRight);
+    if (together <= 0.9 * o.Width()) {
+        c.TextAlign = TA_LEFT_ | TA_TOP_;
+        c.TextOut(o.Left, bandTop, SubTitleLeft);
+        c.TextAlign = TA_RIGHT_ | TA_TOP_;
+        c.TextOut(o.Right, bandTop, SubTitleRight);
+    } else {
+        twoLines(SubTitleLeft, SubTitleRight, TA_LEFT_, o.Left);
+    }
+}

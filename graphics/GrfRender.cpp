@@ -1,0 +1,147 @@
+#include "graphics/GrfRender.h"
+
+#include "graphics/EmfCanvas.h"
+#include "graphics/Grafik.h"
+#include "graphics/JpegWriter.h"
+#include "graphics/PainterCanvas.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+TPictureFormat PictureFormatFromPath(const QString& path)
+{
+    const QString ext = QFileInfo(path).suffix().toLower();
+    if (ext == QLatin1String("bmp")) return TPictureFormat::Bmp;
+    if (ext == QLatin1String("png")) return TPictureFormat::Png;
+    if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg")) return TPictureFormat::Jpeg;
+    if (ext == QLatin1String("emf")) return TPictureFormat::Emf;
+    if (ext == QLatin1String("svg")) return TPictureFormat::Svg;
+    if (ext == QLatin1String("pdf")) return TPictureFormat::Pdf;
+    return TPictureFormat::Unknown;
+}
+
+QImage RenderBitmap(TGrafik& page, int width, int height)
+{
+    return page.RenderImage(width, height).convertToFormat(QImage::Format_RGB888);
+}
+
+QImage RenderMonoBitmap(TGrafik& page, int width, int height)
+{
+    const QImage colour = page.RenderImage(width, height);
+    QImage mono(colour.size(), QImage::Format_Mono);
+    // Set the table ourselves: conversions may invert a default one.
+    mono.setColorCount(2);
+    mono.setColor(0, qRgb(0, 0, 0));
+    mono.setColor(1, qRgb(255, 255, 255));
+    for (int y = 0; y < colour.height(); ++y) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(colour.constScanLine(y));
+        uchar* out = mono.scanLine(y);
+        for (int x = 0; x < colour.width(); ++x) {
+            const bool light = qGray(in[x]) >= 128;
+            if (light) out[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
+            else out[x >> 3] &= static_cast<uchar>(~(0x80 >> (x & 7)));
+        }
+    }
+    return mono;
+}
+
+static QByteArray ImageBytes(const QImage& image, const char* format, QString& error)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format)) {
+        error = QStringLiteral("The picture could not be encoded as %1.").arg(QString::fromLatin1(format));
+        return {};
+    }
+    return bytes;
+}
+
+QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int height, QString& error)
+{
+    if (width < 1 || height < 1 || width > 20000 || height > 20000) {
+        error = QStringLiteral("Picture size %1 x %2 is out of range (1 to 20000 pixels).").arg(width).arg(height);
+        return {};
+    }
+    const TIntRect rect{0, 0, width - 1, height - 1};
+    switch (format) {
+    case TPictureFormat::Bmp: return ImageBytes(RenderBitmap(page, width, height), "BMP", error);
+    case TPictureFormat::MonoBmp: return ImageBytes(RenderMonoBitmap(page, width, height), "BMP", error);
+    case TPictureFormat::Png: return ImageBytes(RenderBitmap(page, width, height), "PNG", error);
+    case TPictureFormat::Jpeg: return EncodeJpeg(RenderBitmap(page, width, height), JpegQuality, error);
+    case TPictureFormat::Emf: {
+        TEmfCanvas canvas;
+        if (!canvas.Begin(width, height, error)) return {};
+        page.PaintToCanvas(canvas, rect);
+        return canvas.End(error);
+    }
+    case TPictureFormat::Svg: {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(QSize(width, height));
+        svg.setViewBox(QRect(0, 0, width, height));
+        svg.setResolution(96);  // so that the size reads as the pixels asked for
+        svg.setTitle(QStringLiteral("VARNO Classic"));
+        QPainter painter;
+        if (!painter.begin(&svg)) {
+            error = QStringLiteral("The SVG picture could not be started.");
+            return {};
+        }
+        TPainterCanvas canvas(painter);
+        page.PaintToCanvas(canvas, rect);
+        painter.end();
+        return bytes;
+    }
+    case TPictureFormat::Pdf: {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&buffer);
+        // One page exactly the picture's size, one unit per pixel at 96 dpi.
+        pdf.setResolution(96);
+        pdf.setPageSize(QPageSize(QSizeF(width * 72.0 / 96, height * 72.0 / 96), QPageSize::Point));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setCreator(QStringLiteral("VARNO Classic"));
+        QPainter painter;
+        if (!painter.begin(&pdf)) {
+            error = QStringLiteral("The PDF document could not be started.");
+            return {};
+        }
+        TPainterCanvas canvas(painter);
+        page.PaintToCanvas(canvas, rect);
+        painter.end();
+        return bytes;
+    }
+    case TPictureFormat::Unknown: break;
+    }
+    error = QStringLiteral("Unknown picture format.");
+    return {};
+}
+
+bool SavePicture(TGrafik& page, const QString& path, TPictureFormat format, int width, int height, QString& error)
+{
+    const QByteArray bytes = RenderPicture(page, format, width, height, error);
+    if (bytes.isEmpty()) {
+        if (error.isEmpty()) error = QStringLiteral("Nothing was drawn.");
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    file.write(bytes);
+    if (!file.commit()) {
+        error = QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Rendering a page (TGrfContainer or any root panel) into pictures and files.
+// Every format goes through the same drawing code; only the canvas differs.
+//
+//   QImage image = RenderBitmap(page, 1280, 1024);          // 24-bit
+//   QString error;
+//   if (!SavePicture(page, "tree.jpg", PictureFormatFromPath("tree.jpg"), 1280, 1024, error)) ...
+// A printer (or any QPaintDevice) takes the page through a TPainterCanvas:
+//   QPainter p(&printer); TPainterCanvas c(p); page.PaintToCanvas(c, {x, y, x + w - 1, y + h - 1});
+// or draw RenderBitmap(...) / RenderMonoBitmap(...) with QPainter::drawImage.
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+class TGrafik;
+
+enum class TPictureFormat { Bmp, MonoBmp, Png, Jpeg, Emf, Svg, Pdf, Unknown };
+
+constexpr int JpegQuality = 90;
+
+// From the file name's extension: .bmp .png .jpg/.jpeg .emf .svg .pdf.
+TPictureFormat PictureFormatFromPath(const QString& path);
+
+// 24-bit colour picture of the page.
+QImage RenderBitmap(TGrafik& page, int width, int height);
+// One bit per pixel: black where the colour picture is dark, white elsewhere.
+QImage RenderMonoBitmap(TGrafik& page, int width, int height);
+// The whole file content of each format; empty with error set on failure.
+QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int height, QString& error);
+// Renders and writes atomically (an existing file is kept on failure).
+bool SavePicture(TGrafik& page, const QString& path, TPictureFormat format, int width, int height, QString& error);

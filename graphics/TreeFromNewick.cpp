@@ -1,0 +1,68 @@
+#include "graphics/TreeFromNewick.h"
+
+bool NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes, QString& error)
+{
+    const int count = static_cast<int>(tree.Nodes.size());
+    if (tree.Root < 0 || tree.Root >= count) {
+        error = QStringLiteral("The tree has no root.");
+        return false;
+    }
+    std::vector<int> leaves, inner;
+    for (int i = 0; i < count; ++i) {
+        const TNewickNode& n = tree.Nodes[i];
+        if (n.Children.empty()) {
+            leaves.push_back(i);
+            continue;
+        }
+        if (n.Children.size() != 2) {
+            const QString name = n.Name.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(n.Name.left(40));
+            error = QStringLiteral("The tree is not binary: %1%2 has %3 %4; the drawing needs exactly two below every "
+                                   "inner node.")
+                        .arg(i == tree.Root ? QStringLiteral("the root") : QStringLiteral("an inner node"), name)
+                        .arg(n.Children.size())
+                        .arg(n.Children.size() == 1 ? QStringLiteral("child") : QStringLiteral("children"));
+            return false;
+        }
+        for (int c : n.Children)
+            if (c < 0 || c >= count) {
+                error = QStringLiteral("The tree links to a node that does not exist.");
+                return false;
+            }
+        inner.push_back(i);
+    }
+    if (static_cast<int>(leaves.size()) > MaxDrawnLeaves) {
+        error = QStringLiteral("The tree has %1 leaves; at most %2 can be drawn.").arg(leaves.size()).arg(MaxDrawnLeaves);
+        return false;
+    }
+    std::vector<TscTreeNode*> made(count, nullptr);
+    for (int i : leaves) {
+        TscTreeNode* n = nodes.Add();
+        n->Ident = n->Label = tree.Nodes[i].Name.left(255);
+        n->Length = tree.Nodes[i].HasLength ? tree.Nodes[i].Length : 0;
+        made[i] = n;
+    }
+    int number = 0;
+    for (int i : inner) {
+        TscTreeNode* n = nodes.Add();
+        ++number;
+        if (i == tree.Root) {
+            n->Ident = n->Label = QStringLiteral("Root");
+        } else {
+            n->Ident = QStringLiteral("Node %1").arg(number);
+        }
+        n->Length = tree.Nodes[i].HasLength ? tree.Nodes[i].Length : 0;
+        made[i] = n;
+    }
+    for (int i : inner) {
+        SetLeft(made[i], made[tree.Nodes[i].Children[0]]);
+        SetRight(made[i], made[tree.Nodes[i].Children[1]]);
+    }
+    nodes.Root = made[tree.Root];
+    // A node reached twice or never would make a cycle or a second tree.
+    if (static_cast<int>(PreOrder(nodes.Root).size()) != count) {
+        error = QStringLiteral("The tree's links do not form one tree.");
+        return false;
+    }
+    nodes.UpdateCodes();
+    return true;
+}

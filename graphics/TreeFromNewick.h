@@ -1,0 +1,13 @@
+#pragma once
+// A read Newick tree as a drawable node list: tips first in reading order,
+// then the inner nodes ("Node n"; the root "Root"), as the tree results hand
+// a found tree over.
+#include "graphics/TreeSpezial.h"
+#include "parsimony/Newick.h"
+
+// Most leaves a drawing takes (more would make an unreadable picture slowly).
+constexpr int MaxDrawnLeaves = 5000;
+
+// Fills nodes (which must be empty). Refuses, with a message, trees that are
+// not binary or are too large.
+bool NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes, QString& error);

@@ -1,0 +1,112 @@
+#include "graphics/TreeSpezial.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+QString FormatNodeLength(double length)
+{
+    if (length == 0) return {};
+    if (!std::isfinite(length)) return QString(10, u'*');
+    const bool negative = length < 0;
+    const double rounded = std::round(std::fabs(length) * 1e5) / 1e5;
+    QString digits = QString::number(rounded, 'f', 5);  // "1234.50000"
+    const qsizetype point = digits.indexOf(u'.');
+    QString whole = digits.left(point);
+    const QString fraction = digits.mid(point + 1);
+    for (qsizetype i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, u'.');
+    QString text = (negative ? QStringLiteral("-") : QString()) + whole + u',' + fraction;
+    if (text.size() > 10) {
+        if (text.size() - 10 <= 6) text.truncate(10);
+        else text = QString(10, u'*');
+    }
+    return text;
+}
+
+TadaArtDot::TadaArtDot(TDotStyle* style, TscTreeNode* node)
+    : TDotObject(style, node->X, node->Y), Node(node)
+{
+}
+
+QString TadaArtDot::GetText() const { return Node ? Node->Ident : QString(); }
+
+void TadaArtDot::Draw(TCanvas& canvas) { TSimpleDot::Draw(canvas); }
+
+QStringList TadaTreeGrf::InfoLines(const TscTreeNode& n)
+{
+    return {QStringLiteral("Ident=") + n.Ident, QStringLiteral("Code=") + n.Code,
+            QStringLiteral("Leaves=") + QString::number(n.LeafCount()),
+            QStringLiteral("Length=") + FormatNodeLength(n.Length), QString()};
+}
+
+void TadaArtDot::Activate(const TGrfMouse& m)
+{
+    auto* panel = dynamic_cast<TadaTreeGrf*>(Owner);
+    if (!panel || !Node) return;
+    if (m.Button == TMouseButton::Left) panel->ShowTextBox(TadaTreeGrf::InfoLines(*Node), panel->World.WorldToDevice(X(), Y()));
+    if (panel->OnSelect) panel->OnSelect(this);
+}
+
+void TadaArtDot::Release(const TGrfMouse& m)
+{
+    if (m.Button == TMouseButton::Left && Owner) {
+        Owner->ClearTextBox();
+        Owner->RequestRepaint();
+    }
+}
+
+TadaTreeGrf::TadaTreeGrf(TGrafik* owner) : TTreeGrf(owner)
+{
+    DragMode = 3;
+    HintStyle.Size = 0.035;
+    OnZoomRect = [](TGrafik& panel, const TWorldRect& r) {
+        const TWorldRect& w = panel.World.Rect;
+        const bool accepted = r.Width() > 0.01 * w.Width() && r.Height() > 0.01 * w.Height();
+        if (accepted) panel.RequestRepaint();
+        return accepted;
+    };
+    auto leave = std::make_unique<TDotStyle>();
+    leave->StyleName = QStringLiteral("Leave");
+    leave->Brush = {QColor(0xC0, 0xC0, 0xC0), false};
+    leave->Shape = DotRectangle;
+    leave->Size = 0.02;
+    AddStyle(std::move(leave));
+    auto node = std::make_unique<TDotStyle>();
+    node->StyleName = QStringLiteral("Node");
+    node->Brush = {QColor(0, 255, 255), false};
+    node->Shape = DotEllipse;
+    node->Size = 0.02;
+    AddStyle(std::move(node));
+}
+
+void TadaTreeGrf::UpdateMarkerSizes()
+{
+    const int k = ZoomRoot ? ZoomRoot->LeafCount() : (TreeNodes ? TreeNodes->LeafCount() : 0);
+    const double size = std::min(0.05, 1.0 / (1.2 * std::max(1, k)));
+    LeaveStyle().Size = size;
+    NodeStyle().Size = size;
+    HalfDot = size / 2;
+}
+
+void TadaTreeGrf::AfterMeasure()
+{
+    UpdateMarkerSizes();
+    for (auto& o : GrfObjects)
+        if (auto* dot = dynamic_cast<TadaArtDot*>(o.get()); dot && dot->Node) dot->SetPos(dot->Node->X, dot->Node->Y);
+}
+
+void TadaTreeGrf::RebuildMarkers()
+{
+    GrfObjects.clear();
+    ActiveObject = nullptr;
+    // The measuring pass reads HalfDot before AfterMeasure sets it: set it now,
+    // so that the first paint after a change equals every later one.
+    UpdateMarkerSizes();
+    if (!TreeNodes) return;
+    for (int i = 0; i < TreeNodes->Count(); ++i) {
+        TscTreeNode* n = TreeNodes->Item(i);
+        if (ZoomRoot && n != ZoomRoot && !n->HasAncestor(ZoomRoot)) continue;
+        TDotStyle* style = n->IsLeaf() ? &LeaveStyle() : &NodeStyle();
+        AddGrfObj(std::make_unique<TadaArtDot>(style, n));
+    }
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The program's tree: clickable node markers, the information box and the
+// selection event on top of TTreeGrf.
+//
+// The tree window: `auto* panel = new TadaTreeGrf(page); panel->TreeNodes = &nodes;
+// panel->ZoomRoot = nodes.Root; panel->RebuildMarkers(); panel->OnSelect = ...;`
+// After ReRoot, Swap or a new ZoomRoot call RebuildMarkers and repaint.
+#include "graphics/TreeGrf.h"
+
+#include <functional>
+
+class TadaTreeNode : public TscTreeNode {
+public:
+    using TscTreeNode::TscTreeNode;
+};
+
+class TadaTreeNodes : public TscTreeNodes {
+public:
+    TadaTreeNode* Add() { return static_cast<TadaTreeNode*>(TscTreeNodes::Add()); }
+
+protected:
+    std::unique_ptr<TscTreeNode> NewNode() override { return std::make_unique<TadaTreeNode>(this); }
+};
+
+class TadaTreeGrf;
+
+// Marker of one node; its text is the node's Ident (never drawn).
+class TadaArtDot : public TDotObject {
+public:
+    TadaArtDot(TDotStyle* style, TscTreeNode* node);
+    TscTreeNode* Node = nullptr;
+    QString GetText() const override;
+    void Draw(TCanvas& canvas) override;
+    void Activate(const TGrfMouse& m) override;
+    void Release(const TGrfMouse& m) override;
+};
+
+class TadaTreeGrf : public TTreeGrf {
+public:
+    explicit TadaTreeGrf(TGrafik* owner);
+
+    // Raised with the marker after any mouse press on it.
+    std::function<void(TadaArtDot*)> OnSelect;
+
+    TDotStyle& LeaveStyle() const { return *static_cast<TDotStyle*>(Style(1)); }
+    TDotStyle& NodeStyle() const { return *static_cast<TDotStyle*>(Style(2)); }
+    // One marker per node shown (ZoomRoot's subtree, or all nodes).
+    void RebuildMarkers();
+    // The lines of a node's information box.
+    static QStringList InfoLines(const TscTreeNode& node);
+
+protected:
+    void AfterMeasure() override;
+
+private:
+    void UpdateMarkerSizes();
+};
+
+// A branch length as the information box shows it: 5 decimals, "," as decimal
+// and "." as group separator, at most 10 characters; 0 gives an empty text.
+QString FormatNodeLength(double length);

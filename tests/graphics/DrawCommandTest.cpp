@@ -1,0 +1,123 @@
+// Newick trees into node lists, and `varno-batch draw` end to end.
+#include "graphics/TreeFromNewick.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(NewickToNodes, TipsFirstThenInnerNodesWithRoot)
+{
+    const TNewickReadResult read = ReadNewick("((A:1,B:2):0.5,(C,'D e':0):1.5);");
+    ASSERT_TRUE(read.Ok) << read.Error.toStdString();
+    TadaTreeNodes nodes;
+    QString error;
+    ASSERT_TRUE(NewickToTreeNodes(read.Trees[0], nodes, error)) << error.toStdString();
+    ASSERT_EQ(nodes.Count(), 7);
+    EXPECT_EQ(nodes.Item(0)->Label, "A");
+    EXPECT_EQ(nodes.Item(3)->Ident, "D e");
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(nodes.Item(i)->IsLeaf());
+    EXPECT_EQ(nodes.Root->Ident, "Root");
+    EXPECT_EQ(nodes.Root->Label, "Root");
+    EXPECT_EQ(nodes.Root->Parent, nullptr);
+    EXPECT_TRUE(nodes.Item(4)->Ident.startsWith("Node ") || nodes.Item(4) == nodes.Root);
+    EXPECT_EQ(nodes.FindByCode("LR")->Label, "B");
+    EXPECT_EQ(nodes.FindByCode("RR")->Label, "D e");
+    EXPECT_DOUBLE_EQ(nodes.FindByCode("R")->Length, 1.5);
+    EXPECT_DOUBLE_EQ(nodes.FindByCode("RL")->Length, 0);  // no length given
+}
+
+TEST(NewickToNodes, RefusesNonBinaryTrees)
+{
+    for (const char* text : {"(A,B,C);", "((A,B,C),D);", "((A),B);"}) {
+        const TNewickReadResult read = ReadNewick(QString::fromLatin1(text));
+        ASSERT_TRUE(read.Ok) << text;
+        TadaTreeNodes nodes;
+        QString error;
+        EXPECT_FALSE(NewickToTreeNodes(read.Trees[0], nodes, error)) << text;
+        EXPECT_TRUE(error.contains("not binary")) << error.toStdString();
+    }
+}
+
+struct TRun {
+    int Exit = -1;
+    QString Err;
+};
+
+TRun Batch(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(VARNO_BATCH), QStringList{"draw"} + args);
+    p.waitForFinished(120000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+}
+
+class DrawCommand : public testing::Test {
+protected:
+    QTemporaryDir Dir;
+    QString Write(const QString& name, const QByteArray& text)
+    {
+        QFile f(Dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+        return f.fileName();
+    }
+};
+
+TEST_F(DrawCommand, WritesEveryFormat)
+{
+    const QString tree = Write("t.nwk", "(((A:1,B:2):0.5,(C:1,(D:0.3,E:0):0.2):1.5):1,((F:2,G:1):1,"
+                                        "((H:1,'Größe ß':1):0.3,J:0.1):0.7):0.4);\n");
+    for (const char* ext : {"bmp", "jpg", "emf", "svg", "pdf", "png"}) {
+        const QString out = Dir.filePath(QStringLiteral("t.%1").arg(ext));
+        const TRun run = Batch({tree, "-o", out, "--title", "Ten", "--width", "400", "--height", "300"});
+        EXPECT_EQ(run.Exit, 0) << ext << run.Err.toStdString();
+        EXPECT_GT(QFileInfo(out).size(), 100) << ext;
+    }
+    const QString mono = Dir.filePath("m.bmp");
+    EXPECT_EQ(Batch({tree, "-o", mono, "--mono", "--layout", "roundrect", "--left-labels"}).Exit, 0);
+    QFile f(mono);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(quint8(f.read(30)[28]), 1);
+    EXPECT_EQ(QImage(mono).size(), QSize(1280, 1024));
+}
+
+TEST_F(DrawCommand, BadInputGetsAClearMessage)
+{
+    const QString ten = Write("t.nwk", "((A,B),(C,D));");
+    TRun run = Batch({Write("n.nwk", "(A,B,C);"), "-o", Dir.filePath("x.png")});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_TRUE(run.Err.contains("not binary")) << run.Err.toStdString();
+    run = Batch({Write("one.nwk", "A;"), "-o", Dir.filePath("x.png")});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_TRUE(run.Err.contains("single leaf")) << run.Err.toStdString();
+    run = Batch({ten, "-o", Dir.filePath("missing/x.png")});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_TRUE(run.Err.contains("missing")) << run.Err.toStdString();
+    run = Batch({ten, "-o", Dir.filePath("x.jpg"), "--mono"});
+    EXPECT_EQ(run.Exit, 2);
+    run = Batch({ten, "-o", Dir.filePath("x.png"), "--layout", "fancy"});
+    EXPECT_EQ(run.Exit, 2);
+    run = Batch({ten, "-o", Dir.filePath("x.tif")});
+    EXPECT_EQ(run.Exit, 2);
+    run = Batch({ten, "-o", Dir.filePath("x.png"), "--width", "12x"});
+    EXPECT_EQ(run.Exit, 2);
+    run = Batch({Dir.filePath("none.nwk"), "-o", Dir.filePath("x.png")});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_FALSE(QFile::exists(Dir.filePath("x.png")));
+}
+
+TEST_F(DrawCommand, LargeAndOddTrees)
+{
+    QByteArray caterpillar = "T1";
+    for (int i = 2; i <= 255; ++i) caterpillar = "(" + caterpillar + ":0.1,T" + QByteArray::number(i) + ":0)";
+    EXPECT_EQ(Batch({Write("c.nwk", caterpillar + ";"), "-o", Dir.filePath("c.emf")}).Exit, 0);
+    const TRun negative = Batch({Write("neg.nwk", "((A:-1,B:2):-0.5,C:0);"), "-o", Dir.filePath("n.png")});
+    EXPECT_EQ(negative.Exit, 0);
+    EXPECT_TRUE(negative.Err.contains("negative"));
+    const QByteArray longName = "'" + QByteArray(255, 'W') + "'";
+    EXPECT_EQ(Batch({Write("l.nwk", "((" + longName + ":1,B:1):1,C:1);"), "-o", Dir.filePath("l.svg")}).Exit, 0);
+}
+
+}  // namespace

@@ -1,0 +1,176 @@
+// The file formats: each gets the same page, each must be a real file of its kind.
+#include "TreeBuilders.h"
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfRender.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TPicturePage {
+    TGrfContainer Page;
+    TadaTreeNodes Nodes;
+    explicit TPicturePage(int leaves = 10)
+    {
+        auto* panel = new TadaTreeGrf(&Page);
+        BuildRandom(Nodes, leaves, 3);
+        Nodes.Item(0)->Label = QStringLiteral("Quercus robur");
+        Nodes.Item(1)->Label = QStringLiteral("Größe ß");
+        panel->TreeNodes = &Nodes;
+        panel->ZoomRoot = Nodes.Root;
+        panel->RebuildMarkers();
+        Page.Title = QStringLiteral("Title");
+        Page.TitleLayout = TitleLines;
+    }
+};
+
+QByteArray Utf16(const QString& s) { return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2); }
+
+quint32 Le32(const QByteArray& b, int at)
+{
+    return quint8(b[at]) | quint8(b[at + 1]) << 8 | quint8(b[at + 2]) << 16 | quint32(quint8(b[at + 3])) << 24;
+}
+
+TEST(Render, BitmapsAre24BitAndOneBit)
+{
+    TPicturePage p;
+    QString error;
+    const QByteArray bmp = RenderPicture(p.Page, TPictureFormat::Bmp, 640, 480, error);
+    ASSERT_GT(bmp.size(), 54) << error.toStdString();
+    EXPECT_TRUE(bmp.startsWith("BM"));
+    EXPECT_EQ(Le32(bmp, 18), 640u);
+    EXPECT_EQ(Le32(bmp, 22), 480u);
+    EXPECT_EQ(quint8(bmp[28]), 24);
+
+    const QByteArray mono = RenderPicture(p.Page, TPictureFormat::MonoBmp, 640, 480, error);
+    ASSERT_GT(mono.size(), 54);
+    EXPECT_EQ(quint8(mono[28]), 1);
+    // Black lines on white: the picture reads back with both, mostly white.
+    QImage back = QImage::fromData(mono, "BMP").convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(back.size(), QSize(640, 480));
+    int black = 0;
+    for (int y = 0; y < back.height(); ++y)
+        for (int x = 0; x < back.width(); ++x) black += qGray(back.pixel(x, y)) < 128;
+    EXPECT_GT(black, 500);
+    EXPECT_LT(black, 640 * 480 / 4);
+    EXPECT_EQ(back.pixel(320, 470), qRgb(255, 255, 255));  // below the plot area
+}
+
+TEST(Render, JpegIsBaselineAtQuality90)
+{
+    TPicturePage p;
+    QString error;
+    const QByteArray jpg = RenderPicture(p.Page, TPictureFormat::Jpeg, 725, 625, error);
+    ASSERT_FALSE(jpg.isEmpty()) << error.toStdString();
+    ASSERT_TRUE(jpg.startsWith("\xFF\xD8"));
+    bool sof0 = false, progressive = false;
+    std::vector<int> luminance;
+    for (int i = 2; i + 4 < jpg.size();) {
+        if (quint8(jpg[i]) != 0xFF) break;
+        const int marker = quint8(jpg[i + 1]);
+        const int length = quint8(jpg[i + 2]) << 8 | quint8(jpg[i + 3]);
+        if (marker == 0xC0) {
+            sof0 = true;
+            EXPECT_EQ(quint8(jpg[i + 9]), 3);  // three colour components
+        }
+        if (marker == 0xC2) progressive = true;
+        if (marker == 0xDB && luminance.empty() && (quint8(jpg[i + 4]) & 0x0F) == 0)
+            for (int k = 0; k < 64; ++k) luminance.push_back(quint8(jpg[i + 5 + k]));
+        if (marker == 0xDA) break;
+        i += 2 + length;
+    }
+    EXPECT_TRUE(sof0);
+    EXPECT_FALSE(progressive);
+    // The standard luminance table scaled for quality 90 (factor 20 %).
+    const int base[64] = {16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
+                          14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
+                          18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
+                          49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
+    std::vector<int> expected;
+    for (int b : base) expected.push_back(std::clamp((b * 20 + 50) / 100, 1, 255));
+    std::sort(expected.begin(), expected.end());
+    std::sort(luminance.begin(), luminance.end());
+    EXPECT_EQ(luminance, expected);
+    EXPECT_EQ(QImage::fromData(jpg, "JPG").size(), QSize(725, 625));
+}
+
+TEST(Render, MetafileCarriesSignatureAndText)
+{
+    TPicturePage p;
+    QString error;
+    const QByteArray emf = RenderPicture(p.Page, TPictureFormat::Emf, 800, 600, error);
+    ASSERT_GT(emf.size(), 100) << error.toStdString();
+    EXPECT_EQ(Le32(emf, 0), 1u);           // header record
+    EXPECT_EQ(emf.mid(40, 4), " EMF");     // signature
+    EXPECT_EQ(Le32(emf, 48), quint32(emf.size()));  // size in the header is the file size
+    EXPECT_TRUE(emf.contains(Utf16("Quercus robur")));
+    EXPECT_TRUE(emf.contains(Utf16(QStringLiteral("Größe ß"))));
+    EXPECT_TRUE(emf.contains(Utf16("Title")));
+    EXPECT_EQ(Le32(emf, emf.size() - 20), 14u);  // the end-of-file record closes it
+}
+
+TEST(Render, VectorFormatsAndPng)
+{
+    TPicturePage p;
+    QString error;
+    const QByteArray svg = RenderPicture(p.Page, TPictureFormat::Svg, 800, 600, error);
+    EXPECT_TRUE(svg.contains("<svg"));
+    EXPECT_TRUE(svg.contains("Quercus robur"));
+    const QByteArray pdf = RenderPicture(p.Page, TPictureFormat::Pdf, 800, 600, error);
+    EXPECT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_TRUE(pdf.contains("/MediaBox [0 0 600.000000 450.000000]"));  // 800 x 600 pixels at 96 dpi
+    const QByteArray png = RenderPicture(p.Page, TPictureFormat::Png, 300, 200, error);
+    EXPECT_EQ(QImage::fromData(png, "PNG").size(), QSize(300, 200));
+}
+
+TEST(Render, FormatFromNameAndFailures)
+{
+    EXPECT_EQ(PictureFormatFromPath("a/b.BMP"), TPictureFormat::Bmp);
+    EXPECT_EQ(PictureFormatFromPath("x.jpeg"), TPictureFormat::Jpeg);
+    EXPECT_EQ(PictureFormatFromPath("x.Emf"), TPictureFormat::Emf);
+    EXPECT_EQ(PictureFormatFromPath("x.gif"), TPictureFormat::Unknown);
+    EXPECT_EQ(PictureFormatFromPath("noext"), TPictureFormat::Unknown);
+
+    TPicturePage p;
+    QTemporaryDir dir;
+    QString error;
+    EXPECT_FALSE(SavePicture(p.Page, dir.filePath("missing/tree.bmp"), TPictureFormat::Bmp, 100, 100, error));
+    EXPECT_TRUE(error.contains("missing")) << error.toStdString();
+    error.clear();
+    EXPECT_FALSE(SavePicture(p.Page, dir.filePath("t.bmp"), TPictureFormat::Bmp, 0, 100, error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.filePath("t.bmp")));
+    EXPECT_TRUE(SavePicture(p.Page, dir.filePath("t.jpg"), TPictureFormat::Jpeg, 100, 80, error));
+    EXPECT_EQ(QImage(dir.filePath("t.jpg")).size(), QSize(100, 80));
+}
+
+}  // namespace
+
+namespace {
+// For looking at the pictures: VARNO_DUMP_DIR=/some/dir writes every format.
+TEST(Render, DumpForLooking)
+{
+    const QString dir = qEnvironmentVariable("VARNO_DUMP_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set VARNO_DUMP_DIR to write the pictures";
+    for (int leaves : {10, 255}) {
+        TPicturePage p(leaves);
+        if (leaves == 255) p.Nodes.Item(3)->Label = QString(255, u'W');
+        p.Page.SubTitleLeft = "left subtitle";
+        p.Page.SubTitleRight = "right subtitle";
+        for (const char* ext : {"bmp", "jpg", "emf", "svg", "pdf", "png"}) {
+            QString error;
+            const QString path = QStringLiteral("%1/tree%2.%3").arg(dir).arg(leaves).arg(ext);
+            EXPECT_TRUE(SavePicture(p.Page, path, PictureFormatFromPath(path), 1280, 1024, error)) << error.toStdString();
+        }
+        QString error;
+        SavePicture(p.Page, QStringLiteral("%1/tree%2-mono.bmp").arg(dir).arg(leaves), TPictureFormat::MonoBmp, 1280,
+                    1024, error);
+        SavePicture(p.Page, QStringLiteral("%1/tree%2-small.png").arg(dir).arg(leaves), TPictureFormat::Png, 725, 625,
+                    error);
+    }
+}
+}  // namespace
