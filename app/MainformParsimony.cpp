@@ -1,6 +1,5 @@
 // The parsimony job of the main window and the way back to its results.
 #include "app/Mainform.h"
-
 #include "data/LoadForm.h"
 #include "data/Path.h"
 #include "data/StringGrid.h"
@@ -23,7 +22,4 @@ void TFrmMain::CreateTree1Click()
     WriteProtocol(QStringLiteral("Camin Sokal parsimony was chosen"));
 }
 
-void TFrmMain::BtnGraficClick()
-{
-    BringToFront(Ctx.FrmTreeOpt);
-}
+void TFrmMain::BtnGraficClick() { BringToFront(Ctx.FrmTreeOpt); }

@@ -4,8 +4,9 @@
 
 QStringList CharFitHeader()
 {
-    return {QStringLiteral("Characters"), QStringLiteral("No of states"), QStringLiteral("Evolutionary steps"),
-            QStringLiteral("Compatibility"), QStringLiteral("Homoplasy")};
+    return {QStringLiteral("Characters"), QStringLiteral("No of states"),
+            QStringLiteral("Evolutionary steps"), QStringLiteral("Compatibility"),
+            QStringLiteral("Homoplasy")};
 }
 
 double CharacterSteps(const TTree& tree, int c, const TSField& charField)
@@ -30,7 +31,8 @@ double CharacterSteps(const TTree& tree, int c, const TSField& charField)
 
 std::vector<QStringList> CharFitTable(TTree& tree, const TSField& charField)
 {
-    const int characterCount = charField.Places.empty() ? 0 : static_cast<int>(charField.Places.size()) - 1;
+    const int characterCount =
+        charField.Places.empty() ? 0 : static_cast<int>(charField.Places.size()) - 1;
     std::vector<QStringList> rows;
     rows.reserve(static_cast<size_t>(characterCount) + 1);
     rows.push_back(CharFitHeader());
@@ -41,7 +43,8 @@ std::vector<QStringList> CharFitTable(TTree& tree, const TSField& charField)
         const bool compatible = steps == place.StateCount - 1;
         QString states = QString::number(place.StateCount);
         if (place.HasMissing) states += QStringLiteral(" + ?");
-        rows.push_back({place.Name, states, QString::number(steps), compatible ? QStringLiteral("yes") : QStringLiteral("no"),
+        rows.push_back({place.Name, states, QString::number(steps),
+                        compatible ? QStringLiteral("yes") : QStringLiteral("no"),
                         compatible ? QStringLiteral("no") : QStringLiteral("yes")});
     }
     return rows;

@@ -2,10 +2,10 @@
 // The character fit of one tree: the evolutionary steps each character needs
 // on it, and whether the tree explains the character with every state arising
 // once (compatible) or needs extra steps (homoplasy).
-#include "parsimony/MakeTree.h"
-
 #include <QStringList>
 #include <vector>
+
+#include "parsimony/MakeTree.h"
 
 // "Characters", "No of states", "Evolutionary steps", "Compatibility", "Homoplasy".
 QStringList CharFitHeader();

@@ -1,5 +1,10 @@
 #include "parsimony/CharFitForm.h"
 
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QVBoxLayout>
+
 #include "app/Mainform.h"
 #include "data/StringGrid.h"
 #include "data/TextFile.h"
@@ -7,12 +12,8 @@
 #include "parsimony/CharFit.h"
 #include "parsimony/FormHelpers.h"
 
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QPushButton>
-#include <QVBoxLayout>
-
-TFrmCharFit::TFrmCharFit(TAppContext& context, QWidget* parent) : QWidget(parent, Qt::Window), Ctx(context)
+TFrmCharFit::TFrmCharFit(TAppContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window), Ctx(context)
 {
     setWindowTitle(QStringLiteral("Compatibility of characters"));
     resize(519, 517);
@@ -54,22 +55,21 @@ void TFrmCharFit::ShowTable(const std::vector<QStringList>& rows)
     StringGrid1->setRowCount(static_cast<int>(rows.size()));
     for (size_t r = 0; r < rows.size(); ++r)
         for (int c = 0; c < StringGrid1->ColCount(); ++c)
-            StringGrid1->SetCell(c, static_cast<int>(r), c < rows[r].size() ? rows[r][c] : QString());
+            StringGrid1->SetCell(c, static_cast<int>(r),
+                                 c < rows[r].size() ? rows[r][c] : QString());
     WidenColumns(StringGrid1, {100, 100, 100, 100, 100});
     if (StringGrid1->RowCount() > 1) StringGrid1->setCurrentCell(1, 1);
 }
 
-void TFrmCharFit::Button1Click()
-{
-    Ctx.FrmMain->StartSpreadsheetEditing();
-}
+void TFrmCharFit::Button1Click() { Ctx.FrmMain->StartSpreadsheetEditing(); }
 
 void TFrmCharFit::Button2Click()
 {
-    const QString path = Ctx.Ui.GetSaveFileName(this, QStringLiteral("Save compatibility"),
-                                                QStringLiteral("Text (*.txt)"), QStringLiteral("Compatibility"),
-                                                QStringLiteral("txt"));
+    const QString path = Ctx.Ui.GetSaveFileName(
+        this, QStringLiteral("Save compatibility"), QStringLiteral("Text (*.txt)"),
+        QStringLiteral("Compatibility"), QStringLiteral("txt"));
     if (path.isEmpty()) return;
     QString error;
-    if (!SaveTextFile(path, EncodeTextTable(StringGrid1->Rows()), &error)) Ctx.Ui.ShowError(this, error);
+    if (!SaveTextFile(path, EncodeTextTable(StringGrid1->Rows()), &error))
+        Ctx.Ui.ShowError(this, error);
 }

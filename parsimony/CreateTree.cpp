@@ -2,6 +2,7 @@
 
 #include "data/NumberFormat.h"
 #include "parsimony/PackedStates.h"
+#include "parsimony/SwapScoring.h"
 
 QString ValidateSearch(int objectCount, int treeCount, int generations)
 {
@@ -105,6 +106,12 @@ void TParsimonySearch::SearchTrees(int g)
 {
     const bool fast = Config.Engine == TScoringEngine::Fast;
     const int n = TreeCount();
+    // The fast engine remembers every slot's node sets and scores a swap
+    // from the changed nodes only.
+    if (fast) {
+        Swapper = std::make_unique<TSwapScorer>(*Packed, Config.MissingData, n + 1);
+        for (int k = 1; k <= n; ++k) Swapper->Remember(k, Trees[static_cast<size_t>(k)]);
+    }
     for (int gen = 1; gen <= g; ++gen) {
         if (CancelRequested()) break;
         if (Callbacks.GenerationProgress) Callbacks.GenerationProgress(gen);
@@ -118,15 +125,17 @@ void TParsimonySearch::SearchTrees(int g)
             const char letter = MutateTree();
             if (!MutationDone) continue;
             if (fast)
-                work.Fitness = static_cast<double>(Scorer->Length(work, work.TipCount()));
+                work.Fitness = static_cast<double>(
+                    Swapper->SwapLength(t, LastSwap.NumA, LastSwap.TipA, LastSwap.NumB, LastSwap.TipB));
             else
                 EvaluateTree(0);
             if (!(work.Fitness < parent.Fitness)) continue;
             // The offspring replaces the longest tree, whichever it is.
             const int w = FindWorstTree().first;
-            if (fast)
+            if (fast) {
                 LightCopy(work, Trees[static_cast<size_t>(w)]);
-            else
+                Swapper->Remember(w, Trees[static_cast<size_t>(w)]);
+            } else
                 CopyTree(work, Trees[static_cast<size_t>(w)]);
             const TTree& offspring = Trees[static_cast<size_t>(w)];
             SetCell(w, 2, FormatShortest(offspring.Fitness, Config.DecimalSeparator));
@@ -135,7 +144,9 @@ void TParsimonySearch::SearchTrees(int g)
         }
         Generations = gen;
     }
-    for (int k = 1; k <= n; ++k) EvaluateTree(k);
+    Swapper.reset();
+    // Slot 0 too, when it holds a tree: nothing is left half evaluated.
+    for (int k = Trees[0].TipCount() == ObjectCount ? 0 : 1; k <= n; ++k) EvaluateTree(k);
     if (Callbacks.GenerationProgress) Callbacks.GenerationProgress(0);
 }
 

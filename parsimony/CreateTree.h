@@ -12,7 +12,8 @@
 //                     model.ObjectCount, model.CharacterCount, settings);
 //   TSearchCallbacks cb;                      // called on the worker thread:
 //   cb.GrowProgress = ...;                    //   ProgressBar1 0..N (0 at the end)
-//   cb.ListFilled = ...;                      //   OptList() ready: N+1 rows x 3
+//   cb.ListFilled = ...;                      //   growing done, OptList() ready: N+1 rows x 3
+//                                             //   (time for "swap branches randomly")
 //   cb.CellChanged = ...;                     //   SgOpt cell (row, column, text)
 //   cb.GenerationProgress = ...;              //   ProgressBar2 0..G (0 at the end)
 //   cb.Cancelled = [&]{ return stop.load(); };
@@ -43,6 +44,7 @@
 
 class TPackedField;
 class TTreeScorer;
+class TSwapScorer;
 
 // Fast scoring for real runs; the literal definition, for tests and
 // benchmarks, must choose exactly the same trees.
@@ -143,6 +145,15 @@ private:
     std::uint64_t Seed = 0;
     std::unique_ptr<TPackedField> Packed;
     std::unique_ptr<TTreeScorer> Scorer;
+    std::unique_ptr<TSwapScorer> Swapper;
+    std::unique_ptr<TTreeScorer> MissingScorer;  // for the character fit
+    // The two parts the last successful swap exchanged.
+    struct TSwapParts {
+        int NumA = 0;
+        bool TipA = true;
+        int NumB = 0;
+        bool TipB = true;
+    } LastSwap;
     std::vector<QStringList> OptRows;
     TSearchCallbacks Callbacks;
     TSearchStatus LastStatus = TSearchStatus::NotRun;

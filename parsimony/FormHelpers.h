@@ -1,11 +1,11 @@
 #pragma once
 // Small look-and-feel helpers shared by the windows of the parsimony job.
-#include "data/StringGrid.h"
-
 #include <QPalette>
 #include <QToolTip>
 #include <algorithm>
 #include <initializer_list>
+
+#include "data/StringGrid.h"
 
 // The info-tip colours as the background of edits, grids and boxes.
 inline void InfoTipBackground(QWidget* w)

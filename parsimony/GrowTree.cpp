@@ -136,6 +136,11 @@ void TParsimonySearch::EvaluateTree(int treeNo)
 
 double TParsimonySearch::ComputeCharSteps(int treeNo, int c)
 {
-    CharSteps = ::ComputeCharSteps(Trees[static_cast<size_t>(treeNo)], c, Field);
+    TTree& tree = Trees[static_cast<size_t>(treeNo)];
+    CharSteps = CountCharSteps(tree, c, Field);
+    // Afterwards the fits follow the missing-data rule, whatever the run used.
+    if (!Packed) Packed = std::make_unique<TPackedField>(Field, ObjectCount, CharacterCount);
+    if (!MissingScorer) MissingScorer = std::make_unique<TTreeScorer>(*Packed, true);
+    EvaluateTreeWith(tree, *MissingScorer);
     return CharSteps;
 }

@@ -120,6 +120,13 @@ TIncArr CharacterStates(const TTree& tree, int c, const TSField& charField)
 
 double ComputeCharSteps(TTree& tree, int c, const TSField& charField)
 {
+    const double steps = CountCharSteps(tree, c, charField);
+    EvaluateTree(tree, charField, true);
+    return steps;
+}
+
+double CountCharSteps(const TTree& tree, int c, const TSField& charField)
+{
     const int t = tree.TipCount();
     const TIncArr states = CharacterStates(tree, c, charField);
     auto nodeSet = [&](int k) { return states[static_cast<size_t>(t + k)]; };
@@ -134,7 +141,6 @@ double ComputeCharSteps(TTree& tree, int c, const TSField& charField)
         const TInclusion& s = nodeSet(j);
         if (!s.IsEmpty() && node.Anc >= 1 && node.Anc < t) steps += (s ^ nodeSet(node.Anc)).Count();
     }
-    EvaluateTree(tree, charField, true);
     return static_cast<double>(steps);
 }
 

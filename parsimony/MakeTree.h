@@ -54,6 +54,8 @@ void EvaluateTree(TTree& tree, const TSField& charField, bool missingData);
 // on the node states of the tree's last evaluation; afterwards the tree's
 // fits and Fitness are those of the missing-data rule for all characters.
 double ComputeCharSteps(TTree& tree, int c, const TSField& charField);
+// The counting part alone: the tree is not changed.
+double CountCharSteps(const TTree& tree, int c, const TSField& charField);
 
 // The node sets of character c as the tree's last evaluation left them:
 // result[i] for tip i (1..T), result[T + j] for node j (1..T-1).

@@ -40,6 +40,7 @@ void TParsimonySearch::SwapTipTip(int treeNo)
         return;
     }
     std::swap(a, b);
+    LastSwap = {i, true, j, true};
 }
 
 void TParsimonySearch::SwapTipNode(int treeNo)
@@ -60,6 +61,7 @@ void TParsimonySearch::SwapTipNode(int treeNo)
         return;
     }
     std::swap(tip.Anc, node.Anc);
+    LastSwap = {i, true, j, false};
 }
 
 void TParsimonySearch::SwapNodeNode(int treeNo)
@@ -84,4 +86,5 @@ void TParsimonySearch::SwapNodeNode(int treeNo)
         return;
     }
     std::swap(a.Anc, b.Anc);
+    LastSwap = {i, false, j, false};
 }

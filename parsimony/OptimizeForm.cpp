@@ -1,14 +1,5 @@
 #include "parsimony/OptimizeForm.h"
 
-#include "data/NumberFormat.h"
-#include "data/UiServices.h"
-#include "parsimony/CreateTree.h"
-#include "parsimony/FormHelpers.h"
-#include "parsimony/OptimizeRun.h"
-#include "parsimony/TreeOptForm.h"
-#include "parsimony/TreeTable.h"
-#include "parsimony/UpDownEdit.h"
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -19,6 +10,15 @@
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
+
+#include "data/NumberFormat.h"
+#include "data/UiServices.h"
+#include "parsimony/CreateTree.h"
+#include "parsimony/FormHelpers.h"
+#include "parsimony/OptimizeRun.h"
+#include "parsimony/TreeOptForm.h"
+#include "parsimony/TreeTable.h"
+#include "parsimony/UpDownEdit.h"
 
 namespace {
 QLabel* BoldLabel(const QString& text, QWidget* parent)
@@ -42,8 +42,9 @@ void SetStatusLabel(QLabel* label, const QString& text)
 }
 
 TFrmOptimize::TFrmOptimize(TAppContext& context, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       Ctx(context)
 {
     setWindowTitle(QStringLiteral("Camin - Sokal parsimony"));
@@ -63,7 +64,8 @@ TFrmOptimize::TFrmOptimize(TAppContext& context, QWidget* parent)
     CheckBox1->setFont(bold);
     CheckBox1->setChecked(true);
     CheckBox1->setAutoFillBackground(true);
-    for (QWidget* w : {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2), static_cast<QWidget*>(CheckBox1)})
+    for (QWidget* w : {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2),
+                       static_cast<QWidget*>(CheckBox1)})
         InfoTipBackground(w);
     ProgressBar1 = new QProgressBar(this);
     ProgressBar2 = new QProgressBar(this);
@@ -121,7 +123,8 @@ TFrmOptimize::~TFrmOptimize()
     }
 }
 
-template <typename F> void TFrmOptimize::Post(F f)
+template <typename F>
+void TFrmOptimize::Post(F f)
 {
     QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
 }
@@ -133,7 +136,8 @@ void TFrmOptimize::Button1Click()
         return;
     }
     // Both texts are checked before anything is computed.
-    const TSearchRequest request = ReadSearchRequest(Edit2->text(), Edit1->text(), Ctx.Model.ObjectCount);
+    const TSearchRequest request =
+        ReadSearchRequest(Edit2->text(), Edit1->text(), Ctx.Model.ObjectCount);
     if (!request.Ok) {
         Ctx.Ui.ShowError(this, request.Error);
         return;
@@ -256,9 +260,11 @@ void TFrmOptimize::RunEnded()
         Ctx.FrmTreeOpt->ClearResults();
         SetStatusLabel(Label4, QString());
         SetStatusLabel(Label3, QString());
-        Ctx.WriteProtocol(CancelledProtocolLines(0, settings.TreeCount, 0, settings.Generations, MissingData));
-        Ctx.Ui.ShowInformation(this, QStringLiteral("The run was cancelled before the first tree was complete; "
-                                                    "there are no trees to show."));
+        Ctx.WriteProtocol(
+            CancelledProtocolLines(0, settings.TreeCount, 0, settings.Generations, MissingData));
+        Ctx.Ui.ShowInformation(
+            this, QStringLiteral("The run was cancelled before the first tree was complete; "
+                                 "there are no trees to show."));
         emit RunFinished();
         return;
     }
@@ -268,8 +274,9 @@ void TFrmOptimize::RunEnded()
     Ctx.FrmTreeOpt->Label1->setText(OptimumText(best, settings.DecimalSeparator));
     Ctx.FrmTreeOpt->ShowResults();
     if (cancelled)
-        Ctx.WriteProtocol(CancelledProtocolLines(search->TreeCount(), settings.TreeCount, search->GenerationsDone(),
-                                                 settings.Generations, MissingData));
+        Ctx.WriteProtocol(CancelledProtocolLines(search->TreeCount(), settings.TreeCount,
+                                                 search->GenerationsDone(), settings.Generations,
+                                                 MissingData));
     else
         Ctx.WriteProtocol(SearchProtocolLines(TreesText, GenerationsText, MissingData));
     hide();

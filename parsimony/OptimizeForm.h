@@ -59,7 +59,8 @@ private:
     void RunEnded();
     void SetRunning(bool running);
     // Runs f on the window's thread, after what the worker posted before.
-    template <typename F> void Post(F f);
+    template <typename F>
+    void Post(F f);
 
     TAppContext& Ctx;
     std::optional<std::uint64_t> FixedSeed;

@@ -1,5 +1,7 @@
 #include "parsimony/PackedStates.h"
 
+#include "parsimony/PackedKernels.h"
+
 #include <bit>
 
 namespace {
@@ -11,6 +13,7 @@ int HighestMember(const TInclusion& s)
 }
 
 inline void SetBit(std::uint64_t* words, int bit) { words[bit >> 6] |= std::uint64_t{1} << (bit & 63); }
+
 }  // namespace
 
 TPackedField::TPackedField(const TSField& charField, int objectCount, int characterCount)
@@ -121,23 +124,8 @@ template <bool MissingRule> std::int64_t TTreeScorer::Evaluate(const TTree& tree
             K[v] = 0;
             continue;
         }
-        const std::uint64_t* s1 = SPtr[static_cast<size_t>(c1)];
-        const std::uint64_t* s2 = SPtr[static_cast<size_t>(c2)];
-        const std::uint64_t* m1 = MPtr[static_cast<size_t>(c1)];
-        const std::uint64_t* m2 = MPtr[static_cast<size_t>(c2)];
-        std::int64_t k = 0;
-        for (int w = 0; w < W; ++w) {
-            std::uint64_t sw;
-            if constexpr (MissingRule) {
-                // A child without data for a character does not take part.
-                sw = (s1[w] | ~m1[w]) & (s2[w] | ~m2[w]) & (m1[w] | m2[w]);
-                m[w] = m1[w] | m2[w];
-            } else {
-                sw = s1[w] & s2[w];
-            }
-            s[w] = sw;
-            k += std::popcount(s1[w] & ~sw) + std::popcount(s2[w] & ~sw);
-        }
+        const std::int64_t k = CombineNode(MissingRule, W, SPtr[static_cast<size_t>(c1)], MPtr[static_cast<size_t>(c1)],
+                                           SPtr[static_cast<size_t>(c2)], MPtr[static_cast<size_t>(c2)], s, m);
         K[v] = k;
         length += k;
     }
@@ -157,11 +145,7 @@ std::int64_t TTreeScorer::LengthAndFits(const TTree& tree, int tipCount, std::ve
     nodeFits.assign(static_cast<size_t>(tipCount), 0);
     auto fit = [&](size_t v) -> std::int64_t {
         if (Parent[v] < 0) return 0;
-        const std::uint64_t* s = SPtr[v];
-        const std::uint64_t* p = SPtr[static_cast<size_t>(Parent[v])];
-        std::int64_t n = 0;
-        for (int w = 0; w < W; ++w) n += std::popcount(s[w] & ~p[w]);
-        return n;
+        return BranchSteps(W, SPtr[v], SPtr[static_cast<size_t>(Parent[v])]);
     };
     for (int i = 1; i <= tipCount; ++i) tipFits[static_cast<size_t>(i)] = fit(Vertex(i, true));
     for (int j = 1; j < tipCount; ++j) nodeFits[static_cast<size_t>(j)] = fit(Vertex(j, false));
@@ -176,17 +160,7 @@ template <bool MissingRule> TInsertionPoint TTreeScorer::Insert(const TTree& tre
     const int nodeCount = tipCount - 1;
 
     // Every vertex's set once the new object lies below it.
-    auto added = [&](size_t v) {
-        const std::uint64_t* s = SPtr[v];
-        const std::uint64_t* m = MPtr[v];
-        std::uint64_t* out = &SAdded[v * static_cast<size_t>(W)];
-        for (int w = 0; w < W; ++w) {
-            if constexpr (MissingRule)
-                out[w] = (s[w] | ~m[w]) & (sx[w] | ~mx[w]) & (m[w] | mx[w]);
-            else
-                out[w] = s[w] & sx[w];
-        }
-    };
+    auto added = [&](size_t v) { AddedSet(MissingRule, W, SPtr[v], MPtr[v], sx, mx, &SAdded[v * static_cast<size_t>(W)]); };
     for (int i = 1; i <= tipCount; ++i) added(Vertex(i, true));
     for (int j = 1; j <= nodeCount; ++j) added(Vertex(j, false));
 
@@ -202,10 +176,7 @@ template <bool MissingRule> TInsertionPoint TTreeScorer::Insert(const TTree& tre
         const std::uint64_t* p1 = &SAdded[static_cast<size_t>(c1) * static_cast<size_t>(W)];
         const std::uint64_t* p2 = &SAdded[static_cast<size_t>(c2) * static_cast<size_t>(W)];
         std::int64_t via1 = 0, via2 = 0;
-        for (int w = 0; w < W; ++w) {
-            via1 += std::popcount(p1[w] & ~pa[w]) + std::popcount(s2[w] & ~pa[w]);
-            via2 += std::popcount(s1[w] & ~pa[w]) + std::popcount(p2[w] & ~pa[w]);
-        }
+        ViaCounts(W, pa, s1, s2, p1, p2, &via1, &via2);
         const std::int64_t above = Parent[a] < 0 ? 0 : H[a];
         H[static_cast<size_t>(c1)] = above + via1 - K[a];
         H[static_cast<size_t>(c2)] = above + via2 - K[a];
@@ -217,8 +188,7 @@ template <bool MissingRule> TInsertionPoint TTreeScorer::Insert(const TTree& tre
         const size_t v = Vertex(num, isTip);
         const std::uint64_t* s = SPtr[v];
         const std::uint64_t* p = &SAdded[v * static_cast<size_t>(W)];
-        std::int64_t delta = Parent[v] < 0 ? 0 : H[v];
-        for (int w = 0; w < W; ++w) delta += std::popcount(s[w] & ~p[w]) + std::popcount(sx[w] & ~p[w]);
+        const std::int64_t delta = (Parent[v] < 0 ? 0 : H[v]) + NewNodeSteps(W, s, p, sx);
         const std::int64_t candidate = length + delta;
         if (first || candidate < best.Length) best = {isTip, num, candidate};
         first = false;

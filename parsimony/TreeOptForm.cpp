@@ -1,5 +1,12 @@
 #include "parsimony/TreeOptForm.h"
 
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
 #include "data/NumberFormat.h"
 #include "data/StringGrid.h"
 #include "data/TextFile.h"
@@ -10,14 +17,8 @@
 #include "parsimony/CharFitForm.h"
 #include "parsimony/CreateTree.h"
 #include "parsimony/FormHelpers.h"
+#include "parsimony/Newick.h"
 #include "parsimony/TreeTable.h"
-
-#include <QEvent>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QSplitter>
-#include <QVBoxLayout>
 
 namespace {
 void FillGrid(TStringGrid* grid, const std::vector<QStringList>& rows)
@@ -29,7 +30,8 @@ void FillGrid(TStringGrid* grid, const std::vector<QStringList>& rows)
 }
 }  // namespace
 
-TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent) : QWidget(parent, Qt::Window), Ctx(context)
+TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window), Ctx(context)
 {
     setWindowTitle(QStringLiteral("Trees"));
     resize(973, 602);
@@ -88,7 +90,12 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent) : QWidget(parent
     panelLayout->addWidget(TreeBTN);
     layout->addWidget(panel);
 
-    connect(SgOpt, &QTableWidget::currentCellChanged, this, [this] { SgOptClick(); });
+    connect(SgOpt, &QTableWidget::currentCellChanged, this, [this](int row) {
+        if (row >= 1) SelectedRow = row;
+        SgOptClick();
+    });
+    // A click on the selected row refreshes too (its fits may have been recomputed).
+    connect(SgOpt, &QTableWidget::cellClicked, this, [this] { SgOptClick(); });
     connect(BtnCharFit, &QPushButton::clicked, this, [this] { BtnCharFitClick(); });
     connect(TreeBTN, &QPushButton::clicked, this, [this] { TreeBTNClick(); });
     connect(BtnSaveTrees, &QPushButton::clicked, this, [this] { BtnSaveTreesClick(); });
@@ -133,11 +140,12 @@ void TFrmTreeOpt::ShowTree()
 
 void TFrmTreeOpt::FillList(const std::vector<QStringList>& rows)
 {
-    const int selected = SgOpt->currentRow();
     FillGrid(SgOpt, rows);
     WidenColumns(SgOpt, {394, 61, 59});
-    // Row 1 is selected at first; a later run keeps the selection.
-    if ((selected < 1 || selected >= SgOpt->RowCount()) && SgOpt->RowCount() > 1) SgOpt->setCurrentCell(1, 0);
+    // Row 1 is selected at first; a later run keeps the selection (emptying
+    // the list at its start does not count).
+    const int row = SelectedRow < SgOpt->RowCount() ? SelectedRow : 1;
+    if (SgOpt->RowCount() > 1 && SgOpt->currentRow() != row) SgOpt->setCurrentCell(row, 0);
 }
 
 void TFrmTreeOpt::SetListCell(int row, int column, const QString& text)
@@ -174,6 +182,7 @@ void TFrmTreeOpt::BtnCharFitClick()
     TTree* tree = SelectedTree();
     if (!tree) return;
     TFrmCharFit* fit = Ctx.FrmCharFit;
+    TBusyGuard busy(Ctx.Ui);  // thousands of characters take a moment
     fit->hide();
     // The character fit counts on the coding the population was grown from.
     fit->ShowTable(CharFitTable(*tree, Search->CharField()));
@@ -192,6 +201,8 @@ void TFrmTreeOpt::BtnSaveTreesClick()
                                                 QStringLiteral("Trees"), QStringLiteral("nwk"));
     if (path.isEmpty()) return;
     QStringList lines;
+    for (int k = 1; k <= Search->TreeCount(); ++k)
+        lines << WriteNewick(Search->Trees[static_cast<size_t>(k)], Search->CharField().Names);
     QString error;
     if (!SaveTextFile(path, EncodeTextLines(lines), &error)) Ctx.Ui.ShowError(this, error);
 }

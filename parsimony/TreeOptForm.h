@@ -60,4 +60,5 @@ protected:
 private:
     TAppContext& Ctx;
     std::shared_ptr<TParsimonySearch> Search;
+    int SelectedRow = 1;  // the list row the user chose last
 };

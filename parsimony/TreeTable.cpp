@@ -2,7 +2,8 @@
 
 #include "data/NumberFormat.h"
 
-std::vector<QStringList> TreeTableRows(const TTree& tree, const std::vector<QString>& names, QChar sep)
+std::vector<QStringList> TreeTableRows(const TTree& tree, const std::vector<QString>& names,
+                                       QChar sep)
 {
     const int t = tree.TipCount();
     std::vector<QStringList> rows(static_cast<size_t>(t) + 1, QStringList(5, QString()));
@@ -24,7 +25,8 @@ std::vector<QStringList> TreeTableRows(const TTree& tree, const std::vector<QStr
     for (int j = 1; j <= tree.NodeCount() && j < t; ++j) {
         const TNode& node = tree.Nodes[static_cast<size_t>(j)];
         QStringList& row = rows[static_cast<size_t>(j)];
-        row[3] = node.Anc == 0 ? QStringLiteral("%1[]").arg(j) : QStringLiteral("%1[%2]").arg(j).arg(node.Anc);
+        row[3] = node.Anc == 0 ? QStringLiteral("%1[]").arg(j)
+                               : QStringLiteral("%1[%2]").arg(j).arg(node.Anc);
         row[4] = FormatGeneral3(node.Fit, sep);
     }
     if (t >= 1) {

@@ -3,7 +3,8 @@
 #include <QLineEdit>
 #include <algorithm>
 
-TUpDownEdit::TUpDownEdit(int minimum, int maximum, int increment, const QString& text, QWidget* parent)
+TUpDownEdit::TUpDownEdit(int minimum, int maximum, int increment, const QString& text,
+                         QWidget* parent)
     : QAbstractSpinBox(parent), Min(minimum), Max(maximum), Step(increment), LastPosition(minimum)
 {
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
@@ -12,10 +13,7 @@ TUpDownEdit::TUpDownEdit(int minimum, int maximum, int increment, const QString&
     Position();
 }
 
-void TUpDownEdit::SetText(const QString& text)
-{
-    lineEdit()->setText(text);
-}
+void TUpDownEdit::SetText(const QString& text) { lineEdit()->setText(text); }
 
 int TUpDownEdit::Position() const
 {
@@ -27,7 +25,8 @@ int TUpDownEdit::Position() const
 
 void TUpDownEdit::stepBy(int steps)
 {
-    const long long next = static_cast<long long>(Position()) + static_cast<long long>(steps) * Step;
+    const long long next =
+        static_cast<long long>(Position()) + static_cast<long long>(steps) * Step;
     LastPosition = static_cast<int>(std::clamp<long long>(next, Min, Max));
     SetText(QString::number(LastPosition));
 }

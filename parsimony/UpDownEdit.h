@@ -8,7 +8,8 @@
 class TUpDownEdit : public QAbstractSpinBox {
     Q_OBJECT
 public:
-    TUpDownEdit(int minimum, int maximum, int increment, const QString& text, QWidget* parent = nullptr);
+    TUpDownEdit(int minimum, int maximum, int increment, const QString& text,
+                QWidget* parent = nullptr);
 
     void SetText(const QString& text);
     int Minimum() const { return Min; }

@@ -1,3 +1,15 @@
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <random>
+
 #include "app/Mainform.h"
 #include "data/LoadForm.h"
 #include "data/StringGrid.h"
@@ -5,23 +17,13 @@
 #include "parsimony/CharFit.h"
 #include "parsimony/CharFitForm.h"
 #include "parsimony/CreateTree.h"
+#include "parsimony/Newick.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/OptimizeRun.h"
 #include "parsimony/TreeOptForm.h"
 #include "parsimony/TreeTable.h"
 #include "parsimony/UpDownEdit.h"
 #include "tests/support/FakeUiServices.h"
-
-#include <QCheckBox>
-#include <QFile>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QtTest>
-#include <random>
 
 namespace {
 const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/state-trees.txt");
@@ -140,7 +142,8 @@ private slots:
         QCOMPARE(generations.text(), QString("900"));
         generations.stepBy(-100);
         QCOMPARE(generations.text(), QString("500"));
-        // Typed values outside the range are kept as typed; the buttons start from the range's edge.
+        // Typed values outside the range are kept as typed; the buttons start from the range's
+        // edge.
         trees.SetText("3");
         QCOMPARE(trees.text(), QString("3"));
         trees.stepBy(1);
@@ -172,21 +175,41 @@ private slots:
             QCOMPARE(app.Results.SgOpt->Cell(0, 0), OptLegend);
             QCOMPARE(app.Results.Label1->text(), OptimumText(core->FindBestTree().second, '.'));
 
-            QStringList expected{"", "10 trees are created", "40 generations of branch swapping are calculated for each tree"};
+            // The batch tool gives the same list for the same seed.
+            QTemporaryDir dir;
+            const QString table = dir.filePath("table.txt");
+            QStringList args{"parsimony", Example, "--generations", "40",
+                             "--seed",    "11",    "--table",       table};
+            if (!missing) args << "--no-missing";
+            QProcess batch;
+            batch.start(QStringLiteral(VARNO_BATCH), args);
+            QVERIFY(batch.waitForFinished(60000));
+            QCOMPARE(batch.exitCode(), 0);
+            QFile tableFile(table);
+            QVERIFY(tableFile.open(QIODevice::ReadOnly));
+            QCOMPARE(tableFile.readAll(), EncodeTextTable(GridRows(app.Results.SgOpt)));
+            QVERIFY(batch.readAllStandardOutput().contains(app.Results.Label1->text().toUtf8()));
+
+            QStringList expected{"", "10 trees are created",
+                                 "40 generations of branch swapping are calculated for each tree"};
             if (missing)
                 expected << "Missing data (\"?\") are expected";
             else
                 expected << "no missing data (\"?\") are expected"
-                         << "WARNING: if your data file contains \"?\", the computation will be errorness!";
-            expected << "" << "";
+                         << "WARNING: if your data file contains \"?\", the computation will be "
+                            "errorness!";
+            expected << ""
+                     << "";
             QCOMPARE(app.Main.ProtocolLines().mid(before), expected);
 
             // Row 1 is selected; another row shows its tree.
             QCOMPARE(app.Results.SelectedSlot(), 1);
-            QCOMPARE(GridRows(app.Results.SgTree), TreeTableRows(core->Trees[1], core->CharField().Names, '.'));
+            QCOMPARE(GridRows(app.Results.SgTree),
+                     TreeTableRows(core->Trees[1], core->CharField().Names, '.'));
             app.Results.SgOpt->setCurrentCell(4, 1);
             QCOMPARE(app.Results.SelectedSlot(), 4);
-            QCOMPARE(GridRows(app.Results.SgTree), TreeTableRows(core->Trees[4], core->CharField().Names, '.'));
+            QCOMPARE(GridRows(app.Results.SgTree),
+                     TreeTableRows(core->Trees[4], core->CharField().Names, '.'));
             QCOMPARE(app.Results.SgTree->RowCount(), 7);
             QCOMPARE(app.Results.SgTree->Cell(3, 6), QString("Fitness"));
         }
@@ -208,11 +231,13 @@ private slots:
         QVERIFY(fit.isVisible());
         QCOMPARE(fit.windowTitle(), QString("Compatibility of characters"));
         QCOMPARE(GridRows(fit.StringGrid1), expected);
-        QCOMPARE(fit.StringGrid1->Cell(1, 4), QString("1 + ?"));  // colour: "red" and "Red" are one state
+        QCOMPARE(fit.StringGrid1->Cell(1, 4),
+                 QString("1 + ?"));  // colour: "red" and "Red" are one state
 
         // The results window shows the recomputed fits on its next activation.
         app.Results.FormActivate();
-        QCOMPARE(GridRows(app.Results.SgTree), TreeTableRows(core->Trees[2], core->CharField().Names, '.'));
+        QCOMPARE(GridRows(app.Results.SgTree),
+                 TreeTableRows(core->Trees[2], core->CharField().Names, '.'));
 
         QTemporaryDir dir;
         const QString path = dir.filePath("Compatibility.txt");
@@ -224,15 +249,57 @@ private slots:
         QVERIFY(saved.open(QIODevice::ReadOnly));
         const QByteArray bytes = saved.readAll();
         QCOMPARE(bytes, EncodeTextTable(expected));
-        QVERIFY(bytes.startsWith("Characters\tNo of states\tEvolutionary steps\tCompatibility\tHomoplasy\r\n"));
+        QVERIFY(bytes.startsWith(
+            "Characters\tNo of states\tEvolutionary steps\tCompatibility\tHomoplasy\r\n"));
         fit.Button2Click();  // cancelled: nothing
         QVERIFY(app.Ui.Errors.isEmpty());
+
+        // A new run keeps the selected row and shows its new tree.
+        QVERIFY(app.Run(6));
+        QCOMPARE(app.Results.SelectedSlot(), 2);
+        core = app.CoreRun(6, 10, 20, false);
+        QCOMPARE(GridRows(app.Results.SgTree),
+                 TreeTableRows(core->Trees[2], core->CharField().Names, '.'));
 
         // Start Excel opens the data file, then the loader's dialog.
         const qsizetype opens = app.Ui.OpenCalls.size();
         fit.Button1Click();
         QCOMPARE(app.Ui.OpenedInApplication, QStringList{Example});
         QCOMPARE(app.Ui.OpenCalls.size(), opens + 1);
+    }
+
+    void SaveTreesWritesThePopulationAsNewick()
+    {
+        TApp app;
+        app.Main.CreateTree1Click();
+        app.Optimize.Edit2->SetText("6");
+        app.Optimize.Edit1->SetText("30");
+        QVERIFY(app.Run(21));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Trees.nwk");
+        app.Ui.SaveAnswers.enqueue(path);
+        app.Results.BtnSaveTreesClick();
+        QCOMPARE(app.Ui.SaveCalls.last().InitialName, QString("Trees"));
+        QCOMPARE(app.Ui.SaveCalls.last().DefaultSuffix, QString("nwk"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QCOMPARE(bytes.count("\r\n"), 6);
+        const TNewickReadResult read = ReadNewick(QString::fromUtf8(bytes));
+        QVERIFY2(read.Ok, qPrintable(read.Error));
+        QCOMPARE(read.Trees.size(), size_t(6));
+        const TParsimonySearch& population = *app.Results.Population();
+        for (int k = 1; k <= 6; ++k) {
+            TNewickTreeResult tree = NewickToTree(read.Trees[static_cast<size_t>(k - 1)],
+                                                  population.CharField().Names, 6);
+            QVERIFY2(tree.Ok, qPrintable(tree.Error));
+            EvaluateTree(tree.Tree, population.CharField(), true);
+            QCOMPARE(tree.Tree.Fitness, population.Trees[static_cast<size_t>(k)].Fitness);
+        }
+        // A file that cannot be written is reported; the old one stays.
+        app.Ui.SaveAnswers.enqueue(dir.filePath("no/such/folder/Trees.nwk"));
+        app.Results.BtnSaveTreesClick();
+        QCOMPARE(app.Ui.Errors.size(), 1);
     }
 
     void InvalidSettingsAreRefusedBeforeAnythingIsComputed()
@@ -262,9 +329,17 @@ private slots:
         QCOMPARE(app.Main.ProtocolLines(), protocol);
         QCOMPARE(app.Results.Population(), nullptr);
 
-        // Data loaded after Job > Parsimony are not coded yet.
+        // Another job replaced the coding.
         app.Optimize.Edit2->SetText("10");
         app.Optimize.Edit1->SetText("10");
+        app.Main.Cramer1Click();
+        app.Ui.Errors.clear();
+        app.Optimize.Button1Click();
+        QVERIFY(!app.Optimize.IsRunning());
+        QCOMPARE(app.Ui.Errors, QStringList{CodingOutdated});
+
+        // Data loaded after Job > Parsimony are not coded yet.
+        app.Main.CreateTree1Click();
         QTemporaryDir dir;
         app.Ui.OpenAnswers.enqueue(RandomDataFile(dir, 6, 3, 1));
         app.Main.Text1Click();
@@ -329,6 +404,35 @@ private slots:
         QCOMPARE(added.size(), 5);
         QVERIFY(added[1].startsWith("The run was cancelled: 10 of 10 trees were created, "));
         QCOMPARE(added[2], QString("Missing data (\"?\") are expected"));
+    }
+
+    void ClosingTheWindowCancelsAndClosingTheProgramStopsTheWorker()
+    {
+        QTemporaryDir dir;
+        const QString data = RandomDataFile(dir, 30, 20, 4);
+        {
+            TApp app(data);
+            app.Main.CreateTree1Click();
+            app.Optimize.Edit1->SetText("100000000");
+            QSignalSpy finished(&app.Optimize, &TFrmOptimize::RunFinished);
+            app.Optimize.Button1Click();
+            QVERIFY(app.Optimize.IsRunning());
+            QTRY_VERIFY_WITH_TIMEOUT(app.Optimize.ProgressBar2->value() > 0, 60000);
+            QVERIFY(!app.Optimize.close());  // refused while running, but the run stops
+            QVERIFY(finished.wait(60000));
+            QVERIFY(!app.Optimize.isVisible());
+            QVERIFY(app.Results.Population());
+        }
+        QElapsedTimer clock;
+        clock.start();
+        {
+            TApp app(data);
+            app.Main.CreateTree1Click();
+            app.Optimize.Edit1->SetText("100000000");
+            app.Optimize.Button1Click();
+            QVERIFY(app.Optimize.IsRunning());
+        }  // the program ends while the search runs
+        QVERIFY(clock.elapsed() < 30000);
     }
 
     void ResultsWindowBeforeAnyRunDoesNothingHarmful()

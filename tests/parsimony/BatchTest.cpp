@@ -121,6 +121,34 @@ TEST(Batch, SeedsChangeThePopulationAndScoreAgreesWithTheSearch)
     }
 }
 
+// A seed gives the same trees on every machine and in every later version:
+// the whole output, the list and the trees are compared byte for byte.
+TEST(Batch, SeededRunsMatchTheGoldenFiles)
+{
+    QTemporaryDir dir;
+    const QString golden = QStringLiteral(VARNO_SOURCE_DIR "/tests/golden/parsimony/");
+    const QString example = QStringLiteral(VARNO_SOURCE_DIR "/examples/Beetles.txt");
+    auto expectSame = [&](const QString& actual, const QString& goldenName) {
+        QFile f(golden + goldenName);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << goldenName.toStdString();
+        const QByteArray expected = f.readAll();
+        EXPECT_EQ(actual.toUtf8(), expected) << goldenName.toStdString();
+    };
+    const QString table = dir.filePath(QStringLiteral("t.txt")), newick = dir.filePath(QStringLiteral("n.nwk"));
+    const TRun run = Batch({QStringLiteral("parsimony"), example, QStringLiteral("--seed"), QStringLiteral("1"),
+                            QStringLiteral("--table"), table, QStringLiteral("--newick"), newick});
+    ASSERT_EQ(run.Exit, 0) << run.Err.toStdString();
+    expectSame(run.Out, QStringLiteral("Beetles-seed1-out.txt"));
+    expectSame(ReadText(table), QStringLiteral("Beetles-seed1-table.txt"));
+    expectSame(ReadText(newick), QStringLiteral("Beetles-seed1.nwk"));
+    const TRun plain = Batch({QStringLiteral("parsimony"), example, QStringLiteral("--seed"), QStringLiteral("7"),
+                              QStringLiteral("--trees"), QStringLiteral("5"), QStringLiteral("--generations"),
+                              QStringLiteral("200"), QStringLiteral("--no-missing")});
+    expectSame(plain.Out, QStringLiteral("Beetles-seed7-plain-out.txt"));
+    const TRun score = Batch({QStringLiteral("score"), example, golden + QStringLiteral("Beetles-seed1.nwk")});
+    expectSame(score.Out, QStringLiteral("Beetles-seed1-score.txt"));
+}
+
 TEST(Batch, BadArgumentsAndBadFilesAreRefused)
 {
     QTemporaryDir dir;

@@ -1,3 +1,5 @@
+#include <gtest/gtest.h>
+
 #include "data/ImportSource.h"
 #include "data/Path.h"
 #include "parsimony/CharFit.h"
@@ -5,8 +7,6 @@
 #include "parsimony/TreeTable.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 TMatrixData Matrix(const QByteArray& text)
@@ -22,11 +22,12 @@ TSField Coded(const TMatrixData& data)
 }
 
 // The missing character comes first: the rule it is counted by is what differs.
-const QByteArray FitData = "Taxon\tmiss\troot\tderived\ttwice\n"
-                           "t1\tA\tA\tB[A]\tA\n"
-                           "t2\tB[A]\tA\tB\tB[A]\n"
-                           "t3\t?\tA\tB\tA\n"
-                           "t4\tC[A]\tA\tB\tB\n";
+const QByteArray FitData =
+    "Taxon\tmiss\troot\tderived\ttwice\n"
+    "t1\tA\tA\tB[A]\tA\n"
+    "t2\tB[A]\tA\tB\tB[A]\n"
+    "t3\t?\tA\tB\tA\n"
+    "t4\tC[A]\tA\tB\tB\n";
 
 // ((t1,t2),(t3,t4)): tips 1, 2 below node 2, tips 3, 4 below node 3, both below the root, node 1.
 TTree Balanced() { return MakeTreeFromLinks({2, 2, 3, 3}, {0, 1, 1}); }
@@ -64,7 +65,8 @@ TEST(CharFit, EveryCharacterIsCountedOnMissingDataStatesWhateverTheSearchUsed)
     const std::vector<QStringList> afterPlain = CharFitTable(plain, field);
     const std::vector<QStringList> afterMissing = CharFitTable(missing, field);
     ASSERT_EQ(afterPlain.size(), afterMissing.size());
-    for (size_t r = 0; r < afterPlain.size(); ++r) EXPECT_EQ(Row(afterPlain[r]), Row(afterMissing[r])) << "row " << r;
+    for (size_t r = 0; r < afterPlain.size(); ++r)
+        EXPECT_EQ(Row(afterPlain[r]), Row(afterMissing[r])) << "row " << r;
     EXPECT_EQ(Row(afterPlain[1]), "miss|3 + ?|2|yes|no");
     // The tree is left evaluated with the missing-data rule.
     EXPECT_EQ(plain.Fitness, missing.Fitness);
@@ -90,8 +92,10 @@ TEST(CharFit, StepsAgreeWithTheEngineAndAddUpToTheTreeLength)
         for (int c = 1; c <= shape.Characters; ++c) {
             const double steps = CharacterSteps(tree, c, field);
             TTree engine = tree;
-            ASSERT_EQ(steps, ComputeCharSteps(engine, c, field)) << "round " << round << " character " << c;
-            ASSERT_EQ(rows[static_cast<size_t>(c)][2], QString::number(static_cast<long long>(steps)));
+            ASSERT_EQ(steps, ComputeCharSteps(engine, c, field))
+                << "round " << round << " character " << c;
+            ASSERT_EQ(rows[static_cast<size_t>(c)][2],
+                      QString::number(static_cast<long long>(steps)));
             sum += steps;
         }
         // Fits are sums over the characters, so the per-character steps make up the length.
@@ -152,8 +156,9 @@ TEST(OptimizeRun, BothEditTextsAreReadBeforeAnythingIsComputed)
     r = ReadSearchRequest("255", "7000", 4);
     EXPECT_TRUE(r.Ok);
 
-    for (auto [n, g, objects] : {std::tuple{"0", "10", 5}, std::tuple{"256", "10", 5}, std::tuple{"10", "-1", 5},
-                                 std::tuple{"10", "10", 2}, std::tuple{"10", "10", 256}}) {
+    for (auto [n, g, objects] :
+         {std::tuple{"0", "10", 5}, std::tuple{"256", "10", 5}, std::tuple{"10", "-1", 5},
+          std::tuple{"10", "10", 2}, std::tuple{"10", "10", 256}}) {
         r = ReadSearchRequest(n, g, objects);
         EXPECT_FALSE(r.Ok) << n << " " << g << " " << objects;
         EXPECT_FALSE(r.Error.isEmpty());
@@ -193,7 +198,8 @@ TEST(OptimizeRun, CancelledRunSaysWhatWasDone)
     ASSERT_EQ(lines.size(), 6);
     EXPECT_EQ(lines[0], QString());
     EXPECT_EQ(lines[1].toStdString(),
-              "The run was cancelled: 10 of 10 trees were created, 17 of 1000 generations of branch swapping were "
+              "The run was cancelled: 10 of 10 trees were created, 17 of 1000 generations of "
+              "branch swapping were "
               "calculated");
     EXPECT_EQ(lines[2], QString("no missing data (\"?\") are expected"));
     EXPECT_TRUE(lines[3].startsWith("WARNING"));

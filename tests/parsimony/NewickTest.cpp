@@ -70,7 +70,9 @@ TEST(Newick, SyntaxErrorsNameTheirPlace)
         const TNewickReadResult r = ReadNewick(QString::fromUtf8(c.text));
         EXPECT_FALSE(r.Ok) << c.text;
         EXPECT_TRUE(r.Error.contains(QString::fromUtf8(c.part))) << c.text << " -> " << r.Error.toStdString();
-        if (*c.text) EXPECT_TRUE(r.Error.contains(QStringLiteral("line 1, column"))) << r.Error.toStdString();
+        if (*c.text) {
+            EXPECT_TRUE(r.Error.contains(QStringLiteral("line 1, column"))) << r.Error.toStdString();
+        }
     }
     const TNewickReadResult second = ReadNewick(QStringLiteral("(A,B);\n(A,,B;"));
     EXPECT_TRUE(second.Error.contains(QStringLiteral("line 2"))) << second.Error.toStdString();
@@ -92,7 +94,9 @@ TEST(Newick, DeepNestingAndGarbageGiveMessagesNotCrashes)
     QString garbage;
     for (int i = 0; i < 1 << 20; ++i) garbage += QChar(static_cast<char16_t>(std::uniform_int_distribution<int>(1, 0x7f)(rng)));
     const TNewickReadResult g = ReadNewick(garbage);
-    if (!g.Ok) EXPECT_FALSE(g.Error.isEmpty());
+    if (!g.Ok) {
+        EXPECT_FALSE(g.Error.isEmpty());
+    }
 }
 
 TEST(Newick, TreeConversionChecksTheNames)

@@ -4,6 +4,7 @@
 #include "tests/parsimony/TreeTestSupport.h"
 
 #include <QRegularExpression>
+#include <map>
 #include <gtest/gtest.h>
 
 namespace {
@@ -114,7 +115,9 @@ TEST(Search, OnlyNonSisterTipsSwapInAThreeTipTree)
         const std::vector<int> before = ParentLinks(search.Trees[0]);
         const char letter = search.MutateTree();
         const std::vector<int> after = ParentLinks(search.Trees[0]);
-        if (letter != 'a') EXPECT_FALSE(search.MutationDone) << letter;
+        if (letter != 'a') {
+            EXPECT_FALSE(search.MutationDone) << letter;
+        }
         if (search.MutationDone) {
             ++done;
             EXPECT_NE(before, after);
@@ -334,4 +337,36 @@ TEST(Search, CharStepsOfAPopulationTree)
         total += steps;
     }
     EXPECT_EQ(total, search.Trees[2].Fitness);  // the missing-data length is the sum over characters
+}
+
+TEST(Search, ShuffleTradesEveryPositionWithAnotherOne)
+{
+    // Three objects: each position trades with a different one, which allows
+    // only three orders, with chances 3/8, 3/8 and 2/8 (never the identity).
+    const TSField field = Field(14, 3, 1);
+    TParsimonySearch search(field, 3, 1, Settings(1, 0, 21));
+    search.Run();
+    std::map<std::vector<int>, int> seen;
+    const int draws = 16000;
+    for (int k = 0; k < draws; ++k) {
+        search.ShuffleOrder();
+        ++seen[std::vector<int>(search.Order.begin() + 1, search.Order.end())];
+    }
+    ASSERT_EQ(seen.size(), 3u);
+    const std::vector<int> a{1, 3, 2}, b{2, 1, 3}, c{3, 2, 1};
+    EXPECT_NEAR(seen[a], draws * 3 / 8, draws / 40);
+    EXPECT_NEAR(seen[b], draws * 3 / 8, draws / 40);
+    EXPECT_NEAR(seen[c], draws * 2 / 8, draws / 40);
+}
+
+TEST(Search, BoundedDrawsAreUniformAndInRange)
+{
+    TRandom random(5);
+    int counts[3] = {0, 0, 0};
+    for (int k = 0; k < 30000; ++k) ++counts[random.Below(3)];
+    for (int c : counts) EXPECT_NEAR(c, 10000, 400);
+    const std::uint64_t huge = (std::uint64_t{1} << 63) + 1;  // rejects about half the draws
+    for (int k = 0; k < 1000; ++k) EXPECT_LT(random.Below(huge), huge);
+    TRandom a(77), b(77);
+    for (int k = 0; k < 100; ++k) EXPECT_EQ(a.Below(255), b.Below(255));
 }

@@ -1,6 +1,7 @@
 #include "parsimony/MakeTree.h"
 #include "parsimony/PackedStates.h"
 #include "parsimony/ReferenceTree.h"
+#include "parsimony/SwapScoring.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
 
@@ -207,6 +208,53 @@ TEST(TreeLength, BestInsertionMatchesTryingEveryBranch)
         ASSERT_EQ(fast.IsTip, literal.IsTip) << "round " << round;
         ASSERT_EQ(fast.Num, literal.Num) << "round " << round;
     }
+}
+
+// A swap scored from the changed nodes only against a full evaluation.
+TEST(TreeLength, SwapLengthMatchesAFullEvaluation)
+{
+    std::mt19937_64 rng(31);
+    int scored = 0;
+    for (int round = 0; round < 120; ++round) {
+        TRandomFieldShape shape;
+        shape.Objects = std::uniform_int_distribution<int>(4, 40)(rng);
+        shape.Characters = std::uniform_int_distribution<int>(1, 15)(rng);
+        shape.MaxStates = round % 2 ? 100 : 6;
+        shape.MissingShare = round % 3 ? 0.2 : 0;
+        shape.MultiRootShare = round % 4 ? 0 : 0.3;
+        const TSField field = RandomField(rng, shape);
+        const TPackedField packed(field, shape.Objects, shape.Characters);
+        const bool missing = round % 2 == 0;
+        TSwapScorer swapper(packed, missing, 2);
+        const TTree tree = RandomTree(rng, shape.Objects);
+        TTree reference = tree;
+        ReferenceEvaluateTree(reference, field, missing);
+        ASSERT_EQ(swapper.Remember(1, tree), static_cast<std::int64_t>(reference.Fitness));
+        const int t = shape.Objects;
+        for (int k = 0; k < 30; ++k) {
+            // Any two parts, neither above the other and not sisters.
+            const bool tipA = std::uniform_int_distribution<int>(0, 1)(rng) == 1;
+            const bool tipB = std::uniform_int_distribution<int>(0, 1)(rng) == 1;
+            const int a = std::uniform_int_distribution<int>(1, tipA ? t : t - 1)(rng);
+            const int b = std::uniform_int_distribution<int>(1, tipB ? t : t - 1)(rng);
+            if (tipA == tipB && a == b) continue;
+            TIntNum& ancA = tipA ? reference.Tips[static_cast<size_t>(a)].Anc : reference.Nodes[static_cast<size_t>(a)].Anc;
+            TIntNum& ancB = tipB ? reference.Tips[static_cast<size_t>(b)].Anc : reference.Nodes[static_cast<size_t>(b)].Anc;
+            const TInclusion setA = tipA ? reference.Tips[static_cast<size_t>(a)].AncSet : reference.Nodes[static_cast<size_t>(a)].AncSet;
+            const TInclusion setB = tipB ? reference.Tips[static_cast<size_t>(b)].AncSet : reference.Nodes[static_cast<size_t>(b)].AncSet;
+            if (ancA == ancB || ancA == 0 || ancB == 0) continue;
+            if ((!tipA && setB.Contains(a)) || (!tipB && setA.Contains(b))) continue;
+            TTree swapped = reference;
+            TIntNum& sa = tipA ? swapped.Tips[static_cast<size_t>(a)].Anc : swapped.Nodes[static_cast<size_t>(a)].Anc;
+            TIntNum& sb = tipB ? swapped.Tips[static_cast<size_t>(b)].Anc : swapped.Nodes[static_cast<size_t>(b)].Anc;
+            std::swap(sa, sb);
+            ASSERT_TRUE(IsConsistentTree(swapped, t));
+            ReferenceEvaluateTree(swapped, field, missing);
+            ASSERT_EQ(swapper.SwapLength(1, a, tipA, b, tipB), static_cast<std::int64_t>(swapped.Fitness)) << "round " << round;
+            ++scored;
+        }
+    }
+    EXPECT_GT(scored, 1000);
 }
 
 TEST(TreeLength, OddDataIsScoredWithoutTrouble)
