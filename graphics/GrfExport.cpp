@@ -1,11 +1,5 @@
 #include "graphics/GrfExport.h"
 
-#include "data/UiServices.h"
-#include "graphics/GrfContainer.h"
-#include "graphics/GrfExportOutput.h"
-#include "graphics/GrfPaintBox.h"
-#include "graphics/PainterCanvas.h"
-
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFrame>
@@ -23,6 +17,12 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "data/UiServices.h"
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfExportOutput.h"
+#include "graphics/GrfPaintBox.h"
+#include "graphics/PainterCanvas.h"
+
 int TRadioGroup::ItemIndex() const { return Group ? Group->checkedId() : -1; }
 
 void TRadioGroup::SetItemIndex(int index)
@@ -31,7 +31,8 @@ void TRadioGroup::SetItemIndex(int index)
 }
 
 // A group box of radio items, laid out in the given number of columns.
-static TRadioGroup MakeRadioGroup(QWidget* parent, const QString& title, const QStringList& items, int columns = 1)
+static TRadioGroup MakeRadioGroup(QWidget* parent, const QString& title, const QStringList& items,
+                                  int columns = 1)
 {
     TRadioGroup g;
     g.Box = new QGroupBox(title, parent);
@@ -78,9 +79,10 @@ TGrfExpFRM::TGrfExpFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(u
     rightLayout->setContentsMargins(0, 0, 0, 0);
     SidetextCBX = new QCheckBox(QStringLiteral("Remarks"), right);
     SideMMO = new QPlainTextEdit(right);
-    LayOutRG = MakeRadioGroup(right, QStringLiteral(" Layout "),
-                              {QStringLiteral("Lines"), QStringLiteral("Title Only"), QStringLiteral("None"),
-                               QStringLiteral("Rectangle,"), QStringLiteral("RoundRect"), QStringLiteral("Special")});
+    LayOutRG = MakeRadioGroup(
+        right, QStringLiteral(" Layout "),
+        {QStringLiteral("Lines"), QStringLiteral("Title Only"), QStringLiteral("None"),
+         QStringLiteral("Rectangle,"), QStringLiteral("RoundRect"), QStringLiteral("Special")});
     ShrinkCBX = new QCheckBox(QStringLiteral("Large Printout"), right);
     rightLayout->addWidget(SidetextCBX);
     rightLayout->addWidget(SideMMO, 1);
@@ -104,8 +106,9 @@ TGrfExpFRM::TGrfExpFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(u
 
     // Destination, data type, picture size and the buttons.
     auto* strip = new QHBoxLayout;
-    DestinationRG = MakeRadioGroup(this, QStringLiteral(" Destination "),
-                                   {QStringLiteral("Printer"), QStringLiteral("Clipboard"), QStringLiteral("File")});
+    DestinationRG = MakeRadioGroup(
+        this, QStringLiteral(" Destination "),
+        {QStringLiteral("Printer"), QStringLiteral("Clipboard"), QStringLiteral("File")});
     DataTypeRG = MakeRadioGroup(this, QStringLiteral(" Datatype "),
                                 {QStringLiteral("Bitmap (.BMP)"), QStringLiteral("Metafile (.EMF)"),
                                  QStringLiteral("Jpeg (.JPG)"), QStringLiteral("monochrome"),
@@ -199,8 +202,10 @@ void TGrfExpFRM::TitlesChange()
 void TGrfExpFRM::SidetextCBXClick()
 {
     if (!Page) return;
-    if (SidetextCBX->isChecked()) Page->Flags |= GrfRemarks;
-    else Page->Flags &= ~GrfRemarks;
+    if (SidetextCBX->isChecked())
+        Page->Flags |= GrfRemarks;
+    else
+        Page->Flags &= ~GrfRemarks;
     PBX->update();
 }
 
@@ -226,20 +231,20 @@ void TGrfExpFRM::DestinationRGClick()
 {
     DataTypeRG.Box->setEnabled(true);
     switch (DestinationRG.ItemIndex()) {
-    case DestPrinter:
-        PicSizeGBX->setEnabled(false);
-        DataTypeRG.SetItemIndex(DataMetafile);
-        break;
-    case DestClipboard:
-        DataTypeRG.Items[DataJpeg]->setEnabled(false);
-        // A disabled item must not stay chosen.
-        if (DataTypeRG.ItemIndex() == DataJpeg) DataTypeRG.SetItemIndex(DataBitmap);
-        PicSizeGBX->setEnabled(true);
-        break;
-    default:
-        PicSizeGBX->setEnabled(true);
-        DataTypeRG.Items[DataJpeg]->setEnabled(true);
-        break;
+        case DestPrinter:
+            PicSizeGBX->setEnabled(false);
+            DataTypeRG.SetItemIndex(DataMetafile);
+            break;
+        case DestClipboard:
+            DataTypeRG.Items[DataJpeg]->setEnabled(false);
+            // A disabled item must not stay chosen.
+            if (DataTypeRG.ItemIndex() == DataJpeg) DataTypeRG.SetItemIndex(DataBitmap);
+            PicSizeGBX->setEnabled(true);
+            break;
+        default:
+            PicSizeGBX->setEnabled(true);
+            DataTypeRG.Items[DataJpeg]->setEnabled(true);
+            break;
     }
     DataTypeRGClick();
 }
@@ -265,7 +270,8 @@ void TGrfExpFRM::PBXPaint(QPainter& painter)
 bool TGrfExpFRM::PictureSize(int& width, int& height)
 {
     QString error;
-    if (!ParsePictureSize(PicWidthEDT->text(), width, error) || !ParsePictureSize(PicHeightEDT->text(), height, error)) {
+    if (!ParsePictureSize(PicWidthEDT->text(), width, error) ||
+        !ParsePictureSize(PicHeightEDT->text(), height, error)) {
         Ui.ShowError(this, error);
         return false;
     }
@@ -278,9 +284,15 @@ void TGrfExpFRM::ExportBTNClick()
     const int dataType = DataTypeRG.ItemIndex();
     bool done = false;
     switch (DestinationRG.ItemIndex()) {
-    case DestPrinter: done = ExportToPrinter(dataType); break;
-    case DestClipboard: done = ExportToClipboard(dataType); break;
-    default: done = ExportToFile(dataType); break;
+        case DestPrinter:
+            done = ExportToPrinter(dataType);
+            break;
+        case DestClipboard:
+            done = ExportToClipboard(dataType);
+            break;
+        default:
+            done = ExportToFile(dataType);
+            break;
     }
     PBX->update();
     // On a cancelled dialog or an error the choices stay for another try.
@@ -313,8 +325,9 @@ bool TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
         TPainterCanvas canvas(painter);
         Page->PaintToCanvas(canvas, {0, 0, at.Width - 1, at.Height - 1});
     } else {
-        const QImage image = dataType == DataMonochrome ? RenderMonoBitmap(*Page, at.Width, at.Height)
-                                                        : RenderBitmap(*Page, at.Width, at.Height);
+        const QImage image = dataType == DataMonochrome
+                                 ? RenderMonoBitmap(*Page, at.Width, at.Height)
+                                 : RenderBitmap(*Page, at.Width, at.Height);
         painter.drawImage(at.X, at.Y, image);
     }
     return painter.end();
@@ -343,8 +356,8 @@ bool TGrfExpFRM::ExportToClipboard(int dataType)
 bool TGrfExpFRM::ExportToFile(int dataType)
 {
     DefaultExt = DataTypeExtension(dataType);
-    const QString path = Ui.GetSaveFileName(this, QStringLiteral("Save picture"), DataTypeFilter(dataType), QString(),
-                                            DefaultExt);
+    const QString path = Ui.GetSaveFileName(this, QStringLiteral("Save picture"),
+                                            DataTypeFilter(dataType), QString(), DefaultExt);
     if (path.isEmpty()) return false;
     int width = 0, height = 0;
     if (!PictureSize(width, height)) return false;

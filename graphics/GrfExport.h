@@ -5,10 +5,10 @@
 //
 // Use: `TGrfExpFRM::Execute(ui, page, bitmapFirst, parent)`. Tests may build
 // the window, call SetGraphic and the handlers directly, and delete it.
-#include "graphics/GrfExportSettings.h"
-
 #include <QDialog>
 #include <QImage>
+
+#include "graphics/GrfExportSettings.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -39,7 +39,8 @@ public:
     ~TGrfExpFRM() override;
 
     // Creates the window for page, shows it modally, frees it; the modal result.
-    static int Execute(TUiServices& ui, TGrfContainer& page, bool bitmapFirst = false, QWidget* parent = nullptr);
+    static int Execute(TUiServices& ui, TGrfContainer& page, bool bitmapFirst = false,
+                       QWidget* parent = nullptr);
     void SetGraphic(TGrfContainer& page);
 
     void TitlesChange();

@@ -1,20 +1,27 @@
 #include "graphics/GrfExportOutput.h"
 
-#include "graphics/GrfExportSettings.h"
-
 #include <QMimeData>
 #include <memory>
+
+#include "graphics/GrfExportSettings.h"
 
 TPictureFormat PictureFormatOf(int dataType)
 {
     switch (dataType) {
-    case DataBitmap: return TPictureFormat::Bmp;
-    case DataMetafile: return TPictureFormat::Emf;
-    case DataJpeg: return TPictureFormat::Jpeg;
-    case DataMonochrome: return TPictureFormat::MonoBmp;
-    case DataSvg: return TPictureFormat::Svg;
-    case DataPdf: return TPictureFormat::Pdf;
-    default: return TPictureFormat::Unknown;
+        case DataBitmap:
+            return TPictureFormat::Bmp;
+        case DataMetafile:
+            return TPictureFormat::Emf;
+        case DataJpeg:
+            return TPictureFormat::Jpeg;
+        case DataMonochrome:
+            return TPictureFormat::MonoBmp;
+        case DataSvg:
+            return TPictureFormat::Svg;
+        case DataPdf:
+            return TPictureFormat::Pdf;
+        default:
+            return TPictureFormat::Unknown;
     }
 }
 
@@ -26,7 +33,8 @@ QMimeData* RenderClipboardData(TGrafik& page, int dataType, int width, int heigh
                        : dataType == DataPdf    ? "application/pdf"
                                                 : nullptr;
     if (mime) {
-        const QByteArray bytes = RenderPicture(page, PictureFormatOf(dataType), width, height, error);
+        const QByteArray bytes =
+            RenderPicture(page, PictureFormatOf(dataType), width, height, error);
         if (bytes.isEmpty()) return nullptr;
         data->setData(QString::fromLatin1(mime), bytes);
     }

@@ -1,8 +1,8 @@
 #include "graphics/GrfExportSettings.h"
 
-#include "graphics/TreePage.h"
-
 #include <cmath>
+
+#include "graphics/TreePage.h"
 
 void ApplyLayoutItem(TGrfContainer& page, int item)
 {
@@ -17,11 +17,16 @@ void ApplyLayoutItem(TGrfContainer& page, int item)
 QString DataTypeExtension(int dataType)
 {
     switch (dataType) {
-    case DataMetafile: return QStringLiteral("EMF");
-    case DataJpeg: return QStringLiteral("JPG");
-    case DataSvg: return QStringLiteral("SVG");
-    case DataPdf: return QStringLiteral("PDF");
-    default: return QStringLiteral("BMP");
+        case DataMetafile:
+            return QStringLiteral("EMF");
+        case DataJpeg:
+            return QStringLiteral("JPG");
+        case DataSvg:
+            return QStringLiteral("SVG");
+        case DataPdf:
+            return QStringLiteral("PDF");
+        default:
+            return QStringLiteral("BMP");
     }
 }
 
@@ -52,8 +57,11 @@ bool ParsePictureSize(const QString& text, int& value, QString& error)
         return false;
     }
     if (v < 1 || v > MaxPictureSize) {
-        error = QStringLiteral("A picture width or height of %1 pixels is not possible: "
-                               "use 1 to %2 pixels.").arg(v).arg(MaxPictureSize);
+        error = QStringLiteral(
+                    "A picture width or height of %1 pixels is not possible: "
+                    "use 1 to %2 pixels.")
+                    .arg(v)
+                    .arg(MaxPictureSize);
         return false;
     }
     value = v;
@@ -69,13 +77,14 @@ TPrintPlacement PrintPlacement(int pageWidth, int pageHeight, bool landscape, do
         return {pageWidth - m, pageHeight - m, offset, offset};
     }
     const int offset = static_cast<int>(std::trunc(0.1 * pw));
-    return {static_cast<int>(std::trunc(0.9 * pw)), static_cast<int>(std::trunc(0.75 * (pw - 0.1 * pw))), offset,
-            offset};
+    return {static_cast<int>(std::trunc(0.9 * pw)),
+            static_cast<int>(std::trunc(0.75 * (pw - 0.1 * pw))), offset, offset};
 }
 
 TSavedPageSettings TSavedPageSettings::From(const TGrfContainer& page)
 {
-    return {page.Flags, page.TitleLayout, page.FrameKind, page.Title, page.SubTitleLeft, page.SubTitleRight};
+    return {page.Flags, page.TitleLayout,  page.FrameKind,
+            page.Title, page.SubTitleLeft, page.SubTitleRight};
 }
 
 void TSavedPageSettings::RestoreInto(TGrfContainer& page) const

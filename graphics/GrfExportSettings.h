@@ -2,12 +2,19 @@
 // What the graphic export window decides, apart from its widgets: the page
 // settings of each layout item, file extensions and filters, the picture size
 // check, the print geometry and the page settings kept while it is open.
-#include "graphics/GrfContainer.h"
-
 #include <QString>
 
+#include "graphics/GrfContainer.h"
+
 // Items of the " Layout " group.
-enum TGrfLayoutItem { LayoutLines = 0, LayoutTitleOnly, LayoutNone, LayoutRectangle, LayoutRoundRect, LayoutSpecial };
+enum TGrfLayoutItem {
+    LayoutLines = 0,
+    LayoutTitleOnly,
+    LayoutNone,
+    LayoutRectangle,
+    LayoutRoundRect,
+    LayoutSpecial
+};
 // Items of the " Datatype " group (SVG and PDF: vector files for other programs).
 enum TGrfDataType { DataBitmap = 0, DataMetafile, DataJpeg, DataMonochrome, DataSvg, DataPdf };
 // Items of the " Destination " group.

@@ -22,12 +22,13 @@ static TGrfMouse ToGrfMouse(const QMouseEvent* e)
     m.X = p.x();
     m.Y = p.y();
     // A move carries no button of its own: report the held one.
-    const Qt::MouseButton b = e->button() != Qt::NoButton ? e->button()
-                              : (e->buttons() & Qt::LeftButton) ? Qt::LeftButton
+    const Qt::MouseButton b = e->button() != Qt::NoButton        ? e->button()
+                              : (e->buttons() & Qt::LeftButton)  ? Qt::LeftButton
                               : (e->buttons() & Qt::RightButton) ? Qt::RightButton
-                                                                  : Qt::MiddleButton;
-    m.Button = b == Qt::LeftButton ? TMouseButton::Left : b == Qt::RightButton ? TMouseButton::Right
-                                                                                : TMouseButton::Middle;
+                                                                 : Qt::MiddleButton;
+    m.Button = b == Qt::LeftButton    ? TMouseButton::Left
+               : b == Qt::RightButton ? TMouseButton::Right
+                                      : TMouseButton::Middle;
     return m;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 // A paint box for a drawing page: paints through a handler and hands the
 // mouse to the page (markers, information box, drag rectangle).
-#include "graphics/Grafik.h"
-
 #include <QWidget>
 #include <functional>
+
+#include "graphics/Grafik.h"
 
 class TGrfPaintBox : public QWidget, public TGrfHost {
 public:

@@ -1,7 +1,7 @@
 #include "graphics/TreeFromSearch.h"
 
-bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names, TadaTreeNodes& nodes,
-                           QString& error)
+bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
+                           TadaTreeNodes& nodes, QString& error)
 {
     const int tips = tree.TipCount();
     const int inner = tree.NodeCount();
@@ -10,12 +10,18 @@ bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
     for (int j = 1; sound && j <= inner; ++j)
         for (int k = 1; sound && k <= 2; ++k) {
             const TChild& c = tree.Nodes[j].Child[k];
-            if (c.IsTip) sound = c.Num >= 1 && c.Num <= tips && tree.Tips[c.Num].Anc == j;
-            else sound = c.Num >= 1 && c.Num <= inner && tree.Nodes[c.Num].Anc == j;
-            if (k == 2) sound = sound && (c.Num != tree.Nodes[j].Child[1].Num || c.IsTip != tree.Nodes[j].Child[1].IsTip);
+            if (c.IsTip)
+                sound = c.Num >= 1 && c.Num <= tips && tree.Tips[c.Num].Anc == j;
+            else
+                sound = c.Num >= 1 && c.Num <= inner && tree.Nodes[c.Num].Anc == j;
+            if (k == 2)
+                sound = sound && (c.Num != tree.Nodes[j].Child[1].Num ||
+                                  c.IsTip != tree.Nodes[j].Child[1].IsTip);
         }
     if (!sound) {
-        error = QStringLiteral("The tree's links do not form one binary tree over its %1 tips; it cannot be drawn.")
+        error = QStringLiteral(
+                    "The tree's links do not form one binary tree over its %1 tips; it cannot be "
+                    "drawn.")
                     .arg(tips);
         return false;
     }
@@ -25,7 +31,8 @@ bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
         const TTip& t = tree.Tips[i];
         const int object = t.Objects.empty() ? 0 : t.Objects[0];
         TadaTreeNode* n = nodes.Add();
-        n->Ident = n->Label = object >= 1 && object < static_cast<int>(names.size()) ? names[object] : QString();
+        n->Ident = n->Label =
+            object >= 1 && object < static_cast<int>(names.size()) ? names[object] : QString();
         n->Length = t.Fit;
     }
     for (int j = 1; j <= inner; ++j) {

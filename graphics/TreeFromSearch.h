@@ -2,12 +2,12 @@
 // A found tree of the parsimony search as the drawable node list of the tree
 // graphic: tip i at position i − 1, node j at T + j − 1; the fits are the
 // branch lengths.
+#include <vector>
+
 #include "graphics/TreeSpezial.h"
 #include "parsimony/MakeTree.h"
 
-#include <vector>
-
 // Fills nodes (which must be empty); names are the object names (index =
 // object number). False with a message when the tree's links are broken.
-bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names, TadaTreeNodes& nodes,
-                           QString& error);
+bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
+                           TadaTreeNodes& nodes, QString& error);

@@ -1,11 +1,5 @@
 #include "graphics/TreeGrafik.h"
 
-#include "data/UiServices.h"
-#include "graphics/GrfContainer.h"
-#include "graphics/GrfExport.h"
-#include "graphics/GrfPaintBox.h"
-#include "graphics/TreeSpezial.h"
-
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,6 +8,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+
+#include "data/UiServices.h"
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfExport.h"
+#include "graphics/GrfPaintBox.h"
+#include "graphics/TreeSpezial.h"
 
 static const QColor Aqua(0, 255, 255);
 
@@ -74,7 +74,8 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     bold.setBold(true);
     ExportBTN->setFont(bold);
     // The dialog's Enter key must not fire a tree operation by accident.
-    for (QPushButton* b : {CloseBTN, ReRootBTN, FlipBTN, ZoomBTN, ResetBTN, ExportBTN}) b->setAutoDefault(false);
+    for (QPushButton* b : {CloseBTN, ReRootBTN, FlipBTN, ZoomBTN, ResetBTN, ExportBTN})
+        b->setAutoDefault(false);
 
     col->addWidget(CloseBTN);
     col->addWidget(ReRootBTN);

@@ -38,8 +38,8 @@ public:
     void CloseBTNClick();
 
     TGrfContainer* Container = nullptr;  // owned
-    TadaTreeGrf* TreePanel = nullptr;     // child of Container
-    TscTreeNodes* TreeNodes = nullptr;    // not owned
+    TadaTreeGrf* TreePanel = nullptr;    // child of Container
+    TscTreeNodes* TreeNodes = nullptr;   // not owned
     TscTreeNode* Selected = nullptr;
 
     TGrfPaintBox* TreePBX = nullptr;

@@ -1,15 +1,16 @@
 // What the export window makes of a page: settings, print geometry, pictures.
-#include "TreeBuilders.h"
-#include "graphics/GrfContainer.h"
-#include "graphics/GrfExportOutput.h"
-#include "graphics/GrfExportSettings.h"
+#include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QImageReader>
 #include <QMimeData>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "TreeBuilders.h"
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfExportOutput.h"
+#include "graphics/GrfExportSettings.h"
 
 namespace {
 
@@ -63,9 +64,11 @@ TEST(GrfExportOutput, EveryDataTypeHasItsFormat)
         EXPECT_EQ(reader.size(), QSize(320, 200)) << c.Type;
         EXPECT_EQ(reader.read().depth(), c.Type == DataMonochrome ? 1 : 32) << c.Type;
     }
-    EXPECT_EQ(RenderPicture(t.Page, PictureFormatOf(DataMetafile), 320, 200, error).mid(40, 4), " EMF");
+    EXPECT_EQ(RenderPicture(t.Page, PictureFormatOf(DataMetafile), 320, 200, error).mid(40, 4),
+              " EMF");
     EXPECT_TRUE(RenderPicture(t.Page, PictureFormatOf(DataSvg), 320, 200, error).contains("<svg"));
-    EXPECT_TRUE(RenderPicture(t.Page, PictureFormatOf(DataPdf), 320, 200, error).startsWith("%PDF-"));
+    EXPECT_TRUE(
+        RenderPicture(t.Page, PictureFormatOf(DataPdf), 320, 200, error).startsWith("%PDF-"));
     EXPECT_EQ(PictureFormatOf(17), TPictureFormat::Unknown);
 }
 

@@ -1,8 +1,8 @@
 // A found tree of the search as the drawing's node list.
+#include <gtest/gtest.h>
+
 #include "graphics/TreeFromSearch.h"
 #include "tests/parsimony/TreeTestSupport.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -18,7 +18,8 @@ TTree Prepared(TTree tree)
 {
     DeriveTopology(tree);
     for (size_t i = 1; i < tree.Tips.size(); ++i) tree.Tips[i].Fit = 0.5 * static_cast<double>(i);
-    for (size_t j = 1; j < tree.Nodes.size(); ++j) tree.Nodes[j].Fit = tree.Nodes[j].Anc ? 10.0 + j : 0;
+    for (size_t j = 1; j < tree.Nodes.size(); ++j)
+        tree.Nodes[j].Fit = tree.Nodes[j].Anc ? 10.0 + j : 0;
     return tree;
 }
 
@@ -52,7 +53,8 @@ TEST(TreeFromSearch, PositionsNamesLengthsAndLinks)
         EXPECT_EQ(n->Left->Code, n->Code + "L");
     }
     const TNode& root = tree.Nodes[1];
-    EXPECT_EQ(nodes.Root->Left, root.Child[1].IsTip ? nodes.Item(root.Child[1].Num - 1) : nodes.Item(4 + root.Child[1].Num - 1));
+    EXPECT_EQ(nodes.Root->Left, root.Child[1].IsTip ? nodes.Item(root.Child[1].Num - 1)
+                                                    : nodes.Item(4 + root.Child[1].Num - 1));
     EXPECT_EQ(nodes.LeafCount(), 4);
 }
 

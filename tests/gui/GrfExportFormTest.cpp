@@ -1,13 +1,5 @@
 // The graphic export window: page settings while open, destinations, data
 // types, picture sizes, files, clipboard and printing to a PDF file.
-#include "graphics/GrfContainer.h"
-#include "graphics/GrfExport.h"
-#include "graphics/GrfExportOutput.h"
-#include "graphics/GrfPaintBox.h"
-#include "graphics/TreeSpezial.h"
-#include "tests/graphics/TreeBuilders.h"
-#include "tests/support/FakeUiServices.h"
-
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -20,6 +12,14 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfExport.h"
+#include "graphics/GrfExportOutput.h"
+#include "graphics/GrfPaintBox.h"
+#include "graphics/TreeSpezial.h"
+#include "tests/graphics/TreeBuilders.h"
+#include "tests/support/FakeUiServices.h"
 
 namespace {
 
@@ -47,7 +47,10 @@ struct TExport {
         Window->show();
     }
     TGrfExpFRM& W() { return *Window; }
-    void Choose(TRadioGroup& g, int item) { QTest::mouseClick(g.Items[item], Qt::LeftButton, {}, QPoint(5, 5)); }
+    void Choose(TRadioGroup& g, int item)
+    {
+        QTest::mouseClick(g.Items[item], Qt::LeftButton, {}, QPoint(5, 5));
+    }
     // Exports to a file of the data type; the path chosen in the save dialog.
     void ExportFile(int dataType, const QString& path)
     {
@@ -184,9 +187,10 @@ private slots:
             const char* Suffix;
             const char* Format;
             int Depth;
-        } cases[] = {{DataBitmap, "b.bmp", "BMP", "bmp", 32},   {DataMonochrome, "m.bmp", "BMP", "bmp", 1},
-                     {DataJpeg, "j.jpg", "JPG", "jpeg", 32},    {DataMetafile, "e.emf", "EMF", nullptr, 0},
-                     {DataSvg, "s.svg", "SVG", nullptr, 0},     {DataPdf, "p.pdf", "PDF", nullptr, 0}};
+        } cases[] = {
+            {DataBitmap, "b.bmp", "BMP", "bmp", 32}, {DataMonochrome, "m.bmp", "BMP", "bmp", 1},
+            {DataJpeg, "j.jpg", "JPG", "jpeg", 32},  {DataMetafile, "e.emf", "EMF", nullptr, 0},
+            {DataSvg, "s.svg", "SVG", nullptr, 0},   {DataPdf, "p.pdf", "PDF", nullptr, 0}};
         for (const auto& c : cases) {
             TExport t;
             t.W().PicWidthEDT->setText("1000");
@@ -214,7 +218,8 @@ private slots:
                 QCOMPARE(svg.viewBox(), QRect(0, 0, 1000, 760));
             } else {
                 QVERIFY(bytes.startsWith("%PDF-"));
-                QVERIFY(bytes.contains("/MediaBox [0 0 750.000000 570.000000]"));  // at 96 pixels per inch
+                QVERIFY(bytes.contains(
+                    "/MediaBox [0 0 750.000000 570.000000]"));  // at 96 pixels per inch
             }
         }
     }

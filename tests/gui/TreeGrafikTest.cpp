@@ -1,13 +1,5 @@
 // The tree graphic window driven as a user would: clicks on markers, buttons,
 // check boxes, a drag, and "Save" into the export window.
-#include "graphics/GrfContainer.h"
-#include "graphics/GrfExport.h"
-#include "graphics/GrfPaintBox.h"
-#include "graphics/TreeGrafik.h"
-#include "graphics/TreeSpezial.h"
-#include "tests/graphics/TreeBuilders.h"
-#include "tests/support/FakeUiServices.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QImageReader>
@@ -18,6 +10,14 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfExport.h"
+#include "graphics/GrfPaintBox.h"
+#include "graphics/TreeGrafik.h"
+#include "graphics/TreeSpezial.h"
+#include "tests/graphics/TreeBuilders.h"
+#include "tests/support/FakeUiServices.h"
 
 namespace {
 
@@ -66,7 +66,8 @@ int CountColour(const QImage& image, const QRect& area, QRgb colour)
 {
     int n = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
     return n;
 }
 
@@ -188,7 +189,8 @@ private slots:
         w.FlipBTN->click();
         QCOMPARE(Shape(t.Nodes.Root, true), original);
 
-        // Zoomed in, a re-root goes back to the whole tree; the node becomes the root's right child.
+        // Zoomed in, a re-root goes back to the whole tree; the node becomes the root's right
+        // child.
         w.ZoomBTN->click();
         QCOMPARE(w.TreePanel->ZoomRoot, node);
         const double total = TotalLength(t.Nodes);
@@ -221,7 +223,8 @@ private slots:
         QVERIFY(CountColour(image, QRect(0, 0, 20, 20), face) > 300);
         // Right-adjusted labels end near the right edge, with leaders to their tips.
         // (The last pixels hold the page outline.)
-        const QRect rightEdge(image.width() * 93 / 100, 2, image.width() * 5 / 100, image.height() - 4);
+        const QRect rightEdge(image.width() * 93 / 100, 2, image.width() * 5 / 100,
+                              image.height() - 4);
         QVERIFY(CountDark(image, rightEdge) > 20);
         QTest::mouseClick(w.DrawAtRightCBX, Qt::LeftButton);
         QVERIFY(!w.DrawAtRightCBX->isChecked());

@@ -1,5 +1,12 @@
 // "Grafic" in the tree results window: the selected tree of a seeded run in
 // the tree graphic window, and the results window unchanged afterwards.
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
 #include "app/Mainform.h"
 #include "data/StringGrid.h"
 #include "graphics/GrfContainer.h"
@@ -10,13 +17,6 @@
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/TreeOptForm.h"
 #include "tests/support/FakeUiServices.h"
-
-#include <QApplication>
-#include <QLabel>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTimer>
-#include <QtTest>
 
 namespace {
 const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/state-trees.txt");
@@ -100,7 +100,8 @@ private slots:
             for (auto& o : w.TreePanel->GrfObjects)
                 if (auto* d = dynamic_cast<TadaArtDot*>(o.get()); d && d->Node == deep) {
                     const TIntRect r = d->DeviceBounds();
-                    QTest::mouseClick(w.TreePBX, Qt::LeftButton, {}, QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+                    QTest::mouseClick(w.TreePBX, Qt::LeftButton, {},
+                                      QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
                 }
             QCOMPARE(w.Selected, deep);
             w.ReRootBTN->click();
