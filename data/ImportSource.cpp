@@ -3,6 +3,7 @@
 #include "data/TextFile.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace {
 // Text of the file up to a Ctrl-Z (code 26), which ends it. "Unicode text"
@@ -100,6 +101,16 @@ void PointToComma(TDynStrMatrix& matrix, int objectCount, int characterCount)
 QStringList LoadWarnings(const TMatrixData& data)
 {
     QStringList warnings;
+    bool anyText = false;
+    for (const TPart& column : data.DataMatrix) {
+        const size_t rows = std::min(column.size(), static_cast<size_t>(data.ObjectCount) + 1);
+        for (size_t o = 0; o < rows && !anyText; ++o) anyText = !column[o].isEmpty();
+        if (anyText) break;
+    }
+    if (!anyText)
+        warnings << QStringLiteral("WARNING: the file holds no data: every cell is empty.");
+    else if (data.ObjectCount == 0)
+        warnings << QStringLiteral("WARNING: no objects were loaded: the data hold only a header line.");
     if (data.ObjectCount > MaxParsimonyObjects)
         warnings << QStringLiteral(
                         "WARNING: %1 objects were loaded; the parsimony search accepts at most %2 "
