@@ -2,6 +2,7 @@
 
 #include "data/TextFile.h"
 #include "data/WorkbookSheet.h"
+#include "data/WorkbookZip.h"
 
 #include <QFileInfo>
 #include <orcus/format_detection.hpp>
@@ -53,9 +54,18 @@ private:
     std::streambuf* Old;
 };
 
+// orcus believes the sizes a zip declares, already when it detects the
+// format: a damaged or packed-up archive is refused before it gets there.
+bool ZipIsSafe(const QByteArray& bytes, QString* error)
+{
+    const TZipArchive zip(bytes);
+    return !zip.LooksLikeZip() || zip.Check(MaxDataFileBytes, 2 * MaxDataFileBytes, error);
+}
+
 bool ReadFirstSheet(const QString& path, const QByteArray& bytes, TSheetCells* cells, QString* error)
 {
     const TQuietStdout quiet;
+    if (!bytes.startsWith("\xD0\xCF\x11\xE0") && !ZipIsSafe(bytes, error)) return false;
     switch (DetectWorkbook(bytes)) {
     case TWorkbookKind::Xls:
         return ReadXlsFirstSheet(path, cells, error);

@@ -1,14 +1,13 @@
 // A second reading path for .xlsx files that orcus 0.17 takes for empty
 // without an error: those written by openpyxl and pandas name their parts
 // with absolute paths ("/xl/worksheets/sheet1.xml") and keep strings inline.
-// The zip is read by orcus; the few XML parts by QXmlStreamReader.
+// The zip is read by libzip; the few XML parts by QXmlStreamReader.
 #include "data/WorkbookSheet.h"
+#include "data/WorkbookZip.h"
 
 #include <QDir>
 #include <QHash>
 #include <QXmlStreamReader>
-#include <orcus/zip_archive.hpp>
-#include <orcus/zip_archive_stream.hpp>
 
 #include <exception>
 #include <string>
@@ -17,32 +16,6 @@
 namespace {
 constexpr qint64 SheetRows = 1048576;
 constexpr qint64 SheetCols = 16384;
-
-class TParts {
-public:
-    explicit TParts(const QByteArray& bytes)
-        : Stream(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())),
-          Archive(&Stream)
-    {
-        Archive.load();
-    }
-    // The part's bytes; false when the archive has no such part.
-    bool Read(const QString& name, QByteArray* bytes) const
-    {
-        const std::string entry = name.toStdString();
-        std::vector<unsigned char> buffer;
-        if (!Archive.read_file_entry(entry, buffer)) return false;
-        // orcus ends the buffer with a NUL of its own, which is no XML.
-        if (!buffer.empty() && buffer.back() == 0) buffer.pop_back();
-        *bytes = QByteArray(reinterpret_cast<const char*>(buffer.data()),
-                            static_cast<qsizetype>(buffer.size()));
-        return true;
-    }
-
-private:
-    orcus::zip_archive_stream_blob Stream;
-    orcus::zip_archive Archive;
-};
 
 // A relationship target as a part name: absolute targets start at the
 // archive's root, relative ones at the folder of the part that names them.
@@ -208,7 +181,7 @@ bool ReadSheetCells(const QByteArray& xmlBytes, const std::vector<QString>& shar
 bool ReadXlsxPartsFirstSheet(const QByteArray& bytes, TSheetCells* cells, QString* error)
 {
     try {
-        const TParts parts(bytes);
+        const TZipArchive parts(bytes);
         QByteArray xmlBytes;
         QString workbook = QStringLiteral("xl/workbook.xml");
         if (parts.Read(QStringLiteral("_rels/.rels"), &xmlBytes))

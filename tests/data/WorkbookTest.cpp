@@ -2,6 +2,7 @@
 #include "data/Workbook.h"
 #include "data/WorkbookSheet.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -215,4 +216,35 @@ TEST(WorkbookSheet, CellsWithEmptyTextDoNotWidenTheRange)
     EXPECT_EQ(Cell(d, 0, 0), "x");
     EXPECT_EQ(Cell(d, 1, 1), "y");
     EXPECT_EQ(Cell(d, 1, 0), "");
+}
+
+TEST(Workbook, ZipDeclaringAHugePartIsRefusedQuickly)
+{
+    // One central-directory entry claims a 4 GB packed part in a 6 KB file;
+    // handed to orcus it allocated 4 GB and spun for half a minute.
+    QByteArray bytes = FileBytes(Fixture("matrix_xlsxwriter.xlsx"));
+    const qsizetype entry = bytes.indexOf(QByteArray("PK\x01\x02", 4));
+    ASSERT_GT(entry, 0);
+    const char huge[4] = {'\x00', '\xcb', '\x00', '\xf0'};
+    bytes.replace(entry + 20, 4, huge, 4);
+    QTemporaryDir dir;
+    QElapsedTimer timer;
+    timer.start();
+    const TReadResult r = ReadWorkbook(WriteFile(dir, "huge.xlsx", bytes));
+    EXPECT_FALSE(r.Ok);
+    EXPECT_TRUE(r.Error.contains("damaged")) << r.Error.toStdString();
+    EXPECT_LT(timer.elapsed(), 5000);
+}
+
+TEST(Workbook, ExampleWorkbookHoldsTheSameMatrixAsTheExampleText)
+{
+    const TReadResult book = ReadWorkbook(QStringLiteral(VARNO_SOURCE_DIR "/examples/weevils.xlsx"));
+    const TReadResult text = ReadTextMatrix(QStringLiteral(VARNO_SOURCE_DIR "/examples/weevils.txt"));
+    ASSERT_TRUE(book.Ok) << book.Error.toStdString();
+    ASSERT_TRUE(text.Ok) << text.Error.toStdString();
+    EXPECT_EQ(book.Data.ObjectCount, text.Data.ObjectCount);
+    EXPECT_EQ(book.Data.CharacterCount, text.Data.CharacterCount);
+    for (int c = 0; c <= text.Data.CharacterCount; ++c)
+        for (int o = 0; o <= text.Data.ObjectCount; ++o)
+            EXPECT_EQ(Cell(book.Data, c, o), Cell(text.Data, c, o)) << "cell " << c << "," << o;
 }
