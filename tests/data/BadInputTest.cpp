@@ -47,6 +47,12 @@ TEST(BadInput, PathsThatAreNoReadableFile)
         EXPECT_TRUE(read(dir.filePath("nowhere.txt")).Error.contains("does not exist"));
         EXPECT_TRUE(read(dir.path()).Error.contains("folder"));
     }
+    // A file that opens but cannot be read (reading it fails with an I/O error).
+    if (QFile::exists(QStringLiteral("/proc/self/mem"))) {
+        const TReadResult r = ReadTextMatrix(QStringLiteral("/proc/self/mem"));
+        EXPECT_FALSE(r.Ok);
+        EXPECT_TRUE(r.Error.contains("Cannot")) << r.Error.toStdString();
+    }
     const QString locked = WriteFile(dir, "locked.txt", "h\ta\nx\t1\n");
     QFile::setPermissions(locked, QFileDevice::Permissions());
     if (::access(locked.toLocal8Bit().constData(), R_OK) == 0)

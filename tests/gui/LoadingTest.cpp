@@ -4,7 +4,9 @@
 #include "data/ImportForm.h"
 #include "tests/support/FakeUiServices.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -58,6 +60,21 @@ private slots:
         w.Main.Text1Click();
         QVERIFY(!w.Ctx.Model.FromExcel);
         QCOMPARE(w.Ctx.Model.DataMatrix[2][1], QString("0,5"));
+    }
+
+    void FileNamedOnTheCommandLineIsReportedByItsFullPath()
+    {
+        TWindow w;
+        QTemporaryDir dir;
+        const QString full = WriteFile(dir, "given.txt", SmallMatrix);
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        const bool ok = w.Main.OpenDataFile(QStringLiteral("given.txt"));
+        QDir::setCurrent(previous);
+        QVERIFY(ok);
+        const QString absolute = QFileInfo(full).absoluteFilePath();
+        QCOMPARE(w.Main.ProtocolLines().value(11), "Data from " + absolute);
+        QCOMPARE(w.Ctx.TextFileName, absolute);  // what the editing flow opens
     }
 
     void CancelledWorkbookDialogChangesNothing()
