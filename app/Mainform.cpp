@@ -116,7 +116,7 @@ void TFrmMain::CreateMenu()
                                            [this] { PairwisecompatibilityClick(); });
 
     // Commands whose windows are not built yet.
-    for (QAction* a : {BtnGrafic, CreateTree1, DistanceMatrix1, Cramer1, StateCombi, Pairwisecompatibility})
+    for (QAction* a : {BtnGrafic, CreateTree1})
         a->setEnabled(false);
 }
 

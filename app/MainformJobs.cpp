@@ -3,7 +3,3 @@
 
 void TFrmMain::BtnGraficClick() {}
 void TFrmMain::CreateTree1Click() {}
-void TFrmMain::DistanceMatrix1Click() {}
-void TFrmMain::Cramer1Click() {}
-void TFrmMain::StateCombiClick() {}
-void TFrmMain::PairwisecompatibilityClick() {}

@@ -1,7 +1,92 @@
-// Batch commands of the analyses jobs.
+// Batch commands of the analyses jobs: each writes what the result window's
+// "Save" writes, and the job's protocol lines to stderr.
 #include "cli/BatchCommand.h"
+
+#include "analyses/AnalysisJobs.h"
+#include "data/CharacterType.h"
+#include "data/ImportSource.h"
+#include "data/NumberFormat.h"
+#include "data/TextFile.h"
+#include "data/Workbook.h"
+
+namespace {
+// Loads as the program's open commands do; false after reporting the error.
+bool LoadModel(const QString& path, TModel& model)
+{
+    const bool workbook = IsWorkbookPath(path);
+    TReadResult read = workbook ? ReadWorkbook(path) : ReadTextMatrix(path);
+    if (!read.Ok) {
+        WriteStderr(read.Error);
+        return false;
+    }
+    if (!workbook) PointToComma(read.Data.DataMatrix, read.Data.ObjectCount, read.Data.CharacterCount);
+    model.AssignMatrix(std::move(read.Data), workbook);
+    return true;
+}
+
+void WriteLines(const QStringList& lines)
+{
+    for (const QString& line : lines) WriteStderr(line);
+}
+
+int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, bool withType)
+{
+    const TBatchArgs args(rawArgs, withType ? QStringList{"-o", "--type"} : QStringList{"-o"}, {});
+    if (!args.Ok() || args.Positional().size() != 1) {
+        WriteStderr(args.Ok() ? QStringLiteral("Usage: varno-batch ") + usage : args.ErrorText());
+        return ExitUsage;
+    }
+    int type = ctMatroschka;  // what the program's type selection holds
+    if (withType) {
+        const QString name = args.Value(QStringLiteral("--type"), QStringLiteral("matroschka")).toLower();
+        if (name == QLatin1String("standard"))
+            type = ctStandard;
+        else if (name == QLatin1String("matroschka"))
+            type = ctMatroschka;
+        else if (name == QLatin1String("tree"))
+            type = ctTree;
+        else {
+            WriteStderr(QStringLiteral("Unknown character type \"%1\": use standard, matroschka or tree.").arg(name));
+            return ExitUsage;
+        }
+    }
+
+    TModel model;
+    if (!LoadModel(args.Positional().first(), model)) return ExitFailure;
+    if (job == TAnalysisJob::DistanceMatrix) {
+        model.CharacterType = static_cast<unsigned char>(type);
+        WriteLines(CharacterTypeExplanation(type, true));
+    }
+    CodeForJob(model, job);
+    WriteLines(CodingProtocolLines(job));
+    ComputeJob(model, job);
+    TResultGrid grid;
+    ShowJobResult(grid, model, job, LocaleDecimalSeparator());
+    if (!WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextTable(grid.Rows()))) return ExitFailure;
+    WriteLines(ResultProtocolLines(job));
+    return ExitOk;
+}
+
+void Add(TBatchCommands& commands, const QString& name, const QString& usage, const QString& summary,
+         TAnalysisJob job, bool withType)
+{
+    commands.push_back({name, usage, summary, [=](const QStringList& args) {
+                            return RunJob(args, job, usage, withType);
+                        }});
+}
+}  // namespace
 
 void RegisterAnalysesCommands(TBatchCommands& commands)
 {
-    (void)commands;
+    Add(commands, QStringLiteral("distance"),
+        QStringLiteral("distance FILE [--type standard|matroschka|tree] [-o OUT]"),
+        QStringLiteral("distance matrix of the objects (default type matroschka, as the program runs)"),
+        TAnalysisJob::DistanceMatrix, true);
+    Add(commands, QStringLiteral("cramer"), QStringLiteral("cramer FILE [-o OUT]"),
+        QStringLiteral("Cramer contingency index of every pair of characters"), TAnalysisJob::Cramer, false);
+    Add(commands, QStringLiteral("combinations"), QStringLiteral("combinations FILE [-o OUT]"),
+        QStringLiteral("state combinations of every pair of characters: actual / potential"),
+        TAnalysisJob::StateCombinations, false);
+    Add(commands, QStringLiteral("compatibility"), QStringLiteral("compatibility FILE [-o OUT]"),
+        QStringLiteral("pairwise compatibility of characters"), TAnalysisJob::PairwiseCompatibility, false);
 }

@@ -20,6 +20,7 @@ struct TBatchCommand {
 using TBatchCommands = std::vector<TBatchCommand>;
 
 void RegisterDataCommands(TBatchCommands& commands);
+void RegisterCharacterCommands(TBatchCommands& commands);
 void RegisterParsimonyCommands(TBatchCommands& commands);
 void RegisterAnalysesCommands(TBatchCommands& commands);
 void RegisterGraphicsCommands(TBatchCommands& commands);

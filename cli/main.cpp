@@ -25,6 +25,7 @@ int main(int argc, char* argv[])
 
     TBatchCommands commands;
     RegisterDataCommands(commands);
+    RegisterCharacterCommands(commands);
     RegisterParsimonyCommands(commands);
     RegisterAnalysesCommands(commands);
     RegisterGraphicsCommands(commands);

@@ -1,6 +1,13 @@
 #include "data/ImportForm.h"
 
+#include "data/CSTForm.h"
+#include "data/LoadForm.h"
+#include "data/MatrixOps.h"
+#include "data/Path.h"
+#include "data/PathControl.h"
 #include "data/StringGrid.h"
+#include "data/TextFile.h"
+#include "data/UiServices.h"
 
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -8,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 TFrmImport::TFrmImport(TAppContext& context, QWidget* parent)
@@ -53,22 +61,94 @@ TFrmImport::TFrmImport(TAppContext& context, QWidget* parent)
 
     // FormCreate: Continue appears only after Path, Data or Back.
     Button2->hide();
-    // Commands still being built.
-    for (QPushButton* b : {Button3, BtnSave, Button4, Button2}) b->setEnabled(false);
+    connect(SgData, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
+        if (!Filling && row >= 0 && col >= 0) SgDataSelectCell(col, row);
+    });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    connect(BtnSave, &QPushButton::clicked, this, [this] { BtnSaveClick(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 
 void TFrmImport::FillGrid()
 {
     const TModel& m = Ctx.Model;
+    const QSignalBlocker quiet(SgData);
+    Filling = true;
+    // A tree drawn from the previous matrix would no longer match the grid.
+    if (Ctx.FrmCST) Ctx.FrmCST->hide();
     SgData->clearContents();
     SgData->SetSize(m.CharacterCount + 1, m.ObjectCount + 1);
     for (int c = 0; c <= m.CharacterCount; ++c)
         for (int o = 0; o <= m.ObjectCount; ++o) SgData->SetCell(c, o, m.Cell(c, o));
     SgData->FitColumnWidths(m.ObjectCount);
+    Filling = false;
 }
 
 void TFrmImport::ShowData()
 {
     show();
     FillGrid();
+}
+
+void TFrmImport::SgDataSelectCell(int c, int o)
+{
+    if (Ctx.FrmCST) Ctx.FrmCST->hide();
+    Label6->setText(QStringLiteral("Row ") + QString::number(o));
+    Label1->setText(QStringLiteral("Col ") + QString::number(c));
+    Edit2->setText(SgData->Cell(c, 0));
+    Edit1->setText(SgData->Cell(0, o));
+    Edit4->setText(SgData->Cell(c, o));
+    // Column 0 holds the object names: no character to draw.
+    if (Ctx.FrmCST && c >= 1 && c <= Ctx.Model.CharacterCount) {
+        Ctx.FrmCST->ShowStateTree(c);
+        Ctx.FrmCST->show();
+    }
+}
+
+void TFrmImport::Button3Click()
+{
+    TModel& m = Ctx.Model;
+    m.AssignMatrix(TransposeMatrix(m.DataMatrix, m.ObjectCount, m.CharacterCount), m.FromExcel);
+    FillGrid();
+}
+
+void TFrmImport::Button4Click()
+{
+    const TModel& m = Ctx.Model;
+    {
+        TBusyGuard busy(Ctx.Ui);
+        const TDynStrMatrix paths = PathMatrix(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+        const QSignalBlocker quiet(SgData);
+        for (int c = 1; c <= m.CharacterCount; ++c)
+            for (int o = 1; o <= m.ObjectCount; ++o) SgData->SetCell(c, o, paths[c][o]);
+        SgData->FitColumnWidths(m.ObjectCount);
+    }
+    Button2->show();
+}
+
+void TFrmImport::BtnSaveClick()
+{
+    const QString path = Ctx.Ui.GetSaveFileName(this, QStringLiteral("Save data"), QStringLiteral("Text (*.txt)"),
+                                                QStringLiteral("Paths"), QStringLiteral("txt"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (!SaveTextFile(path, EncodeTextTable(SgData->Rows()), &error)) Ctx.Ui.ShowError(this, error);
+}
+
+void TFrmImport::Button2Click()
+{
+    hide();
+    if (Ctx.FrmCST) Ctx.FrmCST->hide();
+    if (Ctx.FrmLoad) BringToFront(Ctx.FrmLoad);
+    PathControl();
+}
+
+void TFrmImport::PathControl()
+{
+    const TModel& m = Ctx.Model;
+    TBusyGuard busy(Ctx.Ui);
+    const TDataCheck check = ::PathControl(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+    if (Ctx.FrmLoad) Ctx.FrmLoad->ShowReport(check.Report);
+    Ctx.WriteProtocol(check.Protocol);
 }

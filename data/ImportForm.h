@@ -17,6 +17,18 @@ public:
 
     // Fills the grid from the model, fits the column widths, shows the window.
     void ShowData();
+    // Focus fields, labels and the state-tree view of cell (c, o).
+    void SgDataSelectCell(int c, int o);
+    // Transpose: objects become characters (the model changes).
+    void Button3Click();
+    // Path: every cell as its full path to the root (display only).
+    void Button4Click();
+    // Save: the grid as a text data file.
+    void BtnSaveClick();
+    // Continue: the data check into the "Check data" window.
+    void Button2Click();
+    // The data check: report page and protocol.
+    void PathControl();
 
     TStringGrid* SgData = nullptr;
     QGroupBox* GroupBox1 = nullptr;
@@ -32,5 +44,6 @@ public:
 
 private:
     void FillGrid();
+    bool Filling = false;
     TAppContext& Ctx;
 };

@@ -1,0 +1,119 @@
+// Batch commands on characters: data check, full paths, transposition and
+// the state tree of one character.
+#include "cli/BatchCommand.h"
+
+#include "data/ImportSource.h"
+#include "data/MatrixOps.h"
+#include "data/Path.h"
+#include "data/PathControl.h"
+#include "data/StateTree.h"
+#include "data/TextFile.h"
+#include "data/Workbook.h"
+
+namespace {
+constexpr int ExitFaultyData = 3;
+
+// Loads a file as the program does; reports and returns false on failure.
+bool LoadMatrix(const QString& path, TMatrixData* data)
+{
+    const bool workbook = IsWorkbookPath(path);
+    TReadResult read = workbook ? ReadWorkbook(path) : ReadTextMatrix(path);
+    if (!read.Ok) {
+        WriteStderr(read.Error);
+        return false;
+    }
+    if (!workbook) PointToComma(read.Data.DataMatrix, read.Data.ObjectCount, read.Data.CharacterCount);
+    *data = std::move(read.Data);
+    return true;
+}
+
+// False (after telling how to call the command) when the arguments do not fit.
+bool ArgsFit(const TBatchArgs& args, int positionals, const QString& usage)
+{
+    if (args.Ok() && args.Positional().size() == positionals) return true;
+    WriteStderr(args.Ok() ? QStringLiteral("Usage: varno-batch ") + usage : args.ErrorText());
+    return false;
+}
+
+int RunCheck(const QStringList& rawArgs)
+{
+    const TBatchArgs args(rawArgs, {}, {});
+    if (!ArgsFit(args, 1, QStringLiteral("check FILE"))) return ExitUsage;
+    TMatrixData data;
+    if (!LoadMatrix(args.Positional()[0], &data)) return ExitFailure;
+    const TDataCheck check = PathControl(data.DataMatrix, data.ObjectCount, data.CharacterCount);
+    WriteStdoutLines(check.Report);
+    return check.AllValid ? ExitOk : ExitFaultyData;
+}
+
+int RunPaths(const QStringList& rawArgs)
+{
+    const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {});
+    if (!ArgsFit(args, 1, QStringLiteral("paths FILE [-o OUT]"))) return ExitUsage;
+    TMatrixData data;
+    if (!LoadMatrix(args.Positional()[0], &data)) return ExitFailure;
+    const TDynStrMatrix paths = PathMatrix(data.DataMatrix, data.ObjectCount, data.CharacterCount);
+    const QByteArray bytes = EncodeTextTable(MatrixRows(paths, data.ObjectCount, data.CharacterCount));
+    return WriteOutput(args.Value(QStringLiteral("-o")), bytes) ? ExitOk : ExitFailure;
+}
+
+int RunTranspose(const QStringList& rawArgs)
+{
+    const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {});
+    const QString usage = QStringLiteral("transpose FILE -o OUT");
+    if (!ArgsFit(args, 1, usage)) return ExitUsage;
+    const QString out = args.Value(QStringLiteral("-o"));
+    if (out.isEmpty()) {
+        WriteStderr(QStringLiteral("Usage: varno-batch ") + usage);
+        return ExitUsage;
+    }
+    TMatrixData data;
+    if (!LoadMatrix(args.Positional()[0], &data)) return ExitFailure;
+    const TMatrixData t = TransposeMatrix(data.DataMatrix, data.ObjectCount, data.CharacterCount);
+    return WriteOutput(out, EncodeTextTable(MatrixRows(t.DataMatrix, t.ObjectCount, t.CharacterCount)))
+               ? ExitOk
+               : ExitFailure;
+}
+
+// A character by number (1..count) or by its header; 0 when there is none.
+int FindCharacter(const TMatrixData& data, const QString& key)
+{
+    bool isNumber = false;
+    const int number = key.toInt(&isNumber);
+    if (isNumber && number >= 1 && number <= data.CharacterCount) return number;
+    for (int c = 1; c <= data.CharacterCount && c < static_cast<int>(data.DataMatrix.size()); ++c)
+        if (!data.DataMatrix[c].empty() && data.DataMatrix[c][0] == key) return c;
+    return 0;
+}
+
+int RunTree(const QStringList& rawArgs)
+{
+    const TBatchArgs args(rawArgs, {}, {});
+    if (!ArgsFit(args, 2, QStringLiteral("tree FILE CHAR"))) return ExitUsage;
+    TMatrixData data;
+    if (!LoadMatrix(args.Positional()[0], &data)) return ExitFailure;
+    const int c = FindCharacter(data, args.Positional()[1]);
+    if (c == 0) {
+        WriteStderr(QStringLiteral("There is no character \"%1\" in \"%2\" (give its number, 1 to %3, or its name).")
+                        .arg(args.Positional()[1], args.Positional()[0])
+                        .arg(data.CharacterCount));
+        return ExitFailure;
+    }
+    WriteStdoutLines(StateTreeOutline(StateTreeOrder(data.DataMatrix, data.ObjectCount, c)));
+    return ExitOk;
+}
+}  // namespace
+
+void RegisterCharacterCommands(TBatchCommands& commands)
+{
+    commands.push_back({QStringLiteral("check"), QStringLiteral("check FILE"),
+                        QStringLiteral("check that every character has one root; exit 3 when a character is faulty"),
+                        RunCheck});
+    commands.push_back({QStringLiteral("paths"), QStringLiteral("paths FILE [-o OUT]"),
+                        QStringLiteral("write the matrix with every cell as its full path to the root"), RunPaths});
+    commands.push_back({QStringLiteral("transpose"), QStringLiteral("transpose FILE -o OUT"),
+                        QStringLiteral("write the matrix with objects and characters swapped"), RunTranspose});
+    commands.push_back({QStringLiteral("tree"), QStringLiteral("tree FILE CHAR"),
+                        QStringLiteral("print the state tree of a character (number or name) as an outline"),
+                        RunTree});
+}

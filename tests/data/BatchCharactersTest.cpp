@@ -1,0 +1,84 @@
+// varno-batch check, paths, transpose and tree: whole outputs against golden files.
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+const QString Source = QStringLiteral(VARNO_SOURCE_DIR);
+const QString Example = Source + QStringLiteral("/examples/state-trees.txt");
+const QString Faulty = Source + QStringLiteral("/tests/golden/characters/faulty.txt");
+
+struct TRun {
+    int Exit = -1;
+    QByteArray Out, Err;
+};
+
+TRun Batch(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(VARNO_BATCH), args);
+    TRun r;
+    if (!p.waitForFinished(60000)) return r;
+    r.Exit = p.exitCode();
+    r.Out = p.readAllStandardOutput();
+    r.Err = p.readAllStandardError();
+    return r;
+}
+
+QByteArray Golden(const QString& name)
+{
+    QFile f(Source + QStringLiteral("/tests/golden/characters/") + name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing golden file");
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+}  // namespace
+
+TEST(BatchCharacters, CheckReportsAndSetsTheExitCode)
+{
+    TRun r = Batch({"check", Example});
+    EXPECT_EQ(r.Exit, 0);
+    EXPECT_EQ(r.Out, Golden("check-valid.txt"));
+    r = Batch({"check", Faulty});
+    EXPECT_EQ(r.Exit, 3);
+    EXPECT_EQ(r.Out, Golden("check-faulty.txt"));
+    r = Batch({"check", Source + "/no/such/file.txt"});
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_FALSE(r.Err.isEmpty());
+    EXPECT_EQ(Batch({"check"}).Exit, 2);
+}
+
+TEST(BatchCharacters, TreeByNameOrNumber)
+{
+    TRun r = Batch({"tree", Example, "leg"});
+    EXPECT_EQ(r.Exit, 0);
+    EXPECT_EQ(r.Out, Golden("tree-leg.txt"));
+    EXPECT_EQ(Batch({"tree", Example, "3"}).Out, r.Out);
+    EXPECT_EQ(Batch({"tree", Faulty, "cycle"}).Out, Golden("tree-cycle.txt"));
+    r = Batch({"tree", Example, "nose"});
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(r.Err.contains("nose"));
+}
+
+TEST(BatchCharacters, PathsAndTransposeWriteTextDataFiles)
+{
+    QTemporaryDir dir;
+    const QString paths = dir.filePath("Paths.txt");
+    EXPECT_EQ(Batch({"paths", Example, "-o", paths}).Exit, 0);
+    EXPECT_EQ(FileBytes(paths), Golden("paths.txt"));
+    EXPECT_EQ(Batch({"paths", Example}).Out, Golden("paths.txt"));
+
+    // Transposing twice gives the file back (it is written as the program writes).
+    const QString once = dir.filePath("once.txt"), twice = dir.filePath("twice.txt");
+    EXPECT_EQ(Batch({"transpose", Example, "-o", once}).Exit, 0);
+    EXPECT_TRUE(FileBytes(once).startsWith("Taxon\tAlpha\tBeta\tGamma\tDelta\tEpsilon\tZeta\r\nwing\tA\tB[A]\t"));
+    EXPECT_EQ(Batch({"transpose", once, "-o", twice}).Exit, 0);
+    EXPECT_EQ(FileBytes(twice), FileBytes(Example));
+    EXPECT_EQ(Batch({"transpose", Example}).Exit, 2);
+    EXPECT_EQ(Batch({"transpose", Example, "-o", dir.filePath("no/such/dir/x.txt")}).Exit, 1);
+}

@@ -1,0 +1,229 @@
+#include "analyses/DistMatForm.h"
+#include "app/Mainform.h"
+#include "data/LoadForm.h"
+#include "data/StringGrid.h"
+#include "tests/support/FakeUiServices.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const char* const Data = "Taxon\tlegs\twings\tcolour\n"
+                         "alpha\tA[ ]\tX[ ]\tred\n"
+                         "beta\tB[A]\tY[X]\tred\n"
+                         "gamma\tC[B]\t?\tblue&red\n";
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What varno-batch writes for the same file and command.
+QByteArray BatchOutput(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(VARNO_BATCH), args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) return "batch failed: " + p.readAllStandardError();
+    return p.readAllStandardOutput();
+}
+}  // namespace
+
+class AnalysesTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir Dir;
+    QString DataPath;
+
+    void Load(TFakeUiServices& ui, TFrmMain& main)
+    {
+        ui.OpenAnswers.enqueue(DataPath);
+        main.Text1Click();
+    }
+    // Saves the result grid and checks it against the batch tool's output.
+    void SaveAndCompare(TFakeUiServices& ui, TAppContext& ctx, const QString& name, const QStringList& batchArgs)
+    {
+        const QString path = Dir.filePath(name);
+        ui.SaveAnswers.enqueue(path);
+        ctx.FrmDistMat->BtnSave->click();
+        QCOMPARE(ui.SaveCalls.last().InitialName, QString("Matrix"));
+        QCOMPARE(ui.SaveCalls.last().DefaultSuffix, QString("txt"));
+        const QByteArray saved = ReadAll(path);
+        QVERIFY(!saved.isEmpty());
+        QCOMPARE(saved, BatchOutput(QStringList(batchArgs) << DataPath));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(Dir.isValid());
+        DataPath = Dir.filePath("data.txt");
+        QFile f(DataPath);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(Data);
+    }
+
+    void DistanceMatrixFromTheMenu()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        QVERIFY(main.DistanceMatrix1->isEnabled());
+        Load(ui, main);
+        const qsizetype before = main.ProtocolLines().size();
+        ctx.FrmLoad->show();
+        main.DistanceMatrix1->trigger();
+
+        const QStringList added = main.ProtocolLines().mid(before);
+        QCOMPARE(added.size(), 8);
+        QVERIFY(added[1].startsWith("Character Type = \"Matroschka\""));
+        QCOMPARE(added.mid(4), (QStringList{"", "Character type modulation successful", "", "Distance matrix created"}));
+        QCOMPARE(ctx.Model.CharacterType, 1);
+        QVERIFY(!ctx.FrmLoad->isVisible());
+
+        TFrmDistMat* w = ctx.FrmDistMat;
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->windowTitle(), QString("Distance matrix"));
+        QCOMPARE(w->SGDist->RowCount(), 4);
+        QCOMPARE(w->SGDist->ColCount(), 4);
+        QCOMPARE(w->SGDist->Cell(0, 0), QString());
+        QCOMPARE(w->SGDist->Cell(3, 0), QString("gamma"));
+        QCOMPARE(w->SGDist->Cell(0, 2), QString("beta"));
+        // alpha-beta: 1 + 1 steps over 2 characters; alpha-gamma: 2 steps, wings missing.
+        QCOMPARE(w->SGDist->Cell(2, 1), QString("1"));
+        QCOMPARE(w->SGDist->Cell(3, 1), QString("2"));
+        QCOMPARE(w->SGDist->Cell(1, 3), QString("2"));
+        QCOMPARE(w->SGDist->Cell(2, 2), QString("0"));
+        QCOMPARE(w->SGDist->ColWidth(0), (5 + 1) * 7);  // "alpha", "gamma"
+        QCOMPARE(w->SGDist->ColWidth(2), (4 + 1) * 7);  // "beta"
+
+        SaveAndCompare(ui, ctx, "distance.txt", {"distance"});
+        QCOMPARE(ReadAll(Dir.filePath("distance.txt")).count("\r\n"), 4);
+
+        // Cancel writes nothing; a failed save is reported.
+        const int calls = static_cast<int>(ui.SaveCalls.size());
+        w->BtnSaveClick();
+        QCOMPARE(ui.SaveCalls.size(), calls + 1);
+        ui.SaveAnswers.enqueue(Dir.filePath("no/such/folder/m.txt"));
+        w->BtnSaveClick();
+        QCOMPARE(ui.Errors.size(), 1);
+    }
+
+    void StandardTypeGivesJaccardDistances()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        Load(ui, main);
+        ctx.FrmLoad->SelectCharacterType(0);
+        main.DistanceMatrix1Click();
+        QCOMPARE(ctx.Model.CharacterType, 0);
+        // alpha-gamma: legs 1, colour {red} vs {blue, red} 0.5, wings missing.
+        QCOMPARE(ctx.FrmDistMat->SGDist->Cell(3, 1), QString("0.75"));
+        SaveAndCompare(ui, ctx, "jaccard.txt", {"distance", "--type", "standard"});
+    }
+
+    void CorrelationCommands()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        Load(ui, main);
+        qsizetype before = main.ProtocolLines().size();
+        main.Cramer1->trigger();
+        QCOMPARE(main.ProtocolLines().mid(before),
+                 (QStringList{"", "Character type modulation successful", "", "Matrix of character correlation created",
+                              "Cramer contingency index"}));
+        QCOMPARE(ctx.Model.CharacterType, 0);
+        TStringGrid* g = ctx.FrmDistMat->SGDist;
+        QCOMPARE(g->RowCount(), 4);
+        QCOMPARE(g->Cell(1, 0), QString("legs"));
+        QCOMPARE(g->Cell(0, 3), QString("colour"));
+        QCOMPARE(g->Cell(1, 1), QString("1"));
+        SaveAndCompare(ui, ctx, "cramer.txt", {"cramer"});
+
+        before = main.ProtocolLines().size();
+        main.StateCombi->trigger();
+        QCOMPARE(main.ProtocolLines().mid(before).last(),
+                 QString("State combinations of two characters: actual / potential"));
+        // legs has 3 states, wings 2 plus "?": 2 combinations of 6.
+        QCOMPARE(g->Cell(2, 1), QString("0.333"));
+        QCOMPARE(g->Cell(1, 1), QString("0.333"));
+        SaveAndCompare(ui, ctx, "combinations.txt", {"combinations"});
+    }
+
+    void PairwiseCompatibilityCommand()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        Load(ui, main);
+        // Leave stale numbers in the grid first: the table must not show them.
+        main.Cramer1Click();
+        const qsizetype before = main.ProtocolLines().size();
+        main.Pairwisecompatibility->trigger();
+        QCOMPARE(main.ProtocolLines().mid(before),
+                 (QStringList{"", "Matrix of pairwise compatibility of characters created"}));
+        QCOMPARE(ctx.Model.CharacterType, 1);
+        TStringGrid* g = ctx.FrmDistMat->SGDist;
+        QCOMPARE(g->Cell(1, 1), QString("   "));
+        QCOMPARE(g->Cell(2, 1), QString("yes"));
+        // colour has no brackets: all missing, compatible with everything.
+        QCOMPARE(g->Cell(3, 1), QString("yes"));
+        SaveAndCompare(ui, ctx, "compat.txt", {"compatibility"});
+    }
+
+    void LargeMatrixFillsTheWholeGrid()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        const QString path = Dir.filePath("large.txt");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QByteArray text = "Taxon";
+        for (int c = 1; c <= 40; ++c) text += "\tc" + QByteArray::number(c);
+        text += "\n";
+        for (int o = 1; o <= 255; ++o) {
+            text += "t" + QByteArray::number(o);
+            for (int c = 1; c <= 40; ++c) text += (o + c) % 3 ? "\tB[A]" : "\tA[ ]";
+            text += "\n";
+        }
+        f.write(text);
+        f.close();
+        ui.OpenAnswers.enqueue(path);
+        main.Text1Click();
+        QElapsedTimer timer;
+        timer.start();
+        main.DistanceMatrix1Click();
+        qInfo("distance matrix of 255 objects into the window: %lld ms", static_cast<long long>(timer.elapsed()));
+        TStringGrid* g = ctx.FrmDistMat->SGDist;
+        QCOMPARE(g->RowCount(), 256);
+        QCOMPARE(g->Cell(255, 0), QString("t255"));
+        QCOMPARE(g->Cell(255, 255), QString("0"));
+        QVERIFY(!g->Cell(1, 255).isEmpty());
+        QCOMPARE(ui.BusyDepth, 0);
+    }
+
+    void JobsWithoutDataShowAnEmptyGrid()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        main.DistanceMatrix1Click();
+        main.Cramer1Click();
+        main.StateCombiClick();
+        main.PairwisecompatibilityClick();
+        QCOMPARE(ctx.FrmDistMat->SGDist->RowCount(), 1);
+        QCOMPARE(ctx.FrmDistMat->SGDist->ColCount(), 1);
+        QCOMPARE(ui.BusyDepth, 0);
+    }
+};
+
+QTEST_MAIN(AnalysesTest)
+#include "AnalysesTest.moc"

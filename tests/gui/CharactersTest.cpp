@@ -1,0 +1,236 @@
+#include "app/Mainform.h"
+#include "data/CSTForm.h"
+#include "data/ImportForm.h"
+#include "data/LoadForm.h"
+#include "data/MatrixOps.h"
+#include "data/StringGrid.h"
+#include "tests/support/FakeUiServices.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+// Writes a text data file and loads it through File/Data > Open > Text.
+bool Load(TFrmMain& main, TFakeUiServices& ui, QTemporaryDir& dir, const QByteArray& text)
+{
+    const QString path = dir.filePath("data.txt");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    f.write(text);
+    f.close();
+    ui.OpenAnswers.enqueue(path);
+    main.Text1Click();
+    return true;
+}
+
+const QByteArray Sample = "Taxon\tsize\tcolour\nt1\tB[A]\tred\nt2\tC[B]\tgreen\nt3\tA\t?\n";
+}  // namespace
+
+class CharactersTest : public QObject {
+    Q_OBJECT
+private slots:
+    void CharacterTypeStepDefaultsToMatroschka()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        const qsizetype before = main.ProtocolLines().size();
+        ctx.FrmLoad->show();
+        ctx.FrmLoad->Button1Click();
+        QCOMPARE(ctx.Model.CharacterType, 1);
+        QVERIFY(!ctx.FrmLoad->isVisible());
+        const QStringList added = main.ProtocolLines().mid(before);
+        QCOMPARE(added.size(), 4);
+        QCOMPARE(added[0], QString());
+        QVERIFY(added[1].startsWith("Character Type = \"Matroschka\" uses pointer."));
+        QCOMPARE(added[3], QString("  \"?\" (question mark) or any string that includes \"?\": data missing"));
+    }
+
+    void StandardShowsTheZeroBoxAndNoSelectionAsksForAType()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        TFrmLoad& load = *ctx.FrmLoad;
+        load.show();
+        QVERIFY(load.PanelZero->isHidden());
+        load.SelectCharacterType(0);
+        QVERIFY(!load.PanelZero->isHidden());
+        load.CBZero->setChecked(false);
+        const qsizetype before = main.ProtocolLines().size();
+        load.Button1Click();
+        QCOMPARE(ctx.Model.CharacterType, 0);
+        const QStringList added = main.ProtocolLines().mid(before);
+        QCOMPARE(added.size(), 5);  // without the line on "0"
+        QCOMPARE(added[3], QString("  \"?\": state unknown"));
+
+        // No item selected: nothing changes, the window stays.
+        load.show();
+        load.RgCharTypeItems->setExclusive(false);
+        load.RgCharTypeItems->checkedButton()->setChecked(false);
+        const qsizetype lines = main.ProtocolLines().size();
+        ctx.Model.CharacterType = 2;
+        load.Button1Click();
+        QCOMPARE(ctx.Model.CharacterType, 2);
+        QCOMPARE(main.ProtocolLines().size(), lines);
+        QCOMPARE(load.Label1->text(), QString("Define character type!"));
+        QVERIFY(load.isVisible());
+    }
+
+    void ContinueChecksTheDataIntoReportAndProtocol()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        QTemporaryDir dir;
+        QVERIFY(Load(main, ui, dir, Sample));
+        const qsizetype before = main.ProtocolLines().size();
+        ctx.FrmImport->Button2Click();
+        QVERIFY(!ctx.FrmImport->isVisible());
+        QVERIFY(ctx.FrmLoad->isVisible());
+        // "colour" has the roots red and green.
+        const QStringList added = main.ProtocolLines().mid(before);
+        QCOMPARE(added, QStringList{" More than one root in character colour or description of this character is incomplete"});
+        const QStringList report = ctx.FrmLoad->Memo1->toPlainText().split('\n');
+        QCOMPARE(report[1], QString("Data check"));
+        QCOMPARE(report[5], QString("Data check:"));
+        QCOMPARE(report[6], added[0]);
+        QCOMPARE(report.last(), QString(" Use the \"Start excel\" button to edit data"));
+        QCOMPARE(ui.BusyDepth, 0);
+
+        // "Start Excel" hands the loaded file to the spreadsheet flow.
+        ctx.FrmLoad->StartExcelBTNClick();
+        QCOMPARE(ui.Informations.value(0), QString("After editing, close Excel and reopen file"));
+        QCOMPARE(ui.OpenedInApplication.size(), 1);
+
+        // Back returns to the editor with its Continue button.
+        ctx.FrmLoad->Button2Click();
+        QVERIFY(!ctx.FrmLoad->isVisible());
+        QVERIFY(ctx.FrmImport->isVisible());
+        QVERIFY(!ctx.FrmImport->Button2->isHidden());
+    }
+
+    void SelectingACellFillsFocusAndStateTree()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        QTemporaryDir dir;
+        QVERIFY(Load(main, ui, dir, Sample));
+        TFrmImport& editor = *ctx.FrmImport;
+        QVERIFY(!ctx.FrmCST->isVisible());  // loading selects nothing
+        editor.SgData->setCurrentCell(2, 1);  // row 2, column 1
+        QCOMPARE(editor.Label6->text(), QString("Row 2"));
+        QCOMPARE(editor.Label1->text(), QString("Col 1"));
+        QCOMPARE(editor.Edit1->text(), QString("t2"));
+        QCOMPARE(editor.Edit2->text(), QString("size"));
+        QCOMPARE(editor.Edit4->text(), QString("C[B]"));
+        QVERIFY(ctx.FrmCST->isVisible());
+        const auto& nodes = ctx.FrmCST->StateTreeNodes;
+        QCOMPARE(nodes.size(), size_t{3});
+        QCOMPARE(nodes[0]->text(0), QString("A"));
+        QCOMPARE(nodes[1]->parent(), nodes[0]);
+        QCOMPARE(nodes[2]->text(0), QString("C"));
+        QCOMPARE(nodes[2]->parent(), nodes[1]);
+        QVERIFY(nodes[0]->isExpanded() && nodes[1]->isExpanded());
+        QCOMPARE(ctx.FrmCST->TreeView1->topLevelItemCount(), 1);
+
+        // The names column has no state tree.
+        editor.SgData->setCurrentCell(3, 0);
+        QCOMPARE(editor.Label1->text(), QString("Col 0"));
+        QCOMPARE(editor.Edit4->text(), QString("t3"));
+        QVERIFY(!ctx.FrmCST->isVisible());
+    }
+
+    void PathShowsFullPathsAndSaveWritesTheGrid()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        QTemporaryDir dir;
+        QVERIFY(Load(main, ui, dir, Sample));
+        TFrmImport& editor = *ctx.FrmImport;
+        editor.Button2->hide();
+        editor.Button4Click();
+        QCOMPARE(editor.SgData->Cell(1, 1), QString("B[A[]]"));
+        QCOMPARE(editor.SgData->Cell(1, 2), QString("C[B[A[]]]"));
+        QCOMPARE(editor.SgData->Cell(1, 3), QString("A[]"));
+        QCOMPARE(editor.SgData->Cell(2, 3), QString("?"));
+        QCOMPARE(editor.SgData->ColWidth(1), 70);  // "C[B[A[]]]": 9 characters
+        QCOMPARE(editor.SgData->ColWidth(2), 56);  // "colour", "green[]": 7
+        QVERIFY(!editor.Button2->isHidden());
+        QCOMPARE(ctx.Model.DataMatrix[1][2], QString("C[B]"));  // display only
+
+        const QString saved = dir.filePath("Paths.txt");
+        ui.SaveAnswers.enqueue(saved);
+        editor.BtnSaveClick();
+        QCOMPARE(ui.SaveCalls.last().InitialName, QString("Paths"));
+        QCOMPARE(ui.SaveCalls.last().DefaultSuffix, QString("txt"));
+        QFile f(saved);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("Taxon\tsize\tcolour\r\nt1\tB[A[]]\tred[]\r\n"
+                                         "t2\tC[B[A[]]]\tgreen[]\r\nt3\tA[]\t?\r\n"));
+        f.close();
+
+        // Cancel writes nothing; the saved file loads back as the same grid.
+        editor.BtnSaveClick();
+        ui.OpenAnswers.enqueue(saved);
+        main.Text1Click();
+        QCOMPARE(ctx.Model.DataMatrix[1][2], QString("C[B[A[]]]"));
+        QCOMPARE(editor.SgData->Cell(2, 1), QString("red[]"));
+        QVERIFY(ui.Errors.isEmpty());
+    }
+
+    void SaveFailureIsReported()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        QTemporaryDir dir;
+        QVERIFY(Load(main, ui, dir, Sample));
+        ui.SaveAnswers.enqueue(dir.filePath("no/such/folder/Paths.txt"));
+        ctx.FrmImport->BtnSaveClick();
+        QCOMPARE(ui.Errors.size(), 1);
+    }
+
+    void TransposeSwapsTheModelAndTwiceRestores()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        QTemporaryDir dir;
+        QVERIFY(Load(main, ui, dir, Sample));
+        const TDynStrMatrix original = ctx.Model.DataMatrix;
+        const qsizetype lines = main.ProtocolLines().size();
+        TFrmImport& editor = *ctx.FrmImport;
+        editor.SgData->setCurrentCell(1, 1);
+        QVERIFY(ctx.FrmCST->isVisible());
+        editor.Button3Click();
+        QVERIFY(!ctx.FrmCST->isVisible());  // its character is gone
+        QCOMPARE(ctx.Model.ObjectCount, 2);
+        QCOMPARE(ctx.Model.CharacterCount, 3);
+        QCOMPARE(ctx.Model.CharField.Places.size(), size_t{4});
+        QCOMPARE(editor.SgData->ColCount(), 4);
+        QCOMPARE(editor.SgData->RowCount(), 3);
+        QCOMPARE(editor.SgData->Cell(0, 1), QString("size"));
+        QCOMPARE(editor.SgData->Cell(3, 0), QString("t3"));
+        QCOMPARE(editor.SgData->Cell(2, 2), QString("green"));
+        QCOMPARE(main.ProtocolLines().size(), lines);
+        editor.Button3Click();
+        // The reader keeps a spare row; the counted part is restored.
+        QVERIFY(MatrixRows(ctx.Model.DataMatrix, 3, 2) == MatrixRows(original, 3, 2));
+        QCOMPARE(ctx.Model.ObjectCount, 3);
+    }
+};
+
+QTEST_MAIN(CharactersTest)
+#include "CharactersTest.moc"
