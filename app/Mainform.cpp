@@ -13,6 +13,7 @@
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/TreeOptForm.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -160,8 +161,11 @@ bool TFrmMain::LoadFile(const QString& path, bool workbook)
     return true;
 }
 
-bool TFrmMain::OpenDataFile(const QString& path)
+bool TFrmMain::OpenDataFile(const QString& givenPath)
 {
+    // The load report and the editing flow name the file by its full path,
+    // as the open dialogs give it.
+    const QString path = QFileInfo(givenPath).absoluteFilePath();
     const bool workbook = IsWorkbookPath(path);
     (workbook ? Ctx.WorkbookFileName : Ctx.TextFileName) = path;
     return LoadFile(path, workbook);

@@ -52,12 +52,15 @@ void TStringGrid::ClearRows(int firstRow, int lastRow)
 
 void TStringGrid::FitColumnWidths(int lastRow)
 {
+    // Repainting after each of 100 000 column widths takes seconds.
+    setUpdatesEnabled(false);
     for (int c = 0; c < columnCount(); ++c) {
         qsizetype longest = 0;
         for (int r = 0; r <= lastRow && r < rowCount(); ++r)
             longest = std::max(longest, Cell(c, r).size());
         setColumnWidth(c, static_cast<int>((longest + 1) * 7));
     }
+    setUpdatesEnabled(true);
 }
 
 std::vector<QStringList> TStringGrid::Rows() const
