@@ -83,6 +83,9 @@ TFrmMain::TFrmMain(TAppContext& context) : Ctx(context)
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    // The data window and "Check data" open centred on the main window.
+    for (QWidget* w : {static_cast<QWidget*>(Ctx.FrmImport), static_cast<QWidget*>(Ctx.FrmLoad)})
+        w->move(geometry().center() - w->rect().center());
     FormCreate();
 }
 

@@ -6,6 +6,8 @@ TStringGrid::TStringGrid(QWidget* parent) : QTableWidget(parent)
 {
     horizontalHeader()->hide();
     verticalHeader()->hide();
+    // Columns of empty cells are 7 pixels wide; Qt's default minimum is larger.
+    horizontalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(20);
     horizontalHeader()->setDefaultSectionSize(64);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
