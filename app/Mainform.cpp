@@ -117,10 +117,6 @@ void TFrmMain::CreateMenu()
                                         this, [this] { StateCombiClick(); });
     Pairwisecompatibility = job->addAction(QStringLiteral("Pairwise compatibility"), this,
                                            [this] { PairwisecompatibilityClick(); });
-
-    // Commands whose windows are not built yet.
-    for (QAction* a : {BtnGrafic, CreateTree1})
-        a->setEnabled(false);
 }
 
 void TFrmMain::FormCreate()

@@ -156,6 +156,8 @@ int RunScore(const QStringList& rawArgs)
 }
 }  // namespace
 
+void RegisterCharFitCommand(TBatchCommands& commands);
+
 void RegisterParsimonyCommands(TBatchCommands& commands)
 {
     commands.push_back({QStringLiteral("parsimony"),
@@ -165,4 +167,5 @@ void RegisterParsimonyCommands(TBatchCommands& commands)
                         RunParsimony});
     commands.push_back({QStringLiteral("score"), QStringLiteral("score FILE TREES.nwk [--no-missing]"),
                         QStringLiteral("print the length of every tree of a Newick file on the data"), RunScore});
+    RegisterCharFitCommand(commands);
 }

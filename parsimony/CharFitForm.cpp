@@ -1,7 +1,75 @@
 #include "parsimony/CharFitForm.h"
 
-TFrmCharFit::TFrmCharFit(TAppContext& context, QWidget* parent) : QWidget(parent, Qt::Window), Ctx(context)
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/Mainform.h"
+#include "data/StringGrid.h"
+#include "data/TextFile.h"
+#include "data/UiServices.h"
+#include "parsimony/CharFit.h"
+#include "parsimony/FormHelpers.h"
+
+TFrmCharFit::TFrmCharFit(TAppContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window), Ctx(context)
 {
     setWindowTitle(QStringLiteral("Compatibility of characters"));
     resize(519, 517);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    StringGrid1 = new TStringGrid(this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->SetFixed(1, 1);
+    StringGrid1->horizontalHeader()->setDefaultSectionSize(100);
+    StringGrid1->SetSize(5, 1);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    InfoTipBackground(StringGrid1);
+    const QStringList header = CharFitHeader();
+    for (int c = 0; c < header.size(); ++c) StringGrid1->SetCell(c, 0, header[c]);
+    layout->addWidget(StringGrid1, 1);
+
+    auto* panel = new QWidget(this);
+    panel->setAutoFillBackground(true);
+    QPalette aqua = panel->palette();
+    aqua.setColor(QPalette::Window, QColor(0, 255, 255));
+    panel->setPalette(aqua);
+    auto* panelLayout = new QHBoxLayout(panel);
+    Button1 = new QPushButton(QStringLiteral("Start Excel"), panel);
+    Button2 = new QPushButton(QStringLiteral("Save"), panel);
+    panelLayout->addWidget(Button1);
+    panelLayout->addStretch(1);
+    panelLayout->addWidget(Button2);
+    layout->addWidget(panel);
+
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+}
+
+void TFrmCharFit::ShowTable(const std::vector<QStringList>& rows)
+{
+    StringGrid1->setRowCount(static_cast<int>(rows.size()));
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < StringGrid1->ColCount(); ++c)
+            StringGrid1->SetCell(c, static_cast<int>(r),
+                                 c < rows[r].size() ? rows[r][c] : QString());
+    WidenColumns(StringGrid1, {100, 100, 100, 100, 100});
+    if (StringGrid1->RowCount() > 1) StringGrid1->setCurrentCell(1, 1);
+}
+
+void TFrmCharFit::Button1Click() { Ctx.FrmMain->StartSpreadsheetEditing(); }
+
+void TFrmCharFit::Button2Click()
+{
+    const QString path = Ctx.Ui.GetSaveFileName(
+        this, QStringLiteral("Save compatibility"), QStringLiteral("Text (*.txt)"),
+        QStringLiteral("Compatibility"), QStringLiteral("txt"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (!SaveTextFile(path, EncodeTextTable(StringGrid1->Rows()), &error))
+        Ctx.Ui.ShowError(this, error);
 }

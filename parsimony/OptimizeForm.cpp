@@ -1,7 +1,284 @@
 #include "parsimony/OptimizeForm.h"
 
-TFrmOptimize::TFrmOptimize(TAppContext& context, QWidget* parent) : QWidget(parent, Qt::Window), Ctx(context)
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "data/NumberFormat.h"
+#include "data/UiServices.h"
+#include "parsimony/CreateTree.h"
+#include "parsimony/FormHelpers.h"
+#include "parsimony/OptimizeRun.h"
+#include "parsimony/TreeOptForm.h"
+#include "parsimony/TreeTable.h"
+#include "parsimony/UpDownEdit.h"
+
+namespace {
+QLabel* BoldLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    return label;
+}
+
+// At most this often the generation bar is moved: a small data set runs
+// many thousand generations a second.
+constexpr qint64 ProgressIntervalMs = 40;
+}  // namespace
+
+void SetStatusLabel(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->setAutoFillBackground(!text.isEmpty());
+}
+
+TFrmOptimize::TFrmOptimize(TAppContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      Ctx(context)
 {
     setWindowTitle(QStringLiteral("Camin - Sokal parsimony"));
     resize(481, 223);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* grid = new QGridLayout;
+    Label1 = BoldLabel(QStringLiteral("Generations"), this);
+    Edit1 = new TUpDownEdit(500, 5000, 100, QStringLiteral("1000"), this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Label2 = BoldLabel(QStringLiteral("No. of trees"), this);
+    Edit2 = new TUpDownEdit(5, 30, 5, QStringLiteral("10"), this);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    CheckBox1 = new QCheckBox(QStringLiteral("Missing data ?"), this);
+    QFont bold = CheckBox1->font();
+    bold.setBold(true);
+    CheckBox1->setFont(bold);
+    CheckBox1->setChecked(true);
+    CheckBox1->setAutoFillBackground(true);
+    for (QWidget* w : {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2),
+                       static_cast<QWidget*>(CheckBox1)})
+        InfoTipBackground(w);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar2 = new QProgressBar(this);
+    for (QProgressBar* bar : {ProgressBar1, ProgressBar2}) {
+        bar->setRange(0, 1);
+        bar->setValue(0);
+        bar->setTextVisible(false);
+    }
+    Label4 = BoldLabel(QString(), this);
+    Label3 = BoldLabel(QString(), this);
+    QPalette red = Label4->palette();
+    red.setColor(QPalette::Window, Qt::red);
+    Label4->setPalette(red);
+    QPalette lime = Label3->palette();
+    lime.setColor(QPalette::Window, QColor(0, 255, 0));
+    Label3->setPalette(lime);
+
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(Edit1, 0, 1);
+    grid->addWidget(Label2, 1, 0);
+    grid->addWidget(Edit2, 1, 1);
+    grid->addWidget(CheckBox1, 2, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(ProgressBar1, 3, 0, 1, 2);
+    grid->addWidget(Label4, 3, 2);
+    grid->addWidget(ProgressBar2, 4, 0, 1, 2);
+    grid->addWidget(Label3, 4, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnMinimumWidth(2, 150);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+
+    auto* panel = new QHBoxLayout;
+    LabelSeed = new QLabel(this);
+    LabelSeed->setObjectName(QStringLiteral("LabelSeed"));
+    LabelSeed->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    BtnCancel->setEnabled(false);
+    Button1 = new QPushButton(QStringLiteral("Continue"), this);
+    Button1->setDefault(true);
+    panel->addWidget(LabelSeed, 1);
+    panel->addWidget(BtnCancel);
+    panel->addWidget(Button1);
+    layout->addLayout(panel);
+
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(BtnCancel, &QPushButton::clicked, this, [this] { BtnCancelClick(); });
+}
+
+TFrmOptimize::~TFrmOptimize()
+{
+    if (Worker) {
+        Stop->store(true);
+        Worker->wait();
+        delete Worker;
+    }
+}
+
+template <typename F>
+void TFrmOptimize::Post(F f)
+{
+    QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
+}
+
+void TFrmOptimize::Button1Click()
+{
+    if (IsRunning()) {
+        Ctx.Ui.ShowInformation(this, QStringLiteral("The parsimony search is already running."));
+        return;
+    }
+    // Both texts are checked before anything is computed.
+    const TSearchRequest request =
+        ReadSearchRequest(Edit2->text(), Edit1->text(), Ctx.Model.ObjectCount);
+    if (!request.Ok) {
+        Ctx.Ui.ShowError(this, request.Error);
+        return;
+    }
+    bool coded = false;
+    {
+        TBusyGuard busy(Ctx.Ui);
+        coded = CodingFitsData(Ctx.Model.CharField, Ctx.Model);
+    }
+    if (!coded) {
+        Ctx.Ui.ShowError(this, CodingOutdated);
+        return;
+    }
+    StartRun(request.TreeCount, request.Generations);
+}
+
+void TFrmOptimize::StartRun(int treeCount, int generations)
+{
+    TreesText = Edit2->text();
+    GenerationsText = Edit1->text();
+    MissingData = CheckBox1->isChecked();
+
+    TSearchSettings settings;
+    settings.TreeCount = treeCount;
+    settings.Generations = generations;
+    settings.MissingData = MissingData;
+    settings.Seed = FixedSeed ? *FixedSeed : ClockSeed();
+    settings.DecimalSeparator = LocaleDecimalSeparator();
+    // The search takes its own copy of the coded characters.
+    Search = std::make_shared<TParsimonySearch>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
+                                                Ctx.Model.CharacterCount, settings);
+    Stop = std::make_shared<std::atomic<bool>>(false);
+
+    LabelSeed->setText(QStringLiteral("Seed = %1").arg(*settings.Seed));
+    Ctx.FrmTreeOpt->ClearResults();
+    ProgressBar1->setRange(0, treeCount);
+    ProgressBar1->setValue(0);
+    ProgressBar2->setRange(0, std::max(generations, 1));
+    ProgressBar2->setValue(0);
+    SetStatusLabel(Label4, QStringLiteral("add branches randomly"));
+    SetStatusLabel(Label3, QString());
+    SetRunning(true);
+
+    // The callbacks run on the worker: they only post to this window.
+    TSearchCallbacks cb;
+    cb.GrowProgress = [this](int k) { Post([this, k] { ProgressBar1->setValue(k); }); };
+    TParsimonySearch* search = Search.get();
+    cb.ListFilled = [this, search] {
+        std::vector<QStringList> rows = search->OptList();
+        Post([this, rows = std::move(rows)] {
+            Ctx.FrmTreeOpt->FillList(rows);
+            SetStatusLabel(Label3, QStringLiteral("swap branches randomly"));
+        });
+    };
+    cb.CellChanged = [this](int row, int column, const QString& text) {
+        Post([this, row, column, text] { Ctx.FrmTreeOpt->SetListCell(row, column, text); });
+    };
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    auto lastShown = std::make_shared<qint64>(-ProgressIntervalMs);
+    cb.GenerationProgress = [this, clock, lastShown, generations](int g) {
+        const qint64 now = clock->elapsed();
+        if (g != 0 && g != generations && now - *lastShown < ProgressIntervalMs) return;
+        *lastShown = now;
+        Post([this, g] { ProgressBar2->setValue(g); });
+    };
+    cb.Cancelled = [stop = Stop] { return stop->load(); };
+
+    Worker = QThread::create([keep = Search, cb] { keep->Run(cb); });
+    connect(Worker, &QThread::finished, this, &TFrmOptimize::RunEnded);
+    Worker->start();
+}
+
+void TFrmOptimize::BtnCancelClick()
+{
+    if (!IsRunning()) return;
+    Stop->store(true);
+    BtnCancel->setEnabled(false);
+}
+
+void TFrmOptimize::closeEvent(QCloseEvent* event)
+{
+    // Closing the window while the search runs cancels it; the window closes
+    // when the search has stopped and its results are shown.
+    if (IsRunning()) {
+        BtnCancelClick();
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void TFrmOptimize::SetRunning(bool running)
+{
+    Button1->setEnabled(!running);
+    BtnCancel->setEnabled(running);
+    Edit1->setEnabled(!running);
+    Edit2->setEnabled(!running);
+    CheckBox1->setEnabled(!running);
+}
+
+void TFrmOptimize::RunEnded()
+{
+    // Everything the worker posted before it ended has been handled by now.
+    Worker->wait();
+    delete Worker;
+    Worker = nullptr;
+    std::shared_ptr<TParsimonySearch> search = std::move(Search);
+    SetRunning(false);
+
+    const TSearchSettings& settings = search->Settings();
+    if (search->Status() == TSearchStatus::Refused) {
+        Ctx.FrmTreeOpt->ClearResults();
+        Ctx.Ui.ShowError(this, search->Error());
+        emit RunFinished();
+        return;
+    }
+    const bool cancelled = search->Status() == TSearchStatus::Cancelled;
+    if (search->TreeCount() == 0) {
+        Ctx.FrmTreeOpt->ClearResults();
+        SetStatusLabel(Label4, QString());
+        SetStatusLabel(Label3, QString());
+        Ctx.WriteProtocol(
+            CancelledProtocolLines(0, settings.TreeCount, 0, settings.Generations, MissingData));
+        Ctx.Ui.ShowInformation(
+            this, QStringLiteral("The run was cancelled before the first tree was complete; "
+                                 "there are no trees to show."));
+        emit RunFinished();
+        return;
+    }
+    Ctx.FrmTreeOpt->FillList(search->OptList());  // the list exactly as the search left it
+    const double best = search->FindBestTree().second;
+    Ctx.FrmTreeOpt->SetPopulation(search);
+    Ctx.FrmTreeOpt->Label1->setText(OptimumText(best, settings.DecimalSeparator));
+    Ctx.FrmTreeOpt->ShowResults();
+    if (cancelled)
+        Ctx.WriteProtocol(CancelledProtocolLines(search->TreeCount(), settings.TreeCount,
+                                                 search->GenerationsDone(), settings.Generations,
+                                                 MissingData));
+    else
+        Ctx.WriteProtocol(SearchProtocolLines(TreesText, GenerationsText, MissingData));
+    hide();
+    emit RunFinished();
 }

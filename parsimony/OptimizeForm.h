@@ -1,13 +1,76 @@
 #pragma once
+// The parsimony window: the settings of the search, its progress, and
+// "Continue", which runs the whole search in a worker thread and hands the
+// population to the tree results window.
 #include <QWidget>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
 
 #include "data/AppContext.h"
+
+class QCheckBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QThread;
+class TParsimonySearch;
+class TUpDownEdit;
 
 class TFrmOptimize : public QWidget {
     Q_OBJECT
 public:
     TFrmOptimize(TAppContext& context, QWidget* parent);
+    ~TFrmOptimize() override;
+
+    // "Continue": reads and checks the settings, then starts the search. The
+    // run goes on in a worker thread; RunFinished is emitted when it is over
+    // (the results window is filled and the protocol written by then).
+    void Button1Click();
+    // "Cancel": stops the running search between two trees or generations.
+    void BtnCancelClick();
+
+    bool IsRunning() const { return Worker != nullptr; }
+    // A fixed seed for the next runs (tests); without one the clock decides.
+    void SetSeed(std::optional<std::uint64_t> seed) { FixedSeed = seed; }
+
+    QLabel* Label1 = nullptr;
+    TUpDownEdit* Edit1 = nullptr;  // generations, with its up/down buttons (UpDown1)
+    QLabel* Label2 = nullptr;
+    TUpDownEdit* Edit2 = nullptr;  // number of trees, with its up/down buttons (UpDown2)
+    QCheckBox* CheckBox1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QProgressBar* ProgressBar2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* LabelSeed = nullptr;
+    QPushButton* BtnCancel = nullptr;
+    QPushButton* Button1 = nullptr;
+
+signals:
+    void RunFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void StartRun(int treeCount, int generations);
+    void RunEnded();
+    void SetRunning(bool running);
+    // Runs f on the window's thread, after what the worker posted before.
+    template <typename F>
+    void Post(F f);
+
     TAppContext& Ctx;
+    std::optional<std::uint64_t> FixedSeed;
+    std::shared_ptr<TParsimonySearch> Search;
+    std::shared_ptr<std::atomic<bool>> Stop;
+    QThread* Worker = nullptr;
+    // The texts and the rule the running search was started with.
+    QString TreesText, GenerationsText;
+    bool MissingData = true;
 };
+
+// Sets a status label's text; its colour shows only while it has a text.
+void SetStatusLabel(QLabel* label, const QString& text);

@@ -1,7 +1,217 @@
 #include "parsimony/TreeOptForm.h"
 
-TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent) : QWidget(parent, Qt::Window), Ctx(context)
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "data/NumberFormat.h"
+#include "data/StringGrid.h"
+#include "data/TextFile.h"
+#include "data/UiServices.h"
+#include "parsimony/CharFit.h"
+#include "parsimony/CharFitForm.h"
+#include "parsimony/CreateTree.h"
+#include "parsimony/FormHelpers.h"
+#include "parsimony/Newick.h"
+#include "parsimony/TreeTable.h"
+
+namespace {
+void FillGrid(TStringGrid* grid, const std::vector<QStringList>& rows)
+{
+    grid->setRowCount(static_cast<int>(rows.size()));
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < grid->ColCount(); ++c)
+            grid->SetCell(c, static_cast<int>(r), c < rows[r].size() ? rows[r][c] : QString());
+}
+}  // namespace
+
+TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window), Ctx(context)
 {
     setWindowTitle(QStringLiteral("Trees"));
     resize(973, 602);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* grids = new QSplitter(Qt::Horizontal, this);
+    SgOpt = new TStringGrid(grids);
+    SgOpt->setObjectName(QStringLiteral("SgOpt"));
+    SgOpt->SetFixed(1, 0);
+    SgOpt->SetSize(3, 1);
+    SgOpt->SetColWidth(0, 394);
+    SgOpt->SetColWidth(1, 61);
+    SgOpt->SetColWidth(2, 59);
+    SgOpt->setSelectionBehavior(QAbstractItemView::SelectRows);
+    SgOpt->setSelectionMode(QAbstractItemView::SingleSelection);
+    SgOpt->setTextElideMode(Qt::ElideMiddle);
+    SgTree = new TStringGrid(grids);
+    SgTree->setObjectName(QStringLiteral("SgTree"));
+    SgTree->SetFixed(1, 0);
+    SgTree->SetSize(5, 1);
+    const int widths[] = {200, 50, 50, 50, 50};
+    for (int c = 0; c < 5; ++c) SgTree->SetColWidth(c, widths[c]);
+    QFont bold = SgTree->font();
+    bold.setBold(true);
+    SgTree->setFont(bold);
+    for (TStringGrid* g : {SgOpt, SgTree}) InfoTipBackground(g);
+    grids->addWidget(SgOpt);
+    grids->addWidget(SgTree);
+    grids->setSizes({575, 398});
+    layout->addWidget(grids, 1);
+
+    auto* panel = new QWidget(this);
+    panel->setAutoFillBackground(true);
+    QPalette aqua = panel->palette();
+    aqua.setColor(QPalette::Window, QColor(0, 255, 255));
+    panel->setPalette(aqua);
+    auto* panelLayout = new QHBoxLayout(panel);
+    Label1 = new QLabel(panel);
+    QFont big = Label1->font();
+    big.setBold(true);
+    big.setPixelSize(16);
+    Label1->setFont(big);
+    Label1->setAutoFillBackground(true);
+    QPalette red = Label1->palette();
+    red.setColor(QPalette::Window, Qt::red);
+    Label1->setPalette(red);
+    Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    BtnSaveTrees = new QPushButton(QStringLiteral("Save trees"), panel);
+    BtnCharFit = new QPushButton(QStringLiteral("Tree compatibility"), panel);
+    TreeBTN = new QPushButton(QStringLiteral("Grafic"), panel);
+    panelLayout->addWidget(Label1);
+    panelLayout->addStretch(1);
+    panelLayout->addWidget(BtnSaveTrees);
+    panelLayout->addWidget(BtnCharFit);
+    panelLayout->addWidget(TreeBTN);
+    layout->addWidget(panel);
+
+    connect(SgOpt, &QTableWidget::currentCellChanged, this, [this](int row) {
+        if (row >= 1) SelectedRow = row;
+        SgOptClick();
+    });
+    // A click on the selected row refreshes too (its fits may have been recomputed).
+    connect(SgOpt, &QTableWidget::cellClicked, this, [this] { SgOptClick(); });
+    connect(BtnCharFit, &QPushButton::clicked, this, [this] { BtnCharFitClick(); });
+    connect(TreeBTN, &QPushButton::clicked, this, [this] { TreeBTNClick(); });
+    connect(BtnSaveTrees, &QPushButton::clicked, this, [this] { BtnSaveTreesClick(); });
+}
+
+TFrmTreeOpt::~TFrmTreeOpt() = default;
+
+void TFrmTreeOpt::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+    QWidget::changeEvent(event);
+}
+
+void TFrmTreeOpt::FormActivate() { ShowTree(); }
+
+void TFrmTreeOpt::SgOptClick() { ShowTree(); }
+
+int TFrmTreeOpt::SelectedSlot() const
+{
+    const int row = SgOpt->currentRow();
+    if (!Search || row < 1 || row > Search->TreeCount()) return 0;
+    return row;
+}
+
+TTree* TFrmTreeOpt::SelectedTree() const
+{
+    const int slot = SelectedSlot();
+    return slot == 0 ? nullptr : &Search->Trees[static_cast<size_t>(slot)];
+}
+
+void TFrmTreeOpt::ShowTree()
+{
+    const TTree* tree = SelectedTree();
+    if (!tree) {
+        SgTree->setRowCount(1);
+        SgTree->ClearRows(0, 0);
+        return;
+    }
+    FillGrid(SgTree, TreeTableRows(*tree, Search->CharField().Names, LocaleDecimalSeparator()));
+    WidenColumns(SgTree, {200, 50, 50, 50, 50});
+}
+
+void TFrmTreeOpt::FillList(const std::vector<QStringList>& rows)
+{
+    FillGrid(SgOpt, rows);
+    // The histories grow long during a run: the first column fits the legend
+    // only, so the fits stay in view, and long histories lose their middle.
+    WidenColumns(SgOpt, {0, 61, 59});
+    const int legend = SgOpt->fontMetrics().horizontalAdvance(SgOpt->Cell(0, 0)) + 16;
+    SgOpt->SetColWidth(0, std::max(394, legend));
+    // Row 1 is selected at first; a later run keeps the selection (emptying
+    // the list at its start does not count).
+    const int row = SelectedRow < SgOpt->RowCount() ? SelectedRow : 1;
+    if (SgOpt->RowCount() > 1 && SgOpt->currentRow() != row) SgOpt->setCurrentCell(row, 0);
+}
+
+void TFrmTreeOpt::SetListCell(int row, int column, const QString& text)
+{
+    SgOpt->SetCell(column, row, text);
+}
+
+void TFrmTreeOpt::ClearResults()
+{
+    Search.reset();
+    SgOpt->setRowCount(1);
+    SgOpt->ClearRows(0, 0);
+    SgTree->setRowCount(1);
+    SgTree->ClearRows(0, 0);
+    Label1->clear();
+}
+
+void TFrmTreeOpt::SetPopulation(std::shared_ptr<TParsimonySearch> search)
+{
+    Search = std::move(search);
+    ShowTree();
+}
+
+void TFrmTreeOpt::ShowResults()
+{
+    show();
+    raise();
+    activateWindow();
+    ShowTree();
+}
+
+void TFrmTreeOpt::BtnCharFitClick()
+{
+    TTree* tree = SelectedTree();
+    if (!tree) return;
+    TFrmCharFit* fit = Ctx.FrmCharFit;
+    TBusyGuard busy(Ctx.Ui);  // thousands of characters take a moment
+    fit->hide();
+    // The character fit counts on the coding the population was grown from.
+    fit->ShowTable(CharFitTable(*tree, Search->CharField()));
+    fit->show();
+    fit->raise();
+    fit->activateWindow();
+}
+
+void TFrmTreeOpt::TreeBTNClick() { DrawTree(SgOpt->currentRow()); }
+
+void TFrmTreeOpt::BtnSaveTreesClick()
+{
+    if (!Search || Search->TreeCount() == 0) return;
+    const QString path = Ctx.Ui.GetSaveFileName(this, QStringLiteral("Save trees"),
+                                                QStringLiteral("Newick (*.nwk *.tre *.tree)"),
+                                                QStringLiteral("Trees"), QStringLiteral("nwk"));
+    if (path.isEmpty()) return;
+    QStringList lines;
+    for (int k = 1; k <= Search->TreeCount(); ++k)
+        lines << WriteNewick(Search->Trees[static_cast<size_t>(k)], Search->CharField().Names);
+    QString error;
+    if (!SaveTextFile(path, EncodeTextLines(lines), &error)) Ctx.Ui.ShowError(this, error);
+}
+
+void TFrmTreeOpt::DrawTree(int slot)
+{
+    if (!Search || slot < 1 || slot > Search->TreeCount()) return;
+    // The tree graphic window is built elsewhere; until then nothing is drawn.
 }

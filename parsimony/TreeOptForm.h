@@ -1,13 +1,64 @@
 #pragma once
+// The tree results window: the population of the last parsimony run, one
+// tree as a table of tips and nodes, and the way on to the character fit,
+// the drawing and a Newick file. The window owns the population.
 #include <QWidget>
+#include <memory>
+#include <vector>
 
 #include "data/AppContext.h"
+
+class QLabel;
+class QPushButton;
+class TParsimonySearch;
+class TStringGrid;
+struct TTree;
 
 class TFrmTreeOpt : public QWidget {
     Q_OBJECT
 public:
     TFrmTreeOpt(TAppContext& context, QWidget* parent);
+    ~TFrmTreeOpt() override;
+
+    // Handlers.
+    void FormActivate();
+    void SgOptClick();
+    void ShowTree();
+    void BtnCharFitClick();
+    void TreeBTNClick();
+    void BtnSaveTreesClick();
+    // Draws the tree in the given slot in the tree graphic window.
+    void DrawTree(int slot);
+
+    // The population list as the search fills it: rows of three texts.
+    void FillList(const std::vector<QStringList>& rows);
+    void SetListCell(int row, int column, const QString& text);
+    // Drops the population and empties both grids and the optimum label.
+    void ClearResults();
+    // The population of a finished run (the list is filled separately).
+    void SetPopulation(std::shared_ptr<TParsimonySearch> search);
+    // Shows the window with the selected tree.
+    void ShowResults();
+
+    // The population of the last run, or nullptr before the first.
+    TParsimonySearch* Population() const { return Search.get(); }
+    // The slot of SgOpt's current row, or 0 when it holds no tree.
+    int SelectedSlot() const;
+    // The tree in that slot, or nullptr.
+    TTree* SelectedTree() const;
+
+    TStringGrid* SgOpt = nullptr;
+    TStringGrid* SgTree = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* BtnCharFit = nullptr;
+    QPushButton* TreeBTN = nullptr;
+    QPushButton* BtnSaveTrees = nullptr;
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     TAppContext& Ctx;
+    std::shared_ptr<TParsimonySearch> Search;
+    int SelectedRow = 1;  // the list row the user chose last
 };

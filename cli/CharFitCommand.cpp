@@ -1,0 +1,66 @@
+// varno-batch charfit: the character fit table of a given tree, as the
+// character fit window saves it.
+#include "cli/BatchCommand.h"
+#include "data/ImportSource.h"
+#include "data/Path.h"
+#include "data/TextFile.h"
+#include "data/Workbook.h"
+#include "parsimony/CharFit.h"
+#include "parsimony/Newick.h"
+
+namespace {
+constexpr qint64 MaxTreeFileBytes = 64 * 1024 * 1024;
+
+int RunCharFit(const QStringList& rawArgs)
+{
+    const QString usage = QStringLiteral("Usage: varno-batch charfit FILE TREE.nwk [-o OUT]");
+    const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {});
+    if (!args.Ok() || args.Positional().size() != 2) {
+        WriteStderr(args.Ok() ? usage : args.ErrorText());
+        return ExitUsage;
+    }
+    const QString dataPath = args.Positional().at(0);
+    const QString treePath = args.Positional().at(1);
+
+    const bool workbook = IsWorkbookPath(dataPath);
+    TReadResult data = workbook ? ReadWorkbook(dataPath) : ReadTextMatrix(dataPath);
+    if (!data.Ok) {
+        WriteStderr(data.Error);
+        return ExitFailure;
+    }
+    TMatrixData& m = data.Data;
+    if (!workbook) PointToComma(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+
+    QByteArray bytes;
+    QString error;
+    if (!ReadWholeFile(treePath, &bytes, &error, MaxTreeFileBytes)) {
+        WriteStderr(error);
+        return ExitFailure;
+    }
+    const TNewickReadResult read = ReadNewick(DecodeText(bytes));
+    if (!read.Ok || read.Trees.empty()) {
+        WriteStderr(read.Ok ? QStringLiteral("\"%1\" holds no Newick tree.").arg(treePath)
+                            : read.Error);
+        return ExitFailure;
+    }
+    const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+    TNewickTreeResult tree = NewickToTree(read.Trees.front(), field.Names, m.ObjectCount);
+    if (!tree.Ok) {
+        WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
+                        .arg(treePath, tree.Error));
+        return ExitFailure;
+    }
+    const std::vector<QStringList> rows = CharFitTable(tree.Tree, field);
+    return WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextTable(rows)) ? ExitOk
+                                                                                : ExitFailure;
+}
+}  // namespace
+
+void RegisterCharFitCommand(TBatchCommands& commands)
+{
+    commands.push_back(
+        {QStringLiteral("charfit"), QStringLiteral("charfit FILE TREE.nwk [-o OUT]"),
+         QStringLiteral("write the steps, compatibility and homoplasy of every character on the "
+                        "first tree of a Newick file"),
+         RunCharFit});
+}

@@ -1,0 +1,37 @@
+#pragma once
+// What the parsimony window decides without widgets: reading its two edit
+// texts before anything is computed, whether the coded characters still
+// belong to the loaded data, and the protocol of a cancelled run.
+#include <QString>
+#include <QStringList>
+
+#include "data/Global.h"
+
+// An edit text as a decimal integer (blanks around it allowed). On failure
+// *error says "'abc' is not a valid integer value".
+bool ReadIntegerText(const QString& text, int* value, QString* error);
+
+struct TSearchRequest {
+    bool Ok = false;
+    QString Error;
+    int TreeCount = 0;
+    int Generations = 0;
+};
+
+// "No. of trees" and "Generations" as typed: both must be integers, then the
+// search's limits apply (objects, 1..255 trees, 0 or more generations).
+TSearchRequest ReadSearchRequest(const QString& treesText, const QString& generationsText,
+                                 int objectCount);
+
+// True when charField is the parsimony coding of the model's current data.
+// Data loaded or edited after Job > Parsimony was chosen are not coded yet,
+// and another job replaces the coding by its own.
+bool CodingFitsData(const TSField& charField, const TModel& model);
+inline const QString CodingOutdated = QStringLiteral(
+    "The data were changed or another job was run since Job > Parsimony was chosen. Choose Job > "
+    "Parsimony again.");
+
+// The protocol after a cancelled run: what was done, the missing-data note
+// and two empty lines.
+QStringList CancelledProtocolLines(int treesGrown, int treesAsked, int generationsDone,
+                                   int generationsAsked, bool missingData);

@@ -1,0 +1,42 @@
+#include "parsimony/TreeTable.h"
+
+#include "data/NumberFormat.h"
+
+std::vector<QStringList> TreeTableRows(const TTree& tree, const std::vector<QString>& names,
+                                       QChar sep)
+{
+    const int t = tree.TipCount();
+    std::vector<QStringList> rows(static_cast<size_t>(t) + 1, QStringList(5, QString()));
+    rows[0] = {QString(), QStringLiteral("Tips"), QStringLiteral("T-fit"), QStringLiteral("Nodes"),
+               QStringLiteral("N-fit")};
+    auto name = [&names](const TIntNumArr& objects) {
+        if (objects.empty()) return QString();
+        const size_t o = objects[0];
+        return o < names.size() ? names[o] : QString();
+    };
+    for (int i = 1; i <= t; ++i) {
+        const TTip& tip = tree.Tips[static_cast<size_t>(i)];
+        QStringList& row = rows[static_cast<size_t>(i)];
+        row[0] = name(tip.Objects);
+        row[1] = QStringLiteral("%1[%2]").arg(i).arg(tip.Anc);
+        row[2] = FormatGeneral3(tip.Fit, sep);
+    }
+    // Nodes share rows with tips by number only.
+    for (int j = 1; j <= tree.NodeCount() && j < t; ++j) {
+        const TNode& node = tree.Nodes[static_cast<size_t>(j)];
+        QStringList& row = rows[static_cast<size_t>(j)];
+        row[3] = node.Anc == 0 ? QStringLiteral("%1[]").arg(j)
+                               : QStringLiteral("%1[%2]").arg(j).arg(node.Anc);
+        row[4] = FormatGeneral3(node.Fit, sep);
+    }
+    if (t >= 1) {
+        rows[static_cast<size_t>(t)][3] = QStringLiteral("Fitness");
+        rows[static_cast<size_t>(t)][4] = FormatShortest(tree.Fitness, sep);
+    }
+    return rows;
+}
+
+QString OptimumText(double fitness, QChar sep)
+{
+    return QStringLiteral("Optimum = Minimum = ") + FormatShortest(fitness, sep);
+}
