@@ -2,6 +2,7 @@
 
 #include "analyses/DistMatForm.h"
 #include "data/CSTForm.h"
+#include "data/DataFile.h"
 #include "data/ImportForm.h"
 #include "data/ImportSource.h"
 #include "data/LoadForm.h"
@@ -138,14 +139,12 @@ QStringList TFrmMain::ProtocolLines() const
 
 bool TFrmMain::LoadFile(const QString& path, bool workbook)
 {
-    TReadResult read = workbook ? ReadWorkbook(path) : ReadTextMatrix(path);
+    TReadResult read = ReadDataFile(path, workbook);
     if (!read.Ok) {
         // A failed load leaves the previous data as they were.
         Ctx.Ui.ShowError(this, read.Error);
         return false;
     }
-    if (!workbook)
-        PointToComma(read.Data.DataMatrix, read.Data.ObjectCount, read.Data.CharacterCount);
     const QStringList warnings = LoadWarnings(read.Data);
     Ctx.Model.AssignMatrix(std::move(read.Data), workbook);
 
