@@ -2,6 +2,7 @@
 
 #include "analyses/DistMatForm.h"
 #include "data/CSTForm.h"
+#include "data/DataFile.h"
 #include "data/ImportForm.h"
 #include "data/ImportSource.h"
 #include "data/LoadForm.h"
@@ -13,6 +14,7 @@
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/TreeOptForm.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -82,6 +84,9 @@ TFrmMain::TFrmMain(TAppContext& context) : Ctx(context)
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    // The data window and "Check data" open centred on the main window.
+    for (QWidget* w : {static_cast<QWidget*>(Ctx.FrmImport), static_cast<QWidget*>(Ctx.FrmLoad)})
+        w->move(geometry().center() - w->rect().center());
     FormCreate();
 }
 
@@ -134,14 +139,12 @@ QStringList TFrmMain::ProtocolLines() const
 
 bool TFrmMain::LoadFile(const QString& path, bool workbook)
 {
-    TReadResult read = workbook ? ReadWorkbook(path) : ReadTextMatrix(path);
+    TReadResult read = ReadDataFile(path, workbook);
     if (!read.Ok) {
         // A failed load leaves the previous data as they were.
         Ctx.Ui.ShowError(this, read.Error);
         return false;
     }
-    if (!workbook)
-        PointToComma(read.Data.DataMatrix, read.Data.ObjectCount, read.Data.CharacterCount);
     const QStringList warnings = LoadWarnings(read.Data);
     Ctx.Model.AssignMatrix(std::move(read.Data), workbook);
 
@@ -156,8 +159,11 @@ bool TFrmMain::LoadFile(const QString& path, bool workbook)
     return true;
 }
 
-bool TFrmMain::OpenDataFile(const QString& path)
+bool TFrmMain::OpenDataFile(const QString& givenPath)
 {
+    // The load report and the editing flow name the file by its full path,
+    // as the open dialogs give it.
+    const QString path = QFileInfo(givenPath).absoluteFilePath();
     const bool workbook = IsWorkbookPath(path);
     (workbook ? Ctx.WorkbookFileName : Ctx.TextFileName) = path;
     return LoadFile(path, workbook);

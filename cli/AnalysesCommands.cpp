@@ -10,20 +10,6 @@
 #include "data/Workbook.h"
 
 namespace {
-// Loads as the program's open commands do; false after reporting the error.
-bool LoadModel(const QString& path, TModel& model)
-{
-    const bool workbook = IsWorkbookPath(path);
-    TReadResult read = workbook ? ReadWorkbook(path) : ReadTextMatrix(path);
-    if (!read.Ok) {
-        WriteStderr(read.Error);
-        return false;
-    }
-    if (!workbook) PointToComma(read.Data.DataMatrix, read.Data.ObjectCount, read.Data.CharacterCount);
-    model.AssignMatrix(std::move(read.Data), workbook);
-    return true;
-}
-
 void WriteLines(const QStringList& lines)
 {
     for (const QString& line : lines) WriteStderr(line);
@@ -52,7 +38,9 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
     }
 
     TModel model;
-    if (!LoadModel(args.Positional().first(), model)) return ExitFailure;
+    TMatrixData data;
+    if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
+    model.AssignMatrix(std::move(data), IsWorkbookPath(args.Positional().first()));
     if (job == TAnalysisJob::DistanceMatrix) {
         model.CharacterType = static_cast<unsigned char>(type);
         WriteLines(CharacterTypeExplanation(type, true));

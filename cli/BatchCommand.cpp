@@ -1,5 +1,6 @@
 #include "cli/BatchCommand.h"
 
+#include "data/DataFile.h"
 #include "data/TextFile.h"
 
 #include <cstdio>
@@ -35,6 +36,17 @@ bool WriteOutput(const QString& path, const QByteArray& bytes)
         WriteStderr(error);
         return false;
     }
+    return true;
+}
+
+bool LoadDataFile(const QString& path, TMatrixData* data)
+{
+    TReadResult read = ReadDataFile(path);
+    if (!read.Ok) {
+        WriteStderr(read.Error);
+        return false;
+    }
+    *data = std::move(read.Data);
     return true;
 }
 

@@ -33,6 +33,11 @@ void WriteStderr(const QString& line);            // one line + "\n"
 // false on failure.
 bool WriteOutput(const QString& path, const QByteArray& bytes);
 
+struct TMatrixData;
+// Reads a data file as the program does (workbook by its name); on failure
+// writes the error to stderr and returns false.
+bool LoadDataFile(const QString& path, TMatrixData* data);
+
 // A small argument reader: positional arguments and "--name value" options.
 class TBatchArgs {
 public:

@@ -22,14 +22,8 @@ int RunCharFit(const QStringList& rawArgs)
     const QString dataPath = args.Positional().at(0);
     const QString treePath = args.Positional().at(1);
 
-    const bool workbook = IsWorkbookPath(dataPath);
-    TReadResult data = workbook ? ReadWorkbook(dataPath) : ReadTextMatrix(dataPath);
-    if (!data.Ok) {
-        WriteStderr(data.Error);
-        return ExitFailure;
-    }
-    TMatrixData& m = data.Data;
-    if (!workbook) PointToComma(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+    TMatrixData m;
+    if (!LoadDataFile(dataPath, &m)) return ExitFailure;
 
     QByteArray bytes;
     QString error;

@@ -13,20 +13,6 @@
 namespace {
 constexpr int ExitFaultyData = 3;
 
-// Loads a file as the program does; reports and returns false on failure.
-bool LoadMatrix(const QString& path, TMatrixData* data)
-{
-    const bool workbook = IsWorkbookPath(path);
-    TReadResult read = workbook ? ReadWorkbook(path) : ReadTextMatrix(path);
-    if (!read.Ok) {
-        WriteStderr(read.Error);
-        return false;
-    }
-    if (!workbook) PointToComma(read.Data.DataMatrix, read.Data.ObjectCount, read.Data.CharacterCount);
-    *data = std::move(read.Data);
-    return true;
-}
-
 // False (after telling how to call the command) when the arguments do not fit.
 bool ArgsFit(const TBatchArgs& args, int positionals, const QString& usage)
 {
@@ -40,7 +26,7 @@ int RunCheck(const QStringList& rawArgs)
     const TBatchArgs args(rawArgs, {}, {});
     if (!ArgsFit(args, 1, QStringLiteral("check FILE"))) return ExitUsage;
     TMatrixData data;
-    if (!LoadMatrix(args.Positional()[0], &data)) return ExitFailure;
+    if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
     const TDataCheck check = PathControl(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     WriteStdoutLines(check.Report);
     return check.AllValid ? ExitOk : ExitFaultyData;
@@ -51,7 +37,7 @@ int RunPaths(const QStringList& rawArgs)
     const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {});
     if (!ArgsFit(args, 1, QStringLiteral("paths FILE [-o OUT]"))) return ExitUsage;
     TMatrixData data;
-    if (!LoadMatrix(args.Positional()[0], &data)) return ExitFailure;
+    if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
     const TDynStrMatrix paths = PathMatrix(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     const QByteArray bytes = EncodeTextTable(MatrixRows(paths, data.ObjectCount, data.CharacterCount));
     return WriteOutput(args.Value(QStringLiteral("-o")), bytes) ? ExitOk : ExitFailure;
@@ -68,7 +54,7 @@ int RunTranspose(const QStringList& rawArgs)
         return ExitUsage;
     }
     TMatrixData data;
-    if (!LoadMatrix(args.Positional()[0], &data)) return ExitFailure;
+    if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
     const TMatrixData t = TransposeMatrix(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     return WriteOutput(out, EncodeTextTable(MatrixRows(t.DataMatrix, t.ObjectCount, t.CharacterCount)))
                ? ExitOk
@@ -91,7 +77,7 @@ int RunTree(const QStringList& rawArgs)
     const TBatchArgs args(rawArgs, {}, {});
     if (!ArgsFit(args, 2, QStringLiteral("tree FILE CHAR"))) return ExitUsage;
     TMatrixData data;
-    if (!LoadMatrix(args.Positional()[0], &data)) return ExitFailure;
+    if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
     const int c = FindCharacter(data, args.Positional()[1]);
     if (c == 0) {
         WriteStderr(QStringLiteral("There is no character \"%1\" in \"%2\" (give its number, 1 to %3, or its name).")

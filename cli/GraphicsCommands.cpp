@@ -121,7 +121,7 @@ void RegisterGraphicsCommands(TBatchCommands& commands)
                         QStringLiteral("draw TREE.nwk -o OUT [--width W] [--height H] [--mono] [--title T] "
                                        "[--subtitle-left T] [--subtitle-right T] "
                                        "[--layout lines|title|none|rectangle|roundrect] [--left-labels]"),
-                        QStringLiteral("Draws the first tree of a Newick file as a picture (.bmp .jpg .emf .svg "
-                                       ".pdf .png; --mono: one-bit .bmp)."),
+                        QStringLiteral("draw the first tree of a Newick file as a picture (.bmp .jpg .emf .svg "
+                                       ".pdf .png; --mono: one-bit .bmp)"),
                         RunDraw});
 }

@@ -14,20 +14,6 @@
 namespace {
 constexpr qint64 MaxNewickBytes = 64 * 1024 * 1024;
 
-// Loads a data file as the program does; on failure reports and returns false.
-bool LoadData(const QString& path, TMatrixData& data)
-{
-    const bool workbook = IsWorkbookPath(path);
-    TReadResult read = workbook ? ReadWorkbook(path) : ReadTextMatrix(path);
-    if (!read.Ok) {
-        WriteStderr(read.Error);
-        return false;
-    }
-    data = std::move(read.Data);
-    if (!workbook) PointToComma(data.DataMatrix, data.ObjectCount, data.CharacterCount);
-    return true;
-}
-
 bool SaveOrReport(const QString& path, const QByteArray& bytes)
 {
     QString error;
@@ -79,7 +65,7 @@ int RunParsimony(const QStringList& rawArgs)
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
 
     TMatrixData data;
-    if (!LoadData(args.Positional().first(), data)) return ExitFailure;
+    if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
     if (const QString refusal = ValidateSearch(data.ObjectCount, settings.TreeCount, settings.Generations);
         !refusal.isEmpty()) {
         WriteStderr(refusal);
@@ -127,7 +113,7 @@ int RunScore(const QStringList& rawArgs)
         return ExitUsage;
     }
     TMatrixData data;
-    if (!LoadData(args.Positional().at(0), data)) return ExitFailure;
+    if (!LoadDataFile(args.Positional().at(0), &data)) return ExitFailure;
     QByteArray bytes;
     QString error;
     if (!ReadWholeFile(args.Positional().at(1), &bytes, &error, MaxNewickBytes)) {

@@ -2,7 +2,10 @@
 #include "cli/BatchCommand.h"
 
 #include <QGuiApplication>
+#include <QDir>
+#include <QFile>
 #include <QLocale>
+#include <unistd.h>
 
 namespace {
 void PrintHelp(const TBatchCommands& commands)
@@ -12,7 +15,7 @@ void PrintHelp(const TBatchCommands& commands)
                       QStringLiteral("Commands:")};
     for (const TBatchCommand& c : commands)
         lines << QStringLiteral("  %1\n      %2").arg(c.Usage, c.Summary);
-    lines << QString() << QStringLiteral("Exit codes: 0 success, 1 failure, 2 wrong arguments.");
+    lines << QString() << QStringLiteral("Exit codes: 0 success, 1 failure, 2 wrong arguments, 3 (check) faulty data.");
     WriteStdoutLines(lines);
 }
 }  // namespace
@@ -21,6 +24,14 @@ int main(int argc, char* argv[])
 {
     // Drawing needs fonts, and fonts need a GUI application; no display is used.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Without a desktop session Qt warns about the runtime folder on every run;
+    // give it a private one so that stderr carries only our own messages.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray dir = QDir::tempPath().toUtf8() + "/varno-runtime-" + QByteArray::number(getuid());
+        if (QDir().mkpath(QString::fromUtf8(dir)))
+            QFile::setPermissions(QString::fromUtf8(dir), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", dir);
+    }
     QGuiApplication app(argc, argv);
 
     TBatchCommands commands;

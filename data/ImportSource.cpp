@@ -2,24 +2,42 @@
 
 #include "data/TextFile.h"
 
+#include <QStringDecoder>
+#include <algorithm>
+
 namespace {
-// Guards against files whose ragged lines would blow the column-major matrix
-// up to billions of empty cells.
-constexpr qint64 MaxFileBytes = 256LL * 1024 * 1024;
-constexpr qint64 MaxCells = 20'000'000;
+// Text of the file up to a Ctrl-Z (code 26), which ends it. "Unicode text"
+// saved by spreadsheet applications is UTF-16 with a byte-order mark; other
+// files are UTF-8 or Windows-1252. False when the bytes are not text.
+bool DecodeDataText(const QByteArray& bytes, QString* text)
+{
+    const bool le = bytes.startsWith("\xff\xfe"), be = bytes.startsWith("\xfe\xff");
+    if (le || be) {
+        QStringDecoder utf16(le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        *text = utf16.decode(bytes.mid(2));
+        const qsizetype eof = text->indexOf(QChar(26));
+        if (eof >= 0) text->truncate(eof);
+        return !text->contains(QChar(0));
+    }
+    // NUL bytes never occur in 8-bit or UTF-8 text. Checked on the whole file,
+    // before a Ctrl-Z cuts it, which random bytes would otherwise do early.
+    if (bytes.contains('\0')) return false;
+    const qsizetype eof = bytes.indexOf('\x1a');
+    *text = DecodeText(eof >= 0 ? bytes.left(eof) : bytes);
+    return true;
+}
 }  // namespace
 
-TReadResult ReadTextMatrixBytes(const QByteArray& rawBytes)
+TReadResult ReadTextMatrixBytes(const QByteArray& bytes)
 {
     TReadResult result;
-    QByteArray bytes = rawBytes;
-    const qsizetype eof = bytes.indexOf('\x1a');  // Ctrl-Z ends the text
-    if (eof >= 0) bytes.truncate(eof);
-    if (bytes.contains('\0')) {
-        result.Error = QStringLiteral("This is not a text data file: it contains binary data.");
+    QString text;
+    if (!DecodeDataText(bytes, &text)) {
+        result.Error = QStringLiteral(
+            "this is not a text data file: it contains binary data (a workbook is opened with "
+            "File/Data > Open > Excel).");
         return result;
     }
-    QString text = DecodeText(bytes);
     text.remove(QLatin1Char('\r'));  // CR LF ends a line, a lone CR is dropped
 
     QStringList lines = text.split(QLatin1Char('\n'));
@@ -34,8 +52,8 @@ TReadResult ReadTextMatrixBytes(const QByteArray& rawBytes)
         columns = std::max(columns, fields.back().size());
     }
     const qint64 rows = static_cast<qint64>(fields.size()) + 1;
-    if (rows * columns > MaxCells) {
-        result.Error = QStringLiteral("The file is too large to load: %1 lines of up to %2 cells.")
+    if (rows * columns > MaxMatrixCells) {
+        result.Error = QStringLiteral("the file is too large to load: %1 lines of up to %2 cells.")
                            .arg(fields.size())
                            .arg(columns);
         return result;
@@ -61,7 +79,7 @@ TReadResult ReadTextMatrix(const QString& path)
 {
     TReadResult result;
     QByteArray bytes;
-    if (!ReadWholeFile(path, &bytes, &result.Error, MaxFileBytes)) return result;
+    if (!ReadWholeFile(path, &bytes, &result.Error, MaxDataFileBytes)) return result;
     result = ReadTextMatrixBytes(bytes);
     if (!result.Ok) result.Error = QStringLiteral("Cannot load \"%1\": %2").arg(path, result.Error);
     return result;
@@ -83,6 +101,16 @@ void PointToComma(TDynStrMatrix& matrix, int objectCount, int characterCount)
 QStringList LoadWarnings(const TMatrixData& data)
 {
     QStringList warnings;
+    bool anyText = false;
+    for (const TPart& column : data.DataMatrix) {
+        const size_t rows = std::min(column.size(), static_cast<size_t>(data.ObjectCount) + 1);
+        for (size_t o = 0; o < rows && !anyText; ++o) anyText = !column[o].isEmpty();
+        if (anyText) break;
+    }
+    if (!anyText)
+        warnings << QStringLiteral("WARNING: the file holds no data: every cell is empty.");
+    else if (data.ObjectCount == 0)
+        warnings << QStringLiteral("WARNING: no objects were loaded: the data hold only a header line.");
     if (data.ObjectCount > MaxParsimonyObjects)
         warnings << QStringLiteral(
                         "WARNING: %1 objects were loaded; the parsimony search accepts at most %2 "

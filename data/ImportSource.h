@@ -2,6 +2,11 @@
 // The tab-separated text data file: header line, name column, one object a line.
 #include "data/Global.h"
 
+// Guards against files whose ragged lines or sparse sheets would blow the
+// column-major matrix up to billions of empty cells.
+constexpr qint64 MaxDataFileBytes = 256LL * 1024 * 1024;
+constexpr qint64 MaxMatrixCells = 20'000'000;
+
 struct TReadResult {
     bool Ok = false;
     QString Error;          // a sentence for the user when !Ok

@@ -6,6 +6,8 @@ TStringGrid::TStringGrid(QWidget* parent) : QTableWidget(parent)
 {
     horizontalHeader()->hide();
     verticalHeader()->hide();
+    // Columns of empty cells are 7 pixels wide; Qt's default minimum is larger.
+    horizontalHeader()->setMinimumSectionSize(1);
     verticalHeader()->setDefaultSectionSize(20);
     horizontalHeader()->setDefaultSectionSize(64);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -52,12 +54,15 @@ void TStringGrid::ClearRows(int firstRow, int lastRow)
 
 void TStringGrid::FitColumnWidths(int lastRow)
 {
+    // Repainting after each of 100 000 column widths takes seconds.
+    setUpdatesEnabled(false);
     for (int c = 0; c < columnCount(); ++c) {
         qsizetype longest = 0;
         for (int r = 0; r <= lastRow && r < rowCount(); ++r)
             longest = std::max(longest, Cell(c, r).size());
         setColumnWidth(c, static_cast<int>((longest + 1) * 7));
     }
+    setUpdatesEnabled(true);
 }
 
 std::vector<QStringList> TStringGrid::Rows() const

@@ -49,6 +49,7 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
     SgOpt->SetColWidth(2, 59);
     SgOpt->setSelectionBehavior(QAbstractItemView::SelectRows);
     SgOpt->setSelectionMode(QAbstractItemView::SingleSelection);
+    SgOpt->setTextElideMode(Qt::ElideMiddle);
     SgTree = new TStringGrid(grids);
     SgTree->setObjectName(QStringLiteral("SgTree"));
     SgTree->SetFixed(1, 0);
@@ -61,7 +62,7 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
     for (TStringGrid* g : {SgOpt, SgTree}) InfoTipBackground(g);
     grids->addWidget(SgOpt);
     grids->addWidget(SgTree);
-    grids->setSizes({540, 433});
+    grids->setSizes({575, 398});
     layout->addWidget(grids, 1);
 
     auto* panel = new QWidget(this);
@@ -141,7 +142,11 @@ void TFrmTreeOpt::ShowTree()
 void TFrmTreeOpt::FillList(const std::vector<QStringList>& rows)
 {
     FillGrid(SgOpt, rows);
-    WidenColumns(SgOpt, {394, 61, 59});
+    // The histories grow long during a run: the first column fits the legend
+    // only, so the fits stay in view, and long histories lose their middle.
+    WidenColumns(SgOpt, {0, 61, 59});
+    const int legend = SgOpt->fontMetrics().horizontalAdvance(SgOpt->Cell(0, 0)) + 16;
+    SgOpt->SetColWidth(0, std::max(394, legend));
     // Row 1 is selected at first; a later run keeps the selection (emptying
     // the list at its start does not count).
     const int row = SelectedRow < SgOpt->RowCount() ? SelectedRow : 1;

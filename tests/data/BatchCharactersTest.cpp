@@ -1,30 +1,14 @@
 // varno-batch check, paths, transpose and tree: whole outputs against golden files.
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include "tests/support/BatchRun.h"
 
 namespace {
 const QString Source = QStringLiteral(VARNO_SOURCE_DIR);
 const QString Example = Source + QStringLiteral("/examples/state-trees.txt");
 const QString Faulty = Source + QStringLiteral("/tests/golden/characters/faulty.txt");
-
-struct TRun {
-    int Exit = -1;
-    QByteArray Out, Err;
-};
-
-TRun Batch(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VARNO_BATCH), args);
-    TRun r;
-    if (!p.waitForFinished(60000)) return r;
-    r.Exit = p.exitCode();
-    r.Out = p.readAllStandardOutput();
-    r.Err = p.readAllStandardError();
-    return r;
-}
 
 QByteArray Golden(const QString& name)
 {
@@ -41,26 +25,26 @@ QByteArray FileBytes(const QString& path)
 
 TEST(BatchCharacters, CheckReportsAndSetsTheExitCode)
 {
-    TRun r = Batch({"check", Example});
+    TBatchRun r = RunBatch({"check", Example});
     EXPECT_EQ(r.Exit, 0);
     EXPECT_EQ(r.Out, Golden("check-valid.txt"));
-    r = Batch({"check", Faulty});
+    r = RunBatch({"check", Faulty});
     EXPECT_EQ(r.Exit, 3);
     EXPECT_EQ(r.Out, Golden("check-faulty.txt"));
-    r = Batch({"check", Source + "/no/such/file.txt"});
+    r = RunBatch({"check", Source + "/no/such/file.txt"});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_FALSE(r.Err.isEmpty());
-    EXPECT_EQ(Batch({"check"}).Exit, 2);
+    EXPECT_EQ(RunBatch({"check"}).Exit, 2);
 }
 
 TEST(BatchCharacters, TreeByNameOrNumber)
 {
-    TRun r = Batch({"tree", Example, "leg"});
+    TBatchRun r = RunBatch({"tree", Example, "leg"});
     EXPECT_EQ(r.Exit, 0);
     EXPECT_EQ(r.Out, Golden("tree-leg.txt"));
-    EXPECT_EQ(Batch({"tree", Example, "3"}).Out, r.Out);
-    EXPECT_EQ(Batch({"tree", Faulty, "cycle"}).Out, Golden("tree-cycle.txt"));
-    r = Batch({"tree", Example, "nose"});
+    EXPECT_EQ(RunBatch({"tree", Example, "3"}).Out, r.Out);
+    EXPECT_EQ(RunBatch({"tree", Faulty, "cycle"}).Out, Golden("tree-cycle.txt"));
+    r = RunBatch({"tree", Example, "nose"});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_TRUE(r.Err.contains("nose"));
 }
@@ -69,16 +53,16 @@ TEST(BatchCharacters, PathsAndTransposeWriteTextDataFiles)
 {
     QTemporaryDir dir;
     const QString paths = dir.filePath("Paths.txt");
-    EXPECT_EQ(Batch({"paths", Example, "-o", paths}).Exit, 0);
+    EXPECT_EQ(RunBatch({"paths", Example, "-o", paths}).Exit, 0);
     EXPECT_EQ(FileBytes(paths), Golden("paths.txt"));
-    EXPECT_EQ(Batch({"paths", Example}).Out, Golden("paths.txt"));
+    EXPECT_EQ(RunBatch({"paths", Example}).Out, Golden("paths.txt"));
 
     // Transposing twice gives the file back (it is written as the program writes).
     const QString once = dir.filePath("once.txt"), twice = dir.filePath("twice.txt");
-    EXPECT_EQ(Batch({"transpose", Example, "-o", once}).Exit, 0);
+    EXPECT_EQ(RunBatch({"transpose", Example, "-o", once}).Exit, 0);
     EXPECT_TRUE(FileBytes(once).startsWith("Taxon\tAlpha\tBeta\tGamma\tDelta\tEpsilon\tZeta\r\nwing\tA\tB[A]\t"));
-    EXPECT_EQ(Batch({"transpose", once, "-o", twice}).Exit, 0);
+    EXPECT_EQ(RunBatch({"transpose", once, "-o", twice}).Exit, 0);
     EXPECT_EQ(FileBytes(twice), FileBytes(Example));
-    EXPECT_EQ(Batch({"transpose", Example}).Exit, 2);
-    EXPECT_EQ(Batch({"transpose", Example, "-o", dir.filePath("no/such/dir/x.txt")}).Exit, 1);
+    EXPECT_EQ(RunBatch({"transpose", Example}).Exit, 2);
+    EXPECT_EQ(RunBatch({"transpose", Example, "-o", dir.filePath("no/such/dir/x.txt")}).Exit, 1);
 }

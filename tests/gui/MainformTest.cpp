@@ -74,12 +74,22 @@ private slots:
         QCOMPARE(ctx.FrmImport->SgData->Cell(1, 2), QString("B[A]"));
         QCOMPARE(ctx.FrmImport->SgData->ColWidth(0), (5 + 1) * 7);  // "Taxon"
 
+        // A column of empty cells is 7 pixels wide.
+        QFile g(dir.filePath("empty-column.txt"));
+        QVERIFY(g.open(QIODevice::WriteOnly));
+        g.write("\t\tb\nx\t\t1\n");
+        g.close();
+        QVERIFY(main.OpenDataFile(g.fileName()));
+        QCOMPARE(ctx.FrmImport->SgData->ColWidth(1), 7);
+        ui.OpenAnswers.enqueue(path);
+        main.Text1Click();
+
         // Cancelling the dialog changes nothing; a failed load keeps the data.
         main.Text1Click();
         ui.OpenAnswers.enqueue(dir.filePath("missing.txt"));
         main.Text1Click();
         QCOMPARE(ui.Errors.size(), 1);
-        QCOMPARE(main.ProtocolLines().size(), 14);
+        QCOMPARE(main.ProtocolLines().size(), 22);
         QCOMPARE(ctx.Model.ObjectCount, 3);
     }
 };

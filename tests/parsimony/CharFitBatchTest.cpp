@@ -1,31 +1,15 @@
 // varno-batch charfit, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include "tests/support/BatchRun.h"
+
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
 const QString Source = QStringLiteral(VARNO_SOURCE_DIR);
 const QString Example = Source + QStringLiteral("/examples/state-trees.txt");
 const QString ExampleTree = Source + QStringLiteral("/tests/golden/parsimony/state-trees.nwk");
-
-struct TRun {
-    int Exit = -1;
-    QByteArray Out, Err;
-};
-
-TRun Batch(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VARNO_BATCH), args);
-    TRun r;
-    if (!p.waitForFinished(120000)) return r;
-    r.Exit = p.exitCode();
-    r.Out = p.readAllStandardOutput();
-    r.Err = p.readAllStandardError();
-    return r;
-}
 
 QByteArray FileBytes(const QString& path)
 {
@@ -48,13 +32,13 @@ TEST(CharFitBatch, HandWorkedTableOfTheExample)
     // colour (red, Red and "?") no step at all.
     const QByteArray golden =
         FileBytes(Source + QStringLiteral("/tests/golden/parsimony/charfit-state-trees.txt"));
-    const TRun r = Batch({"charfit", Example, ExampleTree});
+    const TBatchRun r = RunBatch({"charfit", Example, ExampleTree});
     EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
     EXPECT_EQ(r.Out, golden);
 
     QTemporaryDir dir;
     const QString out = dir.filePath("Compatibility.txt");
-    const TRun saved = Batch({"charfit", Example, ExampleTree, "-o", out});
+    const TBatchRun saved = RunBatch({"charfit", Example, ExampleTree, "-o", out});
     EXPECT_EQ(saved.Exit, 0);
     EXPECT_TRUE(saved.Out.isEmpty());
     EXPECT_EQ(FileBytes(out), golden);
@@ -64,12 +48,12 @@ TEST(CharFitBatch, StepsOfASearchedTreeAddUpToItsLength)
 {
     QTemporaryDir dir;
     const QString nwk = dir.filePath("best.nwk");
-    const TRun search = Batch({"parsimony", Example, "--trees", "1", "--generations", "50",
+    const TBatchRun search = RunBatch({"parsimony", Example, "--trees", "1", "--generations", "50",
                                "--seed", "8", "--newick", nwk});
     ASSERT_EQ(search.Exit, 0) << search.Err.toStdString();
     const QString optimum =
         QString::fromUtf8(search.Out).section("Optimum = Minimum = ", 1).section('\n', 0, 0);
-    const TRun fit = Batch({"charfit", Example, nwk});
+    const TBatchRun fit = RunBatch({"charfit", Example, nwk});
     ASSERT_EQ(fit.Exit, 0) << fit.Err.toStdString();
     const QStringList lines = QString::fromUtf8(fit.Out).split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5);
@@ -83,32 +67,32 @@ TEST(CharFitBatch, BadTreesAndArgumentsAreRefusedInWords)
     QTemporaryDir dir;
     const QString unknown = dir.filePath("unknown.nwk");
     WriteFile(unknown, "((Alpha,Beta),((Gamma,Delta),(Epsilon,Omega)));\n");
-    TRun r = Batch({"charfit", Example, unknown});
+    TBatchRun r = RunBatch({"charfit", Example, unknown});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_TRUE(r.Out.isEmpty());
     EXPECT_TRUE(r.Err.contains("does not fit the data")) << r.Err.toStdString();
 
     const QString garbage = dir.filePath("garbage.nwk");
     WriteFile(garbage, QByteArray(5000, '(') + "\x01\xff;");
-    r = Batch({"charfit", Example, garbage});
+    r = RunBatch({"charfit", Example, garbage});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_FALSE(r.Err.isEmpty());
 
     const QString empty = dir.filePath("empty.nwk");
     WriteFile(empty, "");
-    r = Batch({"charfit", Example, empty});
+    r = RunBatch({"charfit", Example, empty});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_FALSE(r.Err.isEmpty());
 
-    r = Batch({"charfit", Example, dir.filePath("absent.nwk")});
+    r = RunBatch({"charfit", Example, dir.filePath("absent.nwk")});
     EXPECT_EQ(r.Exit, 1);
-    r = Batch({"charfit", dir.filePath("absent.txt"), ExampleTree});
+    r = RunBatch({"charfit", dir.filePath("absent.txt"), ExampleTree});
     EXPECT_EQ(r.Exit, 1);
-    r = Batch({"charfit", Example});
+    r = RunBatch({"charfit", Example});
     EXPECT_EQ(r.Exit, 2);
     EXPECT_TRUE(r.Err.contains("charfit FILE TREE.nwk"));
     // A failed write leaves no output file behind and says why.
-    r = Batch({"charfit", Example, ExampleTree, "-o", dir.filePath("no/such/dir/out.txt")});
+    r = RunBatch({"charfit", Example, ExampleTree, "-o", dir.filePath("no/such/dir/out.txt")});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_FALSE(r.Err.isEmpty());
 }
