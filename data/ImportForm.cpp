@@ -124,6 +124,9 @@ void TFrmImport::Button4Click()
             for (int o = 1; o <= m.ObjectCount; ++o) SgData->SetCell(c, o, paths[c][o]);
         SgData->FitColumnWidths(m.ObjectCount);
     }
+    // The Focus fields show the grid's texts, which Path has just changed.
+    if (SgData->currentRow() >= 0 && SgData->currentColumn() >= 0)
+        Edit4->setText(SgData->Cell(SgData->currentColumn(), SgData->currentRow()));
     Button2->show();
 }
 

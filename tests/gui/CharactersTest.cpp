@@ -160,7 +160,9 @@ private slots:
         QVERIFY(Load(main, ui, dir, Sample));
         TFrmImport& editor = *ctx.FrmImport;
         editor.Button2->hide();
+        editor.SgData->setCurrentCell(2, 1);
         editor.Button4Click();
+        QCOMPARE(editor.Edit4->text(), QString("C[B[A[]]]"));  // the focus follows the grid
         QCOMPARE(editor.SgData->Cell(1, 1), QString("B[A[]]"));
         QCOMPARE(editor.SgData->Cell(1, 2), QString("C[B[A[]]]"));
         QCOMPARE(editor.SgData->Cell(1, 3), QString("A[]"));
