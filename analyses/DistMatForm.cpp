@@ -1,5 +1,6 @@
 #include "analyses/DistMatForm.h"
 
+#include "data/FormLook.h"
 #include "data/NumberFormat.h"
 #include "data/StringGrid.h"
 #include "data/TextFile.h"
@@ -29,18 +30,12 @@ TFrmDistMat::TFrmDistMat(TAppContext& context, QWidget* parent) : QWidget(parent
     SGDist->setFont(mono);
     SGDist->horizontalHeader()->setDefaultSectionSize(90);
     SGDist->verticalHeader()->setDefaultSectionSize(20);
-    QPalette pal = SGDist->palette();
-    pal.setColor(QPalette::Base, QPalette().color(QPalette::ToolTipBase));
-    pal.setColor(QPalette::Text, QPalette().color(QPalette::ToolTipText));
-    SGDist->setPalette(pal);
+    InfoTipBackground(SGDist);
     layout->addWidget(SGDist, 1);
 
     Panel1 = new QWidget(this);
     Panel1->setFixedHeight(41);
-    Panel1->setAutoFillBackground(true);
-    QPalette panelPal = Panel1->palette();
-    panelPal.setColor(QPalette::Window, QColor(0, 255, 255));  // aqua
-    Panel1->setPalette(panelPal);
+    AquaBackground(Panel1);
     auto* panelLayout = new QHBoxLayout(Panel1);
     panelLayout->addStretch(1);
     BtnSave = new QPushButton(QStringLiteral("Save"), Panel1);

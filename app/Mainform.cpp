@@ -3,6 +3,7 @@
 #include "analyses/DistMatForm.h"
 #include "data/CSTForm.h"
 #include "data/DataFile.h"
+#include "data/FormLook.h"
 #include "data/ImportForm.h"
 #include "data/ImportSource.h"
 #include "data/LoadForm.h"
@@ -50,10 +51,7 @@ TFrmMain::TFrmMain(TAppContext& context) : Ctx(context)
     layout->setSpacing(0);
     Memo1 = new QPlainTextEdit(central);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    QPalette pal = Memo1->palette();
-    pal.setColor(QPalette::Base, QPalette().color(QPalette::ToolTipBase));
-    pal.setColor(QPalette::Text, QPalette().color(QPalette::ToolTipText));
-    Memo1->setPalette(pal);
+    InfoTipBackground(Memo1);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     layout->addWidget(Memo1, 1);
 

@@ -2,6 +2,7 @@
 
 #include "app/Mainform.h"
 #include "data/CharacterType.h"
+#include "data/FormLook.h"
 #include "data/ImportForm.h"
 #include "data/StringGrid.h"
 
@@ -36,10 +37,7 @@ TFrmLoad::TFrmLoad(TAppContext& context, QWidget* parent)
     bold.setBold(true);
     bold.setPixelSize(13);
     Memo1->setFont(bold);
-    QPalette tip = Memo1->palette();
-    tip.setColor(QPalette::Base, QToolTip::palette().color(QPalette::ToolTipBase));
-    tip.setColor(QPalette::Text, QToolTip::palette().color(QPalette::ToolTipText));
-    Memo1->setPalette(tip);
+    InfoTipBackground(Memo1);
     Pages->addTab(Memo1, QStringLiteral("Data check"));
 
     // The character type page.

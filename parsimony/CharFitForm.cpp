@@ -34,10 +34,7 @@ TFrmCharFit::TFrmCharFit(TAppContext& context, QWidget* parent)
     layout->addWidget(StringGrid1, 1);
 
     auto* panel = new QWidget(this);
-    panel->setAutoFillBackground(true);
-    QPalette aqua = panel->palette();
-    aqua.setColor(QPalette::Window, QColor(0, 255, 255));
-    panel->setPalette(aqua);
+    AquaBackground(panel);
     auto* panelLayout = new QHBoxLayout(panel);
     Button1 = new QPushButton(QStringLiteral("Start Excel"), panel);
     Button2 = new QPushButton(QStringLiteral("Save"), panel);

@@ -1,21 +1,11 @@
 #pragma once
 // Small look-and-feel helpers shared by the windows of the parsimony job.
-#include <QPalette>
-#include <QToolTip>
+#include <QAbstractItemView>
 #include <algorithm>
 #include <initializer_list>
 
+#include "data/FormLook.h"
 #include "data/StringGrid.h"
-
-// The info-tip colours as the background of edits, grids and boxes.
-inline void InfoTipBackground(QWidget* w)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, QToolTip::palette().color(QPalette::ToolTipBase));
-    p.setColor(QPalette::Window, QToolTip::palette().color(QPalette::ToolTipBase));
-    p.setColor(QPalette::Text, QToolTip::palette().color(QPalette::ToolTipText));
-    w->setPalette(p);
-}
 
 // Every column at least its given width, wider where a text would be cut.
 inline void WidenColumns(TStringGrid* grid, std::initializer_list<int> widths)

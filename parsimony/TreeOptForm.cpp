@@ -66,10 +66,7 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
     layout->addWidget(grids, 1);
 
     auto* panel = new QWidget(this);
-    panel->setAutoFillBackground(true);
-    QPalette aqua = panel->palette();
-    aqua.setColor(QPalette::Window, QColor(0, 255, 255));
-    panel->setPalette(aqua);
+    AquaBackground(panel);
     auto* panelLayout = new QHBoxLayout(panel);
     Label1 = new QLabel(panel);
     QFont big = Label1->font();
