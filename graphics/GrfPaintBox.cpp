@@ -12,7 +12,10 @@ TGrfPaintBox::TGrfPaintBox(QWidget* parent) : QWidget(parent)
 void TGrfPaintBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (OnPaint) OnPaint(painter);
+    if (!Frozen.isNull())
+        painter.drawPixmap(0, 0, Frozen);
+    else if (OnPaint)
+        OnPaint(painter);
 }
 
 static TGrfMouse ToGrfMouse(const QMouseEvent* e)

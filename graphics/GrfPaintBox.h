@@ -1,6 +1,7 @@
 #pragma once
 // A paint box for a drawing page: paints through a handler and hands the
 // mouse to the page (markers, information box, drag rectangle).
+#include <QPixmap>
 #include <QWidget>
 #include <functional>
 
@@ -16,9 +17,22 @@ public:
 
     void RequestRepaint() override { update(); }
 
+    // While another window borrows the page (the export preview), the box
+    // keeps showing its last picture instead of the page's borrowed settings.
+    void Freeze() { Frozen = grab(); }
+    void Thaw()
+    {
+        Frozen = QPixmap();
+        update();
+    }
+    bool IsFrozen() const { return !Frozen.isNull(); }
+
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    QPixmap Frozen;
 };

@@ -203,9 +203,10 @@ void TTreeGrfFRM::BckGroundCBXClick()
 
 void TTreeGrfFRM::ExportBTNClick()
 {
+    TreePBX->Freeze();
     TGrfExpFRM::Execute(Ui, *Container, false, this);
     // The preview borrowed the page; bind it to the paint box again.
-    TreePBX->update();
+    TreePBX->Thaw();
 }
 
 void TTreeGrfFRM::CloseBTNClick() { close(); }

@@ -267,6 +267,8 @@ private slots:
             auto* e = dynamic_cast<TGrfExpFRM*>(QApplication::activeModalWidget());
             if (!e) return;
             driven = true;
+            // The tree window keeps its picture while the export borrows the page.
+            QVERIFY(t.Window.TreePBX->IsFrozen());
             QTest::keyClicks(e->TitleEDT, "My tree");
             QCOMPARE(t.Window.Container->Title, QString("My tree"));
             QCOMPARE(t.Window.Container->TitleLayout, 1);  // "Lines"
@@ -288,6 +290,7 @@ private slots:
         QCOMPARE(t.Window.Container->TitleLayout, 0);
         QCOMPARE(t.Ui.BusyDepth, 0);
         // The window paints on its own paint box again.
+        QVERIFY(!t.Window.TreePBX->IsFrozen());
         QVERIFY(CountDark(t.Grab(), QRect(0, 0, 733, 652)) > 500);
     }
 };
