@@ -11,6 +11,7 @@
 #include "graphics/GrfContainer.h"
 #include "graphics/GrfExportOutput.h"
 #include "graphics/GrfExportSettings.h"
+#include "tests/support/PixelCounts.h"
 
 namespace {
 
@@ -28,14 +29,6 @@ struct TExportPage {
         Page.Background.Brush.Color = QColor(0xF0, 0xF0, 0xF0);
     }
 };
-
-int CountDark(const QImage& image, const QRect& area)
-{
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) n += qGray(image.pixel(x, y)) < 100;
-    return n;
-}
 
 TEST(GrfExportSettings, LayoutItemsSetTitleLayoutAndFrame)
 {

@@ -3,6 +3,7 @@
 #include "TreeBuilders.h"
 #include "graphics/GrfContainer.h"
 #include "graphics/TreeLayout.h"
+#include "tests/support/PixelCounts.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -245,14 +246,6 @@ TEST(TreeMouse, DragRectangleHighlightsWhenLargeEnough)
 }  // namespace
 
 namespace {
-int CountColour(const QImage& image, QRgb colour)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
-    return n;
-}
-
 QImage PaintOnScreen(TGrafik& page, bool throughBitmap = false)
 {
     QImage image(725, 625, QImage::Format_RGB32);

@@ -20,6 +20,7 @@
 #include "graphics/TreeSpezial.h"
 #include "tests/graphics/TreeBuilders.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/PixelCounts.h"
 
 namespace {
 
@@ -60,14 +61,6 @@ struct TExport {
         W().ExportBTN->click();
     }
 };
-
-int CountDark(const QImage& image, const QRect& area)
-{
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) n += qGray(image.pixel(x, y)) < 100;
-    return n;
-}
 
 }  // namespace
 

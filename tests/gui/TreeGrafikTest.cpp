@@ -18,6 +18,7 @@
 #include "graphics/TreeSpezial.h"
 #include "tests/graphics/TreeBuilders.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/PixelCounts.h"
 
 namespace {
 
@@ -61,23 +62,6 @@ struct TTreeWindow {
     TscTreeNode* AnyLeaf() const { return Nodes.Item(0); }
     int MarkerCount() const { return static_cast<int>(Window.TreePanel->GrfObjects.size()); }
 };
-
-int CountColour(const QImage& image, const QRect& area, QRgb colour)
-{
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
-    return n;
-}
-
-int CountDark(const QImage& image, const QRect& area)
-{
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) n += qGray(image.pixel(x, y)) < 100;
-    return n;
-}
 
 }  // namespace
 
