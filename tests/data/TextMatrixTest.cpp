@@ -88,6 +88,10 @@ TEST(TextMatrix, DecodesUtf8AndWindows1252)
     EXPECT_EQ(Cell(Read("h\ta\nx\t\xc3\xa9t\xc3\xa9\n"), 1, 1), QString::fromUtf8("\xc3\xa9t\xc3\xa9"));
     // 0xE9 alone is not UTF-8; 0x80 is the euro sign in Windows-1252.
     EXPECT_EQ(Cell(Read("h\ta\nx\t\xe9\x80\n"), 1, 1), QString::fromUtf8("\xc3\xa9\xe2\x82\xac"));
+    // Editors on Windows put a byte-order mark before UTF-8 text; it is not part of the first name.
+    const TMatrixData bom = Read("\xef\xbb\xbfTaxon\tcolour\nx\t\xc3\xa9\n");
+    EXPECT_EQ(Cell(bom, 0, 0), "Taxon");
+    EXPECT_EQ(Cell(bom, 1, 1), QString::fromUtf8("\xc3\xa9"));
 }
 
 TEST(TextMatrix, PointToCommaChangesOnlyTheFirstPointOfDataCells)
