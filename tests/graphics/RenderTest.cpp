@@ -149,28 +149,3 @@ TEST(Render, FormatFromNameAndFailures)
 }
 
 }  // namespace
-
-namespace {
-// For looking at the pictures: VARNO_DUMP_DIR=/some/dir writes every format.
-TEST(Render, DumpForLooking)
-{
-    const QString dir = qEnvironmentVariable("VARNO_DUMP_DIR");
-    if (dir.isEmpty()) GTEST_SKIP() << "set VARNO_DUMP_DIR to write the pictures";
-    for (int leaves : {10, 255}) {
-        TPicturePage p(leaves);
-        if (leaves == 255) p.Nodes.Item(3)->Label = QString(255, u'W');
-        p.Page.SubTitleLeft = "left subtitle";
-        p.Page.SubTitleRight = "right subtitle";
-        for (const char* ext : {"bmp", "jpg", "emf", "svg", "pdf", "png"}) {
-            QString error;
-            const QString path = QStringLiteral("%1/tree%2.%3").arg(dir).arg(leaves).arg(ext);
-            EXPECT_TRUE(SavePicture(p.Page, path, PictureFormatFromPath(path), 1280, 1024, error)) << error.toStdString();
-        }
-        QString error;
-        SavePicture(p.Page, QStringLiteral("%1/tree%2-mono.bmp").arg(dir).arg(leaves), TPictureFormat::MonoBmp, 1280,
-                    1024, error);
-        SavePicture(p.Page, QStringLiteral("%1/tree%2-small.png").arg(dir).arg(leaves), TPictureFormat::Png, 725, 625,
-                    error);
-    }
-}
-}  // namespace

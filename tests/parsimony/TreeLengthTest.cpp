@@ -286,8 +286,11 @@ TEST(TreeLength, ConsistencyCheckFindsBrokenTrees)
     EXPECT_FALSE(IsConsistentTree(MakeTreeFromLinks({2, 2, 2}, {0, 1}), 3));     // three children
     EXPECT_FALSE(IsConsistentTree(MakeTreeFromLinks({2, 2, 1}, {2, 1}), 3));     // no root, cycle
     EXPECT_FALSE(IsConsistentTree(MakeTreeFromLinks({2, 2, 1}, {0, 1}, {1, 1, 3}), 3));  // object twice
-    // Broken links never hang the evaluation.
+    // Broken links never hang the evaluation, and it does not quietly mend them.
     TTree cyclic = MakeTreeFromLinks({2, 2, 1}, {2, 1});
     EvaluateTree(cyclic, OneCharacter({Set({0}), Set({0, 1}), Set({0})}), true);
-    SUCCEED();
+    EXPECT_EQ(cyclic.Nodes[1].Anc, 2);
+    EXPECT_EQ(cyclic.Nodes[2].Anc, 1);
+    EXPECT_FALSE(IsConsistentTree(cyclic, 3));
+    EXPECT_GE(cyclic.Fitness, 0.0);
 }
