@@ -77,7 +77,11 @@ void ReadParagraph(QXmlStreamReader& xml, QString* out)
             const QStringView name = xml.name();
             if (xml.namespaceUri() == TextNs && name == QLatin1String("s")) {
                 bool ok = false;
-                const int n = xml.attributes().value(TextNs, QLatin1String("c")).toInt(&ok);
+                const QXmlStreamAttributes a = xml.attributes();
+                // text:c; some writers leave the prefix out
+                const int n = (a.hasAttribute(TextNs, QLatin1String("c")) ? a.value(TextNs, QLatin1String("c"))
+                                                                          : a.value(QLatin1String("c")))
+                                  .toInt(&ok);
                 text.AddLiteral(
                     QString(ok && n > 0 ? std::min(n, MaxCellLength + 1) : 1, QLatin1Char(' ')));
                 xml.skipCurrentElement();
