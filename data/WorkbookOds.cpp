@@ -79,8 +79,9 @@ void ReadParagraph(QXmlStreamReader& xml, QString* out)
                 bool ok = false;
                 const QXmlStreamAttributes a = xml.attributes();
                 // text:c; some writers leave the prefix out
-                const int n = (a.hasAttribute(TextNs, QLatin1String("c")) ? a.value(TextNs, QLatin1String("c"))
-                                                                          : a.value(QLatin1String("c")))
+                const int n = (a.hasAttribute(TextNs, QLatin1String("c"))
+                                   ? a.value(TextNs, QLatin1String("c"))
+                                   : a.value(QLatin1String("c")))
                                   .toInt(&ok);
                 text.AddLiteral(
                     QString(ok && n > 0 ? std::min(n, MaxCellLength + 1) : 1, QLatin1Char(' ')));
@@ -286,6 +287,36 @@ bool IsEncrypted(const TZipArchive& parts)
 }
 }  // namespace
 
+bool ReadOdsContentXml(const QByteArray& content, TSheetCells* cells, QStringList* warnings,
+                       QString* error)
+{
+    QXmlStreamReader xml(content);
+    TTableReader table(cells, error);
+    bool inSpreadsheet = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement()) continue;
+        if (xml.namespaceUri() == OfficeNs && xml.name() == QLatin1String("spreadsheet")) {
+            inSpreadsheet = true;
+        } else if (inSpreadsheet && xml.namespaceUri() == TableNs &&
+                   xml.name() == QLatin1String("table")) {
+            if (!table.ReadTable(xml)) return false;
+            break;  // only the first worksheet
+        }
+    }
+    if (xml.hasError()) {
+        *error = QStringLiteral("the worksheet is damaged (%1).").arg(xml.errorString());
+        return false;
+    }
+    if (!inSpreadsheet) {
+        *error = QStringLiteral("it is an OpenDocument file, but not a spreadsheet.");
+        return false;
+    }
+    if (!table.FormulasWithoutResult.empty())
+        *warnings << FormulaWithoutResultWarning(table.FormulasWithoutResult);
+    return true;
+}
+
 bool ReadOdsFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList* warnings,
                        QString* error)
 {
@@ -300,31 +331,7 @@ bool ReadOdsFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList*
             *error = QStringLiteral("the archive holds no spreadsheet content (content.xml).");
             return false;
         }
-        QXmlStreamReader xml(content);
-        TTableReader table(cells, error);
-        bool inSpreadsheet = false;
-        while (!xml.atEnd()) {
-            xml.readNext();
-            if (!xml.isStartElement()) continue;
-            if (xml.namespaceUri() == OfficeNs && xml.name() == QLatin1String("spreadsheet")) {
-                inSpreadsheet = true;
-            } else if (inSpreadsheet && xml.namespaceUri() == TableNs &&
-                       xml.name() == QLatin1String("table")) {
-                if (!table.ReadTable(xml)) return false;
-                break;  // only the first worksheet
-            }
-        }
-        if (xml.hasError()) {
-            *error = QStringLiteral("the worksheet is damaged (%1).").arg(xml.errorString());
-            return false;
-        }
-        if (!inSpreadsheet) {
-            *error = QStringLiteral("it is an OpenDocument file, but not a spreadsheet.");
-            return false;
-        }
-        if (!table.FormulasWithoutResult.empty())
-            *warnings << FormulaWithoutResultWarning(table.FormulasWithoutResult);
-        return true;
+        return ReadOdsContentXml(content, cells, warnings, error);
     } catch (const std::bad_alloc&) {
         *error = QStringLiteral("there is not enough memory to read it.");
     } catch (const std::exception& e) {

@@ -63,5 +63,11 @@ bool ReadXlsxFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList
                         QString* error);
 bool ReadOdsFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList* warnings,
                        QString* error);
+// The XML parsers without the zip around them (for the fuzz target).
+bool ReadOdsContentXml(const QByteArray& contentXml, TSheetCells* cells, QStringList* warnings,
+                       QString* error);
+bool ReadXlsxSheetXml(const QByteArray& sheetXml, const QByteArray& sharedStringsXml,
+                      const QByteArray& stylesXml, bool epoch1904, TSheetCells* cells,
+                      QStringList* warnings, QString* error);
 // The warning for formula cells without a stored result (they read empty).
 QString FormulaWithoutResultWarning(const std::vector<QString>& cellNames);

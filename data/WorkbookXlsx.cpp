@@ -325,6 +325,19 @@ void ReadWorkbookSettings(const QByteArray& workbookXml, TSheetContext* context)
 }
 }  // namespace
 
+bool ReadXlsxSheetXml(const QByteArray& sheetXml, const QByteArray& sharedStringsXml,
+                      const QByteArray& stylesXml, bool epoch1904, TSheetCells* cells,
+                      QStringList* warnings, QString* error)
+{
+    const std::vector<QString> shared = ReadSharedStrings(sharedStringsXml);
+    const std::vector<std::optional<TDateParts>> styleDates = ReadStyleDates(stylesXml);
+    TSheetContext context;
+    context.Epoch1904 = epoch1904;
+    context.Shared = &shared;
+    context.StyleDates = &styleDates;
+    return ReadSheetCells(sheetXml, context, cells, warnings, error);
+}
+
 bool ReadXlsxFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList* warnings,
                         QString* error)
 {
@@ -360,8 +373,9 @@ bool ReadXlsxFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList
                             firstSheetId = a.value().toString();
             }
             if (!isWorkbook || xml.hasError()) {
-                *error = QStringLiteral("it is a zip archive, but not a workbook that can be read "
-                                        "(.xlsx or .ods), or it is damaged.");
+                *error = QStringLiteral(
+                    "it is a zip archive, but not a workbook that can be read "
+                    "(.xlsx or .ods), or it is damaged.");
                 return false;
             }
         }
