@@ -143,7 +143,7 @@ bool TFrmMain::LoadFile(const QString& path, bool workbook)
         Ctx.Ui.ShowError(this, read.Error);
         return false;
     }
-    const QStringList warnings = LoadWarnings(read.Data);
+    const QStringList warnings = read.Warnings + LoadWarnings(read.Data);
     Ctx.Model.AssignMatrix(std::move(read.Data), workbook);
 
     WriteProtocol(QString());

@@ -46,6 +46,7 @@ bool LoadDataFile(const QString& path, TMatrixData* data)
         WriteStderr(read.Error);
         return false;
     }
+    for (const QString& w : read.Warnings) WriteStderr(w);
     *data = std::move(read.Data);
     return true;
 }

@@ -21,7 +21,7 @@ int RunLoad(const QStringList& rawArgs)
     WriteStdoutLines({QString(), QStringLiteral("Data from ") + path,
                       QStringLiteral("Objects = ") + QString::number(read.Data.ObjectCount),
                       QStringLiteral("Characters = ") + QString::number(read.Data.CharacterCount)});
-    for (const QString& w : LoadWarnings(read.Data)) WriteStderr(w);
+    for (const QString& w : read.Warnings + LoadWarnings(read.Data)) WriteStderr(w);
     return ExitOk;
 }
 }  // namespace

@@ -1,10 +1,16 @@
 #pragma once
 // What every workbook back end hands over: the non-empty cells of the first
-// worksheet as texts. Turning them into a matrix is the same for all formats.
-#include "data/Global.h"
-
+// worksheet as texts. Turning them into a matrix is the same for all formats,
+// and so is the way a value becomes text:
+//
+//   TSheetCells cells;
+//   QStringList warnings;
+//   if (ReadOdsFirstSheet(bytes, &cells, &warnings, &error)) SheetToMatrix(cells, &data, &error);
 #include <QString>
+#include <QStringList>
 #include <vector>
+
+#include "data/Global.h"
 
 struct TSheetCell {
     qint64 Row = 0;  // 0-based sheet coordinates
@@ -14,30 +20,54 @@ struct TSheetCell {
 
 using TSheetCells = std::vector<TSheetCell>;
 
-// A number as the spreadsheet shows it in the user's number format:
-// integral values without decimals, the locale's decimal separator.
+// Values are written the same way whatever the format and the locale.
+// A number: a point as decimal separator, integral values without
+// decimals, otherwise the shortest digits that read back as the same
+// double; exponent notation ("1E20", "1.5E-7") outside 1E-5 .. 1E15.
 QString WorkbookNumberText(double value);
+// A spreadsheet serial date (days since the epoch of the 1900 or 1904
+// system) as ISO "yyyy-mm-dd", "yyyy-mm-dd hh:mm:ss" or "hh:mm:ss" (the
+// parts the cell's number format shows). Empty when out of range.
+enum class TDateParts { Date, DateTime, Time };
+QString WorkbookSerialDateText(double serial, bool epoch1904, TDateParts parts);
+// An ISO 8601 date or date-time as stored in the file ("2024-03-01",
+// "2024-03-01T12:30:00.5") in the same forms; anything else unchanged.
+QString WorkbookIsoDateText(const QString& iso);
+QString WorkbookBoolText(bool value);
+
+// "E5" for row 4, column 4 (0-based), to name a cell in a message.
+QString WorkbookCellName(qint64 row, qint64 col);
+
+// Sheet limits of the formats read (those of current spreadsheet programs).
+constexpr qint64 SheetRows = 1048576;
+constexpr qint64 SheetCols = 16384;
 
 // The used range (the smallest rectangle holding every non-empty cell)
 // becomes the matrix: row r, column c of the range is DataMatrix[c][r],
-// cut to 255 characters; ObjectCount = rows - 1, CharacterCount = columns - 1.
+// cut to 255 characters; ObjectCount = rows - 1. A sheet of one column with
+// objects gets an empty character column, as a one-column text file does.
 // False with *error set when there is no cell or the range is too large.
 bool SheetToMatrix(const TSheetCells& cells, TMatrixData* data, QString* error);
 
 // Refuses ranges whose cells would not fit in memory.
 bool UsedRangeFits(qint64 rows, qint64 cols, QString* error);
 
-// The back ends, one per library. Each sets *error to a sentence for the
-// user (without the file name) when it fails.
+// The back ends. Each sets *error to a sentence for the user (without the
+// file name) when it fails; warnings are sentences about cells read empty.
 
 // Legacy .xls through FreeXL (which reads from a path only).
 bool ReadXlsFirstSheet(const QString& path, TSheetCells* cells, QString* error);
-
-enum class TOrcusFormat { Xlsx, Ods, XlsXml };
-// .xlsx, .ods and Excel 2003 XML through orcus, formulas recalculated.
-bool ReadOrcusFirstSheet(const QByteArray& bytes, TOrcusFormat format, TSheetCells* cells,
-                         QString* error);
-
-// .xlsx read part by part: for files that orcus takes for empty (those
-// written by openpyxl and pandas, with absolute part paths and inline strings).
-bool ReadXlsxPartsFirstSheet(const QByteArray& bytes, TSheetCells* cells, QString* error);
+// .xlsx (Office Open XML) and .ods (OpenDocument) read part by part from the
+// zip; formulas are not calculated, their stored results are read.
+bool ReadXlsxFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList* warnings,
+                        QString* error);
+bool ReadOdsFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList* warnings,
+                       QString* error);
+// The XML parsers without the zip around them (for the fuzz target).
+bool ReadOdsContentXml(const QByteArray& contentXml, TSheetCells* cells, QStringList* warnings,
+                       QString* error);
+bool ReadXlsxSheetXml(const QByteArray& sheetXml, const QByteArray& sharedStringsXml,
+                      const QByteArray& stylesXml, bool epoch1904, TSheetCells* cells,
+                      QStringList* warnings, QString* error);
+// The warning for formula cells without a stored result (they read empty).
+QString FormulaWithoutResultWarning(const std::vector<QString>& cellNames);

@@ -16,7 +16,8 @@ TZipArchive::TZipArchive(const QByteArray& bytes) : Impl(std::make_unique<TImpl>
     Impl->Size = bytes.size();
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0, &error);
+    zip_source_t* source = zip_source_buffer_create(
+        bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0, &error);
     if (source) {
         Impl->Archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
         if (!Impl->Archive) zip_source_free(source);  // on success the archive owns it
@@ -33,10 +34,7 @@ TZipArchive::~TZipArchive()
     if (Impl->Archive) zip_discard(Impl->Archive);
 }
 
-bool TZipArchive::LooksLikeZip() const
-{
-    return Impl->ZipLike;
-}
+bool TZipArchive::LooksLikeZip() const { return Impl->ZipLike; }
 
 bool TZipArchive::Check(qint64 maxPartBytes, qint64 maxTotalBytes, QString* error) const
 {
@@ -54,17 +52,24 @@ bool TZipArchive::Check(qint64 maxPartBytes, qint64 maxTotalBytes, QString* erro
             return false;
         }
         if (st.comp_size > static_cast<zip_uint64_t>(Impl->Size)) {
-            *error = QStringLiteral("the zip archive is damaged (an entry is larger than the file).");
+            *error =
+                QStringLiteral("the zip archive is damaged (an entry is larger than the file).");
             return false;
         }
         if (st.size > static_cast<zip_uint64_t>(maxPartBytes) ||
             (total += static_cast<qint64>(st.size)) > maxTotalBytes) {
-            *error = QStringLiteral("the workbook unpacks to more than %1 MB, which is too large to load.")
+            *error = QStringLiteral(
+                         "the workbook unpacks to more than %1 MB, which is too large to load.")
                          .arg(maxTotalBytes / (1024 * 1024));
             return false;
         }
     }
     return true;
+}
+
+bool TZipArchive::Contains(const QString& name) const
+{
+    return Impl->Archive && zip_name_locate(Impl->Archive, name.toUtf8().constData(), 0) >= 0;
 }
 
 bool TZipArchive::Read(const QString& name, QByteArray* bytes) const
@@ -74,7 +79,8 @@ bool TZipArchive::Read(const QString& name, QByteArray* bytes) const
     const zip_int64_t index = zip_name_locate(Impl->Archive, entry.constData(), 0);
     zip_stat_t st;
     if (index < 0 || zip_stat_index(Impl->Archive, static_cast<zip_uint64_t>(index), 0, &st) != 0 ||
-        !(st.valid & ZIP_STAT_SIZE) || st.size > static_cast<zip_uint64_t>(std::numeric_limits<int>::max()))
+        !(st.valid & ZIP_STAT_SIZE) ||
+        st.size > static_cast<zip_uint64_t>(std::numeric_limits<int>::max()))
         return false;
     zip_file_t* file = zip_fopen_index(Impl->Archive, static_cast<zip_uint64_t>(index), 0);
     if (!file) return false;

@@ -1,8 +1,10 @@
 #pragma once
-// The zip container of .xlsx and .ods files, through libzip. orcus trusts the
-// sizes a zip declares (a 6 KB file declaring a 4 GB part made it allocate
-// 4 GB and spin for half a minute), so every archive is checked here before
-// orcus sees it, and the part-by-part reader takes its parts from here too.
+// The zip container of .xlsx and .ods files, through libzip. A zip may
+// declare any sizes (a 6 KB file declaring a 4 GB part), so every archive is
+// checked here before a part is unpacked:
+//
+//   TZipArchive zip(bytes);
+//   if (zip.Check(maxPart, maxTotal, &error) && zip.Read("content.xml", &xml)) ...
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -22,6 +24,7 @@ public:
     // would unpack to more than maxPartBytes (or all parts to more than
     // maxTotalBytes).
     bool Check(qint64 maxPartBytes, qint64 maxTotalBytes, QString* error) const;
+    bool Contains(const QString& name) const;
     // The unpacked part; false when it is missing or cannot be unpacked.
     bool Read(const QString& name, QByteArray* bytes) const;
 
