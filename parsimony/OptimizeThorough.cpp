@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "data/NumberFormat.h"
+#include "data/StringGrid.h"
 #include "data/UiServices.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/OptimizeRun.h"
@@ -109,10 +110,10 @@ void TFrmOptimize::StartThorough()
                 SetStatusLabel(
                     Label4,
                     QStringLiteral("replicate %1 of %2").arg(p.Replicate).arg(p.Replicates));
-                if (p.BestLength >= 0)
-                    SetStatusLabel(Label3, QStringLiteral("best length %1, %2 trees")
-                                               .arg(p.BestLength)
-                                               .arg(p.TreesKept));
+                if (p.BestLength < 0) return;
+                QString best = QStringLiteral("best length %1").arg(p.BestLength);
+                if (p.TreesKept > 0) best += QStringLiteral(", %1 trees kept").arg(p.TreesKept);
+                SetStatusLabel(Label3, best);
             },
             Qt::QueuedConnection);
     };
@@ -143,6 +144,11 @@ void TFrmOptimize::ThoroughEnded()
     std::shared_ptr<TParsimonySearch> population = ThoroughPopulation(
         *search, Ctx.Model.CharField, Ctx.Model.ObjectCount, Ctx.Model.CharacterCount, separator);
     Ctx.FrmTreeOpt->FillList(ThoroughListRows(*search, separator));
+    // The list's last column says how a tree was found: room for it.
+    TStringGrid* list = Ctx.FrmTreeOpt->SgOpt;
+    list->SetColWidth(0, list->fontMetrics().horizontalAdvance(ThoroughLegend) + 16);
+    list->SetColWidth(
+        2, list->fontMetrics().horizontalAdvance(QStringLiteral("replicate 999, ratchet 99")) + 16);
     Ctx.FrmTreeOpt->SetPopulation(population);
     Ctx.FrmTreeOpt->Label1->setText(
         OptimumText(static_cast<double>(search->BestLength()), separator));

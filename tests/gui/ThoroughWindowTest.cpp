@@ -27,9 +27,9 @@ struct TApp {
     TFrmOptimize& Optimize = *Ctx.FrmOptimize;
     TFrmTreeOpt& Results = *Ctx.FrmTreeOpt;
 
-    TApp()
+    explicit TApp(const QString& path = Example)
     {
-        Ui.OpenAnswers.enqueue(Example);
+        Ui.OpenAnswers.enqueue(path);
         Main.Text1Click();
         Main.CreateTree1Click();
     }
@@ -123,6 +123,34 @@ private slots:
             QCOMPARE(app.Ui.Errors.size(), 1);
             field->setText(kept);
         }
+    }
+
+    // Pictures of a run for a person to look at: set VARNO_SCREENSHOT_DIR and
+    // VARNO_SCREENSHOT_DATA and run under a real display (e.g. xvfb-run).
+    void PicturesOfARun()
+    {
+        const QString out = qEnvironmentVariable("VARNO_SCREENSHOT_DIR");
+        const QString data = qEnvironmentVariable("VARNO_SCREENSHOT_DATA");
+        if (out.isEmpty() || data.isEmpty()) QSKIP("no picture folder or data given");
+        TApp app(data);
+        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        app.Optimize.EdTimeLimit->setText("30");
+        app.Optimize.EdThreads->setText("2");
+        app.Optimize.show();
+        QSignalSpy finished(&app.Optimize, &TFrmOptimize::RunFinished);
+        app.Optimize.SetSeed(1);
+        app.Optimize.Button1Click();
+        QVERIFY(app.Optimize.IsRunning());
+        for (int k = 1; k <= 2 && app.Optimize.IsRunning(); ++k) {
+            QTest::qWait(1200);
+            app.Optimize.grab().save(QStringLiteral("%1/running-%2.png").arg(out).arg(k));
+        }
+        QVERIFY(finished.count() > 0 || finished.wait(120000));
+        QTest::qWait(500);
+        app.Results.resize(900, 600);
+        QTest::qWait(300);
+        app.Results.grab().save(out + "/results.png");
+        app.Main.grab().save(out + "/protocol.png");
     }
 };
 
