@@ -2,10 +2,12 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
@@ -83,15 +85,42 @@ TFrmOptimize::TFrmOptimize(TAppContext& context, QWidget* parent)
     lime.setColor(QPalette::Window, QColor(0, 255, 0));
     Label3->setPalette(lime);
 
-    grid->addWidget(Label1, 0, 0);
-    grid->addWidget(Edit1, 0, 1);
-    grid->addWidget(Label2, 1, 0);
-    grid->addWidget(Edit2, 1, 1);
-    grid->addWidget(CheckBox1, 2, 0, 1, 2, Qt::AlignLeft);
-    grid->addWidget(ProgressBar1, 3, 0, 1, 2);
-    grid->addWidget(Label4, 3, 2);
-    grid->addWidget(ProgressBar2, 4, 0, 1, 2);
-    grid->addWidget(Label3, 4, 2);
+    LabelKind = BoldLabel(QStringLiteral("Search"), this);
+    CbKind = new QComboBox(this);
+    CbKind->setObjectName(QStringLiteral("CbKind"));
+    CbKind->addItems({QStringLiteral("Evolutionary (random addition, random swaps)"),
+                      QStringLiteral("Thorough (TBR + ratchet)")});
+    ThoroughBox = new QWidget(this);
+    auto* thorough = new QGridLayout(ThoroughBox);
+    thorough->setContentsMargins(0, 0, 0, 0);
+    EdTimeLimit = new QLineEdit(QStringLiteral("60"), ThoroughBox);
+    EdReplicates = new QLineEdit(QStringLiteral("1000"), ThoroughBox);
+    EdThreads =
+        new QLineEdit(QString::number(std::max(1, QThread::idealThreadCount())), ThoroughBox);
+    EdTimeLimit->setObjectName(QStringLiteral("EdTimeLimit"));
+    EdReplicates->setObjectName(QStringLiteral("EdReplicates"));
+    EdThreads->setObjectName(QStringLiteral("EdThreads"));
+    thorough->addWidget(BoldLabel(QStringLiteral("Time limit (s)"), ThoroughBox), 0, 0);
+    thorough->addWidget(EdTimeLimit, 0, 1);
+    thorough->addWidget(BoldLabel(QStringLiteral("Replicates"), ThoroughBox), 1, 0);
+    thorough->addWidget(EdReplicates, 1, 1);
+    thorough->addWidget(BoldLabel(QStringLiteral("Threads"), ThoroughBox), 2, 0);
+    thorough->addWidget(EdThreads, 2, 1);
+    thorough->setColumnStretch(1, 1);
+    ThoroughBox->hide();
+
+    grid->addWidget(LabelKind, 0, 0);
+    grid->addWidget(CbKind, 0, 1);
+    grid->addWidget(Label1, 1, 0);
+    grid->addWidget(Edit1, 1, 1);
+    grid->addWidget(Label2, 2, 0);
+    grid->addWidget(Edit2, 2, 1);
+    grid->addWidget(ThoroughBox, 1, 0, 2, 2);
+    grid->addWidget(CheckBox1, 3, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(ProgressBar1, 4, 0, 1, 2);
+    grid->addWidget(Label4, 4, 2);
+    grid->addWidget(ProgressBar2, 5, 0, 1, 2);
+    grid->addWidget(Label3, 5, 2);
     grid->setColumnStretch(1, 1);
     grid->setColumnMinimumWidth(2, 150);
     layout->addLayout(grid);
@@ -112,6 +141,7 @@ TFrmOptimize::TFrmOptimize(TAppContext& context, QWidget* parent)
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(BtnCancel, &QPushButton::clicked, this, [this] { BtnCancelClick(); });
+    connect(CbKind, &QComboBox::currentIndexChanged, this, [this] { KindChanged(); });
 }
 
 TFrmOptimize::~TFrmOptimize()
@@ -133,6 +163,10 @@ void TFrmOptimize::Button1Click()
 {
     if (IsRunning()) {
         Ctx.Ui.ShowInformation(this, QStringLiteral("The parsimony search is already running."));
+        return;
+    }
+    if (SearchKind() == skThorough) {
+        StartThorough();
         return;
     }
     // Both texts are checked before anything is computed.
@@ -237,6 +271,8 @@ void TFrmOptimize::SetRunning(bool running)
     Edit1->setEnabled(!running);
     Edit2->setEnabled(!running);
     CheckBox1->setEnabled(!running);
+    CbKind->setEnabled(!running);
+    ThoroughBox->setEnabled(!running);
 }
 
 void TFrmOptimize::RunEnded()

@@ -11,11 +11,14 @@
 #include "data/AppContext.h"
 
 class QCheckBox;
+class QComboBox;
+class QLineEdit;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QThread;
 class TParsimonySearch;
+class TThoroughSearch;
 class TUpDownEdit;
 
 class TFrmOptimize : public QWidget {
@@ -32,6 +35,11 @@ public:
     void BtnCancelClick();
 
     bool IsRunning() const { return Worker != nullptr; }
+
+    // The kinds of search the window offers, in the order of CbKind's items.
+    enum TSearchKind { skEvolutionary = 0, skThorough = 1 };
+    TSearchKind SearchKind() const;
+    void SetSearchKind(TSearchKind kind);
     // A fixed seed for the next runs (tests); without one the clock decides.
     void SetSeed(std::optional<std::uint64_t> seed) { FixedSeed = seed; }
 
@@ -47,6 +55,13 @@ public:
     QLabel* LabelSeed = nullptr;
     QPushButton* BtnCancel = nullptr;
     QPushButton* Button1 = nullptr;
+    // The search kind and the thorough search's own settings.
+    QLabel* LabelKind = nullptr;
+    QComboBox* CbKind = nullptr;
+    QWidget* ThoroughBox = nullptr;
+    QLineEdit* EdTimeLimit = nullptr;
+    QLineEdit* EdReplicates = nullptr;
+    QLineEdit* EdThreads = nullptr;
 
 signals:
     void RunFinished();
@@ -56,6 +71,9 @@ protected:
 
 private:
     void StartRun(int treeCount, int generations);
+    void KindChanged();
+    void StartThorough();
+    void ThoroughEnded();
     void RunEnded();
     void SetRunning(bool running);
     // Runs f on the window's thread, after what the worker posted before.
@@ -65,6 +83,7 @@ private:
     TAppContext& Ctx;
     std::optional<std::uint64_t> FixedSeed;
     std::shared_ptr<TParsimonySearch> Search;
+    std::shared_ptr<TThoroughSearch> Thorough;
     std::shared_ptr<std::atomic<bool>> Stop;
     QThread* Worker = nullptr;
     // The texts and the rule the running search was started with.

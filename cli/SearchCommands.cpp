@@ -1,0 +1,279 @@
+// Batch commands of the thorough search: a run with its stopping rules, and
+// the merge of the trees of several runs (e.g. array jobs on a cluster).
+#include <QDir>
+#include <QFileInfo>
+#include <csignal>
+#include <cstdio>
+#include <limits>
+
+#include "cli/BatchCommand.h"
+#include "data/CharacterType.h"
+#include "data/Global.h"
+#include "data/Path.h"
+#include "data/TextFile.h"
+#include "parsimony/PackedStates.h"
+#include "parsimony/Random.h"
+#include "parsimony/ThoroughScorer.h"
+#include "parsimony/ThoroughSearch.h"
+
+namespace {
+constexpr qint64 MaxNewickBytes = 256 * 1024 * 1024;
+
+std::atomic<bool> Interrupted{false};
+extern "C" void OnInterrupt(int) { Interrupted.store(true); }
+
+// A value option as a whole number in [low, high]; prints why not.
+bool ReadWhole(const TBatchArgs& args, const QString& option, qint64 low, qint64 high,
+               qint64* value)
+{
+    if (!args.Has(option)) return true;
+    const QString text = args.Value(option);
+    bool ok = false;
+    const qint64 v = text.trimmed().toLongLong(&ok);
+    if (!ok || v < low || v > high) {
+        WriteStderr(QStringLiteral("The option %1 needs a whole number from %2 to %3, not \"%4\".")
+                        .arg(option)
+                        .arg(low)
+                        .arg(high)
+                        .arg(text));
+        return false;
+    }
+    *value = v;
+    return true;
+}
+
+bool WritableTarget(const QString& path)
+{
+    const QFileInfo info(path);
+    const QFileInfo dir(info.absolutePath());
+    if (info.isDir() || !dir.isDir() || !dir.isWritable()) {
+        WriteStderr(
+            QStringLiteral("Cannot write \"%1\": the folder does not exist or is not writable.")
+                .arg(path));
+        return false;
+    }
+    return true;
+}
+
+QStringList NewickLines(const std::vector<TThoroughResult>& trees, const TSField& field,
+                        int objects, int characters, bool missing)
+{
+    const TPackedField packed(field, objects, characters);
+    TThoroughScorer scorer(packed, missing);
+    QStringList lines;
+    for (const TThoroughResult& r : trees) {
+        scorer.Load(r.Tree);
+        const std::vector<std::int64_t> fits = scorer.BranchFits();
+        lines << WriteCompactNewick(r.Tree, field.Names, &fits);
+    }
+    return lines;
+}
+
+bool Save(const QString& path, const QStringList& lines)
+{
+    QString error;
+    if (SaveTextFile(path, EncodeTextLines(lines), &error)) return true;
+    WriteStderr(error);
+    return false;
+}
+
+int RunSearch(const QStringList& rawArgs)
+{
+    const QString usage = QStringLiteral(
+        "Usage: varno-batch search FILE [--seed S] [--threads T] [--time-limit SECONDS] "
+        "[--replicates R] "
+        "[--target LENGTH] [--max-trees K] [--hits H] [--ratchet N] [--no-missing] [--newick OUT] "
+        "[--progress]");
+    const TBatchArgs args(
+        rawArgs,
+        {QStringLiteral("--seed"), QStringLiteral("--threads"), QStringLiteral("--time-limit"),
+         QStringLiteral("--replicates"), QStringLiteral("--target"), QStringLiteral("--max-trees"),
+         QStringLiteral("--hits"), QStringLiteral("--ratchet"), QStringLiteral("--newick")},
+        {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
+    if (!args.Ok() || args.Positional().size() != 1) {
+        WriteStderr(args.Ok() ? usage : args.ErrorText());
+        return ExitUsage;
+    }
+    TThoroughSettings settings;
+    qint64 threads = 0, replicates = settings.Replicates, target = -1, maxTrees = settings.MaxTrees;
+    qint64 hits = settings.HitLimit, ratchet = settings.RatchetIterations;
+    if (!ReadWhole(args, QStringLiteral("--threads"), 1, MaxThoroughThreads, &threads) ||
+        !ReadWhole(args, QStringLiteral("--replicates"), 1, 100000000, &replicates) ||
+        !ReadWhole(args, QStringLiteral("--target"), 0, std::numeric_limits<qint64>::max(),
+                   &target) ||
+        !ReadWhole(args, QStringLiteral("--max-trees"), 1, 100000, &maxTrees) ||
+        !ReadWhole(args, QStringLiteral("--hits"), 0, 100000000, &hits) ||
+        !ReadWhole(args, QStringLiteral("--ratchet"), 0, 100000, &ratchet))
+        return ExitUsage;
+    settings.Threads = static_cast<int>(threads);
+    settings.Replicates = static_cast<int>(replicates);
+    settings.TargetLength = target;
+    settings.MaxTrees = static_cast<int>(maxTrees);
+    settings.HitLimit = static_cast<int>(hits);
+    settings.RatchetIterations = static_cast<int>(ratchet);
+    if (args.Has(QStringLiteral("--time-limit"))) {
+        const QString text = args.Value(QStringLiteral("--time-limit"));
+        bool ok = false;
+        const double seconds = text.trimmed().toDouble(&ok);
+        if (!ok || !(seconds > 0) || seconds > 1e9) {
+            WriteStderr(
+                QStringLiteral(
+                    "The option --time-limit needs a number of seconds greater than 0, not \"%1\".")
+                    .arg(text));
+            return ExitUsage;
+        }
+        settings.TimeLimit = seconds;
+    }
+    settings.Seed = ClockSeed();
+    if (args.Has(QStringLiteral("--seed"))) {
+        bool ok = false;
+        settings.Seed = args.Value(QStringLiteral("--seed")).toULongLong(&ok);
+        if (!ok) {
+            WriteStderr(QStringLiteral(
+                "The option --seed needs a whole number from 0 to 18446744073709551615."));
+            return ExitUsage;
+        }
+    }
+    settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
+    const QString newick = args.Value(QStringLiteral("--newick"));
+    if (!newick.isEmpty() && !WritableTarget(newick)) return ExitFailure;
+
+    TMatrixData data;
+    if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
+    const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
+    TThoroughSearch search(field, data.ObjectCount, data.CharacterCount, settings);
+    if (const QString refusal = search.Refusal(); !refusal.isEmpty()) {
+        WriteStderr(refusal);
+        return ExitFailure;
+    }
+
+    const bool progress = args.Has(QStringLiteral("--progress"));
+    Interrupted.store(false);
+    auto oldInt = std::signal(SIGINT, OnInterrupt);
+    auto oldTerm = std::signal(SIGTERM, OnInterrupt);
+    const TThoroughStatus status = search.Run(
+        [&](const TThoroughProgress& p) {
+            if (!progress) return;
+            WriteStderr(QStringLiteral("Best length %1, replicate %2 of %3, %4 trees kept, %5 s")
+                            .arg(p.BestLength)
+                            .arg(p.Replicate)
+                            .arg(p.Replicates)
+                            .arg(p.TreesKept)
+                            .arg(QString::number(p.Elapsed, 'f', 1)));
+        },
+        &Interrupted);
+    std::signal(SIGINT, oldInt);
+    std::signal(SIGTERM, oldTerm);
+    if (status == TThoroughStatus::Refused || search.Results().empty()) {
+        WriteStderr(QStringLiteral("The search found no tree."));
+        return ExitFailure;
+    }
+
+    QStringList protocol = CharacterTypeExplanation(ctMatroschka, true);
+    protocol << QString() << QStringLiteral("Character type modulation successful") << QString()
+             << QStringLiteral("Camin Sokal parsimony was chosen");
+    protocol << ThoroughProtocolLines(settings, search.ThreadsUsed())
+             << ThoroughResultLines(search);
+    if (!newick.isEmpty() && !Save(newick, NewickLines(search.Results(), field, data.ObjectCount,
+                                                       data.CharacterCount, settings.MissingData)))
+        return ExitFailure;
+    if (status == TThoroughStatus::Cancelled)
+        WriteStderr(
+            QStringLiteral("Search interrupted; the shortest trees found so far are kept."));
+    protocol << QStringLiteral("Optimum = Minimum = %1").arg(search.BestLength())
+             << QStringLiteral("Trees = %1").arg(search.Results().size())
+             << QStringLiteral("Seed = %1").arg(settings.Seed);
+    WriteStdoutLines(protocol);
+    return ExitOk;
+}
+
+int RunMerge(const QStringList& rawArgs)
+{
+    const QString usage = QStringLiteral(
+        "Usage: varno-batch merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing]");
+    const TBatchArgs args(rawArgs, {QStringLiteral("-o"), QStringLiteral("--max-trees")},
+                          {QStringLiteral("--no-missing")});
+    if (!args.Ok() || args.Positional().size() < 2) {
+        WriteStderr(args.Ok() ? usage : args.ErrorText());
+        return ExitUsage;
+    }
+    qint64 maxTrees = 100;
+    if (!ReadWhole(args, QStringLiteral("--max-trees"), 1, 100000, &maxTrees)) return ExitUsage;
+    const QString out = args.Value(QStringLiteral("-o"));
+    if (!out.isEmpty() && !WritableTarget(out)) return ExitFailure;
+    const bool missing = !args.Has(QStringLiteral("--no-missing"));
+
+    TMatrixData data;
+    if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
+    if (data.ObjectCount < 2) {
+        WriteStderr(QStringLiteral("The data need at least 2 objects."));
+        return ExitFailure;
+    }
+    const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
+    const TPackedField packed(field, data.ObjectCount, data.CharacterCount);
+    TThoroughScorer scorer(packed, missing);
+    TTreePool pool(static_cast<int>(maxTrees));
+    int read = 0;
+    for (qsizetype k = 1; k < args.Positional().size(); ++k) {
+        const QString path = args.Positional().at(k);
+        QByteArray bytes;
+        QString error;
+        if (!ReadWholeFile(path, &bytes, &error, MaxNewickBytes)) {
+            WriteStderr(error);
+            return ExitFailure;
+        }
+        const TNewickReadResult trees = ReadNewick(DecodeText(bytes));
+        if (!trees.Ok) {
+            WriteStderr(QStringLiteral("%1: %2").arg(path, trees.Error));
+            return ExitFailure;
+        }
+        for (size_t i = 0; i < trees.Trees.size(); ++i) {
+            const TCompactReadResult tree =
+                CompactFromNewick(trees.Trees[i], field.Names, data.ObjectCount);
+            if (!tree.Ok) {
+                WriteStderr(QStringLiteral("%1, tree %2: %3").arg(path).arg(i + 1).arg(tree.Error));
+                return ExitFailure;
+            }
+            scorer.Load(tree.Tree);
+            pool.Offer(tree.Tree, scorer.Length(), 0, 0);
+            ++read;
+        }
+    }
+    if (read == 0) {
+        WriteStderr(QStringLiteral("The files hold no tree."));
+        return ExitFailure;
+    }
+    const QStringList lines =
+        NewickLines(pool.Trees(), field, data.ObjectCount, data.CharacterCount, missing);
+    const QStringList summary{QStringLiteral("Trees read = %1").arg(read),
+                              QStringLiteral("Optimum = Minimum = %1").arg(pool.Length()),
+                              QStringLiteral("Trees = %1").arg(pool.Trees().size())};
+    if (out.isEmpty()) {
+        WriteStdoutLines(lines);
+        for (const QString& line : summary) WriteStderr(line);
+        return ExitOk;
+    }
+    if (!Save(out, lines)) return ExitFailure;
+    WriteStdoutLines(summary);
+    return ExitOk;
+}
+}  // namespace
+
+void RegisterSearchCommands(TBatchCommands& commands)
+{
+    commands.push_back(
+        {QStringLiteral("search"),
+         QStringLiteral(
+             "search FILE [--seed S] [--threads T] [--time-limit SECONDS] [--replicates R] "
+             "[--target LENGTH] [--max-trees K] [--hits H] [--ratchet N] [--no-missing] "
+             "[--newick OUT] [--progress]"),
+         QStringLiteral(
+             "thorough search: addition sequence, TBR and ratchet replicates on every core"),
+         RunSearch});
+    commands.push_back(
+        {QStringLiteral("merge"),
+         QStringLiteral("merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing]"),
+         QStringLiteral(
+             "score the trees of several runs on the data and keep the distinct shortest"),
+         RunMerge});
+}

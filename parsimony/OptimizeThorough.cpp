@@ -1,0 +1,160 @@
+// The parsimony window's thorough search: its settings, its run in a worker
+// thread with progress, and its shortest trees handed to the tree results
+// window like a population of the evolutionary search.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+
+#include "data/NumberFormat.h"
+#include "data/StringGrid.h"
+#include "data/UiServices.h"
+#include "parsimony/OptimizeForm.h"
+#include "parsimony/OptimizeRun.h"
+#include "parsimony/ThoroughResults.h"
+#include "parsimony/TreeOptForm.h"
+#include "parsimony/TreeTable.h"
+#include "parsimony/UpDownEdit.h"
+
+TFrmOptimize::TSearchKind TFrmOptimize::SearchKind() const
+{
+    return CbKind->currentIndex() == skThorough ? skThorough : skEvolutionary;
+}
+
+void TFrmOptimize::SetSearchKind(TSearchKind kind) { CbKind->setCurrentIndex(kind); }
+
+void TFrmOptimize::KindChanged()
+{
+    const bool thorough = SearchKind() == skThorough;
+    for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Edit1),
+                       static_cast<QWidget*>(Label2), static_cast<QWidget*>(Edit2)})
+        w->setVisible(!thorough);
+    ThoroughBox->setVisible(thorough);
+}
+
+void TFrmOptimize::StartThorough()
+{
+    TThoroughSettings settings;
+    bool ok = false;
+    const double seconds = EdTimeLimit->text().trimmed().toDouble(&ok);
+    if (!ok || !(seconds > 0)) {
+        Ctx.Ui.ShowError(
+            this,
+            QStringLiteral("The time limit must be a number of seconds greater than 0, not '%1'.")
+                .arg(EdTimeLimit->text()));
+        return;
+    }
+    int replicates = 0, threads = 0;
+    QString error;
+    if (!ReadIntegerText(EdReplicates->text(), &replicates, &error) ||
+        !ReadIntegerText(EdThreads->text(), &threads, &error)) {
+        Ctx.Ui.ShowError(this, error);
+        return;
+    }
+    if (replicates < 1) {
+        Ctx.Ui.ShowError(this, QStringLiteral("The number of replicates must be at least 1."));
+        return;
+    }
+    if (threads < 1 || threads > MaxThoroughThreads) {
+        Ctx.Ui.ShowError(
+            this, QStringLiteral("The number of threads must be 1 to %1.").arg(MaxThoroughThreads));
+        return;
+    }
+    if (Ctx.Model.ObjectCount > MaxParsimonyObjects) {
+        Ctx.Ui.ShowError(
+            this,
+            QStringLiteral("The tree results window shows trees of at most %1 objects; the data "
+                           "have %2. Run the thorough search with varno-batch search.")
+                .arg(MaxParsimonyObjects)
+                .arg(Ctx.Model.ObjectCount));
+        return;
+    }
+    if (!CodingFitsData(Ctx.Model.CharField, Ctx.Model)) {
+        Ctx.Ui.ShowError(this, CodingOutdated);
+        return;
+    }
+    settings.TimeLimit = seconds;
+    settings.Replicates = replicates;
+    settings.Threads = threads;
+    settings.MissingData = CheckBox1->isChecked();
+    settings.Seed = FixedSeed ? *FixedSeed : ClockSeed();
+    Thorough = std::make_shared<TThoroughSearch>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
+                                                 Ctx.Model.CharacterCount, settings);
+    if (const QString refusal = Thorough->Refusal(); !refusal.isEmpty()) {
+        Thorough.reset();
+        Ctx.Ui.ShowError(this, refusal);
+        return;
+    }
+    Stop = std::make_shared<std::atomic<bool>>(false);
+    MissingData = settings.MissingData;
+    LabelSeed->setText(QStringLiteral("Seed = %1").arg(settings.Seed));
+    Ctx.FrmTreeOpt->ClearResults();
+    ProgressBar1->setRange(0, replicates);
+    ProgressBar1->setValue(0);
+    ProgressBar2->setRange(0, static_cast<int>(seconds * 10));
+    ProgressBar2->setValue(0);
+    SetStatusLabel(Label4, QStringLiteral("replicate 0 of %1").arg(replicates));
+    SetStatusLabel(Label3, QStringLiteral("building the first tree"));
+    SetRunning(true);
+
+    auto progress = [this](const TThoroughProgress& p) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, p] {
+                ProgressBar1->setValue(std::min(p.Replicate, ProgressBar1->maximum()));
+                ProgressBar2->setValue(
+                    std::min(static_cast<int>(p.Elapsed * 10), ProgressBar2->maximum()));
+                SetStatusLabel(
+                    Label4,
+                    QStringLiteral("replicate %1 of %2").arg(p.Replicate).arg(p.Replicates));
+                if (p.BestLength < 0) return;
+                QString best = QStringLiteral("best length %1").arg(p.BestLength);
+                if (p.TreesKept > 0) best += QStringLiteral(", %1 trees kept").arg(p.TreesKept);
+                SetStatusLabel(Label3, best);
+            },
+            Qt::QueuedConnection);
+    };
+    Worker = QThread::create(
+        [keep = Thorough, stop = Stop, progress] { keep->Run(progress, stop.get(), 0.5); });
+    connect(Worker, &QThread::finished, this, &TFrmOptimize::ThoroughEnded);
+    Worker->start();
+}
+
+void TFrmOptimize::ThoroughEnded()
+{
+    Worker->wait();
+    delete Worker;
+    Worker = nullptr;
+    std::shared_ptr<TThoroughSearch> search = std::move(Thorough);
+    SetRunning(false);
+    if (search->Results().empty()) {
+        Ctx.FrmTreeOpt->ClearResults();
+        SetStatusLabel(Label4, QString());
+        SetStatusLabel(Label3, QString());
+        Ctx.Ui.ShowInformation(
+            this, QStringLiteral("The run was stopped before the first tree was complete; "
+                                 "there are no trees to show."));
+        emit RunFinished();
+        return;
+    }
+    const QChar separator = LocaleDecimalSeparator();
+    std::shared_ptr<TParsimonySearch> population = ThoroughPopulation(
+        *search, Ctx.Model.CharField, Ctx.Model.ObjectCount, Ctx.Model.CharacterCount, separator);
+    Ctx.FrmTreeOpt->FillList(ThoroughListRows(*search, separator));
+    // The list's last column says how a tree was found: room for it.
+    TStringGrid* list = Ctx.FrmTreeOpt->SgOpt;
+    list->SetColWidth(0, list->fontMetrics().horizontalAdvance(ThoroughLegend) + 16);
+    list->SetColWidth(
+        2, list->fontMetrics().horizontalAdvance(QStringLiteral("replicate 999, ratchet 99")) + 16);
+    Ctx.FrmTreeOpt->SetPopulation(population);
+    Ctx.FrmTreeOpt->Label1->setText(
+        OptimumText(static_cast<double>(search->BestLength()), separator));
+    Ctx.FrmTreeOpt->ShowResults();
+    Ctx.WriteProtocol(ThoroughProtocolLines(search->Settings(), search->ThreadsUsed()) +
+                      ThoroughResultLines(*search));
+    hide();
+    emit RunFinished();
+}

@@ -1,0 +1,158 @@
+// The parsimony window's thorough search, driven through the fake services.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/Mainform.h"
+#include "data/StringGrid.h"
+#include "parsimony/CreateTree.h"
+#include "parsimony/OptimizeForm.h"
+#include "parsimony/ThoroughResults.h"
+#include "parsimony/TreeOptForm.h"
+#include "parsimony/UpDownEdit.h"
+#include "tests/support/FakeUiServices.h"
+
+namespace {
+const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/weevils.txt");
+
+struct TApp {
+    TFakeUiServices Ui;
+    TAppContext Ctx{Ui};
+    TFrmMain Main{Ctx};
+    TFrmOptimize& Optimize = *Ctx.FrmOptimize;
+    TFrmTreeOpt& Results = *Ctx.FrmTreeOpt;
+
+    explicit TApp(const QString& path = Example)
+    {
+        Ui.OpenAnswers.enqueue(path);
+        Main.Text1Click();
+        Main.CreateTree1Click();
+    }
+    bool Run(std::uint64_t seed)
+    {
+        QSignalSpy finished(&Optimize, &TFrmOptimize::RunFinished);
+        Optimize.SetSeed(seed);
+        Optimize.Button1Click();
+        if (!Optimize.IsRunning()) return false;
+        return finished.wait(120000);
+    }
+};
+}  // namespace
+
+class ThoroughWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void EvolutionaryStaysTheDefault()
+    {
+        TApp app;
+        QCOMPARE(app.Optimize.SearchKind(), TFrmOptimize::skEvolutionary);
+        QVERIFY(!app.Optimize.ThoroughBox->isVisibleTo(&app.Optimize));
+        QVERIFY(app.Optimize.Edit1->isVisibleTo(&app.Optimize));
+        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        QVERIFY(app.Optimize.ThoroughBox->isVisibleTo(&app.Optimize));
+        QVERIFY(!app.Optimize.Edit1->isVisibleTo(&app.Optimize));
+    }
+
+    void ShortestTreesFillTheResultsWindow()
+    {
+        TApp app;
+        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        app.Optimize.EdReplicates->setText("6");
+        app.Optimize.EdThreads->setText("2");
+        const qsizetype before = app.Main.ProtocolLines().size();
+        QVERIFY(app.Run(5));
+        QVERIFY(app.Ui.Errors.isEmpty());
+        QVERIFY(app.Results.isVisible());
+        QCOMPARE(app.Optimize.LabelSeed->text(), QString("Seed = 5"));
+
+        // The same run on the core alone.
+        TThoroughSettings settings;
+        settings.Seed = 5;
+        settings.Replicates = 6;
+        settings.Threads = 2;
+        settings.TimeLimit = 60;
+        TThoroughSearch core(app.Ctx.Model.CharField, app.Ctx.Model.ObjectCount,
+                             app.Ctx.Model.CharacterCount, settings);
+        QCOMPARE(core.Run(), TThoroughStatus::Finished);
+        const std::vector<QStringList> rows = app.Results.SgOpt->Rows();
+        QCOMPARE(rows, ThoroughListRows(core, '.'));
+        QCOMPARE(app.Results.Label1->text(),
+                 QString("Optimum = Minimum = %1").arg(core.BestLength()));
+        // Every row's tree is in the population with the length shown.
+        TParsimonySearch* population = app.Results.Population();
+        QVERIFY(population);
+        QCOMPARE(population->TreeCount(), static_cast<int>(rows.size()) - 1);
+        for (int k = 1; k <= population->TreeCount(); ++k)
+            QCOMPARE(population->Trees[static_cast<size_t>(k)].Fitness,
+                     static_cast<double>(core.BestLength()));
+        QVERIFY(rows[1][2].startsWith("replicate "));
+
+        const QStringList protocol = app.Main.ProtocolLines().mid(before);
+        QVERIFY(protocol.join('\n').contains("Thorough search: random addition sequence"));
+        QVERIFY(protocol.join('\n').contains("seed: 5"));
+
+        // "Save trees" writes them.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("trees.nwk");
+        app.Ui.SaveAnswers.enqueue(path);
+        app.Results.BtnSaveTreesClick();
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll().count(';'), population->TreeCount());
+    }
+
+    void BadSettingsAreRefusedBeforeAnythingRuns()
+    {
+        TApp app;
+        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        for (const auto& [field, text] :
+             std::vector<std::pair<QLineEdit*, QString>>{{app.Optimize.EdTimeLimit, "0"},
+                                                         {app.Optimize.EdTimeLimit, "soon"},
+                                                         {app.Optimize.EdReplicates, "0"},
+                                                         {app.Optimize.EdThreads, "1000"}}) {
+            const QString kept = field->text();
+            field->setText(text);
+            app.Ui.Errors.clear();
+            app.Optimize.Button1Click();
+            QVERIFY(!app.Optimize.IsRunning());
+            QCOMPARE(app.Ui.Errors.size(), 1);
+            field->setText(kept);
+        }
+    }
+
+    // Pictures of a run for a person to look at: set VARNO_SCREENSHOT_DIR and
+    // VARNO_SCREENSHOT_DATA and run under a real display (e.g. xvfb-run).
+    void PicturesOfARun()
+    {
+        const QString out = qEnvironmentVariable("VARNO_SCREENSHOT_DIR");
+        const QString data = qEnvironmentVariable("VARNO_SCREENSHOT_DATA");
+        if (out.isEmpty() || data.isEmpty()) QSKIP("no picture folder or data given");
+        TApp app(data);
+        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        app.Optimize.EdTimeLimit->setText("30");
+        app.Optimize.EdThreads->setText("2");
+        app.Optimize.show();
+        QSignalSpy finished(&app.Optimize, &TFrmOptimize::RunFinished);
+        app.Optimize.SetSeed(1);
+        app.Optimize.Button1Click();
+        QVERIFY(app.Optimize.IsRunning());
+        for (int k = 1; k <= 2 && app.Optimize.IsRunning(); ++k) {
+            QTest::qWait(1200);
+            app.Optimize.grab().save(QStringLiteral("%1/running-%2.png").arg(out).arg(k));
+        }
+        QVERIFY(finished.count() > 0 || finished.wait(120000));
+        QTest::qWait(500);
+        app.Results.resize(900, 600);
+        QTest::qWait(300);
+        app.Results.grab().save(out + "/results.png");
+        app.Main.grab().save(out + "/protocol.png");
+    }
+};
+
+QTEST_MAIN(ThoroughWindowTest)
+#include "ThoroughWindowTest.moc"

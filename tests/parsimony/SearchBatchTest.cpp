@@ -1,0 +1,196 @@
+// varno-batch search and merge, run as a user runs them.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <random>
+
+namespace {
+struct TRun {
+    int Exit = -1;
+    QString Out;
+    QString Err;
+};
+
+TRun Batch(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(VARNO_BATCH), args);
+    p.waitForFinished(300000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString ReadText(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QString Line(const QString& out, const QString& start)
+{
+    for (const QString& l : out.split(QLatin1Char('\n')))
+        if (l.startsWith(start)) return l;
+    return {};
+}
+
+const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/weevils.txt");
+
+// A data file of random state trees in pointer notation, some "?".
+QString RandomDataFile(const QString& dir, int objects, int characters, unsigned seed)
+{
+    std::mt19937_64 rng(seed);
+    QString text = QStringLiteral("Name");
+    for (int c = 1; c <= characters; ++c) text += QStringLiteral("\tC%1").arg(c);
+    text += QStringLiteral("\n");
+    for (int o = 1; o <= objects; ++o) {
+        text += QStringLiteral("Taxon%1").arg(o);
+        for (int c = 0; c < characters; ++c) {
+            int k = std::uniform_int_distribution<int>(0, 6)(rng);
+            if (k == 6) {
+                text += QStringLiteral("\t?");
+                continue;
+            }
+            QString cell = QStringLiteral("S%1").arg(k), tail;
+            while (k > 0) {
+                k /= 2;
+                cell += QStringLiteral("[S%1").arg(k);
+                tail += QLatin1Char(']');
+            }
+            text += QLatin1Char('\t') + cell + (tail.isEmpty() ? QStringLiteral("[]") : tail);
+        }
+        text += QStringLiteral("\n");
+    }
+    const QString path = dir + QStringLiteral("/data%1.txt").arg(seed);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(text.toUtf8());
+    return path;
+}
+}  // namespace
+
+TEST(SearchBatch, SameSeedSameTreesAndTheTreesHaveTheReportedLength)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a.nwk")),
+                  b = dir.filePath(QStringLiteral("b.nwk"));
+    const TRun first = Batch({QStringLiteral("search"), Example, QStringLiteral("--seed"),
+                              QStringLiteral("1"), QStringLiteral("--newick"), a});
+    const TRun second =
+        Batch({QStringLiteral("search"), Example, QStringLiteral("--seed"), QStringLiteral("1"),
+               QStringLiteral("--threads"), QStringLiteral("1"), QStringLiteral("--newick"), b});
+    ASSERT_EQ(first.Exit, 0) << first.Err.toStdString();
+    ASSERT_EQ(second.Exit, 0) << second.Err.toStdString();
+    EXPECT_FALSE(ReadText(a).isEmpty());
+    EXPECT_EQ(ReadText(a), ReadText(b));
+    const QString optimum = Line(first.Out, QStringLiteral("Optimum = Minimum = "));
+    ASSERT_FALSE(optimum.isEmpty());
+    EXPECT_EQ(Line(first.Out, QStringLiteral("Seed = ")), QStringLiteral("Seed = 1"));
+    const int trees = Line(first.Out, QStringLiteral("Trees = ")).mid(8).toInt();
+    EXPECT_EQ(ReadText(a).count(QLatin1Char(';')), trees);
+    // The length reported is the length of every tree written.
+    const TRun score = Batch({QStringLiteral("score"), Example, a});
+    ASSERT_EQ(score.Exit, 0) << score.Err.toStdString();
+    for (const QString& l : score.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        EXPECT_EQ(QStringLiteral("Optimum = Minimum = ") + l, optimum);
+}
+
+TEST(SearchBatch, MergeKeepsTheDistinctShortest)
+{
+    QTemporaryDir dir;
+    const QString data = RandomDataFile(dir.path(), 40, 30, 5);
+    QStringList files;
+    for (int seed : {1, 2, 3}) {
+        const QString out = dir.filePath(QStringLiteral("run%1.nwk").arg(seed));
+        const TRun run =
+            Batch({QStringLiteral("search"), data, QStringLiteral("--seed"), QString::number(seed),
+                   QStringLiteral("--replicates"), QStringLiteral("1"), QStringLiteral("--ratchet"),
+                   QStringLiteral("0"), QStringLiteral("--newick"), out});
+        ASSERT_EQ(run.Exit, 0) << run.Err.toStdString();
+        files << out;
+    }
+    const QString merged = dir.filePath(QStringLiteral("merged.nwk"));
+    const TRun merge = Batch(QStringList{QStringLiteral("merge"), data} + files +
+                             QStringList{QStringLiteral("-o"), merged});
+    ASSERT_EQ(merge.Exit, 0) << merge.Err.toStdString();
+    const TRun score = Batch({QStringLiteral("score"), data, merged});
+    const QStringList lengths = score.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_FALSE(lengths.isEmpty());
+    int best = 1 << 30;
+    for (const QString& f : files)
+        for (const QString& l : Batch({QStringLiteral("score"), data, f})
+                                    .Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            best = std::min(best, l.toInt());
+    for (const QString& l : lengths) EXPECT_EQ(l.toInt(), best);
+    EXPECT_EQ(Line(merge.Out, QStringLiteral("Optimum = Minimum = ")),
+              QStringLiteral("Optimum = Minimum = %1").arg(best));
+    EXPECT_EQ(Line(merge.Out, QStringLiteral("Trees = ")),
+              QStringLiteral("Trees = %1").arg(lengths.size()));
+}
+
+TEST(SearchBatch, BadInputGetsAClearMessage)
+{
+    QTemporaryDir dir;
+    const QString data = RandomDataFile(dir.path(), 12, 8, 3);
+    struct TBad {
+        QStringList Args;
+        int Exit;
+    };
+    const QString unwritable = dir.filePath(QStringLiteral("no/such/folder/out.nwk"));
+    const std::vector<TBad> cases{
+        {{QStringLiteral("--time-limit"), QStringLiteral("0")}, 2},
+        {{QStringLiteral("--time-limit"), QStringLiteral("soon")}, 2},
+        {{QStringLiteral("--threads"), QStringLiteral("0")}, 2},
+        {{QStringLiteral("--threads"), QStringLiteral("1000")}, 2},
+        {{QStringLiteral("--replicates"), QStringLiteral("-3")}, 2},
+        {{QStringLiteral("--newick"), unwritable}, 1},
+    };
+    for (const TBad& bad : cases) {
+        const TRun run = Batch(QStringList{QStringLiteral("search"), data} + bad.Args);
+        EXPECT_EQ(run.Exit, bad.Exit) << bad.Args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_FALSE(run.Err.trimmed().isEmpty());
+        EXPECT_FALSE(run.Err.contains(QStringLiteral("Usage")))
+            << "a specific message, not the usage";
+    }
+    EXPECT_FALSE(QFile::exists(unwritable));
+    // Two objects: refused.
+    QFile two(dir.filePath(QStringLiteral("two.txt")));
+    ASSERT_TRUE(two.open(QIODevice::WriteOnly));
+    two.write("Name\tC1\nA\tx[]\nB\ty[x]\n");
+    two.close();
+    const TRun small = Batch({QStringLiteral("search"), two.fileName()});
+    EXPECT_EQ(small.Exit, 1);
+    EXPECT_TRUE(small.Err.contains(QStringLiteral("at least 3 objects")))
+        << small.Err.toStdString();
+    // A target no tree reaches: the run ends by its other limits.
+    const TRun target =
+        Batch({QStringLiteral("search"), data, QStringLiteral("--target"), QStringLiteral("0"),
+               QStringLiteral("--replicates"), QStringLiteral("2")});
+    EXPECT_EQ(target.Exit, 0) << target.Err.toStdString();
+}
+
+TEST(SearchBatch, InterruptStopsSoonAndWritesTheBestTrees)
+{
+    QTemporaryDir dir;
+    const QString data = RandomDataFile(dir.path(), 150, 80, 9);
+    const QString out = dir.filePath(QStringLiteral("out.nwk"));
+    QProcess p;
+    p.start(QStringLiteral(VARNO_BATCH), {QStringLiteral("search"), data, QStringLiteral("--hits"),
+                                          QStringLiteral("0"), QStringLiteral("--newick"), out});
+    ASSERT_TRUE(p.waitForStarted());
+    QThread::msleep(3000);
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_LT(timer.elapsed(), 1500);
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    EXPECT_TRUE(ReadText(out).contains(QLatin1Char(';')));
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput())
+                    .contains(QStringLiteral("Optimum = Minimum = ")));
+}

@@ -1,0 +1,377 @@
+// The thorough search: incremental move lengths against full evaluations,
+// climbing to true local optima, exact optima on small data, determinism.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "parsimony/Newick.h"
+#include "parsimony/PackedStates.h"
+#include "parsimony/ReferenceTree.h"
+#include "parsimony/ThoroughScorer.h"
+#include "parsimony/ThoroughSearch.h"
+#include "tests/parsimony/RandomField.h"
+#include "tests/parsimony/TreeTestSupport.h"
+
+namespace {
+struct TCase {
+    const char* Name;
+    TRandomFieldShape Shape;
+};
+
+std::vector<TCase> Cases()
+{
+    TRandomFieldShape small;
+    small.Objects = 14;
+    small.Characters = 12;
+    small.MaxStates = 6;
+    small.MissingShare = 0.15;
+    TRandomFieldShape wide = small;  // characters of 100+ states
+    wide.Objects = 11;
+    wide.Characters = 3;
+    wide.MaxStates = 140;
+    wide.MissingShare = 0.1;
+    TRandomFieldShape roots = small;  // several roots per state tree
+    roots.Objects = 12;
+    roots.MultiRootShare = 0.3;
+    roots.MissingShare = 0.3;
+    return {{"mixed", small}, {"wide", wide}, {"roots", roots}};
+}
+
+// The field with character c repeated weights[c] times: its plain length is
+// the weighted length.
+TSField Repeated(const TSField& field, const std::vector<int>& weights)
+{
+    TSField out;
+    out.Names = field.Names;
+    out.Places.resize(1);
+    for (size_t c = 1; c < field.Places.size(); ++c)
+        for (int k = 0; k < weights[c]; ++k) out.Places.push_back(field.Places[c]);
+    return out;
+}
+
+TCompactTree RandomCompact(std::mt19937_64& rng, int tips)
+{
+    return CompactFromTree(RandomTree(rng, tips));
+}
+
+// Length of a tree by the evolutionary search's scorer, or by the literal
+// definition (slow, so only now and then).
+std::int64_t Independent(const TSField& field, int objects, int characters, const TCompactTree& t,
+                         bool missing, bool literal)
+{
+    TTree tree = TreeFromCompact(t);
+    if (literal) {
+        ReferenceEvaluateTree(tree, field, missing);
+        return static_cast<std::int64_t>(tree.Fitness);
+    }
+    const TPackedField packed(field, objects, characters);
+    TTreeScorer scorer(packed, missing);
+    return scorer.Length(tree, objects);
+}
+}  // namespace
+
+TEST(ThoroughScorer, EveryMoveOfEveryClipMatchesFullEvaluation)
+{
+    std::mt19937_64 rng(12);
+    for (const TCase& c : Cases()) {
+        const TSField field = RandomField(rng, c.Shape);
+        const int objects = c.Shape.Objects, characters = c.Shape.Characters;
+        const TPackedField packed(field, objects, characters);
+        const TPackedLayout layout = PackedLayout(field, objects, characters);
+        for (bool missing : {true, false}) {
+            for (bool weighted : {false, true}) {
+                std::vector<int> weights(static_cast<size_t>(characters) + 1, 1);
+                if (weighted)
+                    for (int k = 1; k <= characters; ++k)
+                        weights[static_cast<size_t>(k)] = static_cast<int>(rng() % 4);
+                const TSField repeated = Repeated(field, weights);
+                int repeatedCharacters = 0;
+                for (int w : weights) repeatedCharacters += w;
+                repeatedCharacters -= weights[0];
+                const TBitWeights bitWeights = WeightsFromCharacters(layout, weights);
+                TThoroughScorer scorer(packed, missing);
+                scorer.SetWeights(&bitWeights);
+                for (int round = 0; round < 3; ++round) {
+                    const TCompactTree tree = RandomCompact(rng, objects);
+                    scorer.Load(tree);
+                    ASSERT_EQ(scorer.Length(), Independent(repeated, objects, repeatedCharacters,
+                                                           tree, missing, round == 0))
+                        << c.Name;
+                    int checked = 0;
+                    for (int x = 0; x < tree.Vertices(); ++x) {
+                        if (x == tree.Root) continue;
+                        const auto moves = scorer.AllMoves(x);
+                        // Inside length of the clipped part as rooted now.
+                        std::int64_t asIs = 0;
+                        if (!tree.IsTip(x))
+                            asIs = moves.Reroot[static_cast<size_t>(
+                                tree.Child[static_cast<size_t>(x)][0])];
+                        for (int v = 0; v < tree.Vertices(); ++v) {
+                            if (moves.Regraft[static_cast<size_t>(v)] < 0) continue;
+                            for (int b = 0; b < tree.Vertices(); ++b) {
+                                const bool inside =
+                                    b == x || moves.Reroot[static_cast<size_t>(b)] >= 0;
+                                if (!inside || (rng() % 3 != 0 && b != x)) continue;
+                                const std::int64_t part =
+                                    b == x ? asIs : moves.Reroot[static_cast<size_t>(b)];
+                                TCompactTree moved = tree;
+                                TThoroughScorer::ApplyMove(moved, x, b, v);
+                                ASSERT_TRUE(IsValidCompactTree(moved));
+                                const std::int64_t predicted =
+                                    moves.PrunedLength + part +
+                                    moves.Regraft[static_cast<size_t>(v)];
+                                ASSERT_EQ(predicted,
+                                          Independent(repeated, objects, repeatedCharacters, moved,
+                                                      missing, false))
+                                    << c.Name << " missing " << missing << " weighted " << weighted
+                                    << " clip " << x << " reroot " << b << " regraft " << v;
+                                ++checked;
+                            }
+                        }
+                        // The loaded tree is left as it was.
+                        ASSERT_EQ(CanonicalKey(scorer.Tree()), CanonicalKey(tree));
+                    }
+                    EXPECT_GT(checked, 100);
+                }
+            }
+        }
+    }
+}
+
+TEST(ThoroughScorer, ClimbEndsInATrueLocalOptimum)
+{
+    std::mt19937_64 rng(5);
+    TRandomFieldShape shape;
+    shape.Objects = 40;
+    shape.Characters = 30;
+    shape.MaxStates = 8;
+    shape.MissingShare = 0.1;
+    const TSField field = RandomField(rng, shape);
+    const TPackedField packed(field, shape.Objects, shape.Characters);
+    for (bool missing : {true, false}) {
+        TThoroughScorer scorer(packed, missing);
+        TRandom random(3);
+        scorer.BuildByAddition(random);
+        ASSERT_TRUE(IsValidCompactTree(scorer.Tree()));
+        const std::int64_t built = scorer.Length();
+        ASSERT_EQ(built, Independent(field, shape.Objects, shape.Characters, scorer.Tree(), missing,
+                                     true));
+        scorer.Climb(TSwapRule::Spr, random, nullptr);
+        const std::int64_t afterSpr = scorer.Length();
+        scorer.Climb(TSwapRule::Tbr, random, nullptr);
+        EXPECT_LE(afterSpr, built);
+        EXPECT_LE(scorer.Length(), afterSpr);
+        EXPECT_EQ(scorer.Mismatches(), 0);
+        ASSERT_EQ(scorer.Length(), Independent(field, shape.Objects, shape.Characters,
+                                               scorer.Tree(), missing, true));
+        // No move of the whole neighbourhood is shorter: the pruned walk
+        // skipped nothing it should have looked at.
+        const TCompactTree tree = scorer.Tree();
+        for (int x = 0; x < tree.Vertices(); ++x) {
+            if (x == tree.Root) continue;
+            const auto moves = scorer.AllMoves(x);
+            std::int64_t part =
+                tree.IsTip(x)
+                    ? 0
+                    : moves.Reroot[static_cast<size_t>(tree.Child[static_cast<size_t>(x)][0])];
+            for (std::int64_t r : moves.Reroot)
+                if (r >= 0) part = std::min(part, r);
+            for (std::int64_t g : moves.Regraft)
+                if (g >= 0)
+                    ASSERT_GE(moves.PrunedLength + part + g, scorer.Length()) << "clip " << x;
+        }
+    }
+}
+
+namespace {
+// Every rooted binary tree on tips 0..n-1, by inserting tip k on every
+// branch (and above the root) of every tree on tips 0..k-1.
+void Enumerate(TCompactTree& t, int k, int n, const std::function<void(const TCompactTree&)>& visit)
+{
+    if (k == n) {
+        visit(t);
+        return;
+    }
+    const int node = n + k - 1;
+    std::vector<int> targets;
+    for (int v = 0; v < k; ++v) targets.push_back(v);
+    for (int v = n; v < node; ++v) targets.push_back(v);
+    for (int v : targets) {
+        TCompactTree saved = t;
+        const int p = t.Parent[static_cast<size_t>(v)];
+        t.Child[static_cast<size_t>(node)] = {v, k};
+        t.Parent[static_cast<size_t>(k)] = node;
+        t.Parent[static_cast<size_t>(node)] = p;
+        if (p < 0)
+            t.Root = node;
+        else
+            (t.Child[static_cast<size_t>(p)][0] == v ? t.Child[static_cast<size_t>(p)][0]
+                                                     : t.Child[static_cast<size_t>(p)][1]) = node;
+        t.Parent[static_cast<size_t>(v)] = node;
+        Enumerate(t, k + 1, n, visit);
+        t = saved;
+    }
+}
+}  // namespace
+
+TEST(ThoroughSearch, FindsTheExactOptimumAndNeverLess)
+{
+    std::mt19937_64 rng(99);
+    for (int round = 0; round < 4; ++round) {
+        TRandomFieldShape shape;
+        shape.Objects = round < 2 ? 8 : 7;
+        shape.Characters = 10;
+        shape.MaxStates = 5;
+        shape.MissingShare = 0.15;
+        const TSField field = RandomField(rng, shape);
+        const bool missing = round % 2 == 0;
+        const TPackedField packed(field, shape.Objects, shape.Characters);
+        TTreeScorer scorer(packed, missing);
+        TCompactTree t;
+        t.Reset(shape.Objects);
+        t.Root = shape.Objects;
+        t.Child[static_cast<size_t>(shape.Objects)] = {0, 1};
+        t.Parent[0] = t.Parent[1] = shape.Objects;
+        std::int64_t optimum = -1;
+        std::set<std::string> shortest;
+        int count = 0;
+        Enumerate(t, 2, shape.Objects, [&](const TCompactTree& tree) {
+            ++count;
+            const std::int64_t len = scorer.Length(TreeFromCompact(tree), shape.Objects);
+            if (optimum < 0 || len < optimum) {
+                optimum = len;
+                shortest.clear();
+            }
+            if (len == optimum) shortest.insert(CanonicalKey(tree));
+        });
+        ASSERT_EQ(count, shape.Objects == 8 ? 135135 : 10395);
+
+        TThoroughSettings settings;
+        settings.Seed = static_cast<std::uint64_t>(round) + 1;
+        settings.Threads = 2;
+        settings.Replicates = 20;
+        settings.HitLimit = 0;
+        settings.MissingData = missing;
+        TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
+        ASSERT_EQ(search.Run(), TThoroughStatus::Finished);
+        EXPECT_EQ(search.BestLength(), optimum) << "round " << round;
+        EXPECT_EQ(search.Mismatches(), 0);
+        for (const TThoroughResult& r : search.Results()) {
+            EXPECT_EQ(r.Length, optimum);
+            EXPECT_TRUE(shortest.count(CanonicalKey(r.Tree)))
+                << "a kept tree is not among the shortest";
+        }
+    }
+}
+
+TEST(ThoroughSearch, SameSeedSameTreesWhateverTheThreads)
+{
+    std::mt19937_64 rng(4);
+    TRandomFieldShape shape;
+    shape.Objects = 30;
+    shape.Characters = 25;
+    shape.MaxStates = 5;
+    shape.MissingShare = 0.1;
+    const TSField field = RandomField(rng, shape);
+    std::vector<std::string> first;
+    for (int threads : {1, 3, 2}) {
+        TThoroughSettings settings;
+        settings.Seed = 17;
+        settings.Threads = threads;
+        settings.Replicates = 6;
+        settings.HitLimit = 3;
+        settings.RatchetIterations = 4;
+        TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
+        ASSERT_EQ(search.Run(), TThoroughStatus::Finished);
+        std::vector<std::string> keys;
+        for (const TThoroughResult& r : search.Results())
+            keys.push_back(CanonicalKey(r.Tree) + r.How().toStdString());
+        ASSERT_FALSE(keys.empty());
+        if (first.empty())
+            first = keys;
+        else
+            EXPECT_EQ(keys, first) << threads << " threads";
+    }
+}
+
+TEST(ThoroughSearch, BeyondTheEvolutionarySearchRange)
+{
+    std::mt19937_64 rng(8);
+    TRandomFieldShape shape;
+    shape.Objects = 600;
+    shape.Characters = 40;
+    shape.MaxStates = 4;
+    shape.MissingShare = 0.05;
+    const TSField field = RandomField(rng, shape);
+    TThoroughSettings settings;
+    settings.Replicates = 1;
+    settings.RatchetIterations = 1;
+    TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
+    ASSERT_EQ(search.Run(), TThoroughStatus::Finished);
+    ASSERT_FALSE(search.Results().empty());
+    const TCompactTree& tree = search.Results().front().Tree;
+    ASSERT_TRUE(IsValidCompactTree(tree));
+    // Written and read back as Newick: the same clades.
+    const QString text = WriteCompactNewick(tree, field.Names);
+    const TNewickReadResult read = ReadNewick(text);
+    ASSERT_TRUE(read.Ok) << read.Error.toStdString();
+    const TCompactReadResult back =
+        CompactFromNewick(read.Trees.front(), field.Names, shape.Objects);
+    ASSERT_TRUE(back.Ok) << back.Error.toStdString();
+    EXPECT_EQ(CanonicalKey(back.Tree), CanonicalKey(tree));
+    const TPackedField packed(field, shape.Objects, shape.Characters);
+    TThoroughScorer scorer(packed, true);
+    EXPECT_EQ(scorer.FullLength(back.Tree), search.BestLength());
+}
+
+TEST(ThoroughSearch, CancelKeepsTheBestTreesSoFar)
+{
+    std::mt19937_64 rng(2);
+    TRandomFieldShape shape;
+    shape.Objects = 120;
+    shape.Characters = 60;
+    const TSField field = RandomField(rng, shape);
+    TThoroughSettings settings;
+    settings.Replicates = 1000;
+    settings.HitLimit = 0;
+    std::atomic<bool> cancel{false};
+    int calls = 0;
+    TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
+    const auto start = std::chrono::steady_clock::now();
+    const TThoroughStatus status = search.Run(
+        [&](const TThoroughProgress& p) {
+            ++calls;
+            if (p.Elapsed >= 0.3) cancel = true;
+        },
+        &cancel, 0.1);
+    const double took =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(status, TThoroughStatus::Cancelled);
+    EXPECT_LT(took, 1.5);
+    EXPECT_GE(calls, 2);
+    ASSERT_FALSE(search.Results().empty());
+    EXPECT_EQ(search.Results().front().Length, search.BestLength());
+}
+
+TEST(ThoroughSearch, RefusesWhatItCannotRun)
+{
+    std::mt19937_64 rng(1);
+    TRandomFieldShape shape;
+    shape.Objects = 2;
+    const TSField two = RandomField(rng, shape);
+    EXPECT_FALSE(TThoroughSearch(two, 2, 5, {}).Refusal().isEmpty());
+    shape.Objects = 5;
+    const TSField five = RandomField(rng, shape);
+    TThoroughSettings settings;
+    settings.Threads = 1000;
+    EXPECT_FALSE(TThoroughSearch(five, 5, 5, settings).Refusal().isEmpty());
+    settings.Threads = 1;
+    EXPECT_TRUE(TThoroughSearch(five, 5, 5, settings).Refusal().isEmpty());
+    // A target no tree reaches: the run ends by its other rules.
+    settings.TargetLength = 0;
+    settings.Replicates = 2;
+    settings.RatchetIterations = 1;
+    TThoroughSearch search(five, 5, 5, settings);
+    EXPECT_EQ(search.Run(), TThoroughStatus::Finished);
+    EXPECT_FALSE(search.Results().empty());
+}
