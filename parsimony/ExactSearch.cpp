@@ -39,6 +39,52 @@ QString ExactSearchWarning(int objectCount)
         .arg(objectCount);
 }
 
+QStringList ExactInputNotes(const TSField& charField, int objectCount, int characterCount)
+{
+    QStringList notes;
+    auto cell = [&](int c, int o) {
+        const TIncArr& inc = charField.Places[static_cast<size_t>(c)].Inc;
+        return o < static_cast<int>(inc.size()) ? inc[static_cast<size_t>(o)] : TInclusion();
+    };
+    auto name = [&](const std::vector<QString>& names, int k) {
+        return k < static_cast<int>(names.size()) && !names[static_cast<size_t>(k)].isEmpty()
+                   ? names[static_cast<size_t>(k)]
+                   : QString::number(k);
+    };
+    std::vector<QString> characterNames(static_cast<size_t>(characterCount) + 1);
+    for (int c = 1; c <= characterCount && c < static_cast<int>(charField.Places.size()); ++c)
+        characterNames[static_cast<size_t>(c)] = charField.Places[static_cast<size_t>(c)].Name;
+    for (int c = 1; c <= characterCount && c < static_cast<int>(charField.Places.size()); ++c) {
+        bool any = false;
+        for (int o = 1; o <= objectCount && !any; ++o) any = !cell(c, o).IsEmpty();
+        if (!any)
+            notes << QStringLiteral(
+                         "Character %1 has no data (\"?\" for every object); it adds no steps.")
+                         .arg(name(characterNames, c));
+    }
+    std::vector<char> reported(static_cast<size_t>(objectCount) + 1, 0);
+    for (int a = 1; a <= objectCount; ++a) {
+        if (reported[static_cast<size_t>(a)]) continue;
+        QStringList same;
+        for (int b = a + 1; b <= objectCount; ++b) {
+            bool equal = true;
+            for (int c = 1;
+                 c <= characterCount && c < static_cast<int>(charField.Places.size()) && equal; ++c)
+                equal = cell(c, a) == cell(c, b);
+            if (equal) {
+                same << name(charField.Names, b);
+                reported[static_cast<size_t>(b)] = 1;
+            }
+        }
+        if (!same.isEmpty())
+            notes << QStringLiteral(
+                         "%1 and %2 are identical in every character: trees that differ only by "
+                         "exchanging them have the same length and are counted separately.")
+                         .arg(name(charField.Names, a), same.join(QStringLiteral(", ")));
+    }
+    return notes;
+}
+
 std::vector<std::uint64_t> TreeClades(const TTree& tree)
 {
     const int n = tree.TipCount();

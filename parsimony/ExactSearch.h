@@ -16,6 +16,7 @@
 // The results (optimum, count, trees and their order) do not depend on the
 // number of threads; the node count does.
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -76,6 +77,9 @@ struct TExactResult {
 QString ValidateExactSearch(int objectCount, const TExactSettings& settings);
 // A warning above 25 objects, or empty.
 QString ExactSearchWarning(int objectCount);
+// Notes on data the search treats specially: characters without data for
+// any object, objects identical in every character.
+QStringList ExactInputNotes(const TSField& charField, int objectCount, int characterCount);
 
 // Canonical form of a tree: its clades (object o as bit o-1), sorted.
 std::vector<std::uint64_t> TreeClades(const TTree& tree);
