@@ -18,7 +18,7 @@
 namespace {
 struct TVariant {
     const char* Name;
-    bool ObjectBound, GroupBound, FurthestFirst;
+    bool ObjectBound, GroupBound, PlaceBound, FurthestFirst;
 };
 
 void RunOne(const TSField& field, int objects, int characters, const TVariant& v,
@@ -27,6 +27,7 @@ void RunOne(const TSField& field, int objects, int characters, const TVariant& v
     TExactSettings settings = base;
     settings.ObjectBound = v.ObjectBound;
     settings.GroupBound = v.GroupBound;
+    settings.PlaceBound = v.PlaceBound;
     settings.FurthestFirst = v.FurthestFirst;
     const TExactResult r = TExactSearch(field, objects, characters, settings).Run();
     const TPackedField packed(field, objects, characters);
@@ -61,10 +62,11 @@ int main(int argc, char** argv)
         else
             files << args[i];
     }
-    const TVariant all[] = {{"both bounds, furthest", true, true, true},
-                            {"object bound only", true, false, true},
-                            {"no bound", false, false, true},
-                            {"both bounds, file order", true, true, false}};
+    const TVariant all[] = {{"object+group bounds", true, true, false, true},
+                            {"with place bound", true, true, true, true},
+                            {"object bound only", true, false, false, true},
+                            {"no bound", false, false, false, true},
+                            {"file order", true, true, false, false}};
     for (const QString& file : files) {
         const TReadResult read = ReadDataFile(file);
         if (!read.Ok) {
@@ -74,6 +76,17 @@ int main(int argc, char** argv)
         const TSField field =
             BuildPathSets(read.Data.DataMatrix, read.Data.ObjectCount, read.Data.CharacterCount);
         const QByteArray name = QFileInfo(file).fileName().toUtf8();
+        {
+            const TPackedField packed(field, read.Data.ObjectCount, read.Data.CharacterCount);
+            const TExactField reduced(packed, settings.MissingData);
+            const TGroupBound groups(reduced, true);
+            std::printf(
+                "%s: %d state bits searched (+%lld steps on every tree), %d incompatible groups, "
+                "bound on every tree %lld\n",
+                name.constData(), reduced.Bits(), static_cast<long long>(reduced.Constant()),
+                groups.GroupCount(),
+                static_cast<long long>(reduced.Constant() + groups.TreeBound()));
+        }
         for (const TVariant& v : all) {
             RunOne(field, read.Data.ObjectCount, read.Data.CharacterCount, v, settings,
                    name.constData());

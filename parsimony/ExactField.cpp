@@ -4,6 +4,8 @@
 #include <bit>
 #include <numeric>
 
+#include "parsimony/PackedKernels.h"
+
 namespace {
 inline bool TestBit(const std::uint64_t* words, int bit)
 {
@@ -60,6 +62,7 @@ TGroupBound::TGroupBound(const TExactField& field, bool useGroups) : W(field.Wor
 {
     const int bits = field.Bits();
     Used.assign(static_cast<size_t>(W), 0);
+    None.assign(static_cast<size_t>(W), 0);
     for (int b = 0; b < bits; ++b) SetBit(Used.data(), b);
     if (!useGroups || bits < 2) return;
     // Greedy cover of the incompatibility graph by cliques, the most
@@ -101,17 +104,35 @@ TGroupBound::TGroupBound(const TExactField& field, bool useGroups) : W(field.Wor
     }
 }
 
-std::int64_t TGroupBound::Extra(const std::uint64_t* ones, const std::uint64_t* twos) const
+namespace {
+VARNO_KERNEL std::int64_t CountMissing(int w, const std::uint64_t* used, const std::uint64_t* ones,
+                                       const std::uint64_t* skip)
+{
+    std::int64_t n = 0;
+    for (int i = 0; i < w; ++i) n += std::popcount(used[i] & ~ones[i] & ~skip[i]);
+    return n;
+}
+
+VARNO_KERNEL std::int64_t CountGroups(int w, const std::uint64_t* groups, size_t words,
+                                      const std::uint64_t* twos, const std::uint64_t* skip)
 {
     std::int64_t extra = 0;
-    for (int i = 0; i < W; ++i) extra += std::popcount(Used[static_cast<size_t>(i)] & ~ones[i]);
-    for (size_t g = 0; g < Groups.size(); g += static_cast<size_t>(W)) {
+    for (size_t g = 0; g < words; g += static_cast<size_t>(w)) {
         int low = 0;
-        for (int i = 0; i < W; ++i)
-            low += std::popcount(Groups[g + static_cast<size_t>(i)] & ~twos[i]);
+        for (int i = 0; i < w; ++i)
+            low += std::popcount(groups[g + static_cast<size_t>(i)] & ~twos[i] & ~skip[i]);
         if (low > 1) extra += low - 1;
     }
     return extra;
+}
+}  // namespace
+
+std::int64_t TGroupBound::Extra(const std::uint64_t* ones, const std::uint64_t* twos,
+                                const std::uint64_t* skip) const
+{
+    if (!skip) skip = None.data();
+    return CountMissing(W, Used.data(), ones, skip) +
+           CountGroups(W, Groups.data(), Groups.size(), twos, skip);
 }
 
 std::int64_t TGroupBound::TreeBound() const

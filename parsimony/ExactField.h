@@ -64,7 +64,9 @@ public:
     // useGroups false: only the bits without a step.
     TGroupBound(const TExactField& field, bool useGroups);
 
-    std::int64_t Extra(const std::uint64_t* ones, const std::uint64_t* twos) const;
+    // Bits in skip (if given) are left out.
+    std::int64_t Extra(const std::uint64_t* ones, const std::uint64_t* twos,
+                       const std::uint64_t* skip = nullptr) const;
     int GroupCount() const { return static_cast<int>(Groups.size()) / std::max(W, 1); }
     // Extra on an empty tree: the bound on every tree's length (less Constant).
     std::int64_t TreeBound() const;
@@ -73,4 +75,5 @@ private:
     int W = 1;
     std::vector<std::uint64_t> Used;    // W words: the bits of the field
     std::vector<std::uint64_t> Groups;  // W words per group of two or more bits
+    std::vector<std::uint64_t> None;
 };

@@ -1,9 +1,22 @@
 #include "parsimony/ExactPartial.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "parsimony/PackedKernels.h"
+
+namespace {
+// The masked forms of the insertion kernels: steps of the bits in b only.
+VARNO_KERNEL std::int64_t MaskedSteps2(int w, const u64* a1, const u64* a2, const u64* p,
+                                       const u64* b)
+{
+    std::int64_t n = 0;
+    for (int i = 0; i < w; ++i)
+        n += std::popcount(a1[i] & ~p[i] & b[i]) + std::popcount(a2[i] & ~p[i] & b[i]);
+    return n;
+}
+}  // namespace
 
 TPartialTree::TPartialTree(const TExactField& field)
     : Field(&field), N(field.Objects()), W(field.Words())
@@ -112,13 +125,19 @@ void TPartialTree::Insert(int v, int x)
     BuildPlaces();
 }
 
-void TPartialTree::ScorePlaces(int x)
+// The insertion kernels written out here, so that the popcount build of this
+// function keeps them inline: this loop is most of the search's time.
+VARNO_KERNEL void TPartialTree::ScorePlaces(int x)
 {
     const std::uint64_t* sx = Field->States(x);
     const std::uint64_t* mx = Field->Mask(x);
     const size_t w = static_cast<size_t>(W);
-    for (int v : PlaceList)
-        AddedSet(true, W, Set(v), DataMask(v), sx, mx, &Added[static_cast<size_t>(v) * w]);
+    for (int v : PlaceList) {
+        const std::uint64_t* s = Set(v);
+        const std::uint64_t* m = DataMask(v);
+        std::uint64_t* out = &Added[static_cast<size_t>(v) * w];
+        for (size_t i = 0; i < w; ++i) out[i] = (s[i] | ~m[i]) & (sx[i] | ~mx[i]) & (m[i] | mx[i]);
+    }
     // H[v]: how the steps of the branches below v's ancestors change when x
     // joins below v.
     Pre.clear();
@@ -129,18 +148,28 @@ void TPartialTree::ScorePlaces(int x)
     H[static_cast<size_t>(RootVertex)] = 0;
     for (int a : Pre) {
         const auto [c1, c2] = Down[static_cast<size_t>(a)];
+        const std::uint64_t* pa = &Added[static_cast<size_t>(a) * w];
+        const std::uint64_t* s1 = Set(c1);
+        const std::uint64_t* s2 = Set(c2);
+        const std::uint64_t* p1 = &Added[static_cast<size_t>(c1) * w];
+        const std::uint64_t* p2 = &Added[static_cast<size_t>(c2) * w];
         std::int64_t via1 = 0, via2 = 0;
-        ViaCounts(W, &Added[static_cast<size_t>(a) * w], Set(c1), Set(c2),
-                  &Added[static_cast<size_t>(c1) * w], &Added[static_cast<size_t>(c2) * w], &via1,
-                  &via2);
+        for (size_t i = 0; i < w; ++i) {
+            via1 += std::popcount(p1[i] & ~pa[i]) + std::popcount(s2[i] & ~pa[i]);
+            via2 += std::popcount(s1[i] & ~pa[i]) + std::popcount(p2[i] & ~pa[i]);
+        }
         const std::int64_t above = H[static_cast<size_t>(a)] - K[static_cast<size_t>(a)];
         H[static_cast<size_t>(c1)] = above + via1;
         H[static_cast<size_t>(c2)] = above + via2;
     }
-    for (int v : PlaceList)
-        Deltas[static_cast<size_t>(v)] =
-            H[static_cast<size_t>(v)] +
-            NewNodeSteps(W, Set(v), &Added[static_cast<size_t>(v) * w], sx);
+    for (int v : PlaceList) {
+        const std::uint64_t* s = Set(v);
+        const std::uint64_t* p = &Added[static_cast<size_t>(v) * w];
+        std::int64_t d = H[static_cast<size_t>(v)];
+        for (size_t i = 0; i < w; ++i)
+            d += std::popcount(s[i] & ~p[i]) + std::popcount(sx[i] & ~p[i]);
+        Deltas[static_cast<size_t>(v)] = d;
+    }
 }
 
 void TPartialTree::CountSteps(std::uint64_t* ones, std::uint64_t* twos) const
@@ -191,4 +220,43 @@ void TPartialTree::CladesWith(int v, int x, std::vector<std::uint64_t>& out) con
     for (int j = 0; j < M - 1; ++j) out.push_back(below[static_cast<size_t>(N + j)]);
     out.push_back(below[static_cast<size_t>(v)] | bit);
     std::sort(out.begin(), out.end());
+}
+
+std::int64_t TPartialTree::CheapestPlace(int x, const std::uint64_t* mask, std::uint64_t* conflict)
+{
+    const std::uint64_t* sx = Field->States(x);
+    const std::uint64_t* mx = Field->Mask(x);
+    const size_t w = static_cast<size_t>(W);
+    if (!mask) {
+        AllBits.assign(w, ~std::uint64_t{0});
+        mask = AllBits.data();
+    }
+    auto added = [&](int v) { return &Added[static_cast<size_t>(v) * w]; };
+    for (int v : PlaceList) AddedSet(true, W, Set(v), DataMask(v), sx, mx, added(v));
+    Pre.clear();
+    Pre.push_back(RootVertex);
+    for (size_t k = 0; k < Pre.size(); ++k)
+        for (int c : Down[static_cast<size_t>(Pre[k])])
+            if (c >= N) Pre.push_back(c);
+    H[static_cast<size_t>(RootVertex)] = 0;
+    for (int a : Pre) {
+        const auto [c1, c2] = Down[static_cast<size_t>(a)];
+        const std::int64_t above =
+            H[static_cast<size_t>(a)] - MaskedSteps2(W, Set(c1), Set(c2), Set(a), mask);
+        H[static_cast<size_t>(c1)] = above + MaskedSteps2(W, added(c1), Set(c2), added(a), mask);
+        H[static_cast<size_t>(c2)] = above + MaskedSteps2(W, Set(c1), added(c2), added(a), mask);
+    }
+    std::int64_t best = -1;
+    int at = PlaceList.front();
+    for (int v : PlaceList) {
+        const std::int64_t d =
+            H[static_cast<size_t>(v)] + MaskedSteps2(W, Set(v), sx, added(v), mask);
+        if (best < 0 || d < best) {
+            best = d;
+            at = v;
+        }
+    }
+    if (conflict)
+        for (size_t i = 0; i < w; ++i) conflict[i] = (Set(at)[i] | sx[i]) & ~added(at)[i] & mask[i];
+    return best;
 }

@@ -38,6 +38,11 @@ public:
     void ScorePlaces(int x);
     std::int64_t Delta(int v) const { return Deltas[static_cast<size_t>(v)]; }
 
+    // The fewest steps of the bits in mask (all bits when null) that x adds
+    // at any place; conflict (if given) receives the bits that x's cheapest
+    // place by all bits puts steps on below the new node.
+    std::int64_t CheapestPlace(int x, const std::uint64_t* mask, std::uint64_t* conflict);
+
     // Bits with at least one step (ones) and at least two (twos).
     void CountSteps(std::uint64_t* ones, std::uint64_t* twos) const;
     // The clades (objects o as bit o-1, the root's included) of the tree
@@ -76,4 +81,5 @@ private:
     std::vector<std::uint64_t> Added;
     std::vector<std::int64_t> H, Deltas;
     std::vector<int> Pre;
+    std::vector<std::uint64_t> AllBits;
 };

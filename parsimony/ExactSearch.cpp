@@ -247,7 +247,8 @@ TExactResult TExactSearch::Run(const TExactCallbacks& callbacks)
         return finish(field.Constant());
     }
 
-    TExactShared shared(field, bound, order, Config.ObjectBound, Config.MaxTrees,
+    TExactShared shared(field, bound, order, Config.ObjectBound,
+                        Config.ObjectBound && Config.PlaceBound, Config.MaxTrees,
                         start.Length - field.Constant());
     const int threads = Config.Threads > 0
                             ? Config.Threads

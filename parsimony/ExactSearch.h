@@ -33,9 +33,11 @@ struct TExactSettings {
     std::optional<double> TimeLimitSeconds;  // none: no limit
     int Threads = 0;                         // 0: every core
     // For measuring: the bound on the objects still to add, the bound from
-    // groups of incompatible characters, and the order of addition.
+    // groups of incompatible characters, the bound from the cheapest places
+    // of the objects still to add, and the order of addition.
     bool ObjectBound = true;
     bool GroupBound = true;
+    bool PlaceBound = false;
     bool FurthestFirst = true;
 };
 

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 
 TExactShared::TExactShared(const TExactField& field, const TGroupBound& bound,
-                           std::vector<int> order, bool objectBound, int maxTrees,
+                           std::vector<int> order, bool objectBound, bool placeBound, int maxTrees,
                            std::int64_t upperBound)
     : Field(field),
       Bound(bound),
       Order(std::move(order)),
       ObjectBound(objectBound),
+      PlaceBound(placeBound),
       MaxTrees(maxTrees),
       Best(upperBound)
 {
@@ -26,6 +28,8 @@ TExactWorker::TExactWorker(TExactShared& shared) : Sh(shared), N(shared.Field.Ob
         Levels[static_cast<size_t>(m)] = std::make_unique<TPartialTree>(shared.Field);
     Ones.assign(static_cast<size_t>(shared.Field.Words()), 0);
     Twos.assign(static_cast<size_t>(shared.Field.Words()), 0);
+    Taken.assign(static_cast<size_t>(shared.Field.Words()), 0);
+    Conflict.assign(static_cast<size_t>(shared.Field.Words()), 0);
     Path.assign(static_cast<size_t>(N) + 1, -1);
 }
 
@@ -36,11 +40,36 @@ void TExactWorker::Publish()
     NodesAtPublish = Nodes;
 }
 
-std::int64_t TExactWorker::BoundOf(const TPartialTree& tree)
+std::int64_t TExactWorker::BoundOf(TPartialTree& tree)
 {
     if (!Sh.ObjectBound) return tree.Length();
     tree.CountSteps(Ones.data(), Twos.data());
-    return tree.Length() + Sh.Bound.Extra(Ones.data(), Twos.data());
+    const std::int64_t cheap = tree.Length() + Sh.Bound.Extra(Ones.data(), Twos.data());
+    const std::int64_t best = Sh.Best.load(std::memory_order_relaxed);
+    if (!Sh.PlaceBound || tree.Tips() > N - 2 || cheap > best || cheap + 4 <= best) return cheap;
+    // The bits are shared out among the objects still to add; each object
+    // adds at least the fewest steps of its bits at any place, whatever
+    // else joins. The bits left over keep the bounds above. Costly: only
+    // tried near the cut.
+    const int w = Sh.Field.Words();
+    std::fill(Taken.begin(), Taken.end(), 0);
+    std::int64_t sum = 0;
+    for (int k = tree.Tips(); k < N; ++k) {
+        const int x = Sh.Order[static_cast<size_t>(k)];
+        tree.CheapestPlace(x, nullptr, Conflict.data());
+        bool any = false;
+        for (int i = 0; i < w; ++i) {
+            Conflict[static_cast<size_t>(i)] &= ~Taken[static_cast<size_t>(i)];
+            any = any || Conflict[static_cast<size_t>(i)] != 0;
+        }
+        if (!any) continue;
+        sum += tree.CheapestPlace(x, Conflict.data(), nullptr);
+        for (int i = 0; i < w; ++i)
+            Taken[static_cast<size_t>(i)] |= Conflict[static_cast<size_t>(i)];
+    }
+    const std::int64_t placeLb =
+        tree.Length() + sum + Sh.Bound.Extra(Ones.data(), Twos.data(), Taken.data());
+    return std::max(cheap, placeLb);
 }
 
 void TExactWorker::Trim()

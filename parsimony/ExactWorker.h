@@ -27,11 +27,12 @@ constexpr std::int64_t ExactNoBound = std::numeric_limits<std::int64_t>::max();
 
 struct TExactShared {
     TExactShared(const TExactField& field, const TGroupBound& bound, std::vector<int> order,
-                 bool objectBound, int maxTrees, std::int64_t upperBound);
+                 bool objectBound, bool placeBound, int maxTrees, std::int64_t upperBound);
     const TExactField& Field;
     const TGroupBound& Bound;
     std::vector<int> Order;  // objects in the order of addition
     bool ObjectBound;
+    bool PlaceBound;
     int MaxTrees;
     std::vector<double> Weight;      // share of the search space of one partial tree of m tips
     std::atomic<std::int64_t> Best;  // shortest length found (without the field's constant)
@@ -73,14 +74,14 @@ public:
 
 private:
     std::int64_t Explore(int m, std::int64_t bound);
-    std::int64_t BoundOf(const TPartialTree& tree);
+    std::int64_t BoundOf(TPartialTree& tree);
     void Record(std::int64_t length, const TPartialTree& tree, int v, int x);
     void Trim();
 
     TExactShared& Sh;
     int N;
     std::vector<std::unique_ptr<TPartialTree>> Levels;  // by tips placed
-    std::vector<std::uint64_t> Ones, Twos;
+    std::vector<std::uint64_t> Ones, Twos, Taken, Conflict;
     std::vector<int> Path;
     int SplitTips = 0;
     std::vector<TExactTask>* Tasks = nullptr;

@@ -149,6 +149,7 @@ TEST(ExactSearch, FindsTheOptimumAndEveryShortestTreeOfTheEnumeration)
             settings.MissingData = missing;
             settings.Threads = 1 + round % 2;
             settings.MaxTrees = round % 5 == 0 ? 3 : 1000;
+            settings.PlaceBound = round % 3 == 1;
             ExpectSameAsEnumeration(
                 packed, missing, settings, all,
                 "round " + std::to_string(round) + (missing ? " missing" : " plain"));
@@ -161,7 +162,8 @@ TEST(ExactSearch, FindsTheOptimumAndEveryShortestTreeOfTheEnumeration)
 
 TEST(ExactSearch, EveryBoundAndOrderGivesTheSameTrees)
 {
-    // Each bound alone, none, the natural order: the same optimum and trees.
+    // Each bound alone, none, the natural order, the place bound: the same
+    // optimum and trees.
     std::mt19937_64 rng(77);
     for (int round = 0; round < 24; ++round) {
         const int n = 6 + round % 3;
@@ -169,13 +171,14 @@ TEST(ExactSearch, EveryBoundAndOrderGivesTheSameTrees)
         const TPackedField packed(data, n, static_cast<int>(data.Places.size()) - 1);
         const bool missing = round % 4 < 2;
         const TEnumeration all = Enumerate(packed, missing);
-        for (int variant = 0; variant < 4; ++variant) {
+        for (int variant = 0; variant < 5; ++variant) {
             TExactSettings settings;
             settings.MissingData = missing;
             settings.Threads = 2;
             settings.ObjectBound = variant != 0;
             settings.GroupBound = variant == 2 || variant == 3;
             settings.FurthestFirst = variant != 3;
+            settings.PlaceBound = variant == 4;
             ExpectSameAsEnumeration(
                 packed, missing, settings, all,
                 "round " + std::to_string(round) + " variant " + std::to_string(variant));
