@@ -144,6 +144,7 @@ int RunScore(const QStringList& rawArgs)
 
 void RegisterCharFitCommand(TBatchCommands& commands);
 void RegisterSearchCommands(TBatchCommands& commands);
+void RegisterExactCommand(TBatchCommands& commands);
 
 void RegisterParsimonyCommands(TBatchCommands& commands)
 {
@@ -156,4 +157,5 @@ void RegisterParsimonyCommands(TBatchCommands& commands)
                         QStringLiteral("print the length of every tree of a Newick file on the data"), RunScore});
     RegisterCharFitCommand(commands);
     RegisterSearchCommands(commands);
+    RegisterExactCommand(commands);
 }
