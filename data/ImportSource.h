@@ -11,6 +11,7 @@ struct TReadResult {
     bool Ok = false;
     QString Error;          // a sentence for the user when !Ok
     TMatrixData Data;
+    QStringList Notes;  // lines the load report adds (how a NEXUS or CSV file was read)
 };
 
 // Reads a data file; the model is not touched, so a failed read changes nothing.
