@@ -46,6 +46,7 @@ private:
     int NTax = 0, NChar = 0;
     bool MatrixRead = false, Interleave = false, RespectCase = false;
     bool TaxaFromBlock = false;
+    bool GapGiven = false;
     QChar Missing = QLatin1Char('?'), Gap = QLatin1Char('-'), Match;
     QSet<QChar> Ambiguity;
     QHash<QString, std::vector<int>> CharSets;  // lower-case names
@@ -236,6 +237,7 @@ bool TMatrixParser::Format(const TNexusCommand& c)
                 return Fail(line,
                             QStringLiteral("%1= needs one character.").arg(t[i].Text.toUpper()));
             (t[i].Is("MISSING") ? Missing : t[i].Is("GAP") ? Gap : Match) = value.at(0);
+            if (t[i].Is("GAP")) GapGiven = true;
         } else if (t[i].Is("INTERLEAVE")) {
             Interleave = !hasValue || !value.startsWith(QLatin1Char('n'), Qt::CaseInsensitive);
         } else if (t[i].Is("RESPECTCASE")) {
@@ -333,7 +335,8 @@ int TMatrixParser::CellOf(QChar ch, int line, int column, int taxon, bool* ok)
 {
     *ok = true;
     if (ch == Missing) return NexusMissing;
-    if (ch == Gap) return NexusGap;
+    // GAP has no default in NEXUS; "-" is a gap unless SYMBOLS names it.
+    if (ch == Gap && (GapGiven || !M.Symbols.contains(ch))) return NexusGap;
     if (!Match.isNull() && ch == Match) {
         if (taxon == 0 || column >= static_cast<int>(M.Cells[0].size())) {
             *ok = Fail(

@@ -245,3 +245,18 @@ TEST(NexusReader, ChosenByExtensionThroughTheOneReader)
     const TReadResult missing = ReadDataFile(dir.filePath(QStringLiteral("none.nex")));
     EXPECT_FALSE(missing.Ok);
 }
+
+TEST(NexusReader, DashIsAGapOnlyWhenNoSymbol)
+{
+    // Some writers list "-" among the symbols and declare no GAP: then it is a state.
+    const TReadResult symbol =
+        ReadNexusMatrixText(QStringLiteral("#NEXUS\nbegin data; dimensions ntax=2 nchar=1; format "
+                                           "symbols=\"0-1\"; matrix a 0 b -; end;"));
+    ASSERT_TRUE(symbol.Ok) << symbol.Error.toStdString();
+    EXPECT_EQ(Cell(symbol, 1, 2), QStringLiteral("-[0]"));
+    const TReadResult gap =
+        ReadNexusMatrixText(QStringLiteral("#NEXUS\nbegin data; dimensions ntax=2 nchar=1; format "
+                                           "symbols=\"0-1\" gap=-; matrix a 0 b -; end;"));
+    ASSERT_TRUE(gap.Ok) << gap.Error.toStdString();
+    EXPECT_EQ(Cell(gap, 1, 2), QStringLiteral("?"));
+}
