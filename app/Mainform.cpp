@@ -7,6 +7,7 @@
 #include "data/ImportForm.h"
 #include "data/ImportSource.h"
 #include "data/LoadForm.h"
+#include "data/MatrixExport.h"
 #include "data/StringGrid.h"
 #include "data/TextFile.h"
 #include "data/UiServices.h"
@@ -99,11 +100,16 @@ void TFrmMain::CreateMenu()
     QMenu* open = file->addMenu(QStringLiteral("Open"));
     Excelxls1 = open->addAction(QStringLiteral("Excel (xls)"), this, [this] { Excelxls1Click(); });
     Text1 = open->addAction(QStringLiteral("Text (txt)"), this, [this] { Text1Click(); });
+    NexusCsv1 =
+        open->addAction(QStringLiteral("NEXUS / CSV..."), this, [this] { NexusCsv1Click(); });
     file->addSeparator();
     Importdata1 = file->addAction(QStringLiteral("Data"), this, [this] { Importdata1Click(); });
     Definecharactertype1 =
         file->addAction(QStringLiteral("Data check"), this, [this] { Definecharactertype1Click(); });
     BtnGrafic = file->addAction(QStringLiteral("Tree"), this, [this] { BtnGraficClick(); });
+    file->addSeparator();
+    ExportMatrix1 =
+        file->addAction(QStringLiteral("Export matrix..."), this, [this] { ExportMatrix1Click(); });
 
     QMenu* job = menuBar()->addMenu(QStringLiteral("Job"));
     CreateTree1 = job->addAction(QStringLiteral("Parsimony"), this, [this] { CreateTree1Click(); });
@@ -143,7 +149,7 @@ bool TFrmMain::LoadFile(const QString& path, bool workbook)
         Ctx.Ui.ShowError(this, read.Error);
         return false;
     }
-    const QStringList warnings = read.Warnings + LoadWarnings(read.Data);
+    const QStringList warnings = read.Warnings + read.Notes + LoadWarnings(read.Data);
     Ctx.Model.AssignMatrix(std::move(read.Data), workbook);
 
     WriteProtocol(QString());
@@ -175,6 +181,64 @@ void TFrmMain::Text1Click()
     if (path.isEmpty()) return;
     Ctx.TextFileName = path;
     LoadFile(path, false);
+}
+
+void TFrmMain::NexusCsv1Click()
+{
+    const QString path = Ctx.Ui.GetOpenFileName(
+        this, QStringLiteral("Open NEXUS or CSV data"),
+        QStringLiteral("NEXUS or CSV (*.nex *.nexus *.nxs *.csv *.NEX *.NEXUS *.NXS *.CSV)"),
+        Ctx.TextFileName);
+    if (path.isEmpty()) return;
+    Ctx.TextFileName = path;
+    LoadFile(path, false);
+}
+
+void TFrmMain::ExportMatrix1Click()
+{
+    if (Ctx.Model.ObjectCount < 1 || Ctx.Model.CharacterCount < 1) {
+        Ctx.Ui.ShowError(this,
+                         QStringLiteral("No data are loaded, so there is nothing to export."));
+        return;
+    }
+    const QString nexus = QStringLiteral("NEXUS (*.nex *.nexus)");
+    const QString binary = QStringLiteral("NEXUS binary, additive coding (*.nex)");
+    const QString phylip = QStringLiteral("PHYLIP for mix, with ancestors (*.phy)");
+    const QString csv = QStringLiteral("CSV (*.csv)");
+    QString chosen;
+    const QString path = Ctx.Ui.GetSaveFileNameFiltered(
+        this, QStringLiteral("Export matrix"),
+        QStringList{nexus, binary, phylip, csv}.join(QStringLiteral(";;")),
+        QStringLiteral("Matrix"), QStringLiteral("nex"), &chosen);
+    if (path.isEmpty()) return;
+    TExportFormat format = TExportFormat::Nexus;
+    if (chosen == binary)
+        format = TExportFormat::NexusBinary;
+    else if (chosen == phylip)
+        format = TExportFormat::Phylip;
+    else if (chosen == csv)
+        format = TExportFormat::Csv;
+    else if (chosen.isEmpty() && !ExportFormatOfPath(path, &format))
+        format = TExportFormat::Nexus;
+    const TMatrixExport out = ExportMatrix(
+        TMatrixData{Ctx.Model.DataMatrix, Ctx.Model.ObjectCount, Ctx.Model.CharacterCount}, format);
+    QString error;
+    if (!out.Ok) {
+        Ctx.Ui.ShowError(this, out.Error);
+        return;
+    }
+    if (!SaveTextFile(path, out.Text, &error) ||
+        (format == TExportFormat::Phylip &&
+         !SaveTextFile(AncestorsPath(path), out.Ancestors, &error))) {
+        Ctx.Ui.ShowError(this, error);
+        return;
+    }
+    WriteProtocol(QString());
+    WriteProtocol(QStringLiteral("Matrix exported to ") + path);
+    if (format == TExportFormat::Phylip)
+        WriteProtocol(QStringLiteral("Ancestral states (all 0, for Camin-Sokal) in ") +
+                      AncestorsPath(path));
+    for (const QString& note : out.Notes) WriteProtocol(note);
 }
 
 void TFrmMain::Excelxls1Click()

@@ -30,6 +30,10 @@ public:
     // Menu handlers.
     void Excelxls1Click();
     void Text1Click();
+    // NEXUS or CSV file, chosen by its extension.
+    void NexusCsv1Click();
+    // The matrix in another program's format (NEXUS, binary NEXUS, PHYLIP, CSV).
+    void ExportMatrix1Click();
     void Importdata1Click();
     void Definecharactertype1Click();
     void BtnGraficClick();
@@ -49,6 +53,8 @@ public:
     QPushButton* BtnSave = nullptr;
     QAction* Excelxls1 = nullptr;
     QAction* Text1 = nullptr;
+    QAction* NexusCsv1 = nullptr;
+    QAction* ExportMatrix1 = nullptr;
     QAction* Importdata1 = nullptr;
     QAction* Definecharactertype1 = nullptr;
     QAction* BtnGrafic = nullptr;

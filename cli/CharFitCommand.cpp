@@ -7,6 +7,7 @@
 #include "data/Workbook.h"
 #include "parsimony/CharFit.h"
 #include "parsimony/Newick.h"
+#include "parsimony/NexusTrees.h"
 
 namespace {
 constexpr qint64 MaxTreeFileBytes = 64 * 1024 * 1024;
@@ -31,7 +32,7 @@ int RunCharFit(const QStringList& rawArgs)
         WriteStderr(error);
         return ExitFailure;
     }
-    const TNewickReadResult read = ReadNewick(DecodeText(bytes));
+    const TNewickReadResult read = ReadTreeText(DecodeText(bytes));
     if (!read.Ok || read.Trees.empty()) {
         WriteStderr(read.Ok ? QStringLiteral("\"%1\" holds no Newick tree.").arg(treePath)
                             : read.Error);

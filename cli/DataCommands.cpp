@@ -1,8 +1,8 @@
 // Batch commands on the data matrix.
 #include "cli/BatchCommand.h"
 
+#include "data/DataFile.h"
 #include "data/ImportSource.h"
-#include "data/Workbook.h"
 
 namespace {
 int RunLoad(const QStringList& rawArgs)
@@ -13,7 +13,7 @@ int RunLoad(const QStringList& rawArgs)
         return ExitUsage;
     }
     const QString path = args.Positional().first();
-    TReadResult read = IsWorkbookPath(path) ? ReadWorkbook(path) : ReadTextMatrix(path);
+    TReadResult read = ReadDataFile(path);
     if (!read.Ok) {
         WriteStderr(read.Error);
         return ExitFailure;
@@ -21,14 +21,17 @@ int RunLoad(const QStringList& rawArgs)
     WriteStdoutLines({QString(), QStringLiteral("Data from ") + path,
                       QStringLiteral("Objects = ") + QString::number(read.Data.ObjectCount),
                       QStringLiteral("Characters = ") + QString::number(read.Data.CharacterCount)});
-    for (const QString& w : read.Warnings + LoadWarnings(read.Data)) WriteStderr(w);
+    for (const QString& w : read.Warnings + read.Notes + LoadWarnings(read.Data)) WriteStderr(w);
     return ExitOk;
 }
 }  // namespace
 
+void RegisterExportCommand(TBatchCommands& commands);
+
 void RegisterDataCommands(TBatchCommands& commands)
 {
     commands.push_back({QStringLiteral("load"), QStringLiteral("load FILE"),
-                        QStringLiteral("read a text data file or workbook and print the load report"),
+                        QStringLiteral("read a data file (text, CSV, NEXUS or workbook) and print the load report"),
                         RunLoad});
+    RegisterExportCommand(commands);
 }

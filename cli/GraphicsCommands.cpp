@@ -5,6 +5,7 @@
 #include "graphics/GrfRender.h"
 #include "graphics/TreeFromNewick.h"
 #include "graphics/TreePage.h"
+#include "parsimony/NexusTrees.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,7 +76,7 @@ int RunDraw(const QStringList& rawArgs)
         WriteStderr(QStringLiteral("\"%1\" is larger than 64 MB; that is not a tree file.").arg(input));
         return ExitFailure;
     }
-    const TNewickReadResult read = ReadNewick(DecodeText(file.readAll()));
+    const TNewickReadResult read = ReadTreeText(DecodeText(file.readAll()));
     if (!read.Ok) {
         WriteStderr(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(input), read.Error));
         return ExitFailure;

@@ -10,6 +10,7 @@
 #include "data/Workbook.h"
 #include "parsimony/CreateTree.h"
 #include "parsimony/Newick.h"
+#include "parsimony/NexusTrees.h"
 
 namespace {
 constexpr qint64 MaxNewickBytes = 64 * 1024 * 1024;
@@ -36,10 +37,11 @@ int RunParsimony(const QStringList& rawArgs)
 {
     const QString usage = QStringLiteral(
         "Usage: varno-batch parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] "
-        "[--newick OUT] [--table OUT] [--protocol OUT]");
+        "[--newick OUT] [--nexus OUT] [--table OUT] [--protocol OUT]");
     const TBatchArgs args(rawArgs,
                           {QStringLiteral("--trees"), QStringLiteral("--generations"), QStringLiteral("--seed"),
-                           QStringLiteral("--newick"), QStringLiteral("--table"), QStringLiteral("--protocol")},
+                           QStringLiteral("--newick"), QStringLiteral("--nexus"), QStringLiteral("--table"),
+                           QStringLiteral("--protocol")},
                           {QStringLiteral("--no-missing")});
     if (!args.Ok() || args.Positional().size() != 1) {
         WriteStderr(args.Ok() ? usage : args.ErrorText());
@@ -95,6 +97,12 @@ int RunParsimony(const QStringList& rawArgs)
             lines << WriteNewick(search.Trees[static_cast<size_t>(k)], field.Names);
         if (!SaveOrReport(newick, EncodeTextLines(lines))) return ExitFailure;
     }
+    const QString nexus = args.Value(QStringLiteral("--nexus"));
+    if (!nexus.isEmpty()) {
+        std::vector<const TTree*> trees;
+        for (int k = 1; k <= search.TreeCount(); ++k) trees.push_back(&search.Trees[static_cast<size_t>(k)]);
+        if (!SaveOrReport(nexus, WriteNexusTrees(trees, field.Names).toUtf8())) return ExitFailure;
+    }
     const QString protocolPath = args.Value(QStringLiteral("--protocol"));
     if (!protocolPath.isEmpty() && !SaveOrReport(protocolPath, EncodeTextLines(protocol))) return ExitFailure;
 
@@ -120,7 +128,7 @@ int RunScore(const QStringList& rawArgs)
         WriteStderr(error);
         return ExitFailure;
     }
-    const TNewickReadResult read = ReadNewick(DecodeText(bytes));
+    const TNewickReadResult read = ReadTreeText(DecodeText(bytes));
     if (!read.Ok) {
         WriteStderr(read.Error);
         return ExitFailure;
@@ -150,11 +158,12 @@ void RegisterParsimonyCommands(TBatchCommands& commands)
 {
     commands.push_back({QStringLiteral("parsimony"),
                         QStringLiteral("parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] "
-                                       "[--newick OUT] [--table OUT] [--protocol OUT]"),
+                                       "[--newick OUT] [--nexus OUT] [--table OUT] [--protocol OUT]"),
                         QStringLiteral("run the parsimony search (grow N trees, G generations of branch swapping)"),
                         RunParsimony});
     commands.push_back({QStringLiteral("score"), QStringLiteral("score FILE TREES.nwk [--no-missing]"),
-                        QStringLiteral("print the length of every tree of a Newick file on the data"), RunScore});
+                        QStringLiteral("print the length of every tree of a Newick or NEXUS file on the data"),
+                        RunScore});
     RegisterCharFitCommand(commands);
     RegisterSearchCommands(commands);
     RegisterExactCommand(commands);

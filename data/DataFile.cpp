@@ -1,10 +1,15 @@
 #include "data/DataFile.h"
 
+#include "data/CsvReader.h"
+#include "data/NexusReader.h"
 #include "data/Workbook.h"
 
 TReadResult ReadDataFile(const QString& path, bool workbook)
 {
-    TReadResult read = workbook ? ReadWorkbook(path) : ReadTextMatrix(path);
+    if (!workbook && IsNexusPath(path)) return ReadNexusMatrix(path);
+    TReadResult read = workbook          ? ReadWorkbook(path)
+                       : IsCsvPath(path) ? ReadCsvMatrix(path)
+                                         : ReadTextMatrix(path);
     if (read.Ok && !workbook)
         PointToComma(read.Data.DataMatrix, read.Data.ObjectCount, read.Data.CharacterCount);
     return read;

@@ -1,7 +1,8 @@
 #pragma once
-// A data file read as the program's open commands read it: a text file with
-// the first decimal point of every data cell turned into a comma, or the first
-// worksheet of a workbook as it stands.
+// A data file read as the program's open commands read it: a text or CSV
+// file with the first decimal point of every data cell turned into a comma,
+// the first worksheet of a workbook as it stands, or a NEXUS matrix mapped to
+// state trees (.nex, .nexus, .nxs).
 #include "data/ImportSource.h"
 
 TReadResult ReadDataFile(const QString& path, bool workbook);

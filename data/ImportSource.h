@@ -12,6 +12,7 @@ struct TReadResult {
     QString Error;          // a sentence for the user when !Ok
     QStringList Warnings;   // what the reader could not take over (cells read empty)
     TMatrixData Data;
+    QStringList Notes;  // lines the load report adds (how a NEXUS or CSV file was read)
 };
 
 // Reads a data file; the model is not touched, so a failed read changes nothing.

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QUrl>
 
 QString TQtUiServices::GetOpenFileName(QWidget* parent, const QString& caption,
@@ -28,6 +29,28 @@ QString TQtUiServices::GetSaveFileName(QWidget* parent, const QString& caption,
     dialog.setDefaultSuffix(defaultSuffix);
     dialog.selectFile(initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+QString TQtUiServices::GetSaveFileNameFiltered(QWidget* parent, const QString& caption,
+                                               const QString& filters, const QString& initialName,
+                                               const QString& defaultSuffix, QString* chosenFilter)
+{
+    QFileDialog dialog(parent, caption, QString(), filters);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(initialName);
+    // A name typed without an extension gets the picked format's.
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            const qsizetype star = filter.indexOf(QStringLiteral("*."));
+            if (star >= 0)
+                dialog.setDefaultSuffix(
+                    filter.mid(star + 2).section(QRegularExpression(QStringLiteral("[ )]")), 0, 0));
+        });
+    chosenFilter->clear();
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    *chosenFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().first();
 }
 

@@ -19,6 +19,15 @@ public:
     // defaultSuffix is appended when the user typed a name without one.
     virtual QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
                                     const QString& initialName, const QString& defaultSuffix) = 0;
+    // The same with several filters ("A (*.a);;B (*.b)"): *chosenFilter receives
+    // the one picked (empty when not known: callers then go by the extension).
+    virtual QString GetSaveFileNameFiltered(QWidget* parent, const QString& caption,
+                                            const QString& filters, const QString& initialName,
+                                            const QString& defaultSuffix, QString* chosenFilter)
+    {
+        chosenFilter->clear();
+        return GetSaveFileName(parent, caption, filters, initialName, defaultSuffix);
+    }
 
     virtual void ShowInformation(QWidget* parent, const QString& text) = 0;
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
@@ -43,6 +52,9 @@ public:
                             const QString& initialPath) override;
     QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
                             const QString& initialName, const QString& defaultSuffix) override;
+    QString GetSaveFileNameFiltered(QWidget* parent, const QString& caption, const QString& filters,
+                                    const QString& initialName, const QString& defaultSuffix,
+                                    QString* chosenFilter) override;
     void ShowInformation(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& text) override;
     bool OpenInDefaultApplication(const QString& path) override;

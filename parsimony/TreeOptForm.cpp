@@ -1,6 +1,7 @@
 #include "parsimony/TreeOptForm.h"
 
 #include <QEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include "parsimony/CreateTree.h"
 #include "parsimony/FormHelpers.h"
 #include "parsimony/Newick.h"
+#include "parsimony/NexusTrees.h"
 #include "parsimony/TreeTable.h"
 
 namespace {
@@ -198,15 +200,32 @@ void TFrmTreeOpt::TreeBTNClick() { DrawTree(SgOpt->currentRow()); }
 void TFrmTreeOpt::BtnSaveTreesClick()
 {
     if (!Search || Search->TreeCount() == 0) return;
-    const QString path = Ctx.Ui.GetSaveFileName(this, QStringLiteral("Save trees"),
-                                                QStringLiteral("Newick (*.nwk *.tre *.tree)"),
-                                                QStringLiteral("Trees"), QStringLiteral("nwk"));
+    const QString newick = QStringLiteral("Newick (*.nwk *.tre *.tree)");
+    const QString nexus = QStringLiteral("NEXUS (*.nex *.nexus *.nxs)");
+    QString chosen;
+    const QString path = Ctx.Ui.GetSaveFileNameFiltered(
+        this, QStringLiteral("Save trees"), newick + QStringLiteral(";;") + nexus,
+        QStringLiteral("Trees"), QStringLiteral("nwk"), &chosen);
     if (path.isEmpty()) return;
-    QStringList lines;
-    for (int k = 1; k <= Search->TreeCount(); ++k)
-        lines << WriteNewick(Search->Trees[static_cast<size_t>(k)], Search->CharField().Names);
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool asNexus =
+        chosen == nexus ||
+        (chosen.isEmpty() && (suffix == QLatin1String("nex") || suffix == QLatin1String("nexus") ||
+                              suffix == QLatin1String("nxs")));
+    QByteArray bytes;
+    if (asNexus) {
+        std::vector<const TTree*> trees;
+        for (int k = 1; k <= Search->TreeCount(); ++k)
+            trees.push_back(&Search->Trees[static_cast<size_t>(k)]);
+        bytes = WriteNexusTrees(trees, Search->CharField().Names).toUtf8();
+    } else {
+        QStringList lines;
+        for (int k = 1; k <= Search->TreeCount(); ++k)
+            lines << WriteNewick(Search->Trees[static_cast<size_t>(k)], Search->CharField().Names);
+        bytes = EncodeTextLines(lines);
+    }
     QString error;
-    if (!SaveTextFile(path, EncodeTextLines(lines), &error)) Ctx.Ui.ShowError(this, error);
+    if (!SaveTextFile(path, bytes, &error)) Ctx.Ui.ShowError(this, error);
 }
 
 void TFrmTreeOpt::DrawTree(int slot)

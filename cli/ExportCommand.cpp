@@ -1,0 +1,52 @@
+// varno-batch export: the matrix in another program's format.
+#include "cli/BatchCommand.h"
+#include "data/Global.h"
+#include "data/MatrixExport.h"
+
+namespace {
+int RunExport(const QStringList& rawArgs)
+{
+    const QString usage = QStringLiteral(
+        "Usage: varno-batch export FILE --format nexus|nexus-binary|phylip|csv -o OUT");
+    const TBatchArgs args(rawArgs, {QStringLiteral("--format"), QStringLiteral("-o")}, {});
+    if (!args.Ok() || args.Positional().size() != 1 || !args.Has(QStringLiteral("--format"))) {
+        WriteStderr(args.Ok() ? usage : args.ErrorText());
+        return ExitUsage;
+    }
+    TExportFormat format;
+    if (!ParseExportFormat(args.Value(QStringLiteral("--format")), &format)) {
+        WriteStderr(QStringLiteral("Unknown format \"%1\": use nexus, nexus-binary, phylip or csv.")
+                        .arg(args.Value(QStringLiteral("--format"))));
+        return ExitUsage;
+    }
+    const QString out = args.Value(QStringLiteral("-o"));
+    if (format == TExportFormat::Phylip && out.isEmpty()) {
+        WriteStderr(
+            QStringLiteral("PHYLIP export needs -o OUT: the ancestors file is written beside it."));
+        return ExitUsage;
+    }
+    TMatrixData data;
+    if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
+    const TMatrixExport result = ExportMatrix(data, format);
+    if (!result.Ok) {
+        WriteStderr(result.Error);
+        return ExitFailure;
+    }
+    for (const QString& note : result.Notes) WriteStderr(note);
+    if (!WriteOutput(out, result.Text)) return ExitFailure;
+    if (format == TExportFormat::Phylip && !WriteOutput(AncestorsPath(out), result.Ancestors))
+        return ExitFailure;
+    return ExitOk;
+}
+}  // namespace
+
+void RegisterExportCommand(TBatchCommands& commands)
+{
+    commands.push_back(
+        {QStringLiteral("export"),
+         QStringLiteral("export FILE --format nexus|nexus-binary|phylip|csv [-o OUT]"),
+         QStringLiteral(
+             "write the matrix as NEXUS (state trees as CSTREE), binary NEXUS, PHYLIP for mix "
+             "(with OUT.anc, the ancestors) or CSV"),
+         RunExport});
+}

@@ -1,0 +1,55 @@
+#pragma once
+// A NEXUS character matrix as the file states it (symbols, labels, types),
+// before its states become state trees in pointer notation.
+//
+//   TNexusMatrix m;
+//   if (!ParseNexusMatrix(text, &m, &error)) ...;
+//   if (!MapNexusMatrix(m, TNexusRootRule::FirstObject, &data, &notes, &error)) ...;
+#include <QHash>
+#include <QStringList>
+#include <vector>
+
+#include "data/Global.h"
+
+// Cell values below 0; 0.. are indices into Symbols.
+constexpr int NexusMissing = -1;
+constexpr int NexusGap = -2;
+constexpr int NexusPolymorphic = -3;  // (01)
+constexpr int NexusUncertain = -4;    // {01}, ambiguity codes
+
+struct TNexusUserType {
+    QString Name;
+    bool IsStateTree = false;  // CSTREE; other user types (step matrices) are not
+    QString Description;       // the tree text after "="
+    int Line = 0;
+};
+
+struct TNexusMatrix {
+    QStringList Taxa;
+    QStringList CharacterNames;            // one per character, may be empty
+    std::vector<QStringList> StateLabels;  // per character, by symbol index
+    QString Symbols;
+    std::vector<std::vector<int>> Cells;  // [taxon][character]
+    std::vector<QString> Types;           // per character, lower case; empty: the default
+    QString DefaultType = QStringLiteral("unord");
+    QHash<QString, TNexusUserType> UserTypes;  // by lower-case name
+    QStringList Notes;                         // warnings met while reading
+};
+
+// Reads the TAXA, DATA/CHARACTERS, ASSUMPTIONS, SETS and PAUP blocks; other
+// blocks are skipped and named in Notes. Errors begin with "line N:".
+bool ParseNexusMatrix(const QString& text, TNexusMatrix* matrix, QString* error);
+
+// How an unordered character's star is rooted.
+enum class TNexusRootRule { FirstObject, LowestState };
+
+// Turns every cell into its path in pointer notation ("2[1[0]]"): a CSTREE
+// as given; ordered, irreversible and Dollo characters as a chain from the
+// lowest state (irrev.down, dollo.down: from the highest); unordered ones as
+// a star. Gaps, polymorphic and uncertain cells become "?". *notes receives
+// one line per mapping rule applied and per warning.
+bool MapNexusMatrix(const TNexusMatrix& matrix, TNexusRootRule rootRule, TMatrixData* data,
+                    QStringList* notes, QString* error);
+
+// "1-3, 5, 8-9" for 1-based numbers in increasing order.
+QString NumberRanges(const std::vector<int>& numbers);

@@ -1,0 +1,660 @@
+// Reading the blocks of a NEXUS file that describe a character matrix.
+#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
+
+#include "data/NexusLexer.h"
+#include "data/NexusMatrix.h"
+
+namespace {
+constexpr int MaxNexusDimension = 20'000'000;
+using TTokens = std::vector<TNexusToken>;
+
+class TMatrixParser {
+public:
+    TMatrixParser(const QString& text, TNexusMatrix& matrix) : Lexer(text), M(matrix) {}
+
+    bool Parse(QString* error);
+
+private:
+    bool Fail(int line, const QString& what)
+    {
+        Error = QStringLiteral("line %1: %2").arg(line).arg(what);
+        return false;
+    }
+    bool Block(const TNexusCommand& begin);
+    bool TaxaCommand(const TNexusCommand& c);
+    bool CharactersCommand(const TNexusCommand& c);
+    bool AssumptionsCommand(const TNexusCommand& c);
+    bool Dimensions(const TNexusCommand& c);
+    bool Format(const TNexusCommand& c);
+    bool CharStateLabels(const TNexusCommand& c);
+    bool StateLabels(const TNexusCommand& c);
+    bool Matrix(const TNexusCommand& c);
+    bool ReadRow(const TTokens& t, size_t& i, int taxon, int line, bool interleave);
+    bool ReadCell(const TTokens& t, size_t& i, std::vector<int>& row, int taxon);
+    int CellOf(QChar ch, int line, int column, int taxon, bool* ok);
+    bool IsCellText(const TNexusToken& token) const;
+    bool CharacterList(const TTokens& t, size_t from, size_t to, std::vector<int>* list);
+    bool TypeAssignments(const TTokens& t, size_t from, int line);
+    bool EnsureCharacters(int line);
+
+    TNexusLexer Lexer;
+    TNexusMatrix& M;
+    QString Error;
+    QString Block_;
+    int NTax = 0, NChar = 0;
+    bool MatrixRead = false, Interleave = false, RespectCase = false;
+    bool TaxaFromBlock = false;
+    bool GapGiven = false;
+    QChar Missing = QLatin1Char('?'), Gap = QLatin1Char('-'), Match;
+    QSet<QChar> Ambiguity;
+    QHash<QString, std::vector<int>> CharSets;  // lower-case names
+    QStringList Skipped;
+    QSet<QChar> AddedSymbols;
+    int Polymorphic = 0, Uncertain = 0, Gaps = 0;
+};
+
+bool TMatrixParser::Parse(QString* error)
+{
+    if (!Lexer.ReadHeader()) {
+        *error = Lexer.Error();
+        return false;
+    }
+    TNexusCommand c;
+    while (Lexer.NextCommand(c)) {
+        if (c.Name == QLatin1String("BEGIN")) {
+            if (!Block(c)) break;
+        } else if (c.Name == QLatin1String("END") || c.Name == QLatin1String("ENDBLOCK")) {
+            Block_.clear();
+        } else if (Block_ == QLatin1String("TAXA")) {
+            if (!TaxaCommand(c)) break;
+        } else if (Block_ == QLatin1String("DATA") || Block_ == QLatin1String("CHARACTERS")) {
+            if (!CharactersCommand(c)) break;
+        } else if (!Block_.isEmpty()) {
+            if (!AssumptionsCommand(c)) break;
+        }
+    }
+    if (Error.isEmpty()) Error = Lexer.Error();
+    if (Error.isEmpty() && !MatrixRead)
+        Error = QStringLiteral(
+            "the file holds no character matrix (no DATA or CHARACTERS block with a MATRIX).");
+    if (!Error.isEmpty()) {
+        *error = Error;
+        return false;
+    }
+    if (!Skipped.isEmpty())
+        M.Notes << QStringLiteral("WARNING: blocks skipped (not read by this program): %1.")
+                       .arg(Skipped.join(QStringLiteral(", ")));
+    if (!AddedSymbols.isEmpty()) {
+        QString added;
+        for (QChar ch : M.Symbols)
+            if (AddedSymbols.contains(ch)) added += ch;
+        M.Notes
+            << QStringLiteral(
+                   "WARNING: the matrix uses symbols missing from SYMBOLS, added after them: %1.")
+                   .arg(added);
+    }
+    if (Gaps > 0)
+        M.Notes << QStringLiteral("WARNING: %1 gap cells (\"%2\") read as missing \"?\".")
+                       .arg(Gaps)
+                       .arg(Gap);
+    if (Polymorphic > 0)
+        M.Notes << QStringLiteral("WARNING: %1 polymorphic cells, as (01), read as missing \"?\".")
+                       .arg(Polymorphic);
+    if (Uncertain > 0)
+        M.Notes << QStringLiteral(
+                       "WARNING: %1 uncertain cells, as {01} or ambiguity codes, read as missing "
+                       "\"?\".")
+                       .arg(Uncertain);
+    return true;
+}
+
+bool TMatrixParser::Block(const TNexusCommand& begin)
+{
+    if (begin.Tokens.empty())
+        return Fail(begin.Line, QStringLiteral("BEGIN needs the name of a block."));
+    const QString name = begin.Tokens.front().Text.toUpper();
+    static const QStringList known = {QStringLiteral("TAXA"),       QStringLiteral("DATA"),
+                                      QStringLiteral("CHARACTERS"), QStringLiteral("ASSUMPTIONS"),
+                                      QStringLiteral("SETS"),       QStringLiteral("PAUP")};
+    const bool matrixBlock = name == QLatin1String("DATA") || name == QLatin1String("CHARACTERS");
+    if (matrixBlock && MatrixRead) {
+        M.Notes << QStringLiteral(
+                       "WARNING: line %1: only the first character matrix is read; this %2 block "
+                       "is skipped.")
+                       .arg(begin.Line)
+                       .arg(name);
+        if (!Lexer.SkipBlock(name, begin.Line)) return false;
+        return true;
+    }
+    if (!known.contains(name)) {
+        // Trees are read by the tree commands; they are no loss here.
+        if (name != QLatin1String("TREES") && !Skipped.contains(name)) Skipped << name;
+        return Lexer.SkipBlock(name, begin.Line);
+    }
+    Block_ = name;
+    if (matrixBlock) {
+        Interleave = false;
+        M.Symbols = QStringLiteral("01");
+    }
+    return true;
+}
+
+bool TMatrixParser::TaxaCommand(const TNexusCommand& c)
+{
+    if (c.Name == QLatin1String("DIMENSIONS")) return Dimensions(c);
+    if (c.Name == QLatin1String("TAXLABELS")) {
+        M.Taxa.clear();
+        for (const TNexusToken& t : c.Tokens) M.Taxa << t.Name();
+        TaxaFromBlock = true;
+        if (NTax > 0 && M.Taxa.size() != NTax)
+            return Fail(
+                c.Line,
+                QStringLiteral("TAXLABELS names %1 taxa, NTAX=%2.").arg(M.Taxa.size()).arg(NTax));
+        NTax = static_cast<int>(M.Taxa.size());
+    }
+    return true;
+}
+
+bool TMatrixParser::Dimensions(const TNexusCommand& c)
+{
+    const TTokens& t = c.Tokens;
+    for (size_t i = 0; i + 2 < t.size(); ++i) {
+        if (!t[i + 1].IsPunct('=')) continue;
+        bool ok = false;
+        const int value = t[i + 2].Text.toInt(&ok);
+        if (!ok || value < 0)
+            return Fail(t[i].Line,
+                        QStringLiteral("%1 needs a whole number.").arg(t[i].Text.toUpper()));
+        if (value > MaxNexusDimension)
+            return Fail(
+                t[i].Line,
+                QStringLiteral("%1=%2 is too large to load.").arg(t[i].Text.toUpper()).arg(value));
+        if (t[i].Is("NTAX")) {
+            if (TaxaFromBlock && value != NTax && Block_ == QLatin1String("TAXA"))
+                return Fail(
+                    t[i].Line,
+                    QStringLiteral("NTAX=%1, but TAXLABELS names %2 taxa.").arg(value).arg(NTax));
+            NTax = value;
+        } else if (t[i].Is("NCHAR")) {
+            NChar = value;
+        }
+    }
+    return true;
+}
+
+bool TMatrixParser::EnsureCharacters(int line)
+{
+    if (NChar <= 0)
+        return Fail(line, QStringLiteral(
+                              "the number of characters (DIMENSIONS NCHAR=...) must come first."));
+    if (static_cast<int>(M.CharacterNames.size()) != NChar) {
+        M.CharacterNames = QStringList(NChar, QString());
+        M.StateLabels.assign(static_cast<size_t>(NChar), QStringList());
+        M.Types.assign(static_cast<size_t>(NChar), QString());
+    }
+    return true;
+}
+
+bool TMatrixParser::Format(const TNexusCommand& c)
+{
+    const TTokens& t = c.Tokens;
+    for (size_t i = 0; i < t.size(); ++i) {
+        const bool hasValue = i + 1 < t.size() && t[i + 1].IsPunct('=');
+        const QString value = hasValue && i + 2 < t.size() ? t[i + 2].Text : QString();
+        const int line = t[i].Line;
+        if (hasValue && i + 2 >= t.size())
+            return Fail(line, QStringLiteral("%1= needs a value.").arg(t[i].Text));
+        if (t[i].Is("DATATYPE")) {
+            const QString type = value.toUpper();
+            if (type == QLatin1String("STANDARD")) {
+                M.Symbols = QStringLiteral("01");
+            } else if (type == QLatin1String("DNA") || type == QLatin1String("NUCLEOTIDE") ||
+                       type == QLatin1String("RNA")) {
+                M.Symbols =
+                    type == QLatin1String("RNA") ? QStringLiteral("ACGU") : QStringLiteral("ACGT");
+                for (QChar ch : QStringLiteral("RYKMSWBDHVN")) Ambiguity.insert(ch);
+            } else if (type == QLatin1String("PROTEIN")) {
+                M.Symbols = QStringLiteral("ACDEFGHIKLMNPQRSTVWY*");
+                for (QChar ch : QStringLiteral("BZX")) Ambiguity.insert(ch);
+            } else {
+                return Fail(
+                    line, QStringLiteral(
+                              "DATATYPE=%1 cannot be read; this program reads STANDARD, DNA, RNA, "
+                              "NUCLEOTIDE and PROTEIN characters.")
+                              .arg(value));
+            }
+        } else if (t[i].Is("SYMBOLS")) {
+            QString symbols = value;
+            symbols.remove(QRegularExpression(QStringLiteral("\\s")));
+            // Standard data name their own symbols; molecular ones add to theirs.
+            if (M.Symbols == QLatin1String("01")) M.Symbols.clear();
+            for (QChar ch : symbols)
+                if (!M.Symbols.contains(ch)) M.Symbols += ch;
+        } else if (t[i].Is("MISSING") || t[i].Is("GAP") || t[i].Is("MATCHCHAR")) {
+            if (value.size() != 1)
+                return Fail(line,
+                            QStringLiteral("%1= needs one character.").arg(t[i].Text.toUpper()));
+            (t[i].Is("MISSING") ? Missing : t[i].Is("GAP") ? Gap : Match) = value.at(0);
+            if (t[i].Is("GAP")) GapGiven = true;
+        } else if (t[i].Is("INTERLEAVE")) {
+            Interleave = !hasValue || !value.startsWith(QLatin1Char('n'), Qt::CaseInsensitive);
+        } else if (t[i].Is("RESPECTCASE")) {
+            RespectCase = true;
+        } else if (t[i].Is("TRANSPOSE")) {
+            return Fail(line,
+                        QStringLiteral("transposed matrices (FORMAT TRANSPOSE) cannot be read."));
+        } else if (t[i].Is("TOKENS")) {
+            return Fail(line, QStringLiteral("matrices of tokens (FORMAT TOKENS) cannot be read; "
+                                             "write one symbol per cell."));
+        } else if (t[i].Is("EQUATE")) {
+            M.Notes
+                << QStringLiteral(
+                       "WARNING: line %1: EQUATE is not read; equated symbols are unknown symbols.")
+                       .arg(line);
+        }
+        if (hasValue) i += 2;
+    }
+    return true;
+}
+
+bool TMatrixParser::CharStateLabels(const TNexusCommand& c)
+{
+    if (!EnsureCharacters(c.Line)) return false;
+    const TTokens& t = c.Tokens;
+    size_t i = 0;
+    while (i < t.size()) {
+        bool ok = false;
+        const int number = t[i].Text.toInt(&ok);
+        if (!ok || number < 1 || number > NChar)
+            return Fail(
+                t[i].Line,
+                QStringLiteral("CHARSTATELABELS: \"%1\" is no character number from 1 to %2.")
+                    .arg(t[i].Text)
+                    .arg(NChar));
+        ++i;
+        if (i < t.size() && !t[i].IsPunct('/') && !t[i].IsPunct(','))
+            M.CharacterNames[number - 1] = t[i++].Name();
+        if (i < t.size() && t[i].IsPunct('/')) {
+            ++i;
+            QStringList labels;
+            while (i < t.size() && !t[i].IsPunct(',')) labels << t[i++].Name();
+            M.StateLabels[static_cast<size_t>(number - 1)] = labels;
+        }
+        if (i < t.size() && !t[i].IsPunct(','))
+            return Fail(
+                t[i].Line,
+                QStringLiteral("CHARSTATELABELS: expected \",\" after character %1, found \"%2\".")
+                    .arg(number)
+                    .arg(t[i].Text));
+        ++i;
+    }
+    return true;
+}
+
+bool TMatrixParser::StateLabels(const TNexusCommand& c)
+{
+    if (!EnsureCharacters(c.Line)) return false;
+    const TTokens& t = c.Tokens;
+    size_t i = 0;
+    while (i < t.size()) {
+        bool ok = false;
+        const int number = t[i].Text.toInt(&ok);
+        if (!ok || number < 1 || number > NChar)
+            return Fail(t[i].Line,
+                        QStringLiteral("STATELABELS: \"%1\" is no character number from 1 to %2.")
+                            .arg(t[i].Text)
+                            .arg(NChar));
+        QStringList labels;
+        for (++i; i < t.size() && !t[i].IsPunct(','); ++i) labels << t[i].Name();
+        M.StateLabels[static_cast<size_t>(number - 1)] = labels;
+        ++i;
+    }
+    return true;
+}
+
+bool TMatrixParser::CharactersCommand(const TNexusCommand& c)
+{
+    if (c.Name == QLatin1String("DIMENSIONS")) return Dimensions(c);
+    if (c.Name == QLatin1String("FORMAT")) return Format(c);
+    if (c.Name == QLatin1String("TAXLABELS")) return TaxaCommand(c);
+    if (c.Name == QLatin1String("CHARSTATELABELS")) return CharStateLabels(c);
+    if (c.Name == QLatin1String("STATELABELS")) return StateLabels(c);
+    if (c.Name == QLatin1String("CHARLABELS")) {
+        if (!EnsureCharacters(c.Line)) return false;
+        for (size_t i = 0; i < c.Tokens.size() && i < static_cast<size_t>(NChar); ++i)
+            M.CharacterNames[static_cast<qsizetype>(i)] = c.Tokens[i].Name();
+        return true;
+    }
+    if (c.Name == QLatin1String("MATRIX")) return Matrix(c);
+    return true;
+}
+
+int TMatrixParser::CellOf(QChar ch, int line, int column, int taxon, bool* ok)
+{
+    *ok = true;
+    if (ch == Missing) return NexusMissing;
+    // GAP has no default in NEXUS; "-" is a gap unless SYMBOLS names it.
+    if (ch == Gap && (GapGiven || !M.Symbols.contains(ch))) return NexusGap;
+    if (!Match.isNull() && ch == Match) {
+        if (taxon == 0 || column >= static_cast<int>(M.Cells[0].size())) {
+            *ok = Fail(
+                line,
+                QStringLiteral("the match character \"%1\" needs the first taxon's state above it.")
+                    .arg(ch));
+            return 0;
+        }
+        return M.Cells[0][static_cast<size_t>(column)];
+    }
+    qsizetype k = M.Symbols.indexOf(ch);
+    if (k < 0 && !RespectCase) k = M.Symbols.indexOf(ch, 0, Qt::CaseInsensitive);
+    if (k >= 0) return static_cast<int>(k);
+    if (Ambiguity.contains(ch.toUpper())) return NexusUncertain;
+    if (ch.isLetterOrNumber()) {
+        AddedSymbols.insert(ch);
+        M.Symbols += ch;
+        return static_cast<int>(M.Symbols.size() - 1);
+    }
+    *ok = Fail(
+        line,
+        QStringLiteral("\"%1\" is not a state symbol (SYMBOLS=\"%2\").").arg(ch).arg(M.Symbols));
+    return 0;
+}
+
+bool TMatrixParser::IsCellText(const TNexusToken& token) const
+{
+    if (token.IsPunct('(') || token.IsPunct('{')) return true;
+    if (token.Kind != TNexusToken::Word) return false;
+    for (QChar ch : token.Text)
+        if (ch != Missing && ch != Gap && ch != Match &&
+            !M.Symbols.contains(ch, RespectCase ? Qt::CaseSensitive : Qt::CaseInsensitive) &&
+            !Ambiguity.contains(ch.toUpper()))
+            return false;
+    return true;
+}
+
+bool TMatrixParser::ReadCell(const TTokens& t, size_t& i, std::vector<int>& row, int taxon)
+{
+    const TNexusToken& token = t[i];
+    if (token.Kind == TNexusToken::Word) {
+        for (QChar ch : token.Text) {
+            bool ok = true;
+            const int cell = CellOf(ch, token.Line, static_cast<int>(row.size()), taxon, &ok);
+            if (!ok) return false;
+            if (cell == NexusGap) ++Gaps;
+            if (cell == NexusUncertain) ++Uncertain;
+            row.push_back(cell);
+        }
+        ++i;
+        return true;
+    }
+    if (token.IsPunct('(') || token.IsPunct('{')) {
+        const char close = token.IsPunct('(') ? ')' : '}';
+        QSet<int> states;
+        bool anyMissing = false;
+        for (++i; i < t.size() && !t[i].IsPunct(close); ++i) {
+            if (t[i].IsPunct(',') || t[i].IsPunct('/')) continue;
+            if (t[i].Kind != TNexusToken::Word)
+                return Fail(t[i].Line, QStringLiteral("unexpected \"%1\" inside \"%2...%3\".")
+                                           .arg(t[i].Text)
+                                           .arg(token.Text)
+                                           .arg(QLatin1Char(close)));
+            for (QChar ch : t[i].Text) {
+                bool ok = true;
+                const int cell = CellOf(ch, t[i].Line, static_cast<int>(row.size()), taxon, &ok);
+                if (!ok) return false;
+                if (cell >= 0)
+                    states.insert(cell);
+                else
+                    anyMissing = true;
+            }
+        }
+        if (i >= t.size())
+            return Fail(token.Line, QStringLiteral("\"%1\" is never closed by \"%2\".")
+                                        .arg(token.Text)
+                                        .arg(QLatin1Char(close)));
+        ++i;
+        if (states.size() == 1 && !anyMissing) {
+            row.push_back(*states.begin());
+        } else {
+            row.push_back(close == ')' ? NexusPolymorphic : NexusUncertain);
+            ++(close == ')' ? Polymorphic : Uncertain);
+        }
+        return true;
+    }
+    return Fail(token.Line, QStringLiteral("unexpected \"%1\" in the matrix.").arg(token.Text));
+}
+
+bool TMatrixParser::ReadRow(const TTokens& t, size_t& i, int taxon, int line, bool interleave)
+{
+    std::vector<int>& row = M.Cells[static_cast<size_t>(taxon)];
+    int lastLine = line;
+    while (i < t.size()) {
+        if (!interleave && static_cast<int>(row.size()) >= NChar) break;
+        if (t[i].Line != lastLine) {
+            if (interleave) break;
+            // A row may run over several lines; a line that cannot be cells
+            // starts the next taxon, so this row is short.
+            const bool taxonName = TaxaFromBlock && M.Taxa.contains(t[i].Name());
+            if (!IsCellText(t[i]) || taxonName) break;
+        }
+        lastLine = t[i].Line;
+        if (!ReadCell(t, i, row, taxon)) return false;
+        if (static_cast<int>(row.size()) > NChar)
+            return Fail(lastLine,
+                        QStringLiteral("the row of taxon \"%1\" has more than NCHAR=%2 characters.")
+                            .arg(M.Taxa[taxon])
+                            .arg(NChar));
+    }
+    if (!interleave && static_cast<int>(row.size()) < NChar)
+        return Fail(line, QStringLiteral("the row of taxon \"%1\" has %2 of NCHAR=%3 characters.")
+                              .arg(M.Taxa[taxon])
+                              .arg(row.size())
+                              .arg(NChar));
+    return true;
+}
+
+bool TMatrixParser::Matrix(const TNexusCommand& c)
+{
+    if (!EnsureCharacters(c.Line)) return false;
+    if (NTax <= 0 && !TaxaFromBlock)
+        return Fail(c.Line,
+                    QStringLiteral(
+                        "the number of taxa (DIMENSIONS NTAX=...) must come before the MATRIX."));
+    if (static_cast<qint64>(NTax) * NChar > MaxNexusDimension)
+        return Fail(c.Line,
+                    QStringLiteral("the matrix is too large to load: %1 taxa by %2 characters.")
+                        .arg(NTax)
+                        .arg(NChar));
+    const bool known = TaxaFromBlock;
+    if (!known) M.Taxa.clear();
+    M.Cells.assign(static_cast<size_t>(NTax), {});
+    std::vector<int> lastLine(static_cast<size_t>(NTax), c.Line);
+    const TTokens& t = c.Tokens;
+    size_t i = 0;
+    int rows = 0;
+    while (i < t.size()) {
+        const TNexusToken& nameToken = t[i++];
+        const QString name = nameToken.Name();
+        int taxon = static_cast<int>(M.Taxa.indexOf(name));
+        if (taxon < 0 && known)
+            return Fail(
+                nameToken.Line,
+                QStringLiteral("the matrix names \"%1\", which is not among the taxa (TAXLABELS).")
+                    .arg(name));
+        if (taxon < 0) {
+            if (M.Taxa.size() >= NTax)
+                return Fail(nameToken.Line,
+                            QStringLiteral("more taxa than NTAX=%1: \"%2\".").arg(NTax).arg(name));
+            M.Taxa << name;
+            taxon = static_cast<int>(M.Taxa.size()) - 1;
+        } else if (!Interleave && !M.Cells[static_cast<size_t>(taxon)].empty()) {
+            return Fail(nameToken.Line,
+                        QStringLiteral("the taxon \"%1\" has two rows in the matrix.").arg(name));
+        }
+        ++rows;
+        lastLine[static_cast<size_t>(taxon)] = nameToken.Line;
+        if (!ReadRow(t, i, taxon, nameToken.Line, Interleave)) return false;
+    }
+    if (M.Taxa.size() < NTax || (known && rows < NTax))
+        return Fail(c.Line, QStringLiteral("the matrix has rows for %1 of NTAX=%2 taxa.")
+                                .arg(known ? rows : M.Taxa.size())
+                                .arg(NTax));
+    for (int k = 0; k < NTax; ++k) {
+        const size_t n = M.Cells[static_cast<size_t>(k)].size();
+        if (static_cast<int>(n) != NChar)
+            return Fail(lastLine[static_cast<size_t>(k)],
+                        QStringLiteral("the row of taxon \"%1\" has %2 of NCHAR=%3 characters.")
+                            .arg(M.Taxa[k])
+                            .arg(n)
+                            .arg(NChar));
+    }
+    MatrixRead = true;
+    return true;
+}
+
+bool TMatrixParser::CharacterList(const TTokens& t, size_t from, size_t to, std::vector<int>* list)
+{
+    auto number = [&](const QString& text, int line, int* value) {
+        if (text == QLatin1String(".")) {
+            *value = NChar;
+            return true;
+        }
+        bool ok = false;
+        *value = text.toInt(&ok);
+        if (ok && *value >= 1 && *value <= NChar) return true;
+        const qsizetype named = M.CharacterNames.indexOf(text);
+        if (named >= 0) {
+            *value = static_cast<int>(named) + 1;
+            return true;
+        }
+        return Fail(line, QStringLiteral("\"%1\" is no character (1 to %2).").arg(text).arg(NChar));
+    };
+    for (size_t i = from; i < to; ++i) {
+        const TNexusToken& tok = t[i];
+        if (tok.IsPunct(',')) continue;
+        if (tok.Is("ALL")) {
+            for (int k = 1; k <= NChar; ++k) list->push_back(k);
+            continue;
+        }
+        if (tok.Kind != TNexusToken::Punct && CharSets.contains(tok.Name().toLower())) {
+            const std::vector<int>& set = CharSets[tok.Name().toLower()];
+            list->insert(list->end(), set.begin(), set.end());
+            continue;
+        }
+        // "3-7", "3 - 7", "3-.", optionally followed by "\2".
+        QString text = tok.Name();
+        if (tok.Kind == TNexusToken::Word && i + 2 < to && t[i + 1].Text == QLatin1String("-")) {
+            text += QLatin1Char('-') + t[i + 2].Text;
+            i += 2;
+        } else if (tok.Kind == TNexusToken::Word && text.endsWith(QLatin1Char('-')) && i + 1 < to) {
+            text += t[++i].Text;
+        }
+        const qsizetype dash =
+            tok.Kind == TNexusToken::Word ? text.indexOf(QLatin1Char('-'), 1) : -1;
+        int first = 0, last = 0, step = 1;
+        if (dash < 0) {
+            if (!number(text, tok.Line, &first)) return false;
+            last = first;
+        } else if (!number(text.left(dash), tok.Line, &first) ||
+                   !number(text.mid(dash + 1), tok.Line, &last)) {
+            return false;
+        }
+        if (i + 2 < to && t[i + 1].IsPunct('\\')) {
+            step = std::max(1, t[i + 2].Text.toInt());
+            i += 2;
+        }
+        for (int k = first; k <= last; k += step) list->push_back(k);
+    }
+    return true;
+}
+
+bool TMatrixParser::TypeAssignments(const TTokens& t, size_t from, int line)
+{
+    // "ord: 1-3 5, unord: 4" (TYPESET) or "ord: 1-3 unord: 4" (CTYPE).
+    QString type;
+    size_t start = from;
+    auto flush = [&](size_t end) {
+        if (type.isEmpty())
+            return end == start ||
+                   Fail(line,
+                        QStringLiteral("a character list needs a type before it (as ord: 1-3)."));
+        std::vector<int> list;
+        if (!CharacterList(t, start, end, &list)) return false;
+        for (int k : list) M.Types[static_cast<size_t>(k - 1)] = type;
+        return true;
+    };
+    for (size_t i = from; i < t.size(); ++i)
+        if (i + 1 < t.size() && t[i + 1].IsPunct(':') && t[i].Kind != TNexusToken::Punct) {
+            if (!flush(i)) return false;
+            type = t[i].Name().toLower();
+            start = i + 2;
+            ++i;
+        }
+    return flush(t.size());
+}
+
+bool TMatrixParser::AssumptionsCommand(const TNexusCommand& c)
+{
+    const TTokens& t = c.Tokens;
+    auto afterEquals = [&](size_t from) {
+        for (size_t i = from; i < t.size(); ++i)
+            if (t[i].IsPunct('=')) return i + 1;
+        return t.size() + 1;
+    };
+    if (c.Name == QLatin1String("USERTYPE")) {
+        const size_t eq = afterEquals(0);
+        if (t.empty() || eq > t.size())
+            return Fail(c.Line, QStringLiteral("USERTYPE needs a name and \"=\"."));
+        TNexusUserType type;
+        type.Name = t[0].Name();
+        type.Line = c.Line;
+        for (size_t i = 1; i + 1 < eq; ++i)
+            if (t[i].Is("CSTREE")) type.IsStateTree = true;
+        if (type.IsStateTree) {
+            const qsizetype start = eq < t.size() ? t[eq].Start : c.End;
+            type.Description = Lexer.Source().mid(start, c.End - start);
+        }
+        M.UserTypes.insert(type.Name.toLower(), type);
+        return true;
+    }
+    if (c.Name == QLatin1String("CHARSET")) {
+        const size_t eq = afterEquals(0);
+        if (t.empty() || eq > t.size() || !EnsureCharacters(c.Line))
+            return Fail(c.Line, QStringLiteral("CHARSET needs a name, \"=\" and characters."));
+        std::vector<int> list;
+        if (!CharacterList(t, eq, t.size(), &list)) return false;
+        CharSets.insert(t[t[0].IsPunct('*') ? 1 : 0].Name().toLower(), list);
+        return true;
+    }
+    if (c.Name == QLatin1String("OPTIONS")) {
+        for (size_t i = 0; i + 2 < t.size(); ++i)
+            if (t[i].Is("DEFTYPE") && t[i + 1].IsPunct('='))
+                M.DefaultType = t[i + 2].Name().toLower();
+        return true;
+    }
+    if (c.Name == QLatin1String("TYPESET") || c.Name == QLatin1String("CTYPE")) {
+        if (!EnsureCharacters(c.Line)) return false;
+        const bool typeset = c.Name == QLatin1String("TYPESET");
+        if (typeset && (t.empty() || !t[0].IsPunct('*'))) {
+            M.Notes
+                << QStringLiteral("line %1: a TYPESET without \"*\" is not applied.").arg(c.Line);
+            return true;
+        }
+        for (const TNexusToken& tok : t)
+            if (tok.Is("VECTOR"))
+                return Fail(c.Line,
+                            QStringLiteral("%1 in the VECTOR format cannot be read.").arg(c.Name));
+        const size_t eq = afterEquals(0);
+        return TypeAssignments(t, eq <= t.size() ? eq : 0, c.Line);
+    }
+    return true;
+}
+}  // namespace
+
+bool ParseNexusMatrix(const QString& text, TNexusMatrix* matrix, QString* error)
+{
+    *matrix = TNexusMatrix();
+    return TMatrixParser(text, *matrix).Parse(error);
+}

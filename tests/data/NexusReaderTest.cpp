@@ -1,0 +1,262 @@
+// Reading NEXUS matrices: the state trees each character type maps to, the
+// labels, the cells that become "?", and the files that must be refused.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "data/DataFile.h"
+#include "data/NexusReader.h"
+#include "data/Path.h"
+
+namespace {
+QString Cell(const TReadResult& r, int c, int o)
+{
+    return r.Data.DataMatrix[static_cast<size_t>(c)][static_cast<size_t>(o)];
+}
+
+// The full path of every cell, as "paths" shows it.
+QStringList Paths(const TReadResult& r, int c)
+{
+    const TDynStrMatrix m =
+        PathMatrix(r.Data.DataMatrix, r.Data.ObjectCount, r.Data.CharacterCount);
+    QStringList out;
+    for (int o = 1; o <= r.Data.ObjectCount; ++o)
+        out << m[static_cast<size_t>(c)][static_cast<size_t>(o)];
+    return out;
+}
+
+const char* const Header = R"(#NEXUS
+[ a comment [nested] before the blocks ]
+BEGIN TAXA;
+  DIMENSIONS NTAX=4;
+  TAXLABELS Alpha 'Beta gamma' Delta_epsilon 'O''Brien';
+END;
+)";
+
+TReadResult Read(const QString& body, TNexusRootRule rule = TNexusRootRule::FirstObject)
+{
+    return ReadNexusMatrixText(QString::fromUtf8(Header) + body, rule);
+}
+}  // namespace
+
+TEST(NexusReader, CharacterTypesMapToStateTrees)
+{
+    const TReadResult r = Read(R"(
+BEGIN CHARACTERS;
+  DIMENSIONS NCHAR=6;
+  FORMAT DATATYPE=STANDARD SYMBOLS="0 1 2 3" MISSING=? GAP=-;
+  CHARSTATELABELS 1 wing / simple branched netted, 2 'setae pattern', 5 colour / red blue;
+  MATRIX
+    Alpha          1 2 0 2 1 3
+    'Beta gamma'   0 0 2 0 0 1
+    Delta_epsilon  2 1 1 ? 1 0
+    'O''Brien'     ? 2 2 1 0 2
+  ;
+END;
+BEGIN ASSUMPTIONS;
+  USERTYPE branchy (CSTREE) = ((1,2)3,0)3x;
+  USERTYPE fork (CSTREE) = ((1)0,2)3;
+  TYPESET * default = ord: 2, irrev.down: 3, Dollo: 4, unord: 5;
+  OPTIONS DEFTYPE=unord;
+END;
+)");
+    ASSERT_FALSE(r.Ok) << "a CSTREE node named \"3x\" is no symbol";
+    EXPECT_TRUE(r.Error.contains(QStringLiteral("3x"))) << r.Error.toStdString();
+
+    const TReadResult ok = Read(R"(
+BEGIN CHARACTERS;
+  DIMENSIONS NCHAR=6;
+  FORMAT DATATYPE=STANDARD SYMBOLS="0 1 2 3" MISSING=? GAP=-;
+  CHARSTATELABELS 1 wing / simple branched netted, 2 'setae pattern', 5 colour / red blue;
+  MATRIX
+    Alpha          1 2 0 2 1 3
+    'Beta gamma'   0 0 2 0 0 1
+    Delta_epsilon  2 1 1 ? 1 0
+    'O''Brien'     ? 2 2 1 0 2
+  ;
+END;
+BEGIN ASSUMPTIONS;
+  USERTYPE fork (CSTREE) = ((1)0,(2)3)3;
+  TYPESET * default = ord: 2, irrev.down: 3, Dollo: 4, unord: 5, fork: 6;
+END;
+)");
+    ASSERT_FALSE(ok.Ok) << "state 3 twice must be refused";
+    EXPECT_TRUE(ok.Error.contains(QStringLiteral("cycle"))) << ok.Error.toStdString();
+
+    const TReadResult good = Read(R"(
+BEGIN CHARACTERS;
+  DIMENSIONS NCHAR=6;
+  FORMAT DATATYPE=STANDARD SYMBOLS="0 1 2 3" MISSING=? GAP=-;
+  CHARSTATELABELS 1 wing / simple branched netted, 2 'setae pattern', 5 colour / red blue;
+  MATRIX
+    Alpha          1 2 0 2 1 3
+    'Beta gamma'   0 0 2 0 0 1
+    Delta_epsilon  2 1 1 ? 1 0
+    'O''Brien'     ? 2 2 1 0 2
+  ;
+END;
+BEGIN ASSUMPTIONS;
+  USERTYPE fork (CSTREE) = ((1)0,2)3;
+  TYPESET * default = ord: 2, irrev.down: 3, Dollo: 4, unord: 5, fork: 6;
+END;
+)");
+    ASSERT_TRUE(good.Ok) << good.Error.toStdString();
+    EXPECT_EQ(good.Data.ObjectCount, 4);
+    EXPECT_EQ(good.Data.CharacterCount, 6);
+    EXPECT_EQ(Cell(good, 0, 2), QStringLiteral("Beta gamma"));
+    EXPECT_EQ(Cell(good, 0, 3), QStringLiteral("Delta epsilon")) << "unquoted _ is a blank";
+    EXPECT_EQ(Cell(good, 0, 4), QStringLiteral("O'Brien"));
+    EXPECT_EQ(Cell(good, 1, 0), QStringLiteral("wing"));
+    EXPECT_EQ(Cell(good, 2, 0), QStringLiteral("setae pattern"));
+    EXPECT_EQ(Cell(good, 3, 0), QStringLiteral("Character 3"));
+    // Unordered: a star rooted at the first object's state, named by the labels.
+    EXPECT_EQ(Paths(good, 1),
+              (QStringList{"branched[]", "simple[branched[]]", "netted[branched[]]", "?"}));
+    // Ordered: a chain from the lowest state used.
+    EXPECT_EQ(Paths(good, 2), (QStringList{"2[1[0[]]]", "0[]", "1[0[]]", "2[1[0[]]]"}));
+    // Irreversible down: a chain from the highest.
+    EXPECT_EQ(Paths(good, 3), (QStringList{"0[1[2[]]]", "2[]", "1[2[]]", "2[]"}));
+    // Dollo: a chain from the lowest; "?" stays missing.
+    EXPECT_EQ(Paths(good, 4), (QStringList{"2[1[0[]]]", "0[]", "?", "1[0[]]"}));
+    // The CSTREE as given: 3 is the root, 0 and 2 its children, 1 below 0.
+    EXPECT_EQ(Paths(good, 6), (QStringList{"3[]", "1[0[3[]]]", "0[3[]]", "2[3[]]"}));
+    const QString notes = good.Notes.join(QLatin1Char('\n'));
+    EXPECT_TRUE(notes.contains(QStringLiteral("CSTREE"))) << notes.toStdString();
+    EXPECT_TRUE(notes.contains(QStringLiteral("ordered: a chain from the lowest state")))
+        << notes.toStdString();
+    EXPECT_TRUE(notes.contains(QStringLiteral("Dollo"))) << notes.toStdString();
+}
+
+TEST(NexusReader, StarRootRuleAndRenamedStates)
+{
+    const QString body = R"(
+BEGIN DATA;
+  DIMENSIONS NCHAR=2;
+  FORMAT SYMBOLS="012" MISSING=? MATCHCHAR=.;
+  STATELABELS 1 'big [x]' 'BIG (X)' 'what?', 2 a A;
+  MATRIX
+    Alpha          20
+    'Beta gamma'   .1
+    Delta_epsilon  1.
+    'O''Brien'     0?
+  ;
+END;
+)";
+    const TReadResult first = Read(body);
+    ASSERT_TRUE(first.Ok) << first.Error.toStdString();
+    // Labels that pointer notation cannot hold or that differ only in case get changed.
+    EXPECT_EQ(Paths(first, 1),
+              (QStringList{"what_[]", "what_[]", "BIG (X) (1)[what_[]]", "big (x)[what_[]]"}));
+    EXPECT_EQ(Paths(first, 2), (QStringList{"a[]", "A (1)[a[]]", "a[]", "?"}))
+        << "match character copies the first row";
+    const TReadResult lowest = Read(body, TNexusRootRule::LowestState);
+    ASSERT_TRUE(lowest.Ok);
+    EXPECT_EQ(Paths(lowest, 1).first(), QStringLiteral("what_[big (x)[]]"));
+    EXPECT_TRUE(first.Notes.join(QLatin1Char(' ')).contains(QStringLiteral("state names changed")));
+}
+
+TEST(NexusReader, InterleavedPolymorphicAndGaps)
+{
+    const TReadResult r = ReadNexusMatrixText(QStringLiteral(R"(#nexus
+begin data;
+  dimensions ntax=3 nchar=5;
+  format datatype=standard interleave symbols="01" gap=-;
+  matrix
+    A 01
+    B (01)1
+    C {01}-
+    [ second part ]
+    A 011
+    B 1-0
+    C 110
+  ;
+end;
+begin mrbayes; lset nst=6; this is not a command of ours; end;
+begin notes; text taxon=A text='x;y'; end;
+)"));
+    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+    EXPECT_EQ(r.Data.ObjectCount, 3);
+    EXPECT_EQ(Cell(r, 1, 2), QStringLiteral("?")) << "polymorphic";
+    EXPECT_EQ(Cell(r, 1, 3), QStringLiteral("?")) << "uncertain";
+    EXPECT_EQ(Cell(r, 2, 3), QStringLiteral("?")) << "gap";
+    EXPECT_EQ(Cell(r, 5, 3), QStringLiteral("0[1]")) << "star rooted at A's state 1";
+    const QString notes = r.Notes.join(QLatin1Char('\n'));
+    EXPECT_TRUE(notes.contains(QStringLiteral("2 gap cells"))) << notes.toStdString();
+    EXPECT_TRUE(notes.contains(QStringLiteral("1 polymorphic"))) << notes.toStdString();
+    EXPECT_TRUE(notes.contains(QStringLiteral("1 uncertain"))) << notes.toStdString();
+    EXPECT_TRUE(notes.contains(QStringLiteral("MRBAYES, NOTES"))) << notes.toStdString();
+}
+
+TEST(NexusReader, BadFilesNameTheLine)
+{
+    struct TCase {
+        const char* text;
+        const char* expect;
+    };
+    const TCase cases[] = {
+        {"#NEXUS\nbegin taxa; dimensions ntax=2; taxlabels a b; end;\n", "no character matrix"},
+        {"#NEXUS\nbegin data; dimensions ntax=2 nchar=2;\n[ never closed\nmatrix a 01 b 10; end;\n",
+         "line 3: a comment"},
+        {"#NEXUS\nbegin data; dimensions ntax=2 nchar=2;\nmatrix 'a 01\n b 10; end;\n",
+         "line 3: a quoted word"},
+        {"#NEXUS\nbegin data; dimensions ntax=2 nchar=3;\nmatrix\na 011\nb 10\n;\nend;\n",
+         "line 5: the row of taxon \"b\" has 2 of NCHAR=3"},
+        {"#NEXUS\nbegin data; dimensions ntax=2 nchar=2;\nmatrix\na 01\nb 10\nc 11\n;\nend;\n",
+         "line 6: more taxa than NTAX=2"},
+        {"#NEXUS\nbegin data; dimensions ntax=3 nchar=2;\nmatrix\na 01\nb 10\n;\nend;\n",
+         "rows for 2 of NTAX=3"},
+        {"#NEXUS\nbegin data; dimensions ntax=2 nchar=2;\nmatrix\na 01\nb 10\n;\nend;\nbegin "
+         "assumptions;\n"
+         "usertype t (cstree) = ((0)1)0;\ntypeset * x = t: 1;\nend;\n",
+         "line 9: the state tree t: it has a cycle"},
+        {"#NEXUS\nbegin data; dimensions ntax=2 nchar=2;\nmatrix\na 01\nb 10\n;\nend;\nbegin "
+         "assumptions;\n"
+         "usertype t (cstree) = (1,1)0;\ntypeset * x = t: 1;\nend;\n",
+         "names state 1 twice"},
+        {"#NEXUS\nbegin data; dimensions ntax=2 nchar=2;\nmatrix\na 0%\nb 10\n;\nend;\n",
+         "line 4: \"%\" is not a state symbol"},
+        {"begin data; end;", "does not begin with #NEXUS"},
+        {"#NEXUS\nbegin mesquite;\n set x=1;\n", "line 2: the block MESQUITE has no END"},
+    };
+    for (const TCase& c : cases) {
+        const TReadResult r = ReadNexusMatrixText(QString::fromUtf8(c.text));
+        EXPECT_FALSE(r.Ok) << c.text;
+        EXPECT_TRUE(r.Error.contains(QString::fromUtf8(c.expect)))
+            << "got: " << r.Error.toStdString() << "\nwanted: " << c.expect;
+    }
+}
+
+TEST(NexusReader, ChosenByExtensionThroughTheOneReader)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("m.NEX"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(
+        "#NEXUS\nbegin data; dimensions ntax=2 nchar=1; format symbols=\"01\"; charstatelabels 1 "
+        "size / 'small.1' "
+        "'large.2'; matrix a 0 b 1; end;");
+    f.close();
+    const TReadResult r = ReadDataFile(path);
+    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+    EXPECT_EQ(Cell(r, 1, 2), QStringLiteral("large.2[small.1]"))
+        << "no decimal comma in NEXUS state names";
+    const TReadResult missing = ReadDataFile(dir.filePath(QStringLiteral("none.nex")));
+    EXPECT_FALSE(missing.Ok);
+}
+
+TEST(NexusReader, DashIsAGapOnlyWhenNoSymbol)
+{
+    // Some writers list "-" among the symbols and declare no GAP: then it is a state.
+    const TReadResult symbol =
+        ReadNexusMatrixText(QStringLiteral("#NEXUS\nbegin data; dimensions ntax=2 nchar=1; format "
+                                           "symbols=\"0-1\"; matrix a 0 b -; end;"));
+    ASSERT_TRUE(symbol.Ok) << symbol.Error.toStdString();
+    EXPECT_EQ(Cell(symbol, 1, 2), QStringLiteral("-[0]"));
+    const TReadResult gap =
+        ReadNexusMatrixText(QStringLiteral("#NEXUS\nbegin data; dimensions ntax=2 nchar=1; format "
+                                           "symbols=\"0-1\" gap=-; matrix a 0 b -; end;"));
+    ASSERT_TRUE(gap.Ok) << gap.Error.toStdString();
+    EXPECT_EQ(Cell(gap, 1, 2), QStringLiteral("?"));
+}

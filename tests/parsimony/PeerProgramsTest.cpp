@@ -1,0 +1,297 @@
+// Our exports checked by the programs that read them: PHYLIP's mix counts
+// Camin-Sokal lengths on our PHYLIP export and trees; Biopython and DendroPy
+// read our NEXUS matrix, NEXUS trees and Newick; and we read what they write.
+// Each part skips, saying why, where its program is not installed.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <algorithm>
+
+#include "data/DataFile.h"
+#include "data/MatrixExport.h"
+#include "data/NexusReader.h"
+#include "data/Path.h"
+#include "data/TextFile.h"
+#include "parsimony/CreateTree.h"
+#include "parsimony/NexusTrees.h"
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace {
+const QString Python = QStringLiteral("/usr/bin/python3");
+const QString Mix = QStringLiteral("/usr/lib/phylip/bin/mix");
+const QString PeerScript = QStringLiteral(VARNO_SOURCE_DIR "/tests/parsimony/peers/peer_io.py");
+
+struct TRun {
+    TMatrixData Data;
+    TSField Field;
+    std::vector<TTree> Trees;
+};
+
+// The trees of a short seeded search on an example.
+TRun Search(const QString& example, int trees)
+{
+    TRun run;
+    const TReadResult read =
+        ReadDataFile(example.contains(QLatin1Char('/'))
+                         ? example
+                         : QStringLiteral(VARNO_SOURCE_DIR "/examples/") + example);
+    EXPECT_TRUE(read.Ok) << read.Error.toStdString();
+    run.Data = read.Data;
+    run.Field = BuildPathSets(run.Data.DataMatrix, run.Data.ObjectCount, run.Data.CharacterCount);
+    TSearchSettings settings;
+    settings.TreeCount = trees;
+    settings.Generations = 30;
+    settings.Seed = 11;
+    TParsimonySearch search(run.Field, run.Data.ObjectCount, run.Data.CharacterCount, settings);
+    EXPECT_EQ(search.Run(), TSearchStatus::Finished);
+    for (int k = 1; k <= search.TreeCount(); ++k)
+        run.Trees.push_back(search.Trees[static_cast<size_t>(k)]);
+    return run;
+}
+
+bool Write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A tree in the peers' canonical form: children sorted, "name:length".
+QString Canonical(const TTree& tree, const std::vector<QString>& names, int node, bool isTip)
+{
+    auto length = [](double fit) { return QString::asprintf(":%.6g", fit); };
+    if (isTip) {
+        const TTip& tip = tree.Tips[static_cast<size_t>(node)];
+        return names[static_cast<size_t>(tip.Objects[0])] + length(tip.Fit);
+    }
+    QStringList kids;
+    for (int i = 1; i <= tree.TipCount(); ++i)
+        if (tree.Tips[static_cast<size_t>(i)].Anc == node) kids << Canonical(tree, names, i, true);
+    for (int j = 1; j <= tree.NodeCount(); ++j)
+        if (tree.Nodes[static_cast<size_t>(j)].Anc == node && j != tree.Root())
+            kids << Canonical(tree, names, j, false);
+    std::sort(kids.begin(), kids.end());
+    return QLatin1Char('(') + kids.join(QLatin1Char(',')) + QLatin1Char(')') +
+           (node == tree.Root() ? QString() : length(tree.Nodes[static_cast<size_t>(node)].Fit));
+}
+
+// Runs the peer script; skipped (empty object, *why set) when the library is absent.
+QJsonObject Peer(const QStringList& args, QString* why)
+{
+    if (!QFileInfo::exists(Python)) {
+        *why = Python + QStringLiteral(" is not installed");
+        return {};
+    }
+    QProcess p;
+    p.start(Python, QStringList{PeerScript} + args);
+    p.waitForFinished(120000);
+    if (p.exitCode() == 3) {
+        *why = args.value(1) + QStringLiteral(" is not installed for ") + Python;
+        return {};
+    }
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+}  // namespace
+
+TEST(PeerPrograms, MixCountsOurLengthsOnOurPhylipExport)
+{
+    if (!QFileInfo(Mix).isExecutable())
+        GTEST_SKIP() << "PHYLIP's mix is not installed (apt-get install phylip)";
+    // Also a matrix whose derived states are shared by every object: mix
+    // counts a step for each, from the ancestral 0; our length does not.
+    QTemporaryDir shared;
+    const QString sharedPath = shared.filePath(QStringLiteral("shared.txt"));
+    ASSERT_TRUE(Write(sharedPath,
+                      "Taxon\tc1\tc2\tc3\n"
+                      "a\tB[A]\tQ[P]\tx\n"
+                      "b\tC[B]\tR[Q]\ty[x]\n"
+                      "c\tB\tQ\ty\n"
+                      "d\tD[B]\tR\tz[x]\n"
+                      "e\tC\t?\tx\n"));
+    for (const QString example :
+         {QStringLiteral("weevils.txt"), QStringLiteral("Beetles.txt"),
+          QStringLiteral("flowers_missing.txt"), QStringLiteral("state-trees.txt"), sharedPath}) {
+        const TRun run = Search(example, 6);
+        const TMatrixExport phylip = ExportMatrix(run.Data, TExportFormat::Phylip);
+        ASSERT_TRUE(phylip.Ok) << phylip.Error.toStdString();
+        if (example == sharedPath) EXPECT_EQ(phylip.BinaryAllOnes, 2);
+        QTemporaryDir dir;
+        std::vector<QString> phylipNames(phylip.Names.begin(), phylip.Names.end());
+        QStringList trees;
+        // PHYLIP's names hold no blanks or quotes, and mix reads no quotes.
+        for (const TTree& t : run.Trees)
+            trees << WriteNewick(t, phylipNames).remove(QLatin1Char('\''));
+        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("infile")), phylip.Text));
+        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("ancestors")), phylip.Ancestors));
+        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("intree")),
+                          trees.join(QLatin1Char('\n')).toLatin1() + '\n'));
+        QProcess mix;
+        mix.setWorkingDirectory(dir.path());
+        mix.start(Mix, {});
+        // User trees, Camin-Sokal, ancestral states from the file; accept; a
+        // seed for the test mix runs between more than two trees.
+        mix.write("U\nP\nA\nY\n7\n");
+        mix.closeWriteChannel();
+        ASSERT_TRUE(mix.waitForFinished(60000));
+        QFile out(dir.filePath(QStringLiteral("outfile")));
+        ASSERT_TRUE(out.open(QIODevice::ReadOnly))
+            << "mix wrote no outfile: " << mix.readAllStandardOutput().toStdString();
+        const QString text = QString::fromLatin1(out.readAll());
+        ASSERT_TRUE(text.contains(QStringLiteral("Camin-Sokal"))) << text.toStdString();
+        std::vector<double> lengths;
+        const QRegularExpression total(QStringLiteral("requires a total of\\s+([0-9.]+)"));
+        for (auto it = total.globalMatch(text); it.hasNext();)
+            lengths.push_back(it.next().captured(1).toDouble());
+        ASSERT_EQ(lengths.size(), run.Trees.size())
+            << text.toStdString() << mix.readAllStandardOutput().toStdString()
+            << trees.join('\n').toStdString();
+        for (size_t k = 0; k < lengths.size(); ++k) {
+            TTree tree = run.Trees[k];
+            EvaluateTree(tree, run.Field, true);
+            EXPECT_EQ(lengths[k], tree.Fitness + phylip.BinaryAllOnes)
+                << example.toStdString() << " tree " << k + 1 << ": "
+                << trees[static_cast<qsizetype>(k)].toStdString();
+        }
+    }
+}
+
+TEST(PeerPrograms, BiopythonAndDendropyReadOurFiles)
+{
+    const TRun run = Search(QStringLiteral("weevils.txt"), 4);
+    const TMatrixExport nexus = ExportMatrix(run.Data, TExportFormat::Nexus);
+    ASSERT_TRUE(nexus.Ok) << nexus.Error.toStdString();
+    QTemporaryDir dir;
+    std::vector<const TTree*> pointers;
+    QStringList newick, expected;
+    for (const TTree& t : run.Trees) {
+        pointers.push_back(&t);
+        newick << WriteNewick(t, run.Field.Names);
+        expected << Canonical(t, run.Field.Names, t.Root(), false);
+    }
+    const QString matrix = dir.filePath(QStringLiteral("m.nex")),
+                  nex = dir.filePath(QStringLiteral("t.nex")),
+                  nwk = dir.filePath(QStringLiteral("t.nwk"));
+    ASSERT_TRUE(Write(matrix, nexus.Text));
+    ASSERT_TRUE(Write(nex, WriteNexusTrees(pointers, run.Field.Names).toUtf8()));
+    ASSERT_TRUE(Write(nwk, EncodeTextLines(newick)));
+
+    QStringList skipped;
+    for (const QString tool : {QStringLiteral("biopython"), QStringLiteral("dendropy")}) {
+        QString why;
+        const QJsonObject got = Peer({QStringLiteral("read"), tool, matrix, nex, nwk}, &why);
+        if (!why.isEmpty()) {
+            skipped << why;
+            continue;
+        }
+        QStringList taxa;
+        for (const QJsonValue& v : got[QStringLiteral("taxa")].toArray()) taxa << v.toString();
+        EXPECT_EQ(taxa, QStringList(run.Field.Names.begin() + 1, run.Field.Names.end()))
+            << tool.toStdString();
+        // The matrix: every cell the symbol of its state ("?" where missing).
+        const QJsonObject rows = got[QStringLiteral("rows")].toObject();
+        const TReadResult ours = ReadNexusMatrixText(QString::fromUtf8(nexus.Text));
+        ASSERT_TRUE(ours.Ok);
+        for (int o = 1; o <= run.Data.ObjectCount; ++o) {
+            const QString row = rows[run.Field.Names[static_cast<size_t>(o)]].toString();
+            ASSERT_EQ(row.size(), run.Data.CharacterCount) << tool.toStdString();
+        }
+        for (const char* key : {"nexus_trees", "newick_trees"}) {
+            QStringList trees;
+            for (const QJsonValue& v : got[QLatin1String(key)].toArray()) trees << v.toString();
+            EXPECT_EQ(trees, expected) << tool.toStdString() << " " << key;
+        }
+    }
+    if (skipped.size() == 2) GTEST_SKIP() << skipped.join(QStringLiteral("; ")).toStdString();
+}
+
+TEST(PeerPrograms, WeReadWhatBiopythonAndDendropyWrite)
+{
+    const TRun run = Search(QStringLiteral("weevils.txt"), 3);
+    const TMatrixExport nexus = ExportMatrix(run.Data, TExportFormat::Nexus);
+    ASSERT_TRUE(nexus.Ok);
+    // The peers get symbol rows; we check that every cell's state is its symbol.
+    const TReadResult symbols = ReadNexusMatrixText(QString::fromUtf8(nexus.Text));
+    ASSERT_TRUE(symbols.Ok);
+    QJsonObject rows;
+    QJsonArray taxa, trees;
+    QStringList expected;
+    const QString text = QString::fromUtf8(nexus.Text);
+    const qsizetype matrixAt = text.indexOf(QStringLiteral("MATRIX"));
+    const QStringList matrixLines =
+        text.mid(matrixAt).split(QStringLiteral("\r\n")).mid(1, run.Data.ObjectCount);
+    for (int o = 1; o <= run.Data.ObjectCount; ++o) {
+        const QString name = run.Field.Names[static_cast<size_t>(o)];
+        taxa.append(name);
+        rows[name] = matrixLines[o - 1].split(QLatin1Char(' '), Qt::SkipEmptyParts).last();
+    }
+    for (const TTree& t : run.Trees) {
+        trees.append(WriteNewick(t, run.Field.Names));
+        expected << Canonical(t, run.Field.Names, t.Root(), false);
+    }
+    QTemporaryDir dir;
+    const QString spec = dir.filePath(QStringLiteral("spec.json"));
+    ASSERT_TRUE(Write(
+        spec,
+        QJsonDocument(QJsonObject{{"taxa", taxa}, {"rows", rows}, {"trees", trees}}).toJson()));
+
+    QStringList skipped;
+    for (const QString tool : {QStringLiteral("biopython"), QStringLiteral("dendropy")}) {
+        const QString matrix = dir.filePath(tool + QStringLiteral("-m.nex")),
+                      nex = dir.filePath(tool + QStringLiteral("-t.nex"));
+        QString why;
+        Peer({QStringLiteral("write"), tool, spec, matrix, nex}, &why);
+        if (!why.isEmpty()) {
+            skipped << why;
+            continue;
+        }
+        TReadResult read = ReadDataFile(matrix);
+        ASSERT_TRUE(read.Ok) << tool.toStdString() << ": " << read.Error.toStdString();
+        ASSERT_EQ(read.Data.ObjectCount, run.Data.ObjectCount);
+        ASSERT_EQ(read.Data.CharacterCount, run.Data.CharacterCount);
+        for (int o = 1; o <= run.Data.ObjectCount; ++o) {
+            const QString name = run.Field.Names[static_cast<size_t>(o)];
+            // Unquoted, NEXUS reads "_" as a blank.
+            EXPECT_EQ(read.Data.DataMatrix[0][static_cast<size_t>(o)].replace(QLatin1Char('_'),
+                                                                              QLatin1Char(' ')),
+                      QString(name).replace(QLatin1Char('_'), QLatin1Char(' ')))
+                << tool.toStdString();
+            const QString row = rows[name].toString();
+            for (int c = 1; c <= run.Data.CharacterCount; ++c) {
+                const QString own =
+                    ParseCell(read.Data.DataMatrix[static_cast<size_t>(c)][static_cast<size_t>(o)])
+                        .front();
+                EXPECT_EQ(own, QString(row.at(c - 1)))
+                    << tool.toStdString() << " object " << o << " character " << c;
+            }
+        }
+        QByteArray bytes;
+        QString error;
+        ASSERT_TRUE(ReadWholeFile(nex, &bytes, &error, 0));
+        const TNewickReadResult read2 = ReadTreeText(DecodeText(bytes));
+        ASSERT_TRUE(read2.Ok) << tool.toStdString() << ": " << read2.Error.toStdString();
+        ASSERT_EQ(read2.Trees.size(), run.Trees.size());
+        for (size_t k = 0; k < read2.Trees.size(); ++k) {
+            TNewickTreeResult tree =
+                NewickToTree(read2.Trees[k], run.Field.Names, run.Data.ObjectCount);
+            ASSERT_TRUE(tree.Ok) << tool.toStdString() << ": " << tree.Error.toStdString();
+            TTree ours = run.Trees[k];
+            EvaluateTree(tree.Tree, run.Field, true);
+            EvaluateTree(ours, run.Field, true);
+            EXPECT_EQ(Canonical(tree.Tree, run.Field.Names, tree.Tree.Root(), false),
+                      Canonical(ours, run.Field.Names, ours.Root(), false))
+                << tool.toStdString() << " tree " << k + 1;
+        }
+    }
+    if (skipped.size() == 2) GTEST_SKIP() << skipped.join(QStringLiteral("; ")).toStdString();
+}
