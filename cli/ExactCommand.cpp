@@ -29,17 +29,6 @@ bool ParseWhole(const TBatchArgs& args, const QString& option, int fallback, int
     return false;
 }
 
-QString StatusLine(const TExactResult& r, const std::optional<double>& limit)
-{
-    if (r.Proved) return QStringLiteral("proved optimal");
-    const QString why =
-        r.Status == TExactStatus::TimeLimit
-            ? QStringLiteral("the time limit of %1 s").arg(FormatShortest(*limit, QLatin1Char('.')))
-            : QStringLiteral("a cancel");
-    return QStringLiteral("not proved (stopped after %1 s by %2)")
-        .arg(FormatShortest(std::round(r.Seconds * 10) / 10, QLatin1Char('.')), why);
-}
-
 int RunExact(const QStringList& rawArgs)
 {
     const TBatchArgs args(rawArgs,
@@ -141,7 +130,7 @@ int RunExact(const QStringList& rawArgs)
                .arg(r.ThreadsUsed)
                .arg(FormatShortest(std::round(r.Seconds * 100) / 100, QLatin1Char('.')))
         << QStringLiteral("Trees kept = %1").arg(r.Trees.size()) << QString()
-        << StatusLine(r, settings.TimeLimitSeconds) << QString()
+        << ExactStatusLine(r, settings.TimeLimitSeconds) << QString()
         << QStringLiteral("Optimum = Minimum = %1").arg(r.Optimum)
         << QStringLiteral("Optimal trees = %1").arg(r.OptimalTreesText);
     if (r.Proved) {

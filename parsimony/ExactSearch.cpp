@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 #include "parsimony/ExactField.h"
@@ -83,6 +84,16 @@ QStringList ExactInputNotes(const TSField& charField, int objectCount, int chara
                          .arg(name(charField.Names, a), same.join(QStringLiteral(", ")));
     }
     return notes;
+}
+
+QString ExactStatusLine(const TExactResult& r, const std::optional<double>& limit)
+{
+    if (r.Proved) return QStringLiteral("proved optimal");
+    auto seconds = [](double s) { return QString::number(std::round(s * 10) / 10, 'g', 12); };
+    const QString why = r.Status == TExactStatus::TimeLimit && limit
+                            ? QStringLiteral("the time limit of %1 s").arg(seconds(*limit))
+                            : QStringLiteral("a cancel");
+    return QStringLiteral("not proved (stopped after %1 s by %2)").arg(seconds(r.Seconds), why);
 }
 
 std::vector<std::uint64_t> TreeClades(const TTree& tree)

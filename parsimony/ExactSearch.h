@@ -83,6 +83,10 @@ QString ExactSearchWarning(int objectCount);
 // any object, objects identical in every character.
 QStringList ExactInputNotes(const TSField& charField, int objectCount, int characterCount);
 
+// The protocol line of a run: "proved optimal" or "not proved (stopped after
+// S s by the time limit of L s)" / "... by a cancel".
+QString ExactStatusLine(const TExactResult& result, const std::optional<double>& timeLimitSeconds);
+
 // Canonical form of a tree: its clades (object o as bit o-1), sorted.
 std::vector<std::uint64_t> TreeClades(const TTree& tree);
 // A tree with tip o holding object o, nodes numbered from the root down.

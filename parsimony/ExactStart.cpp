@@ -29,7 +29,7 @@ std::vector<int> FurthestOrder(const TExactField& field)
     std::vector<char> placed(static_cast<size_t>(n) + 1, 0);
     placed[static_cast<size_t>(bestA)] = placed[static_cast<size_t>(bestB)] = 1;
     while (static_cast<int>(order.size()) < n) {
-        int pick = 0, pickPlace = -1;
+        int pick = 0, pickPlace = -1, pickNear = 0;
         std::int64_t pickCost = -1;
         for (int x = 1; x <= n; ++x) {
             if (placed[static_cast<size_t>(x)]) continue;
@@ -41,10 +41,15 @@ std::vector<int> FurthestOrder(const TExactField& field)
                     cheapest = tree.Delta(v);
                     at = v;
                 }
-            if (cheapest > pickCost) {
+            // Ties go to the object with the fewest places near its cheapest:
+            // fewer partial trees survive.
+            int near = 0;
+            for (int v : tree.Places()) near += tree.Delta(v) <= cheapest + 1;
+            if (cheapest > pickCost || (cheapest == pickCost && near < pickNear)) {
                 pickCost = cheapest;
                 pick = x;
                 pickPlace = at;
+                pickNear = near;
             }
         }
         tree.Insert(pickPlace, pick);

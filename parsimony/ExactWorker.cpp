@@ -204,13 +204,14 @@ void TExactRun::Work(int worker)
 
 void TExactRun::Start()
 {
-    // Enough tasks for the threads to share the work evenly; one thread needs none.
+    // Many more tasks than threads: their sizes differ by orders of magnitude,
+    // and the last ones should not leave threads idle. One thread needs none.
     const int n = Sh.Field.Objects();
     int splitTips = n + 1;
     if (Threads > 1) {
         double trees = 1;
         for (int m = 2; m < n; ++m) {
-            if (trees >= 64.0 * Threads) {
+            if (trees >= 1000.0 * Threads) {
                 splitTips = m;
                 break;
             }

@@ -265,7 +265,7 @@ TEST(ExactSearch, StopsOnTimeAndCancelWithAValidLowerBound)
     EXPECT_GE(reports, 1);
     ASSERT_FALSE(r.Trees.empty());
     for (const TTree& t : r.Trees) EXPECT_EQ(t.Fitness, static_cast<double>(r.Optimum));
-    EXPECT_LT(r.Seconds, 5.0);
+    EXPECT_LT(r.Seconds, 20.0);  // stops soon after the limit, even on a busy machine
 
     settings.TimeLimitSeconds.reset();
     callbacks.Cancelled = [] { return true; };
