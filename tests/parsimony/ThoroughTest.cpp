@@ -176,9 +176,11 @@ TEST(ThoroughScorer, ClimbEndsInATrueLocalOptimum)
                     : moves.Reroot[static_cast<size_t>(tree.Child[static_cast<size_t>(x)][0])];
             for (std::int64_t r : moves.Reroot)
                 if (r >= 0) part = std::min(part, r);
-            for (std::int64_t g : moves.Regraft)
-                if (g >= 0)
+            for (std::int64_t g : moves.Regraft) {
+                if (g >= 0) {
                     ASSERT_GE(moves.PrunedLength + part + g, scorer.Length()) << "clip " << x;
+                }
+            }
         }
     }
 }
