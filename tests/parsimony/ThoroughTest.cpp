@@ -349,7 +349,7 @@ TEST(ThoroughSearch, CancelKeepsTheBestTreesSoFar)
     const double took =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(status, TThoroughStatus::Cancelled);
-    EXPECT_LT(took, 1.5);
+    EXPECT_LT(took, 3.0);  // cancel within a second, with room for a busy machine
     EXPECT_GE(calls, 2);
     ASSERT_FALSE(search.Results().empty());
     EXPECT_EQ(search.Results().front().Length, search.BestLength());
