@@ -2,6 +2,7 @@
 // the merge of the trees of several runs (e.g. array jobs on a cluster).
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <limits>
@@ -146,6 +147,19 @@ int RunSearch(const QStringList& rawArgs)
         WriteStderr(refusal);
         return ExitFailure;
     }
+
+    int empty = 0;
+    for (int c = 1; c <= data.CharacterCount && c < static_cast<int>(field.Places.size()); ++c) {
+        const TIncArr& column = field.Places[static_cast<size_t>(c)].Inc;
+        if (std::all_of(column.begin(), column.end(),
+                        [](const TInclusion& s) { return s.IsEmpty(); }))
+            ++empty;
+    }
+    if (empty > 0)
+        WriteStderr(QStringLiteral(
+                        "Note: %1 of %2 characters have no data in any object; they add no steps.")
+                        .arg(empty)
+                        .arg(data.CharacterCount));
 
     const bool progress = args.Has(QStringLiteral("--progress"));
     Interrupted.store(false);

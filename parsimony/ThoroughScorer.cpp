@@ -481,7 +481,7 @@ void TThoroughScorer::RecomputeUp(int v)
 }
 
 template <bool Missing, bool Weighted>
-void TThoroughScorer::Build(TRandom& rng)
+bool TThoroughScorer::Build(TRandom& rng, const std::atomic<bool>* stop)
 {
     std::vector<int> order(static_cast<size_t>(N));
     for (int v = 0; v < N; ++v) order[static_cast<size_t>(v)] = v;
@@ -490,7 +490,7 @@ void TThoroughScorer::Build(TRandom& rng)
     if (N == 1) {
         T.Root = 0;
         L = 0;
-        return;
+        return true;
     }
     int next = N;
     T.Root = next;
@@ -501,6 +501,7 @@ void TThoroughScorer::Build(TRandom& rng)
     K[static_cast<size_t>(order[1])] = Sub[static_cast<size_t>(order[1])] = 0;
     RecomputeUp<Missing, Weighted>(next++);
     for (int k = 2; k < N; ++k) {
+        if (stop && stop->load(std::memory_order_relaxed)) return false;
         const int t = order[static_cast<size_t>(k)];
         std::int64_t bound = std::numeric_limits<std::int64_t>::max();
         std::int64_t bestDelta = 0;
@@ -528,14 +529,14 @@ void TThoroughScorer::Build(TRandom& rng)
         T.Parent[static_cast<size_t>(best)] = q;
         RecomputeUp<Missing, Weighted>(q);
     }
+    return true;
 }
 
-void TThoroughScorer::BuildByAddition(TRandom& rng)
+bool TThoroughScorer::BuildByAddition(TRandom& rng, const std::atomic<bool>* stop)
 {
     if (MissingRule)
-        Weights.Planes ? Build<true, true>(rng) : Build<true, false>(rng);
-    else
-        Weights.Planes ? Build<false, true>(rng) : Build<false, false>(rng);
+        return Weights.Planes ? Build<true, true>(rng, stop) : Build<true, false>(rng, stop);
+    return Weights.Planes ? Build<false, true>(rng, stop) : Build<false, false>(rng, stop);
 }
 
 TThoroughScorer::TClipMoves TThoroughScorer::AllMoves(int x)

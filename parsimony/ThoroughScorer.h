@@ -64,8 +64,9 @@ public:
     std::int64_t FullLength(const TCompactTree& tree);
 
     // A new tree over all objects, added in random order, each in its best
-    // place (ties drawn at random).
-    void BuildByAddition(TRandom& rng);
+    // place (ties drawn at random). False when *stop ended it early (the
+    // tree is then incomplete and must not be used).
+    bool BuildByAddition(TRandom& rng, const std::atomic<bool>* stop = nullptr);
 
     // Hill climbing: every clip, every regraft (and under TBR every rooting
     // of the clipped part); an improving move is taken at once. Returns the
@@ -107,7 +108,7 @@ private:
     template <bool Missing, bool Weighted>
     bool TryClip(int clip, TSwapRule rule);
     template <bool Missing, bool Weighted>
-    void Build(TRandom& rng);
+    bool Build(TRandom& rng, const std::atomic<bool>* stop);
     template <bool Missing, bool Weighted>
     std::int64_t Steps(const std::uint64_t* child, const std::uint64_t* parent) const;
     template <bool Missing, bool Weighted>

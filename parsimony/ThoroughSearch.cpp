@@ -113,7 +113,7 @@ TOutcome RunReplicate(int r, TShared& shared)
         return set.TargetLength >= 0 && pool.Length() >= 0 && pool.Length() <= set.TargetLength;
     };
 
-    scorer.BuildByAddition(rng);
+    if (!scorer.BuildByAddition(rng, &shared.Stop)) return finish(false);
     scorer.Climb(TSwapRule::Spr, rng, &shared.Stop);
     scorer.Climb(TSwapRule::Tbr, rng, &shared.Stop);
     pool.Offer(scorer.Tree(), scorer.Length(), r + 1, 0);

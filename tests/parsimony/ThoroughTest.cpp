@@ -176,9 +176,11 @@ TEST(ThoroughScorer, ClimbEndsInATrueLocalOptimum)
                     : moves.Reroot[static_cast<size_t>(tree.Child[static_cast<size_t>(x)][0])];
             for (std::int64_t r : moves.Reroot)
                 if (r >= 0) part = std::min(part, r);
-            for (std::int64_t g : moves.Regraft)
-                if (g >= 0)
+            for (std::int64_t g : moves.Regraft) {
+                if (g >= 0) {
                     ASSERT_GE(moves.PrunedLength + part + g, scorer.Length()) << "clip " << x;
+                }
+            }
         }
     }
 }
@@ -337,17 +339,21 @@ TEST(ThoroughSearch, CancelKeepsTheBestTreesSoFar)
     std::atomic<bool> cancel{false};
     int calls = 0;
     TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
-    const auto start = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point cancelledAt;
     const TThoroughStatus status = search.Run(
         [&](const TThoroughProgress& p) {
             ++calls;
-            if (p.Elapsed >= 0.3) cancel = true;
+            // Once a first tree exists, a while into the run.
+            if (p.Elapsed >= 0.3 && p.BestLength >= 0 && !cancel) {
+                cancelledAt = std::chrono::steady_clock::now();
+                cancel = true;
+            }
         },
         &cancel, 0.1);
     const double took =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - cancelledAt).count();
     EXPECT_EQ(status, TThoroughStatus::Cancelled);
-    EXPECT_LT(took, 1.5);
+    EXPECT_LT(took, 3.0);  // cancel within a second, with room for a busy machine
     EXPECT_GE(calls, 2);
     ASSERT_FALSE(search.Results().empty());
     EXPECT_EQ(search.Results().front().Length, search.BestLength());
