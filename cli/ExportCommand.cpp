@@ -2,13 +2,17 @@
 #include "cli/BatchCommand.h"
 #include "data/Global.h"
 #include "data/MatrixExport.h"
+#include "data/NexusReader.h"
 
 namespace {
 int RunExport(const QStringList& rawArgs)
 {
     const QString usage = QStringLiteral(
-        "Usage: varno-batch export FILE --format nexus|nexus-binary|phylip|csv -o OUT");
-    const TBatchArgs args(rawArgs, {QStringLiteral("--format"), QStringLiteral("-o")}, {});
+        "Usage: varno-batch export FILE --format nexus|nexus-binary|phylip|csv [-o OUT] "
+        "[--nexus-root first|lowest]");
+    const TBatchArgs args(
+        rawArgs, {QStringLiteral("--format"), QStringLiteral("-o"), QStringLiteral("--nexus-root")},
+        {});
     if (!args.Ok() || args.Positional().size() != 1 || !args.Has(QStringLiteral("--format"))) {
         WriteStderr(args.Ok() ? usage : args.ErrorText());
         return ExitUsage;
@@ -19,14 +23,33 @@ int RunExport(const QStringList& rawArgs)
                         .arg(args.Value(QStringLiteral("--format"))));
         return ExitUsage;
     }
+    // How a NEXUS input roots its unordered characters' stars.
+    const QString root = args.Value(QStringLiteral("--nexus-root"), QStringLiteral("first"));
+    if (root != QLatin1String("first") && root != QLatin1String("lowest")) {
+        WriteStderr(
+            QStringLiteral("The option --nexus-root takes first or lowest, not \"%1\".").arg(root));
+        return ExitUsage;
+    }
     const QString out = args.Value(QStringLiteral("-o"));
     if (format == TExportFormat::Phylip && out.isEmpty()) {
         WriteStderr(
             QStringLiteral("PHYLIP export needs -o OUT: the ancestors file is written beside it."));
         return ExitUsage;
     }
+    const QString input = args.Positional().first();
     TMatrixData data;
-    if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
+    if (IsNexusPath(input)) {
+        TReadResult read =
+            ReadNexusMatrix(input, root == QLatin1String("lowest") ? TNexusRootRule::LowestState
+                                                                   : TNexusRootRule::FirstObject);
+        if (!read.Ok) {
+            WriteStderr(read.Error);
+            return ExitFailure;
+        }
+        data = std::move(read.Data);
+    } else if (!LoadDataFile(input, &data)) {
+        return ExitFailure;
+    }
     const TMatrixExport result = ExportMatrix(data, format);
     if (!result.Ok) {
         WriteStderr(result.Error);
@@ -44,7 +67,8 @@ void RegisterExportCommand(TBatchCommands& commands)
 {
     commands.push_back(
         {QStringLiteral("export"),
-         QStringLiteral("export FILE --format nexus|nexus-binary|phylip|csv [-o OUT]"),
+         QStringLiteral("export FILE --format nexus|nexus-binary|phylip|csv [-o OUT] [--nexus-root "
+                        "first|lowest]"),
          QStringLiteral(
              "write the matrix as NEXUS (state trees as CSTREE), binary NEXUS, PHYLIP for mix "
              "(with OUT.anc, the ancestors) or CSV"),

@@ -1,61 +1,10 @@
 // Reading the blocks of a NEXUS file that describe a character matrix.
 #include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 
-#include "data/NexusLexer.h"
-#include "data/NexusMatrix.h"
+#include "data/NexusParser.h"
 
-namespace {
-constexpr int MaxNexusDimension = 20'000'000;
-using TTokens = std::vector<TNexusToken>;
-
-class TMatrixParser {
-public:
-    TMatrixParser(const QString& text, TNexusMatrix& matrix) : Lexer(text), M(matrix) {}
-
-    bool Parse(QString* error);
-
-private:
-    bool Fail(int line, const QString& what)
-    {
-        Error = QStringLiteral("line %1: %2").arg(line).arg(what);
-        return false;
-    }
-    bool Block(const TNexusCommand& begin);
-    bool TaxaCommand(const TNexusCommand& c);
-    bool CharactersCommand(const TNexusCommand& c);
-    bool AssumptionsCommand(const TNexusCommand& c);
-    bool Dimensions(const TNexusCommand& c);
-    bool Format(const TNexusCommand& c);
-    bool CharStateLabels(const TNexusCommand& c);
-    bool StateLabels(const TNexusCommand& c);
-    bool Matrix(const TNexusCommand& c);
-    bool ReadRow(const TTokens& t, size_t& i, int taxon, int line, bool interleave);
-    bool ReadCell(const TTokens& t, size_t& i, std::vector<int>& row, int taxon);
-    int CellOf(QChar ch, int line, int column, int taxon, bool* ok);
-    bool IsCellText(const TNexusToken& token) const;
-    bool CharacterList(const TTokens& t, size_t from, size_t to, std::vector<int>* list);
-    bool TypeAssignments(const TTokens& t, size_t from, int line);
-    bool EnsureCharacters(int line);
-
-    TNexusLexer Lexer;
-    TNexusMatrix& M;
-    QString Error;
-    QString Block_;
-    int NTax = 0, NChar = 0;
-    bool MatrixRead = false, Interleave = false, RespectCase = false;
-    bool TaxaFromBlock = false;
-    bool GapGiven = false;
-    QChar Missing = QLatin1Char('?'), Gap = QLatin1Char('-'), Match;
-    QSet<QChar> Ambiguity;
-    QHash<QString, std::vector<int>> CharSets;  // lower-case names
-    QStringList Skipped;
-    QSet<QChar> AddedSymbols;
-    int Polymorphic = 0, Uncertain = 0, Gaps = 0;
-};
-
-bool TMatrixParser::Parse(QString* error)
+bool TNexusMatrixParser::Parse(QString* error)
 {
     if (!Lexer.ReadHeader()) {
         *error = Lexer.Error();
@@ -110,7 +59,7 @@ bool TMatrixParser::Parse(QString* error)
     return true;
 }
 
-bool TMatrixParser::Block(const TNexusCommand& begin)
+bool TNexusMatrixParser::Block(const TNexusCommand& begin)
 {
     if (begin.Tokens.empty())
         return Fail(begin.Line, QStringLiteral("BEGIN needs the name of a block."));
@@ -141,7 +90,7 @@ bool TMatrixParser::Block(const TNexusCommand& begin)
     return true;
 }
 
-bool TMatrixParser::TaxaCommand(const TNexusCommand& c)
+bool TNexusMatrixParser::TaxaCommand(const TNexusCommand& c)
 {
     if (c.Name == QLatin1String("DIMENSIONS")) return Dimensions(c);
     if (c.Name == QLatin1String("TAXLABELS")) {
@@ -157,9 +106,9 @@ bool TMatrixParser::TaxaCommand(const TNexusCommand& c)
     return true;
 }
 
-bool TMatrixParser::Dimensions(const TNexusCommand& c)
+bool TNexusMatrixParser::Dimensions(const TNexusCommand& c)
 {
-    const TTokens& t = c.Tokens;
+    const TNexusTokens& t = c.Tokens;
     for (size_t i = 0; i + 2 < t.size(); ++i) {
         if (!t[i + 1].IsPunct('=')) continue;
         bool ok = false;
@@ -184,7 +133,7 @@ bool TMatrixParser::Dimensions(const TNexusCommand& c)
     return true;
 }
 
-bool TMatrixParser::EnsureCharacters(int line)
+bool TNexusMatrixParser::EnsureCharacters(int line)
 {
     if (NChar <= 0)
         return Fail(line, QStringLiteral(
@@ -197,9 +146,9 @@ bool TMatrixParser::EnsureCharacters(int line)
     return true;
 }
 
-bool TMatrixParser::Format(const TNexusCommand& c)
+bool TNexusMatrixParser::Format(const TNexusCommand& c)
 {
-    const TTokens& t = c.Tokens;
+    const TNexusTokens& t = c.Tokens;
     for (size_t i = 0; i < t.size(); ++i) {
         const bool hasValue = i + 1 < t.size() && t[i + 1].IsPunct('=');
         const QString value = hasValue && i + 2 < t.size() ? t[i + 2].Text : QString();
@@ -259,10 +208,10 @@ bool TMatrixParser::Format(const TNexusCommand& c)
     return true;
 }
 
-bool TMatrixParser::CharStateLabels(const TNexusCommand& c)
+bool TNexusMatrixParser::CharStateLabels(const TNexusCommand& c)
 {
     if (!EnsureCharacters(c.Line)) return false;
-    const TTokens& t = c.Tokens;
+    const TNexusTokens& t = c.Tokens;
     size_t i = 0;
     while (i < t.size()) {
         bool ok = false;
@@ -293,10 +242,10 @@ bool TMatrixParser::CharStateLabels(const TNexusCommand& c)
     return true;
 }
 
-bool TMatrixParser::StateLabels(const TNexusCommand& c)
+bool TNexusMatrixParser::StateLabels(const TNexusCommand& c)
 {
     if (!EnsureCharacters(c.Line)) return false;
-    const TTokens& t = c.Tokens;
+    const TNexusTokens& t = c.Tokens;
     size_t i = 0;
     while (i < t.size()) {
         bool ok = false;
@@ -314,7 +263,7 @@ bool TMatrixParser::StateLabels(const TNexusCommand& c)
     return true;
 }
 
-bool TMatrixParser::CharactersCommand(const TNexusCommand& c)
+bool TNexusMatrixParser::CharactersCommand(const TNexusCommand& c)
 {
     if (c.Name == QLatin1String("DIMENSIONS")) return Dimensions(c);
     if (c.Name == QLatin1String("FORMAT")) return Format(c);
@@ -331,7 +280,7 @@ bool TMatrixParser::CharactersCommand(const TNexusCommand& c)
     return true;
 }
 
-int TMatrixParser::CellOf(QChar ch, int line, int column, int taxon, bool* ok)
+int TNexusMatrixParser::CellOf(QChar ch, int line, int column, int taxon, bool* ok)
 {
     *ok = true;
     if (ch == Missing) return NexusMissing;
@@ -362,7 +311,7 @@ int TMatrixParser::CellOf(QChar ch, int line, int column, int taxon, bool* ok)
     return 0;
 }
 
-bool TMatrixParser::IsCellText(const TNexusToken& token) const
+bool TNexusMatrixParser::IsCellText(const TNexusToken& token) const
 {
     if (token.IsPunct('(') || token.IsPunct('{')) return true;
     if (token.Kind != TNexusToken::Word) return false;
@@ -374,7 +323,8 @@ bool TMatrixParser::IsCellText(const TNexusToken& token) const
     return true;
 }
 
-bool TMatrixParser::ReadCell(const TTokens& t, size_t& i, std::vector<int>& row, int taxon)
+bool TNexusMatrixParser::ReadCell(const TNexusTokens& t, size_t& i, std::vector<int>& row,
+                                  int taxon)
 {
     const TNexusToken& token = t[i];
     if (token.Kind == TNexusToken::Word) {
@@ -426,7 +376,8 @@ bool TMatrixParser::ReadCell(const TTokens& t, size_t& i, std::vector<int>& row,
     return Fail(token.Line, QStringLiteral("unexpected \"%1\" in the matrix.").arg(token.Text));
 }
 
-bool TMatrixParser::ReadRow(const TTokens& t, size_t& i, int taxon, int line, bool interleave)
+bool TNexusMatrixParser::ReadRow(const TNexusTokens& t, size_t& i, int taxon, int line,
+                                 bool interleave)
 {
     std::vector<int>& row = M.Cells[static_cast<size_t>(taxon)];
     int lastLine = line;
@@ -455,7 +406,7 @@ bool TMatrixParser::ReadRow(const TTokens& t, size_t& i, int taxon, int line, bo
     return true;
 }
 
-bool TMatrixParser::Matrix(const TNexusCommand& c)
+bool TNexusMatrixParser::Matrix(const TNexusCommand& c)
 {
     if (!EnsureCharacters(c.Line)) return false;
     if (NTax <= 0 && !TaxaFromBlock)
@@ -471,7 +422,7 @@ bool TMatrixParser::Matrix(const TNexusCommand& c)
     if (!known) M.Taxa.clear();
     M.Cells.assign(static_cast<size_t>(NTax), {});
     std::vector<int> lastLine(static_cast<size_t>(NTax), c.Line);
-    const TTokens& t = c.Tokens;
+    const TNexusTokens& t = c.Tokens;
     size_t i = 0;
     int rows = 0;
     while (i < t.size()) {
@@ -514,147 +465,8 @@ bool TMatrixParser::Matrix(const TNexusCommand& c)
     return true;
 }
 
-bool TMatrixParser::CharacterList(const TTokens& t, size_t from, size_t to, std::vector<int>* list)
-{
-    auto number = [&](const QString& text, int line, int* value) {
-        if (text == QLatin1String(".")) {
-            *value = NChar;
-            return true;
-        }
-        bool ok = false;
-        *value = text.toInt(&ok);
-        if (ok && *value >= 1 && *value <= NChar) return true;
-        const qsizetype named = M.CharacterNames.indexOf(text);
-        if (named >= 0) {
-            *value = static_cast<int>(named) + 1;
-            return true;
-        }
-        return Fail(line, QStringLiteral("\"%1\" is no character (1 to %2).").arg(text).arg(NChar));
-    };
-    for (size_t i = from; i < to; ++i) {
-        const TNexusToken& tok = t[i];
-        if (tok.IsPunct(',')) continue;
-        if (tok.Is("ALL")) {
-            for (int k = 1; k <= NChar; ++k) list->push_back(k);
-            continue;
-        }
-        if (tok.Kind != TNexusToken::Punct && CharSets.contains(tok.Name().toLower())) {
-            const std::vector<int>& set = CharSets[tok.Name().toLower()];
-            list->insert(list->end(), set.begin(), set.end());
-            continue;
-        }
-        // "3-7", "3 - 7", "3-.", optionally followed by "\2".
-        QString text = tok.Name();
-        if (tok.Kind == TNexusToken::Word && i + 2 < to && t[i + 1].Text == QLatin1String("-")) {
-            text += QLatin1Char('-') + t[i + 2].Text;
-            i += 2;
-        } else if (tok.Kind == TNexusToken::Word && text.endsWith(QLatin1Char('-')) && i + 1 < to) {
-            text += t[++i].Text;
-        }
-        const qsizetype dash =
-            tok.Kind == TNexusToken::Word ? text.indexOf(QLatin1Char('-'), 1) : -1;
-        int first = 0, last = 0, step = 1;
-        if (dash < 0) {
-            if (!number(text, tok.Line, &first)) return false;
-            last = first;
-        } else if (!number(text.left(dash), tok.Line, &first) ||
-                   !number(text.mid(dash + 1), tok.Line, &last)) {
-            return false;
-        }
-        if (i + 2 < to && t[i + 1].IsPunct('\\')) {
-            step = std::max(1, t[i + 2].Text.toInt());
-            i += 2;
-        }
-        for (int k = first; k <= last; k += step) list->push_back(k);
-    }
-    return true;
-}
-
-bool TMatrixParser::TypeAssignments(const TTokens& t, size_t from, int line)
-{
-    // "ord: 1-3 5, unord: 4" (TYPESET) or "ord: 1-3 unord: 4" (CTYPE).
-    QString type;
-    size_t start = from;
-    auto flush = [&](size_t end) {
-        if (type.isEmpty())
-            return end == start ||
-                   Fail(line,
-                        QStringLiteral("a character list needs a type before it (as ord: 1-3)."));
-        std::vector<int> list;
-        if (!CharacterList(t, start, end, &list)) return false;
-        for (int k : list) M.Types[static_cast<size_t>(k - 1)] = type;
-        return true;
-    };
-    for (size_t i = from; i < t.size(); ++i)
-        if (i + 1 < t.size() && t[i + 1].IsPunct(':') && t[i].Kind != TNexusToken::Punct) {
-            if (!flush(i)) return false;
-            type = t[i].Name().toLower();
-            start = i + 2;
-            ++i;
-        }
-    return flush(t.size());
-}
-
-bool TMatrixParser::AssumptionsCommand(const TNexusCommand& c)
-{
-    const TTokens& t = c.Tokens;
-    auto afterEquals = [&](size_t from) {
-        for (size_t i = from; i < t.size(); ++i)
-            if (t[i].IsPunct('=')) return i + 1;
-        return t.size() + 1;
-    };
-    if (c.Name == QLatin1String("USERTYPE")) {
-        const size_t eq = afterEquals(0);
-        if (t.empty() || eq > t.size())
-            return Fail(c.Line, QStringLiteral("USERTYPE needs a name and \"=\"."));
-        TNexusUserType type;
-        type.Name = t[0].Name();
-        type.Line = c.Line;
-        for (size_t i = 1; i + 1 < eq; ++i)
-            if (t[i].Is("CSTREE")) type.IsStateTree = true;
-        if (type.IsStateTree) {
-            const qsizetype start = eq < t.size() ? t[eq].Start : c.End;
-            type.Description = Lexer.Source().mid(start, c.End - start);
-        }
-        M.UserTypes.insert(type.Name.toLower(), type);
-        return true;
-    }
-    if (c.Name == QLatin1String("CHARSET")) {
-        const size_t eq = afterEquals(0);
-        if (t.empty() || eq > t.size() || !EnsureCharacters(c.Line))
-            return Fail(c.Line, QStringLiteral("CHARSET needs a name, \"=\" and characters."));
-        std::vector<int> list;
-        if (!CharacterList(t, eq, t.size(), &list)) return false;
-        CharSets.insert(t[t[0].IsPunct('*') ? 1 : 0].Name().toLower(), list);
-        return true;
-    }
-    if (c.Name == QLatin1String("OPTIONS")) {
-        for (size_t i = 0; i + 2 < t.size(); ++i)
-            if (t[i].Is("DEFTYPE") && t[i + 1].IsPunct('='))
-                M.DefaultType = t[i + 2].Name().toLower();
-        return true;
-    }
-    if (c.Name == QLatin1String("TYPESET") || c.Name == QLatin1String("CTYPE")) {
-        if (!EnsureCharacters(c.Line)) return false;
-        const bool typeset = c.Name == QLatin1String("TYPESET");
-        if (typeset && (t.empty() || !t[0].IsPunct('*'))) {
-            M.Notes
-                << QStringLiteral("line %1: a TYPESET without \"*\" is not applied.").arg(c.Line);
-            return true;
-        }
-        for (const TNexusToken& tok : t)
-            if (tok.Is("VECTOR"))
-                return Fail(c.Line,
-                            QStringLiteral("%1 in the VECTOR format cannot be read.").arg(c.Name));
-        const size_t eq = afterEquals(0);
-        return TypeAssignments(t, eq <= t.size() ? eq : 0, c.Line);
-    }
-    return true;
-}
-}  // namespace
-
 bool ParseNexusMatrix(const QString& text, TNexusMatrix* matrix, QString* error)
 {
     *matrix = TNexusMatrix();
-    return TMatrixParser(text, *matrix).Parse(error);
+    return TNexusMatrixParser(text, *matrix).Parse(error);
 }

@@ -222,3 +222,41 @@ TEST(MatrixExport, RefusesWhatOtherProgramsCannotTake)
         << sameName.Error.toStdString();
     EXPECT_FALSE(ExportMatrix(TMatrixData(), TExportFormat::Csv).Ok);
 }
+
+TEST(MatrixExport, DamagedFilesAreRefusedOrReadNeverCrash)
+{
+    // Our own exports with random bytes changed, cut or repeated: every read
+    // ends with data or with a message.
+    std::mt19937_64 rng(2024);
+    const TMatrixData d = RandomMatrix(rng, 8, 5);
+    const QByteArray nexus = ExportMatrix(d, TExportFormat::Nexus).Text;
+    const QByteArray csv = ExportMatrix(d, TExportFormat::Csv).Text;
+    const QByteArray alphabet = "()[]{};,:='\"_-?.*\\/ \n\r0123456789ABCabc";
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray bytes = round % 2 ? nexus : csv;
+        const int edits = 1 + static_cast<int>(rng() % 6);
+        for (int e = 0; e < edits && !bytes.isEmpty(); ++e) {
+            const qsizetype at =
+                static_cast<qsizetype>(rng() % static_cast<unsigned>(bytes.size()));
+            switch (rng() % 3) {
+                case 0:
+                    bytes[at] = alphabet.at(
+                        static_cast<qsizetype>(rng() % static_cast<unsigned>(alphabet.size())));
+                    break;
+                case 1:
+                    bytes.truncate(at);
+                    break;
+                default:
+                    bytes.insert(at, bytes.mid(at, 40));
+                    break;
+            }
+        }
+        const TReadResult r =
+            round % 2 ? ReadNexusMatrixText(QString::fromUtf8(bytes)) : ReadCsvMatrixBytes(bytes);
+        EXPECT_TRUE(r.Ok || !r.Error.isEmpty()) << "round " << round;
+        if (r.Ok) {
+            EXPECT_EQ(static_cast<int>(r.Data.DataMatrix.size()) >= r.Data.CharacterCount + 1,
+                      true);
+        }
+    }
+}

@@ -18,6 +18,7 @@
 #include "parsimony/CharFitForm.h"
 #include "parsimony/CreateTree.h"
 #include "parsimony/Newick.h"
+#include "parsimony/NexusTrees.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/OptimizeRun.h"
 #include "parsimony/TreeOptForm.h"
@@ -295,6 +296,21 @@ private slots:
             QVERIFY2(tree.Ok, qPrintable(tree.Error));
             EvaluateTree(tree.Tree, population.CharField(), true);
             QCOMPARE(tree.Tree.Fitness, population.Trees[static_cast<size_t>(k)].Fitness);
+        }
+        // A .nex name gives a NEXUS TREES block with the same trees.
+        app.Ui.SaveAnswers.enqueue(dir.filePath("Trees.nex"));
+        app.Results.BtnSaveTreesClick();
+        QFile nex(dir.filePath("Trees.nex"));
+        QVERIFY(nex.open(QIODevice::ReadOnly));
+        const TNewickReadResult nexus = ReadTreeText(QString::fromUtf8(nex.readAll()));
+        QVERIFY2(nexus.Ok, qPrintable(nexus.Error));
+        QCOMPARE(nexus.Trees.size(), size_t(6));
+        for (size_t k = 0; k < 6; ++k) {
+            TNewickTreeResult a = NewickToTree(nexus.Trees[k], population.CharField().Names, 6);
+            TNewickTreeResult b = NewickToTree(read.Trees[k], population.CharField().Names, 6);
+            QVERIFY2(a.Ok, qPrintable(a.Error));
+            QCOMPARE(WriteNewick(a.Tree, population.CharField().Names),
+                     WriteNewick(b.Tree, population.CharField().Names));
         }
         // A file that cannot be written is reported; the old one stays.
         app.Ui.SaveAnswers.enqueue(dir.filePath("no/such/folder/Trees.nwk"));

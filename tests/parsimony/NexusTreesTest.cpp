@@ -131,4 +131,20 @@ TEST(NexusTrees, BatchExportsAndScoresThroughNexus)
     EXPECT_EQ(refused.Exit, 1);
     EXPECT_TRUE(refused.Err.contains("2 root states")) << refused.Err.toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("y.nex")));
+
+    // The other root rule for unordered NEXUS characters.
+    Write(dir.filePath("u.nex"),
+          "#NEXUS\nbegin data; dimensions ntax=2 nchar=1; matrix a 1 b 0; end;\n");
+    ASSERT_EQ(RunBatch({"export", dir.filePath("u.nex"), "--format", "csv", "-o",
+                        dir.filePath("first.csv")})
+                  .Exit,
+              0);
+    ASSERT_EQ(RunBatch({"export", dir.filePath("u.nex"), "--format", "csv", "-o",
+                        dir.filePath("lowest.csv"), "--nexus-root", "lowest"})
+                  .Exit,
+              0);
+    QFile first(dir.filePath("first.csv")), lowest(dir.filePath("lowest.csv"));
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly) && lowest.open(QIODevice::ReadOnly));
+    EXPECT_EQ(first.readAll(), QByteArray("Taxon,Character 1\r\na,1\r\nb,0[1]\r\n"));
+    EXPECT_EQ(lowest.readAll(), QByteArray("Taxon,Character 1\r\na,1[0]\r\nb,0\r\n"));
 }

@@ -295,3 +295,56 @@ TEST(PeerPrograms, WeReadWhatBiopythonAndDendropyWrite)
     }
     if (skipped.size() == 2) GTEST_SKIP() << skipped.join(QStringLiteral("; ")).toStdString();
 }
+
+TEST(PeerPrograms, ApeReadsOurTrees)
+{
+    const QString rscript = QStringLiteral("/usr/bin/Rscript");
+    if (!QFileInfo(rscript).isExecutable())
+        GTEST_SKIP() << "R is not installed (apt-get install r-cran-ape)";
+    const TRun run = Search(QStringLiteral("weevils.txt"), 4);
+    QTemporaryDir dir;
+    std::vector<const TTree*> pointers;
+    QStringList newick, expected;
+    for (const TTree& t : run.Trees) {
+        pointers.push_back(&t);
+        newick << WriteNewick(t, run.Field.Names);
+        double total = 0;
+        for (int i = 1; i <= t.TipCount(); ++i) total += t.Tips[static_cast<size_t>(i)].Fit;
+        for (int j = 1; j <= t.NodeCount(); ++j)
+            if (j != t.Root()) total += t.Nodes[static_cast<size_t>(j)].Fit;
+        expected << QStringLiteral("%1 %2").arg(t.TipCount() - 1).arg(total);
+    }
+    const QString nex = dir.filePath(QStringLiteral("t.nex")),
+                  nwk = dir.filePath(QStringLiteral("t.nwk"));
+    ASSERT_TRUE(Write(nex, WriteNexusTrees(pointers, run.Field.Names).toUtf8()));
+    ASSERT_TRUE(Write(nwk, EncodeTextLines(newick)));
+    // Per tree: rooted?, the tips, internal nodes and total length, and
+    // whether read.nexus and read.tree agree on topology and lengths.
+    const QString script =
+        QStringLiteral(
+            "suppressMessages(library(ape));"
+            "a <- read.nexus('%1'); b <- read.tree('%2');"
+            "if (inherits(a, 'phylo')) a <- list(a); if (inherits(b, 'phylo')) b <- list(b);"
+        // read.tree keeps the quotes of quoted names in the labels; read.nexus does not.
+        "for (i in seq_along(b)) b[[i]]$tip.label <- gsub(\"'\", '', b[[i]]$tip.label);"
+            "for (i in seq_along(a)) cat(is.rooted(a[[i]]), paste(sort(a[[i]]$tip.label), "
+            "collapse='|'),"
+            " a[[i]]$Nnode, sum(a[[i]]$edge.length), isTRUE(all.equal(a[[i]], b[[i]])), '\\n')")
+            .arg(nex, nwk);
+    QProcess r;
+    r.start(rscript, {QStringLiteral("-e"), script});
+    ASSERT_TRUE(r.waitForFinished(120000));
+    const QString err = QString::fromUtf8(r.readAllStandardError());
+    if (err.contains(QStringLiteral("there is no package called")))
+        GTEST_SKIP() << "R's ape is not installed";
+    ASSERT_EQ(r.exitCode(), 0) << err.toStdString();
+    const QStringList lines =
+        QString::fromUtf8(r.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), static_cast<qsizetype>(run.Trees.size()));
+    QStringList names(run.Field.Names.begin() + 1, run.Field.Names.end());
+    names.sort();
+    for (qsizetype k = 0; k < lines.size(); ++k)
+        EXPECT_EQ(lines[k].simplified(),
+                  QStringLiteral("TRUE %1 %2 TRUE").arg(names.join(QLatin1Char('|')), expected[k]))
+            << "tree " << k + 1;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The parser behind ParseNexusMatrix, shared by the files that read the
+// matrix blocks (NexusParse.cpp) and the assumptions (NexusAssumptions.cpp).
+//
+//   TNexusMatrix m;
+//   TNexusMatrixParser(text, m).Parse(&error);
+#include <QHash>
+#include <QSet>
+#include <vector>
+
+#include "data/NexusLexer.h"
+#include "data/NexusMatrix.h"
+
+constexpr int MaxNexusDimension = 20'000'000;
+using TNexusTokens = std::vector<TNexusToken>;
+
+class TNexusMatrixParser {
+public:
+    TNexusMatrixParser(const QString& text, TNexusMatrix& matrix) : Lexer(text), M(matrix) {}
+
+    bool Parse(QString* error);
+
+private:
+    bool Fail(int line, const QString& what)
+    {
+        Error = QStringLiteral("line %1: %2").arg(line).arg(what);
+        return false;
+    }
+    bool Block(const TNexusCommand& begin);
+    bool TaxaCommand(const TNexusCommand& c);
+    bool CharactersCommand(const TNexusCommand& c);
+    bool AssumptionsCommand(const TNexusCommand& c);
+    bool Dimensions(const TNexusCommand& c);
+    bool Format(const TNexusCommand& c);
+    bool CharStateLabels(const TNexusCommand& c);
+    bool StateLabels(const TNexusCommand& c);
+    bool Matrix(const TNexusCommand& c);
+    bool ReadRow(const TNexusTokens& t, size_t& i, int taxon, int line, bool interleave);
+    bool ReadCell(const TNexusTokens& t, size_t& i, std::vector<int>& row, int taxon);
+    int CellOf(QChar ch, int line, int column, int taxon, bool* ok);
+    bool IsCellText(const TNexusToken& token) const;
+    bool CharacterList(const TNexusTokens& t, size_t from, size_t to, std::vector<int>* list);
+    bool TypeAssignments(const TNexusTokens& t, size_t from, int line);
+    bool EnsureCharacters(int line);
+
+    TNexusLexer Lexer;
+    TNexusMatrix& M;
+    QString Error;
+    QString Block_;
+    int NTax = 0, NChar = 0;
+    bool MatrixRead = false, Interleave = false, RespectCase = false;
+    bool TaxaFromBlock = false;
+    bool GapGiven = false;
+    QChar Missing = QLatin1Char('?'), Gap = QLatin1Char('-'), Match;
+    QSet<QChar> Ambiguity;
+    QHash<QString, std::vector<int>> CharSets;  // lower-case names
+    QStringList Skipped;
+    QSet<QChar> AddedSymbols;
+    int Polymorphic = 0, Uncertain = 0, Gaps = 0;
+};
