@@ -143,6 +143,7 @@ int RunScore(const QStringList& rawArgs)
 }  // namespace
 
 void RegisterCharFitCommand(TBatchCommands& commands);
+void RegisterPublishCommands(TBatchCommands& commands);
 
 void RegisterParsimonyCommands(TBatchCommands& commands)
 {
@@ -154,4 +155,5 @@ void RegisterParsimonyCommands(TBatchCommands& commands)
     commands.push_back({QStringLiteral("score"), QStringLiteral("score FILE TREES.nwk [--no-missing]"),
                         QStringLiteral("print the length of every tree of a Newick file on the data"), RunScore});
     RegisterCharFitCommand(commands);
+    RegisterPublishCommands(commands);
 }
