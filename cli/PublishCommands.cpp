@@ -6,8 +6,10 @@
 #include "data/Workbook.h"
 #include "parsimony/BranchChanges.h"
 #include "parsimony/Consensus.h"
+#include "parsimony/CreateTree.h"
 #include "parsimony/FitStatistics.h"
 #include "parsimony/Newick.h"
+#include "parsimony/Support.h"
 
 namespace {
 constexpr qint64 MaxTreeFileBytes = 64 * 1024 * 1024;
@@ -134,6 +136,98 @@ int RunChanges(const QStringList& rawArgs)
                ? ExitOk
                : ExitFailure;
 }
+bool ParseCount(const TBatchArgs& args, const QString& option, int fallback, int low, int high,
+                int* value)
+{
+    const QString text = args.Value(option, QString::number(fallback));
+    bool ok = false;
+    *value = text.toInt(&ok);
+    if (ok && *value >= low && *value <= high) return true;
+    WriteStderr(QStringLiteral("%1 needs a whole number from %2 to %3, not \"%4\".")
+                    .arg(option)
+                    .arg(low)
+                    .arg(high)
+                    .arg(text));
+    return false;
+}
+
+int RunSupportCommand(const QStringList& rawArgs)
+{
+    const QString usage = QStringLiteral(
+        "Usage: varno-batch support FILE --method jackknife|bootstrap|bremer [--replicates R] "
+        "[--seed S] "
+        "[--threads T] [--newick OUT] [--trees N] [--generations G] [--no-missing]");
+    const TBatchArgs args(
+        rawArgs,
+        {QStringLiteral("--method"), QStringLiteral("--replicates"), QStringLiteral("--seed"),
+         QStringLiteral("--threads"), QStringLiteral("--newick"), QStringLiteral("--trees"),
+         QStringLiteral("--generations")},
+        {QStringLiteral("--no-missing")});
+    if (!args.Ok() || args.Positional().size() != 1 || !args.Has(QStringLiteral("--method"))) {
+        WriteStderr(args.Ok() ? usage : args.ErrorText());
+        return ExitUsage;
+    }
+    const QString method = args.Value(QStringLiteral("--method"));
+    TSupportSettings settings;
+    if (method == QLatin1String("jackknife")) {
+        settings.Method = TSupportMethod::Jackknife;
+    } else if (method == QLatin1String("bootstrap")) {
+        settings.Method = TSupportMethod::Bootstrap;
+    } else if (method == QLatin1String("bremer")) {
+        WriteStderr(QStringLiteral(
+            "Bremer support needs constrained searches, which this version cannot run yet."));
+        return ExitFailure;
+    } else {
+        WriteStderr(QStringLiteral("Unknown method \"%1\": use jackknife, bootstrap or bremer.")
+                        .arg(method));
+        return ExitUsage;
+    }
+    int trees = 0, generations = 0;
+    if (!ParseCount(args, QStringLiteral("--replicates"), 100, 1, MaxReplicates,
+                    &settings.Replicates) ||
+        !ParseCount(args, QStringLiteral("--threads"), 1, 1, 256, &settings.Threads) ||
+        !ParseCount(args, QStringLiteral("--trees"), 10, 1, 255, &trees) ||
+        !ParseCount(args, QStringLiteral("--generations"), 100, 0, 1000000, &generations))
+        return ExitUsage;
+    if (args.Has(QStringLiteral("--seed"))) {
+        bool ok = false;
+        settings.Seed = args.Value(QStringLiteral("--seed")).toULongLong(&ok);
+        if (!ok) {
+            WriteStderr(
+                QStringLiteral("--seed needs a whole number from 0 to 18446744073709551615."));
+            return ExitUsage;
+        }
+    } else {
+        settings.Seed = ClockSeed();
+    }
+    TMatrixData m;
+    if (!LoadDataFile(args.Positional().at(0), &m)) return ExitFailure;
+    const QString refusal = ValidateSearch(m.ObjectCount, trees, generations);
+    if (!refusal.isEmpty()) {
+        WriteStderr(refusal);
+        return ExitFailure;
+    }
+    const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+    // Each replicate runs the evolutionary search of this program.
+    const TSupportResult result = RunSupport(
+        field, m.ObjectCount, settings,
+        EvolutionaryReplicateSearch(trees, generations, !args.Has(QStringLiteral("--no-missing"))));
+    const QString line = WriteNewickTree(ConsensusToNewick(result.Consensus, field.Names, true));
+    WriteStderr(
+        QStringLiteral(
+            "%1: %2 replicates, seed %3; each replicate searched by the evolutionary search (%4 "
+            "trees, %5 generations).")
+            .arg(method == QLatin1String("jackknife")
+                     ? QStringLiteral("Jackknife (1/e of the characters removed)")
+                     : QStringLiteral("Bootstrap"))
+            .arg(result.Done)
+            .arg(settings.Seed)
+            .arg(trees)
+            .arg(generations));
+    return WriteOutput(args.Value(QStringLiteral("--newick")), EncodeTextLines({line}))
+               ? ExitOk
+               : ExitFailure;
+}
 }  // namespace
 
 void RegisterPublishCommands(TBatchCommands& commands)
@@ -156,4 +250,12 @@ void RegisterPublishCommands(TBatchCommands& commands)
          QStringLiteral(
              "write the state changes on every branch of the first tree of a Newick file"),
          RunChanges});
+    commands.push_back(
+        {QStringLiteral("support"),
+         QStringLiteral("support FILE --method jackknife|bootstrap|bremer [--replicates R] "
+                        "[--seed S] [--threads T] [--newick OUT] [--trees N] [--generations G] "
+                        "[--no-missing]"),
+         QStringLiteral("resample the characters, search every replicate and write the "
+                        "majority-rule consensus with the share of replicates holding each group"),
+         RunSupportCommand});
 }
