@@ -33,6 +33,7 @@ public:
     QString Support;              // inner nodes: drawn beside the node (e.g. a percentage)
     QStringList Changes;          // drawn as marks along the branch above the node
     QList<bool> ChangeAmbiguous;  // per entry of Changes
+    QList<int> ChangeCharacters;  // per entry: the character's number, drawn above its mark
 
     bool IsLeaf() const { return !Left && !Right; }
     int LeafCount() const;

@@ -77,9 +77,11 @@ void AttachChanges(const TTree& tree, const TSField& field, bool missingData, Ta
         if (!n) continue;
         n->Changes.clear();
         n->ChangeAmbiguous.clear();
+        n->ChangeCharacters.clear();
         for (const TChange& c : b.Changes) {
             n->Changes << ChangeText(field, c);
             n->ChangeAmbiguous << c.Ambiguous;
+            n->ChangeCharacters << c.Character;
         }
     }
 }
@@ -118,9 +120,11 @@ int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingDa
         TscTreeNode* n = found->second;
         n->Changes.clear();
         n->ChangeAmbiguous.clear();
+        n->ChangeCharacters.clear();
         for (const TChange& c : b.Changes) {
             n->Changes << ChangeText(field, c);
             n->ChangeAmbiguous << c.Ambiguous;
+            n->ChangeCharacters << c.Character;
         }
     }
     return missed;

@@ -213,6 +213,7 @@ void TTreeGrfFRM::ReRootBTNClick()
             TreeNodes->Item(i)->Support.clear();
             TreeNodes->Item(i)->Changes.clear();
             TreeNodes->Item(i)->ChangeAmbiguous.clear();
+            TreeNodes->Item(i)->ChangeCharacters.clear();
         }
         ChangesCBX->hide();
         ChangesLST->hide();

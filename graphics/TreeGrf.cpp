@@ -138,7 +138,7 @@ void TTreeGrf::DrawChanges(TscTreeNode* node)
     style.TextAlign = TA_CENTER_ | TA_BOTTOM_;
     const int r = std::max(2, style.FontHeight(*this) / 4);
     // Evenly along the branch: a circle per change (open when ambiguous),
-    // the character above it and the state below.
+    // the character (its number when known) above it and the state below.
     for (int i = 0; i < k; ++i) {
         const int x = a.x() + static_cast<int>((b.x() - a.x()) * (i + 0.5) / k);
         const QString& text = node->Changes.at(i);
@@ -149,7 +149,10 @@ void TTreeGrf::DrawChanges(TscTreeNode* node)
         c->Ellipse({x - r, b.y() - r, x + r, b.y() + r});
         style.TextAlign = TA_CENTER_ | TA_BOTTOM_;
         style.Apply(*this, *c);
-        c->TextOut(x, b.y() - r, colon < 0 ? text : text.left(colon));
+        // The character's number is shorter than its name: the list beside the picture has the names.
+        const QString above = i < node->ChangeCharacters.size() ? QString::number(node->ChangeCharacters.at(i))
+                                                                : (colon < 0 ? text : text.left(colon));
+        c->TextOut(x, b.y() - r, above);
         if (colon >= 0) {
             style.TextAlign = TA_CENTER_ | TA_TOP_;
             style.Apply(*this, *c);

@@ -132,6 +132,13 @@ TEST(Changes, DrawnAsMarksWithCharacterAndStateOnlyWhenAsked)
     EXPECT_EQ(marks[0].Brush.Color, QColor(Qt::black));
     EXPECT_EQ(marks[1].Brush.Color, QColor(Qt::white));
     EXPECT_LT(c.FindText("wing")->At.x(), c.FindText("eye")->At.x());
+    // With the characters' numbers known, the numbers stand above the marks.
+    ab->ChangeCharacters = {1, 2};
+    c = p.Draw();
+    EXPECT_EQ(c.FindText("wing"), nullptr);
+    ASSERT_NE(c.FindText("1"), nullptr);
+    ASSERT_NE(c.FindText("2"), nullptr);
+    EXPECT_LT(c.FindText("1")->At.x(), c.FindText("2")->At.x());
 }
 
 TEST(Changes, AttachedByCladeToTheBranchesOfANewickDrawing)
@@ -166,8 +173,9 @@ TEST(Changes, AttachedByCladeToTheBranchesOfANewickDrawing)
             const TscTreeNode* a = fromSearch.Item(i);
             if (!a->IsLeaf()) continue;
             for (int k = 0; k < fromText.Count(); ++k)
-                if (fromText.Item(k)->IsLeaf() && fromText.Item(k)->Label == a->Label)
+                if (fromText.Item(k)->IsLeaf() && fromText.Item(k)->Label == a->Label) {
                     EXPECT_EQ(fromText.Item(k)->Changes, a->Changes) << "round " << round;
+                }
         }
     }
 }
