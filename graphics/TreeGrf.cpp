@@ -120,7 +120,9 @@ void TTreeGrf::DrawSupport(TscTreeNode* node)
     style.TextAlign = TA_RIGHT_ | TA_BOTTOM_;
     style.Apply(*this, *c);
     const QPoint p = World.WorldToDevice(node->X, node->Y);
-    c->TextOut(p.x() - 2, p.y() - 1, node->Support);
+    // Clear of the node's marker, whose size HalfDot gives as a share of the plot height.
+    const int marker = static_cast<int>(HalfDot * std::max(1, InnerRect.Height()));
+    c->TextOut(p.x() - marker - 2, p.y() - 1, node->Support);
 }
 
 void TTreeGrf::DrawChanges(TscTreeNode* node)
