@@ -1,9 +1,12 @@
 // Batch commands of the graphics jobs: a Newick tree drawn as the graphic export would.
 #include "cli/BatchCommand.h"
 
+#include "data/Path.h"
 #include "data/TextFile.h"
+#include "data/Workbook.h"
 #include "graphics/GrfRender.h"
 #include "graphics/TreeFromNewick.h"
+#include "graphics/TreeFromSearch.h"
 #include "graphics/TreePage.h"
 #include "parsimony/NexusTrees.h"
 
@@ -29,12 +32,12 @@ int RunDraw(const QStringList& rawArgs)
 {
     const QString usage = QStringLiteral(
         "Usage: varno-batch draw TREE.nwk -o OUT [--width 1280] [--height 1024] [--mono] [--title T] "
-        "[--subtitle-left T] [--subtitle-right T] [--layout lines|title|none|rectangle|roundrect] [--left-labels]");
+        "[--subtitle-left T] [--subtitle-right T] [--layout lines|title|none|rectangle|roundrect] [--left-labels] [--changes DATA [--no-missing]]");
     const TBatchArgs args(rawArgs,
                           {QStringLiteral("-o"), QStringLiteral("--width"), QStringLiteral("--height"),
                            QStringLiteral("--title"), QStringLiteral("--subtitle-left"),
-                           QStringLiteral("--subtitle-right"), QStringLiteral("--layout")},
-                          {QStringLiteral("--mono"), QStringLiteral("--left-labels")});
+                           QStringLiteral("--subtitle-right"), QStringLiteral("--layout"), QStringLiteral("--changes")},
+                          {QStringLiteral("--mono"), QStringLiteral("--left-labels"), QStringLiteral("--no-missing")});
     if (!args.Ok() || args.Positional().size() != 1 || args.Value(QStringLiteral("-o")).isEmpty()) {
         WriteStderr(args.Ok() ? usage : args.ErrorText());
         return ExitUsage;
@@ -102,7 +105,22 @@ int RunDraw(const QStringList& rawArgs)
         WriteStderr(QStringLiteral("Note: %1 negative branch length(s) are drawn leftwards from their parent.")
                         .arg(negative));
 
+    if (args.Has(QStringLiteral("--changes"))) {
+        // The changes need the data and a binary tree over its objects.
+        TMatrixData m;
+        if (!LoadDataFile(args.Value(QStringLiteral("--changes")), &m)) return ExitFailure;
+        const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+        TNewickTreeResult tree = NewickToTree(read.Trees.front(), field.Names, m.ObjectCount);
+        if (!tree.Ok) {
+            WriteStderr(QStringLiteral("%1 does not fit the data: %2").arg(QDir::toNativeSeparators(input), tree.Error));
+            return ExitFailure;
+        }
+        DeriveTopology(tree.Tree);
+        AttachChangesByClade(tree.Tree, field, !args.Has(QStringLiteral("--no-missing")), nodes);
+    }
+
     TTreePage page = MakeTreePage(nodes);
+    page.Panel->ShowChanges = args.Has(QStringLiteral("--changes"));
     page.Page->Title = args.Value(QStringLiteral("--title"));
     page.Page->SubTitleLeft = args.Value(QStringLiteral("--subtitle-left"));
     page.Page->SubTitleRight = args.Value(QStringLiteral("--subtitle-right"));
@@ -121,8 +139,10 @@ void RegisterGraphicsCommands(TBatchCommands& commands)
     commands.push_back({QStringLiteral("draw"),
                         QStringLiteral("draw TREE.nwk -o OUT [--width W] [--height H] [--mono] [--title T] "
                                        "[--subtitle-left T] [--subtitle-right T] "
-                                       "[--layout lines|title|none|rectangle|roundrect] [--left-labels]"),
+                                       "[--layout lines|title|none|rectangle|roundrect] [--left-labels] "
+                                       "[--changes DATA [--no-missing]]"),
                         QStringLiteral("draw the first tree of a Newick file as a picture (.bmp .jpg .emf .svg "
-                                       ".pdf .png; --mono: one-bit .bmp)"),
+                                       ".pdf .png; --mono: one-bit .bmp; --changes: with the state changes of the "
+                                       "data on every branch)"),
                         RunDraw});
 }

@@ -153,6 +153,7 @@ int RunScore(const QStringList& rawArgs)
 void RegisterCharFitCommand(TBatchCommands& commands);
 void RegisterSearchCommands(TBatchCommands& commands);
 void RegisterExactCommand(TBatchCommands& commands);
+void RegisterPublishCommands(TBatchCommands& commands);
 
 void RegisterParsimonyCommands(TBatchCommands& commands)
 {
@@ -167,4 +168,5 @@ void RegisterParsimonyCommands(TBatchCommands& commands)
     RegisterCharFitCommand(commands);
     RegisterSearchCommands(commands);
     RegisterExactCommand(commands);
+    RegisterPublishCommands(commands);
 }

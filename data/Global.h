@@ -24,6 +24,7 @@ struct TSPlace {
     int StateCount = 0;
     bool HasMissing = false;
     QString Name;
+    QStringList StateNames;  // index = the state's bit in Inc (when coded from cells)
 };
 
 struct TSField {

@@ -190,6 +190,7 @@ void TPathBuilder::CodeCharacter(TSPlace& place, int objectCount) const
     CollectStateNames(spellingId, spellings, objectCount);
     const TNameRanks ranks = RankNames(spellings, NameCollator);
     place.StateCount = ranks.GroupCount();
+    place.StateNames = ranks.Spelling;
     place.Inc.assign(static_cast<size_t>(std::max(objectCount, 0)) + 1, TInclusion());
     const int n = std::min(objectCount, static_cast<int>(FullPaths.size()) - 1);
     for (int o = 1; o <= n; ++o) {

@@ -31,6 +31,39 @@ int TscTreeNode::Depth() const
     return depth;
 }
 
+TscTreeNode* TscTreeNode::Shown()
+{
+    TscTreeNode* n = this;
+    while (n->Collapsed && n->Parent) n = n->Parent;
+    return n;
+}
+
+std::vector<TscTreeNode*> TscTreeNode::ShownChildren() const
+{
+    std::vector<TscTreeNode*> out, stack;
+    for (TscTreeNode* c : {Right, Left})
+        if (c) stack.push_back(c);
+    while (!stack.empty()) {
+        TscTreeNode* c = stack.back();
+        stack.pop_back();
+        if (!c->Collapsed) {
+            out.push_back(c);
+            continue;
+        }
+        for (TscTreeNode* g : {c->Right, c->Left})
+            if (g) stack.push_back(g);
+    }
+    return out;
+}
+
+int TscTreeNode::ShownDepth() const
+{
+    int depth = 0;
+    for (const TscTreeNode* p = this; p->Parent; p = p->Parent)
+        if (!p->Collapsed) ++depth;
+    return depth;
+}
+
 bool TscTreeNode::HasAncestor(const TscTreeNode* node) const
 {
     for (const TscTreeNode* p = Parent; p; p = p->Parent)

@@ -4,7 +4,9 @@
 //
 // Build a list: `TadaTreeNodes nodes; auto* a = nodes.Add(); ...; nodes.Root = r;
 // SetLeft(r, a); SetRight(r, b); nodes.UpdateCodes();` — see TreeFromNewick.h.
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -25,12 +27,25 @@ public:
     TscTreeNode* Left = nullptr;
     TscTreeNode* Right = nullptr;
     double X = 0, Y = 0;  // world position from the layout
+    // A link inside a polytomy: the node has no branch of its own (drawn at
+    // its parent's place, never selected); its children are its parent's.
+    bool Collapsed = false;
+    QString Support;              // inner nodes: drawn beside the node (e.g. a percentage)
+    QStringList Changes;          // drawn as marks along the branch above the node
+    QList<bool> ChangeAmbiguous;  // per entry of Changes
+    QList<int> ChangeCharacters;  // per entry: the character's number, drawn above its mark
 
     bool IsLeaf() const { return !Left && !Right; }
     int LeafCount() const;
     int Depth() const;
     bool HasAncestor(const TscTreeNode* node) const;
     bool IsLeftChild() const { return Parent && Parent->Left == this; }
+    // The node that stands for this one in the picture: itself, or the
+    // polytomy it is a link of.
+    TscTreeNode* Shown();
+    // The children as drawn: collapsed links replaced by their children.
+    std::vector<TscTreeNode*> ShownChildren() const;
+    int ShownDepth() const;  // Depth without collapsed links
 };
 
 // Link both ways; the child's Code becomes the parent's Code + "L" / "R".

@@ -14,10 +14,10 @@ bool NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes, QString& e
             leaves.push_back(i);
             continue;
         }
-        if (n.Children.size() != 2) {
+        if (n.Children.size() < 2) {
             const QString name = n.Name.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(n.Name.left(40));
-            error = QStringLiteral("The tree is not binary: %1%2 has %3 %4; the drawing needs exactly two below every "
-                                   "inner node.")
+            error = QStringLiteral("The tree is not binary: %1%2 has %3 %4; the drawing needs at least two below "
+                                   "every inner node.")
                         .arg(i == tree.Root ? QStringLiteral("the root") : QStringLiteral("an inner node"), name)
                         .arg(n.Children.size())
                         .arg(n.Children.size() == 1 ? QStringLiteral("child") : QStringLiteral("children"));
@@ -53,13 +53,28 @@ bool NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes, QString& e
         n->Length = tree.Nodes[i].HasLength ? tree.Nodes[i].Length : 0;
         made[i] = n;
     }
+    int links = 0;
     for (int i : inner) {
-        SetLeft(made[i], made[tree.Nodes[i].Children[0]]);
-        SetRight(made[i], made[tree.Nodes[i].Children[1]]);
+        const TNewickNode& n = tree.Nodes[i];
+        // A label on an inner node (a support value from us or another program).
+        if (i != tree.Root) made[i]->Support = n.Name.left(255);
+        // A polytomy becomes a chain of collapsed links: (a, (b, (c, d))).
+        TscTreeNode* at = made[i];
+        for (size_t k = 0; k + 2 < n.Children.size(); ++k) {
+            TscTreeNode* link = nodes.Add();
+            ++links;
+            link->Ident = at->Ident;
+            link->Collapsed = true;
+            SetLeft(at, made[n.Children[k]]);
+            SetRight(at, link);
+            at = link;
+        }
+        SetLeft(at, made[n.Children[n.Children.size() - 2]]);
+        SetRight(at, made[n.Children.back()]);
     }
     nodes.Root = made[tree.Root];
     // A node reached twice or never would make a cycle or a second tree.
-    if (static_cast<int>(PreOrder(nodes.Root).size()) != count) {
+    if (static_cast<int>(PreOrder(nodes.Root).size()) != count + links) {
         error = QStringLiteral("The tree's links do not form one tree.");
         return false;
     }

@@ -8,6 +8,7 @@
 // Most leaves a drawing takes (more would make an unreadable picture slowly).
 constexpr int MaxDrawnLeaves = 5000;
 
-// Fills nodes (which must be empty). Refuses, with a message, trees that are
-// not binary or are too large.
+// Fills nodes (which must be empty). A node with more than two children
+// becomes a chain of collapsed links; labels of inner nodes become Support.
+// Refuses, with a message, nodes with one child and trees that are too large.
 bool NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes, QString& error);

@@ -1,5 +1,11 @@
 #include "graphics/TreeFromSearch.h"
 
+#include "parsimony/BranchChanges.h"
+
+#include <QHash>
+#include <array>
+#include <map>
+
 bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
                            TadaTreeNodes& nodes, QString& error)
 {
@@ -61,4 +67,65 @@ bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
     }
     nodes.UpdateCodes();
     return true;
+}
+
+void AttachChanges(const TTree& tree, const TSField& field, bool missingData, TadaTreeNodes& nodes)
+{
+    for (const TBranch& b : BranchChanges(tree, field, missingData)) {
+        // Tip i is item i - 1, node j item T + j - 1: both are vertex - 1.
+        TscTreeNode* n = nodes.Item(b.Vertex - 1);
+        if (!n) continue;
+        n->Changes.clear();
+        n->ChangeAmbiguous.clear();
+        n->ChangeCharacters.clear();
+        for (const TChange& c : b.Changes) {
+            n->Changes << ChangeText(field, c);
+            n->ChangeAmbiguous << c.Ambiguous;
+            n->ChangeCharacters << c.Character;
+        }
+    }
+}
+
+int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingData, TscTreeNodes& nodes)
+{
+    QHash<QString, int> exact, blanked;
+    for (int o = static_cast<int>(field.Names.size()) - 1; o >= 1; --o) {
+        exact.insert(field.Names[static_cast<size_t>(o)], o);
+        blanked.insert(QString(field.Names[static_cast<size_t>(o)]).replace(u'_', u' '), o);
+    }
+    // Clades of the drawn nodes, children before parents.
+    std::map<std::array<std::uint64_t, 4>, TscTreeNode*> byClade;
+    std::vector<TscTreeNode*> order = PreOrder(nodes.Root);
+    std::vector<TInclusion> clade(static_cast<size_t>(nodes.Count()));
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        TscTreeNode* n = *it;
+        TInclusion& set = clade[static_cast<size_t>(nodes.IndexOf(n))];
+        if (n->IsLeaf()) {
+            const int o = exact.value(n->Label, blanked.value(n->Label, -1));
+            set.Include(o);
+        }
+        for (TscTreeNode* c : {n->Left, n->Right})
+            if (c) set |= clade[static_cast<size_t>(nodes.IndexOf(c))];
+        if (!n->Collapsed) byClade[{set.Word(0), set.Word(1), set.Word(2), set.Word(3)}] = n;
+    }
+    int missed = 0;
+    for (const TBranch& b : BranchChanges(tree, field, missingData)) {
+        TInclusion set;
+        for (int o : b.Objects) set.Include(o);
+        const auto found = byClade.find({set.Word(0), set.Word(1), set.Word(2), set.Word(3)});
+        if (found == byClade.end()) {
+            missed += !b.Changes.empty();
+            continue;
+        }
+        TscTreeNode* n = found->second;
+        n->Changes.clear();
+        n->ChangeAmbiguous.clear();
+        n->ChangeCharacters.clear();
+        for (const TChange& c : b.Changes) {
+            n->Changes << ChangeText(field, c);
+            n->ChangeAmbiguous << c.Ambiguous;
+            n->ChangeCharacters << c.Character;
+        }
+    }
+    return missed;
 }

@@ -11,3 +11,11 @@
 // object number). False with a message when the tree's links are broken.
 bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
                            TadaTreeNodes& nodes, QString& error);
+
+// Puts the changes of every branch (see BranchChanges) on the nodes made by
+// SearchTreeToTreeNodes from the same tree, as "character: state" texts.
+void AttachChanges(const TTree& tree, const TSField& field, bool missingData, TadaTreeNodes& nodes);
+// The same for any node list over the tree's objects (leaves found by their
+// labels, as NewickToTree matches names): changes go to the node with the
+// branch's clade. Returns how many branches found no node.
+int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingData, TscTreeNodes& nodes);

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -69,6 +70,13 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     labelFont.setPixelSize(16);
     ActNodeLBL->setFont(labelFont);
     ActNodeLBL->setWordWrap(true);
+    ChangesCBX = new QCheckBox(QStringLiteral("Changes"), column);
+    ChangesCBX->setToolTip(
+        QStringLiteral("Draw the state changes on every branch (open circles: ambiguous)"));
+    ChangesCBX->hide();
+    ChangesLST = new QListWidget(column);
+    ChangesLST->setObjectName(QStringLiteral("ChangesLST"));
+    ChangesLST->hide();
     ExportBTN = new QPushButton(QStringLiteral("Save"), column);
     QFont bold = ExportBTN->font();
     bold.setBold(true);
@@ -86,6 +94,8 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     col->addWidget(BckGroundCBX);
     col->addSpacing(8);
     col->addWidget(ActNodeLBL);
+    col->addWidget(ChangesCBX);
+    col->addWidget(ChangesLST, 1);
     col->addStretch(1);
     col->addWidget(ExportBTN);
 
@@ -96,6 +106,7 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     connect(ResetBTN, &QPushButton::clicked, this, [this] { ResetBTNClick(); });
     connect(DrawAtRightCBX, &QCheckBox::clicked, this, [this] { DrawAtRightCBXClick(); });
     connect(BckGroundCBX, &QCheckBox::clicked, this, [this] { BckGroundCBXClick(); });
+    connect(ChangesCBX, &QCheckBox::clicked, this, [this] { ChangesCBXClick(); });
     connect(ExportBTN, &QPushButton::clicked, this, [this] { ExportBTNClick(); });
 
     // The page, bound to the paint box.
@@ -128,6 +139,13 @@ void TTreeGrfFRM::SetNodes(TscTreeNodes* list)
     TreePanel->TreeNodes = list;
     TreePanel->ZoomRoot = list ? list->Root : nullptr;
     TreePanel->RebuildMarkers();
+    // The changes are offered only for trees that carry them.
+    bool changes = false;
+    for (int i = 0; list && i < list->Count(); ++i)
+        if (!list->Item(i)->Changes.isEmpty()) changes = true;
+    ChangesCBX->setVisible(changes);
+    ChangesLST->setVisible(changes);
+    ListChanges();
     TreePBX->update();
 }
 
@@ -138,6 +156,30 @@ void TTreeGrfFRM::NodeSelected(TadaArtDot* marker)
     if (!marker || !marker->Node) return;
     Selected = marker->Node;
     ActNodeLBL->setText(Selected->Ident);
+    ListChanges();
+}
+
+void TTreeGrfFRM::ListChanges()
+{
+    ChangesLST->clear();
+    if (!Selected || !ChangesLST->isVisible()) return;
+    if (!Selected->Parent) {
+        ChangesLST->addItem(QStringLiteral("(the root has no branch)"));
+        return;
+    }
+    for (qsizetype i = 0; i < Selected->Changes.size(); ++i) {
+        const bool ambiguous =
+            i < Selected->ChangeAmbiguous.size() && Selected->ChangeAmbiguous.at(i);
+        ChangesLST->addItem(Selected->Changes.at(i) +
+                            (ambiguous ? QStringLiteral(" (ambiguous)") : QString()));
+    }
+    if (Selected->Changes.isEmpty()) ChangesLST->addItem(QStringLiteral("(no changes)"));
+}
+
+void TTreeGrfFRM::ChangesCBXClick()
+{
+    TreePanel->ShowChanges = ChangesCBX->isChecked();
+    TreePBX->update();
 }
 
 void TTreeGrfFRM::TreePBXPaint(QPainter& painter)
@@ -155,6 +197,32 @@ void TTreeGrfFRM::Changed()
 void TTreeGrfFRM::ReRootBTNClick()
 {
     if (!Selected || !TreeNodes) return;
+    bool polytomy = false, labels = false;
+    for (int i = 0; i < TreeNodes->Count(); ++i) {
+        const TscTreeNode* n = TreeNodes->Item(i);
+        polytomy = polytomy || n->Collapsed;
+        labels = labels || !n->Support.isEmpty() || !n->Changes.isEmpty();
+    }
+    if (polytomy) {
+        Ui.ShowInformation(this, QStringLiteral("A tree with polytomies cannot be re-rooted."));
+        return;
+    }
+    if (labels) {
+        // Percentages and changes belong to the groups of the tree as rooted.
+        for (int i = 0; i < TreeNodes->Count(); ++i) {
+            TreeNodes->Item(i)->Support.clear();
+            TreeNodes->Item(i)->Changes.clear();
+            TreeNodes->Item(i)->ChangeAmbiguous.clear();
+            TreeNodes->Item(i)->ChangeCharacters.clear();
+        }
+        ChangesCBX->hide();
+        ChangesLST->hide();
+        TreePanel->ShowChanges = false;
+        Ui.ShowInformation(
+            this,
+            QStringLiteral("The re-rooted tree is drawn without percentages and changes: they "
+                           "belong to the groups of the tree as it was rooted."));
+    }
     ReRoot(*TreeNodes, Selected, QStringLiteral("R"));
     TreePanel->ZoomRoot = nullptr;
     Changed();

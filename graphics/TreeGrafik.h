@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QLabel;
+class QListWidget;
 class QPushButton;
 class TGrfContainer;
 class TGrfPaintBox;
@@ -34,6 +35,8 @@ public:
     void ResetBTNClick();
     void DrawAtRightCBXClick();
     void BckGroundCBXClick();
+    // Draws the branches' changes on the picture (when the tree has any).
+    void ChangesCBXClick();
     void ExportBTNClick();
     void CloseBTNClick();
 
@@ -51,10 +54,13 @@ public:
     QCheckBox* DrawAtRightCBX = nullptr;
     QCheckBox* BckGroundCBX = nullptr;
     QLabel* ActNodeLBL = nullptr;
+    QCheckBox* ChangesCBX = nullptr;
+    QListWidget* ChangesLST = nullptr;  // the changes on the selected branch
     QPushButton* ExportBTN = nullptr;
 
 private:
     void TreePBXPaint(QPainter& painter);
     void Changed();
+    void ListChanges();
     TUiServices& Ui;
 };

@@ -51,7 +51,7 @@ void TTreeGrf::DrawSubtree(TscTreeNode* start)
     const TFontStyle& label = LabelStyle();
     for (TscTreeNode* n : PreOrder(start)) {
         if (n->IsLeaf()) continue;
-        SetPen(*this, std::max(3, 8 - n->Depth()), Qt::black);
+        SetPen(*this, std::max(3, 8 - n->ShownDepth()), Qt::black);
         for (TscTreeNode* child : {n->Left, n->Right}) {
             if (!child) continue;
             MoveToW(*this, n->X, n->Y);
@@ -63,7 +63,13 @@ void TTreeGrf::DrawSubtree(TscTreeNode* start)
             const double w = World.Rect.Width(), h = World.Rect.Height();
             DrawTipLabel(child, child->X + w / 300, child->Y + label.Size * h / 2);
             // Labels change the pen: the next elbow sets its own.
-            SetPen(*this, std::max(3, 8 - n->Depth()), Qt::black);
+            SetPen(*this, std::max(3, 8 - n->ShownDepth()), Qt::black);
+        }
+        for (TscTreeNode* child : {n->Left, n->Right}) {
+            if (!child) continue;
+            if (!child->IsLeaf() && !child->Collapsed) DrawSupport(child);
+            if (ShowChanges && !child->Changes.isEmpty()) DrawChanges(child);
+            SetPen(*this, std::max(3, 8 - n->ShownDepth()), Qt::black);
         }
     }
 }
@@ -100,4 +106,59 @@ void TTreeGrf::DrawTipLabel(TscTreeNode* leaf, double xa, double ya)
         x = xa + w * HalfDot;
     }
     TextOutW(*this, leaf->Label, &label, x, ya);
+}
+
+void TTreeGrf::DrawSupport(TscTreeNode* node)
+{
+    if (node->Support.isEmpty() || !Drawing) return;
+    TCanvas* c = CurrentCanvas();
+    if (!c) return;
+    // Small, above the branch, ending just left of the node.
+    TFontStyle style;
+    style.Assign(LabelStyle());
+    style.Size = LabelStyle().Size * 0.75;
+    style.TextAlign = TA_RIGHT_ | TA_BOTTOM_;
+    style.Apply(*this, *c);
+    const QPoint p = World.WorldToDevice(node->X, node->Y);
+    // Clear of the node's marker, whose size HalfDot gives as a share of the plot height.
+    const int marker = static_cast<int>(HalfDot * std::max(1, InnerRect.Height()));
+    c->TextOut(p.x() - marker - 2, p.y() - 1, node->Support);
+}
+
+void TTreeGrf::DrawChanges(TscTreeNode* node)
+{
+    if (!node->Parent || !Drawing) return;
+    TCanvas* c = CurrentCanvas();
+    if (!c) return;
+    TscTreeNode* from = node->Parent->Shown();
+    const QPoint a = World.WorldToDevice(from->X, node->Y),
+                 b = World.WorldToDevice(node->X, node->Y);
+    const int k = static_cast<int>(node->Changes.size());
+    TFontStyle style;
+    style.Assign(LabelStyle());
+    style.Size = LabelStyle().Size * 0.6;
+    style.TextAlign = TA_CENTER_ | TA_BOTTOM_;
+    const int r = std::max(2, style.FontHeight(*this) / 4);
+    // Evenly along the branch: a circle per change (open when ambiguous),
+    // the character (its number when known) above it and the state below.
+    for (int i = 0; i < k; ++i) {
+        const int x = a.x() + static_cast<int>((b.x() - a.x()) * (i + 0.5) / k);
+        const QString& text = node->Changes.at(i);
+        const qsizetype colon = text.indexOf(QStringLiteral(": "));
+        const bool ambiguous = i < node->ChangeAmbiguous.size() && node->ChangeAmbiguous.at(i);
+        c->Pen = {Qt::black, 1, TPenKind::Solid};
+        c->Brush = {ambiguous ? QColor(Qt::white) : QColor(Qt::black), false};
+        c->Ellipse({x - r, b.y() - r, x + r, b.y() + r});
+        style.TextAlign = TA_CENTER_ | TA_BOTTOM_;
+        style.Apply(*this, *c);
+        // The character's number is shorter than its name: the list beside the picture has the names.
+        const QString above = i < node->ChangeCharacters.size() ? QString::number(node->ChangeCharacters.at(i))
+                                                                : (colon < 0 ? text : text.left(colon));
+        c->TextOut(x, b.y() - r, above);
+        if (colon >= 0) {
+            style.TextAlign = TA_CENTER_ | TA_TOP_;
+            style.Apply(*this, *c);
+            c->TextOut(x, b.y() + r, text.mid(colon + 2));
+        }
+    }
 }

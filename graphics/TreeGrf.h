@@ -13,6 +13,7 @@ public:
     TscTreeNode* ZoomRoot = nullptr;    // subtree shown; none = the whole tree
     bool DrawAtRight = true;            // tip labels end at the right edge
     double HalfDot = 0;
+    bool ShowChanges = false;  // the nodes' Changes as marks along their branches
 
     TFontStyle& LabelStyle() const { return *static_cast<TFontStyle*>(Style(0)); }
     // The node the drawing starts from.
@@ -25,4 +26,6 @@ protected:
 private:
     void DrawSubtree(TscTreeNode* start);
     void DrawTipLabel(TscTreeNode* leaf, double xa, double ya);
+    void DrawSupport(TscTreeNode* node);
+    void DrawChanges(TscTreeNode* node);
 };

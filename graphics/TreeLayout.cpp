@@ -14,6 +14,11 @@ void LayoutY(TscTreeNodes& list, TscTreeNode* start)
         if (n->IsLeaf()) continue;
         if (n->Left && n->Right) n->Y = (n->Left->Y + n->Right->Y) / 2;
         else n->Y = (n->Left ? n->Left : n->Right)->Y;
+        // A polytomy sits midway between its outermost children.
+        if (n->Left && n->Right && (n->Left->Collapsed || n->Right->Collapsed)) {
+            const std::vector<TscTreeNode*> shown = n->ShownChildren();
+            n->Y = (shown.front()->Y + shown.back()->Y) / 2;
+        }
     }
 }
 
@@ -22,7 +27,7 @@ void LayoutX(TscTreeNode* start)
     if (!start) return;
     start->X = 0;
     for (TscTreeNode* n : PreOrder(start)) {
-        if (n->Left) n->Left->X = n->X + n->Left->Length + MinBranch;
-        if (n->Right) n->Right->X = n->X + n->Right->Length + MinBranch;
+        for (TscTreeNode* c : {n->Left, n->Right})
+            if (c) c->X = c->Collapsed ? n->X : n->X + c->Length + MinBranch;
     }
 }

@@ -34,9 +34,14 @@ void TadaArtDot::Draw(TCanvas& canvas) { TSimpleDot::Draw(canvas); }
 
 QStringList TadaTreeGrf::InfoLines(const TscTreeNode& n)
 {
-    return {QStringLiteral("Ident=") + n.Ident, QStringLiteral("Code=") + n.Code,
+    QStringList lines{QStringLiteral("Ident=") + n.Ident, QStringLiteral("Code=") + n.Code,
             QStringLiteral("Leaves=") + QString::number(n.LeafCount()),
-            QStringLiteral("Length=") + FormatNodeLength(n.Length), QString()};
+                      QStringLiteral("Length=") + FormatNodeLength(n.Length)};
+    if (!n.Support.isEmpty()) lines << QStringLiteral("Support=") + n.Support;
+    if (!n.Changes.isEmpty())
+        lines << QStringLiteral("Changes=") + QString::number(n.Changes.size());
+    lines << QString();
+    return lines;
 }
 
 void TadaArtDot::Activate(const TGrfMouse& m)
@@ -106,6 +111,7 @@ void TadaTreeGrf::RebuildMarkers()
     for (int i = 0; i < TreeNodes->Count(); ++i) {
         TscTreeNode* n = TreeNodes->Item(i);
         if (ZoomRoot && n != ZoomRoot && !n->HasAncestor(ZoomRoot)) continue;
+        if (n->Collapsed) continue;  // part of its parent's polytomy
         TDotStyle* style = n->IsLeaf() ? &LeaveStyle() : &NodeStyle();
         AddGrfObj(std::make_unique<TadaArtDot>(style, n));
     }

@@ -10,6 +10,7 @@
 #include "data/TextFile.h"
 #include "data/UiServices.h"
 #include "parsimony/CharFit.h"
+#include "parsimony/FitStatistics.h"
 #include "parsimony/FormHelpers.h"
 
 TFrmCharFit::TFrmCharFit(TAppContext& context, QWidget* parent)
@@ -49,6 +50,8 @@ TFrmCharFit::TFrmCharFit(TAppContext& context, QWidget* parent)
 
 void TFrmCharFit::ShowTable(const std::vector<QStringList>& rows)
 {
+    StringGrid1->setColumnCount(static_cast<int>(CharFitHeader().size()));
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setRowCount(static_cast<int>(rows.size()));
     for (size_t r = 0; r < rows.size(); ++r)
         for (int c = 0; c < StringGrid1->ColCount(); ++c)
@@ -56,6 +59,24 @@ void TFrmCharFit::ShowTable(const std::vector<QStringList>& rows)
                                  c < rows[r].size() ? rows[r][c] : QString());
     WidenColumns(StringGrid1, {100, 100, 100, 100, 100});
     if (StringGrid1->RowCount() > 1) StringGrid1->setCurrentCell(1, 1);
+}
+
+void TFrmCharFit::ShowStatistics(const std::vector<QStringList>& cells)
+{
+    const int first = static_cast<int>(CharFitHeader().size());
+    const QStringList header = FitStatisticsHeader().mid(1);
+    StringGrid1->setColumnCount(first + static_cast<int>(header.size()));
+    for (int k = 0; k < header.size(); ++k) {
+        StringGrid1->SetCell(first + k, 0, header[k]);
+        StringGrid1->SetColWidth(first + k, 56);
+        for (int r = 1; r < StringGrid1->RowCount(); ++r)
+            StringGrid1->SetCell(first + k, r,
+                                 r < static_cast<int>(cells.size()) && k < cells[r].size()
+                                     ? cells[r][k]
+                                     : QString());
+    }
+    // The window keeps its size: the new columns are reached by scrolling.
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 void TFrmCharFit::Button1Click() { Ctx.FrmMain->StartSpreadsheetEditing(); }
@@ -67,6 +88,8 @@ void TFrmCharFit::Button2Click()
         QStringLiteral("Compatibility"), QStringLiteral("txt"));
     if (path.isEmpty()) return;
     QString error;
-    if (!SaveTextFile(path, EncodeTextTable(StringGrid1->Rows()), &error))
-        Ctx.Ui.ShowError(this, error);
+    // The saved file keeps its five columns; the statistics have their own command.
+    std::vector<QStringList> rows = StringGrid1->Rows();
+    for (QStringList& row : rows) row = row.mid(0, static_cast<qsizetype>(CharFitHeader().size()));
+    if (!SaveTextFile(path, EncodeTextTable(rows), &error)) Ctx.Ui.ShowError(this, error);
 }

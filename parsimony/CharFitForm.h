@@ -16,6 +16,10 @@ public:
 
     // Replaces the table by these rows (the header first).
     void ShowTable(const std::vector<QStringList>& rows);
+    // Adds the fit statistics (m, s, g, CI, RI, RC, HI) as columns at the
+    // right of the table ShowTable filled: cells[c] for character c (1-based).
+    // Save keeps writing the first five columns.
+    void ShowStatistics(const std::vector<QStringList>& cells);
     // "Start Excel".
     void Button1Click();
     // "Save".

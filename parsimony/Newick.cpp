@@ -321,3 +321,46 @@ TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QStr
     result.Ok = true;
     return result;
 }
+
+QString WriteNewickTree(const TNewickTree& tree)
+{
+    const int count = static_cast<int>(tree.Nodes.size());
+    if (tree.Root < 0 || tree.Root >= count) return QStringLiteral(";");
+    auto label = [&](int k) {
+        const TNewickNode& node = tree.Nodes[static_cast<size_t>(k)];
+        QString text;
+        // Leaves always get a name (even ''); inner labels only when present.
+        if (node.Children.empty() || !node.Name.isEmpty()) text = NewickName(node.Name);
+        if (node.HasLength)
+            text += QLatin1Char(':') + FormatShortest(node.Length, QLatin1Char('.'));
+        return text;
+    };
+    QString out;
+    // Iterative walk: entry (node, next child index); a node is written once.
+    std::vector<std::pair<int, size_t>> stack{{tree.Root, 0}};
+    std::vector<bool> visited(static_cast<size_t>(count), false);
+    visited[static_cast<size_t>(tree.Root)] = true;
+    if (!tree.Nodes[static_cast<size_t>(tree.Root)].Children.empty()) out += QLatin1Char('(');
+    while (!stack.empty()) {
+        auto& [node, next] = stack.back();
+        const auto& kids = tree.Nodes[static_cast<size_t>(node)].Children;
+        if (next < kids.size()) {
+            const int child = kids[next++];
+            if (child < 0 || child >= count || visited[static_cast<size_t>(child)]) continue;
+            if (out.size() > 0 && out.back() != QLatin1Char('(')) out += QLatin1Char(',');
+            visited[static_cast<size_t>(child)] = true;
+            if (tree.Nodes[static_cast<size_t>(child)].Children.empty()) {
+                out += label(child);
+            } else {
+                out += QLatin1Char('(');
+                stack.push_back({child, 0});
+            }
+            continue;
+        }
+        if (!kids.empty()) out += QLatin1Char(')');
+        out += label(node);
+        stack.pop_back();
+    }
+    out += QLatin1Char(';');
+    return out;
+}

@@ -49,3 +49,7 @@ struct TNewickTreeResult {
 // names[1..objectCount] (compared exactly; a name read with blanks also
 // matches a data name with "_" in their place). The tree is not evaluated.
 TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QString>& names, int objectCount);
+
+// A node list as one line of Newick ending in ";": names quoted as needed,
+// inner node labels written after their ")", lengths where present.
+QString WriteNewickTree(const TNewickTree& tree);

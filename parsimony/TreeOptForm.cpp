@@ -1,5 +1,6 @@
 #include "parsimony/TreeOptForm.h"
 
+#include <QComboBox>
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -12,11 +13,14 @@
 #include "data/StringGrid.h"
 #include "data/TextFile.h"
 #include "data/UiServices.h"
+#include "graphics/TreeFromNewick.h"
 #include "graphics/TreeFromSearch.h"
 #include "graphics/TreeGrafik.h"
 #include "parsimony/CharFit.h"
 #include "parsimony/CharFitForm.h"
+#include "parsimony/Consensus.h"
 #include "parsimony/CreateTree.h"
+#include "parsimony/FitStatistics.h"
 #include "parsimony/FormHelpers.h"
 #include "parsimony/Newick.h"
 #include "parsimony/NexusTrees.h"
@@ -50,7 +54,8 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
     SgOpt->SetColWidth(1, 61);
     SgOpt->SetColWidth(2, 59);
     SgOpt->setSelectionBehavior(QAbstractItemView::SelectRows);
-    SgOpt->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows may be chosen for a consensus; the current row is the tree shown.
+    SgOpt->setSelectionMode(QAbstractItemView::ExtendedSelection);
     SgOpt->setTextElideMode(Qt::ElideMiddle);
     SgTree = new TStringGrid(grids);
     SgTree->setObjectName(QStringLiteral("SgTree"));
@@ -83,11 +88,22 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
     BtnSaveTrees = new QPushButton(QStringLiteral("Save trees"), panel);
     BtnCharFit = new QPushButton(QStringLiteral("Tree compatibility"), panel);
     TreeBTN = new QPushButton(QStringLiteral("Grafic"), panel);
+    ConsensusCBX = new QComboBox(panel);
+    for (TConsensusKind kind : {TConsensusKind::Strict, TConsensusKind::Majority,
+                                TConsensusKind::MajorityCompatible, TConsensusKind::Semistrict})
+        ConsensusCBX->addItem(ConsensusKindName(kind), static_cast<int>(kind));
+    ConsensusCBX->setCurrentIndex(1);
+    BtnConsensus = new QPushButton(QStringLiteral("Consensus"), panel);
+    BtnConsensus->setToolTip(
+        QStringLiteral("Consensus of the selected trees (of all trees when fewer than two rows "
+                       "are selected); trees with the same groups count once"));
     panelLayout->addWidget(Label1);
     panelLayout->addStretch(1);
     panelLayout->addWidget(BtnSaveTrees);
     panelLayout->addWidget(BtnCharFit);
     panelLayout->addWidget(TreeBTN);
+    panelLayout->addWidget(ConsensusCBX);
+    panelLayout->addWidget(BtnConsensus);
     layout->addWidget(panel);
 
     connect(SgOpt, &QTableWidget::currentCellChanged, this, [this](int row) {
@@ -99,6 +115,7 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
     connect(BtnCharFit, &QPushButton::clicked, this, [this] { BtnCharFitClick(); });
     connect(TreeBTN, &QPushButton::clicked, this, [this] { TreeBTNClick(); });
     connect(BtnSaveTrees, &QPushButton::clicked, this, [this] { BtnSaveTreesClick(); });
+    connect(BtnConsensus, &QPushButton::clicked, this, [this] { BtnConsensusClick(); });
 }
 
 TFrmTreeOpt::~TFrmTreeOpt() = default;
@@ -190,6 +207,13 @@ void TFrmTreeOpt::BtnCharFitClick()
     fit->hide();
     // The character fit counts on the coding the population was grown from.
     fit->ShowTable(CharFitTable(*tree, Search->CharField()));
+    // Counted, like the steps, with the missing-data rule.
+    const TFitStatistics stats = FitStatistics(*tree, Search->CharField(), true);
+    std::vector<QStringList> cells(1);
+    for (size_t c = 1; c < stats.Characters.size(); ++c)
+        cells.push_back(FitStatisticsCells(stats.Characters[c]));
+    fit->ShowStatistics(cells);
+    Ctx.WriteProtocol(QStringLiteral("Tree %1: %2").arg(SelectedSlot()).arg(FitSummaryLine(stats)));
     fit->show();
     fit->raise();
     fit->activateWindow();
@@ -238,8 +262,59 @@ void TFrmTreeOpt::DrawTree(int slot)
         Ctx.Ui.ShowError(this, error);
         return;
     }
+    // The changes as the tree's branch lengths count them.
+    const TTree& tree = Search->Trees[static_cast<size_t>(slot)];
+    AttachChanges(tree, Search->CharField(), tree.MissingDataStates, nodes);
     TTreeGrfFRM window(Ctx.Ui, this);
     window.SetNodes(&nodes);
     window.SetTitle(QString());
+    window.exec();
+}
+
+void TFrmTreeOpt::BtnConsensusClick()
+{
+    if (!Search || Search->TreeCount() == 0) return;
+    std::vector<int> chosen;
+    for (const QModelIndex& index : SgOpt->selectionModel()->selectedRows())
+        if (index.row() >= 1 && index.row() <= Search->TreeCount()) chosen.push_back(index.row());
+    std::sort(chosen.begin(), chosen.end());
+    if (chosen.size() < 2) {
+        chosen.clear();
+        for (int k = 1; k <= Search->TreeCount(); ++k) chosen.push_back(k);
+    }
+    std::vector<const TTree*> trees;
+    for (int k : chosen) trees.push_back(&Search->Trees[static_cast<size_t>(k)]);
+    const std::vector<QString>& names = Search->CharField().Names;
+    const int objects = trees.front()->TipCount();
+    TConsensusInput input = CladesOfTrees(trees, objects);
+    const int duplicates = RemoveDuplicateTrees(input);
+    const auto kind = static_cast<TConsensusKind>(ConsensusCBX->currentData().toInt());
+    const TGeneralTree consensus = Consensus(input, kind);
+    const bool percents =
+        kind == TConsensusKind::Majority || kind == TConsensusKind::MajorityCompatible;
+    const TNewickTree newick = ConsensusToNewick(consensus, names, percents);
+    const int distinct = static_cast<int>(input.Trees.size());
+    const QString title =
+        QStringLiteral("%1 consensus of %2 %3")
+            .arg(ConsensusKindName(kind))
+            .arg(distinct)
+            .arg(distinct == 1 ? QStringLiteral("tree") : QStringLiteral("trees"));
+    Ctx.WriteProtocol(
+        {QString(),
+         title + (duplicates > 0
+                      ? QStringLiteral(" (%1 of the %2 chosen had the same groups as another)")
+                            .arg(duplicates)
+                            .arg(chosen.size())
+                      : QString()),
+         WriteNewickTree(newick)});
+    TadaTreeNodes nodes;
+    QString error;
+    if (!NewickToTreeNodes(newick, nodes, error)) {
+        Ctx.Ui.ShowError(this, error);
+        return;
+    }
+    TTreeGrfFRM window(Ctx.Ui, this);
+    window.SetNodes(&nodes);
+    window.SetTitle(title);
     window.exec();
 }

@@ -8,6 +8,7 @@
 
 #include "data/AppContext.h"
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class TParsimonySearch;
@@ -27,6 +28,9 @@ public:
     void BtnCharFitClick();
     void TreeBTNClick();
     void BtnSaveTreesClick();
+    // The consensus (kind from ConsensusCBX) of the selected rows, or of every
+    // tree when fewer than two rows are selected, drawn in the tree window.
+    void BtnConsensusClick();
     // Draws the tree in the given slot in the tree graphic window.
     void DrawTree(int slot);
 
@@ -53,6 +57,8 @@ public:
     QPushButton* BtnCharFit = nullptr;
     QPushButton* TreeBTN = nullptr;
     QPushButton* BtnSaveTrees = nullptr;
+    QComboBox* ConsensusCBX = nullptr;
+    QPushButton* BtnConsensus = nullptr;
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -1,0 +1,261 @@
+// varno-batch consensus, stats and changes: the summary tree of a tree set,
+// the fit statistics of a tree and the changes on its branches.
+#include "cli/BatchCommand.h"
+#include "data/Path.h"
+#include "data/TextFile.h"
+#include "data/Workbook.h"
+#include "parsimony/BranchChanges.h"
+#include "parsimony/Consensus.h"
+#include "parsimony/CreateTree.h"
+#include "parsimony/FitStatistics.h"
+#include "parsimony/Newick.h"
+#include "parsimony/Support.h"
+
+namespace {
+constexpr qint64 MaxTreeFileBytes = 64 * 1024 * 1024;
+
+bool ReadTrees(const QString& path, TNewickReadResult* read)
+{
+    QByteArray bytes;
+    QString error;
+    if (!ReadWholeFile(path, &bytes, &error, MaxTreeFileBytes)) {
+        WriteStderr(error);
+        return false;
+    }
+    *read = ReadNewick(DecodeText(bytes));
+    if (!read->Ok) {
+        WriteStderr(read->Error);
+        return false;
+    }
+    return true;
+}
+
+int RunConsensus(const QStringList& rawArgs)
+{
+    const QString usage = QStringLiteral(
+        "Usage: varno-batch consensus TREES.nwk [--strict|--majority|--semistrict] [--compatible] "
+        "[-o OUT]");
+    const TBatchArgs args(rawArgs, {QStringLiteral("-o")},
+                          {QStringLiteral("--strict"), QStringLiteral("--majority"),
+                           QStringLiteral("--semistrict"), QStringLiteral("--compatible")});
+    const int kinds = args.Has(QStringLiteral("--strict")) +
+                      args.Has(QStringLiteral("--majority")) +
+                      args.Has(QStringLiteral("--semistrict"));
+    if (!args.Ok() || args.Positional().size() != 1 || kinds > 1) {
+        WriteStderr(args.Ok() && kinds > 1 ? QStringLiteral("Choose one kind of consensus.") +
+                                                 QLatin1Char('\n') + usage
+                                           : (args.Ok() ? usage : args.ErrorText()));
+        return ExitUsage;
+    }
+    TConsensusKind kind = TConsensusKind::Majority;
+    if (args.Has(QStringLiteral("--strict"))) kind = TConsensusKind::Strict;
+    if (args.Has(QStringLiteral("--semistrict"))) kind = TConsensusKind::Semistrict;
+    if (args.Has(QStringLiteral("--compatible"))) {
+        if (kind != TConsensusKind::Majority) {
+            WriteStderr(
+                QStringLiteral("--compatible adds groups to the majority-rule consensus only."));
+            return ExitUsage;
+        }
+        kind = TConsensusKind::MajorityCompatible;
+    }
+    TNewickReadResult read;
+    if (!ReadTrees(args.Positional().at(0), &read)) return ExitFailure;
+    const TNewickSetResult set = CladesOfNewick(read.Trees);
+    if (!set.Ok) {
+        WriteStderr(set.Error);
+        return ExitFailure;
+    }
+    if (read.Trees.size() == 1)
+        WriteStderr(
+            QStringLiteral("Note: the file holds one tree; its consensus is the tree itself."));
+    const TGeneralTree tree = Consensus(set.Input, kind);
+    const bool percents =
+        kind == TConsensusKind::Majority || kind == TConsensusKind::MajorityCompatible;
+    const QString line = WriteNewickTree(ConsensusToNewick(tree, set.Names, percents));
+    return WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextLines({line})) ? ExitOk
+                                                                                  : ExitFailure;
+}
+
+// The data and the first tree of a Newick file, which must be binary and hold
+// exactly the data's objects.
+bool LoadDataAndTree(const QString& dataPath, const QString& treePath, TSField* field, TTree* tree)
+{
+    TMatrixData m;
+    if (!LoadDataFile(dataPath, &m)) return false;
+    TNewickReadResult read;
+    if (!ReadTrees(treePath, &read)) return false;
+    *field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+    TNewickTreeResult t = NewickToTree(read.Trees.front(), field->Names, m.ObjectCount);
+    if (!t.Ok) {
+        WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
+                        .arg(treePath, t.Error));
+        return false;
+    }
+    *tree = std::move(t.Tree);
+    DeriveTopology(*tree);
+    return true;
+}
+
+int RunStats(const QStringList& rawArgs)
+{
+    const QString usage =
+        QStringLiteral("Usage: varno-batch stats FILE TREE.nwk [--no-missing] [-o OUT]");
+    const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {QStringLiteral("--no-missing")});
+    if (!args.Ok() || args.Positional().size() != 2) {
+        WriteStderr(args.Ok() ? usage : args.ErrorText());
+        return ExitUsage;
+    }
+    TSField field;
+    TTree tree;
+    if (!LoadDataAndTree(args.Positional().at(0), args.Positional().at(1), &field, &tree))
+        return ExitFailure;
+    const TFitStatistics stats =
+        FitStatistics(tree, field, !args.Has(QStringLiteral("--no-missing")));
+    return WriteOutput(args.Value(QStringLiteral("-o")),
+                       EncodeTextTable(FitStatisticsTable(stats, field)))
+               ? ExitOk
+               : ExitFailure;
+}
+
+int RunChanges(const QStringList& rawArgs)
+{
+    const QString usage =
+        QStringLiteral("Usage: varno-batch changes FILE TREE.nwk [--no-missing] [-o OUT]");
+    const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {QStringLiteral("--no-missing")});
+    if (!args.Ok() || args.Positional().size() != 2) {
+        WriteStderr(args.Ok() ? usage : args.ErrorText());
+        return ExitUsage;
+    }
+    TSField field;
+    TTree tree;
+    if (!LoadDataAndTree(args.Positional().at(0), args.Positional().at(1), &field, &tree))
+        return ExitFailure;
+    const auto branches = BranchChanges(tree, field, !args.Has(QStringLiteral("--no-missing")));
+    return WriteOutput(args.Value(QStringLiteral("-o")),
+                       EncodeTextTable(BranchChangesTable(branches, field)))
+               ? ExitOk
+               : ExitFailure;
+}
+bool ParseCount(const TBatchArgs& args, const QString& option, int fallback, int low, int high,
+                int* value)
+{
+    const QString text = args.Value(option, QString::number(fallback));
+    bool ok = false;
+    *value = text.toInt(&ok);
+    if (ok && *value >= low && *value <= high) return true;
+    WriteStderr(QStringLiteral("%1 needs a whole number from %2 to %3, not \"%4\".")
+                    .arg(option)
+                    .arg(low)
+                    .arg(high)
+                    .arg(text));
+    return false;
+}
+
+int RunSupportCommand(const QStringList& rawArgs)
+{
+    const QString usage = QStringLiteral(
+        "Usage: varno-batch support FILE --method jackknife|bootstrap|bremer [--replicates R] "
+        "[--seed S] "
+        "[--threads T] [--newick OUT] [--trees N] [--generations G] [--no-missing]");
+    const TBatchArgs args(
+        rawArgs,
+        {QStringLiteral("--method"), QStringLiteral("--replicates"), QStringLiteral("--seed"),
+         QStringLiteral("--threads"), QStringLiteral("--newick"), QStringLiteral("--trees"),
+         QStringLiteral("--generations")},
+        {QStringLiteral("--no-missing")});
+    if (!args.Ok() || args.Positional().size() != 1 || !args.Has(QStringLiteral("--method"))) {
+        WriteStderr(args.Ok() ? usage : args.ErrorText());
+        return ExitUsage;
+    }
+    const QString method = args.Value(QStringLiteral("--method"));
+    TSupportSettings settings;
+    if (method == QLatin1String("jackknife")) {
+        settings.Method = TSupportMethod::Jackknife;
+    } else if (method == QLatin1String("bootstrap")) {
+        settings.Method = TSupportMethod::Bootstrap;
+    } else if (method == QLatin1String("bremer")) {
+        WriteStderr(QStringLiteral(
+            "Bremer support needs constrained searches, which this version cannot run yet."));
+        return ExitFailure;
+    } else {
+        WriteStderr(QStringLiteral("Unknown method \"%1\": use jackknife, bootstrap or bremer.")
+                        .arg(method));
+        return ExitUsage;
+    }
+    int trees = 0, generations = 0;
+    if (!ParseCount(args, QStringLiteral("--replicates"), 100, 1, MaxReplicates,
+                    &settings.Replicates) ||
+        !ParseCount(args, QStringLiteral("--threads"), 1, 1, 256, &settings.Threads) ||
+        !ParseCount(args, QStringLiteral("--trees"), 10, 1, 255, &trees) ||
+        !ParseCount(args, QStringLiteral("--generations"), 100, 0, 1000000, &generations))
+        return ExitUsage;
+    if (args.Has(QStringLiteral("--seed"))) {
+        bool ok = false;
+        settings.Seed = args.Value(QStringLiteral("--seed")).toULongLong(&ok);
+        if (!ok) {
+            WriteStderr(
+                QStringLiteral("--seed needs a whole number from 0 to 18446744073709551615."));
+            return ExitUsage;
+        }
+    } else {
+        settings.Seed = ClockSeed();
+    }
+    TMatrixData m;
+    if (!LoadDataFile(args.Positional().at(0), &m)) return ExitFailure;
+    const QString refusal = ValidateSearch(m.ObjectCount, trees, generations);
+    if (!refusal.isEmpty()) {
+        WriteStderr(refusal);
+        return ExitFailure;
+    }
+    const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+    // Each replicate runs the evolutionary search of this program.
+    const TSupportResult result = RunSupport(
+        field, m.ObjectCount, settings,
+        EvolutionaryReplicateSearch(trees, generations, !args.Has(QStringLiteral("--no-missing"))));
+    const QString line = WriteNewickTree(ConsensusToNewick(result.Consensus, field.Names, true));
+    WriteStderr(
+        QStringLiteral(
+            "%1: %2 replicates, seed %3; each replicate searched by the evolutionary search (%4 "
+            "trees, %5 generations).")
+            .arg(method == QLatin1String("jackknife")
+                     ? QStringLiteral("Jackknife (1/e of the characters removed)")
+                     : QStringLiteral("Bootstrap"))
+            .arg(result.Done)
+            .arg(settings.Seed)
+            .arg(trees)
+            .arg(generations));
+    return WriteOutput(args.Value(QStringLiteral("--newick")), EncodeTextLines({line}))
+               ? ExitOk
+               : ExitFailure;
+}
+}  // namespace
+
+void RegisterPublishCommands(TBatchCommands& commands)
+{
+    commands.push_back(
+        {QStringLiteral("consensus"),
+         QStringLiteral(
+             "consensus TREES.nwk [--strict|--majority|--semistrict] [--compatible] [-o OUT]"),
+         QStringLiteral(
+             "write the consensus of the trees of a Newick file (majority-rule by default, "
+             "with the percentage of trees holding each group)"),
+         RunConsensus});
+    commands.push_back(
+        {QStringLiteral("stats"), QStringLiteral("stats FILE TREE.nwk [--no-missing] [-o OUT]"),
+         QStringLiteral(
+             "write m, s, g, CI, RI, RC and HI of every character and of the first tree"),
+         RunStats});
+    commands.push_back(
+        {QStringLiteral("changes"), QStringLiteral("changes FILE TREE.nwk [--no-missing] [-o OUT]"),
+         QStringLiteral(
+             "write the state changes on every branch of the first tree of a Newick file"),
+         RunChanges});
+    commands.push_back(
+        {QStringLiteral("support"),
+         QStringLiteral("support FILE --method jackknife|bootstrap|bremer [--replicates R] "
+                        "[--seed S] [--threads T] [--newick OUT] [--trees N] [--generations G] "
+                        "[--no-missing]"),
+         QStringLiteral("resample the characters, search every replicate and write the "
+                        "majority-rule consensus with the share of replicates holding each group"),
+         RunSupportCommand});
+}

@@ -1,0 +1,120 @@
+// varno-batch consensus, stats and changes, run as a user runs them.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "tests/support/BatchRun.h"
+
+namespace {
+const QString Source = QStringLiteral(VARNO_SOURCE_DIR);
+const QString Example = Source + QStringLiteral("/examples/state-trees.txt");
+const QString ExampleTree = Source + QStringLiteral("/tests/golden/parsimony/state-trees.nwk");
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing file");
+}
+
+QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+}  // namespace
+
+TEST(PublishBatch, HandWorkedStatisticsAndChangesOfTheExample)
+{
+    // wing: B, C, D derived (5, 2, 2 objects), 4 steps; eye: e1, e2 (5, 2), 4
+    // steps; leg: l1, l2 (4, 2), 2 steps; colour: one state (+ "?"), nothing.
+    TBatchRun r = RunBatch({"stats", Example, ExampleTree});
+    EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
+    EXPECT_EQ(r.Out, FileBytes(Source + "/tests/golden/parsimony/stats-state-trees.txt"));
+    // Ten changes, as long as the tree: B and e1 in Beta, B, e1, l1 above
+    // Gamma..Zeta, C above Gamma and Delta, e2 in Delta and in Epsilon, D and l2
+    // above Epsilon and Zeta.
+    QTemporaryDir dir;
+    const QString out = dir.filePath("changes.txt");
+    r = RunBatch({"changes", Example, ExampleTree, "-o", out});
+    EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
+    EXPECT_EQ(FileBytes(out),
+              FileBytes(Source + "/tests/golden/parsimony/changes-state-trees.txt"));
+}
+
+TEST(PublishBatch, ChangesAddUpToTheLengthOfASearchedTreeUnderBothRules)
+{
+    QTemporaryDir dir;
+    const QString data = Source + QStringLiteral("/examples/flowers_missing.txt");
+    for (bool plain : {false, true}) {
+        const QString nwk = dir.filePath(plain ? "plain.nwk" : "missing.nwk");
+        QStringList search{"parsimony", data,     "--trees", "3",        "--generations",
+                           "30",        "--seed", "4",       "--newick", nwk};
+        if (plain) search << "--no-missing";
+        const TBatchRun run = RunBatch(search);
+        ASSERT_EQ(run.Exit, 0) << run.Err.toStdString();
+        QStringList score{"score", data, nwk};
+        QStringList changes{"changes", data, nwk};
+        QStringList stats{"stats", data, nwk};
+        if (plain) score << "--no-missing", changes << "--no-missing", stats << "--no-missing";
+        const int length =
+            QString::fromUtf8(RunBatch(score).Out).split('\n').first().trimmed().toInt();
+        ASSERT_GT(length, 0);
+        const TBatchRun c = RunBatch(changes);
+        ASSERT_EQ(c.Exit, 0) << c.Err.toStdString();
+        const QStringList lines = QString::fromUtf8(c.Out).split("\r\n", Qt::SkipEmptyParts);
+        EXPECT_EQ(lines.size(), length + 1) << (plain ? "plain rule" : "missing-data rule");
+        EXPECT_EQ(lines.first(), "Branch\tCharacter\tState\tPlacement");
+        const QStringList table =
+            QString::fromUtf8(RunBatch(stats).Out).split("\r\n", Qt::SkipEmptyParts);
+        EXPECT_EQ(table.last().section('\t', 2, 2).toInt(), length);
+    }
+}
+
+TEST(PublishBatch, ConsensusOfAFileWithEveryKind)
+{
+    QTemporaryDir dir;
+    const QString trees =
+        Write(dir, "t.nwk", "(((A,B),C),(D,E));\n(((A,B),D),(C,E));\n(((A,C),B),(D,E));\n");
+    EXPECT_EQ(RunBatch({"consensus", trees}).Out, "(((A,B)67,C)67,(D,E)67);\r\n");
+    EXPECT_EQ(RunBatch({"consensus", trees, "--strict"}).Out, "(A,B,C,D,E);\r\n");
+    EXPECT_EQ(RunBatch({"consensus", trees, "--semistrict"}).Out, "(A,B,C,D,E);\r\n");
+    const QString out = dir.filePath("c.nwk");
+    EXPECT_EQ(RunBatch({"consensus", trees, "--majority", "--compatible", "-o", out}).Exit, 0);
+    EXPECT_EQ(FileBytes(out), "(((A,B)67,C)67,(D,E)67);\r\n");
+    // Our own output, labels and all, is read again; one tree gives itself with a note.
+    const TBatchRun again = RunBatch({"consensus", out});
+    EXPECT_EQ(again.Out, "(((A,B)100,C)100,(D,E)100);\r\n");
+    EXPECT_TRUE(again.Err.contains("one tree")) << again.Err.toStdString();
+}
+
+TEST(PublishBatch, BadInputGetsAClearMessage)
+{
+    QTemporaryDir dir;
+    auto expectFailure = [](const QStringList& args, const char* words, int exit = 1) {
+        const TBatchRun r = RunBatch(args);
+        EXPECT_EQ(r.Exit, exit) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.Err.contains(words)) << r.Err.toStdString();
+        EXPECT_TRUE(r.Out.isEmpty());
+    };
+    expectFailure({"consensus", Write(dir, "empty.nwk", "")}, "no Newick tree");
+    expectFailure({"consensus", Write(dir, "other.nwk", "((A,B),C);((A,B),D);")}, "same objects");
+    expectFailure({"consensus", Write(dir, "x.nwk", "((A,B),C);"), "--strict", "--semistrict"},
+                  "one kind", 2);
+    expectFailure({"consensus"}, "Usage", 2);
+    // A polytomy where a binary tree is needed: refused, not resolved.
+    const QString poly = Write(dir, "poly.nwk", "((Alpha,Beta,Gamma),(Delta,Epsilon,Zeta));");
+    expectFailure({"stats", Example, poly}, "not binary");
+    expectFailure({"changes", Example, poly}, "not binary");
+    expectFailure({"stats", Example, Write(dir, "few.nwk", "((Alpha,Beta),Gamma);")},
+                  "lacks the object");
+    // Support labels from another program are no obstacle.
+    const QString labelled = Write(
+        dir, "l.nwk", "((Alpha:1,Beta:1)0.95:1,((Gamma,Delta)87,(Epsilon,Zeta)'100'):2)root;");
+    const TBatchRun r = RunBatch({"stats", Example, labelled});
+    EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
+    EXPECT_EQ(r.Out, FileBytes(Source + "/tests/golden/parsimony/stats-state-trees.txt"));
+}
