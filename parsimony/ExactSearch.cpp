@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
+#include "data/NumberFormat.h"
 #include "parsimony/ExactField.h"
 #include "parsimony/ExactStart.h"
 #include "parsimony/ExactWorker.h"
@@ -83,6 +85,67 @@ QStringList ExactInputNotes(const TSField& charField, int objectCount, int chara
                          .arg(name(charField.Names, a), same.join(QStringLiteral(", ")));
     }
     return notes;
+}
+
+QStringList ExactRunLines(int objectCount, const TExactSettings& settings)
+{
+    QStringList lines{
+        QStringLiteral(
+            "Exact search (branch and bound) over every rooted binary tree of %1 objects")
+            .arg(objectCount)};
+    if (settings.MissingData) {
+        lines << QStringLiteral("Missing data (\"?\") are expected");
+    } else {
+        lines << QStringLiteral("no missing data (\"?\") are expected")
+              << QStringLiteral(
+                     "WARNING: if your data file contains \"?\", the computation will be "
+                     "errorness!");
+    }
+    return lines;
+}
+
+QString ExactSettingsLine(const TExactSettings& settings, int threads)
+{
+    const QString limit =
+        settings.TimeLimitSeconds
+            ? QStringLiteral("time limit %1 s")
+                  .arg(FormatShortest(*settings.TimeLimitSeconds, QLatin1Char('.')))
+            : QStringLiteral("no time limit");
+    return QStringLiteral("Settings: %1, at most %2 trees kept, %3 threads")
+        .arg(limit)
+        .arg(settings.MaxTrees)
+        .arg(threads);
+}
+
+QStringList ExactResultLines(const TExactResult& r, const TExactSettings& settings)
+{
+    QString status = QStringLiteral("proved optimal");
+    if (!r.Proved) {
+        const QString why =
+            r.Status == TExactStatus::TimeLimit && settings.TimeLimitSeconds
+                ? QStringLiteral("the time limit of %1 s")
+                      .arg(FormatShortest(*settings.TimeLimitSeconds, QLatin1Char('.')))
+                : QStringLiteral("a cancel");
+        status = QStringLiteral("not proved (stopped after %1 s by %2)")
+                     .arg(FormatShortest(std::round(r.Seconds * 10) / 10, QLatin1Char('.')), why);
+    }
+    QStringList lines{QStringLiteral("Upper bound from a quick search = %1").arg(r.StartLength),
+                      QStringLiteral("Trees examined = %1 (%2 threads, %3 s)")
+                          .arg(r.Nodes)
+                          .arg(r.ThreadsUsed)
+                          .arg(FormatShortest(std::round(r.Seconds * 100) / 100, QLatin1Char('.'))),
+                      QStringLiteral("Trees kept = %1").arg(r.Trees.size()),
+                      QString(),
+                      status,
+                      QString(),
+                      QStringLiteral("Optimum = Minimum = %1").arg(r.Optimum),
+                      QStringLiteral("Optimal trees = %1").arg(r.OptimalTreesText)};
+    if (r.Proved)
+        lines << QStringLiteral("Proved = yes");
+    else
+        lines << QStringLiteral("Proved = no")
+              << QStringLiteral("Lower bound = %1").arg(r.LowerBound);
+    return lines;
 }
 
 std::vector<std::uint64_t> TreeClades(const TTree& tree)
