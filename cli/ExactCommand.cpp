@@ -114,31 +114,7 @@ int RunExact(const QStringList& rawArgs)
     QStringList out = CharacterTypeExplanation(ctMatroschka, true);
     out << QString() << QStringLiteral("Character type modulation successful") << QString()
         << QStringLiteral("Camin Sokal parsimony was chosen") << QString()
-        << QStringLiteral(
-               "Exact search (branch and bound) over every rooted binary tree of %1 objects")
-               .arg(data.ObjectCount);
-    if (settings.MissingData) {
-        out << QStringLiteral("Missing data (\"?\") are expected");
-    } else {
-        out << QStringLiteral("no missing data (\"?\") are expected")
-            << QStringLiteral(
-                   "WARNING: if your data file contains \"?\", the computation will be errorness!");
-    }
-    out << QStringLiteral("Upper bound from a quick search = %1").arg(r.StartLength)
-        << QStringLiteral("Trees examined = %1 (%2 threads, %3 s)")
-               .arg(r.Nodes)
-               .arg(r.ThreadsUsed)
-               .arg(FormatShortest(std::round(r.Seconds * 100) / 100, QLatin1Char('.')))
-        << QStringLiteral("Trees kept = %1").arg(r.Trees.size()) << QString()
-        << ExactStatusLine(r, settings.TimeLimitSeconds) << QString()
-        << QStringLiteral("Optimum = Minimum = %1").arg(r.Optimum)
-        << QStringLiteral("Optimal trees = %1").arg(r.OptimalTreesText);
-    if (r.Proved) {
-        out << QStringLiteral("Proved = yes");
-    } else {
-        out << QStringLiteral("Proved = no")
-            << QStringLiteral("Lower bound = %1").arg(r.LowerBound);
-    }
+        << ExactRunLines(data.ObjectCount, settings) << ExactResultLines(r, settings);
     WriteStdoutLines(out);
     return ExitOk;
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <thread>
 
+#include "data/NumberFormat.h"
 #include "parsimony/ExactField.h"
 #include "parsimony/ExactStart.h"
 #include "parsimony/ExactWorker.h"
@@ -86,14 +87,65 @@ QStringList ExactInputNotes(const TSField& charField, int objectCount, int chara
     return notes;
 }
 
-QString ExactStatusLine(const TExactResult& r, const std::optional<double>& limit)
+QStringList ExactRunLines(int objectCount, const TExactSettings& settings)
 {
-    if (r.Proved) return QStringLiteral("proved optimal");
-    auto seconds = [](double s) { return QString::number(std::round(s * 10) / 10, 'g', 12); };
-    const QString why = r.Status == TExactStatus::TimeLimit && limit
-                            ? QStringLiteral("the time limit of %1 s").arg(seconds(*limit))
-                            : QStringLiteral("a cancel");
-    return QStringLiteral("not proved (stopped after %1 s by %2)").arg(seconds(r.Seconds), why);
+    QStringList lines{
+        QStringLiteral(
+            "Exact search (branch and bound) over every rooted binary tree of %1 objects")
+            .arg(objectCount)};
+    if (settings.MissingData) {
+        lines << QStringLiteral("Missing data (\"?\") are expected");
+    } else {
+        lines << QStringLiteral("no missing data (\"?\") are expected")
+              << QStringLiteral(
+                     "WARNING: if your data file contains \"?\", the computation will be "
+                     "errorness!");
+    }
+    return lines;
+}
+
+QString ExactSettingsLine(const TExactSettings& settings, int threads)
+{
+    const QString limit =
+        settings.TimeLimitSeconds
+            ? QStringLiteral("time limit %1 s")
+                  .arg(FormatShortest(*settings.TimeLimitSeconds, QLatin1Char('.')))
+            : QStringLiteral("no time limit");
+    return QStringLiteral("Settings: %1, at most %2 trees kept, %3 threads")
+        .arg(limit)
+        .arg(settings.MaxTrees)
+        .arg(threads);
+}
+
+QStringList ExactResultLines(const TExactResult& r, const TExactSettings& settings)
+{
+    QString status = QStringLiteral("proved optimal");
+    if (!r.Proved) {
+        const QString why =
+            r.Status == TExactStatus::TimeLimit && settings.TimeLimitSeconds
+                ? QStringLiteral("the time limit of %1 s")
+                      .arg(FormatShortest(*settings.TimeLimitSeconds, QLatin1Char('.')))
+                : QStringLiteral("a cancel");
+        status = QStringLiteral("not proved (stopped after %1 s by %2)")
+                     .arg(FormatShortest(std::round(r.Seconds * 10) / 10, QLatin1Char('.')), why);
+    }
+    QStringList lines{QStringLiteral("Upper bound from a quick search = %1").arg(r.StartLength),
+                      QStringLiteral("Trees examined = %1 (%2 threads, %3 s)")
+                          .arg(r.Nodes)
+                          .arg(r.ThreadsUsed)
+                          .arg(FormatShortest(std::round(r.Seconds * 100) / 100, QLatin1Char('.'))),
+                      QStringLiteral("Trees kept = %1").arg(r.Trees.size()),
+                      QString(),
+                      status,
+                      QString(),
+                      QStringLiteral("Optimum = Minimum = %1").arg(r.Optimum),
+                      QStringLiteral("Optimal trees = %1").arg(r.OptimalTreesText)};
+    if (r.Proved)
+        lines << QStringLiteral("Proved = yes");
+    else
+        lines << QStringLiteral("Proved = no")
+              << QStringLiteral("Lower bound = %1").arg(r.LowerBound);
+    return lines;
 }
 
 std::vector<std::uint64_t> TreeClades(const TTree& tree)

@@ -2,16 +2,18 @@
 // Exact search by branch and bound: every shortest rooted binary tree of the
 // objects, with proof that none is shorter.
 //
-//   if (QString r = ValidateExactSearch(objectCount, settings); !r.isEmpty()) { /* show r */ }
-//   QString w = ExactSearchWarning(objectCount);     // may run for hours, or empty
-//   TExactSettings settings;                         // rule, limits, threads
-//   TExactSearch search(packedField, settings);      // or (charField, objects, characters,
-//   settings) TExactCallbacks cb;                              // called on the thread that calls
-//   Run: cb.Progress = [](const TExactProgress& p) {...}; //   about once a second cb.Cancelled =
-//   [&] { return stop.load(); };      //   asked about ten times a second TExactResult r =
-//   search.Run(cb);                 // blocks; the work runs on Threads threads r.Proved ?
-//   r.Optimum : r.LowerBound .. r.Optimum; r.Trees                                          //
-//   evaluated TTrees, canonical order
+//   TExactSettings settings;  // rule, limits, threads
+//   if (QString r = ValidateExactSearch(objectCount, settings); !r.isEmpty())
+//       return r;  // refused
+//   QString w = ExactSearchWarning(objectCount);  // "may run for hours", or empty
+//   TExactSearch search(charField, objectCount, characterCount, settings);
+//   TExactCallbacks cb;
+//   cb.Progress = [](const TExactProgress& p) { ... };  // about once a second
+//   cb.Cancelled = [&] { return stop.load(); };         // about ten times a second
+//   TExactResult r = search.Run(cb);  // blocks; the work runs on Threads threads
+//   // r.Proved: r.Optimum is the optimum; else it lies in r.LowerBound..r.Optimum.
+//   // r.Trees: evaluated, in canonical order.
+//   QStringList protocol = ExactRunLines(objectCount, settings) + ExactResultLines(r, settings);
 //
 // The results (optimum, count, trees and their order) do not depend on the
 // number of threads; the node count does.
@@ -83,9 +85,13 @@ QString ExactSearchWarning(int objectCount);
 // any object, objects identical in every character.
 QStringList ExactInputNotes(const TSField& charField, int objectCount, int characterCount);
 
-// The protocol line of a run: "proved optimal" or "not proved (stopped after
-// S s by the time limit of L s)" / "... by a cancel".
-QString ExactStatusLine(const TExactResult& result, const std::optional<double>& timeLimitSeconds);
+// The protocol of a run: what was searched and under which rule ...
+QStringList ExactRunLines(int objectCount, const TExactSettings& settings);
+// ... the limits it was given (time, trees kept, threads) ...
+QString ExactSettingsLine(const TExactSettings& settings, int threads);
+// ... and what it found: work done, "proved optimal" or "not proved (stopped
+// after ...)", the optimum, the count, and the lower bound when not proved.
+QStringList ExactResultLines(const TExactResult& result, const TExactSettings& settings);
 
 // Canonical form of a tree: its clades (object o as bit o-1), sorted.
 std::vector<std::uint64_t> TreeClades(const TTree& tree);

@@ -89,25 +89,41 @@ TFrmOptimize::TFrmOptimize(TAppContext& context, QWidget* parent)
     CbKind = new QComboBox(this);
     CbKind->setObjectName(QStringLiteral("CbKind"));
     CbKind->addItems({QStringLiteral("Evolutionary (random addition, random swaps)"),
-                      QStringLiteral("Thorough (TBR + ratchet)")});
-    ThoroughBox = new QWidget(this);
-    auto* thorough = new QGridLayout(ThoroughBox);
-    thorough->setContentsMargins(0, 0, 0, 0);
-    EdTimeLimit = new QLineEdit(QStringLiteral("60"), ThoroughBox);
-    EdReplicates = new QLineEdit(QStringLiteral("1000"), ThoroughBox);
-    EdThreads =
-        new QLineEdit(QString::number(std::max(1, QThread::idealThreadCount())), ThoroughBox);
-    EdTimeLimit->setObjectName(QStringLiteral("EdTimeLimit"));
-    EdReplicates->setObjectName(QStringLiteral("EdReplicates"));
-    EdThreads->setObjectName(QStringLiteral("EdThreads"));
-    thorough->addWidget(BoldLabel(QStringLiteral("Time limit (s)"), ThoroughBox), 0, 0);
-    thorough->addWidget(EdTimeLimit, 0, 1);
-    thorough->addWidget(BoldLabel(QStringLiteral("Replicates"), ThoroughBox), 1, 0);
-    thorough->addWidget(EdReplicates, 1, 1);
-    thorough->addWidget(BoldLabel(QStringLiteral("Threads"), ThoroughBox), 2, 0);
-    thorough->addWidget(EdThreads, 2, 1);
-    thorough->setColumnStretch(1, 1);
-    ThoroughBox->hide();
+                      QStringLiteral("Thorough (TBR + ratchet)"),
+                      QStringLiteral("Exact (branch and bound)")});
+    // A box of labelled edits, shown in place of the generations and trees.
+    auto settingsBox = [this](const std::vector<std::pair<QString, QLineEdit*>>& rows) {
+        auto* box = new QWidget(this);
+        auto* grid = new QGridLayout(box);
+        grid->setContentsMargins(0, 0, 0, 0);
+        for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+            rows[static_cast<size_t>(r)].second->setParent(box);
+            grid->addWidget(BoldLabel(rows[static_cast<size_t>(r)].first, box), r, 0);
+            grid->addWidget(rows[static_cast<size_t>(r)].second, r, 1);
+        }
+        grid->setColumnStretch(1, 1);
+        box->hide();
+        return box;
+    };
+    auto edit = [](const QString& name, const QString& text) {
+        auto* e = new QLineEdit(text);
+        e->setObjectName(name);
+        return e;
+    };
+    const QString cores = QString::number(std::max(1, QThread::idealThreadCount()));
+    EdTimeLimit = edit(QStringLiteral("EdTimeLimit"), QStringLiteral("60"));
+    EdReplicates = edit(QStringLiteral("EdReplicates"), QStringLiteral("1000"));
+    EdThreads = edit(QStringLiteral("EdThreads"), cores);
+    ThoroughBox = settingsBox({{QStringLiteral("Time limit (s)"), EdTimeLimit},
+                               {QStringLiteral("Replicates"), EdReplicates},
+                               {QStringLiteral("Threads"), EdThreads}});
+    EdExactTimeLimit = edit(QStringLiteral("EdExactTimeLimit"), QStringLiteral("600"));
+    EdExactTimeLimit->setPlaceholderText(QStringLiteral("no limit"));
+    EdMaxTrees = edit(QStringLiteral("EdMaxTrees"), QStringLiteral("1000"));
+    EdExactThreads = edit(QStringLiteral("EdExactThreads"), cores);
+    ExactBox = settingsBox({{QStringLiteral("Time limit (s)"), EdExactTimeLimit},
+                            {QStringLiteral("Max. trees"), EdMaxTrees},
+                            {QStringLiteral("Threads"), EdExactThreads}});
 
     grid->addWidget(LabelKind, 0, 0);
     grid->addWidget(CbKind, 0, 1);
@@ -116,6 +132,7 @@ TFrmOptimize::TFrmOptimize(TAppContext& context, QWidget* parent)
     grid->addWidget(Label2, 2, 0);
     grid->addWidget(Edit2, 2, 1);
     grid->addWidget(ThoroughBox, 1, 0, 2, 2);
+    grid->addWidget(ExactBox, 1, 0, 2, 2);
     grid->addWidget(CheckBox1, 3, 0, 1, 2, Qt::AlignLeft);
     grid->addWidget(ProgressBar1, 4, 0, 1, 2);
     grid->addWidget(Label4, 4, 2);
@@ -167,6 +184,10 @@ void TFrmOptimize::Button1Click()
     }
     if (SearchKind() == skThorough) {
         StartThorough();
+        return;
+    }
+    if (SearchKind() == skExact) {
+        StartExact();
         return;
     }
     // Both texts are checked before anything is computed.
@@ -273,6 +294,7 @@ void TFrmOptimize::SetRunning(bool running)
     CheckBox1->setEnabled(!running);
     CbKind->setEnabled(!running);
     ThoroughBox->setEnabled(!running);
+    ExactBox->setEnabled(!running);
 }
 
 void TFrmOptimize::RunEnded()

@@ -5,8 +5,10 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "data/AppContext.h"
 
@@ -18,6 +20,7 @@ class QProgressBar;
 class QPushButton;
 class QThread;
 class TParsimonySearch;
+struct TExactJob;
 class TThoroughSearch;
 class TUpDownEdit;
 
@@ -37,7 +40,7 @@ public:
     bool IsRunning() const { return Worker != nullptr; }
 
     // The kinds of search the window offers, in the order of CbKind's items.
-    enum TSearchKind { skEvolutionary = 0, skThorough = 1 };
+    enum TSearchKind { skEvolutionary = 0, skThorough = 1, skExact = 2 };
     TSearchKind SearchKind() const;
     void SetSearchKind(TSearchKind kind);
     // A fixed seed for the next runs (tests); without one the clock decides.
@@ -62,6 +65,11 @@ public:
     QLineEdit* EdTimeLimit = nullptr;
     QLineEdit* EdReplicates = nullptr;
     QLineEdit* EdThreads = nullptr;
+    // The exact search's settings; an empty time limit means none.
+    QWidget* ExactBox = nullptr;
+    QLineEdit* EdExactTimeLimit = nullptr;
+    QLineEdit* EdMaxTrees = nullptr;
+    QLineEdit* EdExactThreads = nullptr;
 
 signals:
     void RunFinished();
@@ -74,6 +82,16 @@ private:
     void KindChanged();
     void StartThorough();
     void ThoroughEnded();
+    void StartExact();
+    void ExactEnded();
+    // Shared by the thorough and the exact search.
+    bool ReadThreadCount(const QString& text, int* threads);
+    bool DataFitResultsWindow(const QString& batchCommand);
+    void StartWorker(std::function<void()> job, void (TFrmOptimize::*ended)());
+    void EndWorker();
+    void ShowFoundTrees(const std::vector<QStringList>& rows,
+                        std::shared_ptr<TParsimonySearch> population, double optimum,
+                        const QString& widestHow, const QStringList& protocol);
     void RunEnded();
     void SetRunning(bool running);
     // Runs f on the window's thread, after what the worker posted before.
@@ -84,6 +102,7 @@ private:
     std::optional<std::uint64_t> FixedSeed;
     std::shared_ptr<TParsimonySearch> Search;
     std::shared_ptr<TThoroughSearch> Thorough;
+    std::shared_ptr<TExactJob> Exact;
     std::shared_ptr<std::atomic<bool>> Stop;
     QThread* Worker = nullptr;
     // The texts and the rule the running search was started with.

@@ -1,6 +1,8 @@
 // The parsimony window's thorough search: its settings, its run in a worker
 // thread with progress, and its shortest trees handed to the tree results
-// window like a population of the evolutionary search.
+// window like a population of the evolutionary search. Also what the exact
+// search shares with it: reading the threads, the checks of the data, the
+// worker and the results.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -21,18 +23,90 @@
 
 TFrmOptimize::TSearchKind TFrmOptimize::SearchKind() const
 {
-    return CbKind->currentIndex() == skThorough ? skThorough : skEvolutionary;
+    const int k = CbKind->currentIndex();
+    return k == skThorough || k == skExact ? static_cast<TSearchKind>(k) : skEvolutionary;
 }
 
 void TFrmOptimize::SetSearchKind(TSearchKind kind) { CbKind->setCurrentIndex(kind); }
 
 void TFrmOptimize::KindChanged()
 {
-    const bool thorough = SearchKind() == skThorough;
+    const TSearchKind kind = SearchKind();
     for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Edit1),
                        static_cast<QWidget*>(Label2), static_cast<QWidget*>(Edit2)})
-        w->setVisible(!thorough);
-    ThoroughBox->setVisible(thorough);
+        w->setVisible(kind == skEvolutionary);
+    ThoroughBox->setVisible(kind == skThorough);
+    ExactBox->setVisible(kind == skExact);
+}
+
+bool TFrmOptimize::ReadThreadCount(const QString& text, int* threads)
+{
+    QString error;
+    if (!ReadIntegerText(text, threads, &error)) {
+        Ctx.Ui.ShowError(this, error);
+        return false;
+    }
+    if (*threads < 1 || *threads > MaxThoroughThreads) {
+        Ctx.Ui.ShowError(
+            this, QStringLiteral("The number of threads must be 1 to %1.").arg(MaxThoroughThreads));
+        return false;
+    }
+    return true;
+}
+
+bool TFrmOptimize::DataFitResultsWindow(const QString& batchCommand)
+{
+    if (Ctx.Model.ObjectCount > MaxParsimonyObjects) {
+        Ctx.Ui.ShowError(
+            this, QStringLiteral("The tree results window shows trees of at most %1 objects; the "
+                                 "data have %2. Run the %3 search with varno-batch %4.")
+                      .arg(MaxParsimonyObjects)
+                      .arg(Ctx.Model.ObjectCount)
+                      .arg(batchCommand == QLatin1String("search") ? QStringLiteral("thorough")
+                                                                   : batchCommand,
+                           batchCommand));
+        return false;
+    }
+    if (!CodingFitsData(Ctx.Model.CharField, Ctx.Model)) {
+        Ctx.Ui.ShowError(this, CodingOutdated);
+        return false;
+    }
+    return true;
+}
+
+void TFrmOptimize::StartWorker(std::function<void()> job, void (TFrmOptimize::*ended)())
+{
+    SetRunning(true);
+    Worker = QThread::create(std::move(job));
+    connect(Worker, &QThread::finished, this, ended);
+    Worker->start();
+}
+
+void TFrmOptimize::EndWorker()
+{
+    // Everything the worker posted before it ended has been handled by now.
+    Worker->wait();
+    delete Worker;
+    Worker = nullptr;
+    SetRunning(false);
+}
+
+void TFrmOptimize::ShowFoundTrees(const std::vector<QStringList>& rows,
+                                  std::shared_ptr<TParsimonySearch> population, double optimum,
+                                  const QString& widestHow, const QStringList& protocol)
+{
+    const QChar separator = LocaleDecimalSeparator();
+    Ctx.FrmTreeOpt->FillList(rows);
+    // The list's last column says how a tree was found: room for it.
+    TStringGrid* list = Ctx.FrmTreeOpt->SgOpt;
+    list->SetColWidth(0, list->fontMetrics().horizontalAdvance(rows.front().front()) + 16);
+    list->SetColWidth(2, list->fontMetrics().horizontalAdvance(widestHow) + 16);
+    Ctx.FrmTreeOpt->SetPopulation(std::move(population));
+    Ctx.FrmTreeOpt->Label1->setText(OptimumText(optimum, separator));
+    Ctx.FrmTreeOpt->ShowResults();
+    Ctx.WriteProtocol(protocol);
+    hide();
+    emit RunFinished();
 }
 
 void TFrmOptimize::StartThorough()
@@ -49,33 +123,16 @@ void TFrmOptimize::StartThorough()
     }
     int replicates = 0, threads = 0;
     QString error;
-    if (!ReadIntegerText(EdReplicates->text(), &replicates, &error) ||
-        !ReadIntegerText(EdThreads->text(), &threads, &error)) {
+    if (!ReadIntegerText(EdReplicates->text(), &replicates, &error)) {
         Ctx.Ui.ShowError(this, error);
         return;
     }
+    if (!ReadThreadCount(EdThreads->text(), &threads)) return;
     if (replicates < 1) {
         Ctx.Ui.ShowError(this, QStringLiteral("The number of replicates must be at least 1."));
         return;
     }
-    if (threads < 1 || threads > MaxThoroughThreads) {
-        Ctx.Ui.ShowError(
-            this, QStringLiteral("The number of threads must be 1 to %1.").arg(MaxThoroughThreads));
-        return;
-    }
-    if (Ctx.Model.ObjectCount > MaxParsimonyObjects) {
-        Ctx.Ui.ShowError(
-            this,
-            QStringLiteral("The tree results window shows trees of at most %1 objects; the data "
-                           "have %2. Run the thorough search with varno-batch search.")
-                .arg(MaxParsimonyObjects)
-                .arg(Ctx.Model.ObjectCount));
-        return;
-    }
-    if (!CodingFitsData(Ctx.Model.CharField, Ctx.Model)) {
-        Ctx.Ui.ShowError(this, CodingOutdated);
-        return;
-    }
+    if (!DataFitResultsWindow(QStringLiteral("search"))) return;
     settings.TimeLimit = seconds;
     settings.Replicates = replicates;
     settings.Threads = threads;
@@ -98,7 +155,6 @@ void TFrmOptimize::StartThorough()
     ProgressBar2->setValue(0);
     SetStatusLabel(Label4, QStringLiteral("replicate 0 of %1").arg(replicates));
     SetStatusLabel(Label3, QStringLiteral("building the first tree"));
-    SetRunning(true);
 
     auto progress = [this](const TThoroughProgress& p) {
         QMetaObject::invokeMethod(
@@ -117,19 +173,14 @@ void TFrmOptimize::StartThorough()
             },
             Qt::QueuedConnection);
     };
-    Worker = QThread::create(
-        [keep = Thorough, stop = Stop, progress] { keep->Run(progress, stop.get(), 0.5); });
-    connect(Worker, &QThread::finished, this, &TFrmOptimize::ThoroughEnded);
-    Worker->start();
+    StartWorker([keep = Thorough, stop = Stop, progress] { keep->Run(progress, stop.get(), 0.5); },
+                &TFrmOptimize::ThoroughEnded);
 }
 
 void TFrmOptimize::ThoroughEnded()
 {
-    Worker->wait();
-    delete Worker;
-    Worker = nullptr;
+    EndWorker();
     std::shared_ptr<TThoroughSearch> search = std::move(Thorough);
-    SetRunning(false);
     if (search->Results().empty()) {
         Ctx.FrmTreeOpt->ClearResults();
         SetStatusLabel(Label4, QString());
@@ -141,20 +192,11 @@ void TFrmOptimize::ThoroughEnded()
         return;
     }
     const QChar separator = LocaleDecimalSeparator();
-    std::shared_ptr<TParsimonySearch> population = ThoroughPopulation(
-        *search, Ctx.Model.CharField, Ctx.Model.ObjectCount, Ctx.Model.CharacterCount, separator);
-    Ctx.FrmTreeOpt->FillList(ThoroughListRows(*search, separator));
-    // The list's last column says how a tree was found: room for it.
-    TStringGrid* list = Ctx.FrmTreeOpt->SgOpt;
-    list->SetColWidth(0, list->fontMetrics().horizontalAdvance(ThoroughLegend) + 16);
-    list->SetColWidth(
-        2, list->fontMetrics().horizontalAdvance(QStringLiteral("replicate 999, ratchet 99")) + 16);
-    Ctx.FrmTreeOpt->SetPopulation(population);
-    Ctx.FrmTreeOpt->Label1->setText(
-        OptimumText(static_cast<double>(search->BestLength()), separator));
-    Ctx.FrmTreeOpt->ShowResults();
-    Ctx.WriteProtocol(ThoroughProtocolLines(search->Settings(), search->ThreadsUsed()) +
-                      ThoroughResultLines(*search));
-    hide();
-    emit RunFinished();
+    ShowFoundTrees(ThoroughListRows(*search, separator),
+                   ThoroughPopulation(*search, Ctx.Model.CharField, Ctx.Model.ObjectCount,
+                                      Ctx.Model.CharacterCount, separator),
+                   static_cast<double>(search->BestLength()),
+                   QStringLiteral("replicate 999, ratchet 99"),
+                   ThoroughProtocolLines(search->Settings(), search->ThreadsUsed()) +
+                       ThoroughResultLines(*search));
 }

@@ -2,26 +2,39 @@
 
 #include "data/NumberFormat.h"
 
+std::shared_ptr<TParsimonySearch> FoundTreesPopulation(const std::vector<TTree>& trees,
+                                                       const TSField& field, int objectCount,
+                                                       int characterCount, bool missingData,
+                                                       std::uint64_t seed, QChar decimalSeparator)
+{
+    TSearchSettings settings;
+    settings.TreeCount = static_cast<int>(trees.size());
+    settings.Generations = 0;
+    settings.MissingData = missingData;
+    settings.Seed = seed;
+    settings.DecimalSeparator = decimalSeparator;
+    auto population =
+        std::make_shared<TParsimonySearch>(field, objectCount, characterCount, settings);
+    population->Trees.assign(trees.size() + 1, TTree());
+    for (size_t k = 0; k < trees.size(); ++k) {
+        population->Trees[k + 1] = trees[k];
+        population->Trees[k + 1].Number = static_cast<int>(k) + 1;
+        population->EvaluateTree(static_cast<int>(k) + 1);
+    }
+    if (!trees.empty()) population->Trees[0] = population->Trees[1];
+    return population;
+}
+
 std::shared_ptr<TParsimonySearch> ThoroughPopulation(const TThoroughSearch& search,
                                                      const TSField& field, int objectCount,
                                                      int characterCount, QChar decimalSeparator)
 {
-    TSearchSettings settings;
-    settings.TreeCount = static_cast<int>(search.Results().size());
-    settings.Generations = 0;
-    settings.MissingData = search.Settings().MissingData;
-    settings.Seed = search.Settings().Seed;
-    settings.DecimalSeparator = decimalSeparator;
-    auto population =
-        std::make_shared<TParsimonySearch>(field, objectCount, characterCount, settings);
-    population->Trees.assign(search.Results().size() + 1, TTree());
-    for (size_t k = 0; k < search.Results().size(); ++k) {
-        population->Trees[k + 1] = TreeFromCompact(search.Results()[k].Tree);
-        population->Trees[k + 1].Number = static_cast<int>(k) + 1;
-        population->EvaluateTree(static_cast<int>(k) + 1);
-    }
-    if (!search.Results().empty()) population->Trees[0] = population->Trees[1];
-    return population;
+    std::vector<TTree> trees;
+    trees.reserve(search.Results().size());
+    for (const TThoroughResult& r : search.Results()) trees.push_back(TreeFromCompact(r.Tree));
+    return FoundTreesPopulation(trees, field, objectCount, characterCount,
+                                search.Settings().MissingData, search.Settings().Seed,
+                                decimalSeparator);
 }
 
 std::vector<QStringList> ThoroughListRows(const TThoroughSearch& search, QChar decimalSeparator)
@@ -33,5 +46,28 @@ std::vector<QStringList> ThoroughListRows(const TThoroughSearch& search, QChar d
         rows.push_back({QString::number(k + 1),
                         FormatShortest(static_cast<double>(r.Length), decimalSeparator), r.How()});
     }
+    return rows;
+}
+
+std::shared_ptr<TParsimonySearch> ExactPopulation(const TExactResult& result,
+                                                  const TExactSettings& settings,
+                                                  const TSField& field, int objectCount,
+                                                  int characterCount, QChar decimalSeparator)
+{
+    // The exact search draws nothing at random: seed 0.
+    return FoundTreesPopulation(result.Trees, field, objectCount, characterCount,
+                                settings.MissingData, 0, decimalSeparator);
+}
+
+std::vector<QStringList> ExactListRows(const TExactResult& result, QChar decimalSeparator)
+{
+    std::vector<QStringList> rows{
+        {ExactLegend, QStringLiteral("length"), QStringLiteral("found by")}};
+    const QString how = result.Proved ? QStringLiteral("branch and bound")
+                                      : QStringLiteral("branch and bound, not proved");
+    for (size_t k = 0; k < result.Trees.size(); ++k)
+        rows.push_back(
+            {QString::number(k + 1),
+             FormatShortest(static_cast<double>(result.Trees[k].Fitness), decimalSeparator), how});
     return rows;
 }

@@ -1,0 +1,138 @@
+// The parsimony window's exact search: its settings, the warning and the
+// refusal for many objects, its run in a worker thread with progress, and
+// every shortest tree it kept handed to the tree results window.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <cmath>
+
+#include "data/NumberFormat.h"
+#include "data/UiServices.h"
+#include "parsimony/ExactSearch.h"
+#include "parsimony/OptimizeForm.h"
+#include "parsimony/OptimizeRun.h"
+#include "parsimony/ThoroughResults.h"
+#include "parsimony/TreeOptForm.h"
+
+// A run with what it was started with and, once over, what it found.
+struct TExactJob {
+    TExactSettings Settings;
+    int ObjectCount = 0;
+    TExactSearch Search;
+    TExactResult Result;
+};
+
+namespace {
+// The progress bar of the share done counts in tenths of a percent.
+constexpr int DoneSteps = 1000;
+
+QString ExactProgressText(const TExactProgress& p)
+{
+    return QStringLiteral("about %1 % done, %2 s")
+        .arg(FormatShortest(std::floor(p.Done * 1000) / 10, LocaleDecimalSeparator()))
+        .arg(static_cast<long long>(std::round(p.Seconds)));
+}
+}  // namespace
+
+void TFrmOptimize::StartExact()
+{
+    TExactSettings settings;
+    const QString limitText = EdExactTimeLimit->text().trimmed();
+    if (!limitText.isEmpty()) {
+        bool ok = false;
+        const double seconds = limitText.toDouble(&ok);
+        if (!ok || !std::isfinite(seconds) || !(seconds > 0)) {
+            Ctx.Ui.ShowError(this, QStringLiteral("The time limit must be a number of seconds "
+                                                  "greater than 0 (or empty for none), not '%1'.")
+                                       .arg(EdExactTimeLimit->text()));
+            return;
+        }
+        settings.TimeLimitSeconds = seconds;
+    }
+    QString error;
+    if (!ReadIntegerText(EdMaxTrees->text(), &settings.MaxTrees, &error)) {
+        Ctx.Ui.ShowError(this, error);
+        return;
+    }
+    if (settings.MaxTrees < 1) {
+        Ctx.Ui.ShowError(this, QStringLiteral("The number of trees to keep must be at least 1."));
+        return;
+    }
+    if (!ReadThreadCount(EdExactThreads->text(), &settings.Threads)) return;
+    settings.MissingData = CheckBox1->isChecked();
+    const int objects = Ctx.Model.ObjectCount;
+    if (const QString refusal = ValidateExactSearch(objects, settings); !refusal.isEmpty()) {
+        Ctx.Ui.ShowError(this, refusal);
+        return;
+    }
+    if (!DataFitResultsWindow(QStringLiteral("exact"))) return;
+    if (const QString warning = ExactSearchWarning(objects); !warning.isEmpty())
+        Ctx.Ui.ShowInformation(this, warning);
+
+    Exact = std::make_shared<TExactJob>(
+        TExactJob{settings, objects,
+                  TExactSearch(Ctx.Model.CharField, objects, Ctx.Model.CharacterCount, settings),
+                  TExactResult()});
+    Stop = std::make_shared<std::atomic<bool>>(false);
+    MissingData = settings.MissingData;
+    LabelSeed->setText(QString());
+    Ctx.FrmTreeOpt->ClearResults();
+    ProgressBar1->setRange(0, DoneSteps);
+    ProgressBar1->setValue(0);
+    // Without a time limit the second bar only shows that the run goes on.
+    const int tenths = settings.TimeLimitSeconds
+                           ? static_cast<int>(std::min(*settings.TimeLimitSeconds * 10, 1e9))
+                           : 0;
+    ProgressBar2->setRange(0, std::max(tenths, 0));
+    ProgressBar2->setValue(0);
+    SetStatusLabel(Label4, QStringLiteral("about 0 % done"));
+    SetStatusLabel(Label3, QStringLiteral("finding an upper bound"));
+
+    TExactCallbacks callbacks;
+    callbacks.Progress = [this](const TExactProgress& p) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, p] {
+                ProgressBar1->setValue(
+                    std::clamp(static_cast<int>(p.Done * DoneSteps), 0, DoneSteps));
+                if (ProgressBar2->maximum() > 0)
+                    ProgressBar2->setValue(
+                        std::min(static_cast<int>(p.Seconds * 10), ProgressBar2->maximum()));
+                SetStatusLabel(Label4, ExactProgressText(p));
+                SetStatusLabel(
+                    Label3,
+                    QStringLiteral("shortest %1, %2 trees examined").arg(p.Best).arg(p.Nodes));
+            },
+            Qt::QueuedConnection);
+    };
+    callbacks.Cancelled = [stop = Stop] { return stop->load(); };
+    StartWorker([job = Exact, callbacks] { job->Result = job->Search.Run(callbacks); },
+                &TFrmOptimize::ExactEnded);
+}
+
+void TFrmOptimize::ExactEnded()
+{
+    EndWorker();
+    std::shared_ptr<TExactJob> job = std::move(Exact);
+    const TExactResult& r = job->Result;
+    if (r.Status == TExactStatus::Refused || r.Trees.empty()) {
+        Ctx.FrmTreeOpt->ClearResults();
+        SetStatusLabel(Label4, QString());
+        SetStatusLabel(Label3, QString());
+        Ctx.Ui.ShowError(
+            this, r.Error.isEmpty() ? QStringLiteral("The exact search kept no tree.") : r.Error);
+        emit RunFinished();
+        return;
+    }
+    const QChar separator = LocaleDecimalSeparator();
+    QStringList protocol{QString()};
+    protocol << ExactRunLines(job->ObjectCount, job->Settings)
+             << ExactSettingsLine(job->Settings, r.ThreadsUsed)
+             << ExactResultLines(r, job->Settings) << QString() << QString();
+    ShowFoundTrees(ExactListRows(r, separator),
+                   ExactPopulation(r, job->Settings, Ctx.Model.CharField, job->ObjectCount,
+                                   Ctx.Model.CharacterCount, separator),
+                   static_cast<double>(r.Optimum), QStringLiteral("branch and bound, not proved"),
+                   protocol);
+}
