@@ -285,8 +285,9 @@ TCellRead ReadCell(QXmlStreamReader& xml, const TDateParts* dateParts)
 
 class TTableReader {
 public:
-    TTableReader(TSheetCells* cells, const TDateStyles* dateStyles, QString* error)
-        : Cells(cells), DateStyles(dateStyles), Error(error)
+    // Repeats may expand to at most maxCells cells with a value.
+    TTableReader(TSheetCells* cells, const TDateStyles* dateStyles, qint64 maxCells, QString* error)
+        : Cells(cells), DateStyles(dateStyles), MaxCells(maxCells), Error(error)
     {
     }
     std::vector<QString> FormulasWithoutResult;
@@ -325,6 +326,7 @@ public:
 private:
     TSheetCells* Cells;
     const TDateStyles* DateStyles;
+    qint64 MaxCells;
     QString* Error;
     qint64 Row = 0;
     struct TColumnStyle {
@@ -380,6 +382,14 @@ private:
             col = std::min(col + colRepeat, SheetCols + 1);
         }
         if (!runs.empty()) {
+            qint64 perRow = 0;
+            for (const TRun& run : runs) perRow += run.Count;
+            if (perRow * rowRepeat > MaxCells - static_cast<qint64>(Cells->size())) {
+                *Error = QStringLiteral(
+                    "the worksheet repeats its values over more cells than "
+                    "a file of this size can hold; it is damaged.");
+                return false;
+            }
             for (qint64 r = 0; r < rowRepeat; ++r)
                 for (const TRun& run : runs)
                     for (qint64 k = 0; k < run.Count; ++k)
@@ -422,7 +432,11 @@ bool ReadOdsContentXml(const QByteArray& content, const QByteArray& stylesXml, T
 {
     const TDateStyles dateStyles = ReadDateStyles(stylesXml, content);
     QXmlStreamReader xml(content);
-    TTableReader table(cells, &dateStyles, error);
+    // A few bytes of XML can repeat a value over the whole sheet; real
+    // files repeat neighbouring equal cells, far fewer than this.
+    const qint64 maxCells =
+        std::min<qint64>(MaxMatrixCells, std::max<qint64>(1'000'000, 64 * content.size()));
+    TTableReader table(cells, &dateStyles, maxCells, error);
     bool inSpreadsheet = false;
     while (!xml.atEnd()) {
         xml.readNext();
