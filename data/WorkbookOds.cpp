@@ -4,6 +4,7 @@
 // empty ones up to the sheet's end); a covered cell of a merged range takes
 // its column and reads empty; spaces follow the OpenDocument rules (runs
 // collapse, <text:s c="n"/> are n real spaces).
+#include <QHash>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <algorithm>
@@ -18,6 +19,101 @@ namespace {
 constexpr QLatin1String TableNs("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
 constexpr QLatin1String OfficeNs("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
 constexpr QLatin1String TextNs("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+constexpr QLatin1String StyleNs("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
+constexpr QLatin1String NumberNs("urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0");
+
+// Cell style name → the date parts its data style shows.
+using TDateStyles = QHash<QString, TDateParts>;
+
+struct TStyleMaps {
+    QHash<QString, TDateParts> DataStyles;  // date and time formats
+    QHash<QString, QString> CellStyles;     // cell style → its data style
+};
+
+// One <office:styles> or <office:automatic-styles>, the reader on its start.
+void ReadStyleElements(QXmlStreamReader& xml, TStyleMaps* maps)
+{
+    QHash<QString, TDateParts>& dataStyles = maps->DataStyles;
+    QHash<QString, QString>& cellStyles = maps->CellStyles;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isEndElement() && xml.namespaceUri() == OfficeNs) break;
+        if (!xml.isStartElement()) continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        if (xml.namespaceUri() == NumberNs && (xml.name() == QLatin1String("date-style") ||
+                                               xml.name() == QLatin1String("time-style"))) {
+            const QString name = a.value(StyleNs, QLatin1String("name")).toString();
+            bool date = false, time = false;
+            for (int depth = 1; depth > 0 && !xml.atEnd();) {
+                xml.readNext();
+                if (xml.isStartElement()) {
+                    ++depth;
+                    const QStringView part = xml.name();
+                    if (part == QLatin1String("hours") || part == QLatin1String("minutes") ||
+                        part == QLatin1String("seconds"))
+                        time = true;
+                    else if (part == QLatin1String("year") || part == QLatin1String("month") ||
+                             part == QLatin1String("day") || part == QLatin1String("day-of-week"))
+                        date = true;
+                } else if (xml.isEndElement()) {
+                    --depth;
+                }
+            }
+            if (date || time)
+                dataStyles.insert(name, date && time ? TDateParts::DateTime
+                                        : date       ? TDateParts::Date
+                                                     : TDateParts::Time);
+        } else if (xml.namespaceUri() == StyleNs && xml.name() == QLatin1String("style")) {
+            cellStyles.insert(a.value(StyleNs, QLatin1String("name")).toString(),
+                              a.value(StyleNs, QLatin1String("data-style-name")).toString());
+            xml.skipCurrentElement();
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+}
+
+// Cell styles live in content.xml, the data styles they name in content.xml
+// or styles.xml (depending on the writer).
+TDateStyles ReadDateStyles(const QByteArray& stylesXml, const QByteArray& contentXml)
+{
+    TStyleMaps maps;
+    for (const QByteArray* part : {&stylesXml, &contentXml}) {
+        QXmlStreamReader xml(*part);
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (!xml.isStartElement() || xml.namespaceUri() != OfficeNs) continue;
+            if (xml.name() == QLatin1String("body")) break;
+            if (xml.name() == QLatin1String("styles") ||
+                xml.name() == QLatin1String("automatic-styles"))
+                ReadStyleElements(xml, &maps);
+        }
+    }
+    TDateStyles styles;
+    for (auto it = maps.CellStyles.cbegin(); it != maps.CellStyles.cend(); ++it) {
+        const auto parts = maps.DataStyles.constFind(it.value());
+        if (parts != maps.DataStyles.cend()) styles.insert(it.key(), *parts);
+    }
+    return styles;
+}
+
+// A stored date or date-time shown with the parts its style shows.
+QString DateWithParts(const QString& isoText, const TDateParts* parts)
+{
+    if (!parts) return isoText;
+    const qsizetype space = isoText.indexOf(QLatin1Char(' '));
+    const QString date = space < 0 ? isoText : isoText.left(space);
+    const QString time = space < 0 ? QStringLiteral("00:00:00") : isoText.mid(space + 1);
+    switch (*parts) {
+        case TDateParts::Date:
+            return date;
+        case TDateParts::Time:
+            return time;
+        case TDateParts::DateTime:
+            return date + QLatin1Char(' ') + time;
+    }
+    return isoText;
+}
 
 bool IsSpace(QChar ch)
 {
@@ -130,7 +226,7 @@ struct TCellRead {
 // One <table:table-cell> or <table:covered-table-cell>, the reader on its
 // start element; the value attributes decide, the shown paragraphs only for
 // texts (a number's shown form depends on the writer's locale and format).
-TCellRead ReadCell(QXmlStreamReader& xml)
+TCellRead ReadCell(QXmlStreamReader& xml, const TDateParts* dateParts)
 {
     const QXmlStreamAttributes a = xml.attributes();
     QString paragraphs;
@@ -163,7 +259,12 @@ TCellRead ReadCell(QXmlStreamReader& xml)
         cell.Text = ok ? WorkbookNumberText(v) : paragraphs;
     } else if (type == QLatin1String("date")) {
         const QStringView v = a.value(OfficeNs, QLatin1String("date-value"));
-        cell.Text = v.isEmpty() ? paragraphs : WorkbookIsoDateText(v.toString());
+        const QString iso = WorkbookIsoDateText(v.toString());
+        // Only a recognised date shows by its style; other text stays as stored.
+        cell.Text = v.isEmpty() ? paragraphs
+                    : iso.size() >= 10 && iso.at(4) == QLatin1Char('-')
+                        ? DateWithParts(iso, dateParts)
+                        : iso;
     } else if (type == QLatin1String("time")) {
         const QStringView v = a.value(OfficeNs, QLatin1String("time-value"));
         cell.Text = v.isEmpty() ? paragraphs : DurationText(v.toString());
@@ -184,7 +285,11 @@ TCellRead ReadCell(QXmlStreamReader& xml)
 
 class TTableReader {
 public:
-    TTableReader(TSheetCells* cells, QString* error) : Cells(cells), Error(error) {}
+    // Repeats may expand to at most maxCells cells with a value.
+    TTableReader(TSheetCells* cells, const TDateStyles* dateStyles, qint64 maxCells, QString* error)
+        : Cells(cells), DateStyles(dateStyles), MaxCells(maxCells), Error(error)
+    {
+    }
     std::vector<QString> FormulasWithoutResult;
 
     // The reader on <table:table>; reads to its end.
@@ -200,10 +305,19 @@ public:
                 xml.skipCurrentElement();
             } else if (xml.name() == QLatin1String("table-row")) {
                 if (!ReadRow(xml)) return false;
+            } else if (xml.name() == QLatin1String("table-column")) {
+                const QXmlStreamAttributes a = xml.attributes();
+                const qint64 n = RepeatCount(a, QLatin1String("number-columns-repeated"));
+                const QString style =
+                    a.value(TableNs, QLatin1String("default-cell-style-name")).toString();
+                if (!style.isEmpty() && Columns < SheetCols)
+                    ColumnStyles.push_back({Columns, n, style});
+                Columns = std::min(Columns + n, SheetCols);
+                xml.skipCurrentElement();
             } else if (xml.name() != QLatin1String("table-row-group") &&
                        xml.name() != QLatin1String("table-header-rows") &&
                        xml.name() != QLatin1String("table-rows")) {
-                xml.skipCurrentElement();  // columns, shapes, named ranges, nested tables
+                xml.skipCurrentElement();  // shapes, named ranges, nested tables
             }
         }
         return true;
@@ -211,8 +325,26 @@ public:
 
 private:
     TSheetCells* Cells;
+    const TDateStyles* DateStyles;
+    qint64 MaxCells;
     QString* Error;
     qint64 Row = 0;
+    struct TColumnStyle {
+        qint64 First, Count;
+        QString Style;
+    };
+    std::vector<TColumnStyle> ColumnStyles;  // default cell styles of columns
+    qint64 Columns = 0;
+
+    const TDateParts* DatePartsOf(const QXmlStreamAttributes& a, qint64 col) const
+    {
+        QString style = a.value(TableNs, QLatin1String("style-name")).toString();
+        if (style.isEmpty())
+            for (const TColumnStyle& c : ColumnStyles)
+                if (col >= c.First && col < c.First + c.Count) style = c.Style;
+        const auto parts = DateStyles->constFind(style);
+        return parts == DateStyles->cend() ? nullptr : &*parts;
+    }
 
     bool ReadRow(QXmlStreamReader& xml)
     {
@@ -237,7 +369,7 @@ private:
             const qint64 colRepeat =
                 RepeatCount(xml.attributes(), QLatin1String("number-columns-repeated"));
             const bool covered = xml.name() == QLatin1String("covered-table-cell");
-            TCellRead cell = ReadCell(xml);
+            TCellRead cell = ReadCell(xml, DatePartsOf(xml.attributes(), col));
             if (covered) cell = {};  // a merged range shows the first cell's value only
             if (cell.FormulaWithoutResult && Row < SheetRows && col < SheetCols)
                 FormulasWithoutResult.push_back(WorkbookCellName(Row, col));
@@ -250,6 +382,14 @@ private:
             col = std::min(col + colRepeat, SheetCols + 1);
         }
         if (!runs.empty()) {
+            qint64 perRow = 0;
+            for (const TRun& run : runs) perRow += run.Count;
+            if (perRow * rowRepeat > MaxCells - static_cast<qint64>(Cells->size())) {
+                *Error = QStringLiteral(
+                    "the worksheet repeats its values over more cells than "
+                    "a file of this size can hold; it is damaged.");
+                return false;
+            }
             for (qint64 r = 0; r < rowRepeat; ++r)
                 for (const TRun& run : runs)
                     for (qint64 k = 0; k < run.Count; ++k)
@@ -287,11 +427,16 @@ bool IsEncrypted(const TZipArchive& parts)
 }
 }  // namespace
 
-bool ReadOdsContentXml(const QByteArray& content, TSheetCells* cells, QStringList* warnings,
-                       QString* error)
+bool ReadOdsContentXml(const QByteArray& content, const QByteArray& stylesXml, TSheetCells* cells,
+                       QStringList* warnings, QString* error)
 {
+    const TDateStyles dateStyles = ReadDateStyles(stylesXml, content);
     QXmlStreamReader xml(content);
-    TTableReader table(cells, error);
+    // A few bytes of XML can repeat a value over the whole sheet; real
+    // files repeat neighbouring equal cells, far fewer than this.
+    const qint64 maxCells =
+        std::min<qint64>(MaxMatrixCells, std::max<qint64>(1'000'000, 64 * content.size()));
+    TTableReader table(cells, &dateStyles, maxCells, error);
     bool inSpreadsheet = false;
     while (!xml.atEnd()) {
         xml.readNext();
@@ -331,7 +476,9 @@ bool ReadOdsFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList*
             *error = QStringLiteral("the archive holds no spreadsheet content (content.xml).");
             return false;
         }
-        return ReadOdsContentXml(content, cells, warnings, error);
+        QByteArray styles;
+        parts.Read(QStringLiteral("styles.xml"), &styles);  // optional
+        return ReadOdsContentXml(content, styles, cells, warnings, error);
     } catch (const std::bad_alloc&) {
         *error = QStringLiteral("there is not enough memory to read it.");
     } catch (const std::exception& e) {

@@ -64,8 +64,8 @@ bool ReadXlsxFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList
 bool ReadOdsFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList* warnings,
                        QString* error);
 // The XML parsers without the zip around them (for the fuzz target).
-bool ReadOdsContentXml(const QByteArray& contentXml, TSheetCells* cells, QStringList* warnings,
-                       QString* error);
+bool ReadOdsContentXml(const QByteArray& contentXml, const QByteArray& stylesXml,
+                       TSheetCells* cells, QStringList* warnings, QString* error);
 bool ReadXlsxSheetXml(const QByteArray& sheetXml, const QByteArray& sharedStringsXml,
                       const QByteArray& stylesXml, bool epoch1904, TSheetCells* cells,
                       QStringList* warnings, QString* error);

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QStringList warnings;
     QString error;
     const bool ok =
-        data[0] == 'O' ? ReadOdsContentXml(xml, &cells, &warnings, &error)
+        data[0] == 'O' ? ReadOdsContentXml(xml, xml, &cells, &warnings, &error)
                        : ReadXlsxSheetXml(xml, xml, xml, data[0] == '4', &cells, &warnings, &error);
     if (!ok && error.isEmpty()) std::abort();
     for (const TSheetCell& cell : cells)

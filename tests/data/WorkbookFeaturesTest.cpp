@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLocale>
 #include <clocale>
 #include <string>
@@ -170,4 +171,20 @@ TEST(WorkbookSheet, OneColumnGetsAnEmptyCharacterLikeAOneColumnTextFile)
     const TReadResult text = ReadTextMatrixBytes("Taxon\nA\nB\n");
     EXPECT_EQ(text.Data.CharacterCount, d.CharacterCount);
     EXPECT_EQ(text.Data.ObjectCount, d.ObjectCount);
+}
+
+TEST(WorkbookFeatures, FuzzedContentRepeatingValuesIsRefusedQuickly)
+{
+    // Found by fuzzing: 5 KB of content.xml repeating a row a million times.
+    QFile f(Fixture("ods-content-repeat-slow.xml"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray xml = f.readAll().mid(1);  // the fuzz target's selector byte
+    QElapsedTimer timer;
+    timer.start();
+    TSheetCells cells;
+    QStringList warnings;
+    QString error;
+    EXPECT_FALSE(ReadOdsContentXml(xml, {}, &cells, &warnings, &error));
+    EXPECT_TRUE(error.contains("damaged")) << error.toStdString();
+    EXPECT_LT(timer.elapsed(), 2000);
 }
