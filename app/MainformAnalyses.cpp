@@ -5,6 +5,7 @@
 #include "analyses/AnalysisJobs.h"
 #include "analyses/DistMatForm.h"
 #include "data/LoadForm.h"
+#include "data/Path.h"
 #include "data/UiServices.h"
 
 namespace {
@@ -23,6 +24,7 @@ void TFrmMain::DistanceMatrix1Click()
     Ctx.FrmLoad->Button1Click();  // sets CharacterType, explains it
     TBusyGuard busy(Ctx.Ui);
     CodeForJob(model, TAnalysisJob::DistanceMatrix);
+    Ctx.WriteProtocol(StateLimitLines(model.CharField));
     Ctx.WriteProtocol(CodingProtocolLines(TAnalysisJob::DistanceMatrix));
     ShowResultWindow(Ctx.FrmDistMat);
     ComputeJob(model, TAnalysisJob::DistanceMatrix);
@@ -37,6 +39,7 @@ void RunCorrelation(TAppContext& ctx, TAnalysisJob job)
     TBusyGuard busy(ctx.Ui);
     TModel& model = ctx.Model;
     CodeForJob(model, job);
+    ctx.WriteProtocol(StateLimitLines(model.CharField));
     ctx.WriteProtocol(CodingProtocolLines(job));
     ShowResultWindow(ctx.FrmDistMat);
     ComputeJob(model, job);
@@ -55,6 +58,7 @@ void TFrmMain::PairwisecompatibilityClick()
     TBusyGuard busy(Ctx.Ui);
     TModel& model = Ctx.Model;
     CodeForJob(model, TAnalysisJob::PairwiseCompatibility);
+    Ctx.WriteProtocol(StateLimitLines(model.CharField));
     ShowResultWindow(Ctx.FrmDistMat);
     ComputeJob(model, TAnalysisJob::PairwiseCompatibility);
     Ctx.FrmDistMat->ShowCharacterHeaders(model.CharacterCount);

@@ -14,6 +14,7 @@ void TFrmMain::CreateTree1Click()
     TModel& m = Ctx.Model;
     m.CharField = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
     WriteProtocol(QString());
+    for (const QString& line : StateLimitLines(m.CharField)) WriteProtocol(line);
     WriteProtocol(QStringLiteral("Character type modulation successful"));
     Ctx.FrmOptimize->show();
     Ctx.FrmOptimize->raise();

@@ -6,6 +6,7 @@
 #include "data/CharacterType.h"
 #include "data/ImportSource.h"
 #include "data/NumberFormat.h"
+#include "data/Path.h"
 #include "data/TextFile.h"
 #include "data/Workbook.h"
 
@@ -37,6 +38,7 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
         }
     }
 
+    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TModel model;
     TMatrixData data;
     if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
@@ -46,6 +48,7 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
         WriteLines(CharacterTypeExplanation(type, true));
     }
     CodeForJob(model, job);
+    WriteLines(StateLimitLines(model.CharField));
     WriteLines(CodingProtocolLines(job));
     ComputeJob(model, job);
     TResultGrid grid;

@@ -3,12 +3,26 @@
 #include "data/DataFile.h"
 #include "data/TextFile.h"
 
+#include <cerrno>
 #include <cstdio>
+
+namespace {
+int StdoutError = 0;  // errno of the first failed write to stdout
+bool StdoutFailed = false;
+
+bool IsStdout(const QString& path) { return path.isEmpty() || path == QLatin1String("-"); }
+}  // namespace
 
 void WriteStdout(const QByteArray& bytes)
 {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    if (StdoutFailed) return;
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) !=
+            static_cast<size_t>(bytes.size()) ||
+        std::fflush(stdout) != 0) {
+        StdoutFailed = true;
+        StdoutError = errno;
+    }
 }
 
 void WriteStdoutLines(const QStringList& lines)
@@ -25,9 +39,24 @@ void WriteStderr(const QString& line)
     std::fflush(stderr);
 }
 
+bool FinishStdout()
+{
+    if (!StdoutFailed) {
+        errno = 0;
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            StdoutFailed = true;
+            StdoutError = errno;
+        }
+    }
+    if (!StdoutFailed) return true;
+    WriteStderr(QStringLiteral("Cannot write to standard output: %1")
+                    .arg(WriteFailureReason({}, StdoutError)));
+    return false;
+}
+
 bool WriteOutput(const QString& path, const QByteArray& bytes)
 {
-    if (path.isEmpty()) {
+    if (IsStdout(path)) {
         WriteStdout(bytes);
         return true;
     }
@@ -35,6 +64,35 @@ bool WriteOutput(const QString& path, const QByteArray& bytes)
     if (!SaveTextFile(path, bytes, &error)) {
         WriteStderr(error);
         return false;
+    }
+    return true;
+}
+
+bool OutputsAreSafe(const QStringList& inputs, const QStringList& outputs)
+{
+    for (qsizetype k = 0; k < outputs.size(); ++k) {
+        const QString& out = outputs[k];
+        if (IsStdout(out)) continue;
+        if (const QString refusal = OutputFileRefusal(out); !refusal.isEmpty()) {
+            WriteStderr(refusal);
+            return false;
+        }
+        for (const QString& in : inputs)
+            if (IsSameFile(in, out)) {
+                WriteStderr(
+                    QStringLiteral(
+                        "Refusing to write \"%1\": it is the input file \"%2\", which would be "
+                        "overwritten. Choose another output file.")
+                        .arg(out, in));
+                return false;
+            }
+        for (qsizetype j = 0; j < k; ++j)
+            if (!IsStdout(outputs[j]) && (outputs[j] == out || IsSameFile(outputs[j], out))) {
+                WriteStderr(QStringLiteral(
+                                "Refusing to write \"%1\" twice: two outputs name the same file.")
+                                .arg(out));
+                return false;
+            }
     }
     return true;
 }

@@ -26,12 +26,22 @@ void RegisterAnalysesCommands(TBatchCommands& commands);
 void RegisterGraphicsCommands(TBatchCommands& commands);
 
 // Output helpers: bytes to stdout or to a file (-o), messages to stderr.
+// A failed write to stdout is remembered; FinishStdout tells it at the end.
 void WriteStdout(const QByteArray& bytes);
 void WriteStdoutLines(const QStringList& lines);  // each line + "\n"
 void WriteStderr(const QString& line);            // one line + "\n"
-// Writes bytes to path (or stdout when path is empty); reports and returns
-// false on failure.
+// Writes bytes to path (or stdout when path is empty or "-"); reports and
+// returns false on failure.
 bool WriteOutput(const QString& path, const QByteArray& bytes);
+// Flushes stdout; false (after a message on stderr) when anything written to
+// it was lost, e.g. on a full disk or a closed pipe.
+bool FinishStdout();
+
+// Checks the output paths of a command before it runs: none may be the same
+// file as an input or as another output (links count), nor a folder, a
+// device or a FIFO. Empty paths and "-" (stdout) are skipped. Reports and
+// returns false when one is refused.
+bool OutputsAreSafe(const QStringList& inputs, const QStringList& outputs);
 
 struct TMatrixData;
 // Reads a data file as the program does (workbook by its name); on failure

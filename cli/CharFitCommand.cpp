@@ -23,6 +23,7 @@ int RunCharFit(const QStringList& rawArgs)
     const QString dataPath = args.Positional().at(0);
     const QString treePath = args.Positional().at(1);
 
+    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TMatrixData m;
     if (!LoadDataFile(dataPath, &m)) return ExitFailure;
 
@@ -39,6 +40,7 @@ int RunCharFit(const QStringList& rawArgs)
         return ExitFailure;
     }
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+    for (const QString& line : StateLimitLines(field)) WriteStderr(line);
     TNewickTreeResult tree = NewickToTree(read.Trees.front(), field.Names, m.ObjectCount);
     if (!tree.Ok) {
         WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")

@@ -36,6 +36,7 @@ int RunPaths(const QStringList& rawArgs)
 {
     const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {});
     if (!ArgsFit(args, 1, QStringLiteral("paths FILE [-o OUT]"))) return ExitUsage;
+    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TMatrixData data;
     if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
     const TDynStrMatrix paths = PathMatrix(data.DataMatrix, data.ObjectCount, data.CharacterCount);
@@ -53,6 +54,7 @@ int RunTranspose(const QStringList& rawArgs)
         WriteStderr(QStringLiteral("Usage: varno-batch ") + usage);
         return ExitUsage;
     }
+    if (!OutputsAreSafe(args.Positional(), {out})) return ExitFailure;
     TMatrixData data;
     if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
     const TMatrixData t = TransposeMatrix(data.DataMatrix, data.ObjectCount, data.CharacterCount);

@@ -70,16 +70,14 @@ int RunDraw(const QStringList& rawArgs)
         return ExitUsage;
     }
 
-    QFile file(input);
-    if (!file.open(QIODevice::ReadOnly)) {
-        WriteStderr(QStringLiteral("Cannot open \"%1\": %2").arg(QDir::toNativeSeparators(input), file.errorString()));
+    if (!OutputsAreSafe({input}, {output})) return ExitFailure;
+    QByteArray bytes;
+    QString error;
+    if (!ReadWholeFile(input, &bytes, &error, MaxNewickBytes)) {
+        WriteStderr(error);
         return ExitFailure;
     }
-    if (file.size() > MaxNewickBytes) {
-        WriteStderr(QStringLiteral("\"%1\" is larger than 64 MB; that is not a tree file.").arg(input));
-        return ExitFailure;
-    }
-    const TNewickReadResult read = ReadTreeText(DecodeText(file.readAll()));
+    const TNewickReadResult read = ReadTreeText(DecodeText(bytes));
     if (!read.Ok) {
         WriteStderr(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(input), read.Error));
         return ExitFailure;
@@ -89,7 +87,6 @@ int RunDraw(const QStringList& rawArgs)
         return ExitFailure;
     }
     TadaTreeNodes nodes;
-    QString error;
     if (!NewickToTreeNodes(read.Trees.front(), nodes, error)) {
         WriteStderr(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(input), error));
         return ExitFailure;

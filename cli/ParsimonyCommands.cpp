@@ -15,14 +15,6 @@
 namespace {
 constexpr qint64 MaxNewickBytes = 64 * 1024 * 1024;
 
-bool SaveOrReport(const QString& path, const QByteArray& bytes)
-{
-    QString error;
-    if (SaveTextFile(path, bytes, &error)) return true;
-    WriteStderr(error);
-    return false;
-}
-
 bool ParseCount(const TBatchArgs& args, const QString& option, int fallback, int* value, QString* text)
 {
     *text = args.Value(option, QString::number(fallback));
@@ -66,6 +58,10 @@ int RunParsimony(const QStringList& rawArgs)
     }
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
 
+    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("--table")),
+                                            args.Value(QStringLiteral("--newick")),
+                                            args.Value(QStringLiteral("--protocol"))}))
+        return ExitFailure;
     TMatrixData data;
     if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
     if (const QString refusal = ValidateSearch(data.ObjectCount, settings.TreeCount, settings.Generations);
@@ -74,6 +70,7 @@ int RunParsimony(const QStringList& rawArgs)
         return ExitFailure;
     }
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
+    for (const QString& line : StateLimitLines(field)) WriteStderr(line);
 
     QStringList protocol = CharacterTypeExplanation(ctMatroschka, true);
     protocol << QString() << QStringLiteral("Character type modulation successful") << QString()
@@ -88,14 +85,14 @@ int RunParsimony(const QStringList& rawArgs)
     const QString table = args.Value(QStringLiteral("--table"));
     if (!table.isEmpty()) {
         std::vector<QStringList> rows(search.OptList().begin(), search.OptList().end());
-        if (!SaveOrReport(table, EncodeTextTable(rows))) return ExitFailure;
+        if (!WriteOutput(table, EncodeTextTable(rows))) return ExitFailure;
     }
     const QString newick = args.Value(QStringLiteral("--newick"));
     if (!newick.isEmpty()) {
         QStringList lines;
         for (int k = 1; k <= search.TreeCount(); ++k)
             lines << WriteNewick(search.Trees[static_cast<size_t>(k)], field.Names);
-        if (!SaveOrReport(newick, EncodeTextLines(lines))) return ExitFailure;
+        if (!WriteOutput(newick, EncodeTextLines(lines))) return ExitFailure;
     }
     const QString nexus = args.Value(QStringLiteral("--nexus"));
     if (!nexus.isEmpty()) {
@@ -104,7 +101,7 @@ int RunParsimony(const QStringList& rawArgs)
         if (!SaveOrReport(nexus, WriteNexusTrees(trees, field.Names).toUtf8())) return ExitFailure;
     }
     const QString protocolPath = args.Value(QStringLiteral("--protocol"));
-    if (!protocolPath.isEmpty() && !SaveOrReport(protocolPath, EncodeTextLines(protocol))) return ExitFailure;
+    if (!protocolPath.isEmpty() && !WriteOutput(protocolPath, EncodeTextLines(protocol))) return ExitFailure;
 
     QStringList out = protocol;
     out << QStringLiteral("Optimum = Minimum = ") + FormatShortest(search.FindBestTree().second, QLatin1Char('.'))
@@ -134,6 +131,7 @@ int RunScore(const QStringList& rawArgs)
         return ExitFailure;
     }
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
+    for (const QString& line : StateLimitLines(field)) WriteStderr(line);
     const bool missing = !args.Has(QStringLiteral("--no-missing"));
     QStringList lengths;
     for (size_t k = 0; k < read.Trees.size(); ++k) {
@@ -160,7 +158,7 @@ void RegisterParsimonyCommands(TBatchCommands& commands)
     commands.push_back({QStringLiteral("parsimony"),
                         QStringLiteral("parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] "
                                        "[--newick OUT] [--nexus OUT] [--table OUT] [--protocol OUT]"),
-                        QStringLiteral("run the parsimony search (grow N trees, G generations of branch swapping)"),
+                        QStringLiteral("run the parsimony search (grow N trees, 1 to 255, default 10; G generations of branch swapping)"),
                         RunParsimony});
     commands.push_back({QStringLiteral("score"), QStringLiteral("score FILE TREES.nwk [--no-missing]"),
                         QStringLiteral("print the length of every tree of a Newick or NEXUS file on the data"),

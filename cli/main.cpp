@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -15,6 +16,9 @@ void PrintHelp(const TBatchCommands& commands)
                       QStringLiteral("Commands:")};
     for (const TBatchCommand& c : commands)
         lines << QStringLiteral("  %1\n      %2").arg(c.Usage, c.Summary);
+    lines << QString()
+          << QStringLiteral("An output file OUT may be - for standard output. An output that is the same file as an "
+                            "input, a folder, a device or a FIFO is refused.");
     lines << QString() << QStringLiteral("Exit codes: 0 success, 1 failure, 2 wrong arguments, 3 (check) faulty data.");
     WriteStdoutLines(lines);
 }
@@ -32,6 +36,9 @@ int main(int argc, char* argv[])
             QFile::setPermissions(QString::fromUtf8(dir), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", dir);
     }
+    // A write beyond the file size limit (ulimit -f) then fails with a reason
+    // we can report, instead of ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     QGuiApplication app(argc, argv);
 
     TBatchCommands commands;
@@ -46,11 +53,16 @@ int main(int argc, char* argv[])
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h") ||
         args.first() == QLatin1String("help")) {
         PrintHelp(commands);
+        if (!FinishStdout()) return ExitFailure;
         return args.isEmpty() ? ExitUsage : ExitOk;
     }
     const QString name = args.takeFirst();
     for (const TBatchCommand& c : commands)
-        if (c.Name == name) return c.Run(args);
+        if (c.Name == name) {
+            const int exit = c.Run(args);
+            // Output that did not arrive is a failure, whatever the command found.
+            return FinishStdout() ? exit : ExitFailure;
+        }
     WriteStderr(QStringLiteral("Unknown command \"%1\". See varno-batch --help.").arg(name));
     return ExitUsage;
 }

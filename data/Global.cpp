@@ -38,3 +38,12 @@ QString CutCell(const QString& text)
     if (text.at(n - 1).isHighSurrogate()) --n;
     return text.left(n);
 }
+
+void TMatrixData::SetCell(size_t column, size_t row, const QString& text)
+{
+    if (text.size() > MaxCellLength && CutCells++ == 0) {
+        FirstCutColumn = static_cast<int>(column);
+        FirstCutRow = static_cast<int>(row);
+    }
+    DataMatrix[column][row] = CutCell(text);
+}

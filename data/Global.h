@@ -39,6 +39,14 @@ struct TMatrixData {
     TDynStrMatrix DataMatrix;
     int ObjectCount = 0;
     int CharacterCount = 0;
+    // Cells longer than MaxCellLength were cut on reading: how many, and the
+    // first one's place in DataMatrix (column, row) in reading order.
+    int CutCells = 0;
+    int FirstCutColumn = -1;
+    int FirstCutRow = -1;
+
+    // Stores text (cut to MaxCellLength) at DataMatrix[column][row] and counts a cut.
+    void SetCell(size_t column, size_t row, const QString& text);
 };
 
 struct TModel {

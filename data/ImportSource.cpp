@@ -40,21 +40,28 @@ TReadResult ReadTextMatrixBytes(const QByteArray& bytes)
     }
     text.remove(QLatin1Char('\r'));  // CR LF ends a line, a lone CR is dropped
 
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (lines.size() > 1 && lines.last().isEmpty()) lines.removeLast();
-
-    std::vector<QStringList> fields;
-    fields.reserve(static_cast<size_t>(lines.size()));
+    // Lines and cells are counted before anything is built, so that a file
+    // too large to load is refused with no more memory than its text.
+    qsizetype lineCount = text.count(QLatin1Char('\n')) + 1;
+    if (lineCount > 1 && text.endsWith(QLatin1Char('\n'))) --lineCount;
     // CharacterCount is at least 1, and the matrix always has CharacterCount + 1 columns.
     qsizetype columns = 2;
-    for (const QString& line : lines) {
-        fields.push_back(line.split(QLatin1Char('\t')));
-        columns = std::max(columns, fields.back().size());
+    {
+        qsizetype fieldsInLine = 1;
+        for (const QChar ch : std::as_const(text)) {
+            if (ch == QLatin1Char('\t')) {
+                ++fieldsInLine;
+            } else if (ch == QLatin1Char('\n')) {
+                columns = std::max(columns, fieldsInLine);
+                fieldsInLine = 1;
+            }
+        }
+        columns = std::max(columns, fieldsInLine);
     }
-    const qint64 rows = static_cast<qint64>(fields.size()) + 1;
+    const qint64 rows = static_cast<qint64>(lineCount) + 1;
     if (rows * columns > MaxMatrixCells) {
         result.Error = QStringLiteral("the file is too large to load: %1 lines of up to %2 cells.")
-                           .arg(fields.size())
+                           .arg(lineCount)
                            .arg(columns);
         return result;
     }
@@ -63,13 +70,27 @@ TReadResult ReadTextMatrixBytes(const QByteArray& bytes)
     d.DataMatrix.assign(static_cast<size_t>(columns), TPart(static_cast<size_t>(rows)));
     d.ObjectCount = 1;
     d.CharacterCount = 1;
-    for (size_t i = 0; i < fields.size(); ++i) {
-        const QStringList& line = fields[i];
-        for (qsizetype f = 0; f < line.size(); ++f)
-            d.DataMatrix[static_cast<size_t>(f)][i] = CutCell(line[f]);
-        const int tabs = static_cast<int>(line.size() - 1);
-        if (tabs > d.CharacterCount) d.CharacterCount = tabs;
-        if (!line.last().isEmpty()) d.ObjectCount = static_cast<int>(i);
+    const QStringView all(text);
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < lineCount; ++i) {
+        qsizetype lineEnd = all.indexOf(QLatin1Char('\n'), lineStart);
+        if (lineEnd < 0) lineEnd = all.size();
+        const QStringView line = all.mid(lineStart, lineEnd - lineStart);
+        lineStart = lineEnd + 1;
+        qsizetype f = 0, from = 0;
+        for (;; ++f) {
+            qsizetype tab = line.indexOf(QLatin1Char('\t'), from);
+            const bool last = tab < 0;
+            if (last) tab = line.size();
+            if (tab > from)
+                d.SetCell(static_cast<size_t>(f), static_cast<size_t>(i),
+                          line.mid(from, tab - from).toString());
+            from = tab + 1;
+            if (last) break;
+        }
+        if (f > d.CharacterCount) d.CharacterCount = static_cast<int>(f);
+        if (!line.endsWith(QLatin1Char('\t')) && !line.isEmpty())
+            d.ObjectCount = static_cast<int>(i);
     }
     result.Ok = true;
     return result;
@@ -111,6 +132,20 @@ QStringList LoadWarnings(const TMatrixData& data)
         warnings << QStringLiteral("WARNING: the file holds no data: every cell is empty.");
     else if (data.ObjectCount == 0)
         warnings << QStringLiteral("WARNING: no objects were loaded: the data hold only a header line.");
+    if (data.CutCells > 0) {
+        const int c = data.FirstCutColumn, o = data.FirstCutRow;
+        const QString place = c == 0 && o == 0 ? QStringLiteral("the first cell of the header line")
+                              : o == 0         ? QStringLiteral("the header of character %1").arg(c)
+                              : c == 0         ? QStringLiteral("the name of object %1").arg(o)
+                                               : QStringLiteral("object %1, character %2").arg(o).arg(c);
+        warnings
+            << QStringLiteral(
+                   "WARNING: %1 cell(s) longer than %2 characters were cut to %2 characters; the "
+                   "first is %3.")
+                   .arg(data.CutCells)
+                   .arg(MaxCellLength)
+                   .arg(place);
+    }
     if (data.ObjectCount > MaxParsimonyObjects)
         warnings << QStringLiteral(
                         "WARNING: %1 objects were loaded; the parsimony search accepts at most %2 "

@@ -235,6 +235,17 @@ TSField BuildPathSets(const TDynStrMatrix& dataMatrix, int objectCount, int char
     return field;
 }
 
+QStringList StateLimitLines(const TSField& field)
+{
+    QStringList lines;
+    for (size_t c = 1; c < field.Places.size(); ++c)
+        if (field.Places[c].StateCount > TInclusion::Capacity)
+            lines << QStringLiteral(" More than %1 states in character %2: states after the %1th are left out of the coding")
+                         .arg(TInclusion::Capacity)
+                         .arg(field.Places[c].Name);
+    return lines;
+}
+
 TDynStrMatrix PathMatrix(const TDynStrMatrix& dataMatrix, int objectCount, int characterCount)
 {
     objectCount = std::max(objectCount, 0);

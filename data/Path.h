@@ -86,6 +86,11 @@ private:
 // Names 1..objectCount).
 TSField BuildPathSets(const TDynStrMatrix& dataMatrix, int objectCount, int characterCount);
 
+// One line for each character of a coding that has more states than a set
+// holds (256): its states after the 256th are left out. The same words as
+// the data check, for the protocol and the batch tool's stderr.
+QStringList StateLimitLines(const TSField& field);
+
 // What the data editor's Path command shows: the matrix with every data cell
 // (c, o), c >= 1, o >= 1, replaced by the object's full path in pointer
 // notation, or "?" when its own state is missing. Names and headers are kept.

@@ -5,6 +5,12 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <sys/stat.h>
+
 namespace {
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F.
 constexpr char16_t Cp1252High[32] = {
@@ -52,21 +58,85 @@ QByteArray EncodeTextLines(const QStringList& lines)
 
 bool SaveTextFile(const QString& path, const QByteArray& bytes, QString* error)
 {
+    if (const QString refusal = OutputFileRefusal(path); !refusal.isEmpty()) {
+        if (error) *error = refusal;
+        return false;
+    }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a write cut short (a full disk, a file size limit) shows in
+    // write()'s count; through the buffer it went unnoticed.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
         return false;
     }
+    errno = 0;
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
+        const int saved = errno;
+        if (error) *error = WriteErrorText(path, file.errorString(), saved);
         file.cancelWriting();
         return false;
     }
     return true;
 }
 
+QString PrintableText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar ch : text) {
+        if (ch.category() == QChar::Other_Control)
+            out += QStringLiteral("\\x") +
+                   QString::number(ch.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        else
+            out += ch;
+    }
+    return out;
+}
+
+QString OutputFileRefusal(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("Cannot write \"%1\": it is a folder, not a file.").arg(path);
+    if (S_ISREG(st.st_mode)) return {};
+    const QString kind = S_ISFIFO(st.st_mode) ? QStringLiteral("a FIFO (named pipe)")
+                         : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? QStringLiteral("a device")
+                         : S_ISSOCK(st.st_mode)                       ? QStringLiteral("a socket")
+                                                : QStringLiteral("no regular file");
+    return QStringLiteral(
+               "Cannot write \"%1\": it is %2, not a regular file; output is written to regular "
+               "files only.")
+        .arg(path, kind);
+}
+
+bool IsSameFile(const QString& a, const QString& b)
+{
+    struct stat sa {
+    }, sb{};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+QString WriteFailureReason(const QString& reason, int errorNumber)
+{
+    if (errorNumber == EFBIG)
+        return QStringLiteral("the file would grow beyond the size limit for files (ulimit -f)");
+    if (!reason.isEmpty() && reason != QLatin1String("Unknown error")) return reason;
+    return errorNumber != 0 ? QString::fromLocal8Bit(std::strerror(errorNumber))
+                            : QStringLiteral("write error");
+}
+
+QString WriteErrorText(const QString& path, const QString& reason, int errorNumber)
+{
+    return QStringLiteral("Cannot write \"%1\": %2")
+        .arg(path, WriteFailureReason(reason, errorNumber));
+}
+
 bool ReadWholeFile(const QString& path, QByteArray* bytes, QString* error, qint64 maxBytes)
 {
+    bytes->clear();
     const QFileInfo info(path);
     if (!info.exists()) {
         *error = QStringLiteral("The file \"%1\" does not exist.").arg(path);
@@ -77,21 +147,43 @@ bool ReadWholeFile(const QString& path, QByteArray* bytes, QString* error, qint6
         return false;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         *error = QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString());
         return false;
     }
-    if (maxBytes > 0 && file.size() > maxBytes) {
+    const auto tooLarge = [&] {
+        const QString size = file.size() > maxBytes
+                                 ? QString::number(file.size() / (1024 * 1024))
+                                 : QStringLiteral("more than %1").arg(maxBytes / (1024 * 1024));
         *error = QStringLiteral("The file \"%1\" is too large (%2 MB; at most %3 MB can be read).")
-                     .arg(path)
-                     .arg(file.size() / (1024 * 1024))
+                     .arg(path, size)
                      .arg(maxBytes / (1024 * 1024));
         return false;
+    };
+    if (maxBytes > 0 && file.size() > maxBytes) return tooLarge();
+    // The size a device, a FIFO or a growing file reports is no bound: read in
+    // steps and stop one byte past the limit.
+    const qint64 limit = maxBytes > 0 ? maxBytes + 1 : std::numeric_limits<qsizetype>::max();
+    bytes->clear();
+    if (file.size() > 0) bytes->reserve(static_cast<qsizetype>(std::min(file.size() + 1, limit)));
+    constexpr qint64 Step = 1 << 20;
+    while (bytes->size() < limit) {
+        const qsizetype have = bytes->size();
+        const qint64 want = std::min(Step, limit - have);
+        bytes->resize(have + static_cast<qsizetype>(want));
+        const qint64 got = file.read(bytes->data() + have, want);
+        if (got < 0) {
+            *error = QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString());
+            bytes->clear();
+            return false;
+        }
+        bytes->resize(have + static_cast<qsizetype>(got));
+        if (got == 0) break;
     }
-    *bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString());
-        return false;
+    if (maxBytes > 0 && bytes->size() > maxBytes) {
+        bytes->clear();
+        bytes->squeeze();
+        return tooLarge();
     }
     return true;
 }

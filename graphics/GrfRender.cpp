@@ -1,9 +1,12 @@
 #include "graphics/GrfRender.h"
 
+#include "graphics/GrfRender.h"
+
 #include "graphics/EmfCanvas.h"
 #include "graphics/Grafik.h"
 #include "graphics/JpegWriter.h"
 #include "graphics/PainterCanvas.h"
+#include "data/TextFile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -13,6 +16,7 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QSvgGenerator>
+#include <cerrno>
 
 TPictureFormat PictureFormatFromPath(const QString& path)
 {
@@ -133,14 +137,20 @@ bool SavePicture(TGrafik& page, const QString& path, TPictureFormat format, int 
         if (error.isEmpty()) error = QStringLiteral("Nothing was drawn.");
         return false;
     }
+    if (const QString refusal = OutputFileRefusal(path); !refusal.isEmpty()) {
+        error = refusal;
+        return false;
+    }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a write cut short (a full disk, a file size limit) shows in
+    // write()'s count; through the buffer it went unnoticed.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         error = QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
-    file.write(bytes);
-    if (!file.commit()) {
-        error = QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        error = WriteErrorText(QDir::toNativeSeparators(path), file.errorString(), errno);
         return false;
     }
     return true;

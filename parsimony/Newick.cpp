@@ -1,6 +1,7 @@
 #include "parsimony/Newick.h"
 
 #include "data/NumberFormat.h"
+#include "data/TextFile.h"
 
 #include <QHash>
 
@@ -24,7 +25,17 @@ public:
             if (!SkipBlank()) return Fail(result);
             if (Pos >= Text.size()) break;
             TNewickTree tree;
-            if (!ParseTree(tree)) return Fail(result);
+            const qsizetype start = Pos;
+            if (!ParseTree(tree)) {
+                // Text after the last ";" that never ends a tree is junk: point at it.
+                if (!result.Trees.empty() && Text.indexOf(QLatin1Char(';'), start) < 0) {
+                    Pos = start;
+                    SetError(QStringLiteral("the text after the \";\" of tree %1 is not a tree (a "
+                                            "tree ends with \";\").")
+                                 .arg(result.Trees.size()));
+                }
+                return Fail(result);
+            }
             result.Trees.push_back(std::move(tree));
         }
         if (result.Trees.empty()) {
@@ -161,7 +172,7 @@ private:
                 continue;
             }
             if (open.empty()) {
-                if (c != QLatin1Char(';')) return SetError(QStringLiteral("expected \";\" at the end of the tree, found \"%1\".").arg(c));
+                if (c != QLatin1Char(';')) return SetError(QStringLiteral("expected \";\" at the end of the tree, found \"%1\".").arg(PrintableText(QString(c))));
                 ++Pos;
                 return true;
             }
@@ -176,7 +187,8 @@ private:
             } else if (c == QLatin1Char(';')) {
                 return SetError(QStringLiteral("the tree ends before every \"(\" is closed (a \")\" is missing)."));
             } else {
-                return SetError(QStringLiteral("expected \",\" or \")\", found \"%1\".").arg(c));
+                return SetError(QStringLiteral("expected \",\" or \")\", found \"%1\".")
+                                    .arg(PrintableText(QString(c))));
             }
         }
     }
@@ -263,7 +275,7 @@ TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QStr
     for (int o = 1; o <= objectCount; ++o) {
         const QString& name = names[static_cast<size_t>(o)];
         if (exact.contains(name))
-            return fail(QStringLiteral("Two objects are named \"%1\"; a tree cannot tell them apart.").arg(name));
+            return fail(QStringLiteral("Two objects are named \"%1\"; a tree cannot tell them apart.").arg(PrintableText(name)));
         exact.insert(name, o);
         QString b = name;
         b.replace(QLatin1Char('_'), QLatin1Char(' '));
@@ -285,15 +297,15 @@ TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QStr
         if (node.Name.isEmpty()) return fail(QStringLiteral("The tree has a tip without a name."));
         int object = exact.value(node.Name, 0);
         if (object == 0) object = blanked.value(node.Name, 0);
-        if (object == 0) return fail(QStringLiteral("Unknown name in the tree: \"%1\".").arg(node.Name));
+        if (object == 0) return fail(QStringLiteral("Unknown name in the tree: \"%1\".").arg(PrintableText(node.Name)));
         if (placed[static_cast<size_t>(object)])
-            return fail(QStringLiteral("The name \"%1\" occurs more than once in the tree.").arg(node.Name));
+            return fail(QStringLiteral("The name \"%1\" occurs more than once in the tree.").arg(PrintableText(node.Name)));
         placed[static_cast<size_t>(object)] = true;
         leafObject[k] = object;
     }
     for (int o = 1; o <= objectCount; ++o)
         if (!placed[static_cast<size_t>(o)])
-            return fail(QStringLiteral("The tree lacks the object \"%1\".").arg(names[static_cast<size_t>(o)]));
+            return fail(QStringLiteral("The tree lacks the object \"%1\".").arg(PrintableText(names[static_cast<size_t>(o)])));
 
     // Binary with every object once: objectCount tips, objectCount - 1 nodes.
     TTree& tree = result.Tree;

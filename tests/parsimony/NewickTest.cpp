@@ -156,3 +156,22 @@ TEST(Newick, WrittenTreesReadBackWithTheSameShapeAndLength)
     EXPECT_EQ(NewickName(QStringLiteral("it's")), QStringLiteral("'it''s'"));
     EXPECT_EQ(NewickName(QString()), QStringLiteral("''"));
 }
+
+TEST(Newick, JunkAfterTheLastTreeAndControlCharactersInMessages)
+{
+    // The error points at the first character after the ";", not at the end of the file.
+    TNewickReadResult r = ReadNewick(QStringLiteral("((A,B),C);\n\n  junk text\n\n\n"));
+    EXPECT_FALSE(r.Ok);
+    EXPECT_TRUE(r.Error.contains(QStringLiteral("line 3, column 3"))) << r.Error.toStdString();
+    EXPECT_TRUE(r.Error.contains(QStringLiteral("after the \";\" of tree 1"))) << r.Error.toStdString();
+    r = ReadNewick(QStringLiteral("(A,B);(A,C);x"));
+    EXPECT_TRUE(r.Error.contains(QStringLiteral("line 1, column 13"))) << r.Error.toStdString();
+
+    // Names holding control characters are shown escaped, never raw.
+    r = ReadNewick(QStringLiteral("((A,B\x01\x1b),C);"));
+    ASSERT_TRUE(r.Ok);
+    const TNewickTreeResult t = NewickToTree(r.Trees[0], Names({"A", "B", "C"}), 3);
+    EXPECT_FALSE(t.Ok);
+    EXPECT_TRUE(t.Error.contains(QStringLiteral("\"B\\x01\\x1B\""))) << t.Error.toStdString();
+    EXPECT_FALSE(t.Error.contains(QChar(1)));
+}
