@@ -1,13 +1,17 @@
 // The file formats: each gets the same page, each must be a real file of its kind.
-#include "TreeBuilders.h"
-#include "graphics/GrfContainer.h"
-#include "graphics/GrfRender.h"
+#include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <gtest/gtest.h>
+
+#include "TreeBuilders.h"
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfRender.h"
+#include "tests/support/TitleRule.h"
 
 namespace {
 
@@ -28,11 +32,15 @@ struct TPicturePage {
     }
 };
 
-QByteArray Utf16(const QString& s) { return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2); }
+QByteArray Utf16(const QString& s)
+{
+    return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
+}
 
 quint32 Le32(const QByteArray& b, int at)
 {
-    return quint8(b[at]) | quint8(b[at + 1]) << 8 | quint8(b[at + 2]) << 16 | quint32(quint8(b[at + 3])) << 24;
+    return quint8(b[at]) | quint8(b[at + 1]) << 8 | quint8(b[at + 2]) << 16 |
+           quint32(quint8(b[at + 3])) << 24;
 }
 
 TEST(Render, BitmapsAre24BitAndOneBit)
@@ -104,8 +112,8 @@ TEST(Render, MetafileCarriesSignatureAndText)
     QString error;
     const QByteArray emf = RenderPicture(p.Page, TPictureFormat::Emf, 800, 600, error);
     ASSERT_GT(emf.size(), 100) << error.toStdString();
-    EXPECT_EQ(Le32(emf, 0), 1u);           // header record
-    EXPECT_EQ(emf.mid(40, 4), " EMF");     // signature
+    EXPECT_EQ(Le32(emf, 0), 1u);                    // header record
+    EXPECT_EQ(emf.mid(40, 4), " EMF");              // signature
     EXPECT_EQ(Le32(emf, 48), quint32(emf.size()));  // size in the header is the file size
     EXPECT_TRUE(emf.contains(Utf16("Quercus robur")));
     EXPECT_TRUE(emf.contains(Utf16(QStringLiteral("Größe ß"))));
@@ -122,9 +130,71 @@ TEST(Render, VectorFormatsAndPng)
     EXPECT_TRUE(svg.contains("Quercus robur"));
     const QByteArray pdf = RenderPicture(p.Page, TPictureFormat::Pdf, 800, 600, error);
     EXPECT_TRUE(pdf.startsWith("%PDF"));
-    EXPECT_TRUE(pdf.contains("/MediaBox [0 0 600.000000 450.000000]"));  // 800 x 600 pixels at 96 dpi
+    EXPECT_TRUE(
+        pdf.contains("/MediaBox [0 0 600.000000 450.000000]"));  // 800 x 600 pixels at 96 dpi
     const QByteArray png = RenderPicture(p.Page, TPictureFormat::Png, 300, 200, error);
     EXPECT_EQ(QImage::fromData(png, "PNG").size(), QSize(300, 200));
+}
+
+// The page as a picture in one format, read back as pixels.
+QImage Rendered(TGrfContainer& page, TPictureFormat format, int w, int h)
+{
+    QString error;
+    const QByteArray bytes = RenderPicture(page, format, w, h, error);
+    if (format != TPictureFormat::Svg)
+        return QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QSvgRenderer(bytes).render(&painter);
+    return image;
+}
+
+TEST(Render, TitleRuleLiesBelowTheTitleText)
+{
+    TPicturePage p;
+    for (int layout : {TitleLines, TitleOnly}) {
+        for (TPictureFormat format : {TPictureFormat::Bmp, TPictureFormat::Svg}) {
+            for (QSize size : {QSize(1280, 1024), QSize(640, 300)}) {
+                p.Page.TitleLayout = layout;
+                p.Page.Title = QString();
+                const QImage without = Rendered(p.Page, format, size.width(), size.height());
+                // Descenders reach lowest in "gyp", accents and capitals highest in "ÄÉ".
+                p.Page.Title = QStringLiteral("ÄÉ gyp jq");
+                const QImage with = Rendered(p.Page, format, size.width(), size.height());
+                const TTitleRows rows = FindTitleRows(with, without);
+                ASSERT_GE(rows.RuleTop, 0) << layout;
+                ASSERT_GE(rows.TextBottom, 0) << layout;
+                EXPECT_LT(rows.TextBottom, rows.RuleTop)
+                    << "layout " << layout << " format " << int(format) << " height "
+                    << size.height();
+            }
+        }
+    }
+}
+
+TEST(Render, SubtitlesStayBetweenTheRuleAndThePlot)
+{
+    TPicturePage p;
+    p.Page.Title = QStringLiteral("gyp");
+    for (const char* left : {"Quercus gyp", "first^gyp second"}) {
+        p.Page.SubTitleLeft = QString();
+        const QImage without = Rendered(p.Page, TPictureFormat::Bmp, 1000, 700);
+        p.Page.SubTitleLeft = QString::fromUtf8(left);
+        const QImage with = Rendered(p.Page, TPictureFormat::Bmp, 1000, 700);
+        int top = -1, bottom = -1;
+        for (int y = 0; y < 700; ++y)
+            for (int x = 0; x < 1000; ++x)
+                if (with.pixel(x, y) != without.pixel(x, y)) {
+                    if (top < 0) top = y;
+                    bottom = y;
+                }
+        const TTitleRows rows = FindTitleRows(without, without);
+        ASSERT_GE(top, 0) << left;
+        EXPECT_GT(top, rows.RuleTop) << left;
+        // The frame round the plot area begins where the band ends.
+        EXPECT_LT(bottom, p.Page.InnerRect.Top) << left;
+    }
 }
 
 TEST(Render, FormatFromNameAndFailures)
@@ -138,7 +208,8 @@ TEST(Render, FormatFromNameAndFailures)
     TPicturePage p;
     QTemporaryDir dir;
     QString error;
-    EXPECT_FALSE(SavePicture(p.Page, dir.filePath("missing/tree.bmp"), TPictureFormat::Bmp, 100, 100, error));
+    EXPECT_FALSE(SavePicture(p.Page, dir.filePath("missing/tree.bmp"), TPictureFormat::Bmp, 100,
+                             100, error));
     EXPECT_TRUE(error.contains("missing")) << error.toStdString();
     error.clear();
     EXPECT_FALSE(SavePicture(p.Page, dir.filePath("t.bmp"), TPictureFormat::Bmp, 0, 100, error));
@@ -164,13 +235,14 @@ TEST(Render, DumpForLooking)
         for (const char* ext : {"bmp", "jpg", "emf", "svg", "pdf", "png"}) {
             QString error;
             const QString path = QStringLiteral("%1/tree%2.%3").arg(dir).arg(leaves).arg(ext);
-            EXPECT_TRUE(SavePicture(p.Page, path, PictureFormatFromPath(path), 1280, 1024, error)) << error.toStdString();
+            EXPECT_TRUE(SavePicture(p.Page, path, PictureFormatFromPath(path), 1280, 1024, error))
+                << error.toStdString();
         }
         QString error;
-        SavePicture(p.Page, QStringLiteral("%1/tree%2-mono.bmp").arg(dir).arg(leaves), TPictureFormat::MonoBmp, 1280,
-                    1024, error);
-        SavePicture(p.Page, QStringLiteral("%1/tree%2-small.png").arg(dir).arg(leaves), TPictureFormat::Png, 725, 625,
-                    error);
+        SavePicture(p.Page, QStringLiteral("%1/tree%2-mono.bmp").arg(dir).arg(leaves),
+                    TPictureFormat::MonoBmp, 1280, 1024, error);
+        SavePicture(p.Page, QStringLiteral("%1/tree%2-small.png").arg(dir).arg(leaves),
+                    TPictureFormat::Png, 725, 625, error);
     }
 }
 }  // namespace
