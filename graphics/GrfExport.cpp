@@ -355,12 +355,13 @@ bool TGrfExpFRM::ExportToClipboard(int dataType)
 
 bool TGrfExpFRM::ExportToFile(int dataType)
 {
+    // A size that cannot be used is refused before the user picks a name.
+    int width = 0, height = 0;
+    if (!PictureSize(width, height)) return false;
     DefaultExt = DataTypeExtension(dataType);
     const QString path = Ui.GetSaveFileName(this, QStringLiteral("Save picture"),
                                             DataTypeFilter(dataType), QString(), DefaultExt);
     if (path.isEmpty()) return false;
-    int width = 0, height = 0;
-    if (!PictureSize(width, height)) return false;
     TBusyGuard busy(Ui);
     QString error;
     if (!SavePicture(*Page, path, PictureFormatOf(dataType), width, height, error)) {
