@@ -43,7 +43,7 @@ int TGrfContainer::LineHeight(const TFontStyle& style) const
 void TGrfContainer::LayoutInnerRect()
 {
     TGrafik::LayoutInnerRect();
-    const int h = OuterRect.Height();
+    const int h = ProportionHeight();
     if (TitleLayout == TitleLines) {
         InnerRect.Top = OuterRect.Top + TitleHeight() + SubTitleHeight() + RoundI(0.015 * h);
         InnerRect.Bottom = std::min(InnerRect.Bottom, OuterRect.Bottom - RoundI(0.04 * h));
@@ -69,7 +69,7 @@ void TGrfContainer::DrawDecoration()
 void TGrfContainer::DrawTitleBlock(TCanvas& c)
 {
     const TIntRect& o = OuterRect;
-    const int h = o.Height();
+    const int h = ProportionHeight();
     // Frame round the plot area.
     SubTitleFont.Apply(*this, c);
     c.Brush.Clear = true;

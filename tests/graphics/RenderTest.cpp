@@ -11,6 +11,7 @@
 #include "TreeBuilders.h"
 #include "graphics/GrfContainer.h"
 #include "graphics/GrfRender.h"
+#include "graphics/TreePage.h"
 #include "tests/support/TitleRule.h"
 
 namespace {
@@ -195,6 +196,65 @@ TEST(Render, SubtitlesStayBetweenTheRuleAndThePlot)
         // The frame round the plot area begins where the band ends.
         EXPECT_LT(bottom, p.Page.InnerRect.Top) << left;
     }
+}
+
+// The font sizes of the tip labels written in an SVG picture.
+std::vector<double> SvgLabelSizes(const QByteArray& svg, const QString& label)
+{
+    std::vector<double> sizes;
+    const QString text = QString::fromUtf8(svg);
+    // QSvgGenerator writes a group with the font, then the text inside it.
+    qsizetype at = 0;
+    while ((at = text.indexOf(">" + label + "<", at)) >= 0) {
+        const qsizetype size = text.lastIndexOf(QStringLiteral("font-size=\""), at);
+        if (size >= 0) sizes.push_back(text.mid(size + 11, 8).section(u'"', 0, 0).toDouble());
+        ++at;
+    }
+    return sizes;
+}
+
+TEST(Render, TipLabelsKeepAFloorAndThePictureGrows)
+{
+    // A small tree keeps its proportions: labels well above the floor, size as asked.
+    TPicturePage small;
+    small.Page.TitleLayout = TitleNone;
+    SetLabelFloor(small.Page, LabelFloorPixels(PrintLabelFloorPoints, 96));
+    QString error;
+    EXPECT_EQ(ReadableHeight(small.Page, 800, 600), 600);
+    const QByteArray smallSvg = RenderPicture(small.Page, TPictureFormat::Svg, 800, 600, error);
+    ASSERT_FALSE(SvgLabelSizes(smallSvg, "T3").empty());
+    EXPECT_GT(SvgLabelSizes(smallSvg, "T3").front(), 10);
+
+    // 255 leaves: without a floor the labels are a 255th of the picture.
+    TPicturePage large(255);
+    const QByteArray tiny = RenderPicture(large.Page, TPictureFormat::Svg, 1280, 1024, error);
+    ASSERT_FALSE(SvgLabelSizes(tiny, "T30").empty());
+    EXPECT_LT(SvgLabelSizes(tiny, "T30").front(), 6);
+    EXPECT_TRUE(tiny.contains("viewBox=\"0 0 1280 1024\""));
+    // With it every label is 6 points (8 pixels at 96 dpi) or more, and the
+    // picture grows so that they do not overlap.
+    SetLabelFloor(large.Page, LabelFloorPixels(PrintLabelFloorPoints, 96));
+    const int tall = ReadableHeight(large.Page, 1280, 1024);
+    EXPECT_GT(tall, 255 * 8);
+    EXPECT_LT(tall, 255 * 8 * 1.3);
+    const QByteArray readable = RenderPicture(large.Page, TPictureFormat::Svg, 1280, 1024, error);
+    for (int leaf : {3, 30, 255}) {
+        const auto sizes = SvgLabelSizes(readable, QStringLiteral("T%1").arg(leaf));
+        ASSERT_EQ(sizes.size(), 1u) << leaf;
+        EXPECT_GE(sizes.front(), 6) << leaf;
+    }
+    EXPECT_TRUE(readable.contains(QStringLiteral("viewBox=\"0 0 1280 %1\"").arg(tall).toUtf8()));
+    // The title keeps the size it has on the picture asked for.
+    const QImage bitmap =
+        QImage::fromData(RenderPicture(large.Page, TPictureFormat::Png, 1280, 1024, error));
+    EXPECT_EQ(bitmap.size(), QSize(1280, tall));
+    ASSERT_EQ(SvgLabelSizes(readable, "Title").size(), 1u);
+    EXPECT_EQ(SvgLabelSizes(readable, "Title").front(), 61);  // 0.06 × 1024
+    // A picture that already has the room stays as asked.
+    EXPECT_EQ(ReadableHeight(large.Page, 1280, 4000), 4000);
+    // No floor, no growth.
+    SetLabelFloor(large.Page, 0);
+    EXPECT_EQ(ReadableHeight(large.Page, 1280, 1024), 1024);
 }
 
 TEST(Render, FormatFromNameAndFailures)
