@@ -30,9 +30,9 @@ struct TExport {
     TadaTreeNodes Nodes;
     TGrfContainer Page;
     std::unique_ptr<TGrfExpFRM> Window;
-    TExport()
+    explicit TExport(int leaves = 10)
     {
-        BuildRandom(Nodes, 10, 3);
+        BuildRandom(Nodes, leaves, 3);
         auto* panel = new TadaTreeGrf(&Page);
         panel->TreeNodes = &Nodes;
         panel->ZoomRoot = Nodes.Root;
@@ -338,6 +338,30 @@ private slots:
         QCOMPARE(c.Ui.Errors, QStringList{"The printer could not be started."});
         QVERIFY(c.W().isVisible());
         QCOMPARE(c.Ui.BusyDepth, 0);
+    }
+
+    void LargePrintoutOfALargeTreeTakesSeveralPages()
+    {
+        QTemporaryDir dir;
+        auto pagesPrinted = [&](int leaves, bool large, const QString& name) {
+            TExport t(leaves);
+            const QString path = dir.filePath(name);
+            t.Ui.PrintAnswer = [&](QPrinter& printer) {
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(path);
+                return true;
+            };
+            if (large) t.W().ShrinkCBX->click();
+            t.W().ExportBTN->click();
+            QFile pdf(path);
+            if (!pdf.open(QIODevice::ReadOnly)) return -1;
+            return int(
+                QString::fromLatin1(pdf.readAll()).count(QRegularExpression("/Type /Page[^s]")));
+        };
+        QCOMPARE(pagesPrinted(255, false, "one.pdf"), 1);  // as before: one page
+        QCOMPARE(pagesPrinted(10, true, "small.pdf"), 1);  // a small tree fits on one
+        const int pages = pagesPrinted(255, true, "many.pdf");
+        QVERIFY2(pages >= 3 && pages <= 8, qPrintable(QString::number(pages)));
     }
 
     void ExecuteWithBitmapFirst()
