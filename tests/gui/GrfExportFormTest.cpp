@@ -353,6 +353,8 @@ private slots:
             };
             if (large) t.W().ShrinkCBX->click();
             t.W().ExportBTN->click();
+            if (const QString dump = qEnvironmentVariable("VARNO_DUMP_DIR"); !dump.isEmpty())
+                QFile::copy(path, dump + "/" + name);
             QFile pdf(path);
             if (!pdf.open(QIODevice::ReadOnly)) return -1;
             return int(

@@ -96,8 +96,15 @@ private slots:
                           Qt::NoScrollPhase, false);
             QApplication::sendEvent(viewport, &e);
         };
+        // VARNO_DUMP_DIR=/some/dir keeps pictures of the window for looking at.
+        const QString dump = qEnvironmentVariable("VARNO_DUMP_DIR");
+        auto keep = [&](const char* name) {
+            if (!dump.isEmpty()) w.grab().save(dump + "/" + name + ".png");
+        };
+        keep("tree255-top");
         // The wheel scrolls down.
         wheel({100, 100}, -360, Qt::NoModifier);
+        keep("tree255-scrolled");
         QVERIFY(vertical->value() > 0);
 
         // Ctrl+wheel zooms in, keeping the node under the cursor where it is.
@@ -126,6 +133,7 @@ private slots:
                                                                          .arg(after.x())
                                                                          .arg(after.y())));
         QVERIFY(w.TreePanel->LabelStyle().FontHeight(*w.TreePanel) >= 11);
+        keep("tree255-zoomed");
         // Zooming out stops at the fitting size.
         wheel(before, -2400, Qt::ControlModifier);
         QCOMPARE(w.TreeSCR->Zoom(), 1.0);
