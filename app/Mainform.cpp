@@ -18,6 +18,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QAction>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -104,6 +106,17 @@ void TFrmMain::CreateMenu()
     Definecharactertype1 =
         file->addAction(QStringLiteral("Data check"), this, [this] { Definecharactertype1Click(); });
     BtnGrafic = file->addAction(QStringLiteral("Tree"), this, [this] { BtnGraficClick(); });
+    file->addSeparator();
+    Quit1 = file->addAction(QStringLiteral("Quit"), this, [this] { close(); });
+    // Keyboard shortcuts of the usual desktop commands.
+    Text1->setShortcut(QKeySequence::Open);
+    Excelxls1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    Quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    SaveProtocol1 = new QAction(QStringLiteral("Save protocol"), this);
+    SaveProtocol1->setShortcut(QKeySequence::Save);
+    connect(SaveProtocol1, &QAction::triggered, this, [this] { BtnSaveClick(); });
+    addAction(SaveProtocol1);
+    BtnSave->setToolTip(QStringLiteral("Save the protocol (Ctrl+S)"));
 
     QMenu* job = menuBar()->addMenu(QStringLiteral("Job"));
     CreateTree1 = job->addAction(QStringLiteral("Parsimony"), this, [this] { CreateTree1Click(); });
