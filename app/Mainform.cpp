@@ -19,6 +19,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QAction>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -110,6 +112,16 @@ void TFrmMain::CreateMenu()
     file->addSeparator();
     ExportMatrix1 =
         file->addAction(QStringLiteral("Export matrix..."), this, [this] { ExportMatrix1Click(); });
+    Quit1 = file->addAction(QStringLiteral("Quit"), this, [this] { close(); });
+    // Keyboard shortcuts of the usual desktop commands.
+    Text1->setShortcut(QKeySequence::Open);
+    Excelxls1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    Quit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    SaveProtocol1 = new QAction(QStringLiteral("Save protocol"), this);
+    SaveProtocol1->setShortcut(QKeySequence::Save);
+    connect(SaveProtocol1, &QAction::triggered, this, [this] { BtnSaveClick(); });
+    addAction(SaveProtocol1);
+    BtnSave->setToolTip(QStringLiteral("Save the protocol (Ctrl+S)"));
 
     QMenu* job = menuBar()->addMenu(QStringLiteral("Job"));
     CreateTree1 = job->addAction(QStringLiteral("Parsimony"), this, [this] { CreateTree1Click(); });

@@ -63,6 +63,8 @@ public:
     QAction* Cramer1 = nullptr;
     QAction* StateCombi = nullptr;
     QAction* Pairwisecompatibility = nullptr;
+    QAction* Quit1 = nullptr;          // File/Data > Quit (Ctrl+Q)
+    QAction* SaveProtocol1 = nullptr;  // Ctrl+S, as the Save button
 
 private:
     void CreateMenu();

@@ -32,11 +32,13 @@ int RunDraw(const QStringList& rawArgs)
 {
     const QString usage = QStringLiteral(
         "Usage: varno-batch draw TREE.nwk -o OUT [--width 1280] [--height 1024] [--mono] [--title T] "
-        "[--subtitle-left T] [--subtitle-right T] [--layout lines|title|none|rectangle|roundrect] [--left-labels] [--changes DATA [--no-missing]]");
+        "[--subtitle-left T] [--subtitle-right T] [--layout lines|title|none|rectangle|roundrect] [--left-labels] "
+        "[--changes DATA [--no-missing]] [--min-label-size PT]");
     const TBatchArgs args(rawArgs,
                           {QStringLiteral("-o"), QStringLiteral("--width"), QStringLiteral("--height"),
                            QStringLiteral("--title"), QStringLiteral("--subtitle-left"),
-                           QStringLiteral("--subtitle-right"), QStringLiteral("--layout"), QStringLiteral("--changes")},
+                           QStringLiteral("--subtitle-right"), QStringLiteral("--layout"), QStringLiteral("--changes"),
+                           QStringLiteral("--min-label-size")},
                           {QStringLiteral("--mono"), QStringLiteral("--left-labels"), QStringLiteral("--no-missing")});
     if (!args.Ok() || args.Positional().size() != 1 || args.Value(QStringLiteral("-o")).isEmpty()) {
         WriteStderr(args.Ok() ? usage : args.ErrorText());
@@ -67,6 +69,16 @@ int RunDraw(const QStringList& rawArgs)
     const qsizetype layoutIndex = layouts.indexOf(layoutName);
     if (layoutIndex < 0) {
         WriteStderr(QStringLiteral("Unknown layout \"%1\": use %2.").arg(layoutName, layouts.join(u'|')));
+        return ExitUsage;
+    }
+
+    const QString floorText = args.Value(QStringLiteral("--min-label-size"), QString::number(PrintLabelFloorPoints));
+    bool floorOk = false;
+    const double floorPoints = floorText.toDouble(&floorOk);
+    if (!floorOk || floorPoints < 0 || floorPoints > 72) {
+        WriteStderr(QStringLiteral("The option --min-label-size needs a size in points from 0 (no floor) to 72, "
+                                   "not \"%1\".")
+                        .arg(floorText));
         return ExitUsage;
     }
 
@@ -123,6 +135,16 @@ int RunDraw(const QStringList& rawArgs)
     page.Page->SubTitleRight = args.Value(QStringLiteral("--subtitle-right"));
     ApplyPageLayout(*page.Page, static_cast<TPageLayout>(layoutIndex));
     page.Panel->DrawAtRight = !args.Has(QStringLiteral("--left-labels"));
+    // Files are measured at 96 pixels per inch.
+    page.Panel->MinLabelPixels = LabelFloorPixels(floorPoints, 96);
+    const int readable = ReadableHeight(*page.Page, width, height);
+    if (readable > height)
+        WriteStderr(QStringLiteral("Note: the picture is %1 pixels high instead of %2, so that the %3 tip labels "
+                                   "stay %4 points high (--min-label-size).")
+                        .arg(readable)
+                        .arg(height)
+                        .arg(nodes.LeafCount())
+                        .arg(floorPoints));
     if (!SavePicture(*page.Page, output, format, width, height, error)) {
         WriteStderr(error);
         return ExitFailure;
@@ -137,7 +159,7 @@ void RegisterGraphicsCommands(TBatchCommands& commands)
                         QStringLiteral("draw TREE.nwk -o OUT [--width W] [--height H] [--mono] [--title T] "
                                        "[--subtitle-left T] [--subtitle-right T] "
                                        "[--layout lines|title|none|rectangle|roundrect] [--left-labels] "
-                                       "[--changes DATA [--no-missing]]"),
+                                       "[--changes DATA [--no-missing]] [--min-label-size PT]"),
                         QStringLiteral("draw the first tree of a Newick file as a picture (.bmp .jpg .emf .svg "
                                        ".pdf .png; --mono: one-bit .bmp; --changes: with the state changes of the "
                                        "data on every branch)"),

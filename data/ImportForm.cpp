@@ -1,14 +1,5 @@
 #include "data/ImportForm.h"
 
-#include "data/CSTForm.h"
-#include "data/LoadForm.h"
-#include "data/MatrixOps.h"
-#include "data/Path.h"
-#include "data/PathControl.h"
-#include "data/StringGrid.h"
-#include "data/TextFile.h"
-#include "data/UiServices.h"
-
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,6 +8,15 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include "data/CSTForm.h"
+#include "data/LoadForm.h"
+#include "data/MatrixOps.h"
+#include "data/Path.h"
+#include "data/PathControl.h"
+#include "data/StringGrid.h"
+#include "data/TextFile.h"
+#include "data/UiServices.h"
 
 TFrmImport::TFrmImport(TAppContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), Ctx(context)
@@ -82,7 +82,17 @@ void TFrmImport::FillGrid()
     for (int c = 0; c <= m.CharacterCount; ++c)
         for (int o = 0; o <= m.ObjectCount; ++o) SgData->SetCell(c, o, m.Cell(c, o));
     SgData->FitColumnWidths(m.ObjectCount);
+    // The Focus fields show the grid's texts: a refilled grid has none selected.
+    SgData->setCurrentCell(-1, -1);
+    ClearFocusFields();
     Filling = false;
+}
+
+void TFrmImport::ClearFocusFields()
+{
+    Label6->setText(QStringLiteral("Row:"));
+    Label1->setText(QStringLiteral("Col:"));
+    for (QLineEdit* e : {Edit1, Edit2, Edit4}) e->clear();
 }
 
 void TFrmImport::ShowData()
@@ -132,8 +142,9 @@ void TFrmImport::Button4Click()
 
 void TFrmImport::BtnSaveClick()
 {
-    const QString path = Ctx.Ui.GetSaveFileName(this, QStringLiteral("Save data"), QStringLiteral("Text (*.txt)"),
-                                                QStringLiteral("Paths"), QStringLiteral("txt"));
+    const QString path =
+        Ctx.Ui.GetSaveFileName(this, QStringLiteral("Save data"), QStringLiteral("Text (*.txt)"),
+                               QStringLiteral("Paths"), QStringLiteral("txt"));
     if (path.isEmpty()) return;
     QString error;
     if (!SaveTextFile(path, EncodeTextTable(SgData->Rows()), &error)) Ctx.Ui.ShowError(this, error);

@@ -44,6 +44,7 @@ public:
 
 private:
     void FillGrid();
+    void ClearFocusFields();
     bool Filling = false;
     TAppContext& Ctx;
 };

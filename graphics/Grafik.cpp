@@ -51,6 +51,14 @@ void TGrafik::RemoveChild(TGrafik* child)
     if (s.BoxPanel == child) s.BoxPanel = nullptr;
 }
 
+int TGrafik::ProportionHeight() const
+{
+    const TGrafik& root = RootPanel();
+    const int rootHeight = root.OuterRect.Height();
+    if (root.ScaleHeight <= 0 || root.ScaleHeight >= rootHeight) return OuterRect.Height();
+    return static_cast<int>(std::lround(double(OuterRect.Height()) * root.ScaleHeight / rootHeight));
+}
+
 TGrafik::TPageState& TGrafik::PageState()
 {
     if (!State) State = std::make_unique<TPageState>();
@@ -134,7 +142,7 @@ void TGrafik::LayoutInnerRect()
 {
     InnerRect = OuterRect;
     if (Flags & GrfCaption)
-        InnerRect.Top += CaptionStyle.FontHeight(*this) + static_cast<int>(std::lround(0.02 * OuterRect.Height()));
+        InnerRect.Top += CaptionStyle.FontHeight(*this) + static_cast<int>(std::lround(0.02 * ProportionHeight()));
     InnerRect.Right -= RightReserve();
     InnerRect.Bottom -= BottomReserve();
 }
@@ -172,7 +180,7 @@ void TGrafik::DrawRemarks()
     RemarksStyle.Apply(*this, *c);
     c->TextAlign = TA_LEFT_ | TA_TOP_;
     c->Font.AngleDegrees = 0;
-    const int gap = static_cast<int>(std::lround(0.01 * OuterRect.Height()));
+    const int gap = static_cast<int>(std::lround(0.01 * ProportionHeight()));
     const int lineHeight = c->TextHeight(QStringLiteral("M"));
     for (int i = 0; i < RemarksCount(); ++i)
         c->TextOut(InnerRect.Right + gap, InnerRect.Top + i * (lineHeight + gap), RemarksLine(i));
@@ -236,6 +244,23 @@ void TGrafik::PaintToCanvas(TCanvas& canvas, const TIntRect& rect)
     Refresh();
     Canvas = oldCanvas;
     OuterRect = oldRect;
+}
+
+void TGrafik::LayoutOnly(TCanvas& canvas, const TIntRect& rect)
+{
+    TCanvas* oldCanvas = Canvas;
+    Canvas = &canvas;
+    OuterRect = rect;
+    InnerRect = rect;
+    LayoutTree();
+    Canvas = oldCanvas;
+}
+
+void TGrafik::LayoutTree()
+{
+    ComputeOuterRect();
+    LayoutInnerRect();
+    for (TGrafik* child : Children) child->LayoutTree();
 }
 
 QImage TGrafik::RenderImage(int width, int height)
@@ -324,11 +349,14 @@ void TGrafik::MouseDown(const TGrfMouse& m)
         s.Dragging = true;
         s.DragStart = s.DragEnd = QPoint(m.X, m.Y);
         const TIntRect page = root.OuterRect;
-        s.Snapshot = QImage(std::max(1, page.Width()), std::max(1, page.Height()), QImage::Format_RGB32);
-        s.Snapshot.fill(Qt::white);
-        QPainter p(&s.Snapshot);
-        TPainterCanvas c(p);
-        root.PaintToCanvas(c, page);
+        // A zoomed page would need a huge copy: it is repainted while dragging instead.
+        if (double(page.Width()) * page.Height() <= 8e6) {
+            s.Snapshot = QImage(std::max(1, page.Width()), std::max(1, page.Height()), QImage::Format_RGB32);
+            s.Snapshot.fill(Qt::white);
+            QPainter p(&s.Snapshot);
+            TPainterCanvas c(p);
+            root.PaintToCanvas(c, page);
+        }
     }
     root.LastMouse = QPoint(m.X, m.Y);
 }

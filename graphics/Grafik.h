@@ -16,16 +16,17 @@
 // Drawing code is written once in world coordinates with MoveToW, LineToW,
 // TextOutW and PointW; it runs first as a measuring pass (Drawing false: every
 // point only enlarges World) and then as a drawing pass through the mapping.
+#include <QImage>
+#include <QStringList>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
+
 #include "graphics/Canvas.h"
 #include "graphics/GrfObj.h"
 #include "graphics/GrfStyle.h"
 #include "graphics/World.h"
-
-#include <QImage>
-#include <QStringList>
-#include <functional>
-#include <memory>
-#include <vector>
 
 // The on-screen owner of a page: asked to repaint (e.g. QWidget::update()).
 class TGrfHost {
@@ -64,6 +65,12 @@ public:
     TWorld World;
     bool AutoWorld = false;
     TIntRect OuterRect, InnerRect;
+    // A root panel drawn taller than asked (e.g. for readable tip labels)
+    // keeps the title, fonts and lines it has at this height; 0: its own.
+    int ScaleHeight = 0;
+    // The height the panel's font sizes, gaps and pen widths are fractions of.
+    // A child panel scales with the root, so that its fonts keep their size too.
+    int ProportionHeight() const;
     double RelBounds[4] = {0, 0, 1, 1};  // left, top, right, bottom of the owner's InnerRect
     std::vector<std::unique_ptr<TGrfStyle>> Styles;
     TGrfStyle Background;
@@ -81,7 +88,8 @@ public:
 
     TGrfStyle* Style(int index) const;
     // Appends a style (the panel owns it) and returns it.
-    template <class S> S* AddStyle(std::unique_ptr<S> style)
+    template <class S>
+    S* AddStyle(std::unique_ptr<S> style)
     {
         S* raw = style.get();
         Styles.push_back(std::move(style));
@@ -99,6 +107,9 @@ public:
     virtual void Refresh();
     // Paints on canvas inside rect (the page keeps neither afterwards).
     void PaintToCanvas(TCanvas& canvas, const TIntRect& rect);
+    // Lays out the panel rectangles for rect as a paint would, drawing
+    // nothing; canvas answers the text sizes. The rectangles stay.
+    void LayoutOnly(TCanvas& canvas, const TIntRect& rect);
     // On screen: the widget's painter and client size; see the comment above.
     void PaintInto(QPainter& painter, QSize clientSize, bool throughBitmap = false);
     // Off screen: a fresh 24-bit image of the given size with the page on it.
@@ -138,6 +149,7 @@ protected:
     virtual void AfterDraw() {}
 
 private:
+    void LayoutTree();
     void PaintOverlay(TCanvas& canvas);
     void RemoveChild(TGrafik* child);
     // Page-level mouse state (kept on the root panel).

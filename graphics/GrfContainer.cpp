@@ -21,13 +21,29 @@ TGrfContainer::TGrfContainer() : TGrafik(nullptr)
     Background.Pen = {QColor(Qt::black), 1, TPenKind::Solid};
 }
 
-int TGrfContainer::TitleHeight() const { return TitleFont.FontHeight(*this); }
-int TGrfContainer::SubTitleHeight() const { return SubTitleFont.FontHeight(*this); }
+int TGrfContainer::TitleHeight() const { return LineHeight(TitleFont); }
+int TGrfContainer::SubTitleHeight() const { return LineHeight(SubTitleFont); }
+
+int TGrfContainer::LineHeight(const TFontStyle& style) const
+{
+    // The font height is the em size; a written line also needs the room of
+    // the accents above it and the descenders of "g", "y" and "p" below it.
+    const int emHeight = style.FontHeight(*this);
+    TCanvas* c = CurrentCanvas();
+    if (!c) return emHeight;
+    const TCanvasFont keep = c->Font;
+    c->Font = style.Font;
+    c->Font.Height = emHeight;
+    c->Font.Weight = style.Weight;
+    const int line = c->TextHeight(QStringLiteral("Mgy"));
+    c->Font = keep;
+    return std::max(emHeight, line);
+}
 
 void TGrfContainer::LayoutInnerRect()
 {
     TGrafik::LayoutInnerRect();
-    const int h = OuterRect.Height();
+    const int h = ProportionHeight();
     if (TitleLayout == TitleLines) {
         InnerRect.Top = OuterRect.Top + TitleHeight() + SubTitleHeight() + RoundI(0.015 * h);
         InnerRect.Bottom = std::min(InnerRect.Bottom, OuterRect.Bottom - RoundI(0.04 * h));
@@ -53,7 +69,7 @@ void TGrfContainer::DrawDecoration()
 void TGrfContainer::DrawTitleBlock(TCanvas& c)
 {
     const TIntRect& o = OuterRect;
-    const int h = o.Height();
+    const int h = ProportionHeight();
     // Frame round the plot area.
     SubTitleFont.Apply(*this, c);
     c.Brush.Clear = true;
@@ -64,11 +80,14 @@ void TGrfContainer::DrawTitleBlock(TCanvas& c)
     c.TextOut(o.Left, o.Top, Title);
     const int titleH = TitleHeight();
     const int half = c.Pen.Width / 2;
-    c.MoveTo(o.Left, o.Top + titleH);
-    c.LineTo(o.Right, o.Top + titleH);
+    // The rule's upper edge lies at the title's height, below the descenders.
+    c.MoveTo(o.Left, o.Top + titleH + half);
+    c.LineTo(o.Right, o.Top + titleH + half);
     c.MoveTo(o.Left, o.Bottom - half);
     c.LineTo(o.Right, o.Bottom - half);
-    if (TitleLayout == TitleLines) DrawSubtitles(c, o.Top + titleH + static_cast<int>(0.01 * h), InnerRect.Top);
+    // On small pages the gap would be thinner than the rule itself.
+    const int gap = std::max(static_cast<int>(0.01 * h), c.Pen.Width);
+    if (TitleLayout == TitleLines) DrawSubtitles(c, o.Top + titleH + gap, InnerRect.Top);
 }
 
 void TGrfContainer::DrawSubtitles(TCanvas& c, int bandTop, int bandBottom)
@@ -78,17 +97,21 @@ void TGrfContainer::DrawSubtitles(TCanvas& c, int bandTop, int bandBottom)
     const int fullHeight = c.Font.Height;
     // Two lines in the band: a font that fits twice into it.
     auto twoLines = [&](const QString& first, const QString& second, int align, int x) {
-        c.Font.Height = std::max(1, std::min(fullHeight, (bandBottom - bandTop) / 2));
+        const int band = bandBottom - bandTop;
+        c.Font.Height = std::max(1, std::min(fullHeight, band / 2));
+        // Whole lines, descenders included, one below the other.
+        while (c.Font.Height > 1 && 2 * c.TextHeight(QStringLiteral("Mgy")) > band) --c.Font.Height;
+        const int step = c.TextHeight(QStringLiteral("Mgy"));
         c.TextAlign = align | TA_TOP_;
         c.TextOut(x, bandTop, first);
-        c.TextOut(x, bandTop + c.Font.Height, second);
+        c.TextOut(x, bandTop + step, second);
     };
     if (SubTitleLeft.contains(u'^') || SubTitleRight.contains(u'^')) {
         const int l = SubTitleLeft.indexOf(u'^'), r = SubTitleRight.indexOf(u'^');
-        twoLines(l < 0 ? SubTitleLeft : SubTitleLeft.left(l), l < 0 ? QString() : SubTitleLeft.mid(l + 1),
-                 TA_LEFT_, o.Left);
-        twoLines(r < 0 ? SubTitleRight : SubTitleRight.left(r), r < 0 ? QString() : SubTitleRight.mid(r + 1),
-                 TA_RIGHT_, o.Right);
+        twoLines(l < 0 ? SubTitleLeft : SubTitleLeft.left(l),
+                 l < 0 ? QString() : SubTitleLeft.mid(l + 1), TA_LEFT_, o.Left);
+        twoLines(r < 0 ? SubTitleRight : SubTitleRight.left(r),
+                 r < 0 ? QString() : SubTitleRight.mid(r + 1), TA_RIGHT_, o.Right);
         return;
     }
     const int together = c.TextWidth(SubTitleLeft) + c.TextWidth(SubTitleRight);

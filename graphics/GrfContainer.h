@@ -19,7 +19,8 @@ public:
     int RemarksCount() const override { return static_cast<int>(Remarks.size()); }
     QString RemarksLine(int i) const override { return Remarks.value(i); }
 
-    // Pixel heights of the title and subtitle fonts on this page.
+    // Pixel heights of a written title and subtitle line on this page
+    // (ascent + descent on the current canvas).
     int TitleHeight() const;
     int SubTitleHeight() const;
 
@@ -28,6 +29,7 @@ protected:
     void DrawDecoration() override;
 
 private:
+    int LineHeight(const TFontStyle& style) const;
     void DrawTitleBlock(TCanvas& c);
     void DrawSubtitles(TCanvas& c, int bandTop, int bandBottom);
 };

@@ -22,6 +22,7 @@
 #include "graphics/GrfExportOutput.h"
 #include "graphics/GrfPaintBox.h"
 #include "graphics/PainterCanvas.h"
+#include "graphics/TreePage.h"
 
 int TRadioGroup::ItemIndex() const { return Group ? Group->checkedId() : -1; }
 
@@ -320,6 +321,7 @@ bool TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
         return false;
     }
     const bool vector = dataType == DataMetafile || dataType == DataSvg || dataType == DataPdf;
+    if (ShrinkCBX->isChecked()) return PrintPages(painter, printer, at, vector, dataType);
     if (vector) {
         painter.translate(at.X, at.Y);
         TPainterCanvas canvas(painter);
@@ -355,12 +357,13 @@ bool TGrfExpFRM::ExportToClipboard(int dataType)
 
 bool TGrfExpFRM::ExportToFile(int dataType)
 {
+    // A size that cannot be used is refused before the user picks a name.
+    int width = 0, height = 0;
+    if (!PictureSize(width, height)) return false;
     DefaultExt = DataTypeExtension(dataType);
     const QString path = Ui.GetSaveFileName(this, QStringLiteral("Save picture"),
                                             DataTypeFilter(dataType), QString(), DefaultExt);
     if (path.isEmpty()) return false;
-    int width = 0, height = 0;
-    if (!PictureSize(width, height)) return false;
     TBusyGuard busy(Ui);
     QString error;
     if (!SavePicture(*Page, path, PictureFormatOf(dataType), width, height, error)) {
@@ -368,4 +371,52 @@ bool TGrfExpFRM::ExportToFile(int dataType)
         return false;
     }
     return true;
+}
+
+bool TGrfExpFRM::PrintPages(QPainter& painter, QPrinter& printer, const TPrintPlacement& at, bool vector,
+                            int dataType)
+{
+    // "Large Printout": tip labels at least 6 points high, over as many pages
+    // as they need, each page numbered.
+    int keptFloor = 0;
+    for (TGrafik* child : Page->Children)
+        if (auto* tree = dynamic_cast<TTreeGrf*>(child)) keptFloor = tree->MinLabelPixels;
+    SetLabelFloor(*Page, LabelFloorPixels(PrintLabelFloorPoints, printer.resolution()));
+    const TScaleGuard scale(*Page, at.Height);
+    const int total = ReadableHeight(*Page, at.Width, at.Height, at.Height * MaxPrintPages);
+    const int pages = (total + at.Height - 1) / at.Height;
+    for (int k = 0; k < pages; ++k) {
+        if (k > 0 && !printer.newPage()) break;
+        painter.save();
+        painter.setClipRect(QRect(at.X, at.Y, at.Width, at.Height));
+        if (vector) {
+            painter.translate(at.X, at.Y - k * at.Height);
+            TPainterCanvas canvas(painter);
+            Page->PaintToCanvas(canvas, {0, 0, at.Width - 1, total - 1});
+        } else {
+            QImage slice(at.Width, at.Height, QImage::Format_RGB32);
+            slice.fill(Qt::white);
+            {
+                QPainter p(&slice);
+                p.translate(0, -k * at.Height);
+                TPainterCanvas canvas(p);
+                Page->PaintToCanvas(canvas, {0, 0, at.Width - 1, total - 1});
+            }
+            painter.drawImage(at.X, at.Y, dataType == DataMonochrome ? slice.convertToFormat(QImage::Format_Mono)
+                                                                     : slice);
+        }
+        painter.restore();
+        if (pages > 1) {
+            // The page number in the bottom margin.
+            QFont font(QStringLiteral("Arial"));
+            font.setPixelSize(std::max(8, LabelFloorPixels(9, printer.resolution())));
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            const int top = at.Y + at.Height, bottom = printer.height();
+            painter.drawText(QRect(at.X, top, at.Width, std::max(1, bottom - top)), Qt::AlignCenter,
+                             QStringLiteral("Page %1 of %2").arg(k + 1).arg(pages));
+        }
+    }
+    SetLabelFloor(*Page, keptFloor);
+    return painter.end();
 }

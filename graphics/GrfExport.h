@@ -83,5 +83,7 @@ private:
     bool ExportToClipboard(int dataType);
     bool ExportToFile(int dataType);
     bool PrintOn(QPrinter& printer, int dataType);
+    bool PrintPages(QPainter& painter, QPrinter& printer, const TPrintPlacement& at, bool vector, int dataType);
+    static constexpr int MaxPrintPages = 40;
     TUiServices& Ui;
 };

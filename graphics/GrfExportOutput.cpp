@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "graphics/GrfExportSettings.h"
+#include "graphics/TreePage.h"
 
 TPictureFormat PictureFormatOf(int dataType)
 {
@@ -28,6 +29,8 @@ TPictureFormat PictureFormatOf(int dataType)
 QMimeData* RenderClipboardData(TGrafik& page, int dataType, int width, int height, QString& error)
 {
     auto data = std::make_unique<QMimeData>();
+    const TScaleGuard scale(page, height);
+    height = ReadableHeight(page, width, height);
     const char* mime = dataType == DataMetafile ? EmfMimeType
                        : dataType == DataSvg    ? "image/svg+xml"
                        : dataType == DataPdf    ? "application/pdf"

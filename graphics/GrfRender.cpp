@@ -7,6 +7,7 @@
 #include "graphics/JpegWriter.h"
 #include "graphics/PainterCanvas.h"
 #include "data/TextFile.h"
+#include "graphics/TreePage.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -73,6 +74,10 @@ QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int he
         error = QStringLiteral("Picture size %1 x %2 is out of range (1 to 20000 pixels).").arg(width).arg(height);
         return {};
     }
+    // Tip labels below their floor would overlap: the picture grows downwards,
+    // with the title block and fonts of the height asked for.
+    const TScaleGuard scale(page, height);
+    height = ReadableHeight(page, width, height);
     const TIntRect rect{0, 0, width - 1, height - 1};
     switch (format) {
     case TPictureFormat::Bmp: return ImageBytes(RenderBitmap(page, width, height), "BMP", error);

@@ -12,7 +12,7 @@
 #include <QImage>
 #include <QString>
 
-class TGrafik;
+#include "graphics/Grafik.h"
 
 enum class TPictureFormat { Bmp, MonoBmp, Png, Jpeg, Emf, Svg, Pdf, Unknown };
 
@@ -26,6 +26,27 @@ QImage RenderBitmap(TGrafik& page, int width, int height);
 // One bit per pixel: black where the colour picture is dark, white elsewhere.
 QImage RenderMonoBitmap(TGrafik& page, int width, int height);
 // The whole file content of each format; empty with error set on failure.
-QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int height, QString& error);
+// A page whose tree panels have a label floor (TTreeGrf::MinLabelPixels) may
+// come out taller than height (ReadableHeight, TreePage.h).
+QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int height,
+                         QString& error);
 // Renders and writes atomically (an existing file is kept on failure).
-bool SavePicture(TGrafik& page, const QString& path, TPictureFormat format, int width, int height, QString& error);
+bool SavePicture(TGrafik& page, const QString& path, TPictureFormat format, int width, int height,
+                 QString& error);
+
+// Sets a page's ScaleHeight (unless it has one) for the guard's lifetime:
+// a picture drawn taller keeps the title block and fonts of height.
+class TScaleGuard {
+public:
+    TScaleGuard(TGrafik& page, int height) : Page(page), Kept(page.ScaleHeight)
+    {
+        if (Kept <= 0) Page.ScaleHeight = height;
+    }
+    ~TScaleGuard() { Page.ScaleHeight = Kept; }
+    TScaleGuard(const TScaleGuard&) = delete;
+    TScaleGuard& operator=(const TScaleGuard&) = delete;
+
+private:
+    TGrafik& Page;
+    int Kept;
+};

@@ -22,7 +22,7 @@ void TGrfStyle::Assign(const TGrfStyle& o)
 int TGrfStyle::ScaledPenWidth(const TGrafik& panel) const
 {
     if (PenWidth < 0) return Pen.Width;
-    const int rootHeight = panel.RootPanel().OuterRect.Height();
+    const int rootHeight = panel.RootPanel().ProportionHeight();
     // Thick lines would swamp a small window; large pictures scale them up.
     if (rootHeight <= 800) return std::min(Pen.Width, static_cast<int>(std::lround(PenWidth)));
     return std::max(1, static_cast<int>(std::lround(rootHeight / 800.0 * PenWidth)));
@@ -44,6 +44,7 @@ void TFontStyle::Assign(const TGrfStyle& o)
     TGrfStyle::Assign(o);
     if (auto* f = dynamic_cast<const TFontStyle*>(&o)) {
         Size = f->Size;
+        MinHeight = f->MinHeight;
         Weight = f->Weight;
         Angle = f->Angle;
     }
@@ -51,7 +52,7 @@ void TFontStyle::Assign(const TGrfStyle& o)
 
 int TFontStyle::FontHeight(const TGrafik& panel) const
 {
-    return static_cast<int>(std::lround(panel.OuterRect.Height() * Size));
+    return std::max(MinHeight, static_cast<int>(std::lround(panel.ProportionHeight() * Size)));
 }
 
 void TFontStyle::Apply(const TGrafik& panel, TCanvas& canvas) const

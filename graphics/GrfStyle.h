@@ -33,6 +33,7 @@ class TFontStyle : public TGrfStyle {
 public:
     TFontStyle();
     double Size = 0.05;  // font height as a fraction of the panel height
+    int MinHeight = 0;   // pixels; a floor under the proportional height
     int Weight = 400;
     double Angle = 0;    // radians
 

@@ -9,14 +9,18 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "data/UiServices.h"
 #include "graphics/GrfContainer.h"
 #include "graphics/GrfExport.h"
 #include "graphics/GrfPaintBox.h"
+#include "graphics/TreePage.h"
 #include "graphics/TreeSpezial.h"
+#include "graphics/ZoomScrollArea.h"
 
 static const QColor Aqua(0, 255, 255);
+const QColor TTreeGrfFRM::SelectionColour(0xE0, 0x20, 0x20);
 
 static QWidget* AquaWidget(QWidget* parent)
 {
@@ -36,10 +40,13 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
-    TreePBX = new TGrfPaintBox(this);
+    // A large tree is drawn taller than the window: the paint box scrolls.
+    TreeSCR = new TZoomScrollArea(this);
+    TreeSCR->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    TreePBX = new TGrfPaintBox;
     TreePBX->setObjectName(QStringLiteral("TreePBX"));
-    TreePBX->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    grid->addWidget(TreePBX, 0, 0);
+    TreeSCR->setWidget(TreePBX);
+    grid->addWidget(TreeSCR, 0, 0);
 
     QWidget* column = AquaWidget(this);
     column->setFixedWidth(137);
@@ -120,6 +127,12 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     TreePanel = new TadaTreeGrf(Container);
     TreePanel->OnSelect = [this](TadaArtDot* marker) { NodeSelected(marker); };
     TreePanel->DrawAtRight = DrawAtRightCBX->isChecked();
+    TreePanel->MinLabelPixels = ScreenLabelFloor;
+    TreeSCR->BaseSize = [this](QSize viewport) {
+        TreePanel->MinLabelPixels = ScreenLabelFloor;
+        return QSize(viewport.width(),
+                     ReadableHeight(*Container, viewport.width(), viewport.height()));
+    };
 
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
@@ -146,6 +159,7 @@ void TTreeGrfFRM::SetNodes(TscTreeNodes* list)
     ChangesCBX->setVisible(changes);
     ChangesLST->setVisible(changes);
     ListChanges();
+    TreeSCR->Relayout();
     TreePBX->update();
 }
 
@@ -185,12 +199,37 @@ void TTreeGrfFRM::ChangesCBXClick()
 void TTreeGrfFRM::TreePBXPaint(QPainter& painter)
 {
     TreePanel->DrawAtRight = DrawAtRightCBX->isChecked();
+    // Zoomed, everything grows; unzoomed, a tall tree keeps the window's sizes.
+    const double zoom = TreeSCR->Zoom();
+    Container->ScaleHeight = static_cast<int>(std::lround(TreeSCR->viewport()->height() * zoom));
+    TreePanel->MinLabelPixels = static_cast<int>(std::lround(ScreenLabelFloor * zoom));
     Container->PaintInto(painter, TreePBX->size());
+    Container->ScaleHeight = 0;
+    TreePanel->MinLabelPixels = ScreenLabelFloor;
+    // The selected node, marked on screen only (exports draw the page, not this).
+    if (const TIntRect r = SelectedMarkerRect(); r.Width() > 0) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(SelectionColour, 3));
+        painter.drawRect(QRect(r.Left, r.Top, r.Width(), r.Height()));
+        painter.restore();
+    }
+}
+
+TIntRect TTreeGrfFRM::SelectedMarkerRect() const
+{
+    if (!Selected) return {};
+    for (auto& o : TreePanel->GrfObjects)
+        if (auto* dot = dynamic_cast<TadaArtDot*>(o.get()); dot && dot->Node == Selected)
+            return dot->DeviceBounds().Inflated(4);
+    return {};
 }
 
 void TTreeGrfFRM::Changed()
 {
     TreePanel->RebuildMarkers();
+    TreeSCR->Relayout();
     TreePBX->update();
 }
 

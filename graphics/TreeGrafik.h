@@ -5,7 +5,10 @@
 //
 // Use: `TTreeGrfFRM w(ui, parent); w.SetNodes(&nodes); w.SetTitle({}); w.exec();`
 // then free the node list. Structure changes live in the node list only.
+#include <QColor>
 #include <QDialog>
+
+#include "graphics/Canvas.h"
 
 class QCheckBox;
 class QLabel;
@@ -18,6 +21,7 @@ class TadaTreeGrf;
 class TscTreeNode;
 class TscTreeNodes;
 class TUiServices;
+class TZoomScrollArea;
 
 class TTreeGrfFRM : public QDialog {
 public:
@@ -45,6 +49,11 @@ public:
     TscTreeNodes* TreeNodes = nullptr;   // not owned
     TscTreeNode* Selected = nullptr;
 
+    // The selected node's marker, framed on screen (never in an export).
+    static const QColor SelectionColour;
+    TIntRect SelectedMarkerRect() const;
+
+    TZoomScrollArea* TreeSCR = nullptr;  // scrolls and zooms the paint box
     TGrfPaintBox* TreePBX = nullptr;
     QPushButton* CloseBTN = nullptr;
     QPushButton* ReRootBTN = nullptr;

@@ -1,8 +1,8 @@
 #include "graphics/TreeGrf.h"
 
-#include "graphics/TreeLayout.h"
-
 #include <algorithm>
+
+#include "graphics/TreeLayout.h"
 
 TTreeGrf::TTreeGrf(TGrafik* owner) : TGrafik(owner)
 {
@@ -22,6 +22,13 @@ TscTreeNode* TTreeGrf::StartNode() const
     return TreeNodes->Last();
 }
 
+double TTreeGrf::ProportionalLabelSize() const
+{
+    const TscTreeNode* s = StartNode();
+    if (!s || !TreeNodes || TreeNodes->Count() < 3) return 0;
+    return std::min(1.0 / std::max(1, s->LeafCount()), 0.025);
+}
+
 void TTreeGrf::Draw()
 {
     if (!TreeNodes || TreeNodes->Count() < 3) return;
@@ -30,6 +37,7 @@ void TTreeGrf::Draw()
     if (!Drawing) LayoutY(*TreeNodes, s);
     TFontStyle& label = LabelStyle();
     label.Size = std::min(1.0 / std::max(1, s->LeafCount()), 0.025);
+    label.MinHeight = MinLabelPixels;
     LayoutX(s);
     DrawSubtree(s);
     if (!Drawing) {
@@ -96,7 +104,8 @@ void TTreeGrf::DrawTipLabel(TscTreeNode* leaf, double xa, double ya)
         }
         if (c) {
             c->Pen = {Qt::black, 1, TPenKind::Dot};
-            const QPoint a = World.WorldToDevice(xa, leaf->Y), b = World.WorldToDevice(x - 0.01 * w, leaf->Y);
+            const QPoint a = World.WorldToDevice(xa, leaf->Y),
+                         b = World.WorldToDevice(x - 0.01 * w, leaf->Y);
             c->MoveTo(a.x(), a.y());
             c->LineTo(b.x(), b.y());
         }

@@ -14,10 +14,17 @@ public:
     bool DrawAtRight = true;            // tip labels end at the right edge
     double HalfDot = 0;
     bool ShowChanges = false;  // the nodes' Changes as marks along their branches
+    // Tip labels are never drawn smaller than this many pixels (0: no floor);
+    // ReadableHeight (TreePage.h) gives the picture height that keeps them
+    // from overlapping.
+    int MinLabelPixels = 0;
 
     TFontStyle& LabelStyle() const { return *static_cast<TFontStyle*>(Style(0)); }
     // The node the drawing starts from.
     TscTreeNode* StartNode() const;
+    // Tip label height as a fraction of the panel height: one leaf's share,
+    // at most 0.025; 0 when there is no tree.
+    double ProportionalLabelSize() const;
 
 protected:
     void Draw() override;

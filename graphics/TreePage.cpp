@@ -1,13 +1,30 @@
 #include "graphics/TreePage.h"
 
+#include <QFontMetricsF>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "graphics/PainterCanvas.h"
+
 void ApplyPageLayout(TGrfContainer& page, TPageLayout layout)
 {
     switch (layout) {
-    case TPageLayout::Lines: page.TitleLayout = TitleLines, page.FrameKind = 0; break;
-    case TPageLayout::TitleOnly: page.TitleLayout = TitleOnly, page.FrameKind = 0; break;
-    case TPageLayout::None: page.TitleLayout = TitleNone, page.FrameKind = 0; break;
-    case TPageLayout::Rectangle: page.TitleLayout = TitleNone, page.FrameKind = 1; break;
-    case TPageLayout::RoundRect: page.TitleLayout = TitleNone, page.FrameKind = 2; break;
+        case TPageLayout::Lines:
+            page.TitleLayout = TitleLines, page.FrameKind = 0;
+            break;
+        case TPageLayout::TitleOnly:
+            page.TitleLayout = TitleOnly, page.FrameKind = 0;
+            break;
+        case TPageLayout::None:
+            page.TitleLayout = TitleNone, page.FrameKind = 0;
+            break;
+        case TPageLayout::Rectangle:
+            page.TitleLayout = TitleNone, page.FrameKind = 1;
+            break;
+        case TPageLayout::RoundRect:
+            page.TitleLayout = TitleNone, page.FrameKind = 2;
+            break;
     }
 }
 
@@ -21,4 +38,90 @@ TTreePage MakeTreePage(TscTreeNodes& nodes)
     t.Panel->ZoomRoot = nodes.Root;
     t.Panel->RebuildMarkers();
     return t;
+}
+
+int LabelFloorPixels(double points, double dotsPerInch)
+{
+    if (points <= 0) return 0;
+    return static_cast<int>(std::ceil(points * dotsPerInch / 72.0 - 1e-9));
+}
+
+static void ForEachPanel(TGrafik& panel, const std::function<void(TGrafik&)>& f)
+{
+    f(panel);
+    for (TGrafik* child : panel.Children) ForEachPanel(*child, f);
+}
+
+void SetLabelFloor(TGrafik& page, int pixels)
+{
+    ForEachPanel(page, [pixels](TGrafik& p) {
+        if (auto* tree = dynamic_cast<TTreeGrf*>(&p)) tree->MinLabelPixels = pixels;
+    });
+}
+
+namespace {
+// Answers text sizes as the painter canvases do and draws nothing.
+class TMeasureCanvas final : public TCanvas {
+public:
+    void LineTo(int x, int y) override { Pos = QPoint(x, y); }
+    void Rectangle(const TIntRect&) override {}
+    void RoundRect(const TIntRect&, int, int) override {}
+    void Ellipse(const TIntRect&) override {}
+    void Polygon(const std::vector<QPoint>&) override {}
+    void FillRect(const TIntRect&) override {}
+    void TextOut(int, int, const QString&) override {}
+    int TextWidth(const QString& text) override
+    {
+        return qRound(QFontMetricsF(CanvasQFont(Font)).horizontalAdvance(text));
+    }
+    int TextHeight(const QString&) override
+    {
+        return qRound(QFontMetricsF(CanvasQFont(Font)).height());
+    }
+    void Save() override {}
+    void Restore() override {}
+    void ClipTo(TClipShape, const TIntRect&, int) override {}
+    void DrawImage(int, int, const QImage&) override {}
+};
+}  // namespace
+
+int ReadableHeight(TGrafik& page, int width, int height, int maxHeight)
+{
+    std::vector<TTreeGrf*> trees;
+    ForEachPanel(page, [&trees](TGrafik& p) {
+        auto* tree = dynamic_cast<TTreeGrf*>(&p);
+        if (tree && tree->MinLabelPixels > 0 && tree->ProportionalLabelSize() > 0)
+            trees.push_back(tree);
+    });
+    if (trees.empty() || width < 1 || height < 1 || height >= maxHeight) return height;
+    // The mouse works with the rectangles of the last paint: keep them.
+    struct TKept {
+        TGrafik* Panel;
+        TIntRect Outer, Inner;
+    };
+    std::vector<TKept> kept;
+    ForEachPanel(page, [&kept](TGrafik& p) { kept.push_back({&p, p.OuterRect, p.InnerRect}); });
+    TMeasureCanvas canvas;
+    // Title, fonts and lines keep the sizes of the height asked for.
+    const int keptScale = page.ScaleHeight;
+    page.ScaleHeight = height;
+    int h = height;
+    for (int step = 0; step < 50; ++step) {
+        page.LayoutOnly(canvas, {0, 0, width - 1, h - 1});
+        int missing = 0;
+        for (TTreeGrf* tree : trees) {
+            // One leaf's share of the panel at least as high as a label.
+            const double size = tree->ProportionalLabelSize();
+            const int needed = static_cast<int>(std::ceil(tree->MinLabelPixels / size - 1e-9));
+            missing = std::max(missing, needed - tree->OuterRect.Height());
+        }
+        if (missing <= 0 || h >= maxHeight) break;
+        h = std::min(maxHeight, h + missing);
+    }
+    page.ScaleHeight = keptScale;
+    for (const TKept& k : kept) {
+        k.Panel->OuterRect = k.Outer;
+        k.Panel->InnerRect = k.Inner;
+    }
+    return h;
 }

@@ -1,9 +1,11 @@
 // Newick trees into node lists, and `varno-batch draw` end to end.
-#include "graphics/TreeFromNewick.h"
+#include <gtest/gtest.h>
 
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "graphics/TreeFromNewick.h"
+#include "tests/support/TitleRule.h"
 
 namespace {
 
@@ -67,20 +69,38 @@ protected:
 
 TEST_F(DrawCommand, WritesEveryFormat)
 {
-    const QString tree = Write("t.nwk", "(((A:1,B:2):0.5,(C:1,(D:0.3,E:0):0.2):1.5):1,((F:2,G:1):1,"
-                                        "((H:1,'Größe ß':1):0.3,J:0.1):0.7):0.4);\n");
+    const QString tree = Write("t.nwk",
+                               "(((A:1,B:2):0.5,(C:1,(D:0.3,E:0):0.2):1.5):1,((F:2,G:1):1,"
+                               "((H:1,'Größe ß':1):0.3,J:0.1):0.7):0.4);\n");
     for (const char* ext : {"bmp", "jpg", "emf", "svg", "pdf", "png"}) {
         const QString out = Dir.filePath(QStringLiteral("t.%1").arg(ext));
-        const TRun run = Batch({tree, "-o", out, "--title", "Ten", "--width", "400", "--height", "300"});
+        const TRun run =
+            Batch({tree, "-o", out, "--title", "Ten", "--width", "400", "--height", "300"});
         EXPECT_EQ(run.Exit, 0) << ext << run.Err.toStdString();
         EXPECT_GT(QFileInfo(out).size(), 100) << ext;
     }
     const QString mono = Dir.filePath("m.bmp");
-    EXPECT_EQ(Batch({tree, "-o", mono, "--mono", "--layout", "roundrect", "--left-labels"}).Exit, 0);
+    EXPECT_EQ(Batch({tree, "-o", mono, "--mono", "--layout", "roundrect", "--left-labels"}).Exit,
+              0);
     QFile f(mono);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(quint8(f.read(30)[28]), 1);
     EXPECT_EQ(QImage(mono).size(), QSize(1280, 1024));
+}
+
+TEST_F(DrawCommand, TitleRuleLiesBelowTheTitle)
+{
+    const QString tree = Write("t.nwk", "((A:1,B:2):0.5,(C:1,D:0.3):1);");
+    for (const char* layout : {"lines", "title"}) {
+        const QString plain = Dir.filePath(QStringLiteral("plain-%1.bmp").arg(layout));
+        const QString titled = Dir.filePath(QStringLiteral("titled-%1.bmp").arg(layout));
+        ASSERT_EQ(Batch({tree, "-o", plain, "--layout", layout}).Exit, 0);
+        ASSERT_EQ(Batch({tree, "-o", titled, "--layout", layout, "--title", "Quercus gyp"}).Exit,
+                  0);
+        const TTitleRows rows = FindTitleRows(QImage(titled), QImage(plain));
+        ASSERT_GE(rows.TextBottom, 0) << layout;
+        EXPECT_LT(rows.TextBottom, rows.RuleTop) << layout;
+    }
 }
 
 TEST_F(DrawCommand, BadInputGetsAClearMessage)
@@ -111,13 +131,18 @@ TEST_F(DrawCommand, BadInputGetsAClearMessage)
 TEST_F(DrawCommand, LargeAndOddTrees)
 {
     QByteArray caterpillar = "T1";
-    for (int i = 2; i <= 255; ++i) caterpillar = "(" + caterpillar + ":0.1,T" + QByteArray::number(i) + ":0)";
+    for (int i = 2; i <= 255; ++i)
+        caterpillar = "(" + caterpillar + ":0.1,T" + QByteArray::number(i) + ":0)";
     EXPECT_EQ(Batch({Write("c.nwk", caterpillar + ";"), "-o", Dir.filePath("c.emf")}).Exit, 0);
-    const TRun negative = Batch({Write("neg.nwk", "((A:-1,B:2):-0.5,C:0);"), "-o", Dir.filePath("n.png")});
+    const TRun negative =
+        Batch({Write("neg.nwk", "((A:-1,B:2):-0.5,C:0);"), "-o", Dir.filePath("n.png")});
     EXPECT_EQ(negative.Exit, 0);
     EXPECT_TRUE(negative.Err.contains("negative"));
     const QByteArray longName = "'" + QByteArray(255, 'W') + "'";
-    EXPECT_EQ(Batch({Write("l.nwk", "((" + longName + ":1,B:1):1,C:1);"), "-o", Dir.filePath("l.svg")}).Exit, 0);
+    EXPECT_EQ(
+        Batch({Write("l.nwk", "((" + longName + ":1,B:1):1,C:1);"), "-o", Dir.filePath("l.svg")})
+            .Exit,
+        0);
 }
 
 }  // namespace

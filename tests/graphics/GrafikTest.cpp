@@ -1,8 +1,8 @@
 // Panels, worlds, styles and the page decoration.
+#include <gtest/gtest.h>
+
 #include "RecordingCanvas.h"
 #include "graphics/GrfContainer.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -133,19 +133,27 @@ TEST(Page, TitleLayoutsKeepRoomAndDrawTheBlock)
     page.TitleLayout = TitleLines;
     TRecordingCanvas c;
     page.PaintToCanvas(c, {0, 0, 1000, 500});
-    // 30 + 25 + round(7.5) = 63 from the top; round(20) above the bottom.
-    EXPECT_EQ(page.InnerRect, (TIntRect{0, 63, 1000, 480}));
+    // A written line is taller than its font: ascent + descent of 30 and 25 pixel fonts.
+    auto lineHeight = [&c](int pixels) {
+        c.Font.Height = pixels;
+        c.Font.Weight = 700;
+        return c.TextHeight("Mgy");
+    };
+    const int titleLine = lineHeight(30), subLine = lineHeight(25);
+    EXPECT_GT(titleLine, 30);
+    // Title line + subtitle line + round(7.5) from the top; round(20) above the bottom.
+    EXPECT_EQ(page.InnerRect, (TIntRect{0, titleLine + subLine + 8, 1000, 480}));
     ASSERT_TRUE(c.FindText("My tree"));
     EXPECT_EQ(c.FindText("My tree")->At, QPoint(0, 0));
     ASSERT_TRUE(c.FindText("right"));
-    EXPECT_EQ(c.FindText("right")->At, QPoint(1000, 35));
+    EXPECT_EQ(c.FindText("right")->At, QPoint(1000, titleLine + 5));
     EXPECT_EQ(c.FindText("right")->Align & 6, TA_RIGHT_);
-    EXPECT_EQ(c.FindText("left")->At, QPoint(0, 35));
+    EXPECT_EQ(c.FindText("left")->At, QPoint(0, titleLine + 5));
 
     page.TitleLayout = TitleOnly;
     TRecordingCanvas only;
     page.PaintToCanvas(only, {0, 0, 1000, 500});
-    EXPECT_EQ(page.InnerRect, (TIntRect{0, 55, 1000, 475}));
+    EXPECT_EQ(page.InnerRect, (TIntRect{0, titleLine + subLine, 1000, 500 - subLine}));
     EXPECT_FALSE(only.FindText("left"));
 
     // Subtitles with "^" become two lines each.
@@ -155,7 +163,8 @@ TEST(Page, TitleLayoutsKeepRoomAndDrawTheBlock)
     page.PaintToCanvas(split, {0, 0, 1000, 500});
     ASSERT_TRUE(split.FindText("one") && split.FindText("two"));
     EXPECT_GT(split.FindText("two")->At.y(), split.FindText("one")->At.y());
-    EXPECT_LE(split.FindText("two")->At.y() + split.FindText("two")->Font.Height, page.InnerRect.Top + 1);
+    EXPECT_LE(split.FindText("two")->At.y() + split.FindText("two")->Font.Height,
+              page.InnerRect.Top + 1);
 }
 
 TEST(Page, RemarksColumnAndFrames)
@@ -195,7 +204,8 @@ TEST(Page, TextBoxOpensTowardsTheCentreAndStaysInside)
     EXPECT_EQ(box.Right, 700);   // opens to the left
     EXPECT_EQ(box.Bottom, 500);  // and upwards
     c.Shapes.clear();
-    page.DrawTextBox(c, {"a very long line that cannot fit into a small plot at this font size"}, QPoint(10, 10));
+    page.DrawTextBox(c, {"a very long line that cannot fit into a small plot at this font size"},
+                     QPoint(10, 10));
     const TIntRect kept = c.Shapes[0].Rect;
     EXPECT_GE(kept.Left, 5);
     EXPECT_LE(kept.Right, 795);

@@ -1,13 +1,18 @@
 // The file formats: each gets the same page, each must be a real file of its kind.
-#include "TreeBuilders.h"
-#include "graphics/GrfContainer.h"
-#include "graphics/GrfRender.h"
+#include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <gtest/gtest.h>
+
+#include "TreeBuilders.h"
+#include "graphics/GrfContainer.h"
+#include "graphics/GrfRender.h"
+#include "graphics/TreePage.h"
+#include "tests/support/TitleRule.h"
 
 namespace {
 
@@ -28,11 +33,15 @@ struct TPicturePage {
     }
 };
 
-QByteArray Utf16(const QString& s) { return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2); }
+QByteArray Utf16(const QString& s)
+{
+    return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
+}
 
 quint32 Le32(const QByteArray& b, int at)
 {
-    return quint8(b[at]) | quint8(b[at + 1]) << 8 | quint8(b[at + 2]) << 16 | quint32(quint8(b[at + 3])) << 24;
+    return quint8(b[at]) | quint8(b[at + 1]) << 8 | quint8(b[at + 2]) << 16 |
+           quint32(quint8(b[at + 3])) << 24;
 }
 
 TEST(Render, BitmapsAre24BitAndOneBit)
@@ -104,8 +113,8 @@ TEST(Render, MetafileCarriesSignatureAndText)
     QString error;
     const QByteArray emf = RenderPicture(p.Page, TPictureFormat::Emf, 800, 600, error);
     ASSERT_GT(emf.size(), 100) << error.toStdString();
-    EXPECT_EQ(Le32(emf, 0), 1u);           // header record
-    EXPECT_EQ(emf.mid(40, 4), " EMF");     // signature
+    EXPECT_EQ(Le32(emf, 0), 1u);                    // header record
+    EXPECT_EQ(emf.mid(40, 4), " EMF");              // signature
     EXPECT_EQ(Le32(emf, 48), quint32(emf.size()));  // size in the header is the file size
     EXPECT_TRUE(emf.contains(Utf16("Quercus robur")));
     EXPECT_TRUE(emf.contains(Utf16(QStringLiteral("Größe ß"))));
@@ -122,9 +131,130 @@ TEST(Render, VectorFormatsAndPng)
     EXPECT_TRUE(svg.contains("Quercus robur"));
     const QByteArray pdf = RenderPicture(p.Page, TPictureFormat::Pdf, 800, 600, error);
     EXPECT_TRUE(pdf.startsWith("%PDF"));
-    EXPECT_TRUE(pdf.contains("/MediaBox [0 0 600.000000 450.000000]"));  // 800 x 600 pixels at 96 dpi
+    EXPECT_TRUE(
+        pdf.contains("/MediaBox [0 0 600.000000 450.000000]"));  // 800 x 600 pixels at 96 dpi
     const QByteArray png = RenderPicture(p.Page, TPictureFormat::Png, 300, 200, error);
     EXPECT_EQ(QImage::fromData(png, "PNG").size(), QSize(300, 200));
+}
+
+// The page as a picture in one format, read back as pixels.
+QImage Rendered(TGrfContainer& page, TPictureFormat format, int w, int h)
+{
+    QString error;
+    const QByteArray bytes = RenderPicture(page, format, w, h, error);
+    if (format != TPictureFormat::Svg)
+        return QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QSvgRenderer(bytes).render(&painter);
+    return image;
+}
+
+TEST(Render, TitleRuleLiesBelowTheTitleText)
+{
+    TPicturePage p;
+    for (int layout : {TitleLines, TitleOnly}) {
+        for (TPictureFormat format : {TPictureFormat::Bmp, TPictureFormat::Svg}) {
+            for (QSize size : {QSize(1280, 1024), QSize(640, 300)}) {
+                p.Page.TitleLayout = layout;
+                p.Page.Title = QString();
+                const QImage without = Rendered(p.Page, format, size.width(), size.height());
+                // Descenders reach lowest in "gyp", accents and capitals highest in "ÄÉ".
+                p.Page.Title = QStringLiteral("ÄÉ gyp jq");
+                const QImage with = Rendered(p.Page, format, size.width(), size.height());
+                const TTitleRows rows = FindTitleRows(with, without);
+                ASSERT_GE(rows.RuleTop, 0) << layout;
+                ASSERT_GE(rows.TextBottom, 0) << layout;
+                EXPECT_LT(rows.TextBottom, rows.RuleTop)
+                    << "layout " << layout << " format " << int(format) << " height "
+                    << size.height();
+            }
+        }
+    }
+}
+
+TEST(Render, SubtitlesStayBetweenTheRuleAndThePlot)
+{
+    TPicturePage p;
+    p.Page.Title = QStringLiteral("gyp");
+    for (const char* left : {"Quercus gyp", "first^gyp second"}) {
+        p.Page.SubTitleLeft = QString();
+        const QImage without = Rendered(p.Page, TPictureFormat::Bmp, 1000, 700);
+        p.Page.SubTitleLeft = QString::fromUtf8(left);
+        const QImage with = Rendered(p.Page, TPictureFormat::Bmp, 1000, 700);
+        int top = -1, bottom = -1;
+        for (int y = 0; y < 700; ++y)
+            for (int x = 0; x < 1000; ++x)
+                if (with.pixel(x, y) != without.pixel(x, y)) {
+                    if (top < 0) top = y;
+                    bottom = y;
+                }
+        const TTitleRows rows = FindTitleRows(without, without);
+        ASSERT_GE(top, 0) << left;
+        EXPECT_GT(top, rows.RuleTop) << left;
+        // The frame round the plot area begins where the band ends.
+        EXPECT_LT(bottom, p.Page.InnerRect.Top) << left;
+    }
+}
+
+// The font sizes of the tip labels written in an SVG picture.
+std::vector<double> SvgLabelSizes(const QByteArray& svg, const QString& label)
+{
+    std::vector<double> sizes;
+    const QString text = QString::fromUtf8(svg);
+    // QSvgGenerator writes a group with the font, then the text inside it.
+    qsizetype at = 0;
+    while ((at = text.indexOf(">" + label + "<", at)) >= 0) {
+        const qsizetype size = text.lastIndexOf(QStringLiteral("font-size=\""), at);
+        if (size >= 0) sizes.push_back(text.mid(size + 11, 8).section(u'"', 0, 0).toDouble());
+        ++at;
+    }
+    return sizes;
+}
+
+TEST(Render, TipLabelsKeepAFloorAndThePictureGrows)
+{
+    // A small tree keeps its proportions: labels well above the floor, size as asked.
+    TPicturePage small;
+    small.Page.TitleLayout = TitleNone;
+    SetLabelFloor(small.Page, LabelFloorPixels(PrintLabelFloorPoints, 96));
+    QString error;
+    EXPECT_EQ(ReadableHeight(small.Page, 800, 600), 600);
+    const QByteArray smallSvg = RenderPicture(small.Page, TPictureFormat::Svg, 800, 600, error);
+    ASSERT_FALSE(SvgLabelSizes(smallSvg, "T3").empty());
+    EXPECT_GT(SvgLabelSizes(smallSvg, "T3").front(), 10);
+
+    // 255 leaves: without a floor the labels are a 255th of the picture.
+    TPicturePage large(255);
+    const QByteArray tiny = RenderPicture(large.Page, TPictureFormat::Svg, 1280, 1024, error);
+    ASSERT_FALSE(SvgLabelSizes(tiny, "T30").empty());
+    EXPECT_LT(SvgLabelSizes(tiny, "T30").front(), 6);
+    EXPECT_TRUE(tiny.contains("viewBox=\"0 0 1280 1024\""));
+    // With it every label is 6 points (8 pixels at 96 dpi) or more, and the
+    // picture grows so that they do not overlap.
+    SetLabelFloor(large.Page, LabelFloorPixels(PrintLabelFloorPoints, 96));
+    const int tall = ReadableHeight(large.Page, 1280, 1024);
+    EXPECT_GT(tall, 255 * 8);
+    EXPECT_LT(tall, 255 * 8 * 1.3);
+    const QByteArray readable = RenderPicture(large.Page, TPictureFormat::Svg, 1280, 1024, error);
+    for (int leaf : {3, 30, 255}) {
+        const auto sizes = SvgLabelSizes(readable, QStringLiteral("T%1").arg(leaf));
+        ASSERT_EQ(sizes.size(), 1u) << leaf;
+        EXPECT_GE(sizes.front(), 6) << leaf;
+    }
+    EXPECT_TRUE(readable.contains(QStringLiteral("viewBox=\"0 0 1280 %1\"").arg(tall).toUtf8()));
+    // The title keeps the size it has on the picture asked for.
+    const QImage bitmap =
+        QImage::fromData(RenderPicture(large.Page, TPictureFormat::Png, 1280, 1024, error));
+    EXPECT_EQ(bitmap.size(), QSize(1280, tall));
+    ASSERT_EQ(SvgLabelSizes(readable, "Title").size(), 1u);
+    EXPECT_EQ(SvgLabelSizes(readable, "Title").front(), 61);  // 0.06 × 1024
+    // A picture that already has the room stays as asked.
+    EXPECT_EQ(ReadableHeight(large.Page, 1280, 4000), 4000);
+    // No floor, no growth.
+    SetLabelFloor(large.Page, 0);
+    EXPECT_EQ(ReadableHeight(large.Page, 1280, 1024), 1024);
 }
 
 TEST(Render, FormatFromNameAndFailures)
@@ -138,7 +268,8 @@ TEST(Render, FormatFromNameAndFailures)
     TPicturePage p;
     QTemporaryDir dir;
     QString error;
-    EXPECT_FALSE(SavePicture(p.Page, dir.filePath("missing/tree.bmp"), TPictureFormat::Bmp, 100, 100, error));
+    EXPECT_FALSE(SavePicture(p.Page, dir.filePath("missing/tree.bmp"), TPictureFormat::Bmp, 100,
+                             100, error));
     EXPECT_TRUE(error.contains("missing")) << error.toStdString();
     error.clear();
     EXPECT_FALSE(SavePicture(p.Page, dir.filePath("t.bmp"), TPictureFormat::Bmp, 0, 100, error));

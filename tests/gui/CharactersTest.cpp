@@ -1,11 +1,3 @@
-#include "app/Mainform.h"
-#include "data/CSTForm.h"
-#include "data/ImportForm.h"
-#include "data/LoadForm.h"
-#include "data/MatrixOps.h"
-#include "data/StringGrid.h"
-#include "tests/support/FakeUiServices.h"
-
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -17,6 +9,14 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
+
+#include "app/Mainform.h"
+#include "data/CSTForm.h"
+#include "data/ImportForm.h"
+#include "data/LoadForm.h"
+#include "data/MatrixOps.h"
+#include "data/StringGrid.h"
+#include "tests/support/FakeUiServices.h"
 
 namespace {
 // Writes a text data file and loads it through File/Data > Open > Text.
@@ -52,7 +52,9 @@ private slots:
         QCOMPARE(added.size(), 4);
         QCOMPARE(added[0], QString());
         QVERIFY(added[1].startsWith("Character Type = \"Matroschka\" uses pointer."));
-        QCOMPARE(added[3], QString("  \"?\" (question mark) or any string that includes \"?\": data missing"));
+        QCOMPARE(
+            added[3],
+            QString("  \"?\" (question mark) or any string that includes \"?\": data missing"));
     }
 
     void StandardShowsTheZeroBoxAndNoSelectionAsksForAType()
@@ -99,7 +101,8 @@ private slots:
         QVERIFY(ctx.FrmLoad->isVisible());
         // "colour" has the roots red and green.
         const QStringList added = main.ProtocolLines().mid(before);
-        QCOMPARE(added, QStringList{" More than one root in character colour or description of this character is incomplete"});
+        QCOMPARE(added, QStringList{" More than one root in character colour or description of "
+                                    "this character is incomplete"});
         const QStringList report = ctx.FrmLoad->Memo1->toPlainText().split('\n');
         QCOMPARE(report[1], QString("Data check"));
         QCOMPARE(report[5], QString("Data check:"));
@@ -127,7 +130,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(Load(main, ui, dir, Sample));
         TFrmImport& editor = *ctx.FrmImport;
-        QVERIFY(!ctx.FrmCST->isVisible());  // loading selects nothing
+        QVERIFY(!ctx.FrmCST->isVisible());    // loading selects nothing
         editor.SgData->setCurrentCell(2, 1);  // row 2, column 1
         QCOMPARE(editor.Label6->text(), QString("Row 2"));
         QCOMPARE(editor.Label1->text(), QString("Col 1"));
@@ -149,6 +152,45 @@ private slots:
         QCOMPARE(editor.Label1->text(), QString("Col 0"));
         QCOMPARE(editor.Edit4->text(), QString("t3"));
         QVERIFY(!ctx.FrmCST->isVisible());
+    }
+
+    void FocusFieldsAreClearedWhenTheGridIsRefilled()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        QTemporaryDir dir;
+        QVERIFY(Load(main, ui, dir, Sample));
+        TFrmImport& editor = *ctx.FrmImport;
+        auto expectCleared = [&](const char* after) {
+            QVERIFY2(editor.Label6->text() == "Row:" && editor.Label1->text() == "Col:",
+                     qPrintable(QString(after) + ": " + editor.Label6->text() + " " +
+                                editor.Label1->text()));
+            QVERIFY2(editor.Edit1->text().isEmpty() && editor.Edit2->text().isEmpty() &&
+                         editor.Edit4->text().isEmpty(),
+                     after);
+        };
+        editor.SgData->setCurrentCell(2, 1);
+        QCOMPARE(editor.Edit4->text(), QString("C[B]"));
+
+        // Another file: none of the old texts stay.
+        QVERIFY(Load(main, ui, dir, "Taxon\tlegs\nx1\tA\nx2\tB[A]\nx3\tB[A]\n"));
+        expectCleared("a second load");
+        // The first cell chosen afterwards fills them again from the new grid.
+        editor.SgData->setCurrentCell(2, 1);
+        QCOMPARE(editor.Edit1->text(), QString("x2"));
+        QCOMPARE(editor.Edit4->text(), QString("B[A]"));
+
+        editor.Button3Click();
+        expectCleared("Transpose");
+        editor.SgData->setCurrentCell(1, 2);
+        QCOMPARE(editor.Label6->text(), QString("Row 1"));
+        QCOMPARE(editor.Edit1->text(), QString("legs"));
+        QCOMPARE(editor.Edit2->text(), QString("x2"));
+
+        // A file with only a header row.
+        QVERIFY(Load(main, ui, dir, "Taxon\tlegs\n"));
+        expectCleared("an empty file");
     }
 
     void PathShowsFullPathsAndSaveWritesTheGrid()

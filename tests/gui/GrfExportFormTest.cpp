@@ -30,9 +30,9 @@ struct TExport {
     TadaTreeNodes Nodes;
     TGrfContainer Page;
     std::unique_ptr<TGrfExpFRM> Window;
-    TExport()
+    explicit TExport(int leaves = 10)
     {
-        BuildRandom(Nodes, 10, 3);
+        BuildRandom(Nodes, leaves, 3);
         auto* panel = new TadaTreeGrf(&Page);
         panel->TreeNodes = &Nodes;
         panel->ZoomRoot = Nodes.Root;
@@ -222,23 +222,28 @@ private slots:
         TExport t;
         QTemporaryDir dir;
         const QString path = dir.filePath("x.bmp");
-        t.W().PicWidthEDT->setText("12a");
-        t.ExportFile(DataBitmap, path);
-        QCOMPARE(t.Ui.Errors, QStringList{"'12a' is not a valid integer value"});
-        QVERIFY(!QFile::exists(path));
+        // A size that cannot be used is refused before the save dialog opens.
+        t.Choose(t.W().DestinationRG, DestFile);
+        t.Choose(t.W().DataTypeRG, DataBitmap);
+        const struct {
+            const char *Width, *Height;
+        } bad[] = {{"12a", "480"}, {"640", "0"}, {"-5", "480"}, {"640", ""}, {"640", "20001"}};
+        for (const auto& b : bad) {
+            t.W().PicWidthEDT->setText(b.Width);
+            t.W().PicHeightEDT->setText(b.Height);
+            t.W().ExportBTN->click();
+        }
+        QCOMPARE(t.Ui.Errors.size(), 5);
+        QCOMPARE(t.Ui.Errors.first(), QString("'12a' is not a valid integer value"));
+        QCOMPARE(t.Ui.SaveCalls.size(), 0);
         // The window stays for another try with the choices kept.
         QVERIFY(t.W().isVisible());
         QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(DataBitmap));
-        t.W().PicWidthEDT->setText("640");
-        t.W().PicHeightEDT->setText("0");
-        t.ExportFile(DataBitmap, path);
-        QCOMPARE(t.Ui.Errors.size(), 2);
-        QVERIFY(!QFile::exists(path));
         // Cancelled save dialog.
         t.W().PicHeightEDT->setText("480");
         t.Choose(t.W().DestinationRG, DestFile);
         t.W().ExportBTN->click();
-        QCOMPARE(t.Ui.SaveCalls.size(), 3);
+        QCOMPARE(t.Ui.SaveCalls.size(), 1);
         QVERIFY(QDir(dir.path()).isEmpty());
         QVERIFY(t.W().isVisible());
         // The clipboard gets nothing from a bad size either.
@@ -246,7 +251,7 @@ private slots:
         t.W().PicHeightEDT->setText("");
         t.W().ExportBTN->click();
         QVERIFY(t.Ui.ClipboardImage.isNull());
-        QCOMPARE(t.Ui.Errors.size(), 3);
+        QCOMPARE(t.Ui.Errors.size(), 6);
         QCOMPARE(t.Ui.BusyDepth, 0);
         // Finally it works.
         t.W().PicHeightEDT->setText("480");
@@ -333,6 +338,32 @@ private slots:
         QCOMPARE(c.Ui.Errors, QStringList{"The printer could not be started."});
         QVERIFY(c.W().isVisible());
         QCOMPARE(c.Ui.BusyDepth, 0);
+    }
+
+    void LargePrintoutOfALargeTreeTakesSeveralPages()
+    {
+        QTemporaryDir dir;
+        auto pagesPrinted = [&](int leaves, bool large, const QString& name) {
+            TExport t(leaves);
+            const QString path = dir.filePath(name);
+            t.Ui.PrintAnswer = [&](QPrinter& printer) {
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(path);
+                return true;
+            };
+            if (large) t.W().ShrinkCBX->click();
+            t.W().ExportBTN->click();
+            if (const QString dump = qEnvironmentVariable("VARNO_DUMP_DIR"); !dump.isEmpty())
+                QFile::copy(path, dump + "/" + name);
+            QFile pdf(path);
+            if (!pdf.open(QIODevice::ReadOnly)) return -1;
+            return int(
+                QString::fromLatin1(pdf.readAll()).count(QRegularExpression("/Type /Page[^s]")));
+        };
+        QCOMPARE(pagesPrinted(255, false, "one.pdf"), 1);  // as before: one page
+        QCOMPARE(pagesPrinted(10, true, "small.pdf"), 1);  // a small tree fits on one
+        const int pages = pagesPrinted(255, true, "many.pdf");
+        QVERIFY2(pages >= 3 && pages <= 8, qPrintable(QString::number(pages)));
     }
 
     void ExecuteWithBitmapFirst()

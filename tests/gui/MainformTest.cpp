@@ -1,12 +1,13 @@
-#include "app/Mainform.h"
-#include "data/ImportForm.h"
-#include "data/StringGrid.h"
-#include "tests/support/FakeUiServices.h"
-
+#include <QAction>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "app/Mainform.h"
+#include "data/ImportForm.h"
+#include "data/StringGrid.h"
+#include "tests/support/FakeUiServices.h"
 
 class MainformTest : public QObject {
     Q_OBJECT
@@ -25,6 +26,30 @@ private slots:
         QCOMPARE(ctx.Model.ObjectCount, 0);
         QVERIFY(ctx.FrmImport && ctx.FrmLoad && ctx.FrmCST && ctx.FrmDistMat && ctx.FrmTreeOpt &&
                 ctx.FrmOptimize && ctx.FrmCharFit);
+    }
+
+    void KeyboardShortcutsOpenSaveAndQuit()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        // Ctrl+O asks for a text file, Ctrl+Shift+O for a workbook (both cancelled here).
+        QTest::keyClick(&main, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(ui.OpenCalls.size(), 1);
+        QCOMPARE(ui.OpenCalls[0].Caption, QString("Open text data"));
+        QTest::keyClick(&main, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(ui.OpenCalls.size(), 2);
+        QCOMPARE(ui.OpenCalls[1].Caption, QString("Open workbook"));
+        // Ctrl+S saves the protocol as the Save button does.
+        QTest::keyClick(&main, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(ui.SaveCalls.size(), 1);
+        QCOMPARE(ui.SaveCalls[0].InitialName, QString("Protocol"));
+        // File/Data > Quit (Ctrl+Q) closes the main window.
+        QCOMPARE(main.Quit1->text(), QString("Quit"));
+        QTest::keyClick(&main, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!main.isVisible());
     }
 
     void SavingTheProtocolWritesCrLfLinesIncludingTypedText()
@@ -63,7 +88,8 @@ private slots:
         ui.OpenAnswers.enqueue(path);
         main.Text1Click();
         const QStringList lines = main.ProtocolLines();
-        QCOMPARE(lines.mid(10), (QStringList{"", "Data from " + path, "Objects = 3", "Characters = 4"}));
+        QCOMPARE(lines.mid(10),
+                 (QStringList{"", "Data from " + path, "Objects = 3", "Characters = 4"}));
         QCOMPARE(ctx.Model.CharField.Places.size(), size_t(5));
         QVERIFY(!ctx.Model.FromExcel);
         QCOMPARE(ctx.Model.DataMatrix[2][1], QString("0,5"));

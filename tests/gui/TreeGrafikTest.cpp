@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include "graphics/GrfContainer.h"
@@ -16,6 +18,7 @@
 #include "graphics/GrfPaintBox.h"
 #include "graphics/TreeGrafik.h"
 #include "graphics/TreeSpezial.h"
+#include "graphics/ZoomScrollArea.h"
 #include "tests/graphics/TreeBuilders.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/PixelCounts.h"
@@ -68,6 +71,91 @@ struct TTreeWindow {
 class TreeGrafikTest : public QObject {
     Q_OBJECT
 private slots:
+    void LargeTreeScrollsAndZoomsWithReadableLabels()
+    {
+        TFakeUiServices ui;
+        TadaTreeNodes nodes;
+        BuildRandom(nodes, 255, 11);
+        TTreeGrfFRM w(ui);
+        w.SetNodes(&nodes);
+        w.SetTitle(QString());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QWidget* viewport = w.TreeSCR->viewport();
+        // Taller than the window, as wide as it; labels at least 8 pixels.
+        QVERIFY(w.TreePBX->height() >= 255 * 8);
+        QCOMPARE(w.TreePBX->width(), viewport->width());
+        w.TreePBX->grab();
+        QVERIFY(w.TreePanel->LabelStyle().FontHeight(*w.TreePanel) >= 8);
+        QScrollBar* vertical = w.TreeSCR->verticalScrollBar();
+        QVERIFY(vertical->isVisible());
+        QCOMPARE(vertical->value(), 0);
+
+        auto wheel = [&](QPoint at, int delta, Qt::KeyboardModifiers mods) {
+            QWheelEvent e(at, viewport->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, mods,
+                          Qt::NoScrollPhase, false);
+            QApplication::sendEvent(viewport, &e);
+        };
+        // VARNO_DUMP_DIR=/some/dir keeps pictures of the window for looking at.
+        const QString dump = qEnvironmentVariable("VARNO_DUMP_DIR");
+        auto keep = [&](const char* name) {
+            if (!dump.isEmpty()) w.grab().save(dump + "/" + name + ".png");
+        };
+        keep("tree255-top");
+        // The wheel scrolls down.
+        wheel({100, 100}, -360, Qt::NoModifier);
+        keep("tree255-scrolled");
+        QVERIFY(vertical->value() > 0);
+
+        // Ctrl+wheel zooms in, keeping the node under the cursor where it is.
+        TscTreeNode* leaf = nodes.Item(100);
+        auto onViewport = [&] {
+            TadaArtDot* marker = nullptr;
+            for (auto& o : w.TreePanel->GrfObjects)
+                if (auto* d = dynamic_cast<TadaArtDot*>(o.get()); d && d->Node == leaf) marker = d;
+            w.TreePBX->grab();  // a paint lays the markers out anew
+            const TIntRect r = marker->DeviceBounds();
+            return w.TreePBX->mapTo(viewport,
+                                    QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+        };
+        vertical->setValue(vertical->maximum() / 3);
+        const QPoint before = onViewport();
+        QVERIFY(viewport->rect().contains(before));
+        const QSize unzoomed = w.TreePBX->size();
+        wheel(before, 240, Qt::ControlModifier);
+        QVERIFY(w.TreeSCR->Zoom() > 1.4);
+        QVERIFY(w.TreePBX->height() > unzoomed.height() * 1.4);
+        QVERIFY(w.TreePBX->width() > unzoomed.width() * 1.4);
+        const QPoint after = onViewport();
+        QVERIFY2((after - before).manhattanLength() <= 6, qPrintable(QString("%1,%2 -> %3,%4")
+                                                                         .arg(before.x())
+                                                                         .arg(before.y())
+                                                                         .arg(after.x())
+                                                                         .arg(after.y())));
+        QVERIFY(w.TreePanel->LabelStyle().FontHeight(*w.TreePanel) >= 11);
+        keep("tree255-zoomed");
+        // Zooming out stops at the fitting size.
+        wheel(before, -2400, Qt::ControlModifier);
+        QCOMPARE(w.TreeSCR->Zoom(), 1.0);
+        QCOMPARE(w.TreePBX->size(), unzoomed);
+    }
+
+    void SelectedNodeIsMarkedOnScreenOnly()
+    {
+        TTreeWindow t;
+        TscTreeNode* node = t.DeepInner();
+        const QRgb mark = TTreeGrfFRM::SelectionColour.rgb();
+        QCOMPARE(CountColour(t.Grab(), mark), 0);
+        t.Click(node);
+        QVERIFY(CountColour(t.Grab(), mark) > 40);
+        // Exports draw the page, without the mark.
+        const QImage exported = t.Window.Container->RenderImage(733, 652);
+        QCOMPARE(CountColour(exported, mark), 0);
+        // Another tree: nothing selected, nothing marked.
+        t.Window.SetNodes(&t.Nodes);
+        QCOMPARE(CountColour(t.Grab(), mark), 0);
+    }
+
     void WindowLooksAsDesigned()
     {
         TTreeWindow t;
