@@ -60,6 +60,7 @@ int RunParsimony(const QStringList& rawArgs)
 
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("--table")),
                                             args.Value(QStringLiteral("--newick")),
+                                            args.Value(QStringLiteral("--nexus")),
                                             args.Value(QStringLiteral("--protocol"))}))
         return ExitFailure;
     TMatrixData data;
@@ -98,7 +99,7 @@ int RunParsimony(const QStringList& rawArgs)
     if (!nexus.isEmpty()) {
         std::vector<const TTree*> trees;
         for (int k = 1; k <= search.TreeCount(); ++k) trees.push_back(&search.Trees[static_cast<size_t>(k)]);
-        if (!SaveOrReport(nexus, WriteNexusTrees(trees, field.Names).toUtf8())) return ExitFailure;
+        if (!WriteOutput(nexus, WriteNexusTrees(trees, field.Names).toUtf8())) return ExitFailure;
     }
     const QString protocolPath = args.Value(QStringLiteral("--protocol"));
     if (!protocolPath.isEmpty() && !WriteOutput(protocolPath, EncodeTextLines(protocol))) return ExitFailure;
