@@ -4,22 +4,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include "tests/support/BatchRun.h"
 #include <random>
 
 namespace {
-struct TRun {
-    int Exit = -1;
-    QString Out;
-    QString Err;
-};
-
-TRun Batch(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VARNO_BATCH), args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
+using TRun = TBatchText;
+TRun Batch(const QStringList& args) { return RunBatchText(args); }
 
 QString ReadText(const QString& path)
 {

@@ -1,6 +1,8 @@
 // varno-batch search and merge, run as a user runs them.
 #include <gtest/gtest.h>
 
+#include "tests/support/BatchRun.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,20 +13,8 @@
 #include <random>
 
 namespace {
-struct TRun {
-    int Exit = -1;
-    QString Out;
-    QString Err;
-};
-
-TRun Batch(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(VARNO_BATCH), args);
-    p.waitForFinished(300000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+using TRun = TBatchText;
+TRun Batch(const QStringList& args) { return RunBatchText(args); }
 
 QString ReadText(const QString& path)
 {

@@ -20,3 +20,15 @@ inline TBatchRun RunBatch(const QStringList& args, int timeoutMs = 120000)
     r.Err = p.readAllStandardError();
     return r;
 }
+
+// The same run with both streams decoded as UTF-8 text.
+struct TBatchText {
+    int Exit = -1;  // -1 when it did not finish in time
+    QString Out, Err;
+};
+
+inline TBatchText RunBatchText(const QStringList& args, int timeoutMs = 300000)
+{
+    const TBatchRun r = RunBatch(args, timeoutMs);
+    return {r.Exit, QString::fromUtf8(r.Out), QString::fromUtf8(r.Err)};
+}
