@@ -16,6 +16,7 @@
 #include "data/ImportSource.h"
 #include "data/NumberFormat.h"
 #include "data/WorkbookSheet.h"
+#include "data/Sanitizers.h"
 
 namespace {
 constexpr int PasswordCode = -1000;  // the child's own codes beside FreeXL's
@@ -159,7 +160,7 @@ bool ReadXlsFirstSheet(const QString& path, TSheetCells* cells, QString* error)
         const rlimit memory{ChildMemoryBytes, ChildMemoryBytes};
         const rlimit cpu{ChildCpuSeconds, ChildCpuSeconds};
         const rlimit core{0, 0};
-        ::setrlimit(RLIMIT_AS, &memory);
+        if (!AddressSanitizerBuild) ::setrlimit(RLIMIT_AS, &memory);
         ::setrlimit(RLIMIT_CPU, &cpu);
         ::setrlimit(RLIMIT_CORE, &core);
     });
