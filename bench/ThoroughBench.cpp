@@ -96,13 +96,13 @@ int main(int argc, char** argv)
         std::int64_t best = -1;
         double total = 0;
         for (int run = 1; run <= evolutionary; ++run) {
-            TSearchSettings spec;
-            spec.TreeCount = 50;
-            spec.Generations = 20000;
-            spec.Seed = static_cast<std::uint64_t>(run);
+            TSearchSettings evoSettings;
+            evoSettings.TreeCount = 50;
+            evoSettings.Generations = 20000;
+            evoSettings.Seed = static_cast<std::uint64_t>(run);
             const double start = Now();
             const double cpuStart = CpuSeconds();
-            TParsimonySearch evo(field, objects, characters, spec);
+            TParsimonySearch evo(field, objects, characters, evoSettings);
             evo.Run();
             const double took = Now() - start;
             total += took;

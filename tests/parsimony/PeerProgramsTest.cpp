@@ -240,9 +240,9 @@ TEST(PeerPrograms, WeReadWhatBiopythonAndDendropyWrite)
         expected << Canonical(t, run.Field.Names, t.Root(), false);
     }
     QTemporaryDir dir;
-    const QString spec = dir.filePath(QStringLiteral("spec.json"));
+    const QString plan = dir.filePath(QStringLiteral("plan.json"));
     ASSERT_TRUE(Write(
-        spec,
+        plan,
         QJsonDocument(QJsonObject{{"taxa", taxa}, {"rows", rows}, {"trees", trees}}).toJson()));
 
     QStringList skipped;
@@ -250,7 +250,7 @@ TEST(PeerPrograms, WeReadWhatBiopythonAndDendropyWrite)
         const QString matrix = dir.filePath(tool + QStringLiteral("-m.nex")),
                       nex = dir.filePath(tool + QStringLiteral("-t.nex"));
         QString why;
-        Peer({QStringLiteral("write"), tool, spec, matrix, nex}, &why);
+        Peer({QStringLiteral("write"), tool, plan, matrix, nex}, &why);
         if (!why.isEmpty()) {
             skipped << why;
             continue;

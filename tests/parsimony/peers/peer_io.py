@@ -59,27 +59,27 @@ def read_dendropy(matrix, trees_nex, trees_nwk):
     return out
 
 
-def write_biopython(spec, matrix, trees):
+def write_biopython(plan, matrix, trees):
     from io import StringIO
     from Bio import Phylo
     from Bio.Nexus import Nexus
-    symbols = "".join(sorted(set("".join(spec["rows"].values())) - set("?")))
-    lines = ["#NEXUS", "begin data;", "dimensions ntax=%d nchar=%d;" % (len(spec["taxa"]), len(spec["rows"][spec["taxa"][0]])),
+    symbols = "".join(sorted(set("".join(plan["rows"].values())) - set("?")))
+    lines = ["#NEXUS", "begin data;", "dimensions ntax=%d nchar=%d;" % (len(plan["taxa"]), len(plan["rows"][plan["taxa"][0]])),
              'format datatype=standard symbols="%s" missing=?;' % symbols, "matrix"]
-    lines += ["'%s' %s" % (t.replace("'", "''"), spec["rows"][t]) for t in spec["taxa"]]
+    lines += ["'%s' %s" % (t.replace("'", "''"), plan["rows"][t]) for t in plan["taxa"]]
     lines += [";", "end;"]
     n = Nexus.Nexus("\n".join(lines))
     n.write_nexus_data(filename=matrix)
-    Phylo.write([Phylo.read(StringIO(t), "newick") for t in spec["trees"]], trees, "nexus")
+    Phylo.write([Phylo.read(StringIO(t), "newick") for t in plan["trees"]], trees, "nexus")
 
 
-def write_dendropy(spec, matrix, trees):
+def write_dendropy(plan, matrix, trees):
     import dendropy
-    taxa = dendropy.TaxonNamespace(spec["taxa"])
-    m = dendropy.StandardCharacterMatrix.from_dict(spec["rows"], taxon_namespace=taxa)
+    taxa = dendropy.TaxonNamespace(plan["taxa"])
+    m = dendropy.StandardCharacterMatrix.from_dict(plan["rows"], taxon_namespace=taxa)
     m.write(path=matrix, schema="nexus")
     tl = dendropy.TreeList(taxon_namespace=taxa)
-    for t in spec["trees"]:
+    for t in plan["trees"]:
         tl.append(dendropy.Tree.get(data=t, schema="newick", taxon_namespace=taxa, preserve_underscores=True))
     tl.write(path=trees, schema="nexus", translate_tree_taxa=True)
 
@@ -98,8 +98,8 @@ def main():
         print(json.dumps(reader(*sys.argv[3:6])))
     else:
         with open(sys.argv[3], encoding="utf-8") as f:
-            spec = json.load(f)
-        (write_biopython if tool == "biopython" else write_dendropy)(spec, sys.argv[4], sys.argv[5])
+            plan = json.load(f)
+        (write_biopython if tool == "biopython" else write_dendropy)(plan, sys.argv[4], sys.argv[5])
 
 
 if __name__ == "__main__":
