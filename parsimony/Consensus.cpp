@@ -252,10 +252,12 @@ TGeneralTree Consensus(const TConsensusInput& input, TConsensusKind kind)
             // The first object where they differ: the group holding it first.
             return a.first.Contains(LowestMember(a.first ^ b.first));
         });
-        for (const auto& [g, c] : rest)
+        for (const auto& entry : rest) {
+            const TInclusion& g = entry.first;
             if (std::all_of(kept.begin(), kept.end(),
                             [&](const TInclusion& k) { return GroupsCompatible(g, k); }))
-                keep(g, c);
+                keep(g, entry.second);
+        }
     }
     TGeneralTree tree = TreeFromGroups(input.ObjectCount, kept, percent, input.LeafOrder);
     tree.TreeCount = trees;
