@@ -103,6 +103,7 @@ int RunExact(const QStringList& rawArgs)
         newick << WriteNewick(tree, field.Names);
     }
     const QString newickPath = args.Value(QStringLiteral("--newick"));
+    if (!OutputsAreSafe(args.Positional(), {newickPath})) return ExitFailure;
     if (!newickPath.isEmpty()) {
         QString error;
         if (!SaveTextFile(newickPath, EncodeTextLines(newick), &error)) {

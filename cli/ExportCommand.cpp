@@ -31,6 +31,8 @@ int RunExport(const QStringList& rawArgs)
         return ExitUsage;
     }
     const QString out = args.Value(QStringLiteral("-o"));
+    if (!OutputsAreSafe(args.Positional(), {out, out.isEmpty() ? QString() : AncestorsPath(out)}))
+        return ExitFailure;
     if (format == TExportFormat::Phylip && out.isEmpty()) {
         WriteStderr(
             QStringLiteral("PHYLIP export needs -o OUT: the ancestors file is written beside it."));

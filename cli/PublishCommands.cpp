@@ -1,5 +1,7 @@
 // varno-batch consensus, stats and changes: the summary tree of a tree set,
 // the fit statistics of a tree and the changes on its branches.
+#include <functional>
+
 #include "cli/BatchCommand.h"
 #include "data/Path.h"
 #include "data/TextFile.h"
@@ -71,6 +73,7 @@ int RunConsensus(const QStringList& rawArgs)
     const TGeneralTree tree = Consensus(set.Input, kind);
     const bool percents =
         kind == TConsensusKind::Majority || kind == TConsensusKind::MajorityCompatible;
+    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     const QString line = WriteNewickTree(ConsensusToNewick(tree, set.Names, percents));
     return WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextLines({line})) ? ExitOk
                                                                                   : ExitFailure;
@@ -96,46 +99,46 @@ bool LoadDataAndTree(const QString& dataPath, const QString& treePath, TSField* 
     return true;
 }
 
-int RunStats(const QStringList& rawArgs)
+// stats and changes: the data and the first tree of a file give one table.
+int RunTreeTable(
+    const QStringList& rawArgs, const QString& name,
+    const std::function<std::vector<QStringList>(const TTree&, const TSField&, bool)>& table)
 {
     const QString usage =
-        QStringLiteral("Usage: varno-batch stats FILE TREE.nwk [--no-missing] [-o OUT]");
+        QStringLiteral("Usage: varno-batch %1 FILE TREE.nwk [--no-missing] [-o OUT]").arg(name);
     const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {QStringLiteral("--no-missing")});
     if (!args.Ok() || args.Positional().size() != 2) {
         WriteStderr(args.Ok() ? usage : args.ErrorText());
         return ExitUsage;
     }
+    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TSField field;
     TTree tree;
     if (!LoadDataAndTree(args.Positional().at(0), args.Positional().at(1), &field, &tree))
         return ExitFailure;
-    const TFitStatistics stats =
-        FitStatistics(tree, field, !args.Has(QStringLiteral("--no-missing")));
+    const bool missing = !args.Has(QStringLiteral("--no-missing"));
     return WriteOutput(args.Value(QStringLiteral("-o")),
-                       EncodeTextTable(FitStatisticsTable(stats, field)))
+                       EncodeTextTable(table(tree, field, missing)))
                ? ExitOk
                : ExitFailure;
 }
 
+int RunStats(const QStringList& rawArgs)
+{
+    return RunTreeTable(rawArgs, QStringLiteral("stats"),
+                        [](const TTree& tree, const TSField& field, bool missing) {
+                            return FitStatisticsTable(FitStatistics(tree, field, missing), field);
+                        });
+}
+
 int RunChanges(const QStringList& rawArgs)
 {
-    const QString usage =
-        QStringLiteral("Usage: varno-batch changes FILE TREE.nwk [--no-missing] [-o OUT]");
-    const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {QStringLiteral("--no-missing")});
-    if (!args.Ok() || args.Positional().size() != 2) {
-        WriteStderr(args.Ok() ? usage : args.ErrorText());
-        return ExitUsage;
-    }
-    TSField field;
-    TTree tree;
-    if (!LoadDataAndTree(args.Positional().at(0), args.Positional().at(1), &field, &tree))
-        return ExitFailure;
-    const auto branches = BranchChanges(tree, field, !args.Has(QStringLiteral("--no-missing")));
-    return WriteOutput(args.Value(QStringLiteral("-o")),
-                       EncodeTextTable(BranchChangesTable(branches, field)))
-               ? ExitOk
-               : ExitFailure;
+    return RunTreeTable(rawArgs, QStringLiteral("changes"),
+                        [](const TTree& tree, const TSField& field, bool missing) {
+                            return BranchChangesTable(BranchChanges(tree, field, missing), field);
+                        });
 }
+
 bool ParseCount(const TBatchArgs& args, const QString& option, int fallback, int low, int high,
                 int* value)
 {
@@ -224,6 +227,8 @@ int RunSupportCommand(const QStringList& rawArgs)
             .arg(settings.Seed)
             .arg(trees)
             .arg(generations));
+    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("--newick"))}))
+        return ExitFailure;
     return WriteOutput(args.Value(QStringLiteral("--newick")), EncodeTextLines({line}))
                ? ExitOk
                : ExitFailure;

@@ -138,6 +138,7 @@ int RunSearch(const QStringList& rawArgs)
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
     const QString newick = args.Value(QStringLiteral("--newick"));
     if (!newick.isEmpty() && !WritableTarget(newick)) return ExitFailure;
+    if (!OutputsAreSafe(args.Positional(), {newick})) return ExitFailure;
 
     TMatrixData data;
     if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
@@ -215,6 +216,7 @@ int RunMerge(const QStringList& rawArgs)
     if (!ReadWhole(args, QStringLiteral("--max-trees"), 1, 100000, &maxTrees)) return ExitUsage;
     const QString out = args.Value(QStringLiteral("-o"));
     if (!out.isEmpty() && !WritableTarget(out)) return ExitFailure;
+    if (!OutputsAreSafe(args.Positional(), {out})) return ExitFailure;
     const bool missing = !args.Has(QStringLiteral("--no-missing"));
 
     TMatrixData data;

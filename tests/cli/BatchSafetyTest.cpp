@@ -114,6 +114,13 @@ TEST(BatchSafety, AnOutputThatIsAnInputIsRefusedAndTheInputKept)
         {"parsimony", data, "--newick", hard, "--seed", "1"},
         {"parsimony", data, "--protocol", link, "--seed", "1"},
         {"draw", tree, "-o", picture},
+        {"stats", data, tree, "-o", data},
+        {"changes", data, tree, "-o", tree},
+        {"consensus", tree, "-o", tree},
+        {"export", data, "--format", "csv", "-o", link},
+        {"search", data, "--newick", data, "--seed", "1"},
+        {"merge", data, tree, "-o", tree},
+        {"exact", data, "--newick", hard},
     };
     for (const QStringList& call : calls) {
         SCOPED_TRACE(call.join(' ').toStdString());
