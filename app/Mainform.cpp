@@ -1,5 +1,16 @@
 #include "app/Mainform.h"
 
+#include <QAction>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
 #include "analyses/DistMatForm.h"
 #include "data/CSTForm.h"
 #include "data/DataFile.h"
@@ -15,17 +26,6 @@
 #include "parsimony/CharFitForm.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/TreeOptForm.h"
-
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QAction>
-#include <QKeySequence>
-#include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScreen>
-#include <QVBoxLayout>
 
 QStringList StartupBanner()
 {
@@ -91,10 +91,7 @@ TFrmMain::TFrmMain(TAppContext& context) : Ctx(context)
     FormCreate();
 }
 
-TFrmMain::~TFrmMain()
-{
-    Ctx.ProtocolSink = nullptr;
-}
+TFrmMain::~TFrmMain() { Ctx.ProtocolSink = nullptr; }
 
 void TFrmMain::CreateMenu()
 {
@@ -106,8 +103,8 @@ void TFrmMain::CreateMenu()
         open->addAction(QStringLiteral("NEXUS / CSV..."), this, [this] { NexusCsv1Click(); });
     file->addSeparator();
     Importdata1 = file->addAction(QStringLiteral("Data"), this, [this] { Importdata1Click(); });
-    Definecharactertype1 =
-        file->addAction(QStringLiteral("Data check"), this, [this] { Definecharactertype1Click(); });
+    Definecharactertype1 = file->addAction(QStringLiteral("Data check"), this,
+                                           [this] { Definecharactertype1Click(); });
     BtnGrafic = file->addAction(QStringLiteral("Tree"), this, [this] { BtnGraficClick(); });
     file->addSeparator();
     ExportMatrix1 =
@@ -142,10 +139,7 @@ void TFrmMain::FormCreate()
     for (const QString& line : StartupBanner()) WriteProtocol(line);
 }
 
-void TFrmMain::WriteProtocol(const QString& line)
-{
-    Memo1->appendPlainText(line);
-}
+void TFrmMain::WriteProtocol(const QString& line) { Memo1->appendPlainText(line); }
 
 QStringList TFrmMain::ProtocolLines() const
 {
@@ -187,9 +181,9 @@ bool TFrmMain::OpenDataFile(const QString& givenPath)
 
 void TFrmMain::Text1Click()
 {
-    const QString path = Ctx.Ui.GetOpenFileName(this, QStringLiteral("Open text data"),
-                                                QStringLiteral("Text (*.txt *.TXT)"),
-                                                Ctx.TextFileName);
+    const QString path =
+        Ctx.Ui.GetOpenFileName(this, QStringLiteral("Open text data"),
+                               QStringLiteral("Text (*.txt *.TXT)"), Ctx.TextFileName);
     if (path.isEmpty()) return;
     Ctx.TextFileName = path;
     LoadFile(path, false);
@@ -269,10 +263,7 @@ void TFrmMain::Importdata1Click()
     BringToFront(Ctx.FrmImport);
 }
 
-void TFrmMain::Definecharactertype1Click()
-{
-    BringToFront(Ctx.FrmLoad);
-}
+void TFrmMain::Definecharactertype1Click() { BringToFront(Ctx.FrmLoad); }
 
 void TFrmMain::BtnSaveClick()
 {
@@ -280,7 +271,8 @@ void TFrmMain::BtnSaveClick()
                                                 QStringLiteral("Protocol"), QStringLiteral("txt"));
     if (path.isEmpty()) return;
     QString error;
-    if (!SaveTextFile(path, EncodeTextLines(ProtocolLines()), &error)) Ctx.Ui.ShowError(this, error);
+    if (!SaveTextFile(path, EncodeTextLines(ProtocolLines()), &error))
+        Ctx.Ui.ShowError(this, error);
 }
 
 void TFrmMain::StartSpreadsheetEditing()
@@ -289,12 +281,14 @@ void TFrmMain::StartSpreadsheetEditing()
     const bool workbook = Ctx.Model.FromExcel;
     const QString path = workbook ? Ctx.WorkbookFileName : Ctx.TextFileName;
     if (path.isEmpty()) {
-        Ctx.Ui.ShowError(this, QStringLiteral("No data file is loaded, so there is nothing to edit."));
+        Ctx.Ui.ShowError(this,
+                         QStringLiteral("No data file is loaded, so there is nothing to edit."));
         return;
     }
     if (!Ctx.Ui.OpenInDefaultApplication(path)) {
-        Ctx.Ui.ShowError(this, QStringLiteral("No spreadsheet application could be started for \"%1\".")
-                                   .arg(path));
+        Ctx.Ui.ShowError(
+            this,
+            QStringLiteral("No spreadsheet application could be started for \"%1\".").arg(path));
         return;
     }
     if (workbook)

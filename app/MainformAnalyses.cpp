@@ -1,9 +1,8 @@
 // The analysis jobs of the main window: distance matrix, correlation of
 // characters and pairwise compatibility, all shown in the result window.
-#include "app/Mainform.h"
-
 #include "analyses/AnalysisJobs.h"
 #include "analyses/DistMatForm.h"
+#include "app/Mainform.h"
 #include "data/LoadForm.h"
 #include "data/Path.h"
 #include "data/UiServices.h"

@@ -1,8 +1,7 @@
 // Batch commands of the analyses jobs: each writes what the result window's
 // "Save" writes, and the job's protocol lines to stderr.
-#include "cli/BatchCommand.h"
-
 #include "analyses/AnalysisJobs.h"
+#include "cli/BatchCommand.h"
 #include "data/CharacterType.h"
 #include "data/ImportSource.h"
 #include "data/NumberFormat.h"
@@ -25,7 +24,8 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
     }
     int type = ctMatroschka;  // what the program's type selection holds
     if (withType) {
-        const QString name = args.Value(QStringLiteral("--type"), QStringLiteral("matroschka")).toLower();
+        const QString name =
+            args.Value(QStringLiteral("--type"), QStringLiteral("matroschka")).toLower();
         if (name == QLatin1String("standard"))
             type = ctStandard;
         else if (name == QLatin1String("matroschka"))
@@ -33,7 +33,9 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
         else if (name == QLatin1String("tree"))
             type = ctTree;
         else {
-            WriteStderr(QStringLiteral("Unknown character type \"%1\": use standard, matroschka or tree.").arg(name));
+            WriteStderr(
+                QStringLiteral("Unknown character type \"%1\": use standard, matroschka or tree.")
+                    .arg(name));
             return ExitUsage;
         }
     }
@@ -53,13 +55,14 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
     ComputeJob(model, job);
     TResultGrid grid;
     ShowJobResult(grid, model, job, LocaleDecimalSeparator());
-    if (!WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextTable(grid.Rows()))) return ExitFailure;
+    if (!WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextTable(grid.Rows())))
+        return ExitFailure;
     WriteLines(ResultProtocolLines(job));
     return ExitOk;
 }
 
-void Add(TBatchCommands& commands, const QString& name, const QString& usage, const QString& summary,
-         TAnalysisJob job, bool withType)
+void Add(TBatchCommands& commands, const QString& name, const QString& usage,
+         const QString& summary, TAnalysisJob job, bool withType)
 {
     commands.push_back({name, usage, summary, [=](const QStringList& args) {
                             return RunJob(args, job, usage, withType);
@@ -71,13 +74,16 @@ void RegisterAnalysesCommands(TBatchCommands& commands)
 {
     Add(commands, QStringLiteral("distance"),
         QStringLiteral("distance FILE [--type standard|matroschka|tree] [-o OUT]"),
-        QStringLiteral("distance matrix of the objects (default type matroschka, as the program runs)"),
+        QStringLiteral(
+            "distance matrix of the objects (default type matroschka, as the program runs)"),
         TAnalysisJob::DistanceMatrix, true);
     Add(commands, QStringLiteral("cramer"), QStringLiteral("cramer FILE [-o OUT]"),
-        QStringLiteral("Cramer contingency index of every pair of characters"), TAnalysisJob::Cramer, false);
+        QStringLiteral("Cramer contingency index of every pair of characters"),
+        TAnalysisJob::Cramer, false);
     Add(commands, QStringLiteral("combinations"), QStringLiteral("combinations FILE [-o OUT]"),
         QStringLiteral("state combinations of every pair of characters: actual / potential"),
         TAnalysisJob::StateCombinations, false);
     Add(commands, QStringLiteral("compatibility"), QStringLiteral("compatibility FILE [-o OUT]"),
-        QStringLiteral("pairwise compatibility of characters"), TAnalysisJob::PairwiseCompatibility, false);
+        QStringLiteral("pairwise compatibility of characters"), TAnalysisJob::PairwiseCompatibility,
+        false);
 }

@@ -1,10 +1,10 @@
 #include "cli/BatchCommand.h"
 
-#include "data/DataFile.h"
-#include "data/TextFile.h"
-
 #include <cerrno>
 #include <cstdio>
+
+#include "data/DataFile.h"
+#include "data/TextFile.h"
 
 namespace {
 int StdoutError = 0;  // errno of the first failed write to stdout

@@ -1,7 +1,6 @@
 // Batch commands on characters: data check, full paths, transposition and
 // the state tree of one character.
 #include "cli/BatchCommand.h"
-
 #include "data/ImportSource.h"
 #include "data/MatrixOps.h"
 #include "data/Path.h"
@@ -40,7 +39,8 @@ int RunPaths(const QStringList& rawArgs)
     TMatrixData data;
     if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
     const TDynStrMatrix paths = PathMatrix(data.DataMatrix, data.ObjectCount, data.CharacterCount);
-    const QByteArray bytes = EncodeTextTable(MatrixRows(paths, data.ObjectCount, data.CharacterCount));
+    const QByteArray bytes =
+        EncodeTextTable(MatrixRows(paths, data.ObjectCount, data.CharacterCount));
     return WriteOutput(args.Value(QStringLiteral("-o")), bytes) ? ExitOk : ExitFailure;
 }
 
@@ -58,7 +58,8 @@ int RunTranspose(const QStringList& rawArgs)
     TMatrixData data;
     if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
     const TMatrixData t = TransposeMatrix(data.DataMatrix, data.ObjectCount, data.CharacterCount);
-    return WriteOutput(out, EncodeTextTable(MatrixRows(t.DataMatrix, t.ObjectCount, t.CharacterCount)))
+    return WriteOutput(out,
+                       EncodeTextTable(MatrixRows(t.DataMatrix, t.ObjectCount, t.CharacterCount)))
                ? ExitOk
                : ExitFailure;
 }
@@ -82,9 +83,11 @@ int RunTree(const QStringList& rawArgs)
     if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
     const int c = FindCharacter(data, args.Positional()[1]);
     if (c == 0) {
-        WriteStderr(QStringLiteral("There is no character \"%1\" in \"%2\" (give its number, 1 to %3, or its name).")
-                        .arg(args.Positional()[1], args.Positional()[0])
-                        .arg(data.CharacterCount));
+        WriteStderr(
+            QStringLiteral(
+                "There is no character \"%1\" in \"%2\" (give its number, 1 to %3, or its name).")
+                .arg(args.Positional()[1], args.Positional()[0])
+                .arg(data.CharacterCount));
         return ExitFailure;
     }
     WriteStdoutLines(StateTreeOutline(StateTreeOrder(data.DataMatrix, data.ObjectCount, c)));
@@ -94,14 +97,20 @@ int RunTree(const QStringList& rawArgs)
 
 void RegisterCharacterCommands(TBatchCommands& commands)
 {
-    commands.push_back({QStringLiteral("check"), QStringLiteral("check FILE"),
-                        QStringLiteral("check that every character has one root; exit 3 when a character is faulty"),
-                        RunCheck});
-    commands.push_back({QStringLiteral("paths"), QStringLiteral("paths FILE [-o OUT]"),
-                        QStringLiteral("write the matrix with every cell as its full path to the root"), RunPaths});
+    commands.push_back(
+        {QStringLiteral("check"), QStringLiteral("check FILE"),
+         QStringLiteral(
+             "check that every character has one root; exit 3 when a character is faulty"),
+         RunCheck});
+    commands.push_back(
+        {QStringLiteral("paths"), QStringLiteral("paths FILE [-o OUT]"),
+         QStringLiteral("write the matrix with every cell as its full path to the root"),
+         RunPaths});
     commands.push_back({QStringLiteral("transpose"), QStringLiteral("transpose FILE -o OUT"),
-                        QStringLiteral("write the matrix with objects and characters swapped"), RunTranspose});
-    commands.push_back({QStringLiteral("tree"), QStringLiteral("tree FILE CHAR"),
-                        QStringLiteral("print the state tree of a character (number or name) as an outline"),
-                        RunTree});
+                        QStringLiteral("write the matrix with objects and characters swapped"),
+                        RunTranspose});
+    commands.push_back(
+        {QStringLiteral("tree"), QStringLiteral("tree FILE CHAR"),
+         QStringLiteral("print the state tree of a character (number or name) as an outline"),
+         RunTree});
 }

@@ -1,6 +1,5 @@
 // Batch commands on the data matrix.
 #include "cli/BatchCommand.h"
-
 #include "data/DataFile.h"
 #include "data/ImportSource.h"
 
@@ -30,8 +29,10 @@ void RegisterExportCommand(TBatchCommands& commands);
 
 void RegisterDataCommands(TBatchCommands& commands)
 {
-    commands.push_back({QStringLiteral("load"), QStringLiteral("load FILE"),
-                        QStringLiteral("read a data file (text, CSV, NEXUS or workbook) and print the load report"),
-                        RunLoad});
+    commands.push_back(
+        {QStringLiteral("load"), QStringLiteral("load FILE"),
+         QStringLiteral(
+             "read a data file (text, CSV, NEXUS or workbook) and print the load report"),
+         RunLoad});
     RegisterExportCommand(commands);
 }

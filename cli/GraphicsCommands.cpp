@@ -1,6 +1,9 @@
 // Batch commands of the graphics jobs: a Newick tree drawn as the graphic export would.
-#include "cli/BatchCommand.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
+#include "cli/BatchCommand.h"
 #include "data/Path.h"
 #include "data/TextFile.h"
 #include "data/Workbook.h"
@@ -9,10 +12,6 @@
 #include "graphics/TreeFromSearch.h"
 #include "graphics/TreePage.h"
 #include "parsimony/NexusTrees.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 namespace {
 constexpr qint64 MaxNewickBytes = 64 * 1024 * 1024;
@@ -23,23 +22,28 @@ bool ParsePixels(const TBatchArgs& args, const QString& option, int fallback, in
     bool ok = false;
     value = text.toInt(&ok);
     if (ok && value >= 16 && value <= 20000) return true;
-    WriteStderr(QStringLiteral("The option %1 needs a whole number of pixels from 16 to 20000, not \"%2\".")
-                    .arg(option, text));
+    WriteStderr(
+        QStringLiteral("The option %1 needs a whole number of pixels from 16 to 20000, not \"%2\".")
+            .arg(option, text));
     return false;
 }
 
 int RunDraw(const QStringList& rawArgs)
 {
     const QString usage = QStringLiteral(
-        "Usage: varno-batch draw TREE.nwk -o OUT [--width 1280] [--height 1024] [--mono] [--title T] "
-        "[--subtitle-left T] [--subtitle-right T] [--layout lines|title|none|rectangle|roundrect] [--left-labels] "
+        "Usage: varno-batch draw TREE.nwk -o OUT [--width 1280] [--height 1024] [--mono] [--title "
+        "T] "
+        "[--subtitle-left T] [--subtitle-right T] [--layout lines|title|none|rectangle|roundrect] "
+        "[--left-labels] "
         "[--changes DATA [--no-missing]] [--min-label-size PT]");
-    const TBatchArgs args(rawArgs,
-                          {QStringLiteral("-o"), QStringLiteral("--width"), QStringLiteral("--height"),
-                           QStringLiteral("--title"), QStringLiteral("--subtitle-left"),
-                           QStringLiteral("--subtitle-right"), QStringLiteral("--layout"), QStringLiteral("--changes"),
-                           QStringLiteral("--min-label-size")},
-                          {QStringLiteral("--mono"), QStringLiteral("--left-labels"), QStringLiteral("--no-missing")});
+    const TBatchArgs args(
+        rawArgs,
+        {QStringLiteral("-o"), QStringLiteral("--width"), QStringLiteral("--height"),
+         QStringLiteral("--title"), QStringLiteral("--subtitle-left"),
+         QStringLiteral("--subtitle-right"), QStringLiteral("--layout"),
+         QStringLiteral("--changes"), QStringLiteral("--min-label-size")},
+        {QStringLiteral("--mono"), QStringLiteral("--left-labels"),
+         QStringLiteral("--no-missing")});
     if (!args.Ok() || args.Positional().size() != 1 || args.Value(QStringLiteral("-o")).isEmpty()) {
         WriteStderr(args.Ok() ? usage : args.ErrorText());
         return ExitUsage;
@@ -52,14 +56,17 @@ int RunDraw(const QStringList& rawArgs)
         return ExitUsage;
     TPictureFormat format = PictureFormatFromPath(output);
     if (format == TPictureFormat::Unknown) {
-        WriteStderr(QStringLiteral("Cannot tell the picture format from \"%1\": use .bmp, .jpg, .emf, .svg, .pdf "
-                                   "or .png.")
-                        .arg(output));
+        WriteStderr(
+            QStringLiteral(
+                "Cannot tell the picture format from \"%1\": use .bmp, .jpg, .emf, .svg, .pdf "
+                "or .png.")
+                .arg(output));
         return ExitUsage;
     }
     if (args.Has(QStringLiteral("--mono"))) {
         if (format != TPictureFormat::Bmp) {
-            WriteStderr(QStringLiteral("--mono writes a one-bit bitmap: the output needs the extension .bmp."));
+            WriteStderr(QStringLiteral(
+                "--mono writes a one-bit bitmap: the output needs the extension .bmp."));
             return ExitUsage;
         }
         format = TPictureFormat::MonoBmp;
@@ -68,17 +75,21 @@ int RunDraw(const QStringList& rawArgs)
     const QStringList layouts{"lines", "title", "none", "rectangle", "roundrect"};
     const qsizetype layoutIndex = layouts.indexOf(layoutName);
     if (layoutIndex < 0) {
-        WriteStderr(QStringLiteral("Unknown layout \"%1\": use %2.").arg(layoutName, layouts.join(u'|')));
+        WriteStderr(
+            QStringLiteral("Unknown layout \"%1\": use %2.").arg(layoutName, layouts.join(u'|')));
         return ExitUsage;
     }
 
-    const QString floorText = args.Value(QStringLiteral("--min-label-size"), QString::number(PrintLabelFloorPoints));
+    const QString floorText =
+        args.Value(QStringLiteral("--min-label-size"), QString::number(PrintLabelFloorPoints));
     bool floorOk = false;
     const double floorPoints = floorText.toDouble(&floorOk);
     if (!floorOk || floorPoints < 0 || floorPoints > 72) {
-        WriteStderr(QStringLiteral("The option --min-label-size needs a size in points from 0 (no floor) to 72, "
-                                   "not \"%1\".")
-                        .arg(floorText));
+        WriteStderr(
+            QStringLiteral(
+                "The option --min-label-size needs a size in points from 0 (no floor) to 72, "
+                "not \"%1\".")
+                .arg(floorText));
         return ExitUsage;
     }
 
@@ -111,7 +122,8 @@ int RunDraw(const QStringList& rawArgs)
     int negative = 0;
     for (int i = 0; i < nodes.Count(); ++i) negative += nodes.Item(i)->Length < 0;
     if (negative > 0)
-        WriteStderr(QStringLiteral("Note: %1 negative branch length(s) are drawn leftwards from their parent.")
+        WriteStderr(QStringLiteral(
+                        "Note: %1 negative branch length(s) are drawn leftwards from their parent.")
                         .arg(negative));
 
     if (args.Has(QStringLiteral("--changes"))) {
@@ -121,7 +133,8 @@ int RunDraw(const QStringList& rawArgs)
         const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
         TNewickTreeResult tree = NewickToTree(read.Trees.front(), field.Names, m.ObjectCount);
         if (!tree.Ok) {
-            WriteStderr(QStringLiteral("%1 does not fit the data: %2").arg(QDir::toNativeSeparators(input), tree.Error));
+            WriteStderr(QStringLiteral("%1 does not fit the data: %2")
+                            .arg(QDir::toNativeSeparators(input), tree.Error));
             return ExitFailure;
         }
         DeriveTopology(tree.Tree);
@@ -139,12 +152,14 @@ int RunDraw(const QStringList& rawArgs)
     page.Panel->MinLabelPixels = LabelFloorPixels(floorPoints, 96);
     const int readable = ReadableHeight(*page.Page, width, height);
     if (readable > height)
-        WriteStderr(QStringLiteral("Note: the picture is %1 pixels high instead of %2, so that the %3 tip labels "
-                                   "stay %4 points high (--min-label-size).")
-                        .arg(readable)
-                        .arg(height)
-                        .arg(nodes.LeafCount())
-                        .arg(floorPoints));
+        WriteStderr(
+            QStringLiteral(
+                "Note: the picture is %1 pixels high instead of %2, so that the %3 tip labels "
+                "stay %4 points high (--min-label-size).")
+                .arg(readable)
+                .arg(height)
+                .arg(nodes.LeafCount())
+                .arg(floorPoints));
     if (!SavePicture(*page.Page, output, format, width, height, error)) {
         WriteStderr(error);
         return ExitFailure;
@@ -155,13 +170,14 @@ int RunDraw(const QStringList& rawArgs)
 
 void RegisterGraphicsCommands(TBatchCommands& commands)
 {
-    commands.push_back({QStringLiteral("draw"),
-                        QStringLiteral("draw TREE.nwk -o OUT [--width W] [--height H] [--mono] [--title T] "
-                                       "[--subtitle-left T] [--subtitle-right T] "
-                                       "[--layout lines|title|none|rectangle|roundrect] [--left-labels] "
-                                       "[--changes DATA [--no-missing]] [--min-label-size PT]"),
-                        QStringLiteral("draw the first tree of a Newick file as a picture (.bmp .jpg .emf .svg "
-                                       ".pdf .png; --mono: one-bit .bmp; --changes: with the state changes of the "
-                                       "data on every branch)"),
-                        RunDraw});
+    commands.push_back(
+        {QStringLiteral("draw"),
+         QStringLiteral("draw TREE.nwk -o OUT [--width W] [--height H] [--mono] [--title T] "
+                        "[--subtitle-left T] [--subtitle-right T] "
+                        "[--layout lines|title|none|rectangle|roundrect] [--left-labels] "
+                        "[--changes DATA [--no-missing]] [--min-label-size PT]"),
+         QStringLiteral("draw the first tree of a Newick file as a picture (.bmp .jpg .emf .svg "
+                        ".pdf .png; --mono: one-bit .bmp; --changes: with the state changes of the "
+                        "data on every branch)"),
+         RunDraw});
 }

@@ -1,7 +1,6 @@
 // Batch commands of the parsimony job: a whole search, and the length of
 // given trees.
 #include "cli/BatchCommand.h"
-
 #include "data/CharacterType.h"
 #include "data/ImportSource.h"
 #include "data/NumberFormat.h"
@@ -15,13 +14,15 @@
 namespace {
 constexpr qint64 MaxNewickBytes = 64 * 1024 * 1024;
 
-bool ParseCount(const TBatchArgs& args, const QString& option, int fallback, int* value, QString* text)
+bool ParseCount(const TBatchArgs& args, const QString& option, int fallback, int* value,
+                QString* text)
 {
     *text = args.Value(option, QString::number(fallback));
     bool ok = false;
     *value = text->toInt(&ok);
     if (ok) return true;
-    WriteStderr(QStringLiteral("The option %1 needs a whole number, not \"%2\".").arg(option, *text));
+    WriteStderr(
+        QStringLiteral("The option %1 needs a whole number, not \"%2\".").arg(option, *text));
     return false;
 }
 
@@ -30,11 +31,12 @@ int RunParsimony(const QStringList& rawArgs)
     const QString usage = QStringLiteral(
         "Usage: varno-batch parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] "
         "[--newick OUT] [--nexus OUT] [--table OUT] [--protocol OUT]");
-    const TBatchArgs args(rawArgs,
-                          {QStringLiteral("--trees"), QStringLiteral("--generations"), QStringLiteral("--seed"),
-                           QStringLiteral("--newick"), QStringLiteral("--nexus"), QStringLiteral("--table"),
-                           QStringLiteral("--protocol")},
-                          {QStringLiteral("--no-missing")});
+    const TBatchArgs args(
+        rawArgs,
+        {QStringLiteral("--trees"), QStringLiteral("--generations"), QStringLiteral("--seed"),
+         QStringLiteral("--newick"), QStringLiteral("--nexus"), QStringLiteral("--table"),
+         QStringLiteral("--protocol")},
+        {QStringLiteral("--no-missing")});
     if (!args.Ok() || args.Positional().size() != 1) {
         WriteStderr(args.Ok() ? usage : args.ErrorText());
         return ExitUsage;
@@ -42,9 +44,11 @@ int RunParsimony(const QStringList& rawArgs)
     TSearchSettings settings;
     QString treesText, generationsText;
     if (!ParseCount(args, QStringLiteral("--trees"), 10, &settings.TreeCount, &treesText) ||
-        !ParseCount(args, QStringLiteral("--generations"), 1000, &settings.Generations, &generationsText))
+        !ParseCount(args, QStringLiteral("--generations"), 1000, &settings.Generations,
+                    &generationsText))
         return ExitUsage;
-    if (const QString refusal = ValidateSearch(3, settings.TreeCount, settings.Generations); !refusal.isEmpty()) {
+    if (const QString refusal = ValidateSearch(3, settings.TreeCount, settings.Generations);
+        !refusal.isEmpty()) {
         WriteStderr(refusal);
         return ExitUsage;
     }
@@ -52,20 +56,22 @@ int RunParsimony(const QStringList& rawArgs)
         bool ok = false;
         settings.Seed = args.Value(QStringLiteral("--seed")).toULongLong(&ok);
         if (!ok) {
-            WriteStderr(QStringLiteral("The option --seed needs a whole number from 0 to 18446744073709551615."));
+            WriteStderr(QStringLiteral(
+                "The option --seed needs a whole number from 0 to 18446744073709551615."));
             return ExitUsage;
         }
     }
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
 
-    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("--table")),
-                                            args.Value(QStringLiteral("--newick")),
-                                            args.Value(QStringLiteral("--nexus")),
-                                            args.Value(QStringLiteral("--protocol"))}))
+    if (!OutputsAreSafe(
+            args.Positional(),
+            {args.Value(QStringLiteral("--table")), args.Value(QStringLiteral("--newick")),
+             args.Value(QStringLiteral("--nexus")), args.Value(QStringLiteral("--protocol"))}))
         return ExitFailure;
     TMatrixData data;
     if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
-    if (const QString refusal = ValidateSearch(data.ObjectCount, settings.TreeCount, settings.Generations);
+    if (const QString refusal =
+            ValidateSearch(data.ObjectCount, settings.TreeCount, settings.Generations);
         !refusal.isEmpty()) {
         WriteStderr(refusal);
         return ExitFailure;
@@ -98,14 +104,17 @@ int RunParsimony(const QStringList& rawArgs)
     const QString nexus = args.Value(QStringLiteral("--nexus"));
     if (!nexus.isEmpty()) {
         std::vector<const TTree*> trees;
-        for (int k = 1; k <= search.TreeCount(); ++k) trees.push_back(&search.Trees[static_cast<size_t>(k)]);
+        for (int k = 1; k <= search.TreeCount(); ++k)
+            trees.push_back(&search.Trees[static_cast<size_t>(k)]);
         if (!WriteOutput(nexus, WriteNexusTrees(trees, field.Names).toUtf8())) return ExitFailure;
     }
     const QString protocolPath = args.Value(QStringLiteral("--protocol"));
-    if (!protocolPath.isEmpty() && !WriteOutput(protocolPath, EncodeTextLines(protocol))) return ExitFailure;
+    if (!protocolPath.isEmpty() && !WriteOutput(protocolPath, EncodeTextLines(protocol)))
+        return ExitFailure;
 
     QStringList out = protocol;
-    out << QStringLiteral("Optimum = Minimum = ") + FormatShortest(search.FindBestTree().second, QLatin1Char('.'))
+    out << QStringLiteral("Optimum = Minimum = ") +
+               FormatShortest(search.FindBestTree().second, QLatin1Char('.'))
         << QStringLiteral("Seed = ") + QString::number(search.SeedUsed());
     WriteStdoutLines(out);
     return ExitOk;
@@ -115,7 +124,9 @@ int RunScore(const QStringList& rawArgs)
 {
     const TBatchArgs args(rawArgs, {}, {QStringLiteral("--no-missing")});
     if (!args.Ok() || args.Positional().size() != 2) {
-        WriteStderr(args.Ok() ? QStringLiteral("Usage: varno-batch score FILE TREES.nwk [--no-missing]") : args.ErrorText());
+        WriteStderr(args.Ok()
+                        ? QStringLiteral("Usage: varno-batch score FILE TREES.nwk [--no-missing]")
+                        : args.ErrorText());
         return ExitUsage;
     }
     TMatrixData data;
@@ -156,14 +167,17 @@ void RegisterPublishCommands(TBatchCommands& commands);
 
 void RegisterParsimonyCommands(TBatchCommands& commands)
 {
-    commands.push_back({QStringLiteral("parsimony"),
-                        QStringLiteral("parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] "
-                                       "[--newick OUT] [--nexus OUT] [--table OUT] [--protocol OUT]"),
-                        QStringLiteral("run the parsimony search (grow N trees, 1 to 255, default 10; G generations of branch swapping)"),
-                        RunParsimony});
-    commands.push_back({QStringLiteral("score"), QStringLiteral("score FILE TREES.nwk [--no-missing]"),
-                        QStringLiteral("print the length of every tree of a Newick or NEXUS file on the data"),
-                        RunScore});
+    commands.push_back(
+        {QStringLiteral("parsimony"),
+         QStringLiteral("parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] "
+                        "[--newick OUT] [--nexus OUT] [--table OUT] [--protocol OUT]"),
+         QStringLiteral("run the parsimony search (grow N trees, 1 to 255, default 10; G "
+                        "generations of branch swapping)"),
+         RunParsimony});
+    commands.push_back(
+        {QStringLiteral("score"), QStringLiteral("score FILE TREES.nwk [--no-missing]"),
+         QStringLiteral("print the length of every tree of a Newick or NEXUS file on the data"),
+         RunScore});
     RegisterCharFitCommand(commands);
     RegisterSearchCommands(commands);
     RegisterExactCommand(commands);

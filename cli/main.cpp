@@ -1,25 +1,31 @@
 // varno-batch: the program's jobs from the command line, on the same core.
-#include "cli/BatchCommand.h"
+#include <unistd.h>
 
-#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLocale>
 #include <csignal>
-#include <unistd.h>
+
+#include "cli/BatchCommand.h"
 
 namespace {
 void PrintHelp(const TBatchCommands& commands)
 {
-    QStringList lines{QStringLiteral("varno-batch: run the jobs of VARNO Classic from the command line."),
-                      QString(), QStringLiteral("Usage: varno-batch COMMAND [ARGUMENTS]"), QString(),
-                      QStringLiteral("Commands:")};
+    QStringList lines{
+        QStringLiteral("varno-batch: run the jobs of VARNO Classic from the command line."),
+        QString(), QStringLiteral("Usage: varno-batch COMMAND [ARGUMENTS]"), QString(),
+        QStringLiteral("Commands:")};
     for (const TBatchCommand& c : commands)
         lines << QStringLiteral("  %1\n      %2").arg(c.Usage, c.Summary);
     lines << QString()
-          << QStringLiteral("An output file OUT may be - for standard output. An output that is the same file as an "
-                            "input, a folder, a device or a FIFO is refused.");
-    lines << QString() << QStringLiteral("Exit codes: 0 success, 1 failure, 2 wrong arguments, 3 (check) faulty data.");
+          << QStringLiteral(
+                 "An output file OUT may be - for standard output. An output that is the same file "
+                 "as an "
+                 "input, a folder, a device or a FIFO is refused.");
+    lines << QString()
+          << QStringLiteral(
+                 "Exit codes: 0 success, 1 failure, 2 wrong arguments, 3 (check) faulty data.");
     WriteStdoutLines(lines);
 }
 }  // namespace
@@ -31,9 +37,12 @@ int main(int argc, char* argv[])
     // Without a desktop session Qt warns about the runtime folder on every run;
     // give it a private one so that stderr carries only our own messages.
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QByteArray dir = QDir::tempPath().toUtf8() + "/varno-runtime-" + QByteArray::number(getuid());
+        const QByteArray dir =
+            QDir::tempPath().toUtf8() + "/varno-runtime-" + QByteArray::number(getuid());
         if (QDir().mkpath(QString::fromUtf8(dir)))
-            QFile::setPermissions(QString::fromUtf8(dir), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            QFile::setPermissions(QString::fromUtf8(dir), QFileDevice::ReadOwner |
+                                                              QFileDevice::WriteOwner |
+                                                              QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", dir);
     }
     // A write beyond the file size limit (ulimit -f) then fails with a reason
@@ -50,8 +59,8 @@ int main(int argc, char* argv[])
 
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
-    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h") ||
-        args.first() == QLatin1String("help")) {
+    if (args.isEmpty() || args.first() == QLatin1String("--help") ||
+        args.first() == QLatin1String("-h") || args.first() == QLatin1String("help")) {
         PrintHelp(commands);
         if (!FinishStdout()) return ExitFailure;
         return args.isEmpty() ? ExitUsage : ExitOk;

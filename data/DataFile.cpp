@@ -15,7 +15,4 @@ TReadResult ReadDataFile(const QString& path, bool workbook)
     return read;
 }
 
-TReadResult ReadDataFile(const QString& path)
-{
-    return ReadDataFile(path, IsWorkbookPath(path));
-}
+TReadResult ReadDataFile(const QString& path) { return ReadDataFile(path, IsWorkbookPath(path)); }

@@ -19,10 +19,7 @@ void TModel::AssignMatrix(TMatrixData data, bool fromExcel)
     ResizeCharField();
 }
 
-void TModel::ResizeCharField()
-{
-    CharField.Places.resize(static_cast<size_t>(CharacterCount) + 1);
-}
+void TModel::ResizeCharField() { CharField.Places.resize(static_cast<size_t>(CharacterCount) + 1); }
 
 QString TModel::Cell(int c, int o) const
 {

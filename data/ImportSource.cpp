@@ -1,9 +1,9 @@
 #include "data/ImportSource.h"
 
-#include "data/TextFile.h"
-
 #include <QStringDecoder>
 #include <algorithm>
+
+#include "data/TextFile.h"
 
 namespace {
 // Text of the file up to a Ctrl-Z (code 26), which ends it. "Unicode text"
@@ -131,13 +131,14 @@ QStringList LoadWarnings(const TMatrixData& data)
     if (!anyText)
         warnings << QStringLiteral("WARNING: the file holds no data: every cell is empty.");
     else if (data.ObjectCount == 0)
-        warnings << QStringLiteral("WARNING: no objects were loaded: the data hold only a header line.");
+        warnings << QStringLiteral(
+            "WARNING: no objects were loaded: the data hold only a header line.");
     if (data.CutCells > 0) {
         const int c = data.FirstCutColumn, o = data.FirstCutRow;
         const QString place = c == 0 && o == 0 ? QStringLiteral("the first cell of the header line")
                               : o == 0         ? QStringLiteral("the header of character %1").arg(c)
                               : c == 0         ? QStringLiteral("the name of object %1").arg(o)
-                                               : QStringLiteral("object %1, character %2").arg(o).arg(c);
+                                       : QStringLiteral("object %1, character %2").arg(o).arg(c);
         warnings
             << QStringLiteral(
                    "WARNING: %1 cell(s) longer than %2 characters were cut to %2 characters; the "

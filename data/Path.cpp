@@ -25,16 +25,19 @@ void ParseCellInto(const QString& cell, TPath& path)
     if (!s.isEmpty() && s != QLatin1String(" ")) path.push_back(s);
 }
 
-void ReadOwnPathsInto(const TDynStrMatrix& dataMatrix, int objectCount, int c, bool* hasMissing, TPathArr& paths)
+void ReadOwnPathsInto(const TDynStrMatrix& dataMatrix, int objectCount, int c, bool* hasMissing,
+                      TPathArr& paths)
 {
     paths.resize(static_cast<size_t>(std::max(objectCount, 0)) + 1);
     paths[0].clear();
-    const TPart* column =
-        c >= 0 && c < static_cast<int>(dataMatrix.size()) ? &dataMatrix[static_cast<size_t>(c)] : nullptr;
+    const TPart* column = c >= 0 && c < static_cast<int>(dataMatrix.size())
+                              ? &dataMatrix[static_cast<size_t>(c)]
+                              : nullptr;
     static const QString empty;
     for (int o = 1; o <= objectCount; ++o) {
-        const QString& cell =
-            column && o < static_cast<int>(column->size()) ? (*column)[static_cast<size_t>(o)] : empty;
+        const QString& cell = column && o < static_cast<int>(column->size())
+                                  ? (*column)[static_cast<size_t>(o)]
+                                  : empty;
         TPath& path = paths[static_cast<size_t>(o)];
         ParseCellInto(cell, path);
         if (hasMissing && IsMissingName(path.front())) *hasMissing = true;
@@ -92,12 +95,14 @@ TNameRanks RankNames(const QStringList& names, const QCollator& collator)
 
 TPathBuilder::TPathBuilder() : NameCollator(StateNameCollator()) {}
 
-void TPathBuilder::BuildFullPaths(const TDynStrMatrix& dataMatrix, int objectCount, int c, bool* hasMissing)
+void TPathBuilder::BuildFullPaths(const TDynStrMatrix& dataMatrix, int objectCount, int c,
+                                  bool* hasMissing)
 {
     ReadOwnPathsInto(dataMatrix, objectCount, c, hasMissing, OwnPaths);
     // Element-wise, so that the paths' storage is reused from the last character.
     FullPaths.resize(OwnPaths.size());
-    for (size_t o = 0; o < OwnPaths.size(); ++o) FullPaths[o].assign(OwnPaths[o].begin(), OwnPaths[o].end());
+    for (size_t o = 0; o < OwnPaths.size(); ++o)
+        FullPaths[o].assign(OwnPaths[o].begin(), OwnPaths[o].end());
     Cycle.assign(OwnPaths.size(), false);
     IndexParents(objectCount);
     for (int o = 1; o <= objectCount; ++o) ExtendToRoot(o, objectCount);
@@ -123,8 +128,9 @@ public:
     explicit TPathMembers(const TPath& path) : Path(path) {}
     bool Contains(const QString& name, size_t upTo)
     {
-        if (upTo <= 16) return std::find(Path.begin(), Path.begin() + static_cast<long>(upTo), name) !=
-                               Path.begin() + static_cast<long>(upTo);
+        if (upTo <= 16)
+            return std::find(Path.begin(), Path.begin() + static_cast<long>(upTo), name) !=
+                   Path.begin() + static_cast<long>(upTo);
         while (Indexed < upTo) Seen.insert(Path[Indexed++]);
         return Seen.contains(name);
     }
@@ -170,7 +176,8 @@ bool TPathBuilder::AnyCycle() const
     return std::find(Cycle.begin(), Cycle.end(), true) != Cycle.end();
 }
 
-void TPathBuilder::CollectStateNames(QHash<QString, int>& spellingId, QStringList& spellings, int objectCount) const
+void TPathBuilder::CollectStateNames(QHash<QString, int>& spellingId, QStringList& spellings,
+                                     int objectCount) const
 {
     const int n = std::min(objectCount, static_cast<int>(FullPaths.size()) - 1);
     for (int o = 1; o <= n; ++o)
@@ -222,7 +229,8 @@ TSField BuildPathSets(const TDynStrMatrix& dataMatrix, int objectCount, int char
     field.Names.resize(static_cast<size_t>(objectCount) + 1);
     const TPart* names = dataMatrix.empty() ? nullptr : &dataMatrix[0];
     for (int o = 1; o <= objectCount; ++o)
-        if (names && o < static_cast<int>(names->size())) field.Names[static_cast<size_t>(o)] = (*names)[static_cast<size_t>(o)];
+        if (names && o < static_cast<int>(names->size()))
+            field.Names[static_cast<size_t>(o)] = (*names)[static_cast<size_t>(o)];
     TPathBuilder builder;
     for (int c = 1; c <= characterCount; ++c) {
         TSPlace& place = field.Places[static_cast<size_t>(c)];
@@ -240,7 +248,9 @@ QStringList StateLimitLines(const TSField& field)
     QStringList lines;
     for (size_t c = 1; c < field.Places.size(); ++c)
         if (field.Places[c].StateCount > TInclusion::Capacity)
-            lines << QStringLiteral(" More than %1 states in character %2: states after the %1th are left out of the coding")
+            lines << QStringLiteral(
+                         " More than %1 states in character %2: states after the %1th are left out "
+                         "of the coding")
                          .arg(TInclusion::Capacity)
                          .arg(field.Places[c].Name);
     return lines;
@@ -250,7 +260,8 @@ TDynStrMatrix PathMatrix(const TDynStrMatrix& dataMatrix, int objectCount, int c
 {
     objectCount = std::max(objectCount, 0);
     characterCount = std::max(characterCount, 0);
-    TDynStrMatrix result(static_cast<size_t>(characterCount) + 1, TPart(static_cast<size_t>(objectCount) + 1));
+    TDynStrMatrix result(static_cast<size_t>(characterCount) + 1,
+                         TPart(static_cast<size_t>(objectCount) + 1));
     for (int c = 0; c <= characterCount && c < static_cast<int>(dataMatrix.size()); ++c)
         for (int o = 0; o <= objectCount && o < static_cast<int>(dataMatrix[c].size()); ++o)
             result[c][o] = dataMatrix[c][o];

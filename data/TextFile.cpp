@@ -1,15 +1,15 @@
 #include "data/TextFile.h"
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <limits>
-#include <sys/stat.h>
 
 namespace {
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F.

@@ -162,7 +162,8 @@ bool SheetToMatrix(const TSheetCells& cells, TMatrixData* data, QString* error)
     data->DataMatrix.assign(static_cast<size_t>(cols), TPart(static_cast<size_t>(rows)));
     for (const TSheetCell& cell : cells)
         if (!cell.Text.isEmpty())
-            data->SetCell(static_cast<size_t>(cell.Col - left), static_cast<size_t>(cell.Row - top), cell.Text);
+            data->SetCell(static_cast<size_t>(cell.Col - left), static_cast<size_t>(cell.Row - top),
+                          cell.Text);
     data->ObjectCount = static_cast<int>(rows - 1);
     data->CharacterCount = static_cast<int>(cols - 1);
     return true;

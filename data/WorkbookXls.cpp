@@ -15,8 +15,8 @@
 
 #include "data/ImportSource.h"
 #include "data/NumberFormat.h"
-#include "data/WorkbookSheet.h"
 #include "data/Sanitizers.h"
+#include "data/WorkbookSheet.h"
 
 namespace {
 constexpr int PasswordCode = -1000;  // the child's own codes beside FreeXL's

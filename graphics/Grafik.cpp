@@ -1,10 +1,10 @@
 #include "graphics/Grafik.h"
 
-#include "graphics/PainterCanvas.h"
-
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+
+#include "graphics/PainterCanvas.h"
 
 struct TGrafik::TPageState {
     // A press is routed to this panel until the release.
@@ -31,7 +31,8 @@ TGrafik::TGrafik(TGrafik* owner) : Owner(owner)
     HintStyle.Brush = {QColor(Qt::yellow), false};
     HintStyle.Pen.Width = 2;
     HintStyle.PenWidth = -1;
-    if (Owner && std::find(Owner->Children.begin(), Owner->Children.end(), this) == Owner->Children.end())
+    if (Owner &&
+        std::find(Owner->Children.begin(), Owner->Children.end(), this) == Owner->Children.end())
         Owner->Children.push_back(this);
 }
 
@@ -56,7 +57,8 @@ int TGrafik::ProportionHeight() const
     const TGrafik& root = RootPanel();
     const int rootHeight = root.OuterRect.Height();
     if (root.ScaleHeight <= 0 || root.ScaleHeight >= rootHeight) return OuterRect.Height();
-    return static_cast<int>(std::lround(double(OuterRect.Height()) * root.ScaleHeight / rootHeight));
+    return static_cast<int>(
+        std::lround(double(OuterRect.Height()) * root.ScaleHeight / rootHeight));
 }
 
 TGrafik::TPageState& TGrafik::PageState()
@@ -134,7 +136,8 @@ int TGrafik::RightReserve()
     if (!c) return 0;
     RemarksStyle.Apply(*this, *c);
     int widest = 0;
-    for (int i = 0; i < RemarksCount(); ++i) widest = std::max(widest, c->TextWidth(RemarksLine(i)));
+    for (int i = 0; i < RemarksCount(); ++i)
+        widest = std::max(widest, c->TextWidth(RemarksLine(i)));
     return widest + c->TextHeight(QStringLiteral("M")) / 2;
 }
 
@@ -142,7 +145,8 @@ void TGrafik::LayoutInnerRect()
 {
     InnerRect = OuterRect;
     if (Flags & GrfCaption)
-        InnerRect.Top += CaptionStyle.FontHeight(*this) + static_cast<int>(std::lround(0.02 * ProportionHeight()));
+        InnerRect.Top += CaptionStyle.FontHeight(*this) +
+                         static_cast<int>(std::lround(0.02 * ProportionHeight()));
     InnerRect.Right -= RightReserve();
     InnerRect.Bottom -= BottomReserve();
 }
@@ -283,7 +287,8 @@ void TGrafik::PaintInto(QPainter& painter, QSize clientSize, bool throughBitmap)
     if (s.Dragging && !s.Snapshot.isNull()) {
         canvas.DrawImage(0, 0, s.Snapshot);
     } else if (throughBitmap) {
-        QImage image(std::max(1, clientSize.width()), std::max(1, clientSize.height()), QImage::Format_RGB32);
+        QImage image(std::max(1, clientSize.width()), std::max(1, clientSize.height()),
+                     QImage::Format_RGB32);
         image.fill(Qt::white);
         {
             QPainter p(&image);
@@ -302,7 +307,8 @@ void TGrafik::PaintInto(QPainter& painter, QSize clientSize, bool throughBitmap)
 void TGrafik::PaintOverlay(TCanvas& canvas)
 {
     TPageState& s = PageState();
-    if (s.BoxPanel && !s.BoxLines.isEmpty()) s.BoxPanel->DrawTextBox(canvas, s.BoxLines, s.BoxAnchor);
+    if (s.BoxPanel && !s.BoxLines.isEmpty())
+        s.BoxPanel->DrawTextBox(canvas, s.BoxLines, s.BoxAnchor);
     if (s.Dragging) {
         const TIntRect r = DragRect();
         canvas.Pen = {Qt::black, 2, TPenKind::Solid};
@@ -327,7 +333,8 @@ TIntRect TGrafik::DragRect() const
     const TGrafik& root = RootPanel();
     if (!root.State) return {};
     const QPoint a = root.State->DragStart, b = root.State->DragEnd;
-    return {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()), std::max(a.y(), b.y())};
+    return {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
+            std::max(a.y(), b.y())};
 }
 
 void TGrafik::MouseDown(const TGrfMouse& m)
@@ -351,7 +358,8 @@ void TGrafik::MouseDown(const TGrfMouse& m)
         const TIntRect page = root.OuterRect;
         // A zoomed page would need a huge copy: it is repainted while dragging instead.
         if (double(page.Width()) * page.Height() <= 8e6) {
-            s.Snapshot = QImage(std::max(1, page.Width()), std::max(1, page.Height()), QImage::Format_RGB32);
+            s.Snapshot =
+                QImage(std::max(1, page.Width()), std::max(1, page.Height()), QImage::Format_RGB32);
             s.Snapshot.fill(Qt::white);
             QPainter p(&s.Snapshot);
             TPainterCanvas c(p);
@@ -372,7 +380,8 @@ void TGrafik::MouseMove(const TGrfMouse& m)
         TGrafik* target = root.PanelAt(m.X, m.Y);
         for (auto& o : target->GrfObjects) {
             const TIntRect r = o->DeviceBounds().Inflated(o->Tolerance);
-            if (r.Contains(m.X, m.Y) && !r.Contains(root.LastMouse.x(), root.LastMouse.y())) o->StartBlink();
+            if (r.Contains(m.X, m.Y) && !r.Contains(root.LastMouse.x(), root.LastMouse.y()))
+                o->StartBlink();
         }
     }
     root.LastMouse = QPoint(m.X, m.Y);
@@ -425,13 +434,15 @@ void TGrafik::DrawTextBox(TCanvas& canvas, const QStringList& lines, QPoint anch
         --canvas.Font.Height;
     }
     // Open towards the centre of the plot area, stay inside it.
-    const int cx = (InnerRect.Left + InnerRect.Right) / 2, cy = (InnerRect.Top + InnerRect.Bottom) / 2;
+    const int cx = (InnerRect.Left + InnerRect.Right) / 2,
+              cy = (InnerRect.Top + InnerRect.Bottom) / 2;
     int left = anchor.x() > cx ? anchor.x() - boxW : anchor.x();
     int top = anchor.y() > cy ? anchor.y() - boxH : anchor.y();
     left = std::max(area.Left, std::min(left, area.Right - boxW));
     top = std::max(area.Top, std::min(top, area.Bottom - boxH));
     canvas.Rectangle({left, top, left + boxW, top + boxH});
-    for (int i = 0; i < lines.size(); ++i) canvas.TextOut(left + 3, top + 3 + i * lineHeight, lines[i]);
+    for (int i = 0; i < lines.size(); ++i)
+        canvas.TextOut(left + 3, top + 3 + i * lineHeight, lines[i]);
 }
 
 void TGrafik::ShowTextBox(const QStringList& lines, QPoint anchor)
@@ -509,7 +520,8 @@ void PointW(TGrafik& panel, double x, double y, const TDotStyle& style)
         panel.World.Extend(x, y);
         return;
     }
-    if (TCanvas* c = panel.CurrentCanvas()) style.DrawMarker(panel, *c, panel.World.WorldToDevice(x, y));
+    if (TCanvas* c = panel.CurrentCanvas())
+        style.DrawMarker(panel, *c, panel.World.WorldToDevice(x, y));
 }
 
 void SetPen(TGrafik& panel, int width, const QColor& color)

@@ -373,8 +373,8 @@ bool TGrfExpFRM::ExportToFile(int dataType)
     return true;
 }
 
-bool TGrfExpFRM::PrintPages(QPainter& painter, QPrinter& printer, const TPrintPlacement& at, bool vector,
-                            int dataType)
+bool TGrfExpFRM::PrintPages(QPainter& painter, QPrinter& printer, const TPrintPlacement& at,
+                            bool vector, int dataType)
 {
     // "Large Printout": tip labels at least 6 points high, over as many pages
     // as they need, each page numbered.
@@ -402,8 +402,9 @@ bool TGrfExpFRM::PrintPages(QPainter& painter, QPrinter& printer, const TPrintPl
                 TPainterCanvas canvas(p);
                 Page->PaintToCanvas(canvas, {0, 0, at.Width - 1, total - 1});
             }
-            painter.drawImage(at.X, at.Y, dataType == DataMonochrome ? slice.convertToFormat(QImage::Format_Mono)
-                                                                     : slice);
+            painter.drawImage(
+                at.X, at.Y,
+                dataType == DataMonochrome ? slice.convertToFormat(QImage::Format_Mono) : slice);
         }
         painter.restore();
         if (pages > 1) {

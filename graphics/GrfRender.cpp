@@ -1,14 +1,5 @@
 #include "graphics/GrfRender.h"
 
-#include "graphics/GrfRender.h"
-
-#include "graphics/EmfCanvas.h"
-#include "graphics/Grafik.h"
-#include "graphics/JpegWriter.h"
-#include "graphics/PainterCanvas.h"
-#include "data/TextFile.h"
-#include "graphics/TreePage.h"
-
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
@@ -18,6 +9,14 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <cerrno>
+
+#include "data/TextFile.h"
+#include "graphics/EmfCanvas.h"
+#include "graphics/Grafik.h"
+#include "graphics/GrfRender.h"
+#include "graphics/JpegWriter.h"
+#include "graphics/PainterCanvas.h"
+#include "graphics/TreePage.h"
 
 TPictureFormat PictureFormatFromPath(const QString& path)
 {
@@ -49,8 +48,10 @@ QImage RenderMonoBitmap(TGrafik& page, int width, int height)
         uchar* out = mono.scanLine(y);
         for (int x = 0; x < colour.width(); ++x) {
             const bool light = qGray(in[x]) >= 128;
-            if (light) out[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
-            else out[x >> 3] &= static_cast<uchar>(~(0x80 >> (x & 7)));
+            if (light)
+                out[x >> 3] |= static_cast<uchar>(0x80 >> (x & 7));
+            else
+                out[x >> 3] &= static_cast<uchar>(~(0x80 >> (x & 7)));
         }
     }
     return mono;
@@ -62,16 +63,20 @@ static QByteArray ImageBytes(const QImage& image, const char* format, QString& e
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, format)) {
-        error = QStringLiteral("The picture could not be encoded as %1.").arg(QString::fromLatin1(format));
+        error = QStringLiteral("The picture could not be encoded as %1.")
+                    .arg(QString::fromLatin1(format));
         return {};
     }
     return bytes;
 }
 
-QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int height, QString& error)
+QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int height,
+                         QString& error)
 {
     if (width < 1 || height < 1 || width > 20000 || height > 20000) {
-        error = QStringLiteral("Picture size %1 x %2 is out of range (1 to 20000 pixels).").arg(width).arg(height);
+        error = QStringLiteral("Picture size %1 x %2 is out of range (1 to 20000 pixels).")
+                    .arg(width)
+                    .arg(height);
         return {};
     }
     // Tip labels below their floor would overlap: the picture grows downwards,
@@ -80,62 +85,69 @@ QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int he
     height = ReadableHeight(page, width, height);
     const TIntRect rect{0, 0, width - 1, height - 1};
     switch (format) {
-    case TPictureFormat::Bmp: return ImageBytes(RenderBitmap(page, width, height), "BMP", error);
-    case TPictureFormat::MonoBmp: return ImageBytes(RenderMonoBitmap(page, width, height), "BMP", error);
-    case TPictureFormat::Png: return ImageBytes(RenderBitmap(page, width, height), "PNG", error);
-    case TPictureFormat::Jpeg: return EncodeJpeg(RenderBitmap(page, width, height), JpegQuality, error);
-    case TPictureFormat::Emf: {
-        TEmfCanvas canvas;
-        if (!canvas.Begin(width, height, error)) return {};
-        page.PaintToCanvas(canvas, rect);
-        return canvas.End(error);
-    }
-    case TPictureFormat::Svg: {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(QSize(width, height));
-        svg.setViewBox(QRect(0, 0, width, height));
-        svg.setResolution(96);  // so that the size reads as the pixels asked for
-        svg.setTitle(QStringLiteral("VARNO Classic"));
-        QPainter painter;
-        if (!painter.begin(&svg)) {
-            error = QStringLiteral("The SVG picture could not be started.");
-            return {};
+        case TPictureFormat::Bmp:
+            return ImageBytes(RenderBitmap(page, width, height), "BMP", error);
+        case TPictureFormat::MonoBmp:
+            return ImageBytes(RenderMonoBitmap(page, width, height), "BMP", error);
+        case TPictureFormat::Png:
+            return ImageBytes(RenderBitmap(page, width, height), "PNG", error);
+        case TPictureFormat::Jpeg:
+            return EncodeJpeg(RenderBitmap(page, width, height), JpegQuality, error);
+        case TPictureFormat::Emf: {
+            TEmfCanvas canvas;
+            if (!canvas.Begin(width, height, error)) return {};
+            page.PaintToCanvas(canvas, rect);
+            return canvas.End(error);
         }
-        TPainterCanvas canvas(painter);
-        page.PaintToCanvas(canvas, rect);
-        painter.end();
-        return bytes;
-    }
-    case TPictureFormat::Pdf: {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter pdf(&buffer);
-        // One page exactly the picture's size, one unit per pixel at 96 dpi.
-        pdf.setResolution(96);
-        pdf.setPageSize(QPageSize(QSizeF(width * 72.0 / 96, height * 72.0 / 96), QPageSize::Point));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        pdf.setCreator(QStringLiteral("VARNO Classic"));
-        QPainter painter;
-        if (!painter.begin(&pdf)) {
-            error = QStringLiteral("The PDF document could not be started.");
-            return {};
+        case TPictureFormat::Svg: {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            QSvgGenerator svg;
+            svg.setOutputDevice(&buffer);
+            svg.setSize(QSize(width, height));
+            svg.setViewBox(QRect(0, 0, width, height));
+            svg.setResolution(96);  // so that the size reads as the pixels asked for
+            svg.setTitle(QStringLiteral("VARNO Classic"));
+            QPainter painter;
+            if (!painter.begin(&svg)) {
+                error = QStringLiteral("The SVG picture could not be started.");
+                return {};
+            }
+            TPainterCanvas canvas(painter);
+            page.PaintToCanvas(canvas, rect);
+            painter.end();
+            return bytes;
         }
-        TPainterCanvas canvas(painter);
-        page.PaintToCanvas(canvas, rect);
-        painter.end();
-        return bytes;
-    }
-    case TPictureFormat::Unknown: break;
+        case TPictureFormat::Pdf: {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter pdf(&buffer);
+            // One page exactly the picture's size, one unit per pixel at 96 dpi.
+            pdf.setResolution(96);
+            pdf.setPageSize(
+                QPageSize(QSizeF(width * 72.0 / 96, height * 72.0 / 96), QPageSize::Point));
+            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+            pdf.setCreator(QStringLiteral("VARNO Classic"));
+            QPainter painter;
+            if (!painter.begin(&pdf)) {
+                error = QStringLiteral("The PDF document could not be started.");
+                return {};
+            }
+            TPainterCanvas canvas(painter);
+            page.PaintToCanvas(canvas, rect);
+            painter.end();
+            return bytes;
+        }
+        case TPictureFormat::Unknown:
+            break;
     }
     error = QStringLiteral("Unknown picture format.");
     return {};
 }
 
-bool SavePicture(TGrafik& page, const QString& path, TPictureFormat format, int width, int height, QString& error)
+bool SavePicture(TGrafik& page, const QString& path, TPictureFormat format, int width, int height,
+                 QString& error)
 {
     const QByteArray bytes = RenderPicture(page, format, width, height, error);
     if (bytes.isEmpty()) {
@@ -150,7 +162,8 @@ bool SavePicture(TGrafik& page, const QString& path, TPictureFormat format, int 
     // Unbuffered: a write cut short (a full disk, a file size limit) shows in
     // write()'s count; through the buffer it went unnoticed.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        error = QStringLiteral("Cannot write \"%1\": %2")
+                    .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
     errno = 0;

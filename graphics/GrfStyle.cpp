@@ -1,9 +1,9 @@
 #include "graphics/GrfStyle.h"
 
-#include "graphics/Grafik.h"
-
 #include <algorithm>
 #include <cmath>
+
+#include "graphics/Grafik.h"
 
 TGrfStyle::TGrfStyle() { Brush.Clear = false; }
 
@@ -98,19 +98,27 @@ void TDotStyle::DrawMarker(const TGrafik& panel, TCanvas& canvas, QPoint p) cons
     const TIntRect r = MarkerRect(panel, p);
     const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
     switch (Shape) {
-    case DotTriangle: canvas.Polygon({{r.Left, r.Bottom}, {r.Right, r.Bottom}, {cx, r.Top}}); break;
-    case DotCross: {
-        const TCanvasPen keep = canvas.Pen;
-        canvas.Pen.Color = Brush.Color;
-        canvas.MoveTo(r.Left, r.Top);
-        canvas.LineTo(r.Right, r.Bottom);
-        canvas.MoveTo(r.Left, r.Bottom);
-        canvas.LineTo(r.Right, r.Top);
-        canvas.Pen = keep;
-        break;
-    }
-    case DotDiamond: canvas.Polygon({{cx, r.Top}, {r.Right, cy}, {cx, r.Bottom}, {r.Left, cy}}); break;
-    case DotEllipse: canvas.Ellipse(r); break;
-    default: canvas.Rectangle(r); break;
+        case DotTriangle:
+            canvas.Polygon({{r.Left, r.Bottom}, {r.Right, r.Bottom}, {cx, r.Top}});
+            break;
+        case DotCross: {
+            const TCanvasPen keep = canvas.Pen;
+            canvas.Pen.Color = Brush.Color;
+            canvas.MoveTo(r.Left, r.Top);
+            canvas.LineTo(r.Right, r.Bottom);
+            canvas.MoveTo(r.Left, r.Bottom);
+            canvas.LineTo(r.Right, r.Top);
+            canvas.Pen = keep;
+            break;
+        }
+        case DotDiamond:
+            canvas.Polygon({{cx, r.Top}, {r.Right, cy}, {cx, r.Bottom}, {r.Left, cy}});
+            break;
+        case DotEllipse:
+            canvas.Ellipse(r);
+            break;
+        default:
+            canvas.Rectangle(r);
+            break;
     }
 }

@@ -121,8 +121,10 @@ TscTreeNode* TscTreeNodes::FindByCode(const QString& code) const
     TscTreeNode* n = Root;
     for (QChar letter : code) {
         if (!n) return nullptr;
-        if (letter == u'L') n = n->Left;
-        else if (letter == u'R') n = n->Right;
+        if (letter == u'L')
+            n = n->Left;
+        else if (letter == u'R')
+            n = n->Right;
     }
     return n;
 }
@@ -142,7 +144,10 @@ void TscTreeNodes::Swap(TscTreeNode* node)
 }
 
 namespace {
-QString Opposite(const QString& side) { return side == QLatin1String("L") ? QStringLiteral("R") : QStringLiteral("L"); }
+QString Opposite(const QString& side)
+{
+    return side == QLatin1String("L") ? QStringLiteral("R") : QStringLiteral("L");
+}
 
 // Gives n's subtree new codes: prefix + the rest of each old code after n's.
 void Recode(TscTreeNode* n, const QString& prefix)
@@ -155,7 +160,8 @@ void Recode(TscTreeNode* n, const QString& prefix)
 void ReRoot(TscTreeNodes& list, TscTreeNode* node, const QString& side)
 {
     TscTreeNode* root = list.Root;
-    if (!root || !node || node == root || node->Parent == root || !root->Left || !root->Right) return;
+    if (!root || !node || node == root || node->Parent == root || !root->Left || !root->Right)
+        return;
     if (!node->HasAncestor(root)) return;
     list.UpdateCodes();  // codes must describe the current links
     const QString code = node->Code;
@@ -163,8 +169,10 @@ void ReRoot(TscTreeNodes& list, TscTreeNode* node, const QString& side)
 
     // 1. The two root branches become one.
     const double rootSum = root->Left->Length + root->Right->Length;
-    if (code.startsWith(u'R')) root->Left->Length = rootSum;
-    else root->Right->Length = rootSum;
+    if (code.startsWith(u'R'))
+        root->Left->Length = rootSum;
+    else
+        root->Right->Length = rootSum;
 
     // 2. Branch lengths along the way move one step towards the root.
     for (qsizetype d = 1; d <= code.size() - 2; ++d)
@@ -206,8 +214,10 @@ void ReRoot(TscTreeNodes& list, TscTreeNode* node, const QString& side)
         if (n->NewCode.size() == 1) continue;  // already below the root
         TscTreeNode* parent = list.FindByNewCode(n->NewCode.chopped(1));
         if (!parent) continue;
-        if (n->NewCode.endsWith(u'L')) SetLeft(parent, n);
-        else SetRight(parent, n);
+        if (n->NewCode.endsWith(u'L'))
+            SetLeft(parent, n);
+        else
+            SetRight(parent, n);
     }
     // Nodes that lost their children keep none (a turned ancestor keeps two new ones).
 

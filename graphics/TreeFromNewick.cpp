@@ -15,12 +15,18 @@ bool NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes, QString& e
             continue;
         }
         if (n.Children.size() < 2) {
-            const QString name = n.Name.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(n.Name.left(40));
-            error = QStringLiteral("The tree is not binary: %1%2 has %3 %4; the drawing needs at least two below "
-                                   "every inner node.")
-                        .arg(i == tree.Root ? QStringLiteral("the root") : QStringLiteral("an inner node"), name)
-                        .arg(n.Children.size())
-                        .arg(n.Children.size() == 1 ? QStringLiteral("child") : QStringLiteral("children"));
+            const QString name =
+                n.Name.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(n.Name.left(40));
+            error =
+                QStringLiteral(
+                    "The tree is not binary: %1%2 has %3 %4; the drawing needs at least two below "
+                    "every inner node.")
+                    .arg(i == tree.Root ? QStringLiteral("the root")
+                                        : QStringLiteral("an inner node"),
+                         name)
+                    .arg(n.Children.size())
+                    .arg(n.Children.size() == 1 ? QStringLiteral("child")
+                                                : QStringLiteral("children"));
             return false;
         }
         for (int c : n.Children)
@@ -31,7 +37,9 @@ bool NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes, QString& e
         inner.push_back(i);
     }
     if (static_cast<int>(leaves.size()) > MaxDrawnLeaves) {
-        error = QStringLiteral("The tree has %1 leaves; at most %2 can be drawn.").arg(leaves.size()).arg(MaxDrawnLeaves);
+        error = QStringLiteral("The tree has %1 leaves; at most %2 can be drawn.")
+                    .arg(leaves.size())
+                    .arg(MaxDrawnLeaves);
         return false;
     }
     std::vector<TscTreeNode*> made(count, nullptr);

@@ -1,10 +1,10 @@
 #include "graphics/TreeFromSearch.h"
 
-#include "parsimony/BranchChanges.h"
-
 #include <QHash>
 #include <array>
 #include <map>
+
+#include "parsimony/BranchChanges.h"
 
 bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
                            TadaTreeNodes& nodes, QString& error)
@@ -86,7 +86,8 @@ void AttachChanges(const TTree& tree, const TSField& field, bool missingData, Ta
     }
 }
 
-int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingData, TscTreeNodes& nodes)
+int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingData,
+                         TscTreeNodes& nodes)
 {
     QHash<QString, int> exact, blanked;
     for (int o = static_cast<int>(field.Names.size()) - 1; o >= 1; --o) {

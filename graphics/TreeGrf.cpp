@@ -160,9 +160,11 @@ void TTreeGrf::DrawChanges(TscTreeNode* node)
         c->Ellipse({x - r, b.y() - r, x + r, b.y() + r});
         style.TextAlign = TA_CENTER_ | TA_BOTTOM_;
         style.Apply(*this, *c);
-        // The character's number is shorter than its name: the list beside the picture has the names.
-        const QString above = i < node->ChangeCharacters.size() ? QString::number(node->ChangeCharacters.at(i))
-                                                                : (colon < 0 ? text : text.left(colon));
+        // The character's number is shorter than its name: the list beside the picture has the
+        // names.
+        const QString above = i < node->ChangeCharacters.size()
+                                  ? QString::number(node->ChangeCharacters.at(i))
+                                  : (colon < 0 ? text : text.left(colon));
         c->TextOut(x, b.y() - r, above);
         if (colon >= 0) {
             style.TextAlign = TA_CENTER_ | TA_TOP_;

@@ -12,8 +12,10 @@ void LayoutY(TscTreeNodes& list, TscTreeNode* start)
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         TscTreeNode* n = *it;
         if (n->IsLeaf()) continue;
-        if (n->Left && n->Right) n->Y = (n->Left->Y + n->Right->Y) / 2;
-        else n->Y = (n->Left ? n->Left : n->Right)->Y;
+        if (n->Left && n->Right)
+            n->Y = (n->Left->Y + n->Right->Y) / 2;
+        else
+            n->Y = (n->Left ? n->Left : n->Right)->Y;
         // A polytomy sits midway between its outermost children.
         if (n->Left && n->Right && (n->Left->Collapsed || n->Right->Collapsed)) {
             const std::vector<TscTreeNode*> shown = n->ShownChildren();

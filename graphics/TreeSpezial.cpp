@@ -17,8 +17,10 @@ QString FormatNodeLength(double length)
     for (qsizetype i = whole.size() - 3; i > 0; i -= 3) whole.insert(i, u'.');
     QString text = (negative ? QStringLiteral("-") : QString()) + whole + u',' + fraction;
     if (text.size() > 10) {
-        if (text.size() - 10 <= 6) text.truncate(10);
-        else text = QString(10, u'*');
+        if (text.size() - 10 <= 6)
+            text.truncate(10);
+        else
+            text = QString(10, u'*');
     }
     return text;
 }
@@ -35,7 +37,7 @@ void TadaArtDot::Draw(TCanvas& canvas) { TSimpleDot::Draw(canvas); }
 QStringList TadaTreeGrf::InfoLines(const TscTreeNode& n)
 {
     QStringList lines{QStringLiteral("Ident=") + n.Ident, QStringLiteral("Code=") + n.Code,
-            QStringLiteral("Leaves=") + QString::number(n.LeafCount()),
+                      QStringLiteral("Leaves=") + QString::number(n.LeafCount()),
                       QStringLiteral("Length=") + FormatNodeLength(n.Length)};
     if (!n.Support.isEmpty()) lines << QStringLiteral("Support=") + n.Support;
     if (!n.Changes.isEmpty())
@@ -48,7 +50,8 @@ void TadaArtDot::Activate(const TGrfMouse& m)
 {
     auto* panel = dynamic_cast<TadaTreeGrf*>(Owner);
     if (!panel || !Node) return;
-    if (m.Button == TMouseButton::Left) panel->ShowTextBox(TadaTreeGrf::InfoLines(*Node), panel->World.WorldToDevice(X(), Y()));
+    if (m.Button == TMouseButton::Left)
+        panel->ShowTextBox(TadaTreeGrf::InfoLines(*Node), panel->World.WorldToDevice(X(), Y()));
     if (panel->OnSelect) panel->OnSelect(this);
 }
 
@@ -97,7 +100,8 @@ void TadaTreeGrf::AfterMeasure()
 {
     UpdateMarkerSizes();
     for (auto& o : GrfObjects)
-        if (auto* dot = dynamic_cast<TadaArtDot*>(o.get()); dot && dot->Node) dot->SetPos(dot->Node->X, dot->Node->Y);
+        if (auto* dot = dynamic_cast<TadaArtDot*>(o.get()); dot && dot->Node)
+            dot->SetPos(dot->Node->X, dot->Node->Y);
 }
 
 void TadaTreeGrf::RebuildMarkers()

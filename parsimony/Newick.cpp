@@ -1,17 +1,18 @@
 #include "parsimony/Newick.h"
 
+#include <QHash>
+
 #include "data/NumberFormat.h"
 #include "data/TextFile.h"
 
-#include <QHash>
-
 namespace {
-bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'); }
-
-bool EndsUnquotedName(QChar c)
+bool IsBlank(QChar c)
 {
-    return IsBlank(c) || QStringLiteral("()[]':;,").contains(c);
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
+           c == QLatin1Char('\n');
 }
+
+bool EndsUnquotedName(QChar c) { return IsBlank(c) || QStringLiteral("()[]':;,").contains(c); }
 
 // A parser without recursion: deeply nested text cannot exhaust the stack.
 class TNewickParser {
@@ -66,7 +67,8 @@ private:
                 ++column;
             }
         }
-        Error = QStringLiteral("Newick text, line %1, column %2: %3").arg(line).arg(column).arg(what);
+        Error =
+            QStringLiteral("Newick text, line %1, column %2: %3").arg(line).arg(column).arg(what);
         return false;
     }
 
@@ -123,7 +125,8 @@ private:
             ++Pos;
             if (!SkipBlank()) return false;
             const qsizetype start = Pos;
-            while (Pos < Text.size() && QStringLiteral("0123456789+-.eE").contains(Text.at(Pos))) ++Pos;
+            while (Pos < Text.size() && QStringLiteral("0123456789+-.eE").contains(Text.at(Pos)))
+                ++Pos;
             bool ok = false;
             const double length = Text.mid(start, Pos - start).toDouble(&ok);
             if (!ok) {
@@ -153,8 +156,10 @@ private:
         while (true) {
             if (!SkipBlank()) return false;
             if (Pos >= Text.size())
-                return SetError(open.empty() ? QStringLiteral("the tree does not end with \";\".")
-                                             : QStringLiteral("the text ends inside the tree (a \")\" is missing)."));
+                return SetError(
+                    open.empty()
+                        ? QStringLiteral("the tree does not end with \";\".")
+                        : QStringLiteral("the text ends inside the tree (a \")\" is missing)."));
             const QChar c = Text.at(Pos);
             if (expectSubtree) {
                 if (c == QLatin1Char('(')) {
@@ -164,7 +169,8 @@ private:
                 }
                 if (c == QLatin1Char(')') || c == QLatin1Char(',') || c == QLatin1Char(';')) {
                     // An empty leaf, as in "(,A)": allowed by the syntax.
-                    if (open.empty()) return SetError(QStringLiteral("a tree must start with \"(\" or a name."));
+                    if (open.empty())
+                        return SetError(QStringLiteral("a tree must start with \"(\" or a name."));
                 }
                 const int leaf = NewNode(tree, open.empty() ? -1 : open.back());
                 if (!ReadLabelAndLength(tree.Nodes[static_cast<size_t>(leaf)])) return false;
@@ -172,7 +178,10 @@ private:
                 continue;
             }
             if (open.empty()) {
-                if (c != QLatin1Char(';')) return SetError(QStringLiteral("expected \";\" at the end of the tree, found \"%1\".").arg(PrintableText(QString(c))));
+                if (c != QLatin1Char(';'))
+                    return SetError(
+                        QStringLiteral("expected \";\" at the end of the tree, found \"%1\".")
+                            .arg(PrintableText(QString(c))));
                 ++Pos;
                 return true;
             }
@@ -185,7 +194,8 @@ private:
                 open.pop_back();
                 if (!ReadLabelAndLength(tree.Nodes[static_cast<size_t>(closed)])) return false;
             } else if (c == QLatin1Char(';')) {
-                return SetError(QStringLiteral("the tree ends before every \"(\" is closed (a \")\" is missing)."));
+                return SetError(QStringLiteral(
+                    "the tree ends before every \"(\" is closed (a \")\" is missing)."));
             } else {
                 return SetError(QStringLiteral("expected \",\" or \")\", found \"%1\".")
                                     .arg(PrintableText(QString(c))));
@@ -221,13 +231,17 @@ QString WriteNewick(const TTree& tree, const std::vector<QString>& names)
     std::vector<std::vector<TChild>> children(static_cast<size_t>(n) + 1);
     for (int i = 1; i <= tree.TipCount(); ++i) {
         const int anc = tree.Tips[static_cast<size_t>(i)].Anc;
-        if (anc >= 1 && anc <= n) children[static_cast<size_t>(anc)].push_back({static_cast<TIntNum>(i), true});
+        if (anc >= 1 && anc <= n)
+            children[static_cast<size_t>(anc)].push_back({static_cast<TIntNum>(i), true});
     }
     for (int j = 1; j <= n; ++j) {
         const int anc = tree.Nodes[static_cast<size_t>(j)].Anc;
-        if (anc >= 1 && anc <= n) children[static_cast<size_t>(anc)].push_back({static_cast<TIntNum>(j), false});
+        if (anc >= 1 && anc <= n)
+            children[static_cast<size_t>(anc)].push_back({static_cast<TIntNum>(j), false});
     }
-    auto length = [](double fit) { return QLatin1Char(':') + FormatShortest(fit, QLatin1Char('.')); };
+    auto length = [](double fit) {
+        return QLatin1Char(':') + FormatShortest(fit, QLatin1Char('.'));
+    };
     QString out;
     // Iterative walk: entry (node, next child index).
     std::vector<std::pair<int, size_t>> stack{{root, 0}};
@@ -243,7 +257,9 @@ QString WriteNewick(const TTree& tree, const std::vector<QString>& names)
             if (child.IsTip) {
                 const TTip& tip = tree.Tips[child.Num];
                 const int object = tip.Objects.empty() ? 0 : tip.Objects[0];
-                out += NewickName(object < static_cast<int>(names.size()) ? names[static_cast<size_t>(object)] : QString());
+                out += NewickName(object < static_cast<int>(names.size())
+                                      ? names[static_cast<size_t>(object)]
+                                      : QString());
                 out += length(tip.Fit);
             } else if (!visited[child.Num]) {
                 visited[child.Num] = true;
@@ -260,7 +276,8 @@ QString WriteNewick(const TTree& tree, const std::vector<QString>& names)
     return out;
 }
 
-TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QString>& names, int objectCount)
+TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QString>& names,
+                               int objectCount)
 {
     TNewickTreeResult result;
     auto fail = [&](const QString& error) {
@@ -270,24 +287,30 @@ TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QStr
         return result;
     };
     if (newick.Root < 0 || newick.Nodes.empty()) return fail(QStringLiteral("The tree is empty."));
-    if (static_cast<int>(names.size()) <= objectCount) return fail(QStringLiteral("The objects have no names."));
+    if (static_cast<int>(names.size()) <= objectCount)
+        return fail(QStringLiteral("The objects have no names."));
     QHash<QString, int> exact, blanked;
     for (int o = 1; o <= objectCount; ++o) {
         const QString& name = names[static_cast<size_t>(o)];
         if (exact.contains(name))
-            return fail(QStringLiteral("Two objects are named \"%1\"; a tree cannot tell them apart.").arg(PrintableText(name)));
+            return fail(
+                QStringLiteral("Two objects are named \"%1\"; a tree cannot tell them apart.")
+                    .arg(PrintableText(name)));
         exact.insert(name, o);
         QString b = name;
         b.replace(QLatin1Char('_'), QLatin1Char(' '));
         if (!blanked.contains(b)) blanked.insert(b, o);
     }
     if (objectCount < 2 || objectCount > MaxParsimonyObjects)
-        return fail(QStringLiteral("A tree needs 2 to %1 objects; the data have %2.").arg(MaxParsimonyObjects).arg(objectCount));
+        return fail(QStringLiteral("A tree needs 2 to %1 objects; the data have %2.")
+                        .arg(MaxParsimonyObjects)
+                        .arg(objectCount));
     for (const TNewickNode& node : newick.Nodes)
         if (!node.Children.empty() && node.Children.size() != 2)
             return fail(QStringLiteral("The tree is not binary: a node has %1 %2.")
                             .arg(node.Children.size())
-                            .arg(node.Children.size() == 1 ? QStringLiteral("child") : QStringLiteral("children")));
+                            .arg(node.Children.size() == 1 ? QStringLiteral("child")
+                                                           : QStringLiteral("children")));
     // Leaves in text order: names first, so the message names the culprit.
     std::vector<int> leafObject(newick.Nodes.size(), 0);
     std::vector<bool> placed(static_cast<size_t>(objectCount) + 1, false);
@@ -297,15 +320,19 @@ TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QStr
         if (node.Name.isEmpty()) return fail(QStringLiteral("The tree has a tip without a name."));
         int object = exact.value(node.Name, 0);
         if (object == 0) object = blanked.value(node.Name, 0);
-        if (object == 0) return fail(QStringLiteral("Unknown name in the tree: \"%1\".").arg(PrintableText(node.Name)));
+        if (object == 0)
+            return fail(
+                QStringLiteral("Unknown name in the tree: \"%1\".").arg(PrintableText(node.Name)));
         if (placed[static_cast<size_t>(object)])
-            return fail(QStringLiteral("The name \"%1\" occurs more than once in the tree.").arg(PrintableText(node.Name)));
+            return fail(QStringLiteral("The name \"%1\" occurs more than once in the tree.")
+                            .arg(PrintableText(node.Name)));
         placed[static_cast<size_t>(object)] = true;
         leafObject[k] = object;
     }
     for (int o = 1; o <= objectCount; ++o)
         if (!placed[static_cast<size_t>(o)])
-            return fail(QStringLiteral("The tree lacks the object \"%1\".").arg(PrintableText(names[static_cast<size_t>(o)])));
+            return fail(QStringLiteral("The tree lacks the object \"%1\".")
+                            .arg(PrintableText(names[static_cast<size_t>(o)])));
 
     // Binary with every object once: objectCount tips, objectCount - 1 nodes.
     TTree& tree = result.Tree;
@@ -328,7 +355,8 @@ TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QStr
         }
         nodeNumber[static_cast<size_t>(index)] = ++nextNode;
         tree.Nodes[static_cast<size_t>(nextNode)].Anc = static_cast<TIntNum>(parent);
-        for (auto it = node.Children.rbegin(); it != node.Children.rend(); ++it) stack.push_back(*it);
+        for (auto it = node.Children.rbegin(); it != node.Children.rend(); ++it)
+            stack.push_back(*it);
     }
     result.Ok = true;
     return result;

@@ -258,7 +258,8 @@ void TFrmTreeOpt::DrawTree(int slot)
     // The drawing works on its own copy: re-rooting there leaves this tree alone.
     TadaTreeNodes nodes;
     QString error;
-    if (!SearchTreeToTreeNodes(Search->Trees[static_cast<size_t>(slot)], Search->CharField().Names, nodes, error)) {
+    if (!SearchTreeToTreeNodes(Search->Trees[static_cast<size_t>(slot)], Search->CharField().Names,
+                               nodes, error)) {
         Ctx.Ui.ShowError(this, error);
         return;
     }

@@ -1,7 +1,6 @@
 // Reading is bounded whatever the file is: devices and pipes that never end,
 // files too large to load, cells too long to keep.
 #include <fcntl.h>
-#include "data/Sanitizers.h"
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -15,6 +14,7 @@
 #include <thread>
 
 #include "data/ImportSource.h"
+#include "data/Sanitizers.h"
 #include "data/TextFile.h"
 #include "data/Workbook.h"
 

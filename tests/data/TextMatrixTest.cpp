@@ -1,8 +1,9 @@
-#include "data/ImportSource.h"
-#include "data/TextFile.h"
+#include <gtest/gtest.h>
 
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "data/ImportSource.h"
+#include "data/TextFile.h"
 
 namespace {
 TMatrixData Read(const QByteArray& bytes)
@@ -58,7 +59,7 @@ TEST(TextMatrix, CountsFollowTabsAndLastNonEmptyField)
     }
     {
         const TMatrixData d = Read("h\ta\tb\nx\t1\t2\ny\t3\t\n");
-        EXPECT_EQ(d.ObjectCount, 1);  // the last line's last field is empty
+        EXPECT_EQ(d.ObjectCount, 1);    // the last line's last field is empty
         EXPECT_EQ(Cell(d, 1, 2), "3");  // but it is stored
     }
     {
@@ -85,7 +86,8 @@ TEST(TextMatrix, LongCellsAreCut)
 
 TEST(TextMatrix, DecodesUtf8AndWindows1252)
 {
-    EXPECT_EQ(Cell(Read("h\ta\nx\t\xc3\xa9t\xc3\xa9\n"), 1, 1), QString::fromUtf8("\xc3\xa9t\xc3\xa9"));
+    EXPECT_EQ(Cell(Read("h\ta\nx\t\xc3\xa9t\xc3\xa9\n"), 1, 1),
+              QString::fromUtf8("\xc3\xa9t\xc3\xa9"));
     // 0xE9 alone is not UTF-8; 0x80 is the euro sign in Windows-1252.
     EXPECT_EQ(Cell(Read("h\ta\nx\t\xe9\x80\n"), 1, 1), QString::fromUtf8("\xc3\xa9\xe2\x82\xac"));
     // Editors on Windows put a byte-order mark before UTF-8 text; it is not part of the first name.
@@ -118,12 +120,12 @@ TEST(TextMatrix, SavedTableLoadsBackTheSameCells)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("round.txt");
-    std::vector<QStringList> rows{{"", "c1", "c2"}, {"o1", "B[A]", "?"}, {"o2", QString::fromUtf8("\xc3\xa9"), "x"}};
+    std::vector<QStringList> rows{
+        {"", "c1", "c2"}, {"o1", "B[A]", "?"}, {"o2", QString::fromUtf8("\xc3\xa9"), "x"}};
     QString error;
     ASSERT_TRUE(SaveTextFile(path, EncodeTextTable(rows), &error));
     const TReadResult r = ReadTextMatrix(path);
     ASSERT_TRUE(r.Ok);
     for (int row = 0; row < 3; ++row)
-        for (int col = 0; col < 3; ++col)
-            EXPECT_EQ(Cell(r.Data, col, row), rows[row][col]);
+        for (int col = 0; col < 3; ++col) EXPECT_EQ(Cell(r.Data, col, row), rows[row][col]);
 }

@@ -76,7 +76,8 @@ TEST(Polytomy, LayoutDrawsOneNodeWithAllItsChildren)
             top_ = std::min({top_, l.From.y(), l.To.y()});
             bottom = std::max({bottom, l.From.y(), l.To.y()});
         }
-    const int a = p.Panel->World.WorldToDevice(0, 0).y(), d = p.Panel->World.WorldToDevice(0, 3).y();
+    const int a = p.Panel->World.WorldToDevice(0, 0).y(),
+              d = p.Panel->World.WorldToDevice(0, 3).y();
     EXPECT_EQ(top_, std::min(a, d));
     EXPECT_EQ(bottom, std::max(a, d));
     // Swapping the polytomy turns the order of its children round by one.

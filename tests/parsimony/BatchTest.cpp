@@ -1,12 +1,13 @@
 // varno-batch parsimony and score, run as a user runs them.
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <random>
 
 #include "tests/support/BatchRun.h"
-#include <random>
 
 namespace {
 using TRun = TBatchText;
@@ -60,11 +61,14 @@ QString RandomDataFile(const QString& dir, int objects, int characters)
 TEST(Batch, ParsimonyReportsTheProtocolAndRepeatsWithASeed)
 {
     QTemporaryDir dir;
-    const QString table = dir.filePath(QStringLiteral("t.txt")), protocol = dir.filePath(QStringLiteral("p.txt"));
-    const TRun a = Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--seed"), QStringLiteral("1"),
-                          QStringLiteral("--table"), table, QStringLiteral("--protocol"), protocol});
+    const QString table = dir.filePath(QStringLiteral("t.txt")),
+                  protocol = dir.filePath(QStringLiteral("p.txt"));
+    const TRun a =
+        Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--seed"), QStringLiteral("1"),
+               QStringLiteral("--table"), table, QStringLiteral("--protocol"), protocol});
     ASSERT_EQ(a.Exit, 0) << a.Err.toStdString();
-    const TRun b = Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--seed"), QStringLiteral("1")});
+    const TRun b = Batch(
+        {QStringLiteral("parsimony"), Beetles, QStringLiteral("--seed"), QStringLiteral("1")});
     EXPECT_EQ(a.Out, b.Out);
     QStringList lines = a.Out.split(QLatin1Char('\n'));
     ASSERT_EQ(lines.takeLast(), QString());
@@ -73,13 +77,15 @@ TEST(Batch, ParsimonyReportsTheProtocolAndRepeatsWithASeed)
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Character Type = \"Matroschka\"")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Character type modulation successful")));
     EXPECT_TRUE(lines.contains(QStringLiteral("10 trees are created")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("1000 generations of branch swapping are calculated for each tree")));
+    EXPECT_TRUE(lines.contains(
+        QStringLiteral("1000 generations of branch swapping are calculated for each tree")));
     EXPECT_TRUE(lines.contains(QStringLiteral("Missing data (\"?\") are expected")));
     // The protocol file holds the same lines, CR LF ended, without the result lines.
     EXPECT_EQ(ReadText(protocol), lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
     const QStringList rows = ReadText(table).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(rows.size(), 11);
-    EXPECT_EQ(rows[0], QStringLiteral("a: change tip to tip; b: change tip to node c: change node to node\tadd - fit\tswap - fit"));
+    EXPECT_EQ(rows[0], QStringLiteral("a: change tip to tip; b: change tip to node c: change node "
+                                      "to node\tadd - fit\tswap - fit"));
 }
 
 TEST(Batch, SeedsChangeThePopulationAndScoreAgreesWithTheSearch)
@@ -87,16 +93,19 @@ TEST(Batch, SeedsChangeThePopulationAndScoreAgreesWithTheSearch)
     QTemporaryDir dir;
     const QString data = RandomDataFile(dir.path(), 30, 25);
     auto run = [&](const char* seed, const QString& newick, const QString& table) {
-        const TRun r = Batch({QStringLiteral("parsimony"), data, QStringLiteral("--seed"), QString::fromLatin1(seed),
-                              QStringLiteral("--trees"), QStringLiteral("6"), QStringLiteral("--generations"),
-                              QStringLiteral("200"), QStringLiteral("--newick"), newick, QStringLiteral("--table"), table,
-                              QStringLiteral("--no-missing")});
+        const TRun r = Batch({QStringLiteral("parsimony"), data, QStringLiteral("--seed"),
+                              QString::fromLatin1(seed), QStringLiteral("--trees"),
+                              QStringLiteral("6"), QStringLiteral("--generations"),
+                              QStringLiteral("200"), QStringLiteral("--newick"), newick,
+                              QStringLiteral("--table"), table, QStringLiteral("--no-missing")});
         EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
         EXPECT_TRUE(r.Out.contains(QStringLiteral("no missing data (\"?\") are expected")));
         return ReadText(newick);
     };
-    const QString n1 = dir.filePath(QStringLiteral("1.nwk")), n2 = dir.filePath(QStringLiteral("2.nwk"));
-    const QString t1 = dir.filePath(QStringLiteral("1.txt")), t2 = dir.filePath(QStringLiteral("2.txt"));
+    const QString n1 = dir.filePath(QStringLiteral("1.nwk")),
+                  n2 = dir.filePath(QStringLiteral("2.nwk"));
+    const QString t1 = dir.filePath(QStringLiteral("1.txt")),
+                  t2 = dir.filePath(QStringLiteral("2.txt"));
     EXPECT_NE(run("1", n1, t1), run("2", n2, t2));
     EXPECT_EQ(ReadText(n1).count(QLatin1Char(';')), 6);
 
@@ -125,18 +134,22 @@ TEST(Batch, SeededRunsMatchTheGoldenFiles)
         const QByteArray expected = f.readAll();
         EXPECT_EQ(actual.toUtf8(), expected) << goldenName.toStdString();
     };
-    const QString table = dir.filePath(QStringLiteral("t.txt")), newick = dir.filePath(QStringLiteral("n.nwk"));
-    const TRun run = Batch({QStringLiteral("parsimony"), example, QStringLiteral("--seed"), QStringLiteral("1"),
-                            QStringLiteral("--table"), table, QStringLiteral("--newick"), newick});
+    const QString table = dir.filePath(QStringLiteral("t.txt")),
+                  newick = dir.filePath(QStringLiteral("n.nwk"));
+    const TRun run =
+        Batch({QStringLiteral("parsimony"), example, QStringLiteral("--seed"), QStringLiteral("1"),
+               QStringLiteral("--table"), table, QStringLiteral("--newick"), newick});
     ASSERT_EQ(run.Exit, 0) << run.Err.toStdString();
     expectSame(run.Out, QStringLiteral("Beetles-seed1-out.txt"));
     expectSame(ReadText(table), QStringLiteral("Beetles-seed1-table.txt"));
     expectSame(ReadText(newick), QStringLiteral("Beetles-seed1.nwk"));
-    const TRun plain = Batch({QStringLiteral("parsimony"), example, QStringLiteral("--seed"), QStringLiteral("7"),
-                              QStringLiteral("--trees"), QStringLiteral("5"), QStringLiteral("--generations"),
-                              QStringLiteral("200"), QStringLiteral("--no-missing")});
+    const TRun plain =
+        Batch({QStringLiteral("parsimony"), example, QStringLiteral("--seed"), QStringLiteral("7"),
+               QStringLiteral("--trees"), QStringLiteral("5"), QStringLiteral("--generations"),
+               QStringLiteral("200"), QStringLiteral("--no-missing")});
     expectSame(plain.Out, QStringLiteral("Beetles-seed7-plain-out.txt"));
-    const TRun score = Batch({QStringLiteral("score"), example, golden + QStringLiteral("Beetles-seed1.nwk")});
+    const TRun score =
+        Batch({QStringLiteral("score"), example, golden + QStringLiteral("Beetles-seed1.nwk")});
     expectSame(score.Out, QStringLiteral("Beetles-seed1-score.txt"));
 }
 
@@ -149,10 +162,20 @@ TEST(Batch, BadArgumentsAndBadFilesAreRefused)
     EXPECT_EQ(r.Exit, 1);
     EXPECT_TRUE(r.Err.contains(QStringLiteral("at least 3 objects"))) << r.Err.toStdString();
     EXPECT_TRUE(r.Out.isEmpty());
-    EXPECT_EQ(Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--trees"), QStringLiteral("0")}).Exit, 2);
-    EXPECT_EQ(Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--trees"), QStringLiteral("ten")}).Exit, 2);
-    EXPECT_EQ(Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--generations"), QStringLiteral("-1")}).Exit, 2);
-    EXPECT_EQ(Batch({QStringLiteral("parsimony"), dir.filePath(QStringLiteral("none.txt"))}).Exit, 1);
+    EXPECT_EQ(Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--trees"),
+                     QStringLiteral("0")})
+                  .Exit,
+              2);
+    EXPECT_EQ(Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--trees"),
+                     QStringLiteral("ten")})
+                  .Exit,
+              2);
+    EXPECT_EQ(Batch({QStringLiteral("parsimony"), Beetles, QStringLiteral("--generations"),
+                     QStringLiteral("-1")})
+                  .Exit,
+              2);
+    EXPECT_EQ(Batch({QStringLiteral("parsimony"), dir.filePath(QStringLiteral("none.txt"))}).Exit,
+              1);
 
     const QString bad = dir.filePath(QStringLiteral("bad.nwk"));
     WriteText(bad, QStringLiteral("((Alpha,Beta),Gamma"));
@@ -162,5 +185,6 @@ TEST(Batch, BadArgumentsAndBadFilesAreRefused)
     WriteText(bad, QStringLiteral("((Alpha,Beta),Gamma);"));
     r = Batch({QStringLiteral("score"), Beetles, bad});
     EXPECT_EQ(r.Exit, 1);
-    EXPECT_TRUE(r.Err.contains(QStringLiteral("Tree 1: The tree lacks the object"))) << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains(QStringLiteral("Tree 1: The tree lacks the object")))
+        << r.Err.toStdString();
 }

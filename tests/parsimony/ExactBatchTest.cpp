@@ -1,13 +1,13 @@
 // varno-batch exact, run as a user runs it.
 #include <gtest/gtest.h>
 
-#include "tests/support/BatchRun.h"
-
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <random>
+
+#include "tests/support/BatchRun.h"
 
 namespace {
 using TRun = TBatchText;

@@ -1,9 +1,9 @@
+#include <gtest/gtest.h>
+
 #include "parsimony/Newick.h"
 #include "parsimony/ReferenceTree.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 std::vector<QString> Names(const QStringList& list)
@@ -30,8 +30,8 @@ std::vector<TIntNumArr> Clades(TTree tree)
 
 TEST(Newick, ReadsNamesLengthsQuotesAndComments)
 {
-    const TNewickReadResult r = ReadNewick(QStringLiteral(
-        "[&R] ((A:1,'B c''d':2.5)x:0.5,Homo_sapiens)root;\n(A,B);"));
+    const TNewickReadResult r =
+        ReadNewick(QStringLiteral("[&R] ((A:1,'B c''d':2.5)x:0.5,Homo_sapiens)root;\n(A,B);"));
     ASSERT_TRUE(r.Ok) << r.Error.toStdString();
     ASSERT_EQ(r.Trees.size(), 2u);
     const TNewickTree& t = r.Trees[0];
@@ -69,9 +69,11 @@ TEST(Newick, SyntaxErrorsNameTheirPlace)
     for (const Case& c : cases) {
         const TNewickReadResult r = ReadNewick(QString::fromUtf8(c.text));
         EXPECT_FALSE(r.Ok) << c.text;
-        EXPECT_TRUE(r.Error.contains(QString::fromUtf8(c.part))) << c.text << " -> " << r.Error.toStdString();
+        EXPECT_TRUE(r.Error.contains(QString::fromUtf8(c.part)))
+            << c.text << " -> " << r.Error.toStdString();
         if (*c.text) {
-            EXPECT_TRUE(r.Error.contains(QStringLiteral("line 1, column"))) << r.Error.toStdString();
+            EXPECT_TRUE(r.Error.contains(QStringLiteral("line 1, column")))
+                << r.Error.toStdString();
         }
     }
     const TNewickReadResult second = ReadNewick(QStringLiteral("(A,B);\n(A,,B;"));
@@ -80,11 +82,13 @@ TEST(Newick, SyntaxErrorsNameTheirPlace)
 
 TEST(Newick, DeepNestingAndGarbageGiveMessagesNotCrashes)
 {
-    QString deep = QString(10000, QLatin1Char('(')) + QStringLiteral("A") + QString(10000, QLatin1Char(')')) + QLatin1Char(';');
+    QString deep = QString(10000, QLatin1Char('(')) + QStringLiteral("A") +
+                   QString(10000, QLatin1Char(')')) + QLatin1Char(';');
     const TNewickReadResult r = ReadNewick(deep);
     ASSERT_TRUE(r.Ok);
     EXPECT_EQ(r.Trees[0].Nodes.size(), 10001u);
-    const TNewickTreeResult t = NewickToTree(r.Trees[0], Names({QStringLiteral("A"), QStringLiteral("B")}), 2);
+    const TNewickTreeResult t =
+        NewickToTree(r.Trees[0], Names({QStringLiteral("A"), QStringLiteral("B")}), 2);
     EXPECT_FALSE(t.Ok);
     EXPECT_TRUE(t.Error.contains(QStringLiteral("not binary")));
     const TNewickReadResult unclosed = ReadNewick(QString(10000, QLatin1Char('(')));
@@ -92,7 +96,8 @@ TEST(Newick, DeepNestingAndGarbageGiveMessagesNotCrashes)
 
     std::mt19937_64 rng(3);
     QString garbage;
-    for (int i = 0; i < 1 << 20; ++i) garbage += QChar(static_cast<char16_t>(std::uniform_int_distribution<int>(1, 0x7f)(rng)));
+    for (int i = 0; i < 1 << 20; ++i)
+        garbage += QChar(static_cast<char16_t>(std::uniform_int_distribution<int>(1, 0x7f)(rng)));
     const TNewickReadResult g = ReadNewick(garbage);
     if (!g.Ok) {
         EXPECT_FALSE(g.Error.isEmpty());
@@ -101,7 +106,8 @@ TEST(Newick, DeepNestingAndGarbageGiveMessagesNotCrashes)
 
 TEST(Newick, TreeConversionChecksTheNames)
 {
-    const std::vector<QString> names = Names({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("Homo_sapiens")});
+    const std::vector<QString> names =
+        Names({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("Homo_sapiens")});
     auto convert = [&](const char* text) {
         const TNewickReadResult r = ReadNewick(QString::fromUtf8(text));
         EXPECT_TRUE(r.Ok) << text;
@@ -114,9 +120,11 @@ TEST(Newick, TreeConversionChecksTheNames)
     EXPECT_EQ(ok.Tree.Nodes[1].Anc, 0);
     EXPECT_TRUE(convert("(('Homo_sapiens',B),A);").Ok);
 
-    EXPECT_TRUE(convert("((B,C),A);").Error.contains(QStringLiteral("Unknown name in the tree: \"C\"")));
+    EXPECT_TRUE(
+        convert("((B,C),A);").Error.contains(QStringLiteral("Unknown name in the tree: \"C\"")));
     EXPECT_TRUE(convert("((B,B),A);").Error.contains(QStringLiteral("more than once")));
-    EXPECT_TRUE(convert("(B,A);").Error.contains(QStringLiteral("lacks the object \"Homo_sapiens\"")));
+    EXPECT_TRUE(
+        convert("(B,A);").Error.contains(QStringLiteral("lacks the object \"Homo_sapiens\"")));
     EXPECT_TRUE(convert("(B,A,Homo_sapiens);").Error.contains(QStringLiteral("not binary")));
     EXPECT_TRUE(convert("((B,),A);").Error.contains(QStringLiteral("without a name")));
 }
@@ -163,7 +171,8 @@ TEST(Newick, JunkAfterTheLastTreeAndControlCharactersInMessages)
     TNewickReadResult r = ReadNewick(QStringLiteral("((A,B),C);\n\n  junk text\n\n\n"));
     EXPECT_FALSE(r.Ok);
     EXPECT_TRUE(r.Error.contains(QStringLiteral("line 3, column 3"))) << r.Error.toStdString();
-    EXPECT_TRUE(r.Error.contains(QStringLiteral("after the \";\" of tree 1"))) << r.Error.toStdString();
+    EXPECT_TRUE(r.Error.contains(QStringLiteral("after the \";\" of tree 1")))
+        << r.Error.toStdString();
     r = ReadNewick(QStringLiteral("(A,B);(A,C);x"));
     EXPECT_TRUE(r.Error.contains(QStringLiteral("line 1, column 13"))) << r.Error.toStdString();
 

@@ -325,8 +325,8 @@ TEST(PeerPrograms, ApeReadsOurTrees)
             "suppressMessages(library(ape));"
             "a <- read.nexus('%1'); b <- read.tree('%2');"
             "if (inherits(a, 'phylo')) a <- list(a); if (inherits(b, 'phylo')) b <- list(b);"
-        // read.tree keeps the quotes of quoted names in the labels; read.nexus does not.
-        "for (i in seq_along(b)) b[[i]]$tip.label <- gsub(\"'\", '', b[[i]]$tip.label);"
+            // read.tree keeps the quotes of quoted names in the labels; read.nexus does not.
+            "for (i in seq_along(b)) b[[i]]$tip.label <- gsub(\"'\", '', b[[i]]$tip.label);"
             "for (i in seq_along(a)) cat(is.rooted(a[[i]]), paste(sort(a[[i]]$tip.label), "
             "collapse='|'),"
             " a[[i]]$Nnode, sum(a[[i]]$edge.length), isTRUE(all.equal(a[[i]], b[[i]])), '\\n')")

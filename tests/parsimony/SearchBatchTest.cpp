@@ -1,8 +1,6 @@
 // varno-batch search and merge, run as a user runs them.
 #include <gtest/gtest.h>
 
-#include "tests/support/BatchRun.h"
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,6 +9,8 @@
 #include <QThread>
 #include <csignal>
 #include <random>
+
+#include "tests/support/BatchRun.h"
 
 namespace {
 using TRun = TBatchText;

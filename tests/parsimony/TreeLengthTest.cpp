@@ -1,11 +1,11 @@
+#include <gtest/gtest.h>
+
 #include "parsimony/MakeTree.h"
 #include "parsimony/PackedStates.h"
 #include "parsimony/ReferenceTree.h"
 #include "parsimony/SwapScoring.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 TInclusion Set(std::initializer_list<int> members)
@@ -30,10 +30,13 @@ TSField OneCharacter(const std::vector<TInclusion>& sets)
 // Tips 1, 2 below node 2; node 2 and tip 3 below the root, node 1.
 TTree ThreeTipTree() { return MakeTreeFromLinks({2, 2, 1}, {0, 1}); }
 
-void ExpectFits(const TTree& tree, const std::vector<double>& tipFits, const std::vector<double>& nodeFits)
+void ExpectFits(const TTree& tree, const std::vector<double>& tipFits,
+                const std::vector<double>& nodeFits)
 {
-    for (size_t i = 0; i < tipFits.size(); ++i) EXPECT_EQ(tree.Tips[i + 1].Fit, tipFits[i]) << "tip " << i + 1;
-    for (size_t j = 0; j < nodeFits.size(); ++j) EXPECT_EQ(tree.Nodes[j + 1].Fit, nodeFits[j]) << "node " << j + 1;
+    for (size_t i = 0; i < tipFits.size(); ++i)
+        EXPECT_EQ(tree.Tips[i + 1].Fit, tipFits[i]) << "tip " << i + 1;
+    for (size_t j = 0; j < nodeFits.size(); ++j)
+        EXPECT_EQ(tree.Nodes[j + 1].Fit, nodeFits[j]) << "node " << j + 1;
 }
 
 void ExpectSameEvaluation(const TTree& fast, const TTree& reference, const std::string& where)
@@ -48,8 +51,10 @@ void ExpectSameEvaluation(const TTree& fast, const TTree& reference, const std::
         ASSERT_EQ(fast.Nodes[j].AncSet, reference.Nodes[j].AncSet) << where << " node " << j;
         ASSERT_EQ(fast.Nodes[j].Objects, reference.Nodes[j].Objects) << where << " node " << j;
         for (int k = 1; k <= 2; ++k) {
-            ASSERT_EQ(fast.Nodes[j].Child[k].Num, reference.Nodes[j].Child[k].Num) << where << " node " << j;
-            ASSERT_EQ(fast.Nodes[j].Child[k].IsTip, reference.Nodes[j].Child[k].IsTip) << where << " node " << j;
+            ASSERT_EQ(fast.Nodes[j].Child[k].Num, reference.Nodes[j].Child[k].Num)
+                << where << " node " << j;
+            ASSERT_EQ(fast.Nodes[j].Child[k].IsTip, reference.Nodes[j].Child[k].IsTip)
+                << where << " node " << j;
         }
     }
 }
@@ -146,17 +151,24 @@ TEST(TreeLength, FastEqualsReferenceOnRandomTrees)
                 TTree standalone = fast;
                 const TReferenceStates states = ReferenceEvaluateTree(reference, field, missing);
                 EvaluateTreeWith(fast, scorer);
-                const std::string where = "seed " + std::to_string(seed) + " round " + std::to_string(round);
+                const std::string where =
+                    "seed " + std::to_string(seed) + " round " + std::to_string(round);
                 ExpectSameEvaluation(fast, reference, where);
                 EvaluateTree(standalone, field, missing);
                 ASSERT_EQ(standalone.Fitness, reference.Fitness) << where;
-                ASSERT_EQ(scorer.Length(fast, shape.Objects), static_cast<std::int64_t>(reference.Fitness)) << where;
+                ASSERT_EQ(scorer.Length(fast, shape.Objects),
+                          static_cast<std::int64_t>(reference.Fitness))
+                    << where;
                 // Node states and per-character steps from the same evaluation.
                 const int c = std::uniform_int_distribution<int>(1, shape.Characters)(rng);
                 const TIncArr fastStates = CharacterStates(fast, c, field);
                 for (int j = 1; j < shape.Objects; ++j)
-                    ASSERT_EQ(fastStates[static_cast<size_t>(shape.Objects + j)], states.Nodes[static_cast<size_t>(j)][static_cast<size_t>(c)]) << where;
-                ASSERT_EQ(ComputeCharSteps(fast, c, field), ReferenceComputeCharSteps(reference, c, field, states)) << where;
+                    ASSERT_EQ(fastStates[static_cast<size_t>(shape.Objects + j)],
+                              states.Nodes[static_cast<size_t>(j)][static_cast<size_t>(c)])
+                        << where;
+                ASSERT_EQ(ComputeCharSteps(fast, c, field),
+                          ReferenceComputeCharSteps(reference, c, field, states))
+                    << where;
                 ExpectSameEvaluation(fast, reference, where + " after char steps");
             }
         }
@@ -196,7 +208,8 @@ TEST(TreeLength, BestInsertionMatchesTryingEveryBranch)
             tip.Objects = {static_cast<TIntNum>(object)};
             tip.Anc = static_cast<TIntNum>(m);
             tree.Tips.push_back(tip);
-            TIntNum& anc = isTip ? tree.Tips[static_cast<size_t>(num)].Anc : tree.Nodes[static_cast<size_t>(num)].Anc;
+            TIntNum& anc = isTip ? tree.Tips[static_cast<size_t>(num)].Anc
+                                 : tree.Nodes[static_cast<size_t>(num)].Anc;
             tree.Nodes[static_cast<size_t>(m)].Anc = anc;
             anc = static_cast<TIntNum>(m);
             ReferenceEvaluateTree(tree, field, missing);
@@ -238,19 +251,27 @@ TEST(TreeLength, SwapLengthMatchesAFullEvaluation)
             const int a = std::uniform_int_distribution<int>(1, tipA ? t : t - 1)(rng);
             const int b = std::uniform_int_distribution<int>(1, tipB ? t : t - 1)(rng);
             if (tipA == tipB && a == b) continue;
-            TIntNum& ancA = tipA ? reference.Tips[static_cast<size_t>(a)].Anc : reference.Nodes[static_cast<size_t>(a)].Anc;
-            TIntNum& ancB = tipB ? reference.Tips[static_cast<size_t>(b)].Anc : reference.Nodes[static_cast<size_t>(b)].Anc;
-            const TInclusion setA = tipA ? reference.Tips[static_cast<size_t>(a)].AncSet : reference.Nodes[static_cast<size_t>(a)].AncSet;
-            const TInclusion setB = tipB ? reference.Tips[static_cast<size_t>(b)].AncSet : reference.Nodes[static_cast<size_t>(b)].AncSet;
+            TIntNum& ancA = tipA ? reference.Tips[static_cast<size_t>(a)].Anc
+                                 : reference.Nodes[static_cast<size_t>(a)].Anc;
+            TIntNum& ancB = tipB ? reference.Tips[static_cast<size_t>(b)].Anc
+                                 : reference.Nodes[static_cast<size_t>(b)].Anc;
+            const TInclusion setA = tipA ? reference.Tips[static_cast<size_t>(a)].AncSet
+                                         : reference.Nodes[static_cast<size_t>(a)].AncSet;
+            const TInclusion setB = tipB ? reference.Tips[static_cast<size_t>(b)].AncSet
+                                         : reference.Nodes[static_cast<size_t>(b)].AncSet;
             if (ancA == ancB || ancA == 0 || ancB == 0) continue;
             if ((!tipA && setB.Contains(a)) || (!tipB && setA.Contains(b))) continue;
             TTree swapped = reference;
-            TIntNum& sa = tipA ? swapped.Tips[static_cast<size_t>(a)].Anc : swapped.Nodes[static_cast<size_t>(a)].Anc;
-            TIntNum& sb = tipB ? swapped.Tips[static_cast<size_t>(b)].Anc : swapped.Nodes[static_cast<size_t>(b)].Anc;
+            TIntNum& sa = tipA ? swapped.Tips[static_cast<size_t>(a)].Anc
+                               : swapped.Nodes[static_cast<size_t>(a)].Anc;
+            TIntNum& sb = tipB ? swapped.Tips[static_cast<size_t>(b)].Anc
+                               : swapped.Nodes[static_cast<size_t>(b)].Anc;
             std::swap(sa, sb);
             ASSERT_TRUE(IsConsistentTree(swapped, t));
             ReferenceEvaluateTree(swapped, field, missing);
-            ASSERT_EQ(swapper.SwapLength(1, a, tipA, b, tipB), static_cast<std::int64_t>(swapped.Fitness)) << "round " << round;
+            ASSERT_EQ(swapper.SwapLength(1, a, tipA, b, tipB),
+                      static_cast<std::int64_t>(swapped.Fitness))
+                << "round " << round;
             ++scored;
         }
     }
@@ -283,9 +304,10 @@ TEST(TreeLength, OddDataIsScoredWithoutTrouble)
 TEST(TreeLength, ConsistencyCheckFindsBrokenTrees)
 {
     EXPECT_TRUE(IsConsistentTree(ThreeTipTree(), 3));
-    EXPECT_FALSE(IsConsistentTree(MakeTreeFromLinks({2, 2, 2}, {0, 1}), 3));     // three children
-    EXPECT_FALSE(IsConsistentTree(MakeTreeFromLinks({2, 2, 1}, {2, 1}), 3));     // no root, cycle
-    EXPECT_FALSE(IsConsistentTree(MakeTreeFromLinks({2, 2, 1}, {0, 1}, {1, 1, 3}), 3));  // object twice
+    EXPECT_FALSE(IsConsistentTree(MakeTreeFromLinks({2, 2, 2}, {0, 1}), 3));  // three children
+    EXPECT_FALSE(IsConsistentTree(MakeTreeFromLinks({2, 2, 1}, {2, 1}), 3));  // no root, cycle
+    EXPECT_FALSE(
+        IsConsistentTree(MakeTreeFromLinks({2, 2, 1}, {0, 1}, {1, 1, 3}), 3));  // object twice
     // Broken links never hang the evaluation, and it does not quietly mend them.
     TTree cyclic = MakeTreeFromLinks({2, 2, 1}, {2, 1});
     EvaluateTree(cyclic, OneCharacter({Set({0}), Set({0, 1}), Set({0})}), true);
