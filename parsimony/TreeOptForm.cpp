@@ -317,5 +317,6 @@ void TFrmTreeOpt::BtnConsensusClick()
     TTreeGrfFRM window(Ctx.Ui, this);
     window.SetNodes(&nodes);
     window.SetTitle(title);
+    window.SetNewick(WriteNewickTree(newick));
     window.exec();
 }

@@ -109,6 +109,21 @@ private slots:
             QCOMPARE(w.TreeNodes->LeafCount(), trees[0]->TipCount());
             QVERIFY(!w.ChangesCBX->isVisible());  // a consensus carries no changes
             Shoot(w, "consensus-window.png");
+            // "Save Newick..." writes the consensus with its percentages; cancel writes nothing.
+            QVERIFY(w.SaveNewickBTN->isVisible());
+            QTemporaryDir dir;
+            app.Ui.SaveAnswers.enqueue(dir.filePath("consensus.nwk"));
+            w.SaveNewickBTN->click();
+            QFile saved(dir.filePath("consensus.nwk"));
+            QVERIFY(saved.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(saved.readAll()), expected + "\r\n");
+            app.Ui.SaveAnswers.enqueue(QString());
+            w.SaveNewickBTN->click();
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+            app.Ui.SaveAnswers.enqueue(dir.filePath("missing-folder/consensus.nwk"));
+            const int errors = app.Ui.Errors.size();
+            w.SaveNewickBTN->click();
+            QCOMPARE(app.Ui.Errors.size(), errors + 1);
             // Polytomies are not re-rooted.
             for (int i = 0; i < w.TreeNodes->Count(); ++i)
                 if (w.TreeNodes->Item(i)->Collapsed) {
@@ -134,6 +149,7 @@ private slots:
         const TSField& field = app.Results.Population()->CharField();
         const std::vector<TBranch> branches = BranchChanges(tree, field, tree.MissingDataStates);
         const bool shown = WithTreeWindow(app.Results.TreeBTN, [&](TTreeGrfFRM& w) {
+            QVERIFY(!w.SaveNewickBTN->isVisible());  // only computed trees offer it
             QVERIFY(w.ChangesCBX->isVisible());
             QVERIFY(!w.TreePanel->ShowChanges);
             // The branch with most changes: its list in the window.
