@@ -143,7 +143,8 @@ std::vector<TInclusion> GroupsOf(const TTree& tree, int objectCount)
 
 bool ShortestBelow(const TSField& field, int objectCount, int characterCount, bool missingData,
                    const TInclusion* without, std::int64_t below, std::uint64_t nodeLimit,
-                   std::int64_t* shortest, const std::function<bool()>& cancelled)
+                   std::int64_t* shortest, const std::function<bool()>& cancelled,
+                   TCompactTree* tree)
 {
     // Stepwise addition of objects 1..n in every place; a partial tree is
     // never longer than any tree it grows into, so one not shorter than the
@@ -177,8 +178,11 @@ bool ShortestBelow(const TSField& field, int objectCount, int characterCount, bo
                 if (len < *shortest) {
                     if (m + 1 < n)
                         add(m + 1);
-                    else if (!without || !HasGroup(CompactFromTree(t), *without))
+                    else if (const TCompactTree whole = CompactFromTree(t);
+                             !without || !HasGroup(whole, *without)) {
                         *shortest = len;
+                        if (tree) *tree = whole;
+                    }
                 }
             }
             anc = above;
@@ -236,15 +240,14 @@ TBremerResult RunBremer(const TSField& field, int objectCount, int characterCoun
     bool lengthExact = false;
     if (provable) {
         std::int64_t below = length;
-        lengthExact = ShortestBelow(field, objectCount, characterCount, settings.MissingData,
-                                    nullptr, length, settings.ExactNodeLimit, &below, poll);
+        TCompactTree optimal;
+        lengthExact =
+            ShortestBelow(field, objectCount, characterCount, settings.MissingData, nullptr, length,
+                          settings.ExactNodeLimit, &below, poll, &optimal);
         if (below < length) {
-            // The heuristic missed the optimum: start over from one optimal tree.
-            const TFound better =
-                ConstrainedSearch(packed, layout, settings, nullptr, {}, settings.Seed, stop);
-            shortest = {better.Tree};
-            length = better.Length;
-            lengthExact = better.Length == below;
+            // The heuristic missed the optimum: go on from the tree that proves it.
+            shortest = {optimal};
+            length = below;
         }
     }
 

@@ -55,9 +55,11 @@ bool HasGroup(const TCompactTree& tree, const TInclusion& group);
 // The shortest length of rooted trees (without the group, when one is given)
 // that is below `below`, by branch and bound; `below` when there is none.
 // False when nodeLimit partial trees were not enough (nothing proved).
+// *tree, when given, receives a shortest tree found below `below`.
 bool ShortestBelow(const TSField& field, int objectCount, int characterCount, bool missingData,
                    const TInclusion* without, std::int64_t below, std::uint64_t nodeLimit,
-                   std::int64_t* shortest, const std::function<bool()>& cancelled = {});
+                   std::int64_t* shortest, const std::function<bool()>& cancelled = {},
+                   TCompactTree* tree = nullptr);
 
 // Runs the searches; progress(done, total) after each group (any thread),
 // cancelled() asked between searches and often during branch and bound.

@@ -30,6 +30,7 @@ TFrmSupport::TFrmSupport(TUiServices& ui, TSField field, int objectCount, int ch
       Protocol(std::move(protocol))
 {
     setWindowTitle(QStringLiteral("Branch support"));
+    resize(460, 260);
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     MethodCBX = new QComboBox(this);
@@ -61,6 +62,7 @@ TFrmSupport::TFrmSupport(TUiServices& ui, TSField field, int objectCount, int ch
                            this);
     StatusLBL->setWordWrap(true);
     layout->addWidget(StatusLBL);
+    layout->addStretch(1);
     auto* buttons = new QHBoxLayout;
     StartBTN = new QPushButton(QStringLiteral("Start"), this);
     CancelBTN = new QPushButton(QStringLiteral("Cancel"), this);

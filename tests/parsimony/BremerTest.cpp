@@ -223,3 +223,29 @@ TEST(Bremer, CancelAndRefusals)
     EXPECT_FALSE(RunBremer(field, 2, 20, s).Ok);
     EXPECT_FALSE(RunBremer(field, 30, 0, s).Error.isEmpty());
 }
+
+TEST(Bremer, WeakHeuristicSearchesStayConsistentUpperBounds)
+{
+    // One addition sequence without ratchet, one tree kept: the values may be
+    // too high but never below the truth, and never below the shortest length.
+    std::mt19937_64 rng(41);
+    for (int round = 0; round < 8; ++round) {
+        const TSField field = RandomField(rng, {7, 14, 6, 0.2, 0});
+        const TAllTrees all = EveryTree(field, 7, 14, true);
+        TBremerSettings s;
+        s.Seed = static_cast<std::uint64_t>(round);
+        s.Additions = 1;
+        s.Ratchet = 0;
+        s.MaxTrees = 1;
+        s.ExactObjects = 0;
+        const TBremerResult r = RunBremer(field, 7, 14, s);
+        ASSERT_TRUE(r.Ok);
+        EXPECT_GE(r.Shortest, all.Shortest);
+        for (const TBremerGroup& g : r.Groups) {
+            EXPECT_FALSE(g.Exact);
+            EXPECT_GE(g.Without, r.Shortest) << "round " << round;
+            EXPECT_GE(g.Without, all.ShortestWithout(g.Group)) << "round " << round;
+            EXPECT_EQ(g.Decay, g.Without - r.Shortest);
+        }
+    }
+}
