@@ -184,6 +184,15 @@ private slots:
         if (const QString dir = qEnvironmentVariable("VARNO_SCREENSHOTS"); !dir.isEmpty())
             w->grab().save(dir + "/support-dialog.png");
 
+        // Bremer support of these ten objects is proved by branch and bound.
+        w->MethodCBX->setCurrentIndex(2);
+        w->StartBTN->click();
+        QVERIFY(finished.wait(120000));
+        QVERIFY(w->StatusLBL->text().startsWith("Bremer support (decay index), shortest length"));
+        QVERIFY(!w->StatusLBL->text().contains("upper bounds"));
+        QVERIFY(app.Main.Memo1->toPlainText().contains("Every value is exact"));
+        QVERIFY(WithTreeWindow(w->ShowBTN, [&](TTreeGrfFRM& t) { Shoot(t, "bremer-window.png"); }));
+
         // A long run does not hold the window: it runs until cancelled, and a
         // cancelled Bremer run leaves the last result as it was.
         w->MethodCBX->setCurrentIndex(0);
