@@ -222,6 +222,17 @@ int RunSupportCommand(const QStringList& rawArgs)
         return ExitUsage;
     }
     const bool thorough = searchName == QLatin1String("thorough");
+    // Options of the other search would be ignored silently: refuse them.
+    const QStringList foreign =
+        thorough ? QStringList{QStringLiteral("--trees"), QStringLiteral("--generations")}
+                 : QStringList{QStringLiteral("--additions"), QStringLiteral("--ratchet")};
+    for (const QString& option : foreign)
+        if (args.Has(option)) {
+            WriteStderr(QStringLiteral("%1 belongs to --search %2.")
+                            .arg(option, thorough ? QStringLiteral("evolutionary")
+                                                  : QStringLiteral("thorough")));
+            return ExitUsage;
+        }
     const bool missing = !args.Has(QStringLiteral("--no-missing"));
     TThoroughReplicateSettings deep;
     deep.MissingData = missing;

@@ -163,6 +163,9 @@ TEST(PublishBatch, SupportByThoroughReplicatesAndBremer)
           QStringList{"support", data, "--method", "jackknife", "--search", "fast"},
           QStringList{"support", data, "--method", "jackknife", "--bremer"},
           QStringList{"support", data, "--bremer", "--search", "evolutionary"},
+          QStringList{"support", data, "--method", "jackknife", "--generations", "5"},
+          QStringList{"support", data, "--method", "jackknife", "--search", "evolutionary",
+                      "--ratchet", "2"},
           QStringList{"support", data}}) {
         const TBatchRun b = RunBatch(bad);
         EXPECT_EQ(b.Exit, 2) << bad.join(' ').toStdString();
