@@ -7,6 +7,7 @@
 #include "data/TextFile.h"
 #include "data/Workbook.h"
 #include "parsimony/BranchChanges.h"
+#include "parsimony/Bremer.h"
 #include "parsimony/Consensus.h"
 #include "parsimony/CreateTree.h"
 #include "parsimony/FitStatistics.h"
@@ -154,43 +155,96 @@ bool ParseCount(const TBatchArgs& args, const QString& option, int fallback, int
     return false;
 }
 
+// Bremer support of every group of the shortest trees, written as the strict
+// consensus of those trees with the decay indices as labels.
+int RunBremerCommand(const TBatchArgs& args, const TSField& field, int objects, int characters,
+                     const TSupportSettings& support, const TThoroughReplicateSettings& deep)
+{
+    if (args.Has(QStringLiteral("--search")) &&
+        args.Value(QStringLiteral("--search")) != QLatin1String("thorough")) {
+        WriteStderr(QStringLiteral("Bremer support is found with the thorough search only."));
+        return ExitUsage;
+    }
+    TBremerSettings settings;
+    settings.Seed = support.Seed;
+    settings.Threads = support.Threads;
+    settings.MissingData = deep.MissingData;
+    if (args.Has(QStringLiteral("--additions"))) settings.Additions = deep.Additions;
+    if (args.Has(QStringLiteral("--ratchet"))) settings.Ratchet = deep.Ratchet;
+    const TBremerResult result = RunBremer(field, objects, characters, settings);
+    if (!result.Ok) {
+        WriteStderr(result.Error);
+        return ExitFailure;
+    }
+    WriteStderr(BremerSummaryLines(result, settings).join(QLatin1Char('\n')));
+    const QString line = WriteNewickTree(ConsensusToNewick(result.Tree, field.Names, true));
+    return WriteOutput(args.Value(QStringLiteral("--newick")), EncodeTextLines({line}))
+               ? ExitOk
+               : ExitFailure;
+}
+
+const QString SupportUsage = QStringLiteral(
+    "Usage: varno-batch support FILE --method jackknife|bootstrap|bremer [--bremer] "
+    "[--replicates R] [--seed S] [--threads T] [--newick OUT] [--search thorough|evolutionary] "
+    "[--additions A] [--ratchet K] [--trees N] [--generations G] [--no-missing]");
+
 int RunSupportCommand(const QStringList& rawArgs)
 {
-    const QString usage = QStringLiteral(
-        "Usage: varno-batch support FILE --method jackknife|bootstrap|bremer [--replicates R] "
-        "[--seed S] "
-        "[--threads T] [--newick OUT] [--trees N] [--generations G] [--no-missing]");
     const TBatchArgs args(
         rawArgs,
         {QStringLiteral("--method"), QStringLiteral("--replicates"), QStringLiteral("--seed"),
          QStringLiteral("--threads"), QStringLiteral("--newick"), QStringLiteral("--trees"),
-         QStringLiteral("--generations")},
-        {QStringLiteral("--no-missing")});
-    if (!args.Ok() || args.Positional().size() != 1 || !args.Has(QStringLiteral("--method"))) {
-        WriteStderr(args.Ok() ? usage : args.ErrorText());
+         QStringLiteral("--generations"), QStringLiteral("--search"), QStringLiteral("--additions"),
+         QStringLiteral("--ratchet")},
+        {QStringLiteral("--no-missing"), QStringLiteral("--bremer")});
+    const bool bremerFlag = args.Has(QStringLiteral("--bremer"));
+    if (!args.Ok() || args.Positional().size() != 1 ||
+        args.Has(QStringLiteral("--method")) == bremerFlag) {
+        WriteStderr(args.Ok() ? SupportUsage : args.ErrorText());
         return ExitUsage;
     }
-    const QString method = args.Value(QStringLiteral("--method"));
+    const QString method =
+        bremerFlag ? QStringLiteral("bremer") : args.Value(QStringLiteral("--method"));
     TSupportSettings settings;
     if (method == QLatin1String("jackknife")) {
         settings.Method = TSupportMethod::Jackknife;
     } else if (method == QLatin1String("bootstrap")) {
         settings.Method = TSupportMethod::Bootstrap;
-    } else if (method == QLatin1String("bremer")) {
-        WriteStderr(QStringLiteral(
-            "Bremer support needs constrained searches, which this version cannot run yet."));
-        return ExitFailure;
-    } else {
+    } else if (method != QLatin1String("bremer")) {
         WriteStderr(QStringLiteral("Unknown method \"%1\": use jackknife, bootstrap or bremer.")
                         .arg(method));
         return ExitUsage;
     }
+    const QString searchName = args.Value(QStringLiteral("--search"), QStringLiteral("thorough"));
+    if (searchName != QLatin1String("thorough") && searchName != QLatin1String("evolutionary")) {
+        WriteStderr(
+            QStringLiteral("Unknown search \"%1\": use thorough or evolutionary.").arg(searchName));
+        return ExitUsage;
+    }
+    const bool thorough = searchName == QLatin1String("thorough");
+    // Options of the other search would be ignored silently: refuse them.
+    const QStringList foreign =
+        thorough ? QStringList{QStringLiteral("--trees"), QStringLiteral("--generations")}
+                 : QStringList{QStringLiteral("--additions"), QStringLiteral("--ratchet")};
+    for (const QString& option : foreign)
+        if (args.Has(option)) {
+            WriteStderr(QStringLiteral("%1 belongs to --search %2.")
+                            .arg(option, thorough ? QStringLiteral("evolutionary")
+                                                  : QStringLiteral("thorough")));
+            return ExitUsage;
+        }
+    const bool missing = !args.Has(QStringLiteral("--no-missing"));
+    TThoroughReplicateSettings deep;
+    deep.MissingData = missing;
     int trees = 0, generations = 0;
     if (!ParseCount(args, QStringLiteral("--replicates"), 100, 1, MaxReplicates,
                     &settings.Replicates) ||
         !ParseCount(args, QStringLiteral("--threads"), 1, 1, 256, &settings.Threads) ||
         !ParseCount(args, QStringLiteral("--trees"), 10, 1, 255, &trees) ||
-        !ParseCount(args, QStringLiteral("--generations"), 100, 0, 1000000, &generations))
+        !ParseCount(args, QStringLiteral("--generations"), 100, 0, 1000000, &generations) ||
+        !ParseCount(args, QStringLiteral("--additions"), deep.Additions, 1, 10000,
+                    &deep.Additions) ||
+        !ParseCount(args, QStringLiteral("--ratchet"), deep.Ratchet, 0, 10000, &deep.Ratchet))
         return ExitUsage;
     if (args.Has(QStringLiteral("--seed"))) {
         bool ok = false;
@@ -203,32 +257,40 @@ int RunSupportCommand(const QStringList& rawArgs)
     } else {
         settings.Seed = ClockSeed();
     }
+    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("--newick"))}))
+        return ExitFailure;
     TMatrixData m;
     if (!LoadDataFile(args.Positional().at(0), &m)) return ExitFailure;
-    const QString refusal = ValidateSearch(m.ObjectCount, trees, generations);
+    const QString refusal = thorough ? SupportRefusal(m.ObjectCount, m.CharacterCount)
+                                     : ValidateSearch(m.ObjectCount, trees, generations);
     if (!refusal.isEmpty()) {
         WriteStderr(refusal);
         return ExitFailure;
     }
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
-    // Each replicate runs the evolutionary search of this program.
-    const TSupportResult result = RunSupport(
-        field, m.ObjectCount, settings,
-        EvolutionaryReplicateSearch(trees, generations, !args.Has(QStringLiteral("--no-missing"))));
+    if (method == QLatin1String("bremer"))
+        return RunBremerCommand(args, field, m.ObjectCount, m.CharacterCount, settings, deep);
+    const TReplicateSearch search = thorough
+                                        ? ThoroughReplicateSearch(deep)
+                                        : EvolutionaryReplicateSearch(trees, generations, missing);
+    const TSupportResult result = RunSupport(field, m.ObjectCount, settings, search);
     const QString line = WriteNewickTree(ConsensusToNewick(result.Consensus, field.Names, true));
-    WriteStderr(
-        QStringLiteral(
-            "%1: %2 replicates, seed %3; each replicate searched by the evolutionary search (%4 "
-            "trees, %5 generations).")
-            .arg(method == QLatin1String("jackknife")
-                     ? QStringLiteral("Jackknife (1/e of the characters removed)")
-                     : QStringLiteral("Bootstrap"))
-            .arg(result.Done)
-            .arg(settings.Seed)
-            .arg(trees)
-            .arg(generations));
-    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("--newick"))}))
-        return ExitFailure;
+    const QString how = thorough
+                            ? QStringLiteral(
+                                  "the thorough search (at most %1 addition sequences with TBR, "
+                                  "%2 ratchet iterations each)")
+                                  .arg(deep.Additions)
+                                  .arg(deep.Ratchet)
+                            : QStringLiteral("the evolutionary search (%1 trees, %2 generations)")
+                                  .arg(trees)
+                                  .arg(generations);
+    WriteStderr(QStringLiteral("%1: %2 replicates, seed %3; each replicate searched by %4.")
+                    .arg(method == QLatin1String("jackknife")
+                             ? QStringLiteral("Jackknife (1/e of the characters removed)")
+                             : QStringLiteral("Bootstrap"))
+                    .arg(result.Done)
+                    .arg(settings.Seed)
+                    .arg(how));
     return WriteOutput(args.Value(QStringLiteral("--newick")), EncodeTextLines({line}))
                ? ExitOk
                : ExitFailure;
@@ -257,10 +319,12 @@ void RegisterPublishCommands(TBatchCommands& commands)
          RunChanges});
     commands.push_back(
         {QStringLiteral("support"),
-         QStringLiteral("support FILE --method jackknife|bootstrap|bremer [--replicates R] "
-                        "[--seed S] [--threads T] [--newick OUT] [--trees N] [--generations G] "
-                        "[--no-missing]"),
+         QStringLiteral("support FILE --method jackknife|bootstrap|bremer [--bremer] "
+                        "[--replicates R] [--seed S] [--threads T] [--newick OUT] "
+                        "[--search thorough|evolutionary] [--additions A] [--ratchet K] "
+                        "[--trees N] [--generations G] [--no-missing]"),
          QStringLiteral("resample the characters, search every replicate and write the "
-                        "majority-rule consensus with the share of replicates holding each group"),
+                        "majority-rule consensus with the share of replicates holding each group; "
+                        "or the Bremer support (decay index) of every group of the shortest trees"),
          RunSupportCommand});
 }

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "data/TextFile.h"
 #include "data/UiServices.h"
 #include "graphics/GrfContainer.h"
 #include "graphics/GrfExport.h"
@@ -88,8 +89,13 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     QFont bold = ExportBTN->font();
     bold.setBold(true);
     ExportBTN->setFont(bold);
+    SaveNewickBTN = new QPushButton(QStringLiteral("Save Newick..."), column);
+    SaveNewickBTN->setToolTip(
+        QStringLiteral("Save the tree as computed, with its labels, as one line of Newick"));
+    SaveNewickBTN->hide();
     // The dialog's Enter key must not fire a tree operation by accident.
-    for (QPushButton* b : {CloseBTN, ReRootBTN, FlipBTN, ZoomBTN, ResetBTN, ExportBTN})
+    for (QPushButton* b :
+         {CloseBTN, ReRootBTN, FlipBTN, ZoomBTN, ResetBTN, ExportBTN, SaveNewickBTN})
         b->setAutoDefault(false);
 
     col->addWidget(CloseBTN);
@@ -104,6 +110,7 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     col->addWidget(ChangesCBX);
     col->addWidget(ChangesLST, 1);
     col->addStretch(1);
+    col->addWidget(SaveNewickBTN);
     col->addWidget(ExportBTN);
 
     connect(CloseBTN, &QPushButton::clicked, this, [this] { CloseBTNClick(); });
@@ -115,6 +122,7 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     connect(BckGroundCBX, &QCheckBox::clicked, this, [this] { BckGroundCBXClick(); });
     connect(ChangesCBX, &QCheckBox::clicked, this, [this] { ChangesCBXClick(); });
     connect(ExportBTN, &QPushButton::clicked, this, [this] { ExportBTNClick(); });
+    connect(SaveNewickBTN, &QPushButton::clicked, this, [this] { SaveNewickBTNClick(); });
 
     // The page, bound to the paint box.
     Container = new TGrfContainer;
@@ -317,3 +325,20 @@ void TTreeGrfFRM::ExportBTNClick()
 }
 
 void TTreeGrfFRM::CloseBTNClick() { close(); }
+
+void TTreeGrfFRM::SetNewick(const QString& line)
+{
+    NewickText = line;
+    SaveNewickBTN->setVisible(!line.isEmpty());
+}
+
+void TTreeGrfFRM::SaveNewickBTNClick()
+{
+    if (NewickText.isEmpty()) return;
+    const QString path = Ui.GetSaveFileName(this, QStringLiteral("Save Newick"),
+                                            QStringLiteral("Newick (*.nwk *.tre *.tree)"),
+                                            QStringLiteral("Tree"), QStringLiteral("nwk"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (!SaveTextFile(path, EncodeTextLines({NewickText}), &error)) Ui.ShowError(this, error);
+}

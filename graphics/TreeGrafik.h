@@ -43,6 +43,10 @@ public:
     void ChangesCBXClick();
     void ExportBTNClick();
     void CloseBTNClick();
+    // Offers "Save Newick..." for the tree as computed (a consensus with its
+    // labels); the button stays hidden while no text is given.
+    void SetNewick(const QString& line);
+    void SaveNewickBTNClick();
 
     TGrfContainer* Container = nullptr;  // owned
     TadaTreeGrf* TreePanel = nullptr;    // child of Container
@@ -66,10 +70,12 @@ public:
     QCheckBox* ChangesCBX = nullptr;
     QListWidget* ChangesLST = nullptr;  // the changes on the selected branch
     QPushButton* ExportBTN = nullptr;
+    QPushButton* SaveNewickBTN = nullptr;
 
 private:
     void TreePBXPaint(QPainter& painter);
     void Changed();
     void ListChanges();
     TUiServices& Ui;
+    QString NewickText;
 };

@@ -5,6 +5,7 @@
 
 #include "parsimony/CreateTree.h"
 #include "parsimony/Random.h"
+#include "parsimony/ThoroughSearch.h"
 
 namespace {
 // Well-spread seeds for replicate r, whatever the thread that runs it.
@@ -45,7 +46,9 @@ TSField Reweighted(const TSField& field, const std::vector<int>& weights)
 
 TReplicateSearch EvolutionaryReplicateSearch(int treeCount, int generations, bool missingData)
 {
-    return [=](const TSField& field, int objectCount, std::uint64_t seed) {
+    return [=](const TSField& original, const std::vector<int>& weights, int objectCount,
+               std::uint64_t seed) {
+        const TSField field = Reweighted(original, weights);
         TSearchSettings settings;
         settings.TreeCount = treeCount;
         settings.Generations = generations;
@@ -59,6 +62,39 @@ TReplicateSearch EvolutionaryReplicateSearch(int treeCount, int generations, boo
         for (int k = 1; k <= search.TreeCount(); ++k)
             if (search.Trees[static_cast<size_t>(k)].Fitness == shortest)
                 best.push_back(search.Trees[static_cast<size_t>(k)]);
+        return best;
+    };
+}
+
+QString SupportRefusal(int objectCount, int characterCount)
+{
+    if (objectCount < 3 || objectCount > MaxParsimonyObjects)
+        return QStringLiteral("Branch support needs 3 to %1 objects; the data have %2.")
+            .arg(MaxParsimonyObjects)
+            .arg(objectCount);
+    if (characterCount < 1) return QStringLiteral("The data have no characters.");
+    return {};
+}
+
+TReplicateSearch ThoroughReplicateSearch(const TThoroughReplicateSettings& settings)
+{
+    return [=](const TSField& field, const std::vector<int>& weights, int objectCount,
+               std::uint64_t seed) {
+        TThoroughSettings s;
+        s.Seed = seed;
+        s.Threads = 1;
+        s.TimeLimit = 0;  // a clock would make replicates depend on the machine's load
+        s.Replicates = std::max(1, settings.Additions);
+        s.HitLimit = settings.HitLimit;
+        s.MaxTrees = std::max(1, settings.MaxTrees);
+        s.RatchetIterations = std::max(0, settings.Ratchet);
+        s.MissingData = settings.MissingData;
+        s.Weights = weights;
+        const int characters = static_cast<int>(field.Places.size()) - 1;
+        TThoroughSearch search(field, objectCount, characters, s);
+        std::vector<TTree> best;
+        if (search.Run() == TThoroughStatus::Refused) return best;
+        for (const TThoroughResult& r : search.Results()) best.push_back(TreeFromCompact(r.Tree));
         return best;
     };
 }
@@ -81,9 +117,8 @@ TSupportResult RunSupport(const TSField& field, int objectCount, const TSupportS
                 return;
             }
             const std::uint64_t seed = Mix(settings.Seed ^ Mix(static_cast<std::uint64_t>(r)));
-            const TSField data =
-                Reweighted(field, ReplicateWeights(settings.Method, characters, seed));
-            const std::vector<TTree> trees = search(data, objectCount, Mix(seed));
+            const std::vector<TTree> trees = search(
+                field, ReplicateWeights(settings.Method, characters, seed), objectCount, Mix(seed));
             std::vector<const TTree*> pointers;
             for (const TTree& t : trees) pointers.push_back(&t);
             if (!pointers.empty()) {

@@ -7,8 +7,8 @@
 // holding each group.
 //
 // Use: `TSupportSettings s; s.Method = TSupportMethod::Jackknife; s.Seed = 1;
-//       TSupportResult r = RunSupport(field, objectCount, s, EvolutionaryReplicateSearch(10, 100,
-//       true)); QString nwk = WriteNewickTree(ConsensusToNewick(r.Consensus, field.Names, true));`
+//       TSupportResult r = RunSupport(field, objectCount, s, ThoroughReplicateSearch({}));
+//       QString nwk = WriteNewickTree(ConsensusToNewick(r.Consensus, field.Names, true));`
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -25,13 +25,29 @@ std::vector<int> ReplicateWeights(TSupportMethod method, int characterCount, std
 // that every search scores weighted lengths without knowing of weights.
 TSField Reweighted(const TSField& field, const std::vector<int>& weights);
 
-// The search each replicate runs: the shortest trees it found on the field.
-using TReplicateSearch =
-    std::function<std::vector<TTree>(const TSField& field, int objectCount, std::uint64_t seed)>;
+// The search each replicate runs: the shortest trees it found on the field
+// under the weights of characters 1..C (index 0 unused).
+using TReplicateSearch = std::function<std::vector<TTree>(
+    const TSField& field, const std::vector<int>& weights, int objectCount, std::uint64_t seed)>;
 
-// The search used today: the evolutionary search (grow treeCount trees,
-// swap for the given generations) keeping its distinct shortest trees.
+// The evolutionary search (grow treeCount trees, swap for the given
+// generations) on the field with the characters repeated by their weights,
+// keeping its distinct shortest trees.
 TReplicateSearch EvolutionaryReplicateSearch(int treeCount, int generations, bool missingData);
+
+// How thoroughly each replicate is searched: a few random addition
+// sequences with TBR and a short ratchet, on one thread (the replicates
+// themselves run in parallel).
+struct TThoroughReplicateSettings {
+    int Additions = 4;  // addition sequences at most
+    int HitLimit = 2;   // stop once this many found the best length; 0: never
+    int Ratchet = 3;    // ratchet iterations per addition sequence
+    int MaxTrees = 20;  // shortest trees kept per replicate
+    bool MissingData = true;
+};
+
+// The thorough search scoring the weights directly (no repeated characters).
+TReplicateSearch ThoroughReplicateSearch(const TThoroughReplicateSettings& settings);
 
 struct TSupportSettings {
     TSupportMethod Method = TSupportMethod::Jackknife;
@@ -46,6 +62,10 @@ struct TSupportResult {
     TConsensusInput Replicates;  // the groups of every finished replicate, in replicate order
     TGeneralTree Consensus;      // majority-rule over the replicates, Percent = support
 };
+
+// Why support cannot be computed for these data (fewer than 3 or more than
+// 255 objects, no characters), or empty.
+QString SupportRefusal(int objectCount, int characterCount);
 
 // Most replicates a run takes.
 constexpr int MaxReplicates = 10000;

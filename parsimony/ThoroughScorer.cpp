@@ -436,6 +436,44 @@ bool TThoroughScorer::TryClip(int x, TSwapRule rule)
 }
 
 template <bool Missing, bool Weighted>
+bool TThoroughScorer::TryClipChecked(int x, TSwapRule rule)
+{
+    // Every improving move of this clip, shortest first, until one is accepted.
+    const std::int64_t pruned = Prune<Missing, Weighted>(x);
+    std::vector<std::pair<int, std::int64_t>> roots{{x, Sub[static_cast<size_t>(x)]}};
+    if (rule == TSwapRule::Tbr && !T.IsTip(x))
+        Reroot<Missing, Weighted>(x, [&](int b, std::int64_t len) { roots.push_back({b, len}); });
+    std::int64_t inside = roots.front().second;
+    for (const auto& r : roots) inside = std::min(inside, r.second);
+    std::int64_t bound = L - pruned - inside;
+    std::vector<std::pair<int, std::int64_t>> places;
+    if (bound > 0)
+        Regraft<Missing, Weighted>(T.Root, SetS(x), SetM(x), bound,
+                                   [&](int v, std::int64_t d) { places.push_back({v, d}); });
+    Restore();
+    struct TMove {
+        std::int64_t Length;
+        int Root, Place;
+    };
+    std::vector<TMove> moves;
+    for (const auto& [v, d] : places)
+        for (const auto& [b, len] : roots)
+            if (pruned + len + d < L) moves.push_back({pruned + len + d, b, v});
+    std::stable_sort(moves.begin(), moves.end(),
+                     [](const TMove& a, const TMove& b) { return a.Length < b.Length; });
+    for (const TMove& m : moves) {
+        TCompactTree t = T;
+        ApplyMove(t, x, m.Root, m.Place);
+        if (!Accept(t)) continue;
+        T = std::move(t);
+        Evaluate<Missing, Weighted>();
+        if (L != m.Length) ++MismatchCount;
+        return true;
+    }
+    return false;
+}
+
+template <bool Missing, bool Weighted>
 int TThoroughScorer::ClimbWith(TSwapRule rule, TRandom& rng, const std::atomic<bool>* stop)
 {
     int moves = 0;
@@ -447,7 +485,8 @@ int TThoroughScorer::ClimbWith(TSwapRule rule, TRandom& rng, const std::atomic<b
         for (int x : order) {
             if (stop && stop->load(std::memory_order_relaxed)) return moves;
             if (x == T.Root) continue;
-            if (TryClip<Missing, Weighted>(x, rule)) {
+            if (Accept ? TryClipChecked<Missing, Weighted>(x, rule)
+                       : TryClip<Missing, Weighted>(x, rule)) {
                 improved = true;
                 ++moves;
             }

@@ -21,6 +21,7 @@
 // One scorer per thread: it keeps its tree and scratch buffers.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "parsimony/PackedStates.h"
@@ -73,6 +74,14 @@ public:
     // moves taken; stops early when *stop becomes true.
     int Climb(TSwapRule rule, TRandom& rng, const std::atomic<bool>* stop);
 
+    // Trees a climb may move to; empty: every tree. Bremer support climbs
+    // among the trees without a group this way. Only improving moves are
+    // checked, the shortest first; the current tree is not checked.
+    void SetAcceptance(std::function<bool(const TCompactTree&)> accept)
+    {
+        Accept = std::move(accept);
+    }
+
     // Every move of one clip at once, for checking: length of the pruned tree,
     // regraft cost above every vertex of the pruned tree (-1 elsewhere) and
     // length inside the clipped part rooted above each of its vertices other
@@ -107,6 +116,8 @@ private:
     void Reroot(int clip, F&& found);
     template <bool Missing, bool Weighted>
     bool TryClip(int clip, TSwapRule rule);
+    template <bool Missing, bool Weighted>
+    bool TryClipChecked(int clip, TSwapRule rule);
     template <bool Missing, bool Weighted>
     bool Build(TRandom& rng, const std::atomic<bool>* stop);
     template <bool Missing, bool Weighted>
@@ -143,4 +154,5 @@ private:
     std::vector<std::int64_t> UpLen;   // and its length
     std::vector<std::pair<int, std::int64_t>> Stack;
     int MismatchCount = 0;
+    std::function<bool(const TCompactTree&)> Accept;
 };

@@ -24,6 +24,7 @@
 #include "parsimony/FormHelpers.h"
 #include "parsimony/Newick.h"
 #include "parsimony/NexusTrees.h"
+#include "parsimony/SupportForm.h"
 #include "parsimony/TreeTable.h"
 
 namespace {
@@ -104,6 +105,10 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
     panelLayout->addWidget(TreeBTN);
     panelLayout->addWidget(ConsensusCBX);
     panelLayout->addWidget(BtnConsensus);
+    BtnSupport = new QPushButton(QStringLiteral("Support..."), panel);
+    BtnSupport->setToolTip(QStringLiteral(
+        "Jackknife, bootstrap or Bremer support of the groups, from the data of these trees"));
+    panelLayout->addWidget(BtnSupport);
     layout->addWidget(panel);
 
     connect(SgOpt, &QTableWidget::currentCellChanged, this, [this](int row) {
@@ -116,6 +121,7 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
     connect(TreeBTN, &QPushButton::clicked, this, [this] { TreeBTNClick(); });
     connect(BtnSaveTrees, &QPushButton::clicked, this, [this] { BtnSaveTreesClick(); });
     connect(BtnConsensus, &QPushButton::clicked, this, [this] { BtnConsensusClick(); });
+    connect(BtnSupport, &QPushButton::clicked, this, [this] { BtnSupportClick(); });
 }
 
 TFrmTreeOpt::~TFrmTreeOpt() = default;
@@ -317,5 +323,24 @@ void TFrmTreeOpt::BtnConsensusClick()
     TTreeGrfFRM window(Ctx.Ui, this);
     window.SetNodes(&nodes);
     window.SetTitle(title);
+    window.SetNewick(WriteNewickTree(newick));
     window.exec();
+}
+
+void TFrmTreeOpt::BtnSupportClick()
+{
+    if (SupportWindow && SupportWindow->IsRunning()) {
+        SupportWindow->raise();
+        SupportWindow->activateWindow();
+        return;
+    }
+    if (!Search || Search->TreeCount() == 0) return;
+    delete SupportWindow;
+    const TSField& field = Search->CharField();
+    SupportWindow = new TFrmSupport(
+        Ctx.Ui, field, Search->Trees[1].TipCount(), static_cast<int>(field.Places.size()) - 1,
+        Search->Settings().MissingData,
+        [this](const QStringList& lines) { Ctx.WriteProtocol(lines); }, this);
+    SupportWindow->setAttribute(Qt::WA_DeleteOnClose);
+    SupportWindow->show();
 }

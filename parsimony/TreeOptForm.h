@@ -2,6 +2,7 @@
 // The tree results window: the population of the last parsimony run, one
 // tree as a table of tips and nodes, and the way on to the character fit,
 // the drawing and a Newick file. The window owns the population.
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -13,6 +14,7 @@ class QLabel;
 class QPushButton;
 class TParsimonySearch;
 class TStringGrid;
+class TFrmSupport;
 struct TTree;
 
 class TFrmTreeOpt : public QWidget {
@@ -31,6 +33,9 @@ public:
     // The consensus (kind from ConsensusCBX) of the selected rows, or of every
     // tree when fewer than two rows are selected, drawn in the tree window.
     void BtnConsensusClick();
+    // Opens the branch support window on the data of the population (a
+    // running one is brought to the front instead).
+    void BtnSupportClick();
     // Draws the tree in the given slot in the tree graphic window.
     void DrawTree(int slot);
 
@@ -59,6 +64,8 @@ public:
     QPushButton* BtnSaveTrees = nullptr;
     QComboBox* ConsensusCBX = nullptr;
     QPushButton* BtnConsensus = nullptr;
+    QPushButton* BtnSupport = nullptr;
+    QPointer<TFrmSupport> SupportWindow;
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -4,10 +4,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
 
@@ -20,6 +23,7 @@
 #include "parsimony/Consensus.h"
 #include "parsimony/CreateTree.h"
 #include "parsimony/OptimizeForm.h"
+#include "parsimony/SupportForm.h"
 #include "parsimony/TreeOptForm.h"
 #include "tests/support/FakeUiServices.h"
 
@@ -109,6 +113,21 @@ private slots:
             QCOMPARE(w.TreeNodes->LeafCount(), trees[0]->TipCount());
             QVERIFY(!w.ChangesCBX->isVisible());  // a consensus carries no changes
             Shoot(w, "consensus-window.png");
+            // "Save Newick..." writes the consensus with its percentages; cancel writes nothing.
+            QVERIFY(w.SaveNewickBTN->isVisible());
+            QTemporaryDir dir;
+            app.Ui.SaveAnswers.enqueue(dir.filePath("consensus.nwk"));
+            w.SaveNewickBTN->click();
+            QFile saved(dir.filePath("consensus.nwk"));
+            QVERIFY(saved.open(QIODevice::ReadOnly));
+            QCOMPARE(QString::fromUtf8(saved.readAll()), expected + "\r\n");
+            app.Ui.SaveAnswers.enqueue(QString());
+            w.SaveNewickBTN->click();
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+            app.Ui.SaveAnswers.enqueue(dir.filePath("missing-folder/consensus.nwk"));
+            const int errors = app.Ui.Errors.size();
+            w.SaveNewickBTN->click();
+            QCOMPARE(app.Ui.Errors.size(), errors + 1);
             // Polytomies are not re-rooted.
             for (int i = 0; i < w.TreeNodes->Count(); ++i)
                 if (w.TreeNodes->Item(i)->Collapsed) {
@@ -125,6 +144,83 @@ private slots:
         QVERIFY(protocol.at(protocol.size() - 2).startsWith("Majority-rule consensus of "));
     }
 
+    void SupportRunsInTheBackgroundThenShowsTheConsensus()
+    {
+        TApp app;
+        QVERIFY(app.Run(5));
+        app.Results.BtnSupport->click();
+        TFrmSupport* w = app.Results.SupportWindow;
+        QVERIFY(w && w->isVisible());
+        w->AutoShow = false;
+        w->SeedEDT->setText("7");
+        w->ReplicatesSPN->setValue(40);
+        w->ThreadsSPN->setValue(2);
+        QSignalSpy finished(w, &TFrmSupport::RunFinished);
+        w->StartBTN->click();
+        QVERIFY(finished.count() == 1 || finished.wait(120000));
+        QVERIFY(!w->IsRunning());
+        QVERIFY(w->ShowBTN->isEnabled());
+        QCOMPARE(w->StatusLBL->text(), QString("Jackknife support, 40 replicates"));
+        // The same run in the core gives the Newick the protocol ends with.
+        const TParsimonySearch& search = *app.Results.Population();
+        TSupportRequest request;
+        request.Replicates = 40;
+        request.Seed = 7;
+        request.Threads = 1;
+        request.MissingData = search.Settings().MissingData;
+        TSupportJob job(search.CharField(), search.Trees[1].TipCount(),
+                        static_cast<int>(search.CharField().Places.size()) - 1, request);
+        const TSupportOutcome outcome = job.Run();
+        QVERIFY(outcome.Ok);
+        const QStringList protocol = app.Main.Memo1->toPlainText().split('\n');
+        QCOMPARE(protocol.last(), outcome.Newick);
+        QVERIFY(protocol.at(protocol.size() - 3).startsWith("Jackknife (1/e"));
+        const bool shown = WithTreeWindow(w->ShowBTN, [&](TTreeGrfFRM& t) {
+            QCOMPARE(t.TreeNodes->LeafCount(), search.Trees[1].TipCount());
+            QVERIFY(t.SaveNewickBTN->isVisible());
+            Shoot(t, "support-window.png");
+        });
+        QVERIFY(shown);
+        if (const QString dir = qEnvironmentVariable("VARNO_SCREENSHOTS"); !dir.isEmpty())
+            w->grab().save(dir + "/support-dialog.png");
+
+        // Bremer support of these ten objects is proved by branch and bound.
+        w->MethodCBX->setCurrentIndex(2);
+        w->StartBTN->click();
+        QVERIFY(finished.wait(120000));
+        QVERIFY(w->StatusLBL->text().startsWith("Bremer support (decay index), shortest length"));
+        QVERIFY(!w->StatusLBL->text().contains("upper bounds"));
+        QVERIFY(app.Main.Memo1->toPlainText().contains("Every value is exact"));
+        QVERIFY(WithTreeWindow(w->ShowBTN, [&](TTreeGrfFRM& t) { Shoot(t, "bremer-window.png"); }));
+
+        // A long run does not hold the window: it runs until cancelled, and a
+        // cancelled Bremer run leaves the last result as it was.
+        w->MethodCBX->setCurrentIndex(0);
+        w->ReplicatesSPN->setValue(10000);
+        w->StartBTN->click();
+        QVERIFY(w->IsRunning());
+        QVERIFY(!w->StartBTN->isEnabled());
+        QVERIFY(w->CancelBTN->isEnabled());
+        QTest::qWait(200);
+        w->CancelBTN->click();
+        QVERIFY(finished.wait(60000));
+        QVERIFY(w->StartBTN->isEnabled());
+        QVERIFY(w->StatusLBL->text().contains("cancelled"));
+        w->MethodCBX->setCurrentIndex(2);
+        QVERIFY(!w->ReplicatesSPN->isEnabled());
+        const int lines = app.Main.Memo1->toPlainText().split('\n').size();
+        w->StartBTN->click();
+        w->CancelBTN->click();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(app.Main.Memo1->toPlainText().split('\n').size(), lines);
+        QVERIFY(w->ShowBTN->isEnabled());
+        // A bad seed is refused before anything runs.
+        w->SeedEDT->setText("minus one");
+        w->StartBTN->click();
+        QVERIFY(!w->IsRunning());
+        QVERIFY(app.Ui.Errors.last().contains("seed"));
+    }
+
     void GraficListsAndDrawsTheChangesOfTheChosenBranch()
     {
         TApp app;
@@ -134,6 +230,7 @@ private slots:
         const TSField& field = app.Results.Population()->CharField();
         const std::vector<TBranch> branches = BranchChanges(tree, field, tree.MissingDataStates);
         const bool shown = WithTreeWindow(app.Results.TreeBTN, [&](TTreeGrfFRM& w) {
+            QVERIFY(!w.SaveNewickBTN->isVisible());  // only computed trees offer it
             QVERIFY(w.ChangesCBX->isVisible());
             QVERIFY(!w.TreePanel->ShowChanges);
             // The branch with most changes: its list in the window.

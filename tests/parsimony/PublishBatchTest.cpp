@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "tests/support/BatchRun.h"
@@ -117,4 +118,59 @@ TEST(PublishBatch, BadInputGetsAClearMessage)
     const TBatchRun r = RunBatch({"stats", Example, labelled});
     EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
     EXPECT_EQ(r.Out, FileBytes(Source + "/tests/golden/parsimony/stats-state-trees.txt"));
+}
+
+TEST(PublishBatch, SupportByThoroughReplicatesAndBremer)
+{
+    QTemporaryDir dir;
+    const QString data = Source + QStringLiteral("/examples/weevils.txt");
+    // Jackknife with the thorough search by default: the same seed gives the
+    // same tree on 1 and 2 threads, with a whole percentage on every group.
+    QByteArray first;
+    for (const char* threads : {"1", "2"}) {
+        const TBatchRun r = RunBatch({"support", data, "--method", "jackknife", "--replicates",
+                                      "20", "--seed", "5", "--threads", threads});
+        ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
+        EXPECT_TRUE(r.Err.contains("thorough search")) << r.Err.toStdString();
+        if (first.isEmpty()) first = r.Out;
+        EXPECT_EQ(r.Out, first) << threads << " threads";
+    }
+    EXPECT_TRUE(QRegularExpression(R"(\)\d+[,)])").match(QString::fromUtf8(first)).hasMatch())
+        << first.toStdString();
+    // The evolutionary search stays selectable.
+    TBatchRun r = RunBatch({"support", data, "--method", "bootstrap", "--replicates", "5", "--seed",
+                            "1", "--search", "evolutionary", "--generations", "10"});
+    EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains("evolutionary search")) << r.Err.toStdString();
+
+    // Bremer support of the example, proved: --bremer and --method bremer agree.
+    r = RunBatch({"support", Example, "--bremer", "--seed", "2"});
+    ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
+    EXPECT_TRUE(r.Err.contains("Every value is exact")) << r.Err.toStdString();
+    const QString out = dir.filePath("bremer.nwk");
+    const TBatchRun again = RunBatch({"support", Example, "--method", "bremer", "--threads", "2",
+                                      "--seed", "2", "--newick", out});
+    ASSERT_EQ(again.Exit, 0) << again.Err.toStdString();
+    EXPECT_EQ(FileBytes(out), r.Out);
+    // The consensus command reads the labelled tree back.
+    EXPECT_EQ(RunBatch({"consensus", out}).Exit, 0);
+
+    // Bad requests: a word, not a number; out of range; two methods; Bremer
+    // with the evolutionary search; the data file as the output.
+    for (const QStringList& bad :
+         {QStringList{"support", data, "--method", "jackknife", "--replicates", "0"},
+          QStringList{"support", data, "--method", "jackknife", "--replicates", "100000"},
+          QStringList{"support", data, "--method", "jackknife", "--search", "fast"},
+          QStringList{"support", data, "--method", "jackknife", "--bremer"},
+          QStringList{"support", data, "--bremer", "--search", "evolutionary"},
+          QStringList{"support", data, "--method", "jackknife", "--generations", "5"},
+          QStringList{"support", data, "--method", "jackknife", "--search", "evolutionary",
+                      "--ratchet", "2"},
+          QStringList{"support", data}}) {
+        const TBatchRun b = RunBatch(bad);
+        EXPECT_EQ(b.Exit, 2) << bad.join(' ').toStdString();
+        EXPECT_FALSE(b.Err.isEmpty());
+    }
+    const TBatchRun same = RunBatch({"support", data, "--bremer", "--newick", data});
+    EXPECT_EQ(same.Exit, 1);
 }

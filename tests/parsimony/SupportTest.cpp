@@ -55,8 +55,12 @@ TEST(Support, UnitWeightsGiveTheGroupsOfTheTreesFoundAtFullSupport)
     const TSField field = RandomField(rng, {12, 10, 4, 0, 0});
     const std::vector<TTree> found{RandomTree(rng, 12), RandomTree(rng, 12)};
     // A search that finds these two trees whenever the data are the original.
-    const TReplicateSearch fixed = [&](const TSField& data, int, std::uint64_t) {
+    const TReplicateSearch fixed = [&](const TSField& data, const std::vector<int>& weights, int,
+                                       std::uint64_t) {
         EXPECT_EQ(data.Places.size(), field.Places.size());
+        std::vector<int> unit(11, 1);
+        unit[0] = 0;
+        EXPECT_EQ(weights, unit);
         return found;
     };
     TSupportSettings s;
@@ -96,4 +100,75 @@ TEST(Support, ThreadsDoNotChangeTheResultAndCancelStops)
     const TSupportResult stopped = RunSupport(field, 9, s, search, {}, [&] { return ++asked > 4; });
     EXPECT_TRUE(stopped.Cancelled);
     EXPECT_LT(stopped.Done, 12);
+}
+
+namespace {
+// One binary character per group of the tree: its members have the derived
+// state. The tree is then the only shortest tree.
+TSField FieldOfTree(const TTree& tree, int objects)
+{
+    const std::vector<TInclusion> groups = CladesOfTrees({&tree}, objects).Trees.front();
+    TSField field;
+    field.Names.resize(static_cast<size_t>(objects) + 1);
+    for (int o = 1; o <= objects; ++o)
+        field.Names[static_cast<size_t>(o)] = QStringLiteral("T%1").arg(o);
+    field.Places.resize(1);
+    for (const TInclusion& g : groups) {
+        TSPlace place;
+        place.Name = QStringLiteral("C%1").arg(field.Places.size());
+        place.StateCount = 2;
+        place.Inc.assign(static_cast<size_t>(objects) + 1, TInclusion());
+        for (int o = 1; o <= objects; ++o) {
+            place.Inc[static_cast<size_t>(o)].Include(0);
+            if (g.Contains(o)) place.Inc[static_cast<size_t>(o)].Include(1);
+        }
+        field.Places.push_back(place);
+    }
+    return field;
+}
+}  // namespace
+
+TEST(Support, ThoroughReplicatesFindTheOnlyShortestTreeAtFullSupport)
+{
+    std::mt19937_64 rng(31);
+    for (int round = 0; round < 3; ++round) {
+        const int n = 10 + 7 * round;
+        const TTree tree = RandomTree(rng, n);
+        const TSField field = FieldOfTree(tree, n);
+        TSupportSettings s;
+        s.Method = TSupportMethod::Unit;
+        s.Replicates = 3;
+        s.Threads = 2;
+        const TSupportResult r = RunSupport(field, n, s, ThoroughReplicateSearch({}));
+        const TConsensusInput truth = CladesOfTrees({&tree}, n);
+        std::vector<TInclusion> found;
+        for (const TGeneralNode& node : r.Consensus.Nodes)
+            if (!node.Children.empty() && node.Parent >= 0) {
+                found.push_back(node.Group);
+                EXPECT_EQ(node.Percent, 100) << "round " << round;
+            }
+        EXPECT_EQ(found.size(), truth.Trees.front().size()) << "round " << round;
+        for (const TInclusion& g : truth.Trees.front())
+            EXPECT_NE(std::find(found.begin(), found.end(), g), found.end()) << "round " << round;
+    }
+}
+
+TEST(Support, ThoroughReplicatesDoNotDependOnTheThreads)
+{
+    std::mt19937_64 rng(5);
+    const TSField field = RandomField(rng, {25, 30, 4, 0.1, 0});
+    for (TSupportMethod method : {TSupportMethod::Jackknife, TSupportMethod::Bootstrap}) {
+        TSupportSettings s;
+        s.Method = method;
+        s.Replicates = 8;
+        s.Seed = 3;
+        s.Threads = 1;
+        const TSupportResult one = RunSupport(field, 25, s, ThoroughReplicateSearch({}));
+        s.Threads = 2;
+        const TSupportResult two = RunSupport(field, 25, s, ThoroughReplicateSearch({}));
+        EXPECT_EQ(one.Done, 8);
+        EXPECT_EQ(one.Replicates.Trees, two.Replicates.Trees);
+        EXPECT_EQ(WriteNewickTree(ConsensusToNewick(one.Consensus, field.Names, true)),
+                  WriteNewickTree(ConsensusToNewick(two.Consensus, field.Names, true)));
+    }
 }
