@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "data/UiServices.h"
+#include "data/WindowPlace.h"
 #include "graphics/GrfContainer.h"
 #include "graphics/GrfExport.h"
 #include "graphics/GrfPaintBox.h"
@@ -135,6 +136,7 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     };
 
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    RememberWindowPlace(this, Ui, QStringLiteral("TreeGraphic"));
 }
 
 TTreeGrfFRM::~TTreeGrfFRM()
