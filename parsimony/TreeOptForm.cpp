@@ -24,6 +24,7 @@
 #include "parsimony/FormHelpers.h"
 #include "parsimony/Newick.h"
 #include "parsimony/NexusTrees.h"
+#include "parsimony/SavedTrees.h"
 #include "parsimony/TreeTable.h"
 
 namespace {
@@ -86,6 +87,12 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
     Label1->setPalette(red);
     Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
     BtnSaveTrees = new QPushButton(QStringLiteral("Save trees"), panel);
+    SaveTreesCBX = new QComboBox(panel);
+    SaveTreesCBX->addItem(QStringLiteral("All trees of the list"));
+    SaveTreesCBX->addItem(QStringLiteral("Shortest trees, each topology once"));
+    SaveTreesCBX->setToolTip(
+        QStringLiteral("Which trees \"Save trees\" writes; the shortest trees are written with "
+                       "their lengths as comments ([length=N])"));
     BtnCharFit = new QPushButton(QStringLiteral("Tree compatibility"), panel);
     TreeBTN = new QPushButton(QStringLiteral("Grafic"), panel);
     ConsensusCBX = new QComboBox(panel);
@@ -99,6 +106,7 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
                        "are selected); trees with the same groups count once"));
     panelLayout->addWidget(Label1);
     panelLayout->addStretch(1);
+    panelLayout->addWidget(SaveTreesCBX);
     panelLayout->addWidget(BtnSaveTrees);
     panelLayout->addWidget(BtnCharFit);
     panelLayout->addWidget(TreeBTN);
@@ -237,7 +245,9 @@ void TFrmTreeOpt::BtnSaveTreesClick()
         (chosen.isEmpty() && (suffix == QLatin1String("nex") || suffix == QLatin1String("nexus") ||
                               suffix == QLatin1String("nxs")));
     QByteArray bytes;
-    if (asNexus) {
+    if (SaveTreesCBX->currentIndex() == 1) {
+        bytes = ShortestTreesText(asNexus);
+    } else if (asNexus) {
         std::vector<const TTree*> trees;
         for (int k = 1; k <= Search->TreeCount(); ++k)
             trees.push_back(&Search->Trees[static_cast<size_t>(k)]);
@@ -250,6 +260,25 @@ void TFrmTreeOpt::BtnSaveTreesClick()
     }
     QString error;
     if (!SaveTextFile(path, bytes, &error)) Ctx.Ui.ShowError(this, error);
+}
+
+QByteArray TFrmTreeOpt::ShortestTreesText(bool asNexus) const
+{
+    std::vector<const TTree*> all;
+    for (int k = 1; k <= Search->TreeCount(); ++k)
+        all.push_back(&Search->Trees[static_cast<size_t>(k)]);
+    std::vector<const TTree*> trees;
+    std::vector<double> lengths;
+    for (size_t k : ShortestDistinctTrees(all, all.front()->TipCount())) {
+        trees.push_back(all[k]);
+        lengths.push_back(all[k]->Fitness);
+    }
+    const std::vector<QString>& names = Search->CharField().Names;
+    if (asNexus) return WriteNexusTrees(trees, names, lengths).toUtf8();
+    QStringList lines;
+    for (size_t k = 0; k < trees.size(); ++k)
+        lines << LengthComment(lengths[k]) + QLatin1Char(' ') + WriteNewick(*trees[k], names);
+    return EncodeTextLines(lines);
 }
 
 void TFrmTreeOpt::DrawTree(int slot)

@@ -57,6 +57,9 @@ public:
     QPushButton* BtnCharFit = nullptr;
     QPushButton* TreeBTN = nullptr;
     QPushButton* BtnSaveTrees = nullptr;
+    // What "Save trees" writes: the whole list (default) or the shortest
+    // trees, each topology once, with their lengths.
+    QComboBox* SaveTreesCBX = nullptr;
     QComboBox* ConsensusCBX = nullptr;
     QPushButton* BtnConsensus = nullptr;
 
@@ -64,6 +67,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The file text of "Shortest trees, each topology once".
+    QByteArray ShortestTreesText(bool asNexus) const;
     TAppContext& Ctx;
     std::shared_ptr<TParsimonySearch> Search;
     int SelectedRow = 1;  // the list row the user chose last
