@@ -87,12 +87,6 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
     Label1->setPalette(red);
     Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
     BtnSaveTrees = new QPushButton(QStringLiteral("Save trees"), panel);
-    SaveTreesCBX = new QComboBox(panel);
-    SaveTreesCBX->addItem(QStringLiteral("All trees of the list"));
-    SaveTreesCBX->addItem(QStringLiteral("Shortest trees, each topology once"));
-    SaveTreesCBX->setToolTip(
-        QStringLiteral("Which trees \"Save trees\" writes; the shortest trees are written with "
-                       "their lengths as comments ([length=N])"));
     BtnCharFit = new QPushButton(QStringLiteral("Tree compatibility"), panel);
     TreeBTN = new QPushButton(QStringLiteral("Grafic"), panel);
     ConsensusCBX = new QComboBox(panel);
@@ -106,7 +100,6 @@ TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
                        "are selected); trees with the same groups count once"));
     panelLayout->addWidget(Label1);
     panelLayout->addStretch(1);
-    panelLayout->addWidget(SaveTreesCBX);
     panelLayout->addWidget(BtnSaveTrees);
     panelLayout->addWidget(BtnCharFit);
     panelLayout->addWidget(TreeBTN);
@@ -234,18 +227,24 @@ void TFrmTreeOpt::BtnSaveTreesClick()
     if (!Search || Search->TreeCount() == 0) return;
     const QString newick = QStringLiteral("Newick (*.nwk *.tre *.tree)");
     const QString nexus = QStringLiteral("NEXUS (*.nex *.nexus *.nxs)");
+    // The shortest trees only: chosen as a file type, so the window keeps its layout.
+    const QString newickShortest =
+        QStringLiteral("Newick, shortest trees, each topology once (*.nwk *.tre *.tree)");
+    const QString nexusShortest =
+        QStringLiteral("NEXUS, shortest trees, each topology once (*.nex *.nexus *.nxs)");
     QString chosen;
     const QString path = Ctx.Ui.GetSaveFileNameFiltered(
-        this, QStringLiteral("Save trees"), newick + QStringLiteral(";;") + nexus,
+        this, QStringLiteral("Save trees"),
+        QStringList{newick, nexus, newickShortest, nexusShortest}.join(QStringLiteral(";;")),
         QStringLiteral("Trees"), QStringLiteral("nwk"), &chosen);
     if (path.isEmpty()) return;
     const QString suffix = QFileInfo(path).suffix().toLower();
     const bool asNexus =
-        chosen == nexus ||
+        chosen == nexus || chosen == nexusShortest ||
         (chosen.isEmpty() && (suffix == QLatin1String("nex") || suffix == QLatin1String("nexus") ||
                               suffix == QLatin1String("nxs")));
     QByteArray bytes;
-    if (SaveTreesCBX->currentIndex() == 1) {
+    if (chosen == newickShortest || chosen == nexusShortest) {
         bytes = ShortestTreesText(asNexus);
     } else if (asNexus) {
         std::vector<const TTree*> trees;

@@ -57,9 +57,6 @@ public:
     QPushButton* BtnCharFit = nullptr;
     QPushButton* TreeBTN = nullptr;
     QPushButton* BtnSaveTrees = nullptr;
-    // What "Save trees" writes: the whole list (default) or the shortest
-    // trees, each topology once, with their lengths.
-    QComboBox* SaveTreesCBX = nullptr;
     QComboBox* ConsensusCBX = nullptr;
     QPushButton* BtnConsensus = nullptr;
 

@@ -1,5 +1,4 @@
 #include <QCheckBox>
-#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -338,11 +337,11 @@ private slots:
         QVERIFY(app.Run(7));
         const TParsimonySearch& population = *app.Results.Population();
         const std::vector<QString>& names = population.CharField().Names;
-        QComboBox* kind = app.Results.SaveTreesCBX;
-        QCOMPARE(kind->currentIndex(), 0);
-        QCOMPARE(kind->itemText(0), QString("All trees of the list"));
-        QCOMPARE(kind->itemText(1), QString("Shortest trees, each topology once"));
         QTemporaryDir dir;
+        const QString newickShortest =
+            "Newick, shortest trees, each topology once (*.nwk *.tre *.tree)";
+        const QString nexusShortest =
+            "NEXUS, shortest trees, each topology once (*.nex *.nexus *.nxs)";
 
         // The default writes the whole list, byte for byte as before: no comments.
         QStringList all;
@@ -353,13 +352,18 @@ private slots:
         }
         app.Ui.SaveAnswers.enqueue(dir.filePath("all.nwk"));
         app.Results.BtnSaveTreesClick();
+        // Today's two file types come first, the first is the default.
+        QCOMPARE(app.Ui.SaveCalls.last().Filter,
+                 QStringList({"Newick (*.nwk *.tre *.tree)", "NEXUS (*.nex *.nexus *.nxs)",
+                              newickShortest, nexusShortest})
+                     .join(";;"));
         QFile allFile(dir.filePath("all.nwk"));
         QVERIFY(allFile.open(QIODevice::ReadOnly));
         QCOMPARE(allFile.readAll(), EncodeTextLines(all));
 
-        kind->setCurrentIndex(1);
         const QString path = dir.filePath("shortest.nwk");
         app.Ui.SaveAnswers.enqueue(path);
+        app.Ui.SaveFilterAnswers.enqueue(newickShortest);
         app.Results.BtnSaveTreesClick();
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -414,6 +418,7 @@ private slots:
 
         // As NEXUS: the same trees, each with its length comment.
         app.Ui.SaveAnswers.enqueue(dir.filePath("shortest.nex"));
+        app.Ui.SaveFilterAnswers.enqueue(nexusShortest);
         app.Results.BtnSaveTreesClick();
         QFile nex(dir.filePath("shortest.nex"));
         QVERIFY(nex.open(QIODevice::ReadOnly));
