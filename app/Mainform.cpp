@@ -22,6 +22,7 @@
 #include "data/StringGrid.h"
 #include "data/TextFile.h"
 #include "data/UiServices.h"
+#include "data/WindowPlace.h"
 #include "data/Workbook.h"
 #include "parsimony/CharFitForm.h"
 #include "parsimony/OptimizeForm.h"
@@ -88,6 +89,16 @@ TFrmMain::TFrmMain(TAppContext& context) : Ctx(context)
     // The data window and "Check data" open centred on the main window.
     for (QWidget* w : {static_cast<QWidget*>(Ctx.FrmImport), static_cast<QWidget*>(Ctx.FrmLoad)})
         w->move(geometry().center() - w->rect().center());
+    // Each window opens where the user left it in the last run.
+    RememberWindowPlace(this, Ctx.Ui, QStringLiteral("Main"));
+    RememberWindowPlace(Ctx.FrmImport, Ctx.Ui, QStringLiteral("Data"));
+    RememberWindowPlace(Ctx.FrmCST, Ctx.Ui, QStringLiteral("StateTrees"));
+    RememberWindowPlace(Ctx.FrmLoad, Ctx.Ui, QStringLiteral("DataCheck"));
+    RememberWindowPlace(Ctx.FrmDistMat, Ctx.Ui, QStringLiteral("DistanceMatrix"));
+    RememberWindowPlace(Ctx.FrmTreeOpt, Ctx.Ui, QStringLiteral("Trees"));
+    RememberWindowPlace(Ctx.FrmOptimize, Ctx.Ui, QStringLiteral("Parsimony"));
+    RememberWindowPlace(Ctx.FrmCharFit, Ctx.Ui, QStringLiteral("CharacterFit"));
+    setAcceptDrops(true);
     FormCreate();
 }
 
@@ -101,6 +112,9 @@ void TFrmMain::CreateMenu()
     Text1 = open->addAction(QStringLiteral("Text (txt)"), this, [this] { Text1Click(); });
     NexusCsv1 =
         open->addAction(QStringLiteral("NEXUS / CSV..."), this, [this] { NexusCsv1Click(); });
+    RecentFiles1 = file->addMenu(QStringLiteral("Recent files"));
+    Recent.Load(Ctx.Ui.Settings());
+    FillRecentMenu();
     file->addSeparator();
     Importdata1 = file->addAction(QStringLiteral("Data"), this, [this] { Importdata1Click(); });
     Definecharactertype1 = file->addAction(QStringLiteral("Data check"), this,
@@ -166,6 +180,7 @@ bool TFrmMain::LoadFile(const QString& path, bool workbook)
 
     Ctx.FrmImport->setWindowTitle(QStringLiteral("Data from ") + path);
     Ctx.FrmImport->ShowData();
+    NoteRecentFile(path);
     return true;
 }
 

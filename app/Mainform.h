@@ -5,8 +5,11 @@
 #include <memory>
 
 #include "data/AppContext.h"
+#include "data/RecentFiles.h"
 
 class QAction;
+class QMenu;
+class QUrl;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -44,6 +47,14 @@ public:
     void PairwisecompatibilityClick();
     void BtnSaveClick();
 
+    // File/Data > Recent files: opens the index-th file of the list; a file
+    // that is gone is reported and leaves the list.
+    void OpenRecentFile(int index);
+    void ClearRecentFiles();
+    const TRecentFiles& RecentFiles() const { return Recent; }
+    // Files dropped on the window: the first is opened as File > Open would.
+    void OpenDroppedFiles(const QList<QUrl>& urls);
+
     // "Start Excel": open the current data file in the user's spreadsheet
     // application, then run the matching loader's open dialog at once.
     void StartSpreadsheetEditing();
@@ -65,13 +76,21 @@ public:
     QAction* Pairwisecompatibility = nullptr;
     QAction* Quit1 = nullptr;          // File/Data > Quit (Ctrl+Q)
     QAction* SaveProtocol1 = nullptr;  // Ctrl+S, as the Save button
+    QMenu* RecentFiles1 = nullptr;     // File/Data > Recent files
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateMenu();
     void FormCreate();
     bool LoadFile(const QString& path, bool workbook);
+    void NoteRecentFile(const QString& path);
+    void FillRecentMenu();
 
     TAppContext& Ctx;
+    TRecentFiles Recent;
 };
 
 // The ten start-up lines of the protocol.

@@ -12,7 +12,39 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QUrl>
+
+TUiServices::TUiServices() = default;
+TUiServices::~TUiServices() = default;
+
+QSettings& TUiServices::Settings()
+{
+    if (!OwnSettings) {
+        ScratchDir = std::make_unique<QTemporaryDir>();
+        OwnSettings = std::make_unique<QSettings>(
+            ScratchDir->filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+    }
+    return *OwnSettings;
+}
+
+void TUiServices::UseSettingsFile(const QString& path)
+{
+    OwnSettings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+TQtUiServices::TQtUiServices() = default;
+TQtUiServices::~TQtUiServices() = default;
+
+QSettings& TQtUiServices::Settings()
+{
+    if (!UserSettings)
+        UserSettings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                   QStringLiteral("VARNO Classic"),
+                                                   QStringLiteral("VARNO Classic"));
+    return *UserSettings;
+}
 
 QString TQtUiServices::GetOpenFileName(QWidget* parent, const QString& caption,
                                        const QString& filter, const QString& initialPath)

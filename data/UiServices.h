@@ -3,7 +3,10 @@
 // boxes, the clipboard, the default application for a file and the busy
 // cursor. Windows call only this, so tests drive them with a scripted fake.
 #include <QString>
+#include <memory>
 
+class QSettings;
+class QTemporaryDir;
 class QWidget;
 class QImage;
 class QMimeData;
@@ -11,7 +14,10 @@ class QPrinter;
 
 class TUiServices {
 public:
-    virtual ~TUiServices() = default;
+    TUiServices();
+    virtual ~TUiServices();
+    TUiServices(const TUiServices&) = delete;
+    TUiServices& operator=(const TUiServices&) = delete;
 
     // The chosen path, or an empty text when the user cancelled.
     virtual QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& filter,
@@ -43,11 +49,25 @@ public:
     virtual bool RunPrintDialog(QWidget* parent, QPrinter& printer) = 0;
 
     virtual void SetBusy(bool busy) = 0;
+
+    // What the program remembers between runs (recent files, window places,
+    // export choices). The desktop keeps them with the user's settings; any
+    // other services keep them in a scratch file of their own, so tests never
+    // read or change the user's settings.
+    virtual QSettings& Settings();
+    // From now on, settings live in this ini file (tests: a later run).
+    void UseSettingsFile(const QString& path);
+
+private:
+    std::unique_ptr<QTemporaryDir> ScratchDir;
+    std::unique_ptr<QSettings> OwnSettings;
 };
 
 // The real services on the Qt desktop.
 class TQtUiServices final : public TUiServices {
 public:
+    TQtUiServices();
+    ~TQtUiServices() override;
     QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& filter,
                             const QString& initialPath) override;
     QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
@@ -62,6 +82,10 @@ public:
     void SetClipboardMimeData(QMimeData* data) override;
     bool RunPrintDialog(QWidget* parent, QPrinter& printer) override;
     void SetBusy(bool busy) override;
+    QSettings& Settings() override;
+
+private:
+    std::unique_ptr<QSettings> UserSettings;
 };
 
 // Keeps the busy cursor for the lifetime of the guard.

@@ -15,9 +15,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QVBoxLayout>
 
 #include "data/UiServices.h"
+#include "data/WindowPlace.h"
 #include "graphics/GrfContainer.h"
 #include "graphics/GrfExportOutput.h"
 #include "graphics/GrfPaintBox.h"
@@ -158,10 +160,13 @@ TGrfExpFRM::TGrfExpFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(u
     connect(CancelBTN, &QPushButton::clicked, this, &QDialog::reject);
 
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    RememberWindowPlace(this, Ui, QStringLiteral("GraphicsExport"));
+    RestoreChoices();
 }
 
 TGrfExpFRM::~TGrfExpFRM()
 {
+    KeepChoices();
     PBX->OnPaint = nullptr;
     if (Page) Saved.RestoreInto(*Page);
 }
@@ -184,11 +189,71 @@ void TGrfExpFRM::SetGraphic(TGrfContainer& page)
     TitleEDT->setText(page.Title);
     SubTitleLeftEDT->setText(page.SubTitleLeft);
     SubTitleRightEDT->setText(page.SubTitleRight);
+    if (HasRemembered && Remembered.PageTitle == page.Title) {
+        TitleEDT->setText(Remembered.Title);
+        SubTitleLeftEDT->setText(Remembered.SubTitleLeft);
+        SubTitleRightEDT->setText(Remembered.SubTitleRight);
+    }
     Page = &page;
+    if (HasRemembered) TitlesChange();
     // No page of this program has a special title block.
     LayOutRG.Items[LayoutSpecial]->setEnabled(false);
     LayOutRGClick();
+    if (HasRemembered) {
+        SideMMOChange();
+        SidetextCBXClick();
+    }
     Margin = page.PrintMargin;
+    if (HasRemembered) ShrinkCBXClick();
+}
+
+void TGrfExpFRM::RestoreChoices()
+{
+    HasRemembered = Remembered.Load(Ui.Settings());
+    if (!HasRemembered) return;
+    const TExportChoices& c = Remembered;
+    SidetextCBX->setChecked(c.Remarks);
+    SideMMO->setPlainText(c.RemarksText);
+    LayOutRG.SetItemIndex(c.Layout);
+    ShrinkCBX->setChecked(c.LargePrintout);
+    DestinationRG.SetItemIndex(c.Destination);
+    DestinationRGClick();
+    if (DataTypeRG.Items[c.DataType]->isEnabled()) DataTypeRG.SetItemIndex(c.DataType);
+    DataTypeRGClick();
+    PicWidthEDT->setText(c.Width);
+    PicHeightEDT->setText(c.Height);
+}
+
+void TGrfExpFRM::KeepChoices()
+{
+    if (!Page) return;
+    TExportChoices c = Remembered;
+    // Titles left as another page had them do not replace those typed for
+    // the remembered page.
+    const bool edited = TitleEDT->text() != Saved.Title ||
+                        SubTitleLeftEDT->text() != Saved.SubTitleLeft ||
+                        SubTitleRightEDT->text() != Saved.SubTitleRight;
+    if (!HasRemembered || edited || Saved.Title == Remembered.PageTitle) {
+        c.PageTitle = Saved.Title;
+        c.Title = TitleEDT->text();
+        c.SubTitleLeft = SubTitleLeftEDT->text();
+        c.SubTitleRight = SubTitleRightEDT->text();
+    }
+    c.Remarks = SidetextCBX->isChecked();
+    c.RemarksText = SideMMO->toPlainText();
+    c.Layout = LayOutRG.ItemIndex();
+    c.LargePrintout = ShrinkCBX->isChecked();
+    c.Destination = DestinationRG.ItemIndex();
+    c.DataType = DataTypeRG.ItemIndex();
+    // A size that would be refused is not kept.
+    int size = 0;
+    QString error;
+    if (ParsePictureSize(PicWidthEDT->text(), size, error) &&
+        ParsePictureSize(PicHeightEDT->text(), size, error)) {
+        c.Width = PicWidthEDT->text().trimmed();
+        c.Height = PicHeightEDT->text().trimmed();
+    }
+    c.Save(Ui.Settings());
 }
 
 void TGrfExpFRM::TitlesChange()

@@ -84,6 +84,11 @@ private:
     bool ExportToFile(int dataType);
     bool PrintOn(QPrinter& printer, int dataType);
     bool PrintPages(QPainter& painter, QPrinter& printer, const TPrintPlacement& at, bool vector, int dataType);
+    // The choices of the last opening (any run), and keeping them on closing.
+    void RestoreChoices();
+    void KeepChoices();
+    TExportChoices Remembered;
+    bool HasRemembered = false;
     static constexpr int MaxPrintPages = 40;
     TUiServices& Ui;
 };

@@ -1,5 +1,6 @@
 #include "graphics/GrfExportSettings.h"
 
+#include <QSettings>
 #include <cmath>
 
 #include "graphics/TreePage.h"
@@ -95,4 +96,55 @@ void TSavedPageSettings::RestoreInto(TGrfContainer& page) const
     page.Title = Title;
     page.SubTitleLeft = SubTitleLeft;
     page.SubTitleRight = SubTitleRight;
+}
+
+namespace {
+const QString ChoicesGroup = QStringLiteral("GraphicsExport/");
+
+int ItemIn(const QVariant& v, int count, int fallback)
+{
+    bool ok = false;
+    const int i = v.toInt(&ok);
+    return ok && i >= 0 && i < count ? i : fallback;
+}
+}  // namespace
+
+bool TExportChoices::Load(const QSettings& settings)
+{
+    *this = TExportChoices();
+    auto value = [&](const char* key) { return settings.value(ChoicesGroup + QLatin1String(key)); };
+    if (!settings.contains(ChoicesGroup + QStringLiteral("Layout"))) return false;
+    PageTitle = value("PageTitle").toString();
+    Title = value("Title").toString();
+    SubTitleLeft = value("SubTitleLeft").toString();
+    SubTitleRight = value("SubTitleRight").toString();
+    Remarks = value("Remarks").toBool();
+    RemarksText = value("RemarksText").toString();
+    // Items out of range (a settings file edited by hand) fall back to the defaults.
+    Layout = ItemIn(value("Layout"), LayoutSpecial, LayoutLines);
+    LargePrintout = value("LargePrintout").toBool();
+    Destination = ItemIn(value("Destination"), DestFile + 1, DestPrinter);
+    DataType = ItemIn(value("DataType"), DataPdf + 1, DataMetafile);
+    Width = value("Width").toString();
+    Height = value("Height").toString();
+    return true;
+}
+
+void TExportChoices::Save(QSettings& settings) const
+{
+    auto set = [&](const char* key, const QVariant& v) {
+        settings.setValue(ChoicesGroup + QLatin1String(key), v);
+    };
+    set("PageTitle", PageTitle);
+    set("Title", Title);
+    set("SubTitleLeft", SubTitleLeft);
+    set("SubTitleRight", SubTitleRight);
+    set("Remarks", Remarks);
+    set("RemarksText", RemarksText);
+    set("Layout", Layout);
+    set("LargePrintout", LargePrintout);
+    set("Destination", Destination);
+    set("DataType", DataType);
+    set("Width", Width);
+    set("Height", Height);
 }

@@ -6,6 +6,8 @@
 
 #include "graphics/GrfContainer.h"
 
+class QSettings;
+
 // Items of the " Layout " group.
 enum TGrfLayoutItem {
     LayoutLines = 0,
@@ -48,4 +50,26 @@ struct TSavedPageSettings {
     QString Title, SubTitleLeft, SubTitleRight;
     static TSavedPageSettings From(const TGrfContainer& page);
     void RestoreInto(TGrfContainer& page) const;
+};
+
+// What the export window remembers between openings and runs. Titles typed
+// for one page come back only for a page with the same title of its own, so
+// a consensus keeps its informative title.
+//
+// Use: `TExportChoices c; if (c.Load(settings)) ...; c.Save(settings);`
+struct TExportChoices {
+    QString PageTitle;  // the page's own title when the titles were kept
+    QString Title, SubTitleLeft, SubTitleRight;
+    bool Remarks = false;
+    QString RemarksText;
+    int Layout = LayoutLines;
+    bool LargePrintout = false;
+    int Destination = DestPrinter;
+    int DataType = DataMetafile;
+    QString Width = QStringLiteral("1280"), Height = QStringLiteral("1024");
+
+    // False (and the defaults above) when nothing was kept yet.
+    bool Load(const QSettings& settings);
+    void Save(QSettings& settings) const;
+    bool operator==(const TExportChoices&) const = default;
 };

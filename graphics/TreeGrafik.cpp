@@ -13,6 +13,7 @@
 
 #include "data/TextFile.h"
 #include "data/UiServices.h"
+#include "data/WindowPlace.h"
 #include "graphics/GrfContainer.h"
 #include "graphics/GrfExport.h"
 #include "graphics/GrfPaintBox.h"
@@ -143,6 +144,7 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     };
 
     if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    RememberWindowPlace(this, Ui, QStringLiteral("TreeGraphic"));
 }
 
 TTreeGrfFRM::~TTreeGrfFRM()

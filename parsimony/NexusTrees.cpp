@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include "data/NexusLexer.h"
+#include "parsimony/SavedTrees.h"
 
 bool IsNexusText(const QString& text)
 {
@@ -97,7 +98,8 @@ TNewickReadResult ReadTreeText(const QString& text)
     return IsNexusText(text) ? ReadNexusTrees(text) : ReadNewick(text);
 }
 
-QString WriteNexusTrees(const std::vector<const TTree*>& trees, const std::vector<QString>& names)
+QString WriteNexusTrees(const std::vector<const TTree*>& trees, const std::vector<QString>& names,
+                        const std::vector<double>& lengths)
 {
     QStringList lines{QStringLiteral("#NEXUS"), QString(), QStringLiteral("BEGIN TREES;"),
                       QStringLiteral("    TRANSLATE")};
@@ -111,9 +113,11 @@ QString WriteNexusTrees(const std::vector<const TTree*>& trees, const std::vecto
     }
     lines << QStringLiteral("    ;");
     for (size_t k = 0; k < trees.size(); ++k)
-        lines << QStringLiteral("    TREE tree_%1 = [&R] %2")
-                     .arg(k + 1)
-                     .arg(WriteNewick(*trees[k], keys));
+        lines << QStringLiteral("    TREE tree_%1 = [&R] %2%3")
+                     .arg(QString::number(k + 1),
+                          k < lengths.size() ? LengthComment(lengths[k]) + QLatin1Char(' ')
+                                             : QString(),
+                          WriteNewick(*trees[k], keys));
     lines << QStringLiteral("END;") << QString();
     return lines.join(QStringLiteral("\r\n"));
 }

@@ -17,5 +17,7 @@ TNewickReadResult ReadNexusTrees(const QString& text);
 TNewickReadResult ReadTreeText(const QString& text);
 
 // A TREES block: TRANSLATE numbers for names[1..], one TREE per tree, rooted
-// ([&R]), fits as branch lengths as in WriteNewick.
-QString WriteNexusTrees(const std::vector<const TTree*>& trees, const std::vector<QString>& names);
+// ([&R]), fits as branch lengths as in WriteNewick. With lengths (one per
+// tree), each tree is preceded by a "[length=N]" comment.
+QString WriteNexusTrees(const std::vector<const TTree*>& trees, const std::vector<QString>& names,
+                        const std::vector<double>& lengths = {});

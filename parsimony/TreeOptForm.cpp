@@ -25,6 +25,7 @@
 #include "parsimony/Newick.h"
 #include "parsimony/NexusTrees.h"
 #include "parsimony/SupportForm.h"
+#include "parsimony/SavedTrees.h"
 #include "parsimony/TreeTable.h"
 
 namespace {
@@ -232,18 +233,26 @@ void TFrmTreeOpt::BtnSaveTreesClick()
     if (!Search || Search->TreeCount() == 0) return;
     const QString newick = QStringLiteral("Newick (*.nwk *.tre *.tree)");
     const QString nexus = QStringLiteral("NEXUS (*.nex *.nexus *.nxs)");
+    // The shortest trees only: chosen as a file type, so the window keeps its layout.
+    const QString newickShortest =
+        QStringLiteral("Newick, shortest trees, each topology once (*.nwk *.tre *.tree)");
+    const QString nexusShortest =
+        QStringLiteral("NEXUS, shortest trees, each topology once (*.nex *.nexus *.nxs)");
     QString chosen;
     const QString path = Ctx.Ui.GetSaveFileNameFiltered(
-        this, QStringLiteral("Save trees"), newick + QStringLiteral(";;") + nexus,
+        this, QStringLiteral("Save trees"),
+        QStringList{newick, nexus, newickShortest, nexusShortest}.join(QStringLiteral(";;")),
         QStringLiteral("Trees"), QStringLiteral("nwk"), &chosen);
     if (path.isEmpty()) return;
     const QString suffix = QFileInfo(path).suffix().toLower();
     const bool asNexus =
-        chosen == nexus ||
+        chosen == nexus || chosen == nexusShortest ||
         (chosen.isEmpty() && (suffix == QLatin1String("nex") || suffix == QLatin1String("nexus") ||
                               suffix == QLatin1String("nxs")));
     QByteArray bytes;
-    if (asNexus) {
+    if (chosen == newickShortest || chosen == nexusShortest) {
+        bytes = ShortestTreesText(asNexus);
+    } else if (asNexus) {
         std::vector<const TTree*> trees;
         for (int k = 1; k <= Search->TreeCount(); ++k)
             trees.push_back(&Search->Trees[static_cast<size_t>(k)]);
@@ -256,6 +265,25 @@ void TFrmTreeOpt::BtnSaveTreesClick()
     }
     QString error;
     if (!SaveTextFile(path, bytes, &error)) Ctx.Ui.ShowError(this, error);
+}
+
+QByteArray TFrmTreeOpt::ShortestTreesText(bool asNexus) const
+{
+    std::vector<const TTree*> all;
+    for (int k = 1; k <= Search->TreeCount(); ++k)
+        all.push_back(&Search->Trees[static_cast<size_t>(k)]);
+    std::vector<const TTree*> trees;
+    std::vector<double> lengths;
+    for (size_t k : ShortestDistinctTrees(all, all.front()->TipCount())) {
+        trees.push_back(all[k]);
+        lengths.push_back(all[k]->Fitness);
+    }
+    const std::vector<QString>& names = Search->CharField().Names;
+    if (asNexus) return WriteNexusTrees(trees, names, lengths).toUtf8();
+    QStringList lines;
+    for (size_t k = 0; k < trees.size(); ++k)
+        lines << LengthComment(lengths[k]) + QLatin1Char(' ') + WriteNewick(*trees[k], names);
+    return EncodeTextLines(lines);
 }
 
 void TFrmTreeOpt::DrawTree(int slot)

@@ -71,6 +71,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The file text of "Shortest trees, each topology once".
+    QByteArray ShortestTreesText(bool asNexus) const;
     TAppContext& Ctx;
     std::shared_ptr<TParsimonySearch> Search;
     int SelectedRow = 1;  // the list row the user chose last

@@ -2,11 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QFontMetrics>
 #include <QImageReader>
 #include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <optional>
 
 #include "TreeBuilders.h"
 #include "graphics/GrfContainer.h"
@@ -170,6 +174,138 @@ TEST(Render, TitleRuleLiesBelowTheTitleText)
                     << "layout " << layout << " format " << int(format) << " height "
                     << size.height();
             }
+        }
+    }
+}
+
+// A PDF page as pixels at 96 dpi (one pixel per unit of the picture), by
+// poppler's pdftoppm; nothing when it is not installed.
+std::optional<QImage> RasterizedPdf(const QByteArray& pdf)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (tool.isEmpty()) return std::nullopt;
+    QTemporaryDir dir;
+    QFile file(dir.filePath("page.pdf"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size()) return QImage();
+    file.close();
+    QProcess p;
+    p.start(tool, {"-r", "96", "-png", "-singlefile", file.fileName(), dir.filePath("page")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) return QImage();
+    return QImage(dir.filePath("page.png")).convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(Render, TitleRuleLiesBelowTheTitleTextInPdf)
+{
+    TPicturePage p;
+    const QSize size(1000, 700);
+    for (int layout : {TitleLines, TitleOnly}) {
+        p.Page.TitleLayout = layout;
+        QString error;
+        p.Page.Title = QString();
+        const auto without = RasterizedPdf(
+            RenderPicture(p.Page, TPictureFormat::Pdf, size.width(), size.height(), error));
+        if (!without) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+        p.Page.Title = QStringLiteral("ÄÉ gyp jq");
+        const auto with = RasterizedPdf(
+            RenderPicture(p.Page, TPictureFormat::Pdf, size.width(), size.height(), error));
+        ASSERT_EQ(without->size(), size);
+        ASSERT_EQ(with->size(), size);
+        const TTitleRows rows = FindTitleRows(*with, *without);
+        ASSERT_GE(rows.RuleTop, 0) << layout;
+        ASSERT_GE(rows.TextBottom, 0) << layout;
+        EXPECT_LT(rows.TextBottom, rows.RuleTop) << "layout " << layout;
+    }
+}
+
+// The records of an enhanced metafile that place the title and its rule.
+struct TEmfTitle {
+    int TextX = 0, TextY = 0, Align = -1;  // where the title was drawn, and how
+    int FontHeight = 0;                    // the character height the font asks for
+    QString Face;
+    std::vector<std::pair<QLine, int>> Lines;  // every MOVETO / LINETO, with its record number
+    int TextRecord = -1;
+};
+
+TEmfTitle ReadEmfTitle(const QByteArray& emf, const QString& title)
+{
+    TEmfTitle t;
+    QPoint at;
+    int fontHeight = 0, align = 0;
+    QString face;
+    auto i32 = [&](qsizetype o) { return qint32(Le32(emf, int(o))); };
+    int record = 0;
+    for (qsizetype o = 0; o + 8 <= emf.size(); ++record) {
+        const quint32 type = Le32(emf, int(o)), size = Le32(emf, int(o) + 4);
+        if (size < 8 || o + size > emf.size()) break;
+        switch (type) {
+            case 82:  // EMR_EXTCREATEFONTINDIRECTW: ihFont, then the LOGFONTW
+                fontHeight = i32(o + 12);
+                face =
+                    QString::fromUtf16(reinterpret_cast<const char16_t*>(emf.constData() + o + 40));
+                break;
+            case 22:  // EMR_SETTEXTALIGN
+                align = i32(o + 8);
+                break;
+            case 27:  // EMR_MOVETOEX
+                at = QPoint(i32(o + 8), i32(o + 12));
+                break;
+            case 54: {  // EMR_LINETO
+                const QPoint to(i32(o + 8), i32(o + 12));
+                t.Lines.push_back({QLine(at, to), record});
+                at = to;
+                break;
+            }
+            case 84: {  // EMR_EXTTEXTOUTW: the EMRTEXT begins at 36
+                const int chars = i32(o + 44), offset = i32(o + 48);
+                const QString text = QString::fromUtf16(
+                    reinterpret_cast<const char16_t*>(emf.constData() + o + offset), chars);
+                if (text == title) {
+                    t.TextX = i32(o + 36);
+                    t.TextY = i32(o + 40);
+                    t.Align = align;
+                    t.FontHeight = fontHeight;
+                    t.Face = face;
+                    t.TextRecord = record;
+                }
+                break;
+            }
+            default:
+                break;
+        }
+        o += size;
+    }
+    return t;
+}
+
+TEST(Render, TitleRuleLiesBelowTheTitleTextInEmf)
+{
+    TPicturePage p;
+    const QString title = QStringLiteral("ÄÉ gyp jq");
+    p.Page.Title = title;
+    for (int layout : {TitleLines, TitleOnly}) {
+        for (QSize size : {QSize(1280, 1024), QSize(640, 300)}) {
+            p.Page.TitleLayout = layout;
+            QString error;
+            const QByteArray emf =
+                RenderPicture(p.Page, TPictureFormat::Emf, size.width(), size.height(), error);
+            const TEmfTitle t = ReadEmfTitle(emf, title);
+            ASSERT_GE(t.TextRecord, 0) << error.toStdString();
+            ASSERT_EQ(t.Align, 0) << "the title is drawn from its top left";
+            ASSERT_LT(t.FontHeight, 0) << "a character height, as a pixel size";
+            // The line the text takes as a reader renders it: ascent + descent of the named face.
+            QFont font(t.Face);
+            font.setPixelSize(-t.FontHeight);
+            const int textBottom = t.TextY + QFontMetrics(font).height() - 1;
+            // The rule: the highest line across most of the page below the title's top.
+            std::optional<int> rule;
+            for (const auto& [line, record] : t.Lines)
+                if (line.dy() == 0 && std::abs(line.dx()) > 0.8 * size.width() &&
+                    line.y1() > t.TextY)
+                    rule = std::min(rule.value_or(line.y1()), line.y1());
+            ASSERT_TRUE(rule) << "layout " << layout;
+            EXPECT_LT(textBottom, *rule) << "layout " << layout << " height " << size.height()
+                                         << " font " << t.Face.toStdString() << " " << t.FontHeight;
+            EXPECT_LT(*rule, size.height() / 3);
         }
     }
 }

@@ -30,8 +30,11 @@ struct TExport {
     TadaTreeNodes Nodes;
     TGrfContainer Page;
     std::unique_ptr<TGrfExpFRM> Window;
-    explicit TExport(int leaves = 10)
+    // settingsFile: where the window keeps its choices (another run of the
+    // program when given again); empty: a scratch file of this test.
+    explicit TExport(int leaves = 10, const QString& settingsFile = {})
     {
+        if (!settingsFile.isEmpty()) Ui.UseSettingsFile(settingsFile);
         BuildRandom(Nodes, leaves, 3);
         auto* panel = new TadaTreeGrf(&Page);
         panel->TreeNodes = &Nodes;
@@ -364,6 +367,92 @@ private slots:
         QCOMPARE(pagesPrinted(10, true, "small.pdf"), 1);  // a small tree fits on one
         const int pages = pagesPrinted(255, true, "many.pdf");
         QVERIFY2(pages >= 3 && pages <= 8, qPrintable(QString::number(pages)));
+    }
+
+    void ChoicesAreRememberedBetweenOpeningsAndRuns()
+    {
+        QTemporaryDir dir;
+        const QString settings = dir.filePath("settings.ini");
+        {
+            TExport t(10, settings);
+            TGrfExpFRM& w = t.W();
+            w.TitleEDT->setText("Figure 2 gyp");
+            w.SubTitleLeftEDT->setText("left");
+            w.SubTitleRightEDT->setText("right");
+            t.Choose(w.LayOutRG, LayoutRoundRect);
+            w.SidetextCBX->click();
+            w.SideMMO->setPlainText("first\nsecond");
+            w.ShrinkCBX->click();
+            t.Choose(w.DestinationRG, DestFile);
+            t.Choose(w.DataTypeRG, DataSvg);
+            w.PicWidthEDT->setText("800");
+            w.PicHeightEDT->setText("600");
+            w.CancelBTN->click();
+            t.Window.reset();
+            // The page itself gets its settings back, as before.
+            QCOMPARE(t.Page.Title, QString("Tree Graphics"));
+            QCOMPARE(t.Page.FrameKind, 0);
+            QVERIFY(!(t.Page.Flags & GrfRemarks));
+
+            // The next opening starts from the last choices and applies them to the page.
+            t.Open();
+            TGrfExpFRM& v = t.W();
+            QCOMPARE(v.TitleEDT->text(), QString("Figure 2 gyp"));
+            QCOMPARE(v.SubTitleRightEDT->text(), QString("right"));
+            QCOMPARE(t.Page.Title, QString("Figure 2 gyp"));
+            QCOMPARE(t.Page.SubTitleLeft, QString("left"));
+            QCOMPARE(v.LayOutRG.ItemIndex(), int(LayoutRoundRect));
+            QCOMPARE(t.Page.FrameKind, 2);
+            QVERIFY(v.SidetextCBX->isChecked());
+            QVERIFY(t.Page.Flags & GrfRemarks);
+            QCOMPARE(t.Page.Remarks, (QStringList{"first", "second"}));
+            QVERIFY(v.ShrinkCBX->isChecked());
+            QCOMPARE(v.Margin, 0.05);
+            QCOMPARE(v.DestinationRG.ItemIndex(), int(DestFile));
+            QCOMPARE(v.DataTypeRG.ItemIndex(), int(DataSvg));
+            QCOMPARE(v.DefaultExt, QString("SVG"));
+            QVERIFY(v.PicSizeGBX->isEnabled());
+            QCOMPARE(v.PicWidthEDT->text(), QString("800"));
+            // Export takes them as they are: an 800 x 600 SVG with the remarks
+            // (a round frame has no title block).
+            t.Ui.SaveAnswers.enqueue(dir.filePath("t.svg"));
+            v.ExportBTN->click();
+            QCOMPARE(v.result(), int(QDialog::Accepted));
+            QFile svg(dir.filePath("t.svg"));
+            QVERIFY(svg.open(QIODevice::ReadOnly));
+            const QByteArray bytes = svg.readAll();
+            QVERIFY(bytes.contains(">second<"));
+            QCOMPARE(QSvgRenderer(bytes).viewBox(), QRect(0, 0, 800, 600));
+            // A size that would be refused is not kept.
+            v.PicWidthEDT->setText("0");
+            t.Window.reset();
+        }
+        // The next run of the program.
+        TExport t(10, settings);
+        QCOMPARE(t.W().TitleEDT->text(), QString("Figure 2 gyp"));
+        QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(DataSvg));
+        QCOMPARE(t.W().PicWidthEDT->text(), QString("800"));
+        QCOMPARE(t.W().PicHeightEDT->text(), QString("600"));
+        QCOMPARE(t.W().SideMMO->toPlainText(), QString("first\nsecond"));
+        t.Window.reset();
+        // A page with a title of its own (a consensus) keeps it; the rest is remembered.
+        t.Page.Title = "Strict consensus of 3 trees";
+        t.Open();
+        QCOMPARE(t.W().TitleEDT->text(), QString("Strict consensus of 3 trees"));
+        QCOMPARE(t.W().SubTitleLeftEDT->text(), QString());
+        QCOMPARE(t.Page.SubTitleLeft, QString());
+        QCOMPARE(t.W().LayOutRG.ItemIndex(), int(LayoutRoundRect));
+        // The printer as destination keeps a chosen bitmap type.
+        t.Choose(t.W().DestinationRG, DestPrinter);
+        t.Choose(t.W().DataTypeRG, DataBitmap);
+        t.Window.reset();
+        // Back on a tree page, the titles typed for it return.
+        t.Page.Title = "Tree Graphics";
+        t.Open();
+        QCOMPARE(t.W().TitleEDT->text(), QString("Figure 2 gyp"));
+        QCOMPARE(t.W().DestinationRG.ItemIndex(), int(DestPrinter));
+        QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(DataBitmap));
+        QVERIFY(!t.W().PicSizeGBX->isEnabled());
     }
 
     void ExecuteWithBitmapFirst()

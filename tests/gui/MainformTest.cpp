@@ -1,13 +1,55 @@
 #include <QAction>
+#include <QDropEvent>
 #include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include "app/Mainform.h"
 #include "data/ImportForm.h"
 #include "data/StringGrid.h"
+#include "parsimony/CharFitForm.h"
+#include "parsimony/OptimizeForm.h"
+#include "parsimony/TreeOptForm.h"
 #include "tests/support/FakeUiServices.h"
+
+namespace {
+// A small data file of three objects.
+QString WriteData(const QTemporaryDir& dir, const QString& name)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write("Taxon\tc1\na\tA\nb\tB[A]\nc\tC[B]\n");
+    return path;
+}
+
+QStringList RecentMenuTexts(const TFrmMain& main)
+{
+    QStringList texts;
+    for (QAction* a : main.RecentFiles1->actions())
+        if (!a->isSeparator()) texts << a->text();
+    return texts;
+}
+
+// Drops files on the window as a file manager would.
+void Drop(TFrmMain& main, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = main.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&main, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    if (enter.isAccepted()) QCoreApplication::sendEvent(&main, &drop);
+    QCoreApplication::processEvents();
+}
+}  // namespace
 
 class MainformTest : public QObject {
     Q_OBJECT
@@ -117,6 +159,167 @@ private slots:
         QCOMPARE(ui.Errors.size(), 1);
         QCOMPARE(main.ProtocolLines().size(), 22);
         QCOMPARE(ctx.Model.ObjectCount, 3);
+    }
+
+    void RecentFilesNewestFirstKeptBetweenRunsAndMissingOnesLeave()
+    {
+        QTemporaryDir dir;
+        const QString settings = dir.filePath("settings.ini");
+        const QString a = WriteData(dir, "a.txt"), b = WriteData(dir, "b.txt");
+        {
+            TFakeUiServices ui;
+            ui.UseSettingsFile(settings);
+            TAppContext ctx(ui);
+            TFrmMain main(ctx);
+            // Nothing opened yet: the submenu has nothing to offer.
+            QVERIFY(!main.RecentFiles1->isEnabled());
+            ui.OpenAnswers.enqueue(a);
+            main.Text1Click();
+            ui.OpenAnswers.enqueue(b);
+            main.Text1Click();
+            ui.OpenAnswers.enqueue(a);  // again: moves to the front, once
+            main.Text1Click();
+            // A file that fails to load is not remembered.
+            ui.OpenAnswers.enqueue(dir.filePath("missing.txt"));
+            main.Text1Click();
+            QCOMPARE(main.RecentFiles().Paths(), (QStringList{a, b}));
+            QVERIFY(main.RecentFiles1->isEnabled());
+            QCOMPARE(RecentMenuTexts(main),
+                     (QStringList{"&1  " + QDir::toNativeSeparators(a),
+                                  "&2  " + QDir::toNativeSeparators(b), "Clear list"}));
+        }
+        // The next run offers the same list; choosing an entry loads the file.
+        TFakeUiServices ui;
+        ui.UseSettingsFile(settings);
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        QCOMPARE(main.RecentFiles().Paths(), (QStringList{a, b}));
+        main.RecentFiles1->actions().at(1)->trigger();
+        QCOMPARE(ctx.Model.ObjectCount, 3);
+        QVERIFY(main.ProtocolLines().contains("Data from " + b));
+        QCOMPARE(main.RecentFiles().Paths(), (QStringList{b, a}));
+        QCOMPARE(ctx.TextFileName, b);  // the open dialog starts there next time
+
+        // A file deleted since is reported and leaves the list, here and in the settings.
+        QVERIFY(QFile::remove(a));
+        const int lines = main.ProtocolLines().size();
+        main.OpenRecentFile(1);
+        QCOMPARE(ui.Errors.size(), 1);
+        QVERIFY(ui.Errors[0].contains(QDir::toNativeSeparators(a)));
+        QVERIFY(ui.Errors[0].contains("no longer exists"));
+        QCOMPARE(main.ProtocolLines().size(), lines);
+        QCOMPARE(main.RecentFiles().Paths(), QStringList{b});
+        QCOMPARE(
+            QSettings(settings, QSettings::IniFormat).value("RecentFiles/Paths").toStringList(),
+            QStringList{b});
+
+        // Workbooks and NEXUS files are remembered too; "Clear list" empties it.
+        const QString nexus = dir.filePath("m.nex");
+        QFile n(nexus);
+        QVERIFY(n.open(QIODevice::WriteOnly));
+        n.write(
+            "#NEXUS\nBEGIN DATA;\nDIMENSIONS NTAX=3 NCHAR=2;\nFORMAT SYMBOLS=\"01\";\n"
+            "MATRIX\nx 01\ny 11\nz 10\n;\nEND;\n");
+        n.close();
+        QVERIFY(main.OpenDataFile(nexus));
+        QCOMPARE(main.RecentFiles().Paths(), (QStringList{nexus, b}));
+        main.RecentFiles1->actions().last()->trigger();
+        QVERIFY(main.RecentFiles().Paths().isEmpty());
+        QVERIFY(!main.RecentFiles1->isEnabled());
+    }
+
+    void DroppingAFileOpensItAsFileOpenDoes()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        QVERIFY(main.acceptDrops());
+        QTemporaryDir dir;
+        const QString a = WriteData(dir, "a.txt"), b = WriteData(dir, "b.txt");
+        Drop(main, {QUrl::fromLocalFile(a)});
+        QCOMPARE(ctx.Model.ObjectCount, 3);
+        QCOMPARE(main.ProtocolLines().mid(10),
+                 (QStringList{"", "Data from " + a, "Objects = 3", "Characters = 1"}));
+        QCOMPARE(ctx.TextFileName, a);
+        QCOMPARE(main.RecentFiles().Paths().front(), a);
+        QVERIFY(ctx.FrmImport->isVisible());
+
+        // Several files: the first is opened, and the protocol says so.
+        Drop(main, {QUrl::fromLocalFile(b), QUrl::fromLocalFile(a)});
+        const QStringList lines = main.ProtocolLines();
+        QVERIFY(lines.contains("2 files were dropped; only the first is opened."));
+        QCOMPARE(lines.last(), QString("Characters = 1"));
+        QVERIFY(lines.contains("Data from " + b));
+        QCOMPARE(main.RecentFiles().Paths().front(), b);
+
+        // A folder, a web address or a damaged file: refused in words, data kept.
+        const int before = main.ProtocolLines().size();
+        Drop(main, {QUrl::fromLocalFile(dir.path())});
+        QCOMPARE(ui.Errors.size(), 1);
+        QVERIFY(ui.Errors[0].contains("is a folder"));
+        Drop(main, {QUrl("https://example.org/data.txt")});
+        QCOMPARE(ui.Errors.size(), 1);
+        QFile bad(dir.filePath("bad.xlsx"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("not a workbook");
+        bad.close();
+        Drop(main, {QUrl::fromLocalFile(bad.fileName())});
+        QCOMPARE(ui.Errors.size(), 2);
+        QCOMPARE(main.ProtocolLines().size(), before);
+        QCOMPARE(ctx.Model.ObjectCount, 3);
+        QCOMPARE(main.RecentFiles().Paths().front(), b);
+    }
+
+    void WindowsOpenWhereTheyWereLeftAndOnScreen()
+    {
+        QTemporaryDir dir;
+        const QString settings = dir.filePath("settings.ini");
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QRect mainPlace, fitPlace;
+        {
+            TFakeUiServices ui;
+            ui.UseSettingsFile(settings);
+            TAppContext ctx(ui);
+            TFrmMain main(ctx);
+            main.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&main));
+            main.setGeometry(screen.left() + 40, screen.top() + 60, 700, 400);
+            ctx.FrmCharFit->show();
+            QVERIFY(QTest::qWaitForWindowExposed(ctx.FrmCharFit));
+            ctx.FrmCharFit->setGeometry(screen.left() + 100, screen.top() + 80, 500, 350);
+            QCoreApplication::processEvents();
+            mainPlace = main.geometry();
+            fitPlace = ctx.FrmCharFit->geometry();
+            QVERIFY(screen.contains(fitPlace));
+            ctx.FrmCharFit->close();
+            main.close();
+        }
+        {
+            TFakeUiServices ui;
+            ui.UseSettingsFile(settings);
+            TAppContext ctx(ui);
+            TFrmMain main(ctx);
+            QCOMPARE(main.geometry(), mainPlace);
+            QCOMPARE(ctx.FrmCharFit->geometry(), fitPlace);
+            // Windows never shown keep their default size.
+            TFakeUiServices freshUi;
+            TAppContext fresh(freshUi);
+            TFrmMain freshMain(fresh);
+            QCOMPARE(ctx.FrmOptimize->size(), fresh.FrmOptimize->size());
+            QVERIFY(freshMain.geometry() != mainPlace);
+        }
+        // A place from a larger screen setup comes back onto this screen, whole.
+        {
+            QSettings s(settings, QSettings::IniFormat);
+            s.setValue("Windows/Main/Geometry", QRect(screen.right() + 3000, -2000, 50000, 300));
+        }
+        TFakeUiServices ui;
+        ui.UseSettingsFile(settings);
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        QVERIFY(screen.contains(main.geometry()));
+        QCOMPARE(main.height(), 300);
+        QVERIFY(main.width() <= screen.width());
     }
 };
 

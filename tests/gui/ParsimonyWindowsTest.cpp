@@ -14,8 +14,10 @@
 #include "data/LoadForm.h"
 #include "data/StringGrid.h"
 #include "data/TextFile.h"
+#include "graphics/TreeFromNewick.h"
 #include "parsimony/CharFit.h"
 #include "parsimony/CharFitForm.h"
+#include "parsimony/Consensus.h"
 #include "parsimony/CreateTree.h"
 #include "parsimony/FitStatistics.h"
 #include "parsimony/Newick.h"
@@ -25,6 +27,7 @@
 #include "parsimony/TreeOptForm.h"
 #include "parsimony/TreeTable.h"
 #include "parsimony/UpDownEdit.h"
+#include "tests/support/BatchRun.h"
 #include "tests/support/FakeUiServices.h"
 
 namespace {
@@ -323,6 +326,110 @@ private slots:
         app.Ui.SaveAnswers.enqueue(dir.filePath("no/such/folder/Trees.nwk"));
         app.Results.BtnSaveTreesClick();
         QCOMPARE(app.Ui.Errors.size(), 1);
+    }
+
+    void SaveShortestTreesOnceEachWithTheirLengths()
+    {
+        TApp app;
+        app.Main.CreateTree1Click();
+        app.Optimize.Edit2->SetText("20");
+        app.Optimize.Edit1->SetText("40");
+        QVERIFY(app.Run(7));
+        const TParsimonySearch& population = *app.Results.Population();
+        const std::vector<QString>& names = population.CharField().Names;
+        QTemporaryDir dir;
+        const QString newickShortest =
+            "Newick, shortest trees, each topology once (*.nwk *.tre *.tree)";
+        const QString nexusShortest =
+            "NEXUS, shortest trees, each topology once (*.nex *.nexus *.nxs)";
+
+        // The default writes the whole list, byte for byte as before: no comments.
+        QStringList all;
+        double shortest = population.Trees[1].Fitness;
+        for (int k = 1; k <= population.TreeCount(); ++k) {
+            all << WriteNewick(population.Trees[static_cast<size_t>(k)], names);
+            shortest = std::min(shortest, population.Trees[static_cast<size_t>(k)].Fitness);
+        }
+        app.Ui.SaveAnswers.enqueue(dir.filePath("all.nwk"));
+        app.Results.BtnSaveTreesClick();
+        // Today's two file types come first, the first is the default.
+        QCOMPARE(app.Ui.SaveCalls.last().Filter,
+                 QStringList({"Newick (*.nwk *.tre *.tree)", "NEXUS (*.nex *.nexus *.nxs)",
+                              newickShortest, nexusShortest})
+                     .join(";;"));
+        QFile allFile(dir.filePath("all.nwk"));
+        QVERIFY(allFile.open(QIODevice::ReadOnly));
+        QCOMPARE(allFile.readAll(), EncodeTextLines(all));
+
+        const QString path = dir.filePath("shortest.nwk");
+        app.Ui.SaveAnswers.enqueue(path);
+        app.Ui.SaveFilterAnswers.enqueue(newickShortest);
+        app.Results.BtnSaveTreesClick();
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(f.readAll());
+        QStringList lines = text.split("\r\n");
+        QCOMPARE(lines.takeLast(), QString());
+        const QString comment = QStringLiteral("[length=%1] ").arg(shortest);
+        for (const QString& line : lines) QVERIFY2(line.startsWith(comment), qPrintable(line));
+
+        // Each shortest topology of the list once, none longer (groups read back
+        // from the file, against those of the list).
+        const TNewickReadResult read = ReadNewick(text);
+        QVERIFY2(read.Ok, qPrintable(read.Error));
+        QCOMPARE(read.Trees.size(), size_t(lines.size()));
+        std::vector<TNewickTree> both = read.Trees;
+        for (int k = 1; k <= population.TreeCount(); ++k)
+            if (population.Trees[static_cast<size_t>(k)].Fitness == shortest)
+                both.push_back(ReadNewick(all[k - 1]).Trees.front());
+        const TNewickSetResult groups = CladesOfNewick(both);
+        QVERIFY2(groups.Ok, qPrintable(groups.Error));
+        const size_t saved = read.Trees.size();
+        QVERIFY(both.size() > saved + 1);      // several shortest trees in the list...
+        QVERIFY(saved < both.size() - saved);  // ...some of them alike
+        for (size_t i = 0; i < saved; ++i)
+            for (size_t j = i + 1; j < saved; ++j)
+                QVERIFY(groups.Input.Trees[i] != groups.Input.Trees[j]);
+        for (size_t j = saved; j < both.size(); ++j) {
+            bool found = false;
+            for (size_t i = 0; i < saved; ++i)
+                found |= groups.Input.Trees[i] == groups.Input.Trees[j];
+            QVERIFY(found);
+        }
+
+        // Every reader of ours skips the comments: the search trees, the drawing,
+        // and the batch tool's score and draw.
+        for (const TNewickTree& tree : read.Trees) {
+            TNewickTreeResult back = NewickToTree(tree, names, app.Ctx.Model.ObjectCount);
+            QVERIFY2(back.Ok, qPrintable(back.Error));
+            EvaluateTree(back.Tree, population.CharField(), true);
+            QCOMPARE(back.Tree.Fitness, shortest);
+            TadaTreeNodes nodes;
+            QString error;
+            QVERIFY2(NewickToTreeNodes(tree, nodes, error), qPrintable(error));
+        }
+        const TBatchText score = RunBatchText({"score", Example, path});
+        QCOMPARE(score.Exit, 0);
+        QCOMPARE(score.Out.split('\n', Qt::SkipEmptyParts),
+                 QStringList(lines.size(), QString::number(shortest)));
+        const TBatchText draw = RunBatchText({"draw", path, "-o", dir.filePath("t.svg")});
+        QVERIFY2(draw.Exit == 0, qPrintable(draw.Err));
+        QVERIFY(QFile::exists(dir.filePath("t.svg")));
+
+        // As NEXUS: the same trees, each with its length comment.
+        app.Ui.SaveAnswers.enqueue(dir.filePath("shortest.nex"));
+        app.Ui.SaveFilterAnswers.enqueue(nexusShortest);
+        app.Results.BtnSaveTreesClick();
+        QFile nex(dir.filePath("shortest.nex"));
+        QVERIFY(nex.open(QIODevice::ReadOnly));
+        const QString nexus = QString::fromUtf8(nex.readAll());
+        QCOMPARE(nexus.count(comment), lines.size());
+        const TNewickReadResult nexusRead = ReadTreeText(nexus);
+        QVERIFY2(nexusRead.Ok, qPrintable(nexusRead.Error));
+        QCOMPARE(nexusRead.Trees.size(), read.Trees.size());
+        const TBatchText nexusScore =
+            RunBatchText({"score", Example, dir.filePath("shortest.nex")});
+        QCOMPARE(nexusScore.Out, score.Out);
     }
 
     void InvalidSettingsAreRefusedBeforeAnythingIsComputed()

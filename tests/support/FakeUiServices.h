@@ -42,6 +42,16 @@ public:
         SaveCalls.append({caption, filter, initialName, defaultSuffix});
         return SaveAnswers.isEmpty() ? QString() : SaveAnswers.dequeue();
     }
+    // The filter each save dialog with several filters reports as picked
+    // (none queued: none reported, callers go by the extension).
+    QQueue<QString> SaveFilterAnswers;
+    QString GetSaveFileNameFiltered(QWidget* parent, const QString& caption, const QString& filters,
+                                    const QString& initialName, const QString& defaultSuffix,
+                                    QString* chosenFilter) override
+    {
+        *chosenFilter = SaveFilterAnswers.isEmpty() ? QString() : SaveFilterAnswers.dequeue();
+        return GetSaveFileName(parent, caption, filters, initialName, defaultSuffix);
+    }
     void ShowInformation(QWidget*, const QString& text) override
     {
         Informations.append(text);
