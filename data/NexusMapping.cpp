@@ -255,8 +255,8 @@ bool MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule, TMatrixData*
         QStringList names;
         bool anyLabel = false, changed = false;
         for (int s = 0; s < nSym; ++s) {
-            const bool hasLabel =
-                s < labels.size() && !labels[s].isEmpty() && labels[s] != QLatin1String(" ");
+            // A blank label (a stray quote can make one) would name a state "".
+            const bool hasLabel = s < labels.size() && !labels[s].trimmed().isEmpty();
             names << (hasLabel ? StateName(labels[s], &changed) : QString(m.Symbols.at(s)));
             anyLabel = anyLabel || (hasLabel && parent[static_cast<size_t>(s)] != Absent);
         }

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "data/DataFile.h"
+#include "data/MatrixExport.h"
 #include "data/NexusReader.h"
 #include "data/Path.h"
 
@@ -217,6 +218,22 @@ end;
     for (const char* ignored : {"line 9: DIMENSIONS", "line 10: FORMAT", "line 11: TAXLABELS"})
         EXPECT_TRUE(notes.contains(QString::fromUtf8(ignored) + " after the matrix is ignored"))
             << notes.toStdString();
+}
+
+// Found by fuzzing: blank labels (here from a stray quote) named two states ""
+// and " (1)", which the NEXUS export wrote and read back as other names.
+TEST(NexusReader, BlankStateLabelsKeepTheSymbolAndRoundTrip)
+{
+    const TReadResult r = ReadNexusMatrixText(QStringLiteral(
+        "#NEXUS\nbegin data; dimensions ntax=3 nchar=1; format symbols=\"012\";\n"
+        "charstatelabels 1 size / '  ' '\n   ' big;\nmatrix a 0 b 1 c 2;\nend;\n"));
+    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+    EXPECT_EQ(Paths(r, 1), (QStringList{"0[]", "1[0[]]", "big[0[]]"}));
+    const TMatrixExport out = ExportMatrix(r.Data, TExportFormat::Nexus);
+    ASSERT_TRUE(out.Ok) << out.Error.toStdString();
+    const TReadResult back = ReadNexusMatrixText(QString::fromUtf8(out.Text));
+    ASSERT_TRUE(back.Ok) << back.Error.toStdString();
+    EXPECT_EQ(Paths(back, 1), Paths(r, 1));
 }
 
 TEST(NexusReader, BadFilesNameTheLine)
