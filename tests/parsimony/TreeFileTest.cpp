@@ -92,6 +92,17 @@ TEST(TreeFile, OpenedTreesScoreAsTheBatchScoresThem)
     ASSERT_TRUE(opened.Ok) << opened.Error.toStdString();
     EXPECT_LT(opened.Population->Trees[2].Fitness, opened.Population->Trees[1].Fitness);
     EXPECT_EQ(opened.Rows[1][2], QStringLiteral("tree 1"));
+
+    // A file may hold more trees than a search keeps (255).
+    QByteArray many;
+    for (int k = 0; k < 150; ++k) many += WeevilNewick;
+    Write(nwk, many);
+    const TOpenedTrees all = OpenTreesForData(nwk, data, true, QLatin1Char('.'));
+    ASSERT_TRUE(all.Ok) << all.Error.toStdString();
+    ASSERT_EQ(all.Population->TreeCount(), 300);
+    EXPECT_EQ(all.Rows.size(), 301u);
+    EXPECT_EQ(all.Population->Trees[300].Fitness, opened.Population->Trees[2].Fitness);
+    EXPECT_EQ(all.Rows[300][2], QStringLiteral("tree 300"));
 }
 
 TEST(TreeFile, TreesThatDoNotFitTheDataAreRefusedWithEveryNameSaid)
