@@ -1,6 +1,7 @@
 #include "app/Mainform.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -112,6 +113,18 @@ void TFrmMain::CreateMenu()
     Text1 = open->addAction(QStringLiteral("Text (txt)"), this, [this] { Text1Click(); });
     NexusCsv1 =
         open->addAction(QStringLiteral("NEXUS / CSV..."), this, [this] { NexusCsv1Click(); });
+    QMenu* rootRule = open->addMenu(QStringLiteral("Unordered NEXUS characters"));
+    NexusRootFirst1 =
+        rootRule->addAction(QStringLiteral("Star rooted at the first object's state"));
+    NexusRootLowest1 = rootRule->addAction(QStringLiteral("Star rooted at the lowest state"));
+    auto* rootGroup = new QActionGroup(this);
+    for (QAction* a : {NexusRootFirst1, NexusRootLowest1}) {
+        a->setCheckable(true);
+        rootGroup->addAction(a);
+    }
+    NexusRootFirst1->setChecked(true);
+    OpenTrees1 =
+        file->addAction(QStringLiteral("Open trees..."), this, [this] { OpenTrees1Click(); });
     RecentFiles1 = file->addMenu(QStringLiteral("Recent files"));
     Recent.Load(Ctx.Ui.Settings());
     FillRecentMenu();
@@ -163,7 +176,7 @@ QStringList TFrmMain::ProtocolLines() const
 
 bool TFrmMain::LoadFile(const QString& path, bool workbook)
 {
-    TReadResult read = ReadDataFile(path, workbook);
+    TReadResult read = ReadDataFile(path, workbook, NexusRootRule());
     if (!read.Ok) {
         // A failed load leaves the previous data as they were.
         Ctx.Ui.ShowError(this, read.Error);

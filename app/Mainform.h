@@ -6,6 +6,7 @@
 
 #include "data/AppContext.h"
 #include "data/RecentFiles.h"
+#include "data/NexusMatrix.h"
 
 class QAction;
 class QMenu;
@@ -37,6 +38,12 @@ public:
     void NexusCsv1Click();
     // The matrix in another program's format (NEXUS, binary NEXUS, PHYLIP, CSV).
     void ExportMatrix1Click();
+    // "Open trees...": the trees of a Newick or NEXUS file, scored on the
+    // loaded matrix, in the tree results window.
+    void OpenTrees1Click();
+    // How the stars of a NEXUS file's unordered characters are rooted.
+    TNexusRootRule NexusRootRule() const;
+    void SetNexusRootRule(TNexusRootRule rule);
     void Importdata1Click();
     void Definecharactertype1Click();
     void BtnGraficClick();
@@ -66,6 +73,9 @@ public:
     QAction* Text1 = nullptr;
     QAction* NexusCsv1 = nullptr;
     QAction* ExportMatrix1 = nullptr;
+    QAction* OpenTrees1 = nullptr;
+    QAction* NexusRootFirst1 = nullptr;   // File/Data > Open > Unordered NEXUS characters
+    QAction* NexusRootLowest1 = nullptr;
     QAction* Importdata1 = nullptr;
     QAction* Definecharactertype1 = nullptr;
     QAction* BtnGrafic = nullptr;
@@ -91,6 +101,7 @@ private:
 
     TAppContext& Ctx;
     TRecentFiles Recent;
+    QString TreeFileName;  // the tree file last chosen
 };
 
 // The ten start-up lines of the protocol.

@@ -7,11 +7,9 @@
 #include "data/Workbook.h"
 #include "parsimony/CharFit.h"
 #include "parsimony/Newick.h"
-#include "parsimony/NexusTrees.h"
+#include "parsimony/TreeFile.h"
 
 namespace {
-constexpr qint64 MaxTreeFileBytes = 64 * 1024 * 1024;
-
 int RunCharFit(const QStringList& rawArgs)
 {
     const QString usage = QStringLiteral("Usage: varno-batch charfit FILE TREE.nwk [-o OUT]");
@@ -27,13 +25,7 @@ int RunCharFit(const QStringList& rawArgs)
     TMatrixData m;
     if (!LoadDataFile(dataPath, &m)) return ExitFailure;
 
-    QByteArray bytes;
-    QString error;
-    if (!ReadWholeFile(treePath, &bytes, &error, MaxTreeFileBytes)) {
-        WriteStderr(error);
-        return ExitFailure;
-    }
-    const TNewickReadResult read = ReadTreeText(DecodeText(bytes));
+    const TTreeFile read = ReadTreeFile(treePath);
     if (!read.Ok || read.Trees.empty()) {
         WriteStderr(read.Ok ? QStringLiteral("\"%1\" holds no Newick tree.").arg(treePath)
                             : read.Error);

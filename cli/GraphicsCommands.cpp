@@ -11,10 +11,9 @@
 #include "graphics/TreeFromNewick.h"
 #include "graphics/TreeFromSearch.h"
 #include "graphics/TreePage.h"
-#include "parsimony/NexusTrees.h"
+#include "parsimony/TreeFile.h"
 
 namespace {
-constexpr qint64 MaxNewickBytes = 64 * 1024 * 1024;
 
 bool ParsePixels(const TBatchArgs& args, const QString& option, int fallback, int& value)
 {
@@ -94,15 +93,12 @@ int RunDraw(const QStringList& rawArgs)
     }
 
     if (!OutputsAreSafe({input}, {output})) return ExitFailure;
-    QByteArray bytes;
     QString error;
-    if (!ReadWholeFile(input, &bytes, &error, MaxNewickBytes)) {
-        WriteStderr(error);
-        return ExitFailure;
-    }
-    const TNewickReadResult read = ReadTreeText(DecodeText(bytes));
+    const TTreeFile read = ReadTreeFile(input);
     if (!read.Ok) {
-        WriteStderr(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(input), read.Error));
+        WriteStderr(read.Unreadable ? read.Error
+                                    : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(input),
+                                                                   read.Error));
         return ExitFailure;
     }
     if (read.Trees.empty()) {

@@ -10,9 +10,9 @@
 #include "parsimony/CreateTree.h"
 #include "parsimony/Newick.h"
 #include "parsimony/NexusTrees.h"
+#include "parsimony/TreeFile.h"
 
 namespace {
-constexpr qint64 MaxNewickBytes = 64 * 1024 * 1024;
 
 bool ParseCount(const TBatchArgs& args, const QString& option, int fallback, int* value,
                 QString* text)
@@ -131,13 +131,7 @@ int RunScore(const QStringList& rawArgs)
     }
     TMatrixData data;
     if (!LoadDataFile(args.Positional().at(0), &data)) return ExitFailure;
-    QByteArray bytes;
-    QString error;
-    if (!ReadWholeFile(args.Positional().at(1), &bytes, &error, MaxNewickBytes)) {
-        WriteStderr(error);
-        return ExitFailure;
-    }
-    const TNewickReadResult read = ReadTreeText(DecodeText(bytes));
+    const TTreeFile read = ReadTreeFile(args.Positional().at(1));
     if (!read.Ok) {
         WriteStderr(read.Error);
         return ExitFailure;

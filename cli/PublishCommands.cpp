@@ -13,19 +13,12 @@
 #include "parsimony/FitStatistics.h"
 #include "parsimony/Newick.h"
 #include "parsimony/Support.h"
+#include "parsimony/TreeFile.h"
 
 namespace {
-constexpr qint64 MaxTreeFileBytes = 64 * 1024 * 1024;
-
 bool ReadTrees(const QString& path, TNewickReadResult* read)
 {
-    QByteArray bytes;
-    QString error;
-    if (!ReadWholeFile(path, &bytes, &error, MaxTreeFileBytes)) {
-        WriteStderr(error);
-        return false;
-    }
-    *read = ReadNewick(DecodeText(bytes));
+    *read = ReadTreeFile(path);
     if (!read->Ok) {
         WriteStderr(read->Error);
         return false;

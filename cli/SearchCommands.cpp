@@ -16,6 +16,7 @@
 #include "parsimony/Random.h"
 #include "parsimony/ThoroughScorer.h"
 #include "parsimony/ThoroughSearch.h"
+#include "parsimony/TreeFile.h"
 
 namespace {
 constexpr qint64 MaxNewickBytes = 256 * 1024 * 1024;
@@ -232,15 +233,10 @@ int RunMerge(const QStringList& rawArgs)
     int read = 0;
     for (qsizetype k = 1; k < args.Positional().size(); ++k) {
         const QString path = args.Positional().at(k);
-        QByteArray bytes;
-        QString error;
-        if (!ReadWholeFile(path, &bytes, &error, MaxNewickBytes)) {
-            WriteStderr(error);
-            return ExitFailure;
-        }
-        const TNewickReadResult trees = ReadNewick(DecodeText(bytes));
+        const TTreeFile trees = ReadTreeFile(path, MaxNewickBytes);
         if (!trees.Ok) {
-            WriteStderr(QStringLiteral("%1: %2").arg(path, trees.Error));
+            WriteStderr(trees.Unreadable ? trees.Error
+                                         : QStringLiteral("%1: %2").arg(path, trees.Error));
             return ExitFailure;
         }
         for (size_t i = 0; i < trees.Trees.size(); ++i) {

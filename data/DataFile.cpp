@@ -4,9 +4,9 @@
 #include "data/NexusReader.h"
 #include "data/Workbook.h"
 
-TReadResult ReadDataFile(const QString& path, bool workbook)
+TReadResult ReadDataFile(const QString& path, bool workbook, TNexusRootRule rootRule)
 {
-    if (!workbook && IsNexusPath(path)) return ReadNexusMatrix(path);
+    if (!workbook && IsNexusPath(path)) return ReadNexusMatrix(path, rootRule);
     TReadResult read = workbook          ? ReadWorkbook(path)
                        : IsCsvPath(path) ? ReadCsvMatrix(path)
                                          : ReadTextMatrix(path);

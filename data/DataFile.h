@@ -4,7 +4,10 @@
 // the first worksheet of a workbook as it stands, or a NEXUS matrix mapped to
 // state trees (.nex, .nexus, .nxs).
 #include "data/ImportSource.h"
+#include "data/NexusMatrix.h"
 
-TReadResult ReadDataFile(const QString& path, bool workbook);
+// rootRule roots the stars of a NEXUS file's unordered characters.
+TReadResult ReadDataFile(const QString& path, bool workbook,
+                         TNexusRootRule rootRule = TNexusRootRule::FirstObject);
 // Tells a workbook by its name (.xls, .xlsx, .ods).
 TReadResult ReadDataFile(const QString& path);

@@ -137,6 +137,18 @@ bool MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule, TMatrixData*
     const int nTax = static_cast<int>(m.Taxa.size());
     const int nChar = static_cast<int>(m.CharacterNames.size());
     const int nSym = static_cast<int>(m.Symbols.size());
+    // The parser guarantees the shape; a fault there must not read outside the cells.
+    bool fits = m.Cells.size() == static_cast<size_t>(nTax) &&
+                m.StateLabels.size() == static_cast<size_t>(nChar) &&
+                m.Types.size() == static_cast<size_t>(nChar);
+    for (size_t o = 0; fits && o < m.Cells.size(); ++o) {
+        fits = m.Cells[o].size() == static_cast<size_t>(nChar);
+        for (size_t c = 0; fits && c < m.Cells[o].size(); ++c) fits = m.Cells[o][c] < nSym;
+    }
+    if (!fits) {
+        *error = QStringLiteral("the matrix does not match its taxa, characters or symbols.");
+        return false;
+    }
     TMatrixData out;
     out.ObjectCount = nTax;
     out.CharacterCount = nChar;
@@ -243,8 +255,8 @@ bool MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule, TMatrixData*
         QStringList names;
         bool anyLabel = false, changed = false;
         for (int s = 0; s < nSym; ++s) {
-            const bool hasLabel =
-                s < labels.size() && !labels[s].isEmpty() && labels[s] != QLatin1String(" ");
+            // A blank label (a stray quote can make one) would name a state "".
+            const bool hasLabel = s < labels.size() && !labels[s].trimmed().isEmpty();
             names << (hasLabel ? StateName(labels[s], &changed) : QString(m.Symbols.at(s)));
             anyLabel = anyLabel || (hasLabel && parent[static_cast<size_t>(s)] != Absent);
         }

@@ -16,6 +16,15 @@ bool TNexusMatrixParser::Parse(QString* error)
             if (!Block(c)) break;
         } else if (c.Name == QLatin1String("END") || c.Name == QLatin1String("ENDBLOCK")) {
             Block_.clear();
+        } else if (MatrixRead &&
+                   (c.Name == QLatin1String("DIMENSIONS") || c.Name == QLatin1String("FORMAT") ||
+                    c.Name == QLatin1String("TAXLABELS")) &&
+                   (Block_ == QLatin1String("TAXA") || Block_ == QLatin1String("DATA") ||
+                    Block_ == QLatin1String("CHARACTERS"))) {
+            // The cells are read by now: new taxa, sizes or symbols would not fit them.
+            M.Notes << QStringLiteral("WARNING: line %1: %2 after the matrix is ignored.")
+                           .arg(c.Line)
+                           .arg(c.Name);
         } else if (Block_ == QLatin1String("TAXA")) {
             if (!TaxaCommand(c)) break;
         } else if (Block_ == QLatin1String("DATA") || Block_ == QLatin1String("CHARACTERS")) {
@@ -419,6 +428,13 @@ bool TNexusMatrixParser::Matrix(const TNexusCommand& c)
                         .arg(NTax)
                         .arg(NChar));
     const bool known = TaxaFromBlock;
+    // Rows are kept by the taxon's place in TAXLABELS, so all of them must be there.
+    if (known && M.Taxa.size() != NTax)
+        return Fail(c.Line,
+                    QStringLiteral("the matrix is for NTAX=%1 taxa, but TAXLABELS names %2; "
+                                   "a matrix of only some of the taxa cannot be read.")
+                        .arg(NTax)
+                        .arg(M.Taxa.size()));
     if (!known) M.Taxa.clear();
     M.Cells.assign(static_cast<size_t>(NTax), {});
     std::vector<int> lastLine(static_cast<size_t>(NTax), c.Line);

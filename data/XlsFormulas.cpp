@@ -312,6 +312,18 @@ TXlsFormulaResults ReadXlsFormulaResults(const QByteArray& file)
             waitingForString = false;
             continue;
         }
+        if (r.Type == 0x0205 && r.Size >= 8) {  // BOOLERR: row, col, XF, value, is-error
+            TXlsFormulaCell cell;
+            cell.Row = U16(s, r.Start);
+            cell.Col = U16(s, r.Start + 2);
+            const auto value = static_cast<unsigned char>(s.at(r.Start + 6));
+            if (s.at(r.Start + 7) == 0)
+                cell.Text = value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+            else
+                cell.Text = ErrorText(value);
+            out.BoolErrCells.push_back(cell);
+            continue;
+        }
         if (r.Type != 0x0006 || r.Size < 20) continue;  // FORMULA
         if (waitingForString) ++out.WithoutResult;      // its STRING record never came
         waitingForString = false;

@@ -1,7 +1,8 @@
 #pragma once
 // The stored results of the formula cells of an .xls workbook's first
 // worksheet, read from the BIFF8 records themselves (FreeXL leaves formula
-// cells empty). Dates are told by the cell's number format, as a spreadsheet
+// cells empty), and its plain boolean and error cells (FreeXL hands them over
+// as integers). Dates are told by the cell's number format, as a spreadsheet
 // shows them.
 //
 //   TXlsFormulaResults r = ReadXlsFormulaResults(fileBytes);
@@ -24,6 +25,8 @@ struct TXlsFormulaCell {
 struct TXlsFormulaResults {
     std::vector<TXlsFormulaCell> Cells;
     int WithoutResult = 0;  // formula cells whose result could not be read
+    // Cells of BOOLERR records: TRUE/FALSE or an error value (#N/A), as text.
+    std::vector<TXlsFormulaCell> BoolErrCells;
 };
 
 // The stream named "Workbook" (or "Book") of an OLE2 compound file; empty

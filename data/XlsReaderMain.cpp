@@ -120,8 +120,18 @@ int main(int argc, char* argv[])
     std::map<std::pair<quint32, quint32>, const TXlsFormulaCell*> formulaAt;
     for (const TXlsFormulaCell& cell : formulas.Cells) formulaAt[{cell.Row, cell.Col}] = &cell;
     const auto filled = [&formulaAt](unsigned int r, unsigned short c) { formulaAt.erase({r, c}); };
+    // Booleans as TRUE/FALSE, as the other formats give them, not as FreeXL's 1/0.
+    std::map<std::pair<quint32, quint32>, const TXlsFormulaCell*> boolErrAt;
+    for (const TXlsFormulaCell& cell : formulas.BoolErrCells)
+        boolErrAt[{cell.Row, cell.Col}] = &cell;
     for (unsigned int r = 0; r < rows; ++r)
         for (unsigned short c = 0; c < cols; ++c) {
+            if (const auto b = boolErrAt.find({r, c}); b != boolErrAt.end()) {
+                PutText(r, c, b->second->Text);
+                filled(r, c);
+                boolErrAt.erase(b);
+                continue;
+            }
             FreeXL_CellValue value;
             if (freexl_get_cell_value(xls.Handle, r, c, &value) != FREEXL_OK) continue;
             switch (value.type) {

@@ -24,6 +24,7 @@ struct TNewickReadResult {
     bool Ok = false;
     QString Error;
     std::vector<TNewickTree> Trees;
+    std::vector<QString> TreeNames;  // the names NEXUS gives its trees; empty for Newick
 };
 
 // All trees of a Newick text; names unquoted (in unquoted names "_" stands

@@ -17,6 +17,7 @@ TNewickReadResult ReadNexusTrees(const QString& text)
     auto fail = [&](const QString& error) {
         result.Ok = false;
         result.Trees.clear();
+        result.TreeNames.clear();
         result.Error = QStringLiteral("NEXUS trees, ") + error;
         return result;
     };
@@ -82,6 +83,7 @@ TNewickReadResult ReadNexusTrees(const QString& text)
                     }
                 }
                 result.Trees.push_back(std::move(tree));
+                result.TreeNames.push_back(eq > 0 ? c.Tokens[eq - 1].Name() : QString());
             }
         }
     }

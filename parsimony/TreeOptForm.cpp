@@ -205,6 +205,24 @@ void TFrmTreeOpt::ShowResults()
     ShowTree();
 }
 
+void TFrmTreeOpt::ShowTrees(const std::vector<QStringList>& rows,
+                            std::shared_ptr<TParsimonySearch> population, double optimum)
+{
+    Search.reset();
+    SelectedRow = 1;
+    FillList(rows);
+    // The legend and the last column hold names: room for them.
+    int widest = 0;
+    for (const QStringList& row : rows)
+        if (row.size() > 2)
+            widest = std::max(widest, SgOpt->fontMetrics().horizontalAdvance(row[2]));
+    SgOpt->SetColWidth(0, SgOpt->fontMetrics().horizontalAdvance(rows.front().front()) + 16);
+    SgOpt->SetColWidth(2, widest + 16);
+    SetPopulation(std::move(population));
+    Label1->setText(OptimumText(optimum, LocaleDecimalSeparator()));
+    ShowResults();
+}
+
 void TFrmTreeOpt::BtnCharFitClick()
 {
     TTree* tree = SelectedTree();

@@ -48,6 +48,10 @@ public:
     void SetPopulation(std::shared_ptr<TParsimonySearch> search);
     // Shows the window with the selected tree.
     void ShowResults();
+    // Trees found elsewhere (read from a file): the list rows (legend, then
+    // tree, length, how it came), the population and its optimum, shown.
+    void ShowTrees(const std::vector<QStringList>& rows,
+                   std::shared_ptr<TParsimonySearch> population, double optimum);
 
     // The population of the last run, or nullptr before the first.
     TParsimonySearch* Population() const { return Search.get(); }

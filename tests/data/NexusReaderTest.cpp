@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "data/DataFile.h"
+#include "data/MatrixExport.h"
 #include "data/NexusReader.h"
 #include "data/Path.h"
 
@@ -188,6 +189,53 @@ begin notes; text taxon=A text='x;y'; end;
     EXPECT_TRUE(notes.contains(QStringLiteral("MRBAYES, NOTES"))) << notes.toStdString();
 }
 
+// Found by fuzzing: a block left open after its MATRIX (a misspelt END) went on
+// to change the symbols, the size or the taxa the cells were read with, and
+// the mapping read outside them.
+TEST(NexusReader, CommandsAfterTheMatrixCannotChangeItsShape)
+{
+    const TReadResult r = ReadNexusMatrixText(QStringLiteral(R"(#NEXUS
+begin data; dimensions ntax=3 nchar=2; format symbols="01";
+matrix
+a 0p
+b 10
+c 1p
+;
+EN;
+dimensions ntax=4 nchar=3;
+format datatype=standard symbols="01";
+taxlabels w x y z;
+charstatelabels 1 size / small large;
+end;
+)"));
+    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+    EXPECT_EQ(r.Data.ObjectCount, 3);
+    EXPECT_EQ(r.Data.CharacterCount, 2);
+    EXPECT_EQ(Cell(r, 0, 1), QStringLiteral("a"));
+    EXPECT_EQ(Cell(r, 1, 0), QStringLiteral("size"));
+    EXPECT_EQ(Paths(r, 2), (QStringList{"p[]", "0[p[]]", "p[]"}));
+    const QString notes = r.Notes.join(QLatin1Char('\n'));
+    for (const char* ignored : {"line 9: DIMENSIONS", "line 10: FORMAT", "line 11: TAXLABELS"})
+        EXPECT_TRUE(notes.contains(QString::fromUtf8(ignored) + " after the matrix is ignored"))
+            << notes.toStdString();
+}
+
+// Found by fuzzing: blank labels (here from a stray quote) named two states ""
+// and " (1)", which the NEXUS export wrote and read back as other names.
+TEST(NexusReader, BlankStateLabelsKeepTheSymbolAndRoundTrip)
+{
+    const TReadResult r = ReadNexusMatrixText(QStringLiteral(
+        "#NEXUS\nbegin data; dimensions ntax=3 nchar=1; format symbols=\"012\";\n"
+        "charstatelabels 1 size / '  ' '\n   ' big;\nmatrix a 0 b 1 c 2;\nend;\n"));
+    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+    EXPECT_EQ(Paths(r, 1), (QStringList{"0[]", "1[0[]]", "big[0[]]"}));
+    const TMatrixExport out = ExportMatrix(r.Data, TExportFormat::Nexus);
+    ASSERT_TRUE(out.Ok) << out.Error.toStdString();
+    const TReadResult back = ReadNexusMatrixText(QString::fromUtf8(out.Text));
+    ASSERT_TRUE(back.Ok) << back.Error.toStdString();
+    EXPECT_EQ(Paths(back, 1), Paths(r, 1));
+}
+
 TEST(NexusReader, BadFilesNameTheLine)
 {
     struct TCase {
@@ -218,6 +266,10 @@ TEST(NexusReader, BadFilesNameTheLine)
          "line 4: \"%\" is not a state symbol"},
         {"begin data; end;", "does not begin with #NEXUS"},
         {"#NEXUS\nbegin mesquite;\n set x=1;\n", "line 2: the block MESQUITE has no END"},
+        // Found by fuzzing: rows were stored by their TAXLABELS place beyond NTAX.
+        {"#NEXUS\nbegin taxa; taxlabels x y z; end;\nbegin data; dimensions ntax=2 nchar=1;\n"
+         "matrix\nx 0\nz 1\n;\nend;\n",
+         "line 4: the matrix is for NTAX=2 taxa, but TAXLABELS names 3"},
     };
     for (const TCase& c : cases) {
         const TReadResult r = ReadNexusMatrixText(QString::fromUtf8(c.text));

@@ -1,0 +1,52 @@
+// Trees from a file in the tree results window, and the NEXUS reading choice
+// of the Open menu.
+#include <QAction>
+
+#include "app/Mainform.h"
+#include "data/NumberFormat.h"
+#include "data/UiServices.h"
+#include "parsimony/CreateTree.h"
+#include "parsimony/TreeFile.h"
+#include "parsimony/TreeOptForm.h"
+
+TNexusRootRule TFrmMain::NexusRootRule() const
+{
+    return NexusRootLowest1->isChecked() ? TNexusRootRule::LowestState
+                                         : TNexusRootRule::FirstObject;
+}
+
+void TFrmMain::SetNexusRootRule(TNexusRootRule rule)
+{
+    (rule == TNexusRootRule::LowestState ? NexusRootLowest1 : NexusRootFirst1)->setChecked(true);
+}
+
+void TFrmMain::OpenTrees1Click()
+{
+    if (Ctx.Model.ObjectCount < 1 || Ctx.Model.CharacterCount < 1) {
+        Ctx.Ui.ShowError(this, QStringLiteral("No data are loaded. Open the matrix whose objects "
+                                              "the trees hold first, then the trees."));
+        return;
+    }
+    const QString path = Ctx.Ui.GetOpenFileName(
+        this, QStringLiteral("Open trees"),
+        QStringLiteral("Newick or NEXUS trees (*.nwk *.newick *.tre *.tree *.trees *.nex *.nexus "
+                       "*.nxs *.txt);;All files (*)"),
+        TreeFileName);
+    if (path.isEmpty()) return;
+    TreeFileName = path;
+    TOpenedTrees opened;
+    {
+        TBusyGuard busy(Ctx.Ui);  // many trees on many characters take a moment
+        opened = OpenTreesForData(
+            path,
+            TMatrixData{Ctx.Model.DataMatrix, Ctx.Model.ObjectCount, Ctx.Model.CharacterCount},
+            true, LocaleDecimalSeparator());
+    }
+    if (!opened.Ok) {
+        // The trees shown so far stay.
+        Ctx.Ui.ShowError(this, opened.Error);
+        return;
+    }
+    Ctx.FrmTreeOpt->ShowTrees(opened.Rows, opened.Population, opened.Optimum);
+    for (const QString& line : opened.Protocol) WriteProtocol(line);
+}
