@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "graphics/PainterCanvas.h"
 
@@ -18,7 +19,7 @@ struct TGrafik::TPageState {
     QPoint BoxAnchor;
 };
 
-TGrafik::TGrafik(TGrafik* owner) : Owner(owner)
+TGrafik::TGrafik()
 {
     Background.Brush.Clear = true;
     Background.Pen.Kind = TPenKind::Clear;
@@ -31,25 +32,37 @@ TGrafik::TGrafik(TGrafik* owner) : Owner(owner)
     HintStyle.Brush = {QColor(Qt::yellow), false};
     HintStyle.Pen.Width = 2;
     HintStyle.PenWidth = -1;
-    if (Owner &&
-        std::find(Owner->Children.begin(), Owner->Children.end(), this) == Owner->Children.end())
-        Owner->Children.push_back(this);
 }
 
-TGrafik::~TGrafik()
+TGrafik::~TGrafik() = default;
+
+void TGrafik::AdoptChild(std::unique_ptr<TGrafik> child)
 {
-    // Children remove themselves from this list as they go.
-    while (!Children.empty()) delete Children.back();
-    if (Owner) Owner->RemoveChild(this);
-    if (State && State->BoxPanel == this) State->BoxPanel = nullptr;
+    child->Owner = this;
+    ChildPanels.push_back(std::move(child));
 }
 
-void TGrafik::RemoveChild(TGrafik* child)
+std::unique_ptr<TGrafik> TGrafik::RemoveChild(TGrafik* child)
 {
-    Children.erase(std::remove(Children.begin(), Children.end(), child), Children.end());
-    TPageState& s = RootPanel().PageState();
-    if (s.DownPanel == child) s.DownPanel = nullptr;
-    if (s.BoxPanel == child) s.BoxPanel = nullptr;
+    auto it = std::find_if(ChildPanels.begin(), ChildPanels.end(),
+                           [child](const auto& c) { return c.get() == child; });
+    if (it == ChildPanels.end()) return nullptr;
+    std::unique_ptr<TGrafik> taken = std::move(*it);
+    ChildPanels.erase(it);
+    // The page's mouse state must not point into the panels that left.
+    TGrafik& root = RootPanel();
+    if (root.State) root.ForgetPanel(taken.get());
+    taken->Owner = nullptr;
+    return taken;
+}
+
+void TGrafik::ForgetPanel(const TGrafik* panel)
+{
+    TPageState& s = *State;
+    for (const TGrafik* p = s.DownPanel; p; p = p->Owner)
+        if (p == panel) s.DownPanel = nullptr;
+    for (const TGrafik* p = s.BoxPanel; p; p = p->Owner)
+        if (p == panel) s.BoxPanel = nullptr;
 }
 
 int TGrafik::ProportionHeight() const
@@ -67,10 +80,15 @@ TGrafik::TPageState& TGrafik::PageState()
     return *State;
 }
 
-TGrfStyle* TGrafik::Style(int index) const
+const TGrfStyle* TGrafik::Style(int index) const
 {
     if (index < 0 || index >= static_cast<int>(Styles.size())) return nullptr;
     return Styles[index].get();
+}
+
+TGrfStyle* TGrafik::Style(int index)
+{
+    return const_cast<TGrfStyle*>(std::as_const(*this).Style(index));
 }
 
 TGrfObj* TGrafik::AddGrfObj(std::unique_ptr<TGrfObj> object)
@@ -114,7 +132,7 @@ void TGrafik::PrepareWorld()
         // A rounding error below zero should not push the axis off the edge.
         if (r.YMin < 0 && -r.YMin < 0.001 * (r.YMax - r.YMin)) r.YMin = 0;
     }
-    for (TGrafik* child : Children) child->PrepareWorld();
+    for (auto& child : ChildPanels) child->PrepareWorld();
     Drawing = !World.IsEmpty();
 }
 
@@ -131,7 +149,7 @@ void TGrafik::ComputeOuterRect()
 
 int TGrafik::RightReserve()
 {
-    if (!(Flags & GrfRemarks) || RemarksCount() == 0) return 0;
+    if (!(Flags & TGrfFlag::Remarks) || RemarksCount() == 0) return 0;
     TCanvas* c = CurrentCanvas();
     if (!c) return 0;
     RemarksStyle.Apply(*this, *c);
@@ -144,7 +162,7 @@ int TGrafik::RightReserve()
 void TGrafik::LayoutInnerRect()
 {
     InnerRect = OuterRect;
-    if (Flags & GrfCaption)
+    if (Flags & TGrfFlag::Caption)
         InnerRect.Top += CaptionStyle.FontHeight(*this) +
                          static_cast<int>(std::lround(0.02 * ProportionHeight()));
     InnerRect.Right -= RightReserve();
@@ -157,11 +175,11 @@ void TGrafik::DrawDecoration()
     if (!c) return;
     if (!Background.Brush.Clear || Background.Pen.Kind != TPenKind::Clear) {
         Background.Apply(*this, *c);
-        const int kind = (Flags & GrfClipBackground) ? FrameKind : 0;
-        if (kind == 2) {
+        const TFrameKind kind = (Flags & TGrfFlag::ClipBackground) ? FrameKind : TFrameKind::Plain;
+        if (kind == TFrameKind::RoundRect) {
             const int corner = 2 * (OuterRect.Height() / 5);
             c->RoundRect(OuterRect, corner, corner);
-        } else if (kind == 3) {
+        } else if (kind == TFrameKind::Ellipse) {
             c->Ellipse(OuterRect);
         } else {
             c->Rectangle(OuterRect);
@@ -178,7 +196,7 @@ void TGrafik::DrawDecoration()
 
 void TGrafik::DrawRemarks()
 {
-    if (!(Flags & GrfRemarks) || RemarksCount() == 0) return;
+    if (!(Flags & TGrfFlag::Remarks) || RemarksCount() == 0) return;
     TCanvas* c = CurrentCanvas();
     if (!c) return;
     RemarksStyle.Apply(*this, *c);
@@ -216,19 +234,19 @@ void TGrafik::Paint()
     World.SetMapping(InnerRect);
     DrawDecoration();
     c->Save();
-    if (Flags & GrfClipPlot) c->ClipTo(TClipShape::Rectangle, InnerRect);
+    if (Flags & TGrfFlag::ClipPlot) c->ClipTo(TClipShape::Rectangle, InnerRect);
     Draw();
-    if (!(Flags & GrfPrimitivesLast)) DrawPrimitives();
+    if (!(Flags & TGrfFlag::PrimitivesLast)) DrawPrimitives();
     DrawObjects();
     c->Restore();
-    for (TGrafik* child : Children) {
+    for (auto& child : ChildPanels) {
         if (!child->Drawing) continue;
         c->Save();
         c->ClipTo(TClipShape::Rectangle, OuterRect);
         child->Paint();
         c->Restore();
     }
-    if (Flags & GrfPrimitivesLast) DrawPrimitives();
+    if (Flags & TGrfFlag::PrimitivesLast) DrawPrimitives();
     AfterDraw();
 }
 
@@ -264,7 +282,7 @@ void TGrafik::LayoutTree()
 {
     ComputeOuterRect();
     LayoutInnerRect();
-    for (TGrafik* child : Children) child->LayoutTree();
+    for (auto& child : ChildPanels) child->LayoutTree();
 }
 
 QImage TGrafik::RenderImage(int width, int height)
@@ -321,7 +339,7 @@ void TGrafik::PaintOverlay(TCanvas& canvas)
 
 TGrafik* TGrafik::PanelAt(int x, int y)
 {
-    for (auto it = Children.rbegin(); it != Children.rend(); ++it)
+    for (auto it = ChildPanels.rbegin(); it != ChildPanels.rend(); ++it)
         if ((*it)->Drawing && (*it)->OuterRect.Contains(x, y)) return (*it)->PanelAt(x, y);
     return this;
 }
@@ -352,7 +370,8 @@ void TGrafik::MouseDown(const TGrfMouse& m)
             break;
         }
     }
-    if (m.Button == TMouseButton::Left && target->DragMode == 3 && s.DownPanel == target) {
+    if (m.Button == TMouseButton::Left && target->DragMode == TDragMode::Rectangle &&
+        s.DownPanel == target) {
         s.Dragging = true;
         s.DragStart = s.DragEnd = QPoint(m.X, m.Y);
         const TIntRect page = root.OuterRect;

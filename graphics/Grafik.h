@@ -2,8 +2,9 @@
 // Panels (TGrafik): a retained drawing in world coordinates.
 //
 // How a window uses a page (TGrfContainer, GrfContainer.h):
-//   - create the page without owner and child panels with `new TTreeGrf(page)`
-//     (a child created with an owner belongs to it; deleting the page deletes all);
+//   - create the page and add child panels with
+//     `auto* tree = page.AddChild(std::make_unique<TTreeGrf>());` (the page owns
+//     its children; deleting the page deletes all);
 //   - implement TGrfHost::RequestRepaint (e.g. QWidget::update) and set page.Host;
 //   - in paintEvent: `QPainter p(this); page->PaintInto(p, size());` — this runs
 //     the measuring pass and the drawing pass, then draws the transient overlay
@@ -16,6 +17,7 @@
 // Drawing code is written once in world coordinates with MoveToW, LineToW,
 // TextOutW and PointW; it runs first as a measuring pass (Drawing false: every
 // point only enlarges World) and then as a drawing pass through the mapping.
+#include <QFlags>
 #include <QImage>
 #include <QStringList>
 #include <algorithm>
@@ -36,20 +38,27 @@ public:
 };
 
 // Panel flags.
-enum : int {
-    GrfLegendRight = 0x4,
-    GrfLegendBottom = 0x8,
-    GrfCaption = 0x20,
-    GrfClipPlot = 0x100,
-    GrfClipBackground = 0x200,
-    GrfRemarks = 0x400,
-    GrfBlink = 0x800,
-    GrfPrimitivesLast = 0x8000,
+enum class TGrfFlag : int {
+    LegendRight = 0x4,
+    LegendBottom = 0x8,
+    Caption = 0x20,
+    ClipPlot = 0x100,
+    ClipBackground = 0x200,  // the background takes the frame's shape
+    Remarks = 0x400,
+    Blink = 0x800,
+    PrimitivesLast = 0x8000,
 };
+Q_DECLARE_FLAGS(TGrfFlags, TGrfFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TGrfFlags)
+
+// The shape of a panel's background (with TGrfFlag::ClipBackground).
+enum class TFrameKind { Plain, Rectangle, RoundRect, Ellipse };
+// What a left drag on a panel does.
+enum class TDragMode { None, Rectangle };
 
 class TGrafik {
 public:
-    explicit TGrafik(TGrafik* owner = nullptr);
+    TGrafik();
     virtual ~TGrafik();
     TGrafik(const TGrafik&) = delete;
     TGrafik& operator=(const TGrafik&) = delete;
@@ -60,7 +69,6 @@ public:
     // Extra drawings run after Draw (or after the children with GrfPrimitivesLast).
     std::vector<std::function<void(TGrafik&)>> Primitives;
     std::vector<std::unique_ptr<TGrfObj>> GrfObjects;
-    std::vector<TGrafik*> Children;  // owned
     bool Drawing = true;
     TWorld World;
     bool AutoWorld = false;
@@ -75,9 +83,9 @@ public:
     std::vector<std::unique_ptr<TGrfStyle>> Styles;
     TGrfStyle Background;
     TFontStyle DefaultFont, LegendStyle, CaptionStyle, RemarksStyle, HintStyle;
-    int Flags = GrfClipBackground;
-    int FrameKind = 0;  // 0, 1 rectangle; 2 rounded rectangle; 3 ellipse
-    int DragMode = 0;   // 0 none, 3 rectangle
+    TGrfFlags Flags = TGrfFlag::ClipBackground;
+    TFrameKind FrameKind = TFrameKind::Plain;
+    TDragMode DragMode = TDragMode::None;
     // Receives a dragged world rectangle; the answer keeps it highlighted.
     std::function<bool(TGrafik& panel, const TWorldRect& rect)> OnZoomRect;
     QColor Highlight = QColor(0xC0, 0xC0, 0xC0);
@@ -86,7 +94,21 @@ public:
     QPoint LastMouse{-1, -1};
     TGrfObj* ActiveObject = nullptr;
 
-    TGrfStyle* Style(int index) const;
+    // Child panels, in drawing order; the panel owns them.
+    const std::vector<std::unique_ptr<TGrafik>>& Children() const { return ChildPanels; }
+    // Adds a child panel (drawn after the earlier ones) and returns it.
+    template <class P>
+    P* AddChild(std::unique_ptr<P> child)
+    {
+        P* raw = child.get();
+        AdoptChild(std::move(child));
+        return raw;
+    }
+    // Takes a child out of the panel; the caller owns it then.
+    std::unique_ptr<TGrafik> RemoveChild(TGrafik* child);
+
+    const TGrfStyle* Style(int index) const;
+    TGrfStyle* Style(int index);
     // Appends a style (the panel owns it) and returns it.
     template <class S>
     S* AddStyle(std::unique_ptr<S> style)
@@ -151,7 +173,9 @@ protected:
 private:
     void LayoutTree();
     void PaintOverlay(TCanvas& canvas);
-    void RemoveChild(TGrafik* child);
+    void AdoptChild(std::unique_ptr<TGrafik> child);
+    void ForgetPanel(const TGrafik* panel);
+    std::vector<std::unique_ptr<TGrafik>> ChildPanels;
     // Page-level mouse state (kept on the root panel).
     struct TPageState;
     std::unique_ptr<TPageState> State;

@@ -5,7 +5,7 @@
 
 static int RoundI(double v) { return static_cast<int>(std::lround(v)); }
 
-TGrfContainer::TGrfContainer() : TGrafik(nullptr)
+TGrfContainer::TGrfContainer()
 {
     TitleFont.Size = 0.06;
     TitleFont.Weight = 700;
@@ -44,10 +44,10 @@ void TGrfContainer::LayoutInnerRect()
 {
     TGrafik::LayoutInnerRect();
     const int h = ProportionHeight();
-    if (TitleLayout == TitleLines) {
+    if (TitleLayout == TTitleLayout::Lines) {
         InnerRect.Top = OuterRect.Top + TitleHeight() + SubTitleHeight() + RoundI(0.015 * h);
         InnerRect.Bottom = std::min(InnerRect.Bottom, OuterRect.Bottom - RoundI(0.04 * h));
-    } else if (TitleLayout == TitleOnly) {
+    } else if (TitleLayout == TTitleLayout::TitleOnly) {
         InnerRect.Top = OuterRect.Top + TitleHeight() + SubTitleHeight();
         InnerRect.Bottom = std::min(InnerRect.Bottom, OuterRect.Bottom - SubTitleHeight());
     }
@@ -58,7 +58,8 @@ void TGrfContainer::DrawDecoration()
     TCanvas* c = CurrentCanvas();
     if (!c) return;
     // The title block has its own lines: no outline round the page then.
-    const bool titled = TitleLayout == TitleLines || TitleLayout == TitleOnly;
+    const bool titled =
+        TitleLayout == TTitleLayout::Lines || TitleLayout == TTitleLayout::TitleOnly;
     const TCanvasPen keep = Background.Pen;
     if (titled) Background.Pen.Kind = TPenKind::Clear;
     TGrafik::DrawDecoration();
@@ -87,7 +88,7 @@ void TGrfContainer::DrawTitleBlock(TCanvas& c)
     c.LineTo(o.Right, o.Bottom - half);
     // On small pages the gap would be thinner than the rule itself.
     const int gap = std::max(static_cast<int>(0.01 * h), c.Pen.Width);
-    if (TitleLayout == TitleLines) DrawSubtitles(c, o.Top + titleH + gap, InnerRect.Top);
+    if (TitleLayout == TTitleLayout::Lines) DrawSubtitles(c, o.Top + titleH + gap, InnerRect.Top);
 }
 
 void TGrfContainer::DrawSubtitles(TCanvas& c, int bandTop, int bandBottom)

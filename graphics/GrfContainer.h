@@ -4,14 +4,16 @@
 #include "graphics/Grafik.h"
 
 // Title layouts of a page.
-enum : int { TitleNone = 0, TitleLines = 1, TitleOnly = 2, TitleSpecial = 3 };
+// Lines: title, rule, subtitles, a frame round the plot; TitleOnly: title and rules;
+// Special: a block of another program (none of this program's pages has one).
+enum class TTitleLayout { None, Lines, TitleOnly, Special };
 
 class TGrfContainer : public TGrafik {
 public:
     TGrfContainer();
 
     QString Title, SubTitleLeft, SubTitleRight;
-    int TitleLayout = TitleNone;
+    TTitleLayout TitleLayout = TTitleLayout::None;
     double PrintMargin = 0.2;
     TFontStyle TitleFont, SubTitleFont;
     QStringList Remarks;

@@ -7,8 +7,8 @@
 void ApplyLayoutItem(TGrfContainer& page, int item)
 {
     if (item == LayoutSpecial) {
-        page.TitleLayout = TitleSpecial;
-        page.FrameKind = 0;
+        page.TitleLayout = TTitleLayout::Special;
+        page.FrameKind = TFrameKind::Plain;
         return;
     }
     ApplyPageLayout(page, static_cast<TPageLayout>(item));

@@ -98,10 +98,10 @@ void TDotStyle::DrawMarker(const TGrafik& panel, TCanvas& canvas, QPoint p) cons
     const TIntRect r = MarkerRect(panel, p);
     const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
     switch (Shape) {
-        case DotTriangle:
+        case TDotShape::Triangle:
             canvas.Polygon({{r.Left, r.Bottom}, {r.Right, r.Bottom}, {cx, r.Top}});
             break;
-        case DotCross: {
+        case TDotShape::Cross: {
             const TCanvasPen keep = canvas.Pen;
             canvas.Pen.Color = Brush.Color;
             canvas.MoveTo(r.Left, r.Top);
@@ -111,13 +111,13 @@ void TDotStyle::DrawMarker(const TGrafik& panel, TCanvas& canvas, QPoint p) cons
             canvas.Pen = keep;
             break;
         }
-        case DotDiamond:
+        case TDotShape::Diamond:
             canvas.Polygon({{cx, r.Top}, {r.Right, cy}, {cx, r.Bottom}, {r.Left, cy}});
             break;
-        case DotEllipse:
+        case TDotShape::Ellipse:
             canvas.Ellipse(r);
             break;
-        default:
+        case TDotShape::Rectangle:
             canvas.Rectangle(r);
             break;
     }

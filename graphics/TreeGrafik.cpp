@@ -117,14 +117,14 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     connect(ExportBTN, &QPushButton::clicked, this, [this] { ExportBTNClick(); });
 
     // The page, bound to the paint box.
-    Container = new TGrfContainer;
-    Container->TitleLayout = 0;
+    Container = std::make_unique<TGrfContainer>();
+    Container->TitleLayout = TTitleLayout::None;
     Container->Title = QStringLiteral("Tree Graphics");
     Container->Background.Brush = {palette().color(QPalette::Button), false};
     Container->Host = TreePBX;
-    TreePBX->Page = Container;
+    TreePBX->Page = Container.get();
     TreePBX->OnPaint = [this](QPainter& p) { TreePBXPaint(p); };
-    TreePanel = new TadaTreeGrf(Container);
+    TreePanel = Container->AddChild(std::make_unique<TadaTreeGrf>());
     TreePanel->OnSelect = [this](TadaArtDot* marker) { NodeSelected(marker); };
     TreePanel->DrawAtRight = DrawAtRightCBX->isChecked();
     TreePanel->MinLabelPixels = ScreenLabelFloor;
@@ -142,7 +142,6 @@ TTreeGrfFRM::~TTreeGrfFRM()
     // The paint box goes with the window; make sure it no longer reaches the page.
     TreePBX->Page = nullptr;
     TreePBX->OnPaint = nullptr;
-    delete Container;
 }
 
 void TTreeGrfFRM::SetNodes(TscTreeNodes* list)

@@ -4,7 +4,7 @@
 
 #include "graphics/TreeLayout.h"
 
-TTreeGrf::TTreeGrf(TGrafik* owner) : TGrafik(owner)
+TTreeGrf::TTreeGrf()
 {
     AutoWorld = true;
     auto label = std::make_unique<TFontStyle>();

@@ -7,7 +7,7 @@
 
 class TTreeGrf : public TGrafik {
 public:
-    explicit TTreeGrf(TGrafik* owner);
+    TTreeGrf();
 
     TscTreeNodes* TreeNodes = nullptr;  // not owned
     TscTreeNode* ZoomRoot = nullptr;    // subtree shown; none = the whole tree
@@ -19,7 +19,8 @@ public:
     // from overlapping.
     int MinLabelPixels = 0;
 
-    TFontStyle& LabelStyle() const { return *static_cast<TFontStyle*>(Style(0)); }
+    const TFontStyle& LabelStyle() const { return *static_cast<const TFontStyle*>(Style(0)); }
+    TFontStyle& LabelStyle() { return *static_cast<TFontStyle*>(Style(0)); }
     // The node the drawing starts from.
     TscTreeNode* StartNode() const;
     // Tip label height as a fraction of the panel height: one leaf's share,

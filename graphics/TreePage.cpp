@@ -11,19 +11,19 @@ void ApplyPageLayout(TGrfContainer& page, TPageLayout layout)
 {
     switch (layout) {
         case TPageLayout::Lines:
-            page.TitleLayout = TitleLines, page.FrameKind = 0;
+            page.TitleLayout = TTitleLayout::Lines, page.FrameKind = TFrameKind::Plain;
             break;
         case TPageLayout::TitleOnly:
-            page.TitleLayout = TitleOnly, page.FrameKind = 0;
+            page.TitleLayout = TTitleLayout::TitleOnly, page.FrameKind = TFrameKind::Plain;
             break;
         case TPageLayout::None:
-            page.TitleLayout = TitleNone, page.FrameKind = 0;
+            page.TitleLayout = TTitleLayout::None, page.FrameKind = TFrameKind::Plain;
             break;
         case TPageLayout::Rectangle:
-            page.TitleLayout = TitleNone, page.FrameKind = 1;
+            page.TitleLayout = TTitleLayout::None, page.FrameKind = TFrameKind::Rectangle;
             break;
         case TPageLayout::RoundRect:
-            page.TitleLayout = TitleNone, page.FrameKind = 2;
+            page.TitleLayout = TTitleLayout::None, page.FrameKind = TFrameKind::RoundRect;
             break;
     }
 }
@@ -33,7 +33,7 @@ TTreePage MakeTreePage(TscTreeNodes& nodes)
     TTreePage t;
     t.Page = std::make_unique<TGrfContainer>();
     t.Page->Background.Brush = {QColor(Qt::white), false};
-    t.Panel = new TadaTreeGrf(t.Page.get());
+    t.Panel = t.Page->AddChild(std::make_unique<TadaTreeGrf>());
     t.Panel->TreeNodes = &nodes;
     t.Panel->ZoomRoot = nodes.Root;
     t.Panel->RebuildMarkers();
@@ -49,7 +49,7 @@ int LabelFloorPixels(double points, double dotsPerInch)
 static void ForEachPanel(TGrafik& panel, const std::function<void(TGrafik&)>& f)
 {
     f(panel);
-    for (TGrafik* child : panel.Children) ForEachPanel(*child, f);
+    for (auto& child : panel.Children()) ForEachPanel(*child, f);
 }
 
 void SetLabelFloor(TGrafik& page, int pixels)

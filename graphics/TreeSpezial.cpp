@@ -63,9 +63,9 @@ void TadaArtDot::Release(const TGrfMouse& m)
     }
 }
 
-TadaTreeGrf::TadaTreeGrf(TGrafik* owner) : TTreeGrf(owner)
+TadaTreeGrf::TadaTreeGrf()
 {
-    DragMode = 3;
+    DragMode = TDragMode::Rectangle;
     HintStyle.Size = 0.035;
     OnZoomRect = [](TGrafik& panel, const TWorldRect& r) {
         const TWorldRect& w = panel.World.Rect;
@@ -76,13 +76,13 @@ TadaTreeGrf::TadaTreeGrf(TGrafik* owner) : TTreeGrf(owner)
     auto leave = std::make_unique<TDotStyle>();
     leave->StyleName = QStringLiteral("Leave");
     leave->Brush = {QColor(0xC0, 0xC0, 0xC0), false};
-    leave->Shape = DotRectangle;
+    leave->Shape = TDotShape::Rectangle;
     leave->Size = 0.02;
     AddStyle(std::move(leave));
     auto node = std::make_unique<TDotStyle>();
     node->StyleName = QStringLiteral("Node");
     node->Brush = {QColor(0, 255, 255), false};
-    node->Shape = DotEllipse;
+    node->Shape = TDotShape::Ellipse;
     node->Size = 0.02;
     AddStyle(std::move(node));
 }

@@ -56,7 +56,7 @@ protected:
 TEST(Grafik, TwoPassesAndEmptyWorld)
 {
     TGrfContainer page;
-    auto* panel = new TPointsPanel(&page);
+    auto* panel = page.AddChild(std::make_unique<TPointsPanel>());
     panel->AutoWorld = true;
     panel->RelBounds[0] = 0.5;  // right half of the page
     panel->Points = {{0, -0.0001}, {10, 1}, {5, 100}};
@@ -86,13 +86,18 @@ TEST(Grafik, TwoPassesAndEmptyWorld)
 TEST(Grafik, ChildrenBelongToTheirOwner)
 {
     auto page = std::make_unique<TGrfContainer>();
-    auto* a = new TPointsPanel(page.get());
-    auto* b = new TPointsPanel(a);
-    EXPECT_EQ(page->Children, std::vector<TGrafik*>{a});
+    auto* a = page->AddChild(std::make_unique<TPointsPanel>());
+    auto* b = a->AddChild(std::make_unique<TPointsPanel>());
+    ASSERT_EQ(page->Children().size(), 1u);
+    EXPECT_EQ(page->Children()[0].get(), a);
     EXPECT_EQ(&b->RootPanel(), page.get());
-    delete b;
-    EXPECT_TRUE(a->Children.empty());
-    page.reset();  // frees a without a leak or a double free (sanitizer build)
+    std::unique_ptr<TGrafik> taken = a->RemoveChild(b);
+    EXPECT_EQ(taken.get(), b);
+    EXPECT_TRUE(a->Children().empty());
+    EXPECT_EQ(&b->RootPanel(), b);  // on its own now
+    EXPECT_EQ(a->RemoveChild(b), nullptr);
+    a->AddChild(std::move(taken));
+    page.reset();  // frees a and b without a leak or a double free (sanitizer build)
 }
 
 TEST(Styles, PenWidthScalesAbove800Pixels)
@@ -124,13 +129,13 @@ TEST(Styles, PenWidthScalesAbove800Pixels)
 TEST(Page, TitleLayoutsKeepRoomAndDrawTheBlock)
 {
     TGrfContainer page;
-    auto* panel = new TPointsPanel(&page);
+    auto* panel = page.AddChild(std::make_unique<TPointsPanel>());
     panel->AutoWorld = true;
     panel->Points = {{0, 0}, {1, 1}};
     page.Title = "My tree";
     page.SubTitleLeft = "left";
     page.SubTitleRight = "right";
-    page.TitleLayout = TitleLines;
+    page.TitleLayout = TTitleLayout::Lines;
     TRecordingCanvas c;
     page.PaintToCanvas(c, {0, 0, 1000, 500});
     // A written line is taller than its font: ascent + descent of 30 and 25 pixel fonts.
@@ -150,14 +155,14 @@ TEST(Page, TitleLayoutsKeepRoomAndDrawTheBlock)
     EXPECT_EQ(c.FindText("right")->Align & 6, TA_RIGHT_);
     EXPECT_EQ(c.FindText("left")->At, QPoint(0, titleLine + 5));
 
-    page.TitleLayout = TitleOnly;
+    page.TitleLayout = TTitleLayout::TitleOnly;
     TRecordingCanvas only;
     page.PaintToCanvas(only, {0, 0, 1000, 500});
     EXPECT_EQ(page.InnerRect, (TIntRect{0, titleLine + subLine, 1000, 500 - subLine}));
     EXPECT_FALSE(only.FindText("left"));
 
     // Subtitles with "^" become two lines each.
-    page.TitleLayout = TitleLines;
+    page.TitleLayout = TTitleLayout::Lines;
     page.SubTitleLeft = "one^two";
     TRecordingCanvas split;
     page.PaintToCanvas(split, {0, 0, 1000, 500});
@@ -170,7 +175,7 @@ TEST(Page, TitleLayoutsKeepRoomAndDrawTheBlock)
 TEST(Page, RemarksColumnAndFrames)
 {
     TGrfContainer page;
-    auto* panel = new TPointsPanel(&page);
+    auto* panel = page.AddChild(std::make_unique<TPointsPanel>());
     panel->AutoWorld = true;
     panel->Points = {{0, 0}, {1, 1}};
     page.Remarks = QStringList{"first remark", "second"};
@@ -178,7 +183,7 @@ TEST(Page, RemarksColumnAndFrames)
     page.PaintToCanvas(without, {0, 0, 1000, 500});
     EXPECT_EQ(page.InnerRect.Right, 1000);
     EXPECT_FALSE(without.FindText("second"));
-    page.Flags |= GrfRemarks;
+    page.Flags |= TGrfFlag::Remarks;
     TRecordingCanvas with;
     page.PaintToCanvas(with, {0, 0, 1000, 500});
     ASSERT_TRUE(with.FindText("second"));
@@ -187,7 +192,7 @@ TEST(Page, RemarksColumnAndFrames)
     EXPECT_EQ(with.FindText("second")->At.y(), with.TextHeight("M") + gap);
     EXPECT_LT(page.InnerRect.Right, 1000 - with.TextWidth("first remark"));
 
-    page.FrameKind = 2;
+    page.FrameKind = TFrameKind::RoundRect;
     TRecordingCanvas round;
     page.PaintToCanvas(round, {0, 0, 1000, 500});
     EXPECT_EQ(round.Shapes.front().Kind, 'o');

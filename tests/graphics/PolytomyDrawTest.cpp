@@ -21,7 +21,7 @@ struct TPicture {
         EXPECT_TRUE(read.Ok);
         QString error;
         EXPECT_TRUE(NewickToTreeNodes(read.Trees.front(), Nodes, error)) << error.toStdString();
-        Panel = new TadaTreeGrf(&Page);
+        Panel = Page.AddChild(std::make_unique<TadaTreeGrf>());
         Panel->TreeNodes = &Nodes;
         Panel->ZoomRoot = Nodes.Root;
         Panel->RebuildMarkers();

@@ -21,7 +21,7 @@ struct TPicturePage {
     TadaTreeNodes Nodes;
     explicit TPicturePage(int leaves = 10)
     {
-        auto* panel = new TadaTreeGrf(&Page);
+        auto* panel = Page.AddChild(std::make_unique<TadaTreeGrf>());
         BuildRandom(Nodes, leaves, 3);
         Nodes.Item(0)->Label = QStringLiteral("Quercus robur");
         Nodes.Item(1)->Label = QStringLiteral("Größe ß");
@@ -29,7 +29,7 @@ struct TPicturePage {
         panel->ZoomRoot = Nodes.Root;
         panel->RebuildMarkers();
         Page.Title = QStringLiteral("Title");
-        Page.TitleLayout = TitleLines;
+        Page.TitleLayout = TTitleLayout::Lines;
     }
 };
 
@@ -154,7 +154,7 @@ QImage Rendered(TGrfContainer& page, TPictureFormat format, int w, int h)
 TEST(Render, TitleRuleLiesBelowTheTitleText)
 {
     TPicturePage p;
-    for (int layout : {TitleLines, TitleOnly}) {
+    for (TTitleLayout layout : {TTitleLayout::Lines, TTitleLayout::TitleOnly}) {
         for (TPictureFormat format : {TPictureFormat::Bmp, TPictureFormat::Svg}) {
             for (QSize size : {QSize(1280, 1024), QSize(640, 300)}) {
                 p.Page.TitleLayout = layout;
@@ -164,10 +164,10 @@ TEST(Render, TitleRuleLiesBelowTheTitleText)
                 p.Page.Title = QStringLiteral("ÄÉ gyp jq");
                 const QImage with = Rendered(p.Page, format, size.width(), size.height());
                 const TTitleRows rows = FindTitleRows(with, without);
-                ASSERT_GE(rows.RuleTop, 0) << layout;
-                ASSERT_GE(rows.TextBottom, 0) << layout;
+                ASSERT_GE(rows.RuleTop, 0) << int(layout);
+                ASSERT_GE(rows.TextBottom, 0) << int(layout);
                 EXPECT_LT(rows.TextBottom, rows.RuleTop)
-                    << "layout " << layout << " format " << int(format) << " height "
+                    << "layout " << int(layout) << " format " << int(format) << " height "
                     << size.height();
             }
         }
@@ -217,7 +217,7 @@ TEST(Render, TipLabelsKeepAFloorAndThePictureGrows)
 {
     // A small tree keeps its proportions: labels well above the floor, size as asked.
     TPicturePage small;
-    small.Page.TitleLayout = TitleNone;
+    small.Page.TitleLayout = TTitleLayout::None;
     SetLabelFloor(small.Page, LabelFloorPixels(PrintLabelFloorPoints, 96));
     QString error;
     EXPECT_EQ(ReadableHeight(small.Page, 800, 600), 600);

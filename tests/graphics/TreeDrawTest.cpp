@@ -1,12 +1,13 @@
 // Layout and drawing of the tree panel on a page.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
 #include "RecordingCanvas.h"
 #include "TreeBuilders.h"
 #include "graphics/GrfContainer.h"
 #include "graphics/TreeLayout.h"
 #include "tests/support/PixelCounts.h"
-
-#include <QPainter>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -16,7 +17,7 @@ struct TTreePage {
     TadaTreeNodes Nodes;
     explicit TTreePage(int leaves = 10)
     {
-        Panel = new TadaTreeGrf(&Page);
+        Panel = Page.AddChild(std::make_unique<TadaTreeGrf>());
         if (leaves > 0) BuildRandom(Nodes, leaves, 7);
         Panel->TreeNodes = &Nodes;
         Panel->ZoomRoot = Nodes.Root;
@@ -77,7 +78,8 @@ TEST(TreeDraw, SizesFollowLeafCount)
     EXPECT_DOUBLE_EQ(ten.Panel->LabelStyle().Size, 0.025);
     EXPECT_DOUBLE_EQ(ten.Panel->NodeStyle().Size, 0.05);
     // Zoomed to a subtree the sizes follow the subtree's leaves.
-    ten.Panel->ZoomRoot = ten.Nodes.Root->Left->IsLeaf() ? ten.Nodes.Root->Right : ten.Nodes.Root->Left;
+    ten.Panel->ZoomRoot =
+        ten.Nodes.Root->Left->IsLeaf() ? ten.Nodes.Root->Right : ten.Nodes.Root->Left;
     ten.Panel->RebuildMarkers();
     const int k = ten.Panel->ZoomRoot->LeafCount();
     ten.Draw(725, 625);
@@ -94,18 +96,24 @@ TEST(TreeDraw, ProportionalAtTwoSizes)
     ASSERT_EQ(small.Lines.size(), large.Lines.size());
     ASSERT_EQ(small.Texts.size(), large.Texts.size());
     ASSERT_EQ(small.Shapes.size(), large.Shapes.size());
-    auto near = [](int a, double sa, int b, double sb) { return std::abs(a / sa - b / sb) < 0.004; };
+    auto near = [](int a, double sa, int b, double sb) {
+        return std::abs(a / sa - b / sb) < 0.004;
+    };
     for (size_t i = 0; i < small.Lines.size(); ++i) {
         const auto &s = small.Lines[i], &l = large.Lines[i];
-        EXPECT_TRUE(near(s.To.x(), 724, l.To.x(), 1279) && near(s.To.y(), 624, l.To.y(), 1023)) << "line " << i;
+        EXPECT_TRUE(near(s.To.x(), 724, l.To.x(), 1279) && near(s.To.y(), 624, l.To.y(), 1023))
+            << "line " << i;
     }
     for (size_t i = 0; i < small.Texts.size(); ++i) {
         EXPECT_EQ(small.Texts[i].Text, large.Texts[i].Text);
-        EXPECT_NEAR(small.Texts[i].Font.Height / 624.0, large.Texts[i].Font.Height / 1023.0, 0.0015);
-        EXPECT_TRUE(near(small.Texts[i].At.y(), 624, large.Texts[i].At.y(), 1023)) << small.Texts[i].Text.toStdString();
+        EXPECT_NEAR(small.Texts[i].Font.Height / 624.0, large.Texts[i].Font.Height / 1023.0,
+                    0.0015);
+        EXPECT_TRUE(near(small.Texts[i].At.y(), 624, large.Texts[i].At.y(), 1023))
+            << small.Texts[i].Text.toStdString();
     }
     for (size_t i = 0; i < small.Shapes.size(); ++i)
-        EXPECT_NEAR(small.Shapes[i].Rect.Height() / 624.0, large.Shapes[i].Rect.Height() / 1023.0, 0.003);
+        EXPECT_NEAR(small.Shapes[i].Rect.Height() / 624.0, large.Shapes[i].Rect.Height() / 1023.0,
+                    0.003);
 }
 
 TEST(TreeDraw, RightAdjustedLabelsEndAtTheEdgeWithLeaders)
@@ -113,12 +121,14 @@ TEST(TreeDraw, RightAdjustedLabelsEndAtTheEdgeWithLeaders)
     TTreePage t(10);
     TRecordingCanvas right = t.Draw(725, 625);
     auto dotted = [](const TRecordingCanvas& c) {
-        return std::count_if(c.Lines.begin(), c.Lines.end(), [](auto& l) { return l.Pen.Kind == TPenKind::Dot; });
+        return std::count_if(c.Lines.begin(), c.Lines.end(),
+                             [](auto& l) { return l.Pen.Kind == TPenKind::Dot; });
     };
     EXPECT_EQ(dotted(right), 10);
     const TIntRect plot = t.Panel->InnerRect;
     for (const auto& text : right.Texts) {
-        const int end = text.At.x() + qRound(QFontMetricsF(CanvasQFont(text.Font)).horizontalAdvance(text.Text));
+        const int end = text.At.x() +
+                        qRound(QFontMetricsF(CanvasQFont(text.Font)).horizontalAdvance(text.Text));
         EXPECT_NEAR(end, plot.Right - 0.01 * plot.Width(), 2) << text.Text.toStdString();
     }
     t.Panel->DrawAtRight = false;
@@ -164,7 +174,8 @@ TEST(TreeDraw, PenWidthFollowsDepthAndSwapTwiceRestoresPicture)
     EXPECT_EQ(labels(again), labels(before));
     EXPECT_EQ(ys(again), ys(before));
     ASSERT_EQ(again.Lines.size(), before.Lines.size());
-    for (size_t i = 0; i < before.Lines.size(); ++i) EXPECT_EQ(again.Lines[i].To, before.Lines[i].To);
+    for (size_t i = 0; i < before.Lines.size(); ++i)
+        EXPECT_EQ(again.Lines[i].To, before.Lines[i].To);
 }
 
 TEST(TreeDraw, CaterpillarOf255LeavesDraws)
@@ -272,7 +283,8 @@ TEST(TreeScreen, InfoBoxWhileHeldAndDragOutline)
     const QImage dragging = PaintOnScreen(t.Page);
     // The outline's bottom edge: black pixels along the dragged rectangle.
     int black = 0;
-    for (int x = p.x() + 5; x < p.x() + 115; ++x) black += qGray(dragging.pixel(x, p.y() + 90)) < 40;
+    for (int x = p.x() + 5; x < p.x() + 115; ++x)
+        black += qGray(dragging.pixel(x, p.y() + 90)) < 40;
     EXPECT_GT(black, 100);
     t.Page.MouseUp({p.x() + 120, p.y() + 90, TMouseButton::Left});
     const QImage after = PaintOnScreen(t.Page, true);
@@ -294,7 +306,8 @@ TEST(TreeDraw, OverlongRightAdjustedLabelStartsAtItsTip)
     const TRecordedText* text = c.FindText(leaf->Label);
     ASSERT_TRUE(text);
     EXPECT_GT(text->At.x(), t.Panel->World.WorldToDevice(leaf->X, leaf->Y).x());
-    const auto dotted = std::count_if(c.Lines.begin(), c.Lines.end(), [](auto& l) { return l.Pen.Kind == TPenKind::Dot; });
+    const auto dotted = std::count_if(c.Lines.begin(), c.Lines.end(),
+                                      [](auto& l) { return l.Pen.Kind == TPenKind::Dot; });
     EXPECT_EQ(dotted, 9);
 }
 }  // namespace

@@ -176,7 +176,7 @@ private slots:
         QVERIFY(w.ExportBTN->font().bold());
         QVERIFY(w.ExportBTN->y() > w.ActNodeLBL->y());
         QCOMPARE(w.Container->Title, QString());
-        QCOMPARE(w.Container->TitleLayout, 0);
+        QCOMPARE(w.Container->TitleLayout, TTitleLayout::None);
         // One marker per node, the tree drawn on the paint box.
         QCOMPARE(t.MarkerCount(), t.Nodes.Count());
         const QImage image = t.Grab();
@@ -343,7 +343,7 @@ private slots:
             QVERIFY(t.Window.TreePBX->IsFrozen());
             QTest::keyClicks(e->TitleEDT, "My tree");
             QCOMPARE(t.Window.Container->Title, QString("My tree"));
-            QCOMPARE(t.Window.Container->TitleLayout, 1);  // "Lines"
+            QCOMPARE(t.Window.Container->TitleLayout, TTitleLayout::Lines);
             e->DestinationRG.Items[DestFile]->click();
             e->DataTypeRG.Items[DataBitmap]->click();
             e->PicWidthEDT->setText("900");
@@ -359,7 +359,7 @@ private slots:
         QCOMPARE(reader.format(), QByteArray("bmp"));
         QCOMPARE(reader.size(), QSize(900, 700));
         QCOMPARE(t.Window.Container->Title, QString());
-        QCOMPARE(t.Window.Container->TitleLayout, 0);
+        QCOMPARE(t.Window.Container->TitleLayout, TTitleLayout::None);
         QCOMPARE(t.Ui.BusyDepth, 0);
         // The window paints on its own paint box again.
         QVERIFY(!t.Window.TreePBX->IsFrozen());
