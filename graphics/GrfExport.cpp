@@ -203,7 +203,7 @@ void TGrfExpFRM::TitlesChange()
 void TGrfExpFRM::SidetextCBXClick()
 {
     if (!Page) return;
-    Page->Flags.setFlag(TGrfFlag::Remarks, SidetextCBX->isChecked());
+    Page->SetFlag(TGrfFlag::Remarks, SidetextCBX->isChecked());
     PBX->update();
 }
 

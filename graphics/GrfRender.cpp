@@ -30,14 +30,14 @@ TPictureFormat PictureFormatFromPath(const QString& path)
     return TPictureFormat::Unknown;
 }
 
-QImage RenderBitmap(TGrafik& page, int width, int height)
+static QImage Bitmap(const TGrafik& page, int width, int height, int scaleHeight)
 {
-    return page.RenderImage(width, height).convertToFormat(QImage::Format_RGB888);
+    return page.RenderImage(width, height, scaleHeight).convertToFormat(QImage::Format_RGB888);
 }
 
-QImage RenderMonoBitmap(TGrafik& page, int width, int height)
+static QImage MonoBitmap(const TGrafik& page, int width, int height, int scaleHeight)
 {
-    const QImage colour = page.RenderImage(width, height);
+    const QImage colour = page.RenderImage(width, height, scaleHeight);
     QImage mono(colour.size(), QImage::Format_Mono);
     // Set the table ourselves: conversions may invert a default one.
     mono.setColorCount(2);
@@ -57,6 +57,22 @@ QImage RenderMonoBitmap(TGrafik& page, int width, int height)
     return mono;
 }
 
+QImage RenderBitmap(const TGrafik& page, int width, int height)
+{
+    return Bitmap(page, width, height, page.ScaleHeight());
+}
+
+QImage RenderMonoBitmap(const TGrafik& page, int width, int height)
+{
+    return MonoBitmap(page, width, height, page.ScaleHeight());
+}
+
+// Lays the page out on canvas and draws it there.
+static void RenderOn(TCanvas& canvas, const TGrafik& page, const TIntRect& rect, int scaleHeight)
+{
+    page.Render(canvas, page.LayOut(canvas, rect, scaleHeight));
+}
+
 static QByteArray ImageBytes(const QImage& image, const char* format, QString& error)
 {
     QByteArray bytes;
@@ -70,7 +86,7 @@ static QByteArray ImageBytes(const QImage& image, const char* format, QString& e
     return bytes;
 }
 
-QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int height,
+QByteArray RenderPicture(const TGrafik& page, TPictureFormat format, int width, int height,
                          QString& error)
 {
     if (width < 1 || height < 1 || width > 20000 || height > 20000) {
@@ -81,22 +97,22 @@ QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int he
     }
     // Tip labels below their floor would overlap: the picture grows downwards,
     // with the title block and fonts of the height asked for.
-    const TScaleGuard scale(page, height);
+    const int scale = page.ScaleHeight() > 0 ? page.ScaleHeight() : height;
     height = ReadableHeight(page, width, height);
     const TIntRect rect{0, 0, width - 1, height - 1};
     switch (format) {
         case TPictureFormat::Bmp:
-            return ImageBytes(RenderBitmap(page, width, height), "BMP", error);
+            return ImageBytes(Bitmap(page, width, height, scale), "BMP", error);
         case TPictureFormat::MonoBmp:
-            return ImageBytes(RenderMonoBitmap(page, width, height), "BMP", error);
+            return ImageBytes(MonoBitmap(page, width, height, scale), "BMP", error);
         case TPictureFormat::Png:
-            return ImageBytes(RenderBitmap(page, width, height), "PNG", error);
+            return ImageBytes(Bitmap(page, width, height, scale), "PNG", error);
         case TPictureFormat::Jpeg:
-            return EncodeJpeg(RenderBitmap(page, width, height), JpegQuality, error);
+            return EncodeJpeg(Bitmap(page, width, height, scale), JpegQuality, error);
         case TPictureFormat::Emf: {
             TEmfCanvas canvas;
             if (!canvas.Begin(width, height, error)) return {};
-            page.PaintToCanvas(canvas, rect);
+            RenderOn(canvas, page, rect, scale);
             return canvas.End(error);
         }
         case TPictureFormat::Svg: {
@@ -114,7 +130,7 @@ QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int he
                 return {};
             }
             TPainterCanvas canvas(painter);
-            page.PaintToCanvas(canvas, rect);
+            RenderOn(canvas, page, rect, scale);
             painter.end();
             return bytes;
         }
@@ -135,7 +151,7 @@ QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int he
                 return {};
             }
             TPainterCanvas canvas(painter);
-            page.PaintToCanvas(canvas, rect);
+            RenderOn(canvas, page, rect, scale);
             painter.end();
             return bytes;
         }
@@ -146,8 +162,8 @@ QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int he
     return {};
 }
 
-bool SavePicture(TGrafik& page, const QString& path, TPictureFormat format, int width, int height,
-                 QString& error)
+bool SavePicture(const TGrafik& page, const QString& path, TPictureFormat format, int width,
+                 int height, QString& error)
 {
     const QByteArray bytes = RenderPicture(page, format, width, height, error);
     if (bytes.isEmpty()) {

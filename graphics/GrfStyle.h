@@ -1,12 +1,12 @@
 #pragma once
 // Styles: pen, brush, font and alignment of one kind of drawing. Font and
 // marker sizes are fractions of a panel's height, so a drawing keeps its
-// proportions on any output size.
+// proportions on any output size; a style sees only the panel's geometry:
+//   label.Apply(layout.Of(panel).Geometry, canvas);
 #include <QString>
 
 #include "graphics/Canvas.h"
-
-class TGrafik;
+#include "graphics/PanelLayout.h"
 
 class TGrfStyle {
 public:
@@ -23,10 +23,10 @@ public:
     quint8 Options = 0;     // text effects (not used by this program)
 
     virtual void Assign(const TGrfStyle& other);
-    // Selects pen, brush, font and alignment into the canvas for drawing on panel.
-    virtual void Apply(const TGrafik& panel, TCanvas& canvas) const;
+    // Selects pen, brush, font and alignment into the canvas for drawing on a panel.
+    virtual void Apply(const TPanelGeometry& panel, TCanvas& canvas) const;
     // The pen width Apply selects on a panel (0 = thinnest line).
-    int ScaledPenWidth(const TGrafik& panel) const;
+    int ScaledPenWidth(const TPanelGeometry& panel) const;
 };
 
 class TFontStyle : public TGrfStyle {
@@ -38,8 +38,8 @@ public:
     double Angle = 0;  // radians
 
     void Assign(const TGrfStyle& other) override;
-    void Apply(const TGrafik& panel, TCanvas& canvas) const override;
-    int FontHeight(const TGrafik& panel) const;
+    void Apply(const TPanelGeometry& panel, TCanvas& canvas) const override;
+    int FontHeight(const TPanelGeometry& panel) const;
 };
 
 // Marker shapes of TDotStyle.
@@ -52,9 +52,9 @@ public:
     TDotShape Shape = TDotShape::Rectangle;
 
     void Assign(const TGrfStyle& other) override;
-    void Apply(const TGrafik& panel, TCanvas& canvas) const override;
-    int Diameter(const TGrafik& panel) const;
+    void Apply(const TPanelGeometry& panel, TCanvas& canvas) const override;
+    int Diameter(const TPanelGeometry& panel) const;
     // Device square of the marker centred on p.
-    TIntRect MarkerRect(const TGrafik& panel, QPoint p) const;
-    void DrawMarker(const TGrafik& panel, TCanvas& canvas, QPoint p) const;
+    TIntRect MarkerRect(const TPanelGeometry& panel, QPoint p) const;
+    void DrawMarker(const TPanelGeometry& panel, TCanvas& canvas, QPoint p) const;
 };

@@ -121,7 +121,7 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     Container->TitleLayout = TTitleLayout::None;
     Container->Title = QStringLiteral("Tree Graphics");
     Container->Background.Brush = {palette().color(QPalette::Button), false};
-    Container->Host = TreePBX;
+    Container->SetHost(TreePBX);
     TreePBX->Page = Container.get();
     TreePBX->OnPaint = [this](QPainter& p) { TreePBXPaint(p); };
     TreePanel = Container->AddChild(std::make_unique<TadaTreeGrf>());
@@ -200,10 +200,10 @@ void TTreeGrfFRM::TreePBXPaint(QPainter& painter)
     TreePanel->DrawAtRight = DrawAtRightCBX->isChecked();
     // Zoomed, everything grows; unzoomed, a tall tree keeps the window's sizes.
     const double zoom = TreeSCR->Zoom();
-    Container->ScaleHeight = static_cast<int>(std::lround(TreeSCR->viewport()->height() * zoom));
+    Container->SetScaleHeight(static_cast<int>(std::lround(TreeSCR->viewport()->height() * zoom)));
     TreePanel->MinLabelPixels = static_cast<int>(std::lround(ScreenLabelFloor * zoom));
     Container->PaintInto(painter, TreePBX->size());
-    Container->ScaleHeight = 0;
+    Container->SetScaleHeight(0);
     TreePanel->MinLabelPixels = ScreenLabelFloor;
     // The selected node, marked on screen only (exports draw the page, not this).
     if (const TIntRect r = SelectedMarkerRect(); r.Width() > 0) {
@@ -219,7 +219,7 @@ void TTreeGrfFRM::TreePBXPaint(QPainter& painter)
 TIntRect TTreeGrfFRM::SelectedMarkerRect() const
 {
     if (!Selected) return {};
-    for (auto& o : TreePanel->GrfObjects)
+    for (auto& o : TreePanel->GrfObjects())
         if (auto* dot = dynamic_cast<TadaArtDot*>(o.get()); dot && dot->Node == Selected)
             return dot->DeviceBounds().Inflated(4);
     return {};

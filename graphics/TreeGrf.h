@@ -1,7 +1,8 @@
 #pragma once
 // The tree panel: draws a node list as a rectangular phylogram with tip labels.
-// Its world is measured anew at every paint (AutoWorld), so the layout follows
-// any change of the node list without further calls.
+// Prepare (run by every PaintToCanvas) lays the nodes out; the world is
+// measured anew at every layout (AutoWorld), so a paint follows any change of
+// the node list. The const file writers draw the page as last prepared.
 #include "graphics/Grafik.h"
 #include "graphics/TreeClasses.h"
 
@@ -27,13 +28,19 @@ public:
     // at most 0.025; 0 when there is no tree.
     double ProportionalLabelSize() const;
 
+    // Node positions (TreeLayout.h) and the label style's size for the tree shown.
+    void Prepare() override;
+
 protected:
-    void Draw() override;
-    virtual void AfterMeasure() {}
+    void Draw(TWorldPen& pen) const override;
 
 private:
-    void DrawSubtree(TscTreeNode* start);
-    void DrawTipLabel(TscTreeNode* leaf, double xa, double ya);
-    void DrawSupport(TscTreeNode* node);
-    void DrawChanges(TscTreeNode* node);
+    bool Drawable() const;
+    // The label style with the size of this tree and the floor.
+    TFontStyle TipLabelStyle() const;
+    void DrawSubtree(TWorldPen& pen, TscTreeNode* start, const TFontStyle& label) const;
+    void DrawTipLabel(TWorldPen& pen, const TFontStyle& label, TscTreeNode* leaf, double xa,
+                      double ya) const;
+    void DrawSupport(TWorldPen& pen, const TFontStyle& label, TscTreeNode* node) const;
+    void DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode* node) const;
 };

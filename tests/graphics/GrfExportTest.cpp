@@ -41,7 +41,7 @@ TEST(GrfExportSettings, LayoutItemsSetTitleLayoutAndFrame)
     for (int item = 5; item >= 0; --item) {
         ApplyLayoutItem(page, item);
         EXPECT_EQ(page.TitleLayout, expected[item].first) << item;
-        EXPECT_EQ(page.FrameKind, expected[item].second) << item;
+        EXPECT_EQ(page.FrameKind(), expected[item].second) << item;
     }
 }
 
@@ -125,18 +125,18 @@ TEST(GrfExportSettings, SavedSettingsComeBack)
 {
     TGrfContainer page;
     page.Title = "Tree Graphics";
-    page.Flags = TGrfFlag::ClipBackground;
+    page.SetFlags(TGrfFlag::ClipBackground);
     const TSavedPageSettings saved = TSavedPageSettings::From(page);
     ApplyLayoutItem(page, LayoutRoundRect);
-    page.Flags |= TGrfFlag::Remarks;
+    page.SetFlag(TGrfFlag::Remarks);
     page.Title = "Other";
     page.SubTitleLeft = "left";
-    EXPECT_EQ(page.FrameKind, TFrameKind::RoundRect);
+    EXPECT_EQ(page.FrameKind(), TFrameKind::RoundRect);
     saved.RestoreInto(page);
     EXPECT_EQ(page.Title, "Tree Graphics");
     EXPECT_EQ(page.SubTitleLeft, "");
-    EXPECT_EQ(page.Flags, TGrfFlags(TGrfFlag::ClipBackground));
-    EXPECT_EQ(page.FrameKind, TFrameKind::Plain);
+    EXPECT_EQ(page.Flags(), TGrfFlags(TGrfFlag::ClipBackground));
+    EXPECT_EQ(page.FrameKind(), TFrameKind::Plain);
     EXPECT_EQ(page.TitleLayout, TTitleLayout::None);
 }
 

@@ -11,6 +11,7 @@
 #include "TreeBuilders.h"
 #include "graphics/GrfContainer.h"
 #include "graphics/GrfRender.h"
+#include "graphics/PainterCanvas.h"
 #include "graphics/TreePage.h"
 #include "tests/support/TitleRule.h"
 
@@ -194,7 +195,11 @@ TEST(Render, SubtitlesStayBetweenTheRuleAndThePlot)
         ASSERT_GE(top, 0) << left;
         EXPECT_GT(top, rows.RuleTop) << left;
         // The frame round the plot area begins where the band ends.
-        EXPECT_LT(bottom, p.Page.InnerRect.Top) << left;
+        QImage scratch(1000, 700, QImage::Format_RGB32);
+        QPainter painter(&scratch);
+        TPainterCanvas canvas(painter);
+        const TPanelLayouts layout = p.Page.LayOut(canvas, {0, 0, 999, 699}, 700);
+        EXPECT_LT(bottom, layout.Of(p.Page).Geometry.Inner.Top) << left;
     }
 }
 

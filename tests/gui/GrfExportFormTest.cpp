@@ -95,9 +95,9 @@ private slots:
         QCOMPARE(t.Page.SubTitleRight, QString("right"));
         t.Choose(w.LayOutRG, LayoutRoundRect);
         QCOMPARE(t.Page.TitleLayout, TTitleLayout::None);
-        QCOMPARE(t.Page.FrameKind, TFrameKind::RoundRect);
+        QCOMPARE(t.Page.FrameKind(), TFrameKind::RoundRect);
         w.SidetextCBX->click();
-        QVERIFY(t.Page.Flags & TGrfFlag::Remarks);
+        QVERIFY(t.Page.Flags() & TGrfFlag::Remarks);
         QTest::keyClicks(w.SideMMO, "first");
         QTest::keyClick(w.SideMMO, Qt::Key_Return);
         QTest::keyClicks(w.SideMMO, "second");
@@ -110,8 +110,8 @@ private slots:
         QCOMPARE(t.Page.SubTitleLeft, QString());
         QCOMPARE(t.Page.SubTitleRight, QString());
         QCOMPARE(t.Page.TitleLayout, TTitleLayout::None);
-        QCOMPARE(t.Page.FrameKind, TFrameKind::Plain);
-        QVERIFY(!(t.Page.Flags & TGrfFlag::Remarks));
+        QCOMPARE(t.Page.FrameKind(), TFrameKind::Plain);
+        QVERIFY(!(t.Page.Flags() & TGrfFlag::Remarks));
 
         // ...and by Export.
         QTemporaryDir dir;

@@ -42,7 +42,7 @@ struct TTreeWindow {
     // The marker of a node, or none when it is not shown.
     TadaArtDot* Marker(const TscTreeNode* node) const
     {
-        for (auto& o : Window.TreePanel->GrfObjects)
+        for (auto& o : Window.TreePanel->GrfObjects())
             if (auto* d = dynamic_cast<TadaArtDot*>(o.get()); d && d->Node == node) return d;
         return nullptr;
     }
@@ -63,7 +63,7 @@ struct TTreeWindow {
         return nullptr;
     }
     TscTreeNode* AnyLeaf() const { return Nodes.Item(0); }
-    int MarkerCount() const { return static_cast<int>(Window.TreePanel->GrfObjects.size()); }
+    int MarkerCount() const { return static_cast<int>(Window.TreePanel->GrfObjects().size()); }
 };
 
 }  // namespace
@@ -86,7 +86,7 @@ private slots:
         QVERIFY(w.TreePBX->height() >= 255 * 8);
         QCOMPARE(w.TreePBX->width(), viewport->width());
         w.TreePBX->grab();
-        QVERIFY(w.TreePanel->LabelStyle().FontHeight(*w.TreePanel) >= 8);
+        QVERIFY(w.TreePanel->LabelStyle().FontHeight(w.TreePanel->CurrentLayout().Geometry) >= 8);
         QScrollBar* vertical = w.TreeSCR->verticalScrollBar();
         QVERIFY(vertical->isVisible());
         QCOMPARE(vertical->value(), 0);
@@ -111,7 +111,7 @@ private slots:
         TscTreeNode* leaf = nodes.Item(100);
         auto onViewport = [&] {
             TadaArtDot* marker = nullptr;
-            for (auto& o : w.TreePanel->GrfObjects)
+            for (auto& o : w.TreePanel->GrfObjects())
                 if (auto* d = dynamic_cast<TadaArtDot*>(o.get()); d && d->Node == leaf) marker = d;
             w.TreePBX->grab();  // a paint lays the markers out anew
             const TIntRect r = marker->DeviceBounds();
@@ -132,7 +132,7 @@ private slots:
                                                                          .arg(before.y())
                                                                          .arg(after.x())
                                                                          .arg(after.y())));
-        QVERIFY(w.TreePanel->LabelStyle().FontHeight(*w.TreePanel) >= 11);
+        QVERIFY(w.TreePanel->LabelStyle().FontHeight(w.TreePanel->CurrentLayout().Geometry) >= 11);
         keep("tree255-zoomed");
         // Zooming out stops at the fitting size.
         wheel(before, -2400, Qt::ControlModifier);
@@ -321,11 +321,11 @@ private slots:
         QTest::mousePress(box, Qt::LeftButton, {}, QPoint(120, 120));
         QTest::mouseMove(box, QPoint(300, 400));
         QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(300, 400));
-        QVERIFY(t.Window.TreePanel->HighlightShown);
+        QVERIFY(t.Window.TreePanel->HighlightShown());
         QVERIFY(CountColour(t.Grab(), inside, silver) > before + 20000);
         // A plain click removes it again.
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(200, 200));
-        QVERIFY(!t.Window.TreePanel->HighlightShown);
+        QVERIFY(!t.Window.TreePanel->HighlightShown());
     }
 
     void SaveExportsThePageAndGivesItsSettingsBack()
