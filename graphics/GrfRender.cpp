@@ -8,7 +8,10 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QSvgGenerator>
+#include <QtEndian>
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #include "data/TextFile.h"
 #include "graphics/EmfCanvas.h"
@@ -39,6 +42,8 @@ static QImage MonoBitmap(const TGrafik& page, int width, int height, int scaleHe
 {
     const QImage colour = page.RenderImage(width, height, scaleHeight);
     QImage mono(colour.size(), QImage::Format_Mono);
+    // The bits past the last pixel of a row go into the file too.
+    mono.fill(0);
     // Set the table ourselves: conversions may invert a default one.
     mono.setColorCount(2);
     mono.setColor(0, qRgb(0, 0, 0));
@@ -73,6 +78,22 @@ static void RenderOn(TCanvas& canvas, const TGrafik& page, const TIntRect& rect,
     page.Render(canvas, page.LayOut(canvas, rect, scaleHeight));
 }
 
+// The BMP writer leaves the bytes after the last pixel of a one-bit row as it
+// found them: zeroed, the same picture gives the same file.
+static QByteArray ZeroRowPadding(QByteArray bmp)
+{
+    if (bmp.size() < 54) return bmp;
+    const qint32 offset = qFromLittleEndian<qint32>(bmp.constData() + 10);
+    const qint32 width = qFromLittleEndian<qint32>(bmp.constData() + 18);
+    const qint32 height = std::abs(qFromLittleEndian<qint32>(bmp.constData() + 22));
+    const qint64 used = (qint64(width) + 7) / 8, stride = (qint64(width) + 31) / 32 * 4;
+    if (offset < 54 || width < 1 || offset + stride * height > bmp.size()) return bmp;
+    char* data = bmp.data();
+    for (qint64 y = 0; y < height; ++y)
+        std::fill(data + offset + stride * y + used, data + offset + stride * (y + 1), '\0');
+    return bmp;
+}
+
 static QByteArray ImageBytes(const QImage& image, const char* format, QString& error)
 {
     QByteArray bytes;
@@ -104,7 +125,7 @@ QByteArray RenderPicture(const TGrafik& page, TPictureFormat format, int width, 
         case TPictureFormat::Bmp:
             return ImageBytes(Bitmap(page, width, height, scale), "BMP", error);
         case TPictureFormat::MonoBmp:
-            return ImageBytes(MonoBitmap(page, width, height, scale), "BMP", error);
+            return ZeroRowPadding(ImageBytes(MonoBitmap(page, width, height, scale), "BMP", error));
         case TPictureFormat::Png:
             return ImageBytes(Bitmap(page, width, height, scale), "PNG", error);
         case TPictureFormat::Jpeg:

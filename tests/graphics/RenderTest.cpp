@@ -7,6 +7,7 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <vector>
 
 #include "TreeBuilders.h"
 #include "graphics/GrfContainer.h"
@@ -68,6 +69,18 @@ TEST(Render, BitmapsAre24BitAndOneBit)
     EXPECT_GT(black, 500);
     EXPECT_LT(black, 640 * 480 / 4);
     EXPECT_EQ(back.pixel(320, 470), qRgb(255, 255, 255));  // below the plot area
+
+    // 600 pixels fill 75 bytes of a 76-byte row: the last byte is padding and
+    // must be zero, not what the memory held before (blocks full of ones were
+    // freed just now, ready to be reused), or the same picture gives another file.
+    for (int k = 0; k < 16; ++k) std::vector<char>(600 * 480 / 8 + 64 * k, '\xFF');
+    const QByteArray odd = RenderPicture(p.Page, TPictureFormat::MonoBmp, 600, 480, error);
+    ASSERT_GT(odd.size(), 54);
+    const quint32 pixels = Le32(odd, 10);
+    ASSERT_EQ(odd.size(), qsizetype(pixels + 76 * 480));
+    int dirty = 0;
+    for (int y = 0; y < 480; ++y) dirty += odd[qsizetype(pixels + 76 * y + 75)] != 0;
+    EXPECT_EQ(dirty, 0);
 }
 
 TEST(Render, JpegIsBaselineAtQuality90)
