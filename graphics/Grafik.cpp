@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "graphics/PainterCanvas.h"
 
@@ -18,7 +19,71 @@ struct TGrafik::TPageState {
     QPoint BoxAnchor;
 };
 
-TGrafik::TGrafik(TGrafik* owner) : Owner(owner)
+static int RoundI(double v) { return static_cast<int>(std::lround(v)); }
+
+// ---- layouts ----
+
+const TPanelLayout& TPanelLayouts::Of(const TGrafik& panel) const
+{
+    static const TPanelLayout blank;
+    const auto it = Panels.find(&panel);
+    return it == Panels.end() ? blank : it->second;
+}
+
+const TPanelGeometry& TWorldPen::Geometry() const
+{
+    static const TPanelGeometry blank;
+    return Layout ? Layout->Geometry : blank;
+}
+
+void TWorldPen::MoveTo(double x, double y)
+{
+    if (Measured) {
+        Measured->Extend(x, y);
+        return;
+    }
+    const QPoint p = Mapping->WorldToDevice(x, y);
+    Target->MoveTo(p.x(), p.y());
+}
+
+void TWorldPen::LineTo(double x, double y)
+{
+    if (Measured) {
+        Measured->Extend(x, y);
+        return;
+    }
+    const QPoint p = Mapping->WorldToDevice(x, y);
+    Target->LineTo(p.x(), p.y());
+}
+
+void TWorldPen::TextOut(const QString& text, const TGrfStyle* style, double x, double y)
+{
+    if (Measured) {
+        Measured->Extend(x, y);
+        return;
+    }
+    if (style) style->Apply(Layout->Geometry, *Target);
+    const QPoint p = Mapping->WorldToDevice(x, y);
+    Target->TextOut(p.x(), p.y(), text);
+}
+
+void TWorldPen::Point(double x, double y, const TDotStyle& style)
+{
+    if (Measured) {
+        Measured->Extend(x, y);
+        return;
+    }
+    style.DrawMarker(Layout->Geometry, *Target, Mapping->WorldToDevice(x, y));
+}
+
+void TWorldPen::SetPen(int width, const QColor& color)
+{
+    if (Target) Target->Pen = {color, width, TPenKind::Solid};
+}
+
+// ---- the panel tree ----
+
+TGrafik::TGrafik()
 {
     Background.Brush.Clear = true;
     Background.Pen.Kind = TPenKind::Clear;
@@ -31,34 +96,45 @@ TGrafik::TGrafik(TGrafik* owner) : Owner(owner)
     HintStyle.Brush = {QColor(Qt::yellow), false};
     HintStyle.Pen.Width = 2;
     HintStyle.PenWidth = -1;
-    if (Owner &&
-        std::find(Owner->Children.begin(), Owner->Children.end(), this) == Owner->Children.end())
-        Owner->Children.push_back(this);
 }
 
-TGrafik::~TGrafik()
+TGrafik::~TGrafik() = default;
+
+void TGrafik::AdoptChild(std::unique_ptr<TGrafik> child)
 {
-    // Children remove themselves from this list as they go.
-    while (!Children.empty()) delete Children.back();
-    if (Owner) Owner->RemoveChild(this);
-    if (State && State->BoxPanel == this) State->BoxPanel = nullptr;
+    child->OwnerPanel = this;
+    ChildPanels.push_back(std::move(child));
 }
 
-void TGrafik::RemoveChild(TGrafik* child)
+std::unique_ptr<TGrafik> TGrafik::RemoveChild(TGrafik* child)
 {
-    Children.erase(std::remove(Children.begin(), Children.end(), child), Children.end());
-    TPageState& s = RootPanel().PageState();
-    if (s.DownPanel == child) s.DownPanel = nullptr;
-    if (s.BoxPanel == child) s.BoxPanel = nullptr;
+    auto it = std::find_if(ChildPanels.begin(), ChildPanels.end(),
+                           [child](const auto& c) { return c.get() == child; });
+    if (it == ChildPanels.end()) return nullptr;
+    std::unique_ptr<TGrafik> taken = std::move(*it);
+    ChildPanels.erase(it);
+    // The page's mouse state must not point into the panels that left.
+    TGrafik& root = RootPanel();
+    if (root.State) root.ForgetPanel(taken.get());
+    taken->OwnerPanel = nullptr;
+    return taken;
 }
 
-int TGrafik::ProportionHeight() const
+void TGrafik::ForgetPanel(const TGrafik* panel)
 {
-    const TGrafik& root = RootPanel();
-    const int rootHeight = root.OuterRect.Height();
-    if (root.ScaleHeight <= 0 || root.ScaleHeight >= rootHeight) return OuterRect.Height();
-    return static_cast<int>(
-        std::lround(double(OuterRect.Height()) * root.ScaleHeight / rootHeight));
+    TPageState& s = *State;
+    for (const TGrafik* p = s.DownPanel; p; p = p->OwnerPanel)
+        if (p == panel) s.DownPanel = nullptr;
+    for (const TGrafik* p = s.BoxPanel; p; p = p->OwnerPanel)
+        if (p == panel) s.BoxPanel = nullptr;
+}
+
+void TGrafik::SetRelBounds(double left, double top, double right, double bottom)
+{
+    RelBounds[0] = left;
+    RelBounds[1] = top;
+    RelBounds[2] = right;
+    RelBounds[3] = bottom;
 }
 
 TGrafik::TPageState& TGrafik::PageState()
@@ -67,207 +143,202 @@ TGrafik::TPageState& TGrafik::PageState()
     return *State;
 }
 
-TGrfStyle* TGrafik::Style(int index) const
+const TGrfStyle* TGrafik::Style(int index) const
 {
     if (index < 0 || index >= static_cast<int>(Styles.size())) return nullptr;
     return Styles[index].get();
 }
 
+TGrfStyle* TGrafik::Style(int index)
+{
+    return const_cast<TGrfStyle*>(std::as_const(*this).Style(index));
+}
+
 TGrfObj* TGrafik::AddGrfObj(std::unique_ptr<TGrfObj> object)
 {
     object->Owner = this;
-    GrfObjects.push_back(std::move(object));
-    return GrfObjects.back().get();
+    Objects.push_back(std::move(object));
+    return Objects.back().get();
 }
 
-TCanvas* TGrafik::CurrentCanvas() const
+void TGrafik::ClearGrfObjects()
 {
-    for (const TGrafik* p = this; p; p = p->Owner)
-        if (p->Canvas) return p->Canvas;
-    return nullptr;
+    ActiveObject = nullptr;
+    Objects.clear();
 }
 
 const TGrafik& TGrafik::RootPanel() const
 {
     const TGrafik* p = this;
-    while (p->Owner) p = p->Owner;
+    while (p->OwnerPanel) p = p->OwnerPanel;
     return *p;
 }
 
 TGrafik& TGrafik::RootPanel()
 {
     TGrafik* p = this;
-    while (p->Owner) p = p->Owner;
+    while (p->OwnerPanel) p = p->OwnerPanel;
     return *p;
 }
 
-// ---- passes ----
+// ---- preparing and laying out ----
 
-void TGrafik::PrepareWorld()
+void TGrafik::Prepare()
 {
-    if (AutoWorld) {
-        Drawing = false;
-        World.ResetExtent();
-        Draw();
-        DrawObjects();
-        TWorldRect& r = World.Rect;
+    for (auto& child : ChildPanels) child->Prepare();
+}
+
+void TGrafik::Measure(TPanelLayouts& layout) const
+{
+    TPanelLayout& own = layout.Add(*this);
+    if (Auto) {
+        TWorld& w = own.World;
+        w.ResetExtent();
+        TWorldPen pen(w);
+        Draw(pen);
+        for (const auto& o : Objects) {
+            w.Extend(o->WRect.XMin, o->WRect.YMin);
+            w.Extend(o->WRect.XMax, o->WRect.YMax);
+        }
+        TWorldRect& r = w.Rect;
         // A rounding error below zero should not push the axis off the edge.
         if (r.YMin < 0 && -r.YMin < 0.001 * (r.YMax - r.YMin)) r.YMin = 0;
     }
-    for (TGrafik* child : Children) child->PrepareWorld();
-    Drawing = !World.IsEmpty();
+    for (const auto& child : ChildPanels) child->Measure(layout);
+    own.Shown = !own.World.IsEmpty();
 }
 
-void TGrafik::ComputeOuterRect()
+void TGrafik::Place(TCanvas& canvas, TPanelLayouts& layout, const TIntRect& outer, int rootHeight,
+                    int scaleHeight, int penHeight) const
 {
-    if (!Owner) return;
-    const TIntRect& o = Owner->InnerRect;
+    TPanelLayout& own = layout.Add(*this);
+    TPanelGeometry& g = own.Geometry;
+    g.Outer = outer;
+    g.ProportionHeight = scaleHeight <= 0 || scaleHeight >= rootHeight
+                             ? outer.Height()
+                             : RoundI(double(outer.Height()) * scaleHeight / rootHeight);
+    g.PenHeight = penHeight;
+    g.Inner = InnerRectFor(canvas, g);
+    own.World.SetMapping(g.Inner);
+    const TIntRect& o = g.Inner;
     const double w = o.Width(), h = o.Height();
-    OuterRect = {o.Left + static_cast<int>(std::lround(w * RelBounds[0])),
-                 o.Top + static_cast<int>(std::lround(h * RelBounds[1])),
-                 o.Left + static_cast<int>(std::lround(w * RelBounds[2])),
-                 o.Top + static_cast<int>(std::lround(h * RelBounds[3]))};
+    for (const auto& child : ChildPanels) {
+        const double* b = child->RelBounds;
+        child->Place(canvas, layout,
+                     {o.Left + RoundI(w * b[0]), o.Top + RoundI(h * b[1]),
+                      o.Left + RoundI(w * b[2]), o.Top + RoundI(h * b[3])},
+                     rootHeight, scaleHeight, penHeight);
+    }
 }
 
-int TGrafik::RightReserve()
+TPanelLayouts TGrafik::LayOut(TCanvas& canvas, const TIntRect& rect, int scaleHeight) const
 {
-    if (!(Flags & GrfRemarks) || RemarksCount() == 0) return 0;
-    TCanvas* c = CurrentCanvas();
-    if (!c) return 0;
-    RemarksStyle.Apply(*this, *c);
+    TPanelLayouts layout;
+    Measure(layout);
+    const int h = rect.Height();
+    const int penHeight =
+        scaleHeight <= 0 || scaleHeight >= h ? h : RoundI(double(h) * scaleHeight / h);
+    Place(canvas, layout, rect, h, scaleHeight, penHeight);
+    return layout;
+}
+
+int TGrafik::RightReserve(TCanvas& canvas, const TPanelGeometry& g) const
+{
+    if (!(PanelFlags & TGrfFlag::Remarks) || RemarksCount() == 0) return 0;
+    RemarksStyle.Apply(g, canvas);
     int widest = 0;
     for (int i = 0; i < RemarksCount(); ++i)
-        widest = std::max(widest, c->TextWidth(RemarksLine(i)));
-    return widest + c->TextHeight(QStringLiteral("M")) / 2;
+        widest = std::max(widest, canvas.TextWidth(RemarksLine(i)));
+    return widest + canvas.TextHeight(QStringLiteral("M")) / 2;
 }
 
-void TGrafik::LayoutInnerRect()
+TIntRect TGrafik::InnerRectFor(TCanvas& canvas, const TPanelGeometry& g) const
 {
-    InnerRect = OuterRect;
-    if (Flags & GrfCaption)
-        InnerRect.Top += CaptionStyle.FontHeight(*this) +
-                         static_cast<int>(std::lround(0.02 * ProportionHeight()));
-    InnerRect.Right -= RightReserve();
-    InnerRect.Bottom -= BottomReserve();
+    TIntRect inner = g.Outer;
+    if (PanelFlags & TGrfFlag::Caption)
+        inner.Top += CaptionStyle.FontHeight(g) + RoundI(0.02 * g.ProportionHeight);
+    inner.Right -= RightReserve(canvas, g);
+    inner.Bottom -= BottomReserve();
+    return inner;
 }
 
-void TGrafik::DrawDecoration()
+// ---- rendering ----
+
+void TGrafik::DrawDecoration(TCanvas& c, const TPanelLayout& layout) const
 {
-    TCanvas* c = CurrentCanvas();
-    if (!c) return;
-    if (!Background.Brush.Clear || Background.Pen.Kind != TPenKind::Clear) {
-        Background.Apply(*this, *c);
-        const int kind = (Flags & GrfClipBackground) ? FrameKind : 0;
-        if (kind == 2) {
-            const int corner = 2 * (OuterRect.Height() / 5);
-            c->RoundRect(OuterRect, corner, corner);
-        } else if (kind == 3) {
-            c->Ellipse(OuterRect);
+    const TPanelGeometry& g = layout.Geometry;
+    const TGrfStyle background = BackgroundStyle();
+    if (!background.Brush.Clear || background.Pen.Kind != TPenKind::Clear) {
+        background.Apply(g, c);
+        const TFrameKind kind = (PanelFlags & TGrfFlag::ClipBackground) ? Frame : TFrameKind::Plain;
+        if (kind == TFrameKind::RoundRect) {
+            const int corner = 2 * (g.Outer.Height() / 5);
+            c.RoundRect(g.Outer, corner, corner);
+        } else if (kind == TFrameKind::Ellipse) {
+            c.Ellipse(g.Outer);
         } else {
-            c->Rectangle(OuterRect);
+            c.Rectangle(g.Outer);
         }
     }
-    if (HighlightShown) {
-        const QPoint a = World.WorldToDevice(HighlightRect.XMin, HighlightRect.YMax);
-        const QPoint b = World.WorldToDevice(HighlightRect.XMax, HighlightRect.YMin);
-        c->Brush = {Highlight, false};
-        c->FillRect({a.x(), a.y(), b.x(), b.y()});
+    if (HighlightOn) {
+        const QPoint a = layout.World.WorldToDevice(HighlightArea.XMin, HighlightArea.YMax);
+        const QPoint b = layout.World.WorldToDevice(HighlightArea.XMax, HighlightArea.YMin);
+        c.Brush = {Highlight, false};
+        c.FillRect({a.x(), a.y(), b.x(), b.y()});
     }
-    DrawRemarks();
+    DrawRemarks(c, layout);
 }
 
-void TGrafik::DrawRemarks()
+void TGrafik::DrawRemarks(TCanvas& c, const TPanelLayout& layout) const
 {
-    if (!(Flags & GrfRemarks) || RemarksCount() == 0) return;
-    TCanvas* c = CurrentCanvas();
-    if (!c) return;
-    RemarksStyle.Apply(*this, *c);
-    c->TextAlign = TA_LEFT_ | TA_TOP_;
-    c->Font.AngleDegrees = 0;
-    const int gap = static_cast<int>(std::lround(0.01 * ProportionHeight()));
-    const int lineHeight = c->TextHeight(QStringLiteral("M"));
+    if (!(PanelFlags & TGrfFlag::Remarks) || RemarksCount() == 0) return;
+    const TPanelGeometry& g = layout.Geometry;
+    RemarksStyle.Apply(g, c);
+    c.TextAlign = TA_LEFT_ | TA_TOP_;
+    c.Font.AngleDegrees = 0;
+    const int gap = RoundI(0.01 * g.ProportionHeight);
+    const int lineHeight = c.TextHeight(QStringLiteral("M"));
     for (int i = 0; i < RemarksCount(); ++i)
-        c->TextOut(InnerRect.Right + gap, InnerRect.Top + i * (lineHeight + gap), RemarksLine(i));
+        c.TextOut(g.Inner.Right + gap, g.Inner.Top + i * (lineHeight + gap), RemarksLine(i));
 }
 
-void TGrafik::DrawPrimitives()
+void TGrafik::Render(TCanvas& canvas, const TPanelLayouts& layout) const
 {
-    for (auto& primitive : Primitives) primitive(*this);
-}
-
-void TGrafik::DrawObjects()
-{
-    if (!Drawing) {
-        for (auto& o : GrfObjects) o->ResetExtent();
-        return;
+    const TPanelLayout& own = layout.Of(*this);
+    if (!own.Shown) return;
+    const TIntRect& inner = own.Geometry.Inner;
+    if (inner.Width() <= 10 || inner.Height() <= 10) return;
+    DrawDecoration(canvas, own);
+    canvas.Save();
+    if (PanelFlags & TGrfFlag::ClipPlot) canvas.ClipTo(TClipShape::Rectangle, inner);
+    TWorldPen pen(canvas, own);
+    Draw(pen);
+    for (const auto& o : Objects) o->Draw(canvas, own);
+    canvas.Restore();
+    for (const auto& child : ChildPanels) {
+        if (!layout.Of(*child).Shown) continue;
+        canvas.Save();
+        canvas.ClipTo(TClipShape::Rectangle, own.Geometry.Outer);
+        child->Render(canvas, layout);
+        canvas.Restore();
     }
-    TCanvas* c = CurrentCanvas();
-    if (!c) return;
-    for (auto& o : GrfObjects) o->Draw(*c);
 }
 
-void TGrafik::Paint()
+void TGrafik::KeepLayout(const TPanelLayouts& layout)
 {
-    ComputeOuterRect();
-    LayoutInnerRect();
-    if (InnerRect.Width() <= 10 || InnerRect.Height() <= 10) return;
-    TCanvas* c = CurrentCanvas();
-    if (!c) return;
-    World.SetMapping(InnerRect);
-    DrawDecoration();
-    c->Save();
-    if (Flags & GrfClipPlot) c->ClipTo(TClipShape::Rectangle, InnerRect);
-    Draw();
-    if (!(Flags & GrfPrimitivesLast)) DrawPrimitives();
-    DrawObjects();
-    c->Restore();
-    for (TGrafik* child : Children) {
-        if (!child->Drawing) continue;
-        c->Save();
-        c->ClipTo(TClipShape::Rectangle, OuterRect);
-        child->Paint();
-        c->Restore();
-    }
-    if (Flags & GrfPrimitivesLast) DrawPrimitives();
-    AfterDraw();
-}
-
-void TGrafik::Refresh()
-{
-    PrepareWorld();
-    if (Drawing) Paint();
+    Current = layout.Of(*this);
+    for (auto& child : ChildPanels) child->KeepLayout(layout);
 }
 
 void TGrafik::PaintToCanvas(TCanvas& canvas, const TIntRect& rect)
 {
-    TCanvas* oldCanvas = Canvas;
-    const TIntRect oldRect = OuterRect;
-    Canvas = &canvas;
-    OuterRect = rect;
-    InnerRect = rect;
-    Refresh();
-    Canvas = oldCanvas;
-    OuterRect = oldRect;
+    Prepare();
+    const TPanelLayouts layout = LayOut(canvas, rect, Scale);
+    KeepLayout(layout);
+    Render(canvas, layout);
 }
 
-void TGrafik::LayoutOnly(TCanvas& canvas, const TIntRect& rect)
-{
-    TCanvas* oldCanvas = Canvas;
-    Canvas = &canvas;
-    OuterRect = rect;
-    InnerRect = rect;
-    LayoutTree();
-    Canvas = oldCanvas;
-}
-
-void TGrafik::LayoutTree()
-{
-    ComputeOuterRect();
-    LayoutInnerRect();
-    for (TGrafik* child : Children) child->LayoutTree();
-}
-
-QImage TGrafik::RenderImage(int width, int height)
+QImage TGrafik::RenderImage(int width, int height, int scaleHeight) const
 {
     QImage image(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -275,7 +346,7 @@ QImage TGrafik::RenderImage(int width, int height)
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     TPainterCanvas canvas(painter);
-    PaintToCanvas(canvas, {0, 0, width - 1, height - 1});
+    Render(canvas, LayOut(canvas, {0, 0, width - 1, height - 1}, scaleHeight));
     return image;
 }
 
@@ -300,7 +371,7 @@ void TGrafik::PaintInto(QPainter& painter, QSize clientSize, bool throughBitmap)
         PaintToCanvas(canvas, client);
     }
     // The mapping of this paint stays for the mouse; the rectangle too.
-    OuterRect = client;
+    Current.Geometry.Outer = client;
     PaintOverlay(canvas);
 }
 
@@ -321,8 +392,8 @@ void TGrafik::PaintOverlay(TCanvas& canvas)
 
 TGrafik* TGrafik::PanelAt(int x, int y)
 {
-    for (auto it = Children.rbegin(); it != Children.rend(); ++it)
-        if ((*it)->Drawing && (*it)->OuterRect.Contains(x, y)) return (*it)->PanelAt(x, y);
+    for (auto it = ChildPanels.rbegin(); it != ChildPanels.rend(); ++it)
+        if ((*it)->Current.Shown && (*it)->OuterRect().Contains(x, y)) return (*it)->PanelAt(x, y);
     return this;
 }
 
@@ -344,7 +415,7 @@ void TGrafik::MouseDown(const TGrfMouse& m)
     TGrafik* target = root.PanelAt(m.X, m.Y);
     s.DownPanel = target;
     target->ActiveObject = nullptr;
-    for (auto it = target->GrfObjects.rbegin(); it != target->GrfObjects.rend(); ++it) {
+    for (auto it = target->Objects.rbegin(); it != target->Objects.rend(); ++it) {
         TGrfObj* o = it->get();
         if (o->DeviceBounds().Inflated(o->Tolerance).Contains(m.X, m.Y)) {
             target->ActiveObject = o;
@@ -352,10 +423,11 @@ void TGrafik::MouseDown(const TGrfMouse& m)
             break;
         }
     }
-    if (m.Button == TMouseButton::Left && target->DragMode == 3 && s.DownPanel == target) {
+    if (m.Button == TMouseButton::Left && target->Drag == TDragMode::Rectangle &&
+        s.DownPanel == target) {
         s.Dragging = true;
         s.DragStart = s.DragEnd = QPoint(m.X, m.Y);
-        const TIntRect page = root.OuterRect;
+        const TIntRect page = root.OuterRect();
         // A zoomed page would need a huge copy: it is repainted while dragging instead.
         if (double(page.Width()) * page.Height() <= 8e6) {
             s.Snapshot =
@@ -378,7 +450,7 @@ void TGrafik::MouseMove(const TGrfMouse& m)
         root.RequestRepaint();
     } else {
         TGrafik* target = root.PanelAt(m.X, m.Y);
-        for (auto& o : target->GrfObjects) {
+        for (auto& o : target->Objects) {
             const TIntRect r = o->DeviceBounds().Inflated(o->Tolerance);
             if (r.Contains(m.X, m.Y) && !r.Contains(root.LastMouse.x(), root.LastMouse.y()))
                 o->StartBlink();
@@ -400,14 +472,15 @@ void TGrafik::MouseUp(const TGrfMouse& m)
     root.ClearTextBox();
     if (s.Dragging) {
         s.DragEnd = QPoint(m.X, m.Y);
-        const QPointF a = target->World.DeviceToWorld(s.DragStart.x(), s.DragStart.y());
-        const QPointF b = target->World.DeviceToWorld(s.DragEnd.x(), s.DragEnd.y());
+        const TWorld& world = target->Current.World;
+        const QPointF a = world.DeviceToWorld(s.DragStart.x(), s.DragStart.y());
+        const QPointF b = world.DeviceToWorld(s.DragEnd.x(), s.DragEnd.y());
         const TWorldRect r{std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
                            std::max(a.y(), b.y())};
         s.Dragging = false;
         s.Snapshot = QImage();
-        target->HighlightRect = r;
-        target->HighlightShown = target->OnZoomRect ? target->OnZoomRect(*target, r) : false;
+        target->HighlightArea = r;
+        target->HighlightOn = target->OnZoomRect ? target->OnZoomRect(*target, r) : false;
         root.RequestRepaint();
     }
     s.DownPanel = nullptr;
@@ -416,13 +489,14 @@ void TGrafik::MouseUp(const TGrfMouse& m)
 
 // ---- text box ----
 
-void TGrafik::DrawTextBox(TCanvas& canvas, const QStringList& lines, QPoint anchor)
+void TGrafik::DrawTextBox(TCanvas& canvas, const QStringList& lines, QPoint anchor) const
 {
     if (lines.isEmpty()) return;
-    HintStyle.Apply(*this, canvas);
+    const TIntRect& inner = InnerRect();
+    HintStyle.Apply(Current.Geometry, canvas);
     canvas.TextAlign = TA_LEFT_ | TA_TOP_;
     canvas.Font.AngleDegrees = 0;
-    const TIntRect area = InnerRect.Inflated(-5);
+    const TIntRect area = inner.Inflated(-5);
     int lineHeight = 0, boxW = 0, boxH = 0;
     for (;;) {
         lineHeight = canvas.TextHeight(QStringLiteral("M"));
@@ -434,8 +508,7 @@ void TGrafik::DrawTextBox(TCanvas& canvas, const QStringList& lines, QPoint anch
         --canvas.Font.Height;
     }
     // Open towards the centre of the plot area, stay inside it.
-    const int cx = (InnerRect.Left + InnerRect.Right) / 2,
-              cy = (InnerRect.Top + InnerRect.Bottom) / 2;
+    const int cx = (inner.Left + inner.Right) / 2, cy = (inner.Top + inner.Bottom) / 2;
     int left = anchor.x() > cx ? anchor.x() - boxW : anchor.x();
     int top = anchor.y() > cy ? anchor.y() - boxH : anchor.y();
     left = std::max(area.Left, std::min(left, area.Right - boxW));
@@ -473,58 +546,4 @@ void TGrafik::RequestRepaint()
 {
     TGrafik& root = RootPanel();
     if (root.Host) root.Host->RequestRepaint();
-}
-
-// ---- world-coordinate drawing ----
-
-void MoveToW(TGrafik& panel, double x, double y)
-{
-    if (!panel.Drawing) {
-        panel.World.Extend(x, y);
-        return;
-    }
-    if (TCanvas* c = panel.CurrentCanvas()) {
-        const QPoint p = panel.World.WorldToDevice(x, y);
-        c->MoveTo(p.x(), p.y());
-    }
-}
-
-void LineToW(TGrafik& panel, double x, double y)
-{
-    if (!panel.Drawing) {
-        panel.World.Extend(x, y);
-        return;
-    }
-    if (TCanvas* c = panel.CurrentCanvas()) {
-        const QPoint p = panel.World.WorldToDevice(x, y);
-        c->LineTo(p.x(), p.y());
-    }
-}
-
-void TextOutW(TGrafik& panel, const QString& text, const TGrfStyle* style, double x, double y)
-{
-    if (!panel.Drawing) {
-        panel.World.Extend(x, y);
-        return;
-    }
-    if (TCanvas* c = panel.CurrentCanvas()) {
-        if (style) style->Apply(panel, *c);
-        const QPoint p = panel.World.WorldToDevice(x, y);
-        c->TextOut(p.x(), p.y(), text);
-    }
-}
-
-void PointW(TGrafik& panel, double x, double y, const TDotStyle& style)
-{
-    if (!panel.Drawing) {
-        panel.World.Extend(x, y);
-        return;
-    }
-    if (TCanvas* c = panel.CurrentCanvas())
-        style.DrawMarker(panel, *c, panel.World.WorldToDevice(x, y));
-}
-
-void SetPen(TGrafik& panel, int width, const QColor& color)
-{
-    if (TCanvas* c = panel.CurrentCanvas()) c->Pen = {color, width, TPenKind::Solid};
 }

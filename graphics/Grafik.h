@@ -2,20 +2,26 @@
 // Panels (TGrafik): a retained drawing in world coordinates.
 //
 // How a window uses a page (TGrfContainer, GrfContainer.h):
-//   - create the page without owner and child panels with `new TTreeGrf(page)`
-//     (a child created with an owner belongs to it; deleting the page deletes all);
-//   - implement TGrfHost::RequestRepaint (e.g. QWidget::update) and set page.Host;
-//   - in paintEvent: `QPainter p(this); page->PaintInto(p, size());` — this runs
-//     the measuring pass and the drawing pass, then draws the transient overlay
-//     (an info box while a marker is held, a drag outline while dragging);
+//   - create the page and add child panels with
+//     `auto* tree = page.AddChild(std::make_unique<TTreeGrf>());` (the page owns
+//     its children; deleting the page deletes all);
+//   - implement TGrfHost::RequestRepaint (e.g. QWidget::update) and SetHost;
+//   - in paintEvent: `QPainter p(this); page->PaintInto(p, size());` — this lays
+//     the page out, draws it and keeps the layout for the mouse, then draws the
+//     transient overlay (an info box while a marker is held, a drag outline);
 //   - route the widget's mouse press / move / release as TGrfMouse (device
 //     pixels, button) to page->MouseDown / MouseMove / MouseUp;
 //   - to render elsewhere: `TPainterCanvas c(painter); page->PaintToCanvas(c, rect);`
-//     or the file writers of GrfRender.h (BMP, 1-bit BMP, PNG, JPEG, EMF, SVG, PDF).
+//     or, leaving the page as it is, LayOut and Render (PanelLayout.h), as the
+//     file writers of GrfRender.h (BMP, 1-bit BMP, PNG, JPEG, EMF, SVG, PDF) do.
 //
-// Drawing code is written once in world coordinates with MoveToW, LineToW,
-// TextOutW and PointW; it runs first as a measuring pass (Drawing false: every
-// point only enlarges World) and then as a drawing pass through the mapping.
+// Drawing code is written once in world coordinates with a TWorldPen; it runs
+// first as a measuring pass (every point only enlarges the world being
+// measured) and then as a drawing pass through the mapping. Preparing (what
+// does not depend on the output size, e.g. a tree's node positions), laying
+// out (sizes, measuring) and rendering are separate steps; only preparing
+// changes the panel.
+#include <QFlags>
 #include <QImage>
 #include <QStringList>
 #include <algorithm>
@@ -26,6 +32,7 @@
 #include "graphics/Canvas.h"
 #include "graphics/GrfObj.h"
 #include "graphics/GrfStyle.h"
+#include "graphics/PanelLayout.h"
 #include "graphics/World.h"
 
 // The on-screen owner of a page: asked to repaint (e.g. QWidget::update()).
@@ -36,57 +43,107 @@ public:
 };
 
 // Panel flags.
-enum : int {
-    GrfLegendRight = 0x4,
-    GrfLegendBottom = 0x8,
-    GrfCaption = 0x20,
-    GrfClipPlot = 0x100,
-    GrfClipBackground = 0x200,
-    GrfRemarks = 0x400,
-    GrfBlink = 0x800,
-    GrfPrimitivesLast = 0x8000,
+enum class TGrfFlag : int {
+    LegendRight = 0x4,
+    LegendBottom = 0x8,
+    Caption = 0x20,
+    ClipPlot = 0x100,
+    ClipBackground = 0x200,  // the background takes the frame's shape
+    Remarks = 0x400,
+    Blink = 0x800,
+};
+Q_DECLARE_FLAGS(TGrfFlags, TGrfFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TGrfFlags)
+
+// The shape of a panel's background (with TGrfFlag::ClipBackground).
+enum class TFrameKind { Plain, Rectangle, RoundRect, Ellipse };
+// What a left drag on a panel does.
+enum class TDragMode { None, Rectangle };
+
+// What a panel's Draw draws with. Measuring, it only extends the world being
+// measured (World() is the extent so far); drawing, it maps onto the canvas.
+class TWorldPen {
+public:
+    // The measuring pass.
+    explicit TWorldPen(TWorld& measured) : Measured(&measured), Mapping(&measured) {}
+    // The drawing pass.
+    TWorldPen(TCanvas& canvas, const TPanelLayout& layout)
+        : Target(&canvas), Mapping(&layout.World), Layout(&layout)
+    {
+    }
+
+    bool Measuring() const { return Measured != nullptr; }
+    // None while measuring.
+    TCanvas* Canvas() const { return Target; }
+    const TWorld& World() const { return *Mapping; }
+    // The extent measured so far; only while measuring.
+    TWorldRect& MeasuredRect() { return Measured->Rect; }
+    // The panel's geometry; a blank one while measuring.
+    const TPanelGeometry& Geometry() const;
+
+    void MoveTo(double x, double y);
+    void LineTo(double x, double y);
+    void TextOut(const QString& text, const TGrfStyle* style, double x, double y);
+    void Point(double x, double y, const TDotStyle& style);
+    void SetPen(int width, const QColor& color);
+
+private:
+    TWorld* Measured = nullptr;
+    TCanvas* Target = nullptr;
+    const TWorld* Mapping = nullptr;
+    const TPanelLayout* Layout = nullptr;
 };
 
 class TGrafik {
 public:
-    explicit TGrafik(TGrafik* owner = nullptr);
+    TGrafik();
     virtual ~TGrafik();
     TGrafik(const TGrafik&) = delete;
     TGrafik& operator=(const TGrafik&) = delete;
 
-    TGrafik* Owner = nullptr;
-    TCanvas* Canvas = nullptr;  // own canvas; none = the owner's
-    TGrfHost* Host = nullptr;   // on-screen owner of a root panel
-    // Extra drawings run after Draw (or after the children with GrfPrimitivesLast).
-    std::vector<std::function<void(TGrafik&)>> Primitives;
-    std::vector<std::unique_ptr<TGrfObj>> GrfObjects;
-    std::vector<TGrafik*> Children;  // owned
-    bool Drawing = true;
-    TWorld World;
-    bool AutoWorld = false;
-    TIntRect OuterRect, InnerRect;
-    // A root panel drawn taller than asked (e.g. for readable tip labels)
-    // keeps the title, fonts and lines it has at this height; 0: its own.
-    int ScaleHeight = 0;
-    // The height the panel's font sizes, gaps and pen widths are fractions of.
-    // A child panel scales with the root, so that its fonts keep their size too.
-    int ProportionHeight() const;
-    double RelBounds[4] = {0, 0, 1, 1};  // left, top, right, bottom of the owner's InnerRect
-    std::vector<std::unique_ptr<TGrfStyle>> Styles;
+    // The panel's looks (settings callers fill in).
     TGrfStyle Background;
     TFontStyle DefaultFont, LegendStyle, CaptionStyle, RemarksStyle, HintStyle;
-    int Flags = GrfClipBackground;
-    int FrameKind = 0;  // 0, 1 rectangle; 2 rounded rectangle; 3 ellipse
-    int DragMode = 0;   // 0 none, 3 rectangle
+    QColor Highlight = QColor(0xC0, 0xC0, 0xC0);
     // Receives a dragged world rectangle; the answer keeps it highlighted.
     std::function<bool(TGrafik& panel, const TWorldRect& rect)> OnZoomRect;
-    QColor Highlight = QColor(0xC0, 0xC0, 0xC0);
-    bool HighlightShown = false;
-    TWorldRect HighlightRect;
-    QPoint LastMouse{-1, -1};
-    TGrfObj* ActiveObject = nullptr;
 
-    TGrfStyle* Style(int index) const;
+    TGrfFlags Flags() const { return PanelFlags; }
+    void SetFlags(TGrfFlags flags) { PanelFlags = flags; }
+    void SetFlag(TGrfFlag flag, bool on = true) { PanelFlags.setFlag(flag, on); }
+    TFrameKind FrameKind() const { return Frame; }
+    void SetFrameKind(TFrameKind kind) { Frame = kind; }
+    TDragMode DragMode() const { return Drag; }
+    void SetDragMode(TDragMode mode) { Drag = mode; }
+    // A world measured anew at every layout; otherwise (0, 0, 1, 1).
+    bool AutoWorld() const { return Auto; }
+    void SetAutoWorld(bool on) { Auto = on; }
+    // Left, top, right, bottom as fractions of the owner's plot area.
+    void SetRelBounds(double left, double top, double right, double bottom);
+    // A root panel drawn taller than asked (e.g. for readable tip labels)
+    // keeps the title, fonts and lines it has at this height; 0: its own.
+    int ScaleHeight() const { return Scale; }
+    void SetScaleHeight(int height) { Scale = height; }
+    void SetHost(TGrfHost* host) { Host = host; }
+
+    TGrafik* Owner() const { return OwnerPanel; }
+    const TGrafik& RootPanel() const;
+    TGrafik& RootPanel();
+    // Child panels, in drawing order; the panel owns them.
+    const std::vector<std::unique_ptr<TGrafik>>& Children() const { return ChildPanels; }
+    // Adds a child panel (drawn after the earlier ones) and returns it.
+    template <class P>
+    P* AddChild(std::unique_ptr<P> child)
+    {
+        P* raw = child.get();
+        AdoptChild(std::move(child));
+        return raw;
+    }
+    // Takes a child out of the panel; the caller owns it then.
+    std::unique_ptr<TGrafik> RemoveChild(TGrafik* child);
+
+    const TGrfStyle* Style(int index) const;
+    TGrfStyle* Style(int index);
     // Appends a style (the panel owns it) and returns it.
     template <class S>
     S* AddStyle(std::unique_ptr<S> style)
@@ -95,25 +152,35 @@ public:
         Styles.push_back(std::move(style));
         return raw;
     }
+    const std::vector<std::unique_ptr<TGrfObj>>& GrfObjects() const { return Objects; }
     TGrfObj* AddGrfObj(std::unique_ptr<TGrfObj> object);
-    TCanvas* CurrentCanvas() const;
-    const TGrafik& RootPanel() const;
-    TGrafik& RootPanel();
+    void ClearGrfObjects();
 
-    // Measuring pass of this panel and its children.
-    virtual void PrepareWorld();
-    virtual void Paint();
-    // Measuring pass, then Paint when there is something to draw.
-    virtual void Refresh();
-    // Paints on canvas inside rect (the page keeps neither afterwards).
+    // The steps of a paint. Prepare what does not depend on the output size
+    // (this panel and its children); lay out at rect on canvas (which answers
+    // the text sizes) with the title block and fonts of scaleHeight (0: of
+    // rect); render that layout.
+    virtual void Prepare();
+    TPanelLayouts LayOut(TCanvas& canvas, const TIntRect& rect, int scaleHeight) const;
+    void Render(TCanvas& canvas, const TPanelLayouts& layout) const;
+    // Prepares, lays out with the page's ScaleHeight, renders, and keeps the
+    // layout as the current one (for the mouse and the accessors below).
     void PaintToCanvas(TCanvas& canvas, const TIntRect& rect);
-    // Lays out the panel rectangles for rect as a paint would, drawing
-    // nothing; canvas answers the text sizes. The rectangles stay.
-    void LayoutOnly(TCanvas& canvas, const TIntRect& rect);
     // On screen: the widget's painter and client size; see the comment above.
     void PaintInto(QPainter& painter, QSize clientSize, bool throughBitmap = false);
-    // Off screen: a fresh 24-bit image of the given size with the page on it.
-    QImage RenderImage(int width, int height);
+    // Off screen: a fresh 24-bit image of the given size with the page on it
+    // (with the page's ScaleHeight, or scaleHeight); the current layout stays.
+    QImage RenderImage(int width, int height) const { return RenderImage(width, height, Scale); }
+    QImage RenderImage(int width, int height, int scaleHeight) const;
+
+    // The layout of the last PaintToCanvas / PaintInto.
+    const TPanelLayout& CurrentLayout() const { return Current; }
+    const TIntRect& OuterRect() const { return Current.Geometry.Outer; }
+    const TIntRect& InnerRect() const { return Current.Geometry.Inner; }
+    const TWorld& World() const { return Current.World; }
+    bool Shown() const { return Current.Shown; }
+    // The height the panel's font sizes, gaps and pen widths are fractions of.
+    int ProportionHeight() const { return Current.Geometry.ProportionHeight; }
 
     // Mouse routing (device pixels of the page); see the comment above.
     void MouseDown(const TGrfMouse& m);
@@ -123,10 +190,13 @@ public:
     TGrafik* PanelAt(int x, int y);
     bool Dragging() const;
     TIntRect DragRect() const;
+    // The dragged rectangle kept highlighted (see OnZoomRect).
+    bool HighlightShown() const { return HighlightOn; }
+    const TWorldRect& HighlightRect() const { return HighlightArea; }
 
     // The text box: lines in HintStyle with a corner at anchor, opening towards
     // the centre of the plot area, kept inside it. Drawn on the canvas given.
-    void DrawTextBox(TCanvas& canvas, const QStringList& lines, QPoint anchor);
+    void DrawTextBox(TCanvas& canvas, const QStringList& lines, QPoint anchor) const;
     // Shown on screen over the page until ClearTextBox (not part of the drawing).
     void ShowTextBox(const QStringList& lines, QPoint anchor);
     void ClearTextBox();
@@ -137,30 +207,43 @@ public:
     virtual QString RemarksLine(int) const { return {}; }
 
 protected:
-    virtual void ComputeOuterRect();
-    virtual void LayoutInnerRect();
-    virtual int RightReserve();
-    virtual int BottomReserve() { return 0; }
-    virtual void DrawDecoration();
-    virtual void DrawRemarks();
-    void DrawPrimitives();
-    void DrawObjects();
-    virtual void Draw() {}
-    virtual void AfterDraw() {}
+    // The plot area inside g.Outer (with g.ProportionHeight); canvas answers text sizes.
+    virtual TIntRect InnerRectFor(TCanvas& canvas, const TPanelGeometry& g) const;
+    virtual int RightReserve(TCanvas& canvas, const TPanelGeometry& g) const;
+    virtual int BottomReserve() const { return 0; }
+    // The background as drawn; the page clears its outline under a title block.
+    virtual TGrfStyle BackgroundStyle() const { return Background; }
+    virtual void DrawDecoration(TCanvas& canvas, const TPanelLayout& layout) const;
+    void DrawRemarks(TCanvas& canvas, const TPanelLayout& layout) const;
+    virtual void Draw(TWorldPen&) const {}
 
 private:
-    void LayoutTree();
+    void AdoptChild(std::unique_ptr<TGrafik> child);
+    void ForgetPanel(const TGrafik* panel);
+    void Measure(TPanelLayouts& layout) const;
+    void Place(TCanvas& canvas, TPanelLayouts& layout, const TIntRect& outer, int rootHeight,
+               int scaleHeight, int penHeight) const;
+    void KeepLayout(const TPanelLayouts& layout);
     void PaintOverlay(TCanvas& canvas);
-    void RemoveChild(TGrafik* child);
+
+    TGrafik* OwnerPanel = nullptr;
+    TGrfHost* Host = nullptr;  // on-screen owner of a root panel
+    std::vector<std::unique_ptr<TGrfStyle>> Styles;
+    std::vector<std::unique_ptr<TGrfObj>> Objects;
+    TGrfFlags PanelFlags = TGrfFlag::ClipBackground;
+    TFrameKind Frame = TFrameKind::Plain;
+    TDragMode Drag = TDragMode::None;
+    bool Auto = false;
+    double RelBounds[4] = {0, 0, 1, 1};
+    int Scale = 0;
+    TPanelLayout Current;
+    bool HighlightOn = false;
+    TWorldRect HighlightArea;
+    QPoint LastMouse{-1, -1};
+    TGrfObj* ActiveObject = nullptr;
     // Page-level mouse state (kept on the root panel).
     struct TPageState;
     std::unique_ptr<TPageState> State;
     TPageState& PageState();
+    std::vector<std::unique_ptr<TGrafik>> ChildPanels;
 };
-
-// World-coordinate drawing; in the measuring pass the points only enlarge the world.
-void MoveToW(TGrafik& panel, double x, double y);
-void LineToW(TGrafik& panel, double x, double y);
-void TextOutW(TGrafik& panel, const QString& text, const TGrfStyle* style, double x, double y);
-void PointW(TGrafik& panel, double x, double y, const TDotStyle& style);
-void SetPen(TGrafik& panel, int width, const QColor& color);

@@ -5,7 +5,7 @@
 
 static int RoundI(double v) { return static_cast<int>(std::lround(v)); }
 
-TGrfContainer::TGrfContainer() : TGrafik(nullptr)
+TGrfContainer::TGrfContainer()
 {
     TitleFont.Size = 0.06;
     TitleFont.Weight = 700;
@@ -21,64 +21,77 @@ TGrfContainer::TGrfContainer() : TGrafik(nullptr)
     Background.Pen = {QColor(Qt::black), 1, TPenKind::Solid};
 }
 
-int TGrfContainer::TitleHeight() const { return LineHeight(TitleFont); }
-int TGrfContainer::SubTitleHeight() const { return LineHeight(SubTitleFont); }
+int TGrfContainer::TitleHeight(TCanvas& canvas, const TPanelGeometry& g) const
+{
+    return LineHeight(canvas, g, TitleFont);
+}
 
-int TGrfContainer::LineHeight(const TFontStyle& style) const
+int TGrfContainer::SubTitleHeight(TCanvas& canvas, const TPanelGeometry& g) const
+{
+    return LineHeight(canvas, g, SubTitleFont);
+}
+
+int TGrfContainer::LineHeight(TCanvas& c, const TPanelGeometry& g, const TFontStyle& style) const
 {
     // The font height is the em size; a written line also needs the room of
     // the accents above it and the descenders of "g", "y" and "p" below it.
-    const int emHeight = style.FontHeight(*this);
-    TCanvas* c = CurrentCanvas();
-    if (!c) return emHeight;
-    const TCanvasFont keep = c->Font;
-    c->Font = style.Font;
-    c->Font.Height = emHeight;
-    c->Font.Weight = style.Weight;
-    const int line = c->TextHeight(QStringLiteral("Mgy"));
-    c->Font = keep;
+    const int emHeight = style.FontHeight(g);
+    const TCanvasFont keep = c.Font;
+    c.Font = style.Font;
+    c.Font.Height = emHeight;
+    c.Font.Weight = style.Weight;
+    const int line = c.TextHeight(QStringLiteral("Mgy"));
+    c.Font = keep;
     return std::max(emHeight, line);
 }
 
-void TGrfContainer::LayoutInnerRect()
+TIntRect TGrfContainer::InnerRectFor(TCanvas& canvas, const TPanelGeometry& g) const
 {
-    TGrafik::LayoutInnerRect();
-    const int h = ProportionHeight();
-    if (TitleLayout == TitleLines) {
-        InnerRect.Top = OuterRect.Top + TitleHeight() + SubTitleHeight() + RoundI(0.015 * h);
-        InnerRect.Bottom = std::min(InnerRect.Bottom, OuterRect.Bottom - RoundI(0.04 * h));
-    } else if (TitleLayout == TitleOnly) {
-        InnerRect.Top = OuterRect.Top + TitleHeight() + SubTitleHeight();
-        InnerRect.Bottom = std::min(InnerRect.Bottom, OuterRect.Bottom - SubTitleHeight());
+    TIntRect inner = TGrafik::InnerRectFor(canvas, g);
+    const TIntRect& o = g.Outer;
+    const int h = g.ProportionHeight;
+    if (TitleLayout == TTitleLayout::Lines) {
+        inner.Top = o.Top + TitleHeight(canvas, g) + SubTitleHeight(canvas, g) + RoundI(0.015 * h);
+        inner.Bottom = std::min(inner.Bottom, o.Bottom - RoundI(0.04 * h));
+    } else if (TitleLayout == TTitleLayout::TitleOnly) {
+        inner.Top = o.Top + TitleHeight(canvas, g) + SubTitleHeight(canvas, g);
+        inner.Bottom = std::min(inner.Bottom, o.Bottom - SubTitleHeight(canvas, g));
     }
+    return inner;
 }
 
-void TGrfContainer::DrawDecoration()
+bool TGrfContainer::Titled() const
 {
-    TCanvas* c = CurrentCanvas();
-    if (!c) return;
+    return TitleLayout == TTitleLayout::Lines || TitleLayout == TTitleLayout::TitleOnly;
+}
+
+TGrfStyle TGrfContainer::BackgroundStyle() const
+{
     // The title block has its own lines: no outline round the page then.
-    const bool titled = TitleLayout == TitleLines || TitleLayout == TitleOnly;
-    const TCanvasPen keep = Background.Pen;
-    if (titled) Background.Pen.Kind = TPenKind::Clear;
-    TGrafik::DrawDecoration();
-    Background.Pen = keep;
-    if (titled) DrawTitleBlock(*c);
+    TGrfStyle style = Background;
+    if (Titled()) style.Pen.Kind = TPenKind::Clear;
+    return style;
 }
 
-void TGrfContainer::DrawTitleBlock(TCanvas& c)
+void TGrfContainer::DrawDecoration(TCanvas& c, const TPanelLayout& layout) const
 {
-    const TIntRect& o = OuterRect;
-    const int h = ProportionHeight();
+    TGrafik::DrawDecoration(c, layout);
+    if (Titled()) DrawTitleBlock(c, layout.Geometry);
+}
+
+void TGrfContainer::DrawTitleBlock(TCanvas& c, const TPanelGeometry& g) const
+{
+    const TIntRect& o = g.Outer;
+    const int h = g.ProportionHeight;
     // Frame round the plot area.
-    SubTitleFont.Apply(*this, c);
+    SubTitleFont.Apply(g, c);
     c.Brush.Clear = true;
-    c.Rectangle(InnerRect);
+    c.Rectangle(g.Inner);
     // Title at the top left, a line below it and one at the page's bottom edge.
-    TitleFont.Apply(*this, c);
+    TitleFont.Apply(g, c);
     c.TextAlign = TA_LEFT_ | TA_TOP_;
     c.TextOut(o.Left, o.Top, Title);
-    const int titleH = TitleHeight();
+    const int titleH = TitleHeight(c, g);
     const int half = c.Pen.Width / 2;
     // The rule's upper edge lies at the title's height, below the descenders.
     c.MoveTo(o.Left, o.Top + titleH + half);
@@ -87,13 +100,14 @@ void TGrfContainer::DrawTitleBlock(TCanvas& c)
     c.LineTo(o.Right, o.Bottom - half);
     // On small pages the gap would be thinner than the rule itself.
     const int gap = std::max(static_cast<int>(0.01 * h), c.Pen.Width);
-    if (TitleLayout == TitleLines) DrawSubtitles(c, o.Top + titleH + gap, InnerRect.Top);
+    if (TitleLayout == TTitleLayout::Lines) DrawSubtitles(c, g, o.Top + titleH + gap, g.Inner.Top);
 }
 
-void TGrfContainer::DrawSubtitles(TCanvas& c, int bandTop, int bandBottom)
+void TGrfContainer::DrawSubtitles(TCanvas& c, const TPanelGeometry& g, int bandTop,
+                                  int bandBottom) const
 {
-    const TIntRect& o = OuterRect;
-    SubTitleFont.Apply(*this, c);
+    const TIntRect& o = g.Outer;
+    SubTitleFont.Apply(g, c);
     const int fullHeight = c.Font.Height;
     // Two lines in the band: a font that fits twice into it.
     auto twoLines = [&](const QString& first, const QString& second, int align, int x) {

@@ -268,10 +268,7 @@ void TGrfExpFRM::TitlesChange()
 void TGrfExpFRM::SidetextCBXClick()
 {
     if (!Page) return;
-    if (SidetextCBX->isChecked())
-        Page->Flags |= GrfRemarks;
-    else
-        Page->Flags &= ~GrfRemarks;
+    Page->SetFlag(TGrfFlag::Remarks, SidetextCBX->isChecked());
     PBX->update();
 }
 
@@ -444,8 +441,8 @@ bool TGrfExpFRM::PrintPages(QPainter& painter, QPrinter& printer, const TPrintPl
     // "Large Printout": tip labels at least 6 points high, over as many pages
     // as they need, each page numbered.
     int keptFloor = 0;
-    for (TGrafik* child : Page->Children)
-        if (auto* tree = dynamic_cast<TTreeGrf*>(child)) keptFloor = tree->MinLabelPixels;
+    for (auto& child : Page->Children())
+        if (auto* tree = dynamic_cast<TTreeGrf*>(child.get())) keptFloor = tree->MinLabelPixels;
     SetLabelFloor(*Page, LabelFloorPixels(PrintLabelFloorPoints, printer.resolution()));
     const TScaleGuard scale(*Page, at.Height);
     const int total = ReadableHeight(*Page, at.Width, at.Height, at.Height * MaxPrintPages);

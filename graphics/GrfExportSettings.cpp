@@ -8,8 +8,8 @@
 void ApplyLayoutItem(TGrfContainer& page, int item)
 {
     if (item == LayoutSpecial) {
-        page.TitleLayout = TitleSpecial;
-        page.FrameKind = 0;
+        page.TitleLayout = TTitleLayout::Special;
+        page.SetFrameKind(TFrameKind::Plain);
         return;
     }
     ApplyPageLayout(page, static_cast<TPageLayout>(item));
@@ -84,15 +84,15 @@ TPrintPlacement PrintPlacement(int pageWidth, int pageHeight, bool landscape, do
 
 TSavedPageSettings TSavedPageSettings::From(const TGrfContainer& page)
 {
-    return {page.Flags, page.TitleLayout,  page.FrameKind,
-            page.Title, page.SubTitleLeft, page.SubTitleRight};
+    return {page.Flags(), page.TitleLayout,  page.FrameKind(),
+            page.Title,   page.SubTitleLeft, page.SubTitleRight};
 }
 
 void TSavedPageSettings::RestoreInto(TGrfContainer& page) const
 {
-    page.Flags = Flags;
+    page.SetFlags(Flags);
     page.TitleLayout = TitleLayout;
-    page.FrameKind = FrameKind;
+    page.SetFrameKind(FrameKind);
     page.Title = Title;
     page.SubTitleLeft = SubTitleLeft;
     page.SubTitleRight = SubTitleRight;

@@ -46,7 +46,9 @@ TPrintPlacement PrintPlacement(int pageWidth, int pageHeight, bool landscape, do
 
 // The page settings the export window changes only while it is open.
 struct TSavedPageSettings {
-    int Flags = 0, TitleLayout = 0, FrameKind = 0;
+    TGrfFlags Flags;
+    TTitleLayout TitleLayout = TTitleLayout::None;
+    TFrameKind FrameKind = TFrameKind::Plain;
     QString Title, SubTitleLeft, SubTitleRight;
     static TSavedPageSettings From(const TGrfContainer& page);
     void RestoreInto(TGrfContainer& page) const;

@@ -6,8 +6,13 @@
 TIntRect TGrfObj::DeviceBounds() const
 {
     if (!Owner) return {};
-    const QPoint a = Owner->World.WorldToDevice(WRect.XMin, WRect.YMax);
-    const QPoint b = Owner->World.WorldToDevice(WRect.XMax, WRect.YMin);
+    return DeviceBounds(Owner->CurrentLayout());
+}
+
+TIntRect TGrfObj::DeviceBounds(const TPanelLayout& layout) const
+{
+    const QPoint a = layout.World.WorldToDevice(WRect.XMin, WRect.YMax);
+    const QPoint b = layout.World.WorldToDevice(WRect.XMax, WRect.YMin);
     return {a.x(), a.y(), b.x(), b.y()};
 }
 
@@ -17,27 +22,20 @@ bool TGrfObj::StepBlink()
     return BlinkCount > 0;
 }
 
-void TGrfObj::ResetExtent()
-{
-    if (!Owner) return;
-    Owner->World.Extend(WRect.XMin, WRect.YMin);
-    Owner->World.Extend(WRect.XMax, WRect.YMax);
-}
-
 TSimpleDot::TSimpleDot(TDotStyle* style, double x, double y) : TGrfObj(style) { SetPos(x, y); }
 
-TIntRect TSimpleDot::DeviceBounds() const
+TIntRect TSimpleDot::DeviceBounds(const TPanelLayout& layout) const
 {
-    auto* dot = dynamic_cast<TDotStyle*>(Style);
-    if (!Owner || !dot) return TGrfObj::DeviceBounds();
-    return dot->MarkerRect(*Owner, Owner->World.WorldToDevice(X(), Y()));
+    auto* dot = dynamic_cast<const TDotStyle*>(Style);
+    if (!dot) return TGrfObj::DeviceBounds(layout);
+    return dot->MarkerRect(layout.Geometry, layout.World.WorldToDevice(X(), Y()));
 }
 
-void TSimpleDot::Draw(TCanvas& canvas)
+void TSimpleDot::Draw(TCanvas& canvas, const TPanelLayout& layout) const
 {
-    auto* dot = dynamic_cast<TDotStyle*>(Style);
-    if (!Owner || !dot) return;
-    dot->DrawMarker(*Owner, canvas, Owner->World.WorldToDevice(X(), Y()));
+    auto* dot = dynamic_cast<const TDotStyle*>(Style);
+    if (!dot) return;
+    dot->DrawMarker(layout.Geometry, canvas, layout.World.WorldToDevice(X(), Y()));
 }
 
 TDotObject::TDotObject(TDotStyle* style, double x, double y, const QString& text)
@@ -45,12 +43,12 @@ TDotObject::TDotObject(TDotStyle* style, double x, double y, const QString& text
 {
 }
 
-void TDotObject::Draw(TCanvas& canvas)
+void TDotObject::Draw(TCanvas& canvas, const TPanelLayout& layout) const
 {
-    TSimpleDot::Draw(canvas);
+    TSimpleDot::Draw(canvas, layout);
     if (!Owner) return;
-    const TIntRect r = DeviceBounds();
-    Owner->DefaultFont.Apply(*Owner, canvas);
+    const TIntRect r = DeviceBounds(layout);
+    Owner->DefaultFont.Apply(layout.Geometry, canvas);
     canvas.TextAlign = TA_LEFT_ | TA_TOP_;
     canvas.TextOut(r.Right + 2, r.Top, GetText());
 }

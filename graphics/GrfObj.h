@@ -1,6 +1,8 @@
 #pragma once
 // Markers: objects with a world position that the mouse can hit.
+// A panel owns them (TGrafik::AddGrfObj) and draws them with its layout.
 #include "graphics/Canvas.h"
+#include "graphics/PanelLayout.h"
 #include "graphics/World.h"
 
 class TGrafik;
@@ -26,16 +28,17 @@ public:
     TGrfStyle* Style = nullptr;  // not owned: the panel's styles
     int Tolerance = 3;           // pick tolerance in pixels
 
-    virtual TIntRect DeviceBounds() const;
+    // Where the object lies on screen (the owner's last painted layout).
+    TIntRect DeviceBounds() const;
+    // Where it lies in a layout of its owner.
+    virtual TIntRect DeviceBounds(const TPanelLayout& layout) const;
     // Counts a blink down; true while still blinking.
     bool StepBlink();
     void StartBlink() { BlinkCount = BlinkStart; }
-    // Measuring pass: enlarges the owner's world by the object's rectangle.
-    virtual void ResetExtent();
     // Mouse down on the object / mouse up after an activation.
     virtual void Activate(const TGrfMouse&) {}
     virtual void Release(const TGrfMouse&) {}
-    virtual void Draw(TCanvas& canvas) = 0;
+    virtual void Draw(TCanvas& canvas, const TPanelLayout& layout) const = 0;
 };
 
 class TSimpleDot : public TGrfObj {
@@ -44,8 +47,9 @@ public:
     void SetPos(double x, double y) { WRect = {x, y, x, y}; }
     double X() const { return WRect.XMin; }
     double Y() const { return WRect.YMin; }
-    TIntRect DeviceBounds() const override;
-    void Draw(TCanvas& canvas) override;
+    using TGrfObj::DeviceBounds;
+    TIntRect DeviceBounds(const TPanelLayout& layout) const override;
+    void Draw(TCanvas& canvas, const TPanelLayout& layout) const override;
 };
 
 class TDotObject : public TSimpleDot {
@@ -54,5 +58,5 @@ public:
     QString Text;
     virtual QString GetText() const { return Text; }
     // Marker and its text to the right.
-    void Draw(TCanvas& canvas) override;
+    void Draw(TCanvas& canvas, const TPanelLayout& layout) const override;
 };

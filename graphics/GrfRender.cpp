@@ -8,7 +8,10 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QSvgGenerator>
+#include <QtEndian>
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #include "data/TextFile.h"
 #include "graphics/EmfCanvas.h"
@@ -30,15 +33,17 @@ TPictureFormat PictureFormatFromPath(const QString& path)
     return TPictureFormat::Unknown;
 }
 
-QImage RenderBitmap(TGrafik& page, int width, int height)
+static QImage Bitmap(const TGrafik& page, int width, int height, int scaleHeight)
 {
-    return page.RenderImage(width, height).convertToFormat(QImage::Format_RGB888);
+    return page.RenderImage(width, height, scaleHeight).convertToFormat(QImage::Format_RGB888);
 }
 
-QImage RenderMonoBitmap(TGrafik& page, int width, int height)
+static QImage MonoBitmap(const TGrafik& page, int width, int height, int scaleHeight)
 {
-    const QImage colour = page.RenderImage(width, height);
+    const QImage colour = page.RenderImage(width, height, scaleHeight);
     QImage mono(colour.size(), QImage::Format_Mono);
+    // The bits past the last pixel of a row go into the file too.
+    mono.fill(0);
     // Set the table ourselves: conversions may invert a default one.
     mono.setColorCount(2);
     mono.setColor(0, qRgb(0, 0, 0));
@@ -57,6 +62,38 @@ QImage RenderMonoBitmap(TGrafik& page, int width, int height)
     return mono;
 }
 
+QImage RenderBitmap(const TGrafik& page, int width, int height)
+{
+    return Bitmap(page, width, height, page.ScaleHeight());
+}
+
+QImage RenderMonoBitmap(const TGrafik& page, int width, int height)
+{
+    return MonoBitmap(page, width, height, page.ScaleHeight());
+}
+
+// Lays the page out on canvas and draws it there.
+static void RenderOn(TCanvas& canvas, const TGrafik& page, const TIntRect& rect, int scaleHeight)
+{
+    page.Render(canvas, page.LayOut(canvas, rect, scaleHeight));
+}
+
+// The BMP writer leaves the bytes after the last pixel of a one-bit row as it
+// found them: zeroed, the same picture gives the same file.
+static QByteArray ZeroRowPadding(QByteArray bmp)
+{
+    if (bmp.size() < 54) return bmp;
+    const qint32 offset = qFromLittleEndian<qint32>(bmp.constData() + 10);
+    const qint32 width = qFromLittleEndian<qint32>(bmp.constData() + 18);
+    const qint32 height = std::abs(qFromLittleEndian<qint32>(bmp.constData() + 22));
+    const qint64 used = (qint64(width) + 7) / 8, stride = (qint64(width) + 31) / 32 * 4;
+    if (offset < 54 || width < 1 || offset + stride * height > bmp.size()) return bmp;
+    char* data = bmp.data();
+    for (qint64 y = 0; y < height; ++y)
+        std::fill(data + offset + stride * y + used, data + offset + stride * (y + 1), '\0');
+    return bmp;
+}
+
 static QByteArray ImageBytes(const QImage& image, const char* format, QString& error)
 {
     QByteArray bytes;
@@ -70,7 +107,7 @@ static QByteArray ImageBytes(const QImage& image, const char* format, QString& e
     return bytes;
 }
 
-QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int height,
+QByteArray RenderPicture(const TGrafik& page, TPictureFormat format, int width, int height,
                          QString& error)
 {
     if (width < 1 || height < 1 || width > 20000 || height > 20000) {
@@ -81,22 +118,22 @@ QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int he
     }
     // Tip labels below their floor would overlap: the picture grows downwards,
     // with the title block and fonts of the height asked for.
-    const TScaleGuard scale(page, height);
+    const int scale = page.ScaleHeight() > 0 ? page.ScaleHeight() : height;
     height = ReadableHeight(page, width, height);
     const TIntRect rect{0, 0, width - 1, height - 1};
     switch (format) {
         case TPictureFormat::Bmp:
-            return ImageBytes(RenderBitmap(page, width, height), "BMP", error);
+            return ImageBytes(Bitmap(page, width, height, scale), "BMP", error);
         case TPictureFormat::MonoBmp:
-            return ImageBytes(RenderMonoBitmap(page, width, height), "BMP", error);
+            return ZeroRowPadding(ImageBytes(MonoBitmap(page, width, height, scale), "BMP", error));
         case TPictureFormat::Png:
-            return ImageBytes(RenderBitmap(page, width, height), "PNG", error);
+            return ImageBytes(Bitmap(page, width, height, scale), "PNG", error);
         case TPictureFormat::Jpeg:
-            return EncodeJpeg(RenderBitmap(page, width, height), JpegQuality, error);
+            return EncodeJpeg(Bitmap(page, width, height, scale), JpegQuality, error);
         case TPictureFormat::Emf: {
             TEmfCanvas canvas;
             if (!canvas.Begin(width, height, error)) return {};
-            page.PaintToCanvas(canvas, rect);
+            RenderOn(canvas, page, rect, scale);
             return canvas.End(error);
         }
         case TPictureFormat::Svg: {
@@ -114,7 +151,7 @@ QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int he
                 return {};
             }
             TPainterCanvas canvas(painter);
-            page.PaintToCanvas(canvas, rect);
+            RenderOn(canvas, page, rect, scale);
             painter.end();
             return bytes;
         }
@@ -135,7 +172,7 @@ QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int he
                 return {};
             }
             TPainterCanvas canvas(painter);
-            page.PaintToCanvas(canvas, rect);
+            RenderOn(canvas, page, rect, scale);
             painter.end();
             return bytes;
         }
@@ -146,8 +183,8 @@ QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int he
     return {};
 }
 
-bool SavePicture(TGrafik& page, const QString& path, TPictureFormat format, int width, int height,
-                 QString& error)
+bool SavePicture(const TGrafik& page, const QString& path, TPictureFormat format, int width,
+                 int height, QString& error)
 {
     const QByteArray bytes = RenderPicture(page, format, width, height, error);
     if (bytes.isEmpty()) {

@@ -1,12 +1,15 @@
 #pragma once
 // Rendering a page (TGrfContainer or any root panel) into pictures and files.
 // Every format goes through the same drawing code; only the canvas differs.
+// The page is laid out apart and drawn as last prepared (see TGrafik::Prepare);
+// it stays as it is.
 //
 //   QImage image = RenderBitmap(page, 1280, 1024);          // 24-bit
 //   QString error;
 //   if (!SavePicture(page, "tree.jpg", PictureFormatFromPath("tree.jpg"), 1280, 1024, error)) ...
 // A printer (or any QPaintDevice) takes the page through a TPainterCanvas:
-//   QPainter p(&printer); TPainterCanvas c(p); page.PaintToCanvas(c, {x, y, x + w - 1, y + h - 1});
+//   QPainter p(&printer); TPainterCanvas c(p);
+//   page.Render(c, page.LayOut(c, {x, y, x + w - 1, y + h - 1}, page.ScaleHeight()));
 // or draw RenderBitmap(...) / RenderMonoBitmap(...) with QPainter::drawImage.
 #include <QByteArray>
 #include <QImage>
@@ -22,27 +25,27 @@ constexpr int JpegQuality = 90;
 TPictureFormat PictureFormatFromPath(const QString& path);
 
 // 24-bit colour picture of the page.
-QImage RenderBitmap(TGrafik& page, int width, int height);
+QImage RenderBitmap(const TGrafik& page, int width, int height);
 // One bit per pixel: black where the colour picture is dark, white elsewhere.
-QImage RenderMonoBitmap(TGrafik& page, int width, int height);
+QImage RenderMonoBitmap(const TGrafik& page, int width, int height);
 // The whole file content of each format; empty with error set on failure.
 // A page whose tree panels have a label floor (TTreeGrf::MinLabelPixels) may
 // come out taller than height (ReadableHeight, TreePage.h).
-QByteArray RenderPicture(TGrafik& page, TPictureFormat format, int width, int height,
+QByteArray RenderPicture(const TGrafik& page, TPictureFormat format, int width, int height,
                          QString& error);
 // Renders and writes atomically (an existing file is kept on failure).
-bool SavePicture(TGrafik& page, const QString& path, TPictureFormat format, int width, int height,
-                 QString& error);
+bool SavePicture(const TGrafik& page, const QString& path, TPictureFormat format, int width,
+                 int height, QString& error);
 
 // Sets a page's ScaleHeight (unless it has one) for the guard's lifetime:
 // a picture drawn taller keeps the title block and fonts of height.
 class TScaleGuard {
 public:
-    TScaleGuard(TGrafik& page, int height) : Page(page), Kept(page.ScaleHeight)
+    TScaleGuard(TGrafik& page, int height) : Page(page), Kept(page.ScaleHeight())
     {
-        if (Kept <= 0) Page.ScaleHeight = height;
+        if (Kept <= 0) Page.SetScaleHeight(height);
     }
-    ~TScaleGuard() { Page.ScaleHeight = Kept; }
+    ~TScaleGuard() { Page.SetScaleHeight(Kept); }
     TScaleGuard(const TScaleGuard&) = delete;
     TScaleGuard& operator=(const TScaleGuard&) = delete;
 

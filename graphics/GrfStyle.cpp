@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "graphics/Grafik.h"
-
 TGrfStyle::TGrfStyle() { Brush.Clear = false; }
 
 void TGrfStyle::Assign(const TGrfStyle& o)
@@ -19,16 +17,16 @@ void TGrfStyle::Assign(const TGrfStyle& o)
     Options = o.Options;
 }
 
-int TGrfStyle::ScaledPenWidth(const TGrafik& panel) const
+int TGrfStyle::ScaledPenWidth(const TPanelGeometry& panel) const
 {
     if (PenWidth < 0) return Pen.Width;
-    const int rootHeight = panel.RootPanel().ProportionHeight();
+    const int rootHeight = panel.PenHeight;
     // Thick lines would swamp a small window; large pictures scale them up.
     if (rootHeight <= 800) return std::min(Pen.Width, static_cast<int>(std::lround(PenWidth)));
     return std::max(1, static_cast<int>(std::lround(rootHeight / 800.0 * PenWidth)));
 }
 
-void TGrfStyle::Apply(const TGrafik& panel, TCanvas& canvas) const
+void TGrfStyle::Apply(const TPanelGeometry& panel, TCanvas& canvas) const
 {
     canvas.Pen = Pen;
     canvas.Pen.Width = ScaledPenWidth(panel);
@@ -50,12 +48,12 @@ void TFontStyle::Assign(const TGrfStyle& o)
     }
 }
 
-int TFontStyle::FontHeight(const TGrafik& panel) const
+int TFontStyle::FontHeight(const TPanelGeometry& panel) const
 {
-    return std::max(MinHeight, static_cast<int>(std::lround(panel.ProportionHeight() * Size)));
+    return std::max(MinHeight, static_cast<int>(std::lround(panel.ProportionHeight * Size)));
 }
 
-void TFontStyle::Apply(const TGrafik& panel, TCanvas& canvas) const
+void TFontStyle::Apply(const TPanelGeometry& panel, TCanvas& canvas) const
 {
     TGrfStyle::Apply(panel, canvas);
     canvas.Font.Height = FontHeight(panel);
@@ -74,34 +72,34 @@ void TDotStyle::Assign(const TGrfStyle& o)
     }
 }
 
-void TDotStyle::Apply(const TGrafik& panel, TCanvas& canvas) const
+void TDotStyle::Apply(const TPanelGeometry& panel, TCanvas& canvas) const
 {
     TGrfStyle::Apply(panel, canvas);
     canvas.Pen.Width = 1;
 }
 
-int TDotStyle::Diameter(const TGrafik& panel) const
+int TDotStyle::Diameter(const TPanelGeometry& panel) const
 {
-    return static_cast<int>(std::lround(panel.InnerRect.Height() * Size));
+    return static_cast<int>(std::lround(panel.Inner.Height() * Size));
 }
 
-TIntRect TDotStyle::MarkerRect(const TGrafik& panel, QPoint p) const
+TIntRect TDotStyle::MarkerRect(const TPanelGeometry& panel, QPoint p) const
 {
     const int d = Diameter(panel);
     const int l = p.x() - d / 2, t = p.y() - d / 2;
     return {l, t, l + d, t + d};
 }
 
-void TDotStyle::DrawMarker(const TGrafik& panel, TCanvas& canvas, QPoint p) const
+void TDotStyle::DrawMarker(const TPanelGeometry& panel, TCanvas& canvas, QPoint p) const
 {
     Apply(panel, canvas);
     const TIntRect r = MarkerRect(panel, p);
     const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
     switch (Shape) {
-        case DotTriangle:
+        case TDotShape::Triangle:
             canvas.Polygon({{r.Left, r.Bottom}, {r.Right, r.Bottom}, {cx, r.Top}});
             break;
-        case DotCross: {
+        case TDotShape::Cross: {
             const TCanvasPen keep = canvas.Pen;
             canvas.Pen.Color = Brush.Color;
             canvas.MoveTo(r.Left, r.Top);
@@ -111,13 +109,13 @@ void TDotStyle::DrawMarker(const TGrafik& panel, TCanvas& canvas, QPoint p) cons
             canvas.Pen = keep;
             break;
         }
-        case DotDiamond:
+        case TDotShape::Diamond:
             canvas.Polygon({{cx, r.Top}, {r.Right, cy}, {cx, r.Bottom}, {r.Left, cy}});
             break;
-        case DotEllipse:
+        case TDotShape::Ellipse:
             canvas.Ellipse(r);
             break;
-        default:
+        case TDotShape::Rectangle:
             canvas.Rectangle(r);
             break;
     }

@@ -126,14 +126,14 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     connect(SaveNewickBTN, &QPushButton::clicked, this, [this] { SaveNewickBTNClick(); });
 
     // The page, bound to the paint box.
-    Container = new TGrfContainer;
-    Container->TitleLayout = 0;
+    Container = std::make_unique<TGrfContainer>();
+    Container->TitleLayout = TTitleLayout::None;
     Container->Title = QStringLiteral("Tree Graphics");
     Container->Background.Brush = {palette().color(QPalette::Button), false};
-    Container->Host = TreePBX;
-    TreePBX->Page = Container;
+    Container->SetHost(TreePBX);
+    TreePBX->Page = Container.get();
     TreePBX->OnPaint = [this](QPainter& p) { TreePBXPaint(p); };
-    TreePanel = new TadaTreeGrf(Container);
+    TreePanel = Container->AddChild(std::make_unique<TadaTreeGrf>());
     TreePanel->OnSelect = [this](TadaArtDot* marker) { NodeSelected(marker); };
     TreePanel->DrawAtRight = DrawAtRightCBX->isChecked();
     TreePanel->MinLabelPixels = ScreenLabelFloor;
@@ -152,7 +152,6 @@ TTreeGrfFRM::~TTreeGrfFRM()
     // The paint box goes with the window; make sure it no longer reaches the page.
     TreePBX->Page = nullptr;
     TreePBX->OnPaint = nullptr;
-    delete Container;
 }
 
 void TTreeGrfFRM::SetNodes(TscTreeNodes* list)
@@ -211,10 +210,10 @@ void TTreeGrfFRM::TreePBXPaint(QPainter& painter)
     TreePanel->DrawAtRight = DrawAtRightCBX->isChecked();
     // Zoomed, everything grows; unzoomed, a tall tree keeps the window's sizes.
     const double zoom = TreeSCR->Zoom();
-    Container->ScaleHeight = static_cast<int>(std::lround(TreeSCR->viewport()->height() * zoom));
+    Container->SetScaleHeight(static_cast<int>(std::lround(TreeSCR->viewport()->height() * zoom)));
     TreePanel->MinLabelPixels = static_cast<int>(std::lround(ScreenLabelFloor * zoom));
     Container->PaintInto(painter, TreePBX->size());
-    Container->ScaleHeight = 0;
+    Container->SetScaleHeight(0);
     TreePanel->MinLabelPixels = ScreenLabelFloor;
     // The selected node, marked on screen only (exports draw the page, not this).
     if (const TIntRect r = SelectedMarkerRect(); r.Width() > 0) {
@@ -230,7 +229,7 @@ void TTreeGrfFRM::TreePBXPaint(QPainter& painter)
 TIntRect TTreeGrfFRM::SelectedMarkerRect() const
 {
     if (!Selected) return {};
-    for (auto& o : TreePanel->GrfObjects)
+    for (auto& o : TreePanel->GrfObjects())
         if (auto* dot = dynamic_cast<TadaArtDot*>(o.get()); dot && dot->Node == Selected)
             return dot->DeviceBounds().Inflated(4);
     return {};

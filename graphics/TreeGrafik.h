@@ -7,6 +7,7 @@
 // then free the node list. Structure changes live in the node list only.
 #include <QColor>
 #include <QDialog>
+#include <memory>
 
 #include "graphics/Canvas.h"
 
@@ -48,9 +49,9 @@ public:
     void SetNewick(const QString& line);
     void SaveNewickBTNClick();
 
-    TGrfContainer* Container = nullptr;  // owned
-    TadaTreeGrf* TreePanel = nullptr;    // child of Container
-    TscTreeNodes* TreeNodes = nullptr;   // not owned
+    std::unique_ptr<TGrfContainer> Container;
+    TadaTreeGrf* TreePanel = nullptr;   // child of Container
+    TscTreeNodes* TreeNodes = nullptr;  // not owned
     TscTreeNode* Selected = nullptr;
 
     // The selected node's marker, framed on screen (never in an export).

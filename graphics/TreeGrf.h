@@ -1,13 +1,14 @@
 #pragma once
 // The tree panel: draws a node list as a rectangular phylogram with tip labels.
-// Its world is measured anew at every paint (AutoWorld), so the layout follows
-// any change of the node list without further calls.
+// Prepare (run by every PaintToCanvas) lays the nodes out; the world is
+// measured anew at every layout (AutoWorld), so a paint follows any change of
+// the node list. The const file writers draw the page as last prepared.
 #include "graphics/Grafik.h"
 #include "graphics/TreeClasses.h"
 
 class TTreeGrf : public TGrafik {
 public:
-    explicit TTreeGrf(TGrafik* owner);
+    TTreeGrf();
 
     TscTreeNodes* TreeNodes = nullptr;  // not owned
     TscTreeNode* ZoomRoot = nullptr;    // subtree shown; none = the whole tree
@@ -19,20 +20,27 @@ public:
     // from overlapping.
     int MinLabelPixels = 0;
 
-    TFontStyle& LabelStyle() const { return *static_cast<TFontStyle*>(Style(0)); }
+    const TFontStyle& LabelStyle() const { return *static_cast<const TFontStyle*>(Style(0)); }
+    TFontStyle& LabelStyle() { return *static_cast<TFontStyle*>(Style(0)); }
     // The node the drawing starts from.
     TscTreeNode* StartNode() const;
     // Tip label height as a fraction of the panel height: one leaf's share,
     // at most 0.025; 0 when there is no tree.
     double ProportionalLabelSize() const;
 
+    // Node positions (TreeLayout.h) and the label style's size for the tree shown.
+    void Prepare() override;
+
 protected:
-    void Draw() override;
-    virtual void AfterMeasure() {}
+    void Draw(TWorldPen& pen) const override;
 
 private:
-    void DrawSubtree(TscTreeNode* start);
-    void DrawTipLabel(TscTreeNode* leaf, double xa, double ya);
-    void DrawSupport(TscTreeNode* node);
-    void DrawChanges(TscTreeNode* node);
+    bool Drawable() const;
+    // The label style with the size of this tree and the floor.
+    TFontStyle TipLabelStyle() const;
+    void DrawSubtree(TWorldPen& pen, TscTreeNode* start, const TFontStyle& label) const;
+    void DrawTipLabel(TWorldPen& pen, const TFontStyle& label, TscTreeNode* leaf, double xa,
+                      double ya) const;
+    void DrawSupport(TWorldPen& pen, const TFontStyle& label, TscTreeNode* node) const;
+    void DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode* node) const;
 };

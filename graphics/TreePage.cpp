@@ -11,19 +11,19 @@ void ApplyPageLayout(TGrfContainer& page, TPageLayout layout)
 {
     switch (layout) {
         case TPageLayout::Lines:
-            page.TitleLayout = TitleLines, page.FrameKind = 0;
+            page.TitleLayout = TTitleLayout::Lines, page.SetFrameKind(TFrameKind::Plain);
             break;
         case TPageLayout::TitleOnly:
-            page.TitleLayout = TitleOnly, page.FrameKind = 0;
+            page.TitleLayout = TTitleLayout::TitleOnly, page.SetFrameKind(TFrameKind::Plain);
             break;
         case TPageLayout::None:
-            page.TitleLayout = TitleNone, page.FrameKind = 0;
+            page.TitleLayout = TTitleLayout::None, page.SetFrameKind(TFrameKind::Plain);
             break;
         case TPageLayout::Rectangle:
-            page.TitleLayout = TitleNone, page.FrameKind = 1;
+            page.TitleLayout = TTitleLayout::None, page.SetFrameKind(TFrameKind::Rectangle);
             break;
         case TPageLayout::RoundRect:
-            page.TitleLayout = TitleNone, page.FrameKind = 2;
+            page.TitleLayout = TTitleLayout::None, page.SetFrameKind(TFrameKind::RoundRect);
             break;
     }
 }
@@ -33,7 +33,7 @@ TTreePage MakeTreePage(TscTreeNodes& nodes)
     TTreePage t;
     t.Page = std::make_unique<TGrfContainer>();
     t.Page->Background.Brush = {QColor(Qt::white), false};
-    t.Panel = new TadaTreeGrf(t.Page.get());
+    t.Panel = t.Page->AddChild(std::make_unique<TadaTreeGrf>());
     t.Panel->TreeNodes = &nodes;
     t.Panel->ZoomRoot = nodes.Root;
     t.Panel->RebuildMarkers();
@@ -46,10 +46,11 @@ int LabelFloorPixels(double points, double dotsPerInch)
     return static_cast<int>(std::ceil(points * dotsPerInch / 72.0 - 1e-9));
 }
 
-static void ForEachPanel(TGrafik& panel, const std::function<void(TGrafik&)>& f)
+template <class P, class F>
+static void ForEachPanel(P& panel, const F& f)
 {
     f(panel);
-    for (TGrafik* child : panel.Children) ForEachPanel(*child, f);
+    for (auto& child : panel.Children()) ForEachPanel(static_cast<P&>(*child), f);
 }
 
 void SetLabelFloor(TGrafik& page, int pixels)
@@ -85,43 +86,29 @@ public:
 };
 }  // namespace
 
-int ReadableHeight(TGrafik& page, int width, int height, int maxHeight)
+int ReadableHeight(const TGrafik& page, int width, int height, int maxHeight)
 {
-    std::vector<TTreeGrf*> trees;
-    ForEachPanel(page, [&trees](TGrafik& p) {
-        auto* tree = dynamic_cast<TTreeGrf*>(&p);
+    std::vector<const TTreeGrf*> trees;
+    ForEachPanel(page, [&trees](const TGrafik& p) {
+        auto* tree = dynamic_cast<const TTreeGrf*>(&p);
         if (tree && tree->MinLabelPixels > 0 && tree->ProportionalLabelSize() > 0)
             trees.push_back(tree);
     });
     if (trees.empty() || width < 1 || height < 1 || height >= maxHeight) return height;
-    // The mouse works with the rectangles of the last paint: keep them.
-    struct TKept {
-        TGrafik* Panel;
-        TIntRect Outer, Inner;
-    };
-    std::vector<TKept> kept;
-    ForEachPanel(page, [&kept](TGrafik& p) { kept.push_back({&p, p.OuterRect, p.InnerRect}); });
     TMeasureCanvas canvas;
-    // Title, fonts and lines keep the sizes of the height asked for.
-    const int keptScale = page.ScaleHeight;
-    page.ScaleHeight = height;
     int h = height;
     for (int step = 0; step < 50; ++step) {
-        page.LayoutOnly(canvas, {0, 0, width - 1, h - 1});
+        // Title, fonts and lines keep the sizes of the height asked for.
+        const TPanelLayouts layout = page.LayOut(canvas, {0, 0, width - 1, h - 1}, height);
         int missing = 0;
-        for (TTreeGrf* tree : trees) {
+        for (const TTreeGrf* tree : trees) {
             // One leaf's share of the panel at least as high as a label.
             const double size = tree->ProportionalLabelSize();
             const int needed = static_cast<int>(std::ceil(tree->MinLabelPixels / size - 1e-9));
-            missing = std::max(missing, needed - tree->OuterRect.Height());
+            missing = std::max(missing, needed - layout.Of(*tree).Geometry.Outer.Height());
         }
         if (missing <= 0 || h >= maxHeight) break;
         h = std::min(maxHeight, h + missing);
-    }
-    page.ScaleHeight = keptScale;
-    for (const TKept& k : kept) {
-        k.Panel->OuterRect = k.Outer;
-        k.Panel->InnerRect = k.Inner;
     }
     return h;
 }

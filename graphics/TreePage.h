@@ -32,4 +32,5 @@ void SetLabelFloor(TGrafik& page, int pixels);
 // they already do, else taller, at most maxHeight. A small tree keeps its
 // proportions; a large one grows downwards.
 //   const int h = ReadableHeight(page, 1280, 1024);  // e.g. 2400 for 255 leaves
-int ReadableHeight(TGrafik& page, int width, int height, int maxHeight = 20000);
+// The page is only laid out (it stays as it is).
+int ReadableHeight(const TGrafik& page, int width, int height, int maxHeight = 20000);

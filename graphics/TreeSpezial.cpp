@@ -32,7 +32,10 @@ TadaArtDot::TadaArtDot(TDotStyle* style, TscTreeNode* node)
 
 QString TadaArtDot::GetText() const { return Node ? Node->Ident : QString(); }
 
-void TadaArtDot::Draw(TCanvas& canvas) { TSimpleDot::Draw(canvas); }
+void TadaArtDot::Draw(TCanvas& canvas, const TPanelLayout& layout) const
+{
+    TSimpleDot::Draw(canvas, layout);
+}
 
 QStringList TadaTreeGrf::InfoLines(const TscTreeNode& n)
 {
@@ -51,7 +54,7 @@ void TadaArtDot::Activate(const TGrfMouse& m)
     auto* panel = dynamic_cast<TadaTreeGrf*>(Owner);
     if (!panel || !Node) return;
     if (m.Button == TMouseButton::Left)
-        panel->ShowTextBox(TadaTreeGrf::InfoLines(*Node), panel->World.WorldToDevice(X(), Y()));
+        panel->ShowTextBox(TadaTreeGrf::InfoLines(*Node), panel->World().WorldToDevice(X(), Y()));
     if (panel->OnSelect) panel->OnSelect(this);
 }
 
@@ -63,12 +66,12 @@ void TadaArtDot::Release(const TGrfMouse& m)
     }
 }
 
-TadaTreeGrf::TadaTreeGrf(TGrafik* owner) : TTreeGrf(owner)
+TadaTreeGrf::TadaTreeGrf()
 {
-    DragMode = 3;
+    SetDragMode(TDragMode::Rectangle);
     HintStyle.Size = 0.035;
     OnZoomRect = [](TGrafik& panel, const TWorldRect& r) {
-        const TWorldRect& w = panel.World.Rect;
+        const TWorldRect& w = panel.World().Rect;
         const bool accepted = r.Width() > 0.01 * w.Width() && r.Height() > 0.01 * w.Height();
         if (accepted) panel.RequestRepaint();
         return accepted;
@@ -76,13 +79,13 @@ TadaTreeGrf::TadaTreeGrf(TGrafik* owner) : TTreeGrf(owner)
     auto leave = std::make_unique<TDotStyle>();
     leave->StyleName = QStringLiteral("Leave");
     leave->Brush = {QColor(0xC0, 0xC0, 0xC0), false};
-    leave->Shape = DotRectangle;
+    leave->Shape = TDotShape::Rectangle;
     leave->Size = 0.02;
     AddStyle(std::move(leave));
     auto node = std::make_unique<TDotStyle>();
     node->StyleName = QStringLiteral("Node");
     node->Brush = {QColor(0, 255, 255), false};
-    node->Shape = DotEllipse;
+    node->Shape = TDotShape::Ellipse;
     node->Size = 0.02;
     AddStyle(std::move(node));
 }
@@ -96,22 +99,22 @@ void TadaTreeGrf::UpdateMarkerSizes()
     HalfDot = size / 2;
 }
 
-void TadaTreeGrf::AfterMeasure()
+void TadaTreeGrf::Prepare()
 {
+    TTreeGrf::Prepare();
     UpdateMarkerSizes();
-    for (auto& o : GrfObjects)
+    for (auto& o : GrfObjects())
         if (auto* dot = dynamic_cast<TadaArtDot*>(o.get()); dot && dot->Node)
             dot->SetPos(dot->Node->X, dot->Node->Y);
 }
 
 void TadaTreeGrf::RebuildMarkers()
 {
-    GrfObjects.clear();
-    ActiveObject = nullptr;
-    // The measuring pass reads HalfDot before AfterMeasure sets it: set it now,
-    // so that the first paint after a change equals every later one.
-    UpdateMarkerSizes();
-    if (!TreeNodes) return;
+    ClearGrfObjects();
+    if (!TreeNodes) {
+        Prepare();
+        return;
+    }
     for (int i = 0; i < TreeNodes->Count(); ++i) {
         TscTreeNode* n = TreeNodes->Item(i);
         if (ZoomRoot && n != ZoomRoot && !n->HasAncestor(ZoomRoot)) continue;
@@ -119,4 +122,5 @@ void TadaTreeGrf::RebuildMarkers()
         TDotStyle* style = n->IsLeaf() ? &LeaveStyle() : &NodeStyle();
         AddGrfObj(std::make_unique<TadaArtDot>(style, n));
     }
+    Prepare();
 }

@@ -2,12 +2,14 @@
 // The program's tree: clickable node markers, the information box and the
 // selection event on top of TTreeGrf.
 //
-// The tree window: `auto* panel = new TadaTreeGrf(page); panel->TreeNodes = &nodes;
+// The tree window: `auto* panel = page.AddChild(std::make_unique<TadaTreeGrf>());
+// panel->TreeNodes = &nodes;
 // panel->ZoomRoot = nodes.Root; panel->RebuildMarkers(); panel->OnSelect = ...;`
-// After ReRoot, Swap or a new ZoomRoot call RebuildMarkers and repaint.
-#include "graphics/TreeGrf.h"
-
+// After ReRoot, Swap or a new ZoomRoot call RebuildMarkers (which prepares the
+// panel, so that the const file writers draw the new tree) and repaint.
 #include <functional>
+
+#include "graphics/TreeGrf.h"
 
 class TadaTreeNode : public TscTreeNode {
 public:
@@ -30,27 +32,28 @@ public:
     TadaArtDot(TDotStyle* style, TscTreeNode* node);
     TscTreeNode* Node = nullptr;
     QString GetText() const override;
-    void Draw(TCanvas& canvas) override;
+    void Draw(TCanvas& canvas, const TPanelLayout& layout) const override;
     void Activate(const TGrfMouse& m) override;
     void Release(const TGrfMouse& m) override;
 };
 
 class TadaTreeGrf : public TTreeGrf {
 public:
-    explicit TadaTreeGrf(TGrafik* owner);
+    TadaTreeGrf();
 
     // Raised with the marker after any mouse press on it.
     std::function<void(TadaArtDot*)> OnSelect;
 
-    TDotStyle& LeaveStyle() const { return *static_cast<TDotStyle*>(Style(1)); }
-    TDotStyle& NodeStyle() const { return *static_cast<TDotStyle*>(Style(2)); }
-    // One marker per node shown (ZoomRoot's subtree, or all nodes).
+    const TDotStyle& LeaveStyle() const { return *static_cast<const TDotStyle*>(Style(1)); }
+    TDotStyle& LeaveStyle() { return *static_cast<TDotStyle*>(Style(1)); }
+    const TDotStyle& NodeStyle() const { return *static_cast<const TDotStyle*>(Style(2)); }
+    TDotStyle& NodeStyle() { return *static_cast<TDotStyle*>(Style(2)); }
+    // One marker per node shown (ZoomRoot's subtree, or all nodes); prepares the panel.
     void RebuildMarkers();
+    // The tree's layout, then the markers' sizes and places.
+    void Prepare() override;
     // The lines of a node's information box.
     static QStringList InfoLines(const TscTreeNode& node);
-
-protected:
-    void AfterMeasure() override;
 
 private:
     void UpdateMarkerSizes();

@@ -21,7 +21,7 @@ struct TExportPage {
     TadaTreeNodes Nodes;
     TExportPage()
     {
-        Panel = new TadaTreeGrf(&Page);
+        Panel = Page.AddChild(std::make_unique<TadaTreeGrf>());
         BuildRandom(Nodes, 8, 11);
         Panel->TreeNodes = &Nodes;
         Panel->ZoomRoot = Nodes.Root;
@@ -32,12 +32,16 @@ struct TExportPage {
 
 TEST(GrfExportSettings, LayoutItemsSetTitleLayoutAndFrame)
 {
-    const int expected[6][2] = {{1, 0}, {2, 0}, {0, 0}, {0, 1}, {0, 2}, {3, 0}};
+    using L = TTitleLayout;
+    using F = TFrameKind;
+    const std::pair<L, F> expected[6] = {{L::Lines, F::Plain},    {L::TitleOnly, F::Plain},
+                                         {L::None, F::Plain},     {L::None, F::Rectangle},
+                                         {L::None, F::RoundRect}, {L::Special, F::Plain}};
     TGrfContainer page;
     for (int item = 5; item >= 0; --item) {
         ApplyLayoutItem(page, item);
-        EXPECT_EQ(page.TitleLayout, expected[item][0]) << item;
-        EXPECT_EQ(page.FrameKind, expected[item][1]) << item;
+        EXPECT_EQ(page.TitleLayout, expected[item].first) << item;
+        EXPECT_EQ(page.FrameKind(), expected[item].second) << item;
     }
 }
 
@@ -121,19 +125,19 @@ TEST(GrfExportSettings, SavedSettingsComeBack)
 {
     TGrfContainer page;
     page.Title = "Tree Graphics";
-    page.Flags = GrfClipBackground;
+    page.SetFlags(TGrfFlag::ClipBackground);
     const TSavedPageSettings saved = TSavedPageSettings::From(page);
     ApplyLayoutItem(page, LayoutRoundRect);
-    page.Flags |= GrfRemarks;
+    page.SetFlag(TGrfFlag::Remarks);
     page.Title = "Other";
     page.SubTitleLeft = "left";
-    EXPECT_EQ(page.FrameKind, 2);
+    EXPECT_EQ(page.FrameKind(), TFrameKind::RoundRect);
     saved.RestoreInto(page);
     EXPECT_EQ(page.Title, "Tree Graphics");
     EXPECT_EQ(page.SubTitleLeft, "");
-    EXPECT_EQ(page.Flags, GrfClipBackground);
-    EXPECT_EQ(page.FrameKind, 0);
-    EXPECT_EQ(page.TitleLayout, 0);
+    EXPECT_EQ(page.Flags(), TGrfFlags(TGrfFlag::ClipBackground));
+    EXPECT_EQ(page.FrameKind(), TFrameKind::Plain);
+    EXPECT_EQ(page.TitleLayout, TTitleLayout::None);
 }
 
 TEST(GrfExportOutput, ClipboardDataCarriesVectorAndBitmap)

@@ -21,7 +21,7 @@ struct TPicture {
         EXPECT_TRUE(read.Ok);
         QString error;
         EXPECT_TRUE(NewickToTreeNodes(read.Trees.front(), Nodes, error)) << error.toStdString();
-        Panel = new TadaTreeGrf(&Page);
+        Panel = Page.AddChild(std::make_unique<TadaTreeGrf>());
         Panel->TreeNodes = &Nodes;
         Panel->ZoomRoot = Nodes.Root;
         Panel->RebuildMarkers();
@@ -62,22 +62,22 @@ TEST(Polytomy, LayoutDrawsOneNodeWithAllItsChildren)
     for (const char* leaf : {"A", "B", "C", "D"})
         EXPECT_DOUBLE_EQ(p.Leaf(leaf)->Parent->X, four->X) << leaf;
     // Markers: 6 leaves, the root and the polytomy; no marker for the links.
-    EXPECT_EQ(p.Panel->GrfObjects.size(), 8u);
+    EXPECT_EQ(p.Panel->GrfObjects().size(), 8u);
 
     const TRecordingCanvas c = p.Draw();
     const TRecordedText* label = c.FindText("67");
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->Align, TA_RIGHT_ | TA_BOTTOM_);
     // The vertical lines at the polytomy's x reach from A's to D's level.
-    const QPoint at = p.Panel->World.WorldToDevice(four->X, four->Y);
+    const QPoint at = p.Panel->World().WorldToDevice(four->X, four->Y);
     int top_ = at.y(), bottom = at.y();
     for (const TRecordedLine& l : c.Lines)
         if (l.From.x() == at.x() && l.To.x() == at.x()) {
             top_ = std::min({top_, l.From.y(), l.To.y()});
             bottom = std::max({bottom, l.From.y(), l.To.y()});
         }
-    const int a = p.Panel->World.WorldToDevice(0, 0).y(),
-              d = p.Panel->World.WorldToDevice(0, 3).y();
+    const int a = p.Panel->World().WorldToDevice(0, 0).y(),
+              d = p.Panel->World().WorldToDevice(0, 3).y();
     EXPECT_EQ(top_, std::min(a, d));
     EXPECT_EQ(bottom, std::max(a, d));
     // Swapping the polytomy turns the order of its children round by one.
@@ -122,8 +122,8 @@ TEST(Changes, DrawnAsMarksWithCharacterAndStateOnlyWhenAsked)
     ASSERT_NE(c.FindText("B"), nullptr);
     ASSERT_NE(c.FindText("e1"), nullptr);
     // Both marks lie on AB's branch, between its ends; the ambiguous one is open.
-    const QPoint from = p.Panel->World.WorldToDevice(p.Nodes.Root->X, ab->Y);
-    const QPoint to = p.Panel->World.WorldToDevice(ab->X, ab->Y);
+    const QPoint from = p.Panel->World().WorldToDevice(p.Nodes.Root->X, ab->Y);
+    const QPoint to = p.Panel->World().WorldToDevice(ab->X, ab->Y);
     std::vector<TRecordedShape> marks;
     for (const TRecordedShape& s : c.Shapes)
         if (s.Kind == 'e' && (s.Rect.Top + s.Rect.Bottom) / 2 == to.y() && s.Rect.Left > from.x() &&

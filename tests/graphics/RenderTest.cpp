@@ -11,10 +11,12 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "TreeBuilders.h"
 #include "graphics/GrfContainer.h"
 #include "graphics/GrfRender.h"
+#include "graphics/PainterCanvas.h"
 #include "graphics/TreePage.h"
 #include "tests/support/TitleRule.h"
 
@@ -25,7 +27,7 @@ struct TPicturePage {
     TadaTreeNodes Nodes;
     explicit TPicturePage(int leaves = 10)
     {
-        auto* panel = new TadaTreeGrf(&Page);
+        auto* panel = Page.AddChild(std::make_unique<TadaTreeGrf>());
         BuildRandom(Nodes, leaves, 3);
         Nodes.Item(0)->Label = QStringLiteral("Quercus robur");
         Nodes.Item(1)->Label = QStringLiteral("Größe ß");
@@ -33,7 +35,7 @@ struct TPicturePage {
         panel->ZoomRoot = Nodes.Root;
         panel->RebuildMarkers();
         Page.Title = QStringLiteral("Title");
-        Page.TitleLayout = TitleLines;
+        Page.TitleLayout = TTitleLayout::Lines;
     }
 };
 
@@ -71,6 +73,18 @@ TEST(Render, BitmapsAre24BitAndOneBit)
     EXPECT_GT(black, 500);
     EXPECT_LT(black, 640 * 480 / 4);
     EXPECT_EQ(back.pixel(320, 470), qRgb(255, 255, 255));  // below the plot area
+
+    // 600 pixels fill 75 bytes of a 76-byte row: the last byte is padding and
+    // must be zero, not what the memory held before (blocks full of ones were
+    // freed just now, ready to be reused), or the same picture gives another file.
+    for (int k = 0; k < 16; ++k) std::vector<char>(600 * 480 / 8 + 64 * k, '\xFF');
+    const QByteArray odd = RenderPicture(p.Page, TPictureFormat::MonoBmp, 600, 480, error);
+    ASSERT_GT(odd.size(), 54);
+    const quint32 pixels = Le32(odd, 10);
+    ASSERT_EQ(odd.size(), qsizetype(pixels + 76 * 480));
+    int dirty = 0;
+    for (int y = 0; y < 480; ++y) dirty += odd[qsizetype(pixels + 76 * y + 75)] != 0;
+    EXPECT_EQ(dirty, 0);
 }
 
 TEST(Render, JpegIsBaselineAtQuality90)
@@ -158,7 +172,7 @@ QImage Rendered(TGrfContainer& page, TPictureFormat format, int w, int h)
 TEST(Render, TitleRuleLiesBelowTheTitleText)
 {
     TPicturePage p;
-    for (int layout : {TitleLines, TitleOnly}) {
+    for (TTitleLayout layout : {TTitleLayout::Lines, TTitleLayout::TitleOnly}) {
         for (TPictureFormat format : {TPictureFormat::Bmp, TPictureFormat::Svg}) {
             for (QSize size : {QSize(1280, 1024), QSize(640, 300)}) {
                 p.Page.TitleLayout = layout;
@@ -168,10 +182,10 @@ TEST(Render, TitleRuleLiesBelowTheTitleText)
                 p.Page.Title = QStringLiteral("ÄÉ gyp jq");
                 const QImage with = Rendered(p.Page, format, size.width(), size.height());
                 const TTitleRows rows = FindTitleRows(with, without);
-                ASSERT_GE(rows.RuleTop, 0) << layout;
-                ASSERT_GE(rows.TextBottom, 0) << layout;
+                ASSERT_GE(rows.RuleTop, 0) << int(layout);
+                ASSERT_GE(rows.TextBottom, 0) << int(layout);
                 EXPECT_LT(rows.TextBottom, rows.RuleTop)
-                    << "layout " << layout << " format " << int(format) << " height "
+                    << "layout " << int(layout) << " format " << int(format) << " height "
                     << size.height();
             }
         }
@@ -330,7 +344,11 @@ TEST(Render, SubtitlesStayBetweenTheRuleAndThePlot)
         ASSERT_GE(top, 0) << left;
         EXPECT_GT(top, rows.RuleTop) << left;
         // The frame round the plot area begins where the band ends.
-        EXPECT_LT(bottom, p.Page.InnerRect.Top) << left;
+        QImage scratch(1000, 700, QImage::Format_RGB32);
+        QPainter painter(&scratch);
+        TPainterCanvas canvas(painter);
+        const TPanelLayouts layout = p.Page.LayOut(canvas, {0, 0, 999, 699}, 700);
+        EXPECT_LT(bottom, layout.Of(p.Page).Geometry.Inner.Top) << left;
     }
 }
 
@@ -353,7 +371,7 @@ TEST(Render, TipLabelsKeepAFloorAndThePictureGrows)
 {
     // A small tree keeps its proportions: labels well above the floor, size as asked.
     TPicturePage small;
-    small.Page.TitleLayout = TitleNone;
+    small.Page.TitleLayout = TTitleLayout::None;
     SetLabelFloor(small.Page, LabelFloorPixels(PrintLabelFloorPoints, 96));
     QString error;
     EXPECT_EQ(ReadableHeight(small.Page, 800, 600), 600);

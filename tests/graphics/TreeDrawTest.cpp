@@ -1,12 +1,17 @@
 // Layout and drawing of the tree panel on a page.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <algorithm>
+#include <utility>
+
 #include "RecordingCanvas.h"
 #include "TreeBuilders.h"
 #include "graphics/GrfContainer.h"
+#include "graphics/GrfRender.h"
 #include "graphics/TreeLayout.h"
+#include "graphics/TreePage.h"
 #include "tests/support/PixelCounts.h"
-
-#include <QPainter>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -16,7 +21,7 @@ struct TTreePage {
     TadaTreeNodes Nodes;
     explicit TTreePage(int leaves = 10)
     {
-        Panel = new TadaTreeGrf(&Page);
+        Panel = Page.AddChild(std::make_unique<TadaTreeGrf>());
         if (leaves > 0) BuildRandom(Nodes, leaves, 7);
         Panel->TreeNodes = &Nodes;
         Panel->ZoomRoot = Nodes.Root;
@@ -57,7 +62,7 @@ TEST(TreeDraw, FewerThanThreeNodesDrawNothing)
     SetLeft(r, a);
     t.Nodes.Root = r;
     TRecordingCanvas c = t.Draw(725, 625);
-    EXPECT_FALSE(t.Panel->Drawing);
+    EXPECT_FALSE(t.Panel->Shown());
     EXPECT_TRUE(c.Lines.empty());
     EXPECT_TRUE(c.Texts.empty());
     TTreePage none(0);
@@ -77,12 +82,13 @@ TEST(TreeDraw, SizesFollowLeafCount)
     EXPECT_DOUBLE_EQ(ten.Panel->LabelStyle().Size, 0.025);
     EXPECT_DOUBLE_EQ(ten.Panel->NodeStyle().Size, 0.05);
     // Zoomed to a subtree the sizes follow the subtree's leaves.
-    ten.Panel->ZoomRoot = ten.Nodes.Root->Left->IsLeaf() ? ten.Nodes.Root->Right : ten.Nodes.Root->Left;
+    ten.Panel->ZoomRoot =
+        ten.Nodes.Root->Left->IsLeaf() ? ten.Nodes.Root->Right : ten.Nodes.Root->Left;
     ten.Panel->RebuildMarkers();
     const int k = ten.Panel->ZoomRoot->LeafCount();
     ten.Draw(725, 625);
     EXPECT_DOUBLE_EQ(ten.Panel->LeaveStyle().Size, std::min(0.05, 1 / (1.2 * k)));
-    EXPECT_EQ(static_cast<int>(ten.Panel->GrfObjects.size()), 2 * k - 1);
+    EXPECT_EQ(static_cast<int>(ten.Panel->GrfObjects().size()), 2 * k - 1);
 }
 
 TEST(TreeDraw, ProportionalAtTwoSizes)
@@ -94,18 +100,24 @@ TEST(TreeDraw, ProportionalAtTwoSizes)
     ASSERT_EQ(small.Lines.size(), large.Lines.size());
     ASSERT_EQ(small.Texts.size(), large.Texts.size());
     ASSERT_EQ(small.Shapes.size(), large.Shapes.size());
-    auto near = [](int a, double sa, int b, double sb) { return std::abs(a / sa - b / sb) < 0.004; };
+    auto near = [](int a, double sa, int b, double sb) {
+        return std::abs(a / sa - b / sb) < 0.004;
+    };
     for (size_t i = 0; i < small.Lines.size(); ++i) {
         const auto &s = small.Lines[i], &l = large.Lines[i];
-        EXPECT_TRUE(near(s.To.x(), 724, l.To.x(), 1279) && near(s.To.y(), 624, l.To.y(), 1023)) << "line " << i;
+        EXPECT_TRUE(near(s.To.x(), 724, l.To.x(), 1279) && near(s.To.y(), 624, l.To.y(), 1023))
+            << "line " << i;
     }
     for (size_t i = 0; i < small.Texts.size(); ++i) {
         EXPECT_EQ(small.Texts[i].Text, large.Texts[i].Text);
-        EXPECT_NEAR(small.Texts[i].Font.Height / 624.0, large.Texts[i].Font.Height / 1023.0, 0.0015);
-        EXPECT_TRUE(near(small.Texts[i].At.y(), 624, large.Texts[i].At.y(), 1023)) << small.Texts[i].Text.toStdString();
+        EXPECT_NEAR(small.Texts[i].Font.Height / 624.0, large.Texts[i].Font.Height / 1023.0,
+                    0.0015);
+        EXPECT_TRUE(near(small.Texts[i].At.y(), 624, large.Texts[i].At.y(), 1023))
+            << small.Texts[i].Text.toStdString();
     }
     for (size_t i = 0; i < small.Shapes.size(); ++i)
-        EXPECT_NEAR(small.Shapes[i].Rect.Height() / 624.0, large.Shapes[i].Rect.Height() / 1023.0, 0.003);
+        EXPECT_NEAR(small.Shapes[i].Rect.Height() / 624.0, large.Shapes[i].Rect.Height() / 1023.0,
+                    0.003);
 }
 
 TEST(TreeDraw, RightAdjustedLabelsEndAtTheEdgeWithLeaders)
@@ -113,12 +125,14 @@ TEST(TreeDraw, RightAdjustedLabelsEndAtTheEdgeWithLeaders)
     TTreePage t(10);
     TRecordingCanvas right = t.Draw(725, 625);
     auto dotted = [](const TRecordingCanvas& c) {
-        return std::count_if(c.Lines.begin(), c.Lines.end(), [](auto& l) { return l.Pen.Kind == TPenKind::Dot; });
+        return std::count_if(c.Lines.begin(), c.Lines.end(),
+                             [](auto& l) { return l.Pen.Kind == TPenKind::Dot; });
     };
     EXPECT_EQ(dotted(right), 10);
-    const TIntRect plot = t.Panel->InnerRect;
+    const TIntRect plot = t.Panel->InnerRect();
     for (const auto& text : right.Texts) {
-        const int end = text.At.x() + qRound(QFontMetricsF(CanvasQFont(text.Font)).horizontalAdvance(text.Text));
+        const int end = text.At.x() +
+                        qRound(QFontMetricsF(CanvasQFont(text.Font)).horizontalAdvance(text.Text));
         EXPECT_NEAR(end, plot.Right - 0.01 * plot.Width(), 2) << text.Text.toStdString();
     }
     t.Panel->DrawAtRight = false;
@@ -130,7 +144,7 @@ TEST(TreeDraw, RightAdjustedLabelsEndAtTheEdgeWithLeaders)
         if (!n->IsLeaf()) continue;
         const TRecordedText* text = beside.FindText(n->Label);
         ASSERT_TRUE(text);
-        const QPoint tip = t.Panel->World.WorldToDevice(n->X, n->Y);
+        const QPoint tip = t.Panel->World().WorldToDevice(n->X, n->Y);
         EXPECT_GT(text->At.x(), tip.x());
         EXPECT_LT(text->At.x(), tip.x() + 40);
         EXPECT_LT(text->At.y(), tip.y());  // hangs half a font height above the line
@@ -164,7 +178,8 @@ TEST(TreeDraw, PenWidthFollowsDepthAndSwapTwiceRestoresPicture)
     EXPECT_EQ(labels(again), labels(before));
     EXPECT_EQ(ys(again), ys(before));
     ASSERT_EQ(again.Lines.size(), before.Lines.size());
-    for (size_t i = 0; i < before.Lines.size(); ++i) EXPECT_EQ(again.Lines[i].To, before.Lines[i].To);
+    for (size_t i = 0; i < before.Lines.size(); ++i)
+        EXPECT_EQ(again.Lines[i].To, before.Lines[i].To);
 }
 
 TEST(TreeDraw, CaterpillarOf255LeavesDraws)
@@ -175,7 +190,7 @@ TEST(TreeDraw, CaterpillarOf255LeavesDraws)
     t.Panel->RebuildMarkers();
     const TRecordingCanvas c = t.Draw(1280, 1024);
     EXPECT_EQ(c.Texts.size(), 255u);
-    EXPECT_EQ(t.Panel->GrfObjects.size(), 509u);
+    EXPECT_EQ(t.Panel->GrfObjects().size(), 509u);
 }
 
 TEST(TreeMouse, ClickOnMarkerSelectsAndShowsInfo)
@@ -185,7 +200,7 @@ TEST(TreeMouse, ClickOnMarkerSelectsAndShowsInfo)
     TscTreeNode* picked = nullptr;
     t.Panel->OnSelect = [&](TadaArtDot* dot) { picked = dot->Node; };
     TscTreeNode* target = t.Nodes.Root->Left;
-    const QPoint p = t.Panel->World.WorldToDevice(target->X, target->Y);
+    const QPoint p = t.Panel->World().WorldToDevice(target->X, target->Y);
     t.Page.MouseDown({p.x(), p.y(), TMouseButton::Left});
     EXPECT_EQ(picked, target);
     const QStringList lines = t.Page.TextBoxLines();
@@ -197,7 +212,7 @@ TEST(TreeMouse, ClickOnMarkerSelectsAndShowsInfo)
     EXPECT_EQ(lines[4], "");
     t.Page.MouseUp({p.x(), p.y(), TMouseButton::Left});
     EXPECT_TRUE(t.Page.TextBoxLines().isEmpty());
-    EXPECT_FALSE(t.Panel->HighlightShown);  // a plain click highlights nothing
+    EXPECT_FALSE(t.Panel->HighlightShown());  // a plain click highlights nothing
 
     // A right click selects without the box.
     picked = nullptr;
@@ -218,7 +233,7 @@ TEST(TreeMouse, DragRectangleHighlightsWhenLargeEnough)
         void RequestRepaint() override { ++Repaints; }
     } host;
     TTreePage t(10);
-    t.Page.Host = &host;
+    t.Page.SetHost(&host);
     t.Draw(725, 625);
     t.Page.MouseDown({100, 100, TMouseButton::Left});
     EXPECT_TRUE(t.Page.Dragging());
@@ -227,10 +242,10 @@ TEST(TreeMouse, DragRectangleHighlightsWhenLargeEnough)
     EXPECT_GT(host.Repaints, 0);
     t.Page.MouseUp({300, 250, TMouseButton::Left});
     EXPECT_FALSE(t.Page.Dragging());
-    ASSERT_TRUE(t.Panel->HighlightShown);
-    const QPointF corner = t.Panel->World.DeviceToWorld(100, 250);
-    EXPECT_NEAR(t.Panel->HighlightRect.XMin, corner.x(), 1e-9);
-    EXPECT_NEAR(t.Panel->HighlightRect.YMin, corner.y(), 1e-9);
+    ASSERT_TRUE(t.Panel->HighlightShown());
+    const QPointF corner = t.Panel->World().DeviceToWorld(100, 250);
+    EXPECT_NEAR(t.Panel->HighlightRect().XMin, corner.x(), 1e-9);
+    EXPECT_NEAR(t.Panel->HighlightRect().YMin, corner.y(), 1e-9);
     // The highlight is filled silver behind the tree at every paint.
     TRecordingCanvas c = t.Draw(725, 625);
     const bool filled = std::any_of(c.Shapes.begin(), c.Shapes.end(), [](auto& s) {
@@ -240,7 +255,7 @@ TEST(TreeMouse, DragRectangleHighlightsWhenLargeEnough)
     // A tiny rectangle removes it.
     t.Page.MouseDown({100, 100, TMouseButton::Left});
     t.Page.MouseUp({102, 101, TMouseButton::Left});
-    EXPECT_FALSE(t.Panel->HighlightShown);
+    EXPECT_FALSE(t.Panel->HighlightShown());
 }
 
 }  // namespace
@@ -262,7 +277,7 @@ TEST(TreeScreen, InfoBoxWhileHeldAndDragOutline)
     EXPECT_EQ(CountColour(plain, qRgb(255, 255, 0)), 0);
     EXPECT_GT(CountColour(plain, qRgb(0, 255, 255)), 100);  // node markers
     TscTreeNode* target = t.Nodes.Root->Right;
-    const QPoint p = t.Panel->World.WorldToDevice(target->X, target->Y);
+    const QPoint p = t.Panel->World().WorldToDevice(target->X, target->Y);
     t.Page.MouseDown({p.x(), p.y(), TMouseButton::Left});
     const QImage held = PaintOnScreen(t.Page);
     EXPECT_GT(CountColour(held, qRgb(255, 255, 0)), 1000);  // the yellow box
@@ -272,7 +287,8 @@ TEST(TreeScreen, InfoBoxWhileHeldAndDragOutline)
     const QImage dragging = PaintOnScreen(t.Page);
     // The outline's bottom edge: black pixels along the dragged rectangle.
     int black = 0;
-    for (int x = p.x() + 5; x < p.x() + 115; ++x) black += qGray(dragging.pixel(x, p.y() + 90)) < 40;
+    for (int x = p.x() + 5; x < p.x() + 115; ++x)
+        black += qGray(dragging.pixel(x, p.y() + 90)) < 40;
     EXPECT_GT(black, 100);
     t.Page.MouseUp({p.x() + 120, p.y() + 90, TMouseButton::Left});
     const QImage after = PaintOnScreen(t.Page, true);
@@ -293,8 +309,100 @@ TEST(TreeDraw, OverlongRightAdjustedLabelStartsAtItsTip)
     TRecordingCanvas c = t.Draw(725, 625);
     const TRecordedText* text = c.FindText(leaf->Label);
     ASSERT_TRUE(text);
-    EXPECT_GT(text->At.x(), t.Panel->World.WorldToDevice(leaf->X, leaf->Y).x());
-    const auto dotted = std::count_if(c.Lines.begin(), c.Lines.end(), [](auto& l) { return l.Pen.Kind == TPenKind::Dot; });
+    EXPECT_GT(text->At.x(), t.Panel->World().WorldToDevice(leaf->X, leaf->Y).x());
+    const auto dotted = std::count_if(c.Lines.begin(), c.Lines.end(),
+                                      [](auto& l) { return l.Pen.Kind == TPenKind::Dot; });
     EXPECT_EQ(dotted, 9);
+}
+}  // namespace
+
+namespace {
+// Laying out and rendering apart: files drawn from a page leave the screen's layout alone.
+TEST(PanelLayouts, RenderingElsewhereKeepsTheScreenLayout)
+{
+    TTreePage t(12);
+    const TRecordingCanvas screen = t.Draw(725, 625);
+    const TIntRect outer = t.Panel->OuterRect(), inner = t.Panel->InnerRect();
+    const TWorld world = t.Panel->World();
+    TscTreeNode* target = t.Nodes.Root->Left;
+    const QPoint p = world.WorldToDevice(target->X, target->Y);
+
+    // A picture of another size through the file writers, the off-screen image and the
+    // readable height: all lay the page out apart.
+    QString error;
+    EXPECT_FALSE(RenderPicture(t.Page, TPictureFormat::Png, 1600, 300, error).isEmpty());
+    EXPECT_EQ(t.Page.RenderImage(300, 1600).height(), 1600);
+    t.Panel->MinLabelPixels = 20;
+    EXPECT_GT(ReadableHeight(t.Page, 500, 200), 200);
+    EXPECT_EQ(t.Panel->OuterRect(), outer);
+    EXPECT_EQ(t.Panel->InnerRect(), inner);
+    EXPECT_EQ(t.Panel->World().Rect, world.Rect);
+    EXPECT_EQ(t.Panel->World().WorldToDevice(target->X, target->Y), p);
+
+    // The mouse still finds the marker where the screen shows it.
+    TscTreeNode* picked = nullptr;
+    t.Panel->OnSelect = [&](TadaArtDot* dot) { picked = dot->Node; };
+    t.Page.MouseDown({p.x(), p.y(), TMouseButton::Right});
+    EXPECT_EQ(picked, target);
+    t.Page.MouseUp({p.x(), p.y(), TMouseButton::Right});
+
+    // A layout of its own draws what a paint at that size draws, and keeps nothing.
+    t.Panel->MinLabelPixels = 0;
+    TRecordingCanvas apart;
+    const TPanelLayouts layout = t.Page.LayOut(apart, {0, 0, 724, 624}, 0);
+    std::as_const(t.Page).Render(apart, layout);
+    ASSERT_EQ(apart.Texts.size(), screen.Texts.size());
+    for (size_t i = 0; i < apart.Texts.size(); ++i) {
+        EXPECT_EQ(apart.Texts[i].At, screen.Texts[i].At) << i;
+        EXPECT_EQ(apart.Texts[i].Font, screen.Texts[i].Font) << i;
+    }
+    ASSERT_EQ(apart.Lines.size(), screen.Lines.size());
+    for (size_t i = 0; i < apart.Lines.size(); ++i)
+        EXPECT_EQ(apart.Lines[i].To, screen.Lines[i].To);
+    EXPECT_EQ(apart.Shapes.size(), screen.Shapes.size());
+    EXPECT_EQ(layout.Of(*t.Panel).Geometry.Inner, inner);
+    // A panel not laid out has a blank layout.
+    TTreePage other(5);
+    EXPECT_FALSE(layout.Of(*other.Panel).Shown);
+}
+
+// A file drawn right after the tree changed shows the new tree: rebuilding the
+// markers prepares the panel, no screen paint is needed in between.
+TEST(PanelLayouts, RebuiltMarkersPrepareTheFileDrawing)
+{
+    TTreePage t(8);
+    t.Draw(725, 625);
+    t.Nodes.Swap(t.Nodes.Root);
+    t.Panel->RebuildMarkers();
+    TRecordingCanvas c;
+    std::as_const(t.Page).Render(c, t.Page.LayOut(c, {0, 0, 724, 624}, 0));
+    // From the bottom (world y grows upwards), the leaves in the swapped tree's order.
+    std::vector<std::pair<int, QString>> drawn;
+    for (const TRecordedText& text : c.Texts) drawn.push_back({-text.At.y(), text.Text});
+    std::sort(drawn.begin(), drawn.end());
+    QStringList expected, seen;
+    for (TscTreeNode* n : PreOrder(t.Nodes.Root))
+        if (n->IsLeaf()) expected << n->Label;
+    for (const auto& d : drawn) seen << d.second;
+    EXPECT_EQ(seen, expected);
+}
+
+// A panel taken out of the page takes the page's mouse state on it along.
+TEST(PanelLayouts, RemovedPanelLeavesNoTextBoxBehind)
+{
+    TTreePage t(6);
+    PaintOnScreen(t.Page);
+    TscTreeNode* target = t.Nodes.Root->Left;
+    const QPoint p = t.Panel->World().WorldToDevice(target->X, target->Y);
+    t.Page.MouseDown({p.x(), p.y(), TMouseButton::Left});
+    ASSERT_FALSE(t.Page.TextBoxLines().isEmpty());
+    std::unique_ptr<TGrafik> gone = t.Page.RemoveChild(t.Panel);
+    ASSERT_TRUE(gone);
+    gone.reset();
+    // Neither the box nor the release may reach the freed panel (sanitizer build).
+    const QImage after = PaintOnScreen(t.Page);
+    EXPECT_EQ(CountColour(after, qRgb(255, 255, 0)), 0);
+    t.Page.MouseUp({p.x(), p.y(), TMouseButton::Left});
+    EXPECT_TRUE(t.Page.Children().empty());
 }
 }  // namespace

@@ -36,7 +36,7 @@ struct TExport {
     {
         if (!settingsFile.isEmpty()) Ui.UseSettingsFile(settingsFile);
         BuildRandom(Nodes, leaves, 3);
-        auto* panel = new TadaTreeGrf(&Page);
+        auto* panel = Page.AddChild(std::make_unique<TadaTreeGrf>());
         panel->TreeNodes = &Nodes;
         panel->ZoomRoot = Nodes.Root;
         panel->RebuildMarkers();
@@ -87,7 +87,7 @@ private slots:
         QVERIFY(w.ExportBTN->font().bold());
         QCOMPARE(w.Margin, 0.2);
         // "Lines" is applied to the page at once.
-        QCOMPARE(t.Page.TitleLayout, 1);
+        QCOMPARE(t.Page.TitleLayout, TTitleLayout::Lines);
 
         // Everything the window changes on the page...
         QTest::keyClicks(w.TitleEDT, " A");
@@ -97,10 +97,10 @@ private slots:
         QCOMPARE(t.Page.SubTitleLeft, QString("left"));
         QCOMPARE(t.Page.SubTitleRight, QString("right"));
         t.Choose(w.LayOutRG, LayoutRoundRect);
-        QCOMPARE(t.Page.TitleLayout, 0);
-        QCOMPARE(t.Page.FrameKind, 2);
+        QCOMPARE(t.Page.TitleLayout, TTitleLayout::None);
+        QCOMPARE(t.Page.FrameKind(), TFrameKind::RoundRect);
         w.SidetextCBX->click();
-        QVERIFY(t.Page.Flags & GrfRemarks);
+        QVERIFY(t.Page.Flags() & TGrfFlag::Remarks);
         QTest::keyClicks(w.SideMMO, "first");
         QTest::keyClick(w.SideMMO, Qt::Key_Return);
         QTest::keyClicks(w.SideMMO, "second");
@@ -112,9 +112,9 @@ private slots:
         QCOMPARE(t.Page.Title, QString("Tree Graphics"));
         QCOMPARE(t.Page.SubTitleLeft, QString());
         QCOMPARE(t.Page.SubTitleRight, QString());
-        QCOMPARE(t.Page.TitleLayout, 0);
-        QCOMPARE(t.Page.FrameKind, 0);
-        QVERIFY(!(t.Page.Flags & GrfRemarks));
+        QCOMPARE(t.Page.TitleLayout, TTitleLayout::None);
+        QCOMPARE(t.Page.FrameKind(), TFrameKind::Plain);
+        QVERIFY(!(t.Page.Flags() & TGrfFlag::Remarks));
 
         // ...and by Export.
         QTemporaryDir dir;
@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(t.W().result(), int(QDialog::Accepted));
         t.Window.reset();
         QCOMPARE(t.Page.Title, QString("Tree Graphics"));
-        QCOMPARE(t.Page.TitleLayout, 0);
+        QCOMPARE(t.Page.TitleLayout, TTitleLayout::None);
     }
 
     void TitleShowsInPreviewAndPicture()
@@ -463,12 +463,13 @@ private slots:
         QTimer::singleShot(0, [&] {
             auto* w = dynamic_cast<TGrfExpFRM*>(QApplication::activeModalWidget());
             if (!w) return;
-            seen = w->DataTypeRG.ItemIndex() == DataBitmap && t.Page.TitleLayout == 1;
+            seen = w->DataTypeRG.ItemIndex() == DataBitmap &&
+                   t.Page.TitleLayout == TTitleLayout::Lines;
             w->CancelBTN->click();
         });
         QCOMPARE(TGrfExpFRM::Execute(t.Ui, t.Page, true), int(QDialog::Rejected));
         QVERIFY(seen);
-        QCOMPARE(t.Page.TitleLayout, 0);
+        QCOMPARE(t.Page.TitleLayout, TTitleLayout::None);
     }
 };
 

@@ -78,7 +78,7 @@ void Shoot(QWidget& w, const QString& name)
 
 TadaArtDot* MarkerOf(TTreeGrfFRM& w, const TscTreeNode* node)
 {
-    for (auto& o : w.TreePanel->GrfObjects)
+    for (auto& o : w.TreePanel->GrfObjects())
         if (auto* dot = dynamic_cast<TadaArtDot*>(o.get()); dot && dot->Node == node) return dot;
     return nullptr;
 }

@@ -42,7 +42,7 @@ struct TTreeWindow {
     // The marker of a node, or none when it is not shown.
     TadaArtDot* Marker(const TscTreeNode* node) const
     {
-        for (auto& o : Window.TreePanel->GrfObjects)
+        for (auto& o : Window.TreePanel->GrfObjects())
             if (auto* d = dynamic_cast<TadaArtDot*>(o.get()); d && d->Node == node) return d;
         return nullptr;
     }
@@ -63,7 +63,7 @@ struct TTreeWindow {
         return nullptr;
     }
     TscTreeNode* AnyLeaf() const { return Nodes.Item(0); }
-    int MarkerCount() const { return static_cast<int>(Window.TreePanel->GrfObjects.size()); }
+    int MarkerCount() const { return static_cast<int>(Window.TreePanel->GrfObjects().size()); }
 };
 
 }  // namespace
@@ -86,7 +86,7 @@ private slots:
         QVERIFY(w.TreePBX->height() >= 255 * 8);
         QCOMPARE(w.TreePBX->width(), viewport->width());
         w.TreePBX->grab();
-        QVERIFY(w.TreePanel->LabelStyle().FontHeight(*w.TreePanel) >= 8);
+        QVERIFY(w.TreePanel->LabelStyle().FontHeight(w.TreePanel->CurrentLayout().Geometry) >= 8);
         QScrollBar* vertical = w.TreeSCR->verticalScrollBar();
         QVERIFY(vertical->isVisible());
         QCOMPARE(vertical->value(), 0);
@@ -111,7 +111,7 @@ private slots:
         TscTreeNode* leaf = nodes.Item(100);
         auto onViewport = [&] {
             TadaArtDot* marker = nullptr;
-            for (auto& o : w.TreePanel->GrfObjects)
+            for (auto& o : w.TreePanel->GrfObjects())
                 if (auto* d = dynamic_cast<TadaArtDot*>(o.get()); d && d->Node == leaf) marker = d;
             w.TreePBX->grab();  // a paint lays the markers out anew
             const TIntRect r = marker->DeviceBounds();
@@ -132,7 +132,7 @@ private slots:
                                                                          .arg(before.y())
                                                                          .arg(after.x())
                                                                          .arg(after.y())));
-        QVERIFY(w.TreePanel->LabelStyle().FontHeight(*w.TreePanel) >= 11);
+        QVERIFY(w.TreePanel->LabelStyle().FontHeight(w.TreePanel->CurrentLayout().Geometry) >= 11);
         keep("tree255-zoomed");
         // Zooming out stops at the fitting size.
         wheel(before, -2400, Qt::ControlModifier);
@@ -176,7 +176,7 @@ private slots:
         QVERIFY(w.ExportBTN->font().bold());
         QVERIFY(w.ExportBTN->y() > w.ActNodeLBL->y());
         QCOMPARE(w.Container->Title, QString());
-        QCOMPARE(w.Container->TitleLayout, 0);
+        QCOMPARE(w.Container->TitleLayout, TTitleLayout::None);
         // One marker per node, the tree drawn on the paint box.
         QCOMPARE(t.MarkerCount(), t.Nodes.Count());
         const QImage image = t.Grab();
@@ -321,11 +321,11 @@ private slots:
         QTest::mousePress(box, Qt::LeftButton, {}, QPoint(120, 120));
         QTest::mouseMove(box, QPoint(300, 400));
         QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(300, 400));
-        QVERIFY(t.Window.TreePanel->HighlightShown);
+        QVERIFY(t.Window.TreePanel->HighlightShown());
         QVERIFY(CountColour(t.Grab(), inside, silver) > before + 20000);
         // A plain click removes it again.
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(200, 200));
-        QVERIFY(!t.Window.TreePanel->HighlightShown);
+        QVERIFY(!t.Window.TreePanel->HighlightShown());
     }
 
     void SaveExportsThePageAndGivesItsSettingsBack()
@@ -343,7 +343,7 @@ private slots:
             QVERIFY(t.Window.TreePBX->IsFrozen());
             QTest::keyClicks(e->TitleEDT, "My tree");
             QCOMPARE(t.Window.Container->Title, QString("My tree"));
-            QCOMPARE(t.Window.Container->TitleLayout, 1);  // "Lines"
+            QCOMPARE(t.Window.Container->TitleLayout, TTitleLayout::Lines);
             e->DestinationRG.Items[DestFile]->click();
             e->DataTypeRG.Items[DataBitmap]->click();
             e->PicWidthEDT->setText("900");
@@ -359,7 +359,7 @@ private slots:
         QCOMPARE(reader.format(), QByteArray("bmp"));
         QCOMPARE(reader.size(), QSize(900, 700));
         QCOMPARE(t.Window.Container->Title, QString());
-        QCOMPARE(t.Window.Container->TitleLayout, 0);
+        QCOMPARE(t.Window.Container->TitleLayout, TTitleLayout::None);
         QCOMPARE(t.Ui.BusyDepth, 0);
         // The window paints on its own paint box again.
         QVERIFY(!t.Window.TreePBX->IsFrozen());

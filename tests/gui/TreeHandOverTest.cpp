@@ -97,7 +97,7 @@ private slots:
             for (TscTreeNode* n : PreOrder(nodes->Root))
                 if (n->Depth() >= 2) deep = n;
             QVERIFY(deep);
-            for (auto& o : w.TreePanel->GrfObjects)
+            for (auto& o : w.TreePanel->GrfObjects())
                 if (auto* d = dynamic_cast<TadaArtDot*>(o.get()); d && d->Node == deep) {
                     const TIntRect r = d->DeviceBounds();
                     QTest::mouseClick(w.TreePBX, Qt::LeftButton, {},
