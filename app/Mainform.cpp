@@ -87,11 +87,11 @@ TFrmMain::TFrmMain(TAppContext& context) : Ctx(context)
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    // Each window opens where the user left it in the last run.
+    RememberWindowPlace(this, Ctx.Ui, QStringLiteral("Main"));
     // The data window and "Check data" open centred on the main window.
     for (QWidget* w : {static_cast<QWidget*>(Ctx.FrmImport), static_cast<QWidget*>(Ctx.FrmLoad)})
         w->move(geometry().center() - w->rect().center());
-    // Each window opens where the user left it in the last run.
-    RememberWindowPlace(this, Ctx.Ui, QStringLiteral("Main"));
     RememberWindowPlace(Ctx.FrmImport, Ctx.Ui, QStringLiteral("Data"));
     RememberWindowPlace(Ctx.FrmCST, Ctx.Ui, QStringLiteral("StateTrees"));
     RememberWindowPlace(Ctx.FrmLoad, Ctx.Ui, QStringLiteral("DataCheck"));
@@ -99,7 +99,7 @@ TFrmMain::TFrmMain(TAppContext& context) : Ctx(context)
     RememberWindowPlace(Ctx.FrmTreeOpt, Ctx.Ui, QStringLiteral("Trees"));
     RememberWindowPlace(Ctx.FrmOptimize, Ctx.Ui, QStringLiteral("Parsimony"));
     RememberWindowPlace(Ctx.FrmCharFit, Ctx.Ui, QStringLiteral("CharacterFit"));
-    setAcceptDrops(true);
+    AcceptFileDrops();
     FormCreate();
 }
 

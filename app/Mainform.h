@@ -90,6 +90,7 @@ public:
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
@@ -97,6 +98,8 @@ private:
     void FormCreate();
     bool LoadFile(const QString& path, bool workbook);
     void NoteRecentFile(const QString& path);
+    // Files dropped anywhere on the window, the protocol included, are opened.
+    void AcceptFileDrops();
     void FillRecentMenu();
 
     TAppContext& Ctx;

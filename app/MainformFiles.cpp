@@ -1,12 +1,14 @@
 // The main window's ways to a data file beside the open dialogs: the list of
 // recent files and files dropped on the window.
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QUrl>
 
 #include "app/Mainform.h"
@@ -88,7 +90,50 @@ void TFrmMain::OpenDroppedFiles(const QList<QUrl>& urls)
     OpenDataFile(path);
 }
 
+namespace {
+// Opens the files after the drop has ended: a message box inside it would
+// keep the dragging program waiting.
+void OpenLater(TFrmMain* main, const QList<QUrl>& urls)
+{
+    QMetaObject::invokeMethod(
+        main, [main, urls] { main->OpenDroppedFiles(urls); }, Qt::QueuedConnection);
+}
+
+// Takes file drops on the protocol for the main window (a text edit would
+// insert the file's address as text); other drops stay with the edit.
+class TFileDropFilter : public QObject {
+public:
+    TFileDropFilter(QObject* parent, TFrmMain* main) : QObject(parent), Main(main) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        const bool drag = event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove;
+        if (!drag && event->type() != QEvent::Drop) return false;
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!drop->mimeData()->hasUrls() || LocalFiles(drop->mimeData()->urls()).isEmpty())
+            return false;
+        drop->acceptProposedAction();
+        if (!drag) OpenLater(Main, drop->mimeData()->urls());
+        return true;
+    }
+
+private:
+    TFrmMain* Main;
+};
+}  // namespace
+
+void TFrmMain::AcceptFileDrops()
+{
+    setAcceptDrops(true);
+    Memo1->viewport()->installEventFilter(new TFileDropFilter(Memo1, this));
+}
+
 void TFrmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls() && !LocalFiles(event->mimeData()->urls()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TFrmMain::dragMoveEvent(QDragMoveEvent* event)
 {
     if (event->mimeData()->hasUrls() && !LocalFiles(event->mimeData()->urls()).isEmpty())
         event->acceptProposedAction();
@@ -98,9 +143,5 @@ void TFrmMain::dropEvent(QDropEvent* event)
 {
     if (!event->mimeData()->hasUrls()) return;
     event->acceptProposedAction();
-    // Opened after the drop has ended: a message box inside it would keep the
-    // dragging program waiting.
-    const QList<QUrl> urls = event->mimeData()->urls();
-    QMetaObject::invokeMethod(
-        this, [this, urls] { OpenDroppedFiles(urls); }, Qt::QueuedConnection);
+    OpenLater(this, event->mimeData()->urls());
 }

@@ -37,17 +37,23 @@ QStringList RecentMenuTexts(const TFrmMain& main)
     return texts;
 }
 
-// Drops files on the window as a file manager would.
-void Drop(TFrmMain& main, const QList<QUrl>& urls)
+// Drops files on a part of the window as a file manager would: false when
+// the drop was refused at once.
+bool Drop(QWidget* on, const QList<QUrl>& urls)
 {
     QMimeData data;
     data.setUrls(urls);
-    const QPoint at = main.rect().center();
+    const QPoint at = on->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&main, &enter);
+    QCoreApplication::sendEvent(on, &enter);
+    if (!enter.isAccepted()) return false;
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(on, &move);
+    if (!move.isAccepted()) return false;
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    if (enter.isAccepted()) QCoreApplication::sendEvent(&main, &drop);
+    QCoreApplication::sendEvent(on, &drop);
     QCoreApplication::processEvents();
+    return drop.isAccepted();
 }
 }  // namespace
 
@@ -236,7 +242,8 @@ private slots:
         QVERIFY(main.acceptDrops());
         QTemporaryDir dir;
         const QString a = WriteData(dir, "a.txt"), b = WriteData(dir, "b.txt");
-        Drop(main, {QUrl::fromLocalFile(a)});
+        // Dropped on the protocol, the file opens (the text edit does not take it as text).
+        QVERIFY(Drop(main.Memo1->viewport(), {QUrl::fromLocalFile(a)}));
         QCOMPARE(ctx.Model.ObjectCount, 3);
         QCOMPARE(main.ProtocolLines().mid(10),
                  (QStringList{"", "Data from " + a, "Objects = 3", "Characters = 1"}));
@@ -245,7 +252,8 @@ private slots:
         QVERIFY(ctx.FrmImport->isVisible());
 
         // Several files: the first is opened, and the protocol says so.
-        Drop(main, {QUrl::fromLocalFile(b), QUrl::fromLocalFile(a)});
+        QVERIFY(main.Memo1->toPlainText().indexOf("file://") < 0);
+        QVERIFY(Drop(main.Panel1, {QUrl::fromLocalFile(b), QUrl::fromLocalFile(a)}));
         const QStringList lines = main.ProtocolLines();
         QVERIFY(lines.contains("2 files were dropped; only the first is opened."));
         QCOMPARE(lines.last(), QString("Characters = 1"));
@@ -254,16 +262,16 @@ private slots:
 
         // A folder, a web address or a damaged file: refused in words, data kept.
         const int before = main.ProtocolLines().size();
-        Drop(main, {QUrl::fromLocalFile(dir.path())});
+        Drop(&main, {QUrl::fromLocalFile(dir.path())});
         QCOMPARE(ui.Errors.size(), 1);
         QVERIFY(ui.Errors[0].contains("is a folder"));
-        Drop(main, {QUrl("https://example.org/data.txt")});
+        QVERIFY(!Drop(&main, {QUrl("https://example.org/data.txt")}));
         QCOMPARE(ui.Errors.size(), 1);
         QFile bad(dir.filePath("bad.xlsx"));
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write("not a workbook");
         bad.close();
-        Drop(main, {QUrl::fromLocalFile(bad.fileName())});
+        Drop(main.Memo1->viewport(), {QUrl::fromLocalFile(bad.fileName())});
         QCOMPARE(ui.Errors.size(), 2);
         QCOMPARE(main.ProtocolLines().size(), before);
         QCOMPARE(ctx.Model.ObjectCount, 3);
