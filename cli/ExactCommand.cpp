@@ -11,7 +11,6 @@
 #include "data/Workbook.h"
 #include "parsimony/ExactSearch.h"
 #include "parsimony/Newick.h"
-#include "parsimony/ReferenceTree.h"
 
 namespace {
 const QString ExactUsage = QStringLiteral(
@@ -88,11 +87,12 @@ int RunExact(const QStringList& rawArgs)
         return ExitFailure;
     }
 
-    // Every tree written scores the reported length, counted literally.
+    // Every tree written scores the reported length, counted afresh by the
+    // evolutionary search's scorer (not the exact search's own kernels).
     QStringList newick;
     for (const TTree& found : r.Trees) {
         TTree tree = found;
-        ReferenceEvaluateTree(tree, field, settings.MissingData);
+        EvaluateTree(tree, field, settings.MissingData);
         if (tree.Fitness != static_cast<double>(r.Optimum)) {
             WriteStderr(
                 QStringLiteral("Internal error: a tree of the exact search has length %1, not %2.")

@@ -11,6 +11,7 @@
 #include "parsimony/Newick.h"
 #include "parsimony/NexusTrees.h"
 #include "parsimony/TreeFile.h"
+#include "parsimony/TreeTable.h"
 
 namespace {
 
@@ -91,21 +92,21 @@ int RunParsimony(const QStringList& rawArgs)
 
     const QString table = args.Value(QStringLiteral("--table"));
     if (!table.isEmpty()) {
-        std::vector<QStringList> rows(search.OptList().begin(), search.OptList().end());
-        if (!WriteOutput(table, EncodeTextTable(rows))) return ExitFailure;
+        if (!WriteOutput(table,
+                         EncodeTextTable(PopulationListRows(search.Histories(), QLatin1Char('.')))))
+            return ExitFailure;
     }
     const QString newick = args.Value(QStringLiteral("--newick"));
     if (!newick.isEmpty()) {
         QStringList lines;
         for (int k = 1; k <= search.TreeCount(); ++k)
-            lines << WriteNewick(search.Trees[static_cast<size_t>(k)], field.Names);
+            lines << WriteNewick(search.Tree(k), field.Names);
         if (!WriteOutput(newick, EncodeTextLines(lines))) return ExitFailure;
     }
     const QString nexus = args.Value(QStringLiteral("--nexus"));
     if (!nexus.isEmpty()) {
         std::vector<const TTree*> trees;
-        for (int k = 1; k <= search.TreeCount(); ++k)
-            trees.push_back(&search.Trees[static_cast<size_t>(k)]);
+        for (int k = 1; k <= search.TreeCount(); ++k) trees.push_back(&search.Tree(k));
         if (!WriteOutput(nexus, WriteNexusTrees(trees, field.Names).toUtf8())) return ExitFailure;
     }
     const QString protocolPath = args.Value(QStringLiteral("--protocol"));

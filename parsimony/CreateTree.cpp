@@ -1,51 +1,58 @@
 #include "parsimony/CreateTree.h"
 
-#include "data/NumberFormat.h"
-#include "parsimony/PackedStates.h"
-#include "parsimony/SwapScoring.h"
-
 QString ValidateSearch(int objectCount, int treeCount, int generations)
 {
     if (objectCount < 3)
-        return QStringLiteral("The parsimony search needs at least 3 objects; the data have %1.").arg(objectCount);
+        return QStringLiteral("The parsimony search needs at least 3 objects; the data have %1.")
+            .arg(objectCount);
     if (objectCount > MaxParsimonyObjects)
         return QStringLiteral("The parsimony search takes at most %1 objects; the data have %2.")
             .arg(MaxParsimonyObjects)
             .arg(objectCount);
     if (treeCount < 1 || treeCount > 255)
-        return QStringLiteral("No. of trees must be between 1 and 255; %1 was given.").arg(treeCount);
+        return QStringLiteral("No. of trees must be between 1 and 255; %1 was given.")
+            .arg(treeCount);
     if (generations < 0)
         return QStringLiteral("Generations must be 0 or more; %1 was given.").arg(generations);
     return {};
 }
 
-QStringList SearchProtocolLines(const QString& treesText, const QString& generationsText, bool missingData)
+QStringList SearchProtocolLines(const QString& treesText, const QString& generationsText,
+                                bool missingData)
 {
-    QStringList lines{QString(), treesText + QStringLiteral(" trees are created"),
-                      generationsText + QStringLiteral(" generations of branch swapping are calculated for each tree")};
+    QStringList lines{
+        QString(), treesText + QStringLiteral(" trees are created"),
+        generationsText +
+            QStringLiteral(" generations of branch swapping are calculated for each tree")};
     if (missingData) {
         lines << QStringLiteral("Missing data (\"?\") are expected");
     } else {
-        lines << QStringLiteral("no missing data (\"?\") are expected")
-              << QStringLiteral("WARNING: if your data file contains \"?\", the computation will be errorness!");
+        lines
+            << QStringLiteral("no missing data (\"?\") are expected")
+            << QStringLiteral(
+                   "WARNING: if your data file contains \"?\", the computation will be errorness!");
     }
     lines << QString() << QString();
     return lines;
 }
 
 TParsimonySearch::TParsimonySearch(const TSField& charField, int objectCount, int characterCount,
-                                   TSearchSettings settings)
-    : Field(charField), ObjectCount(objectCount), CharacterCount(characterCount), Config(settings)
+                                   TSearchSettings settings, const TScorerFactory& makeScorer)
+    : Field(charField),
+      ObjectCount(objectCount),
+      CharacterCount(characterCount),
+      Config(settings),
+      MakeScorer(makeScorer)
 {
-    if (Config.Engine == TScoringEngine::Fast) {
-        Packed = std::make_unique<TPackedField>(Field, ObjectCount, CharacterCount);
-        Scorer = std::make_unique<TTreeScorer>(*Packed, Config.MissingData);
-    }
+    Scorer = MakeScorer(Field, ObjectCount, CharacterCount, Config.MissingData);
 }
 
 TParsimonySearch::~TParsimonySearch() = default;
 
-bool TParsimonySearch::CancelRequested() const { return Callbacks.Cancelled && Callbacks.Cancelled(); }
+bool TParsimonySearch::CancelRequested() const
+{
+    return Callbacks.Cancelled && Callbacks.Cancelled();
+}
 
 TSearchStatus TParsimonySearch::Run(const TSearchCallbacks& callbacks)
 {
@@ -53,42 +60,37 @@ TSearchStatus TParsimonySearch::Run(const TSearchCallbacks& callbacks)
     if (LastError.isEmpty()) {
         bool shaped = static_cast<int>(Field.Places.size()) > CharacterCount;
         for (int c = 1; shaped && c <= CharacterCount; ++c)
-            shaped = static_cast<int>(Field.Places[static_cast<size_t>(c)].Inc.size()) > ObjectCount;
-        if (!shaped) LastError = QStringLiteral("The characters have not been coded for these data.");
+            shaped =
+                static_cast<int>(Field.Places[static_cast<size_t>(c)].Inc.size()) > ObjectCount;
+        if (!shaped)
+            LastError = QStringLiteral("The characters have not been coded for these data.");
     }
     if (!LastError.isEmpty()) return LastStatus = TSearchStatus::Refused;
 
     Callbacks = callbacks;
     Generations = 0;
     GrowTrees(Config.TreeCount);
-    FillOptList();
-    if (Callbacks.ListFilled) Callbacks.ListFilled();
+    StartHistories();
+    if (Callbacks.Grown) Callbacks.Grown();
     if (TreeCount() > 0) SearchTrees(Config.Generations);
     const bool cancelled = TreeCount() < Config.TreeCount || Generations < Config.Generations;
     Callbacks = {};
     return LastStatus = cancelled ? TSearchStatus::Cancelled : TSearchStatus::Finished;
 }
 
-void TParsimonySearch::FillOptList()
+void TParsimonySearch::StartHistories()
 {
-    OptRows.assign(static_cast<size_t>(TreeCount()) + 1, QStringList{QString(), QString(), QString()});
-    OptRows[0] = {OptLegend, OptAddFit, OptSwapFit};
+    History.assign(static_cast<size_t>(TreeCount()) + 1, TSlotHistory());
     for (int k = 1; k <= TreeCount(); ++k) {
-        const TTree& tree = Trees[static_cast<size_t>(k)];
-        OptRows[static_cast<size_t>(k)] = {QString::number(tree.Number),
-                                           FormatShortest(tree.Fitness, Config.DecimalSeparator), QString()};
+        const TTree& tree = Slots[static_cast<size_t>(k)];
+        History[static_cast<size_t>(k)] = {tree.Number, tree.Fitness, {}};
     }
 }
 
-void TParsimonySearch::SetCell(int row, int column, const QString& text)
-{
-    if (row >= 0 && row < static_cast<int>(OptRows.size())) OptRows[static_cast<size_t>(row)][column] = text;
-    if (Callbacks.CellChanged) Callbacks.CellChanged(row, column, text);
-}
-
-// During the swapping the fast engine keeps only parent links and lengths
-// current; the last step evaluates every tree in full.
-void TParsimonySearch::LightCopy(const TTree& source, TTree& destination) const
+namespace {
+// During the swapping only parent links and lengths are kept current; the
+// last step evaluates every tree in full.
+void LightCopy(const TTree& source, TTree& destination)
 {
     destination.Tips.resize(source.Tips.size());
     destination.Nodes.resize(source.Nodes.size());
@@ -101,69 +103,77 @@ void TParsimonySearch::LightCopy(const TTree& source, TTree& destination) const
     destination.Number = source.Number;
     destination.MissingDataStates = source.MissingDataStates;
 }
+}  // namespace
+
+void TParsimonySearch::LoadWorkingTree(int treeNo)
+{
+    LightCopy(Slots[static_cast<size_t>(treeNo)], Slots[0]);
+}
 
 void TParsimonySearch::SearchTrees(int g)
 {
-    const bool fast = Config.Engine == TScoringEngine::Fast;
     const int n = TreeCount();
-    // The fast engine remembers every slot's node sets and scores a swap
-    // from the changed nodes only.
-    if (fast) {
-        Swapper = std::make_unique<TSwapScorer>(*Packed, Config.MissingData, n + 1);
-        for (int k = 1; k <= n; ++k) Swapper->Remember(k, Trees[static_cast<size_t>(k)]);
-    }
+    Scorer->StartSwapping(n + 1);
+    for (int k = 1; k <= n; ++k) Scorer->Remember(k, Slots[static_cast<size_t>(k)]);
     for (int gen = 1; gen <= g; ++gen) {
         if (CancelRequested()) break;
         if (Callbacks.GenerationProgress) Callbacks.GenerationProgress(gen);
         for (int t = 1; t <= n; ++t) {
-            TTree& parent = Trees[static_cast<size_t>(t)];
-            TTree& work = Trees[0];
-            if (fast)
-                LightCopy(parent, work);
-            else
-                CopyTree(parent, work);
-            const char letter = MutateTree();
-            if (!MutationDone) continue;
-            if (fast)
-                work.Fitness = static_cast<double>(
-                    Swapper->SwapLength(t, LastSwap.NumA, LastSwap.TipA, LastSwap.NumB, LastSwap.TipB));
-            else
-                EvaluateTree(0);
+            TTree& parent = Slots[static_cast<size_t>(t)];
+            TTree& work = Slots[0];
+            LightCopy(parent, work);
+            const char move = MutateTree();
+            if (!Mutated) continue;
+            work.Fitness = static_cast<double>(Scorer->SwapLength(t, work, LastSwap));
             if (!(work.Fitness < parent.Fitness)) continue;
             // The offspring replaces the longest tree, whichever it is.
             const int w = FindWorstTree().first;
-            if (fast) {
-                LightCopy(work, Trees[static_cast<size_t>(w)]);
-                Swapper->Remember(w, Trees[static_cast<size_t>(w)]);
-            } else
-                CopyTree(work, Trees[static_cast<size_t>(w)]);
-            const TTree& offspring = Trees[static_cast<size_t>(w)];
-            SetCell(w, 2, FormatShortest(offspring.Fitness, Config.DecimalSeparator));
-            const QString history = w < static_cast<int>(OptRows.size()) ? OptRows[static_cast<size_t>(w)][0] : QString();
-            SetCell(w, 0, history + QLatin1Char(' ') + QString::number(offspring.Number) + QLatin1Char(letter));
+            TTree& replaced = Slots[static_cast<size_t>(w)];
+            LightCopy(work, replaced);
+            Scorer->Remember(w, replaced);
+            const TSlotReplacement event{w, replaced.Fitness, replaced.Number, move};
+            if (w < static_cast<int>(History.size()))
+                History[static_cast<size_t>(w)].Replacements.push_back(event);
+            if (Callbacks.SlotReplaced) Callbacks.SlotReplaced(event);
         }
         Generations = gen;
     }
-    Swapper.reset();
+    Scorer->EndSwapping();
     // Slot 0 too, when it holds a tree: nothing is left half evaluated.
-    for (int k = Trees[0].TipCount() == ObjectCount ? 0 : 1; k <= n; ++k) EvaluateTree(k);
+    for (int k = Slots[0].TipCount() == ObjectCount ? 0 : 1; k <= n; ++k) EvaluateTree(k);
     if (Callbacks.GenerationProgress) Callbacks.GenerationProgress(0);
 }
 
-std::pair<int, double> TParsimonySearch::FindBestTree() const
+void TParsimonySearch::SetPopulation(std::vector<TTree> trees)
 {
-    if (TreeCount() < 1) return {0, 0};
-    int best = 1;
-    for (int k = 2; k <= TreeCount(); ++k)
-        if (Trees[static_cast<size_t>(k)].Fitness < Trees[static_cast<size_t>(best)].Fitness) best = k;
-    return {best, Trees[static_cast<size_t>(best)].Fitness};
+    Slots.assign(trees.size() + 1, TTree());
+    for (size_t k = 0; k < trees.size(); ++k) {
+        Slots[k + 1] = std::move(trees[k]);
+        Slots[k + 1].Number = static_cast<int>(k) + 1;
+        EvaluateTree(static_cast<int>(k) + 1);
+    }
+    if (Slots.size() > 1) Slots[0] = Slots[1];
+    StartHistories();
 }
 
-std::pair<int, double> TParsimonySearch::FindWorstTree() const
+std::pair<int, double> ShortestSlot(const std::vector<TTree>& trees)
 {
-    if (TreeCount() < 1) return {0, 0};
-    int worst = 1;
-    for (int k = 2; k <= TreeCount(); ++k)
-        if (Trees[static_cast<size_t>(k)].Fitness > Trees[static_cast<size_t>(worst)].Fitness) worst = k;
-    return {worst, Trees[static_cast<size_t>(worst)].Fitness};
+    if (trees.size() < 2) return {0, 0};
+    size_t best = 1;
+    for (size_t k = 2; k < trees.size(); ++k)
+        if (trees[k].Fitness < trees[best].Fitness) best = k;
+    return {static_cast<int>(best), trees[best].Fitness};
 }
+
+std::pair<int, double> LongestSlot(const std::vector<TTree>& trees)
+{
+    if (trees.size() < 2) return {0, 0};
+    size_t worst = 1;
+    for (size_t k = 2; k < trees.size(); ++k)
+        if (trees[k].Fitness > trees[worst].Fitness) worst = k;
+    return {static_cast<int>(worst), trees[worst].Fitness};
+}
+
+std::pair<int, double> TParsimonySearch::FindBestTree() const { return ShortestSlot(Slots); }
+
+std::pair<int, double> TParsimonySearch::FindWorstTree() const { return LongestSlot(Slots); }

@@ -288,7 +288,7 @@ TExactResult TExactSearch::Run(const TExactCallbacks& callbacks)
         result.Optimum = optimum;
         for (const auto& key : keys) {
             TTree tree = TreeFromClades(key, n);
-            EvaluateTreeWith(tree, scorer);
+            scorer.Evaluate(tree);
             result.Trees.push_back(std::move(tree));
         }
         if (result.OptimalTreesText.isEmpty())

@@ -156,6 +156,6 @@ TExactStartTree QuickShortTree(const TPackedField& packed, const TExactField& fi
             first = false;
         }
     }
-    EvaluateTreeWith(best.Tree, scorer);
+    scorer.Evaluate(best.Tree);
     return best;
 }

@@ -1,8 +1,8 @@
 #include "parsimony/MakeTree.h"
 
-#include "parsimony/PackedStates.h"
-
 #include <algorithm>
+
+#include "parsimony/PackedStates.h"
 
 int TTree::Root() const
 {
@@ -41,7 +41,8 @@ void DeriveTopology(TTree& tree)
         if (!validNode(anc) || found[static_cast<size_t>(anc)] >= 2) return;
         int& f = found[static_cast<size_t>(anc)];
         ++f;
-        tree.Nodes[static_cast<size_t>(anc)].Child[static_cast<size_t>(f)] = {static_cast<TIntNum>(num), isTip};
+        tree.Nodes[static_cast<size_t>(anc)].Child[static_cast<size_t>(f)] = {
+            static_cast<TIntNum>(num), isTip};
     };
     for (int i = 1; i <= t; ++i) addChild(tree.Tips[static_cast<size_t>(i)].Anc, i, true);
     for (int j = 1; j <= n; ++j) addChild(tree.Nodes[static_cast<size_t>(j)].Anc, j, false);
@@ -51,21 +52,9 @@ void DeriveTopology(TTree& tree)
         const TTip& tip = tree.Tips[static_cast<size_t>(i)];
         if (tip.Objects.empty()) continue;
         for (int k = 1; k <= n; ++k)
-            if (tip.AncSet.Contains(k)) tree.Nodes[static_cast<size_t>(k)].Objects.push_back(tip.Objects[0]);
+            if (tip.AncSet.Contains(k))
+                tree.Nodes[static_cast<size_t>(k)].Objects.push_back(tip.Objects[0]);
     }
-}
-
-void EvaluateTreeWith(TTree& tree, TTreeScorer& scorer)
-{
-    DeriveTopology(tree);
-    std::vector<std::int64_t> tipFits, nodeFits;
-    const std::int64_t length = scorer.LengthAndFits(tree, tree.TipCount(), tipFits, nodeFits);
-    for (int i = 1; i <= tree.TipCount(); ++i)
-        tree.Tips[static_cast<size_t>(i)].Fit = static_cast<double>(tipFits[static_cast<size_t>(i)]);
-    for (int j = 1; j <= tree.NodeCount(); ++j)
-        tree.Nodes[static_cast<size_t>(j)].Fit = static_cast<double>(nodeFits[static_cast<size_t>(j)]);
-    tree.Fitness = static_cast<double>(length);
-    tree.MissingDataStates = scorer.MissingData();
 }
 
 namespace {
@@ -80,17 +69,11 @@ int HighestObject(const TTree& tree)
 
 void EvaluateTree(TTree& tree, const TSField& charField, bool missingData)
 {
-    if (tree.TipCount() < 2) {
-        DeriveTopology(tree);
-        tree.Fitness = 0;
-        tree.MissingDataStates = missingData;
-        return;
-    }
-    const int characterCount = charField.Places.empty() ? 0 : static_cast<int>(charField.Places.size()) - 1;
+    const int characterCount =
+        charField.Places.empty() ? 0 : static_cast<int>(charField.Places.size()) - 1;
     const int objects = std::max(tree.TipCount(), HighestObject(tree));
     const TPackedField field(charField, objects, characterCount);
-    TTreeScorer scorer(field, missingData);
-    EvaluateTreeWith(tree, scorer);
+    TTreeScorer(field, missingData).Evaluate(tree);
 }
 
 TIncArr CharacterStates(const TTree& tree, int c, const TSField& charField)
@@ -99,7 +82,10 @@ TIncArr CharacterStates(const TTree& tree, int c, const TSField& charField)
     TIncArr states(static_cast<size_t>(2 * t), TInclusion());
     if (c < 1 || c >= static_cast<int>(charField.Places.size())) return states;
     const TIncArr& inc = charField.Places[static_cast<size_t>(c)].Inc;
-    auto objectSet = [&](int o) { return o >= 0 && o < static_cast<int>(inc.size()) ? inc[static_cast<size_t>(o)] : TInclusion(); };
+    auto objectSet = [&](int o) {
+        return o >= 0 && o < static_cast<int>(inc.size()) ? inc[static_cast<size_t>(o)]
+                                                          : TInclusion();
+    };
     for (int i = 1; i <= t; ++i) {
         const TTip& tip = tree.Tips[static_cast<size_t>(i)];
         if (!tip.Objects.empty()) states[static_cast<size_t>(i)] = objectSet(tip.Objects[0]);
@@ -153,7 +139,8 @@ bool IsConsistentTree(const TTree& tree, int objectCount)
     std::vector<int> children(static_cast<size_t>(n) + 1, 0);
     for (int i = 1; i <= t; ++i) {
         const TTip& tip = tree.Tips[static_cast<size_t>(i)];
-        if (tip.Objects.size() != 1 || tip.Objects[0] < 1 || tip.Objects[0] > objectCount) return false;
+        if (tip.Objects.size() != 1 || tip.Objects[0] < 1 || tip.Objects[0] > objectCount)
+            return false;
         if (seen[tip.Objects[0]]++) return false;
         if (tip.Anc < 1 || tip.Anc > n) return false;
         ++children[tip.Anc];

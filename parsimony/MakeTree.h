@@ -2,10 +2,11 @@
 // Trees of the parsimony search and their Camin-Sokal length on state-tree
 // path sets. A tree is stored by its parent links only; every other field is
 // derived by EvaluateTree.
-#include "data/Global.h"
-
 #include <array>
+#include <cstdint>
 #include <vector>
+
+#include "data/Global.h"
 
 // Object numbers, used from index 0.
 using TIntNumArr = std::vector<TIntNum>;
@@ -16,10 +17,10 @@ struct TChild {
 };
 
 struct TTip {
-    TIntNum Anc = 0;       // parent node
-    TIntNumArr Objects;    // exactly one object number
-    TInclusion AncSet;     // all nodes above the tip (derived)
-    double Fit = 0;        // steps on the branch from the parent (derived)
+    TIntNum Anc = 0;     // parent node
+    TIntNumArr Objects;  // exactly one object number
+    TInclusion AncSet;   // all nodes above the tip (derived)
+    double Fit = 0;      // steps on the branch from the parent (derived)
 };
 
 struct TNode {
@@ -44,10 +45,18 @@ struct TTree {
     int Root() const;  // number of the node with Anc = 0, or 0
 };
 
+// Where the next object joins a tree: above tip or node Num.
+struct TInsertionPoint {
+    bool IsTip = true;
+    int Num = 1;
+    std::int64_t Length = 0;  // length of the tree after the insertion
+};
+
 // Rebuilds every derived field of the tree (ancestor sets, children, object
 // lists, fits) and its Fitness. missingData selects the missing-data rule
 // (a "?" set is skipped) instead of the plain rule (a "?" set empties every
-// node above it).
+// node above it). For one tree now and then: a search keeps its scorer
+// (SearchScorer.h) and calls that.
 void EvaluateTree(TTree& tree, const TSField& charField, bool missingData);
 
 // Steps of character c alone on the tree, counted with the missing-data rule

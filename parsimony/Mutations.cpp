@@ -4,9 +4,15 @@
 char TParsimonySearch::MutateTree()
 {
     switch (Random.Below(3)) {
-    case 0: SwapTipTip(0); return 'a';
-    case 1: SwapTipNode(0); return 'b';
-    default: SwapNodeNode(0); return 'c';
+        case 0:
+            SwapTipTip(0);
+            return 'a';
+        case 1:
+            SwapTipNode(0);
+            return 'b';
+        default:
+            SwapNodeNode(0);
+            return 'c';
     }
 }
 
@@ -14,7 +20,7 @@ char TParsimonySearch::MutateTree()
 // (from included): the AncSet of `upper` is a subset of the set of `from`.
 bool TParsimonySearch::NodeAbove(int treeNo, int upper, int from) const
 {
-    const TTree& tree = Trees[static_cast<size_t>(treeNo)];
+    const TTree& tree = Slots[static_cast<size_t>(treeNo)];
     const int n = tree.NodeCount();
     for (int k = from, steps = 0; k >= 1 && k <= n && steps <= n; ++steps) {
         if (k == upper) return true;
@@ -25,9 +31,9 @@ bool TParsimonySearch::NodeAbove(int treeNo, int upper, int from) const
 
 void TParsimonySearch::SwapTipTip(int treeNo)
 {
-    TTree& tree = Trees[static_cast<size_t>(treeNo)];
+    TTree& tree = Slots[static_cast<size_t>(treeNo)];
     const int t = tree.TipCount();
-    MutationDone = true;
+    Mutated = true;
     int i, j;
     do {
         i = Random.Below(t) + 1;
@@ -36,7 +42,7 @@ void TParsimonySearch::SwapTipTip(int treeNo)
     TIntNum& a = tree.Tips[static_cast<size_t>(i)].Anc;
     TIntNum& b = tree.Tips[static_cast<size_t>(j)].Anc;
     if (a == b) {
-        MutationDone = false;
+        Mutated = false;
         return;
     }
     std::swap(a, b);
@@ -45,19 +51,15 @@ void TParsimonySearch::SwapTipTip(int treeNo)
 
 void TParsimonySearch::SwapTipNode(int treeNo)
 {
-    TTree& tree = Trees[static_cast<size_t>(treeNo)];
-    MutationDone = true;
+    TTree& tree = Slots[static_cast<size_t>(treeNo)];
+    Mutated = true;
     const int i = Random.Below(tree.TipCount()) + 1;
     const int j = Random.Below(tree.NodeCount()) + 1;
     TTip& tip = tree.Tips[static_cast<size_t>(i)];
     TNode& node = tree.Nodes[static_cast<size_t>(j)];
-    bool nested;
-    if (Config.Engine == TScoringEngine::Reference)
-        nested = node.AncSet.IsSubsetOf(tip.AncSet);
-    else
-        nested = NodeAbove(treeNo, j, tip.Anc);
-    if (tip.Anc == node.Anc || nested) {
-        MutationDone = false;
+    // Node j on the tip's way to the root (its AncSet within the tip's).
+    if (tip.Anc == node.Anc || NodeAbove(treeNo, j, tip.Anc)) {
+        Mutated = false;
         return;
     }
     std::swap(tip.Anc, node.Anc);
@@ -66,9 +68,9 @@ void TParsimonySearch::SwapTipNode(int treeNo)
 
 void TParsimonySearch::SwapNodeNode(int treeNo)
 {
-    TTree& tree = Trees[static_cast<size_t>(treeNo)];
+    TTree& tree = Slots[static_cast<size_t>(treeNo)];
     const int n = tree.NodeCount();
-    MutationDone = true;
+    Mutated = true;
     int i, j;
     do {
         i = Random.Below(n) + 1;
@@ -76,13 +78,9 @@ void TParsimonySearch::SwapNodeNode(int treeNo)
     } while (i == j);
     TNode& a = tree.Nodes[static_cast<size_t>(i)];
     TNode& b = tree.Nodes[static_cast<size_t>(j)];
-    bool nested;
-    if (Config.Engine == TScoringEngine::Reference)
-        nested = a.AncSet.IsSubsetOf(b.AncSet) || b.AncSet.IsSubsetOf(a.AncSet);
-    else
-        nested = NodeAbove(treeNo, i, j) || NodeAbove(treeNo, j, i);
-    if (a.Anc == b.Anc || nested) {
-        MutationDone = false;
+    // One node above the other (one AncSet within the other).
+    if (a.Anc == b.Anc || NodeAbove(treeNo, i, j) || NodeAbove(treeNo, j, i)) {
+        Mutated = false;
         return;
     }
     std::swap(a.Anc, b.Anc);

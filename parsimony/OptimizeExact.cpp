@@ -132,7 +132,7 @@ void TFrmOptimize::ExactEnded()
              << ExactResultLines(r, job->Settings) << QString() << QString();
     ShowFoundTrees(ExactListRows(r, separator),
                    ExactPopulation(r, job->Settings, Ctx.Model.CharField, job->ObjectCount,
-                                   Ctx.Model.CharacterCount, separator),
+                                   Ctx.Model.CharacterCount),
                    static_cast<double>(r.Optimum), QStringLiteral("branch and bound, not proved"),
                    protocol);
 }

@@ -220,7 +220,6 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
     settings.Generations = generations;
     settings.MissingData = MissingData;
     settings.Seed = FixedSeed ? *FixedSeed : ClockSeed();
-    settings.DecimalSeparator = LocaleDecimalSeparator();
     // The search takes its own copy of the coded characters.
     Search = std::make_shared<TParsimonySearch>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
                                                 Ctx.Model.CharacterCount, settings);
@@ -240,15 +239,22 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
     TSearchCallbacks cb;
     cb.GrowProgress = [this](int k) { Post([this, k] { ProgressBar1->setValue(k); }); };
     TParsimonySearch* search = Search.get();
-    cb.ListFilled = [this, search] {
-        std::vector<QStringList> rows = search->OptList();
+    const QChar separator = LocaleDecimalSeparator();
+    cb.Grown = [this, search, separator] {
+        std::vector<QStringList> rows = PopulationListRows(search->Histories(), separator);
         Post([this, rows = std::move(rows)] {
             Ctx.FrmTreeOpt->FillList(rows);
             SetStatusLabel(Label3, QStringLiteral("swap branches randomly"));
         });
     };
-    cb.CellChanged = [this](int row, int column, const QString& text) {
-        Post([this, row, column, text] { Ctx.FrmTreeOpt->SetListCell(row, column, text); });
+    // The replaced slot's length, then its history.
+    cb.SlotReplaced = [this, search, separator](const TSlotReplacement& r) {
+        const QStringList row =
+            PopulationListRow(search->Histories()[static_cast<size_t>(r.Slot)], separator);
+        Post([this, slot = r.Slot, row] {
+            Ctx.FrmTreeOpt->SetListCell(slot, 2, row[2]);
+            Ctx.FrmTreeOpt->SetListCell(slot, 0, row[0]);
+        });
     };
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
@@ -326,10 +332,12 @@ void TFrmOptimize::RunEnded()
         emit RunFinished();
         return;
     }
-    Ctx.FrmTreeOpt->FillList(search->OptList());  // the list exactly as the search left it
+    const QChar separator = LocaleDecimalSeparator();
+    // The list exactly as the search left it.
+    Ctx.FrmTreeOpt->FillList(PopulationListRows(search->Histories(), separator));
     const double best = search->FindBestTree().second;
     Ctx.FrmTreeOpt->SetPopulation(search);
-    Ctx.FrmTreeOpt->Label1->setText(OptimumText(best, settings.DecimalSeparator));
+    Ctx.FrmTreeOpt->Label1->setText(OptimumText(best, separator));
     Ctx.FrmTreeOpt->ShowResults();
     if (cancelled)
         Ctx.WriteProtocol(CancelledProtocolLines(search->TreeCount(), settings.TreeCount,

@@ -194,7 +194,7 @@ void TFrmOptimize::ThoroughEnded()
     const QChar separator = LocaleDecimalSeparator();
     ShowFoundTrees(ThoroughListRows(*search, separator),
                    ThoroughPopulation(*search, Ctx.Model.CharField, Ctx.Model.ObjectCount,
-                                      Ctx.Model.CharacterCount, separator),
+                                      Ctx.Model.CharacterCount),
                    static_cast<double>(search->BestLength()),
                    QStringLiteral("replicate 999, ratchet 99"),
                    ThoroughProtocolLines(search->Settings(), search->ThreadsUsed()) +

@@ -1,8 +1,8 @@
 #include "parsimony/PackedStates.h"
 
-#include "parsimony/PackedKernels.h"
-
 #include <bit>
+
+#include "parsimony/PackedKernels.h"
 
 namespace {
 int HighestMember(const TInclusion& s)
@@ -12,7 +12,10 @@ int HighestMember(const TInclusion& s)
     return -1;
 }
 
-inline void SetBit(std::uint64_t* words, int bit) { words[bit >> 6] |= std::uint64_t{1} << (bit & 63); }
+inline void SetBit(std::uint64_t* words, int bit)
+{
+    words[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+}
 
 }  // namespace
 
@@ -109,7 +112,8 @@ void TTreeScorer::BuildOrder(const TTree& tree, int tipCount)
     }
 }
 
-template <bool MissingRule> std::int64_t TTreeScorer::Evaluate(const TTree& tree, int tipCount)
+template <bool MissingRule>
+std::int64_t TTreeScorer::Score(const TTree& tree, int tipCount)
 {
     BuildOrder(tree, tipCount);
     std::int64_t length = 0;
@@ -124,8 +128,9 @@ template <bool MissingRule> std::int64_t TTreeScorer::Evaluate(const TTree& tree
             K[v] = 0;
             continue;
         }
-        const std::int64_t k = CombineNode(MissingRule, W, SPtr[static_cast<size_t>(c1)], MPtr[static_cast<size_t>(c1)],
-                                           SPtr[static_cast<size_t>(c2)], MPtr[static_cast<size_t>(c2)], s, m);
+        const std::int64_t k = CombineNode(
+            MissingRule, W, SPtr[static_cast<size_t>(c1)], MPtr[static_cast<size_t>(c1)],
+            SPtr[static_cast<size_t>(c2)], MPtr[static_cast<size_t>(c2)], s, m);
         K[v] = k;
         length += k;
     }
@@ -134,33 +139,41 @@ template <bool MissingRule> std::int64_t TTreeScorer::Evaluate(const TTree& tree
 
 std::int64_t TTreeScorer::Length(const TTree& tree, int tipCount)
 {
-    return Missing ? Evaluate<true>(tree, tipCount) : Evaluate<false>(tree, tipCount);
+    return Missing ? Score<true>(tree, tipCount) : Score<false>(tree, tipCount);
 }
 
-std::int64_t TTreeScorer::LengthAndFits(const TTree& tree, int tipCount, std::vector<std::int64_t>& tipFits,
-                                        std::vector<std::int64_t>& nodeFits)
+void TTreeScorer::Evaluate(TTree& tree)
 {
-    const std::int64_t length = Length(tree, tipCount);
-    tipFits.assign(static_cast<size_t>(tipCount) + 1, 0);
-    nodeFits.assign(static_cast<size_t>(tipCount), 0);
-    auto fit = [&](size_t v) -> std::int64_t {
+    DeriveTopology(tree);
+    const int t = tree.TipCount();
+    tree.MissingDataStates = Missing;
+    if (t < 2) {  // nothing to count
+        tree.Fitness = 0;
+        return;
+    }
+    const std::int64_t length = Length(tree, t);
+    auto fit = [&](size_t v) -> double {
         if (Parent[v] < 0) return 0;
-        return BranchSteps(W, SPtr[v], SPtr[static_cast<size_t>(Parent[v])]);
+        return static_cast<double>(BranchSteps(W, SPtr[v], SPtr[static_cast<size_t>(Parent[v])]));
     };
-    for (int i = 1; i <= tipCount; ++i) tipFits[static_cast<size_t>(i)] = fit(Vertex(i, true));
-    for (int j = 1; j < tipCount; ++j) nodeFits[static_cast<size_t>(j)] = fit(Vertex(j, false));
-    return length;
+    for (int i = 1; i <= t; ++i) tree.Tips[static_cast<size_t>(i)].Fit = fit(Vertex(i, true));
+    for (int j = 1; j < t && j <= tree.NodeCount(); ++j)
+        tree.Nodes[static_cast<size_t>(j)].Fit = fit(Vertex(j, false));
+    tree.Fitness = static_cast<double>(length);
 }
 
-template <bool MissingRule> TInsertionPoint TTreeScorer::Insert(const TTree& tree, int tipCount, int object)
+template <bool MissingRule>
+TInsertionPoint TTreeScorer::Insert(const TTree& tree, int tipCount, int object)
 {
-    const std::int64_t length = Evaluate<MissingRule>(tree, tipCount);
+    const std::int64_t length = Score<MissingRule>(tree, tipCount);
     const std::uint64_t* sx = Field->States(object);
     const std::uint64_t* mx = Field->Mask(object);
     const int nodeCount = tipCount - 1;
 
     // Every vertex's set once the new object lies below it.
-    auto added = [&](size_t v) { AddedSet(MissingRule, W, SPtr[v], MPtr[v], sx, mx, &SAdded[v * static_cast<size_t>(W)]); };
+    auto added = [&](size_t v) {
+        AddedSet(MissingRule, W, SPtr[v], MPtr[v], sx, mx, &SAdded[v * static_cast<size_t>(W)]);
+    };
     for (int i = 1; i <= tipCount; ++i) added(Vertex(i, true));
     for (int j = 1; j <= nodeCount; ++j) added(Vertex(j, false));
 

@@ -3,10 +3,10 @@
 // bit vector (each state of a character one bit), node sets built bottom-up
 // from the children with word-wise operations, and insertion points scored
 // incrementally. Gives exactly the lengths of the literal definition.
-#include "parsimony/MakeTree.h"
-
 #include <cstdint>
 #include <vector>
+
+#include "parsimony/MakeTree.h"
 
 // The characters of a coded field packed per object. Besides the states, a
 // "has data" mask marks the bits of every character whose set is not empty;
@@ -22,18 +22,14 @@ public:
     const std::uint64_t* Mask(int object) const { return &MaskBits[Index(object)]; }
 
 private:
-    size_t Index(int object) const { return static_cast<size_t>(object) * static_cast<size_t>(WordCount); }
+    size_t Index(int object) const
+    {
+        return static_cast<size_t>(object) * static_cast<size_t>(WordCount);
+    }
     int WordCount = 1;
     int Objects = 0;
     std::vector<std::uint64_t> StateBits;  // object-major, WordCount words each
     std::vector<std::uint64_t> MaskBits;
-};
-
-// Where AddObject puts the next object: above tip or node Num.
-struct TInsertionPoint {
-    bool IsTip = true;
-    int Num = 1;
-    std::int64_t Length = 0;  // length of the tree after the insertion
 };
 
 // Scores trees of one packed field under one rule. Works on the parent links
@@ -44,20 +40,25 @@ public:
 
     bool MissingData() const { return Missing; }
 
-    // Length of the tree of tips 1..tipCount and nodes 1..tipCount-1.
+    // Length of the tree of tips 1..tipCount and nodes 1..tipCount-1, from
+    // the parent links alone: for loops that only compare lengths.
     std::int64_t Length(const TTree& tree, int tipCount);
-    // The same, also filling the fits of every tip and node (index 0 unused).
-    std::int64_t LengthAndFits(const TTree& tree, int tipCount, std::vector<std::int64_t>& tipFits,
-                               std::vector<std::int64_t>& nodeFits);
+    // Every derived field, the fits and Fitness of the tree under the rule.
+    void Evaluate(TTree& tree);
     // Tries object `object` above every tip 1..m and node 1..m-1 of a tree of
     // m tips and returns the first shortest place in that order.
     TInsertionPoint BestInsertion(const TTree& tree, int tipCount, int object);
 
 private:
-    template <bool MissingRule> std::int64_t Evaluate(const TTree& tree, int tipCount);
-    template <bool MissingRule> TInsertionPoint Insert(const TTree& tree, int tipCount, int object);
+    template <bool MissingRule>
+    std::int64_t Score(const TTree& tree, int tipCount);
+    template <bool MissingRule>
+    TInsertionPoint Insert(const TTree& tree, int tipCount, int object);
     void BuildOrder(const TTree& tree, int tipCount);
-    size_t Vertex(int num, bool isTip) const { return isTip ? static_cast<size_t>(num) : static_cast<size_t>(MaxTips + num); }
+    size_t Vertex(int num, bool isTip) const
+    {
+        return isTip ? static_cast<size_t>(num) : static_cast<size_t>(MaxTips + num);
+    }
     std::uint64_t* NodeS(size_t v) { return &S[v * static_cast<size_t>(W)]; }
     std::uint64_t* NodeM(size_t v) { return &M[v * static_cast<size_t>(W)]; }
 
@@ -65,7 +66,8 @@ private:
     bool Missing;
     int W;
     int MaxTips;
-    std::vector<std::uint64_t> S, M, SAdded;       // per vertex: states, has-data mask, states with the new object
+    std::vector<std::uint64_t> S, M,
+        SAdded;  // per vertex: states, has-data mask, states with the new object
     std::vector<const std::uint64_t*> SPtr, MPtr;  // per vertex: where its sets live
     std::vector<std::array<int, 2>> Children;      // per node: child vertices
     std::vector<int> Parent;                       // per vertex: parent vertex, -1 for the root
@@ -73,7 +75,3 @@ private:
     std::vector<std::int64_t> K;                   // per node: fits of its two children
     std::vector<std::int64_t> H;                   // per vertex: change above it when inserting
 };
-
-// EvaluateTree with a scorer made once for many trees: the derived fields,
-// fits and Fitness of the tree under the scorer's rule.
-void EvaluateTreeWith(TTree& tree, TTreeScorer& scorer);

@@ -1,5 +1,7 @@
 #include "parsimony/ReferenceTree.h"
 
+#include "parsimony/GrowTree.h"
+
 namespace {
 int SymmetricSteps(const TInclusion& a, const TInclusion& b) { return (a ^ b).Count(); }
 }  // namespace
@@ -33,16 +35,19 @@ TReferenceStates ReferenceEvaluateTree(TTree& tree, const TSField& charField, bo
         node.Child = {};
         int found = 0;
         for (int i = 1; i <= t && found < 2; ++i)
-            if (tree.Tips[static_cast<size_t>(i)].Anc == k) node.Child[static_cast<size_t>(++found)] = {static_cast<TIntNum>(i), true};
+            if (tree.Tips[static_cast<size_t>(i)].Anc == k)
+                node.Child[static_cast<size_t>(++found)] = {static_cast<TIntNum>(i), true};
         for (int j = 1; j <= n && found < 2; ++j)
-            if (tree.Nodes[static_cast<size_t>(j)].Anc == k) node.Child[static_cast<size_t>(++found)] = {static_cast<TIntNum>(j), false};
+            if (tree.Nodes[static_cast<size_t>(j)].Anc == k)
+                node.Child[static_cast<size_t>(++found)] = {static_cast<TIntNum>(j), false};
     }
     // 4: object lists.
     for (int k = 1; k <= n; ++k) {
         TNode& node = tree.Nodes[static_cast<size_t>(k)];
         node.Objects.clear();
         for (int i = 1; i <= t; ++i)
-            if (tree.Tips[static_cast<size_t>(i)].AncSet.Contains(k)) node.Objects.push_back(tree.Tips[static_cast<size_t>(i)].Objects[0]);
+            if (tree.Tips[static_cast<size_t>(i)].AncSet.Contains(k))
+                node.Objects.push_back(tree.Tips[static_cast<size_t>(i)].Objects[0]);
     }
     // 5: states and fits.
     TReferenceStates states;
@@ -53,7 +58,9 @@ TReferenceStates ReferenceEvaluateTree(TTree& tree, const TSField& charField, bo
         return o < static_cast<int>(column.size()) ? column[static_cast<size_t>(o)] : TInclusion();
     };
     for (int i = 1; i <= t; ++i)
-        for (int c = 1; c <= chars; ++c) states.Tips[static_cast<size_t>(i)][static_cast<size_t>(c)] = inc(c, tree.Tips[static_cast<size_t>(i)].Objects[0]);
+        for (int c = 1; c <= chars; ++c)
+            states.Tips[static_cast<size_t>(i)][static_cast<size_t>(c)] =
+                inc(c, tree.Tips[static_cast<size_t>(i)].Objects[0]);
     for (int k = 1; k <= n; ++k) {
         const TIntNumArr& objects = tree.Nodes[static_cast<size_t>(k)].Objects;
         for (int c = 1; c <= chars; ++c) {
@@ -95,7 +102,8 @@ TReferenceStates ReferenceEvaluateTree(TTree& tree, const TSField& charField, bo
     return states;
 }
 
-double ReferenceComputeCharSteps(TTree& tree, int c, const TSField& charField, const TReferenceStates& states)
+double ReferenceComputeCharSteps(TTree& tree, int c, const TSField& charField,
+                                 const TReferenceStates& states)
 {
     const int t = tree.TipCount();
     const int n = tree.NodeCount();
@@ -103,7 +111,8 @@ double ReferenceComputeCharSteps(TTree& tree, int c, const TSField& charField, c
     for (int k = 1; k <= n; ++k) {
         const TNode& node = tree.Nodes[static_cast<size_t>(k)];
         const TInclusion& s = states.Nodes[static_cast<size_t>(k)][static_cast<size_t>(c)];
-        if (node.Anc != 0 && !s.IsEmpty()) steps += SymmetricSteps(s, states.Nodes[node.Anc][static_cast<size_t>(c)]);
+        if (node.Anc != 0 && !s.IsEmpty())
+            steps += SymmetricSteps(s, states.Nodes[node.Anc][static_cast<size_t>(c)]);
     }
     for (int i = 1; i <= t; ++i) {
         const TTip& tip = tree.Tips[static_cast<size_t>(i)];
@@ -112,4 +121,59 @@ double ReferenceComputeCharSteps(TTree& tree, int c, const TSField& charField, c
     }
     ReferenceEvaluateTree(tree, charField, true);
     return steps;
+}
+
+namespace {
+class TReferenceScorer final : public TSearchScorer {
+public:
+    TReferenceScorer(const TSField& charField, bool missingData)
+        : Field(charField), Missing(missingData)
+    {
+    }
+
+    bool MissingData() const override { return Missing; }
+    void Evaluate(TTree& tree) override { ReferenceEvaluateTree(tree, Field, Missing); }
+
+    // Literally: the object on a fresh copy above every branch in turn; the
+    // first strictly shortest wins.
+    TInsertionPoint BestInsertion(const TTree& tree, int object) override
+    {
+        const int m = tree.TipCount();
+        TInsertionPoint best;
+        bool first = true;
+        auto tryAt = [&](int num, bool isTip) {
+            CopyTree(tree, Candidate);
+            AppendObject(Candidate, object);
+            AttachNewest(Candidate, num, isTip);
+            ReferenceEvaluateTree(Candidate, Field, Missing);
+            const auto length = static_cast<std::int64_t>(Candidate.Fitness);
+            if (first || length < best.Length) best = {isTip, num, length};
+            first = false;
+        };
+        for (int i = 1; i <= m; ++i) tryAt(i, true);
+        for (int j = 1; j < m; ++j) tryAt(j, false);
+        return best;
+    }
+
+    // Every swapped tree is evaluated in full: nothing to remember.
+    void StartSwapping(int) override {}
+    void Remember(int, const TTree&) override {}
+    std::int64_t SwapLength(int, TTree& swapped, const TSwapParts&) override
+    {
+        ReferenceEvaluateTree(swapped, Field, Missing);
+        return static_cast<std::int64_t>(swapped.Fitness);
+    }
+    void EndSwapping() override {}
+
+private:
+    TSField Field;
+    bool Missing;
+    TTree Candidate;
+};
+}  // namespace
+
+std::unique_ptr<TSearchScorer> MakeReferenceScorer(const TSField& charField, int, int,
+                                                   bool missingData)
+{
+    return std::make_unique<TReferenceScorer>(charField, missingData);
 }

@@ -60,8 +60,7 @@ TReplicateSearch EvolutionaryReplicateSearch(int treeCount, int generations, boo
         std::vector<TTree> best;
         const double shortest = search.FindBestTree().second;
         for (int k = 1; k <= search.TreeCount(); ++k)
-            if (search.Trees[static_cast<size_t>(k)].Fitness == shortest)
-                best.push_back(search.Trees[static_cast<size_t>(k)]);
+            if (search.Tree(k).Fitness == shortest) best.push_back(search.Tree(k));
         return best;
     };
 }

@@ -5,36 +5,28 @@
 std::shared_ptr<TParsimonySearch> FoundTreesPopulation(const std::vector<TTree>& trees,
                                                        const TSField& field, int objectCount,
                                                        int characterCount, bool missingData,
-                                                       std::uint64_t seed, QChar decimalSeparator)
+                                                       std::uint64_t seed)
 {
     TSearchSettings settings;
     settings.TreeCount = static_cast<int>(trees.size());
     settings.Generations = 0;
     settings.MissingData = missingData;
     settings.Seed = seed;
-    settings.DecimalSeparator = decimalSeparator;
     auto population =
         std::make_shared<TParsimonySearch>(field, objectCount, characterCount, settings);
-    population->Trees.assign(trees.size() + 1, TTree());
-    for (size_t k = 0; k < trees.size(); ++k) {
-        population->Trees[k + 1] = trees[k];
-        population->Trees[k + 1].Number = static_cast<int>(k) + 1;
-        population->EvaluateTree(static_cast<int>(k) + 1);
-    }
-    if (!trees.empty()) population->Trees[0] = population->Trees[1];
+    population->SetPopulation(trees);
     return population;
 }
 
 std::shared_ptr<TParsimonySearch> ThoroughPopulation(const TThoroughSearch& search,
                                                      const TSField& field, int objectCount,
-                                                     int characterCount, QChar decimalSeparator)
+                                                     int characterCount)
 {
     std::vector<TTree> trees;
     trees.reserve(search.Results().size());
     for (const TThoroughResult& r : search.Results()) trees.push_back(TreeFromCompact(r.Tree));
     return FoundTreesPopulation(trees, field, objectCount, characterCount,
-                                search.Settings().MissingData, search.Settings().Seed,
-                                decimalSeparator);
+                                search.Settings().MissingData, search.Settings().Seed);
 }
 
 std::vector<QStringList> ThoroughListRows(const TThoroughSearch& search, QChar decimalSeparator)
@@ -52,11 +44,11 @@ std::vector<QStringList> ThoroughListRows(const TThoroughSearch& search, QChar d
 std::shared_ptr<TParsimonySearch> ExactPopulation(const TExactResult& result,
                                                   const TExactSettings& settings,
                                                   const TSField& field, int objectCount,
-                                                  int characterCount, QChar decimalSeparator)
+                                                  int characterCount)
 {
     // The exact search draws nothing at random: seed 0.
     return FoundTreesPopulation(result.Trees, field, objectCount, characterCount,
-                                settings.MissingData, 0, decimalSeparator);
+                                settings.MissingData, 0);
 }
 
 std::vector<QStringList> ExactListRows(const TExactResult& result, QChar decimalSeparator)

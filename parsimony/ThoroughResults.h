@@ -3,7 +3,7 @@
 // them: a population of the evolutionary search's kind (up to 255 objects)
 // and the rows of its list (tree, length, how it was found).
 //
-//   auto population = ThoroughPopulation(search, field, objects, characters, '.');
+//   auto population = ThoroughPopulation(search, field, objects, characters);
 //   window->FillList(ThoroughListRows(search, '.'));
 //   window->SetPopulation(population);
 //   // the same for an exact run: ExactPopulation, ExactListRows
@@ -21,17 +21,17 @@ inline const QString ExactLegend = QStringLiteral("Exact search: shortest trees"
 std::shared_ptr<TParsimonySearch> FoundTreesPopulation(const std::vector<TTree>& trees,
                                                        const TSField& field, int objectCount,
                                                        int characterCount, bool missingData,
-                                                       std::uint64_t seed, QChar decimalSeparator);
+                                                       std::uint64_t seed);
 
 std::shared_ptr<TParsimonySearch> ThoroughPopulation(const TThoroughSearch& search,
                                                      const TSField& field, int objectCount,
-                                                     int characterCount, QChar decimalSeparator);
+                                                     int characterCount);
 std::vector<QStringList> ThoroughListRows(const TThoroughSearch& search, QChar decimalSeparator);
 
 std::shared_ptr<TParsimonySearch> ExactPopulation(const TExactResult& result,
                                                   const TExactSettings& settings,
                                                   const TSField& field, int objectCount,
-                                                  int characterCount, QChar decimalSeparator);
+                                                  int characterCount);
 // "branch and bound" for every row of a proved run; "branch and bound, not
 // proved" for the shortest trees of a stopped one.
 std::vector<QStringList> ExactListRows(const TExactResult& result, QChar decimalSeparator);

@@ -144,10 +144,10 @@ int TFrmTreeOpt::SelectedSlot() const
     return row;
 }
 
-TTree* TFrmTreeOpt::SelectedTree() const
+const TTree* TFrmTreeOpt::SelectedTree() const
 {
     const int slot = SelectedSlot();
-    return slot == 0 ? nullptr : &Search->Trees[static_cast<size_t>(slot)];
+    return slot == 0 ? nullptr : &Search->Tree(slot);
 }
 
 void TFrmTreeOpt::ShowTree()
@@ -225,13 +225,15 @@ void TFrmTreeOpt::ShowTrees(const std::vector<QStringList>& rows,
 
 void TFrmTreeOpt::BtnCharFitClick()
 {
-    TTree* tree = SelectedTree();
-    if (!tree) return;
+    if (!SelectedTree()) return;
     TFrmCharFit* fit = Ctx.FrmCharFit;
     TBusyGuard busy(Ctx.Ui);  // thousands of characters take a moment
     fit->hide();
-    // The character fit counts on the coding the population was grown from.
-    fit->ShowTable(CharFitTable(*tree, Search->CharField()));
+    // The character fit counts on the coding the population was grown from;
+    // the tree keeps the fits of the missing-data rule afterwards.
+    const TTree* tree = &Search->UseMissingDataRule(SelectedSlot());
+    TTree counted = *tree;
+    fit->ShowTable(CharFitTable(counted, Search->CharField()));
     // Counted, like the steps, with the missing-data rule.
     const TFitStatistics stats = FitStatistics(*tree, Search->CharField(), true);
     std::vector<QStringList> cells(1);
@@ -272,13 +274,12 @@ void TFrmTreeOpt::BtnSaveTreesClick()
         bytes = ShortestTreesText(asNexus);
     } else if (asNexus) {
         std::vector<const TTree*> trees;
-        for (int k = 1; k <= Search->TreeCount(); ++k)
-            trees.push_back(&Search->Trees[static_cast<size_t>(k)]);
+        for (int k = 1; k <= Search->TreeCount(); ++k) trees.push_back(&Search->Tree(k));
         bytes = WriteNexusTrees(trees, Search->CharField().Names).toUtf8();
     } else {
         QStringList lines;
         for (int k = 1; k <= Search->TreeCount(); ++k)
-            lines << WriteNewick(Search->Trees[static_cast<size_t>(k)], Search->CharField().Names);
+            lines << WriteNewick(Search->Tree(k), Search->CharField().Names);
         bytes = EncodeTextLines(lines);
     }
     QString error;
@@ -310,13 +311,12 @@ void TFrmTreeOpt::DrawTree(int slot)
     // The drawing works on its own copy: re-rooting there leaves this tree alone.
     TadaTreeNodes nodes;
     QString error;
-    if (!SearchTreeToTreeNodes(Search->Trees[static_cast<size_t>(slot)], Search->CharField().Names,
-                               nodes, error)) {
+    if (!SearchTreeToTreeNodes(Search->Tree(slot), Search->CharField().Names, nodes, error)) {
         Ctx.Ui.ShowError(this, error);
         return;
     }
     // The changes as the tree's branch lengths count them.
-    const TTree& tree = Search->Trees[static_cast<size_t>(slot)];
+    const TTree& tree = Search->Tree(slot);
     AttachChanges(tree, Search->CharField(), tree.MissingDataStates, nodes);
     TTreeGrfFRM window(Ctx.Ui, this);
     window.SetNodes(&nodes);
@@ -336,7 +336,7 @@ void TFrmTreeOpt::BtnConsensusClick()
         for (int k = 1; k <= Search->TreeCount(); ++k) chosen.push_back(k);
     }
     std::vector<const TTree*> trees;
-    for (int k : chosen) trees.push_back(&Search->Trees[static_cast<size_t>(k)]);
+    for (int k : chosen) trees.push_back(&Search->Tree(k));
     const std::vector<QString>& names = Search->CharField().Names;
     const int objects = trees.front()->TipCount();
     TConsensusInput input = CladesOfTrees(trees, objects);

@@ -58,7 +58,7 @@ public:
     // The slot of SgOpt's current row, or 0 when it holds no tree.
     int SelectedSlot() const;
     // The tree in that slot, or nullptr.
-    TTree* SelectedTree() const;
+    const TTree* SelectedTree() const;
 
     TStringGrid* SgOpt = nullptr;
     TStringGrid* SgTree = nullptr;

@@ -40,3 +40,22 @@ QString OptimumText(double fitness, QChar sep)
 {
     return QStringLiteral("Optimum = Minimum = ") + FormatShortest(fitness, sep);
 }
+
+QStringList PopulationListRow(const TSlotHistory& history, QChar sep)
+{
+    QString lineage = QString::number(history.Number);
+    for (const TSlotReplacement& r : history.Replacements)
+        lineage += QLatin1Char(' ') + QString::number(r.Lineage) + QLatin1Char(r.Move);
+    const QString now = history.Replacements.empty()
+                            ? QString()
+                            : FormatShortest(history.Replacements.back().Length, sep);
+    return {lineage, FormatShortest(history.GrownLength, sep), now};
+}
+
+std::vector<QStringList> PopulationListRows(const std::vector<TSlotHistory>& histories, QChar sep)
+{
+    std::vector<QStringList> rows{{OptLegend, OptAddFit, OptSwapFit}};
+    for (size_t k = 1; k < histories.size(); ++k)
+        rows.push_back(PopulationListRow(histories[k], sep));
+    return rows;
+}

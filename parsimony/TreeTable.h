@@ -1,10 +1,12 @@
 #pragma once
-// The texts of the tree results window: one tree as a table of its tips and
-// nodes with their parent links and fits.
+// The texts of the tree results window: the population list of a search,
+// and one tree as a table of its tips and nodes with their parent links and
+// fits.
 #include <QChar>
 #include <QStringList>
 #include <vector>
 
+#include "parsimony/CreateTree.h"
 #include "parsimony/MakeTree.h"
 
 // Rows 0..T of five columns for a tree of T tips: the header ("", "Tips",
@@ -18,3 +20,17 @@ std::vector<QStringList> TreeTableRows(const TTree& tree, const std::vector<QStr
 
 // "Optimum = Minimum = " and the length in the shortest general format.
 QString OptimumText(double fitness, QChar decimalSeparator);
+
+// The population list's header row.
+inline const QString OptLegend =
+    QStringLiteral("a: change tip to tip; b: change tip to node c: change node to node");
+inline const QString OptAddFit = QStringLiteral("add - fit");
+inline const QString OptSwapFit = QStringLiteral("swap - fit");
+
+// One slot's row: its history (the grown tree's number, then for every
+// replacement a blank, the offspring's lineage and the move letter, e.g.
+// "4 7b"), its length after growing, and its length now once it was replaced.
+QStringList PopulationListRow(const TSlotHistory& history, QChar decimalSeparator);
+// The header and rows 1..N of histories (index 0 unused).
+std::vector<QStringList> PopulationListRows(const std::vector<TSlotHistory>& histories,
+                                            QChar decimalSeparator);

@@ -212,7 +212,7 @@ TEST(Render, TitleRuleLiesBelowTheTitleTextInPdf)
 {
     TPicturePage p;
     const QSize size(1000, 700);
-    for (int layout : {TitleLines, TitleOnly}) {
+    for (TTitleLayout layout : {TTitleLayout::Lines, TTitleLayout::TitleOnly}) {
         p.Page.TitleLayout = layout;
         QString error;
         p.Page.Title = QString();
@@ -225,9 +225,9 @@ TEST(Render, TitleRuleLiesBelowTheTitleTextInPdf)
         ASSERT_EQ(without->size(), size);
         ASSERT_EQ(with->size(), size);
         const TTitleRows rows = FindTitleRows(*with, *without);
-        ASSERT_GE(rows.RuleTop, 0) << layout;
-        ASSERT_GE(rows.TextBottom, 0) << layout;
-        EXPECT_LT(rows.TextBottom, rows.RuleTop) << "layout " << layout;
+        ASSERT_GE(rows.RuleTop, 0) << int(layout);
+        ASSERT_GE(rows.TextBottom, 0) << int(layout);
+        EXPECT_LT(rows.TextBottom, rows.RuleTop) << "layout " << int(layout);
     }
 }
 
@@ -296,7 +296,7 @@ TEST(Render, TitleRuleLiesBelowTheTitleTextInEmf)
     TPicturePage p;
     const QString title = QStringLiteral("ÄÉ gyp jq");
     p.Page.Title = title;
-    for (int layout : {TitleLines, TitleOnly}) {
+    for (TTitleLayout layout : {TTitleLayout::Lines, TTitleLayout::TitleOnly}) {
         for (QSize size : {QSize(1280, 1024), QSize(640, 300)}) {
             p.Page.TitleLayout = layout;
             QString error;
@@ -316,8 +316,8 @@ TEST(Render, TitleRuleLiesBelowTheTitleTextInEmf)
                 if (line.dy() == 0 && std::abs(line.dx()) > 0.8 * size.width() &&
                     line.y1() > t.TextY)
                     rule = std::min(rule.value_or(line.y1()), line.y1());
-            ASSERT_TRUE(rule) << "layout " << layout;
-            EXPECT_LT(textBottom, *rule) << "layout " << layout << " height " << size.height()
+            ASSERT_TRUE(rule) << "layout " << int(layout);
+            EXPECT_LT(textBottom, *rule) << "layout " << int(layout) << " height " << size.height()
                                          << " font " << t.Face.toStdString() << " " << t.FontHeight;
             EXPECT_LT(*rule, size.height() / 3);
         }

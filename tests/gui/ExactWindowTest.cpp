@@ -70,8 +70,7 @@ struct TApp {
         QCOMPARE(population->TreeCount(), static_cast<int>(rows.size()) - 1);
         for (int k = 1; k <= population->TreeCount(); ++k) {
             QCOMPARE(rows[static_cast<size_t>(k)][1], QString::number(optimum));
-            QCOMPARE(population->Trees[static_cast<size_t>(k)].Fitness,
-                     static_cast<double>(optimum));
+            QCOMPARE(population->Tree(k).Fitness, static_cast<double>(optimum));
         }
     }
 };
@@ -135,7 +134,7 @@ private slots:
         // The trees are the core's, in its order.
         TParsimonySearch* population = app.Results.Population();
         for (size_t k = 0; k < r.Trees.size(); ++k)
-            QCOMPARE(TreeClades(population->Trees[k + 1]), TreeClades(r.Trees[k]));
+            QCOMPARE(TreeClades(population->Tree(static_cast<int>(k) + 1)), TreeClades(r.Trees[k]));
 
         const QString protocol = app.Protocol(before);
         QVERIFY(protocol.contains(
@@ -154,7 +153,8 @@ private slots:
         // The character fit's own columns; the fit statistics follow them.
         std::vector<QStringList> shown = app.Ctx.FrmCharFit->StringGrid1->Rows();
         for (QStringList& row : shown) row = row.mid(0, CharFitHeader().size());
-        QCOMPARE(shown, CharFitTable(population->Trees[r.Trees.size()], population->CharField()));
+        TTree counted = population->Tree(static_cast<int>(r.Trees.size()));
+        QCOMPARE(shown, CharFitTable(counted, population->CharField()));
         QTemporaryDir dir;
         const QString path = dir.filePath("trees.nwk");
         app.Ui.SaveAnswers.enqueue(path);

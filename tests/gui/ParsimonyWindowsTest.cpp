@@ -176,7 +176,7 @@ private slots:
             QCOMPARE(app.Optimize.ProgressBar2->value(), 0);
 
             const auto core = app.CoreRun(11, 10, 40, missing);
-            QCOMPARE(GridRows(app.Results.SgOpt), core->OptList());
+            QCOMPARE(GridRows(app.Results.SgOpt), PopulationListRows(core->Histories(), '.'));
             QCOMPARE(app.Results.SgOpt->Cell(0, 0), OptLegend);
             QCOMPARE(app.Results.Label1->text(), OptimumText(core->FindBestTree().second, '.'));
 
@@ -210,11 +210,11 @@ private slots:
             // Row 1 is selected; another row shows its tree.
             QCOMPARE(app.Results.SelectedSlot(), 1);
             QCOMPARE(GridRows(app.Results.SgTree),
-                     TreeTableRows(core->Trees[1], core->CharField().Names, '.'));
+                     TreeTableRows(core->Tree(1), core->CharField().Names, '.'));
             app.Results.SgOpt->setCurrentCell(4, 1);
             QCOMPARE(app.Results.SelectedSlot(), 4);
             QCOMPARE(GridRows(app.Results.SgTree),
-                     TreeTableRows(core->Trees[4], core->CharField().Names, '.'));
+                     TreeTableRows(core->Tree(4), core->CharField().Names, '.'));
             QCOMPARE(app.Results.SgTree->RowCount(), 7);
             QCOMPARE(app.Results.SgTree->Cell(3, 6), QString("Fitness"));
         }
@@ -229,7 +229,8 @@ private slots:
         QVERIFY(app.Run(5));
         app.Results.SgOpt->setCurrentCell(2, 0);
         auto core = app.CoreRun(5, 10, 20, false);
-        const std::vector<QStringList> expected = CharFitTable(core->Trees[2], core->CharField());
+        TTree counted = core->UseMissingDataRule(2);
+        const std::vector<QStringList> expected = CharFitTable(counted, core->CharField());
 
         app.Results.BtnCharFitClick();
         TFrmCharFit& fit = *app.Ctx.FrmCharFit;
@@ -237,7 +238,7 @@ private slots:
         QCOMPARE(fit.windowTitle(), QString("Compatibility of characters"));
         // The fit statistics follow at the right; Save keeps the five columns.
         std::vector<QStringList> shown = expected;
-        const TFitStatistics stats = FitStatistics(core->Trees[2], core->CharField(), true);
+        const TFitStatistics stats = FitStatistics(core->Tree(2), core->CharField(), true);
         shown[0] += FitStatisticsHeader().mid(1);
         for (size_t r = 1; r < shown.size(); ++r)
             shown[r] += FitStatisticsCells(stats.Characters[r]);
@@ -248,7 +249,7 @@ private slots:
         // The results window shows the recomputed fits on its next activation.
         app.Results.FormActivate();
         QCOMPARE(GridRows(app.Results.SgTree),
-                 TreeTableRows(core->Trees[2], core->CharField().Names, '.'));
+                 TreeTableRows(core->Tree(2), core->CharField().Names, '.'));
 
         QTemporaryDir dir;
         const QString path = dir.filePath("Compatibility.txt");
@@ -270,7 +271,7 @@ private slots:
         QCOMPARE(app.Results.SelectedSlot(), 2);
         core = app.CoreRun(6, 10, 20, false);
         QCOMPARE(GridRows(app.Results.SgTree),
-                 TreeTableRows(core->Trees[2], core->CharField().Names, '.'));
+                 TreeTableRows(core->Tree(2), core->CharField().Names, '.'));
 
         // Start Excel opens the data file, then the loader's dialog.
         const qsizetype opens = app.Ui.OpenCalls.size();
@@ -305,7 +306,7 @@ private slots:
                                                   population.CharField().Names, 6);
             QVERIFY2(tree.Ok, qPrintable(tree.Error));
             EvaluateTree(tree.Tree, population.CharField(), true);
-            QCOMPARE(tree.Tree.Fitness, population.Trees[static_cast<size_t>(k)].Fitness);
+            QCOMPARE(tree.Tree.Fitness, population.Tree(k).Fitness);
         }
         // A .nex name gives a NEXUS TREES block with the same trees.
         app.Ui.SaveAnswers.enqueue(dir.filePath("Trees.nex"));
@@ -521,13 +522,13 @@ private slots:
         QVERIFY(population->GenerationsDone() > 0);
         QVERIFY(population->GenerationsDone() < 100000000);
         for (int k = 1; k <= 10; ++k) {
-            TTree copy = population->Trees[static_cast<size_t>(k)];
+            TTree copy = population->Tree(k);
             QVERIFY(IsConsistentTree(copy, 40));
             const double length = copy.Fitness;
             EvaluateTree(copy, population->CharField(), true);
             QCOMPARE(copy.Fitness, length);
         }
-        QCOMPARE(GridRows(app.Results.SgOpt), population->OptList());
+        QCOMPARE(GridRows(app.Results.SgOpt), PopulationListRows(population->Histories(), '.'));
         QCOMPARE(app.Results.Label1->text(), OptimumText(population->FindBestTree().second, '.'));
         QVERIFY(app.Results.isVisible());
         const QStringList added = app.Main.ProtocolLines().mid(before);

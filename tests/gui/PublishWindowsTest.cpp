@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(selection->selectedRows().size(), 4);
         QCOMPARE(app.Results.ConsensusCBX->currentText(), QString("Majority-rule"));
         std::vector<const TTree*> trees;
-        for (int k = 1; k <= 4; ++k) trees.push_back(&search.Trees[static_cast<size_t>(k)]);
+        for (int k = 1; k <= 4; ++k) trees.push_back(&search.Tree(k));
         TConsensusInput input = CladesOfTrees(trees, trees[0]->TipCount());
         RemoveDuplicateTrees(input);
         const QString expected = WriteNewickTree(ConsensusToNewick(
@@ -226,7 +226,7 @@ private slots:
         TApp app;
         QVERIFY(app.Run(4));
         app.Results.SgOpt->setCurrentCell(1, 0);
-        const TTree& tree = app.Results.Population()->Trees[1];
+        const TTree& tree = app.Results.Population()->Tree(1);
         const TSField& field = app.Results.Population()->CharField();
         const std::vector<TBranch> branches = BranchChanges(tree, field, tree.MissingDataStates);
         const bool shown = WithTreeWindow(app.Results.TreeBTN, [&](TTreeGrfFRM& w) {

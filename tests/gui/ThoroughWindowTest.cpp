@@ -88,8 +88,7 @@ private slots:
         QVERIFY(population);
         QCOMPARE(population->TreeCount(), static_cast<int>(rows.size()) - 1);
         for (int k = 1; k <= population->TreeCount(); ++k)
-            QCOMPARE(population->Trees[static_cast<size_t>(k)].Fitness,
-                     static_cast<double>(core.BestLength()));
+            QCOMPARE(population->Tree(k).Fitness, static_cast<double>(core.BestLength()));
         QVERIFY(rows[1][2].startsWith("replicate "));
 
         const QStringList protocol = app.Main.ProtocolLines().mid(before);

@@ -69,7 +69,7 @@ private slots:
         QVERIFY(app.Run(5));
         app.Results.SgOpt->setCurrentCell(3, 1);
         QCOMPARE(app.Results.SelectedSlot(), 3);
-        const TTree& tree = app.Results.Population()->Trees[3];
+        const TTree& tree = app.Results.Population()->Tree(3);
         const auto& names = app.Results.Population()->CharField().Names;
         const int t = tree.TipCount();
         const auto listBefore = app.Results.SgOpt->Rows();

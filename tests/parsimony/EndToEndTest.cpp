@@ -1,10 +1,10 @@
 // Raw cells through the path coding into the search, on awkward data.
+#include <gtest/gtest.h>
+
 #include "data/Path.h"
 #include "parsimony/CreateTree.h"
 #include "parsimony/ReferenceTree.h"
 #include "tests/parsimony/TreeTestSupport.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 // Columns: names, a cycle, two roots, all "?", 300 states, a constant.
@@ -17,7 +17,9 @@ TDynStrMatrix AwkwardMatrix(int objects)
     for (int o = 1; o <= objects; ++o) {
         const size_t r = static_cast<size_t>(o);
         m[0][r] = QStringLiteral("Taxon%1").arg(o);
-        m[1][r] = o % 3 == 0 ? QStringLiteral("A[B]") : o % 3 == 1 ? QStringLiteral("B[A]") : QStringLiteral("C[A]");
+        m[1][r] = o % 3 == 0   ? QStringLiteral("A[B]")
+                  : o % 3 == 1 ? QStringLiteral("B[A]")
+                               : QStringLiteral("C[A]");
         m[2][r] = o % 2 ? QStringLiteral("X[R1]") : QStringLiteral("Y[R2]");
         m[3][r] = QStringLiteral("?");
         // Every object its own chain of 16 states: 16 * objects states.
@@ -42,15 +44,14 @@ TEST(EndToEnd, AwkwardDataRunsToTheEndAlikeInBothEngines)
         settings.Seed = 17;
         settings.MissingData = missing;
         TParsimonySearch fast(field, objects, 5, settings);
-        settings.Engine = TScoringEngine::Reference;
-        TParsimonySearch reference(field, objects, 5, settings);
+        TParsimonySearch reference(field, objects, 5, settings, MakeReferenceScorer);
         ASSERT_EQ(fast.Run(), TSearchStatus::Finished);
         ASSERT_EQ(reference.Run(), TSearchStatus::Finished);
-        EXPECT_EQ(fast.OptList(), reference.OptList());
+        EXPECT_EQ(fast.Histories(), reference.Histories());
         for (int k = 1; k <= 4; ++k) {
-            const TTree& tree = fast.Trees[static_cast<size_t>(k)];
+            const TTree& tree = fast.Tree(k);
             EXPECT_TRUE(IsConsistentTree(tree, objects));
-            EXPECT_EQ(ParentLinks(tree), ParentLinks(reference.Trees[static_cast<size_t>(k)]));
+            EXPECT_EQ(ParentLinks(tree), ParentLinks(reference.Tree(k)));
         }
         // The all-"?" and the constant character cost nothing on any tree.
         const int best = fast.FindBestTree().first;

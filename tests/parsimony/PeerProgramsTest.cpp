@@ -55,8 +55,7 @@ TRun Search(const QString& example, int trees)
     settings.Seed = 11;
     TParsimonySearch search(run.Field, run.Data.ObjectCount, run.Data.CharacterCount, settings);
     EXPECT_EQ(search.Run(), TSearchStatus::Finished);
-    for (int k = 1; k <= search.TreeCount(); ++k)
-        run.Trees.push_back(search.Trees[static_cast<size_t>(k)]);
+    for (int k = 1; k <= search.TreeCount(); ++k) run.Trees.push_back(search.Tree(k));
     return run;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "parsimony/CreateTree.h"
 #include "parsimony/MakeTree.h"
 #include "parsimony/PackedStates.h"
 #include "parsimony/ReferenceTree.h"
@@ -150,7 +151,7 @@ TEST(TreeLength, FastEqualsReferenceOnRandomTrees)
                 TTree reference = fast;
                 TTree standalone = fast;
                 const TReferenceStates states = ReferenceEvaluateTree(reference, field, missing);
-                EvaluateTreeWith(fast, scorer);
+                scorer.Evaluate(fast);
                 const std::string where =
                     "seed " + std::to_string(seed) + " round " + std::to_string(round);
                 ExpectSameEvaluation(fast, reference, where);
@@ -315,4 +316,114 @@ TEST(TreeLength, ConsistencyCheckFindsBrokenTrees)
     EXPECT_EQ(cyclic.Nodes[2].Anc, 1);
     EXPECT_FALSE(IsConsistentTree(cyclic, 3));
     EXPECT_GE(cyclic.Fitness, 0.0);
+}
+
+// Every way to ask for a tree's length gives the same length and fits: the
+// stand-alone function, both scorers of the search, the search's own
+// evaluation with either scorer, and the length-only kernel.
+TEST(TreeLength, EveryEntryPointGivesTheSameLength)
+{
+    std::mt19937_64 rng(404);
+    for (int round = 0; round < 40; ++round) {
+        TRandomFieldShape shape;
+        shape.Objects = std::uniform_int_distribution<int>(3, round % 8 == 0 ? 90 : 25)(rng);
+        shape.Characters = std::uniform_int_distribution<int>(1, 15)(rng);
+        shape.MaxStates = round % 3 == 0 ? 120 : 6;
+        shape.MissingShare = round % 2 ? 0.2 : 0;
+        const TSField field = RandomField(rng, shape);
+        const int n = shape.Objects, chars = shape.Characters;
+        for (bool missing : {false, true}) {
+            const std::string where =
+                "round " + std::to_string(round) + (missing ? " missing" : " plain");
+            std::vector<TTree> trees;
+            for (int k = 0; k < 3; ++k) trees.push_back(RandomTree(rng, n));
+            TSearchSettings settings;
+            settings.MissingData = missing;
+            TParsimonySearch fastSearch(field, n, chars, settings);
+            TParsimonySearch referenceSearch(field, n, chars, settings, MakeReferenceScorer);
+            fastSearch.SetPopulation(trees);
+            referenceSearch.SetPopulation(trees);
+            const auto fast = MakeFastScorer(field, n, chars, missing);
+            const auto reference = MakeReferenceScorer(field, n, chars, missing);
+            const TPackedField packed(field, n, chars);
+            TTreeScorer kernel(packed, missing);
+            for (int k = 1; k <= 3; ++k) {
+                TTree literal = trees[static_cast<size_t>(k - 1)], viaFast = literal,
+                      standalone = literal;
+                ReferenceEvaluateTree(literal, field, missing);
+                fast->Evaluate(viaFast);
+                EvaluateTree(standalone, field, missing);
+                ExpectSameEvaluation(viaFast, literal, where);
+                ExpectSameEvaluation(standalone, literal, where);
+                ExpectSameEvaluation(fastSearch.Tree(k), literal, where + " fast search");
+                ExpectSameEvaluation(referenceSearch.Tree(k), literal, where + " reference search");
+                ASSERT_EQ(kernel.Length(literal, n), static_cast<std::int64_t>(literal.Fitness))
+                    << where;
+                TTree again = trees[static_cast<size_t>(k - 1)];
+                reference->Evaluate(again);
+                ExpectSameEvaluation(again, literal, where + " reference scorer");
+                ASSERT_EQ(literal.MissingDataStates, missing);
+            }
+        }
+    }
+}
+
+// The search's two scorers choose the same insertion point and give the same
+// length after a swap.
+TEST(TreeLength, BothScorersInsertAndSwapAlike)
+{
+    std::mt19937_64 rng(505);
+    int swaps = 0;
+    for (int round = 0; round < 60; ++round) {
+        TRandomFieldShape shape;
+        shape.Objects = std::uniform_int_distribution<int>(4, 30)(rng);
+        shape.Characters = std::uniform_int_distribution<int>(1, 12)(rng);
+        shape.MaxStates = round % 2 ? 70 : 5;
+        shape.MissingShare = round % 3 ? 0.2 : 0;
+        const TSField field = RandomField(rng, shape);
+        const int n = shape.Objects;
+        const bool missing = round % 2 == 0;
+        const auto fast = MakeFastScorer(field, n, shape.Characters, missing);
+        const auto reference = MakeReferenceScorer(field, n, shape.Characters, missing);
+        const std::string where = "round " + std::to_string(round);
+
+        const int m = std::uniform_int_distribution<int>(2, n - 1)(rng);
+        const TTree part = RandomTree(rng, m);
+        const TInsertionPoint a = fast->BestInsertion(part, m + 1);
+        const TInsertionPoint b = reference->BestInsertion(part, m + 1);
+        ASSERT_EQ(a.Length, b.Length) << where;
+        ASSERT_EQ(a.IsTip, b.IsTip) << where;
+        ASSERT_EQ(a.Num, b.Num) << where;
+
+        const TTree tree = RandomTree(rng, n);
+        for (TSearchScorer* scorer : {fast.get(), reference.get()}) {
+            scorer->StartSwapping(3);
+            scorer->Remember(2, tree);
+        }
+        for (int k = 0; k < 20; ++k) {
+            TSwapParts swap;
+            swap.TipA = std::uniform_int_distribution<int>(0, 1)(rng) == 1;
+            swap.TipB = std::uniform_int_distribution<int>(0, 1)(rng) == 1;
+            swap.NumA = std::uniform_int_distribution<int>(1, swap.TipA ? n : n - 1)(rng);
+            swap.NumB = std::uniform_int_distribution<int>(1, swap.TipB ? n : n - 1)(rng);
+            TTree swapped = tree;
+            auto anc = [&](int num, bool isTip) -> TIntNum& {
+                return isTip ? swapped.Tips[static_cast<size_t>(num)].Anc
+                             : swapped.Nodes[static_cast<size_t>(num)].Anc;
+            };
+            TIntNum& ancA = anc(swap.NumA, swap.TipA);
+            TIntNum& ancB = anc(swap.NumB, swap.TipB);
+            if (ancA == ancB || ancA == 0 || ancB == 0) continue;
+            std::swap(ancA, ancB);
+            if (!IsConsistentTree(swapped, n)) continue;  // one part above the other
+            TTree forFast = swapped;
+            const std::int64_t byFast = fast->SwapLength(2, forFast, swap);
+            const std::int64_t byReference = reference->SwapLength(2, swapped, swap);
+            ASSERT_EQ(byFast, byReference) << where;
+            ASSERT_EQ(byReference, static_cast<std::int64_t>(swapped.Fitness)) << where;
+            ++swaps;
+        }
+        for (TSearchScorer* scorer : {fast.get(), reference.get()}) scorer->EndSwapping();
+    }
+    EXPECT_GT(swaps, 300);
 }
