@@ -131,7 +131,7 @@ TOpenedTrees OpenTreesForData(const QString& path, const TMatrixData& data, bool
     }
     // Nothing here draws at random: seed 0.
     opened.Population = FoundTreesPopulation(trees.Trees, field, data.ObjectCount,
-                                             data.CharacterCount, missingData, 0, decimalSeparator);
+                                             data.CharacterCount, missingData, 0);
     opened.Optimum = opened.Population->FindBestTree().second;
 
     opened.Rows.push_back({QStringLiteral("Trees read from %1").arg(QFileInfo(path).fileName()),
@@ -141,7 +141,7 @@ TOpenedTrees OpenTreesForData(const QString& path, const TMatrixData& data, bool
         const QString name = index < file.TreeNames.size() ? file.TreeNames[index] : QString();
         opened.Rows.push_back(
             {QString::number(k),
-             FormatShortest(opened.Population->Trees[static_cast<size_t>(k)].Fitness,
+             FormatShortest(opened.Population->Tree(k).Fitness,
                             decimalSeparator),
              name.isEmpty() ? QStringLiteral("tree %1").arg(k) : PrintableText(name)});
     }

@@ -290,7 +290,7 @@ QByteArray TFrmTreeOpt::ShortestTreesText(bool asNexus) const
 {
     std::vector<const TTree*> all;
     for (int k = 1; k <= Search->TreeCount(); ++k)
-        all.push_back(&Search->Trees[static_cast<size_t>(k)]);
+        all.push_back(&Search->Tree(k));
     std::vector<const TTree*> trees;
     std::vector<double> lengths;
     for (size_t k : ShortestDistinctTrees(all, all.front()->TipCount())) {
@@ -384,7 +384,7 @@ void TFrmTreeOpt::BtnSupportClick()
     delete SupportWindow;
     const TSField& field = Search->CharField();
     SupportWindow = new TFrmSupport(
-        Ctx.Ui, field, Search->Trees[1].TipCount(), static_cast<int>(field.Places.size()) - 1,
+        Ctx.Ui, field, Search->Tree(1).TipCount(), static_cast<int>(field.Places.size()) - 1,
         Search->Settings().MissingData,
         [this](const QStringList& lines) { Ctx.WriteProtocol(lines); }, this);
     SupportWindow->setAttribute(Qt::WA_DeleteOnClose);

@@ -391,8 +391,8 @@ private slots:
             t.Window.reset();
             // The page itself gets its settings back, as before.
             QCOMPARE(t.Page.Title, QString("Tree Graphics"));
-            QCOMPARE(t.Page.FrameKind, 0);
-            QVERIFY(!(t.Page.Flags & GrfRemarks));
+            QCOMPARE(t.Page.FrameKind(), TFrameKind::Plain);
+            QVERIFY(!(t.Page.Flags() & TGrfFlag::Remarks));
 
             // The next opening starts from the last choices and applies them to the page.
             t.Open();
@@ -402,9 +402,9 @@ private slots:
             QCOMPARE(t.Page.Title, QString("Figure 2 gyp"));
             QCOMPARE(t.Page.SubTitleLeft, QString("left"));
             QCOMPARE(v.LayOutRG.ItemIndex(), int(LayoutRoundRect));
-            QCOMPARE(t.Page.FrameKind, 2);
+            QCOMPARE(t.Page.FrameKind(), TFrameKind::RoundRect);
             QVERIFY(v.SidetextCBX->isChecked());
-            QVERIFY(t.Page.Flags & GrfRemarks);
+            QVERIFY(t.Page.Flags() & TGrfFlag::Remarks);
             QCOMPARE(t.Page.Remarks, (QStringList{"first", "second"}));
             QVERIFY(v.ShrinkCBX->isChecked());
             QCOMPARE(v.Margin, 0.05);

@@ -80,10 +80,10 @@ private slots:
                                          app.Ctx.Model.CharacterCount},
                              true, QLatin1Char('.'));
         QVERIFY(expected.Ok);
-        const double ladder = expected.Population->Trees[1].Fitness;
-        const double genera = expected.Population->Trees[2].Fitness;
+        const double ladder = expected.Population->Tree(1).Fitness;
+        const double genera = expected.Population->Tree(2).Fitness;
         QVERIFY(genera < ladder);
-        QCOMPARE(app.Results.Population()->Trees[1].Fitness, ladder);
+        QCOMPARE(app.Results.Population()->Tree(1).Fitness, ladder);
         QCOMPARE(app.Results.Label1->text(), OptimumText(genera, QLatin1Char('.')));
         const QString protocol = app.Main.ProtocolLines().join('\n');
         QVERIFY(protocol.contains("Trees from " + trees + "\nTrees = 2\n"));
@@ -114,7 +114,7 @@ private slots:
         QCOMPARE(app.Ui.Errors.size(), 1);
         QCOMPARE(list.RowCount(), 3);
         QCOMPARE(list.Cell(2, 2), QString("tree 2"));
-        QCOMPARE(app.Results.Population()->Trees[2].Fitness, genera);
+        QCOMPARE(app.Results.Population()->Tree(2).Fitness, genera);
 
         // Trees of other objects: every stranger and every missing object
         // named; the trees shown stay.

@@ -346,10 +346,10 @@ private slots:
 
         // The default writes the whole list, byte for byte as before: no comments.
         QStringList all;
-        double shortest = population.Trees[1].Fitness;
+        double shortest = population.Tree(1).Fitness;
         for (int k = 1; k <= population.TreeCount(); ++k) {
-            all << WriteNewick(population.Trees[static_cast<size_t>(k)], names);
-            shortest = std::min(shortest, population.Trees[static_cast<size_t>(k)].Fitness);
+            all << WriteNewick(population.Tree(k), names);
+            shortest = std::min(shortest, population.Tree(k).Fitness);
         }
         app.Ui.SaveAnswers.enqueue(dir.filePath("all.nwk"));
         app.Results.BtnSaveTreesClick();
@@ -381,7 +381,7 @@ private slots:
         QCOMPARE(read.Trees.size(), size_t(lines.size()));
         std::vector<TNewickTree> both = read.Trees;
         for (int k = 1; k <= population.TreeCount(); ++k)
-            if (population.Trees[static_cast<size_t>(k)].Fitness == shortest)
+            if (population.Tree(k).Fitness == shortest)
                 both.push_back(ReadNewick(all[k - 1]).Trees.front());
         const TNewickSetResult groups = CladesOfNewick(both);
         QVERIFY2(groups.Ok, qPrintable(groups.Error));

@@ -168,7 +168,7 @@ private slots:
         request.Seed = 7;
         request.Threads = 1;
         request.MissingData = search.Settings().MissingData;
-        TSupportJob job(search.CharField(), search.Trees[1].TipCount(),
+        TSupportJob job(search.CharField(), search.Tree(1).TipCount(),
                         static_cast<int>(search.CharField().Places.size()) - 1, request);
         const TSupportOutcome outcome = job.Run();
         QVERIFY(outcome.Ok);
@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(protocol.last(), outcome.Newick);
         QVERIFY(protocol.at(protocol.size() - 3).startsWith("Jackknife (1/e"));
         const bool shown = WithTreeWindow(w->ShowBTN, [&](TTreeGrfFRM& t) {
-            QCOMPARE(t.TreeNodes->LeafCount(), search.Trees[1].TipCount());
+            QCOMPARE(t.TreeNodes->LeafCount(), search.Tree(1).TipCount());
             QVERIFY(t.SaveNewickBTN->isVisible());
             Shoot(t, "support-window.png");
         });

@@ -73,24 +73,24 @@ TEST(TreeFile, OpenedTreesScoreAsTheBatchScoresThem)
         ASSERT_EQ(opened.Rows.size(), 3u);
         EXPECT_EQ(opened.Rows[0][0], QStringLiteral("Trees read from w.nex"));
         for (int k = 1; k <= 2; ++k) {
-            EXPECT_EQ(FormatShortest(opened.Population->Trees[static_cast<size_t>(k)].Fitness,
+            EXPECT_EQ(FormatShortest(opened.Population->Tree(k).Fitness,
                                      QLatin1Char('.')),
                       QString::fromUtf8(lengths[k - 1].trimmed()));
             EXPECT_EQ(opened.Rows[static_cast<size_t>(k)][1],
-                      FormatShortest(opened.Population->Trees[static_cast<size_t>(k)].Fitness,
+                      FormatShortest(opened.Population->Tree(k).Fitness,
                                      QLatin1Char(',')));
         }
         EXPECT_EQ(opened.Rows[1][2], QStringLiteral("ladder"));
         EXPECT_EQ(opened.Rows[2][2], QStringLiteral("clades two"));
-        EXPECT_EQ(opened.Optimum, std::min(opened.Population->Trees[1].Fitness,
-                                           opened.Population->Trees[2].Fitness));
+        EXPECT_EQ(opened.Optimum, std::min(opened.Population->Tree(1).Fitness,
+                                           opened.Population->Tree(2).Fitness));
         EXPECT_TRUE(opened.Protocol.contains(QStringLiteral("Trees from ") + nex));
         EXPECT_TRUE(opened.Protocol.contains(QStringLiteral("Trees = 2")));
     }
     // The more resolved tree groups the genera and is shorter than the ladder.
     const TOpenedTrees opened = OpenTreesForData(nwk, data, true, QLatin1Char('.'));
     ASSERT_TRUE(opened.Ok) << opened.Error.toStdString();
-    EXPECT_LT(opened.Population->Trees[2].Fitness, opened.Population->Trees[1].Fitness);
+    EXPECT_LT(opened.Population->Tree(2).Fitness, opened.Population->Tree(1).Fitness);
     EXPECT_EQ(opened.Rows[1][2], QStringLiteral("tree 1"));
 
     // A file may hold more trees than a search keeps (255).
@@ -101,7 +101,7 @@ TEST(TreeFile, OpenedTreesScoreAsTheBatchScoresThem)
     ASSERT_TRUE(all.Ok) << all.Error.toStdString();
     ASSERT_EQ(all.Population->TreeCount(), 300);
     EXPECT_EQ(all.Rows.size(), 301u);
-    EXPECT_EQ(all.Population->Trees[300].Fitness, opened.Population->Trees[2].Fitness);
+    EXPECT_EQ(all.Population->Tree(300).Fitness, opened.Population->Tree(2).Fitness);
     EXPECT_EQ(all.Rows[300][2], QStringLiteral("tree 300"));
 }
 
