@@ -243,6 +243,18 @@ TEST(NexusReader, BlankStateLabelsKeepTheSymbolAndRoundTrip)
     ASSERT_TRUE(signs.Ok) << signs.Error.toStdString();
     EXPECT_EQ(Paths(signs, 1), (QStringList{"0[]", "1[_[)[0[]]]]", "0[]"}));
     EXPECT_TRUE(signs.Notes.join(QLatin1Char(' ')).contains(QStringLiteral("state names changed")));
+
+    // And: a character named with "%1" was written with the next value in its place.
+    const TReadResult percent = ReadNexusMatrixText(QStringLiteral(
+        "#NEXUS\nbegin data; dimensions ntax=2 nchar=2; charlabels 'leg %1' 'arm %4';\n"
+        "matrix a 01 b 10;\nend;\n"));
+    ASSERT_TRUE(percent.Ok) << percent.Error.toStdString();
+    const TMatrixExport written = ExportMatrix(percent.Data, TExportFormat::Nexus);
+    ASSERT_TRUE(written.Ok) << written.Error.toStdString();
+    const TReadResult again = ReadNexusMatrixText(QString::fromUtf8(written.Text));
+    ASSERT_TRUE(again.Ok) << again.Error.toStdString();
+    EXPECT_EQ(Cell(again, 1, 0), QStringLiteral("leg %1"));
+    EXPECT_EQ(Cell(again, 2, 0), QStringLiteral("arm %4"));
 }
 
 TEST(NexusReader, BadFilesNameTheLine)
