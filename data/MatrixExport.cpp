@@ -123,10 +123,8 @@ TMatrixExport Nexus(const TMatrixData& d)
         if (n > SymbolSet.size()) {
             out.Error =
                 QStringLiteral("Character %1 (%2) has %3 states; NEXUS symbols code at most %4.")
-                    .arg(c)
-                    .arg(Cell(d, c, 0))
-                    .arg(n)
-                    .arg(SymbolSet.size());
+                    .arg(QString::number(c), Cell(d, c, 0), QString::number(n),
+                         QString::number(SymbolSet.size()));
             return out;
         }
         maxStates = std::max(maxStates, n);
@@ -147,12 +145,12 @@ TMatrixExport Nexus(const TMatrixData& d)
     for (int c = 1; c <= d.CharacterCount; ++c) {
         QStringList labels;
         for (const QString& state : all[static_cast<size_t>(c)].Names) labels << NexusWord(state);
+        // One arg() call: a name holding "%3" must not take the next value.
         lines << QStringLiteral("        %1 %2%3%4")
-                     .arg(c)
-                     .arg(NexusWord(Cell(d, c, 0)))
-                     .arg(labels.isEmpty() ? QString()
-                                           : QStringLiteral(" / ") + labels.join(QLatin1Char(' ')))
-                     .arg(c < d.CharacterCount ? QStringLiteral(",") : QString());
+                     .arg(QString::number(c), NexusWord(Cell(d, c, 0)),
+                          labels.isEmpty() ? QString()
+                                           : QStringLiteral(" / ") + labels.join(QLatin1Char(' ')),
+                          c < d.CharacterCount ? QStringLiteral(",") : QString());
     }
     lines << QStringLiteral("    ;");
     std::vector<QString> rows(static_cast<size_t>(d.ObjectCount) + 1);

@@ -257,7 +257,8 @@ bool MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule, TMatrixData*
         for (int s = 0; s < nSym; ++s) {
             // A blank label (a stray quote can make one) would name a state "".
             const bool hasLabel = s < labels.size() && !labels[s].trimmed().isEmpty();
-            names << (hasLabel ? StateName(labels[s], &changed) : QString(m.Symbols.at(s)));
+            // Symbols such as "]" or "?" cannot stand in pointer notation either.
+            names << StateName(hasLabel ? labels[s] : QString(m.Symbols.at(s)), &changed);
             anyLabel = anyLabel || (hasLabel && parent[static_cast<size_t>(s)] != Absent);
         }
         // States equal ignoring case would merge: keep them apart by their symbols.
@@ -266,7 +267,8 @@ bool MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule, TMatrixData*
                 if (parent[static_cast<size_t>(s)] != Absent &&
                     parent[static_cast<size_t>(r)] != Absent &&
                     collator.compare(names[s], names[r]) == 0) {
-                    names[s] += QStringLiteral(" (%1)").arg(m.Symbols.at(s));
+                    names[s] +=
+                        QStringLiteral(" (%1)").arg(StateName(QString(m.Symbols.at(s)), &changed));
                     changed = true;
                 }
         if (anyLabel) labelled.push_back(c);

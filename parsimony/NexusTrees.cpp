@@ -108,10 +108,10 @@ QString WriteNexusTrees(const std::vector<const TTree*>& trees, const std::vecto
     std::vector<QString> keys(names.size());
     for (size_t o = 1; o < names.size(); ++o) {
         keys[o] = QString::number(o);
+        // One arg() call: a name holding "%3" must not take the comma.
         lines << QStringLiteral("        %1 %2%3")
-                     .arg(o)
-                     .arg(NexusWord(names[o]))
-                     .arg(o + 1 < names.size() ? QStringLiteral(",") : QString());
+                     .arg(QString::number(o), NexusWord(names[o]),
+                          o + 1 < names.size() ? QStringLiteral(",") : QString());
     }
     lines << QStringLiteral("    ;");
     for (size_t k = 0; k < trees.size(); ++k)

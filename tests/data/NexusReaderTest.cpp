@@ -224,9 +224,9 @@ end;
 // and " (1)", which the NEXUS export wrote and read back as other names.
 TEST(NexusReader, BlankStateLabelsKeepTheSymbolAndRoundTrip)
 {
-    const TReadResult r = ReadNexusMatrixText(QStringLiteral(
-        "#NEXUS\nbegin data; dimensions ntax=3 nchar=1; format symbols=\"012\";\n"
-        "charstatelabels 1 size / '  ' '\n   ' big;\nmatrix a 0 b 1 c 2;\nend;\n"));
+    const TReadResult r = ReadNexusMatrixText(
+        QStringLiteral("#NEXUS\nbegin data; dimensions ntax=3 nchar=1; format symbols=\"012\";\n"
+                       "charstatelabels 1 size / '  ' '\n   ' big;\nmatrix a 0 b 1 c 2;\nend;\n"));
     ASSERT_TRUE(r.Ok) << r.Error.toStdString();
     EXPECT_EQ(Paths(r, 1), (QStringList{"0[]", "1[0[]]", "big[0[]]"}));
     const TMatrixExport out = ExportMatrix(r.Data, TExportFormat::Nexus);
@@ -234,6 +234,27 @@ TEST(NexusReader, BlankStateLabelsKeepTheSymbolAndRoundTrip)
     const TReadResult back = ReadNexusMatrixText(QString::fromUtf8(out.Text));
     ASSERT_TRUE(back.Ok) << back.Error.toStdString();
     EXPECT_EQ(Paths(back, 1), Paths(r, 1));
+
+    // Also found so: unlabelled symbols that are pointer notation's own signs,
+    // here the intermediate states of an ordered chain.
+    const TReadResult signs = ReadNexusMatrixText(
+        QStringLiteral("#NEXUS\nbegin data; dimensions ntax=3 nchar=1; format symbols=\"0]?1\";\n"
+                       "matrix a 0 b 1 c 0;\nend;\nbegin assumptions; ctype ord: 1; end;\n"));
+    ASSERT_TRUE(signs.Ok) << signs.Error.toStdString();
+    EXPECT_EQ(Paths(signs, 1), (QStringList{"0[]", "1[_[)[0[]]]]", "0[]"}));
+    EXPECT_TRUE(signs.Notes.join(QLatin1Char(' ')).contains(QStringLiteral("state names changed")));
+
+    // And: a character named with "%1" was written with the next value in its place.
+    const TReadResult percent = ReadNexusMatrixText(QStringLiteral(
+        "#NEXUS\nbegin data; dimensions ntax=2 nchar=2; charlabels 'leg %1' 'arm %4';\n"
+        "matrix a 01 b 10;\nend;\n"));
+    ASSERT_TRUE(percent.Ok) << percent.Error.toStdString();
+    const TMatrixExport written = ExportMatrix(percent.Data, TExportFormat::Nexus);
+    ASSERT_TRUE(written.Ok) << written.Error.toStdString();
+    const TReadResult again = ReadNexusMatrixText(QString::fromUtf8(written.Text));
+    ASSERT_TRUE(again.Ok) << again.Error.toStdString();
+    EXPECT_EQ(Cell(again, 1, 0), QStringLiteral("leg %1"));
+    EXPECT_EQ(Cell(again, 2, 0), QStringLiteral("arm %4"));
 }
 
 TEST(NexusReader, BadFilesNameTheLine)
