@@ -23,6 +23,8 @@
 #include "data/TextFile.h"
 #include "data/UiServices.h"
 #include "data/Workbook.h"
+#include "graphics/TreeClasses.h"
+#include "graphics/TreeGrafik.h"
 #include "parsimony/CharFitForm.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/TreeOptForm.h"
@@ -71,27 +73,62 @@ TFrmMain::TFrmMain(TAppContext& context) : Ctx(context)
 
     CreateMenu();
 
-    Ctx.FrmMain = this;
     Ctx.ProtocolSink = [this](const QString& line) { WriteProtocol(line); };
     // The other windows exist from the start, hidden; they are top-level
     // windows owned by the main window.
-    Ctx.FrmImport = new TFrmImport(Ctx, this);
-    Ctx.FrmCST = new TFrmCST(Ctx, this);
-    Ctx.FrmLoad = new TFrmLoad(Ctx, this);
-    Ctx.FrmDistMat = new TFrmDistMat(Ctx, this);
-    Ctx.FrmTreeOpt = new TFrmTreeOpt(Ctx, this);
-    Ctx.FrmOptimize = new TFrmOptimize(Ctx, this);
-    Ctx.FrmCharFit = new TFrmCharFit(Ctx, this);
+    Wnd.FrmImport = new TFrmImport(Ctx, this);
+    Wnd.FrmCST = new TFrmCST(Ctx, this);
+    Wnd.FrmLoad = new TFrmLoad(Ctx, this);
+    Wnd.FrmDistMat = new TFrmDistMat(Ctx, this);
+    Wnd.FrmTreeOpt = new TFrmTreeOpt(Ctx, this);
+    Wnd.FrmOptimize = new TFrmOptimize(Ctx, this);
+    Wnd.FrmCharFit = new TFrmCharFit(Ctx, this);
+    ConnectWindows();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     // The data window and "Check data" open centred on the main window.
-    for (QWidget* w : {static_cast<QWidget*>(Ctx.FrmImport), static_cast<QWidget*>(Ctx.FrmLoad)})
+    for (QWidget* w : {static_cast<QWidget*>(Wnd.FrmImport), static_cast<QWidget*>(Wnd.FrmLoad)})
         w->move(geometry().center() - w->rect().center());
     FormCreate();
 }
 
 TFrmMain::~TFrmMain() { Ctx.ProtocolSink = nullptr; }
+
+void TFrmMain::ConnectWindows()
+{
+    TFrmImport* data = Wnd.FrmImport;
+    TFrmCST* stateTree = Wnd.FrmCST;
+    TFrmLoad* check = Wnd.FrmLoad;
+    TFrmTreeOpt* results = Wnd.FrmTreeOpt;
+    TFrmOptimize* search = Wnd.FrmOptimize;
+    TFrmCharFit* fit = Wnd.FrmCharFit;
+
+    connect(data, &TFrmImport::StateTreeDismissed, stateTree, &QWidget::hide);
+    connect(data, &TFrmImport::StateTreeWanted, stateTree, [stateTree](int c) {
+        stateTree->ShowStateTree(c);
+        stateTree->show();
+    });
+    connect(data, &TFrmImport::DataCheckWanted, check, [check] { BringToFront(check); });
+    connect(data, &TFrmImport::DataChecked, check, &TFrmLoad::ShowReport);
+    connect(check, &TFrmLoad::DataEditorWanted, data, &TFrmImport::ShowWithContinue);
+    connect(check, &TFrmLoad::SpreadsheetEditingWanted, this, &TFrmMain::StartSpreadsheetEditing);
+    connect(fit, &TFrmCharFit::SpreadsheetEditingWanted, this, &TFrmMain::StartSpreadsheetEditing);
+
+    connect(search, &TFrmOptimize::ResultsCleared, results, &TFrmTreeOpt::ClearResults);
+    connect(search, &TFrmOptimize::ListFilled, results, &TFrmTreeOpt::FillList);
+    connect(search, &TFrmOptimize::ListCellChanged, results, &TFrmTreeOpt::SetListCell);
+    connect(search, &TFrmOptimize::ListColumnsFitted, results, &TFrmTreeOpt::FitListColumns);
+    connect(search, &TFrmOptimize::PopulationFound, results, &TFrmTreeOpt::ShowPopulation);
+    connect(results, &TFrmTreeOpt::CharFitReady, fit, &TFrmCharFit::ShowFit);
+    connect(results, &TFrmTreeOpt::TreeDrawingWanted, results,
+            [this, results](TscTreeNodes* nodes, const QString& title) {
+                TTreeGrfFRM window(Ctx.Ui, results);
+                window.SetNodes(nodes);
+                window.SetTitle(title);
+                window.exec();
+            });
+}
 
 void TFrmMain::CreateMenu()
 {
@@ -164,8 +201,8 @@ bool TFrmMain::LoadFile(const QString& path, bool workbook)
     WriteProtocol(QStringLiteral("Characters = ") + QString::number(Ctx.Model.CharacterCount));
     for (const QString& w : warnings) WriteProtocol(w);
 
-    Ctx.FrmImport->setWindowTitle(QStringLiteral("Data from ") + path);
-    Ctx.FrmImport->ShowData();
+    Wnd.FrmImport->setWindowTitle(QStringLiteral("Data from ") + path);
+    Wnd.FrmImport->ShowData();
     return true;
 }
 
@@ -257,13 +294,9 @@ void TFrmMain::Excelxls1Click()
     LoadFile(path, true);
 }
 
-void TFrmMain::Importdata1Click()
-{
-    Ctx.FrmImport->Button2->show();
-    BringToFront(Ctx.FrmImport);
-}
+void TFrmMain::Importdata1Click() { Wnd.FrmImport->ShowWithContinue(); }
 
-void TFrmMain::Definecharactertype1Click() { BringToFront(Ctx.FrmLoad); }
+void TFrmMain::Definecharactertype1Click() { BringToFront(Wnd.FrmLoad); }
 
 void TFrmMain::BtnSaveClick()
 {

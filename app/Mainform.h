@@ -4,12 +4,30 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "data/AppContext.h"
+#include "app/AppContext.h"
 
 class QAction;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
+class TFrmCharFit;
+class TFrmCST;
+class TFrmDistMat;
+class TFrmImport;
+class TFrmLoad;
+class TFrmOptimize;
+class TFrmTreeOpt;
+
+// The windows the main window creates, hidden, and connects.
+struct TAppWindows {
+    TFrmImport* FrmImport = nullptr;
+    TFrmCST* FrmCST = nullptr;
+    TFrmLoad* FrmLoad = nullptr;
+    TFrmDistMat* FrmDistMat = nullptr;
+    TFrmTreeOpt* FrmTreeOpt = nullptr;
+    TFrmOptimize* FrmOptimize = nullptr;
+    TFrmCharFit* FrmCharFit = nullptr;
+};
 
 class TFrmMain : public QMainWindow {
     Q_OBJECT
@@ -19,6 +37,8 @@ public:
     ~TFrmMain() override;
 
     TAppContext& Context() { return Ctx; }
+    // The other windows (for the window tests).
+    const TAppWindows& Windows() const { return Wnd; }
 
     void WriteProtocol(const QString& line);
     QStringList ProtocolLines() const;
@@ -70,8 +90,13 @@ private:
     void CreateMenu();
     void FormCreate();
     bool LoadFile(const QString& path, bool workbook);
+    // Connects the windows' requests to the windows that answer them.
+    void ConnectWindows();
+    // The character type step of Parsimony and Distance Matrix.
+    void CharacterTypeStep();
 
     TAppContext& Ctx;
+    TAppWindows Wnd;
 };
 
 // The ten start-up lines of the protocol.

@@ -18,7 +18,6 @@
 #include "parsimony/CreateTree.h"
 #include "parsimony/FormHelpers.h"
 #include "parsimony/OptimizeRun.h"
-#include "parsimony/TreeOptForm.h"
 #include "parsimony/TreeTable.h"
 #include "parsimony/UpDownEdit.h"
 
@@ -43,7 +42,7 @@ void SetStatusLabel(QLabel* label, const QString& text)
     label->setAutoFillBackground(!text.isEmpty());
 }
 
-TFrmOptimize::TFrmOptimize(TAppContext& context, QWidget* parent)
+TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
@@ -227,7 +226,7 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
     Stop = std::make_shared<std::atomic<bool>>(false);
 
     LabelSeed->setText(QStringLiteral("Seed = %1").arg(*settings.Seed));
-    Ctx.FrmTreeOpt->ClearResults();
+    emit ResultsCleared();
     ProgressBar1->setRange(0, treeCount);
     ProgressBar1->setValue(0);
     ProgressBar2->setRange(0, std::max(generations, 1));
@@ -243,12 +242,12 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
     cb.ListFilled = [this, search] {
         std::vector<QStringList> rows = search->OptList();
         Post([this, rows = std::move(rows)] {
-            Ctx.FrmTreeOpt->FillList(rows);
+            emit ListFilled(rows);
             SetStatusLabel(Label3, QStringLiteral("swap branches randomly"));
         });
     };
     cb.CellChanged = [this](int row, int column, const QString& text) {
-        Post([this, row, column, text] { Ctx.FrmTreeOpt->SetListCell(row, column, text); });
+        Post([this, row, column, text] { emit ListCellChanged(row, column, text); });
     };
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
@@ -308,14 +307,14 @@ void TFrmOptimize::RunEnded()
 
     const TSearchSettings& settings = search->Settings();
     if (search->Status() == TSearchStatus::Refused) {
-        Ctx.FrmTreeOpt->ClearResults();
+        emit ResultsCleared();
         Ctx.Ui.ShowError(this, search->Error());
         emit RunFinished();
         return;
     }
     const bool cancelled = search->Status() == TSearchStatus::Cancelled;
     if (search->TreeCount() == 0) {
-        Ctx.FrmTreeOpt->ClearResults();
+        emit ResultsCleared();
         SetStatusLabel(Label4, QString());
         SetStatusLabel(Label3, QString());
         Ctx.WriteProtocol(
@@ -326,11 +325,9 @@ void TFrmOptimize::RunEnded()
         emit RunFinished();
         return;
     }
-    Ctx.FrmTreeOpt->FillList(search->OptList());  // the list exactly as the search left it
+    emit ListFilled(search->OptList());  // the list exactly as the search left it
     const double best = search->FindBestTree().second;
-    Ctx.FrmTreeOpt->SetPopulation(search);
-    Ctx.FrmTreeOpt->Label1->setText(OptimumText(best, settings.DecimalSeparator));
-    Ctx.FrmTreeOpt->ShowResults();
+    emit PopulationFound(search, OptimumText(best, settings.DecimalSeparator));
     if (cancelled)
         Ctx.WriteProtocol(CancelledProtocolLines(search->TreeCount(), settings.TreeCount,
                                                  search->GenerationsDone(), settings.Generations,

@@ -15,9 +15,7 @@
 #include "data/UiServices.h"
 #include "graphics/TreeFromNewick.h"
 #include "graphics/TreeFromSearch.h"
-#include "graphics/TreeGrafik.h"
 #include "parsimony/CharFit.h"
-#include "parsimony/CharFitForm.h"
 #include "parsimony/Consensus.h"
 #include "parsimony/CreateTree.h"
 #include "parsimony/FitStatistics.h"
@@ -36,7 +34,7 @@ void FillGrid(TStringGrid* grid, const std::vector<QStringList>& rows)
 }
 }  // namespace
 
-TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
+TFrmTreeOpt::TFrmTreeOpt(TFormContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), Ctx(context)
 {
     setWindowTitle(QStringLiteral("Trees"));
@@ -198,25 +196,33 @@ void TFrmTreeOpt::ShowResults()
     ShowTree();
 }
 
+void TFrmTreeOpt::ShowPopulation(std::shared_ptr<TParsimonySearch> search, const QString& optimum)
+{
+    SetPopulation(std::move(search));
+    Label1->setText(optimum);
+    ShowResults();
+}
+
+void TFrmTreeOpt::FitListColumns(const QString& legend, const QString& widestHow)
+{
+    SgOpt->SetColWidth(0, SgOpt->fontMetrics().horizontalAdvance(legend) + 16);
+    SgOpt->SetColWidth(2, SgOpt->fontMetrics().horizontalAdvance(widestHow) + 16);
+}
+
 void TFrmTreeOpt::BtnCharFitClick()
 {
     TTree* tree = SelectedTree();
     if (!tree) return;
-    TFrmCharFit* fit = Ctx.FrmCharFit;
     TBusyGuard busy(Ctx.Ui);  // thousands of characters take a moment
-    fit->hide();
     // The character fit counts on the coding the population was grown from.
-    fit->ShowTable(CharFitTable(*tree, Search->CharField()));
+    const std::vector<QStringList> table = CharFitTable(*tree, Search->CharField());
     // Counted, like the steps, with the missing-data rule.
     const TFitStatistics stats = FitStatistics(*tree, Search->CharField(), true);
     std::vector<QStringList> cells(1);
     for (size_t c = 1; c < stats.Characters.size(); ++c)
         cells.push_back(FitStatisticsCells(stats.Characters[c]));
-    fit->ShowStatistics(cells);
     Ctx.WriteProtocol(QStringLiteral("Tree %1: %2").arg(SelectedSlot()).arg(FitSummaryLine(stats)));
-    fit->show();
-    fit->raise();
-    fit->activateWindow();
+    emit CharFitReady(table, cells);
 }
 
 void TFrmTreeOpt::TreeBTNClick() { DrawTree(SgOpt->currentRow()); }
@@ -266,10 +272,7 @@ void TFrmTreeOpt::DrawTree(int slot)
     // The changes as the tree's branch lengths count them.
     const TTree& tree = Search->Trees[static_cast<size_t>(slot)];
     AttachChanges(tree, Search->CharField(), tree.MissingDataStates, nodes);
-    TTreeGrfFRM window(Ctx.Ui, this);
-    window.SetNodes(&nodes);
-    window.SetTitle(QString());
-    window.exec();
+    emit TreeDrawingWanted(&nodes, QString());
 }
 
 void TFrmTreeOpt::BtnConsensusClick()
@@ -314,8 +317,5 @@ void TFrmTreeOpt::BtnConsensusClick()
         Ctx.Ui.ShowError(this, error);
         return;
     }
-    TTreeGrfFRM window(Ctx.Ui, this);
-    window.SetNodes(&nodes);
-    window.SetTitle(title);
-    window.exec();
+    emit TreeDrawingWanted(&nodes, title);
 }

@@ -6,19 +6,20 @@
 #include <memory>
 #include <vector>
 
-#include "data/AppContext.h"
+#include "data/FormContext.h"
 
 class QComboBox;
 class QLabel;
 class QPushButton;
 class TParsimonySearch;
 class TStringGrid;
+class TscTreeNodes;
 struct TTree;
 
 class TFrmTreeOpt : public QWidget {
     Q_OBJECT
 public:
-    TFrmTreeOpt(TAppContext& context, QWidget* parent);
+    TFrmTreeOpt(TFormContext& context, QWidget* parent);
     ~TFrmTreeOpt() override;
 
     // Handlers.
@@ -43,6 +44,10 @@ public:
     void SetPopulation(std::shared_ptr<TParsimonySearch> search);
     // Shows the window with the selected tree.
     void ShowResults();
+    // The end of a run: the population, its optimum label, the window shown.
+    void ShowPopulation(std::shared_ptr<TParsimonySearch> search, const QString& optimum);
+    // Room in the list for the first column's and the "how found" column's texts.
+    void FitListColumns(const QString& legend, const QString& widestHow);
 
     // The population of the last run, or nullptr before the first.
     TParsimonySearch* Population() const { return Search.get(); }
@@ -60,11 +65,19 @@ public:
     QComboBox* ConsensusCBX = nullptr;
     QPushButton* BtnConsensus = nullptr;
 
+signals:
+    // The character fit of the selected tree: its table and the statistics'
+    // cells (see TFrmCharFit::ShowFit).
+    void CharFitReady(const std::vector<QStringList>& table,
+                      const std::vector<QStringList>& statistics);
+    // A tree to draw in a modal tree window; nodes live until the call returns.
+    void TreeDrawingWanted(TscTreeNodes* nodes, const QString& title);
+
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    TAppContext& Ctx;
+    TFormContext& Ctx;
     std::shared_ptr<TParsimonySearch> Search;
     int SelectedRow = 1;  // the list row the user chose last
 };

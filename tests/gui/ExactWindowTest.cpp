@@ -48,8 +48,8 @@ struct TApp {
     TFakeUiServices Ui;
     TAppContext Ctx{Ui};
     TFrmMain Main{Ctx};
-    TFrmOptimize& Optimize = *Ctx.FrmOptimize;
-    TFrmTreeOpt& Results = *Ctx.FrmTreeOpt;
+    TFrmOptimize& Optimize = *Main.Windows().FrmOptimize;
+    TFrmTreeOpt& Results = *Main.Windows().FrmTreeOpt;
 
     explicit TApp(const QString& path = Example)
     {
@@ -92,7 +92,7 @@ private slots:
         TFakeUiServices ui;
         TAppContext ctx{ui};
         TFrmMain main{ctx};
-        TFrmOptimize& w = *ctx.FrmOptimize;
+        TFrmOptimize& w = *main.Windows().FrmOptimize;
         QCOMPARE(w.SearchKind(), TFrmOptimize::skEvolutionary);
         QCOMPARE(w.CbKind->count(), 3);
         QCOMPARE(w.CbKind->itemText(0), QString("Evolutionary (random addition, random swaps)"));
@@ -150,9 +150,9 @@ private slots:
         // "Tree compatibility" and "Save trees" work on the exact trees.
         app.Results.SgOpt->setCurrentCell(static_cast<int>(r.Trees.size()), 0);
         app.Results.BtnCharFitClick();
-        QVERIFY(app.Ctx.FrmCharFit->isVisible());
+        QVERIFY(app.Main.Windows().FrmCharFit->isVisible());
         // The character fit's own columns; the fit statistics follow them.
-        std::vector<QStringList> shown = app.Ctx.FrmCharFit->StringGrid1->Rows();
+        std::vector<QStringList> shown = app.Main.Windows().FrmCharFit->StringGrid1->Rows();
         for (QStringList& row : shown) row = row.mid(0, CharFitHeader().size());
         QCOMPARE(shown, CharFitTable(population->Trees[r.Trees.size()], population->CharField()));
         QTemporaryDir dir;

@@ -35,8 +35,8 @@ struct TApp {
     TFakeUiServices Ui;
     TAppContext Ctx{Ui};
     TFrmMain Main{Ctx};
-    TFrmOptimize& Optimize = *Ctx.FrmOptimize;
-    TFrmTreeOpt& Results = *Ctx.FrmTreeOpt;
+    TFrmOptimize& Optimize = *Main.Windows().FrmOptimize;
+    TFrmTreeOpt& Results = *Main.Windows().FrmTreeOpt;
 
     explicit TApp(const QString& path = Example)
     {
@@ -99,7 +99,7 @@ private slots:
     void JobParsimonyPreparesInOrderAndShowsTheWindow()
     {
         TApp app;
-        app.Ctx.FrmLoad->show();
+        app.Main.Windows().FrmLoad->show();
         app.Ctx.Model.MissingAsState = true;
         const qsizetype before = app.Main.ProtocolLines().size();
         app.Main.CreateTree1Click();
@@ -109,7 +109,7 @@ private slots:
         QVERIFY(added[1].startsWith("Character Type = \"Matroschka\""));
         QCOMPARE(added.mid(4), QStringList({"", "Character type modulation successful", "",
                                             "Camin Sokal parsimony was chosen"}));
-        QVERIFY(!app.Ctx.FrmLoad->isVisible());
+        QVERIFY(!app.Main.Windows().FrmLoad->isVisible());
         QVERIFY(!app.Ctx.Model.MissingAsState);
         QCOMPARE(app.Ctx.Model.CharField.Places.size(), size_t(5));
         QCOMPARE(app.Ctx.Model.CharField.Places[4].Name, QString("colour"));
@@ -229,7 +229,7 @@ private slots:
         const std::vector<QStringList> expected = CharFitTable(core->Trees[2], core->CharField());
 
         app.Results.BtnCharFitClick();
-        TFrmCharFit& fit = *app.Ctx.FrmCharFit;
+        TFrmCharFit& fit = *app.Main.Windows().FrmCharFit;
         QVERIFY(fit.isVisible());
         QCOMPARE(fit.windowTitle(), QString("Compatibility of characters"));
         // The fit statistics follow at the right; Save keeps the five columns.
@@ -475,7 +475,7 @@ private slots:
         app.Results.BtnCharFitClick();
         app.Results.TreeBTNClick();
         app.Results.BtnSaveTreesClick();
-        QVERIFY(!app.Ctx.FrmCharFit->isVisible());
+        QVERIFY(!app.Main.Windows().FrmCharFit->isVisible());
         QVERIFY(app.Ui.SaveCalls.isEmpty());
         QVERIFY(app.Ui.Errors.isEmpty());
         QCOMPARE(app.Results.SgTree->RowCount(), 1);

@@ -30,8 +30,8 @@ struct TApp {
     TFakeUiServices Ui;
     TAppContext Ctx{Ui};
     TFrmMain Main{Ctx};
-    TFrmOptimize& Optimize = *Ctx.FrmOptimize;
-    TFrmTreeOpt& Results = *Ctx.FrmTreeOpt;
+    TFrmOptimize& Optimize = *Main.Windows().FrmOptimize;
+    TFrmTreeOpt& Results = *Main.Windows().FrmTreeOpt;
 
     TApp()
     {
