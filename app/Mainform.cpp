@@ -192,14 +192,9 @@ bool TFrmMain::LoadFile(const QString& path, bool workbook)
         Ctx.Ui.ShowError(this, read.Error);
         return false;
     }
-    const QStringList warnings = read.Warnings + read.Notes + LoadWarnings(read.Data);
+    const QStringList report = LoadReportLines(path, read.Data) + LoadReportNotes(read);
     Ctx.Model.AssignMatrix(std::move(read.Data), workbook);
-
-    WriteProtocol(QString());
-    WriteProtocol(QStringLiteral("Data from ") + path);
-    WriteProtocol(QStringLiteral("Objects = ") + QString::number(Ctx.Model.ObjectCount));
-    WriteProtocol(QStringLiteral("Characters = ") + QString::number(Ctx.Model.CharacterCount));
-    for (const QString& w : warnings) WriteProtocol(w);
+    Ctx.WriteProtocol(report);
 
     Wnd.FrmImport->setWindowTitle(QStringLiteral("Data from ") + path);
     Wnd.FrmImport->ShowData();

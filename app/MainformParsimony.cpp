@@ -5,6 +5,7 @@
 #include "data/Path.h"
 #include "data/StringGrid.h"
 #include "parsimony/OptimizeForm.h"
+#include "parsimony/OptimizeRun.h"
 #include "parsimony/TreeOptForm.h"
 
 void TFrmMain::CreateTree1Click()
@@ -14,14 +15,10 @@ void TFrmMain::CreateTree1Click()
     CharacterTypeStep();
     TModel& m = Ctx.Model;
     m.CharField = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
-    WriteProtocol(QString());
-    for (const QString& line : StateLimitLines(m.CharField)) WriteProtocol(line);
-    WriteProtocol(QStringLiteral("Character type modulation successful"));
+    Ctx.WriteProtocol(ParsimonyStartLines(StateLimitLines(m.CharField)));
     Wnd.FrmOptimize->show();
     Wnd.FrmOptimize->raise();
     Wnd.FrmOptimize->activateWindow();
-    WriteProtocol(QString());
-    WriteProtocol(QStringLiteral("Camin Sokal parsimony was chosen"));
 }
 
 void TFrmMain::CharacterTypeStep()

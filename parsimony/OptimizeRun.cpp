@@ -46,6 +46,13 @@ bool CodingFitsData(const TSField& charField, const TModel& model)
     return true;
 }
 
+QStringList ParsimonyStartLines(const QStringList& stateLimits)
+{
+    return QStringList{QString()} + stateLimits +
+           QStringList{QStringLiteral("Character type modulation successful"), QString(),
+                       QStringLiteral("Camin Sokal parsimony was chosen")};
+}
+
 QStringList CancelledProtocolLines(int treesGrown, int treesAsked, int generationsDone,
                                    int generationsAsked, bool missingData)
 {

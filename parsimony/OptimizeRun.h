@@ -31,6 +31,11 @@ inline const QString CodingOutdated = QStringLiteral(
     "The data were changed or another job was run since Job > Parsimony was chosen. Choose Job > "
     "Parsimony again.");
 
+// The protocol of Job > Parsimony after the character type's explanation, as
+// the window and "varno-batch parsimony" write it: an empty line, the state
+// limits of the coding (the batch tool reports them apart), then the choice.
+QStringList ParsimonyStartLines(const QStringList& stateLimits);
+
 // The protocol after a cancelled run: what was done, the missing-data note
 // and two empty lines.
 QStringList CancelledProtocolLines(int treesGrown, int treesAsked, int generationsDone,

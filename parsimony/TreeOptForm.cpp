@@ -22,6 +22,7 @@
 #include "parsimony/FormHelpers.h"
 #include "parsimony/Newick.h"
 #include "parsimony/NexusTrees.h"
+#include "parsimony/TreeFileOut.h"
 #include "parsimony/TreeTable.h"
 
 namespace {
@@ -242,18 +243,9 @@ void TFrmTreeOpt::BtnSaveTreesClick()
         chosen == nexus ||
         (chosen.isEmpty() && (suffix == QLatin1String("nex") || suffix == QLatin1String("nexus") ||
                               suffix == QLatin1String("nxs")));
-    QByteArray bytes;
-    if (asNexus) {
-        std::vector<const TTree*> trees;
-        for (int k = 1; k <= Search->TreeCount(); ++k)
-            trees.push_back(&Search->Trees[static_cast<size_t>(k)]);
-        bytes = WriteNexusTrees(trees, Search->CharField().Names).toUtf8();
-    } else {
-        QStringList lines;
-        for (int k = 1; k <= Search->TreeCount(); ++k)
-            lines << WriteNewick(Search->Trees[static_cast<size_t>(k)], Search->CharField().Names);
-        bytes = EncodeTextLines(lines);
-    }
+    const QByteArray bytes =
+        EncodeTrees(PopulationTrees(*Search), Search->CharField().Names,
+                    asNexus ? TTreeFileFormat::Nexus : TTreeFileFormat::Newick);
     QString error;
     if (!SaveTextFile(path, bytes, &error)) Ctx.Ui.ShowError(this, error);
 }
