@@ -14,7 +14,7 @@ void TFrmMain::CreateTree1Click()
     Ctx.Model.MissingAsState = false;
     CharacterTypeStep();
     TModel& m = Ctx.Model;
-    m.CharField = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+    m.SetCharField(BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount), true);
     Ctx.WriteProtocol(ParsimonyStartLines(StateLimitLines(m.CharField)));
     Wnd.FrmOptimize->show();
     Wnd.FrmOptimize->raise();

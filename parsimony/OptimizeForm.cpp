@@ -196,12 +196,7 @@ void TFrmOptimize::Button1Click()
         Ctx.Ui.ShowError(this, request.Error);
         return;
     }
-    bool coded = false;
-    {
-        TBusyGuard busy(Ctx.Ui);
-        coded = CodingFitsData(Ctx.Model.CharField, Ctx.Model);
-    }
-    if (!coded) {
+    if (!CodingFitsData(Ctx.Model)) {
         Ctx.Ui.ShowError(this, CodingOutdated);
         return;
     }

@@ -23,10 +23,10 @@ struct TSearchRequest {
 TSearchRequest ReadSearchRequest(const QString& treesText, const QString& generationsText,
                                  int objectCount);
 
-// True when charField is the parsimony coding of the model's current data.
-// Data loaded or edited after Job > Parsimony was chosen are not coded yet,
-// and another job replaces the coding by its own.
-bool CodingFitsData(const TSField& charField, const TModel& model);
+// True when the model's CharField is the parsimony coding of its current
+// data (by revision). Data loaded or edited after Job > Parsimony was chosen
+// are not coded yet, and another job replaces the coding by its own.
+bool CodingFitsData(const TModel& model);
 inline const QString CodingOutdated = QStringLiteral(
     "The data were changed or another job was run since Job > Parsimony was chosen. Choose Job > "
     "Parsimony again.");

@@ -65,7 +65,7 @@ bool TFrmOptimize::DataFitResultsWindow(const QString& batchCommand)
                            batchCommand));
         return false;
     }
-    if (!CodingFitsData(Ctx.Model.CharField, Ctx.Model)) {
+    if (!CodingFitsData(Ctx.Model)) {
         Ctx.Ui.ShowError(this, CodingOutdated);
         return false;
     }

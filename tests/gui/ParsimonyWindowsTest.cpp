@@ -11,6 +11,7 @@
 #include <random>
 
 #include "app/Mainform.h"
+#include "data/ImportForm.h"
 #include "data/LoadForm.h"
 #include "data/StringGrid.h"
 #include "data/TextFile.h"
@@ -366,6 +367,14 @@ private slots:
         QTemporaryDir dir;
         app.Ui.OpenAnswers.enqueue(RandomDataFile(dir, 6, 3, 1));
         app.Main.Text1Click();
+        app.Ui.Errors.clear();
+        app.Optimize.Button1Click();
+        QVERIFY(!app.Optimize.IsRunning());
+        QCOMPARE(app.Ui.Errors, QStringList{CodingOutdated});
+
+        // A transposed matrix is other data.
+        app.Main.CreateTree1Click();
+        app.Main.Windows().FrmImport->Button3Click();
         app.Ui.Errors.clear();
         app.Optimize.Button1Click();
         QVERIFY(!app.Optimize.IsRunning());
