@@ -19,7 +19,7 @@
 #include "parsimony/ThoroughResults.h"
 #include "parsimony/TreeOptForm.h"
 #include "parsimony/UpDownEdit.h"
-#include "tests/support/FakeUiServices.h"
+#include "tests/gui/ParsimonyApp.h"
 
 namespace {
 const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/weevils.txt");
@@ -44,17 +44,9 @@ QString RandomDataFile(const QString& dir, int objects, int characters)
     return path;
 }
 
-struct TApp {
-    TFakeUiServices Ui;
-    TAppContext Ctx{Ui};
-    TFrmMain Main{Ctx};
-    TFrmOptimize& Optimize = *Main.Windows().FrmOptimize;
-    TFrmTreeOpt& Results = *Main.Windows().FrmTreeOpt;
-
-    explicit TApp(const QString& path = Example)
+struct TApp : TParsimonyApp {
+    explicit TApp(const QString& path = Example) : TParsimonyApp(path)
     {
-        Ui.OpenAnswers.enqueue(path);
-        Main.Text1Click();
         Main.CreateTree1Click();
         Optimize.SetSearchKind(TFrmOptimize::skExact);
         Optimize.EdExactThreads->setText("2");
@@ -177,20 +169,11 @@ private slots:
         QVERIFY(!big.Results.Population());
 
         TApp app;
-        for (const auto& [field, text] :
-             std::vector<std::pair<QLineEdit*, QString>>{{app.Optimize.EdExactTimeLimit, "0"},
-                                                         {app.Optimize.EdExactTimeLimit, "soon"},
-                                                         {app.Optimize.EdMaxTrees, "0"},
-                                                         {app.Optimize.EdMaxTrees, "many"},
-                                                         {app.Optimize.EdExactThreads, "0"}}) {
-            const QString kept = field->text();
-            field->setText(text);
-            app.Ui.Errors.clear();
-            app.Optimize.Button1Click();
-            QVERIFY(!app.Optimize.IsRunning());
-            QCOMPARE(app.Ui.Errors.size(), 1);
-            field->setText(kept);
-        }
+        app.ExpectRefused({{app.Optimize.EdExactTimeLimit, "0"},
+                           {app.Optimize.EdExactTimeLimit, "soon"},
+                           {app.Optimize.EdMaxTrees, "0"},
+                           {app.Optimize.EdMaxTrees, "many"},
+                           {app.Optimize.EdExactThreads, "0"}});
     }
 
     // Stopped by the time limit or by cancel: not proved, the lower bound

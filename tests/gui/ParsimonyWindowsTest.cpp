@@ -26,33 +26,15 @@
 #include "parsimony/TreeOptForm.h"
 #include "parsimony/TreeTable.h"
 #include "parsimony/UpDownEdit.h"
-#include "tests/support/FakeUiServices.h"
+#include "tests/gui/ParsimonyApp.h"
 
 namespace {
 const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/state-trees.txt");
 
 // The program with its fake services, the example loaded.
-struct TApp {
-    TFakeUiServices Ui;
-    TAppContext Ctx{Ui};
-    TFrmMain Main{Ctx};
-    TFrmOptimize& Optimize = *Main.Windows().FrmOptimize;
-    TFrmTreeOpt& Results = *Main.Windows().FrmTreeOpt;
-
-    explicit TApp(const QString& path = Example)
-    {
-        Ui.OpenAnswers.enqueue(path);
-        Main.Text1Click();
-    }
-    // Continue, and wait for the worker to finish.
-    bool Run(std::uint64_t seed)
-    {
-        QSignalSpy finished(&Optimize, &TFrmOptimize::RunFinished);
-        Optimize.SetSeed(seed);
-        Optimize.Button1Click();
-        if (!Optimize.IsRunning()) return false;
-        return finished.wait(120000);
-    }
+struct TApp : TParsimonyApp {
+    explicit TApp(const QString& path = Example) : TParsimonyApp(path) {}
+    bool Run(std::uint64_t seed) { return Continue(seed); }
     // The same search on the core alone.
     std::unique_ptr<TParsimonySearch> CoreRun(std::uint64_t seed, int n, int g, bool missing) const
     {

@@ -16,31 +16,15 @@
 #include "parsimony/CreateTree.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/TreeOptForm.h"
-#include "tests/support/FakeUiServices.h"
+#include "tests/gui/ParsimonyApp.h"
 
 namespace {
 const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/state-trees.txt");
 
-struct TApp {
-    TFakeUiServices Ui;
-    TAppContext Ctx{Ui};
-    TFrmMain Main{Ctx};
-    TFrmOptimize& Optimize = *Main.Windows().FrmOptimize;
-    TFrmTreeOpt& Results = *Main.Windows().FrmTreeOpt;
-
-    TApp()
-    {
-        Ui.OpenAnswers.enqueue(Example);
-        Main.Text1Click();
-    }
-    bool Run(std::uint64_t seed)
-    {
-        Main.CreateTree1Click();
-        QSignalSpy finished(&Optimize, &TFrmOptimize::RunFinished);
-        Optimize.SetSeed(seed);
-        Optimize.Button1Click();
-        return Optimize.IsRunning() && finished.wait(120000);
-    }
+// Job > Parsimony and a seeded run of the example.
+struct TApp : TParsimonyApp {
+    TApp() : TParsimonyApp(Example) {}
+    bool Run(std::uint64_t seed) { return ChooseAndRun(seed); }
 };
 
 // Runs check on the tree window "Grafic" opens, then closes it.
