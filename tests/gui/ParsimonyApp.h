@@ -4,15 +4,20 @@
 //   TParsimonyApp app(path);      // File > Open > Text (txt)
 //   app.Main.CreateTree1Click();  // Job > Parsimony
 //   QVERIFY(app.Continue(5));     // a seeded run, waited for
+#include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "app/Mainform.h"
+#include "graphics/TreeGrafik.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/TreeOptForm.h"
 #include "tests/support/FakeUiServices.h"
@@ -62,3 +67,19 @@ struct TParsimonyApp {
         }
     }
 };
+
+// Runs check on the modal tree window that button opens, then closes it.
+// False when no tree window opened.
+inline bool WithTreeWindow(QPushButton* button, const std::function<void(TTreeGrfFRM&)>& check)
+{
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* w = dynamic_cast<TTreeGrfFRM*>(QApplication::activeModalWidget());
+        if (!w) return;
+        shown = true;
+        check(*w);
+        w->close();
+    });
+    button->click();
+    return shown;
+}

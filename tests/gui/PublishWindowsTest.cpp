@@ -32,20 +32,6 @@ struct TApp : TParsimonyApp {
     bool Run(std::uint64_t seed) { return ChooseAndRun(seed); }
 };
 
-// Runs check on the tree window that button opens, then closes it.
-bool WithTreeWindow(QPushButton* button, const std::function<void(TTreeGrfFRM&)>& check)
-{
-    bool shown = false;
-    QTimer::singleShot(0, [&] {
-        auto* w = dynamic_cast<TTreeGrfFRM*>(QApplication::activeModalWidget());
-        if (!w) return;
-        shown = true;
-        check(*w);
-        w->close();
-    });
-    button->click();
-    return shown;
-}
 
 void Shoot(QWidget& w, const QString& name)
 {

@@ -27,20 +27,6 @@ struct TApp : TParsimonyApp {
     bool Run(std::uint64_t seed) { return ChooseAndRun(seed); }
 };
 
-// Runs check on the tree window "Grafic" opens, then closes it.
-bool WithTreeWindow(TFrmTreeOpt& results, const std::function<void(TTreeGrfFRM&)>& check)
-{
-    bool shown = false;
-    QTimer::singleShot(0, [&] {
-        auto* w = dynamic_cast<TTreeGrfFRM*>(QApplication::activeModalWidget());
-        if (!w) return;
-        shown = true;
-        check(*w);
-        w->close();
-    });
-    results.TreeBTN->click();
-    return shown;
-}
 
 }  // namespace
 
@@ -59,7 +45,7 @@ private slots:
         const auto listBefore = app.Results.SgOpt->Rows();
         const auto tableBefore = app.Results.SgTree->Rows();
 
-        const bool shown = WithTreeWindow(app.Results, [&](TTreeGrfFRM& w) {
+        const bool shown = WithTreeWindow(app.Results.TreeBTN, [&](TTreeGrfFRM& w) {
             QVERIFY(w.isModal());
             QCOMPARE(w.windowTitle(), QString("Tree"));
             QCOMPARE(w.Container->Title, QString());
@@ -98,7 +84,7 @@ private slots:
         QVERIFY(app.Ui.Errors.isEmpty());
 
         // The next "Grafic" starts from the search's tree again.
-        const bool again = WithTreeWindow(app.Results, [&](TTreeGrfFRM& w) {
+        const bool again = WithTreeWindow(app.Results.TreeBTN, [&](TTreeGrfFRM& w) {
             QCOMPARE(w.TreeNodes->Root, w.TreeNodes->Item(t + tree.Root() - 1));
         });
         QVERIFY(again);
