@@ -12,7 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TFrmDistMat::TFrmDistMat(TAppContext& context, QWidget* parent) : QWidget(parent, Qt::Window), Ctx(context)
+TFrmDistMat::TFrmDistMat(TFormContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window), Ctx(context)
 {
     setWindowTitle(QStringLiteral("Distance matrix"));
     resize(900, 578);

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "analyses/ResultGrid.h"
-#include "data/AppContext.h"
+#include "data/FormContext.h"
 
 class QPushButton;
 class TStringGrid;
@@ -12,7 +12,7 @@ class TStringGrid;
 class TFrmDistMat : public QWidget {
     Q_OBJECT
 public:
-    TFrmDistMat(TAppContext& context, QWidget* parent);
+    TFrmDistMat(TFormContext& context, QWidget* parent);
 
     // Grid operations of the jobs; each shows the grid's texts at once.
     void ShowObjectHeaders(int n);
@@ -31,6 +31,6 @@ private:
     // Copies the texts to SGDist; with lastRow >= 0 also fits the column widths.
     void ShowTexts(int lastRow);
 
-    TAppContext& Ctx;
+    TFormContext& Ctx;
     TResultGrid Texts;
 };

@@ -86,7 +86,7 @@ void TMatroschka::CodePointerField(TModel& model)
 
     field.Names.resize(static_cast<size_t>(objects) + 1);
     for (int o = 1; o <= objects; ++o) field.Names[static_cast<size_t>(o)] = model.Cell(0, o);
-    model.CharField = std::move(field);
+    model.SetCharField(std::move(field));
 }
 
 void CodePointerField(TModel& model)

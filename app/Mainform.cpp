@@ -25,6 +25,8 @@
 #include "data/UiServices.h"
 #include "data/WindowPlace.h"
 #include "data/Workbook.h"
+#include "graphics/TreeClasses.h"
+#include "graphics/TreeGrafik.h"
 #include "parsimony/CharFitForm.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/TreeOptForm.h"
@@ -73,37 +75,73 @@ TFrmMain::TFrmMain(TAppContext& context) : Ctx(context)
 
     CreateMenu();
 
-    Ctx.FrmMain = this;
     Ctx.ProtocolSink = [this](const QString& line) { WriteProtocol(line); };
     // The other windows exist from the start, hidden; they are top-level
     // windows owned by the main window.
-    Ctx.FrmImport = new TFrmImport(Ctx, this);
-    Ctx.FrmCST = new TFrmCST(Ctx, this);
-    Ctx.FrmLoad = new TFrmLoad(Ctx, this);
-    Ctx.FrmDistMat = new TFrmDistMat(Ctx, this);
-    Ctx.FrmTreeOpt = new TFrmTreeOpt(Ctx, this);
-    Ctx.FrmOptimize = new TFrmOptimize(Ctx, this);
-    Ctx.FrmCharFit = new TFrmCharFit(Ctx, this);
+    Wnd.FrmImport = new TFrmImport(Ctx, this);
+    Wnd.FrmCST = new TFrmCST(Ctx, this);
+    Wnd.FrmLoad = new TFrmLoad(Ctx, this);
+    Wnd.FrmDistMat = new TFrmDistMat(Ctx, this);
+    Wnd.FrmTreeOpt = new TFrmTreeOpt(Ctx, this);
+    Wnd.FrmOptimize = new TFrmOptimize(Ctx, this);
+    Wnd.FrmCharFit = new TFrmCharFit(Ctx, this);
+    ConnectWindows();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     // Each window opens where the user left it in the last run.
     RememberWindowPlace(this, Ctx.Ui, QStringLiteral("Main"));
     // The data window and "Check data" open centred on the main window.
-    for (QWidget* w : {static_cast<QWidget*>(Ctx.FrmImport), static_cast<QWidget*>(Ctx.FrmLoad)})
+    for (QWidget* w : {static_cast<QWidget*>(Wnd.FrmImport), static_cast<QWidget*>(Wnd.FrmLoad)})
         w->move(geometry().center() - w->rect().center());
-    RememberWindowPlace(Ctx.FrmImport, Ctx.Ui, QStringLiteral("Data"));
-    RememberWindowPlace(Ctx.FrmCST, Ctx.Ui, QStringLiteral("StateTrees"));
-    RememberWindowPlace(Ctx.FrmLoad, Ctx.Ui, QStringLiteral("DataCheck"));
-    RememberWindowPlace(Ctx.FrmDistMat, Ctx.Ui, QStringLiteral("DistanceMatrix"));
-    RememberWindowPlace(Ctx.FrmTreeOpt, Ctx.Ui, QStringLiteral("Trees"));
-    RememberWindowPlace(Ctx.FrmOptimize, Ctx.Ui, QStringLiteral("Parsimony"));
-    RememberWindowPlace(Ctx.FrmCharFit, Ctx.Ui, QStringLiteral("CharacterFit"));
+    RememberWindowPlace(Wnd.FrmImport, Ctx.Ui, QStringLiteral("Data"));
+    RememberWindowPlace(Wnd.FrmCST, Ctx.Ui, QStringLiteral("StateTrees"));
+    RememberWindowPlace(Wnd.FrmLoad, Ctx.Ui, QStringLiteral("DataCheck"));
+    RememberWindowPlace(Wnd.FrmDistMat, Ctx.Ui, QStringLiteral("DistanceMatrix"));
+    RememberWindowPlace(Wnd.FrmTreeOpt, Ctx.Ui, QStringLiteral("Trees"));
+    RememberWindowPlace(Wnd.FrmOptimize, Ctx.Ui, QStringLiteral("Parsimony"));
+    RememberWindowPlace(Wnd.FrmCharFit, Ctx.Ui, QStringLiteral("CharacterFit"));
     AcceptFileDrops();
     FormCreate();
 }
 
 TFrmMain::~TFrmMain() { Ctx.ProtocolSink = nullptr; }
+
+void TFrmMain::ConnectWindows()
+{
+    TFrmImport* data = Wnd.FrmImport;
+    TFrmCST* stateTree = Wnd.FrmCST;
+    TFrmLoad* check = Wnd.FrmLoad;
+    TFrmTreeOpt* results = Wnd.FrmTreeOpt;
+    TFrmOptimize* search = Wnd.FrmOptimize;
+    TFrmCharFit* fit = Wnd.FrmCharFit;
+
+    connect(data, &TFrmImport::StateTreeDismissed, stateTree, &QWidget::hide);
+    connect(data, &TFrmImport::StateTreeWanted, stateTree, [stateTree](int c) {
+        stateTree->ShowStateTree(c);
+        stateTree->show();
+    });
+    connect(data, &TFrmImport::DataCheckWanted, check, [check] { BringToFront(check); });
+    connect(data, &TFrmImport::DataChecked, check, &TFrmLoad::ShowReport);
+    connect(check, &TFrmLoad::DataEditorWanted, data, &TFrmImport::ShowWithContinue);
+    connect(check, &TFrmLoad::SpreadsheetEditingWanted, this, &TFrmMain::StartSpreadsheetEditing);
+    connect(fit, &TFrmCharFit::SpreadsheetEditingWanted, this, &TFrmMain::StartSpreadsheetEditing);
+
+    connect(search, &TFrmOptimize::ResultsCleared, results, &TFrmTreeOpt::ClearResults);
+    connect(search, &TFrmOptimize::ListFilled, results, &TFrmTreeOpt::FillList);
+    connect(search, &TFrmOptimize::ListCellChanged, results, &TFrmTreeOpt::SetListCell);
+    connect(search, &TFrmOptimize::ListColumnsFitted, results, &TFrmTreeOpt::FitListColumns);
+    connect(search, &TFrmOptimize::PopulationFound, results, &TFrmTreeOpt::ShowPopulation);
+    connect(results, &TFrmTreeOpt::CharFitReady, fit, &TFrmCharFit::ShowFit);
+    connect(results, &TFrmTreeOpt::TreeDrawingWanted, results,
+            [this, results](TscTreeNodes* nodes, const QString& title, const QString& newick) {
+                TTreeGrfFRM window(Ctx.Ui, results);
+                window.SetNodes(nodes);
+                window.SetTitle(title);
+                if (!newick.isEmpty()) window.SetNewick(newick);
+                window.exec();
+            });
+}
 
 void TFrmMain::CreateMenu()
 {
@@ -182,17 +220,12 @@ bool TFrmMain::LoadFile(const QString& path, bool workbook)
         Ctx.Ui.ShowError(this, read.Error);
         return false;
     }
-    const QStringList warnings = read.Warnings + read.Notes + LoadWarnings(read.Data);
+    const QStringList report = LoadReportLines(path, read.Data) + LoadReportNotes(read);
     Ctx.Model.AssignMatrix(std::move(read.Data), workbook);
+    Ctx.WriteProtocol(report);
 
-    WriteProtocol(QString());
-    WriteProtocol(QStringLiteral("Data from ") + path);
-    WriteProtocol(QStringLiteral("Objects = ") + QString::number(Ctx.Model.ObjectCount));
-    WriteProtocol(QStringLiteral("Characters = ") + QString::number(Ctx.Model.CharacterCount));
-    for (const QString& w : warnings) WriteProtocol(w);
-
-    Ctx.FrmImport->setWindowTitle(QStringLiteral("Data from ") + path);
-    Ctx.FrmImport->ShowData();
+    Wnd.FrmImport->setWindowTitle(QStringLiteral("Data from ") + path);
+    Wnd.FrmImport->ShowData();
     NoteRecentFile(path);
     return true;
 }
@@ -285,13 +318,9 @@ void TFrmMain::Excelxls1Click()
     LoadFile(path, true);
 }
 
-void TFrmMain::Importdata1Click()
-{
-    Ctx.FrmImport->Button2->show();
-    BringToFront(Ctx.FrmImport);
-}
+void TFrmMain::Importdata1Click() { Wnd.FrmImport->ShowWithContinue(); }
 
-void TFrmMain::Definecharactertype1Click() { BringToFront(Ctx.FrmLoad); }
+void TFrmMain::Definecharactertype1Click() { BringToFront(Wnd.FrmLoad); }
 
 void TFrmMain::BtnSaveClick()
 {

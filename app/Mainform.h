@@ -4,9 +4,9 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "data/AppContext.h"
-#include "data/RecentFiles.h"
+#include "app/AppContext.h"
 #include "data/NexusMatrix.h"
+#include "data/RecentFiles.h"
 
 class QAction;
 class QMenu;
@@ -14,6 +14,24 @@ class QUrl;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
+class TFrmCharFit;
+class TFrmCST;
+class TFrmDistMat;
+class TFrmImport;
+class TFrmLoad;
+class TFrmOptimize;
+class TFrmTreeOpt;
+
+// The windows the main window creates, hidden, and connects.
+struct TAppWindows {
+    TFrmImport* FrmImport = nullptr;
+    TFrmCST* FrmCST = nullptr;
+    TFrmLoad* FrmLoad = nullptr;
+    TFrmDistMat* FrmDistMat = nullptr;
+    TFrmTreeOpt* FrmTreeOpt = nullptr;
+    TFrmOptimize* FrmOptimize = nullptr;
+    TFrmCharFit* FrmCharFit = nullptr;
+};
 
 class TFrmMain : public QMainWindow {
     Q_OBJECT
@@ -23,6 +41,8 @@ public:
     ~TFrmMain() override;
 
     TAppContext& Context() { return Ctx; }
+    // The other windows (for the window tests).
+    const TAppWindows& Windows() const { return Wnd; }
 
     void WriteProtocol(const QString& line);
     QStringList ProtocolLines() const;
@@ -101,8 +121,13 @@ private:
     // Files dropped anywhere on the window, the protocol included, are opened.
     void AcceptFileDrops();
     void FillRecentMenu();
+    // Connects the windows' requests to the windows that answer them.
+    void ConnectWindows();
+    // The character type step of Parsimony and Distance Matrix.
+    void CharacterTypeStep();
 
     TAppContext& Ctx;
+    TAppWindows Wnd;
     TRecentFiles Recent;
     QString TreeFileName;  // the tree file last chosen
 };

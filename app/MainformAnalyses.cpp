@@ -20,37 +20,40 @@ void TFrmMain::DistanceMatrix1Click()
 {
     TModel& model = Ctx.Model;
     model.MissingAsState = false;
-    Ctx.FrmLoad->Button1Click();  // sets CharacterType, explains it
+    CharacterTypeStep();  // sets CharacterType, explains it
     TBusyGuard busy(Ctx.Ui);
     CodeForJob(model, TAnalysisJob::DistanceMatrix);
     Ctx.WriteProtocol(StateLimitLines(model.CharField));
     Ctx.WriteProtocol(CodingProtocolLines(TAnalysisJob::DistanceMatrix));
-    ShowResultWindow(Ctx.FrmDistMat);
+    ShowResultWindow(Wnd.FrmDistMat);
     ComputeJob(model, TAnalysisJob::DistanceMatrix);
-    Ctx.FrmDistMat->ShowObjectHeaders(model.ObjectCount);
-    Ctx.FrmDistMat->ShowRealMatrix(model.ResultMatrix, model.ObjectCount);
+    Wnd.FrmDistMat->ShowObjectHeaders(model.ObjectCount);
+    Wnd.FrmDistMat->ShowRealMatrix(model.ResultMatrix, model.ObjectCount);
     Ctx.WriteProtocol(ResultProtocolLines(TAnalysisJob::DistanceMatrix));
 }
 
 namespace {
-void RunCorrelation(TAppContext& ctx, TAnalysisJob job)
+void RunCorrelation(TAppContext& ctx, TFrmDistMat* window, TAnalysisJob job)
 {
     TBusyGuard busy(ctx.Ui);
     TModel& model = ctx.Model;
     CodeForJob(model, job);
     ctx.WriteProtocol(StateLimitLines(model.CharField));
     ctx.WriteProtocol(CodingProtocolLines(job));
-    ShowResultWindow(ctx.FrmDistMat);
+    ShowResultWindow(window);
     ComputeJob(model, job);
-    ctx.FrmDistMat->ShowCharacterHeaders(model.CharacterCount);
-    ctx.FrmDistMat->ShowRealMatrix(model.ResultMatrix, model.CharacterCount);
+    window->ShowCharacterHeaders(model.CharacterCount);
+    window->ShowRealMatrix(model.ResultMatrix, model.CharacterCount);
     ctx.WriteProtocol(ResultProtocolLines(job));
 }
 }  // namespace
 
-void TFrmMain::Cramer1Click() { RunCorrelation(Ctx, TAnalysisJob::Cramer); }
+void TFrmMain::Cramer1Click() { RunCorrelation(Ctx, Wnd.FrmDistMat, TAnalysisJob::Cramer); }
 
-void TFrmMain::StateCombiClick() { RunCorrelation(Ctx, TAnalysisJob::StateCombinations); }
+void TFrmMain::StateCombiClick()
+{
+    RunCorrelation(Ctx, Wnd.FrmDistMat, TAnalysisJob::StateCombinations);
+}
 
 void TFrmMain::PairwisecompatibilityClick()
 {
@@ -58,9 +61,9 @@ void TFrmMain::PairwisecompatibilityClick()
     TModel& model = Ctx.Model;
     CodeForJob(model, TAnalysisJob::PairwiseCompatibility);
     Ctx.WriteProtocol(StateLimitLines(model.CharField));
-    ShowResultWindow(Ctx.FrmDistMat);
+    ShowResultWindow(Wnd.FrmDistMat);
     ComputeJob(model, TAnalysisJob::PairwiseCompatibility);
-    Ctx.FrmDistMat->ShowCharacterHeaders(model.CharacterCount);
-    Ctx.FrmDistMat->ShowCompatibility(model.CompatMatrix, model.CharacterCount);
+    Wnd.FrmDistMat->ShowCharacterHeaders(model.CharacterCount);
+    Wnd.FrmDistMat->ShowCompatibility(model.CompatMatrix, model.CharacterCount);
     Ctx.WriteProtocol(ResultProtocolLines(TAnalysisJob::PairwiseCompatibility));
 }

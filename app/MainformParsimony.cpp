@@ -1,26 +1,32 @@
 // The parsimony job of the main window and the way back to its results.
 #include "app/Mainform.h"
+#include "data/CharacterType.h"
 #include "data/LoadForm.h"
 #include "data/Path.h"
 #include "data/StringGrid.h"
 #include "parsimony/OptimizeForm.h"
+#include "parsimony/OptimizeRun.h"
 #include "parsimony/TreeOptForm.h"
 
 void TFrmMain::CreateTree1Click()
 {
-    Ctx.FrmLoad->hide();
+    Wnd.FrmLoad->hide();
     Ctx.Model.MissingAsState = false;
-    Ctx.FrmLoad->Button1Click();
+    CharacterTypeStep();
     TModel& m = Ctx.Model;
-    m.CharField = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
-    WriteProtocol(QString());
-    for (const QString& line : StateLimitLines(m.CharField)) WriteProtocol(line);
-    WriteProtocol(QStringLiteral("Character type modulation successful"));
-    Ctx.FrmOptimize->show();
-    Ctx.FrmOptimize->raise();
-    Ctx.FrmOptimize->activateWindow();
-    WriteProtocol(QString());
-    WriteProtocol(QStringLiteral("Camin Sokal parsimony was chosen"));
+    m.SetCharField(BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount), true);
+    Ctx.WriteProtocol(ParsimonyStartLines(StateLimitLines(m.CharField)));
+    Wnd.FrmOptimize->show();
+    Wnd.FrmOptimize->raise();
+    Wnd.FrmOptimize->activateWindow();
 }
 
-void TFrmMain::BtnGraficClick() { BringToFront(Ctx.FrmTreeOpt); }
+void TFrmMain::CharacterTypeStep()
+{
+    const std::optional<QStringList> lines =
+        ApplyCharacterType(Ctx.Model, Wnd.FrmLoad->CharacterTypeChoice());
+    if (lines) Ctx.WriteProtocol(*lines);
+    Wnd.FrmLoad->CharacterTypeApplied(lines.has_value());
+}
+
+void TFrmMain::BtnGraficClick() { BringToFront(Wnd.FrmTreeOpt); }

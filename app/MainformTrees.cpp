@@ -47,6 +47,6 @@ void TFrmMain::OpenTrees1Click()
         Ctx.Ui.ShowError(this, opened.Error);
         return;
     }
-    Ctx.FrmTreeOpt->ShowTrees(opened.Rows, opened.Population, opened.Optimum);
+    Wnd.FrmTreeOpt->ShowTrees(opened.Rows, opened.Population, opened.Optimum);
     for (const QString& line : opened.Protocol) WriteProtocol(line);
 }

@@ -17,10 +17,8 @@ int RunLoad(const QStringList& rawArgs)
         WriteStderr(read.Error);
         return ExitFailure;
     }
-    WriteStdoutLines({QString(), QStringLiteral("Data from ") + path,
-                      QStringLiteral("Objects = ") + QString::number(read.Data.ObjectCount),
-                      QStringLiteral("Characters = ") + QString::number(read.Data.CharacterCount)});
-    for (const QString& w : read.Warnings + read.Notes + LoadWarnings(read.Data)) WriteStderr(w);
+    WriteStdoutLines(LoadReportLines(path, read.Data));
+    for (const QString& w : LoadReportNotes(read)) WriteStderr(w);
     return ExitOk;
 }
 }  // namespace

@@ -10,7 +10,9 @@
 #include "parsimony/CreateTree.h"
 #include "parsimony/Newick.h"
 #include "parsimony/NexusTrees.h"
+#include "parsimony/OptimizeRun.h"
 #include "parsimony/TreeFile.h"
+#include "parsimony/TreeFileOut.h"
 #include "parsimony/TreeTable.h"
 
 namespace {
@@ -80,9 +82,7 @@ int RunParsimony(const QStringList& rawArgs)
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     for (const QString& line : StateLimitLines(field)) WriteStderr(line);
 
-    QStringList protocol = CharacterTypeExplanation(ctMatroschka, true);
-    protocol << QString() << QStringLiteral("Character type modulation successful") << QString()
-             << QStringLiteral("Camin Sokal parsimony was chosen");
+    QStringList protocol = CharacterTypeExplanation(ctMatroschka, true) + ParsimonyStartLines({});
     TParsimonySearch search(field, data.ObjectCount, data.CharacterCount, settings);
     if (search.Run() != TSearchStatus::Finished) {
         WriteStderr(search.Error());
@@ -97,18 +97,13 @@ int RunParsimony(const QStringList& rawArgs)
             return ExitFailure;
     }
     const QString newick = args.Value(QStringLiteral("--newick"));
-    if (!newick.isEmpty()) {
-        QStringList lines;
-        for (int k = 1; k <= search.TreeCount(); ++k)
-            lines << WriteNewick(search.Tree(k), field.Names);
-        if (!WriteOutput(newick, EncodeTextLines(lines))) return ExitFailure;
-    }
+    if (!newick.isEmpty() && !WriteOutput(newick, EncodeTrees(PopulationTrees(search), field.Names,
+                                                              TTreeFileFormat::Newick)))
+        return ExitFailure;
     const QString nexus = args.Value(QStringLiteral("--nexus"));
-    if (!nexus.isEmpty()) {
-        std::vector<const TTree*> trees;
-        for (int k = 1; k <= search.TreeCount(); ++k) trees.push_back(&search.Tree(k));
-        if (!WriteOutput(nexus, WriteNexusTrees(trees, field.Names).toUtf8())) return ExitFailure;
-    }
+    if (!nexus.isEmpty() && !WriteOutput(nexus, EncodeTrees(PopulationTrees(search), field.Names,
+                                                            TTreeFileFormat::Nexus)))
+        return ExitFailure;
     const QString protocolPath = args.Value(QStringLiteral("--protocol"));
     if (!protocolPath.isEmpty() && !WriteOutput(protocolPath, EncodeTextLines(protocol)))
         return ExitFailure;

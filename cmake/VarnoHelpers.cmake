@@ -13,14 +13,18 @@ function(varno_core_library name)
   varno_warnings(${name})
 endfunction()
 
-# Windows of one folder: an object library linked into the program and the window tests.
+# Windows of one folder: a static library linked into the program and the
+# window tests. LIBS are its real dependencies: a small program links the whole
+# library with them alone, so a dependency left undeclared fails to link.
 function(varno_forms_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_library(${name} OBJECT ${ARG_SOURCES})
+  add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LIBS} Qt6::Widgets Qt6::PrintSupport)
   varno_warnings(${name})
   set_property(GLOBAL APPEND PROPERTY VARNO_FORMS_LIBRARIES ${name})
+  add_executable(${name}_link_check ${PROJECT_SOURCE_DIR}/cmake/LinkCheck.cpp)
+  target_link_libraries(${name}_link_check PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}>")
 endfunction()
 
 find_package(GTest REQUIRED)

@@ -5,7 +5,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-TFrmCST::TFrmCST(TAppContext& context, QWidget* parent) : QWidget(parent, Qt::Window), Ctx(context)
+TFrmCST::TFrmCST(TFormContext& context, QWidget* parent) : QWidget(parent, Qt::Window), Ctx(context)
 {
     setWindowTitle(QStringLiteral("Character state tree"));
     resize(176, 243);

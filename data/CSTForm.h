@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "data/AppContext.h"
+#include "data/FormContext.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -12,7 +12,7 @@ class QTreeWidgetItem;
 class TFrmCST : public QWidget {
     Q_OBJECT
 public:
-    TFrmCST(TAppContext& context, QWidget* parent);
+    TFrmCST(TFormContext& context, QWidget* parent);
 
     // Rebuilds TreeView1 for character c of the model, every node expanded.
     void ShowStateTree(int c);
@@ -22,5 +22,5 @@ public:
     std::vector<QTreeWidgetItem*> StateTreeNodes;
 
 private:
-    TAppContext& Ctx;
+    TFormContext& Ctx;
 };

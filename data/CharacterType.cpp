@@ -30,3 +30,10 @@ QStringList CharacterTypeExplanation(int characterType, bool zeroIsPrimitive)
     }
     return lines;
 }
+
+std::optional<QStringList> ApplyCharacterType(TModel& model, const TCharacterTypeChoice& choice)
+{
+    if (choice.Type < 0) return std::nullopt;
+    model.CharacterType = static_cast<unsigned char>(choice.Type);
+    return CharacterTypeExplanation(choice.Type, choice.ZeroIsPrimitive);
+}

@@ -16,3 +16,15 @@ TReadResult ReadDataFile(const QString& path, bool workbook, TNexusRootRule root
 }
 
 TReadResult ReadDataFile(const QString& path) { return ReadDataFile(path, IsWorkbookPath(path)); }
+
+QStringList LoadReportLines(const QString& path, const TMatrixData& data)
+{
+    return {QString(), QStringLiteral("Data from ") + path,
+            QStringLiteral("Objects = ") + QString::number(data.ObjectCount),
+            QStringLiteral("Characters = ") + QString::number(data.CharacterCount)};
+}
+
+QStringList LoadReportNotes(const TReadResult& read)
+{
+    return read.Warnings + read.Notes + LoadWarnings(read.Data);
+}

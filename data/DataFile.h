@@ -11,3 +11,10 @@ TReadResult ReadDataFile(const QString& path, bool workbook,
                          TNexusRootRule rootRule = TNexusRootRule::FirstObject);
 // Tells a workbook by its name (.xls, .xlsx, .ods).
 TReadResult ReadDataFile(const QString& path);
+
+// The load report of the windows and of "varno-batch load": an empty line,
+// "Data from PATH", "Objects = N", "Characters = N".
+QStringList LoadReportLines(const QString& path, const TMatrixData& data);
+// What a successful read has to add to the report: the reader's warnings
+// and notes, then cut cells and the like (LoadWarnings).
+QStringList LoadReportNotes(const TReadResult& read);

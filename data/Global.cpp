@@ -1,5 +1,7 @@
 #include "data/Global.h"
 
+#include <atomic>
+
 int CountInclusion(const TInclusion& s, int n)
 {
     if (s.IsEmpty() || n < 0) return 0;
@@ -10,6 +12,15 @@ int CountInclusion(const TInclusion& s, int n)
     return count;
 }
 
+namespace {
+std::uint64_t NextRevision()
+{
+    // Shared by every model, so two models never hold the same revision.
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+}  // namespace
+
 void TModel::AssignMatrix(TMatrixData data, bool fromExcel)
 {
     DataMatrix = std::move(data.DataMatrix);
@@ -17,6 +28,19 @@ void TModel::AssignMatrix(TMatrixData data, bool fromExcel)
     CharacterCount = data.CharacterCount;
     FromExcel = fromExcel;
     ResizeCharField();
+    Revision = NextRevision();
+}
+
+void TModel::SetCell(int c, int o, const QString& text)
+{
+    DataMatrix.at(static_cast<size_t>(c)).at(static_cast<size_t>(o)) = CutCell(text);
+    Revision = NextRevision();
+}
+
+void TModel::SetCharField(TSField field, bool pathSets)
+{
+    CharField = std::move(field);
+    PathSetsRevision = pathSets ? Revision : 0;
 }
 
 void TModel::ResizeCharField() { CharField.Places.resize(static_cast<size_t>(CharacterCount) + 1); }

@@ -2,11 +2,12 @@
 // The data model: the raw matrix, its counts, the coded characters and the
 // results of the analyses. One TModel is owned by the program (or a batch run)
 // and handed to whoever needs it; there are no program-wide variables.
-#include "data/Inclusion.h"
-
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <vector>
+
+#include "data/Inclusion.h"
 
 constexpr int MaxCellLength = 255;
 constexpr int MaxParsimonyObjects = 255;
@@ -60,9 +61,22 @@ struct TModel {
     TBoolMatrix CompatMatrix;
     TDynRealMatrix ResultMatrix;
 
+    // Changes on every load, edit and transposition and never repeats while
+    // the program runs, so a coding or result can tell which data it is of.
+    std::uint64_t Revision = 0;
+    // The revision CharField holds the parsimony coding (BuildPathSets) of;
+    // 0 while it holds none or another job's coding.
+    std::uint64_t PathSetsRevision = 0;
+
     // Replaces the matrix and counts after a successful load, and resizes
-    // CharField.Places to CharacterCount + 1 entries.
+    // CharField.Places to CharacterCount + 1 entries. A new revision.
     void AssignMatrix(TMatrixData data, bool fromExcel);
+    // One cell changed in place: a new revision.
+    void SetCell(int c, int o, const QString& text);
+    // A coding of the current data as CharField; pathSets when it is the
+    // parsimony coding.
+    void SetCharField(TSField field, bool pathSets = false);
+    bool PathSetsCurrent() const { return PathSetsRevision != 0 && PathSetsRevision == Revision; }
     void ResizeCharField();
     // Cell text, or empty when (c, o) lies outside the stored matrix.
     QString Cell(int c, int o) const;

@@ -9,8 +9,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "data/CSTForm.h"
-#include "data/LoadForm.h"
 #include "data/MatrixOps.h"
 #include "data/Path.h"
 #include "data/PathControl.h"
@@ -18,7 +16,7 @@
 #include "data/TextFile.h"
 #include "data/UiServices.h"
 
-TFrmImport::TFrmImport(TAppContext& context, QWidget* parent)
+TFrmImport::TFrmImport(TFormContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), Ctx(context)
 {
     setWindowTitle(QStringLiteral("Data"));
@@ -76,7 +74,7 @@ void TFrmImport::FillGrid()
     const QSignalBlocker quiet(SgData);
     Filling = true;
     // A tree drawn from the previous matrix would no longer match the grid.
-    if (Ctx.FrmCST) Ctx.FrmCST->hide();
+    emit StateTreeDismissed();
     SgData->clearContents();
     SgData->SetSize(m.CharacterCount + 1, m.ObjectCount + 1);
     for (int c = 0; c <= m.CharacterCount; ++c)
@@ -103,17 +101,14 @@ void TFrmImport::ShowData()
 
 void TFrmImport::SgDataSelectCell(int c, int o)
 {
-    if (Ctx.FrmCST) Ctx.FrmCST->hide();
+    emit StateTreeDismissed();
     Label6->setText(QStringLiteral("Row ") + QString::number(o));
     Label1->setText(QStringLiteral("Col ") + QString::number(c));
     Edit2->setText(SgData->Cell(c, 0));
     Edit1->setText(SgData->Cell(0, o));
     Edit4->setText(SgData->Cell(c, o));
     // Column 0 holds the object names: no character to draw.
-    if (Ctx.FrmCST && c >= 1 && c <= Ctx.Model.CharacterCount) {
-        Ctx.FrmCST->ShowStateTree(c);
-        Ctx.FrmCST->show();
-    }
+    if (c >= 1 && c <= Ctx.Model.CharacterCount) emit StateTreeWanted(c);
 }
 
 void TFrmImport::Button3Click()
@@ -150,11 +145,17 @@ void TFrmImport::BtnSaveClick()
     if (!SaveTextFile(path, EncodeTextTable(SgData->Rows()), &error)) Ctx.Ui.ShowError(this, error);
 }
 
+void TFrmImport::ShowWithContinue()
+{
+    Button2->show();
+    BringToFront(this);
+}
+
 void TFrmImport::Button2Click()
 {
     hide();
-    if (Ctx.FrmCST) Ctx.FrmCST->hide();
-    if (Ctx.FrmLoad) BringToFront(Ctx.FrmLoad);
+    emit StateTreeDismissed();
+    emit DataCheckWanted();
     PathControl();
 }
 
@@ -163,6 +164,6 @@ void TFrmImport::PathControl()
     const TModel& m = Ctx.Model;
     TBusyGuard busy(Ctx.Ui);
     const TDataCheck check = ::PathControl(m.DataMatrix, m.ObjectCount, m.CharacterCount);
-    if (Ctx.FrmLoad) Ctx.FrmLoad->ShowReport(check.Report);
+    emit DataChecked(check.Report);
     Ctx.WriteProtocol(check.Protocol);
 }

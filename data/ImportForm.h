@@ -2,7 +2,7 @@
 // The data window: the loaded matrix in a grid.
 #include <QWidget>
 
-#include "data/AppContext.h"
+#include "data/FormContext.h"
 
 class QGroupBox;
 class QLabel;
@@ -13,7 +13,7 @@ class TStringGrid;
 class TFrmImport : public QWidget {
     Q_OBJECT
 public:
-    TFrmImport(TAppContext& context, QWidget* parent);
+    TFrmImport(TFormContext& context, QWidget* parent);
 
     // Fills the grid from the model, fits the column widths, shows the window.
     void ShowData();
@@ -29,6 +29,8 @@ public:
     void Button2Click();
     // The data check: report page and protocol.
     void PathControl();
+    // "Data": the window to front with its Continue.
+    void ShowWithContinue();
 
     TStringGrid* SgData = nullptr;
     QGroupBox* GroupBox1 = nullptr;
@@ -42,9 +44,17 @@ public:
     QPushButton* Button4 = nullptr;
     QPushButton* Button2 = nullptr;
 
+signals:
+    // The state tree view follows the selected cell.
+    void StateTreeWanted(int c);
+    void StateTreeDismissed();
+    // Continue: the "Check data" window to front, then its report.
+    void DataCheckWanted();
+    void DataChecked(const QStringList& report);
+
 private:
     void FillGrid();
     void ClearFocusFields();
     bool Filling = false;
-    TAppContext& Ctx;
+    TFormContext& Ctx;
 };

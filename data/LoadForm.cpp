@@ -1,11 +1,5 @@
 #include "data/LoadForm.h"
 
-#include "app/Mainform.h"
-#include "data/CharacterType.h"
-#include "data/FormLook.h"
-#include "data/ImportForm.h"
-#include "data/StringGrid.h"
-
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -18,7 +12,11 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
-TFrmLoad::TFrmLoad(TAppContext& context, QWidget* parent)
+#include "data/CharacterType.h"
+#include "data/FormLook.h"
+#include "data/StringGrid.h"
+
+TFrmLoad::TFrmLoad(TFormContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMaximizeButtonHint | Qt::CustomizeWindowHint),
       Ctx(context)
@@ -107,32 +105,35 @@ void TFrmLoad::UpdateZeroPanel()
 void TFrmLoad::ShowReportPage() { Pages->setCurrentIndex(0); }
 void TFrmLoad::ShowCharacterTypePage() { Pages->setCurrentIndex(1); }
 
-void TFrmLoad::Button1Click()
+TCharacterTypeChoice TFrmLoad::CharacterTypeChoice() const
+{
+    return {SelectedCharacterType(), CBZero->isChecked()};
+}
+
+void TFrmLoad::CharacterTypeApplied(bool applied)
 {
     Label1->clear();
-    const int type = SelectedCharacterType();
-    if (type < 0) {
+    if (!applied) {
         Label1->setText(QStringLiteral("Define character type!"));
         return;
     }
-    Ctx.Model.CharacterType = static_cast<unsigned char>(type);
-    Ctx.WriteProtocol(CharacterTypeExplanation(type, CBZero->isChecked()));
     hide();
+}
+
+void TFrmLoad::Button1Click()
+{
+    const std::optional<QStringList> lines = ApplyCharacterType(Ctx.Model, CharacterTypeChoice());
+    if (lines) Ctx.WriteProtocol(*lines);
+    CharacterTypeApplied(lines.has_value());
 }
 
 void TFrmLoad::Button2Click()
 {
     hide();
-    if (Ctx.FrmImport) {
-        Ctx.FrmImport->Button2->show();
-        BringToFront(Ctx.FrmImport);
-    }
+    emit DataEditorWanted();
 }
 
-void TFrmLoad::StartExcelBTNClick()
-{
-    if (Ctx.FrmMain) Ctx.FrmMain->StartSpreadsheetEditing();
-}
+void TFrmLoad::StartExcelBTNClick() { emit SpreadsheetEditingWanted(); }
 
 void TFrmLoad::ShowReport(const QStringList& lines)
 {

@@ -3,7 +3,8 @@
 // editor and to the spreadsheet, and the character type step of the jobs.
 #include <QWidget>
 
-#include "data/AppContext.h"
+#include "data/CharacterType.h"
+#include "data/FormContext.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -17,15 +18,21 @@ class QWidget;
 class TFrmLoad : public QWidget {
     Q_OBJECT
 public:
-    TFrmLoad(TAppContext& context, QWidget* parent);
+    TFrmLoad(TFormContext& context, QWidget* parent);
 
-    // The character type step: CharacterType from RgCharType, its explanation
-    // to the protocol, window hidden. Run by Parsimony and Distance Matrix.
+    // "Continue": the character type step (ApplyCharacterType) with the
+    // chosen type; its explanation goes to the protocol, the window hides.
     void Button1Click();
-    // "Back": hide, and bring the data editor to front with its Continue.
+    // "Back": hide, and ask for the data editor with its Continue.
     void Button2Click();
-    // "Start Excel": edit the data in the spreadsheet application.
+    // "Start Excel": ask for editing the data in the spreadsheet application.
     void StartExcelBTNClick();
+
+    // The choice on the character type page.
+    TCharacterTypeChoice CharacterTypeChoice() const;
+    // After a job ran the character type step with CharacterTypeChoice():
+    // hidden when a type was applied, otherwise asks for one.
+    void CharacterTypeApplied(bool applied);
 
     // Replaces the report page by these lines.
     void ShowReport(const QStringList& lines);
@@ -46,7 +53,11 @@ public:
     QLabel* Label1 = nullptr;
     QPushButton* Button1 = nullptr;
 
+signals:
+    void DataEditorWanted();
+    void SpreadsheetEditingWanted();
+
 private:
     void UpdateZeroPanel();
-    TAppContext& Ctx;
+    TFormContext& Ctx;
 };

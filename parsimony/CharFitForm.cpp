@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Mainform.h"
 #include "data/StringGrid.h"
 #include "data/TextFile.h"
 #include "data/UiServices.h"
@@ -13,7 +12,7 @@
 #include "parsimony/FitStatistics.h"
 #include "parsimony/FormHelpers.h"
 
-TFrmCharFit::TFrmCharFit(TAppContext& context, QWidget* parent)
+TFrmCharFit::TFrmCharFit(TFormContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), Ctx(context)
 {
     setWindowTitle(QStringLiteral("Compatibility of characters"));
@@ -79,7 +78,18 @@ void TFrmCharFit::ShowStatistics(const std::vector<QStringList>& cells)
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
-void TFrmCharFit::Button1Click() { Ctx.FrmMain->StartSpreadsheetEditing(); }
+void TFrmCharFit::ShowFit(const std::vector<QStringList>& table,
+                          const std::vector<QStringList>& statistics)
+{
+    hide();
+    ShowTable(table);
+    ShowStatistics(statistics);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFrmCharFit::Button1Click() { emit SpreadsheetEditingWanted(); }
 
 void TFrmCharFit::Button2Click()
 {

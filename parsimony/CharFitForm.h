@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "data/AppContext.h"
+#include "data/FormContext.h"
 
 class QPushButton;
 class TStringGrid;
@@ -12,7 +12,7 @@ class TStringGrid;
 class TFrmCharFit : public QWidget {
     Q_OBJECT
 public:
-    TFrmCharFit(TAppContext& context, QWidget* parent);
+    TFrmCharFit(TFormContext& context, QWidget* parent);
 
     // Replaces the table by these rows (the header first).
     void ShowTable(const std::vector<QStringList>& rows);
@@ -20,7 +20,9 @@ public:
     // right of the table ShowTable filled: cells[c] for character c (1-based).
     // Save keeps writing the first five columns.
     void ShowStatistics(const std::vector<QStringList>& cells);
-    // "Start Excel".
+    // The fit of a tree: ShowTable, ShowStatistics, the window to front.
+    void ShowFit(const std::vector<QStringList>& table, const std::vector<QStringList>& statistics);
+    // "Start Excel": asks for editing the data in the spreadsheet application.
     void Button1Click();
     // "Save".
     void Button2Click();
@@ -29,6 +31,9 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
 
+signals:
+    void SpreadsheetEditingWanted();
+
 private:
-    TAppContext& Ctx;
+    TFormContext& Ctx;
 };

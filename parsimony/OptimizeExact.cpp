@@ -13,7 +13,6 @@
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/OptimizeRun.h"
 #include "parsimony/ThoroughResults.h"
-#include "parsimony/TreeOptForm.h"
 
 // A run with what it was started with and, once over, what it found.
 struct TExactJob {
@@ -77,7 +76,7 @@ void TFrmOptimize::StartExact()
     Stop = std::make_shared<std::atomic<bool>>(false);
     MissingData = settings.MissingData;
     LabelSeed->setText(QString());
-    Ctx.FrmTreeOpt->ClearResults();
+    emit ResultsCleared();
     ProgressBar1->setRange(0, DoneSteps);
     ProgressBar1->setValue(0);
     // Without a time limit the second bar only shows that the run goes on.
@@ -117,7 +116,7 @@ void TFrmOptimize::ExactEnded()
     std::shared_ptr<TExactJob> job = std::move(Exact);
     const TExactResult& r = job->Result;
     if (r.Status == TExactStatus::Refused || r.Trees.empty()) {
-        Ctx.FrmTreeOpt->ClearResults();
+        emit ResultsCleared();
         SetStatusLabel(Label4, QString());
         SetStatusLabel(Label3, QString());
         Ctx.Ui.ShowError(

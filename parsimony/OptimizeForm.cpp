@@ -18,7 +18,6 @@
 #include "parsimony/CreateTree.h"
 #include "parsimony/FormHelpers.h"
 #include "parsimony/OptimizeRun.h"
-#include "parsimony/TreeOptForm.h"
 #include "parsimony/TreeTable.h"
 #include "parsimony/UpDownEdit.h"
 
@@ -43,7 +42,7 @@ void SetStatusLabel(QLabel* label, const QString& text)
     label->setAutoFillBackground(!text.isEmpty());
 }
 
-TFrmOptimize::TFrmOptimize(TAppContext& context, QWidget* parent)
+TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
@@ -197,12 +196,7 @@ void TFrmOptimize::Button1Click()
         Ctx.Ui.ShowError(this, request.Error);
         return;
     }
-    bool coded = false;
-    {
-        TBusyGuard busy(Ctx.Ui);
-        coded = CodingFitsData(Ctx.Model.CharField, Ctx.Model);
-    }
-    if (!coded) {
+    if (!CodingFitsData(Ctx.Model)) {
         Ctx.Ui.ShowError(this, CodingOutdated);
         return;
     }
@@ -226,7 +220,7 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
     Stop = std::make_shared<std::atomic<bool>>(false);
 
     LabelSeed->setText(QStringLiteral("Seed = %1").arg(*settings.Seed));
-    Ctx.FrmTreeOpt->ClearResults();
+    emit ResultsCleared();
     ProgressBar1->setRange(0, treeCount);
     ProgressBar1->setValue(0);
     ProgressBar2->setRange(0, std::max(generations, 1));
@@ -243,7 +237,7 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
     cb.Grown = [this, search, separator] {
         std::vector<QStringList> rows = PopulationListRows(search->Histories(), separator);
         Post([this, rows = std::move(rows)] {
-            Ctx.FrmTreeOpt->FillList(rows);
+            emit ListFilled(rows);
             SetStatusLabel(Label3, QStringLiteral("swap branches randomly"));
         });
     };
@@ -252,8 +246,8 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
         const QStringList row =
             PopulationListRow(search->Histories()[static_cast<size_t>(r.Slot)], separator);
         Post([this, slot = r.Slot, row] {
-            Ctx.FrmTreeOpt->SetListCell(slot, 2, row[2]);
-            Ctx.FrmTreeOpt->SetListCell(slot, 0, row[0]);
+            emit ListCellChanged(slot, 2, row[2]);
+            emit ListCellChanged(slot, 0, row[0]);
         });
     };
     auto clock = std::make_shared<QElapsedTimer>();
@@ -314,14 +308,14 @@ void TFrmOptimize::RunEnded()
 
     const TSearchSettings& settings = search->Settings();
     if (search->Status() == TSearchStatus::Refused) {
-        Ctx.FrmTreeOpt->ClearResults();
+        emit ResultsCleared();
         Ctx.Ui.ShowError(this, search->Error());
         emit RunFinished();
         return;
     }
     const bool cancelled = search->Status() == TSearchStatus::Cancelled;
     if (search->TreeCount() == 0) {
-        Ctx.FrmTreeOpt->ClearResults();
+        emit ResultsCleared();
         SetStatusLabel(Label4, QString());
         SetStatusLabel(Label3, QString());
         Ctx.WriteProtocol(
@@ -334,11 +328,9 @@ void TFrmOptimize::RunEnded()
     }
     const QChar separator = LocaleDecimalSeparator();
     // The list exactly as the search left it.
-    Ctx.FrmTreeOpt->FillList(PopulationListRows(search->Histories(), separator));
+    emit ListFilled(PopulationListRows(search->Histories(), separator));
     const double best = search->FindBestTree().second;
-    Ctx.FrmTreeOpt->SetPopulation(search);
-    Ctx.FrmTreeOpt->Label1->setText(OptimumText(best, separator));
-    Ctx.FrmTreeOpt->ShowResults();
+    emit PopulationFound(search, OptimumText(best, separator));
     if (cancelled)
         Ctx.WriteProtocol(CancelledProtocolLines(search->TreeCount(), settings.TreeCount,
                                                  search->GenerationsDone(), settings.Generations,

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "data/AppContext.h"
+#include "data/FormContext.h"
 
 class QCheckBox;
 class QComboBox;
@@ -27,7 +27,7 @@ class TUpDownEdit;
 class TFrmOptimize : public QWidget {
     Q_OBJECT
 public:
-    TFrmOptimize(TAppContext& context, QWidget* parent);
+    TFrmOptimize(TFormContext& context, QWidget* parent);
     ~TFrmOptimize() override;
 
     // "Continue": reads and checks the settings, then starts the search. The
@@ -73,6 +73,12 @@ public:
 
 signals:
     void RunFinished();
+    // The results window follows the run through these (see TFrmTreeOpt).
+    void ResultsCleared();
+    void ListFilled(const std::vector<QStringList>& rows);
+    void ListCellChanged(int row, int column, const QString& text);
+    void ListColumnsFitted(const QString& legend, const QString& widestHow);
+    void PopulationFound(std::shared_ptr<TParsimonySearch> population, const QString& optimum);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -98,7 +104,7 @@ private:
     template <typename F>
     void Post(F f);
 
-    TAppContext& Ctx;
+    TFormContext& Ctx;
     std::optional<std::uint64_t> FixedSeed;
     std::shared_ptr<TParsimonySearch> Search;
     std::shared_ptr<TThoroughSearch> Thorough;

@@ -26,24 +26,13 @@ TSearchRequest ReadSearchRequest(const QString& treesText, const QString& genera
     return request;
 }
 
-namespace {
-bool SamePlace(const TSPlace& a, const TSPlace& b)
-{
-    return a.StateCount == b.StateCount && a.HasMissing == b.HasMissing && a.Name == b.Name &&
-           a.Inc == b.Inc;
-}
-}  // namespace
+bool CodingFitsData(const TModel& model) { return model.PathSetsCurrent(); }
 
-bool CodingFitsData(const TSField& charField, const TModel& model)
+QStringList ParsimonyStartLines(const QStringList& stateLimits)
 {
-    // Coding again is cheap next to a search, and it is the only sure way to
-    // tell that the cells have not been edited or reloaded since.
-    const TSField fresh = BuildPathSets(model.DataMatrix, model.ObjectCount, model.CharacterCount);
-    if (fresh.Names != charField.Names || fresh.Places.size() != charField.Places.size())
-        return false;
-    for (size_t c = 1; c < fresh.Places.size(); ++c)
-        if (!SamePlace(fresh.Places[c], charField.Places[c])) return false;
-    return true;
+    return QStringList{QString()} + stateLimits +
+           QStringList{QStringLiteral("Character type modulation successful"), QString(),
+                       QStringLiteral("Camin Sokal parsimony was chosen")};
 }
 
 QStringList CancelledProtocolLines(int treesGrown, int treesAsked, int generationsDone,

@@ -23,13 +23,18 @@ struct TSearchRequest {
 TSearchRequest ReadSearchRequest(const QString& treesText, const QString& generationsText,
                                  int objectCount);
 
-// True when charField is the parsimony coding of the model's current data.
-// Data loaded or edited after Job > Parsimony was chosen are not coded yet,
-// and another job replaces the coding by its own.
-bool CodingFitsData(const TSField& charField, const TModel& model);
+// True when the model's CharField is the parsimony coding of its current
+// data (by revision). Data loaded or edited after Job > Parsimony was chosen
+// are not coded yet, and another job replaces the coding by its own.
+bool CodingFitsData(const TModel& model);
 inline const QString CodingOutdated = QStringLiteral(
     "The data were changed or another job was run since Job > Parsimony was chosen. Choose Job > "
     "Parsimony again.");
+
+// The protocol of Job > Parsimony after the character type's explanation, as
+// the window and "varno-batch parsimony" write it: an empty line, the state
+// limits of the coding (the batch tool reports them apart), then the choice.
+QStringList ParsimonyStartLines(const QStringList& stateLimits);
 
 // The protocol after a cancelled run: what was done, the missing-data note
 // and two empty lines.

@@ -12,12 +12,10 @@
 #include <QThread>
 
 #include "data/NumberFormat.h"
-#include "data/StringGrid.h"
 #include "data/UiServices.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/OptimizeRun.h"
 #include "parsimony/ThoroughResults.h"
-#include "parsimony/TreeOptForm.h"
 #include "parsimony/TreeTable.h"
 #include "parsimony/UpDownEdit.h"
 
@@ -67,7 +65,7 @@ bool TFrmOptimize::DataFitResultsWindow(const QString& batchCommand)
                            batchCommand));
         return false;
     }
-    if (!CodingFitsData(Ctx.Model.CharField, Ctx.Model)) {
+    if (!CodingFitsData(Ctx.Model)) {
         Ctx.Ui.ShowError(this, CodingOutdated);
         return false;
     }
@@ -96,14 +94,10 @@ void TFrmOptimize::ShowFoundTrees(const std::vector<QStringList>& rows,
                                   const QString& widestHow, const QStringList& protocol)
 {
     const QChar separator = LocaleDecimalSeparator();
-    Ctx.FrmTreeOpt->FillList(rows);
+    emit ListFilled(rows);
     // The list's last column says how a tree was found: room for it.
-    TStringGrid* list = Ctx.FrmTreeOpt->SgOpt;
-    list->SetColWidth(0, list->fontMetrics().horizontalAdvance(rows.front().front()) + 16);
-    list->SetColWidth(2, list->fontMetrics().horizontalAdvance(widestHow) + 16);
-    Ctx.FrmTreeOpt->SetPopulation(std::move(population));
-    Ctx.FrmTreeOpt->Label1->setText(OptimumText(optimum, separator));
-    Ctx.FrmTreeOpt->ShowResults();
+    emit ListColumnsFitted(rows.front().front(), widestHow);
+    emit PopulationFound(std::move(population), OptimumText(optimum, separator));
     Ctx.WriteProtocol(protocol);
     hide();
     emit RunFinished();
@@ -148,7 +142,7 @@ void TFrmOptimize::StartThorough()
     Stop = std::make_shared<std::atomic<bool>>(false);
     MissingData = settings.MissingData;
     LabelSeed->setText(QStringLiteral("Seed = %1").arg(settings.Seed));
-    Ctx.FrmTreeOpt->ClearResults();
+    emit ResultsCleared();
     ProgressBar1->setRange(0, replicates);
     ProgressBar1->setValue(0);
     ProgressBar2->setRange(0, static_cast<int>(seconds * 10));
@@ -182,7 +176,7 @@ void TFrmOptimize::ThoroughEnded()
     EndWorker();
     std::shared_ptr<TThoroughSearch> search = std::move(Thorough);
     if (search->Results().empty()) {
-        Ctx.FrmTreeOpt->ClearResults();
+        emit ResultsCleared();
         SetStatusLabel(Label4, QString());
         SetStatusLabel(Label3, QString());
         Ctx.Ui.ShowInformation(

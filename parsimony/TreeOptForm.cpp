@@ -15,17 +15,16 @@
 #include "data/UiServices.h"
 #include "graphics/TreeFromNewick.h"
 #include "graphics/TreeFromSearch.h"
-#include "graphics/TreeGrafik.h"
 #include "parsimony/CharFit.h"
-#include "parsimony/CharFitForm.h"
 #include "parsimony/Consensus.h"
 #include "parsimony/CreateTree.h"
 #include "parsimony/FitStatistics.h"
 #include "parsimony/FormHelpers.h"
 #include "parsimony/Newick.h"
 #include "parsimony/NexusTrees.h"
-#include "parsimony/SupportForm.h"
 #include "parsimony/SavedTrees.h"
+#include "parsimony/SupportForm.h"
+#include "parsimony/TreeFileOut.h"
 #include "parsimony/TreeTable.h"
 
 namespace {
@@ -38,7 +37,7 @@ void FillGrid(TStringGrid* grid, const std::vector<QStringList>& rows)
 }
 }  // namespace
 
-TFrmTreeOpt::TFrmTreeOpt(TAppContext& context, QWidget* parent)
+TFrmTreeOpt::TFrmTreeOpt(TFormContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), Ctx(context)
 {
     setWindowTitle(QStringLiteral("Trees"));
@@ -223,27 +222,35 @@ void TFrmTreeOpt::ShowTrees(const std::vector<QStringList>& rows,
     ShowResults();
 }
 
+void TFrmTreeOpt::ShowPopulation(std::shared_ptr<TParsimonySearch> search, const QString& optimum)
+{
+    SetPopulation(std::move(search));
+    Label1->setText(optimum);
+    ShowResults();
+}
+
+void TFrmTreeOpt::FitListColumns(const QString& legend, const QString& widestHow)
+{
+    SgOpt->SetColWidth(0, SgOpt->fontMetrics().horizontalAdvance(legend) + 16);
+    SgOpt->SetColWidth(2, SgOpt->fontMetrics().horizontalAdvance(widestHow) + 16);
+}
+
 void TFrmTreeOpt::BtnCharFitClick()
 {
     if (!SelectedTree()) return;
-    TFrmCharFit* fit = Ctx.FrmCharFit;
     TBusyGuard busy(Ctx.Ui);  // thousands of characters take a moment
-    fit->hide();
     // The character fit counts on the coding the population was grown from;
     // the tree keeps the fits of the missing-data rule afterwards.
     const TTree* tree = &Search->UseMissingDataRule(SelectedSlot());
     TTree counted = *tree;
-    fit->ShowTable(CharFitTable(counted, Search->CharField()));
+    const std::vector<QStringList> table = CharFitTable(counted, Search->CharField());
     // Counted, like the steps, with the missing-data rule.
     const TFitStatistics stats = FitStatistics(*tree, Search->CharField(), true);
     std::vector<QStringList> cells(1);
     for (size_t c = 1; c < stats.Characters.size(); ++c)
         cells.push_back(FitStatisticsCells(stats.Characters[c]));
-    fit->ShowStatistics(cells);
     Ctx.WriteProtocol(QStringLiteral("Tree %1: %2").arg(SelectedSlot()).arg(FitSummaryLine(stats)));
-    fit->show();
-    fit->raise();
-    fit->activateWindow();
+    emit CharFitReady(table, cells);
 }
 
 void TFrmTreeOpt::TreeBTNClick() { DrawTree(SgOpt->currentRow()); }
@@ -270,18 +277,11 @@ void TFrmTreeOpt::BtnSaveTreesClick()
         (chosen.isEmpty() && (suffix == QLatin1String("nex") || suffix == QLatin1String("nexus") ||
                               suffix == QLatin1String("nxs")));
     QByteArray bytes;
-    if (chosen == newickShortest || chosen == nexusShortest) {
+    if (chosen == newickShortest || chosen == nexusShortest)
         bytes = ShortestTreesText(asNexus);
-    } else if (asNexus) {
-        std::vector<const TTree*> trees;
-        for (int k = 1; k <= Search->TreeCount(); ++k) trees.push_back(&Search->Tree(k));
-        bytes = WriteNexusTrees(trees, Search->CharField().Names).toUtf8();
-    } else {
-        QStringList lines;
-        for (int k = 1; k <= Search->TreeCount(); ++k)
-            lines << WriteNewick(Search->Tree(k), Search->CharField().Names);
-        bytes = EncodeTextLines(lines);
-    }
+    else
+        bytes = EncodeTrees(PopulationTrees(*Search), Search->CharField().Names,
+                            asNexus ? TTreeFileFormat::Nexus : TTreeFileFormat::Newick);
     QString error;
     if (!SaveTextFile(path, bytes, &error)) Ctx.Ui.ShowError(this, error);
 }
@@ -318,10 +318,7 @@ void TFrmTreeOpt::DrawTree(int slot)
     // The changes as the tree's branch lengths count them.
     const TTree& tree = Search->Tree(slot);
     AttachChanges(tree, Search->CharField(), tree.MissingDataStates, nodes);
-    TTreeGrfFRM window(Ctx.Ui, this);
-    window.SetNodes(&nodes);
-    window.SetTitle(QString());
-    window.exec();
+    emit TreeDrawingWanted(&nodes, QString(), QString());
 }
 
 void TFrmTreeOpt::BtnConsensusClick()
@@ -366,11 +363,7 @@ void TFrmTreeOpt::BtnConsensusClick()
         Ctx.Ui.ShowError(this, error);
         return;
     }
-    TTreeGrfFRM window(Ctx.Ui, this);
-    window.SetNodes(&nodes);
-    window.SetTitle(title);
-    window.SetNewick(WriteNewickTree(newick));
-    window.exec();
+    emit TreeDrawingWanted(&nodes, title, WriteNewickTree(newick));
 }
 
 void TFrmTreeOpt::BtnSupportClick()

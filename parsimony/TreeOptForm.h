@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "data/AppContext.h"
+#include "data/FormContext.h"
 
 class QComboBox;
 class QLabel;
@@ -15,12 +15,13 @@ class QPushButton;
 class TParsimonySearch;
 class TStringGrid;
 class TFrmSupport;
+class TscTreeNodes;
 struct TTree;
 
 class TFrmTreeOpt : public QWidget {
     Q_OBJECT
 public:
-    TFrmTreeOpt(TAppContext& context, QWidget* parent);
+    TFrmTreeOpt(TFormContext& context, QWidget* parent);
     ~TFrmTreeOpt() override;
 
     // Handlers.
@@ -52,6 +53,10 @@ public:
     // tree, length, how it came), the population and its optimum, shown.
     void ShowTrees(const std::vector<QStringList>& rows,
                    std::shared_ptr<TParsimonySearch> population, double optimum);
+    // The end of a run: the population, its optimum label, the window shown.
+    void ShowPopulation(std::shared_ptr<TParsimonySearch> search, const QString& optimum);
+    // Room in the list for the first column's and the "how found" column's texts.
+    void FitListColumns(const QString& legend, const QString& widestHow);
 
     // The population of the last run, or nullptr before the first.
     TParsimonySearch* Population() const { return Search.get(); }
@@ -71,13 +76,22 @@ public:
     QPushButton* BtnSupport = nullptr;
     QPointer<TFrmSupport> SupportWindow;
 
+signals:
+    // The character fit of the selected tree: its table and the statistics'
+    // cells (see TFrmCharFit::ShowFit).
+    void CharFitReady(const std::vector<QStringList>& table,
+                      const std::vector<QStringList>& statistics);
+    // A tree to draw in a modal tree window; nodes live until the call returns.
+    // A computed tree (a consensus) comes with its Newick text, to be saved.
+    void TreeDrawingWanted(TscTreeNodes* nodes, const QString& title, const QString& newick);
+
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
     // The file text of "Shortest trees, each topology once".
     QByteArray ShortestTreesText(bool asNexus) const;
-    TAppContext& Ctx;
+    TFormContext& Ctx;
     std::shared_ptr<TParsimonySearch> Search;
     int SelectedRow = 1;  // the list row the user chose last
 };

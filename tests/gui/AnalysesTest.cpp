@@ -46,11 +46,12 @@ private:
         main.Text1Click();
     }
     // Saves the result grid and checks it against the batch tool's output.
-    void SaveAndCompare(TFakeUiServices& ui, TAppContext& ctx, const QString& name, const QStringList& batchArgs)
+    void SaveAndCompare(TFakeUiServices& ui, TFrmMain& main, const QString& name,
+                        const QStringList& batchArgs)
     {
         const QString path = Dir.filePath(name);
         ui.SaveAnswers.enqueue(path);
-        ctx.FrmDistMat->BtnSave->click();
+        main.Windows().FrmDistMat->BtnSave->click();
         QCOMPARE(ui.SaveCalls.last().InitialName, QString("Matrix"));
         QCOMPARE(ui.SaveCalls.last().DefaultSuffix, QString("txt"));
         const QByteArray saved = ReadAll(path);
@@ -76,7 +77,7 @@ private slots:
         QVERIFY(main.DistanceMatrix1->isEnabled());
         Load(ui, main);
         const qsizetype before = main.ProtocolLines().size();
-        ctx.FrmLoad->show();
+        main.Windows().FrmLoad->show();
         main.DistanceMatrix1->trigger();
 
         const QStringList added = main.ProtocolLines().mid(before);
@@ -84,9 +85,9 @@ private slots:
         QVERIFY(added[1].startsWith("Character Type = \"Matroschka\""));
         QCOMPARE(added.mid(4), (QStringList{"", "Character type modulation successful", "", "Distance matrix created"}));
         QCOMPARE(ctx.Model.CharacterType, 1);
-        QVERIFY(!ctx.FrmLoad->isVisible());
+        QVERIFY(!main.Windows().FrmLoad->isVisible());
 
-        TFrmDistMat* w = ctx.FrmDistMat;
+        TFrmDistMat* w = main.Windows().FrmDistMat;
         QVERIFY(w->isVisible());
         QCOMPARE(w->windowTitle(), QString("Distance matrix"));
         QCOMPARE(w->SGDist->RowCount(), 4);
@@ -102,7 +103,7 @@ private slots:
         QCOMPARE(w->SGDist->ColWidth(0), (5 + 1) * 7);  // "alpha", "gamma"
         QCOMPARE(w->SGDist->ColWidth(2), (4 + 1) * 7);  // "beta"
 
-        SaveAndCompare(ui, ctx, "distance.txt", {"distance"});
+        SaveAndCompare(ui, main, "distance.txt", {"distance"});
         QCOMPARE(ReadAll(Dir.filePath("distance.txt")).count("\r\n"), 4);
 
         // Cancel writes nothing; a failed save is reported.
@@ -120,12 +121,12 @@ private slots:
         TAppContext ctx(ui);
         TFrmMain main(ctx);
         Load(ui, main);
-        ctx.FrmLoad->SelectCharacterType(0);
+        main.Windows().FrmLoad->SelectCharacterType(0);
         main.DistanceMatrix1Click();
         QCOMPARE(ctx.Model.CharacterType, 0);
         // alpha-gamma: legs 1, colour {red} vs {blue, red} 0.5, wings missing.
-        QCOMPARE(ctx.FrmDistMat->SGDist->Cell(3, 1), QString("0.75"));
-        SaveAndCompare(ui, ctx, "jaccard.txt", {"distance", "--type", "standard"});
+        QCOMPARE(main.Windows().FrmDistMat->SGDist->Cell(3, 1), QString("0.75"));
+        SaveAndCompare(ui, main, "jaccard.txt", {"distance", "--type", "standard"});
     }
 
     void CorrelationCommands()
@@ -140,12 +141,12 @@ private slots:
                  (QStringList{"", "Character type modulation successful", "", "Matrix of character correlation created",
                               "Cramer contingency index"}));
         QCOMPARE(ctx.Model.CharacterType, 0);
-        TStringGrid* g = ctx.FrmDistMat->SGDist;
+        TStringGrid* g = main.Windows().FrmDistMat->SGDist;
         QCOMPARE(g->RowCount(), 4);
         QCOMPARE(g->Cell(1, 0), QString("legs"));
         QCOMPARE(g->Cell(0, 3), QString("colour"));
         QCOMPARE(g->Cell(1, 1), QString("1"));
-        SaveAndCompare(ui, ctx, "cramer.txt", {"cramer"});
+        SaveAndCompare(ui, main, "cramer.txt", {"cramer"});
 
         before = main.ProtocolLines().size();
         main.StateCombi->trigger();
@@ -154,7 +155,7 @@ private slots:
         // legs has 3 states, wings 2 plus "?": 2 combinations of 6.
         QCOMPARE(g->Cell(2, 1), QString("0.333"));
         QCOMPARE(g->Cell(1, 1), QString("0.333"));
-        SaveAndCompare(ui, ctx, "combinations.txt", {"combinations"});
+        SaveAndCompare(ui, main, "combinations.txt", {"combinations"});
     }
 
     void PairwiseCompatibilityCommand()
@@ -170,12 +171,12 @@ private slots:
         QCOMPARE(main.ProtocolLines().mid(before),
                  (QStringList{"", "Matrix of pairwise compatibility of characters created"}));
         QCOMPARE(ctx.Model.CharacterType, 1);
-        TStringGrid* g = ctx.FrmDistMat->SGDist;
+        TStringGrid* g = main.Windows().FrmDistMat->SGDist;
         QCOMPARE(g->Cell(1, 1), QString("   "));
         QCOMPARE(g->Cell(2, 1), QString("yes"));
         // colour has no brackets: all missing, compatible with everything.
         QCOMPARE(g->Cell(3, 1), QString("yes"));
-        SaveAndCompare(ui, ctx, "compat.txt", {"compatibility"});
+        SaveAndCompare(ui, main, "compat.txt", {"compatibility"});
     }
 
     void LargeMatrixFillsTheWholeGrid()
@@ -202,7 +203,7 @@ private slots:
         timer.start();
         main.DistanceMatrix1Click();
         qInfo("distance matrix of 255 objects into the window: %lld ms", static_cast<long long>(timer.elapsed()));
-        TStringGrid* g = ctx.FrmDistMat->SGDist;
+        TStringGrid* g = main.Windows().FrmDistMat->SGDist;
         QCOMPARE(g->RowCount(), 256);
         QCOMPARE(g->Cell(255, 0), QString("t255"));
         QCOMPARE(g->Cell(255, 255), QString("0"));
@@ -219,8 +220,8 @@ private slots:
         main.Cramer1Click();
         main.StateCombiClick();
         main.PairwisecompatibilityClick();
-        QCOMPARE(ctx.FrmDistMat->SGDist->RowCount(), 1);
-        QCOMPARE(ctx.FrmDistMat->SGDist->ColCount(), 1);
+        QCOMPARE(main.Windows().FrmDistMat->SGDist->RowCount(), 1);
+        QCOMPARE(main.Windows().FrmDistMat->SGDist->ColCount(), 1);
         QCOMPARE(ui.BusyDepth, 0);
     }
 };

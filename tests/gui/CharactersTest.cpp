@@ -44,10 +44,10 @@ private slots:
         TAppContext ctx(ui);
         TFrmMain main(ctx);
         const qsizetype before = main.ProtocolLines().size();
-        ctx.FrmLoad->show();
-        ctx.FrmLoad->Button1Click();
+        main.Windows().FrmLoad->show();
+        main.Windows().FrmLoad->Button1Click();
         QCOMPARE(ctx.Model.CharacterType, 1);
-        QVERIFY(!ctx.FrmLoad->isVisible());
+        QVERIFY(!main.Windows().FrmLoad->isVisible());
         const QStringList added = main.ProtocolLines().mid(before);
         QCOMPARE(added.size(), 4);
         QCOMPARE(added[0], QString());
@@ -62,7 +62,7 @@ private slots:
         TFakeUiServices ui;
         TAppContext ctx(ui);
         TFrmMain main(ctx);
-        TFrmLoad& load = *ctx.FrmLoad;
+        TFrmLoad& load = *main.Windows().FrmLoad;
         load.show();
         QVERIFY(load.PanelZero->isHidden());
         load.SelectCharacterType(0);
@@ -96,14 +96,14 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(Load(main, ui, dir, Sample));
         const qsizetype before = main.ProtocolLines().size();
-        ctx.FrmImport->Button2Click();
-        QVERIFY(!ctx.FrmImport->isVisible());
-        QVERIFY(ctx.FrmLoad->isVisible());
+        main.Windows().FrmImport->Button2Click();
+        QVERIFY(!main.Windows().FrmImport->isVisible());
+        QVERIFY(main.Windows().FrmLoad->isVisible());
         // "colour" has the roots red and green.
         const QStringList added = main.ProtocolLines().mid(before);
         QCOMPARE(added, QStringList{" More than one root in character colour or description of "
                                     "this character is incomplete"});
-        const QStringList report = ctx.FrmLoad->Memo1->toPlainText().split('\n');
+        const QStringList report = main.Windows().FrmLoad->Memo1->toPlainText().split('\n');
         QCOMPARE(report[1], QString("Data check"));
         QCOMPARE(report[5], QString("Data check:"));
         QCOMPARE(report[6], added[0]);
@@ -111,15 +111,15 @@ private slots:
         QCOMPARE(ui.BusyDepth, 0);
 
         // "Start Excel" hands the loaded file to the spreadsheet flow.
-        ctx.FrmLoad->StartExcelBTNClick();
+        main.Windows().FrmLoad->StartExcelBTNClick();
         QCOMPARE(ui.Informations.value(0), QString("After editing, close Excel and reopen file"));
         QCOMPARE(ui.OpenedInApplication.size(), 1);
 
         // Back returns to the editor with its Continue button.
-        ctx.FrmLoad->Button2Click();
-        QVERIFY(!ctx.FrmLoad->isVisible());
-        QVERIFY(ctx.FrmImport->isVisible());
-        QVERIFY(!ctx.FrmImport->Button2->isHidden());
+        main.Windows().FrmLoad->Button2Click();
+        QVERIFY(!main.Windows().FrmLoad->isVisible());
+        QVERIFY(main.Windows().FrmImport->isVisible());
+        QVERIFY(!main.Windows().FrmImport->Button2->isHidden());
     }
 
     void SelectingACellFillsFocusAndStateTree()
@@ -129,29 +129,29 @@ private slots:
         TFrmMain main(ctx);
         QTemporaryDir dir;
         QVERIFY(Load(main, ui, dir, Sample));
-        TFrmImport& editor = *ctx.FrmImport;
-        QVERIFY(!ctx.FrmCST->isVisible());    // loading selects nothing
+        TFrmImport& editor = *main.Windows().FrmImport;
+        QVERIFY(!main.Windows().FrmCST->isVisible());  // loading selects nothing
         editor.SgData->setCurrentCell(2, 1);  // row 2, column 1
         QCOMPARE(editor.Label6->text(), QString("Row 2"));
         QCOMPARE(editor.Label1->text(), QString("Col 1"));
         QCOMPARE(editor.Edit1->text(), QString("t2"));
         QCOMPARE(editor.Edit2->text(), QString("size"));
         QCOMPARE(editor.Edit4->text(), QString("C[B]"));
-        QVERIFY(ctx.FrmCST->isVisible());
-        const auto& nodes = ctx.FrmCST->StateTreeNodes;
+        QVERIFY(main.Windows().FrmCST->isVisible());
+        const auto& nodes = main.Windows().FrmCST->StateTreeNodes;
         QCOMPARE(nodes.size(), size_t{3});
         QCOMPARE(nodes[0]->text(0), QString("A"));
         QCOMPARE(nodes[1]->parent(), nodes[0]);
         QCOMPARE(nodes[2]->text(0), QString("C"));
         QCOMPARE(nodes[2]->parent(), nodes[1]);
         QVERIFY(nodes[0]->isExpanded() && nodes[1]->isExpanded());
-        QCOMPARE(ctx.FrmCST->TreeView1->topLevelItemCount(), 1);
+        QCOMPARE(main.Windows().FrmCST->TreeView1->topLevelItemCount(), 1);
 
         // The names column has no state tree.
         editor.SgData->setCurrentCell(3, 0);
         QCOMPARE(editor.Label1->text(), QString("Col 0"));
         QCOMPARE(editor.Edit4->text(), QString("t3"));
-        QVERIFY(!ctx.FrmCST->isVisible());
+        QVERIFY(!main.Windows().FrmCST->isVisible());
     }
 
     void FocusFieldsAreClearedWhenTheGridIsRefilled()
@@ -161,7 +161,7 @@ private slots:
         TFrmMain main(ctx);
         QTemporaryDir dir;
         QVERIFY(Load(main, ui, dir, Sample));
-        TFrmImport& editor = *ctx.FrmImport;
+        TFrmImport& editor = *main.Windows().FrmImport;
         auto expectCleared = [&](const char* after) {
             QVERIFY2(editor.Label6->text() == "Row:" && editor.Label1->text() == "Col:",
                      qPrintable(QString(after) + ": " + editor.Label6->text() + " " +
@@ -200,7 +200,7 @@ private slots:
         TFrmMain main(ctx);
         QTemporaryDir dir;
         QVERIFY(Load(main, ui, dir, Sample));
-        TFrmImport& editor = *ctx.FrmImport;
+        TFrmImport& editor = *main.Windows().FrmImport;
         editor.Button2->hide();
         editor.SgData->setCurrentCell(2, 1);
         editor.Button4Click();
@@ -242,7 +242,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(Load(main, ui, dir, Sample));
         ui.SaveAnswers.enqueue(dir.filePath("no/such/folder/Paths.txt"));
-        ctx.FrmImport->BtnSaveClick();
+        main.Windows().FrmImport->BtnSaveClick();
         QCOMPARE(ui.Errors.size(), 1);
     }
 
@@ -255,11 +255,11 @@ private slots:
         QVERIFY(Load(main, ui, dir, Sample));
         const TDynStrMatrix original = ctx.Model.DataMatrix;
         const qsizetype lines = main.ProtocolLines().size();
-        TFrmImport& editor = *ctx.FrmImport;
+        TFrmImport& editor = *main.Windows().FrmImport;
         editor.SgData->setCurrentCell(1, 1);
-        QVERIFY(ctx.FrmCST->isVisible());
+        QVERIFY(main.Windows().FrmCST->isVisible());
         editor.Button3Click();
-        QVERIFY(!ctx.FrmCST->isVisible());  // its character is gone
+        QVERIFY(!main.Windows().FrmCST->isVisible());  // its character is gone
         QCOMPARE(ctx.Model.ObjectCount, 2);
         QCOMPARE(ctx.Model.CharacterCount, 3);
         QCOMPARE(ctx.Model.CharField.Places.size(), size_t{4});

@@ -19,7 +19,7 @@
 #include "parsimony/ThoroughResults.h"
 #include "parsimony/TreeOptForm.h"
 #include "parsimony/UpDownEdit.h"
-#include "tests/support/FakeUiServices.h"
+#include "tests/gui/ParsimonyApp.h"
 
 namespace {
 const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/weevils.txt");
@@ -44,17 +44,9 @@ QString RandomDataFile(const QString& dir, int objects, int characters)
     return path;
 }
 
-struct TApp {
-    TFakeUiServices Ui;
-    TAppContext Ctx{Ui};
-    TFrmMain Main{Ctx};
-    TFrmOptimize& Optimize = *Ctx.FrmOptimize;
-    TFrmTreeOpt& Results = *Ctx.FrmTreeOpt;
-
-    explicit TApp(const QString& path = Example)
+struct TApp : TParsimonyApp {
+    explicit TApp(const QString& path = Example) : TParsimonyApp(path)
     {
-        Ui.OpenAnswers.enqueue(path);
-        Main.Text1Click();
         Main.CreateTree1Click();
         Optimize.SetSearchKind(TFrmOptimize::skExact);
         Optimize.EdExactThreads->setText("2");
@@ -91,7 +83,7 @@ private slots:
         TFakeUiServices ui;
         TAppContext ctx{ui};
         TFrmMain main{ctx};
-        TFrmOptimize& w = *ctx.FrmOptimize;
+        TFrmOptimize& w = *main.Windows().FrmOptimize;
         QCOMPARE(w.SearchKind(), TFrmOptimize::skEvolutionary);
         QCOMPARE(w.CbKind->count(), 3);
         QCOMPARE(w.CbKind->itemText(0), QString("Evolutionary (random addition, random swaps)"));
@@ -149,9 +141,9 @@ private slots:
         // "Tree compatibility" and "Save trees" work on the exact trees.
         app.Results.SgOpt->setCurrentCell(static_cast<int>(r.Trees.size()), 0);
         app.Results.BtnCharFitClick();
-        QVERIFY(app.Ctx.FrmCharFit->isVisible());
+        QVERIFY(app.Main.Windows().FrmCharFit->isVisible());
         // The character fit's own columns; the fit statistics follow them.
-        std::vector<QStringList> shown = app.Ctx.FrmCharFit->StringGrid1->Rows();
+        std::vector<QStringList> shown = app.Main.Windows().FrmCharFit->StringGrid1->Rows();
         for (QStringList& row : shown) row = row.mid(0, CharFitHeader().size());
         TTree counted = population->Tree(static_cast<int>(r.Trees.size()));
         QCOMPARE(shown, CharFitTable(counted, population->CharField()));
@@ -177,20 +169,11 @@ private slots:
         QVERIFY(!big.Results.Population());
 
         TApp app;
-        for (const auto& [field, text] :
-             std::vector<std::pair<QLineEdit*, QString>>{{app.Optimize.EdExactTimeLimit, "0"},
-                                                         {app.Optimize.EdExactTimeLimit, "soon"},
-                                                         {app.Optimize.EdMaxTrees, "0"},
-                                                         {app.Optimize.EdMaxTrees, "many"},
-                                                         {app.Optimize.EdExactThreads, "0"}}) {
-            const QString kept = field->text();
-            field->setText(text);
-            app.Ui.Errors.clear();
-            app.Optimize.Button1Click();
-            QVERIFY(!app.Optimize.IsRunning());
-            QCOMPARE(app.Ui.Errors.size(), 1);
-            field->setText(kept);
-        }
+        app.ExpectRefused({{app.Optimize.EdExactTimeLimit, "0"},
+                           {app.Optimize.EdExactTimeLimit, "soon"},
+                           {app.Optimize.EdMaxTrees, "0"},
+                           {app.Optimize.EdMaxTrees, "many"},
+                           {app.Optimize.EdExactThreads, "0"}});
     }
 
     // Stopped by the time limit or by cancel: not proved, the lower bound

@@ -43,8 +43,8 @@ private slots:
         QVERIFY(ui.Errors.isEmpty());
         QCOMPARE(ui.OpenCalls.last().Filter.contains("*.nex"), true);
         QCOMPARE(ctx.Model.ObjectCount, 3);
-        QCOMPARE(ctx.FrmImport->SgData->Cell(1, 3), QString("2[1[0]]"));
-        QCOMPARE(ctx.FrmImport->SgData->Cell(2, 1), QString("?"));
+        QCOMPARE(main.Windows().FrmImport->SgData->Cell(1, 3), QString("2[1[0]]"));
+        QCOMPARE(main.Windows().FrmImport->SgData->Cell(2, 1), QString("?"));
         const QString protocol = main.ProtocolLines().join('\n');
         QVERIFY(protocol.contains("Objects = 3\nCharacters = 2\n"));
         QVERIFY(protocol.contains("1 polymorphic cells"));

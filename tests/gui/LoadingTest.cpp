@@ -58,8 +58,8 @@ private slots:
         QCOMPARE(w.Ctx.WorkbookFileName, path);
         QCOMPARE(w.Ctx.Model.CharField.Places.size(), size_t(5));
         QCOMPARE(w.Ctx.Model.DataMatrix[3][1], QString("2.5"));  // no point-to-comma for workbooks
-        QVERIFY(w.Ctx.FrmImport->isVisible());
-        QCOMPARE(w.Ctx.FrmImport->windowTitle(), "Data from " + path);
+        QVERIFY(w.Main.Windows().FrmImport->isVisible());
+        QCOMPARE(w.Main.Windows().FrmImport->windowTitle(), "Data from " + path);
 
         // A text load afterwards clears FromExcel and replaces the first point.
         QTemporaryDir dir;
@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(w.Ui.OpenCalls.size(), 1);
         QCOMPARE(w.Main.ProtocolLines().size(), 10);
         QCOMPARE(w.Ctx.Model.ObjectCount, 0);
-        QVERIFY(!w.Ctx.FrmImport->isVisible());
+        QVERIFY(!w.Main.Windows().FrmImport->isVisible());
     }
 
     void FailedLoadsShowAMessageAndKeepThePreviousData()
@@ -103,7 +103,7 @@ private slots:
         w.Main.Text1Click();
         const TDynStrMatrix before = w.Ctx.Model.DataMatrix;
         const QStringList protocol = w.Main.ProtocolLines();
-        const QString caption = w.Ctx.FrmImport->windowTitle();
+        const QString caption = w.Main.Windows().FrmImport->windowTitle();
 
         QByteArray binary(1 << 20, '\x7f');
         binary[4096] = '\0';
@@ -132,7 +132,7 @@ private slots:
             QCOMPARE(w.Ctx.Model.ObjectCount, 2);
             QCOMPARE(w.Ctx.Model.CharacterCount, 2);
             QVERIFY(!w.Ctx.Model.FromExcel);
-            QCOMPARE(w.Ctx.FrmImport->windowTitle(), caption);
+            QCOMPARE(w.Main.Windows().FrmImport->windowTitle(), caption);
         }
     }
 

@@ -72,8 +72,9 @@ private slots:
         QCOMPARE(lines[9], QString(">> Protocol <<"));
         QCOMPARE(main.windowTitle(), QString("VARNO Classic"));
         QCOMPARE(ctx.Model.ObjectCount, 0);
-        QVERIFY(ctx.FrmImport && ctx.FrmLoad && ctx.FrmCST && ctx.FrmDistMat && ctx.FrmTreeOpt &&
-                ctx.FrmOptimize && ctx.FrmCharFit);
+        const TAppWindows& w = main.Windows();
+        QVERIFY(w.FrmImport && w.FrmLoad && w.FrmCST && w.FrmDistMat && w.FrmTreeOpt &&
+                w.FrmOptimize && w.FrmCharFit);
     }
 
     void KeyboardShortcutsOpenSaveAndQuit()
@@ -141,12 +142,12 @@ private slots:
         QCOMPARE(ctx.Model.CharField.Places.size(), size_t(5));
         QVERIFY(!ctx.Model.FromExcel);
         QCOMPARE(ctx.Model.DataMatrix[2][1], QString("0,5"));
-        QVERIFY(ctx.FrmImport->isVisible());
-        QCOMPARE(ctx.FrmImport->windowTitle(), "Data from " + path);
-        QCOMPARE(ctx.FrmImport->SgData->RowCount(), 4);
-        QCOMPARE(ctx.FrmImport->SgData->ColCount(), 5);
-        QCOMPARE(ctx.FrmImport->SgData->Cell(1, 2), QString("B[A]"));
-        QCOMPARE(ctx.FrmImport->SgData->ColWidth(0), (5 + 1) * 7);  // "Taxon"
+        QVERIFY(main.Windows().FrmImport->isVisible());
+        QCOMPARE(main.Windows().FrmImport->windowTitle(), "Data from " + path);
+        QCOMPARE(main.Windows().FrmImport->SgData->RowCount(), 4);
+        QCOMPARE(main.Windows().FrmImport->SgData->ColCount(), 5);
+        QCOMPARE(main.Windows().FrmImport->SgData->Cell(1, 2), QString("B[A]"));
+        QCOMPARE(main.Windows().FrmImport->SgData->ColWidth(0), (5 + 1) * 7);  // "Taxon"
 
         // A column of empty cells is 7 pixels wide.
         QFile g(dir.filePath("empty-column.txt"));
@@ -154,7 +155,7 @@ private slots:
         g.write("\t\tb\nx\t\t1\n");
         g.close();
         QVERIFY(main.OpenDataFile(g.fileName()));
-        QCOMPARE(ctx.FrmImport->SgData->ColWidth(1), 7);
+        QCOMPARE(main.Windows().FrmImport->SgData->ColWidth(1), 7);
         ui.OpenAnswers.enqueue(path);
         main.Text1Click();
 

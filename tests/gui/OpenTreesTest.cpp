@@ -42,7 +42,7 @@ struct TApp {
     TFakeUiServices Ui;
     TAppContext Ctx{Ui};
     TFrmMain Main{Ctx};
-    TFrmTreeOpt& Results = *Ctx.FrmTreeOpt;
+    TFrmTreeOpt& Results = *Main.Windows().FrmTreeOpt;
 };
 }  // namespace
 
@@ -93,7 +93,7 @@ private slots:
         QVERIFY(app.Results.SelectedTree());
         QCOMPARE(app.Results.SgTree->RowCount(), 11);
         app.Results.BtnCharFitClick();
-        QVERIFY(app.Ctx.FrmCharFit->isVisible());
+        QVERIFY(app.Main.Windows().FrmCharFit->isVisible());
         QVERIFY(app.Main.ProtocolLines().join('\n').contains("Tree 2: "));
         bool drawn = false;
         QTimer::singleShot(0, [&] {
@@ -177,7 +177,7 @@ private slots:
         app.Ui.OpenAnswers.enqueue(data);
         app.Main.Text1Click();
         app.Main.CreateTree1Click();
-        app.Ctx.FrmOptimize->hide();
+        app.Main.Windows().FrmOptimize->hide();
         QCOMPARE(app.Main.ProtocolLines().count(warning), 1);
         app.Ui.OpenAnswers.enqueue(tree);
         app.Main.OpenTrees1Click();

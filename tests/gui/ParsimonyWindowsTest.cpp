@@ -11,6 +11,7 @@
 #include <random>
 
 #include "app/Mainform.h"
+#include "data/ImportForm.h"
 #include "data/LoadForm.h"
 #include "data/StringGrid.h"
 #include "data/TextFile.h"
@@ -27,6 +28,7 @@
 #include "parsimony/TreeOptForm.h"
 #include "parsimony/TreeTable.h"
 #include "parsimony/UpDownEdit.h"
+#include "tests/gui/ParsimonyApp.h"
 #include "tests/support/BatchRun.h"
 #include "tests/support/FakeUiServices.h"
 
@@ -34,27 +36,9 @@ namespace {
 const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/state-trees.txt");
 
 // The program with its fake services, the example loaded.
-struct TApp {
-    TFakeUiServices Ui;
-    TAppContext Ctx{Ui};
-    TFrmMain Main{Ctx};
-    TFrmOptimize& Optimize = *Ctx.FrmOptimize;
-    TFrmTreeOpt& Results = *Ctx.FrmTreeOpt;
-
-    explicit TApp(const QString& path = Example)
-    {
-        Ui.OpenAnswers.enqueue(path);
-        Main.Text1Click();
-    }
-    // Continue, and wait for the worker to finish.
-    bool Run(std::uint64_t seed)
-    {
-        QSignalSpy finished(&Optimize, &TFrmOptimize::RunFinished);
-        Optimize.SetSeed(seed);
-        Optimize.Button1Click();
-        if (!Optimize.IsRunning()) return false;
-        return finished.wait(120000);
-    }
+struct TApp : TParsimonyApp {
+    explicit TApp(const QString& path = Example) : TParsimonyApp(path) {}
+    bool Run(std::uint64_t seed) { return Continue(seed); }
     // The same search on the core alone.
     std::unique_ptr<TParsimonySearch> CoreRun(std::uint64_t seed, int n, int g, bool missing) const
     {
@@ -102,7 +86,7 @@ private slots:
     void JobParsimonyPreparesInOrderAndShowsTheWindow()
     {
         TApp app;
-        app.Ctx.FrmLoad->show();
+        app.Main.Windows().FrmLoad->show();
         app.Ctx.Model.MissingAsState = true;
         const qsizetype before = app.Main.ProtocolLines().size();
         app.Main.CreateTree1Click();
@@ -112,7 +96,7 @@ private slots:
         QVERIFY(added[1].startsWith("Character Type = \"Matroschka\""));
         QCOMPARE(added.mid(4), QStringList({"", "Character type modulation successful", "",
                                             "Camin Sokal parsimony was chosen"}));
-        QVERIFY(!app.Ctx.FrmLoad->isVisible());
+        QVERIFY(!app.Main.Windows().FrmLoad->isVisible());
         QVERIFY(!app.Ctx.Model.MissingAsState);
         QCOMPARE(app.Ctx.Model.CharField.Places.size(), size_t(5));
         QCOMPARE(app.Ctx.Model.CharField.Places[4].Name, QString("colour"));
@@ -233,7 +217,7 @@ private slots:
         const std::vector<QStringList> expected = CharFitTable(counted, core->CharField());
 
         app.Results.BtnCharFitClick();
-        TFrmCharFit& fit = *app.Ctx.FrmCharFit;
+        TFrmCharFit& fit = *app.Main.Windows().FrmCharFit;
         QVERIFY(fit.isVisible());
         QCOMPARE(fit.windowTitle(), QString("Compatibility of characters"));
         // The fit statistics follow at the right; Save keeps the five columns.
@@ -479,6 +463,14 @@ private slots:
         QVERIFY(!app.Optimize.IsRunning());
         QCOMPARE(app.Ui.Errors, QStringList{CodingOutdated});
 
+        // A transposed matrix is other data.
+        app.Main.CreateTree1Click();
+        app.Main.Windows().FrmImport->Button3Click();
+        app.Ui.Errors.clear();
+        app.Optimize.Button1Click();
+        QVERIFY(!app.Optimize.IsRunning());
+        QCOMPARE(app.Ui.Errors, QStringList{CodingOutdated});
+
         // Fewer than three objects.
         QFile two(dir.filePath("two.txt"));
         QVERIFY(two.open(QIODevice::WriteOnly));
@@ -583,7 +575,7 @@ private slots:
         app.Results.BtnCharFitClick();
         app.Results.TreeBTNClick();
         app.Results.BtnSaveTreesClick();
-        QVERIFY(!app.Ctx.FrmCharFit->isVisible());
+        QVERIFY(!app.Main.Windows().FrmCharFit->isVisible());
         QVERIFY(app.Ui.SaveCalls.isEmpty());
         QVERIFY(app.Ui.Errors.isEmpty());
         QCOMPARE(app.Results.SgTree->RowCount(), 1);

@@ -25,47 +25,17 @@
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/SupportForm.h"
 #include "parsimony/TreeOptForm.h"
-#include "tests/support/FakeUiServices.h"
+#include "tests/gui/ParsimonyApp.h"
 
 namespace {
 const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/weevils.txt");
 
-struct TApp {
-    TFakeUiServices Ui;
-    TAppContext Ctx{Ui};
-    TFrmMain Main{Ctx};
-    TFrmOptimize& Optimize = *Ctx.FrmOptimize;
-    TFrmTreeOpt& Results = *Ctx.FrmTreeOpt;
-
-    TApp()
-    {
-        Ui.OpenAnswers.enqueue(Example);
-        Main.Text1Click();
-    }
-    bool Run(std::uint64_t seed)
-    {
-        Main.CreateTree1Click();
-        QSignalSpy finished(&Optimize, &TFrmOptimize::RunFinished);
-        Optimize.SetSeed(seed);
-        Optimize.Button1Click();
-        return Optimize.IsRunning() && finished.wait(120000);
-    }
+// Job > Parsimony and a seeded run of the example.
+struct TApp : TParsimonyApp {
+    TApp() : TParsimonyApp(Example) {}
+    bool Run(std::uint64_t seed) { return ChooseAndRun(seed); }
 };
 
-// Runs check on the tree window that button opens, then closes it.
-bool WithTreeWindow(QPushButton* button, const std::function<void(TTreeGrfFRM&)>& check)
-{
-    bool shown = false;
-    QTimer::singleShot(0, [&] {
-        auto* w = dynamic_cast<TTreeGrfFRM*>(QApplication::activeModalWidget());
-        if (!w) return;
-        shown = true;
-        check(*w);
-        w->close();
-    });
-    button->click();
-    return shown;
-}
 
 void Shoot(QWidget& w, const QString& name)
 {

@@ -16,47 +16,17 @@
 #include "parsimony/CreateTree.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/TreeOptForm.h"
-#include "tests/support/FakeUiServices.h"
+#include "tests/gui/ParsimonyApp.h"
 
 namespace {
 const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/state-trees.txt");
 
-struct TApp {
-    TFakeUiServices Ui;
-    TAppContext Ctx{Ui};
-    TFrmMain Main{Ctx};
-    TFrmOptimize& Optimize = *Ctx.FrmOptimize;
-    TFrmTreeOpt& Results = *Ctx.FrmTreeOpt;
-
-    TApp()
-    {
-        Ui.OpenAnswers.enqueue(Example);
-        Main.Text1Click();
-    }
-    bool Run(std::uint64_t seed)
-    {
-        Main.CreateTree1Click();
-        QSignalSpy finished(&Optimize, &TFrmOptimize::RunFinished);
-        Optimize.SetSeed(seed);
-        Optimize.Button1Click();
-        return Optimize.IsRunning() && finished.wait(120000);
-    }
+// Job > Parsimony and a seeded run of the example.
+struct TApp : TParsimonyApp {
+    TApp() : TParsimonyApp(Example) {}
+    bool Run(std::uint64_t seed) { return ChooseAndRun(seed); }
 };
 
-// Runs check on the tree window "Grafic" opens, then closes it.
-bool WithTreeWindow(TFrmTreeOpt& results, const std::function<void(TTreeGrfFRM&)>& check)
-{
-    bool shown = false;
-    QTimer::singleShot(0, [&] {
-        auto* w = dynamic_cast<TTreeGrfFRM*>(QApplication::activeModalWidget());
-        if (!w) return;
-        shown = true;
-        check(*w);
-        w->close();
-    });
-    results.TreeBTN->click();
-    return shown;
-}
 
 }  // namespace
 
@@ -75,7 +45,7 @@ private slots:
         const auto listBefore = app.Results.SgOpt->Rows();
         const auto tableBefore = app.Results.SgTree->Rows();
 
-        const bool shown = WithTreeWindow(app.Results, [&](TTreeGrfFRM& w) {
+        const bool shown = WithTreeWindow(app.Results.TreeBTN, [&](TTreeGrfFRM& w) {
             QVERIFY(w.isModal());
             QCOMPARE(w.windowTitle(), QString("Tree"));
             QCOMPARE(w.Container->Title, QString());
@@ -114,7 +84,7 @@ private slots:
         QVERIFY(app.Ui.Errors.isEmpty());
 
         // The next "Grafic" starts from the search's tree again.
-        const bool again = WithTreeWindow(app.Results, [&](TTreeGrfFRM& w) {
+        const bool again = WithTreeWindow(app.Results.TreeBTN, [&](TTreeGrfFRM& w) {
             QCOMPARE(w.TreeNodes->Root, w.TreeNodes->Item(t + tree.Root() - 1));
         });
         QVERIFY(again);

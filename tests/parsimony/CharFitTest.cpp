@@ -169,27 +169,32 @@ TEST(OptimizeRun, CodingMustBelongToTheLoadedData)
 {
     TModel model;
     model.AssignMatrix(Matrix(FitData), false);
-    EXPECT_FALSE(CodingFitsData(model.CharField, model));  // resized at load, not coded
-    model.CharField = Coded(Matrix(FitData));
-    EXPECT_TRUE(CodingFitsData(model.CharField, model));
+    EXPECT_FALSE(CodingFitsData(model));  // resized at load, not coded
+    model.SetCharField(Coded(Matrix(FitData)), true);
+    EXPECT_TRUE(CodingFitsData(model));
 
-    // Another file of the same shape but other objects.
+    // Another file of the same shape but other objects, with the first coding.
     TModel other;
     QByteArray renamed = FitData;
     renamed.replace("t3", "t9");
     other.AssignMatrix(Matrix(renamed), false);
-    EXPECT_FALSE(CodingFitsData(model.CharField, other));
-    // Fewer characters: the old coding stays in the resized places.
-    TModel fewer;
-    fewer.CharField = model.CharField;
-    fewer.AssignMatrix(Matrix("Taxon\tmiss\nt1\tA\nt2\tB\nt3\tA\nt4\tB\n"), false);
-    EXPECT_FALSE(CodingFitsData(fewer.CharField, fewer));
+    other.CharField = model.CharField;
+    other.PathSetsRevision = model.PathSetsRevision;
+    EXPECT_FALSE(CodingFitsData(other));
+    // The same file loaded again is new data too: it may have been edited outside.
+    TModel again = model;
+    again.AssignMatrix(Matrix(FitData), false);
+    EXPECT_FALSE(CodingFitsData(again));
     // A cell edited after the coding.
-    TModel edited;
-    edited.AssignMatrix(Matrix(FitData), false);
-    edited.CharField = model.CharField;
-    edited.DataMatrix[4][2] = "B";
-    EXPECT_FALSE(CodingFitsData(edited.CharField, edited));
+    TModel edited = model;
+    edited.SetCell(4, 2, "B");
+    EXPECT_EQ(edited.Cell(4, 2), QString("B"));
+    EXPECT_FALSE(CodingFitsData(edited));
+    EXPECT_TRUE(CodingFitsData(model));
+    // Another job's coding replaces the parsimony coding.
+    TModel recoded = model;
+    recoded.SetCharField(Coded(Matrix(FitData)));
+    EXPECT_FALSE(CodingFitsData(recoded));
 }
 
 TEST(OptimizeRun, CancelledRunSaysWhatWasDone)

@@ -1,0 +1,23 @@
+#include "parsimony/TreeFileOut.h"
+
+#include "data/TextFile.h"
+#include "parsimony/CreateTree.h"
+#include "parsimony/Newick.h"
+#include "parsimony/NexusTrees.h"
+
+std::vector<const TTree*> PopulationTrees(const TParsimonySearch& search)
+{
+    std::vector<const TTree*> trees;
+    for (int k = 1; k <= search.TreeCount(); ++k)
+        trees.push_back(&search.Trees[static_cast<size_t>(k)]);
+    return trees;
+}
+
+QByteArray EncodeTrees(const std::vector<const TTree*>& trees, const std::vector<QString>& names,
+                       TTreeFileFormat format)
+{
+    if (format == TTreeFileFormat::Nexus) return WriteNexusTrees(trees, names).toUtf8();
+    QStringList lines;
+    for (const TTree* tree : trees) lines << WriteNewick(*tree, names);
+    return EncodeTextLines(lines);
+}
