@@ -250,7 +250,7 @@ private slots:
                  (QStringList{"", "Data from " + a, "Objects = 3", "Characters = 1"}));
         QCOMPARE(ctx.TextFileName, a);
         QCOMPARE(main.RecentFiles().Paths().front(), a);
-        QVERIFY(ctx.FrmImport->isVisible());
+        QVERIFY(main.Windows().FrmImport->isVisible());
 
         // Several files: the first is opened, and the protocol says so.
         QVERIFY(main.Memo1->toPlainText().indexOf("file://") < 0);
@@ -293,14 +293,14 @@ private slots:
             main.show();
             QVERIFY(QTest::qWaitForWindowExposed(&main));
             main.setGeometry(screen.left() + 40, screen.top() + 60, 700, 400);
-            ctx.FrmCharFit->show();
-            QVERIFY(QTest::qWaitForWindowExposed(ctx.FrmCharFit));
-            ctx.FrmCharFit->setGeometry(screen.left() + 100, screen.top() + 80, 500, 350);
+            main.Windows().FrmCharFit->show();
+            QVERIFY(QTest::qWaitForWindowExposed(main.Windows().FrmCharFit));
+            main.Windows().FrmCharFit->setGeometry(screen.left() + 100, screen.top() + 80, 500, 350);
             QCoreApplication::processEvents();
             mainPlace = main.geometry();
-            fitPlace = ctx.FrmCharFit->geometry();
+            fitPlace = main.Windows().FrmCharFit->geometry();
             QVERIFY(screen.contains(fitPlace));
-            ctx.FrmCharFit->close();
+            main.Windows().FrmCharFit->close();
             main.close();
         }
         {
@@ -309,12 +309,12 @@ private slots:
             TAppContext ctx(ui);
             TFrmMain main(ctx);
             QCOMPARE(main.geometry(), mainPlace);
-            QCOMPARE(ctx.FrmCharFit->geometry(), fitPlace);
+            QCOMPARE(main.Windows().FrmCharFit->geometry(), fitPlace);
             // Windows never shown keep their default size.
             TFakeUiServices freshUi;
             TAppContext fresh(freshUi);
             TFrmMain freshMain(fresh);
-            QCOMPARE(ctx.FrmOptimize->size(), fresh.FrmOptimize->size());
+            QCOMPARE(main.Windows().FrmOptimize->size(), freshMain.Windows().FrmOptimize->size());
             QVERIFY(freshMain.geometry() != mainPlace);
         }
         // A place from a larger screen setup comes back onto this screen, whole.
