@@ -10,38 +10,10 @@
 #include "parsimony/PackedStates.h"
 #include "parsimony/ThoroughScorer.h"
 #include "tests/parsimony/RandomField.h"
+#include "tests/parsimony/RootedTrees.h"
 #include "tests/parsimony/TreeTestSupport.h"
 
 namespace {
-// Every rooted binary tree on tips 0..n-1 by inserting tip k on every branch
-// (and above the root) of every tree on tips 0..k-1.
-void Enumerate(TCompactTree& t, int k, int n, const std::function<void(const TCompactTree&)>& visit)
-{
-    if (k == n) {
-        visit(t);
-        return;
-    }
-    const int node = n + k - 1;
-    std::vector<int> targets;
-    for (int v = 0; v < k; ++v) targets.push_back(v);
-    for (int v = n; v < node; ++v) targets.push_back(v);
-    for (int v : targets) {
-        const TCompactTree saved = t;
-        const int p = t.Parent[static_cast<size_t>(v)];
-        t.Child[static_cast<size_t>(node)] = {v, k};
-        t.Parent[static_cast<size_t>(k)] = node;
-        t.Parent[static_cast<size_t>(node)] = p;
-        if (p < 0)
-            t.Root = node;
-        else
-            (t.Child[static_cast<size_t>(p)][0] == v ? t.Child[static_cast<size_t>(p)][0]
-                                                     : t.Child[static_cast<size_t>(p)][1]) = node;
-        t.Parent[static_cast<size_t>(v)] = node;
-        Enumerate(t, k + 1, n, visit);
-        t = saved;
-    }
-}
-
 // Every tree's length and groups, read with the evolutionary search's scorer
 // and the consensus code's clade reader (not the code under test).
 struct TAllTrees {
@@ -65,12 +37,7 @@ TAllTrees EveryTree(const TSField& field, int n, int characters, bool missing)
     const TPackedField packed(field, n, characters);
     TTreeScorer scorer(packed, missing);
     TAllTrees all;
-    TCompactTree t;
-    t.Reset(n);
-    t.Root = n;
-    t.Child[static_cast<size_t>(n)] = {0, 1};
-    t.Parent[0] = t.Parent[1] = n;
-    Enumerate(t, 2, n, [&](const TCompactTree& tree) {
+    ForEachRootedTree(n, [&](const TCompactTree& tree) {
         const TTree plain = TreeFromCompact(tree);
         const std::int64_t len = scorer.Length(plain, n);
         all.Length.push_back(len);

@@ -10,6 +10,7 @@
 #include "parsimony/ThoroughScorer.h"
 #include "parsimony/ThoroughSearch.h"
 #include "tests/parsimony/RandomField.h"
+#include "tests/parsimony/RootedTrees.h"
 #include "tests/parsimony/TreeTestSupport.h"
 
 namespace {
@@ -185,37 +186,6 @@ TEST(ThoroughScorer, ClimbEndsInATrueLocalOptimum)
     }
 }
 
-namespace {
-// Every rooted binary tree on tips 0..n-1, by inserting tip k on every
-// branch (and above the root) of every tree on tips 0..k-1.
-void Enumerate(TCompactTree& t, int k, int n, const std::function<void(const TCompactTree&)>& visit)
-{
-    if (k == n) {
-        visit(t);
-        return;
-    }
-    const int node = n + k - 1;
-    std::vector<int> targets;
-    for (int v = 0; v < k; ++v) targets.push_back(v);
-    for (int v = n; v < node; ++v) targets.push_back(v);
-    for (int v : targets) {
-        TCompactTree saved = t;
-        const int p = t.Parent[static_cast<size_t>(v)];
-        t.Child[static_cast<size_t>(node)] = {v, k};
-        t.Parent[static_cast<size_t>(k)] = node;
-        t.Parent[static_cast<size_t>(node)] = p;
-        if (p < 0)
-            t.Root = node;
-        else
-            (t.Child[static_cast<size_t>(p)][0] == v ? t.Child[static_cast<size_t>(p)][0]
-                                                     : t.Child[static_cast<size_t>(p)][1]) = node;
-        t.Parent[static_cast<size_t>(v)] = node;
-        Enumerate(t, k + 1, n, visit);
-        t = saved;
-    }
-}
-}  // namespace
-
 TEST(ThoroughSearch, FindsTheExactOptimumAndNeverLess)
 {
     std::mt19937_64 rng(99);
@@ -229,15 +199,10 @@ TEST(ThoroughSearch, FindsTheExactOptimumAndNeverLess)
         const bool missing = round % 2 == 0;
         const TPackedField packed(field, shape.Objects, shape.Characters);
         TTreeScorer scorer(packed, missing);
-        TCompactTree t;
-        t.Reset(shape.Objects);
-        t.Root = shape.Objects;
-        t.Child[static_cast<size_t>(shape.Objects)] = {0, 1};
-        t.Parent[0] = t.Parent[1] = shape.Objects;
         std::int64_t optimum = -1;
         std::set<std::string> shortest;
         int count = 0;
-        Enumerate(t, 2, shape.Objects, [&](const TCompactTree& tree) {
+        ForEachRootedTree(shape.Objects, [&](const TCompactTree& tree) {
             ++count;
             const std::int64_t len = scorer.Length(TreeFromCompact(tree), shape.Objects);
             if (optimum < 0 || len < optimum) {
