@@ -9,64 +9,64 @@
 void CodeForJob(TModel& model, TAnalysisJob job)
 {
     switch (job) {
-    case TAnalysisJob::DistanceMatrix:
-        model.MissingAsState = false;
-        if (model.CharacterType == ctStandard)
+        case TAnalysisJob::DistanceMatrix:
+            model.MissingAsState = false;
+            if (model.CharacterType == ctStandard)
+                CodeStandardField(model);
+            else
+                CodePointerField(model);
+            break;
+        case TAnalysisJob::Cramer:
+        case TAnalysisJob::StateCombinations:
+            model.MissingAsState = true;
+            model.CharacterType = ctStandard;
             CodeStandardField(model);
-        else
+            break;
+        case TAnalysisJob::PairwiseCompatibility:
+            model.MissingAsState = true;
+            model.CharacterType = ctMatroschka;
             CodePointerField(model);
-        break;
-    case TAnalysisJob::Cramer:
-    case TAnalysisJob::StateCombinations:
-        model.MissingAsState = true;
-        model.CharacterType = ctStandard;
-        CodeStandardField(model);
-        break;
-    case TAnalysisJob::PairwiseCompatibility:
-        model.MissingAsState = true;
-        model.CharacterType = ctMatroschka;
-        CodePointerField(model);
-        break;
+            break;
     }
 }
 
 void ComputeJob(TModel& model, TAnalysisJob job)
 {
     switch (job) {
-    case TAnalysisJob::DistanceMatrix:
-        if (model.CharacterType == ctStandard)
-            JaccardDistanceMatrix(model.CharField, model.ResultMatrix);
-        else
-            StepDistanceMatrix(model.CharField, model.ResultMatrix);
-        break;
-    case TAnalysisJob::Cramer:
-        CramerMatrix(model.CharField, model.ResultMatrix);
-        break;
-    case TAnalysisJob::StateCombinations:
-        CombinationMatrix(model.CharField, model.ResultMatrix);
-        break;
-    case TAnalysisJob::PairwiseCompatibility:
-        CompatibilityMatrix(model.CharField, model.CompatMatrix);
-        break;
+        case TAnalysisJob::DistanceMatrix:
+            if (model.CharacterType == ctStandard)
+                JaccardDistanceMatrix(model.CharField, model.ResultMatrix);
+            else
+                StepDistanceMatrix(model.CharField, model.ResultMatrix);
+            break;
+        case TAnalysisJob::Cramer:
+            CramerMatrix(model.CharField, model.ResultMatrix);
+            break;
+        case TAnalysisJob::StateCombinations:
+            CombinationMatrix(model.CharField, model.ResultMatrix);
+            break;
+        case TAnalysisJob::PairwiseCompatibility:
+            CompatibilityMatrix(model.CharField, model.CompatMatrix);
+            break;
     }
 }
 
 void ShowJobResult(TResultGrid& grid, const TModel& model, TAnalysisJob job, QChar decimalSeparator)
 {
     switch (job) {
-    case TAnalysisJob::DistanceMatrix:
-        ShowObjectHeaders(grid, model.CharField, model.ObjectCount);
-        ShowRealMatrix(grid, model.ResultMatrix, model.ObjectCount, decimalSeparator);
-        break;
-    case TAnalysisJob::Cramer:
-    case TAnalysisJob::StateCombinations:
-        ShowCharacterHeaders(grid, model.CharField, model.CharacterCount);
-        ShowRealMatrix(grid, model.ResultMatrix, model.CharacterCount, decimalSeparator);
-        break;
-    case TAnalysisJob::PairwiseCompatibility:
-        ShowCharacterHeaders(grid, model.CharField, model.CharacterCount);
-        ShowCompatibility(grid, model.CompatMatrix, model.CharacterCount);
-        break;
+        case TAnalysisJob::DistanceMatrix:
+            ShowObjectHeaders(grid, model.CharField, model.ObjectCount);
+            ShowRealMatrix(grid, model.ResultMatrix, model.ObjectCount, decimalSeparator);
+            break;
+        case TAnalysisJob::Cramer:
+        case TAnalysisJob::StateCombinations:
+            ShowCharacterHeaders(grid, model.CharField, model.CharacterCount);
+            ShowRealMatrix(grid, model.ResultMatrix, model.CharacterCount, decimalSeparator);
+            break;
+        case TAnalysisJob::PairwiseCompatibility:
+            ShowCharacterHeaders(grid, model.CharField, model.CharacterCount);
+            ShowCompatibility(grid, model.CompatMatrix, model.CharacterCount);
+            break;
     }
 }
 
@@ -79,16 +79,17 @@ QStringList CodingProtocolLines(TAnalysisJob job)
 QStringList ResultProtocolLines(TAnalysisJob job)
 {
     switch (job) {
-    case TAnalysisJob::DistanceMatrix:
-        return {QString(), QStringLiteral("Distance matrix created")};
-    case TAnalysisJob::Cramer:
-        return {QString(), QStringLiteral("Matrix of character correlation created"),
-                QStringLiteral("Cramer contingency index")};
-    case TAnalysisJob::StateCombinations:
-        return {QString(), QStringLiteral("Matrix of character correlation created"),
-                QStringLiteral("State combinations of two characters: actual / potential")};
-    case TAnalysisJob::PairwiseCompatibility:
-        return {QString(), QStringLiteral("Matrix of pairwise compatibility of characters created")};
+        case TAnalysisJob::DistanceMatrix:
+            return {QString(), QStringLiteral("Distance matrix created")};
+        case TAnalysisJob::Cramer:
+            return {QString(), QStringLiteral("Matrix of character correlation created"),
+                    QStringLiteral("Cramer contingency index")};
+        case TAnalysisJob::StateCombinations:
+            return {QString(), QStringLiteral("Matrix of character correlation created"),
+                    QStringLiteral("State combinations of two characters: actual / potential")};
+        case TAnalysisJob::PairwiseCompatibility:
+            return {QString(),
+                    QStringLiteral("Matrix of pairwise compatibility of characters created")};
     }
     return {};
 }

@@ -12,7 +12,8 @@ void CodeForJob(TModel& model, TAnalysisJob job);
 // Fills model.ResultMatrix or model.CompatMatrix from model.CharField.
 void ComputeJob(TModel& model, TAnalysisJob job);
 // Headers and result texts, as the result window shows them.
-void ShowJobResult(TResultGrid& grid, const TModel& model, TAnalysisJob job, QChar decimalSeparator);
+void ShowJobResult(TResultGrid& grid, const TModel& model, TAnalysisJob job,
+                   QChar decimalSeparator);
 
 // Protocol lines after the coding (none for pairwise compatibility).
 QStringList CodingProtocolLines(TAnalysisJob job);

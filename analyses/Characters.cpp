@@ -1,21 +1,28 @@
 #include "analyses/Characters.h"
 
-#include "analyses/DistanceMatrix.h"
-
 #include <cmath>
 #include <limits>
+
+#include "analyses/DistanceMatrix.h"
 
 namespace {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
-int CharacterCountOf(const TSField& field) { return std::max(0, static_cast<int>(field.Places.size()) - 1); }
-int ObjectCountOf(const TSField& field) { return std::max(0, static_cast<int>(field.Names.size()) - 1); }
+int CharacterCountOf(const TSField& field)
+{
+    return std::max(0, static_cast<int>(field.Places.size()) - 1);
+}
+int ObjectCountOf(const TSField& field)
+{
+    return std::max(0, static_cast<int>(field.Names.size()) - 1);
+}
 
 const TSPlace& Place(const TSField& field, int c) { return field.Places[static_cast<size_t>(c)]; }
 
 TInclusion SetOf(const TSPlace& place, int o)
 {
-    return o < static_cast<int>(place.Inc.size()) ? place.Inc[static_cast<size_t>(o)] : TInclusion();
+    return o < static_cast<int>(place.Inc.size()) ? place.Inc[static_cast<size_t>(o)]
+                                                  : TInclusion();
 }
 
 // The members of every object's set, listed once per character, so that a
@@ -35,19 +42,21 @@ struct TMemberLists {
                 for (int w = 0; w < 4; ++w)
                     for (std::uint64_t bits = s.Word(w); bits; bits &= bits - 1) {
                         const int k = w * 64 + std::countr_zero(bits);
-                        if (k < place.StateCount) lists[static_cast<size_t>(o)].push_back(static_cast<unsigned char>(k));
+                        if (k < place.StateCount)
+                            lists[static_cast<size_t>(o)].push_back(static_cast<unsigned char>(k));
                     }
             }
         }
     }
 };
 
-void FillContingency(TCharacters& tables, const TSField& field, const TMemberLists& lists, int c1, int c2,
-                     int objects)
+void FillContingency(TCharacters& tables, const TSField& field, const TMemberLists& lists, int c1,
+                     int c2, int objects)
 {
     const int rows = std::max(0, Place(field, c1).StateCount);
     const int cols = std::max(0, Place(field, c2).StateCount);
-    tables.Contingency.assign(static_cast<size_t>(rows), std::vector<int>(static_cast<size_t>(cols), 0));
+    tables.Contingency.assign(static_cast<size_t>(rows),
+                              std::vector<int>(static_cast<size_t>(cols), 0));
     const auto& m1 = lists.Members[static_cast<size_t>(c1)];
     const auto& m2 = lists.Members[static_cast<size_t>(c2)];
     for (int o = 1; o <= objects; ++o)
@@ -75,7 +84,10 @@ double Ratio(int numerator, int denominator)
 }
 }  // namespace
 
-int RealStateCount(const TSPlace& place) { return place.HasMissing ? place.StateCount - 1 : place.StateCount; }
+int RealStateCount(const TSPlace& place)
+{
+    return place.HasMissing ? place.StateCount - 1 : place.StateCount;
+}
 
 void TCharacters::BuildContingency(const TSField& field, int c1, int c2, int objectCount)
 {
@@ -88,7 +100,8 @@ void TCharacters::BuildContingency(const TSField& field, int c1, int c2, int obj
         const TInclusion s1 = SetOf(p1, o), s2 = SetOf(p2, o);
         for (int a = 0; a < rows; ++a)
             for (int b = 0; b < cols; ++b)
-                if (s1.Contains(a) && s2.Contains(b)) ++Contingency[static_cast<size_t>(a)][static_cast<size_t>(b)];
+                if (s1.Contains(a) && s2.Contains(b))
+                    ++Contingency[static_cast<size_t>(a)][static_cast<size_t>(b)];
     }
 }
 
@@ -109,7 +122,8 @@ void TCharacters::BuildExpected(const TSField&, int, int)
     if (total == 0) return;
     for (size_t a = 0; a < rows; ++a)
         for (size_t b = 0; b < cols; ++b)
-            Expected[a][b] = static_cast<double>(rowSum[a] * colSum[b]) / static_cast<double>(total);
+            Expected[a][b] =
+                static_cast<double>(rowSum[a] * colSum[b]) / static_cast<double>(total);
 }
 
 double TCharacters::ChiSquare(const TSField&, int, int) const
@@ -148,7 +162,8 @@ void CramerMatrix(const TSField& field, TDynRealMatrix& result)
             result[static_cast<size_t>(c1)][static_cast<size_t>(c2)] = v;
             result[static_cast<size_t>(c2)][static_cast<size_t>(c1)] = v;
         }
-    for (int c = 1; c <= characters; ++c) result[static_cast<size_t>(c)][static_cast<size_t>(c)] = 1;
+    for (int c = 1; c <= characters; ++c)
+        result[static_cast<size_t>(c)][static_cast<size_t>(c)] = 1;
 }
 
 void CombinationMatrix(const TSField& field, TDynRealMatrix& result)

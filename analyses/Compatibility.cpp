@@ -3,11 +3,15 @@
 #include <bit>
 
 namespace {
-int ObjectCountOf(const TSField& field) { return std::max(0, static_cast<int>(field.Names.size()) - 1); }
+int ObjectCountOf(const TSField& field)
+{
+    return std::max(0, static_cast<int>(field.Names.size()) - 1);
+}
 
 TInclusion SetOf(const TSPlace& place, int o)
 {
-    return o < static_cast<int>(place.Inc.size()) ? place.Inc[static_cast<size_t>(o)] : TInclusion();
+    return o < static_cast<int>(place.Inc.size()) ? place.Inc[static_cast<size_t>(o)]
+                                                  : TInclusion();
 }
 
 // The states 0..n, so that a masked popcount equals CountInclusion(s, n).
@@ -23,12 +27,14 @@ TShortMatrix StepMatrix(int c, const TSField& field)
 {
     const int n = ObjectCountOf(field);
     const TSPlace& place = field.Places[static_cast<size_t>(c)];
-    TShortMatrix s(static_cast<size_t>(n) + 1, std::vector<std::int32_t>(static_cast<size_t>(n) + 1, 0));
+    TShortMatrix s(static_cast<size_t>(n) + 1,
+                   std::vector<std::int32_t>(static_cast<size_t>(n) + 1, 0));
     for (int i = 1; i <= n; ++i)
         for (int j = i + 1; j <= n; ++j) {
             const TInclusion a = SetOf(place, i), b = SetOf(place, j);
             const TInclusion inter = a & b, uni = a | b;
-            const int d = CountInclusion(uni, place.StateCount) - CountInclusion(inter, place.StateCount);
+            const int d =
+                CountInclusion(uni, place.StateCount) - CountInclusion(inter, place.StateCount);
             auto& sij = s[static_cast<size_t>(i)][static_cast<size_t>(j)];
             auto& sji = s[static_cast<size_t>(j)][static_cast<size_t>(i)];
             if (b.IsSubsetOf(a)) {
@@ -53,8 +59,8 @@ TDerivations DirectDerivations(int c, const TSField& field)
     d.Words = (n + 1 + 63) / 64;
     d.Bits.assign(static_cast<size_t>(n + 1) * static_cast<size_t>(d.Words), 0);
     auto set = [&](int row, int col) {
-        d.Bits[static_cast<size_t>(row) * static_cast<size_t>(d.Words) + static_cast<size_t>(col >> 6)] |=
-            std::uint64_t{1} << (col & 63);
+        d.Bits[static_cast<size_t>(row) * static_cast<size_t>(d.Words) +
+               static_cast<size_t>(col >> 6)] |= std::uint64_t{1} << (col & 63);
     };
     // The same decisions as StepMatrix, keeping only the entries equal to 1.
     for (int i = 1; i <= n; ++i) {
@@ -78,11 +84,13 @@ void CompatibilityMatrix(const TSField& field, TBoolMatrix& result)
 {
     const int characters = std::max(0, static_cast<int>(field.Places.size()) - 1);
     const int n = ObjectCountOf(field);
-    result.assign(static_cast<size_t>(characters) + 1, std::vector<bool>(static_cast<size_t>(characters) + 1, false));
+    result.assign(static_cast<size_t>(characters) + 1,
+                  std::vector<bool>(static_cast<size_t>(characters) + 1, false));
 
     // Each character's relation once; a pair then compares bit rows.
     std::vector<TDerivations> relations(static_cast<size_t>(characters) + 1);
-    for (int c = 1; c <= characters; ++c) relations[static_cast<size_t>(c)] = DirectDerivations(c, field);
+    for (int c = 1; c <= characters; ++c)
+        relations[static_cast<size_t>(c)] = DirectDerivations(c, field);
 
     for (int c1 = 1; c1 <= characters; ++c1) {
         const TDerivations& r1 = relations[static_cast<size_t>(c1)];
@@ -90,8 +98,10 @@ void CompatibilityMatrix(const TSField& field, TBoolMatrix& result)
             const TDerivations& r2 = relations[static_cast<size_t>(c2)];
             bool incompatible = false;
             for (int i = 1; i <= n && !incompatible; ++i) {
-                const std::uint64_t* a = &r1.Bits[static_cast<size_t>(i) * static_cast<size_t>(r1.Words)];
-                const std::uint64_t* b = &r2.Bits[static_cast<size_t>(i) * static_cast<size_t>(r2.Words)];
+                const std::uint64_t* a =
+                    &r1.Bits[static_cast<size_t>(i) * static_cast<size_t>(r1.Words)];
+                const std::uint64_t* b =
+                    &r2.Bits[static_cast<size_t>(i) * static_cast<size_t>(r2.Words)];
                 int disagreements = 0;
                 for (int w = 0; w < r1.Words; ++w) disagreements += std::popcount(a[w] ^ b[w]);
                 incompatible = disagreements > 1;

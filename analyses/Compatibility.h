@@ -11,8 +11,8 @@ TShortMatrix StepMatrix(int c, const TSField& field);
 // For every object i of character c, the objects j with S[i][j] = 1, as bit
 // rows of (ObjectCount + 1) bits (bit j of row i).
 struct TDerivations {
-    int Words = 0;                        // 64-bit words per row
-    std::vector<std::uint64_t> Bits;      // row i starts at i * Words
+    int Words = 0;                    // 64-bit words per row
+    std::vector<std::uint64_t> Bits;  // row i starts at i * Words
 };
 TDerivations DirectDerivations(int c, const TSField& field);
 

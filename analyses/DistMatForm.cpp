@@ -1,16 +1,16 @@
 #include "analyses/DistMatForm.h"
 
-#include "data/FormLook.h"
-#include "data/NumberFormat.h"
-#include "data/StringGrid.h"
-#include "data/TextFile.h"
-#include "data/UiServices.h"
-
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "data/FormLook.h"
+#include "data/NumberFormat.h"
+#include "data/StringGrid.h"
+#include "data/TextFile.h"
+#include "data/UiServices.h"
 
 TFrmDistMat::TFrmDistMat(TFormContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), Ctx(context)
@@ -81,7 +81,8 @@ void TFrmDistMat::ShowTexts(int lastRow)
         for (int c = 0; c < Texts.ColCount(); ++c) SGDist->SetCell(c, r, Texts.Cell(c, r));
     if (lastRow >= 0) {
         const std::vector<int> widths = Texts.ColumnWidths(lastRow);
-        for (int c = 0; c < static_cast<int>(widths.size()); ++c) SGDist->SetColWidth(c, widths[static_cast<size_t>(c)]);
+        for (int c = 0; c < static_cast<int>(widths.size()); ++c)
+            SGDist->SetColWidth(c, widths[static_cast<size_t>(c)]);
     }
     SGDist->setCurrentCell(-1, -1);  // no header cell looks selected
     SGDist->setUpdatesEnabled(true);
@@ -89,8 +90,8 @@ void TFrmDistMat::ShowTexts(int lastRow)
 
 void TFrmDistMat::BtnSaveClick()
 {
-    const QString path =
-        Ctx.Ui.GetSaveFileName(this, QStringLiteral("Save matrix"), QString(), QStringLiteral("Matrix"), QStringLiteral("txt"));
+    const QString path = Ctx.Ui.GetSaveFileName(this, QStringLiteral("Save matrix"), QString(),
+                                                QStringLiteral("Matrix"), QStringLiteral("txt"));
     if (path.isEmpty()) return;
     QString error;
     if (!SaveTextFile(path, EncodeTextTable(SGDist->Rows()), &error)) Ctx.Ui.ShowError(this, error);

@@ -13,13 +13,14 @@ namespace {
 struct TPackedField {
     int Objects = 0;
     int Characters = 0;
-    std::vector<std::uint64_t> Narrow;          // [o * Characters + (c - 1)], word 0 of the set
-    std::vector<unsigned char> Wide;            // per character c - 1: needs all four words
+    std::vector<std::uint64_t> Narrow;  // [o * Characters + (c - 1)], word 0 of the set
+    std::vector<unsigned char> Wide;    // per character c - 1: needs all four words
     const TSField* Field = nullptr;
 
     explicit TPackedField(const TSField& field)
         : Objects(static_cast<int>(field.Names.size()) - 1),
-          Characters(static_cast<int>(field.Places.size()) - 1), Field(&field)
+          Characters(static_cast<int>(field.Places.size()) - 1),
+          Field(&field)
     {
         if (Objects < 0) Objects = 0;
         if (Characters < 0) Characters = 0;
@@ -38,11 +39,13 @@ struct TPackedField {
     }
     size_t Index(int o, int c) const
     {
-        return static_cast<size_t>(o) * static_cast<size_t>(Characters) + static_cast<size_t>(c - 1);
+        return static_cast<size_t>(o) * static_cast<size_t>(Characters) +
+               static_cast<size_t>(c - 1);
     }
     static TInclusion SetOf(const TSPlace& place, int o)
     {
-        return o < static_cast<int>(place.Inc.size()) ? place.Inc[static_cast<size_t>(o)] : TInclusion();
+        return o < static_cast<int>(place.Inc.size()) ? place.Inc[static_cast<size_t>(o)]
+                                                      : TInclusion();
     }
     TInclusion Full(int o, int c) const { return SetOf(Field->Places[static_cast<size_t>(c)], o); }
 };
@@ -76,7 +79,8 @@ void JaccardDistanceMatrix(const TSField& field, TDynRealMatrix& result)
     std::vector<double> quotient(65 * 65, 0.0);
     for (int u = 1; u <= 64; ++u)
         for (int in = 0; in <= u; ++in)
-            quotient[static_cast<size_t>(u * 65 + in)] = static_cast<double>(in) / static_cast<double>(u);
+            quotient[static_cast<size_t>(u * 65 + in)] =
+                static_cast<double>(in) / static_cast<double>(u);
     FillPairs(packed, result, [&](int i, int j) {
         const std::uint64_t* a = &packed.Narrow[packed.Index(i, 1)];
         const std::uint64_t* b = &packed.Narrow[packed.Index(j, 1)];
@@ -99,7 +103,8 @@ void JaccardDistanceMatrix(const TSField& field, TDynRealMatrix& result)
                     --usable;
                     continue;
                 }
-                sum = sum + 1 - static_cast<double>((A & B).Count()) / static_cast<double>((A | B).Count());
+                sum = sum + 1 -
+                      static_cast<double>((A & B).Count()) / static_cast<double>((A | B).Count());
             }
         }
         return usable == 0 ? NaN : sum / usable;

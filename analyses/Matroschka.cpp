@@ -78,7 +78,8 @@ void TMatroschka::CodePointerField(TModel& model)
             if (cell.State == QLatin1String("?")) place.HasMissing = true;
             const auto found = lastRecord.constFind(cell.State);
             if (found != lastRecord.constEnd())
-                place.Inc[static_cast<size_t>(o)] = CellStates[static_cast<size_t>(found.value())].Onion;
+                place.Inc[static_cast<size_t>(o)] =
+                    CellStates[static_cast<size_t>(found.value())].Onion;
         }
         place.StateCount = static_cast<int>(CellStates.size());
         place.Name = model.Cell(c, 0);

@@ -1,9 +1,9 @@
 #pragma once
 // Pointer coding of the analyses: a cell "B[A]" names state B derived from A,
 // and each object gets its onion set, its state with all ancestors.
-#include "data/Global.h"
-
 #include <QHash>
+
+#include "data/Global.h"
 
 struct TOnion {
     QString State;     // text before "["

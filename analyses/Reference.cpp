@@ -1,11 +1,11 @@
 #include "analyses/Reference.h"
 
+#include <cmath>
+#include <limits>
+
 #include "analyses/Characters.h"
 #include "analyses/Compatibility.h"
 #include "analyses/DistanceMatrix.h"
-
-#include <cmath>
-#include <limits>
 
 namespace {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -17,7 +17,10 @@ TInclusion Inc(const TSField& f, int c, int o)
     const TSPlace& p = P(f, c);
     return o < static_cast<int>(p.Inc.size()) ? p.Inc[static_cast<size_t>(o)] : TInclusion();
 }
-double& At(TDynRealMatrix& m, int i, int j) { return m[static_cast<size_t>(i)][static_cast<size_t>(j)]; }
+double& At(TDynRealMatrix& m, int i, int j)
+{
+    return m[static_cast<size_t>(i)][static_cast<size_t>(j)];
+}
 }  // namespace
 
 void LiteralJaccardDistanceMatrix(const TSField& f, TDynRealMatrix& result)
@@ -58,7 +61,8 @@ void LiteralStepDistanceMatrix(const TSField& f, TDynRealMatrix& result)
                     --usable;
                     continue;
                 }
-                sum = sum + CountInclusion(a | b, P(f, k).StateCount) - CountInclusion(in, P(f, k).StateCount);
+                sum = sum + CountInclusion(a | b, P(f, k).StateCount) -
+                      CountInclusion(in, P(f, k).StateCount);
             }
             At(result, i, j) = sum / usable;
             At(result, j, i) = At(result, i, j);
@@ -78,7 +82,8 @@ void LiteralCramerMatrix(const TSField& f, TDynRealMatrix& result)
             const double chi = t.ChiSquare(f, c1, c2);
             double v = NaN;
             if (q > 0 && t.TotalCount != 0)
-                v = std::sqrt(chi / static_cast<double>(static_cast<std::int64_t>(t.TotalCount) * q));
+                v = std::sqrt(chi /
+                              static_cast<double>(static_cast<std::int64_t>(t.TotalCount) * q));
             At(result, c1, c2) = v;
             At(result, c2, c1) = v;
         }

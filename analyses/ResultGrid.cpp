@@ -26,7 +26,8 @@ std::vector<int> TResultGrid::ColumnWidths(int lastRow) const
     std::vector<int> widths(static_cast<size_t>(Cols), 7);
     for (int c = 0; c < Cols; ++c) {
         qsizetype longest = 0;
-        for (int r = 0; r <= lastRow && r < RowCount(); ++r) longest = std::max(longest, Cell(c, r).size());
+        for (int r = 0; r <= lastRow && r < RowCount(); ++r)
+            longest = std::max(longest, Cell(c, r).size());
         widths[static_cast<size_t>(c)] = static_cast<int>((longest + 1) * 7);
     }
     return widths;
@@ -55,8 +56,9 @@ void ShowCharacterHeaders(TResultGrid& grid, const TSField& field, int n)
     for (int r = 1; r <= n; ++r)
         for (int c = 0; c <= n; ++c) grid.SetCell(c, r, QString());
     for (int k = 1; k <= n; ++k) {
-        const QString name =
-            k < static_cast<int>(field.Places.size()) ? field.Places[static_cast<size_t>(k)].Name : QString();
+        const QString name = k < static_cast<int>(field.Places.size())
+                                 ? field.Places[static_cast<size_t>(k)].Name
+                                 : QString();
         grid.SetCell(0, k, name);
         grid.SetCell(k, 0, name);
     }

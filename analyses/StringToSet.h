@@ -1,11 +1,11 @@
 #pragma once
 // Standard coding of the analyses: a cell is a list of state names joined by
 // "&"; each character's states are numbered by their place in a sorted list.
-#include "data/Global.h"
-
 #include <QCollator>
 #include <QHash>
 #include <map>
+
+#include "data/Global.h"
 
 // Splits a cell on "&"; nothing is trimmed, empty parts are kept.
 TPart SplitStates(const QString& cell);
@@ -30,7 +30,10 @@ public:
 private:
     struct TLess {
         const QCollator* Collator;
-        bool operator()(const QString& a, const QString& b) const { return Collator->compare(a, b) < 0; }
+        bool operator()(const QString& a, const QString& b) const
+        {
+            return Collator->compare(a, b) < 0;
+        }
     };
     void Renumber();
 

@@ -94,7 +94,7 @@ public:
     QAction* NexusCsv1 = nullptr;
     QAction* ExportMatrix1 = nullptr;
     QAction* OpenTrees1 = nullptr;
-    QAction* NexusRootFirst1 = nullptr;   // File/Data > Open > Unordered NEXUS characters
+    QAction* NexusRootFirst1 = nullptr;  // File/Data > Open > Unordered NEXUS characters
     QAction* NexusRootLowest1 = nullptr;
     QAction* Importdata1 = nullptr;
     QAction* Definecharactertype1 = nullptr;

@@ -1,7 +1,7 @@
+#include <QApplication>
+
 #include "app/Mainform.h"
 #include "data/UiServices.h"
-
-#include <QApplication>
 
 int main(int argc, char* argv[])
 {

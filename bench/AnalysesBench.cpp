@@ -1,14 +1,15 @@
 // The analyses on 255 objects: the fast matrices against the literal
 // pair-by-pair ones, and the codings, in one run.
+#include <benchmark/benchmark.h>
+
+#include <random>
+
 #include "analyses/Characters.h"
 #include "analyses/Compatibility.h"
 #include "analyses/DistanceMatrix.h"
 #include "analyses/Matroschka.h"
 #include "analyses/Reference.h"
 #include "analyses/StringToSet.h"
-
-#include <benchmark/benchmark.h>
-#include <random>
 
 namespace {
 // Pointer cells over random state trees of up to maxStates states, 5 % missing.
@@ -18,14 +19,17 @@ TModel PointerModel(int objects, int characters, int maxStates, std::uint64_t se
     TMatrixData d;
     d.ObjectCount = objects;
     d.CharacterCount = characters;
-    d.DataMatrix.assign(static_cast<size_t>(characters) + 1, TPart(static_cast<size_t>(objects) + 1));
-    for (int o = 1; o <= objects; ++o) d.DataMatrix[0][static_cast<size_t>(o)] = QStringLiteral("taxon%1").arg(o);
+    d.DataMatrix.assign(static_cast<size_t>(characters) + 1,
+                        TPart(static_cast<size_t>(objects) + 1));
+    for (int o = 1; o <= objects; ++o)
+        d.DataMatrix[0][static_cast<size_t>(o)] = QStringLiteral("taxon%1").arg(o);
     for (int c = 1; c <= characters; ++c) {
         auto& col = d.DataMatrix[static_cast<size_t>(c)];
         col[0] = QStringLiteral("char%1").arg(c);
         const int states = 2 + static_cast<int>(rng() % static_cast<unsigned>(maxStates - 1));
         std::vector<int> parent(static_cast<size_t>(states), -1);
-        for (int s = 1; s < states; ++s) parent[static_cast<size_t>(s)] = static_cast<int>(rng() % static_cast<unsigned>(s));
+        for (int s = 1; s < states; ++s)
+            parent[static_cast<size_t>(s)] = static_cast<int>(rng() % static_cast<unsigned>(s));
         for (int o = 1; o <= objects; ++o) {
             if (rng() % 20 == 0) {
                 col[static_cast<size_t>(o)] = QStringLiteral("?");
@@ -33,7 +37,8 @@ TModel PointerModel(int objects, int characters, int maxStates, std::uint64_t se
             }
             const int s = static_cast<int>(rng() % static_cast<unsigned>(states));
             const int p = parent[static_cast<size_t>(s)];
-            col[static_cast<size_t>(o)] = p < 0 ? QStringLiteral("s%1[ ]").arg(s) : QStringLiteral("s%1[s%2]").arg(s).arg(p);
+            col[static_cast<size_t>(o)] =
+                p < 0 ? QStringLiteral("s%1[ ]").arg(s) : QStringLiteral("s%1[s%2]").arg(s).arg(p);
         }
     }
     TModel m;
@@ -128,18 +133,30 @@ void Bool(benchmark::State& state, const TModel& (*model)())
 }
 
 void StepDistance_255x2000(benchmark::State& s) { Real<StepDistanceMatrix>(s, Pointer2000); }
-void StepDistanceLiteral_255x2000(benchmark::State& s) { Real<LiteralStepDistanceMatrix>(s, Pointer2000); }
+void StepDistanceLiteral_255x2000(benchmark::State& s)
+{
+    Real<LiteralStepDistanceMatrix>(s, Pointer2000);
+}
 void JaccardDistance_255x2000(benchmark::State& s) { Real<JaccardDistanceMatrix>(s, Standard2000); }
-void JaccardDistanceLiteral_255x2000(benchmark::State& s) { Real<LiteralJaccardDistanceMatrix>(s, Standard2000); }
+void JaccardDistanceLiteral_255x2000(benchmark::State& s)
+{
+    Real<LiteralJaccardDistanceMatrix>(s, Standard2000);
+}
 void Cramer_255x500(benchmark::State& s) { Real<CramerMatrix>(s, Standard500); }
 void CramerLiteral_255x500(benchmark::State& s) { Real<LiteralCramerMatrix>(s, Standard500); }
 void Combinations_255x500(benchmark::State& s) { Real<CombinationMatrix>(s, Standard500); }
-void CombinationsLiteral_255x500(benchmark::State& s) { Real<LiteralCombinationMatrix>(s, Standard500); }
+void CombinationsLiteral_255x500(benchmark::State& s)
+{
+    Real<LiteralCombinationMatrix>(s, Standard500);
+}
 void Compatibility_255x500(benchmark::State& s) { Bool<CompatibilityMatrix>(s, Pointer500); }
 // The literal test rebuilds two step matrices per pair: minutes at 500
 // characters, so both are also measured at 50.
 void Compatibility_255x50(benchmark::State& s) { Bool<CompatibilityMatrix>(s, Pointer50); }
-void CompatibilityLiteral_255x50(benchmark::State& s) { Bool<LiteralCompatibilityMatrix>(s, Pointer50); }
+void CompatibilityLiteral_255x50(benchmark::State& s)
+{
+    Bool<LiteralCompatibilityMatrix>(s, Pointer50);
+}
 
 void CodePointer_255x2000(benchmark::State& state)
 {

@@ -1,10 +1,10 @@
 // The character fit of one tree of 255 taxa, for 300 and for 5000
 // characters: it runs on the window's thread, so it must stay quick.
+#include <benchmark/benchmark.h>
+
 #include "parsimony/CharFit.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
-
-#include <benchmark/benchmark.h>
 
 namespace {
 void BM_CharFitTable(benchmark::State& state)

@@ -1,10 +1,11 @@
 // The data check and the path-set coding on a full-size matrix: 255 objects,
 // 5000 characters, every character a random state tree of up to 12 states.
-#include "data/Path.h"
-#include "data/PathControl.h"
+#include <benchmark/benchmark.h>
 
 #include <QRandomGenerator>
-#include <benchmark/benchmark.h>
+
+#include "data/Path.h"
+#include "data/PathControl.h"
 
 namespace {
 struct TBenchMatrix {
@@ -20,7 +21,8 @@ const TBenchMatrix& BigMatrix()
         QRandomGenerator rng(42);
         d.Matrix.resize(d.Characters + 1);
         d.Matrix[0].push_back(QStringLiteral("Taxon"));
-        for (int o = 1; o <= d.Objects; ++o) d.Matrix[0].push_back(QStringLiteral("taxon%1").arg(o));
+        for (int o = 1; o <= d.Objects; ++o)
+            d.Matrix[0].push_back(QStringLiteral("taxon%1").arg(o));
         for (int c = 1; c <= d.Characters; ++c) {
             TPart& column = d.Matrix[c];
             column.push_back(QStringLiteral("character%1").arg(c));
@@ -30,9 +32,12 @@ const TBenchMatrix& BigMatrix()
             for (int k = 1; k < states; ++k) parent[k] = rng.bounded(k);
             for (int o = 1; o <= d.Objects; ++o) {
                 const int k = rng.bounded(states);
-                if (rng.bounded(20) == 0) column.push_back(QStringLiteral("?"));
-                else if (k == 0) column.push_back(QStringLiteral("s0"));
-                else column.push_back(QStringLiteral("s%1[s%2]").arg(k).arg(parent[k]));
+                if (rng.bounded(20) == 0)
+                    column.push_back(QStringLiteral("?"));
+                else if (k == 0)
+                    column.push_back(QStringLiteral("s0"));
+                else
+                    column.push_back(QStringLiteral("s%1[s%2]").arg(k).arg(parent[k]));
             }
         }
         return d;
@@ -63,7 +68,8 @@ void BM_ChainCharacter(benchmark::State& state)
     m[1].push_back(QStringLiteral("chain"));
     for (int o = 1; o <= 255; ++o) {
         m[0].push_back(QStringLiteral("t%1").arg(o));
-        m[1].push_back(o == 1 ? QStringLiteral("s1") : QStringLiteral("s%1[s%2]").arg(o).arg(o - 1));
+        m[1].push_back(o == 1 ? QStringLiteral("s1")
+                              : QStringLiteral("s%1[s%2]").arg(o).arg(o - 1));
     }
     for (auto _ : state) benchmark::DoNotOptimize(PathControl(m, 255, 1));
 }

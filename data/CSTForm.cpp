@@ -1,9 +1,9 @@
 #include "data/CSTForm.h"
 
-#include "data/StateTree.h"
-
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include "data/StateTree.h"
 
 TFrmCST::TFrmCST(TFormContext& context, QWidget* parent) : QWidget(parent, Qt::Window), Ctx(context)
 {
@@ -26,9 +26,9 @@ void TFrmCST::ShowStateTree(int c)
     const std::vector<TStateTreeNode> nodes = StateTreeOrder(m.DataMatrix, m.ObjectCount, c);
     StateTreeNodes.reserve(nodes.size());
     for (const TStateTreeNode& node : nodes) {
-        QTreeWidgetItem* item = node.Parent >= 0
-                                    ? new QTreeWidgetItem(StateTreeNodes[static_cast<size_t>(node.Parent)])
-                                    : new QTreeWidgetItem(TreeView1);
+        QTreeWidgetItem* item =
+            node.Parent >= 0 ? new QTreeWidgetItem(StateTreeNodes[static_cast<size_t>(node.Parent)])
+                             : new QTreeWidgetItem(TreeView1);
         item->setText(0, node.Name);
         StateTreeNodes.push_back(item);
     }

@@ -4,29 +4,36 @@ QStringList CharacterTypeExplanation(int characterType, bool zeroIsPrimitive)
 {
     QStringList lines;
     switch (characterType) {
-    case ctStandard:
-        lines << QString()
-              << QStringLiteral(
-                     "Character Type = \"Standard\" uses nominal data like \"0, 1\", \"red, green, blue\"")
-              << QStringLiteral("  Letters with predefined meaning:");
-        if (zeroIsPrimitive)
-            lines << QStringLiteral("  \"0\" (zero): primitive state or character absent");
-        lines << QStringLiteral("  \"?\": state unknown")
-              << QStringLiteral("  \"&\": seperates states if there are more than one per object and character");
-        break;
-    case ctMatroschka:
-        lines << QString()
-              << QStringLiteral(
-                     "Character Type = \"Matroschka\" uses pointer. The first letter or string is a "
-                     "derived state in relation to the one in brackets")
-              << QStringLiteral("  Letter with predefined meaning:")
-              << QStringLiteral("  \"?\" (question mark) or any string that includes \"?\": data missing");
-        break;
-    case ctTree:
-        lines << QString() << QStringLiteral("Character Type = \"Tree\" uses pointer. Each column codes a tree");
-        break;
-    default:
-        break;
+        case ctStandard:
+            lines << QString()
+                  << QStringLiteral(
+                         "Character Type = \"Standard\" uses nominal data like \"0, 1\", \"red, "
+                         "green, blue\"")
+                  << QStringLiteral("  Letters with predefined meaning:");
+            if (zeroIsPrimitive)
+                lines << QStringLiteral("  \"0\" (zero): primitive state or character absent");
+            lines << QStringLiteral("  \"?\": state unknown")
+                  << QStringLiteral(
+                         "  \"&\": seperates states if there are more than one per object and "
+                         "character");
+            break;
+        case ctMatroschka:
+            lines << QString()
+                  << QStringLiteral(
+                         "Character Type = \"Matroschka\" uses pointer. The first letter or string "
+                         "is a "
+                         "derived state in relation to the one in brackets")
+                  << QStringLiteral("  Letter with predefined meaning:")
+                  << QStringLiteral(
+                         "  \"?\" (question mark) or any string that includes \"?\": data missing");
+            break;
+        case ctTree:
+            lines << QString()
+                  << QStringLiteral(
+                         "Character Type = \"Tree\" uses pointer. Each column codes a tree");
+            break;
+        default:
+            break;
     }
     return lines;
 }

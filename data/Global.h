@@ -21,7 +21,7 @@ using TBoolMatrix = std::vector<std::vector<bool>>;
 using TIncArr = std::vector<TInclusion>;
 
 struct TSPlace {
-    TIncArr Inc;          // per object 1..ObjectCount; 0 unused
+    TIncArr Inc;  // per object 1..ObjectCount; 0 unused
     int StateCount = 0;
     bool HasMissing = false;
     QString Name;

@@ -9,8 +9,8 @@ constexpr qint64 MaxMatrixCells = 20'000'000;
 
 struct TReadResult {
     bool Ok = false;
-    QString Error;          // a sentence for the user when !Ok
-    QStringList Warnings;   // what the reader could not take over (cells read empty)
+    QString Error;         // a sentence for the user when !Ok
+    QStringList Warnings;  // what the reader could not take over (cells read empty)
     TMatrixData Data;
     QStringList Notes;  // lines the load report adds (how a NEXUS or CSV file was read)
 };

@@ -46,7 +46,8 @@ TFrmLoad::TFrmLoad(TFormContext& context, QWidget* parent)
     RgCharTypeItems = new QButtonGroup(this);
     const QStringList texts{
         QStringLiteral("Standard (Examples: 0,1;  rough,smooth;  red, green, blue) nominal "),
-        QStringLiteral("Matroschka (Example: B[A]) pointer"), QStringLiteral("Tree (Example: B[A]) pointer")};
+        QStringLiteral("Matroschka (Example: B[A]) pointer"),
+        QStringLiteral("Tree (Example: B[A]) pointer")};
     for (int i = 0; i < texts.size(); ++i) {
         auto* item = new QRadioButton(texts[i], RgCharType);
         RgCharTypeItems->addButton(item, i);

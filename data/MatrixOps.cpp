@@ -20,11 +20,13 @@ TMatrixData TransposeMatrix(const TDynStrMatrix& dataMatrix, int objectCount, in
                               TPart(static_cast<size_t>(swapped.ObjectCount) + 1));
     for (int c = 0; c <= swapped.ObjectCount; ++c)
         for (int o = 0; o <= swapped.CharacterCount; ++o)
-            swapped.DataMatrix[static_cast<size_t>(o)][static_cast<size_t>(c)] = CellAt(dataMatrix, c, o);
+            swapped.DataMatrix[static_cast<size_t>(o)][static_cast<size_t>(c)] =
+                CellAt(dataMatrix, c, o);
     return swapped;
 }
 
-std::vector<QStringList> MatrixRows(const TDynStrMatrix& dataMatrix, int objectCount, int characterCount)
+std::vector<QStringList> MatrixRows(const TDynStrMatrix& dataMatrix, int objectCount,
+                                    int characterCount)
 {
     std::vector<QStringList> rows;
     rows.reserve(static_cast<size_t>(std::max(objectCount, 0)) + 1);

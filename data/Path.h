@@ -3,11 +3,11 @@
 // and its ancestors. Own paths are what a cell writes; full paths follow the
 // parents given in other objects' cells up to the root. The full paths of a
 // character, coded as sets of state indices, are the Camin-Sokal coding.
-#include "data/Global.h"
-
 #include <QCollator>
 #include <QHash>
 #include <vector>
+
+#include "data/Global.h"
 
 // A state followed by its ancestors, nearest first; the last is the root as far as known.
 using TPath = std::vector<QString>;
@@ -23,7 +23,8 @@ inline bool IsMissingName(const QString& name) { return name.contains(QLatin1Cha
 
 // Entry o is ParseCell of cell (c, o); sets *hasMissing when some own state
 // contains "?" (never clears it). Cells outside the stored matrix read as empty.
-TPathArr ReadOwnPaths(const TDynStrMatrix& dataMatrix, int objectCount, int c, bool* hasMissing = nullptr);
+TPathArr ReadOwnPaths(const TDynStrMatrix& dataMatrix, int objectCount, int c,
+                      bool* hasMissing = nullptr);
 
 // The path from the root down to the own state in nested pointer notation
 // with an explicit root marker: (C, B, A) gives «C[B[A[]]]»; at most 255 characters.
@@ -53,7 +54,8 @@ public:
     TPathArr FullPaths;
 
     // Own paths, their copies extended to the root. *hasMissing as ReadOwnPaths.
-    void BuildFullPaths(const TDynStrMatrix& dataMatrix, int objectCount, int c, bool* hasMissing = nullptr);
+    void BuildFullPaths(const TDynStrMatrix& dataMatrix, int objectCount, int c,
+                        bool* hasMissing = nullptr);
     // Extends FullPaths[o] by the parents the own paths give, the first match
     // (lowest object, then earliest position, exact comparison) deciding. Stops
     // at a state that is already on the path: the cells form a cycle there.
@@ -75,7 +77,8 @@ public:
 
 private:
     void IndexParents(int objectCount);
-    void CollectStateNames(QHash<QString, int>& spellingId, QStringList& spellings, int objectCount) const;
+    void CollectStateNames(QHash<QString, int>& spellingId, QStringList& spellings,
+                           int objectCount) const;
     QCollator NameCollator;
     // The first parent any own path gives to a state, by exact name.
     QHash<QString, QString> FirstParent;

@@ -1,12 +1,13 @@
 #include "data/PathControl.h"
 
-#include "data/Path.h"
-
 #include <QSet>
+
+#include "data/Path.h"
 
 QStringList DataCheckHeader()
 {
-    return {QString(), QStringLiteral("Data check"), QString(), QStringLiteral("Only matroschka - coded data are allowed"),
+    return {QString(), QStringLiteral("Data check"),
+            QString(), QStringLiteral("Only matroschka - coded data are allowed"),
             QString(), QStringLiteral("Data check:")};
 }
 
@@ -27,7 +28,8 @@ TDataCheck PathControl(const TDynStrMatrix& dataMatrix, int objectCount, int cha
         bool faulty = true;
         if (builder.AnyCycle()) {
             // Worse than an incomplete description: no path reaches a root.
-            both(QStringLiteral(" Cycle in character ") + name + QStringLiteral(": a state is its own ancestor"));
+            both(QStringLiteral(" Cycle in character ") + name +
+                 QStringLiteral(": a state is its own ancestor"));
         } else {
             QSet<QString> seen;
             QStringList roots;
@@ -60,7 +62,8 @@ TDataCheck PathControl(const TDynStrMatrix& dataMatrix, int objectCount, int cha
                      << QStringLiteral(" Use the \"Start excel\" button to edit data");
     } else {
         check.Protocol << QStringLiteral(" All data are valid");
-        check.Report << QStringLiteral(" All data are valid") << QString() << QStringLiteral(" (Continue using main menu)");
+        check.Report << QStringLiteral(" All data are valid") << QString()
+                     << QStringLiteral(" (Continue using main menu)");
     }
     return check;
 }

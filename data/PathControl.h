@@ -1,8 +1,8 @@
 #pragma once
 // The data check: every character must describe one state tree with one root.
-#include "data/Global.h"
-
 #include <QStringList>
+
+#include "data/Global.h"
 
 struct TDataCheck {
     QStringList Report;    // the whole report page, header included

@@ -1,9 +1,9 @@
 #include "data/StateTree.h"
 
-#include "data/Path.h"
-
 #include <QHash>
 #include <utility>
+
+#include "data/Path.h"
 
 std::vector<TStateTreeNode> StateTreeOrder(const TDynStrMatrix& dataMatrix, int objectCount, int c)
 {
@@ -22,7 +22,9 @@ std::vector<TStateTreeNode> StateTreeOrder(const TDynStrMatrix& dataMatrix, int 
                 spellings << e;
             }
     const TNameRanks ranks = RankNames(spellings, builder.Collator());
-    auto group = [&](const QString& name) { return ranks.Ranks[static_cast<size_t>(spellingId.value(name))]; };
+    auto group = [&](const QString& name) {
+        return ranks.Ranks[static_cast<size_t>(spellingId.value(name))];
+    };
 
     std::vector<TStateTreeNode> nodes;
     QHash<int, int> nodeOfGroup;

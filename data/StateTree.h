@@ -2,10 +2,10 @@
 // The state tree of one character as the view shows it: roots in object
 // order, then object by object the path from the root down to the own state;
 // a state several objects share is one node.
-#include "data/Global.h"
-
 #include <QStringList>
 #include <vector>
+
+#include "data/Global.h"
 
 struct TStateTreeNode {
     QString Name;

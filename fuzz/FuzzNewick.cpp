@@ -1,22 +1,23 @@
 // libFuzzer target: any bytes as Newick text, then as a tree of five objects.
-#include "data/TextFile.h"
-#include "parsimony/Newick.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
+#include "data/TextFile.h"
+#include "parsimony/Newick.h"
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
-                                                     static_cast<qsizetype>(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const TNewickReadResult r = ReadNewick(DecodeText(bytes));
     if (!r.Ok) {
         if (r.Error.isEmpty()) std::abort();  // a failure must say why
         return 0;
     }
-    const std::vector<QString> names{QString(), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
-                                     QStringLiteral("D_d"), QStringLiteral("E")};
+    const std::vector<QString> names{
+        QString(),           QStringLiteral("A"),   QStringLiteral("B"),
+        QStringLiteral("C"), QStringLiteral("D_d"), QStringLiteral("E")};
     for (const TNewickTree& tree : r.Trees) {
         if (tree.Root < 0 || tree.Root >= static_cast<int>(tree.Nodes.size())) std::abort();
         for (size_t k = 0; k < tree.Nodes.size(); ++k)

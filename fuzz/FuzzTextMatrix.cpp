@@ -1,14 +1,14 @@
 // libFuzzer target: any bytes as a text data file.
-#include "data/ImportSource.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
+#include "data/ImportSource.h"
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
-                                                     static_cast<qsizetype>(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     TReadResult r = ReadTextMatrixBytes(bytes);
     if (!r.Ok) {
         if (r.Error.isEmpty()) std::abort();  // a failure must say why

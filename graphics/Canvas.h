@@ -24,8 +24,12 @@ struct TIntRect {
 
 // Text alignment bits: horizontal and vertical anchor of TextOut's point.
 enum : int {
-    TA_LEFT_ = 0, TA_RIGHT_ = 2, TA_CENTER_ = 6,  // horizontal (mask 6)
-    TA_TOP_ = 0, TA_BOTTOM_ = 8, TA_BASELINE_ = 24  // vertical (mask 24)
+    TA_LEFT_ = 0,
+    TA_RIGHT_ = 2,
+    TA_CENTER_ = 6,  // horizontal (mask 6)
+    TA_TOP_ = 0,
+    TA_BOTTOM_ = 8,
+    TA_BASELINE_ = 24  // vertical (mask 24)
 };
 
 enum class TPenKind { Solid, Dash, Dot, Clear };

@@ -1,17 +1,22 @@
 #include "graphics/EmfCanvas.h"
 
-#include "graphics/PainterCanvas.h"
-
 #include <QFontMetricsF>
 #include <cmath>
 
+#include "graphics/PainterCanvas.h"
+
 static std::uint32_t Rgb(const QColor& c) { return c.rgb() & 0xFFFFFF; }
-static std::u16string U16(const QString& s) { return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), s.size()); }
+static std::u16string U16(const QString& s)
+{
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), s.size());
+}
 
 bool TEmfCanvas::Begin(int width, int height, QString& error)
 {
     std::string e;
-    if (Writer.Begin(width, height, u"VARNO Classic" + std::u16string(1, u'\0') + u"Tree" + std::u16string(2, u'\0'), e))
+    if (Writer.Begin(
+            width, height,
+            u"VARNO Classic" + std::u16string(1, u'\0') + u"Tree" + std::u16string(2, u'\0'), e))
         return true;
     error = QString::fromStdString(e);
     return false;
@@ -63,7 +68,8 @@ void TEmfCanvas::Rectangle(const TIntRect& r)
 void TEmfCanvas::RoundRect(const TIntRect& r, int cornerW, int cornerH)
 {
     // No rounded rectangle in the library: a polygon with quarter-circle corners.
-    const double rx = std::min(cornerW / 2.0, r.Width() / 2.0), ry = std::min(cornerH / 2.0, r.Height() / 2.0);
+    const double rx = std::min(cornerW / 2.0, r.Width() / 2.0),
+                 ry = std::min(cornerH / 2.0, r.Height() / 2.0);
     const double cx[4] = {r.Right - rx, r.Left + rx, r.Left + rx, r.Right - rx};
     const double cy[4] = {r.Top + ry, r.Top + ry, r.Bottom - ry, r.Bottom - ry};
     std::vector<QPoint> points;
@@ -71,7 +77,8 @@ void TEmfCanvas::RoundRect(const TIntRect& r, int cornerW, int cornerH)
     for (int corner = 0; corner < 4; ++corner)
         for (int i = 0; i <= steps; ++i) {
             const double a = (corner * 90.0 + i * 90.0 / steps) * M_PI / 180.0;
-            points.emplace_back(qRound(cx[corner] + rx * std::cos(a)), qRound(cy[corner] - ry * std::sin(a)));
+            points.emplace_back(qRound(cx[corner] + rx * std::cos(a)),
+                                qRound(cy[corner] - ry * std::sin(a)));
         }
     Polygon(points);
 }
@@ -103,7 +110,8 @@ void TEmfCanvas::FillRect(const TIntRect& r)
 void TEmfCanvas::TextOut(int x, int y, const QString& text)
 {
     if (!FontSelected || !(Font == SelFont)) {
-        Writer.SetFont(U16(Font.Face), Font.Height, Font.Weight, Font.Italic, qRound(Font.AngleDegrees * 10));
+        Writer.SetFont(U16(Font.Face), Font.Height, Font.Weight, Font.Italic,
+                       qRound(Font.AngleDegrees * 10));
         SelFont = Font;
         FontSelected = true;
     }
@@ -124,7 +132,10 @@ int TEmfCanvas::TextWidth(const QString& text)
     return qRound(QFontMetricsF(CanvasQFont(Font)).horizontalAdvance(text));
 }
 
-int TEmfCanvas::TextHeight(const QString&) { return qRound(QFontMetricsF(CanvasQFont(Font)).height()); }
+int TEmfCanvas::TextHeight(const QString&)
+{
+    return qRound(QFontMetricsF(CanvasQFont(Font)).height());
+}
 
 // Only clipping would need the saved states, and there is none here; leaving
 // them out also keeps restored states from naming freed pens and brushes.

@@ -58,7 +58,8 @@ std::vector<char> TEmfWriter::End(std::string& error)
     std::rewind(Impl->File);
     char buffer[65536];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, Impl->File)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, Impl->File)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
     std::fclose(Impl->File);
     Impl->File = 0;
     if (bytes.empty()) error = "the metafile is empty";
@@ -80,10 +81,12 @@ void TEmfWriter::SetPen(std::uint32_t rgb, int width, int style)
     HPEN pen;
     if (style != PenSolid && style != PenNull && width > 1) {
         LOGBRUSH lb{BS_SOLID, c, 0};
-        pen = ExtCreatePen(PS_GEOMETRIC | static_cast<DWORD>(style) | PS_ENDCAP_FLAT, width, &lb, 0, nullptr);
+        pen = ExtCreatePen(PS_GEOMETRIC | static_cast<DWORD>(style) | PS_ENDCAP_FLAT, width, &lb, 0,
+                           nullptr);
     } else if (style == PenSolid && width > 1) {
         LOGBRUSH lb{BS_SOLID, c, 0};
-        pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_SQUARE | PS_JOIN_MITER, width, &lb, 0, nullptr);
+        pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_SQUARE | PS_JOIN_MITER, width, &lb,
+                           0, nullptr);
     } else {
         pen = CreatePen(style, width, c);
     }
@@ -93,17 +96,20 @@ void TEmfWriter::SetPen(std::uint32_t rgb, int width, int style)
 void TEmfWriter::SetBrush(std::uint32_t rgb, bool clear)
 {
     if (!Impl->Dc) return;
-    LOGBRUSH lb{static_cast<UINT>(clear ? BS_NULL : BS_SOLID), RGB((rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255), 0};
+    LOGBRUSH lb{static_cast<UINT>(clear ? BS_NULL : BS_SOLID),
+                RGB((rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255), 0};
     Replace(Impl->Dc, Impl->Brush, CreateBrushIndirect(&lb));
 }
 
-void TEmfWriter::SetFont(const std::u16string& face, int height, int weight, bool italic, int escapementTenths)
+void TEmfWriter::SetFont(const std::u16string& face, int height, int weight, bool italic,
+                         int escapementTenths)
 {
     if (!Impl->Dc) return;
     // A negative height asks for the character height, like a pixel size.
-    HFONT font = CreateFontW(-height, 0, escapementTenths, escapementTenths, weight, italic ? 1 : 0, 0, 0,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                             DEFAULT_PITCH | FF_SWISS, reinterpret_cast<LPCWSTR>(face.c_str()));
+    HFONT font =
+        CreateFontW(-height, 0, escapementTenths, escapementTenths, weight, italic ? 1 : 0, 0, 0,
+                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                    DEFAULT_PITCH | FF_SWISS, reinterpret_cast<LPCWSTR>(face.c_str()));
     Replace(Impl->Dc, Impl->Font, font);
 }
 
@@ -148,5 +154,6 @@ void TEmfWriter::Polygon(const std::vector<int>& xy)
 void TEmfWriter::WriteText(int x, int y, const std::u16string& text)
 {
     if (Impl->Dc && !text.empty())
-        TextOutW(Impl->Dc, x, y, reinterpret_cast<LPCWSTR>(text.c_str()), static_cast<INT>(text.size()));
+        TextOutW(Impl->Dc, x, y, reinterpret_cast<LPCWSTR>(text.c_str()),
+                 static_cast<INT>(text.size()));
 }

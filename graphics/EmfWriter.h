@@ -22,7 +22,8 @@ public:
 
     void SetPen(std::uint32_t rgb, int width, int style);
     void SetBrush(std::uint32_t rgb, bool clear);
-    void SetFont(const std::u16string& face, int height, int weight, bool italic, int escapementTenths);
+    void SetFont(const std::u16string& face, int height, int weight, bool italic,
+                 int escapementTenths);
     void SetTextColor(std::uint32_t rgb);
     void SetTextAlign(unsigned align);
     void MoveTo(int x, int y);

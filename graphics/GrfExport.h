@@ -83,7 +83,8 @@ private:
     bool ExportToClipboard(int dataType);
     bool ExportToFile(int dataType);
     bool PrintOn(QPrinter& printer, int dataType);
-    bool PrintPages(QPainter& painter, QPrinter& printer, const TPrintPlacement& at, bool vector, int dataType);
+    bool PrintPages(QPainter& painter, QPrinter& printer, const TPrintPlacement& at, bool vector,
+                    int dataType);
     // The choices of the last opening (any run), and keeping them on closing.
     void RestoreChoices();
     void KeepChoices();

@@ -39,7 +39,8 @@ QByteArray EncodeJpeg(const QImage& source, int quality, QString& error)
     if (setjmp(jerr.Jump)) {
         jpeg_destroy_compress(&info);
         // buffer is not freed: a grown output buffer may already have replaced it.
-        error = QStringLiteral("JPEG encoding failed: %1").arg(QString::fromLocal8Bit(jerr.Message));
+        error =
+            QStringLiteral("JPEG encoding failed: %1").arg(QString::fromLocal8Bit(jerr.Message));
         return {};
     }
     jpeg_create_compress(&info);
@@ -53,7 +54,8 @@ QByteArray EncodeJpeg(const QImage& source, int quality, QString& error)
     // jpeg_set_defaults gives a baseline (sequential) file; no progression asked.
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(image.constScanLine(static_cast<int>(info.next_scanline)));
+        JSAMPROW row =
+            const_cast<JSAMPROW>(image.constScanLine(static_cast<int>(info.next_scanline)));
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);

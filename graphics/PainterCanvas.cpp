@@ -97,10 +97,14 @@ void TPainterCanvas::TextOut(int x, int y, const QString& text)
     const QFontMetricsF fm(P.font());
     const double w = fm.horizontalAdvance(text);
     double dx = 0, dy = fm.ascent();  // top-left anchor: baseline one ascent down
-    if ((TextAlign & 6) == TA_CENTER_) dx = -w / 2;
-    else if ((TextAlign & 6) == TA_RIGHT_) dx = -w;
-    if ((TextAlign & 24) == TA_BASELINE_) dy = 0;
-    else if ((TextAlign & 24) == TA_BOTTOM_) dy = -fm.descent();
+    if ((TextAlign & 6) == TA_CENTER_)
+        dx = -w / 2;
+    else if ((TextAlign & 6) == TA_RIGHT_)
+        dx = -w;
+    if ((TextAlign & 24) == TA_BASELINE_)
+        dy = 0;
+    else if ((TextAlign & 24) == TA_BOTTOM_)
+        dy = -fm.descent();
     P.save();
     P.setPen(Font.Color);
     P.translate(x, y);
@@ -127,11 +131,20 @@ void TPainterCanvas::ClipTo(TClipShape shape, const TIntRect& r, int corner)
 {
     QPainterPath path;
     switch (shape) {
-    case TClipShape::Rectangle: path.addRect(Box(r).adjusted(0, 0, 1, 1)); break;
-    case TClipShape::RoundRect: path.addRoundedRect(Box(r).adjusted(0, 0, 1, 1), corner / 2.0, corner / 2.0); break;
-    case TClipShape::Ellipse: path.addEllipse(Box(r).adjusted(0, 0, 1, 1)); break;
+        case TClipShape::Rectangle:
+            path.addRect(Box(r).adjusted(0, 0, 1, 1));
+            break;
+        case TClipShape::RoundRect:
+            path.addRoundedRect(Box(r).adjusted(0, 0, 1, 1), corner / 2.0, corner / 2.0);
+            break;
+        case TClipShape::Ellipse:
+            path.addEllipse(Box(r).adjusted(0, 0, 1, 1));
+            break;
     }
     P.setClipPath(path, P.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
 }
 
-void TPainterCanvas::DrawImage(int x, int y, const QImage& image) { P.drawImage(QPoint(x, y), image); }
+void TPainterCanvas::DrawImage(int x, int y, const QImage& image)
+{
+    P.drawImage(QPoint(x, y), image);
+}

@@ -18,10 +18,10 @@ public:
     virtual ~TscTreeNode() = default;
 
     TscTreeNodes* Owner = nullptr;
-    QString Code;     // way from the root, "L"/"R" letters; the root has none
-    QString NewCode;  // scratch while re-rooting
-    QString Ident;    // tips: object name; inner nodes: "Node n"; the root: "Root"
-    QString Label;    // drawn beside a tip
+    QString Code;       // way from the root, "L"/"R" letters; the root has none
+    QString NewCode;    // scratch while re-rooting
+    QString Ident;      // tips: object name; inner nodes: "Node n"; the root: "Root"
+    QString Label;      // drawn beside a tip
     double Length = 0;  // branch above the node
     TscTreeNode* Parent = nullptr;
     TscTreeNode* Left = nullptr;

@@ -18,4 +18,5 @@ void AttachChanges(const TTree& tree, const TSField& field, bool missingData, Ta
 // The same for any node list over the tree's objects (leaves found by their
 // labels, as NewickToTree matches names): changes go to the node with the
 // branch's clade. Returns how many branches found no node.
-int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingData, TscTreeNodes& nodes);
+int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingData,
+                         TscTreeNodes& nodes);

@@ -6,7 +6,8 @@
 constexpr double MinBranch = 0.005;
 
 // Leaves 0, 1, 2, … in pre-order (left before right); inner nodes midway
-// between their children (a polytomy between its outermost children). Nodes outside start's subtree get Y = −1.
+// between their children (a polytomy between its outermost children). Nodes outside start's subtree
+// get Y = −1.
 void LayoutY(TscTreeNodes& list, TscTreeNode* start);
 // start.X = 0; each child's X = its parent's X + its Length + MinBranch
 // (a collapsed link stays at its parent's X).

@@ -1,9 +1,9 @@
 #pragma once
 // The world rectangle of a panel and its mapping to device pixels.
 // World y grows upwards; device y grows downwards.
-#include "graphics/Canvas.h"
-
 #include <QPointF>
+
+#include "graphics/Canvas.h"
 
 struct TWorldRect {
     double XMin = 0, YMin = 0, XMax = 1, YMax = 1;

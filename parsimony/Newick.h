@@ -2,10 +2,10 @@
 // Newick trees: the population's trees written as rooted Newick with the fits
 // as branch lengths, and Newick text read into a plain node list (used by the
 // tree drawing as well) or into a tree of the search.
-#include "parsimony/MakeTree.h"
-
 #include <QString>
 #include <vector>
+
+#include "parsimony/MakeTree.h"
 
 struct TNewickNode {
     QString Name;
@@ -49,7 +49,8 @@ struct TNewickTreeResult {
 // A rooted binary Newick tree whose leaves are exactly the object names
 // names[1..objectCount] (compared exactly; a name read with blanks also
 // matches a data name with "_" in their place). The tree is not evaluated.
-TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QString>& names, int objectCount);
+TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QString>& names,
+                               int objectCount);
 
 // A node list as one line of Newick ending in ";": names quoted as needed,
 // inner node labels written after their ")", lengths where present.

@@ -7,7 +7,8 @@
 namespace {
 // The word loops, built twice on x86-64: with the popcount instruction and
 // without it (older processors); the loader picks the one the machine has.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && \
+    !defined(__SANITIZE_ADDRESS__)
 #define VARNO_KERNEL __attribute__((target_clones("popcnt", "default")))
 #else
 #define VARNO_KERNEL
@@ -16,8 +17,9 @@ namespace {
 using u64 = std::uint64_t;
 
 // A node's sets from its two children; returns the steps on both child branches.
-[[maybe_unused]] VARNO_KERNEL std::int64_t CombineNode(bool missing, int w, const u64* s1, const u64* m1, const u64* s2,
-                                      const u64* m2, u64* s, u64* m)
+[[maybe_unused]] VARNO_KERNEL std::int64_t CombineNode(bool missing, int w, const u64* s1,
+                                                       const u64* m1, const u64* s2, const u64* m2,
+                                                       u64* s, u64* m)
 {
     std::int64_t k = 0;
     if (missing) {
@@ -39,7 +41,8 @@ using u64 = std::uint64_t;
 }
 
 // A vertex's set once object x lies below it too.
-[[maybe_unused]] VARNO_KERNEL void AddedSet(bool missing, int w, const u64* s, const u64* m, const u64* sx, const u64* mx, u64* out)
+[[maybe_unused]] VARNO_KERNEL void AddedSet(bool missing, int w, const u64* s, const u64* m,
+                                            const u64* sx, const u64* mx, u64* out)
 {
     if (missing) {
         for (int i = 0; i < w; ++i) out[i] = (s[i] | ~m[i]) & (sx[i] | ~mx[i]) & (m[i] | mx[i]);
@@ -49,8 +52,9 @@ using u64 = std::uint64_t;
 }
 
 // Steps on a node's two child branches once x joins below child 1 or child 2.
-[[maybe_unused]] VARNO_KERNEL void ViaCounts(int w, const u64* pa, const u64* s1, const u64* s2, const u64* p1, const u64* p2,
-                            std::int64_t* via1, std::int64_t* via2)
+[[maybe_unused]] VARNO_KERNEL void ViaCounts(int w, const u64* pa, const u64* s1, const u64* s2,
+                                             const u64* p1, const u64* p2, std::int64_t* via1,
+                                             std::int64_t* via2)
 {
     std::int64_t a = 0, b = 0;
     for (int i = 0; i < w; ++i) {
@@ -62,7 +66,8 @@ using u64 = std::uint64_t;
 }
 
 // Steps on the two branches below a new node with sets p above X (s) and x (sx).
-[[maybe_unused]] VARNO_KERNEL std::int64_t NewNodeSteps(int w, const u64* s, const u64* p, const u64* sx)
+[[maybe_unused]] VARNO_KERNEL std::int64_t NewNodeSteps(int w, const u64* s, const u64* p,
+                                                        const u64* sx)
 {
     std::int64_t n = 0;
     for (int i = 0; i < w; ++i) n += std::popcount(s[i] & ~p[i]) + std::popcount(sx[i] & ~p[i]);

@@ -1,11 +1,14 @@
 #include "parsimony/SwapScoring.h"
 
-#include "parsimony/PackedKernels.h"
-
 #include <algorithm>
 
+#include "parsimony/PackedKernels.h"
+
 TSwapScorer::TSwapScorer(const TPackedField& field, bool missingData, int slotCount)
-    : Field(&field), Missing(missingData), W(field.Words()), MaxTips(field.ObjectCount()),
+    : Field(&field),
+      Missing(missingData),
+      W(field.Words()),
+      MaxTips(field.ObjectCount()),
       Slots(static_cast<size_t>(std::max(slotCount, 0)))
 {
     const size_t vertices = static_cast<size_t>(2 * MaxTips + 1);
@@ -65,8 +68,9 @@ std::int64_t TSwapScorer::Remember(int slotNo, const TTree& tree)
         const int v = *it;
         const auto [c1, c2] = slot.Children[static_cast<size_t>(v)];
         const size_t at = static_cast<size_t>(v) * static_cast<size_t>(W);
-        const std::int64_t k = CombineNode(Missing, W, SetOf(slot, c1), MaskOf(slot, c1), SetOf(slot, c2),
-                                           MaskOf(slot, c2), &slot.S[at], &slot.M[at]);
+        const std::int64_t k =
+            CombineNode(Missing, W, SetOf(slot, c1), MaskOf(slot, c1), SetOf(slot, c2),
+                        MaskOf(slot, c2), &slot.S[at], &slot.M[at]);
         slot.K[static_cast<size_t>(v)] = k;
         slot.Length += k;
     }
@@ -102,7 +106,8 @@ std::int64_t TSwapScorer::SwapLength(int slotNo, int numA, bool tipA, int numB, 
     Order.insert(join, Second.begin(), Second.end());
     std::int64_t delta = 0;
     for (int v : Order) {
-        int c[2] = {slot.Children[static_cast<size_t>(v)][0], slot.Children[static_cast<size_t>(v)][1]};
+        int c[2] = {slot.Children[static_cast<size_t>(v)][0],
+                    slot.Children[static_cast<size_t>(v)][1]};
         for (int& child : c) {
             if (v == pa && child == a)
                 child = b;
@@ -118,7 +123,8 @@ std::int64_t TSwapScorer::SwapLength(int slotNo, int numA, bool tipA, int numB, 
             m[k] = changed ? &NewM[at] : MaskOf(slot, c[k]);
         }
         const size_t at = static_cast<size_t>(v) * static_cast<size_t>(W);
-        delta += CombineNode(Missing, W, s[0], m[0], s[1], m[1], &NewS[at], &NewM[at]) - slot.K[static_cast<size_t>(v)];
+        delta += CombineNode(Missing, W, s[0], m[0], s[1], m[1], &NewS[at], &NewM[at]) -
+                 slot.K[static_cast<size_t>(v)];
     }
     return slot.Length + delta;
 }

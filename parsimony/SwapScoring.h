@@ -3,11 +3,11 @@
 // tree: only the nodes above the two swapped parts change, so only their sets
 // are recomputed; every other node keeps the sets remembered for its slot.
 // Gives exactly the length a full evaluation gives.
-#include "parsimony/PackedStates.h"
-
 #include <array>
 #include <cstdint>
 #include <vector>
+
+#include "parsimony/PackedStates.h"
 
 class TSwapScorer {
 public:
@@ -21,14 +21,17 @@ public:
 
 private:
     struct TSlot {
-        std::vector<std::uint64_t> S, M;          // per node vertex
-        std::vector<std::int64_t> K;              // per node: steps on its two child branches
-        std::vector<int> Parent;                  // per vertex, -1 for the root
-        std::vector<std::array<int, 2>> Children; // per node vertex
-        std::vector<int> TipObject;               // per tip
+        std::vector<std::uint64_t> S, M;           // per node vertex
+        std::vector<std::int64_t> K;               // per node: steps on its two child branches
+        std::vector<int> Parent;                   // per vertex, -1 for the root
+        std::vector<std::array<int, 2>> Children;  // per node vertex
+        std::vector<int> TipObject;                // per tip
         std::int64_t Length = 0;
     };
-    size_t Vertex(int num, bool isTip) const { return isTip ? static_cast<size_t>(num) : static_cast<size_t>(MaxTips + num); }
+    size_t Vertex(int num, bool isTip) const
+    {
+        return isTip ? static_cast<size_t>(num) : static_cast<size_t>(MaxTips + num);
+    }
     const std::uint64_t* SetOf(const TSlot& slot, int v) const;
     const std::uint64_t* MaskOf(const TSlot& slot, int v) const;
 

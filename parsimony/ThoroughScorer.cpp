@@ -448,8 +448,9 @@ bool TThoroughScorer::TryClipChecked(int x, TSwapRule rule)
     std::int64_t bound = L - pruned - inside;
     std::vector<std::pair<int, std::int64_t>> places;
     if (bound > 0)
-        Regraft<Missing, Weighted>(T.Root, SetS(x), SetM(x), bound,
-                                   [&](int v, std::int64_t d) { places.push_back({v, d}); });
+        Regraft<Missing, Weighted>(T.Root, SetS(x), SetM(x), bound, [&](int v, std::int64_t d) {
+            places.push_back({v, d});
+        });
     Restore();
     struct TMove {
         std::int64_t Length;

@@ -141,8 +141,7 @@ TOpenedTrees OpenTreesForData(const QString& path, const TMatrixData& data, bool
         const QString name = index < file.TreeNames.size() ? file.TreeNames[index] : QString();
         opened.Rows.push_back(
             {QString::number(k),
-             FormatShortest(opened.Population->Tree(k).Fitness,
-                            decimalSeparator),
+             FormatShortest(opened.Population->Tree(k).Fitness, decimalSeparator),
              name.isEmpty() ? QStringLiteral("tree %1").arg(k) : PrintableText(name)});
     }
 

@@ -8,8 +8,7 @@
 std::vector<const TTree*> PopulationTrees(const TParsimonySearch& search)
 {
     std::vector<const TTree*> trees;
-    for (int k = 1; k <= search.TreeCount(); ++k)
-        trees.push_back(&search.Tree(k));
+    for (int k = 1; k <= search.TreeCount(); ++k) trees.push_back(&search.Tree(k));
     return trees;
 }
 

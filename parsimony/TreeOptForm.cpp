@@ -289,8 +289,7 @@ void TFrmTreeOpt::BtnSaveTreesClick()
 QByteArray TFrmTreeOpt::ShortestTreesText(bool asNexus) const
 {
     std::vector<const TTree*> all;
-    for (int k = 1; k <= Search->TreeCount(); ++k)
-        all.push_back(&Search->Tree(k));
+    for (int k = 1; k <= Search->TreeCount(); ++k) all.push_back(&Search->Tree(k));
     std::vector<const TTree*> trees;
     std::vector<double> lengths;
     for (size_t k : ShortestDistinctTrees(all, all.front()->TipCount())) {

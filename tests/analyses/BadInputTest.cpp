@@ -1,12 +1,14 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
 #include "analyses/AnalysisJobs.h"
 #include "tests/analyses/ModelBuilder.h"
 
-#include <cmath>
-#include <gtest/gtest.h>
-
 namespace {
 const TAnalysisJob AllJobs[] = {TAnalysisJob::DistanceMatrix, TAnalysisJob::Cramer,
-                                TAnalysisJob::StateCombinations, TAnalysisJob::PairwiseCompatibility};
+                                TAnalysisJob::StateCombinations,
+                                TAnalysisJob::PairwiseCompatibility};
 
 // Runs every job (distance with each character type) and checks the shape of
 // what the result grid gets.

@@ -1,9 +1,9 @@
+#include <gtest/gtest.h>
+
 #include "analyses/AnalysisJobs.h"
 #include "analyses/Compatibility.h"
 #include "analyses/Reference.h"
 #include "tests/analyses/ModelBuilder.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 TBoolMatrix Compat(std::vector<QStringList> columns)
@@ -23,7 +23,7 @@ TEST(StepMatrix, SignedStepsAndMissingObjects)
     m.MissingAsState = true;
     CodeForJob(m, TAnalysisJob::PairwiseCompatibility);
     const TShortMatrix s = StepMatrix(1, m.CharField);
-    EXPECT_EQ(s[2][1], 1);   // B directly from A
+    EXPECT_EQ(s[2][1], 1);  // B directly from A
     EXPECT_EQ(s[1][2], -1);
     EXPECT_EQ(s[3][1], 2);
     EXPECT_EQ(s[3][2], 1);

@@ -1,12 +1,13 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
 #include "analyses/AnalysisJobs.h"
 #include "analyses/Characters.h"
 #include "analyses/Reference.h"
 #include "analyses/StringToSet.h"
 #include "tests/analyses/ModelBuilder.h"
-
-#include <cmath>
-#include <cstring>
-#include <gtest/gtest.h>
 
 namespace {
 TDynRealMatrix Cramer(std::vector<QStringList> columns)
@@ -129,7 +130,8 @@ TEST(Correlation, FastEqualsLiteralOnRandomData)
         LiteralCombinationMatrix(m.CharField, literal);
         for (size_t i = 0; i < fast.size(); ++i)
             for (size_t j = 0; j < fast.size(); ++j)
-                ASSERT_TRUE((std::isnan(fast[i][j]) && std::isnan(literal[i][j])) || fast[i][j] == literal[i][j])
+                ASSERT_TRUE((std::isnan(fast[i][j]) && std::isnan(literal[i][j])) ||
+                            fast[i][j] == literal[i][j])
                     << "seed " << seed << " combinations " << i << "," << j;
     }
 }

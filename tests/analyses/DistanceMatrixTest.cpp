@@ -1,13 +1,14 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
 #include "analyses/AnalysisJobs.h"
 #include "analyses/DistanceMatrix.h"
 #include "analyses/Matroschka.h"
 #include "analyses/Reference.h"
 #include "analyses/StringToSet.h"
 #include "tests/analyses/ModelBuilder.h"
-
-#include <cmath>
-#include <cstring>
-#include <gtest/gtest.h>
 
 namespace {
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -17,8 +18,10 @@ void ExpectIdentical(const TDynRealMatrix& fast, const TDynRealMatrix& literal, 
     ASSERT_EQ(fast.size(), literal.size()) << "seed " << seed;
     for (size_t i = 0; i < fast.size(); ++i)
         for (size_t j = 0; j < fast.size(); ++j)
-            ASSERT_TRUE(SameBits(fast[i][j], literal[i][j]) || (std::isnan(fast[i][j]) && std::isnan(literal[i][j])))
-                << "seed " << seed << " at " << i << "," << j << ": " << fast[i][j] << " vs " << literal[i][j];
+            ASSERT_TRUE(SameBits(fast[i][j], literal[i][j]) ||
+                        (std::isnan(fast[i][j]) && std::isnan(literal[i][j])))
+                << "seed " << seed << " at " << i << "," << j << ": " << fast[i][j] << " vs "
+                << literal[i][j];
 }
 }  // namespace
 

@@ -1,10 +1,10 @@
 #pragma once
 // Small models for the analyses tests, written row by row as in a data file.
-#include "data/Global.h"
-
 #include <QStringList>
 #include <ostream>
 #include <random>
+
+#include "data/Global.h"
 
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -20,7 +20,8 @@ inline TModel MakeModel(const std::vector<QStringList>& rows)
                            TPart(static_cast<size_t>(data.ObjectCount) + 1));
     for (size_t r = 0; r < rows.size(); ++r)
         for (int c = 0; c <= data.CharacterCount; ++c)
-            data.DataMatrix[static_cast<size_t>(c)][r] = c < rows[r].size() ? rows[r][c] : QString();
+            data.DataMatrix[static_cast<size_t>(c)][r] =
+                c < rows[r].size() ? rows[r][c] : QString();
     TModel model;
     model.AssignMatrix(std::move(data), false);
     return model;
@@ -50,7 +51,8 @@ inline TModel RandomPointerModel(std::mt19937_64& rng, int objects, int characte
     for (int c = 0; c < characters; ++c) {
         const int states = 1 + static_cast<int>(rng() % static_cast<unsigned>(maxStates));
         std::vector<int> parent(static_cast<size_t>(states), -1);
-        for (int s = 1; s < states; ++s) parent[static_cast<size_t>(s)] = static_cast<int>(rng() % static_cast<unsigned>(s));
+        for (int s = 1; s < states; ++s)
+            parent[static_cast<size_t>(s)] = static_cast<int>(rng() % static_cast<unsigned>(s));
         QStringList col;
         for (int o = 0; o < objects; ++o) {
             const unsigned roll = static_cast<unsigned>(rng() % 20);
@@ -64,7 +66,8 @@ inline TModel RandomPointerModel(std::mt19937_64& rng, int objects, int characte
             else if (roll == 2)
                 col << QStringLiteral("X%1[S%2]").arg(s).arg(states + 3);  // unknown ancestor
             else
-                col << (p < 0 ? name + QStringLiteral("[ ]") : name + QStringLiteral("[S%1]").arg(p));
+                col << (p < 0 ? name + QStringLiteral("[ ]")
+                              : name + QStringLiteral("[S%1]").arg(p));
         }
         columns.push_back(col);
     }

@@ -1,9 +1,10 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
 #include "analyses/AnalysisJobs.h"
 #include "data/TextFile.h"
 #include "tests/analyses/ModelBuilder.h"
-
-#include <gtest/gtest.h>
-#include <limits>
 
 namespace {
 std::vector<QStringList> JobRows(TModel& m, TAnalysisJob job, QChar sep = QLatin1Char('.'))
@@ -30,7 +31,8 @@ TEST(ResultGrid, DistanceTextsAndSavedBytes)
     EXPECT_EQ(rows[2], (QStringList{"beta", "1", "0", "1"}));
     EXPECT_EQ(rows[3], (QStringList{"gamma", "2", "1", "0"}));
     EXPECT_EQ(EncodeTextTable(rows),
-              QByteArray("\talpha\tbeta\tgamma\r\nalpha\t0\t1\t2\r\nbeta\t1\t0\t1\r\ngamma\t2\t1\t0\r\n"));
+              QByteArray(
+                  "\talpha\tbeta\tgamma\r\nalpha\t0\t1\t2\r\nbeta\t1\t0\t1\r\ngamma\t2\t1\t0\r\n"));
 }
 
 TEST(ResultGrid, ThirdsInBothDecimalSeparatorsAndNaN)
@@ -91,8 +93,9 @@ TEST(AnalysisJobs, ProtocolLines)
     EXPECT_EQ(CodingProtocolLines(TAnalysisJob::DistanceMatrix),
               (QStringList{"", "Character type modulation successful"}));
     EXPECT_TRUE(CodingProtocolLines(TAnalysisJob::PairwiseCompatibility).isEmpty());
-    EXPECT_EQ(ResultProtocolLines(TAnalysisJob::Cramer),
-              (QStringList{"", "Matrix of character correlation created", "Cramer contingency index"}));
+    EXPECT_EQ(
+        ResultProtocolLines(TAnalysisJob::Cramer),
+        (QStringList{"", "Matrix of character correlation created", "Cramer contingency index"}));
     EXPECT_EQ(ResultProtocolLines(TAnalysisJob::StateCombinations).last(),
               "State combinations of two characters: actual / potential");
     EXPECT_EQ(ResultProtocolLines(TAnalysisJob::PairwiseCompatibility),

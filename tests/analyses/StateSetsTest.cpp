@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include "analyses/Matroschka.h"
 #include "analyses/StringToSet.h"
 #include "tests/analyses/ModelBuilder.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 TInclusion Set(std::initializer_list<int> members)

@@ -1,14 +1,15 @@
 // Files no user means to load as data: each gives a message naming the
 // problem, quickly, and nothing half-read.
-#include "data/ImportSource.h"
-#include "data/Workbook.h"
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <random>
-#include <unistd.h>
+
+#include "data/ImportSource.h"
+#include "data/Workbook.h"
 
 namespace {
 QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
@@ -43,7 +44,9 @@ TEST(BadInput, PathsThatAreNoReadableFile)
 {
     QTemporaryDir dir;
     for (const bool workbook : {false, true}) {
-        const auto read = [workbook](const QString& p) { return workbook ? ReadWorkbook(p) : ReadTextMatrix(p); };
+        const auto read = [workbook](const QString& p) {
+            return workbook ? ReadWorkbook(p) : ReadTextMatrix(p);
+        };
         EXPECT_TRUE(read(dir.filePath("nowhere.txt")).Error.contains("does not exist"));
         EXPECT_TRUE(read(dir.path()).Error.contains("folder"));
     }
@@ -92,7 +95,8 @@ TEST(BadInput, OneLineWithAHundredThousandTabs)
     EXPECT_TRUE(WarnsAbout(r.Data, "only a header line"));
 
     // The same line over many objects would need billions of cells: refused.
-    const TReadResult wide = ReadTextMatrixBytes(line + "\n" + QByteArray(300, '\n').replace("\n", "o\tx\n"));
+    const TReadResult wide =
+        ReadTextMatrixBytes(line + "\n" + QByteArray(300, '\n').replace("\n", "o\tx\n"));
     EXPECT_FALSE(wide.Ok);
     EXPECT_TRUE(wide.Error.contains("too large")) << wide.Error.toStdString();
 }
@@ -143,7 +147,8 @@ TEST(BadInput, ShortRandomTextNeverBreaksTheMatrixShape)
 {
     // Random tabs, line ends, Ctrl-Z and high bytes: the shape rules always hold.
     std::mt19937_64 gen(2024);
-    const char alphabet[] = {'\t', '\n', '\r', '\x1a', 'a', 'B', '[', ']', '?', '&', '\xe9', '\xc3'};
+    const char alphabet[] = {'\t', '\n', '\r', '\x1a', 'a',    'B',
+                             '[',  ']',  '?',  '&',    '\xe9', '\xc3'};
     for (int round = 0; round < 500; ++round) {
         QByteArray bytes;
         const int length = static_cast<int>(gen() % 200);
@@ -153,7 +158,8 @@ TEST(BadInput, ShortRandomTextNeverBreaksTheMatrixShape)
         const TMatrixData& d = r.Data;
         ASSERT_GE(d.CharacterCount, 1);
         ASSERT_GE(d.ObjectCount, 0);
-        ASSERT_EQ(d.DataMatrix.size(), static_cast<size_t>(d.CharacterCount) + 1) << "round " << round;
+        ASSERT_EQ(d.DataMatrix.size(), static_cast<size_t>(d.CharacterCount) + 1)
+            << "round " << round;
         for (const TPart& column : d.DataMatrix) {
             ASSERT_EQ(column.size(), d.DataMatrix[0].size());
             ASSERT_GE(column.size(), static_cast<size_t>(d.ObjectCount) + 1);

@@ -1,7 +1,8 @@
 // varno-batch check, paths, transpose and tree: whole outputs against golden files.
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "tests/support/BatchRun.h"
 
@@ -60,7 +61,8 @@ TEST(BatchCharacters, PathsAndTransposeWriteTextDataFiles)
     // Transposing twice gives the file back (it is written as the program writes).
     const QString once = dir.filePath("once.txt"), twice = dir.filePath("twice.txt");
     EXPECT_EQ(RunBatch({"transpose", Example, "-o", once}).Exit, 0);
-    EXPECT_TRUE(FileBytes(once).startsWith("Taxon\tAlpha\tBeta\tGamma\tDelta\tEpsilon\tZeta\r\nwing\tA\tB[A]\t"));
+    EXPECT_TRUE(FileBytes(once).startsWith(
+        "Taxon\tAlpha\tBeta\tGamma\tDelta\tEpsilon\tZeta\r\nwing\tA\tB[A]\t"));
     EXPECT_EQ(RunBatch({"transpose", once, "-o", twice}).Exit, 0);
     EXPECT_EQ(FileBytes(twice), FileBytes(Example));
     EXPECT_EQ(RunBatch({"transpose", Example}).Exit, 2);

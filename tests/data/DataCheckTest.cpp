@@ -1,10 +1,11 @@
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+
 #include "data/MatrixOps.h"
 #include "data/Path.h"
 #include "data/PathControl.h"
 #include "data/StateTree.h"
-
-#include <QRandomGenerator>
-#include <gtest/gtest.h>
 
 namespace {
 // Characters given as columns of cells; objects o1.., characters ch1...
@@ -23,7 +24,8 @@ TDynStrMatrix Matrix(const std::vector<QStringList>& columns)
 
 TDataCheck Check(const std::vector<QStringList>& columns)
 {
-    return PathControl(Matrix(columns), static_cast<int>(columns.at(0).size()), static_cast<int>(columns.size()));
+    return PathControl(Matrix(columns), static_cast<int>(columns.at(0).size()),
+                       static_cast<int>(columns.size()));
 }
 
 QStringList Outline(const QStringList& cells)
@@ -38,7 +40,9 @@ TEST(DataCheck, ValidDataEndsWithContinueHint)
     EXPECT_TRUE(check.AllValid);
     EXPECT_EQ(check.Protocol, QStringList{" All data are valid"});
     QStringList expected = DataCheckHeader();
-    expected << " All data are valid" << "" << " (Continue using main menu)";
+    expected << " All data are valid"
+             << ""
+             << " (Continue using main menu)";
     EXPECT_EQ(check.Report, expected);
     EXPECT_EQ(expected[3], "Only matroschka - coded data are allowed");
 }
@@ -48,20 +52,24 @@ TEST(DataCheck, FaultyCharactersInOrderThenCorrectionLines)
     const TDataCheck check = Check({{"B[A]", "D[C]"}, {"A", "B[A]"}, {"?", "x?"}});
     EXPECT_FALSE(check.AllValid);
     EXPECT_EQ(check.FaultyCount, 2);
-    const QStringList expected{" More than one root in character ch1 or description of this character is incomplete",
-                               " No root in character ch3"};
+    const QStringList expected{
+        " More than one root in character ch1 or description of this character is incomplete",
+        " No root in character ch3"};
     EXPECT_EQ(check.Protocol, expected);
     const QStringList tail = check.Report.mid(DataCheckHeader().size());
-    EXPECT_EQ(tail, expected + QStringList({"", " CORRECT DATA!", "", " Use the \"Start excel\" button to edit data"}));
+    EXPECT_EQ(tail, expected + QStringList({"", " CORRECT DATA!", "",
+                                            " Use the \"Start excel\" button to edit data"}));
 }
 
 TEST(DataCheck, CyclesAreReportedAsCycles)
 {
-    for (const QStringList& cells : {QStringList{"A[B]", "B[A]"}, QStringList{"A[A]", "A"},
-                                     QStringList{"Z[A]", "A[B]", "B[C]", "C[A]"}, QStringList{"A[B[A]]", "A"}}) {
+    for (const QStringList& cells :
+         {QStringList{"A[B]", "B[A]"}, QStringList{"A[A]", "A"},
+          QStringList{"Z[A]", "A[B]", "B[C]", "C[A]"}, QStringList{"A[B[A]]", "A"}}) {
         const TDataCheck check = Check({cells});
         EXPECT_FALSE(check.AllValid) << cells.join(' ').toStdString();
-        EXPECT_EQ(check.Protocol, QStringList{" Cycle in character ch1: a state is its own ancestor"});
+        EXPECT_EQ(check.Protocol,
+                  QStringList{" Cycle in character ch1: a state is its own ancestor"});
     }
 }
 
@@ -72,7 +80,9 @@ TEST(DataCheck, MoreThan256StatesIsAWarning)
     const TDataCheck check = Check({cells});
     EXPECT_TRUE(check.AllValid);
     ASSERT_EQ(check.Protocol.size(), 2);
-    EXPECT_EQ(check.Protocol[0], " More than 256 states in character ch1: states after the 256th are left out of the coding");
+    EXPECT_EQ(check.Protocol[0],
+              " More than 256 states in character ch1: states after the 256th are left out of the "
+              "coding");
 }
 
 TEST(DataCheck, MalformedCellsAreReportedNotRefused)

@@ -1,6 +1,6 @@
-#include "data/Global.h"
-
 #include <gtest/gtest.h>
+
+#include "data/Global.h"
 
 TEST(Inclusion, SetOperationsAcrossWordBoundaries)
 {

@@ -1,7 +1,8 @@
-#include "data/NumberFormat.h"
+#include <gtest/gtest.h>
 
 #include <cmath>
-#include <gtest/gtest.h>
+
+#include "data/NumberFormat.h"
 
 TEST(NumberFormat, GeneralThreeDigits)
 {

@@ -1,7 +1,8 @@
-#include "data/Path.h"
+#include <gtest/gtest.h>
 
 #include <QRandomGenerator>
-#include <gtest/gtest.h>
+
+#include "data/Path.h"
 
 namespace {
 TPath P(std::initializer_list<const char*> names)
@@ -64,7 +65,8 @@ TEST(ParseCell, MalformedCellsGiveErrorNames)
 TEST(ParseCell, DeepAndLongCellsEnd)
 {
     // 100 brackets deep: 100 empty names, then the root.
-    const QString cell = QString(100, QLatin1Char('[')) + QLatin1Char('r') + QString(100, QLatin1Char(']'));
+    const QString cell =
+        QString(100, QLatin1Char('[')) + QLatin1Char('r') + QString(100, QLatin1Char(']'));
     const TPath deep = ParseCell(cell);
     ASSERT_EQ(deep.size(), 101u);
     EXPECT_EQ(deep.front(), "");
@@ -191,7 +193,8 @@ TEST(BuildPathSets, NamesAndShape)
 TEST(BuildPathSets, MoreThan256StatesDropHighIndices)
 {
     QStringList cells;
-    for (int i = 0; i < 150; ++i) cells << QStringLiteral("s%1[r%1]").arg(i, 3, 10, QLatin1Char('0'));
+    for (int i = 0; i < 150; ++i)
+        cells << QStringLiteral("s%1[r%1]").arg(i, 3, 10, QLatin1Char('0'));
     const TSPlace p = Code(cells);
     EXPECT_EQ(p.StateCount, 300);
     // Sorted: r000..r149 then s000..s149; s106 is at position 256.
@@ -233,8 +236,9 @@ TLiteral LiteralCoding(const TDynStrMatrix& m, int n)
     const QCollator collator = StateNameCollator();
     QStringList sorted;
     auto position = [&](const QString& e) {
-        return std::lower_bound(sorted.begin(), sorted.end(), e,
-                                [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; }) -
+        return std::lower_bound(
+                   sorted.begin(), sorted.end(), e,
+                   [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; }) -
                sorted.begin();
     };
     for (int o = 1; o <= n; ++o)
@@ -247,7 +251,8 @@ TLiteral LiteralCoding(const TDynStrMatrix& m, int n)
     r.Place.Inc.assign(n + 1, TInclusion());
     for (int o = 1; o <= n; ++o)
         for (const QString& e : r.Full[o])
-            if (!IsMissingName(e) && position(e) <= 255) r.Place.Inc[o].Include(static_cast<int>(position(e)));
+            if (!IsMissingName(e) && position(e) <= 255)
+                r.Place.Inc[o].Include(static_cast<int>(position(e)));
     return r;
 }
 
@@ -275,7 +280,11 @@ TEST(BuildPathSets, AgreesWithLiteralScan)
         TPathBuilder b;
         b.BuildFullPaths(m, n, 1);
         const TSPlace got = BuildPathSets(m, n, 1).Places[1];
-        SCOPED_TRACE(QStringLiteral("seed %1 round %2 cells %3").arg(seed).arg(round).arg(cells.join(' ')).toStdString());
+        SCOPED_TRACE(QStringLiteral("seed %1 round %2 cells %3")
+                         .arg(seed)
+                         .arg(round)
+                         .arg(cells.join(' '))
+                         .toStdString());
         for (int o = 1; o <= n; ++o) ASSERT_EQ(b.FullPaths[o], expected.Full[o]) << "object " << o;
         ASSERT_EQ(got.StateCount, expected.Place.StateCount);
         ASSERT_EQ(got.HasMissing, expected.Place.HasMissing);

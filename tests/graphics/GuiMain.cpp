@@ -1,6 +1,7 @@
 // GoogleTest main with a GUI application: fonts need one (no display is used).
-#include <QGuiApplication>
 #include <gtest/gtest.h>
+
+#include <QGuiApplication>
 
 int main(int argc, char** argv)
 {

@@ -1,8 +1,8 @@
 #pragma once
 // A canvas that records what is drawn, for tests of the drawing code.
-#include "graphics/PainterCanvas.h"
-
 #include <QFontMetricsF>
+
+#include "graphics/PainterCanvas.h"
 
 struct TRecordedLine {
     QPoint From, To;
@@ -46,9 +46,18 @@ public:
         Shapes.push_back({'p', r, Brush});
     }
     void FillRect(const TIntRect& r) override { Shapes.push_back({'f', r, Brush}); }
-    void TextOut(int x, int y, const QString& text) override { Texts.push_back({QPoint(x, y), text, Font, TextAlign}); }
-    int TextWidth(const QString& text) override { return qRound(QFontMetricsF(CanvasQFont(Font)).horizontalAdvance(text)); }
-    int TextHeight(const QString&) override { return qRound(QFontMetricsF(CanvasQFont(Font)).height()); }
+    void TextOut(int x, int y, const QString& text) override
+    {
+        Texts.push_back({QPoint(x, y), text, Font, TextAlign});
+    }
+    int TextWidth(const QString& text) override
+    {
+        return qRound(QFontMetricsF(CanvasQFont(Font)).horizontalAdvance(text));
+    }
+    int TextHeight(const QString&) override
+    {
+        return qRound(QFontMetricsF(CanvasQFont(Font)).height());
+    }
     void Save() override {}
     void Restore() override {}
     void ClipTo(TClipShape, const TIntRect&, int) override {}

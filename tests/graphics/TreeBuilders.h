@@ -1,9 +1,9 @@
 #pragma once
 // Small trees for the tests, built the way the tree results window builds them.
-#include "graphics/TreeSpezial.h"
-
 #include <functional>
 #include <random>
+
+#include "graphics/TreeSpezial.h"
 
 // Builds from a nested description: leaves "A".."Z", inner nodes get "Node n".
 // A caterpillar of n leaves: (((A,B),C),D)...
@@ -77,5 +77,7 @@ inline QString Shape(const TscTreeNode* n, bool withLengths = false)
     if (!n) return QStringLiteral("-");
     QString len = withLengths ? QStringLiteral(":%1").arg(n->Length, 0, 'f', 6) : QString();
     if (n->IsLeaf()) return n->Label + len;
-    return QStringLiteral("(%1,%2)").arg(Shape(n->Left, withLengths), Shape(n->Right, withLengths)) + len;
+    return QStringLiteral("(%1,%2)").arg(Shape(n->Left, withLengths),
+                                         Shape(n->Right, withLengths)) +
+           len;
 }

@@ -1,7 +1,7 @@
 // The drawable tree as a model: codes, lookups, re-rooting and swapping.
-#include "TreeBuilders.h"
-
 #include <gtest/gtest.h>
+
+#include "TreeBuilders.h"
 
 namespace {
 
@@ -171,7 +171,7 @@ TEST(TreeModel, NodeLengthText)
     EXPECT_EQ(FormatNodeLength(0), "");
     EXPECT_EQ(FormatNodeLength(-1.25), "-1,25000");
     EXPECT_EQ(FormatNodeLength(1.234567), "1,23457");
-    EXPECT_EQ(FormatNodeLength(1234.5), "1.234,5000");      // one character too long: cut
+    EXPECT_EQ(FormatNodeLength(1234.5), "1.234,5000");     // one character too long: cut
     EXPECT_EQ(FormatNodeLength(12345678), "12.345.678");   // six too long: cut
     EXPECT_EQ(FormatNodeLength(123456789), "**********");  // seven too long
     EXPECT_EQ(FormatNodeLength(999.999999), "1.000,0000");

@@ -1,9 +1,3 @@
-#include "analyses/DistMatForm.h"
-#include "app/Mainform.h"
-#include "data/LoadForm.h"
-#include "data/StringGrid.h"
-#include "tests/support/FakeUiServices.h"
-
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,11 +6,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "analyses/DistMatForm.h"
+#include "app/Mainform.h"
+#include "data/LoadForm.h"
+#include "data/StringGrid.h"
+#include "tests/support/FakeUiServices.h"
+
 namespace {
-const char* const Data = "Taxon\tlegs\twings\tcolour\n"
-                         "alpha\tA[ ]\tX[ ]\tred\n"
-                         "beta\tB[A]\tY[X]\tred\n"
-                         "gamma\tC[B]\t?\tblue&red\n";
+const char* const Data =
+    "Taxon\tlegs\twings\tcolour\n"
+    "alpha\tA[ ]\tX[ ]\tred\n"
+    "beta\tB[A]\tY[X]\tred\n"
+    "gamma\tC[B]\t?\tblue&red\n";
 
 QByteArray ReadAll(const QString& path)
 {
@@ -29,7 +30,8 @@ QByteArray BatchOutput(const QStringList& args)
 {
     QProcess p;
     p.start(QStringLiteral(VARNO_BATCH), args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) return "batch failed: " + p.readAllStandardError();
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return "batch failed: " + p.readAllStandardError();
     return p.readAllStandardOutput();
 }
 }  // namespace
@@ -83,7 +85,8 @@ private slots:
         const QStringList added = main.ProtocolLines().mid(before);
         QCOMPARE(added.size(), 8);
         QVERIFY(added[1].startsWith("Character Type = \"Matroschka\""));
-        QCOMPARE(added.mid(4), (QStringList{"", "Character type modulation successful", "", "Distance matrix created"}));
+        QCOMPARE(added.mid(4), (QStringList{"", "Character type modulation successful", "",
+                                            "Distance matrix created"}));
         QCOMPARE(ctx.Model.CharacterType, 1);
         QVERIFY(!main.Windows().FrmLoad->isVisible());
 
@@ -137,9 +140,10 @@ private slots:
         Load(ui, main);
         qsizetype before = main.ProtocolLines().size();
         main.Cramer1->trigger();
-        QCOMPARE(main.ProtocolLines().mid(before),
-                 (QStringList{"", "Character type modulation successful", "", "Matrix of character correlation created",
-                              "Cramer contingency index"}));
+        QCOMPARE(
+            main.ProtocolLines().mid(before),
+            (QStringList{"", "Character type modulation successful", "",
+                         "Matrix of character correlation created", "Cramer contingency index"}));
         QCOMPARE(ctx.Model.CharacterType, 0);
         TStringGrid* g = main.Windows().FrmDistMat->SGDist;
         QCOMPARE(g->RowCount(), 4);
@@ -202,7 +206,8 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         main.DistanceMatrix1Click();
-        qInfo("distance matrix of 255 objects into the window: %lld ms", static_cast<long long>(timer.elapsed()));
+        qInfo("distance matrix of 255 objects into the window: %lld ms",
+              static_cast<long long>(timer.elapsed()));
         TStringGrid* g = main.Windows().FrmDistMat->SGDist;
         QCOMPARE(g->RowCount(), 256);
         QCOMPARE(g->Cell(255, 0), QString("t255"));

@@ -131,7 +131,7 @@ private slots:
         QVERIFY(Load(main, ui, dir, Sample));
         TFrmImport& editor = *main.Windows().FrmImport;
         QVERIFY(!main.Windows().FrmCST->isVisible());  // loading selects nothing
-        editor.SgData->setCurrentCell(2, 1);  // row 2, column 1
+        editor.SgData->setCurrentCell(2, 1);           // row 2, column 1
         QCOMPARE(editor.Label6->text(), QString("Row 2"));
         QCOMPARE(editor.Label1->text(), QString("Col 1"));
         QCOMPARE(editor.Edit1->text(), QString("t2"));

@@ -295,7 +295,8 @@ private slots:
             main.setGeometry(screen.left() + 40, screen.top() + 60, 700, 400);
             main.Windows().FrmCharFit->show();
             QVERIFY(QTest::qWaitForWindowExposed(main.Windows().FrmCharFit));
-            main.Windows().FrmCharFit->setGeometry(screen.left() + 100, screen.top() + 80, 500, 350);
+            main.Windows().FrmCharFit->setGeometry(screen.left() + 100, screen.top() + 80, 500,
+                                                   350);
             QCoreApplication::processEvents();
             mainPlace = main.geometry();
             fitPlace = main.Windows().FrmCharFit->geometry();

@@ -36,7 +36,6 @@ struct TApp : TParsimonyApp {
     bool Run(std::uint64_t seed) { return ChooseAndRun(seed); }
 };
 
-
 void Shoot(QWidget& w, const QString& name)
 {
     const QString dir = qEnvironmentVariable("VARNO_SCREENSHOTS");

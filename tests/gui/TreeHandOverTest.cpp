@@ -27,7 +27,6 @@ struct TApp : TParsimonyApp {
     bool Run(std::uint64_t seed) { return ChooseAndRun(seed); }
 };
 
-
 }  // namespace
 
 class TreeHandOverTest : public QObject {

@@ -1,10 +1,10 @@
 // varno-batch charfit, run as a user runs it.
 #include <gtest/gtest.h>
 
-#include "tests/support/BatchRun.h"
-
 #include <QFile>
 #include <QTemporaryDir>
+
+#include "tests/support/BatchRun.h"
 
 namespace {
 const QString Source = QStringLiteral(VARNO_SOURCE_DIR);
@@ -49,7 +49,7 @@ TEST(CharFitBatch, StepsOfASearchedTreeAddUpToItsLength)
     QTemporaryDir dir;
     const QString nwk = dir.filePath("best.nwk");
     const TBatchRun search = RunBatch({"parsimony", Example, "--trees", "1", "--generations", "50",
-                               "--seed", "8", "--newick", nwk});
+                                       "--seed", "8", "--newick", nwk});
     ASSERT_EQ(search.Exit, 0) << search.Err.toStdString();
     const QString optimum =
         QString::fromUtf8(search.Out).section("Optimum = Minimum = ", 1).section('\n', 0, 0);

@@ -73,17 +73,15 @@ TEST(TreeFile, OpenedTreesScoreAsTheBatchScoresThem)
         ASSERT_EQ(opened.Rows.size(), 3u);
         EXPECT_EQ(opened.Rows[0][0], QStringLiteral("Trees read from w.nex"));
         for (int k = 1; k <= 2; ++k) {
-            EXPECT_EQ(FormatShortest(opened.Population->Tree(k).Fitness,
-                                     QLatin1Char('.')),
+            EXPECT_EQ(FormatShortest(opened.Population->Tree(k).Fitness, QLatin1Char('.')),
                       QString::fromUtf8(lengths[k - 1].trimmed()));
             EXPECT_EQ(opened.Rows[static_cast<size_t>(k)][1],
-                      FormatShortest(opened.Population->Tree(k).Fitness,
-                                     QLatin1Char(',')));
+                      FormatShortest(opened.Population->Tree(k).Fitness, QLatin1Char(',')));
         }
         EXPECT_EQ(opened.Rows[1][2], QStringLiteral("ladder"));
         EXPECT_EQ(opened.Rows[2][2], QStringLiteral("clades two"));
-        EXPECT_EQ(opened.Optimum, std::min(opened.Population->Tree(1).Fitness,
-                                           opened.Population->Tree(2).Fitness));
+        EXPECT_EQ(opened.Optimum,
+                  std::min(opened.Population->Tree(1).Fitness, opened.Population->Tree(2).Fitness));
         EXPECT_TRUE(opened.Protocol.contains(QStringLiteral("Trees from ") + nex));
         EXPECT_TRUE(opened.Protocol.contains(QStringLiteral("Trees = 2")));
     }

@@ -1,8 +1,8 @@
 #pragma once
 // Building trees by hand and at random for the parsimony tests.
-#include "parsimony/MakeTree.h"
-
 #include <random>
+
+#include "parsimony/MakeTree.h"
 
 // A tree from parent links: tipAnc[i-1] is tip i's parent, nodeAnc[j-1] node
 // j's; tip i holds object objects[i-1] (object i when objects is empty).
@@ -16,7 +16,8 @@ inline TTree MakeTreeFromLinks(const std::vector<int>& tipAnc, const std::vector
         tree.Tips[i + 1].Anc = static_cast<TIntNum>(tipAnc[i]);
         tree.Tips[i + 1].Objects = {static_cast<TIntNum>(objects.empty() ? i + 1 : objects[i])};
     }
-    for (size_t j = 0; j < nodeAnc.size(); ++j) tree.Nodes[j + 1].Anc = static_cast<TIntNum>(nodeAnc[j]);
+    for (size_t j = 0; j < nodeAnc.size(); ++j)
+        tree.Nodes[j + 1].Anc = static_cast<TIntNum>(nodeAnc[j]);
     return tree;
 }
 
@@ -31,7 +32,8 @@ inline TTree RandomTree(std::mt19937_64& rng, int t)
     for (int m = 2; m < t; ++m) {
         const int newNode = static_cast<int>(nodeAnc.size()) + 1;
         const int branch = std::uniform_int_distribution<int>(0, 2 * m - 2)(rng);
-        int& anc = branch < m ? tipAnc[static_cast<size_t>(branch)] : nodeAnc[static_cast<size_t>(branch - m)];
+        int& anc = branch < m ? tipAnc[static_cast<size_t>(branch)]
+                              : nodeAnc[static_cast<size_t>(branch - m)];
         const int above = anc;
         anc = newNode;
         nodeAnc.push_back(above);

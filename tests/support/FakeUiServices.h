@@ -1,8 +1,6 @@
 #pragma once
 // Scripted desktop services for window tests: dialogs answer from queues
 // (an empty answer means "cancel"), messages and clipboard contents are recorded.
-#include "data/UiServices.h"
-
 #include <QImage>
 #include <QMimeData>
 #include <QPrinter>
@@ -11,14 +9,16 @@
 #include <functional>
 #include <memory>
 
+#include "data/UiServices.h"
+
 class TFakeUiServices final : public TUiServices {
 public:
     struct TDialogCall {
         QString Caption, Filter, InitialName, DefaultSuffix;
     };
 
-    QQueue<QString> OpenAnswers;   // each open dialog takes the next answer
-    QQueue<QString> SaveAnswers;   // each save dialog takes the next answer
+    QQueue<QString> OpenAnswers;  // each open dialog takes the next answer
+    QQueue<QString> SaveAnswers;  // each save dialog takes the next answer
     QList<TDialogCall> OpenCalls, SaveCalls;
     QStringList Informations, Errors, OpenedInApplication;
     bool DefaultApplicationAvailable = true;

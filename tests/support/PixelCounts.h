@@ -21,4 +21,7 @@ inline int CountColour(const QImage& image, const QRect& area, QRgb colour)
             n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
     return n;
 }
-inline int CountColour(const QImage& image, QRgb colour) { return CountColour(image, image.rect(), colour); }
+inline int CountColour(const QImage& image, QRgb colour)
+{
+    return CountColour(image, image.rect(), colour);
+}
