@@ -146,3 +146,17 @@ QString TBatchArgs::Value(const QString& name, const QString& fallback) const
         if (key == name) result = value;  // the last one given wins
     return result;
 }
+
+bool ReadSeedOption(const TBatchArgs& args, std::uint64_t* seed)
+{
+    if (!args.Has(QStringLiteral("--seed"))) return true;
+    bool ok = false;
+    const std::uint64_t value = args.Value(QStringLiteral("--seed")).toULongLong(&ok);
+    if (!ok) {
+        WriteStderr(QStringLiteral(
+            "The option --seed needs a whole number from 0 to 18446744073709551615."));
+        return false;
+    }
+    *seed = value;
+    return true;
+}

@@ -2,6 +2,7 @@
 // The commands of varno-batch. Each folder registers its own commands.
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -65,3 +66,7 @@ private:
     QList<QPair<QString, QString>> Values;
     QString Error;
 };
+
+// Reads "--seed S" into *seed, which keeps its value when the option is absent;
+// a value that is no whole number from 0 to 2^64 - 1 is reported, giving false.
+bool ReadSeedOption(const TBatchArgs& args, std::uint64_t* seed);

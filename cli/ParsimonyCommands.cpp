@@ -55,14 +55,10 @@ int RunParsimony(const QStringList& rawArgs)
         WriteStderr(refusal);
         return ExitUsage;
     }
-    if (args.Has(QStringLiteral("--seed"))) {
-        bool ok = false;
-        settings.Seed = args.Value(QStringLiteral("--seed")).toULongLong(&ok);
-        if (!ok) {
-            WriteStderr(QStringLiteral(
-                "The option --seed needs a whole number from 0 to 18446744073709551615."));
-            return ExitUsage;
-        }
+    if (args.Has(QStringLiteral("--seed"))) {  // absent: the search takes one from the clock
+        std::uint64_t seed = 0;
+        if (!ReadSeedOption(args, &seed)) return ExitUsage;
+        settings.Seed = seed;
     }
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
 

@@ -239,17 +239,8 @@ int RunSupportCommand(const QStringList& rawArgs)
                     &deep.Additions) ||
         !ParseCount(args, QStringLiteral("--ratchet"), deep.Ratchet, 0, 10000, &deep.Ratchet))
         return ExitUsage;
-    if (args.Has(QStringLiteral("--seed"))) {
-        bool ok = false;
-        settings.Seed = args.Value(QStringLiteral("--seed")).toULongLong(&ok);
-        if (!ok) {
-            WriteStderr(
-                QStringLiteral("--seed needs a whole number from 0 to 18446744073709551615."));
-            return ExitUsage;
-        }
-    } else {
-        settings.Seed = ClockSeed();
-    }
+    settings.Seed = ClockSeed();
+    if (!ReadSeedOption(args, &settings.Seed)) return ExitUsage;
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("--newick"))}))
         return ExitFailure;
     TMatrixData m;

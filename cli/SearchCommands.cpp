@@ -127,15 +127,7 @@ int RunSearch(const QStringList& rawArgs)
         settings.TimeLimit = seconds;
     }
     settings.Seed = ClockSeed();
-    if (args.Has(QStringLiteral("--seed"))) {
-        bool ok = false;
-        settings.Seed = args.Value(QStringLiteral("--seed")).toULongLong(&ok);
-        if (!ok) {
-            WriteStderr(QStringLiteral(
-                "The option --seed needs a whole number from 0 to 18446744073709551615."));
-            return ExitUsage;
-        }
-    }
+    if (!ReadSeedOption(args, &settings.Seed)) return ExitUsage;
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
     const QString newick = args.Value(QStringLiteral("--newick"));
     if (!newick.isEmpty() && !WritableTarget(newick)) return ExitFailure;
