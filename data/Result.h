@@ -34,15 +34,18 @@ public:
     // The sentence for the user; empty when Ok().
     const QString& Error() const { return Why; }
 
-    T& Value() & {
+    T& Value() &
+    {
         assert(Ok());
         return *Stored;
     }
-    const T& Value() const& {
+    const T& Value() const&
+    {
         assert(Ok());
         return *Stored;
     }
-    T&& Value() && {
+    T&& Value() &&
+    {
         assert(Ok());
         return std::move(*Stored);
     }
