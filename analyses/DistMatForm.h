@@ -23,11 +23,11 @@ public:
     // "Save": the grid as a tab-separated text file.
     void BtnSaveClick();
 
+private:
     TStringGrid* SGDist = nullptr;
     QWidget* Panel1 = nullptr;
     QPushButton* BtnSave = nullptr;
 
-private:
     // Copies the texts to SGDist; with lastRow >= 0 also fits the column widths.
     void ShowTexts(int lastRow);
 

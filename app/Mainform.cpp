@@ -63,6 +63,7 @@ TFrmMain::TFrmMain(TAppContext& context) : Ctx(context)
     layout->addWidget(Memo1, 1);
 
     Panel1 = new QWidget(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(41);
     auto* panelLayout = new QHBoxLayout(Panel1);
     panelLayout->addStretch(1);
@@ -154,7 +155,9 @@ void TFrmMain::CreateMenu()
     QMenu* rootRule = open->addMenu(QStringLiteral("Unordered NEXUS characters"));
     NexusRootFirst1 =
         rootRule->addAction(QStringLiteral("Star rooted at the first object's state"));
+    NexusRootFirst1->setObjectName(QStringLiteral("NexusRootFirst1"));
     NexusRootLowest1 = rootRule->addAction(QStringLiteral("Star rooted at the lowest state"));
+    NexusRootLowest1->setObjectName(QStringLiteral("NexusRootLowest1"));
     auto* rootGroup = new QActionGroup(this);
     for (QAction* a : {NexusRootFirst1, NexusRootLowest1}) {
         a->setCheckable(true);
@@ -164,6 +167,7 @@ void TFrmMain::CreateMenu()
     OpenTrees1 =
         file->addAction(QStringLiteral("Open trees..."), this, [this] { OpenTrees1Click(); });
     RecentFiles1 = file->addMenu(QStringLiteral("Recent files"));
+    RecentFiles1->setObjectName(QStringLiteral("RecentFiles1"));
     Recent.Load(Ctx.Ui.Settings());
     FillRecentMenu();
     file->addSeparator();
@@ -171,10 +175,12 @@ void TFrmMain::CreateMenu()
     Definecharactertype1 = file->addAction(QStringLiteral("Data check"), this,
                                            [this] { Definecharactertype1Click(); });
     BtnGrafic = file->addAction(QStringLiteral("Tree"), this, [this] { BtnGraficClick(); });
+    BtnGrafic->setObjectName(QStringLiteral("BtnGrafic"));
     file->addSeparator();
     ExportMatrix1 =
         file->addAction(QStringLiteral("Export matrix..."), this, [this] { ExportMatrix1Click(); });
     Quit1 = file->addAction(QStringLiteral("Quit"), this, [this] { close(); });
+    Quit1->setObjectName(QStringLiteral("Quit1"));
     // Keyboard shortcuts of the usual desktop commands.
     Text1->setShortcut(QKeySequence::Open);
     Excelxls1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
@@ -187,15 +193,20 @@ void TFrmMain::CreateMenu()
 
     QMenu* job = menuBar()->addMenu(QStringLiteral("Job"));
     CreateTree1 = job->addAction(QStringLiteral("Parsimony"), this, [this] { CreateTree1Click(); });
+    CreateTree1->setObjectName(QStringLiteral("CreateTree1"));
     DistanceMatrix1 =
         job->addAction(QStringLiteral("Distance Matrix"), this, [this] { DistanceMatrix1Click(); });
+    DistanceMatrix1->setObjectName(QStringLiteral("DistanceMatrix1"));
     job->addSeparator();
     QMenu* correlation = job->addMenu(QStringLiteral("Correlation of characters"));
     Cramer1 = correlation->addAction(QStringLiteral("Cramer"), this, [this] { Cramer1Click(); });
+    Cramer1->setObjectName(QStringLiteral("Cramer1"));
     StateCombi = correlation->addAction(QStringLiteral("Relative number of state combinations"),
                                         this, [this] { StateCombiClick(); });
+    StateCombi->setObjectName(QStringLiteral("StateCombi"));
     Pairwisecompatibility = job->addAction(QStringLiteral("Pairwise compatibility"), this,
                                            [this] { PairwisecompatibilityClick(); });
+    Pairwisecompatibility->setObjectName(QStringLiteral("Pairwisecompatibility"));
 }
 
 void TFrmMain::FormCreate()

@@ -86,6 +86,8 @@ public:
     // application, then run the matching loader's open dialog at once.
     void StartSpreadsheetEditing();
 
+private:
+    // The controls and menu commands; tests find them by name.
     QPlainTextEdit* Memo1 = nullptr;
     QWidget* Panel1 = nullptr;
     QPushButton* BtnSave = nullptr;

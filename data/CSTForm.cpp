@@ -12,6 +12,7 @@ TFrmCST::TFrmCST(TFormContext& context, QWidget* parent) : QWidget(parent, Qt::W
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     TreeView1 = new QTreeWidget(this);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setHeaderHidden(true);
     TreeView1->setIndentation(19);
     TreeView1->setColumnCount(1);

@@ -17,10 +17,9 @@ public:
     // Rebuilds TreeView1 for character c of the model, every node expanded.
     void ShowStateTree(int c);
 
+private:
     QTreeWidget* TreeView1 = nullptr;
     // The nodes in the order they were added.
     std::vector<QTreeWidgetItem*> StateTreeNodes;
-
-private:
     TFormContext& Ctx;
 };

@@ -26,10 +26,15 @@ TFrmImport::TFrmImport(TFormContext& context, QWidget* parent)
     GroupBox1 = new QGroupBox(QStringLiteral("Focus"), this);
     auto* focus = new QHBoxLayout(GroupBox1);
     Label6 = new QLabel(QStringLiteral("Row:"), GroupBox1);
+    Label6->setObjectName(QStringLiteral("Label6"));
     Edit1 = new QLineEdit(GroupBox1);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
     Label1 = new QLabel(QStringLiteral("Col:"), GroupBox1);
+    Label1->setObjectName(QStringLiteral("Label1"));
     Edit2 = new QLineEdit(GroupBox1);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit4 = new QLineEdit(GroupBox1);
+    Edit4->setObjectName(QStringLiteral("Edit4"));
     for (QLineEdit* e : {Edit1, Edit2, Edit4}) e->setReadOnly(true);
     Button3 = new QPushButton(QStringLiteral("Transpose"), GroupBox1);
     focus->addWidget(Label6);
@@ -51,6 +56,7 @@ TFrmImport::TFrmImport(TFormContext& context, QWidget* parent)
     BtnSave = new QPushButton(QStringLiteral("Save"), this);
     Button4 = new QPushButton(QStringLiteral("Path"), this);
     Button2 = new QPushButton(QStringLiteral("Continue"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
     panel->addWidget(BtnSave);
     panel->addStretch(1);
     panel->addWidget(Button4);

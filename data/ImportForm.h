@@ -32,6 +32,8 @@ public:
     // "Data": the window to front with its Continue.
     void ShowWithContinue();
 
+private:
+    // The controls: other windows use the methods above, tests find them by name.
     TStringGrid* SgData = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label6 = nullptr;

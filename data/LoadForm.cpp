@@ -30,6 +30,7 @@ TFrmLoad::TFrmLoad(TFormContext& context, QWidget* parent)
 
     // The report page.
     Memo1 = new QPlainTextEdit;
+    Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     QFont bold = Memo1->font();
     bold.setBold(true);
@@ -44,6 +45,7 @@ TFrmLoad::TFrmLoad(TFormContext& context, QWidget* parent)
     RgCharType = new QGroupBox(QStringLiteral("Character type"), typePage);
     auto* items = new QVBoxLayout(RgCharType);
     RgCharTypeItems = new QButtonGroup(this);
+    RgCharTypeItems->setObjectName(QStringLiteral("RgCharTypeItems"));
     const QStringList texts{
         QStringLiteral("Standard (Examples: 0,1;  rough,smooth;  red, green, blue) nominal "),
         QStringLiteral("Matroschka (Example: B[A]) pointer"),
@@ -55,15 +57,18 @@ TFrmLoad::TFrmLoad(TFormContext& context, QWidget* parent)
     }
     typeLayout->addWidget(RgCharType);
     PanelZero = new QWidget(typePage);
+    PanelZero->setObjectName(QStringLiteral("PanelZero"));
     auto* zeroLayout = new QHBoxLayout(PanelZero);
     zeroLayout->setContentsMargins(0, 0, 0, 0);
     CBZero = new QCheckBox(QStringLiteral("\"0\" (zero) defines a primitive state"), PanelZero);
+    CBZero->setObjectName(QStringLiteral("CBZero"));
     CBZero->setChecked(true);
     zeroLayout->addWidget(CBZero);
     typeLayout->addWidget(PanelZero);
     typeLayout->addStretch(1);
     auto* typeBar = new QHBoxLayout;
     Label1 = new QLabel(typePage);
+    Label1->setObjectName(QStringLiteral("Label1"));
     Button1 = new QPushButton(QStringLiteral("Continue "), typePage);
     typeBar->addWidget(Label1, 1);
     typeBar->addWidget(Button1);

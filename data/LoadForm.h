@@ -42,6 +42,8 @@ public:
     void ShowReportPage();
     void ShowCharacterTypePage();
 
+private:
+    // The controls: other windows use the methods above, tests find them by name.
     QTabWidget* Pages = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* Button2 = nullptr;

@@ -81,12 +81,16 @@ TGrfExpFRM::TGrfExpFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(u
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     SidetextCBX = new QCheckBox(QStringLiteral("Remarks"), right);
+    SidetextCBX->setObjectName(QStringLiteral("SidetextCBX"));
     SideMMO = new QPlainTextEdit(right);
+    SideMMO->setObjectName(QStringLiteral("SideMMO"));
     LayOutRG = MakeRadioGroup(
         right, QStringLiteral(" Layout "),
         {QStringLiteral("Lines"), QStringLiteral("Title Only"), QStringLiteral("None"),
          QStringLiteral("Rectangle,"), QStringLiteral("RoundRect"), QStringLiteral("Special")});
+    LayOutRG.Box->setObjectName(QStringLiteral("LayOutRG"));
     ShrinkCBX = new QCheckBox(QStringLiteral("Large Printout"), right);
+    ShrinkCBX->setObjectName(QStringLiteral("ShrinkCBX"));
     rightLayout->addWidget(SidetextCBX);
     rightLayout->addWidget(SideMMO, 1);
     rightLayout->addWidget(LayOutRG.Box);
@@ -97,8 +101,11 @@ TGrfExpFRM::TGrfExpFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(u
     // Titles.
     auto* titles = new QGridLayout;
     TitleEDT = new QLineEdit(this);
+    TitleEDT->setObjectName(QStringLiteral("TitleEDT"));
     SubTitleLeftEDT = new QLineEdit(this);
+    SubTitleLeftEDT->setObjectName(QStringLiteral("SubTitleLeftEDT"));
     SubTitleRightEDT = new QLineEdit(this);
+    SubTitleRightEDT->setObjectName(QStringLiteral("SubTitleRightEDT"));
     titles->addWidget(new QLabel(QStringLiteral("Title"), this), 0, 0);
     titles->addWidget(TitleEDT, 0, 1, 1, 3);
     titles->addWidget(new QLabel(QStringLiteral("Subtitle left"), this), 1, 0);
@@ -112,16 +119,21 @@ TGrfExpFRM::TGrfExpFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(u
     DestinationRG = MakeRadioGroup(
         this, QStringLiteral(" Destination "),
         {QStringLiteral("Printer"), QStringLiteral("Clipboard"), QStringLiteral("File")});
+    DestinationRG.Box->setObjectName(QStringLiteral("DestinationRG"));
     DataTypeRG = MakeRadioGroup(this, QStringLiteral(" Datatype "),
                                 {QStringLiteral("Bitmap (.BMP)"), QStringLiteral("Metafile (.EMF)"),
                                  QStringLiteral("Jpeg (.JPG)"), QStringLiteral("monochrome"),
                                  QStringLiteral("SVG (.SVG)"), QStringLiteral("PDF (.PDF)")},
                                 2);
+    DataTypeRG.Box->setObjectName(QStringLiteral("DataTypeRG"));
     DataTypeRG.SetItemIndex(DataMetafile);
     PicSizeGBX = new QGroupBox(QStringLiteral(" Picture-Size "), this);
+    PicSizeGBX->setObjectName(QStringLiteral("PicSizeGBX"));
     auto* size = new QGridLayout(PicSizeGBX);
     PicWidthEDT = new QLineEdit(QStringLiteral("1280"), PicSizeGBX);
+    PicWidthEDT->setObjectName(QStringLiteral("PicWidthEDT"));
     PicHeightEDT = new QLineEdit(QStringLiteral("1024"), PicSizeGBX);
+    PicHeightEDT->setObjectName(QStringLiteral("PicHeightEDT"));
     PicWidthEDT->setMaximumWidth(70);
     PicHeightEDT->setMaximumWidth(70);
     size->addWidget(new QLabel(QStringLiteral("Width"), PicSizeGBX), 0, 0);
@@ -130,10 +142,12 @@ TGrfExpFRM::TGrfExpFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(u
     size->addWidget(PicHeightEDT, 1, 1);
     PicSizeGBX->setEnabled(false);
     ExportBTN = new QPushButton(QStringLiteral("Export"), this);
+    ExportBTN->setObjectName(QStringLiteral("ExportBTN"));
     QFont bold = ExportBTN->font();
     bold.setBold(true);
     ExportBTN->setFont(bold);
     CancelBTN = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBTN->setObjectName(QStringLiteral("CancelBTN"));
     // Enter in a title edit must not export by surprise (e.g. over the clipboard).
     ExportBTN->setAutoDefault(false);
     CancelBTN->setAutoDefault(false);

@@ -53,6 +53,13 @@ public:
     // Exports as chosen; closes the window (accepted) when something was made.
     void ExportBTNClick();
 
+    // The margin around the picture (a share of its size), the preview as last
+    // painted and the extension the save dialog proposes.
+    double CurrentMargin() const { return Margin; }
+    const QImage& PreviewImage() const { return Preview; }
+    const QString& ProposedExtension() const { return DefaultExt; }
+
+private:
     TGrfContainer* Page = nullptr;
     TSavedPageSettings Saved;
     double Margin = 0.2;
@@ -60,6 +67,7 @@ public:
     // The save dialog's proposed extension, set by the data type.
     QString DefaultExt = QStringLiteral("BMP");
 
+    // The controls; tests find them by name.
     TGrfPaintBox* PBX = nullptr;
     QCheckBox* SidetextCBX = nullptr;
     QPlainTextEdit* SideMMO = nullptr;
@@ -76,7 +84,6 @@ public:
     QPushButton* ExportBTN = nullptr;
     QPushButton* CancelBTN = nullptr;
 
-private:
     void PBXPaint(QPainter& painter);
     bool PictureSize(int& width, int& height);
     bool ExportToPrinter(int dataType);

@@ -44,6 +44,7 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     grid->setSpacing(0);
     // A large tree is drawn taller than the window: the paint box scrolls.
     TreeSCR = new TZoomScrollArea(this);
+    TreeSCR->setObjectName(QStringLiteral("TreeSCR"));
     TreeSCR->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     TreePBX = new TGrfPaintBox;
     TreePBX->setObjectName(QStringLiteral("TreePBX"));
@@ -60,26 +61,35 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     auto* col = new QVBoxLayout(column);
     col->setContentsMargins(8, 8, 8, 8);
     CloseBTN = new QPushButton(QStringLiteral("Close"), column);
+    CloseBTN->setObjectName(QStringLiteral("CloseBTN"));
     CloseBTN->setFlat(true);
     CloseBTN->hide();
     ReRootBTN = new QPushButton(QStringLiteral("Re-Root"), column);
+    ReRootBTN->setObjectName(QStringLiteral("ReRootBTN"));
     FlipBTN = new QPushButton(QStringLiteral("Swap"), column);
+    FlipBTN->setObjectName(QStringLiteral("FlipBTN"));
     ZoomBTN = new QPushButton(QStringLiteral("Zoom"), column);
+    ZoomBTN->setObjectName(QStringLiteral("ZoomBTN"));
     ResetBTN = new QPushButton(QStringLiteral("Reset"), column);
+    ResetBTN->setObjectName(QStringLiteral("ResetBTN"));
     auto* zoomRow = new QHBoxLayout;
     zoomRow->setSpacing(4);
     zoomRow->addWidget(ZoomBTN);
     zoomRow->addWidget(ResetBTN);
     DrawAtRightCBX = new QCheckBox(QStringLiteral("Right adjust"), column);
+    DrawAtRightCBX->setObjectName(QStringLiteral("DrawAtRightCBX"));
     DrawAtRightCBX->setChecked(true);
     BckGroundCBX = new QCheckBox(QStringLiteral("Background"), column);
+    BckGroundCBX->setObjectName(QStringLiteral("BckGroundCBX"));
     BckGroundCBX->setChecked(true);
     ActNodeLBL = new QLabel(QStringLiteral("Node"), column);
+    ActNodeLBL->setObjectName(QStringLiteral("ActNodeLBL"));
     QFont labelFont = ActNodeLBL->font();
     labelFont.setPixelSize(16);
     ActNodeLBL->setFont(labelFont);
     ActNodeLBL->setWordWrap(true);
     ChangesCBX = new QCheckBox(QStringLiteral("Changes"), column);
+    ChangesCBX->setObjectName(QStringLiteral("ChangesCBX"));
     ChangesCBX->setToolTip(
         QStringLiteral("Draw the state changes on every branch (open circles: ambiguous)"));
     ChangesCBX->hide();
@@ -87,10 +97,12 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     ChangesLST->setObjectName(QStringLiteral("ChangesLST"));
     ChangesLST->hide();
     ExportBTN = new QPushButton(QStringLiteral("Save"), column);
+    ExportBTN->setObjectName(QStringLiteral("ExportBTN"));
     QFont bold = ExportBTN->font();
     bold.setBold(true);
     ExportBTN->setFont(bold);
     SaveNewickBTN = new QPushButton(QStringLiteral("Save Newick..."), column);
+    SaveNewickBTN->setObjectName(QStringLiteral("SaveNewickBTN"));
     SaveNewickBTN->setToolTip(
         QStringLiteral("Save the tree as computed, with its labels, as one line of Newick"));
     SaveNewickBTN->hide();

@@ -49,15 +49,24 @@ public:
     void SetNewick(const QString& line);
     void SaveNewickBTNClick();
 
+    // The selected node's marker, framed on screen (never in an export).
+    static const QColor SelectionColour;
+    TIntRect SelectedMarkerRect() const;
+
+    // What the window shows, to look at: the page, its tree panel, the node
+    // list of SetNodes and the selected node (nullptr when none).
+    const TGrfContainer& Page() const { return *Container; }
+    const TadaTreeGrf& Panel() const { return *TreePanel; }
+    TscTreeNodes* Nodes() const { return TreeNodes; }
+    TscTreeNode* SelectedNode() const { return Selected; }
+
+private:
     std::unique_ptr<TGrfContainer> Container;
     TadaTreeGrf* TreePanel = nullptr;   // child of Container
     TscTreeNodes* TreeNodes = nullptr;  // not owned
     TscTreeNode* Selected = nullptr;
 
-    // The selected node's marker, framed on screen (never in an export).
-    static const QColor SelectionColour;
-    TIntRect SelectedMarkerRect() const;
-
+    // The controls; tests find them by name.
     TZoomScrollArea* TreeSCR = nullptr;  // scrolls and zooms the paint box
     TGrfPaintBox* TreePBX = nullptr;
     QPushButton* CloseBTN = nullptr;
@@ -73,7 +82,6 @@ public:
     QPushButton* ExportBTN = nullptr;
     QPushButton* SaveNewickBTN = nullptr;
 
-private:
     void TreePBXPaint(QPainter& painter);
     void Changed();
     void ListChanges();

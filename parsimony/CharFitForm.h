@@ -27,6 +27,8 @@ public:
     // "Save".
     void Button2Click();
 
+private:
+    // The controls: other windows use the methods above, tests find them by name.
     TStringGrid* StringGrid1 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;

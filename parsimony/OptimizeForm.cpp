@@ -54,12 +54,15 @@ TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
     Label1 = BoldLabel(QStringLiteral("Generations"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
     Edit1 = new TUpDownEdit(500, 5000, 100, QStringLiteral("1000"), this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Label2 = BoldLabel(QStringLiteral("No. of trees"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
     Edit2 = new TUpDownEdit(5, 30, 5, QStringLiteral("10"), this);
     Edit2->setObjectName(QStringLiteral("Edit2"));
     CheckBox1 = new QCheckBox(QStringLiteral("Missing data ?"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     QFont bold = CheckBox1->font();
     bold.setBold(true);
     CheckBox1->setFont(bold);
@@ -69,14 +72,18 @@ TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
                        static_cast<QWidget*>(CheckBox1)})
         InfoTipBackground(w);
     ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar2 = new QProgressBar(this);
+    ProgressBar2->setObjectName(QStringLiteral("ProgressBar2"));
     for (QProgressBar* bar : {ProgressBar1, ProgressBar2}) {
         bar->setRange(0, 1);
         bar->setValue(0);
         bar->setTextVisible(false);
     }
     Label4 = BoldLabel(QString(), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
     Label3 = BoldLabel(QString(), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
     QPalette red = Label4->palette();
     red.setColor(QPalette::Window, Qt::red);
     Label4->setPalette(red);
@@ -116,6 +123,7 @@ TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
     ThoroughBox = settingsBox({{QStringLiteral("Time limit (s)"), EdTimeLimit},
                                {QStringLiteral("Replicates"), EdReplicates},
                                {QStringLiteral("Threads"), EdThreads}});
+    ThoroughBox->setObjectName(QStringLiteral("ThoroughBox"));
     EdExactTimeLimit = edit(QStringLiteral("EdExactTimeLimit"), QStringLiteral("600"));
     EdExactTimeLimit->setPlaceholderText(QStringLiteral("no limit"));
     EdMaxTrees = edit(QStringLiteral("EdMaxTrees"), QStringLiteral("1000"));
@@ -123,6 +131,7 @@ TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
     ExactBox = settingsBox({{QStringLiteral("Time limit (s)"), EdExactTimeLimit},
                             {QStringLiteral("Max. trees"), EdMaxTrees},
                             {QStringLiteral("Threads"), EdExactThreads}});
+    ExactBox->setObjectName(QStringLiteral("ExactBox"));
 
     grid->addWidget(LabelKind, 0, 0);
     grid->addWidget(CbKind, 0, 1);
@@ -147,8 +156,10 @@ TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
     LabelSeed->setObjectName(QStringLiteral("LabelSeed"));
     LabelSeed->setTextInteractionFlags(Qt::TextSelectableByMouse);
     BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
     BtnCancel->setEnabled(false);
     Button1 = new QPushButton(QStringLiteral("Continue"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);
     panel->addWidget(LabelSeed, 1);
     panel->addWidget(BtnCancel);

@@ -46,6 +46,8 @@ public:
     // A fixed seed for the next runs (tests); without one the clock decides.
     void SetSeed(std::optional<std::uint64_t> seed) { FixedSeed = seed; }
 
+private:
+    // The controls: other windows use the methods above, tests find them by name.
     QLabel* Label1 = nullptr;
     TUpDownEdit* Edit1 = nullptr;  // generations, with its up/down buttons (UpDown1)
     QLabel* Label2 = nullptr;

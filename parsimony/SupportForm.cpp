@@ -34,15 +34,19 @@ TFrmSupport::TFrmSupport(TUiServices& ui, TSField field, int objectCount, int ch
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     MethodCBX = new QComboBox(this);
+    MethodCBX->setObjectName(QStringLiteral("MethodCBX"));
     for (TSupportKind kind :
          {TSupportKind::Jackknife, TSupportKind::Bootstrap, TSupportKind::Bremer})
         MethodCBX->addItem(TSupportJob::KindName(kind), static_cast<int>(kind));
     ReplicatesSPN = new QSpinBox(this);
+    ReplicatesSPN->setObjectName(QStringLiteral("ReplicatesSPN"));
     ReplicatesSPN->setRange(1, MaxReplicates);
     ReplicatesSPN->setValue(100);
     SeedEDT = new QLineEdit(this);
+    SeedEDT->setObjectName(QStringLiteral("SeedEDT"));
     SeedEDT->setPlaceholderText(QStringLiteral("from the clock"));
     ThreadsSPN = new QSpinBox(this);
+    ThreadsSPN->setObjectName(QStringLiteral("ThreadsSPN"));
     ThreadsSPN->setRange(1, 256);
     ThreadsSPN->setValue(std::max(1, QThread::idealThreadCount()));
     form->addRow(QStringLiteral("Method"), MethodCBX);
@@ -60,14 +64,18 @@ TFrmSupport::TFrmSupport(TUiServices& ui, TSField field, int objectCount, int ch
                                .arg(Missing ? QStringLiteral("missing data \"?\" expected")
                                             : QStringLiteral("no missing data \"?\" expected")),
                            this);
+    StatusLBL->setObjectName(QStringLiteral("StatusLBL"));
     StatusLBL->setWordWrap(true);
     layout->addWidget(StatusLBL);
     layout->addStretch(1);
     auto* buttons = new QHBoxLayout;
     StartBTN = new QPushButton(QStringLiteral("Start"), this);
+    StartBTN->setObjectName(QStringLiteral("StartBTN"));
     CancelBTN = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBTN->setObjectName(QStringLiteral("CancelBTN"));
     CancelBTN->setEnabled(false);
     ShowBTN = new QPushButton(QStringLiteral("Show tree"), this);
+    ShowBTN->setObjectName(QStringLiteral("ShowBTN"));
     ShowBTN->setEnabled(false);
     buttons->addWidget(StartBTN);
     buttons->addWidget(CancelBTN);

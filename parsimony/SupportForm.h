@@ -37,8 +37,10 @@ public:
     bool IsRunning() const;
 
     // Opens the tree window by itself when a run ends (tests turn it off).
-    bool AutoShow = true;
+    void SetAutoShow(bool on) { AutoShow = on; }
 
+private:
+    // The controls; tests find them by name.
     QComboBox* MethodCBX = nullptr;
     QSpinBox* ReplicatesSPN = nullptr;
     QLineEdit* SeedEDT = nullptr;  // empty: from the clock
@@ -57,6 +59,7 @@ protected:
 
 private:
     void JobFinished();
+    bool AutoShow = true;
     TUiServices& Ui;
     TSField Field;
     int Objects, Characters;

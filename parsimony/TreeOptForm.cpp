@@ -77,6 +77,7 @@ TFrmTreeOpt::TFrmTreeOpt(TFormContext& context, QWidget* parent)
     AquaBackground(panel);
     auto* panelLayout = new QHBoxLayout(panel);
     Label1 = new QLabel(panel);
+    Label1->setObjectName(QStringLiteral("Label1"));
     QFont big = Label1->font();
     big.setBold(true);
     big.setPixelSize(16);
@@ -88,13 +89,17 @@ TFrmTreeOpt::TFrmTreeOpt(TFormContext& context, QWidget* parent)
     Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
     BtnSaveTrees = new QPushButton(QStringLiteral("Save trees"), panel);
     BtnCharFit = new QPushButton(QStringLiteral("Tree compatibility"), panel);
+    BtnCharFit->setObjectName(QStringLiteral("BtnCharFit"));
     TreeBTN = new QPushButton(QStringLiteral("Grafic"), panel);
+    TreeBTN->setObjectName(QStringLiteral("TreeBTN"));
     ConsensusCBX = new QComboBox(panel);
+    ConsensusCBX->setObjectName(QStringLiteral("ConsensusCBX"));
     for (TConsensusKind kind : {TConsensusKind::Strict, TConsensusKind::Majority,
                                 TConsensusKind::MajorityCompatible, TConsensusKind::Semistrict})
         ConsensusCBX->addItem(ConsensusKindName(kind), static_cast<int>(kind));
     ConsensusCBX->setCurrentIndex(1);
     BtnConsensus = new QPushButton(QStringLiteral("Consensus"), panel);
+    BtnConsensus->setObjectName(QStringLiteral("BtnConsensus"));
     BtnConsensus->setToolTip(
         QStringLiteral("Consensus of the selected trees (of all trees when fewer than two rows "
                        "are selected); trees with the same groups count once"));
@@ -106,6 +111,7 @@ TFrmTreeOpt::TFrmTreeOpt(TFormContext& context, QWidget* parent)
     panelLayout->addWidget(ConsensusCBX);
     panelLayout->addWidget(BtnConsensus);
     BtnSupport = new QPushButton(QStringLiteral("Support..."), panel);
+    BtnSupport->setObjectName(QStringLiteral("BtnSupport"));
     BtnSupport->setToolTip(QStringLiteral(
         "Jackknife, bootstrap or Bremer support of the groups, from the data of these trees"));
     panelLayout->addWidget(BtnSupport);

@@ -65,6 +65,8 @@ public:
     // The tree in that slot, or nullptr.
     const TTree* SelectedTree() const;
 
+private:
+    // The controls: other windows use the methods above, tests find them by name.
     TStringGrid* SgOpt = nullptr;
     TStringGrid* SgTree = nullptr;
     QLabel* Label1 = nullptr;

@@ -11,6 +11,7 @@
 #include "data/LoadForm.h"
 #include "data/StringGrid.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/FindWidget.h"
 
 namespace {
 const char* const Data =
@@ -53,7 +54,7 @@ private:
     {
         const QString path = Dir.filePath(name);
         ui.SaveAnswers.enqueue(path);
-        main.Windows().FrmDistMat->BtnSave->click();
+        Find<QPushButton>(main.Windows().FrmDistMat, "BtnSave")->click();
         QCOMPARE(ui.SaveCalls.last().InitialName, QString("Matrix"));
         QCOMPARE(ui.SaveCalls.last().DefaultSuffix, QString("txt"));
         const QByteArray saved = ReadAll(path);
@@ -76,11 +77,11 @@ private slots:
         TFakeUiServices ui;
         TAppContext ctx(ui);
         TFrmMain main(ctx);
-        QVERIFY(main.DistanceMatrix1->isEnabled());
+        QVERIFY(Find<QAction>(main, "DistanceMatrix1")->isEnabled());
         Load(ui, main);
         const qsizetype before = main.ProtocolLines().size();
         main.Windows().FrmLoad->show();
-        main.DistanceMatrix1->trigger();
+        Find<QAction>(main, "DistanceMatrix1")->trigger();
 
         const QStringList added = main.ProtocolLines().mid(before);
         QCOMPARE(added.size(), 8);
@@ -91,20 +92,21 @@ private slots:
         QVERIFY(!main.Windows().FrmLoad->isVisible());
 
         TFrmDistMat* w = main.Windows().FrmDistMat;
+        auto* grid = Find<TStringGrid>(w, "SGDist");
         QVERIFY(w->isVisible());
         QCOMPARE(w->windowTitle(), QString("Distance matrix"));
-        QCOMPARE(w->SGDist->RowCount(), 4);
-        QCOMPARE(w->SGDist->ColCount(), 4);
-        QCOMPARE(w->SGDist->Cell(0, 0), QString());
-        QCOMPARE(w->SGDist->Cell(3, 0), QString("gamma"));
-        QCOMPARE(w->SGDist->Cell(0, 2), QString("beta"));
+        QCOMPARE(grid->RowCount(), 4);
+        QCOMPARE(grid->ColCount(), 4);
+        QCOMPARE(grid->Cell(0, 0), QString());
+        QCOMPARE(grid->Cell(3, 0), QString("gamma"));
+        QCOMPARE(grid->Cell(0, 2), QString("beta"));
         // alpha-beta: 1 + 1 steps over 2 characters; alpha-gamma: 2 steps, wings missing.
-        QCOMPARE(w->SGDist->Cell(2, 1), QString("1"));
-        QCOMPARE(w->SGDist->Cell(3, 1), QString("2"));
-        QCOMPARE(w->SGDist->Cell(1, 3), QString("2"));
-        QCOMPARE(w->SGDist->Cell(2, 2), QString("0"));
-        QCOMPARE(w->SGDist->ColWidth(0), (5 + 1) * 7);  // "alpha", "gamma"
-        QCOMPARE(w->SGDist->ColWidth(2), (4 + 1) * 7);  // "beta"
+        QCOMPARE(grid->Cell(2, 1), QString("1"));
+        QCOMPARE(grid->Cell(3, 1), QString("2"));
+        QCOMPARE(grid->Cell(1, 3), QString("2"));
+        QCOMPARE(grid->Cell(2, 2), QString("0"));
+        QCOMPARE(grid->ColWidth(0), (5 + 1) * 7);  // "alpha", "gamma"
+        QCOMPARE(grid->ColWidth(2), (4 + 1) * 7);  // "beta"
 
         SaveAndCompare(ui, main, "distance.txt", {"distance"});
         QCOMPARE(ReadAll(Dir.filePath("distance.txt")).count("\r\n"), 4);
@@ -128,7 +130,8 @@ private slots:
         main.DistanceMatrix1Click();
         QCOMPARE(ctx.Model.CharacterType, 0);
         // alpha-gamma: legs 1, colour {red} vs {blue, red} 0.5, wings missing.
-        QCOMPARE(main.Windows().FrmDistMat->SGDist->Cell(3, 1), QString("0.75"));
+        QCOMPARE(Find<TStringGrid>(main.Windows().FrmDistMat, "SGDist")->Cell(3, 1),
+                 QString("0.75"));
         SaveAndCompare(ui, main, "jaccard.txt", {"distance", "--type", "standard"});
     }
 
@@ -139,13 +142,13 @@ private slots:
         TFrmMain main(ctx);
         Load(ui, main);
         qsizetype before = main.ProtocolLines().size();
-        main.Cramer1->trigger();
+        Find<QAction>(main, "Cramer1")->trigger();
         QCOMPARE(
             main.ProtocolLines().mid(before),
             (QStringList{"", "Character type modulation successful", "",
                          "Matrix of character correlation created", "Cramer contingency index"}));
         QCOMPARE(ctx.Model.CharacterType, 0);
-        TStringGrid* g = main.Windows().FrmDistMat->SGDist;
+        TStringGrid* g = Find<TStringGrid>(main.Windows().FrmDistMat, "SGDist");
         QCOMPARE(g->RowCount(), 4);
         QCOMPARE(g->Cell(1, 0), QString("legs"));
         QCOMPARE(g->Cell(0, 3), QString("colour"));
@@ -153,7 +156,7 @@ private slots:
         SaveAndCompare(ui, main, "cramer.txt", {"cramer"});
 
         before = main.ProtocolLines().size();
-        main.StateCombi->trigger();
+        Find<QAction>(main, "StateCombi")->trigger();
         QCOMPARE(main.ProtocolLines().mid(before).last(),
                  QString("State combinations of two characters: actual / potential"));
         // legs has 3 states, wings 2 plus "?": 2 combinations of 6.
@@ -171,11 +174,11 @@ private slots:
         // Leave stale numbers in the grid first: the table must not show them.
         main.Cramer1Click();
         const qsizetype before = main.ProtocolLines().size();
-        main.Pairwisecompatibility->trigger();
+        Find<QAction>(main, "Pairwisecompatibility")->trigger();
         QCOMPARE(main.ProtocolLines().mid(before),
                  (QStringList{"", "Matrix of pairwise compatibility of characters created"}));
         QCOMPARE(ctx.Model.CharacterType, 1);
-        TStringGrid* g = main.Windows().FrmDistMat->SGDist;
+        TStringGrid* g = Find<TStringGrid>(main.Windows().FrmDistMat, "SGDist");
         QCOMPARE(g->Cell(1, 1), QString("   "));
         QCOMPARE(g->Cell(2, 1), QString("yes"));
         // colour has no brackets: all missing, compatible with everything.
@@ -208,7 +211,7 @@ private slots:
         main.DistanceMatrix1Click();
         qInfo("distance matrix of 255 objects into the window: %lld ms",
               static_cast<long long>(timer.elapsed()));
-        TStringGrid* g = main.Windows().FrmDistMat->SGDist;
+        TStringGrid* g = Find<TStringGrid>(main.Windows().FrmDistMat, "SGDist");
         QCOMPARE(g->RowCount(), 256);
         QCOMPARE(g->Cell(255, 0), QString("t255"));
         QCOMPARE(g->Cell(255, 255), QString("0"));
@@ -225,8 +228,8 @@ private slots:
         main.Cramer1Click();
         main.StateCombiClick();
         main.PairwisecompatibilityClick();
-        QCOMPARE(main.Windows().FrmDistMat->SGDist->RowCount(), 1);
-        QCOMPARE(main.Windows().FrmDistMat->SGDist->ColCount(), 1);
+        QCOMPARE(Find<TStringGrid>(main.Windows().FrmDistMat, "SGDist")->RowCount(), 1);
+        QCOMPARE(Find<TStringGrid>(main.Windows().FrmDistMat, "SGDist")->ColCount(), 1);
         QCOMPARE(ui.BusyDepth, 0);
     }
 };

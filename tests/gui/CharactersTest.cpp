@@ -17,6 +17,7 @@
 #include "data/MatrixOps.h"
 #include "data/StringGrid.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/FindWidget.h"
 
 namespace {
 // Writes a text data file and loads it through File/Data > Open > Text.
@@ -64,10 +65,10 @@ private slots:
         TFrmMain main(ctx);
         TFrmLoad& load = *main.Windows().FrmLoad;
         load.show();
-        QVERIFY(load.PanelZero->isHidden());
+        QVERIFY(Find<QWidget>(load, "PanelZero")->isHidden());
         load.SelectCharacterType(0);
-        QVERIFY(!load.PanelZero->isHidden());
-        load.CBZero->setChecked(false);
+        QVERIFY(!Find<QWidget>(load, "PanelZero")->isHidden());
+        Find<QCheckBox>(load, "CBZero")->setChecked(false);
         const qsizetype before = main.ProtocolLines().size();
         load.Button1Click();
         QCOMPARE(ctx.Model.CharacterType, 0);
@@ -77,14 +78,15 @@ private slots:
 
         // No item selected: nothing changes, the window stays.
         load.show();
-        load.RgCharTypeItems->setExclusive(false);
-        load.RgCharTypeItems->checkedButton()->setChecked(false);
+        auto* items = Find<QButtonGroup>(load, "RgCharTypeItems");
+        items->setExclusive(false);
+        items->checkedButton()->setChecked(false);
         const qsizetype lines = main.ProtocolLines().size();
         ctx.Model.CharacterType = 2;
         load.Button1Click();
         QCOMPARE(ctx.Model.CharacterType, 2);
         QCOMPARE(main.ProtocolLines().size(), lines);
-        QCOMPARE(load.Label1->text(), QString("Define character type!"));
+        QCOMPARE(Find<QLabel>(load, "Label1")->text(), QString("Define character type!"));
         QVERIFY(load.isVisible());
     }
 
@@ -103,7 +105,8 @@ private slots:
         const QStringList added = main.ProtocolLines().mid(before);
         QCOMPARE(added, QStringList{" More than one root in character colour or description of "
                                     "this character is incomplete"});
-        const QStringList report = main.Windows().FrmLoad->Memo1->toPlainText().split('\n');
+        const QStringList report =
+            Find<QPlainTextEdit>(main.Windows().FrmLoad, "Memo1")->toPlainText().split('\n');
         QCOMPARE(report[1], QString("Data check"));
         QCOMPARE(report[5], QString("Data check:"));
         QCOMPARE(report[6], added[0]);
@@ -119,7 +122,7 @@ private slots:
         main.Windows().FrmLoad->Button2Click();
         QVERIFY(!main.Windows().FrmLoad->isVisible());
         QVERIFY(main.Windows().FrmImport->isVisible());
-        QVERIFY(!main.Windows().FrmImport->Button2->isHidden());
+        QVERIFY(!Find<QPushButton>(main.Windows().FrmImport, "Button2")->isHidden());
     }
 
     void SelectingACellFillsFocusAndStateTree()
@@ -130,27 +133,35 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(Load(main, ui, dir, Sample));
         TFrmImport& editor = *main.Windows().FrmImport;
+        auto* sgData = Find<TStringGrid>(editor, "SgData");
+        auto* label6 = Find<QLabel>(editor, "Label6");
+        auto* label1 = Find<QLabel>(editor, "Label1");
+        auto* edit1 = Find<QLineEdit>(editor, "Edit1");
+        auto* edit2 = Find<QLineEdit>(editor, "Edit2");
+        auto* edit4 = Find<QLineEdit>(editor, "Edit4");
         QVERIFY(!main.Windows().FrmCST->isVisible());  // loading selects nothing
-        editor.SgData->setCurrentCell(2, 1);           // row 2, column 1
-        QCOMPARE(editor.Label6->text(), QString("Row 2"));
-        QCOMPARE(editor.Label1->text(), QString("Col 1"));
-        QCOMPARE(editor.Edit1->text(), QString("t2"));
-        QCOMPARE(editor.Edit2->text(), QString("size"));
-        QCOMPARE(editor.Edit4->text(), QString("C[B]"));
+        sgData->setCurrentCell(2, 1);                  // row 2, column 1
+        QCOMPARE(label6->text(), QString("Row 2"));
+        QCOMPARE(label1->text(), QString("Col 1"));
+        QCOMPARE(edit1->text(), QString("t2"));
+        QCOMPARE(edit2->text(), QString("size"));
+        QCOMPARE(edit4->text(), QString("C[B]"));
         QVERIFY(main.Windows().FrmCST->isVisible());
-        const auto& nodes = main.Windows().FrmCST->StateTreeNodes;
+        auto* stateTree = Find<QTreeWidget>(main.Windows().FrmCST, "TreeView1");
+        std::vector<QTreeWidgetItem*> nodes;  // parents before children
+        for (QTreeWidgetItemIterator it(stateTree); *it; ++it) nodes.push_back(*it);
         QCOMPARE(nodes.size(), size_t{3});
         QCOMPARE(nodes[0]->text(0), QString("A"));
         QCOMPARE(nodes[1]->parent(), nodes[0]);
         QCOMPARE(nodes[2]->text(0), QString("C"));
         QCOMPARE(nodes[2]->parent(), nodes[1]);
         QVERIFY(nodes[0]->isExpanded() && nodes[1]->isExpanded());
-        QCOMPARE(main.Windows().FrmCST->TreeView1->topLevelItemCount(), 1);
+        QCOMPARE(stateTree->topLevelItemCount(), 1);
 
         // The names column has no state tree.
-        editor.SgData->setCurrentCell(3, 0);
-        QCOMPARE(editor.Label1->text(), QString("Col 0"));
-        QCOMPARE(editor.Edit4->text(), QString("t3"));
+        sgData->setCurrentCell(3, 0);
+        QCOMPARE(label1->text(), QString("Col 0"));
+        QCOMPARE(edit4->text(), QString("t3"));
         QVERIFY(!main.Windows().FrmCST->isVisible());
     }
 
@@ -162,31 +173,35 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(Load(main, ui, dir, Sample));
         TFrmImport& editor = *main.Windows().FrmImport;
+        auto* sgData = Find<TStringGrid>(editor, "SgData");
+        auto* label6 = Find<QLabel>(editor, "Label6");
+        auto* label1 = Find<QLabel>(editor, "Label1");
+        auto* edit1 = Find<QLineEdit>(editor, "Edit1");
+        auto* edit2 = Find<QLineEdit>(editor, "Edit2");
+        auto* edit4 = Find<QLineEdit>(editor, "Edit4");
         auto expectCleared = [&](const char* after) {
-            QVERIFY2(editor.Label6->text() == "Row:" && editor.Label1->text() == "Col:",
-                     qPrintable(QString(after) + ": " + editor.Label6->text() + " " +
-                                editor.Label1->text()));
-            QVERIFY2(editor.Edit1->text().isEmpty() && editor.Edit2->text().isEmpty() &&
-                         editor.Edit4->text().isEmpty(),
+            QVERIFY2(label6->text() == "Row:" && label1->text() == "Col:",
+                     qPrintable(QString(after) + ": " + label6->text() + " " + label1->text()));
+            QVERIFY2(edit1->text().isEmpty() && edit2->text().isEmpty() && edit4->text().isEmpty(),
                      after);
         };
-        editor.SgData->setCurrentCell(2, 1);
-        QCOMPARE(editor.Edit4->text(), QString("C[B]"));
+        sgData->setCurrentCell(2, 1);
+        QCOMPARE(edit4->text(), QString("C[B]"));
 
         // Another file: none of the old texts stay.
         QVERIFY(Load(main, ui, dir, "Taxon\tlegs\nx1\tA\nx2\tB[A]\nx3\tB[A]\n"));
         expectCleared("a second load");
         // The first cell chosen afterwards fills them again from the new grid.
-        editor.SgData->setCurrentCell(2, 1);
-        QCOMPARE(editor.Edit1->text(), QString("x2"));
-        QCOMPARE(editor.Edit4->text(), QString("B[A]"));
+        sgData->setCurrentCell(2, 1);
+        QCOMPARE(edit1->text(), QString("x2"));
+        QCOMPARE(edit4->text(), QString("B[A]"));
 
         editor.Button3Click();
         expectCleared("Transpose");
-        editor.SgData->setCurrentCell(1, 2);
-        QCOMPARE(editor.Label6->text(), QString("Row 1"));
-        QCOMPARE(editor.Edit1->text(), QString("legs"));
-        QCOMPARE(editor.Edit2->text(), QString("x2"));
+        sgData->setCurrentCell(1, 2);
+        QCOMPARE(label6->text(), QString("Row 1"));
+        QCOMPARE(edit1->text(), QString("legs"));
+        QCOMPARE(edit2->text(), QString("x2"));
 
         // A file with only a header row.
         QVERIFY(Load(main, ui, dir, "Taxon\tlegs\n"));
@@ -201,17 +216,20 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(Load(main, ui, dir, Sample));
         TFrmImport& editor = *main.Windows().FrmImport;
-        editor.Button2->hide();
-        editor.SgData->setCurrentCell(2, 1);
+        auto* sgData = Find<TStringGrid>(editor, "SgData");
+        auto* edit4 = Find<QLineEdit>(editor, "Edit4");
+        auto* button2 = Find<QPushButton>(editor, "Button2");
+        button2->hide();
+        sgData->setCurrentCell(2, 1);
         editor.Button4Click();
-        QCOMPARE(editor.Edit4->text(), QString("C[B[A[]]]"));  // the focus follows the grid
-        QCOMPARE(editor.SgData->Cell(1, 1), QString("B[A[]]"));
-        QCOMPARE(editor.SgData->Cell(1, 2), QString("C[B[A[]]]"));
-        QCOMPARE(editor.SgData->Cell(1, 3), QString("A[]"));
-        QCOMPARE(editor.SgData->Cell(2, 3), QString("?"));
-        QCOMPARE(editor.SgData->ColWidth(1), 70);  // "C[B[A[]]]": 9 characters
-        QCOMPARE(editor.SgData->ColWidth(2), 56);  // "colour", "green[]": 7
-        QVERIFY(!editor.Button2->isHidden());
+        QCOMPARE(edit4->text(), QString("C[B[A[]]]"));  // the focus follows the grid
+        QCOMPARE(sgData->Cell(1, 1), QString("B[A[]]"));
+        QCOMPARE(sgData->Cell(1, 2), QString("C[B[A[]]]"));
+        QCOMPARE(sgData->Cell(1, 3), QString("A[]"));
+        QCOMPARE(sgData->Cell(2, 3), QString("?"));
+        QCOMPARE(sgData->ColWidth(1), 70);  // "C[B[A[]]]": 9 characters
+        QCOMPARE(sgData->ColWidth(2), 56);  // "colour", "green[]": 7
+        QVERIFY(!button2->isHidden());
         QCOMPARE(ctx.Model.DataMatrix[1][2], QString("C[B]"));  // display only
 
         const QString saved = dir.filePath("Paths.txt");
@@ -230,7 +248,7 @@ private slots:
         ui.OpenAnswers.enqueue(saved);
         main.Text1Click();
         QCOMPARE(ctx.Model.DataMatrix[1][2], QString("C[B[A[]]]"));
-        QCOMPARE(editor.SgData->Cell(2, 1), QString("red[]"));
+        QCOMPARE(sgData->Cell(2, 1), QString("red[]"));
         QVERIFY(ui.Errors.isEmpty());
     }
 
@@ -256,18 +274,19 @@ private slots:
         const TDynStrMatrix original = ctx.Model.DataMatrix;
         const qsizetype lines = main.ProtocolLines().size();
         TFrmImport& editor = *main.Windows().FrmImport;
-        editor.SgData->setCurrentCell(1, 1);
+        auto* sgData = Find<TStringGrid>(editor, "SgData");
+        sgData->setCurrentCell(1, 1);
         QVERIFY(main.Windows().FrmCST->isVisible());
         editor.Button3Click();
         QVERIFY(!main.Windows().FrmCST->isVisible());  // its character is gone
         QCOMPARE(ctx.Model.ObjectCount, 2);
         QCOMPARE(ctx.Model.CharacterCount, 3);
         QCOMPARE(ctx.Model.CharField.Places.size(), size_t{4});
-        QCOMPARE(editor.SgData->ColCount(), 4);
-        QCOMPARE(editor.SgData->RowCount(), 3);
-        QCOMPARE(editor.SgData->Cell(0, 1), QString("size"));
-        QCOMPARE(editor.SgData->Cell(3, 0), QString("t3"));
-        QCOMPARE(editor.SgData->Cell(2, 2), QString("green"));
+        QCOMPARE(sgData->ColCount(), 4);
+        QCOMPARE(sgData->RowCount(), 3);
+        QCOMPARE(sgData->Cell(0, 1), QString("size"));
+        QCOMPARE(sgData->Cell(3, 0), QString("t3"));
+        QCOMPARE(sgData->Cell(2, 2), QString("green"));
         QCOMPARE(main.ProtocolLines().size(), lines);
         editor.Button3Click();
         // The reader keeps a spare row; the counted part is restored.

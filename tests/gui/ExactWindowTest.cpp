@@ -49,14 +49,15 @@ struct TApp : TParsimonyApp {
     {
         Main.CreateTree1Click();
         Optimize.SetSearchKind(TFrmOptimize::skExact);
-        Optimize.EdExactThreads->setText("2");
+        Find<QLineEdit>(Optimize, "EdExactThreads")->setText("2");
     }
     QString Protocol(qsizetype from) const { return Main.ProtocolLines().mid(from).join('\n'); }
     // The run's lengths agree: the optimum shown, every row, every tree.
     void CheckResultsAgree(std::int64_t optimum)
     {
-        QCOMPARE(Results.Label1->text(), QString("Optimum = Minimum = %1").arg(optimum));
-        const std::vector<QStringList> rows = Results.SgOpt->Rows();
+        QCOMPARE(Find<QLabel>(Results, "Label1")->text(),
+                 QString("Optimum = Minimum = %1").arg(optimum));
+        const std::vector<QStringList> rows = Find<TStringGrid>(Results, "SgOpt")->Rows();
         TParsimonySearch* population = Results.Population();
         QVERIFY(population);
         QCOMPARE(population->TreeCount(), static_cast<int>(rows.size()) - 1);
@@ -85,19 +86,20 @@ private slots:
         TFrmMain main{ctx};
         TFrmOptimize& w = *main.Windows().FrmOptimize;
         QCOMPARE(w.SearchKind(), TFrmOptimize::skEvolutionary);
-        QCOMPARE(w.CbKind->count(), 3);
-        QCOMPARE(w.CbKind->itemText(0), QString("Evolutionary (random addition, random swaps)"));
-        QCOMPARE(w.CbKind->itemText(1), QString("Thorough (TBR + ratchet)"));
-        QCOMPARE(w.CbKind->itemText(2), QString("Exact (branch and bound)"));
-        QVERIFY(!w.ExactBox->isVisibleTo(&w));
+        QCOMPARE(Find<QComboBox>(w, "CbKind")->count(), 3);
+        QCOMPARE(Find<QComboBox>(w, "CbKind")->itemText(0),
+                 QString("Evolutionary (random addition, random swaps)"));
+        QCOMPARE(Find<QComboBox>(w, "CbKind")->itemText(1), QString("Thorough (TBR + ratchet)"));
+        QCOMPARE(Find<QComboBox>(w, "CbKind")->itemText(2), QString("Exact (branch and bound)"));
+        QVERIFY(!Find<QWidget>(w, "ExactBox")->isVisibleTo(&w));
         w.SetSearchKind(TFrmOptimize::skExact);
         QCOMPARE(w.SearchKind(), TFrmOptimize::skExact);
-        QVERIFY(w.ExactBox->isVisibleTo(&w));
-        QVERIFY(!w.ThoroughBox->isVisibleTo(&w));
-        QVERIFY(!w.Edit1->isVisibleTo(&w));
+        QVERIFY(Find<QWidget>(w, "ExactBox")->isVisibleTo(&w));
+        QVERIFY(!Find<QWidget>(w, "ThoroughBox")->isVisibleTo(&w));
+        QVERIFY(!Find<TUpDownEdit>(w, "Edit1")->isVisibleTo(&w));
         w.SetSearchKind(TFrmOptimize::skThorough);
-        QVERIFY(!w.ExactBox->isVisibleTo(&w));
-        QVERIFY(w.ThoroughBox->isVisibleTo(&w));
+        QVERIFY(!Find<QWidget>(w, "ExactBox")->isVisibleTo(&w));
+        QVERIFY(Find<QWidget>(w, "ThoroughBox")->isVisibleTo(&w));
     }
 
     void ProvedOptimumFillsTheResultsWindow()
@@ -119,10 +121,11 @@ private slots:
                           app.Ctx.Model.CharacterCount, settings);
         const TExactResult r = core.Run();
         QVERIFY(r.Proved);
-        QCOMPARE(app.Results.SgOpt->Rows(), ExactListRows(r, '.'));
+        QCOMPARE(Find<TStringGrid>(app.Results, "SgOpt")->Rows(), ExactListRows(r, '.'));
         QCOMPARE(static_cast<std::uint64_t>(r.Trees.size()), r.OptimalTrees);
         app.CheckResultsAgree(r.Optimum);
-        QCOMPARE(app.Results.SgOpt->Rows()[1][2], QString("branch and bound"));
+        QCOMPARE(Find<TStringGrid>(app.Results, "SgOpt")->Rows()[1][2],
+                 QString("branch and bound"));
         // The trees are the core's, in its order.
         TParsimonySearch* population = app.Results.Population();
         for (size_t k = 0; k < r.Trees.size(); ++k)
@@ -139,11 +142,13 @@ private slots:
         QCOMPARE(LineAfter(protocol, "Proved = "), QString("yes"));
 
         // "Tree compatibility" and "Save trees" work on the exact trees.
-        app.Results.SgOpt->setCurrentCell(static_cast<int>(r.Trees.size()), 0);
+        Find<TStringGrid>(app.Results, "SgOpt")
+            ->setCurrentCell(static_cast<int>(r.Trees.size()), 0);
         app.Results.BtnCharFitClick();
         QVERIFY(app.Main.Windows().FrmCharFit->isVisible());
         // The character fit's own columns; the fit statistics follow them.
-        std::vector<QStringList> shown = app.Main.Windows().FrmCharFit->StringGrid1->Rows();
+        std::vector<QStringList> shown =
+            Find<TStringGrid>(app.Main.Windows().FrmCharFit, "StringGrid1")->Rows();
         for (QStringList& row : shown) row = row.mid(0, CharFitHeader().size());
         TTree counted = population->Tree(static_cast<int>(r.Trees.size()));
         QCOMPARE(shown, CharFitTable(counted, population->CharField()));
@@ -169,11 +174,11 @@ private slots:
         QVERIFY(!big.Results.Population());
 
         TApp app;
-        app.ExpectRefused({{app.Optimize.EdExactTimeLimit, "0"},
-                           {app.Optimize.EdExactTimeLimit, "soon"},
-                           {app.Optimize.EdMaxTrees, "0"},
-                           {app.Optimize.EdMaxTrees, "many"},
-                           {app.Optimize.EdExactThreads, "0"}});
+        app.ExpectRefused({{"EdExactTimeLimit", "0"},
+                           {"EdExactTimeLimit", "soon"},
+                           {"EdMaxTrees", "0"},
+                           {"EdMaxTrees", "many"},
+                           {"EdExactThreads", "0"}});
     }
 
     // Stopped by the time limit or by cancel: not proved, the lower bound
@@ -183,7 +188,7 @@ private slots:
         QTemporaryDir dir;
         {
             TApp app(RandomDataFile(dir.path(), 30, 40));
-            app.Optimize.EdExactTimeLimit->setText("1");
+            Find<QLineEdit>(app.Optimize, "EdExactTimeLimit")->setText("1");
             const qsizetype before = app.Main.ProtocolLines().size();
             QSignalSpy finished(&app.Optimize, &TFrmOptimize::RunFinished);
             app.Optimize.Button1Click();
@@ -196,10 +201,12 @@ private slots:
             const std::int64_t optimum = LineAfter(protocol, "Optimum = Minimum = ").toLongLong();
             QVERIFY(LineAfter(protocol, "Lower bound = ").toLongLong() <= optimum);
             app.CheckResultsAgree(optimum);
-            QCOMPARE(app.Results.SgOpt->Rows()[1][2], QString("branch and bound, not proved"));
+            QCOMPARE(Find<TStringGrid>(app.Results, "SgOpt")->Rows()[1][2],
+                     QString("branch and bound, not proved"));
         }
         TApp app(RandomDataFile(dir.path(), 24, 40));
-        app.Optimize.EdExactTimeLimit->setText("");  // no limit: only cancel stops it
+        Find<QLineEdit>(app.Optimize, "EdExactTimeLimit")
+            ->setText("");  // no limit: only cancel stops it
         const qsizetype before = app.Main.ProtocolLines().size();
         QSignalSpy finished(&app.Optimize, &TFrmOptimize::RunFinished);
         app.Optimize.Button1Click();
@@ -218,8 +225,8 @@ private slots:
         QVERIFY(bound > 0 && bound <= optimum);
         app.CheckResultsAgree(optimum);
         // The window is ready for the next run.
-        QVERIFY(app.Optimize.Button1->isEnabled());
-        QVERIFY(app.Optimize.ExactBox->isEnabled());
+        QVERIFY(Find<QPushButton>(app.Optimize, "Button1")->isEnabled());
+        QVERIFY(Find<QWidget>(app.Optimize, "ExactBox")->isEnabled());
     }
 
     // A picture of the window after a run for a person to look at: set

@@ -20,6 +20,7 @@
 #include "graphics/TreeSpezial.h"
 #include "tests/graphics/TreeBuilders.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/FindWidget.h"
 #include "tests/support/PixelCounts.h"
 
 namespace {
@@ -51,17 +52,17 @@ struct TExport {
         Window->show();
     }
     TGrfExpFRM& W() { return *Window; }
-    void Choose(TRadioGroup& g, int item)
+    void Choose(QButtonGroup* g, int item)
     {
-        QTest::mouseClick(g.Items[item], Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(g->button(item), Qt::LeftButton, {}, QPoint(5, 5));
     }
     // Exports to a file of the data type; the path chosen in the save dialog.
     void ExportFile(int dataType, const QString& path)
     {
-        Choose(W().DestinationRG, DestFile);
-        Choose(W().DataTypeRG, dataType);
+        Choose(FindRadioGroup(W(), "DestinationRG"), DestFile);
+        Choose(FindRadioGroup(W(), "DataTypeRG"), dataType);
         Ui.SaveAnswers.enqueue(path);
-        W().ExportBTN->click();
+        Find<QPushButton>(W(), "ExportBTN")->click();
     }
 };
 
@@ -76,37 +77,37 @@ private slots:
         TGrfExpFRM& w = t.W();
         QCOMPARE(w.windowTitle(), QString("Graphics -Export"));
         QCOMPARE(w.size(), QSize(768, 564));
-        QCOMPARE(w.TitleEDT->text(), QString("Tree Graphics"));
-        QCOMPARE(w.LayOutRG.ItemIndex(), int(LayoutLines));
-        QVERIFY(!w.LayOutRG.Items[LayoutSpecial]->isEnabled());
-        QCOMPARE(w.DestinationRG.ItemIndex(), int(DestPrinter));
-        QCOMPARE(w.DataTypeRG.ItemIndex(), int(DataMetafile));
-        QVERIFY(!w.PicSizeGBX->isEnabled());
-        QCOMPARE(w.PicWidthEDT->text(), QString("1280"));
-        QCOMPARE(w.PicHeightEDT->text(), QString("1024"));
-        QVERIFY(w.ExportBTN->font().bold());
-        QCOMPARE(w.Margin, 0.2);
+        QCOMPARE(Find<QLineEdit>(w, "TitleEDT")->text(), QString("Tree Graphics"));
+        QCOMPARE(FindRadioGroup(w, "LayOutRG")->checkedId(), int(LayoutLines));
+        QVERIFY(!FindRadioGroup(w, "LayOutRG")->button(LayoutSpecial)->isEnabled());
+        QCOMPARE(FindRadioGroup(w, "DestinationRG")->checkedId(), int(DestPrinter));
+        QCOMPARE(FindRadioGroup(w, "DataTypeRG")->checkedId(), int(DataMetafile));
+        QVERIFY(!Find<QGroupBox>(w, "PicSizeGBX")->isEnabled());
+        QCOMPARE(Find<QLineEdit>(w, "PicWidthEDT")->text(), QString("1280"));
+        QCOMPARE(Find<QLineEdit>(w, "PicHeightEDT")->text(), QString("1024"));
+        QVERIFY(Find<QPushButton>(w, "ExportBTN")->font().bold());
+        QCOMPARE(w.CurrentMargin(), 0.2);
         // "Lines" is applied to the page at once.
         QCOMPARE(t.Page.TitleLayout, TTitleLayout::Lines);
 
         // Everything the window changes on the page...
-        QTest::keyClicks(w.TitleEDT, " A");
-        QTest::keyClicks(w.SubTitleLeftEDT, "left");
-        QTest::keyClicks(w.SubTitleRightEDT, "right");
+        QTest::keyClicks(Find<QLineEdit>(w, "TitleEDT"), " A");
+        QTest::keyClicks(Find<QLineEdit>(w, "SubTitleLeftEDT"), "left");
+        QTest::keyClicks(Find<QLineEdit>(w, "SubTitleRightEDT"), "right");
         QCOMPARE(t.Page.Title, QString("Tree Graphics A"));
         QCOMPARE(t.Page.SubTitleLeft, QString("left"));
         QCOMPARE(t.Page.SubTitleRight, QString("right"));
-        t.Choose(w.LayOutRG, LayoutRoundRect);
+        t.Choose(FindRadioGroup(w, "LayOutRG"), LayoutRoundRect);
         QCOMPARE(t.Page.TitleLayout, TTitleLayout::None);
         QCOMPARE(t.Page.FrameKind(), TFrameKind::RoundRect);
-        w.SidetextCBX->click();
+        Find<QCheckBox>(w, "SidetextCBX")->click();
         QVERIFY(t.Page.Flags() & TGrfFlag::Remarks);
-        QTest::keyClicks(w.SideMMO, "first");
-        QTest::keyClick(w.SideMMO, Qt::Key_Return);
-        QTest::keyClicks(w.SideMMO, "second");
+        QTest::keyClicks(Find<QPlainTextEdit>(w, "SideMMO"), "first");
+        QTest::keyClick(Find<QPlainTextEdit>(w, "SideMMO"), Qt::Key_Return);
+        QTest::keyClicks(Find<QPlainTextEdit>(w, "SideMMO"), "second");
         QCOMPARE(t.Page.Remarks, (QStringList{"first", "second"}));
         // ...is undone when the window closes by Cancel...
-        w.CancelBTN->click();
+        Find<QPushButton>(w, "CancelBTN")->click();
         QCOMPARE(w.result(), int(QDialog::Rejected));
         t.Window.reset();
         QCOMPARE(t.Page.Title, QString("Tree Graphics"));
@@ -119,7 +120,7 @@ private slots:
         // ...and by Export.
         QTemporaryDir dir;
         t.Open();
-        QTest::keyClicks(t.W().TitleEDT, "X");
+        QTest::keyClicks(Find<QLineEdit>(t.W(), "TitleEDT"), "X");
         t.ExportFile(DataBitmap, dir.filePath("a.bmp"));
         QCOMPARE(t.W().result(), int(QDialog::Accepted));
         t.Window.reset();
@@ -131,14 +132,14 @@ private slots:
     {
         TExport t;
         TGrfExpFRM& w = t.W();
-        w.TitleEDT->clear();
-        w.PBX->grab();
+        Find<QLineEdit>(w, "TitleEDT")->clear();
+        Find<TGrfPaintBox>(w, "PBX")->grab();
         const QRect band(10, 10, 200, 12);
-        const int before = CountDark(w.Preview, band);
-        QTest::keyClicks(w.TitleEDT, "WWWWWWWWWW");
-        w.PBX->grab();
-        QCOMPARE(w.Preview.size(), w.PBX->size() - QSize(20, 20));
-        QVERIFY(CountDark(w.Preview, band) > before + 100);
+        const int before = CountDark(w.PreviewImage(), band);
+        QTest::keyClicks(Find<QLineEdit>(w, "TitleEDT"), "WWWWWWWWWW");
+        Find<TGrfPaintBox>(w, "PBX")->grab();
+        QCOMPARE(w.PreviewImage().size(), Find<TGrfPaintBox>(w, "PBX")->size() - QSize(20, 20));
+        QVERIFY(CountDark(w.PreviewImage(), band) > before + 100);
 
         QTemporaryDir dir;
         t.ExportFile(DataBitmap, dir.filePath("t.bmp"));
@@ -150,28 +151,28 @@ private slots:
     {
         TExport t;
         TGrfExpFRM& w = t.W();
-        t.Choose(w.DestinationRG, DestFile);
-        QVERIFY(w.PicSizeGBX->isEnabled());
-        t.Choose(w.DataTypeRG, DataJpeg);
-        QCOMPARE(w.DefaultExt, QString("JPG"));
+        t.Choose(FindRadioGroup(w, "DestinationRG"), DestFile);
+        QVERIFY(Find<QGroupBox>(w, "PicSizeGBX")->isEnabled());
+        t.Choose(FindRadioGroup(w, "DataTypeRG"), DataJpeg);
+        QCOMPARE(w.ProposedExtension(), QString("JPG"));
         // JPEG cannot go to the clipboard: the item is disabled and not left chosen.
-        t.Choose(w.DestinationRG, DestClipboard);
-        QVERIFY(!w.DataTypeRG.Items[DataJpeg]->isEnabled());
-        QCOMPARE(w.DataTypeRG.ItemIndex(), int(DataBitmap));
-        QVERIFY(w.PicSizeGBX->isEnabled());
+        t.Choose(FindRadioGroup(w, "DestinationRG"), DestClipboard);
+        QVERIFY(!FindRadioGroup(w, "DataTypeRG")->button(DataJpeg)->isEnabled());
+        QCOMPARE(FindRadioGroup(w, "DataTypeRG")->checkedId(), int(DataBitmap));
+        QVERIFY(Find<QGroupBox>(w, "PicSizeGBX")->isEnabled());
         // Enter in a title edit exports nothing.
-        QTest::keyClick(w.TitleEDT, Qt::Key_Return);
+        QTest::keyClick(Find<QLineEdit>(w, "TitleEDT"), Qt::Key_Return);
         QVERIFY(t.Ui.ClipboardImage.isNull());
         QVERIFY(w.isVisible());
-        t.Choose(w.DestinationRG, DestFile);
-        QVERIFY(w.DataTypeRG.Items[DataJpeg]->isEnabled());
-        t.Choose(w.DestinationRG, DestPrinter);
-        QVERIFY(!w.PicSizeGBX->isEnabled());
-        QCOMPARE(w.DataTypeRG.ItemIndex(), int(DataMetafile));
-        w.ShrinkCBX->click();
-        QCOMPARE(w.Margin, 0.05);
-        w.ShrinkCBX->click();
-        QCOMPARE(w.Margin, 0.2);
+        t.Choose(FindRadioGroup(w, "DestinationRG"), DestFile);
+        QVERIFY(FindRadioGroup(w, "DataTypeRG")->button(DataJpeg)->isEnabled());
+        t.Choose(FindRadioGroup(w, "DestinationRG"), DestPrinter);
+        QVERIFY(!Find<QGroupBox>(w, "PicSizeGBX")->isEnabled());
+        QCOMPARE(FindRadioGroup(w, "DataTypeRG")->checkedId(), int(DataMetafile));
+        Find<QCheckBox>(w, "ShrinkCBX")->click();
+        QCOMPARE(w.CurrentMargin(), 0.05);
+        Find<QCheckBox>(w, "ShrinkCBX")->click();
+        QCOMPARE(w.CurrentMargin(), 0.2);
     }
 
     void EveryFileTypeHasItsFormatAndSize()
@@ -189,8 +190,8 @@ private slots:
             {DataSvg, "s.svg", "SVG", nullptr, 0},   {DataPdf, "p.pdf", "PDF", nullptr, 0}};
         for (const auto& c : cases) {
             TExport t;
-            t.W().PicWidthEDT->setText("1000");
-            t.W().PicHeightEDT->setText("760");
+            Find<QLineEdit>(t.W(), "PicWidthEDT")->setText("1000");
+            Find<QLineEdit>(t.W(), "PicHeightEDT")->setText("760");
             const QString path = dir.filePath(c.Name);
             t.ExportFile(c.Type, path);
             QCOMPARE(t.Ui.SaveCalls.size(), 1);
@@ -226,38 +227,38 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("x.bmp");
         // A size that cannot be used is refused before the save dialog opens.
-        t.Choose(t.W().DestinationRG, DestFile);
-        t.Choose(t.W().DataTypeRG, DataBitmap);
+        t.Choose(FindRadioGroup(t.W(), "DestinationRG"), DestFile);
+        t.Choose(FindRadioGroup(t.W(), "DataTypeRG"), DataBitmap);
         const struct {
             const char *Width, *Height;
         } bad[] = {{"12a", "480"}, {"640", "0"}, {"-5", "480"}, {"640", ""}, {"640", "20001"}};
         for (const auto& b : bad) {
-            t.W().PicWidthEDT->setText(b.Width);
-            t.W().PicHeightEDT->setText(b.Height);
-            t.W().ExportBTN->click();
+            Find<QLineEdit>(t.W(), "PicWidthEDT")->setText(b.Width);
+            Find<QLineEdit>(t.W(), "PicHeightEDT")->setText(b.Height);
+            Find<QPushButton>(t.W(), "ExportBTN")->click();
         }
         QCOMPARE(t.Ui.Errors.size(), 5);
         QCOMPARE(t.Ui.Errors.first(), QString("'12a' is not a valid integer value"));
         QCOMPARE(t.Ui.SaveCalls.size(), 0);
         // The window stays for another try with the choices kept.
         QVERIFY(t.W().isVisible());
-        QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(DataBitmap));
+        QCOMPARE(FindRadioGroup(t.W(), "DataTypeRG")->checkedId(), int(DataBitmap));
         // Cancelled save dialog.
-        t.W().PicHeightEDT->setText("480");
-        t.Choose(t.W().DestinationRG, DestFile);
-        t.W().ExportBTN->click();
+        Find<QLineEdit>(t.W(), "PicHeightEDT")->setText("480");
+        t.Choose(FindRadioGroup(t.W(), "DestinationRG"), DestFile);
+        Find<QPushButton>(t.W(), "ExportBTN")->click();
         QCOMPARE(t.Ui.SaveCalls.size(), 1);
         QVERIFY(QDir(dir.path()).isEmpty());
         QVERIFY(t.W().isVisible());
         // The clipboard gets nothing from a bad size either.
-        t.Choose(t.W().DestinationRG, DestClipboard);
-        t.W().PicHeightEDT->setText("");
-        t.W().ExportBTN->click();
+        t.Choose(FindRadioGroup(t.W(), "DestinationRG"), DestClipboard);
+        Find<QLineEdit>(t.W(), "PicHeightEDT")->setText("");
+        Find<QPushButton>(t.W(), "ExportBTN")->click();
         QVERIFY(t.Ui.ClipboardImage.isNull());
         QCOMPARE(t.Ui.Errors.size(), 6);
         QCOMPARE(t.Ui.BusyDepth, 0);
         // Finally it works.
-        t.W().PicHeightEDT->setText("480");
+        Find<QLineEdit>(t.W(), "PicHeightEDT")->setText("480");
         t.ExportFile(DataBitmap, path);
         QCOMPARE(QImage(path).size(), QSize(640, 480));
     }
@@ -266,19 +267,19 @@ private slots:
     {
         TExport t;
         TGrfExpFRM& w = t.W();
-        t.Choose(w.DestinationRG, DestClipboard);
-        t.Choose(w.DataTypeRG, DataBitmap);
-        w.ExportBTN->click();
+        t.Choose(FindRadioGroup(w, "DestinationRG"), DestClipboard);
+        t.Choose(FindRadioGroup(w, "DataTypeRG"), DataBitmap);
+        Find<QPushButton>(w, "ExportBTN")->click();
         QCOMPARE(t.Ui.ClipboardImage.size(), QSize(1280, 1024));
         QVERIFY(t.Ui.ClipboardImage.depth() >= 24);
         QCOMPARE(w.result(), int(QDialog::Accepted));
 
         TExport m;
-        m.Choose(m.W().DestinationRG, DestClipboard);
-        m.Choose(m.W().DataTypeRG, DataMonochrome);
-        m.W().PicWidthEDT->setText("640");
-        m.W().PicHeightEDT->setText("400");
-        m.W().ExportBTN->click();
+        m.Choose(FindRadioGroup(m.W(), "DestinationRG"), DestClipboard);
+        m.Choose(FindRadioGroup(m.W(), "DataTypeRG"), DataMonochrome);
+        Find<QLineEdit>(m.W(), "PicWidthEDT")->setText("640");
+        Find<QLineEdit>(m.W(), "PicHeightEDT")->setText("400");
+        Find<QPushButton>(m.W(), "ExportBTN")->click();
         const QImage mono = m.Ui.ClipboardImage;
         QCOMPARE(mono.size(), QSize(640, 400));
         QCOMPARE(mono.format(), QImage::Format_Mono);
@@ -287,9 +288,9 @@ private slots:
         QCOMPARE(mono.pixelIndex(320, 5), 1);  // the light background is white
 
         TExport e;
-        e.Choose(e.W().DestinationRG, DestClipboard);
-        e.Choose(e.W().DataTypeRG, DataMetafile);
-        e.W().ExportBTN->click();
+        e.Choose(FindRadioGroup(e.W(), "DestinationRG"), DestClipboard);
+        e.Choose(FindRadioGroup(e.W(), "DataTypeRG"), DataMetafile);
+        Find<QPushButton>(e.W(), "ExportBTN")->click();
         QVERIFY(e.Ui.ClipboardData);
         QCOMPARE(e.Ui.ClipboardData->data(EmfMimeType).mid(40, 4), QByteArray(" EMF"));
         QCOMPARE(qvariant_cast<QImage>(e.Ui.ClipboardData->imageData()).size(), QSize(1280, 1024));
@@ -309,9 +310,9 @@ private slots:
                 printer.setOutputFileName(path);
                 return true;
             };
-            t.Choose(t.W().DataTypeRG, dataType);
-            t.W().ShrinkCBX->click();
-            t.W().ExportBTN->click();
+            t.Choose(FindRadioGroup(t.W(), "DataTypeRG"), dataType);
+            Find<QCheckBox>(t.W(), "ShrinkCBX")->click();
+            Find<QPushButton>(t.W(), "ExportBTN")->click();
             QCOMPARE(offered, QPageLayout::Landscape);  // set before the dialog
             QFile pdf(path);
             QVERIFY(pdf.open(QIODevice::ReadOnly));
@@ -327,7 +328,7 @@ private slots:
         }
         // A cancelled print dialog prints nothing and keeps the window open.
         TExport c;
-        c.W().ExportBTN->click();
+        Find<QPushButton>(c.W(), "ExportBTN")->click();
         QVERIFY(c.W().isVisible());
         QCOMPARE(c.W().result(), 0);
         QVERIFY(c.Ui.Errors.isEmpty());
@@ -337,7 +338,7 @@ private slots:
             printer.setOutputFileName(dir.filePath("no/such/folder/x.pdf"));
             return true;
         };
-        c.W().ExportBTN->click();
+        Find<QPushButton>(c.W(), "ExportBTN")->click();
         QCOMPARE(c.Ui.Errors, QStringList{"The printer could not be started."});
         QVERIFY(c.W().isVisible());
         QCOMPARE(c.Ui.BusyDepth, 0);
@@ -354,8 +355,8 @@ private slots:
                 printer.setOutputFileName(path);
                 return true;
             };
-            if (large) t.W().ShrinkCBX->click();
-            t.W().ExportBTN->click();
+            if (large) Find<QCheckBox>(t.W(), "ShrinkCBX")->click();
+            Find<QPushButton>(t.W(), "ExportBTN")->click();
             if (const QString dump = qEnvironmentVariable("VARNO_DUMP_DIR"); !dump.isEmpty())
                 QFile::copy(path, dump + "/" + name);
             QFile pdf(path);
@@ -376,18 +377,18 @@ private slots:
         {
             TExport t(10, settings);
             TGrfExpFRM& w = t.W();
-            w.TitleEDT->setText("Figure 2 gyp");
-            w.SubTitleLeftEDT->setText("left");
-            w.SubTitleRightEDT->setText("right");
-            t.Choose(w.LayOutRG, LayoutRoundRect);
-            w.SidetextCBX->click();
-            w.SideMMO->setPlainText("first\nsecond");
-            w.ShrinkCBX->click();
-            t.Choose(w.DestinationRG, DestFile);
-            t.Choose(w.DataTypeRG, DataSvg);
-            w.PicWidthEDT->setText("800");
-            w.PicHeightEDT->setText("600");
-            w.CancelBTN->click();
+            Find<QLineEdit>(w, "TitleEDT")->setText("Figure 2 gyp");
+            Find<QLineEdit>(w, "SubTitleLeftEDT")->setText("left");
+            Find<QLineEdit>(w, "SubTitleRightEDT")->setText("right");
+            t.Choose(FindRadioGroup(w, "LayOutRG"), LayoutRoundRect);
+            Find<QCheckBox>(w, "SidetextCBX")->click();
+            Find<QPlainTextEdit>(w, "SideMMO")->setPlainText("first\nsecond");
+            Find<QCheckBox>(w, "ShrinkCBX")->click();
+            t.Choose(FindRadioGroup(w, "DestinationRG"), DestFile);
+            t.Choose(FindRadioGroup(w, "DataTypeRG"), DataSvg);
+            Find<QLineEdit>(w, "PicWidthEDT")->setText("800");
+            Find<QLineEdit>(w, "PicHeightEDT")->setText("600");
+            Find<QPushButton>(w, "CancelBTN")->click();
             t.Window.reset();
             // The page itself gets its settings back, as before.
             QCOMPARE(t.Page.Title, QString("Tree Graphics"));
@@ -397,26 +398,26 @@ private slots:
             // The next opening starts from the last choices and applies them to the page.
             t.Open();
             TGrfExpFRM& v = t.W();
-            QCOMPARE(v.TitleEDT->text(), QString("Figure 2 gyp"));
-            QCOMPARE(v.SubTitleRightEDT->text(), QString("right"));
+            QCOMPARE(Find<QLineEdit>(v, "TitleEDT")->text(), QString("Figure 2 gyp"));
+            QCOMPARE(Find<QLineEdit>(v, "SubTitleRightEDT")->text(), QString("right"));
             QCOMPARE(t.Page.Title, QString("Figure 2 gyp"));
             QCOMPARE(t.Page.SubTitleLeft, QString("left"));
-            QCOMPARE(v.LayOutRG.ItemIndex(), int(LayoutRoundRect));
+            QCOMPARE(FindRadioGroup(v, "LayOutRG")->checkedId(), int(LayoutRoundRect));
             QCOMPARE(t.Page.FrameKind(), TFrameKind::RoundRect);
-            QVERIFY(v.SidetextCBX->isChecked());
+            QVERIFY(Find<QCheckBox>(v, "SidetextCBX")->isChecked());
             QVERIFY(t.Page.Flags() & TGrfFlag::Remarks);
             QCOMPARE(t.Page.Remarks, (QStringList{"first", "second"}));
-            QVERIFY(v.ShrinkCBX->isChecked());
-            QCOMPARE(v.Margin, 0.05);
-            QCOMPARE(v.DestinationRG.ItemIndex(), int(DestFile));
-            QCOMPARE(v.DataTypeRG.ItemIndex(), int(DataSvg));
-            QCOMPARE(v.DefaultExt, QString("SVG"));
-            QVERIFY(v.PicSizeGBX->isEnabled());
-            QCOMPARE(v.PicWidthEDT->text(), QString("800"));
+            QVERIFY(Find<QCheckBox>(v, "ShrinkCBX")->isChecked());
+            QCOMPARE(v.CurrentMargin(), 0.05);
+            QCOMPARE(FindRadioGroup(v, "DestinationRG")->checkedId(), int(DestFile));
+            QCOMPARE(FindRadioGroup(v, "DataTypeRG")->checkedId(), int(DataSvg));
+            QCOMPARE(v.ProposedExtension(), QString("SVG"));
+            QVERIFY(Find<QGroupBox>(v, "PicSizeGBX")->isEnabled());
+            QCOMPARE(Find<QLineEdit>(v, "PicWidthEDT")->text(), QString("800"));
             // Export takes them as they are: an 800 x 600 SVG with the remarks
             // (a round frame has no title block).
             t.Ui.SaveAnswers.enqueue(dir.filePath("t.svg"));
-            v.ExportBTN->click();
+            Find<QPushButton>(v, "ExportBTN")->click();
             QCOMPARE(v.result(), int(QDialog::Accepted));
             QFile svg(dir.filePath("t.svg"));
             QVERIFY(svg.open(QIODevice::ReadOnly));
@@ -424,35 +425,36 @@ private slots:
             QVERIFY(bytes.contains(">second<"));
             QCOMPARE(QSvgRenderer(bytes).viewBox(), QRect(0, 0, 800, 600));
             // A size that would be refused is not kept.
-            v.PicWidthEDT->setText("0");
+            Find<QLineEdit>(v, "PicWidthEDT")->setText("0");
             t.Window.reset();
         }
         // The next run of the program.
         TExport t(10, settings);
-        QCOMPARE(t.W().TitleEDT->text(), QString("Figure 2 gyp"));
-        QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(DataSvg));
-        QCOMPARE(t.W().PicWidthEDT->text(), QString("800"));
-        QCOMPARE(t.W().PicHeightEDT->text(), QString("600"));
-        QCOMPARE(t.W().SideMMO->toPlainText(), QString("first\nsecond"));
+        QCOMPARE(Find<QLineEdit>(t.W(), "TitleEDT")->text(), QString("Figure 2 gyp"));
+        QCOMPARE(FindRadioGroup(t.W(), "DataTypeRG")->checkedId(), int(DataSvg));
+        QCOMPARE(Find<QLineEdit>(t.W(), "PicWidthEDT")->text(), QString("800"));
+        QCOMPARE(Find<QLineEdit>(t.W(), "PicHeightEDT")->text(), QString("600"));
+        QCOMPARE(Find<QPlainTextEdit>(t.W(), "SideMMO")->toPlainText(), QString("first\nsecond"));
         t.Window.reset();
         // A page with a title of its own (a consensus) keeps it; the rest is remembered.
         t.Page.Title = "Strict consensus of 3 trees";
         t.Open();
-        QCOMPARE(t.W().TitleEDT->text(), QString("Strict consensus of 3 trees"));
-        QCOMPARE(t.W().SubTitleLeftEDT->text(), QString());
+        QCOMPARE(Find<QLineEdit>(t.W(), "TitleEDT")->text(),
+                 QString("Strict consensus of 3 trees"));
+        QCOMPARE(Find<QLineEdit>(t.W(), "SubTitleLeftEDT")->text(), QString());
         QCOMPARE(t.Page.SubTitleLeft, QString());
-        QCOMPARE(t.W().LayOutRG.ItemIndex(), int(LayoutRoundRect));
+        QCOMPARE(FindRadioGroup(t.W(), "LayOutRG")->checkedId(), int(LayoutRoundRect));
         // The printer as destination keeps a chosen bitmap type.
-        t.Choose(t.W().DestinationRG, DestPrinter);
-        t.Choose(t.W().DataTypeRG, DataBitmap);
+        t.Choose(FindRadioGroup(t.W(), "DestinationRG"), DestPrinter);
+        t.Choose(FindRadioGroup(t.W(), "DataTypeRG"), DataBitmap);
         t.Window.reset();
         // Back on a tree page, the titles typed for it return.
         t.Page.Title = "Tree Graphics";
         t.Open();
-        QCOMPARE(t.W().TitleEDT->text(), QString("Figure 2 gyp"));
-        QCOMPARE(t.W().DestinationRG.ItemIndex(), int(DestPrinter));
-        QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(DataBitmap));
-        QVERIFY(!t.W().PicSizeGBX->isEnabled());
+        QCOMPARE(Find<QLineEdit>(t.W(), "TitleEDT")->text(), QString("Figure 2 gyp"));
+        QCOMPARE(FindRadioGroup(t.W(), "DestinationRG")->checkedId(), int(DestPrinter));
+        QCOMPARE(FindRadioGroup(t.W(), "DataTypeRG")->checkedId(), int(DataBitmap));
+        QVERIFY(!Find<QGroupBox>(t.W(), "PicSizeGBX")->isEnabled());
     }
 
     void ExecuteWithBitmapFirst()
@@ -463,9 +465,9 @@ private slots:
         QTimer::singleShot(0, [&] {
             auto* w = dynamic_cast<TGrfExpFRM*>(QApplication::activeModalWidget());
             if (!w) return;
-            seen = w->DataTypeRG.ItemIndex() == DataBitmap &&
+            seen = FindRadioGroup(*w, "DataTypeRG")->checkedId() == DataBitmap &&
                    t.Page.TitleLayout == TTitleLayout::Lines;
-            w->CancelBTN->click();
+            Find<QPushButton>(*w, "CancelBTN")->click();
         });
         QCOMPARE(TGrfExpFRM::Execute(t.Ui, t.Page, true), int(QDialog::Rejected));
         QVERIFY(seen);

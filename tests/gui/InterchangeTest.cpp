@@ -8,6 +8,7 @@
 #include "data/ImportForm.h"
 #include "data/StringGrid.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/FindWidget.h"
 
 namespace {
 void WriteFile(const QString& path, const QByteArray& bytes)
@@ -43,8 +44,9 @@ private slots:
         QVERIFY(ui.Errors.isEmpty());
         QCOMPARE(ui.OpenCalls.last().Filter.contains("*.nex"), true);
         QCOMPARE(ctx.Model.ObjectCount, 3);
-        QCOMPARE(main.Windows().FrmImport->SgData->Cell(1, 3), QString("2[1[0]]"));
-        QCOMPARE(main.Windows().FrmImport->SgData->Cell(2, 1), QString("?"));
+        QCOMPARE(Find<TStringGrid>(main.Windows().FrmImport, "SgData")->Cell(1, 3),
+                 QString("2[1[0]]"));
+        QCOMPARE(Find<TStringGrid>(main.Windows().FrmImport, "SgData")->Cell(2, 1), QString("?"));
         const QString protocol = main.ProtocolLines().join('\n');
         QVERIFY(protocol.contains("Objects = 3\nCharacters = 2\n"));
         QVERIFY(protocol.contains("1 polymorphic cells"));

@@ -18,6 +18,7 @@
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/TreeOptForm.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/FindWidget.h"
 
 namespace {
 // A small data file of three objects.
@@ -32,7 +33,7 @@ QString WriteData(const QTemporaryDir& dir, const QString& name)
 QStringList RecentMenuTexts(const TFrmMain& main)
 {
     QStringList texts;
-    for (QAction* a : main.RecentFiles1->actions())
+    for (QAction* a : Find<QMenu>(main, "RecentFiles1")->actions())
         if (!a->isSeparator()) texts << a->text();
     return texts;
 }
@@ -96,7 +97,7 @@ private slots:
         QCOMPARE(ui.SaveCalls.size(), 1);
         QCOMPARE(ui.SaveCalls[0].InitialName, QString("Protocol"));
         // File/Data > Quit (Ctrl+Q) closes the main window.
-        QCOMPARE(main.Quit1->text(), QString("Quit"));
+        QCOMPARE(Find<QAction>(main, "Quit1")->text(), QString("Quit"));
         QTest::keyClick(&main, Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!main.isVisible());
     }
@@ -109,7 +110,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("Protocol.txt");
         ui.SaveAnswers.enqueue(path);
-        main.Memo1->appendPlainText("typed by the user");
+        Find<QPlainTextEdit>(main, "Memo1")->appendPlainText("typed by the user");
         main.BtnSaveClick();
         QCOMPARE(ui.SaveCalls.size(), 1);
         QCOMPARE(ui.SaveCalls[0].InitialName, QString("Protocol"));
@@ -144,10 +145,12 @@ private slots:
         QCOMPARE(ctx.Model.DataMatrix[2][1], QString("0,5"));
         QVERIFY(main.Windows().FrmImport->isVisible());
         QCOMPARE(main.Windows().FrmImport->windowTitle(), "Data from " + path);
-        QCOMPARE(main.Windows().FrmImport->SgData->RowCount(), 4);
-        QCOMPARE(main.Windows().FrmImport->SgData->ColCount(), 5);
-        QCOMPARE(main.Windows().FrmImport->SgData->Cell(1, 2), QString("B[A]"));
-        QCOMPARE(main.Windows().FrmImport->SgData->ColWidth(0), (5 + 1) * 7);  // "Taxon"
+        QCOMPARE(Find<TStringGrid>(main.Windows().FrmImport, "SgData")->RowCount(), 4);
+        QCOMPARE(Find<TStringGrid>(main.Windows().FrmImport, "SgData")->ColCount(), 5);
+        QCOMPARE(Find<TStringGrid>(main.Windows().FrmImport, "SgData")->Cell(1, 2),
+                 QString("B[A]"));
+        QCOMPARE(Find<TStringGrid>(main.Windows().FrmImport, "SgData")->ColWidth(0),
+                 (5 + 1) * 7);  // "Taxon"
 
         // A column of empty cells is 7 pixels wide.
         QFile g(dir.filePath("empty-column.txt"));
@@ -155,7 +158,7 @@ private slots:
         g.write("\t\tb\nx\t\t1\n");
         g.close();
         QVERIFY(main.OpenDataFile(g.fileName()));
-        QCOMPARE(main.Windows().FrmImport->SgData->ColWidth(1), 7);
+        QCOMPARE(Find<TStringGrid>(main.Windows().FrmImport, "SgData")->ColWidth(1), 7);
         ui.OpenAnswers.enqueue(path);
         main.Text1Click();
 
@@ -179,7 +182,7 @@ private slots:
             TAppContext ctx(ui);
             TFrmMain main(ctx);
             // Nothing opened yet: the submenu has nothing to offer.
-            QVERIFY(!main.RecentFiles1->isEnabled());
+            QVERIFY(!Find<QMenu>(main, "RecentFiles1")->isEnabled());
             ui.OpenAnswers.enqueue(a);
             main.Text1Click();
             ui.OpenAnswers.enqueue(b);
@@ -190,7 +193,7 @@ private slots:
             ui.OpenAnswers.enqueue(dir.filePath("missing.txt"));
             main.Text1Click();
             QCOMPARE(main.RecentFiles().Paths(), (QStringList{a, b}));
-            QVERIFY(main.RecentFiles1->isEnabled());
+            QVERIFY(Find<QMenu>(main, "RecentFiles1")->isEnabled());
             QCOMPARE(RecentMenuTexts(main),
                      (QStringList{"&1  " + QDir::toNativeSeparators(a),
                                   "&2  " + QDir::toNativeSeparators(b), "Clear list"}));
@@ -201,7 +204,7 @@ private slots:
         TAppContext ctx(ui);
         TFrmMain main(ctx);
         QCOMPARE(main.RecentFiles().Paths(), (QStringList{a, b}));
-        main.RecentFiles1->actions().at(1)->trigger();
+        Find<QMenu>(main, "RecentFiles1")->actions().at(1)->trigger();
         QCOMPARE(ctx.Model.ObjectCount, 3);
         QVERIFY(main.ProtocolLines().contains("Data from " + b));
         QCOMPARE(main.RecentFiles().Paths(), (QStringList{b, a}));
@@ -230,9 +233,9 @@ private slots:
         n.close();
         QVERIFY(main.OpenDataFile(nexus));
         QCOMPARE(main.RecentFiles().Paths(), (QStringList{nexus, b}));
-        main.RecentFiles1->actions().last()->trigger();
+        Find<QMenu>(main, "RecentFiles1")->actions().last()->trigger();
         QVERIFY(main.RecentFiles().Paths().isEmpty());
-        QVERIFY(!main.RecentFiles1->isEnabled());
+        QVERIFY(!Find<QMenu>(main, "RecentFiles1")->isEnabled());
     }
 
     void DroppingAFileOpensItAsFileOpenDoes()
@@ -244,7 +247,7 @@ private slots:
         QTemporaryDir dir;
         const QString a = WriteData(dir, "a.txt"), b = WriteData(dir, "b.txt");
         // Dropped on the protocol, the file opens (the text edit does not take it as text).
-        QVERIFY(Drop(main.Memo1->viewport(), {QUrl::fromLocalFile(a)}));
+        QVERIFY(Drop(Find<QPlainTextEdit>(main, "Memo1")->viewport(), {QUrl::fromLocalFile(a)}));
         QCOMPARE(ctx.Model.ObjectCount, 3);
         QCOMPARE(main.ProtocolLines().mid(10),
                  (QStringList{"", "Data from " + a, "Objects = 3", "Characters = 1"}));
@@ -253,8 +256,9 @@ private slots:
         QVERIFY(main.Windows().FrmImport->isVisible());
 
         // Several files: the first is opened, and the protocol says so.
-        QVERIFY(main.Memo1->toPlainText().indexOf("file://") < 0);
-        QVERIFY(Drop(main.Panel1, {QUrl::fromLocalFile(b), QUrl::fromLocalFile(a)}));
+        QVERIFY(Find<QPlainTextEdit>(main, "Memo1")->toPlainText().indexOf("file://") < 0);
+        QVERIFY(
+            Drop(Find<QWidget>(main, "Panel1"), {QUrl::fromLocalFile(b), QUrl::fromLocalFile(a)}));
         const QStringList lines = main.ProtocolLines();
         QVERIFY(lines.contains("2 files were dropped; only the first is opened."));
         QCOMPARE(lines.last(), QString("Characters = 1"));
@@ -272,7 +276,8 @@ private slots:
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write("not a workbook");
         bad.close();
-        Drop(main.Memo1->viewport(), {QUrl::fromLocalFile(bad.fileName())});
+        Drop(Find<QPlainTextEdit>(main, "Memo1")->viewport(),
+             {QUrl::fromLocalFile(bad.fileName())});
         QCOMPARE(ui.Errors.size(), 2);
         QCOMPARE(main.ProtocolLines().size(), before);
         QCOMPARE(ctx.Model.ObjectCount, 3);

@@ -22,6 +22,7 @@
 #include "parsimony/TreeOptForm.h"
 #include "parsimony/TreeTable.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/FindWidget.h"
 
 namespace {
 void WriteFile(const QString& path, const QByteArray& bytes)
@@ -68,7 +69,7 @@ private slots:
         QCOMPARE(app.Ui.Errors.size(), 1);
         QVERIFY(app.Ui.OpenCalls.last().Filter.contains("*.nex"));
         QVERIFY(app.Results.isVisible());
-        TStringGrid& list = *app.Results.SgOpt;
+        TStringGrid& list = *Find<TStringGrid>(app.Results, "SgOpt");
         QCOMPARE(list.RowCount(), 3);
         QCOMPARE(list.Cell(0, 0), QString("Trees read from weevils.nex"));
         QCOMPARE(list.Cell(2, 1), QString("ladder"));
@@ -84,14 +85,15 @@ private slots:
         const double genera = expected.Population->Tree(2).Fitness;
         QVERIFY(genera < ladder);
         QCOMPARE(app.Results.Population()->Tree(1).Fitness, ladder);
-        QCOMPARE(app.Results.Label1->text(), OptimumText(genera, QLatin1Char('.')));
+        QCOMPARE(Find<QLabel>(app.Results, "Label1")->text(),
+                 OptimumText(genera, QLatin1Char('.')));
         const QString protocol = app.Main.ProtocolLines().join('\n');
         QVERIFY(protocol.contains("Trees from " + trees + "\nTrees = 2\n"));
 
         // The tree table, the character fit and the drawing take the chosen tree.
         list.setCurrentCell(2, 0);
         QVERIFY(app.Results.SelectedTree());
-        QCOMPARE(app.Results.SgTree->RowCount(), 11);
+        QCOMPARE(Find<TStringGrid>(app.Results, "SgTree")->RowCount(), 11);
         app.Results.BtnCharFitClick();
         QVERIFY(app.Main.Windows().FrmCharFit->isVisible());
         QVERIFY(app.Main.ProtocolLines().join('\n').contains("Tree 2: "));
@@ -102,7 +104,7 @@ private slots:
                 w->close();
             }
         });
-        app.Results.TreeBTN->click();
+        Find<QPushButton>(app.Results, "TreeBTN")->click();
         QVERIFY(drawn);
 
         // Saved and opened again: the same trees, the same lengths.
@@ -138,14 +140,14 @@ private slots:
         const QString nexus = dir.filePath("u.nex");
         WriteFile(nexus,
                   "#NEXUS\nbegin data; dimensions ntax=3 nchar=1; matrix a 2 b 0 c 1; end;\n");
-        QVERIFY(app.Main.NexusRootFirst1->isChecked());
+        QVERIFY(Find<QAction>(app.Main, "NexusRootFirst1")->isChecked());
         app.Ui.OpenAnswers.enqueue(nexus);
         app.Main.NexusCsv1Click();
         QCOMPARE(app.Ctx.Model.DataMatrix[1][2], QString("0[2]"));
         QVERIFY(app.Main.ProtocolLines().join('\n').contains("rooted at the first object's state"));
 
-        app.Main.NexusRootLowest1->trigger();
-        QVERIFY(!app.Main.NexusRootFirst1->isChecked());
+        Find<QAction>(app.Main, "NexusRootLowest1")->trigger();
+        QVERIFY(!Find<QAction>(app.Main, "NexusRootFirst1")->isChecked());
         QCOMPARE(app.Main.NexusRootRule(), TNexusRootRule::LowestState);
         app.Ui.OpenAnswers.enqueue(nexus);
         app.Main.NexusCsv1Click();

@@ -21,6 +21,7 @@
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/TreeOptForm.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/FindWidget.h"
 
 struct TParsimonyApp {
     TFakeUiServices Ui;
@@ -52,11 +53,12 @@ struct TParsimonyApp {
         return Continue(seed);
     }
 
-    // Each field with its bad text in turn: "Continue" refuses it with one
-    // message and starts nothing; the field gets its text back afterwards.
-    void ExpectRefused(const std::vector<std::pair<QLineEdit*, QString>>& cases)
+    // Each field (by name) with its bad text in turn: "Continue" refuses it with
+    // one message and starts nothing; the field gets its text back afterwards.
+    void ExpectRefused(const std::vector<std::pair<const char*, QString>>& cases)
     {
-        for (const auto& [field, text] : cases) {
+        for (const auto& [name, text] : cases) {
+            auto* field = Find<QLineEdit>(Optimize, name);
             const QString kept = field->text();
             field->setText(text);
             Ui.Errors.clear();

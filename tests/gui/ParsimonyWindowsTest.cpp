@@ -31,6 +31,7 @@
 #include "tests/gui/ParsimonyApp.h"
 #include "tests/support/BatchRun.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/FindWidget.h"
 
 namespace {
 const QString Example = QStringLiteral(VARNO_SOURCE_DIR "/examples/state-trees.txt");
@@ -102,27 +103,28 @@ private slots:
         QCOMPARE(app.Ctx.Model.CharField.Places[4].Name, QString("colour"));
         QVERIFY(app.Ctx.Model.CharField.Places[4].HasMissing);
         QVERIFY(app.Optimize.isVisible());
-        QVERIFY(app.Main.CreateTree1->isEnabled());
-        QVERIFY(app.Main.BtnGrafic->isEnabled());
+        QVERIFY(Find<QAction>(app.Main, "CreateTree1")->isEnabled());
+        QVERIFY(Find<QAction>(app.Main, "BtnGrafic")->isEnabled());
 
         // The settings as they start.
         TFrmOptimize& w = app.Optimize;
         QCOMPARE(w.windowTitle(), QString("Camin - Sokal parsimony"));
-        QCOMPARE(w.Label1->text(), QString("Generations"));
-        QCOMPARE(w.Label2->text(), QString("No. of trees"));
-        QCOMPARE(w.Edit1->text(), QString("1000"));
-        QCOMPARE(w.Edit2->text(), QString("10"));
-        QCOMPARE(w.CheckBox1->text(), QString("Missing data ?"));
-        QVERIFY(w.CheckBox1->isChecked());
-        QCOMPARE(w.Button1->text(), QString("Continue"));
-        QVERIFY(w.Label3->text().isEmpty() && w.Label4->text().isEmpty());
+        QCOMPARE(Find<QLabel>(w, "Label1")->text(), QString("Generations"));
+        QCOMPARE(Find<QLabel>(w, "Label2")->text(), QString("No. of trees"));
+        QCOMPARE(Find<TUpDownEdit>(w, "Edit1")->text(), QString("1000"));
+        QCOMPARE(Find<TUpDownEdit>(w, "Edit2")->text(), QString("10"));
+        QCOMPARE(Find<QCheckBox>(w, "CheckBox1")->text(), QString("Missing data ?"));
+        QVERIFY(Find<QCheckBox>(w, "CheckBox1")->isChecked());
+        QCOMPARE(Find<QPushButton>(w, "Button1")->text(), QString("Continue"));
+        QVERIFY(Find<QLabel>(w, "Label3")->text().isEmpty() &&
+                Find<QLabel>(w, "Label4")->text().isEmpty());
     }
 
     void UpDownButtonsStepWithinTheirRangeButTypedTextStays()
     {
         TApp app;
-        TUpDownEdit& trees = *app.Optimize.Edit2;
-        TUpDownEdit& generations = *app.Optimize.Edit1;
+        TUpDownEdit& trees = *Find<TUpDownEdit>(app.Optimize, "Edit2");
+        TUpDownEdit& generations = *Find<TUpDownEdit>(app.Optimize, "Edit1");
         trees.stepBy(1);
         QCOMPARE(trees.text(), QString("15"));
         trees.stepBy(10);
@@ -146,23 +148,28 @@ private slots:
         for (const bool missing : {true, false}) {
             TApp app;
             app.Main.CreateTree1Click();
-            app.Optimize.CheckBox1->setChecked(missing);
-            app.Optimize.Edit1->SetText("40");  // below the buttons' range: used as typed
+            Find<QCheckBox>(app.Optimize, "CheckBox1")->setChecked(missing);
+            Find<TUpDownEdit>(app.Optimize, "Edit1")
+                ->SetText("40");  // below the buttons' range: used as typed
             const qsizetype before = app.Main.ProtocolLines().size();
             QVERIFY(app.Run(11));
             QVERIFY(!app.Optimize.IsRunning());
             QVERIFY(!app.Optimize.isVisible());
             QVERIFY(app.Results.isVisible());
-            QCOMPARE(app.Optimize.LabelSeed->text(), QString("Seed = 11"));
-            QCOMPARE(app.Optimize.Label4->text(), QString("add branches randomly"));
-            QCOMPARE(app.Optimize.Label3->text(), QString("swap branches randomly"));
-            QCOMPARE(app.Optimize.ProgressBar1->value(), 0);
-            QCOMPARE(app.Optimize.ProgressBar2->value(), 0);
+            QCOMPARE(Find<QLabel>(app.Optimize, "LabelSeed")->text(), QString("Seed = 11"));
+            QCOMPARE(Find<QLabel>(app.Optimize, "Label4")->text(),
+                     QString("add branches randomly"));
+            QCOMPARE(Find<QLabel>(app.Optimize, "Label3")->text(),
+                     QString("swap branches randomly"));
+            QCOMPARE(Find<QProgressBar>(app.Optimize, "ProgressBar1")->value(), 0);
+            QCOMPARE(Find<QProgressBar>(app.Optimize, "ProgressBar2")->value(), 0);
 
             const auto core = app.CoreRun(11, 10, 40, missing);
-            QCOMPARE(GridRows(app.Results.SgOpt), PopulationListRows(core->Histories(), '.'));
-            QCOMPARE(app.Results.SgOpt->Cell(0, 0), OptLegend);
-            QCOMPARE(app.Results.Label1->text(), OptimumText(core->FindBestTree().second, '.'));
+            QCOMPARE(GridRows(Find<TStringGrid>(app.Results, "SgOpt")),
+                     PopulationListRows(core->Histories(), '.'));
+            QCOMPARE(Find<TStringGrid>(app.Results, "SgOpt")->Cell(0, 0), OptLegend);
+            QCOMPARE(Find<QLabel>(app.Results, "Label1")->text(),
+                     OptimumText(core->FindBestTree().second, '.'));
 
             // The batch tool gives the same list for the same seed.
             QTemporaryDir dir;
@@ -176,8 +183,10 @@ private slots:
             QCOMPARE(batch.exitCode(), 0);
             QFile tableFile(table);
             QVERIFY(tableFile.open(QIODevice::ReadOnly));
-            QCOMPARE(tableFile.readAll(), EncodeTextTable(GridRows(app.Results.SgOpt)));
-            QVERIFY(batch.readAllStandardOutput().contains(app.Results.Label1->text().toUtf8()));
+            QCOMPARE(tableFile.readAll(),
+                     EncodeTextTable(GridRows(Find<TStringGrid>(app.Results, "SgOpt"))));
+            QVERIFY(batch.readAllStandardOutput().contains(
+                Find<QLabel>(app.Results, "Label1")->text().toUtf8()));
 
             QStringList expected{"", "10 trees are created",
                                  "40 generations of branch swapping are calculated for each tree"};
@@ -193,14 +202,14 @@ private slots:
 
             // Row 1 is selected; another row shows its tree.
             QCOMPARE(app.Results.SelectedSlot(), 1);
-            QCOMPARE(GridRows(app.Results.SgTree),
+            QCOMPARE(GridRows(Find<TStringGrid>(app.Results, "SgTree")),
                      TreeTableRows(core->Tree(1), core->CharField().Names, '.'));
-            app.Results.SgOpt->setCurrentCell(4, 1);
+            Find<TStringGrid>(app.Results, "SgOpt")->setCurrentCell(4, 1);
             QCOMPARE(app.Results.SelectedSlot(), 4);
-            QCOMPARE(GridRows(app.Results.SgTree),
+            QCOMPARE(GridRows(Find<TStringGrid>(app.Results, "SgTree")),
                      TreeTableRows(core->Tree(4), core->CharField().Names, '.'));
-            QCOMPARE(app.Results.SgTree->RowCount(), 7);
-            QCOMPARE(app.Results.SgTree->Cell(3, 6), QString("Fitness"));
+            QCOMPARE(Find<TStringGrid>(app.Results, "SgTree")->RowCount(), 7);
+            QCOMPARE(Find<TStringGrid>(app.Results, "SgTree")->Cell(3, 6), QString("Fitness"));
         }
     }
 
@@ -208,10 +217,11 @@ private slots:
     {
         TApp app;
         app.Main.CreateTree1Click();
-        app.Optimize.CheckBox1->setChecked(false);  // the table still counts on missing-data states
-        app.Optimize.Edit1->SetText("20");
+        Find<QCheckBox>(app.Optimize, "CheckBox1")
+            ->setChecked(false);  // the table still counts on missing-data states
+        Find<TUpDownEdit>(app.Optimize, "Edit1")->SetText("20");
         QVERIFY(app.Run(5));
-        app.Results.SgOpt->setCurrentCell(2, 0);
+        Find<TStringGrid>(app.Results, "SgOpt")->setCurrentCell(2, 0);
         auto core = app.CoreRun(5, 10, 20, false);
         TTree counted = core->UseMissingDataRule(2);
         const std::vector<QStringList> expected = CharFitTable(counted, core->CharField());
@@ -226,13 +236,13 @@ private slots:
         shown[0] += FitStatisticsHeader().mid(1);
         for (size_t r = 1; r < shown.size(); ++r)
             shown[r] += FitStatisticsCells(stats.Characters[r]);
-        QCOMPARE(GridRows(fit.StringGrid1), shown);
-        QCOMPARE(fit.StringGrid1->Cell(1, 4),
+        QCOMPARE(GridRows(Find<TStringGrid>(fit, "StringGrid1")), shown);
+        QCOMPARE(Find<TStringGrid>(fit, "StringGrid1")->Cell(1, 4),
                  QString("1 + ?"));  // colour: "red" and "Red" are one state
 
         // The results window shows the recomputed fits on its next activation.
         app.Results.FormActivate();
-        QCOMPARE(GridRows(app.Results.SgTree),
+        QCOMPARE(GridRows(Find<TStringGrid>(app.Results, "SgTree")),
                  TreeTableRows(core->Tree(2), core->CharField().Names, '.'));
 
         QTemporaryDir dir;
@@ -254,7 +264,7 @@ private slots:
         QVERIFY(app.Run(6));
         QCOMPARE(app.Results.SelectedSlot(), 2);
         core = app.CoreRun(6, 10, 20, false);
-        QCOMPARE(GridRows(app.Results.SgTree),
+        QCOMPARE(GridRows(Find<TStringGrid>(app.Results, "SgTree")),
                  TreeTableRows(core->Tree(2), core->CharField().Names, '.'));
 
         // Start Excel opens the data file, then the loader's dialog.
@@ -268,8 +278,8 @@ private slots:
     {
         TApp app;
         app.Main.CreateTree1Click();
-        app.Optimize.Edit2->SetText("6");
-        app.Optimize.Edit1->SetText("30");
+        Find<TUpDownEdit>(app.Optimize, "Edit2")->SetText("6");
+        Find<TUpDownEdit>(app.Optimize, "Edit1")->SetText("30");
         QVERIFY(app.Run(21));
         QTemporaryDir dir;
         const QString path = dir.filePath("Trees.nwk");
@@ -317,8 +327,8 @@ private slots:
     {
         TApp app;
         app.Main.CreateTree1Click();
-        app.Optimize.Edit2->SetText("20");
-        app.Optimize.Edit1->SetText("40");
+        Find<TUpDownEdit>(app.Optimize, "Edit2")->SetText("20");
+        Find<TUpDownEdit>(app.Optimize, "Edit1")->SetText("40");
         QVERIFY(app.Run(7));
         const TParsimonySearch& population = *app.Results.Population();
         const std::vector<QString>& names = population.CharField().Names;
@@ -432,21 +442,21 @@ private slots:
                               {"10", "-5", ""}};
         for (const Case& c : cases) {
             app.Ui.Errors.clear();
-            app.Optimize.Edit2->SetText(c.Trees);
-            app.Optimize.Edit1->SetText(c.Generations);
+            Find<TUpDownEdit>(app.Optimize, "Edit2")->SetText(c.Trees);
+            Find<TUpDownEdit>(app.Optimize, "Edit1")->SetText(c.Generations);
             app.Optimize.Button1Click();
             QVERIFY(!app.Optimize.IsRunning());
             QCOMPARE(app.Ui.Errors.size(), 1);
             if (!c.Message.isEmpty()) QCOMPARE(app.Ui.Errors[0], c.Message);
-            QCOMPARE(app.Optimize.LabelSeed->text(), QString());
-            QVERIFY(app.Optimize.Label4->text().isEmpty());
+            QCOMPARE(Find<QLabel>(app.Optimize, "LabelSeed")->text(), QString());
+            QVERIFY(Find<QLabel>(app.Optimize, "Label4")->text().isEmpty());
         }
         QCOMPARE(app.Main.ProtocolLines(), protocol);
         QCOMPARE(app.Results.Population(), nullptr);
 
         // Another job replaced the coding.
-        app.Optimize.Edit2->SetText("10");
-        app.Optimize.Edit1->SetText("10");
+        Find<TUpDownEdit>(app.Optimize, "Edit2")->SetText("10");
+        Find<TUpDownEdit>(app.Optimize, "Edit1")->SetText("10");
         app.Main.Cramer1Click();
         app.Ui.Errors.clear();
         app.Optimize.Button1Click();
@@ -491,22 +501,23 @@ private slots:
         QTemporaryDir dir;
         TApp app(RandomDataFile(dir, 40, 30, 3));
         app.Main.CreateTree1Click();
-        app.Optimize.Edit1->SetText("100000000");
+        Find<TUpDownEdit>(app.Optimize, "Edit1")->SetText("100000000");
         QSignalSpy finished(&app.Optimize, &TFrmOptimize::RunFinished);
         app.Optimize.SetSeed(3);
         app.Optimize.Button1Click();
         QVERIFY(app.Optimize.IsRunning());
-        QVERIFY(!app.Optimize.Button1->isEnabled());
-        QVERIFY(app.Optimize.BtnCancel->isEnabled());
+        QVERIFY(!Find<QPushButton>(app.Optimize, "Button1")->isEnabled());
+        QVERIFY(Find<QPushButton>(app.Optimize, "BtnCancel")->isEnabled());
         app.Optimize.Button1Click();  // a second start is refused
         QCOMPARE(app.Ui.Informations.size(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(app.Optimize.ProgressBar2->value() > 1, 60000);
-        QCOMPARE(app.Optimize.Label3->text(), QString("swap branches randomly"));
+        QTRY_VERIFY_WITH_TIMEOUT(Find<QProgressBar>(app.Optimize, "ProgressBar2")->value() > 1,
+                                 60000);
+        QCOMPARE(Find<QLabel>(app.Optimize, "Label3")->text(), QString("swap branches randomly"));
         const qsizetype before = app.Main.ProtocolLines().size();
         app.Optimize.BtnCancelClick();
         QVERIFY(finished.wait(60000));
         QVERIFY(!app.Optimize.IsRunning());
-        QVERIFY(app.Optimize.Button1->isEnabled());
+        QVERIFY(Find<QPushButton>(app.Optimize, "Button1")->isEnabled());
 
         TParsimonySearch* population = app.Results.Population();
         QVERIFY(population);
@@ -520,8 +531,10 @@ private slots:
             EvaluateTree(copy, population->CharField(), true);
             QCOMPARE(copy.Fitness, length);
         }
-        QCOMPARE(GridRows(app.Results.SgOpt), PopulationListRows(population->Histories(), '.'));
-        QCOMPARE(app.Results.Label1->text(), OptimumText(population->FindBestTree().second, '.'));
+        QCOMPARE(GridRows(Find<TStringGrid>(app.Results, "SgOpt")),
+                 PopulationListRows(population->Histories(), '.'));
+        QCOMPARE(Find<QLabel>(app.Results, "Label1")->text(),
+                 OptimumText(population->FindBestTree().second, '.'));
         QVERIFY(app.Results.isVisible());
         const QStringList added = app.Main.ProtocolLines().mid(before);
         QCOMPARE(added.size(), 5);
@@ -536,11 +549,12 @@ private slots:
         {
             TApp app(data);
             app.Main.CreateTree1Click();
-            app.Optimize.Edit1->SetText("100000000");
+            Find<TUpDownEdit>(app.Optimize, "Edit1")->SetText("100000000");
             QSignalSpy finished(&app.Optimize, &TFrmOptimize::RunFinished);
             app.Optimize.Button1Click();
             QVERIFY(app.Optimize.IsRunning());
-            QTRY_VERIFY_WITH_TIMEOUT(app.Optimize.ProgressBar2->value() > 0, 60000);
+            QTRY_VERIFY_WITH_TIMEOUT(Find<QProgressBar>(app.Optimize, "ProgressBar2")->value() > 0,
+                                     60000);
             QVERIFY(!app.Optimize.close());  // refused while running, but the run stops
             QVERIFY(finished.wait(60000));
             QVERIFY(!app.Optimize.isVisible());
@@ -551,7 +565,7 @@ private slots:
         {
             TApp app(data);
             app.Main.CreateTree1Click();
-            app.Optimize.Edit1->SetText("100000000");
+            Find<TUpDownEdit>(app.Optimize, "Edit1")->SetText("100000000");
             app.Optimize.Button1Click();
             QVERIFY(app.Optimize.IsRunning());
         }  // the program ends while the search runs
@@ -564,12 +578,13 @@ private slots:
         app.Main.BtnGraficClick();
         QVERIFY(app.Results.isVisible());
         QCOMPARE(app.Results.windowTitle(), QString("Trees"));
-        QCOMPARE(app.Results.BtnCharFit->text(), QString("Tree compatibility"));
-        QCOMPARE(app.Results.TreeBTN->text(), QString("Grafic"));
-        QCOMPARE(app.Results.SgOpt->ColCount(), 3);
-        QCOMPARE(app.Results.SgOpt->ColWidth(0), 394);
-        QCOMPARE(app.Results.SgTree->ColCount(), 5);
-        QCOMPARE(app.Results.SgOpt->RowCount(), 1);
+        QCOMPARE(Find<QPushButton>(app.Results, "BtnCharFit")->text(),
+                 QString("Tree compatibility"));
+        QCOMPARE(Find<QPushButton>(app.Results, "TreeBTN")->text(), QString("Grafic"));
+        QCOMPARE(Find<TStringGrid>(app.Results, "SgOpt")->ColCount(), 3);
+        QCOMPARE(Find<TStringGrid>(app.Results, "SgOpt")->ColWidth(0), 394);
+        QCOMPARE(Find<TStringGrid>(app.Results, "SgTree")->ColCount(), 5);
+        QCOMPARE(Find<TStringGrid>(app.Results, "SgOpt")->RowCount(), 1);
         app.Results.FormActivate();
         app.Results.SgOptClick();
         app.Results.BtnCharFitClick();
@@ -578,7 +593,7 @@ private slots:
         QVERIFY(!app.Main.Windows().FrmCharFit->isVisible());
         QVERIFY(app.Ui.SaveCalls.isEmpty());
         QVERIFY(app.Ui.Errors.isEmpty());
-        QCOMPARE(app.Results.SgTree->RowCount(), 1);
+        QCOMPARE(Find<TStringGrid>(app.Results, "SgTree")->RowCount(), 1);
     }
 };
 

@@ -33,24 +33,24 @@ private slots:
     {
         TApp app;
         QCOMPARE(app.Optimize.SearchKind(), TFrmOptimize::skEvolutionary);
-        QVERIFY(!app.Optimize.ThoroughBox->isVisibleTo(&app.Optimize));
-        QVERIFY(app.Optimize.Edit1->isVisibleTo(&app.Optimize));
+        QVERIFY(!Find<QWidget>(app.Optimize, "ThoroughBox")->isVisibleTo(&app.Optimize));
+        QVERIFY(Find<TUpDownEdit>(app.Optimize, "Edit1")->isVisibleTo(&app.Optimize));
         app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
-        QVERIFY(app.Optimize.ThoroughBox->isVisibleTo(&app.Optimize));
-        QVERIFY(!app.Optimize.Edit1->isVisibleTo(&app.Optimize));
+        QVERIFY(Find<QWidget>(app.Optimize, "ThoroughBox")->isVisibleTo(&app.Optimize));
+        QVERIFY(!Find<TUpDownEdit>(app.Optimize, "Edit1")->isVisibleTo(&app.Optimize));
     }
 
     void ShortestTreesFillTheResultsWindow()
     {
         TApp app;
         app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
-        app.Optimize.EdReplicates->setText("6");
-        app.Optimize.EdThreads->setText("2");
+        Find<QLineEdit>(app.Optimize, "EdReplicates")->setText("6");
+        Find<QLineEdit>(app.Optimize, "EdThreads")->setText("2");
         const qsizetype before = app.Main.ProtocolLines().size();
         QVERIFY(app.Run(5));
         QVERIFY(app.Ui.Errors.isEmpty());
         QVERIFY(app.Results.isVisible());
-        QCOMPARE(app.Optimize.LabelSeed->text(), QString("Seed = 5"));
+        QCOMPARE(Find<QLabel>(app.Optimize, "LabelSeed")->text(), QString("Seed = 5"));
 
         // The same run on the core alone.
         TThoroughSettings settings;
@@ -61,9 +61,9 @@ private slots:
         TThoroughSearch core(app.Ctx.Model.CharField, app.Ctx.Model.ObjectCount,
                              app.Ctx.Model.CharacterCount, settings);
         QCOMPARE(core.Run(), TThoroughStatus::Finished);
-        const std::vector<QStringList> rows = app.Results.SgOpt->Rows();
+        const std::vector<QStringList> rows = Find<TStringGrid>(app.Results, "SgOpt")->Rows();
         QCOMPARE(rows, ThoroughListRows(core, '.'));
-        QCOMPARE(app.Results.Label1->text(),
+        QCOMPARE(Find<QLabel>(app.Results, "Label1")->text(),
                  QString("Optimum = Minimum = %1").arg(core.BestLength()));
         // Every row's tree is in the population with the length shown.
         TParsimonySearch* population = app.Results.Population();
@@ -91,10 +91,10 @@ private slots:
     {
         TApp app;
         app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
-        app.ExpectRefused({{app.Optimize.EdTimeLimit, "0"},
-                           {app.Optimize.EdTimeLimit, "soon"},
-                           {app.Optimize.EdReplicates, "0"},
-                           {app.Optimize.EdThreads, "1000"}});
+        app.ExpectRefused({{"EdTimeLimit", "0"},
+                           {"EdTimeLimit", "soon"},
+                           {"EdReplicates", "0"},
+                           {"EdThreads", "1000"}});
     }
 
     // Pictures of a run for a person to look at: set VARNO_SCREENSHOT_DIR and
@@ -106,8 +106,8 @@ private slots:
         if (out.isEmpty() || data.isEmpty()) QSKIP("no picture folder or data given");
         TApp app(data);
         app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
-        app.Optimize.EdTimeLimit->setText("30");
-        app.Optimize.EdThreads->setText("2");
+        Find<QLineEdit>(app.Optimize, "EdTimeLimit")->setText("30");
+        Find<QLineEdit>(app.Optimize, "EdThreads")->setText("2");
         app.Optimize.show();
         QSignalSpy finished(&app.Optimize, &TFrmOptimize::RunFinished);
         app.Optimize.SetSeed(1);

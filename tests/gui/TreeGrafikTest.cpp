@@ -21,6 +21,7 @@
 #include "graphics/ZoomScrollArea.h"
 #include "tests/graphics/TreeBuilders.h"
 #include "tests/support/FakeUiServices.h"
+#include "tests/support/FindWidget.h"
 #include "tests/support/PixelCounts.h"
 
 namespace {
@@ -38,11 +39,11 @@ struct TTreeWindow {
         Window.show();
         Grab();
     }
-    QImage Grab() { return Window.TreePBX->grab().toImage(); }
+    QImage Grab() { return Find<TGrfPaintBox>(Window, "TreePBX")->grab().toImage(); }
     // The marker of a node, or none when it is not shown.
     TadaArtDot* Marker(const TscTreeNode* node) const
     {
-        for (auto& o : Window.TreePanel->GrfObjects())
+        for (auto& o : Window.Panel().GrfObjects())
             if (auto* d = dynamic_cast<TadaArtDot*>(o.get()); d && d->Node == node) return d;
         return nullptr;
     }
@@ -53,7 +54,7 @@ struct TTreeWindow {
     }
     void Click(const TscTreeNode* node, Qt::MouseButton button = Qt::LeftButton)
     {
-        QTest::mouseClick(Window.TreePBX, button, {}, At(node));
+        QTest::mouseClick(Find<TGrfPaintBox>(Window, "TreePBX"), button, {}, At(node));
     }
     // An inner node that is neither the root nor one of its children.
     TscTreeNode* DeepInner() const
@@ -63,7 +64,7 @@ struct TTreeWindow {
         return nullptr;
     }
     TscTreeNode* AnyLeaf() const { return Nodes.Item(0); }
-    int MarkerCount() const { return static_cast<int>(Window.TreePanel->GrfObjects().size()); }
+    int MarkerCount() const { return static_cast<int>(Window.Panel().GrfObjects().size()); }
 };
 
 }  // namespace
@@ -81,13 +82,13 @@ private slots:
         w.SetTitle(QString());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QWidget* viewport = w.TreeSCR->viewport();
+        QWidget* viewport = Find<TZoomScrollArea>(w, "TreeSCR")->viewport();
         // Taller than the window, as wide as it; labels at least 8 pixels.
-        QVERIFY(w.TreePBX->height() >= 255 * 8);
-        QCOMPARE(w.TreePBX->width(), viewport->width());
-        w.TreePBX->grab();
-        QVERIFY(w.TreePanel->LabelStyle().FontHeight(w.TreePanel->CurrentLayout().Geometry) >= 8);
-        QScrollBar* vertical = w.TreeSCR->verticalScrollBar();
+        QVERIFY(Find<TGrfPaintBox>(w, "TreePBX")->height() >= 255 * 8);
+        QCOMPARE(Find<TGrfPaintBox>(w, "TreePBX")->width(), viewport->width());
+        Find<TGrfPaintBox>(w, "TreePBX")->grab();
+        QVERIFY(w.Panel().LabelStyle().FontHeight(w.Panel().CurrentLayout().Geometry) >= 8);
+        QScrollBar* vertical = Find<TZoomScrollArea>(w, "TreeSCR")->verticalScrollBar();
         QVERIFY(vertical->isVisible());
         QCOMPARE(vertical->value(), 0);
 
@@ -111,33 +112,33 @@ private slots:
         TscTreeNode* leaf = nodes.Item(100);
         auto onViewport = [&] {
             TadaArtDot* marker = nullptr;
-            for (auto& o : w.TreePanel->GrfObjects())
+            for (auto& o : w.Panel().GrfObjects())
                 if (auto* d = dynamic_cast<TadaArtDot*>(o.get()); d && d->Node == leaf) marker = d;
-            w.TreePBX->grab();  // a paint lays the markers out anew
+            Find<TGrfPaintBox>(w, "TreePBX")->grab();  // a paint lays the markers out anew
             const TIntRect r = marker->DeviceBounds();
-            return w.TreePBX->mapTo(viewport,
-                                    QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+            return Find<TGrfPaintBox>(w, "TreePBX")
+                ->mapTo(viewport, QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
         };
         vertical->setValue(vertical->maximum() / 3);
         const QPoint before = onViewport();
         QVERIFY(viewport->rect().contains(before));
-        const QSize unzoomed = w.TreePBX->size();
+        const QSize unzoomed = Find<TGrfPaintBox>(w, "TreePBX")->size();
         wheel(before, 240, Qt::ControlModifier);
-        QVERIFY(w.TreeSCR->Zoom() > 1.4);
-        QVERIFY(w.TreePBX->height() > unzoomed.height() * 1.4);
-        QVERIFY(w.TreePBX->width() > unzoomed.width() * 1.4);
+        QVERIFY(Find<TZoomScrollArea>(w, "TreeSCR")->Zoom() > 1.4);
+        QVERIFY(Find<TGrfPaintBox>(w, "TreePBX")->height() > unzoomed.height() * 1.4);
+        QVERIFY(Find<TGrfPaintBox>(w, "TreePBX")->width() > unzoomed.width() * 1.4);
         const QPoint after = onViewport();
         QVERIFY2((after - before).manhattanLength() <= 6, qPrintable(QString("%1,%2 -> %3,%4")
                                                                          .arg(before.x())
                                                                          .arg(before.y())
                                                                          .arg(after.x())
                                                                          .arg(after.y())));
-        QVERIFY(w.TreePanel->LabelStyle().FontHeight(w.TreePanel->CurrentLayout().Geometry) >= 11);
+        QVERIFY(w.Panel().LabelStyle().FontHeight(w.Panel().CurrentLayout().Geometry) >= 11);
         keep("tree255-zoomed");
         // Zooming out stops at the fitting size.
         wheel(before, -2400, Qt::ControlModifier);
-        QCOMPARE(w.TreeSCR->Zoom(), 1.0);
-        QCOMPARE(w.TreePBX->size(), unzoomed);
+        QCOMPARE(Find<TZoomScrollArea>(w, "TreeSCR")->Zoom(), 1.0);
+        QCOMPARE(Find<TGrfPaintBox>(w, "TreePBX")->size(), unzoomed);
     }
 
     void SelectedNodeIsMarkedOnScreenOnly()
@@ -149,7 +150,7 @@ private slots:
         t.Click(node);
         QVERIFY(CountColour(t.Grab(), mark) > 40);
         // Exports draw the page, without the mark.
-        const QImage exported = t.Window.Container->RenderImage(733, 652);
+        const QImage exported = t.Window.Page().RenderImage(733, 652);
         QCOMPARE(CountColour(exported, mark), 0);
         // Another tree: nothing selected, nothing marked.
         t.Window.SetNodes(&t.Nodes);
@@ -162,21 +163,21 @@ private slots:
         TTreeGrfFRM& w = t.Window;
         QCOMPARE(w.windowTitle(), QString("Tree"));
         QCOMPARE(w.size(), QSize(870, 661));
-        QVERIFY(!w.CloseBTN->isVisible());
-        QCOMPARE(w.ReRootBTN->text(), QString("Re-Root"));
-        QCOMPARE(w.FlipBTN->text(), QString("Swap"));
+        QVERIFY(!Find<QPushButton>(w, "CloseBTN")->isVisible());
+        QCOMPARE(Find<QPushButton>(w, "ReRootBTN")->text(), QString("Re-Root"));
+        QCOMPARE(Find<QPushButton>(w, "FlipBTN")->text(), QString("Swap"));
         // Zoom and Reset share one row.
-        QCOMPARE(w.ZoomBTN->y(), w.ResetBTN->y());
-        QVERIFY(w.ZoomBTN->x() < w.ResetBTN->x());
-        QVERIFY(w.DrawAtRightCBX->isChecked());
-        QVERIFY(w.BckGroundCBX->isChecked());
-        QCOMPARE(w.ActNodeLBL->text(), QString("Node"));
-        QCOMPARE(w.ActNodeLBL->font().pixelSize(), 16);
-        QCOMPARE(w.ExportBTN->text(), QString("Save"));
-        QVERIFY(w.ExportBTN->font().bold());
-        QVERIFY(w.ExportBTN->y() > w.ActNodeLBL->y());
-        QCOMPARE(w.Container->Title, QString());
-        QCOMPARE(w.Container->TitleLayout, TTitleLayout::None);
+        QCOMPARE(Find<QPushButton>(w, "ZoomBTN")->y(), Find<QPushButton>(w, "ResetBTN")->y());
+        QVERIFY(Find<QPushButton>(w, "ZoomBTN")->x() < Find<QPushButton>(w, "ResetBTN")->x());
+        QVERIFY(Find<QCheckBox>(w, "DrawAtRightCBX")->isChecked());
+        QVERIFY(Find<QCheckBox>(w, "BckGroundCBX")->isChecked());
+        QCOMPARE(Find<QLabel>(w, "ActNodeLBL")->text(), QString("Node"));
+        QCOMPARE(Find<QLabel>(w, "ActNodeLBL")->font().pixelSize(), 16);
+        QCOMPARE(Find<QPushButton>(w, "ExportBTN")->text(), QString("Save"));
+        QVERIFY(Find<QPushButton>(w, "ExportBTN")->font().bold());
+        QVERIFY(Find<QPushButton>(w, "ExportBTN")->y() > Find<QLabel>(w, "ActNodeLBL")->y());
+        QCOMPARE(w.Page().Title, QString());
+        QCOMPARE(w.Page().TitleLayout, TTitleLayout::None);
         // One marker per node, the tree drawn on the paint box.
         QCOMPARE(t.MarkerCount(), t.Nodes.Count());
         const QImage image = t.Grab();
@@ -189,56 +190,58 @@ private slots:
         TTreeWindow t;
         TscTreeNode* node = t.DeepInner();
         QVERIFY(node);
-        QTest::mousePress(t.Window.TreePBX, Qt::LeftButton, {}, t.At(node));
-        QCOMPARE(t.Window.Selected, node);
-        QCOMPARE(t.Window.ActNodeLBL->text(), node->Ident);
-        const QStringList info = t.Window.Container->TextBoxLines();
+        QTest::mousePress(Find<TGrfPaintBox>(t.Window, "TreePBX"), Qt::LeftButton, {}, t.At(node));
+        QCOMPARE(t.Window.SelectedNode(), node);
+        QCOMPARE(Find<QLabel>(t.Window, "ActNodeLBL")->text(), node->Ident);
+        const QStringList info = t.Window.Page().TextBoxLines();
         QCOMPARE(info.value(0), "Ident=" + node->Ident);
         QCOMPARE(info.value(1), "Code=" + node->Code);
         QCOMPARE(info.value(2), QString("Leaves=%1").arg(node->LeafCount()));
         // The yellow box is on screen while the button is held.
         QVERIFY(CountColour(t.Grab(), QRect(0, 0, 733, 652), qRgb(255, 255, 0)) > 200);
-        QTest::mouseRelease(t.Window.TreePBX, Qt::LeftButton, {}, t.At(node));
-        QVERIFY(t.Window.Container->TextBoxLines().isEmpty());
+        QTest::mouseRelease(Find<TGrfPaintBox>(t.Window, "TreePBX"), Qt::LeftButton, {},
+                            t.At(node));
+        QVERIFY(t.Window.Page().TextBoxLines().isEmpty());
         QCOMPARE(CountColour(t.Grab(), QRect(0, 0, 733, 652), qRgb(255, 255, 0)), 0);
 
         // Any button selects; only the left one shows the box.
         TscTreeNode* leaf = t.AnyLeaf();
-        QTest::mousePress(t.Window.TreePBX, Qt::RightButton, {}, t.At(leaf));
-        QCOMPARE(t.Window.Selected, leaf);
-        QCOMPARE(t.Window.ActNodeLBL->text(), leaf->Ident);
-        QVERIFY(t.Window.Container->TextBoxLines().isEmpty());
-        QTest::mouseRelease(t.Window.TreePBX, Qt::RightButton, {}, t.At(leaf));
+        QTest::mousePress(Find<TGrfPaintBox>(t.Window, "TreePBX"), Qt::RightButton, {}, t.At(leaf));
+        QCOMPARE(t.Window.SelectedNode(), leaf);
+        QCOMPARE(Find<QLabel>(t.Window, "ActNodeLBL")->text(), leaf->Ident);
+        QVERIFY(t.Window.Page().TextBoxLines().isEmpty());
+        QTest::mouseRelease(Find<TGrfPaintBox>(t.Window, "TreePBX"), Qt::RightButton, {},
+                            t.At(leaf));
     }
 
     void ZoomNeedsAnInnerNodeAndResetReturns()
     {
         TTreeWindow t;
         TTreeGrfFRM& w = t.Window;
-        w.ZoomBTN->click();
+        Find<QPushButton>(w, "ZoomBTN")->click();
         QCOMPARE(t.Ui.Informations, QStringList{"No node selected !"});
-        QCOMPARE(w.TreePanel->ZoomRoot, t.Nodes.Root);
+        QCOMPARE(w.Panel().ZoomRoot, t.Nodes.Root);
         t.Click(t.AnyLeaf());
-        w.ZoomBTN->click();
+        Find<QPushButton>(w, "ZoomBTN")->click();
         QCOMPARE(t.Ui.Informations.value(1), QString("Tip selected !"));
-        QCOMPARE(w.TreePanel->ZoomRoot, t.Nodes.Root);
+        QCOMPARE(w.Panel().ZoomRoot, t.Nodes.Root);
         QCOMPARE(t.MarkerCount(), t.Nodes.Count());
 
         TscTreeNode* node = t.DeepInner();
         const QString before = Shape(t.Nodes.Root, true);
         t.Click(node);
-        w.ZoomBTN->click();
-        QCOMPARE(w.TreePanel->ZoomRoot, node);
+        Find<QPushButton>(w, "ZoomBTN")->click();
+        QCOMPARE(w.Panel().ZoomRoot, node);
         // Only the subtree has markers, and it fills the panel: its leaf markers are larger.
         QCOMPARE(t.MarkerCount(), 2 * node->LeafCount() - 1);
         t.Grab();
-        const double zoomedSize = w.TreePanel->LeaveStyle().Size;
+        const double zoomedSize = w.Panel().LeaveStyle().Size;
         QCOMPARE(zoomedSize, std::min(0.05, 1.0 / (1.2 * node->LeafCount())));
         QCOMPARE(Shape(t.Nodes.Root, true), before);  // zoom never changes the tree
-        w.ResetBTN->click();
-        QCOMPARE(w.TreePanel->ZoomRoot, t.Nodes.Root);
+        Find<QPushButton>(w, "ResetBTN")->click();
+        QCOMPARE(w.Panel().ZoomRoot, t.Nodes.Root);
         QCOMPARE(t.MarkerCount(), t.Nodes.Count());
-        QCOMPARE(w.Selected, node);  // the selection stays
+        QCOMPARE(w.SelectedNode(), node);  // the selection stays
         QCOMPARE(t.Ui.Informations.size(), 2);
     }
 
@@ -247,30 +250,30 @@ private slots:
         TTreeWindow t;
         TTreeGrfFRM& w = t.Window;
         const QString original = Shape(t.Nodes.Root, true);
-        w.ReRootBTN->click();
-        w.FlipBTN->click();
+        Find<QPushButton>(w, "ReRootBTN")->click();
+        Find<QPushButton>(w, "FlipBTN")->click();
         QCOMPARE(Shape(t.Nodes.Root, true), original);
 
         // Swap: the subtrees change places; twice gives the tree back.
         TscTreeNode* node = t.DeepInner();
         t.Click(node);
         TscTreeNode* left = node->Left;
-        w.FlipBTN->click();
+        Find<QPushButton>(w, "FlipBTN")->click();
         QCOMPARE(node->Right, left);
         QVERIFY(Shape(t.Nodes.Root, true) != original);
-        w.FlipBTN->click();
+        Find<QPushButton>(w, "FlipBTN")->click();
         QCOMPARE(Shape(t.Nodes.Root, true), original);
 
         // Zoomed in, a re-root goes back to the whole tree; the node becomes the root's right
         // child.
-        w.ZoomBTN->click();
-        QCOMPARE(w.TreePanel->ZoomRoot, node);
+        Find<QPushButton>(w, "ZoomBTN")->click();
+        QCOMPARE(w.Panel().ZoomRoot, node);
         const double total = TotalLength(t.Nodes);
         const double nodeLength = node->Length;
-        w.ReRootBTN->click();
-        QCOMPARE(w.TreePanel->ZoomRoot, nullptr);
+        Find<QPushButton>(w, "ReRootBTN")->click();
+        QCOMPARE(w.Panel().ZoomRoot, nullptr);
         QCOMPARE(t.Nodes.Root->Right, node);
-        QCOMPARE(w.Selected, node);
+        QCOMPARE(w.SelectedNode(), node);
         QVERIFY(qAbs(TotalLength(t.Nodes) - total) < 1e-9);
         QVERIFY(qAbs(t.Nodes.Root->Left->Length + t.Nodes.Root->Right->Length - nodeLength) < 1e-9);
         QCOMPARE(t.MarkerCount(), t.Nodes.Count());
@@ -282,7 +285,7 @@ private slots:
         // Re-rooting on the root's child redraws the same tree.
         const QString rerooted = Shape(t.Nodes.Root, true);
         t.Click(node);
-        w.ReRootBTN->click();
+        Find<QPushButton>(w, "ReRootBTN")->click();
         QCOMPARE(Shape(t.Nodes.Root, true), rerooted);
     }
 
@@ -298,34 +301,34 @@ private slots:
         const QRect rightEdge(image.width() * 93 / 100, 2, image.width() * 5 / 100,
                               image.height() - 4);
         QVERIFY(CountDark(image, rightEdge) > 20);
-        QTest::mouseClick(w.DrawAtRightCBX, Qt::LeftButton);
-        QVERIFY(!w.DrawAtRightCBX->isChecked());
-        QVERIFY(!w.TreePanel->DrawAtRight);
+        QTest::mouseClick(Find<QCheckBox>(w, "DrawAtRightCBX"), Qt::LeftButton);
+        QVERIFY(!Find<QCheckBox>(w, "DrawAtRightCBX")->isChecked());
+        QVERIFY(!w.Panel().DrawAtRight);
         image = t.Grab();
         QCOMPARE(CountDark(image, rightEdge), 0);
 
-        QTest::mouseClick(w.BckGroundCBX, Qt::LeftButton);
+        QTest::mouseClick(Find<QCheckBox>(w, "BckGroundCBX"), Qt::LeftButton);
         image = t.Grab();
         QCOMPARE(CountColour(image, QRect(2, 2, 18, 18), qRgb(255, 255, 255)), 18 * 18);
-        QTest::mouseClick(w.BckGroundCBX, Qt::LeftButton);
+        QTest::mouseClick(Find<QCheckBox>(w, "BckGroundCBX"), Qt::LeftButton);
         QCOMPARE(CountColour(t.Grab(), QRect(2, 2, 18, 18), face), 18 * 18);
     }
 
     void DragRectangleHighlightsTheRegion()
     {
         TTreeWindow t;
-        QWidget* box = t.Window.TreePBX;
+        QWidget* box = Find<TGrfPaintBox>(t.Window, "TreePBX");
         const QRgb silver = qRgb(0xC0, 0xC0, 0xC0);
         const QRect inside(130, 130, 160, 260);
         const int before = CountColour(t.Grab(), inside, silver);
         QTest::mousePress(box, Qt::LeftButton, {}, QPoint(120, 120));
         QTest::mouseMove(box, QPoint(300, 400));
         QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(300, 400));
-        QVERIFY(t.Window.TreePanel->HighlightShown());
+        QVERIFY(t.Window.Panel().HighlightShown());
         QVERIFY(CountColour(t.Grab(), inside, silver) > before + 20000);
         // A plain click removes it again.
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(200, 200));
-        QVERIFY(!t.Window.TreePanel->HighlightShown());
+        QVERIFY(!t.Window.Panel().HighlightShown());
     }
 
     void SaveExportsThePageAndGivesItsSettingsBack()
@@ -340,29 +343,29 @@ private slots:
             if (!e) return;
             driven = true;
             // The tree window keeps its picture while the export borrows the page.
-            QVERIFY(t.Window.TreePBX->IsFrozen());
-            QTest::keyClicks(e->TitleEDT, "My tree");
-            QCOMPARE(t.Window.Container->Title, QString("My tree"));
-            QCOMPARE(t.Window.Container->TitleLayout, TTitleLayout::Lines);
-            e->DestinationRG.Items[DestFile]->click();
-            e->DataTypeRG.Items[DataBitmap]->click();
-            e->PicWidthEDT->setText("900");
-            e->PicHeightEDT->setText("700");
-            e->ExportBTN->click();
+            QVERIFY(Find<TGrfPaintBox>(t.Window, "TreePBX")->IsFrozen());
+            QTest::keyClicks(Find<QLineEdit>(*e, "TitleEDT"), "My tree");
+            QCOMPARE(t.Window.Page().Title, QString("My tree"));
+            QCOMPARE(t.Window.Page().TitleLayout, TTitleLayout::Lines);
+            FindRadioGroup(*e, "DestinationRG")->button(DestFile)->click();
+            FindRadioGroup(*e, "DataTypeRG")->button(DataBitmap)->click();
+            Find<QLineEdit>(*e, "PicWidthEDT")->setText("900");
+            Find<QLineEdit>(*e, "PicHeightEDT")->setText("700");
+            Find<QPushButton>(*e, "ExportBTN")->click();
             if (e->isVisible()) e->reject();
         });
-        t.Window.ExportBTN->click();
+        Find<QPushButton>(t.Window, "ExportBTN")->click();
         QVERIFY(driven);
         QCOMPARE(t.Ui.SaveCalls.size(), 1);
         QCOMPARE(t.Ui.SaveCalls[0].DefaultSuffix, QString("BMP"));
         QImageReader reader(path);
         QCOMPARE(reader.format(), QByteArray("bmp"));
         QCOMPARE(reader.size(), QSize(900, 700));
-        QCOMPARE(t.Window.Container->Title, QString());
-        QCOMPARE(t.Window.Container->TitleLayout, TTitleLayout::None);
+        QCOMPARE(t.Window.Page().Title, QString());
+        QCOMPARE(t.Window.Page().TitleLayout, TTitleLayout::None);
         QCOMPARE(t.Ui.BusyDepth, 0);
         // The window paints on its own paint box again.
-        QVERIFY(!t.Window.TreePBX->IsFrozen());
+        QVERIFY(!Find<TGrfPaintBox>(t.Window, "TreePBX")->IsFrozen());
         QVERIFY(CountDark(t.Grab(), QRect(0, 0, 733, 652)) > 500);
     }
 };
