@@ -1,5 +1,5 @@
 // The parsimony window's exact search: its settings, the warning and the
-// refusal for many objects, its run in a worker thread with progress, and
+// refusal for many objects, its job (on the job's own thread) with progress, and
 // every shortest tree it kept handed to the tree results window.
 #include <QCheckBox>
 #include <QLabel>

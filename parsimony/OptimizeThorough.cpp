@@ -1,8 +1,8 @@
-// The parsimony window's thorough search: its settings, its run in a worker
-// thread with progress, and its shortest trees handed to the tree results
+// The parsimony window's thorough search: its settings, its job (on the job's
+// own thread) with progress, and its shortest trees handed to the tree results
 // window like a population of the evolutionary search. Also what the exact
-// search shares with it: reading the threads, the checks of the data, the
-// worker and the results.
+// search shares with it: reading the threads, the checks of the data and the
+// results.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
