@@ -225,15 +225,13 @@ QStringList TFrmMain::ProtocolLines() const
 
 bool TFrmMain::LoadFile(const QString& path, bool workbook)
 {
-    TReadResult read = ReadDataFile(path, workbook, NexusRootRule());
-    if (!read.Ok) {
-        // A failed load leaves the previous data as they were.
-        Ctx.Ui.ShowError(this, read.Error);
+    // A failed load leaves the previous data as they were.
+    if (const TStatus loaded = Ctx.Document.Load(path, workbook, NexusRootRule()); !loaded) {
+        Ctx.Ui.ShowError(this, loaded.Error());
         return false;
     }
-    const QStringList report = LoadReportLines(path, read.Data) + LoadReportNotes(read);
-    Ctx.Model.AssignMatrix(std::move(read.Data), workbook);
-    Ctx.WriteProtocol(report);
+    Ctx.WriteProtocol(Ctx.Document.Report().Lines);
+    Ctx.WriteProtocol(Ctx.Document.Report().Notes);
 
     Wnd.FrmImport->setWindowTitle(QStringLiteral("Data from ") + path);
     Wnd.FrmImport->ShowData();

@@ -3,6 +3,7 @@
 #include "analyses/AnalysisJobs.h"
 #include "cli/BatchCommand.h"
 #include "data/CharacterType.h"
+#include "data/DataDocument.h"
 #include "data/ImportSource.h"
 #include "data/NumberFormat.h"
 #include "data/Path.h"
@@ -41,10 +42,9 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
     }
 
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
-    TModel model;
-    TMatrixData data;
-    if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
-    model.AssignMatrix(std::move(data), IsWorkbookPath(args.Positional().first()));
+    TDataDocument document;
+    if (!LoadDocument(args.Positional().first(), &document)) return ExitFailure;
+    TModel& model = document.Model;
     if (job == TAnalysisJob::DistanceMatrix) {
         model.CharacterType = static_cast<unsigned char>(type);
         WriteLines(CharacterTypeExplanation(type, true));

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "data/DataDocument.h"
 #include "data/DataFile.h"
 #include "data/TextFile.h"
 
@@ -97,15 +98,21 @@ bool OutputsAreSafe(const QStringList& inputs, const QStringList& outputs)
     return true;
 }
 
-bool LoadDataFile(const QString& path, TMatrixData* data)
+bool LoadDocument(const QString& path, TDataDocument* document)
 {
-    TReadResult read = ReadDataFile(path);
-    if (!read.Ok) {
-        WriteStderr(read.Error);
+    if (const TStatus loaded = document->Load(path); !loaded) {
+        WriteStderr(loaded.Error());
         return false;
     }
-    for (const QString& w : read.Warnings) WriteStderr(w);
-    *data = std::move(read.Data);
+    for (const QString& w : document->Report().Warnings) WriteStderr(w);
+    return true;
+}
+
+bool LoadDataFile(const QString& path, TMatrixData* data)
+{
+    TDataDocument document;
+    if (!LoadDocument(path, &document)) return false;
+    *data = document.Release();
     return true;
 }
 

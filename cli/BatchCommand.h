@@ -45,9 +45,12 @@ bool FinishStdout();
 bool OutputsAreSafe(const QStringList& inputs, const QStringList& outputs);
 
 struct TMatrixData;
+class TDataDocument;
 // Reads a data file as the program does (workbook by its name); on failure
 // writes the error to stderr and returns false.
 bool LoadDataFile(const QString& path, TMatrixData* data);
+// The same into a data document, for commands that keep the model.
+bool LoadDocument(const QString& path, TDataDocument* document);
 
 // A small argument reader: positional arguments and "--name value" options.
 class TBatchArgs {

@@ -1,6 +1,7 @@
 // Batch commands on characters: data check, full paths, transposition and
 // the state tree of one character.
 #include "cli/BatchCommand.h"
+#include "data/DataDocument.h"
 #include "data/ImportSource.h"
 #include "data/MatrixOps.h"
 #include "data/Path.h"
@@ -55,9 +56,10 @@ int RunTranspose(const QStringList& rawArgs)
         return ExitUsage;
     }
     if (!OutputsAreSafe(args.Positional(), {out})) return ExitFailure;
-    TMatrixData data;
-    if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
-    const TMatrixData t = TransposeMatrix(data.DataMatrix, data.ObjectCount, data.CharacterCount);
+    TDataDocument document;
+    if (!LoadDocument(args.Positional()[0], &document)) return ExitFailure;
+    document.Transpose();
+    const TModel& t = document.Model;
     return WriteOutput(out,
                        EncodeTextTable(MatrixRows(t.DataMatrix, t.ObjectCount, t.CharacterCount)))
                ? ExitOk

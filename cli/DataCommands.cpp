@@ -1,5 +1,6 @@
 // Batch commands on the data matrix.
 #include "cli/BatchCommand.h"
+#include "data/DataDocument.h"
 #include "data/DataFile.h"
 #include "data/ImportSource.h"
 
@@ -12,13 +13,13 @@ int RunLoad(const QStringList& rawArgs)
         return ExitUsage;
     }
     const QString path = args.Positional().first();
-    TReadResult read = ReadDataFile(path);
-    if (!read.Ok) {
-        WriteStderr(read.Error);
+    TDataDocument document;
+    if (const TStatus loaded = document.Load(path); !loaded) {
+        WriteStderr(loaded.Error());
         return ExitFailure;
     }
-    WriteStdoutLines(LoadReportLines(path, read.Data));
-    for (const QString& w : LoadReportNotes(read)) WriteStderr(w);
+    WriteStdoutLines(document.Report().Lines);
+    for (const QString& w : document.Report().Notes) WriteStderr(w);
     return ExitOk;
 }
 }  // namespace

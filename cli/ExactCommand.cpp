@@ -9,7 +9,7 @@
 #include "data/Path.h"
 #include "data/TextFile.h"
 #include "data/Workbook.h"
-#include "parsimony/ExactSearch.h"
+#include "parsimony/ExactJob.h"
 #include "parsimony/Newick.h"
 
 namespace {
@@ -67,21 +67,23 @@ int RunExact(const QStringList& rawArgs)
     }
     if (const QString warning = ExactSearchWarning(data.ObjectCount); !warning.isEmpty())
         WriteStderr(warning);
-    const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
+    TExactJob job(BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount),
+                  data.ObjectCount, data.CharacterCount, settings);
+    const TSField& field = job.Field();
     for (const QString& note : ExactInputNotes(field, data.ObjectCount, data.CharacterCount))
         WriteStderr(note);
 
-    TExactCallbacks callbacks;
+    std::function<void(const TExactProgress&)> progress;
     if (args.Has(QStringLiteral("--progress")))
-        callbacks.Progress = [](const TExactProgress& p) {
+        progress = [](const TExactProgress& p) {
             WriteStderr(QStringLiteral("%1 trees examined, shortest %2, about %3% done, %4 s")
                             .arg(p.Nodes)
                             .arg(p.Best)
                             .arg(FormatShortest(std::floor(p.Done * 1000) / 10, QLatin1Char('.')))
                             .arg(FormatShortest(std::round(p.Seconds), QLatin1Char('.'))));
         };
-    TExactSearch search(field, data.ObjectCount, data.CharacterCount, settings);
-    const TExactResult r = search.Run(callbacks);
+    const TExactOutcome& outcome = job.Run(progress);
+    const TExactResult& r = outcome.Result;
     if (r.Status == TExactStatus::Refused) {
         WriteStderr(r.Error);
         return ExitFailure;
@@ -114,8 +116,7 @@ int RunExact(const QStringList& rawArgs)
 
     QStringList out = CharacterTypeExplanation(ctMatroschka, true);
     out << QString() << QStringLiteral("Character type modulation successful") << QString()
-        << QStringLiteral("Camin Sokal parsimony was chosen") << QString()
-        << ExactRunLines(data.ObjectCount, settings) << ExactResultLines(r, settings);
+        << QStringLiteral("Camin Sokal parsimony was chosen") << outcome.Report;
     WriteStdoutLines(out);
     return ExitOk;
 }

@@ -8,6 +8,7 @@
 #include "data/TextFile.h"
 #include "data/Workbook.h"
 #include "parsimony/CreateTree.h"
+#include "parsimony/EvolutionaryJob.h"
 #include "parsimony/Newick.h"
 #include "parsimony/NexusTrees.h"
 #include "parsimony/OptimizeRun.h"
@@ -79,12 +80,15 @@ int RunParsimony(const QStringList& rawArgs)
     for (const QString& line : StateLimitLines(field)) WriteStderr(line);
 
     QStringList protocol = CharacterTypeExplanation(ctMatroschka, true) + ParsimonyStartLines({});
-    TParsimonySearch search(field, data.ObjectCount, data.CharacterCount, settings);
-    if (search.Run() != TSearchStatus::Finished) {
-        WriteStderr(search.Error());
+    TEvolutionaryJob job(field, data.ObjectCount, data.CharacterCount, settings, treesText,
+                         generationsText);
+    const TEvolutionaryOutcome& outcome = job.Run();
+    if (outcome.Status != TSearchStatus::Finished) {
+        WriteStderr(outcome.Error);
         return ExitFailure;
     }
-    protocol << SearchProtocolLines(treesText, generationsText, settings.MissingData);
+    const TParsimonySearch& search = *outcome.Population;
+    protocol << outcome.Protocol;
 
     const QString table = args.Value(QStringLiteral("--table"));
     if (!table.isEmpty()) {

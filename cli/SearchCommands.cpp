@@ -14,6 +14,7 @@
 #include "data/TextFile.h"
 #include "parsimony/PackedStates.h"
 #include "parsimony/Random.h"
+#include "parsimony/ThoroughJob.h"
 #include "parsimony/ThoroughScorer.h"
 #include "parsimony/ThoroughSearch.h"
 #include "parsimony/TreeFile.h"
@@ -21,8 +22,12 @@
 namespace {
 constexpr qint64 MaxNewickBytes = 256 * 1024 * 1024;
 
-std::atomic<bool> Interrupted{false};
-extern "C" void OnInterrupt(int) { Interrupted.store(true); }
+// The running search, for the signal handler to cancel (one atomic store).
+std::atomic<TThoroughJob*> Interrupted{nullptr};
+extern "C" void OnInterrupt(int)
+{
+    if (TThoroughJob* job = Interrupted.load()) job->Cancel();
+}
 
 // A value option as a whole number in [low, high]; prints why not.
 bool ReadWhole(const TBatchArgs& args, const QString& option, qint64 low, qint64 high,
@@ -135,9 +140,11 @@ int RunSearch(const QStringList& rawArgs)
 
     TMatrixData data;
     if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
-    const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
-    TThoroughSearch search(field, data.ObjectCount, data.CharacterCount, settings);
-    if (const QString refusal = search.Refusal(); !refusal.isEmpty()) {
+    TThoroughJob job(BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount),
+                     data.ObjectCount, data.CharacterCount, settings);
+    const TSField& field = job.Field();
+    const TThoroughSearch& search = job.Search();
+    if (const QString refusal = job.Refusal(); !refusal.isEmpty()) {
         WriteStderr(refusal);
         return ExitFailure;
     }
@@ -156,22 +163,22 @@ int RunSearch(const QStringList& rawArgs)
                         .arg(data.CharacterCount));
 
     const bool progress = args.Has(QStringLiteral("--progress"));
-    Interrupted.store(false);
+    Interrupted.store(&job);
     auto oldInt = std::signal(SIGINT, OnInterrupt);
     auto oldTerm = std::signal(SIGTERM, OnInterrupt);
-    const TThoroughStatus status = search.Run(
-        [&](const TThoroughProgress& p) {
-            if (!progress) return;
-            WriteStderr(QStringLiteral("Best length %1, replicate %2 of %3, %4 trees kept, %5 s")
-                            .arg(p.BestLength)
-                            .arg(p.Replicate)
-                            .arg(p.Replicates)
-                            .arg(p.TreesKept)
-                            .arg(QString::number(p.Elapsed, 'f', 1)));
-        },
-        &Interrupted);
+    const TThoroughOutcome& outcome = job.Run([&](const TThoroughProgress& p) {
+        if (!progress) return;
+        WriteStderr(QStringLiteral("Best length %1, replicate %2 of %3, %4 trees kept, %5 s")
+                        .arg(p.BestLength)
+                        .arg(p.Replicate)
+                        .arg(p.Replicates)
+                        .arg(p.TreesKept)
+                        .arg(QString::number(p.Elapsed, 'f', 1)));
+    });
     std::signal(SIGINT, oldInt);
     std::signal(SIGTERM, oldTerm);
+    Interrupted.store(nullptr);
+    const TThoroughStatus status = outcome.Status;
     if (status == TThoroughStatus::Refused || search.Results().empty()) {
         WriteStderr(QStringLiteral("The search found no tree."));
         return ExitFailure;
@@ -180,8 +187,7 @@ int RunSearch(const QStringList& rawArgs)
     QStringList protocol = CharacterTypeExplanation(ctMatroschka, true);
     protocol << QString() << QStringLiteral("Character type modulation successful") << QString()
              << QStringLiteral("Camin Sokal parsimony was chosen");
-    protocol << ThoroughProtocolLines(settings, search.ThreadsUsed())
-             << ThoroughResultLines(search);
+    protocol << outcome.Protocol;
     if (!newick.isEmpty() && !Save(newick, NewickLines(search.Results(), field, data.ObjectCount,
                                                        data.CharacterCount, settings.MissingData)))
         return ExitFailure;

@@ -7,14 +7,16 @@
 //   TFrmLoad load(ctx, parent);
 #include <functional>
 
-#include "data/Global.h"
+#include "data/DataDocument.h"
 
 class TUiServices;
 
 struct TFormContext {
     explicit TFormContext(TUiServices& ui) : Ui(ui) {}
 
-    TModel Model;
+    // The loaded data; Model is the document's, as every job reads it.
+    TDataDocument Document;
+    TModel& Model = Document.Model;
     TUiServices& Ui;
 
     // The files last chosen in the text and the workbook open dialogs.

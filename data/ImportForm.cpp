@@ -119,8 +119,7 @@ void TFrmImport::SgDataSelectCell(int c, int o)
 
 void TFrmImport::Button3Click()
 {
-    TModel& m = Ctx.Model;
-    m.AssignMatrix(TransposeMatrix(m.DataMatrix, m.ObjectCount, m.CharacterCount), m.FromExcel);
+    Ctx.Document.Transpose();
     FillGrid();
 }
 

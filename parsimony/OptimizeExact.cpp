@@ -1,5 +1,5 @@
 // The parsimony window's exact search: its settings, the warning and the
-// refusal for many objects, its run in a worker thread with progress, and
+// refusal for many objects, its job (on the job's own thread) with progress, and
 // every shortest tree it kept handed to the tree results window.
 #include <QCheckBox>
 #include <QLabel>
@@ -9,18 +9,10 @@
 
 #include "data/NumberFormat.h"
 #include "data/UiServices.h"
-#include "parsimony/ExactSearch.h"
+#include "parsimony/ExactJob.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/OptimizeRun.h"
 #include "parsimony/ThoroughResults.h"
-
-// A run with what it was started with and, once over, what it found.
-struct TExactJob {
-    TExactSettings Settings;
-    int ObjectCount = 0;
-    TExactSearch Search;
-    TExactResult Result;
-};
 
 namespace {
 // The progress bar of the share done counts in tenths of a percent.
@@ -60,21 +52,18 @@ void TFrmOptimize::StartExact()
     }
     if (!ReadThreadCount(EdExactThreads->text(), &settings.Threads)) return;
     settings.MissingData = CheckBox1->isChecked();
-    const int objects = Ctx.Model.ObjectCount;
-    if (const QString refusal = ValidateExactSearch(objects, settings); !refusal.isEmpty()) {
+    // Nothing is copied before the settings are known to be fine.
+    if (const QString refusal = ValidateExactSearch(Ctx.Model.ObjectCount, settings);
+        !refusal.isEmpty()) {
         Ctx.Ui.ShowError(this, refusal);
         return;
     }
     if (!DataFitResultsWindow(QStringLiteral("exact"))) return;
-    if (const QString warning = ExactSearchWarning(objects); !warning.isEmpty())
+    auto job = std::make_unique<TExactJob>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
+                                           Ctx.Model.CharacterCount, settings);
+    if (const QString warning = job->Warning(); !warning.isEmpty())
         Ctx.Ui.ShowInformation(this, warning);
-
-    Exact = std::make_shared<TExactJob>(
-        TExactJob{settings, objects,
-                  TExactSearch(Ctx.Model.CharField, objects, Ctx.Model.CharacterCount, settings),
-                  TExactResult()});
-    Stop = std::make_shared<std::atomic<bool>>(false);
-    MissingData = settings.MissingData;
+    Exact = std::move(job);
     LabelSeed->setText(QString());
     emit ResultsCleared();
     ProgressBar1->setRange(0, DoneSteps);
@@ -88,7 +77,7 @@ void TFrmOptimize::StartExact()
     SetStatusLabel(Label4, QStringLiteral("about 0 % done"));
     SetStatusLabel(Label3, QStringLiteral("finding an upper bound"));
 
-    TExactCallbacks callbacks;
+    TExactJob::TCallbacks callbacks;
     callbacks.Progress = [this](const TExactProgress& p) {
         QMetaObject::invokeMethod(
             this,
@@ -105,16 +94,20 @@ void TFrmOptimize::StartExact()
             },
             Qt::QueuedConnection);
     };
-    callbacks.Cancelled = [stop = Stop] { return stop->load(); };
-    StartWorker([job = Exact, callbacks] { job->Result = job->Search.Run(callbacks); },
-                &TFrmOptimize::ExactEnded);
+    callbacks.Finished = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { ExactEnded(); }, Qt::QueuedConnection);
+    };
+    SetRunning(true);
+    Exact->Start(std::move(callbacks));
 }
 
 void TFrmOptimize::ExactEnded()
 {
-    EndWorker();
-    std::shared_ptr<TExactJob> job = std::move(Exact);
-    const TExactResult& r = job->Result;
+    // Everything the job posted before it ended has been handled by now.
+    const std::unique_ptr<TExactJob> job = std::move(Exact);
+    SetRunning(false);
+    const TExactResult& r = job->Outcome().Result;
     if (r.Status == TExactStatus::Refused || r.Trees.empty()) {
         emit ResultsCleared();
         SetStatusLabel(Label4, QString());
@@ -125,13 +118,6 @@ void TFrmOptimize::ExactEnded()
         return;
     }
     const QChar separator = LocaleDecimalSeparator();
-    QStringList protocol{QString()};
-    protocol << ExactRunLines(job->ObjectCount, job->Settings)
-             << ExactSettingsLine(job->Settings, r.ThreadsUsed)
-             << ExactResultLines(r, job->Settings) << QString() << QString();
-    ShowFoundTrees(ExactListRows(r, separator),
-                   ExactPopulation(r, job->Settings, Ctx.Model.CharField, job->ObjectCount,
-                                   Ctx.Model.CharacterCount),
-                   static_cast<double>(r.Optimum), QStringLiteral("branch and bound, not proved"),
-                   protocol);
+    ShowFoundTrees(ExactListRows(r, separator), job->Population(), static_cast<double>(r.Optimum),
+                   QStringLiteral("branch and bound, not proved"), job->Outcome().Protocol);
 }

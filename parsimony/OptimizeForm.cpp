@@ -16,8 +16,11 @@
 #include "data/NumberFormat.h"
 #include "data/UiServices.h"
 #include "parsimony/CreateTree.h"
+#include "parsimony/EvolutionaryJob.h"
+#include "parsimony/ExactJob.h"
 #include "parsimony/FormHelpers.h"
 #include "parsimony/OptimizeRun.h"
+#include "parsimony/ThoroughJob.h"
 #include "parsimony/TreeTable.h"
 #include "parsimony/UpDownEdit.h"
 
@@ -173,11 +176,11 @@ TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
 
 TFrmOptimize::~TFrmOptimize()
 {
-    if (Worker) {
-        Stop->store(true);
-        Worker->wait();
-        delete Worker;
-    }
+    // Each job cancels and waits for its thread, while the window can still
+    // take what the thread posts.
+    Evolutionary.reset();
+    Thorough.reset();
+    Exact.reset();
 }
 
 template <typename F>
@@ -216,19 +219,14 @@ void TFrmOptimize::Button1Click()
 
 void TFrmOptimize::StartRun(int treeCount, int generations)
 {
-    TreesText = Edit2->text();
-    GenerationsText = Edit1->text();
-    MissingData = CheckBox1->isChecked();
-
     TSearchSettings settings;
     settings.TreeCount = treeCount;
     settings.Generations = generations;
-    settings.MissingData = MissingData;
+    settings.MissingData = CheckBox1->isChecked();
     settings.Seed = FixedSeed ? *FixedSeed : ClockSeed();
-    // The search takes its own copy of the coded characters.
-    Search = std::make_shared<TParsimonySearch>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
-                                                Ctx.Model.CharacterCount, settings);
-    Stop = std::make_shared<std::atomic<bool>>(false);
+    Evolutionary = std::make_unique<TEvolutionaryJob>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
+                                                      Ctx.Model.CharacterCount, settings,
+                                                      Edit2->text(), Edit1->text());
 
     LabelSeed->setText(QStringLiteral("Seed = %1").arg(*settings.Seed));
     emit ResultsCleared();
@@ -240,10 +238,11 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
     SetStatusLabel(Label3, QString());
     SetRunning(true);
 
-    // The callbacks run on the worker: they only post to this window.
-    TSearchCallbacks cb;
+    // The callbacks run on the job's thread: they only post to this window.
+    TEvolutionaryJob::TCallbacks job;
+    TSearchCallbacks& cb = job.Search;
     cb.GrowProgress = [this](int k) { Post([this, k] { ProgressBar1->setValue(k); }); };
-    TParsimonySearch* search = Search.get();
+    const TParsimonySearch* search = &Evolutionary->Search();
     const QChar separator = LocaleDecimalSeparator();
     cb.Grown = [this, search, separator] {
         std::vector<QStringList> rows = PopulationListRows(search->Histories(), separator);
@@ -270,17 +269,16 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
         *lastShown = now;
         Post([this, g] { ProgressBar2->setValue(g); });
     };
-    cb.Cancelled = [stop = Stop] { return stop->load(); };
-
-    Worker = QThread::create([keep = Search, cb] { keep->Run(cb); });
-    connect(Worker, &QThread::finished, this, &TFrmOptimize::RunEnded);
-    Worker->start();
+    job.Finished = [this] { Post([this] { RunEnded(); }); };
+    Evolutionary->Start(std::move(job));
 }
 
 void TFrmOptimize::BtnCancelClick()
 {
     if (!IsRunning()) return;
-    Stop->store(true);
+    if (Evolutionary) Evolutionary->Cancel();
+    if (Thorough) Thorough->Cancel();
+    if (Exact) Exact->Cancel();
     BtnCancel->setEnabled(false);
 }
 
@@ -310,27 +308,22 @@ void TFrmOptimize::SetRunning(bool running)
 
 void TFrmOptimize::RunEnded()
 {
-    // Everything the worker posted before it ended has been handled by now.
-    Worker->wait();
-    delete Worker;
-    Worker = nullptr;
-    std::shared_ptr<TParsimonySearch> search = std::move(Search);
+    // Everything the job posted before it ended has been handled by now.
+    const std::unique_ptr<TEvolutionaryJob> job = std::move(Evolutionary);
     SetRunning(false);
-
-    const TSearchSettings& settings = search->Settings();
-    if (search->Status() == TSearchStatus::Refused) {
+    const TEvolutionaryOutcome& outcome = job->Outcome();
+    const std::shared_ptr<TParsimonySearch>& search = outcome.Population;
+    if (outcome.Status == TSearchStatus::Refused) {
         emit ResultsCleared();
-        Ctx.Ui.ShowError(this, search->Error());
+        Ctx.Ui.ShowError(this, outcome.Error);
         emit RunFinished();
         return;
     }
-    const bool cancelled = search->Status() == TSearchStatus::Cancelled;
     if (search->TreeCount() == 0) {
         emit ResultsCleared();
         SetStatusLabel(Label4, QString());
         SetStatusLabel(Label3, QString());
-        Ctx.WriteProtocol(
-            CancelledProtocolLines(0, settings.TreeCount, 0, settings.Generations, MissingData));
+        Ctx.WriteProtocol(outcome.Protocol);
         Ctx.Ui.ShowInformation(
             this, QStringLiteral("The run was cancelled before the first tree was complete; "
                                  "there are no trees to show."));
@@ -342,12 +335,7 @@ void TFrmOptimize::RunEnded()
     emit ListFilled(PopulationListRows(search->Histories(), separator));
     const double best = search->FindBestTree().second;
     emit PopulationFound(search, OptimumText(best, separator));
-    if (cancelled)
-        Ctx.WriteProtocol(CancelledProtocolLines(search->TreeCount(), settings.TreeCount,
-                                                 search->GenerationsDone(), settings.Generations,
-                                                 MissingData));
-    else
-        Ctx.WriteProtocol(SearchProtocolLines(TreesText, GenerationsText, MissingData));
+    Ctx.WriteProtocol(outcome.Protocol);
     hide();
     emit RunFinished();
 }

@@ -18,10 +18,10 @@ class QLineEdit;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QThread;
+class TEvolutionaryJob;
+class TExactJob;
 class TParsimonySearch;
-struct TExactJob;
-class TThoroughSearch;
+class TThoroughJob;
 class TUpDownEdit;
 
 class TFrmOptimize : public QWidget {
@@ -37,7 +37,7 @@ public:
     // "Cancel": stops the running search between two trees or generations.
     void BtnCancelClick();
 
-    bool IsRunning() const { return Worker != nullptr; }
+    bool IsRunning() const { return Evolutionary || Thorough || Exact; }
 
     // The kinds of search the window offers, in the order of CbKind's items.
     enum TSearchKind { skEvolutionary = 0, skThorough = 1, skExact = 2 };
@@ -95,8 +95,6 @@ private:
     // Shared by the thorough and the exact search.
     bool ReadThreadCount(const QString& text, int* threads);
     bool DataFitResultsWindow(const QString& batchCommand);
-    void StartWorker(std::function<void()> job, void (TFrmOptimize::*ended)());
-    void EndWorker();
     void ShowFoundTrees(const std::vector<QStringList>& rows,
                         std::shared_ptr<TParsimonySearch> population, double optimum,
                         const QString& widestHow, const QStringList& protocol);
@@ -108,14 +106,10 @@ private:
 
     TFormContext& Ctx;
     std::optional<std::uint64_t> FixedSeed;
-    std::shared_ptr<TParsimonySearch> Search;
-    std::shared_ptr<TThoroughSearch> Thorough;
-    std::shared_ptr<TExactJob> Exact;
-    std::shared_ptr<std::atomic<bool>> Stop;
-    QThread* Worker = nullptr;
-    // The texts and the rule the running search was started with.
-    QString TreesText, GenerationsText;
-    bool MissingData = true;
+    // The running job, at most one; each owns its thread.
+    std::unique_ptr<TEvolutionaryJob> Evolutionary;
+    std::unique_ptr<TThoroughJob> Thorough;
+    std::unique_ptr<TExactJob> Exact;
 };
 
 // Sets a status label's text; its colour shows only while it has a text.

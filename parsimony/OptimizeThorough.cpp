@@ -1,20 +1,20 @@
-// The parsimony window's thorough search: its settings, its run in a worker
-// thread with progress, and its shortest trees handed to the tree results
+// The parsimony window's thorough search: its settings, its job (on the job's
+// own thread) with progress, and its shortest trees handed to the tree results
 // window like a population of the evolutionary search. Also what the exact
-// search shares with it: reading the threads, the checks of the data, the
-// worker and the results.
+// search shares with it: reading the threads, the checks of the data and the
+// results.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 
 #include "data/NumberFormat.h"
 #include "data/UiServices.h"
 #include "parsimony/OptimizeForm.h"
 #include "parsimony/OptimizeRun.h"
+#include "parsimony/ThoroughJob.h"
 #include "parsimony/ThoroughResults.h"
 #include "parsimony/TreeTable.h"
 #include "parsimony/UpDownEdit.h"
@@ -72,23 +72,6 @@ bool TFrmOptimize::DataFitResultsWindow(const QString& batchCommand)
     return true;
 }
 
-void TFrmOptimize::StartWorker(std::function<void()> job, void (TFrmOptimize::*ended)())
-{
-    SetRunning(true);
-    Worker = QThread::create(std::move(job));
-    connect(Worker, &QThread::finished, this, ended);
-    Worker->start();
-}
-
-void TFrmOptimize::EndWorker()
-{
-    // Everything the worker posted before it ended has been handled by now.
-    Worker->wait();
-    delete Worker;
-    Worker = nullptr;
-    SetRunning(false);
-}
-
 void TFrmOptimize::ShowFoundTrees(const std::vector<QStringList>& rows,
                                   std::shared_ptr<TParsimonySearch> population, double optimum,
                                   const QString& widestHow, const QStringList& protocol)
@@ -132,15 +115,13 @@ void TFrmOptimize::StartThorough()
     settings.Threads = threads;
     settings.MissingData = CheckBox1->isChecked();
     settings.Seed = FixedSeed ? *FixedSeed : ClockSeed();
-    Thorough = std::make_shared<TThoroughSearch>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
-                                                 Ctx.Model.CharacterCount, settings);
-    if (const QString refusal = Thorough->Refusal(); !refusal.isEmpty()) {
-        Thorough.reset();
+    auto job = std::make_unique<TThoroughJob>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
+                                              Ctx.Model.CharacterCount, settings);
+    if (const QString refusal = job->Refusal(); !refusal.isEmpty()) {
         Ctx.Ui.ShowError(this, refusal);
         return;
     }
-    Stop = std::make_shared<std::atomic<bool>>(false);
-    MissingData = settings.MissingData;
+    Thorough = std::move(job);
     LabelSeed->setText(QStringLiteral("Seed = %1").arg(settings.Seed));
     emit ResultsCleared();
     ProgressBar1->setRange(0, replicates);
@@ -150,7 +131,9 @@ void TFrmOptimize::StartThorough()
     SetStatusLabel(Label4, QStringLiteral("replicate 0 of %1").arg(replicates));
     SetStatusLabel(Label3, QStringLiteral("building the first tree"));
 
-    auto progress = [this](const TThoroughProgress& p) {
+    TThoroughJob::TCallbacks callbacks;
+    callbacks.Interval = 0.5;
+    callbacks.Progress = [this](const TThoroughProgress& p) {
         QMetaObject::invokeMethod(
             this,
             [this, p] {
@@ -167,15 +150,20 @@ void TFrmOptimize::StartThorough()
             },
             Qt::QueuedConnection);
     };
-    StartWorker([keep = Thorough, stop = Stop, progress] { keep->Run(progress, stop.get(), 0.5); },
-                &TFrmOptimize::ThoroughEnded);
+    callbacks.Finished = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { ThoroughEnded(); }, Qt::QueuedConnection);
+    };
+    SetRunning(true);
+    Thorough->Start(std::move(callbacks));
 }
 
 void TFrmOptimize::ThoroughEnded()
 {
-    EndWorker();
-    std::shared_ptr<TThoroughSearch> search = std::move(Thorough);
-    if (search->Results().empty()) {
+    // Everything the job posted before it ended has been handled by now.
+    const std::unique_ptr<TThoroughJob> job = std::move(Thorough);
+    SetRunning(false);
+    if (job->Search().Results().empty()) {
         emit ResultsCleared();
         SetStatusLabel(Label4, QString());
         SetStatusLabel(Label3, QString());
@@ -186,11 +174,7 @@ void TFrmOptimize::ThoroughEnded()
         return;
     }
     const QChar separator = LocaleDecimalSeparator();
-    ShowFoundTrees(ThoroughListRows(*search, separator),
-                   ThoroughPopulation(*search, Ctx.Model.CharField, Ctx.Model.ObjectCount,
-                                      Ctx.Model.CharacterCount),
-                   static_cast<double>(search->BestLength()),
-                   QStringLiteral("replicate 999, ratchet 99"),
-                   ThoroughProtocolLines(search->Settings(), search->ThreadsUsed()) +
-                       ThoroughResultLines(*search));
+    ShowFoundTrees(ThoroughListRows(job->Search(), separator), job->Population(),
+                   static_cast<double>(job->Search().BestLength()),
+                   QStringLiteral("replicate 999, ratchet 99"), job->Outcome().Protocol);
 }

@@ -231,6 +231,35 @@ private slots:
 
     // A picture of the window after a run for a person to look at: set
     // VARNO_SCREENSHOT_DIR and run under a real display (e.g. xvfb-run).
+    // Data loaded while a run goes on do not change what it found: the trees
+    // are of the data the run was started on.
+    void DataLoadedDuringARunLeaveItsTreesAlone()
+    {
+        QTemporaryDir dir;
+        TApp app(RandomDataFile(dir.path(), 24, 40));
+        app.Optimize.EdExactTimeLimit->setText("");
+        QSignalSpy finished(&app.Optimize, &TFrmOptimize::RunFinished);
+        app.Optimize.Button1Click();
+        QVERIFY(app.Optimize.IsRunning());
+        app.Ui.OpenAnswers.enqueue(Example);
+        app.Main.Text1Click();
+        QTest::qWait(1000);  // past the first upper bound, so trees are kept
+        QVERIFY(app.Optimize.IsRunning());
+        app.Optimize.BtnCancelClick();
+        QVERIFY(finished.wait(60000));
+        QVERIFY(app.Ui.Errors.isEmpty());
+        TParsimonySearch* population = app.Results.Population();
+        QVERIFY(population);
+        QCOMPARE(population->CharField().Names.size(), size_t(25));
+        QCOMPARE(population->CharField().Names[24], QString("Taxon24"));
+        const double optimum = population->FindBestTree().second;
+        for (int k = 1; k <= population->TreeCount(); ++k) {
+            TTree tree = population->Tree(k);
+            EvaluateTree(tree, population->CharField(), true);
+            QCOMPARE(tree.Fitness, optimum);
+        }
+    }
+
     void PictureAfterARun()
     {
         const QString out = qEnvironmentVariable("VARNO_SCREENSHOT_DIR");

@@ -1,0 +1,67 @@
+#pragma once
+// One run of the exact search on a snapshot of the coded characters, on its
+// own thread for a window to observe, or on the calling thread.
+//
+//   TExactJob job(field, objects, characters, settings);
+//   if (QString why = job.Refusal(); !why.isEmpty()) ...;
+//   if (QString w = job.Warning(); !w.isEmpty()) ...;  // many objects
+//   job.Start({[](const TExactProgress& p) { ... },    // about once a second
+//              [] { ... }});                           // job's thread, once
+//   job.Cancel();  // any thread; keeps the shortest trees found so far
+//   // after Finished: job.Outcome().Result, .Protocol, .Report
+// The destructor cancels and waits. Run() does the same work on the calling
+// thread.
+#include <QStringList>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "parsimony/CreateTree.h"
+#include "parsimony/ExactSearch.h"
+#include "parsimony/JobThread.h"
+
+struct TExactOutcome {
+    TExactResult Result;
+    // The window's protocol: what was searched, the limits it was given,
+    // what was found, two empty lines. Empty when refused.
+    QStringList Protocol;
+    // The batch tool's: the same without the limits and the empty lines.
+    QStringList Report;
+};
+
+class TExactJob {
+public:
+    struct TCallbacks {
+        std::function<void(const TExactProgress&)> Progress;
+        std::function<void()> Finished;
+    };
+
+    TExactJob(TSField field, int objectCount, int characterCount, TExactSettings settings);
+    ~TExactJob();
+    TExactJob(const TExactJob&) = delete;
+    TExactJob& operator=(const TExactJob&) = delete;
+
+    // Empty when the run can start, else why not.
+    QString Refusal() const { return ValidateExactSearch(Objects, Config); }
+    // "may run for hours" above 25 objects, else empty.
+    QString Warning() const { return ExactSearchWarning(Objects); }
+    void Start(TCallbacks callbacks);
+    const TExactOutcome& Run(const std::function<void(const TExactProgress&)>& progress = {});
+    void Cancel() { Stop = true; }
+    bool Running() const { return Thread.Running(); }
+
+    const TExactSettings& Settings() const { return Config; }
+    const TSField& Field() const { return Coded; }
+    // The trees kept as a population for the tree results window.
+    std::shared_ptr<TParsimonySearch> Population() const;
+    // Valid once Finished was called (or Run returned).
+    const TExactOutcome& Outcome() const { return Result; }
+
+private:
+    TSField Coded;
+    int Objects, Characters;
+    TExactSettings Config;
+    std::atomic<bool> Stop{false};
+    TExactOutcome Result;
+    TJobThread Thread;
+};
