@@ -19,6 +19,19 @@ inline void ReplaceChild(TCompactTree& t, int parent, int from, int to)
     auto& c = t.Child[static_cast<size_t>(parent)];
     (c[0] == from ? c[0] : c[1]) = to;
 }
+// Puts the free node q on the branch above v, with the children v and x.
+inline void JoinAbove(TCompactTree& t, int v, int x, int q)
+{
+    const int pv = t.Parent[static_cast<size_t>(v)];
+    t.Child[static_cast<size_t>(q)] = {v, x};
+    t.Parent[static_cast<size_t>(x)] = q;
+    t.Parent[static_cast<size_t>(q)] = pv;
+    if (pv < 0)
+        t.Root = q;
+    else
+        ReplaceChild(t, pv, v, q);
+    t.Parent[static_cast<size_t>(v)] = q;
+}
 }  // namespace thorough_detail
 
 // Weighted count of the bits of word i of x.

@@ -199,15 +199,7 @@ bool TThoroughScorer::Build(TRandom& rng, const std::atomic<bool>* stop)
         });
         K[static_cast<size_t>(t)] = Sub[static_cast<size_t>(t)] = 0;
         const int q = next++;
-        const int pv = T.Parent[static_cast<size_t>(best)];
-        T.Child[static_cast<size_t>(q)] = {best, t};
-        T.Parent[static_cast<size_t>(t)] = q;
-        T.Parent[static_cast<size_t>(q)] = pv;
-        if (pv < 0)
-            T.Root = q;
-        else
-            ReplaceChild(T, pv, best, q);
-        T.Parent[static_cast<size_t>(best)] = q;
+        JoinAbove(T, best, t, q);
         RecomputeUp<Missing, Weighted>(q);
     }
     return true;

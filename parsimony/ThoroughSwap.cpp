@@ -138,15 +138,7 @@ void TThoroughScorer::ApplyMove(TCompactTree& t, int x, int b, int v)
         t.Parent[static_cast<size_t>(b)] = x;
     }
     // Regraft: the freed node q goes on the branch above v.
-    const int pv = t.Parent[static_cast<size_t>(v)];
-    t.Child[static_cast<size_t>(q)] = {v, x};
-    t.Parent[static_cast<size_t>(x)] = q;
-    t.Parent[static_cast<size_t>(q)] = pv;
-    if (pv < 0)
-        t.Root = q;
-    else
-        ReplaceChild(t, pv, v, q);
-    t.Parent[static_cast<size_t>(v)] = q;
+    JoinAbove(t, v, x, q);
 }
 
 template <bool Missing, bool Weighted>
