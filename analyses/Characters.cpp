@@ -148,7 +148,11 @@ int TCharacters::CountCombinations(int, int) const
     return count;
 }
 
-void CramerMatrix(const TSField& field, TDynRealMatrix& result)
+namespace {
+// A zero matrix over the characters, then each(tables, c1, c2) for every pair
+// c1 < c2 with the pair's contingency table filled.
+template <class F>
+void ForEachCharacterPair(const TSField& field, TDynRealMatrix& result, F&& each)
 {
     const int characters = CharacterCountOf(field);
     const int objects = ObjectCountOf(field);
@@ -158,30 +162,31 @@ void CramerMatrix(const TSField& field, TDynRealMatrix& result)
     for (int c1 = 1; c1 <= characters; ++c1)
         for (int c2 = c1 + 1; c2 <= characters; ++c2) {
             FillContingency(tables, field, lists, c1, c2, objects);
-            const double v = CramerValue(tables, field, c1, c2);
-            result[static_cast<size_t>(c1)][static_cast<size_t>(c2)] = v;
-            result[static_cast<size_t>(c2)][static_cast<size_t>(c1)] = v;
+            each(tables, c1, c2);
         }
-    for (int c = 1; c <= characters; ++c)
+}
+}  // namespace
+
+void CramerMatrix(const TSField& field, TDynRealMatrix& result)
+{
+    ForEachCharacterPair(field, result, [&](TCharacters& tables, int c1, int c2) {
+        const double v = CramerValue(tables, field, c1, c2);
+        result[static_cast<size_t>(c1)][static_cast<size_t>(c2)] = v;
+        result[static_cast<size_t>(c2)][static_cast<size_t>(c1)] = v;
+    });
+    for (int c = 1; c <= CharacterCountOf(field); ++c)
         result[static_cast<size_t>(c)][static_cast<size_t>(c)] = 1;
 }
 
 void CombinationMatrix(const TSField& field, TDynRealMatrix& result)
 {
-    const int characters = CharacterCountOf(field);
-    const int objects = ObjectCountOf(field);
-    const TMemberLists lists(field, characters, objects);
-    result = ZeroMatrix(characters);
-    TCharacters tables;
-    for (int c1 = 1; c1 <= characters; ++c1)
-        for (int c2 = c1 + 1; c2 <= characters; ++c2) {
-            FillContingency(tables, field, lists, c1, c2, objects);
-            const int r = RealStateCount(Place(field, c1));
-            const int s = RealStateCount(Place(field, c2));
-            const double v = Ratio(tables.CountCombinations(c1, c2), r * s);
-            result[static_cast<size_t>(c1)][static_cast<size_t>(c2)] = v;
-            result[static_cast<size_t>(c2)][static_cast<size_t>(c1)] = v;
-            result[static_cast<size_t>(c1)][static_cast<size_t>(c1)] = Ratio(1, r);
-            result[static_cast<size_t>(c2)][static_cast<size_t>(c2)] = Ratio(1, s);
-        }
+    ForEachCharacterPair(field, result, [&](TCharacters& tables, int c1, int c2) {
+        const int r = RealStateCount(Place(field, c1));
+        const int s = RealStateCount(Place(field, c2));
+        const double v = Ratio(tables.CountCombinations(c1, c2), r * s);
+        result[static_cast<size_t>(c1)][static_cast<size_t>(c2)] = v;
+        result[static_cast<size_t>(c2)][static_cast<size_t>(c1)] = v;
+        result[static_cast<size_t>(c1)][static_cast<size_t>(c1)] = Ratio(1, r);
+        result[static_cast<size_t>(c2)][static_cast<size_t>(c2)] = Ratio(1, s);
+    });
 }

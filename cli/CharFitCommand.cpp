@@ -26,20 +26,20 @@ int RunCharFit(const QStringList& rawArgs)
     if (!LoadDataFile(dataPath, &m)) return ExitFailure;
 
     const TTreeFile read = ReadTreeFile(treePath);
-    if (!read.Ok || read.Trees.empty()) {
-        WriteStderr(read.Ok ? QStringLiteral("\"%1\" holds no Newick tree.").arg(treePath)
-                            : read.Error);
+    if (!read || read->Trees.empty()) {
+        WriteStderr(read ? QStringLiteral("\"%1\" holds no Newick tree.").arg(treePath)
+                         : read.Error());
         return ExitFailure;
     }
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
     for (const QString& line : StateLimitLines(field)) WriteStderr(line);
-    TNewickTreeResult tree = NewickToTree(read.Trees.front(), field.Names, m.ObjectCount);
-    if (!tree.Ok) {
+    TResult<TTree> tree = NewickToTree(read->Trees.front(), field.Names, m.ObjectCount);
+    if (!tree) {
         WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
-                        .arg(treePath, tree.Error));
+                        .arg(treePath, tree.Error()));
         return ExitFailure;
     }
-    const std::vector<QStringList> rows = CharFitTable(tree.Tree, field);
+    const std::vector<QStringList> rows = CharFitTable(*tree, field);
     return WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextTable(rows)) ? ExitOk
                                                                                 : ExitFailure;
 }

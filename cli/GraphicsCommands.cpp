@@ -95,18 +95,18 @@ int RunDraw(const QStringList& rawArgs)
     if (!OutputsAreSafe({input}, {output})) return ExitFailure;
     QString error;
     const TTreeFile read = ReadTreeFile(input);
-    if (!read.Ok) {
-        WriteStderr(read.Unreadable ? read.Error
+    if (!read) {
+        WriteStderr(read.Unreadable ? read.Error()
                                     : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(input),
-                                                                   read.Error));
+                                                                   read.Error()));
         return ExitFailure;
     }
-    if (read.Trees.empty()) {
+    if (read->Trees.empty()) {
         WriteStderr(QStringLiteral("%1 holds no tree.").arg(QDir::toNativeSeparators(input)));
         return ExitFailure;
     }
     TadaTreeNodes nodes;
-    if (!NewickToTreeNodes(read.Trees.front(), nodes, error)) {
+    if (!NewickToTreeNodes(read->Trees.front(), nodes, error)) {
         WriteStderr(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(input), error));
         return ExitFailure;
     }
@@ -127,14 +127,14 @@ int RunDraw(const QStringList& rawArgs)
         TMatrixData m;
         if (!LoadDataFile(args.Value(QStringLiteral("--changes")), &m)) return ExitFailure;
         const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
-        TNewickTreeResult tree = NewickToTree(read.Trees.front(), field.Names, m.ObjectCount);
-        if (!tree.Ok) {
+        TResult<TTree> tree = NewickToTree(read->Trees.front(), field.Names, m.ObjectCount);
+        if (!tree) {
             WriteStderr(QStringLiteral("%1 does not fit the data: %2")
-                            .arg(QDir::toNativeSeparators(input), tree.Error));
+                            .arg(QDir::toNativeSeparators(input), tree.Error()));
             return ExitFailure;
         }
-        DeriveTopology(tree.Tree);
-        AttachChangesByClade(tree.Tree, field, !args.Has(QStringLiteral("--no-missing")), nodes);
+        DeriveTopology(*tree);
+        AttachChangesByClade(*tree, field, !args.Has(QStringLiteral("--no-missing")), nodes);
     }
 
     TTreePage page = MakeTreePage(nodes);

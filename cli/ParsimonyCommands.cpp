@@ -128,22 +128,22 @@ int RunScore(const QStringList& rawArgs)
     TMatrixData data;
     if (!LoadDataFile(args.Positional().at(0), &data)) return ExitFailure;
     const TTreeFile read = ReadTreeFile(args.Positional().at(1));
-    if (!read.Ok) {
-        WriteStderr(read.Error);
+    if (!read) {
+        WriteStderr(read.Error());
         return ExitFailure;
     }
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     for (const QString& line : StateLimitLines(field)) WriteStderr(line);
     const bool missing = !args.Has(QStringLiteral("--no-missing"));
     QStringList lengths;
-    for (size_t k = 0; k < read.Trees.size(); ++k) {
-        TNewickTreeResult tree = NewickToTree(read.Trees[k], field.Names, data.ObjectCount);
-        if (!tree.Ok) {
-            WriteStderr(QStringLiteral("Tree %1: %2").arg(k + 1).arg(tree.Error));
+    for (size_t k = 0; k < read->Trees.size(); ++k) {
+        TResult<TTree> tree = NewickToTree(read->Trees[k], field.Names, data.ObjectCount);
+        if (!tree) {
+            WriteStderr(QStringLiteral("Tree %1: %2").arg(k + 1).arg(tree.Error()));
             return ExitFailure;
         }
-        EvaluateTree(tree.Tree, field, missing);
-        lengths << FormatShortest(tree.Tree.Fitness, QLatin1Char('.'));
+        EvaluateTree(*tree, field, missing);
+        lengths << FormatShortest(tree->Fitness, QLatin1Char('.'));
     }
     WriteStdoutLines(lengths);
     return ExitOk;

@@ -16,13 +16,14 @@
 #include "parsimony/TreeFile.h"
 
 namespace {
-bool ReadTrees(const QString& path, TNewickReadResult* read)
+bool ReadTrees(const QString& path, TNewickTrees* read)
 {
-    *read = ReadTreeFile(path);
-    if (!read->Ok) {
-        WriteStderr(read->Error);
+    TTreeFile file = ReadTreeFile(path);
+    if (!file) {
+        WriteStderr(file.Error());
         return false;
     }
+    *read = std::move(*file);
     return true;
 }
 
@@ -54,7 +55,7 @@ int RunConsensus(const QStringList& rawArgs)
         }
         kind = TConsensusKind::MajorityCompatible;
     }
-    TNewickReadResult read;
+    TNewickTrees read;
     if (!ReadTrees(args.Positional().at(0), &read)) return ExitFailure;
     const TNewickSetResult set = CladesOfNewick(read.Trees);
     if (!set.Ok) {
@@ -79,16 +80,16 @@ bool LoadDataAndTree(const QString& dataPath, const QString& treePath, TSField* 
 {
     TMatrixData m;
     if (!LoadDataFile(dataPath, &m)) return false;
-    TNewickReadResult read;
+    TNewickTrees read;
     if (!ReadTrees(treePath, &read)) return false;
     *field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
-    TNewickTreeResult t = NewickToTree(read.Trees.front(), field->Names, m.ObjectCount);
-    if (!t.Ok) {
+    TResult<TTree> t = NewickToTree(read.Trees.front(), field->Names, m.ObjectCount);
+    if (!t) {
         WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
-                        .arg(treePath, t.Error));
+                        .arg(treePath, t.Error()));
         return false;
     }
-    *tree = std::move(t.Tree);
+    *tree = std::move(*t);
     DeriveTopology(*tree);
     return true;
 }

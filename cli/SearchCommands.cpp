@@ -232,20 +232,21 @@ int RunMerge(const QStringList& rawArgs)
     for (qsizetype k = 1; k < args.Positional().size(); ++k) {
         const QString path = args.Positional().at(k);
         const TTreeFile trees = ReadTreeFile(path, MaxNewickBytes);
-        if (!trees.Ok) {
-            WriteStderr(trees.Unreadable ? trees.Error
-                                         : QStringLiteral("%1: %2").arg(path, trees.Error));
+        if (!trees) {
+            WriteStderr(trees.Unreadable ? trees.Error()
+                                         : QStringLiteral("%1: %2").arg(path, trees.Error()));
             return ExitFailure;
         }
-        for (size_t i = 0; i < trees.Trees.size(); ++i) {
-            const TCompactReadResult tree =
-                CompactFromNewick(trees.Trees[i], field.Names, data.ObjectCount);
-            if (!tree.Ok) {
-                WriteStderr(QStringLiteral("%1, tree %2: %3").arg(path).arg(i + 1).arg(tree.Error));
+        for (size_t i = 0; i < trees->Trees.size(); ++i) {
+            const TResult<TCompactTree> tree =
+                CompactFromNewick(trees->Trees[i], field.Names, data.ObjectCount);
+            if (!tree) {
+                WriteStderr(
+                    QStringLiteral("%1, tree %2: %3").arg(path).arg(i + 1).arg(tree.Error()));
                 return ExitFailure;
             }
-            scorer.Load(tree.Tree);
-            pool.Offer(tree.Tree, scorer.Length(), 0, 0);
+            scorer.Load(*tree);
+            pool.Offer(*tree, scorer.Length(), 0, 0);
             ++read;
         }
     }

@@ -217,20 +217,24 @@ bool TNexusMatrixParser::Format(const TNexusCommand& c)
     return true;
 }
 
+int TNexusMatrixParser::CharacterNumber(const TNexusToken& token, const QString& command)
+{
+    bool ok = false;
+    const int number = token.Text.toInt(&ok);
+    if (ok && number >= 1 && number <= NChar) return number;
+    Fail(token.Line, QStringLiteral("%1: \"%2\" is no character number from 1 to %3.")
+                         .arg(command, token.Text, QString::number(NChar)));
+    return 0;
+}
+
 bool TNexusMatrixParser::CharStateLabels(const TNexusCommand& c)
 {
     if (!EnsureCharacters(c.Line)) return false;
     const TNexusTokens& t = c.Tokens;
     size_t i = 0;
     while (i < t.size()) {
-        bool ok = false;
-        const int number = t[i].Text.toInt(&ok);
-        if (!ok || number < 1 || number > NChar)
-            return Fail(
-                t[i].Line,
-                QStringLiteral("CHARSTATELABELS: \"%1\" is no character number from 1 to %2.")
-                    .arg(t[i].Text)
-                    .arg(NChar));
+        const int number = CharacterNumber(t[i], QStringLiteral("CHARSTATELABELS"));
+        if (number == 0) return false;
         ++i;
         if (i < t.size() && !t[i].IsPunct('/') && !t[i].IsPunct(','))
             M.CharacterNames[number - 1] = t[i++].Name();
@@ -257,13 +261,8 @@ bool TNexusMatrixParser::StateLabels(const TNexusCommand& c)
     const TNexusTokens& t = c.Tokens;
     size_t i = 0;
     while (i < t.size()) {
-        bool ok = false;
-        const int number = t[i].Text.toInt(&ok);
-        if (!ok || number < 1 || number > NChar)
-            return Fail(t[i].Line,
-                        QStringLiteral("STATELABELS: \"%1\" is no character number from 1 to %2.")
-                            .arg(t[i].Text)
-                            .arg(NChar));
+        const int number = CharacterNumber(t[i], QStringLiteral("STATELABELS"));
+        if (number == 0) return false;
         QStringList labels;
         for (++i; i < t.size() && !t[i].IsPunct(','); ++i) labels << t[i].Name();
         M.StateLabels[static_cast<size_t>(number - 1)] = labels;

@@ -42,6 +42,8 @@ private:
     bool CharacterList(const TNexusTokens& t, size_t from, size_t to, std::vector<int>* list);
     bool TypeAssignments(const TNexusTokens& t, size_t from, int line);
     bool EnsureCharacters(int line);
+    // The character number a label command starts an entry with; 0 after Fail().
+    int CharacterNumber(const TNexusToken& token, const QString& command);
 
     TNexusLexer Lexer;
     TNexusMatrix& M;

@@ -53,10 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         CheckShape(back.Data);
         if (Paths(back.Data) != Paths(r.Data)) std::abort();
     }
-    const TNewickReadResult trees = ReadNexusTrees(text);
-    if (!trees.Ok && trees.Error.isEmpty()) std::abort();
-    if (trees.Ok && trees.TreeNames.size() != trees.Trees.size()) std::abort();
-    for (const TNewickTree& tree : trees.Trees)
+    const TResult<TNewickTrees> trees = ReadNexusTrees(text);
+    if (!trees.Ok() && trees.Error().isEmpty()) std::abort();
+    if (trees.Ok() && trees->TreeNames.size() != trees->Trees.size()) std::abort();
+    for (const TNewickTree& tree : trees->Trees)
         if (tree.Root < 0 || tree.Root >= static_cast<int>(tree.Nodes.size())) std::abort();
     return 0;
 }

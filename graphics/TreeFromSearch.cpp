@@ -69,20 +69,28 @@ bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
     return true;
 }
 
+namespace {
+// The node's change lists replaced by the branch's changes.
+void ShowChanges(const TSField& field, const std::vector<TChange>& changes, TscTreeNode& n)
+{
+    n.Changes.clear();
+    n.ChangeAmbiguous.clear();
+    n.ChangeCharacters.clear();
+    for (const TChange& c : changes) {
+        n.Changes << ChangeText(field, c);
+        n.ChangeAmbiguous << c.Ambiguous;
+        n.ChangeCharacters << c.Character;
+    }
+}
+}  // namespace
+
 void AttachChanges(const TTree& tree, const TSField& field, bool missingData, TadaTreeNodes& nodes)
 {
     for (const TBranch& b : BranchChanges(tree, field, missingData)) {
         // Tip i is item i - 1, node j item T + j - 1: both are vertex - 1.
         TscTreeNode* n = nodes.Item(b.Vertex - 1);
         if (!n) continue;
-        n->Changes.clear();
-        n->ChangeAmbiguous.clear();
-        n->ChangeCharacters.clear();
-        for (const TChange& c : b.Changes) {
-            n->Changes << ChangeText(field, c);
-            n->ChangeAmbiguous << c.Ambiguous;
-            n->ChangeCharacters << c.Character;
-        }
+        ShowChanges(field, b.Changes, *n);
     }
 }
 
@@ -119,14 +127,7 @@ int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingDa
             continue;
         }
         TscTreeNode* n = found->second;
-        n->Changes.clear();
-        n->ChangeAmbiguous.clear();
-        n->ChangeCharacters.clear();
-        for (const TChange& c : b.Changes) {
-            n->Changes << ChangeText(field, c);
-            n->ChangeAmbiguous << c.Ambiguous;
-            n->ChangeCharacters << c.Character;
-        }
+        ShowChanges(field, b.Changes, *n);
     }
     return missed;
 }

@@ -1,11 +1,10 @@
 #include "graphics/TreePage.h"
 
-#include <QFontMetricsF>
 #include <algorithm>
 #include <cmath>
 #include <functional>
 
-#include "graphics/PainterCanvas.h"
+#include "graphics/MeasureCanvas.h"
 
 void ApplyPageLayout(TGrfContainer& page, TPageLayout layout)
 {
@@ -59,32 +58,6 @@ void SetLabelFloor(TGrafik& page, int pixels)
         if (auto* tree = dynamic_cast<TTreeGrf*>(&p)) tree->MinLabelPixels = pixels;
     });
 }
-
-namespace {
-// Answers text sizes as the painter canvases do and draws nothing.
-class TMeasureCanvas final : public TCanvas {
-public:
-    void LineTo(int x, int y) override { Pos = QPoint(x, y); }
-    void Rectangle(const TIntRect&) override {}
-    void RoundRect(const TIntRect&, int, int) override {}
-    void Ellipse(const TIntRect&) override {}
-    void Polygon(const std::vector<QPoint>&) override {}
-    void FillRect(const TIntRect&) override {}
-    void TextOut(int, int, const QString&) override {}
-    int TextWidth(const QString& text) override
-    {
-        return qRound(QFontMetricsF(CanvasQFont(Font)).horizontalAdvance(text));
-    }
-    int TextHeight(const QString&) override
-    {
-        return qRound(QFontMetricsF(CanvasQFont(Font)).height());
-    }
-    void Save() override {}
-    void Restore() override {}
-    void ClipTo(TClipShape, const TIntRect&, int) override {}
-    void DrawImage(int, int, const QImage&) override {}
-};
-}  // namespace
 
 int ReadableHeight(const TGrafik& page, int width, int height, int maxHeight)
 {

@@ -10,10 +10,6 @@
 // "Characters", "No of states", "Evolutionary steps", "Compatibility", "Homoplasy".
 QStringList CharFitHeader();
 
-// Steps of character c on the tree, counted with the missing-data rule on the
-// node states of the tree's last evaluation (the tree is not changed).
-double CharacterSteps(const TTree& tree, int c, const TSField& charField);
-
 // The header and one row per character 1..CharacterCount of charField: name,
 // state count (" + ?" when some object is missing), steps rounded, and
 // "yes"/"no" for compatible (steps = states - 1) and the opposite for homoplasy.

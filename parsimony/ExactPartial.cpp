@@ -127,6 +127,15 @@ void TPartialTree::Insert(int v, int x)
 
 // The insertion kernels written out here, so that the popcount build of this
 // function keeps them inline: this loop is most of the search's time.
+void TPartialTree::InnerPreOrder()
+{
+    Pre.clear();
+    Pre.push_back(RootVertex);
+    for (size_t k = 0; k < Pre.size(); ++k)
+        for (int c : Down[static_cast<size_t>(Pre[k])])
+            if (c >= N) Pre.push_back(c);
+}
+
 VARNO_KERNEL void TPartialTree::ScorePlaces(int x)
 {
     const std::uint64_t* sx = Field->States(x);
@@ -140,11 +149,7 @@ VARNO_KERNEL void TPartialTree::ScorePlaces(int x)
     }
     // H[v]: how the steps of the branches below v's ancestors change when x
     // joins below v.
-    Pre.clear();
-    Pre.push_back(RootVertex);
-    for (size_t k = 0; k < Pre.size(); ++k)
-        for (int c : Down[static_cast<size_t>(Pre[k])])
-            if (c >= N) Pre.push_back(c);
+    InnerPreOrder();
     H[static_cast<size_t>(RootVertex)] = 0;
     for (int a : Pre) {
         const auto [c1, c2] = Down[static_cast<size_t>(a)];
@@ -233,11 +238,7 @@ std::int64_t TPartialTree::CheapestPlace(int x, const std::uint64_t* mask, std::
     }
     auto added = [&](int v) { return &Added[static_cast<size_t>(v) * w]; };
     for (int v : PlaceList) AddedSet(true, W, Set(v), DataMask(v), sx, mx, added(v));
-    Pre.clear();
-    Pre.push_back(RootVertex);
-    for (size_t k = 0; k < Pre.size(); ++k)
-        for (int c : Down[static_cast<size_t>(Pre[k])])
-            if (c >= N) Pre.push_back(c);
+    InnerPreOrder();
     H[static_cast<size_t>(RootVertex)] = 0;
     for (int a : Pre) {
         const auto [c1, c2] = Down[static_cast<size_t>(a)];

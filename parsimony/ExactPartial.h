@@ -63,6 +63,7 @@ private:
         return &Ms[static_cast<size_t>(v) * static_cast<size_t>(W)];
     }
     void BuildPlaces();
+    void InnerPreOrder();  // Pre: the inner vertices from the root down
     void ObjectSets(std::vector<std::uint64_t>& below) const;
 
     const TExactField* Field;

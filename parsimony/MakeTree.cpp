@@ -117,6 +117,7 @@ double CountCharSteps(const TTree& tree, int c, const TSField& charField)
     const TIncArr states = CharacterStates(tree, c, charField);
     auto nodeSet = [&](int k) { return states[static_cast<size_t>(t + k)]; };
     std::int64_t steps = 0;
+    // A branch whose lower end has no known state costs nothing.
     for (int i = 1; i <= t; ++i) {
         const TTip& tip = tree.Tips[static_cast<size_t>(i)];
         const TInclusion& s = states[static_cast<size_t>(i)];

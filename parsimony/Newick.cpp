@@ -1,9 +1,8 @@
 #include "parsimony/Newick.h"
 
-#include <QHash>
-
 #include "data/NumberFormat.h"
 #include "data/TextFile.h"
+#include "parsimony/NewickLeaves.h"
 
 namespace {
 bool IsBlank(QChar c)
@@ -19,11 +18,11 @@ class TNewickParser {
 public:
     explicit TNewickParser(const QString& text) : Text(text) {}
 
-    TNewickReadResult Parse()
+    TResult<TNewickTrees> Parse()
     {
-        TNewickReadResult result;
+        TNewickTrees result;
         while (true) {
-            if (!SkipBlank()) return Fail(result);
+            if (!SkipBlank()) return TFailure(Error);
             if (Pos >= Text.size()) break;
             TNewickTree tree;
             const qsizetype start = Pos;
@@ -35,27 +34,15 @@ public:
                                             "tree ends with \";\").")
                                  .arg(result.Trees.size()));
                 }
-                return Fail(result);
+                return TFailure(Error);
             }
             result.Trees.push_back(std::move(tree));
         }
-        if (result.Trees.empty()) {
-            Error = QStringLiteral("The text holds no Newick tree.");
-            return Fail(result);
-        }
-        result.Ok = true;
+        if (result.Trees.empty()) return TFailure(QStringLiteral("The text holds no Newick tree."));
         return result;
     }
 
 private:
-    TNewickReadResult Fail(TNewickReadResult& result)
-    {
-        result.Ok = false;
-        result.Trees.clear();
-        result.Error = Error;
-        return result;
-    }
-
     bool SetError(const QString& what)
     {
         int line = 1, column = 1;
@@ -209,7 +196,7 @@ private:
 };
 }  // namespace
 
-TNewickReadResult ReadNewick(const QString& text) { return TNewickParser(text).Parse(); }
+TResult<TNewickTrees> ReadNewick(const QString& text) { return TNewickParser(text).Parse(); }
 
 QString NewickName(const QString& name)
 {
@@ -276,66 +263,25 @@ QString WriteNewick(const TTree& tree, const std::vector<QString>& names)
     return out;
 }
 
-TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QString>& names,
-                               int objectCount)
+TResult<TTree> NewickToTree(const TNewickTree& newick, const std::vector<QString>& names,
+                            int objectCount)
 {
-    TNewickTreeResult result;
-    auto fail = [&](const QString& error) {
-        result.Ok = false;
-        result.Error = error;
-        result.Tree = TTree();
-        return result;
-    };
-    if (newick.Root < 0 || newick.Nodes.empty()) return fail(QStringLiteral("The tree is empty."));
+    if (newick.Root < 0 || newick.Nodes.empty())
+        return TFailure(QStringLiteral("The tree is empty."));
     if (static_cast<int>(names.size()) <= objectCount)
-        return fail(QStringLiteral("The objects have no names."));
-    QHash<QString, int> exact, blanked;
-    for (int o = 1; o <= objectCount; ++o) {
-        const QString& name = names[static_cast<size_t>(o)];
-        if (exact.contains(name))
-            return fail(
-                QStringLiteral("Two objects are named \"%1\"; a tree cannot tell them apart.")
-                    .arg(PrintableText(name)));
-        exact.insert(name, o);
-        QString b = name;
-        b.replace(QLatin1Char('_'), QLatin1Char(' '));
-        if (!blanked.contains(b)) blanked.insert(b, o);
-    }
+        return TFailure(QStringLiteral("The objects have no names."));
+    const TObjectNames objects(names, objectCount);
+    if (TStatus distinct = objects.Distinct(); !distinct) return TFailure(distinct.Error());
     if (objectCount < 2 || objectCount > MaxParsimonyObjects)
-        return fail(QStringLiteral("A tree needs 2 to %1 objects; the data have %2.")
-                        .arg(MaxParsimonyObjects)
-                        .arg(objectCount));
-    for (const TNewickNode& node : newick.Nodes)
-        if (!node.Children.empty() && node.Children.size() != 2)
-            return fail(QStringLiteral("The tree is not binary: a node has %1 %2.")
-                            .arg(node.Children.size())
-                            .arg(node.Children.size() == 1 ? QStringLiteral("child")
-                                                           : QStringLiteral("children")));
-    // Leaves in text order: names first, so the message names the culprit.
-    std::vector<int> leafObject(newick.Nodes.size(), 0);
-    std::vector<bool> placed(static_cast<size_t>(objectCount) + 1, false);
-    for (size_t k = 0; k < newick.Nodes.size(); ++k) {
-        const TNewickNode& node = newick.Nodes[k];
-        if (!node.Children.empty()) continue;
-        if (node.Name.isEmpty()) return fail(QStringLiteral("The tree has a tip without a name."));
-        int object = exact.value(node.Name, 0);
-        if (object == 0) object = blanked.value(node.Name, 0);
-        if (object == 0)
-            return fail(
-                QStringLiteral("Unknown name in the tree: \"%1\".").arg(PrintableText(node.Name)));
-        if (placed[static_cast<size_t>(object)])
-            return fail(QStringLiteral("The name \"%1\" occurs more than once in the tree.")
-                            .arg(PrintableText(node.Name)));
-        placed[static_cast<size_t>(object)] = true;
-        leafObject[k] = object;
-    }
-    for (int o = 1; o <= objectCount; ++o)
-        if (!placed[static_cast<size_t>(o)])
-            return fail(QStringLiteral("The tree lacks the object \"%1\".")
-                            .arg(PrintableText(names[static_cast<size_t>(o)])));
+        return TFailure(QStringLiteral("A tree needs 2 to %1 objects; the data have %2.")
+                            .arg(MaxParsimonyObjects)
+                            .arg(objectCount));
+    const auto leaves = NewickLeafObjects(newick, objects, names, objectCount);
+    if (!leaves) return TFailure(leaves.Error());
+    const std::vector<int>& leafObject = *leaves;
 
     // Binary with every object once: objectCount tips, objectCount - 1 nodes.
-    TTree& tree = result.Tree;
+    TTree tree;
     tree.Tips.assign(static_cast<size_t>(objectCount) + 1, TTip());
     tree.Nodes.assign(static_cast<size_t>(objectCount), TNode());
     std::vector<int> nodeNumber(newick.Nodes.size(), 0);
@@ -358,8 +304,7 @@ TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QStr
         for (auto it = node.Children.rbegin(); it != node.Children.rend(); ++it)
             stack.push_back(*it);
     }
-    result.Ok = true;
-    return result;
+    return tree;
 }
 
 QString WriteNewickTree(const TNewickTree& tree)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <vector>
 
+#include "data/Result.h"
 #include "parsimony/MakeTree.h"
 
 struct TNewickNode {
@@ -20,9 +21,7 @@ struct TNewickTree {
     int Root = -1;
 };
 
-struct TNewickReadResult {
-    bool Ok = false;
-    QString Error;
+struct TNewickTrees {
     std::vector<TNewickTree> Trees;
     std::vector<QString> TreeNames;  // the names NEXUS gives its trees; empty for Newick
 };
@@ -30,7 +29,7 @@ struct TNewickReadResult {
 // All trees of a Newick text; names unquoted (in unquoted names "_" stands
 // for a blank). Comments in square brackets are skipped. Errors name the line
 // and column.
-TNewickReadResult ReadNewick(const QString& text);
+TResult<TNewickTrees> ReadNewick(const QString& text);
 
 // A name as Newick needs it: quoted with ' when it holds blanks, punctuation
 // or "_" (a quote inside is doubled); empty names become ''.
@@ -40,17 +39,12 @@ QString NewickName(const QString& name);
 // names[object], branch lengths = tip and node fits (none for the root).
 QString WriteNewick(const TTree& tree, const std::vector<QString>& names);
 
-struct TNewickTreeResult {
-    bool Ok = false;
-    QString Error;
-    TTree Tree;  // tip o holds object o; nodes numbered from the root down
-};
-
 // A rooted binary Newick tree whose leaves are exactly the object names
 // names[1..objectCount] (compared exactly; a name read with blanks also
-// matches a data name with "_" in their place). The tree is not evaluated.
-TNewickTreeResult NewickToTree(const TNewickTree& newick, const std::vector<QString>& names,
-                               int objectCount);
+// matches a data name with "_" in their place). The tree is not evaluated;
+// tip o holds object o, nodes are numbered from the root down.
+TResult<TTree> NewickToTree(const TNewickTree& newick, const std::vector<QString>& names,
+                            int objectCount);
 
 // A node list as one line of Newick ending in ";": names quoted as needed,
 // inner node labels written after their ")", lengths where present.

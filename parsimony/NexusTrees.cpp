@@ -11,15 +11,11 @@ bool IsNexusText(const QString& text)
     return lexer.ReadHeader();
 }
 
-TNewickReadResult ReadNexusTrees(const QString& text)
+TResult<TNewickTrees> ReadNexusTrees(const QString& text)
 {
-    TNewickReadResult result;
-    auto fail = [&](const QString& error) {
-        result.Ok = false;
-        result.Trees.clear();
-        result.TreeNames.clear();
-        result.Error = QStringLiteral("NEXUS trees, ") + error;
-        return result;
+    TNewickTrees result;
+    auto fail = [](const QString& error) {
+        return TFailure(QStringLiteral("NEXUS trees, ") + error);
     };
     TNexusLexer lexer(text);
     if (!lexer.ReadHeader()) return fail(lexer.Error());
@@ -61,13 +57,13 @@ TNewickReadResult ReadNexusTrees(const QString& text)
                 return fail(
                     QStringLiteral("line %1: TREE needs a name, \"=\" and a tree.").arg(c.Line));
             const qsizetype start = c.Tokens[eq + 1].Start;
-            const TNewickReadResult one =
+            const auto one =
                 ReadNewick(lexer.Source().mid(start, c.End - start) + QLatin1Char(';'));
-            if (!one.Ok)
+            if (!one)
                 return fail(QStringLiteral("the tree starting on line %1: %2")
                                 .arg(c.Tokens[eq + 1].Line)
-                                .arg(one.Error));
-            for (TNewickTree tree : one.Trees) {
+                                .arg(one.Error()));
+            for (TNewickTree tree : one->Trees) {
                 for (TNewickNode& node : tree.Nodes) {
                     if (!node.Children.empty()) continue;
                     // ReadNewick gave "_" as a blank; keys are compared as written.
@@ -91,11 +87,10 @@ TNewickReadResult ReadNexusTrees(const QString& text)
     if (result.Trees.empty())
         return fail(anyTreesBlock ? QStringLiteral("the TREES block holds no TREE.")
                                   : QStringLiteral("the file has no TREES block."));
-    result.Ok = true;
     return result;
 }
 
-TNewickReadResult ReadTreeText(const QString& text)
+TResult<TNewickTrees> ReadTreeText(const QString& text)
 {
     return IsNexusText(text) ? ReadNexusTrees(text) : ReadNewick(text);
 }

@@ -2,7 +2,7 @@
 // Trees in NEXUS: the TREES block (with TRANSLATE) read into the same trees
 // the Newick reader gives, and the search's trees written as one.
 //
-//   TNewickReadResult read = ReadTreeText(text);   // NEXUS or Newick, told by "#NEXUS"
+//   auto read = ReadTreeText(text);   // NEXUS or Newick, told by "#NEXUS"
 //   QString nexus = WriteNexusTrees(trees, names);
 #include "parsimony/Newick.h"
 
@@ -11,10 +11,10 @@ bool IsNexusText(const QString& text);
 
 // Every TREE of the TREES blocks; leaves renamed by TRANSLATE or, when the
 // file has none, by their number in TAXLABELS. Errors name the line.
-TNewickReadResult ReadNexusTrees(const QString& text);
+TResult<TNewickTrees> ReadNexusTrees(const QString& text);
 
 // ReadNexusTrees for NEXUS text, ReadNewick otherwise.
-TNewickReadResult ReadTreeText(const QString& text);
+TResult<TNewickTrees> ReadTreeText(const QString& text);
 
 // A TREES block: TRANSLATE numbers for names[1..], one TREE per tree, rooted
 // ([&R]), fits as branch lengths as in WriteNewick. With lengths (one per

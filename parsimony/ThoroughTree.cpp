@@ -1,9 +1,9 @@
 #include "parsimony/ThoroughTree.h"
 
-#include <QHash>
 #include <algorithm>
 
 #include "data/NumberFormat.h"
+#include "parsimony/NewickLeaves.h"
 
 void TCompactTree::Reset(int tips)
 {
@@ -186,64 +186,30 @@ QString WriteCompactNewick(const TCompactTree& t, const std::vector<QString>& na
     return out;
 }
 
-TCompactReadResult CompactFromNewick(const TNewickTree& newick, const std::vector<QString>& names,
-                                     int objectCount)
+TResult<TCompactTree> CompactFromNewick(const TNewickTree& newick,
+                                        const std::vector<QString>& names, int objectCount)
 {
-    TCompactReadResult result;
-    auto fail = [&](const QString& error) {
-        result.Ok = false;
-        result.Error = error;
-        result.Tree = TCompactTree();
-        return result;
-    };
-    if (newick.Root < 0 || newick.Nodes.empty()) return fail(QStringLiteral("The tree is empty."));
+    if (newick.Root < 0 || newick.Nodes.empty())
+        return TFailure(QStringLiteral("The tree is empty."));
     if (static_cast<int>(names.size()) <= objectCount || objectCount < 2)
-        return fail(QStringLiteral("A tree needs at least 2 named objects."));
-    QHash<QString, int> exact, blanked;
-    for (int o = 1; o <= objectCount; ++o) {
-        const QString& name = names[static_cast<size_t>(o)];
-        if (exact.contains(name))
-            return fail(
-                QStringLiteral("Two objects are named \"%1\"; a tree cannot tell them apart.")
-                    .arg(name));
-        exact.insert(name, o);
-        QString b = name;
-        b.replace(QLatin1Char('_'), QLatin1Char(' '));
-        if (!blanked.contains(b)) blanked.insert(b, o);
-    }
-    for (const TNewickNode& node : newick.Nodes)
-        if (!node.Children.empty() && node.Children.size() != 2)
-            return fail(QStringLiteral("The tree is not binary: a node has %1 %2.")
-                            .arg(node.Children.size())
-                            .arg(node.Children.size() == 1 ? QStringLiteral("child")
-                                                           : QStringLiteral("children")));
+        return TFailure(QStringLiteral("A tree needs at least 2 named objects."));
+    const TObjectNames objects(names, objectCount);
+    if (TStatus distinct = objects.Distinct(); !distinct) return TFailure(distinct.Error());
+    const auto leaves = NewickLeafObjects(newick, objects, names, objectCount);
+    if (!leaves) return TFailure(leaves.Error());
+    // Object o is tip vertex o - 1; inner nodes take the next vertices in text order.
     std::vector<int> vertex(newick.Nodes.size(), -1);
-    std::vector<bool> placed(static_cast<size_t>(objectCount) + 1, false);
     int nextInner = objectCount;
     for (size_t k = 0; k < newick.Nodes.size(); ++k) {
-        const TNewickNode& node = newick.Nodes[k];
-        if (!node.Children.empty()) {
+        if (newick.Nodes[k].Children.empty()) {
+            vertex[k] = (*leaves)[k] - 1;
+        } else {
             if (nextInner >= 2 * objectCount - 1)
-                return fail(QStringLiteral("The tree has too many nodes."));
+                return TFailure(QStringLiteral("The tree has too many nodes."));
             vertex[k] = nextInner++;
-            continue;
         }
-        if (node.Name.isEmpty()) return fail(QStringLiteral("The tree has a tip without a name."));
-        int object = exact.value(node.Name, 0);
-        if (object == 0) object = blanked.value(node.Name, 0);
-        if (object == 0)
-            return fail(QStringLiteral("Unknown name in the tree: \"%1\".").arg(node.Name));
-        if (placed[static_cast<size_t>(object)])
-            return fail(QStringLiteral("The name \"%1\" occurs more than once in the tree.")
-                            .arg(node.Name));
-        placed[static_cast<size_t>(object)] = true;
-        vertex[k] = object - 1;
     }
-    for (int o = 1; o <= objectCount; ++o)
-        if (!placed[static_cast<size_t>(o)])
-            return fail(QStringLiteral("The tree lacks the object \"%1\".")
-                            .arg(names[static_cast<size_t>(o)]));
-    TCompactTree& t = result.Tree;
+    TCompactTree t;
     t.Reset(objectCount);
     t.Root = vertex[static_cast<size_t>(newick.Root)];
     for (size_t k = 0; k < newick.Nodes.size(); ++k) {
@@ -255,7 +221,6 @@ TCompactReadResult CompactFromNewick(const TNewickTree& newick, const std::vecto
         }
     }
     if (!IsValidCompactTree(t))
-        return fail(QStringLiteral("The tree's nodes do not form one rooted tree."));
-    result.Ok = true;
-    return result;
+        return TFailure(QStringLiteral("The tree's nodes do not form one rooted tree."));
+    return t;
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "data/Result.h"
 #include "parsimony/MakeTree.h"
 #include "parsimony/Newick.h"
 
@@ -48,13 +49,7 @@ std::string CanonicalKey(const TCompactTree& tree);
 QString WriteCompactNewick(const TCompactTree& tree, const std::vector<QString>& names,
                            const std::vector<std::int64_t>* fits = nullptr);
 
-struct TCompactReadResult {
-    bool Ok = false;
-    QString Error;
-    TCompactTree Tree;
-};
-
 // A rooted binary Newick tree whose leaves are the objects names[1..objectCount]
-// (a name read with blanks also matches a data name with "_" in their place).
-TCompactReadResult CompactFromNewick(const TNewickTree& newick, const std::vector<QString>& names,
-                                     int objectCount);
+// (names matched as NewickToTree matches them), for any number of objects.
+TResult<TCompactTree> CompactFromNewick(const TNewickTree& newick,
+                                        const std::vector<QString>& names, int objectCount);

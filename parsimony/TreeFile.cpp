@@ -1,12 +1,12 @@
 #include "parsimony/TreeFile.h"
 
 #include <QFileInfo>
-#include <QHash>
 
 #include "data/NumberFormat.h"
 #include "data/Path.h"
 #include "data/TextFile.h"
 #include "parsimony/CreateTree.h"
+#include "parsimony/NewickLeaves.h"
 #include "parsimony/NexusTrees.h"
 #include "parsimony/ThoroughResults.h"
 #include "parsimony/TreeTable.h"
@@ -30,20 +30,12 @@ QString NameList(const QStringList& names)
 // match as in NewickToTree: exactly, or with blanks for "_".
 QString NameMismatch(const TNewickTree& tree, const std::vector<QString>& names, int objectCount)
 {
-    QHash<QString, int> exact, blanked;
-    for (int o = 1; o <= objectCount && o < static_cast<int>(names.size()); ++o) {
-        const QString& name = names[static_cast<size_t>(o)];
-        if (!exact.contains(name)) exact.insert(name, o);
-        QString b = name;
-        b.replace(QLatin1Char('_'), QLatin1Char(' '));
-        if (!blanked.contains(b)) blanked.insert(b, o);
-    }
+    const TObjectNames objects(names, objectCount);
     QStringList unknown, twice;
     std::vector<bool> placed(static_cast<size_t>(objectCount) + 1, false);
     for (const TNewickNode& node : tree.Nodes) {
         if (!node.Children.empty()) continue;
-        int object = exact.value(node.Name, 0);
-        if (object == 0) object = blanked.value(node.Name, 0);
+        const int object = objects.Find(node.Name);
         if (object == 0) {
             if (!unknown.contains(node.Name)) unknown << node.Name;
         } else if (placed[static_cast<size_t>(object)]) {
@@ -68,7 +60,7 @@ QString NameMismatch(const TNewickTree& tree, const std::vector<QString>& names,
     return parts.join(QStringLiteral("; "));
 }
 
-QString TreeLabel(const TNewickReadResult& read, size_t k)
+QString TreeLabel(const TNewickTrees& read, size_t k)
 {
     const QString name = k < read.TreeNames.size() ? read.TreeNames[k] : QString();
     return name.isEmpty() ? QStringLiteral("Tree %1").arg(k + 1)
@@ -78,33 +70,34 @@ QString TreeLabel(const TNewickReadResult& read, size_t k)
 
 TTreeFile ReadTreeFile(const QString& path, qint64 maxBytes)
 {
-    TTreeFile file;
     QByteArray bytes;
-    if (!ReadWholeFile(path, &bytes, &file.Error, maxBytes)) {
+    QString error;
+    if (!ReadWholeFile(path, &bytes, &error, maxBytes)) {
+        TTreeFile file(TFailure(std::move(error)));
         file.Unreadable = true;
         return file;
     }
-    static_cast<TNewickReadResult&>(file) = ReadTreeText(DecodeText(bytes));
-    return file;
+    return ReadTreeText(DecodeText(bytes));
 }
 
-TObjectTrees TreesOverObjects(const TNewickReadResult& read, const std::vector<QString>& names,
+TObjectTrees TreesOverObjects(const TNewickTrees& read, const std::vector<QString>& names,
                               int objectCount)
 {
     TObjectTrees result;
     for (size_t k = 0; k < read.Trees.size(); ++k) {
-        TNewickTreeResult tree = NewickToTree(read.Trees[k], names, objectCount);
-        if (!tree.Ok) {
+        TResult<TTree> tree = NewickToTree(read.Trees[k], names, objectCount);
+        if (!tree) {
             const QString mismatch = objectCount >= 2 && objectCount <= MaxParsimonyObjects
                                          ? NameMismatch(read.Trees[k], names, objectCount)
                                          : QString();
             result.Trees.clear();
-            result.Error = QStringLiteral("%1 does not fit the data: %2")
-                               .arg(TreeLabel(read, k),
-                                    mismatch.isEmpty() ? tree.Error : mismatch + QLatin1Char('.'));
+            result.Error =
+                QStringLiteral("%1 does not fit the data: %2")
+                    .arg(TreeLabel(read, k),
+                         mismatch.isEmpty() ? tree.Error() : mismatch + QLatin1Char('.'));
             return result;
         }
-        result.Trees.push_back(std::move(tree.Tree));
+        result.Trees.push_back(std::move(*tree));
     }
     result.Ok = true;
     return result;
@@ -115,15 +108,15 @@ TOpenedTrees OpenTreesForData(const QString& path, const TMatrixData& data, bool
 {
     TOpenedTrees opened;
     const TTreeFile file = ReadTreeFile(path);
-    if (!file.Ok) {
+    if (!file) {
         opened.Error =
             file.Unreadable
-                ? file.Error
-                : QStringLiteral("Cannot read trees from \"%1\": %2").arg(path, file.Error);
+                ? file.Error()
+                : QStringLiteral("Cannot read trees from \"%1\": %2").arg(path, file.Error());
         return opened;
     }
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
-    const TObjectTrees trees = TreesOverObjects(file, field.Names, data.ObjectCount);
+    const TObjectTrees trees = TreesOverObjects(*file, field.Names, data.ObjectCount);
     if (!trees.Ok) {
         opened.Error =
             QStringLiteral("The trees of \"%1\" do not fit the data. %2").arg(path, trees.Error);
@@ -138,7 +131,7 @@ TOpenedTrees OpenTreesForData(const QString& path, const TMatrixData& data, bool
                            QStringLiteral("length"), QStringLiteral("in the file")});
     for (int k = 1; k <= opened.Population->TreeCount(); ++k) {
         const size_t index = static_cast<size_t>(k) - 1;
-        const QString name = index < file.TreeNames.size() ? file.TreeNames[index] : QString();
+        const QString name = index < file->TreeNames.size() ? file->TreeNames[index] : QString();
         opened.Rows.push_back(
             {QString::number(k),
              FormatShortest(opened.Population->Tree(k).Fitness, decimalSeparator),

@@ -4,8 +4,8 @@
 // "Open trees..." and every batch command that takes a tree file read it here.
 //
 //   TTreeFile file = ReadTreeFile(path);
-//   if (!file.Ok) report(file.Error);          // unreadable, or not tree text
-//   TObjectTrees fit = TreesOverObjects(file, field.Names, objectCount);
+//   if (!file) report(file.Error());           // unreadable, or not tree text
+//   TObjectTrees fit = TreesOverObjects(*file, field.Names, objectCount);
 //   if (!fit.Ok) report(fit.Error);            // names the unknown and missing objects
 //
 //   // For the tree results window: the trees scored on the matrix.
@@ -22,9 +22,10 @@ class TParsimonySearch;
 
 constexpr qint64 MaxTreeFileBytes = 64LL * 1024 * 1024;
 
-struct TTreeFile : TNewickReadResult {
-    // The file itself could not be read (Error is the reader's sentence, which
-    // names the file); otherwise a failure is in the tree text.
+struct TTreeFile : TResult<TNewickTrees> {
+    TTreeFile(TResult<TNewickTrees> read) : TResult(std::move(read)) {}
+    // The file itself could not be read (Error() is the reader's sentence,
+    // which names the file); otherwise a failure is in the tree text.
     bool Unreadable = false;
 };
 
@@ -41,7 +42,7 @@ struct TObjectTrees {
 // Every tree as a tree of the search over names[1..objectCount]. A tree whose
 // leaves are not exactly the objects is refused with every unknown name and
 // every missing object named; other faults as NewickToTree says them.
-TObjectTrees TreesOverObjects(const TNewickReadResult& read, const std::vector<QString>& names,
+TObjectTrees TreesOverObjects(const TNewickTrees& read, const std::vector<QString>& names,
                               int objectCount);
 
 struct TOpenedTrees {

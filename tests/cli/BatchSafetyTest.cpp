@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "tests/support/BatchRun.h"
+#include "tests/support/ManyStates.h"
 
 namespace {
 const QString Source = QStringLiteral(VARNO_SOURCE_DIR);
@@ -236,21 +237,14 @@ TEST(BatchSafety, EndlessInputEndsWithAMessage)
 TEST(BatchSafety, CodingJobsWarnAboutCharactersOfMoreThan256States)
 {
     QTemporaryDir dir;
-    // Ten objects, each with a chain of 30 states of its own down to one root: 301 states.
-    QByteArray bytes = "Taxon\tmany\tfew\n";
-    for (int o = 1; o <= 10; ++o) {
-        QByteArray cell = "R";
-        for (int k = 1; k <= 30; ++k)
-            cell = "s" + QByteArray::number(o) + "_" + QByteArray::number(k) + "[" + cell + "]";
-        bytes += "o" + QByteArray::number(o) + "\t" + cell + "\t" + (o % 2 ? "A" : "B[A]") + "\n";
-    }
+    const QByteArray bytes = ManyStatesData();
     const QString data = dir.filePath("many.txt");
     const QString tree = dir.filePath("tree.nwk");
     {
         QFile f(data), t(tree);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly) && t.open(QIODevice::WriteOnly));
         f.write(bytes);
-        t.write("(((((((((o1,o2),o3),o4),o5),o6),o7),o8),o9),o10);\n");
+        t.write(ManyStatesTree);
     }
     const QByteArray warning =
         " More than 256 states in character many: states after the 256th are left out";

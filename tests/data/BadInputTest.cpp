@@ -10,17 +10,9 @@
 
 #include "data/ImportSource.h"
 #include "data/Workbook.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
-QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    EXPECT_EQ(f.write(bytes), bytes.size());
-    return path;
-}
-
 QByteArray RandomBytes(qsizetype size, std::uint64_t seed)
 {
     std::mt19937_64 gen(seed);

@@ -17,17 +17,9 @@
 #include "data/Sanitizers.h"
 #include "data/TextFile.h"
 #include "data/Workbook.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
-QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    EXPECT_EQ(f.write(bytes), bytes.size());
-    return path;
-}
-
 // Feeds a FIFO until its reader goes away.
 void FeedFifo(const QString& fifo, const std::atomic<bool>& stop)
 {

@@ -35,15 +35,8 @@ BEGIN TAXA;
 END;
 )";
 
-TReadResult Read(const QString& body, TNexusRootRule rule = TNexusRootRule::FirstObject)
-{
-    return ReadNexusMatrixText(QString::fromUtf8(Header) + body, rule);
-}
-}  // namespace
-
-TEST(NexusReader, CharacterTypesMapToStateTrees)
-{
-    const TReadResult r = Read(R"(
+// Six characters over the four taxa; the type tests add their ASSUMPTIONS.
+const QString SixCharacters = QStringLiteral(R"(
 BEGIN CHARACTERS;
   DIMENSIONS NCHAR=6;
   FORMAT DATATYPE=STANDARD SYMBOLS="0 1 2 3" MISSING=? GAP=-;
@@ -55,7 +48,17 @@ BEGIN CHARACTERS;
     'O''Brien'     ? 2 2 1 0 2
   ;
 END;
-BEGIN ASSUMPTIONS;
+)");
+
+TReadResult Read(const QString& body, TNexusRootRule rule = TNexusRootRule::FirstObject)
+{
+    return ReadNexusMatrixText(QString::fromUtf8(Header) + body, rule);
+}
+}  // namespace
+
+TEST(NexusReader, CharacterTypesMapToStateTrees)
+{
+    const TReadResult r = Read(SixCharacters + R"(BEGIN ASSUMPTIONS;
   USERTYPE branchy (CSTREE) = ((1,2)3,0)3x;
   USERTYPE fork (CSTREE) = ((1)0,2)3;
   TYPESET * default = ord: 2, irrev.down: 3, Dollo: 4, unord: 5;
@@ -65,19 +68,7 @@ END;
     ASSERT_FALSE(r.Ok) << "a CSTREE node named \"3x\" is no symbol";
     EXPECT_TRUE(r.Error.contains(QStringLiteral("3x"))) << r.Error.toStdString();
 
-    const TReadResult ok = Read(R"(
-BEGIN CHARACTERS;
-  DIMENSIONS NCHAR=6;
-  FORMAT DATATYPE=STANDARD SYMBOLS="0 1 2 3" MISSING=? GAP=-;
-  CHARSTATELABELS 1 wing / simple branched netted, 2 'setae pattern', 5 colour / red blue;
-  MATRIX
-    Alpha          1 2 0 2 1 3
-    'Beta gamma'   0 0 2 0 0 1
-    Delta_epsilon  2 1 1 ? 1 0
-    'O''Brien'     ? 2 2 1 0 2
-  ;
-END;
-BEGIN ASSUMPTIONS;
+    const TReadResult ok = Read(SixCharacters + R"(BEGIN ASSUMPTIONS;
   USERTYPE fork (CSTREE) = ((1)0,(2)3)3;
   TYPESET * default = ord: 2, irrev.down: 3, Dollo: 4, unord: 5, fork: 6;
 END;
@@ -85,19 +76,7 @@ END;
     ASSERT_FALSE(ok.Ok) << "state 3 twice must be refused";
     EXPECT_TRUE(ok.Error.contains(QStringLiteral("cycle"))) << ok.Error.toStdString();
 
-    const TReadResult good = Read(R"(
-BEGIN CHARACTERS;
-  DIMENSIONS NCHAR=6;
-  FORMAT DATATYPE=STANDARD SYMBOLS="0 1 2 3" MISSING=? GAP=-;
-  CHARSTATELABELS 1 wing / simple branched netted, 2 'setae pattern', 5 colour / red blue;
-  MATRIX
-    Alpha          1 2 0 2 1 3
-    'Beta gamma'   0 0 2 0 0 1
-    Delta_epsilon  2 1 1 ? 1 0
-    'O''Brien'     ? 2 2 1 0 2
-  ;
-END;
-BEGIN ASSUMPTIONS;
+    const TReadResult good = Read(SixCharacters + R"(BEGIN ASSUMPTIONS;
   USERTYPE fork (CSTREE) = ((1)0,2)3;
   TYPESET * default = ord: 2, irrev.down: 3, Dollo: 4, unord: 5, fork: 6;
 END;

@@ -11,11 +11,11 @@ namespace {
 
 TEST(NewickToNodes, TipsFirstThenInnerNodesWithRoot)
 {
-    const TNewickReadResult read = ReadNewick("((A:1,B:2):0.5,(C,'D e':0):1.5);");
-    ASSERT_TRUE(read.Ok) << read.Error.toStdString();
+    const TResult<TNewickTrees> read = ReadNewick("((A:1,B:2):0.5,(C,'D e':0):1.5);");
+    ASSERT_TRUE(read.Ok()) << read.Error().toStdString();
     TadaTreeNodes nodes;
     QString error;
-    ASSERT_TRUE(NewickToTreeNodes(read.Trees[0], nodes, error)) << error.toStdString();
+    ASSERT_TRUE(NewickToTreeNodes(read->Trees[0], nodes, error)) << error.toStdString();
     ASSERT_EQ(nodes.Count(), 7);
     EXPECT_EQ(nodes.Item(0)->Label, "A");
     EXPECT_EQ(nodes.Item(3)->Ident, "D e");
@@ -33,11 +33,11 @@ TEST(NewickToNodes, TipsFirstThenInnerNodesWithRoot)
 TEST(NewickToNodes, RefusesNodesWithOneChild)
 {
     for (const char* text : {"((A),B);", "(A);"}) {
-        const TNewickReadResult read = ReadNewick(QString::fromLatin1(text));
-        ASSERT_TRUE(read.Ok) << text;
+        const TResult<TNewickTrees> read = ReadNewick(QString::fromLatin1(text));
+        ASSERT_TRUE(read.Ok()) << text;
         TadaTreeNodes nodes;
         QString error;
-        EXPECT_FALSE(NewickToTreeNodes(read.Trees[0], nodes, error)) << text;
+        EXPECT_FALSE(NewickToTreeNodes(read->Trees[0], nodes, error)) << text;
         EXPECT_TRUE(error.contains("not binary")) << error.toStdString();
     }
 }

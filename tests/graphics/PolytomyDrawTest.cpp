@@ -17,10 +17,10 @@ struct TPicture {
     TadaTreeNodes Nodes;
     explicit TPicture(const QString& newick)
     {
-        const TNewickReadResult read = ReadNewick(newick);
-        EXPECT_TRUE(read.Ok);
+        const TResult<TNewickTrees> read = ReadNewick(newick);
+        EXPECT_TRUE(read.Ok());
         QString error;
-        EXPECT_TRUE(NewickToTreeNodes(read.Trees.front(), Nodes, error)) << error.toStdString();
+        EXPECT_TRUE(NewickToTreeNodes(read->Trees.front(), Nodes, error)) << error.toStdString();
         Panel = Page.AddChild(std::make_unique<TadaTreeGrf>());
         Panel->TreeNodes = &Nodes;
         Panel->ZoomRoot = Nodes.Root;
@@ -157,7 +157,7 @@ TEST(Changes, AttachedByCladeToTheBranchesOfANewickDrawing)
         QString error;
         ASSERT_TRUE(SearchTreeToTreeNodes(tree, field.Names, fromSearch, error));
         AttachChanges(tree, field, true, fromSearch);
-        ASSERT_TRUE(NewickToTreeNodes(ReadNewick(WriteNewick(tree, field.Names)).Trees.front(),
+        ASSERT_TRUE(NewickToTreeNodes(ReadNewick(WriteNewick(tree, field.Names))->Trees.front(),
                                       fromText, error));
         EXPECT_EQ(AttachChangesByClade(tree, field, true, fromText), 0);
         // Same changes on the branch above every leaf, and the same total.

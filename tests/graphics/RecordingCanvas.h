@@ -1,8 +1,6 @@
 #pragma once
 // A canvas that records what is drawn, for tests of the drawing code.
-#include <QFontMetricsF>
-
-#include "graphics/PainterCanvas.h"
+#include "graphics/MeasureCanvas.h"
 
 struct TRecordedLine {
     QPoint From, To;
@@ -20,7 +18,7 @@ struct TRecordedShape {
     TCanvasBrush Brush;
 };
 
-class TRecordingCanvas : public TCanvas {
+class TRecordingCanvas : public TMeasureCanvas {
 public:
     std::vector<TRecordedLine> Lines;
     std::vector<TRecordedText> Texts;
@@ -50,18 +48,6 @@ public:
     {
         Texts.push_back({QPoint(x, y), text, Font, TextAlign});
     }
-    int TextWidth(const QString& text) override
-    {
-        return qRound(QFontMetricsF(CanvasQFont(Font)).horizontalAdvance(text));
-    }
-    int TextHeight(const QString&) override
-    {
-        return qRound(QFontMetricsF(CanvasQFont(Font)).height());
-    }
-    void Save() override {}
-    void Restore() override {}
-    void ClipTo(TClipShape, const TIntRect&, int) override {}
-    void DrawImage(int, int, const QImage&) override {}
 
     const TRecordedText* FindText(const QString& text) const
     {

@@ -23,6 +23,7 @@
 #include "parsimony/TreeTable.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/FindWidget.h"
+#include "tests/support/ManyStates.h"
 
 namespace {
 void WriteFile(const QString& path, const QByteArray& bytes)
@@ -161,18 +162,10 @@ private slots:
     {
         TApp app;
         QTemporaryDir dir;
-        // Ten objects, each with a chain of 30 states of its own down to one root: 301 states.
-        QByteArray bytes = "Taxon\tmany\tfew\n";
-        for (int o = 1; o <= 10; ++o) {
-            QByteArray cell = "R";
-            for (int k = 1; k <= 30; ++k)
-                cell = "s" + QByteArray::number(o) + "_" + QByteArray::number(k) + "[" + cell + "]";
-            bytes +=
-                "o" + QByteArray::number(o) + "\t" + cell + "\t" + (o % 2 ? "A" : "B[A]") + "\n";
-        }
+        const QByteArray bytes = ManyStatesData();
         const QString data = dir.filePath("many.txt"), tree = dir.filePath("t.nwk");
         WriteFile(data, bytes);
-        WriteFile(tree, "(((((((((o1,o2),o3),o4),o5),o6),o7),o8),o9),o10);\n");
+        WriteFile(tree, ManyStatesTree);
         const QString warning =
             " More than 256 states in character many: states after the 256th are left out of the "
             "coding";

@@ -291,31 +291,31 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
         QCOMPARE(bytes.count("\r\n"), 6);
-        const TNewickReadResult read = ReadNewick(QString::fromUtf8(bytes));
-        QVERIFY2(read.Ok, qPrintable(read.Error));
-        QCOMPARE(read.Trees.size(), size_t(6));
+        const TResult<TNewickTrees> read = ReadNewick(QString::fromUtf8(bytes));
+        QVERIFY2(read.Ok(), qPrintable(read.Error()));
+        QCOMPARE(read->Trees.size(), size_t(6));
         const TParsimonySearch& population = *app.Results.Population();
         for (int k = 1; k <= 6; ++k) {
-            TNewickTreeResult tree = NewickToTree(read.Trees[static_cast<size_t>(k - 1)],
-                                                  population.CharField().Names, 6);
-            QVERIFY2(tree.Ok, qPrintable(tree.Error));
-            EvaluateTree(tree.Tree, population.CharField(), true);
-            QCOMPARE(tree.Tree.Fitness, population.Tree(k).Fitness);
+            TResult<TTree> tree = NewickToTree(read->Trees[static_cast<size_t>(k - 1)],
+                                               population.CharField().Names, 6);
+            QVERIFY2(tree.Ok(), qPrintable(tree.Error()));
+            EvaluateTree(*tree, population.CharField(), true);
+            QCOMPARE(tree->Fitness, population.Tree(k).Fitness);
         }
         // A .nex name gives a NEXUS TREES block with the same trees.
         app.Ui.SaveAnswers.enqueue(dir.filePath("Trees.nex"));
         app.Results.BtnSaveTreesClick();
         QFile nex(dir.filePath("Trees.nex"));
         QVERIFY(nex.open(QIODevice::ReadOnly));
-        const TNewickReadResult nexus = ReadTreeText(QString::fromUtf8(nex.readAll()));
-        QVERIFY2(nexus.Ok, qPrintable(nexus.Error));
-        QCOMPARE(nexus.Trees.size(), size_t(6));
+        const TResult<TNewickTrees> nexus = ReadTreeText(QString::fromUtf8(nex.readAll()));
+        QVERIFY2(nexus.Ok(), qPrintable(nexus.Error()));
+        QCOMPARE(nexus->Trees.size(), size_t(6));
         for (size_t k = 0; k < 6; ++k) {
-            TNewickTreeResult a = NewickToTree(nexus.Trees[k], population.CharField().Names, 6);
-            TNewickTreeResult b = NewickToTree(read.Trees[k], population.CharField().Names, 6);
-            QVERIFY2(a.Ok, qPrintable(a.Error));
-            QCOMPARE(WriteNewick(a.Tree, population.CharField().Names),
-                     WriteNewick(b.Tree, population.CharField().Names));
+            TResult<TTree> a = NewickToTree(nexus->Trees[k], population.CharField().Names, 6);
+            TResult<TTree> b = NewickToTree(read->Trees[k], population.CharField().Names, 6);
+            QVERIFY2(a.Ok(), qPrintable(a.Error()));
+            QCOMPARE(WriteNewick(*a, population.CharField().Names),
+                     WriteNewick(*b, population.CharField().Names));
         }
         // A file that cannot be written is reported; the old one stays.
         app.Ui.SaveAnswers.enqueue(dir.filePath("no/such/folder/Trees.nwk"));
@@ -370,16 +370,16 @@ private slots:
 
         // Each shortest topology of the list once, none longer (groups read back
         // from the file, against those of the list).
-        const TNewickReadResult read = ReadNewick(text);
-        QVERIFY2(read.Ok, qPrintable(read.Error));
-        QCOMPARE(read.Trees.size(), size_t(lines.size()));
-        std::vector<TNewickTree> both = read.Trees;
+        const TResult<TNewickTrees> read = ReadNewick(text);
+        QVERIFY2(read.Ok(), qPrintable(read.Error()));
+        QCOMPARE(read->Trees.size(), size_t(lines.size()));
+        std::vector<TNewickTree> both = read->Trees;
         for (int k = 1; k <= population.TreeCount(); ++k)
             if (population.Tree(k).Fitness == shortest)
-                both.push_back(ReadNewick(all[k - 1]).Trees.front());
+                both.push_back(ReadNewick(all[k - 1])->Trees.front());
         const TNewickSetResult groups = CladesOfNewick(both);
         QVERIFY2(groups.Ok, qPrintable(groups.Error));
-        const size_t saved = read.Trees.size();
+        const size_t saved = read->Trees.size();
         QVERIFY(both.size() > saved + 1);      // several shortest trees in the list...
         QVERIFY(saved < both.size() - saved);  // ...some of them alike
         for (size_t i = 0; i < saved; ++i)
@@ -394,11 +394,11 @@ private slots:
 
         // Every reader of ours skips the comments: the search trees, the drawing,
         // and the batch tool's score and draw.
-        for (const TNewickTree& tree : read.Trees) {
-            TNewickTreeResult back = NewickToTree(tree, names, app.Ctx.Model.ObjectCount);
-            QVERIFY2(back.Ok, qPrintable(back.Error));
-            EvaluateTree(back.Tree, population.CharField(), true);
-            QCOMPARE(back.Tree.Fitness, shortest);
+        for (const TNewickTree& tree : read->Trees) {
+            TResult<TTree> back = NewickToTree(tree, names, app.Ctx.Model.ObjectCount);
+            QVERIFY2(back.Ok(), qPrintable(back.Error()));
+            EvaluateTree(*back, population.CharField(), true);
+            QCOMPARE(back->Fitness, shortest);
             TadaTreeNodes nodes;
             QString error;
             QVERIFY2(NewickToTreeNodes(tree, nodes, error), qPrintable(error));
@@ -419,9 +419,9 @@ private slots:
         QVERIFY(nex.open(QIODevice::ReadOnly));
         const QString nexus = QString::fromUtf8(nex.readAll());
         QCOMPARE(nexus.count(comment), lines.size());
-        const TNewickReadResult nexusRead = ReadTreeText(nexus);
-        QVERIFY2(nexusRead.Ok, qPrintable(nexusRead.Error));
-        QCOMPARE(nexusRead.Trees.size(), read.Trees.size());
+        const TResult<TNewickTrees> nexusRead = ReadTreeText(nexus);
+        QVERIFY2(nexusRead.Ok(), qPrintable(nexusRead.Error()));
+        QCOMPARE(nexusRead->Trees.size(), read->Trees.size());
         const TBatchText nexusScore =
             RunBatchText({"score", Example, dir.filePath("shortest.nex")});
         QCOMPARE(nexusScore.Out, score.Out);

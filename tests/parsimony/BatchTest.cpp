@@ -8,23 +8,11 @@
 #include <random>
 
 #include "tests/support/BatchRun.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 using TRun = TBatchText;
 TRun Batch(const QStringList& args) { return RunBatchText(args); }
-
-QString ReadText(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-void WriteText(const QString& path, const QString& text)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text.toUtf8());
-}
 
 const QString Beetles = QStringLiteral(VARNO_SOURCE_DIR "/tests/parsimony/data/beetles.txt");
 

@@ -5,24 +5,11 @@
 #include <QTemporaryDir>
 
 #include "tests/support/BatchRun.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
-const QString Source = QStringLiteral(VARNO_SOURCE_DIR);
-const QString Example = Source + QStringLiteral("/examples/state-trees.txt");
-const QString ExampleTree = Source + QStringLiteral("/tests/golden/parsimony/state-trees.nwk");
-
-QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing file");
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+const QString Example = SourceFile(QStringLiteral("examples/state-trees.txt"));
+const QString ExampleTree = SourceFile(QStringLiteral("tests/golden/parsimony/state-trees.nwk"));
 }  // namespace
 
 TEST(CharFitBatch, HandWorkedTableOfTheExample)
@@ -31,7 +18,7 @@ TEST(CharFitBatch, HandWorkedTableOfTheExample)
     // Gamma..Zeta, e1 three times, the legs need one step per edge, the
     // colour (red, Red and "?") no step at all.
     const QByteArray golden =
-        FileBytes(Source + QStringLiteral("/tests/golden/parsimony/charfit-state-trees.txt"));
+        FileBytes(SourceFile(QStringLiteral("tests/golden/parsimony/charfit-state-trees.txt")));
     const TBatchRun r = RunBatch({"charfit", Example, ExampleTree});
     EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
     EXPECT_EQ(r.Out, golden);
@@ -66,20 +53,20 @@ TEST(CharFitBatch, BadTreesAndArgumentsAreRefusedInWords)
 {
     QTemporaryDir dir;
     const QString unknown = dir.filePath("unknown.nwk");
-    WriteFile(unknown, "((Alpha,Beta),((Gamma,Delta),(Epsilon,Omega)));\n");
+    WriteBytes(unknown, "((Alpha,Beta),((Gamma,Delta),(Epsilon,Omega)));\n");
     TBatchRun r = RunBatch({"charfit", Example, unknown});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_TRUE(r.Out.isEmpty());
     EXPECT_TRUE(r.Err.contains("does not fit the data")) << r.Err.toStdString();
 
     const QString garbage = dir.filePath("garbage.nwk");
-    WriteFile(garbage, QByteArray(5000, '(') + "\x01\xff;");
+    WriteBytes(garbage, QByteArray(5000, '(') + "\x01\xff;");
     r = RunBatch({"charfit", Example, garbage});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_FALSE(r.Err.isEmpty());
 
     const QString empty = dir.filePath("empty.nwk");
-    WriteFile(empty, "");
+    WriteBytes(empty, "");
     r = RunBatch({"charfit", Example, empty});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_FALSE(r.Err.isEmpty());

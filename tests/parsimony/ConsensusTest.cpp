@@ -14,9 +14,9 @@
 namespace {
 QString ConsensusOf(const QString& newick, TConsensusKind kind, bool percents = true)
 {
-    const TNewickReadResult read = ReadNewick(newick);
-    EXPECT_TRUE(read.Ok) << read.Error.toStdString();
-    const TNewickSetResult set = CladesOfNewick(read.Trees);
+    const TResult<TNewickTrees> read = ReadNewick(newick);
+    EXPECT_TRUE(read.Ok()) << read.Error().toStdString();
+    const TNewickSetResult set = CladesOfNewick(read->Trees);
     EXPECT_TRUE(set.Ok) << set.Error.toStdString();
     return WriteNewickTree(ConsensusToNewick(Consensus(set.Input, kind), set.Names, percents));
 }
@@ -73,18 +73,18 @@ TEST(Consensus, OneTreeAndTreesWithLabelsGiveTheTreeItself)
     const QString again = ConsensusOf("(((A,B),C),(D,E));(((A,B),D),(C,E));(((A,C),B),(D,E));",
                                       TConsensusKind::Majority);
     EXPECT_EQ(ConsensusOf(again, TConsensusKind::Majority, false), "(((A,B),C),(D,E));");
-    const TNewickReadResult r = ReadNewick(again);
-    ASSERT_TRUE(r.Ok);
-    EXPECT_EQ(WriteNewickTree(r.Trees.front()), again);
+    const TResult<TNewickTrees> r = ReadNewick(again);
+    ASSERT_TRUE(r.Ok());
+    EXPECT_EQ(WriteNewickTree(r->Trees.front()), again);
 }
 
 TEST(Consensus, BadTreeSetsAreRefusedWithAReason)
 {
     EXPECT_FALSE(CladesOfNewick({}).Ok);
     auto error = [](const QString& text) {
-        const TNewickReadResult read = ReadNewick(text);
-        EXPECT_TRUE(read.Ok);
-        return CladesOfNewick(read.Trees).Error;
+        const TResult<TNewickTrees> read = ReadNewick(text);
+        EXPECT_TRUE(read.Ok());
+        return CladesOfNewick(read->Trees).Error;
     };
     EXPECT_TRUE(error("((A,B),C);((A,B),D);").contains("\"D\", which tree 1 lacks"))
         << error("((A,B),C);((A,B),D);").toStdString();
@@ -108,7 +108,7 @@ TEST(Consensus, GroupsOfSearchTreesMatchTheirNewick)
         for (int o = 1; o <= n; ++o) names.push_back(QStringLiteral("T%1").arg(o));
         QString text;
         for (const TTree& t : trees) text += WriteNewick(t, names);
-        const TNewickSetResult fromText = CladesOfNewick(ReadNewick(text).Trees);
+        const TNewickSetResult fromText = CladesOfNewick(ReadNewick(text)->Trees);
         ASSERT_TRUE(fromText.Ok);
         const TConsensusInput fromTrees = CladesOfTrees(pointers, n);
         for (TConsensusKind kind :

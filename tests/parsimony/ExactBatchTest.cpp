@@ -8,27 +8,15 @@
 #include <random>
 
 #include "tests/support/BatchRun.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 using TRun = TBatchText;
 TRun Batch(const QStringList& args) { return RunBatchText(args); }
 
-QString ReadText(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-void WriteText(const QString& path, const QString& text)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text.toUtf8());
-}
-
 QString Example(const char* name)
 {
-    return QStringLiteral(VARNO_SOURCE_DIR "/examples/") + QString::fromLatin1(name);
+    return SourceFile(QStringLiteral("examples/") + QString::fromLatin1(name));
 }
 
 // Random binary characters "1[0]" / "0", some "?"; emptyColumn: one

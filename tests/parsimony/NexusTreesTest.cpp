@@ -34,46 +34,46 @@ TEST(NexusTrees, OurBlockReadsBackAsTheNewickDoes)
 {
     const std::vector<QString> names{QString(),     "Homo sapiens", "O'Brien",
                                      "under_score", "plain",        "a;b,c"};
-    const TNewickReadResult newick = ReadNewick(QStringLiteral("((((1,2),3),4),5);"));
-    ASSERT_TRUE(newick.Ok);
+    const TResult<TNewickTrees> newick = ReadNewick(QStringLiteral("((((1,2),3),4),5);"));
+    ASSERT_TRUE(newick.Ok());
     std::vector<QString> numbers{QString(), "1", "2", "3", "4", "5"};
-    TNewickTreeResult tree = NewickToTree(newick.Trees[0], numbers, 5);
-    ASSERT_TRUE(tree.Ok) << tree.Error.toStdString();
-    tree.Tree.Tips[3].Fit = 2.5;
-    const QString nexus = WriteNexusTrees({&tree.Tree, &tree.Tree}, names);
+    TResult<TTree> tree = NewickToTree(newick->Trees[0], numbers, 5);
+    ASSERT_TRUE(tree.Ok()) << tree.Error().toStdString();
+    tree->Tips[3].Fit = 2.5;
+    const QString nexus = WriteNexusTrees({&*tree, &*tree}, names);
     EXPECT_TRUE(nexus.contains(QStringLiteral("2 'O''Brien',"))) << nexus.toStdString();
     EXPECT_TRUE(nexus.contains(QStringLiteral("3 'under_score',"))) << nexus.toStdString();
     EXPECT_TRUE(nexus.contains(QStringLiteral("4 plain,"))) << nexus.toStdString();
 
-    const TNewickReadResult fromNexus = ReadTreeText(nexus);
-    const TNewickReadResult fromNewick = ReadTreeText(WriteNewick(tree.Tree, names));
-    ASSERT_TRUE(fromNexus.Ok) << fromNexus.Error.toStdString();
-    ASSERT_TRUE(fromNewick.Ok) << fromNewick.Error.toStdString();
-    ASSERT_EQ(fromNexus.Trees.size(), 2u);
-    EXPECT_EQ(Canonical(fromNexus.Trees[0], fromNexus.Trees[0].Root),
-              Canonical(fromNewick.Trees[0], fromNewick.Trees[0].Root));
-    EXPECT_TRUE(Canonical(fromNexus.Trees[0], fromNexus.Trees[0].Root)
+    const TResult<TNewickTrees> fromNexus = ReadTreeText(nexus);
+    const TResult<TNewickTrees> fromNewick = ReadTreeText(WriteNewick(*tree, names));
+    ASSERT_TRUE(fromNexus.Ok()) << fromNexus.Error().toStdString();
+    ASSERT_TRUE(fromNewick.Ok()) << fromNewick.Error().toStdString();
+    ASSERT_EQ(fromNexus->Trees.size(), 2u);
+    EXPECT_EQ(Canonical(fromNexus->Trees[0], fromNexus->Trees[0].Root),
+              Canonical(fromNewick->Trees[0], fromNewick->Trees[0].Root));
+    EXPECT_TRUE(Canonical(fromNexus->Trees[0], fromNexus->Trees[0].Root)
                     .contains(QStringLiteral("under_score:2.5")));
     // And back to the same tree of the search.
-    const TNewickTreeResult again = NewickToTree(fromNexus.Trees[1], names, 5);
-    ASSERT_TRUE(again.Ok) << again.Error.toStdString();
-    EXPECT_EQ(WriteNewick(again.Tree, names),
-              WriteNewick(tree.Tree, names).replace(QStringLiteral(":2.5"), QStringLiteral(":0")));
+    const TResult<TTree> again = NewickToTree(fromNexus->Trees[1], names, 5);
+    ASSERT_TRUE(again.Ok()) << again.Error().toStdString();
+    EXPECT_EQ(WriteNewick(*again, names),
+              WriteNewick(*tree, names).replace(QStringLiteral(":2.5"), QStringLiteral(":0")));
 }
 
 TEST(NexusTrees, OtherWritersBlocks)
 {
     // No TRANSLATE: leaves numbered by TAXLABELS; comments, a second block.
-    const TNewickReadResult numbered = ReadNexusTrees(QStringLiteral(
+    const TResult<TNewickTrees> numbered = ReadNexusTrees(QStringLiteral(
         "#NEXUS\nbegin taxa; dimensions ntax=3; taxlabels Alpha 'Beta gamma' Delta_x; end;\n"
         "begin characters; dimensions nchar=1; matrix Alpha 0 'Beta gamma' 1 Delta_x 0; end;\n"
         "begin trees; tree one = [&U] ((1:1,2:2):0.5,3); end;\n"
         "begin trees; translate a Alpha, b 'Beta gamma', c Delta_x; tree * two = (a,(b,c)); end;"));
-    ASSERT_TRUE(numbered.Ok) << numbered.Error.toStdString();
-    ASSERT_EQ(numbered.Trees.size(), 2u);
-    EXPECT_EQ(Canonical(numbered.Trees[0], numbered.Trees[0].Root),
+    ASSERT_TRUE(numbered.Ok()) << numbered.Error().toStdString();
+    ASSERT_EQ(numbered->Trees.size(), 2u);
+    EXPECT_EQ(Canonical(numbered->Trees[0], numbered->Trees[0].Root),
               QStringLiteral("((Alpha:1,Beta gamma:2):0.5,Delta x)"));
-    EXPECT_EQ(Canonical(numbered.Trees[1], numbered.Trees[1].Root),
+    EXPECT_EQ(Canonical(numbered->Trees[1], numbered->Trees[1].Root),
               QStringLiteral("((Beta gamma,Delta x),Alpha)"));
 
     struct TCase {
@@ -87,10 +87,10 @@ TEST(NexusTrees, OtherWritersBlocks)
         {"#NEXUS\nbegin trees; [ open\n tree t = (a,b);\nend;", "line 2: a comment"},
     };
     for (const TCase& c : bad) {
-        const TNewickReadResult r = ReadNexusTrees(QString::fromUtf8(c.text));
-        EXPECT_FALSE(r.Ok) << c.text;
-        EXPECT_TRUE(r.Error.contains(QString::fromUtf8(c.expect)))
-            << r.Error.toStdString() << " wanted " << c.expect;
+        const TResult<TNewickTrees> r = ReadNexusTrees(QString::fromUtf8(c.text));
+        EXPECT_FALSE(r.Ok()) << c.text;
+        EXPECT_TRUE(r.Error().contains(QString::fromUtf8(c.expect)))
+            << r.Error().toStdString() << " wanted " << c.expect;
     }
 }
 

@@ -277,17 +277,17 @@ TEST(PeerPrograms, WeReadWhatBiopythonAndDendropyWrite)
         QByteArray bytes;
         QString error;
         ASSERT_TRUE(ReadWholeFile(nex, &bytes, &error, 0));
-        const TNewickReadResult read2 = ReadTreeText(DecodeText(bytes));
-        ASSERT_TRUE(read2.Ok) << tool.toStdString() << ": " << read2.Error.toStdString();
-        ASSERT_EQ(read2.Trees.size(), run.Trees.size());
-        for (size_t k = 0; k < read2.Trees.size(); ++k) {
-            TNewickTreeResult tree =
-                NewickToTree(read2.Trees[k], run.Field.Names, run.Data.ObjectCount);
-            ASSERT_TRUE(tree.Ok) << tool.toStdString() << ": " << tree.Error.toStdString();
+        const TResult<TNewickTrees> read2 = ReadTreeText(DecodeText(bytes));
+        ASSERT_TRUE(read2.Ok()) << tool.toStdString() << ": " << read2.Error().toStdString();
+        ASSERT_EQ(read2->Trees.size(), run.Trees.size());
+        for (size_t k = 0; k < read2->Trees.size(); ++k) {
+            TResult<TTree> tree =
+                NewickToTree(read2->Trees[k], run.Field.Names, run.Data.ObjectCount);
+            ASSERT_TRUE(tree.Ok()) << tool.toStdString() << ": " << tree.Error().toStdString();
             TTree ours = run.Trees[k];
-            EvaluateTree(tree.Tree, run.Field, true);
+            EvaluateTree(*tree, run.Field, true);
             EvaluateTree(ours, run.Field, true);
-            EXPECT_EQ(Canonical(tree.Tree, run.Field.Names, tree.Tree.Root(), false),
+            EXPECT_EQ(Canonical(*tree, run.Field.Names, tree->Root(), false),
                       Canonical(ours, run.Field.Names, ours.Root(), false))
                 << tool.toStdString() << " tree " << k + 1;
         }

@@ -6,26 +6,11 @@
 #include <QTemporaryDir>
 
 #include "tests/support/BatchRun.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
-const QString Source = QStringLiteral(VARNO_SOURCE_DIR);
-const QString Example = Source + QStringLiteral("/examples/state-trees.txt");
-const QString ExampleTree = Source + QStringLiteral("/tests/golden/parsimony/state-trees.nwk");
-
-QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing file");
-}
-
-QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-    return path;
-}
+const QString Example = SourceFile(QStringLiteral("examples/state-trees.txt"));
+const QString ExampleTree = SourceFile(QStringLiteral("tests/golden/parsimony/state-trees.nwk"));
 }  // namespace
 
 TEST(PublishBatch, HandWorkedStatisticsAndChangesOfTheExample)
@@ -34,7 +19,9 @@ TEST(PublishBatch, HandWorkedStatisticsAndChangesOfTheExample)
     // steps; leg: l1, l2 (4, 2), 2 steps; colour: one state (+ "?"), nothing.
     TBatchRun r = RunBatch({"stats", Example, ExampleTree});
     EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
-    EXPECT_EQ(r.Out, FileBytes(Source + "/tests/golden/parsimony/stats-state-trees.txt"));
+    EXPECT_EQ(
+        r.Out,
+        FileBytes(SourceFile(QStringLiteral("tests/golden/parsimony/stats-state-trees.txt"))));
     // Ten changes, as long as the tree: B and e1 in Beta, B, e1, l1 above
     // Gamma..Zeta, C above Gamma and Delta, e2 in Delta and in Epsilon, D and l2
     // above Epsilon and Zeta.
@@ -42,14 +29,15 @@ TEST(PublishBatch, HandWorkedStatisticsAndChangesOfTheExample)
     const QString out = dir.filePath("changes.txt");
     r = RunBatch({"changes", Example, ExampleTree, "-o", out});
     EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
-    EXPECT_EQ(FileBytes(out),
-              FileBytes(Source + "/tests/golden/parsimony/changes-state-trees.txt"));
+    EXPECT_EQ(
+        FileBytes(out),
+        FileBytes(SourceFile(QStringLiteral("tests/golden/parsimony/changes-state-trees.txt"))));
 }
 
 TEST(PublishBatch, ChangesAddUpToTheLengthOfASearchedTreeUnderBothRules)
 {
     QTemporaryDir dir;
-    const QString data = Source + QStringLiteral("/examples/flowers_missing.txt");
+    const QString data = SourceFile(QStringLiteral("examples/flowers_missing.txt"));
     for (bool plain : {false, true}) {
         const QString nwk = dir.filePath(plain ? "plain.nwk" : "missing.nwk");
         QStringList search{"parsimony", data,     "--trees", "3",        "--generations",
@@ -79,7 +67,7 @@ TEST(PublishBatch, ConsensusOfAFileWithEveryKind)
 {
     QTemporaryDir dir;
     const QString trees =
-        Write(dir, "t.nwk", "(((A,B),C),(D,E));\n(((A,B),D),(C,E));\n(((A,C),B),(D,E));\n");
+        WriteFile(dir, "t.nwk", "(((A,B),C),(D,E));\n(((A,B),D),(C,E));\n(((A,C),B),(D,E));\n");
     EXPECT_EQ(RunBatch({"consensus", trees}).Out, "(((A,B)67,C)67,(D,E)67);\r\n");
     EXPECT_EQ(RunBatch({"consensus", trees, "--strict"}).Out, "(A,B,C,D,E);\r\n");
     EXPECT_EQ(RunBatch({"consensus", trees, "--semistrict"}).Out, "(A,B,C,D,E);\r\n");
@@ -101,29 +89,32 @@ TEST(PublishBatch, BadInputGetsAClearMessage)
         EXPECT_TRUE(r.Err.contains(words)) << r.Err.toStdString();
         EXPECT_TRUE(r.Out.isEmpty());
     };
-    expectFailure({"consensus", Write(dir, "empty.nwk", "")}, "no Newick tree");
-    expectFailure({"consensus", Write(dir, "other.nwk", "((A,B),C);((A,B),D);")}, "same objects");
-    expectFailure({"consensus", Write(dir, "x.nwk", "((A,B),C);"), "--strict", "--semistrict"},
+    expectFailure({"consensus", WriteFile(dir, "empty.nwk", "")}, "no Newick tree");
+    expectFailure({"consensus", WriteFile(dir, "other.nwk", "((A,B),C);((A,B),D);")},
+                  "same objects");
+    expectFailure({"consensus", WriteFile(dir, "x.nwk", "((A,B),C);"), "--strict", "--semistrict"},
                   "one kind", 2);
     expectFailure({"consensus"}, "Usage", 2);
     // A polytomy where a binary tree is needed: refused, not resolved.
-    const QString poly = Write(dir, "poly.nwk", "((Alpha,Beta,Gamma),(Delta,Epsilon,Zeta));");
+    const QString poly = WriteFile(dir, "poly.nwk", "((Alpha,Beta,Gamma),(Delta,Epsilon,Zeta));");
     expectFailure({"stats", Example, poly}, "not binary");
     expectFailure({"changes", Example, poly}, "not binary");
-    expectFailure({"stats", Example, Write(dir, "few.nwk", "((Alpha,Beta),Gamma);")},
+    expectFailure({"stats", Example, WriteFile(dir, "few.nwk", "((Alpha,Beta),Gamma);")},
                   "lacks the object");
     // Support labels from another program are no obstacle.
-    const QString labelled = Write(
+    const QString labelled = WriteFile(
         dir, "l.nwk", "((Alpha:1,Beta:1)0.95:1,((Gamma,Delta)87,(Epsilon,Zeta)'100'):2)root;");
     const TBatchRun r = RunBatch({"stats", Example, labelled});
     EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
-    EXPECT_EQ(r.Out, FileBytes(Source + "/tests/golden/parsimony/stats-state-trees.txt"));
+    EXPECT_EQ(
+        r.Out,
+        FileBytes(SourceFile(QStringLiteral("tests/golden/parsimony/stats-state-trees.txt"))));
 }
 
 TEST(PublishBatch, SupportByThoroughReplicatesAndBremer)
 {
     QTemporaryDir dir;
-    const QString data = Source + QStringLiteral("/examples/weevils.txt");
+    const QString data = SourceFile(QStringLiteral("examples/weevils.txt"));
     // Jackknife with the thorough search by default: the same seed gives the
     // same tree on 1 and 2 threads, with a whole percentage on every group.
     QByteArray first;

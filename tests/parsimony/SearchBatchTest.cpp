@@ -11,16 +11,11 @@
 #include <random>
 
 #include "tests/support/BatchRun.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 using TRun = TBatchText;
 TRun Batch(const QStringList& args) { return RunBatchText(args); }
-
-QString ReadText(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
 
 QString Line(const QString& out, const QString& start)
 {
@@ -57,9 +52,7 @@ QString RandomDataFile(const QString& dir, int objects, int characters, unsigned
         text += QStringLiteral("\n");
     }
     const QString path = dir + QStringLiteral("/data%1.txt").arg(seed);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(text.toUtf8());
+    WriteText(path, text);
     return path;
 }
 }  // namespace

@@ -280,15 +280,15 @@ TEST(ThoroughSearch, BeyondTheEvolutionarySearchRange)
     ASSERT_TRUE(IsValidCompactTree(tree));
     // Written and read back as Newick: the same clades.
     const QString text = WriteCompactNewick(tree, field.Names);
-    const TNewickReadResult read = ReadNewick(text);
-    ASSERT_TRUE(read.Ok) << read.Error.toStdString();
-    const TCompactReadResult back =
-        CompactFromNewick(read.Trees.front(), field.Names, shape.Objects);
-    ASSERT_TRUE(back.Ok) << back.Error.toStdString();
-    EXPECT_EQ(CanonicalKey(back.Tree), CanonicalKey(tree));
+    const TResult<TNewickTrees> read = ReadNewick(text);
+    ASSERT_TRUE(read.Ok()) << read.Error().toStdString();
+    const TResult<TCompactTree> back =
+        CompactFromNewick(read->Trees.front(), field.Names, shape.Objects);
+    ASSERT_TRUE(back.Ok()) << back.Error().toStdString();
+    EXPECT_EQ(CanonicalKey(*back), CanonicalKey(tree));
     const TPackedField packed(field, shape.Objects, shape.Characters);
     TThoroughScorer scorer(packed, true);
-    EXPECT_EQ(scorer.FullLength(back.Tree), search.BestLength());
+    EXPECT_EQ(scorer.FullLength(*back), search.BestLength());
 }
 
 TEST(ThoroughSearch, CancelKeepsTheBestTreesSoFar)

@@ -149,14 +149,14 @@ TEST(TreeFile, TreesThatDoNotFitTheDataAreRefusedWithEveryNameSaid)
 
     // A file that cannot be read says so itself; one over the limit is refused.
     const TTreeFile none = ReadTreeFile(dir.filePath("none.nwk"));
-    EXPECT_FALSE(none.Ok);
+    EXPECT_FALSE(none.Ok());
     EXPECT_TRUE(none.Unreadable);
-    EXPECT_TRUE(none.Error.contains(QStringLiteral("none.nwk"))) << none.Error.toStdString();
+    EXPECT_TRUE(none.Error().contains(QStringLiteral("none.nwk"))) << none.Error().toStdString();
     Write(dir.filePath("big.nwk"), QByteArray(2000, ' ') + "(a,b);");
     const TTreeFile big = ReadTreeFile(dir.filePath("big.nwk"), 1000);
-    EXPECT_FALSE(big.Ok);
+    EXPECT_FALSE(big.Ok());
     EXPECT_TRUE(big.Unreadable);
-    EXPECT_TRUE(ReadTreeFile(dir.filePath("big.nwk"), 4000).Ok);
+    EXPECT_TRUE(ReadTreeFile(dir.filePath("big.nwk"), 4000).Ok());
 }
 
 TEST(TreeFile, BatchCommandsTakeNexusTreesAlike)
