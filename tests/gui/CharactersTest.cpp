@@ -262,7 +262,7 @@ private slots:
         QVERIFY(!main.Windows().FrmCST->isVisible());  // its character is gone
         QCOMPARE(ctx.Model.ObjectCount, 2);
         QCOMPARE(ctx.Model.CharacterCount, 3);
-        QCOMPARE(ctx.Model.CharField.Places.size(), size_t{4});
+        QCOMPARE(ctx.Model.CharField.Places.Count(), 3);
         QCOMPARE(editor.SgData->ColCount(), 4);
         QCOMPARE(editor.SgData->RowCount(), 3);
         QCOMPARE(editor.SgData->Cell(0, 1), QString("size"));
