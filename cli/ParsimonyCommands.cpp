@@ -78,7 +78,8 @@ int RunParsimony(const QStringList& rawArgs)
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     for (const QString& line : StateLimitLines(field)) WriteStderr(line);
 
-    QStringList protocol = CharacterTypeExplanation(ctMatroschka, true) + ParsimonyStartLines({});
+    QStringList protocol =
+        CharacterTypeExplanation(TCharacterType::Matroschka, true) + ParsimonyStartLines({});
     TParsimonySearch search(field, data.ObjectCount, data.CharacterCount, settings);
     if (search.Run() != TSearchStatus::Finished) {
         WriteStderr(search.Error());

@@ -177,7 +177,7 @@ int RunSearch(const QStringList& rawArgs)
         return ExitFailure;
     }
 
-    QStringList protocol = CharacterTypeExplanation(ctMatroschka, true);
+    QStringList protocol = CharacterTypeExplanation(TCharacterType::Matroschka, true);
     protocol << QString() << QStringLiteral("Character type modulation successful") << QString()
              << QStringLiteral("Camin Sokal parsimony was chosen");
     protocol << ThoroughProtocolLines(settings, search.ThreadsUsed())

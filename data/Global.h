@@ -34,7 +34,8 @@ struct TSField {
     TNumbered<QString> Names;   // per object 1..ObjectCount
 };
 
-enum TCharacterType : unsigned char { ctStandard = 0, ctMatroschka = 1, ctTree = 2 };
+// The numbers are the order of the type choice and must stay as they are.
+enum class TCharacterType : unsigned char { Standard = 0, Matroschka = 1, Tree = 2 };
 
 // A matrix as a reader produced it, before it replaces the model's.
 struct TMatrixData {
@@ -55,7 +56,7 @@ struct TModel {
     int ObjectCount = 0;
     int CharacterCount = 0;
     TDynStrMatrix DataMatrix;
-    unsigned char CharacterType = ctStandard;
+    TCharacterType CharacterType = TCharacterType::Standard;
     bool MissingAsState = false;
     TSField CharField;
     bool FromExcel = false;

@@ -46,7 +46,7 @@ private slots:
         const qsizetype before = main.ProtocolLines().size();
         main.Windows().FrmLoad->show();
         main.Windows().FrmLoad->Button1Click();
-        QCOMPARE(ctx.Model.CharacterType, 1);
+        QCOMPARE(ctx.Model.CharacterType, TCharacterType::Matroschka);
         QVERIFY(!main.Windows().FrmLoad->isVisible());
         const QStringList added = main.ProtocolLines().mid(before);
         QCOMPARE(added.size(), 4);
@@ -65,12 +65,12 @@ private slots:
         TFrmLoad& load = *main.Windows().FrmLoad;
         load.show();
         QVERIFY(load.PanelZero->isHidden());
-        load.SelectCharacterType(0);
+        load.SelectCharacterType(TCharacterType::Standard);
         QVERIFY(!load.PanelZero->isHidden());
         load.CBZero->setChecked(false);
         const qsizetype before = main.ProtocolLines().size();
         load.Button1Click();
-        QCOMPARE(ctx.Model.CharacterType, 0);
+        QCOMPARE(ctx.Model.CharacterType, TCharacterType::Standard);
         const QStringList added = main.ProtocolLines().mid(before);
         QCOMPARE(added.size(), 5);  // without the line on "0"
         QCOMPARE(added[3], QString("  \"?\": state unknown"));
@@ -80,9 +80,9 @@ private slots:
         load.RgCharTypeItems->setExclusive(false);
         load.RgCharTypeItems->checkedButton()->setChecked(false);
         const qsizetype lines = main.ProtocolLines().size();
-        ctx.Model.CharacterType = 2;
+        ctx.Model.CharacterType = TCharacterType::Tree;
         load.Button1Click();
-        QCOMPARE(ctx.Model.CharacterType, 2);
+        QCOMPARE(ctx.Model.CharacterType, TCharacterType::Tree);
         QCOMPARE(main.ProtocolLines().size(), lines);
         QCOMPARE(load.Label1->text(), QString("Define character type!"));
         QVERIFY(load.isVisible());
