@@ -48,7 +48,7 @@ struct TApp : TParsimonyApp {
     explicit TApp(const QString& path = Example) : TParsimonyApp(path)
     {
         Main.CreateTree1Click();
-        Optimize.SetSearchKind(TFrmOptimize::skExact);
+        Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Exact);
         Optimize.EdExactThreads->setText("2");
     }
     QString Protocol(qsizetype from) const { return Main.ProtocolLines().mid(from).join('\n'); }
@@ -84,18 +84,18 @@ private slots:
         TAppContext ctx{ui};
         TFrmMain main{ctx};
         TFrmOptimize& w = *main.Windows().FrmOptimize;
-        QCOMPARE(w.SearchKind(), TFrmOptimize::skEvolutionary);
+        QCOMPARE(w.SearchKind(), TFrmOptimize::TSearchKind::Evolutionary);
         QCOMPARE(w.CbKind->count(), 3);
         QCOMPARE(w.CbKind->itemText(0), QString("Evolutionary (random addition, random swaps)"));
         QCOMPARE(w.CbKind->itemText(1), QString("Thorough (TBR + ratchet)"));
         QCOMPARE(w.CbKind->itemText(2), QString("Exact (branch and bound)"));
         QVERIFY(!w.ExactBox->isVisibleTo(&w));
-        w.SetSearchKind(TFrmOptimize::skExact);
-        QCOMPARE(w.SearchKind(), TFrmOptimize::skExact);
+        w.SetSearchKind(TFrmOptimize::TSearchKind::Exact);
+        QCOMPARE(w.SearchKind(), TFrmOptimize::TSearchKind::Exact);
         QVERIFY(w.ExactBox->isVisibleTo(&w));
         QVERIFY(!w.ThoroughBox->isVisibleTo(&w));
         QVERIFY(!w.Edit1->isVisibleTo(&w));
-        w.SetSearchKind(TFrmOptimize::skThorough);
+        w.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
         QVERIFY(!w.ExactBox->isVisibleTo(&w));
         QVERIFY(w.ThoroughBox->isVisibleTo(&w));
     }

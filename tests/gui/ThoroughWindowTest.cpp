@@ -32,10 +32,10 @@ private slots:
     void EvolutionaryStaysTheDefault()
     {
         TApp app;
-        QCOMPARE(app.Optimize.SearchKind(), TFrmOptimize::skEvolutionary);
+        QCOMPARE(app.Optimize.SearchKind(), TFrmOptimize::TSearchKind::Evolutionary);
         QVERIFY(!app.Optimize.ThoroughBox->isVisibleTo(&app.Optimize));
         QVERIFY(app.Optimize.Edit1->isVisibleTo(&app.Optimize));
-        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        app.Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
         QVERIFY(app.Optimize.ThoroughBox->isVisibleTo(&app.Optimize));
         QVERIFY(!app.Optimize.Edit1->isVisibleTo(&app.Optimize));
     }
@@ -43,7 +43,7 @@ private slots:
     void ShortestTreesFillTheResultsWindow()
     {
         TApp app;
-        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        app.Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
         app.Optimize.EdReplicates->setText("6");
         app.Optimize.EdThreads->setText("2");
         const qsizetype before = app.Main.ProtocolLines().size();
@@ -90,7 +90,7 @@ private slots:
     void BadSettingsAreRefusedBeforeAnythingRuns()
     {
         TApp app;
-        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        app.Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
         app.ExpectRefused({{app.Optimize.EdTimeLimit, "0"},
                            {app.Optimize.EdTimeLimit, "soon"},
                            {app.Optimize.EdReplicates, "0"},
@@ -105,7 +105,7 @@ private slots:
         const QString data = qEnvironmentVariable("VARNO_SCREENSHOT_DATA");
         if (out.isEmpty() || data.isEmpty()) QSKIP("no picture folder or data given");
         TApp app(data);
-        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        app.Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
         app.Optimize.EdTimeLimit->setText("30");
         app.Optimize.EdThreads->setText("2");
         app.Optimize.show();
