@@ -26,6 +26,15 @@
 #include "graphics/PainterCanvas.h"
 #include "graphics/TreePage.h"
 
+namespace {
+// A group's item index for one of its items; the enums number them in order.
+template <class E>
+int Item(E item)
+{
+    return static_cast<int>(item);
+}
+}  // namespace
+
 int TRadioGroup::ItemIndex() const { return Group ? Group->checkedId() : -1; }
 
 void TRadioGroup::SetItemIndex(int index)
@@ -117,7 +126,7 @@ TGrfExpFRM::TGrfExpFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(u
                                  QStringLiteral("Jpeg (.JPG)"), QStringLiteral("monochrome"),
                                  QStringLiteral("SVG (.SVG)"), QStringLiteral("PDF (.PDF)")},
                                 2);
-    DataTypeRG.SetItemIndex(DataMetafile);
+    DataTypeRG.SetItemIndex(Item(TGrfDataType::Metafile));
     PicSizeGBX = new QGroupBox(QStringLiteral(" Picture-Size "), this);
     auto* size = new QGridLayout(PicSizeGBX);
     PicWidthEDT = new QLineEdit(QStringLiteral("1280"), PicSizeGBX);
@@ -176,7 +185,7 @@ int TGrfExpFRM::Execute(TUiServices& ui, TGrfContainer& page, bool bitmapFirst, 
     TGrfExpFRM window(ui, parent);
     window.SetGraphic(page);
     if (bitmapFirst) {
-        window.DataTypeRG.SetItemIndex(DataBitmap);
+        window.DataTypeRG.SetItemIndex(Item(TGrfDataType::Bitmap));
         window.DataTypeRGClick();
     }
     return window.exec();
@@ -197,7 +206,7 @@ void TGrfExpFRM::SetGraphic(TGrfContainer& page)
     Page = &page;
     if (HasRemembered) TitlesChange();
     // No page of this program has a special title block.
-    LayOutRG.Items[LayoutSpecial]->setEnabled(false);
+    LayOutRG.Items[Item(TGrfLayoutItem::Special)]->setEnabled(false);
     LayOutRGClick();
     if (HasRemembered) {
         SideMMOChange();
@@ -214,11 +223,11 @@ void TGrfExpFRM::RestoreChoices()
     const TExportChoices& c = Remembered;
     SidetextCBX->setChecked(c.Remarks);
     SideMMO->setPlainText(c.RemarksText);
-    LayOutRG.SetItemIndex(c.Layout);
+    LayOutRG.SetItemIndex(Item(c.Layout));
     ShrinkCBX->setChecked(c.LargePrintout);
-    DestinationRG.SetItemIndex(c.Destination);
+    DestinationRG.SetItemIndex(Item(c.Destination));
     DestinationRGClick();
-    if (DataTypeRG.Items[c.DataType]->isEnabled()) DataTypeRG.SetItemIndex(c.DataType);
+    if (DataTypeRG.Items[Item(c.DataType)]->isEnabled()) DataTypeRG.SetItemIndex(Item(c.DataType));
     DataTypeRGClick();
     PicWidthEDT->setText(c.Width);
     PicHeightEDT->setText(c.Height);
@@ -241,10 +250,10 @@ void TGrfExpFRM::KeepChoices()
     }
     c.Remarks = SidetextCBX->isChecked();
     c.RemarksText = SideMMO->toPlainText();
-    c.Layout = LayOutRG.ItemIndex();
+    c.Layout = static_cast<TGrfLayoutItem>(LayOutRG.ItemIndex());
     c.LargePrintout = ShrinkCBX->isChecked();
-    c.Destination = DestinationRG.ItemIndex();
-    c.DataType = DataTypeRG.ItemIndex();
+    c.Destination = static_cast<TGrfDestination>(DestinationRG.ItemIndex());
+    c.DataType = static_cast<TGrfDataType>(DataTypeRG.ItemIndex());
     // A size that would be refused is not kept.
     int size = 0;
     QString error;
@@ -284,7 +293,7 @@ void TGrfExpFRM::SideMMOChange()
 void TGrfExpFRM::LayOutRGClick()
 {
     if (!Page) return;
-    ApplyLayoutItem(*Page, LayOutRG.ItemIndex());
+    ApplyLayoutItem(*Page, static_cast<TGrfLayoutItem>(LayOutRG.ItemIndex()));
     PBX->update();
 }
 
@@ -293,26 +302,30 @@ void TGrfExpFRM::ShrinkCBXClick() { Margin = ShrinkCBX->isChecked() ? 0.05 : 0.2
 void TGrfExpFRM::DestinationRGClick()
 {
     DataTypeRG.Box->setEnabled(true);
-    switch (DestinationRG.ItemIndex()) {
-        case DestPrinter:
+    switch (static_cast<TGrfDestination>(DestinationRG.ItemIndex())) {
+        case TGrfDestination::Printer:
             PicSizeGBX->setEnabled(false);
-            DataTypeRG.SetItemIndex(DataMetafile);
+            DataTypeRG.SetItemIndex(Item(TGrfDataType::Metafile));
             break;
-        case DestClipboard:
-            DataTypeRG.Items[DataJpeg]->setEnabled(false);
+        case TGrfDestination::Clipboard:
+            DataTypeRG.Items[Item(TGrfDataType::Jpeg)]->setEnabled(false);
             // A disabled item must not stay chosen.
-            if (DataTypeRG.ItemIndex() == DataJpeg) DataTypeRG.SetItemIndex(DataBitmap);
+            if (DataTypeRG.ItemIndex() == Item(TGrfDataType::Jpeg))
+                DataTypeRG.SetItemIndex(Item(TGrfDataType::Bitmap));
             PicSizeGBX->setEnabled(true);
             break;
         default:
             PicSizeGBX->setEnabled(true);
-            DataTypeRG.Items[DataJpeg]->setEnabled(true);
+            DataTypeRG.Items[Item(TGrfDataType::Jpeg)]->setEnabled(true);
             break;
     }
     DataTypeRGClick();
 }
 
-void TGrfExpFRM::DataTypeRGClick() { DefaultExt = DataTypeExtension(DataTypeRG.ItemIndex()); }
+void TGrfExpFRM::DataTypeRGClick()
+{
+    DefaultExt = DataTypeExtension(static_cast<TGrfDataType>(DataTypeRG.ItemIndex()));
+}
 
 void TGrfExpFRM::PBXPaint(QPainter& painter)
 {
@@ -344,13 +357,13 @@ bool TGrfExpFRM::PictureSize(int& width, int& height)
 void TGrfExpFRM::ExportBTNClick()
 {
     if (!Page) return;
-    const int dataType = DataTypeRG.ItemIndex();
+    const auto dataType = static_cast<TGrfDataType>(DataTypeRG.ItemIndex());
     bool done = false;
-    switch (DestinationRG.ItemIndex()) {
-        case DestPrinter:
+    switch (static_cast<TGrfDestination>(DestinationRG.ItemIndex())) {
+        case TGrfDestination::Printer:
             done = ExportToPrinter(dataType);
             break;
-        case DestClipboard:
+        case TGrfDestination::Clipboard:
             done = ExportToClipboard(dataType);
             break;
         default:
@@ -362,7 +375,7 @@ void TGrfExpFRM::ExportBTNClick()
     if (done) accept();
 }
 
-bool TGrfExpFRM::ExportToPrinter(int dataType)
+bool TGrfExpFRM::ExportToPrinter(TGrfDataType dataType)
 {
     // 300 dots per inch keep a page-sized bitmap to a few tens of megabytes.
     QPrinter printer(QPrinter::HighResolution);
@@ -373,7 +386,7 @@ bool TGrfExpFRM::ExportToPrinter(int dataType)
     return PrintOn(printer, dataType);
 }
 
-bool TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
+bool TGrfExpFRM::PrintOn(QPrinter& printer, TGrfDataType dataType)
 {
     const bool landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
     const TPrintPlacement at = PrintPlacement(printer.width(), printer.height(), landscape, Margin);
@@ -382,14 +395,15 @@ bool TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
         Ui.ShowError(this, QStringLiteral("The printer could not be started."));
         return false;
     }
-    const bool vector = dataType == DataMetafile || dataType == DataSvg || dataType == DataPdf;
+    const bool vector = dataType == TGrfDataType::Metafile || dataType == TGrfDataType::Svg ||
+                        dataType == TGrfDataType::Pdf;
     if (ShrinkCBX->isChecked()) return PrintPages(painter, printer, at, vector, dataType);
     if (vector) {
         painter.translate(at.X, at.Y);
         TPainterCanvas canvas(painter);
         Page->PaintToCanvas(canvas, {0, 0, at.Width - 1, at.Height - 1});
     } else {
-        const QImage image = dataType == DataMonochrome
+        const QImage image = dataType == TGrfDataType::Monochrome
                                  ? RenderMonoBitmap(*Page, at.Width, at.Height)
                                  : RenderBitmap(*Page, at.Width, at.Height);
         painter.drawImage(at.X, at.Y, image);
@@ -397,14 +411,15 @@ bool TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
     return painter.end();
 }
 
-bool TGrfExpFRM::ExportToClipboard(int dataType)
+bool TGrfExpFRM::ExportToClipboard(TGrfDataType dataType)
 {
     int width = 0, height = 0;
     if (!PictureSize(width, height)) return false;
     TBusyGuard busy(Ui);
-    if (dataType == DataBitmap || dataType == DataMonochrome) {
-        Ui.SetClipboardImage(dataType == DataMonochrome ? RenderMonoBitmap(*Page, width, height)
-                                                        : RenderBitmap(*Page, width, height));
+    if (dataType == TGrfDataType::Bitmap || dataType == TGrfDataType::Monochrome) {
+        Ui.SetClipboardImage(dataType == TGrfDataType::Monochrome
+                                 ? RenderMonoBitmap(*Page, width, height)
+                                 : RenderBitmap(*Page, width, height));
         return true;
     }
     QString error;
@@ -417,7 +432,7 @@ bool TGrfExpFRM::ExportToClipboard(int dataType)
     return true;
 }
 
-bool TGrfExpFRM::ExportToFile(int dataType)
+bool TGrfExpFRM::ExportToFile(TGrfDataType dataType)
 {
     // A size that cannot be used is refused before the user picks a name.
     int width = 0, height = 0;
@@ -436,7 +451,7 @@ bool TGrfExpFRM::ExportToFile(int dataType)
 }
 
 bool TGrfExpFRM::PrintPages(QPainter& painter, QPrinter& printer, const TPrintPlacement& at,
-                            bool vector, int dataType)
+                            bool vector, TGrfDataType dataType)
 {
     // "Large Printout": tip labels at least 6 points high, over as many pages
     // as they need, each page numbered.
@@ -464,9 +479,10 @@ bool TGrfExpFRM::PrintPages(QPainter& painter, QPrinter& printer, const TPrintPl
                 TPainterCanvas canvas(p);
                 Page->PaintToCanvas(canvas, {0, 0, at.Width - 1, total - 1});
             }
-            painter.drawImage(
-                at.X, at.Y,
-                dataType == DataMonochrome ? slice.convertToFormat(QImage::Format_Mono) : slice);
+            painter.drawImage(at.X, at.Y,
+                              dataType == TGrfDataType::Monochrome
+                                  ? slice.convertToFormat(QImage::Format_Mono)
+                                  : slice);
         }
         painter.restore();
         if (pages > 1) {

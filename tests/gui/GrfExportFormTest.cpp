@@ -51,14 +51,15 @@ struct TExport {
         Window->show();
     }
     TGrfExpFRM& W() { return *Window; }
-    void Choose(TRadioGroup& g, int item)
+    template <class E>
+    void Choose(TRadioGroup& g, E item)
     {
-        QTest::mouseClick(g.Items[item], Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(g.Items[static_cast<int>(item)], Qt::LeftButton, {}, QPoint(5, 5));
     }
     // Exports to a file of the data type; the path chosen in the save dialog.
-    void ExportFile(int dataType, const QString& path)
+    void ExportFile(TGrfDataType dataType, const QString& path)
     {
-        Choose(W().DestinationRG, DestFile);
+        Choose(W().DestinationRG, TGrfDestination::File);
         Choose(W().DataTypeRG, dataType);
         Ui.SaveAnswers.enqueue(path);
         W().ExportBTN->click();
@@ -77,10 +78,10 @@ private slots:
         QCOMPARE(w.windowTitle(), QString("Graphics -Export"));
         QCOMPARE(w.size(), QSize(768, 564));
         QCOMPARE(w.TitleEDT->text(), QString("Tree Graphics"));
-        QCOMPARE(w.LayOutRG.ItemIndex(), int(LayoutLines));
-        QVERIFY(!w.LayOutRG.Items[LayoutSpecial]->isEnabled());
-        QCOMPARE(w.DestinationRG.ItemIndex(), int(DestPrinter));
-        QCOMPARE(w.DataTypeRG.ItemIndex(), int(DataMetafile));
+        QCOMPARE(w.LayOutRG.ItemIndex(), int(TGrfLayoutItem::Lines));
+        QVERIFY(!w.LayOutRG.Items[int(TGrfLayoutItem::Special)]->isEnabled());
+        QCOMPARE(w.DestinationRG.ItemIndex(), int(TGrfDestination::Printer));
+        QCOMPARE(w.DataTypeRG.ItemIndex(), int(TGrfDataType::Metafile));
         QVERIFY(!w.PicSizeGBX->isEnabled());
         QCOMPARE(w.PicWidthEDT->text(), QString("1280"));
         QCOMPARE(w.PicHeightEDT->text(), QString("1024"));
@@ -96,7 +97,7 @@ private slots:
         QCOMPARE(t.Page.Title, QString("Tree Graphics A"));
         QCOMPARE(t.Page.SubTitleLeft, QString("left"));
         QCOMPARE(t.Page.SubTitleRight, QString("right"));
-        t.Choose(w.LayOutRG, LayoutRoundRect);
+        t.Choose(w.LayOutRG, TGrfLayoutItem::RoundRect);
         QCOMPARE(t.Page.TitleLayout, TTitleLayout::None);
         QCOMPARE(t.Page.FrameKind(), TFrameKind::RoundRect);
         w.SidetextCBX->click();
@@ -120,7 +121,7 @@ private slots:
         QTemporaryDir dir;
         t.Open();
         QTest::keyClicks(t.W().TitleEDT, "X");
-        t.ExportFile(DataBitmap, dir.filePath("a.bmp"));
+        t.ExportFile(TGrfDataType::Bitmap, dir.filePath("a.bmp"));
         QCOMPARE(t.W().result(), int(QDialog::Accepted));
         t.Window.reset();
         QCOMPARE(t.Page.Title, QString("Tree Graphics"));
@@ -141,7 +142,7 @@ private slots:
         QVERIFY(CountDark(w.Preview, band) > before + 100);
 
         QTemporaryDir dir;
-        t.ExportFile(DataBitmap, dir.filePath("t.bmp"));
+        t.ExportFile(TGrfDataType::Bitmap, dir.filePath("t.bmp"));
         const QImage picture(dir.filePath("t.bmp"));
         QVERIFY(CountDark(picture, QRect(0, 0, 600, 40)) > 1000);
     }
@@ -150,24 +151,24 @@ private slots:
     {
         TExport t;
         TGrfExpFRM& w = t.W();
-        t.Choose(w.DestinationRG, DestFile);
+        t.Choose(w.DestinationRG, TGrfDestination::File);
         QVERIFY(w.PicSizeGBX->isEnabled());
-        t.Choose(w.DataTypeRG, DataJpeg);
+        t.Choose(w.DataTypeRG, TGrfDataType::Jpeg);
         QCOMPARE(w.DefaultExt, QString("JPG"));
         // JPEG cannot go to the clipboard: the item is disabled and not left chosen.
-        t.Choose(w.DestinationRG, DestClipboard);
-        QVERIFY(!w.DataTypeRG.Items[DataJpeg]->isEnabled());
-        QCOMPARE(w.DataTypeRG.ItemIndex(), int(DataBitmap));
+        t.Choose(w.DestinationRG, TGrfDestination::Clipboard);
+        QVERIFY(!w.DataTypeRG.Items[int(TGrfDataType::Jpeg)]->isEnabled());
+        QCOMPARE(w.DataTypeRG.ItemIndex(), int(TGrfDataType::Bitmap));
         QVERIFY(w.PicSizeGBX->isEnabled());
         // Enter in a title edit exports nothing.
         QTest::keyClick(w.TitleEDT, Qt::Key_Return);
         QVERIFY(t.Ui.ClipboardImage.isNull());
         QVERIFY(w.isVisible());
-        t.Choose(w.DestinationRG, DestFile);
-        QVERIFY(w.DataTypeRG.Items[DataJpeg]->isEnabled());
-        t.Choose(w.DestinationRG, DestPrinter);
+        t.Choose(w.DestinationRG, TGrfDestination::File);
+        QVERIFY(w.DataTypeRG.Items[int(TGrfDataType::Jpeg)]->isEnabled());
+        t.Choose(w.DestinationRG, TGrfDestination::Printer);
         QVERIFY(!w.PicSizeGBX->isEnabled());
-        QCOMPARE(w.DataTypeRG.ItemIndex(), int(DataMetafile));
+        QCOMPARE(w.DataTypeRG.ItemIndex(), int(TGrfDataType::Metafile));
         w.ShrinkCBX->click();
         QCOMPARE(w.Margin, 0.05);
         w.ShrinkCBX->click();
@@ -178,15 +179,17 @@ private slots:
     {
         QTemporaryDir dir;
         struct {
-            int Type;
+            TGrfDataType Type;
             const char* Name;
             const char* Suffix;
             const char* Format;
             int Depth;
-        } cases[] = {
-            {DataBitmap, "b.bmp", "BMP", "bmp", 32}, {DataMonochrome, "m.bmp", "BMP", "bmp", 1},
-            {DataJpeg, "j.jpg", "JPG", "jpeg", 32},  {DataMetafile, "e.emf", "EMF", nullptr, 0},
-            {DataSvg, "s.svg", "SVG", nullptr, 0},   {DataPdf, "p.pdf", "PDF", nullptr, 0}};
+        } cases[] = {{TGrfDataType::Bitmap, "b.bmp", "BMP", "bmp", 32},
+                     {TGrfDataType::Monochrome, "m.bmp", "BMP", "bmp", 1},
+                     {TGrfDataType::Jpeg, "j.jpg", "JPG", "jpeg", 32},
+                     {TGrfDataType::Metafile, "e.emf", "EMF", nullptr, 0},
+                     {TGrfDataType::Svg, "s.svg", "SVG", nullptr, 0},
+                     {TGrfDataType::Pdf, "p.pdf", "PDF", nullptr, 0}};
         for (const auto& c : cases) {
             TExport t;
             t.W().PicWidthEDT->setText("1000");
@@ -206,9 +209,9 @@ private slots:
                 QCOMPARE(reader.format(), QByteArray(c.Format));
                 QCOMPARE(reader.size(), QSize(1000, 760));
                 QCOMPARE(reader.read().depth(), c.Depth);
-            } else if (c.Type == DataMetafile) {
+            } else if (c.Type == TGrfDataType::Metafile) {
                 QCOMPARE(bytes.mid(40, 4), QByteArray(" EMF"));
-            } else if (c.Type == DataSvg) {
+            } else if (c.Type == TGrfDataType::Svg) {
                 QSvgRenderer svg(path);
                 QVERIFY(svg.isValid());
                 QCOMPARE(svg.viewBox(), QRect(0, 0, 1000, 760));
@@ -226,8 +229,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("x.bmp");
         // A size that cannot be used is refused before the save dialog opens.
-        t.Choose(t.W().DestinationRG, DestFile);
-        t.Choose(t.W().DataTypeRG, DataBitmap);
+        t.Choose(t.W().DestinationRG, TGrfDestination::File);
+        t.Choose(t.W().DataTypeRG, TGrfDataType::Bitmap);
         const struct {
             const char *Width, *Height;
         } bad[] = {{"12a", "480"}, {"640", "0"}, {"-5", "480"}, {"640", ""}, {"640", "20001"}};
@@ -241,16 +244,16 @@ private slots:
         QCOMPARE(t.Ui.SaveCalls.size(), 0);
         // The window stays for another try with the choices kept.
         QVERIFY(t.W().isVisible());
-        QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(DataBitmap));
+        QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(TGrfDataType::Bitmap));
         // Cancelled save dialog.
         t.W().PicHeightEDT->setText("480");
-        t.Choose(t.W().DestinationRG, DestFile);
+        t.Choose(t.W().DestinationRG, TGrfDestination::File);
         t.W().ExportBTN->click();
         QCOMPARE(t.Ui.SaveCalls.size(), 1);
         QVERIFY(QDir(dir.path()).isEmpty());
         QVERIFY(t.W().isVisible());
         // The clipboard gets nothing from a bad size either.
-        t.Choose(t.W().DestinationRG, DestClipboard);
+        t.Choose(t.W().DestinationRG, TGrfDestination::Clipboard);
         t.W().PicHeightEDT->setText("");
         t.W().ExportBTN->click();
         QVERIFY(t.Ui.ClipboardImage.isNull());
@@ -258,7 +261,7 @@ private slots:
         QCOMPARE(t.Ui.BusyDepth, 0);
         // Finally it works.
         t.W().PicHeightEDT->setText("480");
-        t.ExportFile(DataBitmap, path);
+        t.ExportFile(TGrfDataType::Bitmap, path);
         QCOMPARE(QImage(path).size(), QSize(640, 480));
     }
 
@@ -266,16 +269,16 @@ private slots:
     {
         TExport t;
         TGrfExpFRM& w = t.W();
-        t.Choose(w.DestinationRG, DestClipboard);
-        t.Choose(w.DataTypeRG, DataBitmap);
+        t.Choose(w.DestinationRG, TGrfDestination::Clipboard);
+        t.Choose(w.DataTypeRG, TGrfDataType::Bitmap);
         w.ExportBTN->click();
         QCOMPARE(t.Ui.ClipboardImage.size(), QSize(1280, 1024));
         QVERIFY(t.Ui.ClipboardImage.depth() >= 24);
         QCOMPARE(w.result(), int(QDialog::Accepted));
 
         TExport m;
-        m.Choose(m.W().DestinationRG, DestClipboard);
-        m.Choose(m.W().DataTypeRG, DataMonochrome);
+        m.Choose(m.W().DestinationRG, TGrfDestination::Clipboard);
+        m.Choose(m.W().DataTypeRG, TGrfDataType::Monochrome);
         m.W().PicWidthEDT->setText("640");
         m.W().PicHeightEDT->setText("400");
         m.W().ExportBTN->click();
@@ -287,8 +290,8 @@ private slots:
         QCOMPARE(mono.pixelIndex(320, 5), 1);  // the light background is white
 
         TExport e;
-        e.Choose(e.W().DestinationRG, DestClipboard);
-        e.Choose(e.W().DataTypeRG, DataMetafile);
+        e.Choose(e.W().DestinationRG, TGrfDestination::Clipboard);
+        e.Choose(e.W().DataTypeRG, TGrfDataType::Metafile);
         e.W().ExportBTN->click();
         QVERIFY(e.Ui.ClipboardData);
         QCOMPARE(e.Ui.ClipboardData->data(EmfMimeType).mid(40, 4), QByteArray(" EMF"));
@@ -299,7 +302,7 @@ private slots:
     void PrintingToAPdfFile()
     {
         QTemporaryDir dir;
-        for (int dataType : {int(DataMetafile), int(DataBitmap)}) {
+        for (int dataType : {int(TGrfDataType::Metafile), int(TGrfDataType::Bitmap)}) {
             TExport t;
             const QString path = dir.filePath(QString("print%1.pdf").arg(dataType));
             QPageLayout::Orientation offered = QPageLayout::Portrait;
@@ -379,12 +382,12 @@ private slots:
             w.TitleEDT->setText("Figure 2 gyp");
             w.SubTitleLeftEDT->setText("left");
             w.SubTitleRightEDT->setText("right");
-            t.Choose(w.LayOutRG, LayoutRoundRect);
+            t.Choose(w.LayOutRG, TGrfLayoutItem::RoundRect);
             w.SidetextCBX->click();
             w.SideMMO->setPlainText("first\nsecond");
             w.ShrinkCBX->click();
-            t.Choose(w.DestinationRG, DestFile);
-            t.Choose(w.DataTypeRG, DataSvg);
+            t.Choose(w.DestinationRG, TGrfDestination::File);
+            t.Choose(w.DataTypeRG, TGrfDataType::Svg);
             w.PicWidthEDT->setText("800");
             w.PicHeightEDT->setText("600");
             w.CancelBTN->click();
@@ -401,15 +404,15 @@ private slots:
             QCOMPARE(v.SubTitleRightEDT->text(), QString("right"));
             QCOMPARE(t.Page.Title, QString("Figure 2 gyp"));
             QCOMPARE(t.Page.SubTitleLeft, QString("left"));
-            QCOMPARE(v.LayOutRG.ItemIndex(), int(LayoutRoundRect));
+            QCOMPARE(v.LayOutRG.ItemIndex(), int(TGrfLayoutItem::RoundRect));
             QCOMPARE(t.Page.FrameKind(), TFrameKind::RoundRect);
             QVERIFY(v.SidetextCBX->isChecked());
             QVERIFY(t.Page.Flags() & TGrfFlag::Remarks);
             QCOMPARE(t.Page.Remarks, (QStringList{"first", "second"}));
             QVERIFY(v.ShrinkCBX->isChecked());
             QCOMPARE(v.Margin, 0.05);
-            QCOMPARE(v.DestinationRG.ItemIndex(), int(DestFile));
-            QCOMPARE(v.DataTypeRG.ItemIndex(), int(DataSvg));
+            QCOMPARE(v.DestinationRG.ItemIndex(), int(TGrfDestination::File));
+            QCOMPARE(v.DataTypeRG.ItemIndex(), int(TGrfDataType::Svg));
             QCOMPARE(v.DefaultExt, QString("SVG"));
             QVERIFY(v.PicSizeGBX->isEnabled());
             QCOMPARE(v.PicWidthEDT->text(), QString("800"));
@@ -430,7 +433,7 @@ private slots:
         // The next run of the program.
         TExport t(10, settings);
         QCOMPARE(t.W().TitleEDT->text(), QString("Figure 2 gyp"));
-        QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(DataSvg));
+        QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(TGrfDataType::Svg));
         QCOMPARE(t.W().PicWidthEDT->text(), QString("800"));
         QCOMPARE(t.W().PicHeightEDT->text(), QString("600"));
         QCOMPARE(t.W().SideMMO->toPlainText(), QString("first\nsecond"));
@@ -441,17 +444,17 @@ private slots:
         QCOMPARE(t.W().TitleEDT->text(), QString("Strict consensus of 3 trees"));
         QCOMPARE(t.W().SubTitleLeftEDT->text(), QString());
         QCOMPARE(t.Page.SubTitleLeft, QString());
-        QCOMPARE(t.W().LayOutRG.ItemIndex(), int(LayoutRoundRect));
+        QCOMPARE(t.W().LayOutRG.ItemIndex(), int(TGrfLayoutItem::RoundRect));
         // The printer as destination keeps a chosen bitmap type.
-        t.Choose(t.W().DestinationRG, DestPrinter);
-        t.Choose(t.W().DataTypeRG, DataBitmap);
+        t.Choose(t.W().DestinationRG, TGrfDestination::Printer);
+        t.Choose(t.W().DataTypeRG, TGrfDataType::Bitmap);
         t.Window.reset();
         // Back on a tree page, the titles typed for it return.
         t.Page.Title = "Tree Graphics";
         t.Open();
         QCOMPARE(t.W().TitleEDT->text(), QString("Figure 2 gyp"));
-        QCOMPARE(t.W().DestinationRG.ItemIndex(), int(DestPrinter));
-        QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(DataBitmap));
+        QCOMPARE(t.W().DestinationRG.ItemIndex(), int(TGrfDestination::Printer));
+        QCOMPARE(t.W().DataTypeRG.ItemIndex(), int(TGrfDataType::Bitmap));
         QVERIFY(!t.W().PicSizeGBX->isEnabled());
     }
 
@@ -463,7 +466,7 @@ private slots:
         QTimer::singleShot(0, [&] {
             auto* w = dynamic_cast<TGrfExpFRM*>(QApplication::activeModalWidget());
             if (!w) return;
-            seen = w->DataTypeRG.ItemIndex() == DataBitmap &&
+            seen = w->DataTypeRG.ItemIndex() == int(TGrfDataType::Bitmap) &&
                    t.Page.TitleLayout == TTitleLayout::Lines;
             w->CancelBTN->click();
         });

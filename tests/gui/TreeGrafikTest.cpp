@@ -344,8 +344,8 @@ private slots:
             QTest::keyClicks(e->TitleEDT, "My tree");
             QCOMPARE(t.Window.Container->Title, QString("My tree"));
             QCOMPARE(t.Window.Container->TitleLayout, TTitleLayout::Lines);
-            e->DestinationRG.Items[DestFile]->click();
-            e->DataTypeRG.Items[DataBitmap]->click();
+            e->DestinationRG.Items[int(TGrfDestination::File)]->click();
+            e->DataTypeRG.Items[int(TGrfDataType::Bitmap)]->click();
             e->PicWidthEDT->setText("900");
             e->PicHeightEDT->setText("700");
             e->ExportBTN->click();
