@@ -11,7 +11,7 @@ void CodeForJob(TModel& model, TAnalysisJob job)
     switch (job) {
         case TAnalysisJob::DistanceMatrix:
             model.MissingAsState = false;
-            if (model.CharacterType == ctStandard)
+            if (model.CharacterType == TCharacterType::Standard)
                 CodeStandardField(model);
             else
                 CodePointerField(model);
@@ -19,12 +19,12 @@ void CodeForJob(TModel& model, TAnalysisJob job)
         case TAnalysisJob::Cramer:
         case TAnalysisJob::StateCombinations:
             model.MissingAsState = true;
-            model.CharacterType = ctStandard;
+            model.CharacterType = TCharacterType::Standard;
             CodeStandardField(model);
             break;
         case TAnalysisJob::PairwiseCompatibility:
             model.MissingAsState = true;
-            model.CharacterType = ctMatroschka;
+            model.CharacterType = TCharacterType::Matroschka;
             CodePointerField(model);
             break;
     }
@@ -34,7 +34,7 @@ void ComputeJob(TModel& model, TAnalysisJob job)
 {
     switch (job) {
         case TAnalysisJob::DistanceMatrix:
-            if (model.CharacterType == ctStandard)
+            if (model.CharacterType == TCharacterType::Standard)
                 JaccardDistanceMatrix(model.CharField, model.ResultMatrix);
             else
                 StepDistanceMatrix(model.CharField, model.ResultMatrix);

@@ -8,21 +8,14 @@
 namespace {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
-int CharacterCountOf(const TSField& field)
-{
-    return std::max(0, static_cast<int>(field.Places.size()) - 1);
-}
-int ObjectCountOf(const TSField& field)
-{
-    return std::max(0, static_cast<int>(field.Names.size()) - 1);
-}
+int CharacterCountOf(const TSField& field) { return field.Places.Count(); }
+int ObjectCountOf(const TSField& field) { return field.Names.Count(); }
 
-const TSPlace& Place(const TSField& field, int c) { return field.Places[static_cast<size_t>(c)]; }
+const TSPlace& Place(const TSField& field, int c) { return field.Places[c]; }
 
 TInclusion SetOf(const TSPlace& place, int o)
 {
-    return o < static_cast<int>(place.Inc.size()) ? place.Inc[static_cast<size_t>(o)]
-                                                  : TInclusion();
+    return o >= 1 && o <= place.Inc.Count() ? place.Inc[o] : TInclusion();
 }
 
 // The members of every object's set, listed once per character, so that a

@@ -3,15 +3,11 @@
 #include <bit>
 
 namespace {
-int ObjectCountOf(const TSField& field)
-{
-    return std::max(0, static_cast<int>(field.Names.size()) - 1);
-}
+int ObjectCountOf(const TSField& field) { return field.Names.Count(); }
 
 TInclusion SetOf(const TSPlace& place, int o)
 {
-    return o < static_cast<int>(place.Inc.size()) ? place.Inc[static_cast<size_t>(o)]
-                                                  : TInclusion();
+    return o >= 1 && o <= place.Inc.Count() ? place.Inc[o] : TInclusion();
 }
 
 // The states 0..n, so that a masked popcount equals CountInclusion(s, n).
@@ -26,7 +22,7 @@ TInclusion UpTo(int n)
 TShortMatrix StepMatrix(int c, const TSField& field)
 {
     const int n = ObjectCountOf(field);
-    const TSPlace& place = field.Places[static_cast<size_t>(c)];
+    const TSPlace& place = field.Places[c];
     TShortMatrix s(static_cast<size_t>(n) + 1,
                    std::vector<std::int32_t>(static_cast<size_t>(n) + 1, 0));
     for (int i = 1; i <= n; ++i)
@@ -53,7 +49,7 @@ TShortMatrix StepMatrix(int c, const TSField& field)
 TDerivations DirectDerivations(int c, const TSField& field)
 {
     const int n = ObjectCountOf(field);
-    const TSPlace& place = field.Places[static_cast<size_t>(c)];
+    const TSPlace& place = field.Places[c];
     const TInclusion counted = UpTo(place.StateCount);
     TDerivations d;
     d.Words = (n + 1 + 63) / 64;
@@ -82,7 +78,7 @@ TDerivations DirectDerivations(int c, const TSField& field)
 
 void CompatibilityMatrix(const TSField& field, TBoolMatrix& result)
 {
-    const int characters = std::max(0, static_cast<int>(field.Places.size()) - 1);
+    const int characters = field.Places.Count();
     const int n = ObjectCountOf(field);
     result.assign(static_cast<size_t>(characters) + 1,
                   std::vector<bool>(static_cast<size_t>(characters) + 1, false));

@@ -18,16 +18,14 @@ struct TPackedField {
     const TSField* Field = nullptr;
 
     explicit TPackedField(const TSField& field)
-        : Objects(static_cast<int>(field.Names.size()) - 1),
-          Characters(static_cast<int>(field.Places.size()) - 1),
-          Field(&field)
+        : Objects(field.Names.Count()), Characters(field.Places.Count()), Field(&field)
     {
         if (Objects < 0) Objects = 0;
         if (Characters < 0) Characters = 0;
         Narrow.assign(static_cast<size_t>(Objects + 1) * static_cast<size_t>(Characters), 0);
         Wide.assign(static_cast<size_t>(Characters), 0);
         for (int c = 1; c <= Characters; ++c) {
-            const TSPlace& place = field.Places[static_cast<size_t>(c)];
+            const TSPlace& place = field.Places[c];
             bool wide = false;
             for (int o = 1; o <= Objects; ++o) {
                 const TInclusion s = SetOf(place, o);
@@ -44,8 +42,7 @@ struct TPackedField {
     }
     static TInclusion SetOf(const TSPlace& place, int o)
     {
-        return o < static_cast<int>(place.Inc.size()) ? place.Inc[static_cast<size_t>(o)]
-                                                      : TInclusion();
+        return o >= 1 && o <= place.Inc.Count() ? place.Inc[o] : TInclusion();
     }
     TInclusion Full(int o, int c) const { return SetOf(Field->Places[static_cast<size_t>(c)], o); }
 };

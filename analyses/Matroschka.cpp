@@ -54,10 +54,10 @@ void TMatroschka::CodePointerField(TModel& model)
     const int objects = model.ObjectCount;
     const int characters = model.CharacterCount;
     TSField field;
-    field.Places.resize(static_cast<size_t>(characters) + 1);
+    field.Places.Resize(characters);
 
     for (int c = 1; c <= characters; ++c) {
-        TSPlace& place = field.Places[static_cast<size_t>(c)];
+        TSPlace& place = field.Places[c];
         place.HasMissing = false;
 
         TStateList cells;
@@ -71,22 +71,21 @@ void TMatroschka::CodePointerField(TModel& model)
             lastRecord.insert(CellStates[static_cast<size_t>(i)].State, i);
 
         ObjectCells.assign(static_cast<size_t>(objects) + 1, TOnion());
-        place.Inc.assign(static_cast<size_t>(objects) + 1, TInclusion());
+        place.Inc.Assign(objects, TInclusion());
         for (int o = 1; o <= objects; ++o) {
             TOnion& cell = ObjectCells[static_cast<size_t>(o)];
             cell = ParsePointer(model.Cell(c, o));
             if (cell.State == QLatin1String("?")) place.HasMissing = true;
             const auto found = lastRecord.constFind(cell.State);
             if (found != lastRecord.constEnd())
-                place.Inc[static_cast<size_t>(o)] =
-                    CellStates[static_cast<size_t>(found.value())].Onion;
+                place.Inc[o] = CellStates[static_cast<size_t>(found.value())].Onion;
         }
         place.StateCount = static_cast<int>(CellStates.size());
         place.Name = model.Cell(c, 0);
     }
 
-    field.Names.resize(static_cast<size_t>(objects) + 1);
-    for (int o = 1; o <= objects; ++o) field.Names[static_cast<size_t>(o)] = model.Cell(0, o);
+    field.Names.Resize(objects);
+    for (int o = 1; o <= objects; ++o) field.Names[o] = model.Cell(0, o);
     model.SetCharField(std::move(field));
 }
 

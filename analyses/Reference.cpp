@@ -9,13 +9,13 @@
 
 namespace {
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-int Objects(const TSField& f) { return std::max(0, static_cast<int>(f.Names.size()) - 1); }
-int Characters(const TSField& f) { return std::max(0, static_cast<int>(f.Places.size()) - 1); }
-const TSPlace& P(const TSField& f, int c) { return f.Places[static_cast<size_t>(c)]; }
+int Objects(const TSField& f) { return f.Names.Count(); }
+int Characters(const TSField& f) { return f.Places.Count(); }
+const TSPlace& P(const TSField& f, int c) { return f.Places[c]; }
 TInclusion Inc(const TSField& f, int c, int o)
 {
     const TSPlace& p = P(f, c);
-    return o < static_cast<int>(p.Inc.size()) ? p.Inc[static_cast<size_t>(o)] : TInclusion();
+    return o >= 1 && o <= p.Inc.Count() ? p.Inc[o] : TInclusion();
 }
 double& At(TDynRealMatrix& m, int i, int j)
 {

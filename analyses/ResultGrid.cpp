@@ -56,9 +56,7 @@ void ShowCharacterHeaders(TResultGrid& grid, const TSField& field, int n)
     for (int r = 1; r <= n; ++r)
         for (int c = 0; c <= n; ++c) grid.SetCell(c, r, QString());
     for (int k = 1; k <= n; ++k) {
-        const QString name = k < static_cast<int>(field.Places.size())
-                                 ? field.Places[static_cast<size_t>(k)].Name
-                                 : QString();
+        const QString name = k <= field.Places.Count() ? field.Places[k].Name : QString();
         grid.SetCell(0, k, name);
         grid.SetCell(k, 0, name);
     }

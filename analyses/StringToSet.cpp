@@ -62,11 +62,11 @@ void CodeStandardField(TModel& model)
     const int objects = model.ObjectCount;
     const int characters = model.CharacterCount;
     TSField field;
-    field.Places.resize(static_cast<size_t>(characters) + 1);
+    field.Places.Resize(characters);
     const QString missing = QStringLiteral("?");
 
     for (int c = 1; c <= characters; ++c) {
-        TSPlace& place = field.Places[static_cast<size_t>(c)];
+        TSPlace& place = field.Places[c];
         place.HasMissing = false;
 
         std::vector<TPart> cells(static_cast<size_t>(objects) + 1);
@@ -77,7 +77,7 @@ void CodeStandardField(TModel& model)
         }
         place.StateCount = states.Count();
 
-        place.Inc.assign(static_cast<size_t>(objects) + 1, TInclusion());
+        place.Inc.Assign(objects, TInclusion());
         for (int o = 1; o <= objects; ++o) {
             for (const QString& part : cells[static_cast<size_t>(o)]) {
                 if (part == missing) {
@@ -86,13 +86,13 @@ void CodeStandardField(TModel& model)
                 }
                 // Positions from 256 on cannot be members and are dropped.
                 const int k = states.IndexOf(part);
-                if (k >= 0 && k <= 255) place.Inc[static_cast<size_t>(o)].Include(k);
+                if (k >= 0 && k <= 255) place.Inc[o].Include(k);
             }
         }
         place.Name = model.Cell(c, 0);
     }
 
-    field.Names.resize(static_cast<size_t>(objects) + 1);
-    for (int o = 1; o <= objects; ++o) field.Names[static_cast<size_t>(o)] = model.Cell(0, o);
+    field.Names.Resize(objects);
+    for (int o = 1; o <= objects; ++o) field.Names[o] = model.Cell(0, o);
     model.SetCharField(std::move(field));
 }

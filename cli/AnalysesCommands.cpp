@@ -23,16 +23,16 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
         WriteStderr(args.Ok() ? QStringLiteral("Usage: varno-batch ") + usage : args.ErrorText());
         return ExitUsage;
     }
-    int type = ctMatroschka;  // what the program's type selection holds
+    TCharacterType type = TCharacterType::Matroschka;  // what the program's type selection holds
     if (withType) {
         const QString name =
             args.Value(QStringLiteral("--type"), QStringLiteral("matroschka")).toLower();
         if (name == QLatin1String("standard"))
-            type = ctStandard;
+            type = TCharacterType::Standard;
         else if (name == QLatin1String("matroschka"))
-            type = ctMatroschka;
+            type = TCharacterType::Matroschka;
         else if (name == QLatin1String("tree"))
-            type = ctTree;
+            type = TCharacterType::Tree;
         else {
             WriteStderr(
                 QStringLiteral("Unknown character type \"%1\": use standard, matroschka or tree.")
@@ -46,7 +46,7 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
     if (!LoadDocument(args.Positional().first(), &document)) return ExitFailure;
     TModel& model = document.Model;
     if (job == TAnalysisJob::DistanceMatrix) {
-        model.CharacterType = static_cast<unsigned char>(type);
+        model.CharacterType = type;
         WriteLines(CharacterTypeExplanation(type, true));
     }
     CodeForJob(model, job);

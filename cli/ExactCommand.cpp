@@ -114,7 +114,7 @@ int RunExact(const QStringList& rawArgs)
         }
     }
 
-    QStringList out = CharacterTypeExplanation(ctMatroschka, true);
+    QStringList out = CharacterTypeExplanation(TCharacterType::Matroschka, true);
     out << QString() << QStringLiteral("Character type modulation successful") << QString()
         << QStringLiteral("Camin Sokal parsimony was chosen") << outcome.Report;
     WriteStdoutLines(out);

@@ -79,7 +79,8 @@ int RunParsimony(const QStringList& rawArgs)
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     for (const QString& line : StateLimitLines(field)) WriteStderr(line);
 
-    QStringList protocol = CharacterTypeExplanation(ctMatroschka, true) + ParsimonyStartLines({});
+    QStringList protocol =
+        CharacterTypeExplanation(TCharacterType::Matroschka, true) + ParsimonyStartLines({});
     TEvolutionaryJob job(field, data.ObjectCount, data.CharacterCount, settings, treesText,
                          generationsText);
     const TEvolutionaryOutcome& outcome = job.Run();

@@ -150,8 +150,8 @@ int RunSearch(const QStringList& rawArgs)
     }
 
     int empty = 0;
-    for (int c = 1; c <= data.CharacterCount && c < static_cast<int>(field.Places.size()); ++c) {
-        const TIncArr& column = field.Places[static_cast<size_t>(c)].Inc;
+    for (int c = 1; c <= data.CharacterCount && c <= field.Places.Count(); ++c) {
+        const TNumbered<TInclusion>& column = field.Places[c].Inc;
         if (std::all_of(column.begin(), column.end(),
                         [](const TInclusion& s) { return s.IsEmpty(); }))
             ++empty;
@@ -184,7 +184,7 @@ int RunSearch(const QStringList& rawArgs)
         return ExitFailure;
     }
 
-    QStringList protocol = CharacterTypeExplanation(ctMatroschka, true);
+    QStringList protocol = CharacterTypeExplanation(TCharacterType::Matroschka, true);
     protocol << QString() << QStringLiteral("Character type modulation successful") << QString()
              << QStringLiteral("Camin Sokal parsimony was chosen");
     protocol << outcome.Protocol;

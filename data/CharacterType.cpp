@@ -1,10 +1,10 @@
 #include "data/CharacterType.h"
 
-QStringList CharacterTypeExplanation(int characterType, bool zeroIsPrimitive)
+QStringList CharacterTypeExplanation(TCharacterType characterType, bool zeroIsPrimitive)
 {
     QStringList lines;
     switch (characterType) {
-        case ctStandard:
+        case TCharacterType::Standard:
             lines << QString()
                   << QStringLiteral(
                          "Character Type = \"Standard\" uses nominal data like \"0, 1\", \"red, "
@@ -17,7 +17,7 @@ QStringList CharacterTypeExplanation(int characterType, bool zeroIsPrimitive)
                          "  \"&\": seperates states if there are more than one per object and "
                          "character");
             break;
-        case ctMatroschka:
+        case TCharacterType::Matroschka:
             lines << QString()
                   << QStringLiteral(
                          "Character Type = \"Matroschka\" uses pointer. The first letter or string "
@@ -27,12 +27,10 @@ QStringList CharacterTypeExplanation(int characterType, bool zeroIsPrimitive)
                   << QStringLiteral(
                          "  \"?\" (question mark) or any string that includes \"?\": data missing");
             break;
-        case ctTree:
+        case TCharacterType::Tree:
             lines << QString()
                   << QStringLiteral(
                          "Character Type = \"Tree\" uses pointer. Each column codes a tree");
-            break;
-        default:
             break;
     }
     return lines;
@@ -40,7 +38,7 @@ QStringList CharacterTypeExplanation(int characterType, bool zeroIsPrimitive)
 
 std::optional<QStringList> ApplyCharacterType(TModel& model, const TCharacterTypeChoice& choice)
 {
-    if (choice.Type < 0) return std::nullopt;
-    model.CharacterType = static_cast<unsigned char>(choice.Type);
-    return CharacterTypeExplanation(choice.Type, choice.ZeroIsPrimitive);
+    if (!choice.Type) return std::nullopt;
+    model.CharacterType = *choice.Type;
+    return CharacterTypeExplanation(*choice.Type, choice.ZeroIsPrimitive);
 }

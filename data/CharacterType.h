@@ -7,12 +7,12 @@
 
 // The explanation lines of a type (the first is empty). With zeroIsPrimitive
 // the Standard explanation mentions the predefined meaning of "0".
-QStringList CharacterTypeExplanation(int characterType, bool zeroIsPrimitive);
+QStringList CharacterTypeExplanation(TCharacterType characterType, bool zeroIsPrimitive);
 
-// What the "Character type" page holds: the type (-1 when none is chosen)
+// What the "Character type" page holds: the type (none when none is chosen)
 // and whether "0" is a primitive state.
 struct TCharacterTypeChoice {
-    int Type = -1;
+    std::optional<TCharacterType> Type;
     bool ZeroIsPrimitive = true;
 };
 

@@ -43,7 +43,7 @@ void TModel::SetCharField(TSField field, bool pathSets)
     PathSetsRevision = pathSets ? Revision : 0;
 }
 
-void TModel::ResizeCharField() { CharField.Places.resize(static_cast<size_t>(CharacterCount) + 1); }
+void TModel::ResizeCharField() { CharField.Places.Resize(CharacterCount); }
 
 QString TModel::Cell(int c, int o) const
 {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/Inclusion.h"
+#include "data/Numbered.h"
 
 constexpr int MaxCellLength = 255;
 constexpr int MaxParsimonyObjects = 255;
@@ -21,7 +22,7 @@ using TBoolMatrix = std::vector<std::vector<bool>>;
 using TIncArr = std::vector<TInclusion>;
 
 struct TSPlace {
-    TIncArr Inc;  // per object 1..ObjectCount; 0 unused
+    TNumbered<TInclusion> Inc;  // per object 1..ObjectCount
     int StateCount = 0;
     bool HasMissing = false;
     QString Name;
@@ -29,11 +30,12 @@ struct TSPlace {
 };
 
 struct TSField {
-    std::vector<TSPlace> Places;  // per character 1..CharacterCount; 0 unused
-    std::vector<QString> Names;   // per object 1..ObjectCount; 0 unused
+    TNumbered<TSPlace> Places;  // per character 1..CharacterCount
+    TNumbered<QString> Names;   // per object 1..ObjectCount
 };
 
-enum TCharacterType : unsigned char { ctStandard = 0, ctMatroschka = 1, ctTree = 2 };
+// The numbers are the order of the type choice and must stay as they are.
+enum class TCharacterType : unsigned char { Standard = 0, Matroschka = 1, Tree = 2 };
 
 // A matrix as a reader produced it, before it replaces the model's.
 struct TMatrixData {
@@ -54,7 +56,7 @@ struct TModel {
     int ObjectCount = 0;
     int CharacterCount = 0;
     TDynStrMatrix DataMatrix;
-    unsigned char CharacterType = ctStandard;
+    TCharacterType CharacterType = TCharacterType::Standard;
     bool MissingAsState = false;
     TSField CharField;
     bool FromExcel = false;

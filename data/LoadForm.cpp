@@ -87,25 +87,32 @@ TFrmLoad::TFrmLoad(TFormContext& context, QWidget* parent)
     panel->addWidget(StartExcelBTN);
     layout->addLayout(panel);
 
-    SelectCharacterType(ctMatroschka);
+    SelectCharacterType(TCharacterType::Matroschka);
     connect(RgCharTypeItems, &QButtonGroup::idToggled, this, [this] { UpdateZeroPanel(); });
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
     connect(StartExcelBTN, &QPushButton::clicked, this, [this] { StartExcelBTNClick(); });
 }
 
-int TFrmLoad::SelectedCharacterType() const { return RgCharTypeItems->checkedId(); }
-
-void TFrmLoad::SelectCharacterType(int index)
+// The items' ids are the types' numbers.
+std::optional<TCharacterType> TFrmLoad::SelectedCharacterType() const
 {
-    if (QAbstractButton* item = RgCharTypeItems->button(index)) item->setChecked(true);
+    const int id = RgCharTypeItems->checkedId();
+    if (id < 0) return std::nullopt;
+    return static_cast<TCharacterType>(id);
+}
+
+void TFrmLoad::SelectCharacterType(TCharacterType type)
+{
+    if (QAbstractButton* item = RgCharTypeItems->button(static_cast<int>(type)))
+        item->setChecked(true);
     UpdateZeroPanel();
 }
 
 void TFrmLoad::UpdateZeroPanel()
 {
     // Only the Standard type gives "0" a meaning.
-    PanelZero->setVisible(SelectedCharacterType() == ctStandard);
+    PanelZero->setVisible(SelectedCharacterType() == TCharacterType::Standard);
 }
 
 void TFrmLoad::ShowReportPage() { Pages->setCurrentIndex(0); }

@@ -36,9 +36,9 @@ public:
 
     // Replaces the report page by these lines.
     void ShowReport(const QStringList& lines);
-    // The selected type (item index), or -1 when none is selected.
-    int SelectedCharacterType() const;
-    void SelectCharacterType(int index);
+    // The selected type, or none when no item is selected.
+    std::optional<TCharacterType> SelectedCharacterType() const;
+    void SelectCharacterType(TCharacterType type);
     void ShowReportPage();
     void ShowCharacterTypePage();
 

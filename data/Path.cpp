@@ -198,10 +198,10 @@ void TPathBuilder::CodeCharacter(TSPlace& place, int objectCount) const
     const TNameRanks ranks = RankNames(spellings, NameCollator);
     place.StateCount = ranks.GroupCount();
     place.StateNames = ranks.Spelling;
-    place.Inc.assign(static_cast<size_t>(std::max(objectCount, 0)) + 1, TInclusion());
+    place.Inc.Assign(std::max(objectCount, 0), TInclusion());
     const int n = std::min(objectCount, static_cast<int>(FullPaths.size()) - 1);
     for (int o = 1; o <= n; ++o) {
-        TInclusion& set = place.Inc[static_cast<size_t>(o)];
+        TInclusion& set = place.Inc[o];
         for (const QString& e : FullPaths[static_cast<size_t>(o)]) {
             if (IsMissingName(e)) continue;
             const int k = ranks.Ranks[static_cast<size_t>(spellingId.value(e))];
@@ -225,15 +225,15 @@ TSField BuildPathSets(const TDynStrMatrix& dataMatrix, int objectCount, int char
     TSField field;
     objectCount = std::max(objectCount, 0);
     characterCount = std::max(characterCount, 0);
-    field.Places.resize(static_cast<size_t>(characterCount) + 1);
-    field.Names.resize(static_cast<size_t>(objectCount) + 1);
+    field.Places.Resize(characterCount);
+    field.Names.Resize(objectCount);
     const TPart* names = dataMatrix.empty() ? nullptr : &dataMatrix[0];
     for (int o = 1; o <= objectCount; ++o)
         if (names && o < static_cast<int>(names->size()))
-            field.Names[static_cast<size_t>(o)] = (*names)[static_cast<size_t>(o)];
+            field.Names[o] = (*names)[static_cast<size_t>(o)];
     TPathBuilder builder;
     for (int c = 1; c <= characterCount; ++c) {
-        TSPlace& place = field.Places[static_cast<size_t>(c)];
+        TSPlace& place = field.Places[c];
         if (c < static_cast<int>(dataMatrix.size()) && !dataMatrix[static_cast<size_t>(c)].empty())
             place.Name = dataMatrix[static_cast<size_t>(c)][0];
         place.HasMissing = false;
@@ -246,13 +246,13 @@ TSField BuildPathSets(const TDynStrMatrix& dataMatrix, int objectCount, int char
 QStringList StateLimitLines(const TSField& field)
 {
     QStringList lines;
-    for (size_t c = 1; c < field.Places.size(); ++c)
-        if (field.Places[c].StateCount > TInclusion::Capacity)
+    for (const TSPlace& place : field.Places)
+        if (place.StateCount > TInclusion::Capacity)
             lines << QStringLiteral(
                          " More than %1 states in character %2: states after the %1th are left out "
                          "of the coding")
                          .arg(TInclusion::Capacity)
-                         .arg(field.Places[c].Name);
+                         .arg(place.Name);
     return lines;
 }
 

@@ -26,6 +26,15 @@
 #include "graphics/PainterCanvas.h"
 #include "graphics/TreePage.h"
 
+namespace {
+// A group's item index for one of its items; the enums number them in order.
+template <class E>
+int Item(E item)
+{
+    return static_cast<int>(item);
+}
+}  // namespace
+
 int TRadioGroup::ItemIndex() const { return Group ? Group->checkedId() : -1; }
 
 void TRadioGroup::SetItemIndex(int index)
@@ -126,7 +135,7 @@ TGrfExpFRM::TGrfExpFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(u
                                  QStringLiteral("SVG (.SVG)"), QStringLiteral("PDF (.PDF)")},
                                 2);
     DataTypeRG.Box->setObjectName(QStringLiteral("DataTypeRG"));
-    DataTypeRG.SetItemIndex(DataMetafile);
+    DataTypeRG.SetItemIndex(Item(TGrfDataType::Metafile));
     PicSizeGBX = new QGroupBox(QStringLiteral(" Picture-Size "), this);
     PicSizeGBX->setObjectName(QStringLiteral("PicSizeGBX"));
     auto* size = new QGridLayout(PicSizeGBX);
@@ -190,7 +199,7 @@ int TGrfExpFRM::Execute(TUiServices& ui, TGrfContainer& page, bool bitmapFirst, 
     TGrfExpFRM window(ui, parent);
     window.SetGraphic(page);
     if (bitmapFirst) {
-        window.DataTypeRG.SetItemIndex(DataBitmap);
+        window.DataTypeRG.SetItemIndex(Item(TGrfDataType::Bitmap));
         window.DataTypeRGClick();
     }
     return window.exec();
@@ -211,7 +220,7 @@ void TGrfExpFRM::SetGraphic(TGrfContainer& page)
     Page = &page;
     if (HasRemembered) TitlesChange();
     // No page of this program has a special title block.
-    LayOutRG.Items[LayoutSpecial]->setEnabled(false);
+    LayOutRG.Items[Item(TGrfLayoutItem::Special)]->setEnabled(false);
     LayOutRGClick();
     if (HasRemembered) {
         SideMMOChange();
@@ -228,11 +237,11 @@ void TGrfExpFRM::RestoreChoices()
     const TExportChoices& c = Remembered;
     SidetextCBX->setChecked(c.Remarks);
     SideMMO->setPlainText(c.RemarksText);
-    LayOutRG.SetItemIndex(c.Layout);
+    LayOutRG.SetItemIndex(Item(c.Layout));
     ShrinkCBX->setChecked(c.LargePrintout);
-    DestinationRG.SetItemIndex(c.Destination);
+    DestinationRG.SetItemIndex(Item(c.Destination));
     DestinationRGClick();
-    if (DataTypeRG.Items[c.DataType]->isEnabled()) DataTypeRG.SetItemIndex(c.DataType);
+    if (DataTypeRG.Items[Item(c.DataType)]->isEnabled()) DataTypeRG.SetItemIndex(Item(c.DataType));
     DataTypeRGClick();
     PicWidthEDT->setText(c.Width);
     PicHeightEDT->setText(c.Height);
@@ -255,10 +264,10 @@ void TGrfExpFRM::KeepChoices()
     }
     c.Remarks = SidetextCBX->isChecked();
     c.RemarksText = SideMMO->toPlainText();
-    c.Layout = LayOutRG.ItemIndex();
+    c.Layout = static_cast<TGrfLayoutItem>(LayOutRG.ItemIndex());
     c.LargePrintout = ShrinkCBX->isChecked();
-    c.Destination = DestinationRG.ItemIndex();
-    c.DataType = DataTypeRG.ItemIndex();
+    c.Destination = static_cast<TGrfDestination>(DestinationRG.ItemIndex());
+    c.DataType = static_cast<TGrfDataType>(DataTypeRG.ItemIndex());
     // A size that would be refused is not kept.
     int size = 0;
     QString error;
@@ -298,7 +307,7 @@ void TGrfExpFRM::SideMMOChange()
 void TGrfExpFRM::LayOutRGClick()
 {
     if (!Page) return;
-    ApplyLayoutItem(*Page, LayOutRG.ItemIndex());
+    ApplyLayoutItem(*Page, static_cast<TGrfLayoutItem>(LayOutRG.ItemIndex()));
     PBX->update();
 }
 
@@ -307,26 +316,30 @@ void TGrfExpFRM::ShrinkCBXClick() { Margin = ShrinkCBX->isChecked() ? 0.05 : 0.2
 void TGrfExpFRM::DestinationRGClick()
 {
     DataTypeRG.Box->setEnabled(true);
-    switch (DestinationRG.ItemIndex()) {
-        case DestPrinter:
+    switch (static_cast<TGrfDestination>(DestinationRG.ItemIndex())) {
+        case TGrfDestination::Printer:
             PicSizeGBX->setEnabled(false);
-            DataTypeRG.SetItemIndex(DataMetafile);
+            DataTypeRG.SetItemIndex(Item(TGrfDataType::Metafile));
             break;
-        case DestClipboard:
-            DataTypeRG.Items[DataJpeg]->setEnabled(false);
+        case TGrfDestination::Clipboard:
+            DataTypeRG.Items[Item(TGrfDataType::Jpeg)]->setEnabled(false);
             // A disabled item must not stay chosen.
-            if (DataTypeRG.ItemIndex() == DataJpeg) DataTypeRG.SetItemIndex(DataBitmap);
+            if (DataTypeRG.ItemIndex() == Item(TGrfDataType::Jpeg))
+                DataTypeRG.SetItemIndex(Item(TGrfDataType::Bitmap));
             PicSizeGBX->setEnabled(true);
             break;
         default:
             PicSizeGBX->setEnabled(true);
-            DataTypeRG.Items[DataJpeg]->setEnabled(true);
+            DataTypeRG.Items[Item(TGrfDataType::Jpeg)]->setEnabled(true);
             break;
     }
     DataTypeRGClick();
 }
 
-void TGrfExpFRM::DataTypeRGClick() { DefaultExt = DataTypeExtension(DataTypeRG.ItemIndex()); }
+void TGrfExpFRM::DataTypeRGClick()
+{
+    DefaultExt = DataTypeExtension(static_cast<TGrfDataType>(DataTypeRG.ItemIndex()));
+}
 
 void TGrfExpFRM::PBXPaint(QPainter& painter)
 {
@@ -358,13 +371,13 @@ bool TGrfExpFRM::PictureSize(int& width, int& height)
 void TGrfExpFRM::ExportBTNClick()
 {
     if (!Page) return;
-    const int dataType = DataTypeRG.ItemIndex();
+    const auto dataType = static_cast<TGrfDataType>(DataTypeRG.ItemIndex());
     bool done = false;
-    switch (DestinationRG.ItemIndex()) {
-        case DestPrinter:
+    switch (static_cast<TGrfDestination>(DestinationRG.ItemIndex())) {
+        case TGrfDestination::Printer:
             done = ExportToPrinter(dataType);
             break;
-        case DestClipboard:
+        case TGrfDestination::Clipboard:
             done = ExportToClipboard(dataType);
             break;
         default:
@@ -376,7 +389,7 @@ void TGrfExpFRM::ExportBTNClick()
     if (done) accept();
 }
 
-bool TGrfExpFRM::ExportToPrinter(int dataType)
+bool TGrfExpFRM::ExportToPrinter(TGrfDataType dataType)
 {
     // 300 dots per inch keep a page-sized bitmap to a few tens of megabytes.
     QPrinter printer(QPrinter::HighResolution);
@@ -387,7 +400,7 @@ bool TGrfExpFRM::ExportToPrinter(int dataType)
     return PrintOn(printer, dataType);
 }
 
-bool TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
+bool TGrfExpFRM::PrintOn(QPrinter& printer, TGrfDataType dataType)
 {
     const bool landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
     const TPrintPlacement at = PrintPlacement(printer.width(), printer.height(), landscape, Margin);
@@ -396,14 +409,15 @@ bool TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
         Ui.ShowError(this, QStringLiteral("The printer could not be started."));
         return false;
     }
-    const bool vector = dataType == DataMetafile || dataType == DataSvg || dataType == DataPdf;
+    const bool vector = dataType == TGrfDataType::Metafile || dataType == TGrfDataType::Svg ||
+                        dataType == TGrfDataType::Pdf;
     if (ShrinkCBX->isChecked()) return PrintPages(painter, printer, at, vector, dataType);
     if (vector) {
         painter.translate(at.X, at.Y);
         TPainterCanvas canvas(painter);
         Page->PaintToCanvas(canvas, {0, 0, at.Width - 1, at.Height - 1});
     } else {
-        const QImage image = dataType == DataMonochrome
+        const QImage image = dataType == TGrfDataType::Monochrome
                                  ? RenderMonoBitmap(*Page, at.Width, at.Height)
                                  : RenderBitmap(*Page, at.Width, at.Height);
         painter.drawImage(at.X, at.Y, image);
@@ -411,14 +425,15 @@ bool TGrfExpFRM::PrintOn(QPrinter& printer, int dataType)
     return painter.end();
 }
 
-bool TGrfExpFRM::ExportToClipboard(int dataType)
+bool TGrfExpFRM::ExportToClipboard(TGrfDataType dataType)
 {
     int width = 0, height = 0;
     if (!PictureSize(width, height)) return false;
     TBusyGuard busy(Ui);
-    if (dataType == DataBitmap || dataType == DataMonochrome) {
-        Ui.SetClipboardImage(dataType == DataMonochrome ? RenderMonoBitmap(*Page, width, height)
-                                                        : RenderBitmap(*Page, width, height));
+    if (dataType == TGrfDataType::Bitmap || dataType == TGrfDataType::Monochrome) {
+        Ui.SetClipboardImage(dataType == TGrfDataType::Monochrome
+                                 ? RenderMonoBitmap(*Page, width, height)
+                                 : RenderBitmap(*Page, width, height));
         return true;
     }
     QString error;
@@ -431,7 +446,7 @@ bool TGrfExpFRM::ExportToClipboard(int dataType)
     return true;
 }
 
-bool TGrfExpFRM::ExportToFile(int dataType)
+bool TGrfExpFRM::ExportToFile(TGrfDataType dataType)
 {
     // A size that cannot be used is refused before the user picks a name.
     int width = 0, height = 0;
@@ -450,7 +465,7 @@ bool TGrfExpFRM::ExportToFile(int dataType)
 }
 
 bool TGrfExpFRM::PrintPages(QPainter& painter, QPrinter& printer, const TPrintPlacement& at,
-                            bool vector, int dataType)
+                            bool vector, TGrfDataType dataType)
 {
     // "Large Printout": tip labels at least 6 points high, over as many pages
     // as they need, each page numbered.
@@ -478,9 +493,10 @@ bool TGrfExpFRM::PrintPages(QPainter& painter, QPrinter& printer, const TPrintPl
                 TPainterCanvas canvas(p);
                 Page->PaintToCanvas(canvas, {0, 0, at.Width - 1, total - 1});
             }
-            painter.drawImage(
-                at.X, at.Y,
-                dataType == DataMonochrome ? slice.convertToFormat(QImage::Format_Mono) : slice);
+            painter.drawImage(at.X, at.Y,
+                              dataType == TGrfDataType::Monochrome
+                                  ? slice.convertToFormat(QImage::Format_Mono)
+                                  : slice);
         }
         painter.restore();
         if (pages > 1) {

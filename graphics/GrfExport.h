@@ -86,12 +86,12 @@ private:
 
     void PBXPaint(QPainter& painter);
     bool PictureSize(int& width, int& height);
-    bool ExportToPrinter(int dataType);
-    bool ExportToClipboard(int dataType);
-    bool ExportToFile(int dataType);
-    bool PrintOn(QPrinter& printer, int dataType);
+    bool ExportToPrinter(TGrfDataType dataType);
+    bool ExportToClipboard(TGrfDataType dataType);
+    bool ExportToFile(TGrfDataType dataType);
+    bool PrintOn(QPrinter& printer, TGrfDataType dataType);
     bool PrintPages(QPainter& painter, QPrinter& printer, const TPrintPlacement& at, bool vector,
-                    int dataType);
+                    TGrfDataType dataType);
     // The choices of the last opening (any run), and keeping them on closing.
     void RestoreChoices();
     void KeepChoices();

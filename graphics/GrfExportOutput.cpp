@@ -6,42 +6,43 @@
 #include "graphics/GrfExportSettings.h"
 #include "graphics/TreePage.h"
 
-TPictureFormat PictureFormatOf(int dataType)
+TPictureFormat PictureFormatOf(TGrfDataType dataType)
 {
     switch (dataType) {
-        case DataBitmap:
+        case TGrfDataType::Bitmap:
             return TPictureFormat::Bmp;
-        case DataMetafile:
+        case TGrfDataType::Metafile:
             return TPictureFormat::Emf;
-        case DataJpeg:
+        case TGrfDataType::Jpeg:
             return TPictureFormat::Jpeg;
-        case DataMonochrome:
+        case TGrfDataType::Monochrome:
             return TPictureFormat::MonoBmp;
-        case DataSvg:
+        case TGrfDataType::Svg:
             return TPictureFormat::Svg;
-        case DataPdf:
+        case TGrfDataType::Pdf:
             return TPictureFormat::Pdf;
         default:
             return TPictureFormat::Unknown;
     }
 }
 
-QMimeData* RenderClipboardData(TGrafik& page, int dataType, int width, int height, QString& error)
+QMimeData* RenderClipboardData(TGrafik& page, TGrfDataType dataType, int width, int height,
+                               QString& error)
 {
     auto data = std::make_unique<QMimeData>();
     const TScaleGuard scale(page, height);
     height = ReadableHeight(page, width, height);
-    const char* mime = dataType == DataMetafile ? EmfMimeType
-                       : dataType == DataSvg    ? "image/svg+xml"
-                       : dataType == DataPdf    ? "application/pdf"
-                                                : nullptr;
+    const char* mime = dataType == TGrfDataType::Metafile ? EmfMimeType
+                       : dataType == TGrfDataType::Svg    ? "image/svg+xml"
+                       : dataType == TGrfDataType::Pdf    ? "application/pdf"
+                                                          : nullptr;
     if (mime) {
         const QByteArray bytes =
             RenderPicture(page, PictureFormatOf(dataType), width, height, error);
         if (bytes.isEmpty()) return nullptr;
         data->setData(QString::fromLatin1(mime), bytes);
     }
-    data->setImageData(dataType == DataMonochrome ? RenderMonoBitmap(page, width, height)
-                                                  : RenderBitmap(page, width, height));
+    data->setImageData(dataType == TGrfDataType::Monochrome ? RenderMonoBitmap(page, width, height)
+                                                            : RenderBitmap(page, width, height));
     return data.release();
 }

@@ -5,9 +5,9 @@
 
 #include "graphics/TreePage.h"
 
-void ApplyLayoutItem(TGrfContainer& page, int item)
+void ApplyLayoutItem(TGrfContainer& page, TGrfLayoutItem item)
 {
-    if (item == LayoutSpecial) {
+    if (item == TGrfLayoutItem::Special) {
         page.TitleLayout = TTitleLayout::Special;
         page.SetFrameKind(TFrameKind::Plain);
         return;
@@ -15,23 +15,23 @@ void ApplyLayoutItem(TGrfContainer& page, int item)
     ApplyPageLayout(page, static_cast<TPageLayout>(item));
 }
 
-QString DataTypeExtension(int dataType)
+QString DataTypeExtension(TGrfDataType dataType)
 {
     switch (dataType) {
-        case DataMetafile:
+        case TGrfDataType::Metafile:
             return QStringLiteral("EMF");
-        case DataJpeg:
+        case TGrfDataType::Jpeg:
             return QStringLiteral("JPG");
-        case DataSvg:
+        case TGrfDataType::Svg:
             return QStringLiteral("SVG");
-        case DataPdf:
+        case TGrfDataType::Pdf:
             return QStringLiteral("PDF");
         default:
             return QStringLiteral("BMP");
     }
 }
 
-QString DataTypeFilter(int dataType)
+QString DataTypeFilter(TGrfDataType dataType)
 {
     const QString bitmap = QStringLiteral("Bitmap (*.BMP *.bmp)");
     const QString metafile = QStringLiteral("Metafile (*.EMF *.emf)");
@@ -39,11 +39,11 @@ QString DataTypeFilter(int dataType)
     const QString svg = QStringLiteral("SVG (*.SVG *.svg)");
     const QString pdf = QStringLiteral("PDF (*.PDF *.pdf)");
     QStringList all{bitmap, metafile, jpeg, svg, pdf};
-    const QString own = dataType == DataMetafile ? metafile
-                        : dataType == DataJpeg   ? jpeg
-                        : dataType == DataSvg    ? svg
-                        : dataType == DataPdf    ? pdf
-                                                 : bitmap;
+    const QString own = dataType == TGrfDataType::Metafile ? metafile
+                        : dataType == TGrfDataType::Jpeg   ? jpeg
+                        : dataType == TGrfDataType::Svg    ? svg
+                        : dataType == TGrfDataType::Pdf    ? pdf
+                                                           : bitmap;
     all.removeAll(own);
     all.prepend(own);
     return all.join(QStringLiteral(";;"));
@@ -101,11 +101,13 @@ void TSavedPageSettings::RestoreInto(TGrfContainer& page) const
 namespace {
 const QString ChoicesGroup = QStringLiteral("GraphicsExport/");
 
-int ItemIn(const QVariant& v, int count, int fallback)
+// The item numbered v when 0 <= v < count, otherwise fallback.
+template <class E>
+E ItemIn(const QVariant& v, int count, E fallback)
 {
     bool ok = false;
     const int i = v.toInt(&ok);
-    return ok && i >= 0 && i < count ? i : fallback;
+    return ok && i >= 0 && i < count ? static_cast<E>(i) : fallback;
 }
 }  // namespace
 
@@ -121,10 +123,13 @@ bool TExportChoices::Load(const QSettings& settings)
     Remarks = value("Remarks").toBool();
     RemarksText = value("RemarksText").toString();
     // Items out of range (a settings file edited by hand) fall back to the defaults.
-    Layout = ItemIn(value("Layout"), LayoutSpecial, LayoutLines);
+    Layout =
+        ItemIn(value("Layout"), static_cast<int>(TGrfLayoutItem::Special), TGrfLayoutItem::Lines);
     LargePrintout = value("LargePrintout").toBool();
-    Destination = ItemIn(value("Destination"), DestFile + 1, DestPrinter);
-    DataType = ItemIn(value("DataType"), DataPdf + 1, DataMetafile);
+    Destination = ItemIn(value("Destination"), static_cast<int>(TGrfDestination::File) + 1,
+                         TGrfDestination::Printer);
+    DataType =
+        ItemIn(value("DataType"), static_cast<int>(TGrfDataType::Pdf) + 1, TGrfDataType::Metafile);
     Width = value("Width").toString();
     Height = value("Height").toString();
     return true;
@@ -141,10 +146,10 @@ void TExportChoices::Save(QSettings& settings) const
     set("SubTitleRight", SubTitleRight);
     set("Remarks", Remarks);
     set("RemarksText", RemarksText);
-    set("Layout", Layout);
+    set("Layout", static_cast<int>(Layout));
     set("LargePrintout", LargePrintout);
-    set("Destination", Destination);
-    set("DataType", DataType);
+    set("Destination", static_cast<int>(Destination));
+    set("DataType", static_cast<int>(DataType));
     set("Width", Width);
     set("Height", Height);
 }

@@ -8,27 +8,22 @@
 
 class QSettings;
 
+// The numbers below are the items' order in the window's groups and what the
+// settings keep: they must stay as they are.
 // Items of the " Layout " group.
-enum TGrfLayoutItem {
-    LayoutLines = 0,
-    LayoutTitleOnly,
-    LayoutNone,
-    LayoutRectangle,
-    LayoutRoundRect,
-    LayoutSpecial
-};
+enum class TGrfLayoutItem { Lines = 0, TitleOnly, None, Rectangle, RoundRect, Special };
 // Items of the " Datatype " group (SVG and PDF: vector files for other programs).
-enum TGrfDataType { DataBitmap = 0, DataMetafile, DataJpeg, DataMonochrome, DataSvg, DataPdf };
+enum class TGrfDataType { Bitmap = 0, Metafile, Jpeg, Monochrome, Svg, Pdf };
 // Items of the " Destination " group.
-enum TGrfDestination { DestPrinter = 0, DestClipboard, DestFile };
+enum class TGrfDestination { Printer = 0, Clipboard, File };
 
 // Applies a layout item's title layout and frame to the page.
-void ApplyLayoutItem(TGrfContainer& page, int item);
+void ApplyLayoutItem(TGrfContainer& page, TGrfLayoutItem item);
 
 // The file extension proposed for a data type ("BMP", "EMF", ...).
-QString DataTypeExtension(int dataType);
+QString DataTypeExtension(TGrfDataType dataType);
 // The save dialog's filter, the data type's own entry first.
-QString DataTypeFilter(int dataType);
+QString DataTypeFilter(TGrfDataType dataType);
 
 // Reads a picture width or height; false with a message when the text is not
 // a whole number or the size is not one a picture can have.
@@ -64,10 +59,10 @@ struct TExportChoices {
     QString Title, SubTitleLeft, SubTitleRight;
     bool Remarks = false;
     QString RemarksText;
-    int Layout = LayoutLines;
+    TGrfLayoutItem Layout = TGrfLayoutItem::Lines;
     bool LargePrintout = false;
-    int Destination = DestPrinter;
-    int DataType = DataMetafile;
+    TGrfDestination Destination = TGrfDestination::Printer;
+    TGrfDataType DataType = TGrfDataType::Metafile;
     QString Width = QStringLiteral("1280"), Height = QStringLiteral("1024");
 
     // False (and the defaults above) when nothing was kept yet.

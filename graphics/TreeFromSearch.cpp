@@ -98,9 +98,9 @@ int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingDa
                          TscTreeNodes& nodes)
 {
     QHash<QString, int> exact, blanked;
-    for (int o = static_cast<int>(field.Names.size()) - 1; o >= 1; --o) {
-        exact.insert(field.Names[static_cast<size_t>(o)], o);
-        blanked.insert(QString(field.Names[static_cast<size_t>(o)]).replace(u'_', u' '), o);
+    for (int o = field.Names.Count(); o >= 1; --o) {
+        exact.insert(field.Names[o], o);
+        blanked.insert(QString(field.Names[o]).replace(u'_', u' '), o);
     }
     // Clades of the drawn nodes, children before parents.
     std::map<std::array<std::uint64_t, 4>, TscTreeNode*> byClade;

@@ -1,10 +1,7 @@
 #include "parsimony/BranchChanges.h"
 
 namespace {
-int CharacterCount(const TSField& field)
-{
-    return field.Places.empty() ? 0 : static_cast<int>(field.Places.size()) - 1;
-}
+int CharacterCount(const TSField& field) { return field.Places.Count(); }
 
 // Children of every vertex, tips before nodes, from the parent links.
 std::vector<std::vector<int>> ChildVertices(const TTree& tree)
@@ -58,9 +55,9 @@ TTreeStates TreeStateSets(const TTree& tree, const TSField& field, bool missingD
         const TTip& tip = tree.Tips[static_cast<size_t>(i)];
         const int o = tip.Objects.empty() ? 0 : tip.Objects[0];
         for (int c = 1; c <= chars; ++c) {
-            const TIncArr& inc = field.Places[static_cast<size_t>(c)].Inc;
-            if (o >= 1 && o < static_cast<int>(inc.size()))
-                sets[static_cast<size_t>(i)][static_cast<size_t>(c)] = inc[static_cast<size_t>(o)];
+            const TNumbered<TInclusion>& inc = field.Places[c].Inc;
+            if (o >= 1 && o <= inc.Count())
+                sets[static_cast<size_t>(i)][static_cast<size_t>(c)] = inc[o];
             states.HasData[static_cast<size_t>(i)][static_cast<size_t>(c)] =
                 !sets[static_cast<size_t>(i)][static_cast<size_t>(c)].IsEmpty();
         }
@@ -149,8 +146,8 @@ std::vector<TBranch> BranchChanges(const TTree& tree, const TSField& field, bool
 
 QString StateName(const TSField& field, int c, int state)
 {
-    if (c >= 1 && c < static_cast<int>(field.Places.size())) {
-        const QStringList& names = field.Places[static_cast<size_t>(c)].StateNames;
+    if (c >= 1 && c <= field.Places.Count()) {
+        const QStringList& names = field.Places[c].StateNames;
         if (state >= 0 && state < names.size()) return names.at(state);
     }
     return QStringLiteral("state %1").arg(state);
@@ -158,10 +155,9 @@ QString StateName(const TSField& field, int c, int state)
 
 QString ChangeText(const TSField& field, const TChange& change)
 {
-    const QString name =
-        change.Character >= 1 && change.Character < static_cast<int>(field.Places.size())
-            ? field.Places[static_cast<size_t>(change.Character)].Name
-            : QString();
+    const QString name = change.Character >= 1 && change.Character <= field.Places.Count()
+                             ? field.Places[change.Character].Name
+                             : QString();
     return (name.isEmpty() ? QString::number(change.Character) : name) + QStringLiteral(": ") +
            StateName(field, change.Character, change.State);
 }
@@ -170,9 +166,7 @@ QString BranchText(const TSField& field, const TBranch& branch, const QString& s
 {
     QStringList names;
     for (int o : branch.Objects)
-        names << (o >= 1 && o < static_cast<int>(field.Names.size())
-                      ? field.Names[static_cast<size_t>(o)]
-                      : QString::number(o));
+        names << (o >= 1 && o <= field.Names.Count() ? field.Names[o] : QString::number(o));
     return names.join(separator);
 }
 
@@ -184,7 +178,7 @@ std::vector<QStringList> BranchChangesTable(const std::vector<TBranch>& branches
     for (const TBranch& b : branches) {
         const QString clade = BranchText(field, b);
         for (const TChange& ch : b.Changes) {
-            const TSPlace& place = field.Places[static_cast<size_t>(ch.Character)];
+            const TSPlace& place = field.Places[ch.Character];
             rows.push_back(
                 {clade, place.Name.isEmpty() ? QString::number(ch.Character) : place.Name,
                  StateName(field, ch.Character, ch.State),

@@ -11,14 +11,13 @@ QStringList CharFitHeader()
 
 std::vector<QStringList> CharFitTable(TTree& tree, const TSField& charField)
 {
-    const int characterCount =
-        charField.Places.empty() ? 0 : static_cast<int>(charField.Places.size()) - 1;
+    const int characterCount = charField.Places.Count();
     std::vector<QStringList> rows;
     rows.reserve(static_cast<size_t>(characterCount) + 1);
     rows.push_back(CharFitHeader());
     EvaluateTree(tree, charField, true);
     for (int c = 1; c <= characterCount; ++c) {
-        const TSPlace& place = charField.Places[static_cast<size_t>(c)];
+        const TSPlace& place = charField.Places[c];
         const long long steps = std::llround(CountCharSteps(tree, c, charField));
         const bool compatible = steps == place.StateCount - 1;
         QString states = QString::number(place.StateCount);

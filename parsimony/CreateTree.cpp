@@ -58,10 +58,13 @@ TSearchStatus TParsimonySearch::Run(const TSearchCallbacks& callbacks)
 {
     LastError = ValidateSearch(ObjectCount, Config.TreeCount, Config.Generations);
     if (LastError.isEmpty()) {
-        bool shaped = static_cast<int>(Field.Places.size()) > CharacterCount;
+        // A coding holds slot 0 even when it has no characters or objects.
+        auto holds = [](const auto& items, int count) {
+            return !items.Vector().empty() && items.Count() >= count;
+        };
+        bool shaped = holds(Field.Places, CharacterCount);
         for (int c = 1; shaped && c <= CharacterCount; ++c)
-            shaped =
-                static_cast<int>(Field.Places[static_cast<size_t>(c)].Inc.size()) > ObjectCount;
+            shaped = holds(Field.Places[c].Inc, ObjectCount);
         if (!shaped)
             LastError = QStringLiteral("The characters have not been coded for these data.");
     }

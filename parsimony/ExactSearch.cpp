@@ -45,8 +45,8 @@ QStringList ExactInputNotes(const TSField& charField, int objectCount, int chara
 {
     QStringList notes;
     auto cell = [&](int c, int o) {
-        const TIncArr& inc = charField.Places[static_cast<size_t>(c)].Inc;
-        return o < static_cast<int>(inc.size()) ? inc[static_cast<size_t>(o)] : TInclusion();
+        const TNumbered<TInclusion>& inc = charField.Places[c].Inc;
+        return o >= 1 && o <= inc.Count() ? inc[o] : TInclusion();
     };
     auto name = [&](const std::vector<QString>& names, int k) {
         return k < static_cast<int>(names.size()) && !names[static_cast<size_t>(k)].isEmpty()
@@ -54,9 +54,9 @@ QStringList ExactInputNotes(const TSField& charField, int objectCount, int chara
                    : QString::number(k);
     };
     std::vector<QString> characterNames(static_cast<size_t>(characterCount) + 1);
-    for (int c = 1; c <= characterCount && c < static_cast<int>(charField.Places.size()); ++c)
-        characterNames[static_cast<size_t>(c)] = charField.Places[static_cast<size_t>(c)].Name;
-    for (int c = 1; c <= characterCount && c < static_cast<int>(charField.Places.size()); ++c) {
+    for (int c = 1; c <= characterCount && c <= charField.Places.Count(); ++c)
+        characterNames[static_cast<size_t>(c)] = charField.Places[c].Name;
+    for (int c = 1; c <= characterCount && c <= charField.Places.Count(); ++c) {
         bool any = false;
         for (int o = 1; o <= objectCount && !any; ++o) any = !cell(c, o).IsEmpty();
         if (!any)
@@ -70,8 +70,7 @@ QStringList ExactInputNotes(const TSField& charField, int objectCount, int chara
         QStringList same;
         for (int b = a + 1; b <= objectCount; ++b) {
             bool equal = true;
-            for (int c = 1;
-                 c <= characterCount && c < static_cast<int>(charField.Places.size()) && equal; ++c)
+            for (int c = 1; c <= characterCount && c <= charField.Places.Count() && equal; ++c)
                 equal = cell(c, a) == cell(c, b);
             if (equal) {
                 same << name(charField.Names, b);

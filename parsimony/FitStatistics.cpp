@@ -7,11 +7,9 @@
 TCharacterFit CharacterRange(const TSField& field, int c, int objectCount, bool missingData)
 {
     TCharacterFit fit;
-    if (c < 1 || c >= static_cast<int>(field.Places.size())) return fit;
-    const TIncArr& inc = field.Places[static_cast<size_t>(c)].Inc;
-    auto set = [&](int o) {
-        return o < static_cast<int>(inc.size()) ? inc[static_cast<size_t>(o)] : TInclusion();
-    };
+    if (c < 1 || c > field.Places.Count()) return fit;
+    const TNumbered<TInclusion>& inc = field.Places[c].Inc;
+    auto set = [&](int o) { return o >= 1 && o <= inc.Count() ? inc[o] : TInclusion(); };
     TInclusion present;
     int counted = 0;
     for (int o = 1; o <= objectCount; ++o) {
@@ -37,7 +35,7 @@ TCharacterFit CharacterRange(const TSField& field, int c, int objectCount, bool 
 TFitStatistics FitStatistics(const TTree& tree, const TSField& field, bool missingData)
 {
     TFitStatistics stats;
-    const int chars = field.Places.empty() ? 0 : static_cast<int>(field.Places.size()) - 1;
+    const int chars = field.Places.Count();
     stats.Characters.assign(static_cast<size_t>(chars) + 1, TCharacterFit());
     int objectCount = 0;
     for (int i = 1; i <= tree.TipCount(); ++i)
@@ -117,7 +115,8 @@ std::vector<QStringList> FitStatisticsTable(const TFitStatistics& stats, const T
 {
     std::vector<QStringList> rows{FitStatisticsHeader()};
     for (size_t c = 1; c < stats.Characters.size(); ++c) {
-        const QString name = c < field.Places.size() ? field.Places[c].Name : QString();
+        const int k = static_cast<int>(c);
+        const QString name = k <= field.Places.Count() ? field.Places[k].Name : QString();
         rows.push_back(QStringList{name.isEmpty() ? QString::number(c) : name} +
                        FitStatisticsCells(stats.Characters[c]));
     }

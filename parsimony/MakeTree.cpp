@@ -69,8 +69,7 @@ int HighestObject(const TTree& tree)
 
 void EvaluateTree(TTree& tree, const TSField& charField, bool missingData)
 {
-    const int characterCount =
-        charField.Places.empty() ? 0 : static_cast<int>(charField.Places.size()) - 1;
+    const int characterCount = charField.Places.Count();
     const int objects = std::max(tree.TipCount(), HighestObject(tree));
     const TPackedField field(charField, objects, characterCount);
     TTreeScorer(field, missingData).Evaluate(tree);
@@ -80,12 +79,9 @@ TIncArr CharacterStates(const TTree& tree, int c, const TSField& charField)
 {
     const int t = tree.TipCount();
     TIncArr states(static_cast<size_t>(2 * t), TInclusion());
-    if (c < 1 || c >= static_cast<int>(charField.Places.size())) return states;
-    const TIncArr& inc = charField.Places[static_cast<size_t>(c)].Inc;
-    auto objectSet = [&](int o) {
-        return o >= 0 && o < static_cast<int>(inc.size()) ? inc[static_cast<size_t>(o)]
-                                                          : TInclusion();
-    };
+    if (c < 1 || c > charField.Places.Count()) return states;
+    const TNumbered<TInclusion>& inc = charField.Places[c].Inc;
+    auto objectSet = [&](int o) { return o >= 1 && o <= inc.Count() ? inc[o] : TInclusion(); };
     for (int i = 1; i <= t; ++i) {
         const TTip& tip = tree.Tips[static_cast<size_t>(i)];
         if (!tip.Objects.empty()) states[static_cast<size_t>(i)] = objectSet(tip.Objects[0]);

@@ -195,11 +195,11 @@ void TFrmOptimize::Button1Click()
         Ctx.Ui.ShowInformation(this, QStringLiteral("The parsimony search is already running."));
         return;
     }
-    if (SearchKind() == skThorough) {
+    if (SearchKind() == TSearchKind::Thorough) {
         StartThorough();
         return;
     }
-    if (SearchKind() == skExact) {
+    if (SearchKind() == TSearchKind::Exact) {
         StartExact();
         return;
     }

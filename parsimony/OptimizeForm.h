@@ -40,7 +40,8 @@ public:
     bool IsRunning() const { return Evolutionary || Thorough || Exact; }
 
     // The kinds of search the window offers, in the order of CbKind's items.
-    enum TSearchKind { skEvolutionary = 0, skThorough = 1, skExact = 2 };
+    // The numbers are the items' order in the search kind list.
+    enum class TSearchKind { Evolutionary = 0, Thorough = 1, Exact = 2 };
     TSearchKind SearchKind() const;
     void SetSearchKind(TSearchKind kind);
     // A fixed seed for the next runs (tests); without one the clock decides.

@@ -21,20 +21,29 @@
 
 TFrmOptimize::TSearchKind TFrmOptimize::SearchKind() const
 {
-    const int k = CbKind->currentIndex();
-    return k == skThorough || k == skExact ? static_cast<TSearchKind>(k) : skEvolutionary;
+    switch (CbKind->currentIndex()) {
+        case static_cast<int>(TSearchKind::Thorough):
+            return TSearchKind::Thorough;
+        case static_cast<int>(TSearchKind::Exact):
+            return TSearchKind::Exact;
+        default:
+            return TSearchKind::Evolutionary;
+    }
 }
 
-void TFrmOptimize::SetSearchKind(TSearchKind kind) { CbKind->setCurrentIndex(kind); }
+void TFrmOptimize::SetSearchKind(TSearchKind kind)
+{
+    CbKind->setCurrentIndex(static_cast<int>(kind));
+}
 
 void TFrmOptimize::KindChanged()
 {
     const TSearchKind kind = SearchKind();
     for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Edit1),
                        static_cast<QWidget*>(Label2), static_cast<QWidget*>(Edit2)})
-        w->setVisible(kind == skEvolutionary);
-    ThoroughBox->setVisible(kind == skThorough);
-    ExactBox->setVisible(kind == skExact);
+        w->setVisible(kind == TSearchKind::Evolutionary);
+    ThoroughBox->setVisible(kind == TSearchKind::Thorough);
+    ExactBox->setVisible(kind == TSearchKind::Exact);
 }
 
 bool TFrmOptimize::ReadThreadCount(const QString& text, int* threads)

@@ -23,9 +23,9 @@ TPackedField::TPackedField(const TSField& charField, int objectCount, int charac
     : Objects(objectCount)
 {
     auto inc = [&](int c, int o) -> const TInclusion* {
-        if (c >= static_cast<int>(charField.Places.size())) return nullptr;
-        const TIncArr& column = charField.Places[static_cast<size_t>(c)].Inc;
-        return o < static_cast<int>(column.size()) ? &column[static_cast<size_t>(o)] : nullptr;
+        if (c > charField.Places.Count()) return nullptr;
+        const TNumbered<TInclusion>& column = charField.Places[c].Inc;
+        return o <= column.Count() ? &column[o] : nullptr;
     };
     // Each character gets as many bits as its highest state used by any object.
     std::vector<int> offset(static_cast<size_t>(characterCount) + 1, 0);

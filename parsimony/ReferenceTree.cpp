@@ -10,7 +10,7 @@ TReferenceStates ReferenceEvaluateTree(TTree& tree, const TSField& charField, bo
 {
     const int t = tree.TipCount();
     const int n = tree.NodeCount();
-    const int chars = charField.Places.empty() ? 0 : static_cast<int>(charField.Places.size()) - 1;
+    const int chars = charField.Places.Count();
     auto walk = [&](TInclusion& set, int k) {
         for (int steps = 0; k != 0 && k <= n && steps <= n; ++steps) {
             set.Include(k);
@@ -54,8 +54,8 @@ TReferenceStates ReferenceEvaluateTree(TTree& tree, const TSField& charField, bo
     states.Tips.assign(static_cast<size_t>(t) + 1, TIncArr(static_cast<size_t>(chars) + 1));
     states.Nodes.assign(static_cast<size_t>(n) + 1, TIncArr(static_cast<size_t>(chars) + 1));
     auto inc = [&](int c, int o) {
-        const TIncArr& column = charField.Places[static_cast<size_t>(c)].Inc;
-        return o < static_cast<int>(column.size()) ? column[static_cast<size_t>(o)] : TInclusion();
+        const TNumbered<TInclusion>& column = charField.Places[c].Inc;
+        return o >= 1 && o <= column.Count() ? column[o] : TInclusion();
     };
     for (int i = 1; i <= t; ++i)
         for (int c = 1; c <= chars; ++c)

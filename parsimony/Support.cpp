@@ -38,9 +38,10 @@ TSField Reweighted(const TSField& field, const std::vector<int>& weights)
 {
     TSField out;
     out.Names = field.Names;
-    out.Places.push_back(TSPlace());
-    for (size_t c = 1; c < field.Places.size() && c < weights.size(); ++c)
-        for (int k = 0; k < weights[c]; ++k) out.Places.push_back(field.Places[c]);
+    out.Places.Resize(0);
+    for (int c = 1; c <= field.Places.Count() && c < static_cast<int>(weights.size()); ++c)
+        for (int k = 0; k < weights[static_cast<size_t>(c)]; ++k)
+            out.Places.Append(field.Places[c]);
     return out;
 }
 
@@ -54,7 +55,7 @@ TReplicateSearch EvolutionaryReplicateSearch(int treeCount, int generations, boo
         settings.Generations = generations;
         settings.MissingData = missingData;
         settings.Seed = seed;
-        const int characters = static_cast<int>(field.Places.size()) - 1;
+        const int characters = field.Places.Count();
         TParsimonySearch search(field, objectCount, characters, settings);
         search.Run();
         std::vector<TTree> best;
@@ -89,7 +90,7 @@ TReplicateSearch ThoroughReplicateSearch(const TThoroughReplicateSettings& setti
         s.RatchetIterations = std::max(0, settings.Ratchet);
         s.MissingData = settings.MissingData;
         s.Weights = weights;
-        const int characters = static_cast<int>(field.Places.size()) - 1;
+        const int characters = field.Places.Count();
         TThoroughSearch search(field, objectCount, characters, s);
         std::vector<TTree> best;
         if (search.Run() == TThoroughStatus::Refused) return best;
@@ -103,7 +104,7 @@ TSupportResult RunSupport(const TSField& field, int objectCount, const TSupportS
                           const std::function<bool()>& cancelled)
 {
     const int replicates = std::clamp(settings.Replicates, 0, MaxReplicates);
-    const int characters = static_cast<int>(field.Places.size()) - 1;
+    const int characters = field.Places.Count();
     std::vector<std::vector<TInclusion>> groups(static_cast<size_t>(replicates));
     std::vector<char> finished(static_cast<size_t>(replicates), 0);
     std::atomic<int> next{0}, done{0};

@@ -30,10 +30,10 @@ TPackedLayout PackedLayout(const TSField& charField, int objectCount, int charac
     int bits = 0;
     for (int c = 1; c <= characterCount; ++c) {
         int high = -1;
-        if (c < static_cast<int>(charField.Places.size())) {
-            const TIncArr& column = charField.Places[static_cast<size_t>(c)].Inc;
-            for (int o = 1; o <= objectCount && o < static_cast<int>(column.size()); ++o)
-                high = std::max(high, HighestMember(column[static_cast<size_t>(o)]));
+        if (c <= charField.Places.Count()) {
+            const TNumbered<TInclusion>& column = charField.Places[c].Inc;
+            for (int o = 1; o <= objectCount && o <= column.Count(); ++o)
+                high = std::max(high, HighestMember(column[o]));
         }
         layout.Offset[static_cast<size_t>(c)] = bits;
         layout.Width[static_cast<size_t>(c)] = high + 1;

@@ -382,7 +382,7 @@ void TFrmTreeOpt::BtnSupportClick()
     delete SupportWindow;
     const TSField& field = Search->CharField();
     SupportWindow = new TFrmSupport(
-        Ctx.Ui, field, Search->Tree(1).TipCount(), static_cast<int>(field.Places.size()) - 1,
+        Ctx.Ui, field, Search->Tree(1).TipCount(), field.Places.Count(),
         Search->Settings().MissingData,
         [this](const QStringList& lines) { Ctx.WriteProtocol(lines); }, this);
     SupportWindow->setAttribute(Qt::WA_DeleteOnClose);

@@ -15,8 +15,9 @@ const TAnalysisJob AllJobs[] = {TAnalysisJob::DistanceMatrix, TAnalysisJob::Cram
 void RunAll(TModel m, const char* what)
 {
     for (TAnalysisJob job : AllJobs)
-        for (unsigned char type : {ctStandard, ctMatroschka, ctTree}) {
-            if (job != TAnalysisJob::DistanceMatrix && type != ctStandard) continue;
+        for (TCharacterType type :
+             {TCharacterType::Standard, TCharacterType::Matroschka, TCharacterType::Tree}) {
+            if (job != TAnalysisJob::DistanceMatrix && type != TCharacterType::Standard) continue;
             m.CharacterType = type;
             CodeForJob(m, job);
             ComputeJob(m, job);

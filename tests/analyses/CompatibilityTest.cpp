@@ -11,7 +11,7 @@ TBoolMatrix Compat(std::vector<QStringList> columns)
     TModel m = MakeColumns(columns);
     CodeForJob(m, TAnalysisJob::PairwiseCompatibility);
     ComputeJob(m, TAnalysisJob::PairwiseCompatibility);
-    EXPECT_EQ(m.CharacterType, ctMatroschka);
+    EXPECT_EQ(m.CharacterType, TCharacterType::Matroschka);
     EXPECT_TRUE(m.MissingAsState);
     return m.CompatMatrix;
 }

@@ -103,9 +103,9 @@ TEST(StateCombinations, RatiosAndDiagonalRules)
 TEST(CorrelationJobs, ForceStandardCodingWithMissingAsState)
 {
     TModel m = MakeColumns({{"A[ ]", "B[A]"}});
-    m.CharacterType = ctTree;
+    m.CharacterType = TCharacterType::Tree;
     CodeForJob(m, TAnalysisJob::Cramer);
-    EXPECT_EQ(m.CharacterType, ctStandard);
+    EXPECT_EQ(m.CharacterType, TCharacterType::Standard);
     EXPECT_TRUE(m.MissingAsState);
     EXPECT_EQ(m.CharField.Places[1].StateCount, 2);
 }

@@ -118,14 +118,14 @@ TEST(DistanceMatrix, FastEqualsLiteralOnRandomData)
 TEST(DistanceJob, CodesByCharacterType)
 {
     TModel m = MakeColumns({{"A[ ]", "B[A]"}});
-    m.CharacterType = ctMatroschka;
+    m.CharacterType = TCharacterType::Matroschka;
     CodeForJob(m, TAnalysisJob::DistanceMatrix);
     ComputeJob(m, TAnalysisJob::DistanceMatrix);
     EXPECT_EQ(m.ResultMatrix[1][2], 1);
     EXPECT_FALSE(m.MissingAsState);
 
     // Standard reads the two cells as two different names.
-    m.CharacterType = ctStandard;
+    m.CharacterType = TCharacterType::Standard;
     CodeForJob(m, TAnalysisJob::DistanceMatrix);
     ComputeJob(m, TAnalysisJob::DistanceMatrix);
     EXPECT_EQ(m.ResultMatrix[1][2], 1);

@@ -23,7 +23,7 @@ TEST(ResultGrid, DistanceTextsAndSavedBytes)
                           {"alpha", "A[ ]", "X[ ]"},
                           {"beta", "B[A]", "Y[X]"},
                           {"gamma", "C[B]", "?"}});
-    m.CharacterType = ctMatroschka;
+    m.CharacterType = TCharacterType::Matroschka;
     const auto rows = JobRows(m, TAnalysisJob::DistanceMatrix);
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0], (QStringList{"", "alpha", "beta", "gamma"}));

@@ -49,9 +49,9 @@ TEST(CodeStandardField, WorkedExample)
     EXPECT_EQ(p.Inc[2], Set({1}));
     EXPECT_TRUE(p.Inc[3].IsEmpty());
     EXPECT_EQ(p.Name, "colour");
-    ASSERT_EQ(m.CharField.Names.size(), 4u);
+    ASSERT_EQ(m.CharField.Names.Count(), 3);
     EXPECT_EQ(m.CharField.Names[2], "o2");
-    EXPECT_EQ(m.CharField.Places.size(), 2u);
+    EXPECT_EQ(m.CharField.Places.Count(), 1);
 }
 
 TEST(CodeStandardField, EmptyPartsAreStatesAndMissingIsNeverAMember)

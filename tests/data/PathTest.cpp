@@ -35,7 +35,7 @@ TInclusion Set(std::initializer_list<int> members)
 TSPlace Code(const QStringList& cells)
 {
     const TSField f = BuildPathSets(Column(cells), static_cast<int>(cells.size()), 1);
-    return f.Places.at(1);
+    return f.Places[1];
 }
 }  // namespace
 
@@ -180,14 +180,14 @@ TEST(BuildPathSets, NamesAndShape)
     TDynStrMatrix m = Column({"B[A]", "A"});
     m.push_back({QStringLiteral("second"), QStringLiteral("?"), QStringLiteral("?")});
     const TSField f = BuildPathSets(m, 2, 2);
-    ASSERT_EQ(f.Places.size(), 3u);
-    ASSERT_EQ(f.Names.size(), 3u);
+    ASSERT_EQ(f.Places.Count(), 2);
+    ASSERT_EQ(f.Names.Count(), 2);
     EXPECT_EQ(f.Names[2], "o2");
     EXPECT_EQ(f.Places[2].Name, "second");
     EXPECT_EQ(f.Places[2].StateCount, 0);
     EXPECT_TRUE(f.Places[2].HasMissing);
     EXPECT_FALSE(f.Places[1].HasMissing);
-    EXPECT_EQ(f.Places[1].Inc.size(), 3u);
+    EXPECT_EQ(f.Places[1].Inc.Count(), 2);
 }
 
 TEST(BuildPathSets, MoreThan256StatesDropHighIndices)
@@ -248,7 +248,7 @@ TLiteral LiteralCoding(const TDynStrMatrix& m, int n)
             if (k == sorted.size() || collator.compare(sorted[k], e) != 0) sorted.insert(k, e);
         }
     r.Place.StateCount = static_cast<int>(sorted.size());
-    r.Place.Inc.assign(n + 1, TInclusion());
+    r.Place.Inc.Assign(n, TInclusion());
     for (int o = 1; o <= n; ++o)
         for (const QString& e : r.Full[o])
             if (!IsMissingName(e) && position(e) <= 255)

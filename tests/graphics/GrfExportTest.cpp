@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QMimeData>
+#include <QSettings>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
@@ -39,7 +40,7 @@ TEST(GrfExportSettings, LayoutItemsSetTitleLayoutAndFrame)
                                          {L::None, F::RoundRect}, {L::Special, F::Plain}};
     TGrfContainer page;
     for (int item = 5; item >= 0; --item) {
-        ApplyLayoutItem(page, item);
+        ApplyLayoutItem(page, static_cast<TGrfLayoutItem>(item));
         EXPECT_EQ(page.TitleLayout, expected[item].first) << item;
         EXPECT_EQ(page.FrameKind(), expected[item].second) << item;
     }
@@ -50,38 +51,43 @@ TEST(GrfExportOutput, EveryDataTypeHasItsFormat)
     TExportPage t;
     QString error;
     struct {
-        int Type;
+        TGrfDataType Type;
         const char* Format;  // as the image readers name it; none for vector files
-    } cases[] = {{DataBitmap, "bmp"}, {DataMonochrome, "bmp"}, {DataJpeg, "jpeg"}};
+    } cases[] = {{TGrfDataType::Bitmap, "bmp"},
+                 {TGrfDataType::Monochrome, "bmp"},
+                 {TGrfDataType::Jpeg, "jpeg"}};
     for (const auto& c : cases) {
         QByteArray bytes = RenderPicture(t.Page, PictureFormatOf(c.Type), 320, 200, error);
         QBuffer buffer(&bytes);
         QImageReader reader(&buffer);
-        EXPECT_EQ(reader.format(), QByteArray(c.Format)) << c.Type;
-        EXPECT_EQ(reader.size(), QSize(320, 200)) << c.Type;
-        EXPECT_EQ(reader.read().depth(), c.Type == DataMonochrome ? 1 : 32) << c.Type;
+        EXPECT_EQ(reader.format(), QByteArray(c.Format)) << int(c.Type);
+        EXPECT_EQ(reader.size(), QSize(320, 200)) << int(c.Type);
+        EXPECT_EQ(reader.read().depth(), c.Type == TGrfDataType::Monochrome ? 1 : 32)
+            << int(c.Type);
     }
-    EXPECT_EQ(RenderPicture(t.Page, PictureFormatOf(DataMetafile), 320, 200, error).mid(40, 4),
-              " EMF");
-    EXPECT_TRUE(RenderPicture(t.Page, PictureFormatOf(DataSvg), 320, 200, error).contains("<svg"));
-    EXPECT_TRUE(
-        RenderPicture(t.Page, PictureFormatOf(DataPdf), 320, 200, error).startsWith("%PDF-"));
-    EXPECT_EQ(PictureFormatOf(17), TPictureFormat::Unknown);
+    EXPECT_EQ(
+        RenderPicture(t.Page, PictureFormatOf(TGrfDataType::Metafile), 320, 200, error).mid(40, 4),
+        " EMF");
+    EXPECT_TRUE(RenderPicture(t.Page, PictureFormatOf(TGrfDataType::Svg), 320, 200, error)
+                    .contains("<svg"));
+    EXPECT_TRUE(RenderPicture(t.Page, PictureFormatOf(TGrfDataType::Pdf), 320, 200, error)
+                    .startsWith("%PDF-"));
+    EXPECT_EQ(PictureFormatOf(static_cast<TGrfDataType>(17)), TPictureFormat::Unknown);
 }
 
 TEST(GrfExportSettings, ExtensionsAndFilterPutTheTypeFirst)
 {
-    EXPECT_EQ(DataTypeExtension(DataBitmap), "BMP");
+    EXPECT_EQ(DataTypeExtension(TGrfDataType::Bitmap), "BMP");
     // An enhanced metafile is proposed as .EMF, never with the old format's .WMF.
-    EXPECT_EQ(DataTypeExtension(DataMetafile), "EMF");
-    EXPECT_EQ(DataTypeExtension(DataJpeg), "JPG");
-    EXPECT_EQ(DataTypeExtension(DataMonochrome), "BMP");
-    EXPECT_EQ(DataTypeExtension(DataSvg), "SVG");
-    EXPECT_EQ(DataTypeExtension(DataPdf), "PDF");
-    EXPECT_TRUE(DataTypeFilter(DataMetafile).startsWith("Metafile (*.EMF"));
-    EXPECT_TRUE(DataTypeFilter(DataMonochrome).startsWith("Bitmap (*.BMP"));
-    EXPECT_FALSE(DataTypeFilter(DataMetafile).contains("WMF"));
-    EXPECT_EQ(DataTypeFilter(DataJpeg).count(";;"), 4);
+    EXPECT_EQ(DataTypeExtension(TGrfDataType::Metafile), "EMF");
+    EXPECT_EQ(DataTypeExtension(TGrfDataType::Jpeg), "JPG");
+    EXPECT_EQ(DataTypeExtension(TGrfDataType::Monochrome), "BMP");
+    EXPECT_EQ(DataTypeExtension(TGrfDataType::Svg), "SVG");
+    EXPECT_EQ(DataTypeExtension(TGrfDataType::Pdf), "PDF");
+    EXPECT_TRUE(DataTypeFilter(TGrfDataType::Metafile).startsWith("Metafile (*.EMF"));
+    EXPECT_TRUE(DataTypeFilter(TGrfDataType::Monochrome).startsWith("Bitmap (*.BMP"));
+    EXPECT_FALSE(DataTypeFilter(TGrfDataType::Metafile).contains("WMF"));
+    EXPECT_EQ(DataTypeFilter(TGrfDataType::Jpeg).count(";;"), 4);
 }
 
 TEST(GrfExportSettings, PictureSizeMustBeAWholeNumberInRange)
@@ -127,7 +133,7 @@ TEST(GrfExportSettings, SavedSettingsComeBack)
     page.Title = "Tree Graphics";
     page.SetFlags(TGrfFlag::ClipBackground);
     const TSavedPageSettings saved = TSavedPageSettings::From(page);
-    ApplyLayoutItem(page, LayoutRoundRect);
+    ApplyLayoutItem(page, TGrfLayoutItem::RoundRect);
     page.SetFlag(TGrfFlag::Remarks);
     page.Title = "Other";
     page.SubTitleLeft = "left";
@@ -140,29 +146,67 @@ TEST(GrfExportSettings, SavedSettingsComeBack)
     EXPECT_EQ(page.TitleLayout, TTitleLayout::None);
 }
 
+// The remembered choices are stored as the items' numbers: settings written
+// before keep their meaning, and a number out of range falls back.
+TEST(GrfExportSettings, ChoicesKeepTheirStoredNumbers)
+{
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("choices.ini"), QSettings::IniFormat);
+    settings.setValue("GraphicsExport/Layout", 4);
+    settings.setValue("GraphicsExport/Destination", 2);
+    settings.setValue("GraphicsExport/DataType", "4");  // as an ini file reads back
+    TExportChoices c;
+    ASSERT_TRUE(c.Load(settings));
+    EXPECT_EQ(c.Layout, TGrfLayoutItem::RoundRect);
+    EXPECT_EQ(c.Destination, TGrfDestination::File);
+    EXPECT_EQ(c.DataType, TGrfDataType::Svg);
+
+    c.Layout = TGrfLayoutItem::Rectangle;
+    c.Destination = TGrfDestination::Clipboard;
+    c.DataType = TGrfDataType::Monochrome;
+    c.Save(settings);
+    EXPECT_EQ(settings.value("GraphicsExport/Layout").toInt(), 3);
+    EXPECT_EQ(settings.value("GraphicsExport/Destination").toInt(), 1);
+    EXPECT_EQ(settings.value("GraphicsExport/DataType").toInt(), 3);
+    TExportChoices back;
+    ASSERT_TRUE(back.Load(settings));
+    EXPECT_EQ(back, c);
+
+    // The special layout is never offered, so it is not kept either.
+    settings.setValue("GraphicsExport/Layout", 5);
+    settings.setValue("GraphicsExport/Destination", 3);
+    settings.setValue("GraphicsExport/DataType", -1);
+    ASSERT_TRUE(back.Load(settings));
+    EXPECT_EQ(back.Layout, TGrfLayoutItem::Lines);
+    EXPECT_EQ(back.Destination, TGrfDestination::Printer);
+    EXPECT_EQ(back.DataType, TGrfDataType::Metafile);
+}
+
 TEST(GrfExportOutput, ClipboardDataCarriesVectorAndBitmap)
 {
     TExportPage t;
     QString error;
-    std::unique_ptr<QMimeData> svg(RenderClipboardData(t.Page, DataSvg, 400, 300, error));
+    std::unique_ptr<QMimeData> svg(RenderClipboardData(t.Page, TGrfDataType::Svg, 400, 300, error));
     ASSERT_TRUE(svg);
     EXPECT_TRUE(svg->hasFormat("image/svg+xml"));
     EXPECT_EQ(qvariant_cast<QImage>(svg->imageData()).size(), QSize(400, 300));
-    std::unique_ptr<QMimeData> emf(RenderClipboardData(t.Page, DataMetafile, 400, 300, error));
+    std::unique_ptr<QMimeData> emf(
+        RenderClipboardData(t.Page, TGrfDataType::Metafile, 400, 300, error));
     ASSERT_TRUE(emf) << error.toStdString();
     EXPECT_EQ(emf->data(EmfMimeType).mid(40, 4), " EMF");
     EXPECT_TRUE(emf->hasImage());
-    std::unique_ptr<QMimeData> mono(RenderClipboardData(t.Page, DataMonochrome, 400, 300, error));
+    std::unique_ptr<QMimeData> mono(
+        RenderClipboardData(t.Page, TGrfDataType::Monochrome, 400, 300, error));
     EXPECT_EQ(qvariant_cast<QImage>(mono->imageData()).format(), QImage::Format_Mono);
     // A size no picture can have makes no clipboard data.
-    EXPECT_EQ(RenderClipboardData(t.Page, DataSvg, 0, 300, error), nullptr);
+    EXPECT_EQ(RenderClipboardData(t.Page, TGrfDataType::Svg, 0, 300, error), nullptr);
     EXPECT_FALSE(error.isEmpty());
 }
 
 TEST(GrfExportOutput, TitleShowsInThePicture)
 {
     TExportPage t;
-    ApplyLayoutItem(t.Page, LayoutLines);
+    ApplyLayoutItem(t.Page, TGrfLayoutItem::Lines);
     const QRect titleBand(0, 0, 600, 40);  // above the title line of a 1024-pixel page
     t.Page.Title = "";
     const int without = CountDark(RenderBitmap(t.Page, 1280, 1024), titleBand);

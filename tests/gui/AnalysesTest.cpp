@@ -88,7 +88,7 @@ private slots:
         QVERIFY(added[1].startsWith("Character Type = \"Matroschka\""));
         QCOMPARE(added.mid(4), (QStringList{"", "Character type modulation successful", "",
                                             "Distance matrix created"}));
-        QCOMPARE(ctx.Model.CharacterType, 1);
+        QCOMPARE(ctx.Model.CharacterType, TCharacterType::Matroschka);
         QVERIFY(!main.Windows().FrmLoad->isVisible());
 
         TFrmDistMat* w = main.Windows().FrmDistMat;
@@ -126,9 +126,9 @@ private slots:
         TAppContext ctx(ui);
         TFrmMain main(ctx);
         Load(ui, main);
-        main.Windows().FrmLoad->SelectCharacterType(0);
+        main.Windows().FrmLoad->SelectCharacterType(TCharacterType::Standard);
         main.DistanceMatrix1Click();
-        QCOMPARE(ctx.Model.CharacterType, 0);
+        QCOMPARE(ctx.Model.CharacterType, TCharacterType::Standard);
         // alpha-gamma: legs 1, colour {red} vs {blue, red} 0.5, wings missing.
         QCOMPARE(Find<TStringGrid>(main.Windows().FrmDistMat, "SGDist")->Cell(3, 1),
                  QString("0.75"));
@@ -147,7 +147,7 @@ private slots:
             main.ProtocolLines().mid(before),
             (QStringList{"", "Character type modulation successful", "",
                          "Matrix of character correlation created", "Cramer contingency index"}));
-        QCOMPARE(ctx.Model.CharacterType, 0);
+        QCOMPARE(ctx.Model.CharacterType, TCharacterType::Standard);
         TStringGrid* g = Find<TStringGrid>(main.Windows().FrmDistMat, "SGDist");
         QCOMPARE(g->RowCount(), 4);
         QCOMPARE(g->Cell(1, 0), QString("legs"));
@@ -177,7 +177,7 @@ private slots:
         Find<QAction>(main, "Pairwisecompatibility")->trigger();
         QCOMPARE(main.ProtocolLines().mid(before),
                  (QStringList{"", "Matrix of pairwise compatibility of characters created"}));
-        QCOMPARE(ctx.Model.CharacterType, 1);
+        QCOMPARE(ctx.Model.CharacterType, TCharacterType::Matroschka);
         TStringGrid* g = Find<TStringGrid>(main.Windows().FrmDistMat, "SGDist");
         QCOMPARE(g->Cell(1, 1), QString("   "));
         QCOMPARE(g->Cell(2, 1), QString("yes"));

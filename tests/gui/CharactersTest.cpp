@@ -47,7 +47,7 @@ private slots:
         const qsizetype before = main.ProtocolLines().size();
         main.Windows().FrmLoad->show();
         main.Windows().FrmLoad->Button1Click();
-        QCOMPARE(ctx.Model.CharacterType, 1);
+        QCOMPARE(ctx.Model.CharacterType, TCharacterType::Matroschka);
         QVERIFY(!main.Windows().FrmLoad->isVisible());
         const QStringList added = main.ProtocolLines().mid(before);
         QCOMPARE(added.size(), 4);
@@ -66,12 +66,12 @@ private slots:
         TFrmLoad& load = *main.Windows().FrmLoad;
         load.show();
         QVERIFY(Find<QWidget>(load, "PanelZero")->isHidden());
-        load.SelectCharacterType(0);
+        load.SelectCharacterType(TCharacterType::Standard);
         QVERIFY(!Find<QWidget>(load, "PanelZero")->isHidden());
         Find<QCheckBox>(load, "CBZero")->setChecked(false);
         const qsizetype before = main.ProtocolLines().size();
         load.Button1Click();
-        QCOMPARE(ctx.Model.CharacterType, 0);
+        QCOMPARE(ctx.Model.CharacterType, TCharacterType::Standard);
         const QStringList added = main.ProtocolLines().mid(before);
         QCOMPARE(added.size(), 5);  // without the line on "0"
         QCOMPARE(added[3], QString("  \"?\": state unknown"));
@@ -82,9 +82,9 @@ private slots:
         items->setExclusive(false);
         items->checkedButton()->setChecked(false);
         const qsizetype lines = main.ProtocolLines().size();
-        ctx.Model.CharacterType = 2;
+        ctx.Model.CharacterType = TCharacterType::Tree;
         load.Button1Click();
-        QCOMPARE(ctx.Model.CharacterType, 2);
+        QCOMPARE(ctx.Model.CharacterType, TCharacterType::Tree);
         QCOMPARE(main.ProtocolLines().size(), lines);
         QCOMPARE(Find<QLabel>(load, "Label1")->text(), QString("Define character type!"));
         QVERIFY(load.isVisible());
@@ -281,7 +281,7 @@ private slots:
         QVERIFY(!main.Windows().FrmCST->isVisible());  // its character is gone
         QCOMPARE(ctx.Model.ObjectCount, 2);
         QCOMPARE(ctx.Model.CharacterCount, 3);
-        QCOMPARE(ctx.Model.CharField.Places.size(), size_t{4});
+        QCOMPARE(ctx.Model.CharField.Places.Count(), 3);
         QCOMPARE(sgData->ColCount(), 4);
         QCOMPARE(sgData->RowCount(), 3);
         QCOMPARE(sgData->Cell(0, 1), QString("size"));

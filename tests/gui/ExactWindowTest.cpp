@@ -48,7 +48,7 @@ struct TApp : TParsimonyApp {
     explicit TApp(const QString& path = Example) : TParsimonyApp(path)
     {
         Main.CreateTree1Click();
-        Optimize.SetSearchKind(TFrmOptimize::skExact);
+        Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Exact);
         Find<QLineEdit>(Optimize, "EdExactThreads")->setText("2");
     }
     QString Protocol(qsizetype from) const { return Main.ProtocolLines().mid(from).join('\n'); }
@@ -85,19 +85,19 @@ private slots:
         TAppContext ctx{ui};
         TFrmMain main{ctx};
         TFrmOptimize& w = *main.Windows().FrmOptimize;
-        QCOMPARE(w.SearchKind(), TFrmOptimize::skEvolutionary);
+        QCOMPARE(w.SearchKind(), TFrmOptimize::TSearchKind::Evolutionary);
         QCOMPARE(Find<QComboBox>(w, "CbKind")->count(), 3);
         QCOMPARE(Find<QComboBox>(w, "CbKind")->itemText(0),
                  QString("Evolutionary (random addition, random swaps)"));
         QCOMPARE(Find<QComboBox>(w, "CbKind")->itemText(1), QString("Thorough (TBR + ratchet)"));
         QCOMPARE(Find<QComboBox>(w, "CbKind")->itemText(2), QString("Exact (branch and bound)"));
         QVERIFY(!Find<QWidget>(w, "ExactBox")->isVisibleTo(&w));
-        w.SetSearchKind(TFrmOptimize::skExact);
-        QCOMPARE(w.SearchKind(), TFrmOptimize::skExact);
+        w.SetSearchKind(TFrmOptimize::TSearchKind::Exact);
+        QCOMPARE(w.SearchKind(), TFrmOptimize::TSearchKind::Exact);
         QVERIFY(Find<QWidget>(w, "ExactBox")->isVisibleTo(&w));
         QVERIFY(!Find<QWidget>(w, "ThoroughBox")->isVisibleTo(&w));
         QVERIFY(!Find<TUpDownEdit>(w, "Edit1")->isVisibleTo(&w));
-        w.SetSearchKind(TFrmOptimize::skThorough);
+        w.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
         QVERIFY(!Find<QWidget>(w, "ExactBox")->isVisibleTo(&w));
         QVERIFY(Find<QWidget>(w, "ThoroughBox")->isVisibleTo(&w));
     }
@@ -229,15 +229,13 @@ private slots:
         QVERIFY(Find<QWidget>(app.Optimize, "ExactBox")->isEnabled());
     }
 
-    // A picture of the window after a run for a person to look at: set
-    // VARNO_SCREENSHOT_DIR and run under a real display (e.g. xvfb-run).
     // Data loaded while a run goes on do not change what it found: the trees
     // are of the data the run was started on.
     void DataLoadedDuringARunLeaveItsTreesAlone()
     {
         QTemporaryDir dir;
         TApp app(RandomDataFile(dir.path(), 24, 40));
-        app.Optimize.EdExactTimeLimit->setText("");
+        Find<QLineEdit>(app.Optimize, "EdExactTimeLimit")->setText("");
         QSignalSpy finished(&app.Optimize, &TFrmOptimize::RunFinished);
         app.Optimize.Button1Click();
         QVERIFY(app.Optimize.IsRunning());
@@ -250,7 +248,7 @@ private slots:
         QVERIFY(app.Ui.Errors.isEmpty());
         TParsimonySearch* population = app.Results.Population();
         QVERIFY(population);
-        QCOMPARE(population->CharField().Names.size(), size_t(25));
+        QCOMPARE(population->CharField().Names.Count(), 24);
         QCOMPARE(population->CharField().Names[24], QString("Taxon24"));
         const double optimum = population->FindBestTree().second;
         for (int k = 1; k <= population->TreeCount(); ++k) {
@@ -260,6 +258,8 @@ private slots:
         }
     }
 
+    // A picture of the window after a run for a person to look at: set
+    // VARNO_SCREENSHOT_DIR and run under a real display (e.g. xvfb-run).
     void PictureAfterARun()
     {
         const QString out = qEnvironmentVariable("VARNO_SCREENSHOT_DIR");

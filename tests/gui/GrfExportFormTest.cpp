@@ -52,14 +52,15 @@ struct TExport {
         Window->show();
     }
     TGrfExpFRM& W() { return *Window; }
-    void Choose(QButtonGroup* g, int item)
+    template <class E>
+    void Choose(QButtonGroup* g, E item)
     {
-        QTest::mouseClick(g->button(item), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseClick(g->button(static_cast<int>(item)), Qt::LeftButton, {}, QPoint(5, 5));
     }
     // Exports to a file of the data type; the path chosen in the save dialog.
-    void ExportFile(int dataType, const QString& path)
+    void ExportFile(TGrfDataType dataType, const QString& path)
     {
-        Choose(FindRadioGroup(W(), "DestinationRG"), DestFile);
+        Choose(FindRadioGroup(W(), "DestinationRG"), TGrfDestination::File);
         Choose(FindRadioGroup(W(), "DataTypeRG"), dataType);
         Ui.SaveAnswers.enqueue(path);
         Find<QPushButton>(W(), "ExportBTN")->click();
@@ -78,10 +79,10 @@ private slots:
         QCOMPARE(w.windowTitle(), QString("Graphics -Export"));
         QCOMPARE(w.size(), QSize(768, 564));
         QCOMPARE(Find<QLineEdit>(w, "TitleEDT")->text(), QString("Tree Graphics"));
-        QCOMPARE(FindRadioGroup(w, "LayOutRG")->checkedId(), int(LayoutLines));
-        QVERIFY(!FindRadioGroup(w, "LayOutRG")->button(LayoutSpecial)->isEnabled());
-        QCOMPARE(FindRadioGroup(w, "DestinationRG")->checkedId(), int(DestPrinter));
-        QCOMPARE(FindRadioGroup(w, "DataTypeRG")->checkedId(), int(DataMetafile));
+        QCOMPARE(FindRadioGroup(w, "LayOutRG")->checkedId(), int(TGrfLayoutItem::Lines));
+        QVERIFY(!FindRadioGroup(w, "LayOutRG")->button(int(TGrfLayoutItem::Special))->isEnabled());
+        QCOMPARE(FindRadioGroup(w, "DestinationRG")->checkedId(), int(TGrfDestination::Printer));
+        QCOMPARE(FindRadioGroup(w, "DataTypeRG")->checkedId(), int(TGrfDataType::Metafile));
         QVERIFY(!Find<QGroupBox>(w, "PicSizeGBX")->isEnabled());
         QCOMPARE(Find<QLineEdit>(w, "PicWidthEDT")->text(), QString("1280"));
         QCOMPARE(Find<QLineEdit>(w, "PicHeightEDT")->text(), QString("1024"));
@@ -97,7 +98,7 @@ private slots:
         QCOMPARE(t.Page.Title, QString("Tree Graphics A"));
         QCOMPARE(t.Page.SubTitleLeft, QString("left"));
         QCOMPARE(t.Page.SubTitleRight, QString("right"));
-        t.Choose(FindRadioGroup(w, "LayOutRG"), LayoutRoundRect);
+        t.Choose(FindRadioGroup(w, "LayOutRG"), TGrfLayoutItem::RoundRect);
         QCOMPARE(t.Page.TitleLayout, TTitleLayout::None);
         QCOMPARE(t.Page.FrameKind(), TFrameKind::RoundRect);
         Find<QCheckBox>(w, "SidetextCBX")->click();
@@ -121,7 +122,7 @@ private slots:
         QTemporaryDir dir;
         t.Open();
         QTest::keyClicks(Find<QLineEdit>(t.W(), "TitleEDT"), "X");
-        t.ExportFile(DataBitmap, dir.filePath("a.bmp"));
+        t.ExportFile(TGrfDataType::Bitmap, dir.filePath("a.bmp"));
         QCOMPARE(t.W().result(), int(QDialog::Accepted));
         t.Window.reset();
         QCOMPARE(t.Page.Title, QString("Tree Graphics"));
@@ -142,7 +143,7 @@ private slots:
         QVERIFY(CountDark(w.PreviewImage(), band) > before + 100);
 
         QTemporaryDir dir;
-        t.ExportFile(DataBitmap, dir.filePath("t.bmp"));
+        t.ExportFile(TGrfDataType::Bitmap, dir.filePath("t.bmp"));
         const QImage picture(dir.filePath("t.bmp"));
         QVERIFY(CountDark(picture, QRect(0, 0, 600, 40)) > 1000);
     }
@@ -151,24 +152,24 @@ private slots:
     {
         TExport t;
         TGrfExpFRM& w = t.W();
-        t.Choose(FindRadioGroup(w, "DestinationRG"), DestFile);
+        t.Choose(FindRadioGroup(w, "DestinationRG"), TGrfDestination::File);
         QVERIFY(Find<QGroupBox>(w, "PicSizeGBX")->isEnabled());
-        t.Choose(FindRadioGroup(w, "DataTypeRG"), DataJpeg);
+        t.Choose(FindRadioGroup(w, "DataTypeRG"), TGrfDataType::Jpeg);
         QCOMPARE(w.ProposedExtension(), QString("JPG"));
         // JPEG cannot go to the clipboard: the item is disabled and not left chosen.
-        t.Choose(FindRadioGroup(w, "DestinationRG"), DestClipboard);
-        QVERIFY(!FindRadioGroup(w, "DataTypeRG")->button(DataJpeg)->isEnabled());
-        QCOMPARE(FindRadioGroup(w, "DataTypeRG")->checkedId(), int(DataBitmap));
+        t.Choose(FindRadioGroup(w, "DestinationRG"), TGrfDestination::Clipboard);
+        QVERIFY(!FindRadioGroup(w, "DataTypeRG")->button(int(TGrfDataType::Jpeg))->isEnabled());
+        QCOMPARE(FindRadioGroup(w, "DataTypeRG")->checkedId(), int(TGrfDataType::Bitmap));
         QVERIFY(Find<QGroupBox>(w, "PicSizeGBX")->isEnabled());
         // Enter in a title edit exports nothing.
         QTest::keyClick(Find<QLineEdit>(w, "TitleEDT"), Qt::Key_Return);
         QVERIFY(t.Ui.ClipboardImage.isNull());
         QVERIFY(w.isVisible());
-        t.Choose(FindRadioGroup(w, "DestinationRG"), DestFile);
-        QVERIFY(FindRadioGroup(w, "DataTypeRG")->button(DataJpeg)->isEnabled());
-        t.Choose(FindRadioGroup(w, "DestinationRG"), DestPrinter);
+        t.Choose(FindRadioGroup(w, "DestinationRG"), TGrfDestination::File);
+        QVERIFY(FindRadioGroup(w, "DataTypeRG")->button(int(TGrfDataType::Jpeg))->isEnabled());
+        t.Choose(FindRadioGroup(w, "DestinationRG"), TGrfDestination::Printer);
         QVERIFY(!Find<QGroupBox>(w, "PicSizeGBX")->isEnabled());
-        QCOMPARE(FindRadioGroup(w, "DataTypeRG")->checkedId(), int(DataMetafile));
+        QCOMPARE(FindRadioGroup(w, "DataTypeRG")->checkedId(), int(TGrfDataType::Metafile));
         Find<QCheckBox>(w, "ShrinkCBX")->click();
         QCOMPARE(w.CurrentMargin(), 0.05);
         Find<QCheckBox>(w, "ShrinkCBX")->click();
@@ -179,15 +180,17 @@ private slots:
     {
         QTemporaryDir dir;
         struct {
-            int Type;
+            TGrfDataType Type;
             const char* Name;
             const char* Suffix;
             const char* Format;
             int Depth;
-        } cases[] = {
-            {DataBitmap, "b.bmp", "BMP", "bmp", 32}, {DataMonochrome, "m.bmp", "BMP", "bmp", 1},
-            {DataJpeg, "j.jpg", "JPG", "jpeg", 32},  {DataMetafile, "e.emf", "EMF", nullptr, 0},
-            {DataSvg, "s.svg", "SVG", nullptr, 0},   {DataPdf, "p.pdf", "PDF", nullptr, 0}};
+        } cases[] = {{TGrfDataType::Bitmap, "b.bmp", "BMP", "bmp", 32},
+                     {TGrfDataType::Monochrome, "m.bmp", "BMP", "bmp", 1},
+                     {TGrfDataType::Jpeg, "j.jpg", "JPG", "jpeg", 32},
+                     {TGrfDataType::Metafile, "e.emf", "EMF", nullptr, 0},
+                     {TGrfDataType::Svg, "s.svg", "SVG", nullptr, 0},
+                     {TGrfDataType::Pdf, "p.pdf", "PDF", nullptr, 0}};
         for (const auto& c : cases) {
             TExport t;
             Find<QLineEdit>(t.W(), "PicWidthEDT")->setText("1000");
@@ -207,9 +210,9 @@ private slots:
                 QCOMPARE(reader.format(), QByteArray(c.Format));
                 QCOMPARE(reader.size(), QSize(1000, 760));
                 QCOMPARE(reader.read().depth(), c.Depth);
-            } else if (c.Type == DataMetafile) {
+            } else if (c.Type == TGrfDataType::Metafile) {
                 QCOMPARE(bytes.mid(40, 4), QByteArray(" EMF"));
-            } else if (c.Type == DataSvg) {
+            } else if (c.Type == TGrfDataType::Svg) {
                 QSvgRenderer svg(path);
                 QVERIFY(svg.isValid());
                 QCOMPARE(svg.viewBox(), QRect(0, 0, 1000, 760));
@@ -227,8 +230,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("x.bmp");
         // A size that cannot be used is refused before the save dialog opens.
-        t.Choose(FindRadioGroup(t.W(), "DestinationRG"), DestFile);
-        t.Choose(FindRadioGroup(t.W(), "DataTypeRG"), DataBitmap);
+        t.Choose(FindRadioGroup(t.W(), "DestinationRG"), TGrfDestination::File);
+        t.Choose(FindRadioGroup(t.W(), "DataTypeRG"), TGrfDataType::Bitmap);
         const struct {
             const char *Width, *Height;
         } bad[] = {{"12a", "480"}, {"640", "0"}, {"-5", "480"}, {"640", ""}, {"640", "20001"}};
@@ -242,16 +245,16 @@ private slots:
         QCOMPARE(t.Ui.SaveCalls.size(), 0);
         // The window stays for another try with the choices kept.
         QVERIFY(t.W().isVisible());
-        QCOMPARE(FindRadioGroup(t.W(), "DataTypeRG")->checkedId(), int(DataBitmap));
+        QCOMPARE(FindRadioGroup(t.W(), "DataTypeRG")->checkedId(), int(TGrfDataType::Bitmap));
         // Cancelled save dialog.
         Find<QLineEdit>(t.W(), "PicHeightEDT")->setText("480");
-        t.Choose(FindRadioGroup(t.W(), "DestinationRG"), DestFile);
+        t.Choose(FindRadioGroup(t.W(), "DestinationRG"), TGrfDestination::File);
         Find<QPushButton>(t.W(), "ExportBTN")->click();
         QCOMPARE(t.Ui.SaveCalls.size(), 1);
         QVERIFY(QDir(dir.path()).isEmpty());
         QVERIFY(t.W().isVisible());
         // The clipboard gets nothing from a bad size either.
-        t.Choose(FindRadioGroup(t.W(), "DestinationRG"), DestClipboard);
+        t.Choose(FindRadioGroup(t.W(), "DestinationRG"), TGrfDestination::Clipboard);
         Find<QLineEdit>(t.W(), "PicHeightEDT")->setText("");
         Find<QPushButton>(t.W(), "ExportBTN")->click();
         QVERIFY(t.Ui.ClipboardImage.isNull());
@@ -259,7 +262,7 @@ private slots:
         QCOMPARE(t.Ui.BusyDepth, 0);
         // Finally it works.
         Find<QLineEdit>(t.W(), "PicHeightEDT")->setText("480");
-        t.ExportFile(DataBitmap, path);
+        t.ExportFile(TGrfDataType::Bitmap, path);
         QCOMPARE(QImage(path).size(), QSize(640, 480));
     }
 
@@ -267,16 +270,16 @@ private slots:
     {
         TExport t;
         TGrfExpFRM& w = t.W();
-        t.Choose(FindRadioGroup(w, "DestinationRG"), DestClipboard);
-        t.Choose(FindRadioGroup(w, "DataTypeRG"), DataBitmap);
+        t.Choose(FindRadioGroup(w, "DestinationRG"), TGrfDestination::Clipboard);
+        t.Choose(FindRadioGroup(w, "DataTypeRG"), TGrfDataType::Bitmap);
         Find<QPushButton>(w, "ExportBTN")->click();
         QCOMPARE(t.Ui.ClipboardImage.size(), QSize(1280, 1024));
         QVERIFY(t.Ui.ClipboardImage.depth() >= 24);
         QCOMPARE(w.result(), int(QDialog::Accepted));
 
         TExport m;
-        m.Choose(FindRadioGroup(m.W(), "DestinationRG"), DestClipboard);
-        m.Choose(FindRadioGroup(m.W(), "DataTypeRG"), DataMonochrome);
+        m.Choose(FindRadioGroup(m.W(), "DestinationRG"), TGrfDestination::Clipboard);
+        m.Choose(FindRadioGroup(m.W(), "DataTypeRG"), TGrfDataType::Monochrome);
         Find<QLineEdit>(m.W(), "PicWidthEDT")->setText("640");
         Find<QLineEdit>(m.W(), "PicHeightEDT")->setText("400");
         Find<QPushButton>(m.W(), "ExportBTN")->click();
@@ -288,8 +291,8 @@ private slots:
         QCOMPARE(mono.pixelIndex(320, 5), 1);  // the light background is white
 
         TExport e;
-        e.Choose(FindRadioGroup(e.W(), "DestinationRG"), DestClipboard);
-        e.Choose(FindRadioGroup(e.W(), "DataTypeRG"), DataMetafile);
+        e.Choose(FindRadioGroup(e.W(), "DestinationRG"), TGrfDestination::Clipboard);
+        e.Choose(FindRadioGroup(e.W(), "DataTypeRG"), TGrfDataType::Metafile);
         Find<QPushButton>(e.W(), "ExportBTN")->click();
         QVERIFY(e.Ui.ClipboardData);
         QCOMPARE(e.Ui.ClipboardData->data(EmfMimeType).mid(40, 4), QByteArray(" EMF"));
@@ -300,7 +303,7 @@ private slots:
     void PrintingToAPdfFile()
     {
         QTemporaryDir dir;
-        for (int dataType : {int(DataMetafile), int(DataBitmap)}) {
+        for (int dataType : {int(TGrfDataType::Metafile), int(TGrfDataType::Bitmap)}) {
             TExport t;
             const QString path = dir.filePath(QString("print%1.pdf").arg(dataType));
             QPageLayout::Orientation offered = QPageLayout::Portrait;
@@ -380,12 +383,12 @@ private slots:
             Find<QLineEdit>(w, "TitleEDT")->setText("Figure 2 gyp");
             Find<QLineEdit>(w, "SubTitleLeftEDT")->setText("left");
             Find<QLineEdit>(w, "SubTitleRightEDT")->setText("right");
-            t.Choose(FindRadioGroup(w, "LayOutRG"), LayoutRoundRect);
+            t.Choose(FindRadioGroup(w, "LayOutRG"), TGrfLayoutItem::RoundRect);
             Find<QCheckBox>(w, "SidetextCBX")->click();
             Find<QPlainTextEdit>(w, "SideMMO")->setPlainText("first\nsecond");
             Find<QCheckBox>(w, "ShrinkCBX")->click();
-            t.Choose(FindRadioGroup(w, "DestinationRG"), DestFile);
-            t.Choose(FindRadioGroup(w, "DataTypeRG"), DataSvg);
+            t.Choose(FindRadioGroup(w, "DestinationRG"), TGrfDestination::File);
+            t.Choose(FindRadioGroup(w, "DataTypeRG"), TGrfDataType::Svg);
             Find<QLineEdit>(w, "PicWidthEDT")->setText("800");
             Find<QLineEdit>(w, "PicHeightEDT")->setText("600");
             Find<QPushButton>(w, "CancelBTN")->click();
@@ -402,15 +405,15 @@ private slots:
             QCOMPARE(Find<QLineEdit>(v, "SubTitleRightEDT")->text(), QString("right"));
             QCOMPARE(t.Page.Title, QString("Figure 2 gyp"));
             QCOMPARE(t.Page.SubTitleLeft, QString("left"));
-            QCOMPARE(FindRadioGroup(v, "LayOutRG")->checkedId(), int(LayoutRoundRect));
+            QCOMPARE(FindRadioGroup(v, "LayOutRG")->checkedId(), int(TGrfLayoutItem::RoundRect));
             QCOMPARE(t.Page.FrameKind(), TFrameKind::RoundRect);
             QVERIFY(Find<QCheckBox>(v, "SidetextCBX")->isChecked());
             QVERIFY(t.Page.Flags() & TGrfFlag::Remarks);
             QCOMPARE(t.Page.Remarks, (QStringList{"first", "second"}));
             QVERIFY(Find<QCheckBox>(v, "ShrinkCBX")->isChecked());
             QCOMPARE(v.CurrentMargin(), 0.05);
-            QCOMPARE(FindRadioGroup(v, "DestinationRG")->checkedId(), int(DestFile));
-            QCOMPARE(FindRadioGroup(v, "DataTypeRG")->checkedId(), int(DataSvg));
+            QCOMPARE(FindRadioGroup(v, "DestinationRG")->checkedId(), int(TGrfDestination::File));
+            QCOMPARE(FindRadioGroup(v, "DataTypeRG")->checkedId(), int(TGrfDataType::Svg));
             QCOMPARE(v.ProposedExtension(), QString("SVG"));
             QVERIFY(Find<QGroupBox>(v, "PicSizeGBX")->isEnabled());
             QCOMPARE(Find<QLineEdit>(v, "PicWidthEDT")->text(), QString("800"));
@@ -431,7 +434,7 @@ private slots:
         // The next run of the program.
         TExport t(10, settings);
         QCOMPARE(Find<QLineEdit>(t.W(), "TitleEDT")->text(), QString("Figure 2 gyp"));
-        QCOMPARE(FindRadioGroup(t.W(), "DataTypeRG")->checkedId(), int(DataSvg));
+        QCOMPARE(FindRadioGroup(t.W(), "DataTypeRG")->checkedId(), int(TGrfDataType::Svg));
         QCOMPARE(Find<QLineEdit>(t.W(), "PicWidthEDT")->text(), QString("800"));
         QCOMPARE(Find<QLineEdit>(t.W(), "PicHeightEDT")->text(), QString("600"));
         QCOMPARE(Find<QPlainTextEdit>(t.W(), "SideMMO")->toPlainText(), QString("first\nsecond"));
@@ -443,17 +446,17 @@ private slots:
                  QString("Strict consensus of 3 trees"));
         QCOMPARE(Find<QLineEdit>(t.W(), "SubTitleLeftEDT")->text(), QString());
         QCOMPARE(t.Page.SubTitleLeft, QString());
-        QCOMPARE(FindRadioGroup(t.W(), "LayOutRG")->checkedId(), int(LayoutRoundRect));
+        QCOMPARE(FindRadioGroup(t.W(), "LayOutRG")->checkedId(), int(TGrfLayoutItem::RoundRect));
         // The printer as destination keeps a chosen bitmap type.
-        t.Choose(FindRadioGroup(t.W(), "DestinationRG"), DestPrinter);
-        t.Choose(FindRadioGroup(t.W(), "DataTypeRG"), DataBitmap);
+        t.Choose(FindRadioGroup(t.W(), "DestinationRG"), TGrfDestination::Printer);
+        t.Choose(FindRadioGroup(t.W(), "DataTypeRG"), TGrfDataType::Bitmap);
         t.Window.reset();
         // Back on a tree page, the titles typed for it return.
         t.Page.Title = "Tree Graphics";
         t.Open();
         QCOMPARE(Find<QLineEdit>(t.W(), "TitleEDT")->text(), QString("Figure 2 gyp"));
-        QCOMPARE(FindRadioGroup(t.W(), "DestinationRG")->checkedId(), int(DestPrinter));
-        QCOMPARE(FindRadioGroup(t.W(), "DataTypeRG")->checkedId(), int(DataBitmap));
+        QCOMPARE(FindRadioGroup(t.W(), "DestinationRG")->checkedId(), int(TGrfDestination::Printer));
+        QCOMPARE(FindRadioGroup(t.W(), "DataTypeRG")->checkedId(), int(TGrfDataType::Bitmap));
         QVERIFY(!Find<QGroupBox>(t.W(), "PicSizeGBX")->isEnabled());
     }
 
@@ -465,7 +468,7 @@ private slots:
         QTimer::singleShot(0, [&] {
             auto* w = dynamic_cast<TGrfExpFRM*>(QApplication::activeModalWidget());
             if (!w) return;
-            seen = FindRadioGroup(*w, "DataTypeRG")->checkedId() == DataBitmap &&
+            seen = FindRadioGroup(*w, "DataTypeRG")->checkedId() == TGrfDataType::Bitmap &&
                    t.Page.TitleLayout == TTitleLayout::Lines;
             Find<QPushButton>(*w, "CancelBTN")->click();
         });

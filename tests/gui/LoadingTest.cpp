@@ -56,7 +56,7 @@ private slots:
         QVERIFY(lines[5].startsWith("WARNING: 1 cell(s) longer than 255 characters were cut"));
         QVERIFY(w.Ctx.Model.FromExcel);
         QCOMPARE(w.Ctx.WorkbookFileName, path);
-        QCOMPARE(w.Ctx.Model.CharField.Places.size(), size_t(5));
+        QCOMPARE(w.Ctx.Model.CharField.Places.Count(), 4);
         QCOMPARE(w.Ctx.Model.DataMatrix[3][1], QString("2.5"));  // no point-to-comma for workbooks
         QVERIFY(w.Main.Windows().FrmImport->isVisible());
         QCOMPARE(w.Main.Windows().FrmImport->windowTitle(), "Data from " + path);

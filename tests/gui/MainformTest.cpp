@@ -140,7 +140,7 @@ private slots:
         const QStringList lines = main.ProtocolLines();
         QCOMPARE(lines.mid(10),
                  (QStringList{"", "Data from " + path, "Objects = 3", "Characters = 4"}));
-        QCOMPARE(ctx.Model.CharField.Places.size(), size_t(5));
+        QCOMPARE(ctx.Model.CharField.Places.Count(), 4);
         QVERIFY(!ctx.Model.FromExcel);
         QCOMPARE(ctx.Model.DataMatrix[2][1], QString("0,5"));
         QVERIFY(main.Windows().FrmImport->isVisible());

@@ -99,7 +99,7 @@ private slots:
                                             "Camin Sokal parsimony was chosen"}));
         QVERIFY(!app.Main.Windows().FrmLoad->isVisible());
         QVERIFY(!app.Ctx.Model.MissingAsState);
-        QCOMPARE(app.Ctx.Model.CharField.Places.size(), size_t(5));
+        QCOMPARE(app.Ctx.Model.CharField.Places.Count(), 4);
         QCOMPARE(app.Ctx.Model.CharField.Places[4].Name, QString("colour"));
         QVERIFY(app.Ctx.Model.CharField.Places[4].HasMissing);
         QVERIFY(app.Optimize.isVisible());

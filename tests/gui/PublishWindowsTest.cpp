@@ -151,7 +151,7 @@ private slots:
         request.Threads = 1;
         request.MissingData = search.Settings().MissingData;
         TSupportJob job(search.CharField(), search.Tree(1).TipCount(),
-                        static_cast<int>(search.CharField().Places.size()) - 1, request);
+                        search.CharField().Places.Count(), request);
         const TSupportOutcome outcome = job.Run();
         QVERIFY(outcome.Ok);
         const QStringList protocol =

@@ -32,10 +32,10 @@ private slots:
     void EvolutionaryStaysTheDefault()
     {
         TApp app;
-        QCOMPARE(app.Optimize.SearchKind(), TFrmOptimize::skEvolutionary);
+        QCOMPARE(app.Optimize.SearchKind(), TFrmOptimize::TSearchKind::Evolutionary);
         QVERIFY(!Find<QWidget>(app.Optimize, "ThoroughBox")->isVisibleTo(&app.Optimize));
         QVERIFY(Find<TUpDownEdit>(app.Optimize, "Edit1")->isVisibleTo(&app.Optimize));
-        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        app.Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
         QVERIFY(Find<QWidget>(app.Optimize, "ThoroughBox")->isVisibleTo(&app.Optimize));
         QVERIFY(!Find<TUpDownEdit>(app.Optimize, "Edit1")->isVisibleTo(&app.Optimize));
     }
@@ -43,7 +43,7 @@ private slots:
     void ShortestTreesFillTheResultsWindow()
     {
         TApp app;
-        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        app.Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
         Find<QLineEdit>(app.Optimize, "EdReplicates")->setText("6");
         Find<QLineEdit>(app.Optimize, "EdThreads")->setText("2");
         const qsizetype before = app.Main.ProtocolLines().size();
@@ -90,7 +90,7 @@ private slots:
     void BadSettingsAreRefusedBeforeAnythingRuns()
     {
         TApp app;
-        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        app.Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
         app.ExpectRefused({{"EdTimeLimit", "0"},
                            {"EdTimeLimit", "soon"},
                            {"EdReplicates", "0"},
@@ -105,7 +105,7 @@ private slots:
         const QString data = qEnvironmentVariable("VARNO_SCREENSHOT_DATA");
         if (out.isEmpty() || data.isEmpty()) QSKIP("no picture folder or data given");
         TApp app(data);
-        app.Optimize.SetSearchKind(TFrmOptimize::skThorough);
+        app.Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
         Find<QLineEdit>(app.Optimize, "EdTimeLimit")->setText("30");
         Find<QLineEdit>(app.Optimize, "EdThreads")->setText("2");
         app.Optimize.show();

@@ -347,8 +347,8 @@ private slots:
             QTest::keyClicks(Find<QLineEdit>(*e, "TitleEDT"), "My tree");
             QCOMPARE(t.Window.Page().Title, QString("My tree"));
             QCOMPARE(t.Window.Page().TitleLayout, TTitleLayout::Lines);
-            FindRadioGroup(*e, "DestinationRG")->button(DestFile)->click();
-            FindRadioGroup(*e, "DataTypeRG")->button(DataBitmap)->click();
+            FindRadioGroup(*e, "DestinationRG")->button(int(TGrfDestination::File))->click();
+            FindRadioGroup(*e, "DataTypeRG")->button(int(TGrfDataType::Bitmap))->click();
             Find<QLineEdit>(*e, "PicWidthEDT")->setText("900");
             Find<QLineEdit>(*e, "PicHeightEDT")->setText("700");
             Find<QPushButton>(*e, "ExportBTN")->click();

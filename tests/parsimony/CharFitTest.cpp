@@ -106,9 +106,9 @@ TEST(CharFit, StepsAgreeWithTheEngineAndAddUpToTheTreeLength)
 TEST(TreeTable, TipsNodesAndLengthShareRowsByNumber)
 {
     TSField field;
-    field.Names = {QString(), "Alpha", "Beta", "Gamma"};
-    field.Places.resize(2);
-    field.Places[1].Inc = {TInclusion(), TInclusion(), TInclusion(), TInclusion()};
+    field.Names = TNumbered<QString>::FromItems({"Alpha", "Beta", "Gamma"});
+    field.Places.Resize(1);
+    field.Places[1].Inc.Assign(3, TInclusion());
     field.Places[1].Inc[1].Include(0);
     field.Places[1].Inc[2].Include(0);
     field.Places[1].Inc[2].Include(1);

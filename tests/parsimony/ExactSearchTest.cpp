@@ -75,9 +75,7 @@ TSField RandomData(std::mt19937_64& rng, int objects, double missingShare)
     if (std::uniform_int_distribution<int>(0, 3)(rng) == 0) {
         const int from = std::uniform_int_distribution<int>(1, objects)(rng);
         const int to = std::uniform_int_distribution<int>(1, objects)(rng);
-        for (size_t c = 1; c < field.Places.size(); ++c)
-            field.Places[c].Inc[static_cast<size_t>(to)] =
-                field.Places[c].Inc[static_cast<size_t>(from)];
+        for (TSPlace& place : field.Places) place.Inc[to] = place.Inc[from];
     }
     return field;
 }
@@ -141,7 +139,7 @@ TEST(ExactSearch, FindsTheOptimumAndEveryShortestTreeOfTheEnumeration)
         const int n = round % 20 == 0 ? 8 : 4 + round % 4;  // mostly 4..7, some 8
         const double missingShare = round % 3 == 0 ? 0.0 : 0.15;
         const TSField data = RandomData(rng, n, missingShare);
-        const int chars = static_cast<int>(data.Places.size()) - 1;
+        const int chars = data.Places.Count();
         const TPackedField packed(data, n, chars);
         for (bool missing : {true, false}) {
             const TEnumeration all = Enumerate(packed, missing);
@@ -168,7 +166,7 @@ TEST(ExactSearch, EveryBoundAndOrderGivesTheSameTrees)
     for (int round = 0; round < 24; ++round) {
         const int n = 6 + round % 3;
         const TSField data = RandomData(rng, n, round % 2 ? 0.2 : 0.0);
-        const TPackedField packed(data, n, static_cast<int>(data.Places.size()) - 1);
+        const TPackedField packed(data, n, data.Places.Count());
         const bool missing = round % 4 < 2;
         const TEnumeration all = Enumerate(packed, missing);
         for (int variant = 0; variant < 5; ++variant) {
@@ -223,7 +221,7 @@ TEST(ExactSearch, TheSearchFieldKeepsEveryTreeLength)
     for (int round = 0; round < 60; ++round) {
         const int n = 5 + round % 12;
         const TSField data = RandomData(rng, n, round % 2 ? 0.25 : 0.0);
-        const TPackedField packed(data, n, static_cast<int>(data.Places.size()) - 1);
+        const TPackedField packed(data, n, data.Places.Count());
         for (bool missing : {true, false}) {
             const TExactField field(packed, missing);
             const TGroupBound bound(field, true);
@@ -313,9 +311,8 @@ TEST(ExactSearch, BadInputGetsAClearAnswer)
     shape.MissingShare = 0;
     shape.Objects = 9;
     TSField alike = RandomField(rng, shape);
-    for (size_t c = 1; c < alike.Places.size(); ++c)
-        for (int o = 2; o <= 9; ++o)
-            alike.Places[c].Inc[static_cast<size_t>(o)] = alike.Places[c].Inc[1];
+    for (TSPlace& place : alike.Places)
+        for (int o = 2; o <= 9; ++o) place.Inc[o] = place.Inc[1];
     const TExactResult same = TExactSearch(alike, 9, 4, few).Run();
     EXPECT_TRUE(same.Proved);
     EXPECT_EQ(same.OptimalTrees, 2027025U);  // 15!!

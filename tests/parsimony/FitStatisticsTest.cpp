@@ -21,14 +21,12 @@ TInclusion Set(std::initializer_list<int> states)
 TSField OneCharacter(const std::vector<TInclusion>& sets)
 {
     TSField field;
-    field.Names.push_back(QString());
     for (size_t o = 1; o <= sets.size(); ++o)
-        field.Names.push_back(QString(QChar('A' + static_cast<int>(o) - 1)));
-    field.Places.resize(2);
+        field.Names.Append(QString(QChar('A' + static_cast<int>(o) - 1)));
+    field.Places.Resize(1);
     field.Places[1].Name = "c";
     field.Places[1].StateNames = {"zero", "one", "two"};
-    field.Places[1].Inc.push_back(TInclusion());
-    for (const TInclusion& s : sets) field.Places[1].Inc.push_back(s);
+    for (const TInclusion& s : sets) field.Places[1].Inc.Append(s);
     return field;
 }
 
@@ -96,14 +94,14 @@ TEST(FitStatistics, EqualTheSumsOverTheBinaryRecoding)
         const TFitStatistics stats = FitStatistics(tree, field, true);
         for (int c = 1; c <= shape.Characters; ++c) {
             TCharacterFit sum;
-            const TSPlace& place = field.Places[static_cast<size_t>(c)];
+            const TSPlace& place = field.Places[c];
             for (int k = 0; k < 256; ++k) {
                 TSField binary = field;
-                binary.Places.resize(2);
+                binary.Places.Resize(1);
                 binary.Places[1] = place;
                 int withData = 0, holders = 0;
                 for (int o = 1; o <= shape.Objects; ++o) {
-                    TInclusion& s = binary.Places[1].Inc[static_cast<size_t>(o)];
+                    TInclusion& s = binary.Places[1].Inc[o];
                     if (s.IsEmpty()) continue;
                     ++withData;
                     holders += s.Contains(k);

@@ -195,14 +195,14 @@ TEST(PeerPrograms, BiopythonAndDendropyReadOurFiles)
         }
         QStringList taxa;
         for (const QJsonValue& v : got[QStringLiteral("taxa")].toArray()) taxa << v.toString();
-        EXPECT_EQ(taxa, QStringList(run.Field.Names.begin() + 1, run.Field.Names.end()))
+        EXPECT_EQ(taxa, QStringList(run.Field.Names.begin(), run.Field.Names.end()))
             << tool.toStdString();
         // The matrix: every cell the symbol of its state ("?" where missing).
         const QJsonObject rows = got[QStringLiteral("rows")].toObject();
         const TReadResult ours = ReadNexusMatrixText(QString::fromUtf8(nexus.Text));
         ASSERT_TRUE(ours.Ok);
         for (int o = 1; o <= run.Data.ObjectCount; ++o) {
-            const QString row = rows[run.Field.Names[static_cast<size_t>(o)]].toString();
+            const QString row = rows[run.Field.Names[o]].toString();
             ASSERT_EQ(row.size(), run.Data.CharacterCount) << tool.toStdString();
         }
         for (const char* key : {"nexus_trees", "newick_trees"}) {
@@ -230,7 +230,7 @@ TEST(PeerPrograms, WeReadWhatBiopythonAndDendropyWrite)
     const QStringList matrixLines =
         text.mid(matrixAt).split(QStringLiteral("\r\n")).mid(1, run.Data.ObjectCount);
     for (int o = 1; o <= run.Data.ObjectCount; ++o) {
-        const QString name = run.Field.Names[static_cast<size_t>(o)];
+        const QString name = run.Field.Names[o];
         taxa.append(name);
         rows[name] = matrixLines[o - 1].split(QLatin1Char(' '), Qt::SkipEmptyParts).last();
     }
@@ -259,7 +259,7 @@ TEST(PeerPrograms, WeReadWhatBiopythonAndDendropyWrite)
         ASSERT_EQ(read.Data.ObjectCount, run.Data.ObjectCount);
         ASSERT_EQ(read.Data.CharacterCount, run.Data.CharacterCount);
         for (int o = 1; o <= run.Data.ObjectCount; ++o) {
-            const QString name = run.Field.Names[static_cast<size_t>(o)];
+            const QString name = run.Field.Names[o];
             // Unquoted, NEXUS reads "_" as a blank.
             EXPECT_EQ(read.Data.DataMatrix[0][static_cast<size_t>(o)].replace(QLatin1Char('_'),
                                                                               QLatin1Char(' ')),
@@ -340,7 +340,7 @@ TEST(PeerPrograms, ApeReadsOurTrees)
     const QStringList lines =
         QString::fromUtf8(r.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), static_cast<qsizetype>(run.Trees.size()));
-    QStringList names(run.Field.Names.begin() + 1, run.Field.Names.end());
+    QStringList names(run.Field.Names.begin(), run.Field.Names.end());
     names.sort();
     for (qsizetype k = 0; k < lines.size(); ++k)
         EXPECT_EQ(lines[k].simplified(),

@@ -19,13 +19,12 @@ struct TRandomFieldShape {
 inline TSField RandomField(std::mt19937_64& rng, const TRandomFieldShape& shape)
 {
     TSField field;
-    field.Names.resize(static_cast<size_t>(shape.Objects) + 1);
-    for (int o = 1; o <= shape.Objects; ++o)
-        field.Names[static_cast<size_t>(o)] = QStringLiteral("T%1").arg(o);
-    field.Places.resize(static_cast<size_t>(shape.Characters) + 1);
+    field.Names.Resize(shape.Objects);
+    for (int o = 1; o <= shape.Objects; ++o) field.Names[o] = QStringLiteral("T%1").arg(o);
+    field.Places.Resize(shape.Characters);
     std::uniform_real_distribution<double> unit(0, 1);
     for (int c = 1; c <= shape.Characters; ++c) {
-        TSPlace& place = field.Places[static_cast<size_t>(c)];
+        TSPlace& place = field.Places[c];
         place.Name = QStringLiteral("C%1").arg(c);
         const int states =
             std::uniform_int_distribution<int>(1, std::min(shape.MaxStates, 256))(rng);
@@ -41,7 +40,7 @@ inline TSField RandomField(std::mt19937_64& rng, const TRandomFieldShape& shape)
         std::iota(index.begin(), index.end(), 0);
         std::shuffle(index.begin(), index.end(), rng);
         place.StateCount = states;
-        place.Inc.assign(static_cast<size_t>(shape.Objects) + 1, TInclusion());
+        place.Inc.Assign(shape.Objects, TInclusion());
         for (int o = 1; o <= shape.Objects; ++o) {
             if (unit(rng) < shape.MissingShare) {
                 place.HasMissing = true;
@@ -49,7 +48,7 @@ inline TSField RandomField(std::mt19937_64& rng, const TRandomFieldShape& shape)
             }
             for (int k = std::uniform_int_distribution<int>(0, states - 1)(rng); k >= 0;
                  k = parent[static_cast<size_t>(k)])
-                place.Inc[static_cast<size_t>(o)].Include(index[static_cast<size_t>(k)]);
+                place.Inc[o].Include(index[static_cast<size_t>(k)]);
         }
     }
     return field;

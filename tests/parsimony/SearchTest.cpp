@@ -90,9 +90,7 @@ TEST(Search, ThreeEqualObjectsJoinTheFirstTip)
 {
     TSField field = Field(3, 3, 2, 0);
     for (int c = 1; c <= 2; ++c)
-        for (int o = 1; o <= 3; ++o)
-            field.Places[static_cast<size_t>(c)].Inc[static_cast<size_t>(o)] =
-                field.Places[static_cast<size_t>(c)].Inc[1];
+        for (int o = 1; o <= 3; ++o) field.Places[c].Inc[o] = field.Places[c].Inc[1];
     for (const auto& [name, scorer] : Scorers) {
         TParsimonySearch search(field, 3, 2, Settings(4, 0, 11, true), scorer);
         ASSERT_EQ(search.Run(), TSearchStatus::Finished);

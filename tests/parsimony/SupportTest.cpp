@@ -57,7 +57,7 @@ TEST(Support, UnitWeightsGiveTheGroupsOfTheTreesFoundAtFullSupport)
     // A search that finds these two trees whenever the data are the original.
     const TReplicateSearch fixed = [&](const TSField& data, const std::vector<int>& weights, int,
                                        std::uint64_t) {
-        EXPECT_EQ(data.Places.size(), field.Places.size());
+        EXPECT_EQ(data.Places.Count(), field.Places.Count());
         std::vector<int> unit(11, 1);
         unit[0] = 0;
         EXPECT_EQ(weights, unit);
@@ -109,20 +109,19 @@ TSField FieldOfTree(const TTree& tree, int objects)
 {
     const std::vector<TInclusion> groups = CladesOfTrees({&tree}, objects).Trees.front();
     TSField field;
-    field.Names.resize(static_cast<size_t>(objects) + 1);
-    for (int o = 1; o <= objects; ++o)
-        field.Names[static_cast<size_t>(o)] = QStringLiteral("T%1").arg(o);
-    field.Places.resize(1);
+    field.Names.Resize(objects);
+    for (int o = 1; o <= objects; ++o) field.Names[o] = QStringLiteral("T%1").arg(o);
+    field.Places.Resize(0);
     for (const TInclusion& g : groups) {
         TSPlace place;
-        place.Name = QStringLiteral("C%1").arg(field.Places.size());
+        place.Name = QStringLiteral("C%1").arg(field.Places.Count() + 1);
         place.StateCount = 2;
-        place.Inc.assign(static_cast<size_t>(objects) + 1, TInclusion());
+        place.Inc.Assign(objects, TInclusion());
         for (int o = 1; o <= objects; ++o) {
-            place.Inc[static_cast<size_t>(o)].Include(0);
-            if (g.Contains(o)) place.Inc[static_cast<size_t>(o)].Include(1);
+            place.Inc[o].Include(0);
+            if (g.Contains(o)) place.Inc[o].Include(1);
         }
-        field.Places.push_back(place);
+        field.Places.Append(place);
     }
     return field;
 }

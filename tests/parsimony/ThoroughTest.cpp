@@ -44,9 +44,10 @@ TSField Repeated(const TSField& field, const std::vector<int>& weights)
 {
     TSField out;
     out.Names = field.Names;
-    out.Places.resize(1);
-    for (size_t c = 1; c < field.Places.size(); ++c)
-        for (int k = 0; k < weights[c]; ++k) out.Places.push_back(field.Places[c]);
+    out.Places.Resize(0);
+    for (int c = 1; c <= field.Places.Count(); ++c)
+        for (int k = 0; k < weights[static_cast<size_t>(c)]; ++k)
+            out.Places.Append(field.Places[c]);
     return out;
 }
 

@@ -20,10 +20,9 @@ TInclusion Set(std::initializer_list<int> members)
 TSField OneCharacter(const std::vector<TInclusion>& sets)
 {
     TSField field;
-    field.Names.resize(sets.size() + 1);
-    field.Places.resize(2);
-    field.Places[1].Inc.resize(sets.size() + 1);
-    for (size_t o = 0; o < sets.size(); ++o) field.Places[1].Inc[o + 1] = sets[o];
+    field.Names.Resize(static_cast<int>(sets.size()));
+    field.Places.Resize(1);
+    for (const TInclusion& s : sets) field.Places[1].Inc.Append(s);
     field.Places[1].StateCount = 3;
     return field;
 }
@@ -112,8 +111,9 @@ TEST(TreeLength, MissingDataRuleSkipsQuestionMarks)
 TEST(TreeLength, CharStepsCountOneCharacterAndRestoreAllFits)
 {
     TSField field = OneCharacter({Set({0, 1}), Set({0, 2}), Set({0})});
-    field.Places.push_back(field.Places[1]);
-    field.Places[2].Inc = {TInclusion(), Set({0, 1}), TInclusion(), Set({0, 1})};
+    field.Places.Append(field.Places[1]);
+    field.Places[2].Inc =
+        TNumbered<TInclusion>::FromItems({Set({0, 1}), TInclusion(), Set({0, 1})});
     TTree tree = ThreeTipTree();
     EvaluateTree(tree, field, false);
     EXPECT_EQ(tree.Fitness, 2 + 4);
@@ -285,13 +285,13 @@ TEST(TreeLength, OddDataIsScoredWithoutTrouble)
     // "?" everywhere in a character, 256 states, identical objects.
     TSField field = OneCharacter({TInclusion(), TInclusion(), TInclusion(), TInclusion()});
     TSPlace wide;
-    wide.Inc.assign(5, TInclusion());
+    wide.Inc.Assign(4, TInclusion());
     for (int o = 1; o <= 4; ++o)
-        for (int k = 0; k < 256; k += o) wide.Inc[static_cast<size_t>(o)].Include(k);
-    field.Places.push_back(wide);
+        for (int k = 0; k < 256; k += o) wide.Inc[o].Include(k);
+    field.Places.Append(wide);
     TSPlace same;
-    same.Inc.assign(5, Set({0, 3}));
-    field.Places.push_back(same);
+    same.Inc.Assign(4, Set({0, 3}));
+    field.Places.Append(same);
     for (bool missing : {false, true}) {
         for (int k = 0; k < 20; ++k) {
             TTree fast = RandomTree(rng, 4), reference = fast;
