@@ -468,7 +468,7 @@ private slots:
         QTimer::singleShot(0, [&] {
             auto* w = dynamic_cast<TGrfExpFRM*>(QApplication::activeModalWidget());
             if (!w) return;
-            seen = FindRadioGroup(*w, "DataTypeRG")->checkedId() == TGrfDataType::Bitmap &&
+            seen = FindRadioGroup(*w, "DataTypeRG")->checkedId() == int(TGrfDataType::Bitmap) &&
                    t.Page.TitleLayout == TTitleLayout::Lines;
             Find<QPushButton>(*w, "CancelBTN")->click();
         });
