@@ -17,11 +17,13 @@ void WriteLines(const QStringList& lines)
 
 int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, bool withType)
 {
-    const TBatchArgs args(rawArgs, withType ? QStringList{"-o", "--type"} : QStringList{"-o"}, {});
-    if (!args.Ok() || args.Positional().size() != 1) {
-        WriteStderr(args.Ok() ? QStringLiteral("Usage: varno-batch ") + usage : args.ErrorText());
+    const TResult<TBatchArgs> parsed =
+        TBatchArgs::Read(rawArgs, withType ? QStringList{"-o", "--type"} : QStringList{"-o"}, {});
+    if (!parsed.Ok() || parsed->Positional().size() != 1) {
+        WriteStderr(parsed.Ok() ? QStringLiteral("Usage: varno-batch ") + usage : parsed.Error());
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     int type = ctMatroschka;  // what the program's type selection holds
     if (withType) {
         const QString name =
@@ -42,8 +44,12 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
 
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TModel model;
-    TMatrixData data;
-    if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
+    TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
+    if (!loaded) {
+        WriteStderr(loaded.Error());
+        return ExitFailure;
+    }
+    const TMatrixData& data = *loaded;
     model.AssignMatrix(std::move(data), IsWorkbookPath(args.Positional().first()));
     if (job == TAnalysisJob::DistanceMatrix) {
         model.CharacterType = static_cast<unsigned char>(type);

@@ -19,7 +19,7 @@ struct TExactJob {
     TExactSettings Settings;
     int ObjectCount = 0;
     TExactSearch Search;
-    TExactResult Result;
+    TResult<TExactResult> Result{TExactResult()};
 };
 
 namespace {
@@ -49,11 +49,12 @@ void TFrmOptimize::StartExact()
         }
         settings.TimeLimitSeconds = seconds;
     }
-    QString error;
-    if (!ReadIntegerText(EdMaxTrees->text(), &settings.MaxTrees, &error)) {
-        Ctx.Ui.ShowError(this, error);
+    const TResult<int> maxTrees = ReadIntegerText(EdMaxTrees->text());
+    if (!maxTrees) {
+        Ctx.Ui.ShowError(this, maxTrees.Error());
         return;
     }
+    settings.MaxTrees = *maxTrees;
     if (settings.MaxTrees < 1) {
         Ctx.Ui.ShowError(this, QStringLiteral("The number of trees to keep must be at least 1."));
         return;
@@ -61,8 +62,8 @@ void TFrmOptimize::StartExact()
     if (!ReadThreadCount(EdExactThreads->text(), &settings.Threads)) return;
     settings.MissingData = CheckBox1->isChecked();
     const int objects = Ctx.Model.ObjectCount;
-    if (const QString refusal = ValidateExactSearch(objects, settings); !refusal.isEmpty()) {
-        Ctx.Ui.ShowError(this, refusal);
+    if (const TStatus valid = ValidateExactSearch(objects, settings); !valid) {
+        Ctx.Ui.ShowError(this, valid.Error());
         return;
     }
     if (!DataFitResultsWindow(QStringLiteral("exact"))) return;
@@ -114,16 +115,16 @@ void TFrmOptimize::ExactEnded()
 {
     EndWorker();
     std::shared_ptr<TExactJob> job = std::move(Exact);
-    const TExactResult& r = job->Result;
-    if (r.Status == TExactStatus::Refused || r.Trees.empty()) {
+    if (!job->Result || job->Result->Trees.empty()) {
         emit ResultsCleared();
         SetStatusLabel(Label4, QString());
         SetStatusLabel(Label3, QString());
-        Ctx.Ui.ShowError(
-            this, r.Error.isEmpty() ? QStringLiteral("The exact search kept no tree.") : r.Error);
+        Ctx.Ui.ShowError(this, job->Result ? QStringLiteral("The exact search kept no tree.")
+                                           : job->Result.Error());
         emit RunFinished();
         return;
     }
+    const TExactResult& r = *job->Result;
     const QChar separator = LocaleDecimalSeparator();
     QStringList protocol{QString()};
     protocol << ExactRunLines(job->ObjectCount, job->Settings)

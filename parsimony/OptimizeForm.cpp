@@ -190,17 +190,17 @@ void TFrmOptimize::Button1Click()
         return;
     }
     // Both texts are checked before anything is computed.
-    const TSearchRequest request =
+    const TResult<TSearchRequest> request =
         ReadSearchRequest(Edit2->text(), Edit1->text(), Ctx.Model.ObjectCount);
-    if (!request.Ok) {
-        Ctx.Ui.ShowError(this, request.Error);
+    if (!request) {
+        Ctx.Ui.ShowError(this, request.Error());
         return;
     }
     if (!CodingFitsData(Ctx.Model)) {
         Ctx.Ui.ShowError(this, CodingOutdated);
         return;
     }
-    StartRun(request.TreeCount, request.Generations);
+    StartRun(request->TreeCount, request->Generations);
 }
 
 void TFrmOptimize::StartRun(int treeCount, int generations)
@@ -309,7 +309,7 @@ void TFrmOptimize::RunEnded()
     const TSearchSettings& settings = search->Settings();
     if (search->Status() == TSearchStatus::Refused) {
         emit ResultsCleared();
-        Ctx.Ui.ShowError(this, search->Error());
+        Ctx.Ui.ShowError(this, search->Refusal().Error());
         emit RunFinished();
         return;
     }

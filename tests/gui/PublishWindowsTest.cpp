@@ -139,8 +139,9 @@ private slots:
         request.MissingData = search.Settings().MissingData;
         TSupportJob job(search.CharField(), search.Tree(1).TipCount(),
                         static_cast<int>(search.CharField().Places.size()) - 1, request);
-        const TSupportOutcome outcome = job.Run();
-        QVERIFY(outcome.Ok);
+        const TResult<TSupportOutcome> run = job.Run();
+        QVERIFY(run.Ok());
+        const TSupportOutcome& outcome = *run;
         const QStringList protocol = app.Main.Memo1->toPlainText().split('\n');
         QCOMPARE(protocol.last(), outcome.Newick);
         QVERIFY(protocol.at(protocol.size() - 3).startsWith("Jackknife (1/e"));
