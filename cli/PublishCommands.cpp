@@ -199,7 +199,7 @@ int RunSupportCommand(const QStringList& rawArgs)
          QStringLiteral("--generations"), QStringLiteral("--search"), QStringLiteral("--additions"),
          QStringLiteral("--ratchet")},
         {QStringLiteral("--no-missing"), QStringLiteral("--bremer")});
-    const bool bremerFlag = parsed->Has(QStringLiteral("--bremer"));
+    const bool bremerFlag = parsed && parsed->Has(QStringLiteral("--bremer"));
     if (!parsed.Ok() || parsed->Positional().size() != 1 ||
         parsed->Has(QStringLiteral("--method")) == bremerFlag) {
         WriteStderr(parsed.Ok() ? SupportUsage : parsed.Error());
