@@ -34,19 +34,18 @@ void TFrmMain::OpenTrees1Click()
         TreeFileName);
     if (path.isEmpty()) return;
     TreeFileName = path;
-    TOpenedTrees opened;
-    {
+    const TResult<TOpenedTrees> opened = [&] {
         TBusyGuard busy(Ctx.Ui);  // many trees on many characters take a moment
-        opened = OpenTreesForData(
+        return OpenTreesForData(
             path,
             TMatrixData{Ctx.Model.DataMatrix, Ctx.Model.ObjectCount, Ctx.Model.CharacterCount},
             true, LocaleDecimalSeparator());
-    }
-    if (!opened.Ok) {
+    }();
+    if (!opened) {
         // The trees shown so far stay.
-        Ctx.Ui.ShowError(this, opened.Error);
+        Ctx.Ui.ShowError(this, opened.Error());
         return;
     }
-    Wnd.FrmTreeOpt->ShowTrees(opened.Rows, opened.Population, opened.Optimum);
-    for (const QString& line : opened.Protocol) WriteProtocol(line);
+    Wnd.FrmTreeOpt->ShowTrees(opened->Rows, opened->Population, opened->Optimum);
+    for (const QString& line : opened->Protocol) WriteProtocol(line);
 }

@@ -32,7 +32,7 @@ void RunOne(const TSField& field, int objects, int characters, const TVariant& v
     settings.PlaceBound = v.PlaceBound;
     settings.FurthestFirst = v.FurthestFirst;
     const std::clock_t cpu = std::clock();
-    const TExactResult r = TExactSearch(field, objects, characters, settings).Run();
+    const TExactResult r = *TExactSearch(field, objects, characters, settings).Run();
     const double cpuSeconds = static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC;
     const TPackedField packed(field, objects, characters);
     const TExactField reduced(packed, settings.MissingData);

@@ -18,11 +18,13 @@ void WriteLines(const QStringList& lines)
 
 int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, bool withType)
 {
-    const TBatchArgs args(rawArgs, withType ? QStringList{"-o", "--type"} : QStringList{"-o"}, {});
-    if (!args.Ok() || args.Positional().size() != 1) {
-        WriteStderr(args.Ok() ? QStringLiteral("Usage: varno-batch ") + usage : args.ErrorText());
+    const TResult<TBatchArgs> parsed =
+        TBatchArgs::Read(rawArgs, withType ? QStringList{"-o", "--type"} : QStringList{"-o"}, {});
+    if (!parsed.Ok() || parsed->Positional().size() != 1) {
+        WriteStderr(parsed.Ok() ? QStringLiteral("Usage: varno-batch ") + usage : parsed.Error());
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     TCharacterType type = TCharacterType::Matroschka;  // what the program's type selection holds
     if (withType) {
         const QString name =
@@ -43,7 +45,10 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
 
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TDataDocument document;
-    if (!LoadDocument(args.Positional().first(), &document)) return ExitFailure;
+    if (const TStatus loaded = LoadDocument(args.Positional().first(), document); !loaded) {
+        WriteStderr(loaded.Error());
+        return ExitFailure;
+    }
     TModel& model = document.Model;
     if (job == TAnalysisJob::DistanceMatrix) {
         model.CharacterType = type;

@@ -98,44 +98,39 @@ bool OutputsAreSafe(const QStringList& inputs, const QStringList& outputs)
     return true;
 }
 
-bool LoadDocument(const QString& path, TDataDocument* document)
+TStatus LoadDocument(const QString& path, TDataDocument& document)
 {
-    if (const TStatus loaded = document->Load(path); !loaded) {
-        WriteStderr(loaded.Error());
-        return false;
-    }
-    for (const QString& w : document->Report().Warnings) WriteStderr(w);
-    return true;
+    if (TStatus loaded = document.Load(path); !loaded) return loaded;
+    for (const QString& w : document.Report().Warnings) WriteStderr(w);
+    return {};
 }
 
-bool LoadDataFile(const QString& path, TMatrixData* data)
+TResult<TMatrixData> LoadDataFile(const QString& path)
 {
     TDataDocument document;
-    if (!LoadDocument(path, &document)) return false;
-    *data = document.Release();
-    return true;
+    if (TStatus loaded = LoadDocument(path, document); !loaded) return TFailure(loaded.Error());
+    return document.Release();
 }
 
-TBatchArgs::TBatchArgs(const QStringList& args, const QStringList& valueOptions,
-                       const QStringList& flags)
+TResult<TBatchArgs> TBatchArgs::Read(const QStringList& args, const QStringList& valueOptions,
+                                     const QStringList& flags)
 {
+    TBatchArgs read;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (valueOptions.contains(a)) {
-            if (i + 1 >= args.size()) {
-                Error = QStringLiteral("The option %1 needs a value.").arg(a);
-                return;
-            }
-            Values.append({a, args[++i]});
+            if (i + 1 >= args.size())
+                return TFailure(QStringLiteral("The option %1 needs a value.").arg(a));
+            read.Values.append({a, args[++i]});
         } else if (flags.contains(a)) {
-            FlagsSeen << a;
+            read.FlagsSeen << a;
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            Error = QStringLiteral("Unknown option %1.").arg(a);
-            return;
+            return TFailure(QStringLiteral("Unknown option %1.").arg(a));
         } else {
-            Positionals << a;
+            read.Positionals << a;
         }
     }
+    return read;
 }
 
 bool TBatchArgs::Has(const QString& name) const
@@ -154,16 +149,13 @@ QString TBatchArgs::Value(const QString& name, const QString& fallback) const
     return result;
 }
 
-bool ReadSeedOption(const TBatchArgs& args, std::uint64_t* seed)
+TResult<std::uint64_t> ReadSeedOption(const TBatchArgs& args, std::uint64_t fallback)
 {
-    if (!args.Has(QStringLiteral("--seed"))) return true;
+    if (!args.Has(QStringLiteral("--seed"))) return fallback;
     bool ok = false;
     const std::uint64_t value = args.Value(QStringLiteral("--seed")).toULongLong(&ok);
-    if (!ok) {
-        WriteStderr(QStringLiteral(
+    if (!ok)
+        return TFailure(QStringLiteral(
             "The option --seed needs a whole number from 0 to 18446744073709551615."));
-        return false;
-    }
-    *seed = value;
-    return true;
+    return value;
 }

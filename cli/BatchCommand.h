@@ -6,6 +6,9 @@
 #include <functional>
 #include <vector>
 
+#include "data/Global.h"
+#include "data/Result.h"
+
 // Exit codes shared by every command.
 constexpr int ExitOk = 0;
 constexpr int ExitFailure = 1;  // bad input file, unwritable output, ...
@@ -44,32 +47,46 @@ bool FinishStdout();
 // returns false when one is refused.
 bool OutputsAreSafe(const QStringList& inputs, const QStringList& outputs);
 
-struct TMatrixData;
 class TDataDocument;
-// Reads a data file as the program does (workbook by its name); on failure
-// writes the error to stderr and returns false.
-bool LoadDataFile(const QString& path, TMatrixData* data);
+// Reads a data file as the program does (workbook by its name); the reader's
+// warnings go to stderr, a failure is the reader's sentence.
+TResult<TMatrixData> LoadDataFile(const QString& path);
 // The same into a data document, for commands that keep the model.
-bool LoadDocument(const QString& path, TDataDocument* document);
+TStatus LoadDocument(const QString& path, TDataDocument& document);
 
 // A small argument reader: positional arguments and "--name value" options.
+//   TResult<TBatchArgs> args = TBatchArgs::Read(rawArgs, {"-o"}, {"--no-missing"});
+//   if (!args) WriteStderr(args.Error());  // an unknown option, a value missing
 class TBatchArgs {
 public:
     // valueOptions take a value (e.g. "-o", "--seed"); flags do not.
-    TBatchArgs(const QStringList& args, const QStringList& valueOptions, const QStringList& flags);
-    bool Ok() const { return Error.isEmpty(); }
-    QString ErrorText() const { return Error; }
+    static TResult<TBatchArgs> Read(const QStringList& args, const QStringList& valueOptions,
+                                    const QStringList& flags);
     const QStringList& Positional() const { return Positionals; }
     bool Has(const QString& name) const;
     QString Value(const QString& name, const QString& fallback = {}) const;
 
 private:
+    TBatchArgs() = default;
     QStringList Positionals;
     QStringList FlagsSeen;
     QList<QPair<QString, QString>> Values;
-    QString Error;
 };
 
-// Reads "--seed S" into *seed, which keeps its value when the option is absent;
-// a value that is no whole number from 0 to 2^64 - 1 is reported, giving false.
-bool ReadSeedOption(const TBatchArgs& args, std::uint64_t* seed);
+// "--seed S", or fallback when the option is absent; fails on a value that is
+// no whole number from 0 to 2^64 - 1.
+TResult<std::uint64_t> ReadSeedOption(const TBatchArgs& args, std::uint64_t fallback);
+
+// Stores what an option reader read; on failure writes its sentence to stderr
+// and gives false, so that readers chain with || and only the first failure
+// is told:  if (!TakeOption(ReadSeedOption(args, s.Seed), &s.Seed)) return ExitUsage;
+template <class T>
+bool TakeOption(const TResult<T>& read, T* value)
+{
+    if (!read) {
+        WriteStderr(read.Error());
+        return false;
+    }
+    *value = *read;
+    return true;
+}

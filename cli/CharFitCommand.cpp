@@ -13,17 +13,22 @@ namespace {
 int RunCharFit(const QStringList& rawArgs)
 {
     const QString usage = QStringLiteral("Usage: varno-batch charfit FILE TREE.nwk [-o OUT]");
-    const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {});
-    if (!args.Ok() || args.Positional().size() != 2) {
-        WriteStderr(args.Ok() ? usage : args.ErrorText());
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {QStringLiteral("-o")}, {});
+    if (!parsed.Ok() || parsed->Positional().size() != 2) {
+        WriteStderr(parsed.Ok() ? usage : parsed.Error());
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     const QString dataPath = args.Positional().at(0);
     const QString treePath = args.Positional().at(1);
 
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
-    TMatrixData m;
-    if (!LoadDataFile(dataPath, &m)) return ExitFailure;
+    TResult<TMatrixData> loaded = LoadDataFile(dataPath);
+    if (!loaded) {
+        WriteStderr(loaded.Error());
+        return ExitFailure;
+    }
+    const TMatrixData& m = *loaded;
 
     const TTreeFile read = ReadTreeFile(treePath);
     if (!read || read->Trees.empty()) {

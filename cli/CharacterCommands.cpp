@@ -14,19 +14,24 @@ namespace {
 constexpr int ExitFaultyData = 3;
 
 // False (after telling how to call the command) when the arguments do not fit.
-bool ArgsFit(const TBatchArgs& args, int positionals, const QString& usage)
+bool ArgsFit(const TResult<TBatchArgs>& args, int positionals, const QString& usage)
 {
-    if (args.Ok() && args.Positional().size() == positionals) return true;
-    WriteStderr(args.Ok() ? QStringLiteral("Usage: varno-batch ") + usage : args.ErrorText());
+    if (args && args->Positional().size() == positionals) return true;
+    WriteStderr(args ? QStringLiteral("Usage: varno-batch ") + usage : args.Error());
     return false;
 }
 
 int RunCheck(const QStringList& rawArgs)
 {
-    const TBatchArgs args(rawArgs, {}, {});
-    if (!ArgsFit(args, 1, QStringLiteral("check FILE"))) return ExitUsage;
-    TMatrixData data;
-    if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {}, {});
+    if (!ArgsFit(parsed, 1, QStringLiteral("check FILE"))) return ExitUsage;
+    const TBatchArgs& args = *parsed;
+    TResult<TMatrixData> loaded = LoadDataFile(args.Positional()[0]);
+    if (!loaded) {
+        WriteStderr(loaded.Error());
+        return ExitFailure;
+    }
+    const TMatrixData& data = *loaded;
     const TDataCheck check = PathControl(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     WriteStdoutLines(check.Report);
     return check.AllValid ? ExitOk : ExitFaultyData;
@@ -34,11 +39,16 @@ int RunCheck(const QStringList& rawArgs)
 
 int RunPaths(const QStringList& rawArgs)
 {
-    const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {});
-    if (!ArgsFit(args, 1, QStringLiteral("paths FILE [-o OUT]"))) return ExitUsage;
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {QStringLiteral("-o")}, {});
+    if (!ArgsFit(parsed, 1, QStringLiteral("paths FILE [-o OUT]"))) return ExitUsage;
+    const TBatchArgs& args = *parsed;
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
-    TMatrixData data;
-    if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
+    TResult<TMatrixData> loaded = LoadDataFile(args.Positional()[0]);
+    if (!loaded) {
+        WriteStderr(loaded.Error());
+        return ExitFailure;
+    }
+    const TMatrixData& data = *loaded;
     const TDynStrMatrix paths = PathMatrix(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     const QByteArray bytes =
         EncodeTextTable(MatrixRows(paths, data.ObjectCount, data.CharacterCount));
@@ -47,9 +57,10 @@ int RunPaths(const QStringList& rawArgs)
 
 int RunTranspose(const QStringList& rawArgs)
 {
-    const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {});
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {QStringLiteral("-o")}, {});
     const QString usage = QStringLiteral("transpose FILE -o OUT");
-    if (!ArgsFit(args, 1, usage)) return ExitUsage;
+    if (!ArgsFit(parsed, 1, usage)) return ExitUsage;
+    const TBatchArgs& args = *parsed;
     const QString out = args.Value(QStringLiteral("-o"));
     if (out.isEmpty()) {
         WriteStderr(QStringLiteral("Usage: varno-batch ") + usage);
@@ -57,7 +68,10 @@ int RunTranspose(const QStringList& rawArgs)
     }
     if (!OutputsAreSafe(args.Positional(), {out})) return ExitFailure;
     TDataDocument document;
-    if (!LoadDocument(args.Positional()[0], &document)) return ExitFailure;
+    if (const TStatus loaded = LoadDocument(args.Positional()[0], document); !loaded) {
+        WriteStderr(loaded.Error());
+        return ExitFailure;
+    }
     document.Transpose();
     const TModel& t = document.Model;
     return WriteOutput(out,
@@ -79,10 +93,15 @@ int FindCharacter(const TMatrixData& data, const QString& key)
 
 int RunTree(const QStringList& rawArgs)
 {
-    const TBatchArgs args(rawArgs, {}, {});
-    if (!ArgsFit(args, 2, QStringLiteral("tree FILE CHAR"))) return ExitUsage;
-    TMatrixData data;
-    if (!LoadDataFile(args.Positional()[0], &data)) return ExitFailure;
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {}, {});
+    if (!ArgsFit(parsed, 2, QStringLiteral("tree FILE CHAR"))) return ExitUsage;
+    const TBatchArgs& args = *parsed;
+    TResult<TMatrixData> loaded = LoadDataFile(args.Positional()[0]);
+    if (!loaded) {
+        WriteStderr(loaded.Error());
+        return ExitFailure;
+    }
+    const TMatrixData& data = *loaded;
     const int c = FindCharacter(data, args.Positional()[1]);
     if (c == 0) {
         WriteStderr(

@@ -7,11 +7,12 @@
 namespace {
 int RunLoad(const QStringList& rawArgs)
 {
-    const TBatchArgs args(rawArgs, {}, {});
-    if (!args.Ok() || args.Positional().size() != 1) {
-        WriteStderr(args.Ok() ? QStringLiteral("Usage: varno-batch load FILE") : args.ErrorText());
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {}, {});
+    if (!parsed.Ok() || parsed->Positional().size() != 1) {
+        WriteStderr(parsed.Ok() ? QStringLiteral("Usage: varno-batch load FILE") : parsed.Error());
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     const QString path = args.Positional().first();
     TDataDocument document;
     if (const TStatus loaded = document.Load(path); !loaded) {

@@ -17,32 +17,34 @@ const QString ExactUsage = QStringLiteral(
     "exact FILE [--no-missing] [--time-limit SECONDS] [--max-trees K] [--threads T] [--newick OUT] "
     "[--progress]");
 
-bool ParseWhole(const TBatchArgs& args, const QString& option, int fallback, int* value)
+TResult<int> ParseWhole(const TBatchArgs& args, const QString& option, int fallback)
 {
     const QString text = args.Value(option, QString::number(fallback));
     bool ok = false;
-    *value = text.toInt(&ok);
-    if (ok && *value >= 0) return true;
-    WriteStderr(QStringLiteral("The option %1 needs a whole number from 0 up, not \"%2\".")
-                    .arg(option, text));
-    return false;
+    const int value = text.toInt(&ok);
+    if (ok && value >= 0) return value;
+    return TFailure(QStringLiteral("The option %1 needs a whole number from 0 up, not \"%2\".")
+                        .arg(option, text));
 }
 
 int RunExact(const QStringList& rawArgs)
 {
-    const TBatchArgs args(rawArgs,
-                          {QStringLiteral("--time-limit"), QStringLiteral("--max-trees"),
-                           QStringLiteral("--threads"), QStringLiteral("--newick")},
-                          {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
-    if (!args.Ok() || args.Positional().size() != 1) {
-        WriteStderr(args.Ok() ? QStringLiteral("Usage: varno-batch ") + ExactUsage
-                              : args.ErrorText());
+    const TResult<TBatchArgs> parsed =
+        TBatchArgs::Read(rawArgs,
+                         {QStringLiteral("--time-limit"), QStringLiteral("--max-trees"),
+                          QStringLiteral("--threads"), QStringLiteral("--newick")},
+                         {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
+    if (!parsed.Ok() || parsed->Positional().size() != 1) {
+        WriteStderr(parsed.Ok() ? QStringLiteral("Usage: varno-batch ") + ExactUsage
+                                : parsed.Error());
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     TExactSettings settings;
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
-    if (!ParseWhole(args, QStringLiteral("--max-trees"), settings.MaxTrees, &settings.MaxTrees) ||
-        !ParseWhole(args, QStringLiteral("--threads"), 0, &settings.Threads))
+    if (!TakeOption(ParseWhole(args, QStringLiteral("--max-trees"), settings.MaxTrees),
+                    &settings.MaxTrees) ||
+        !TakeOption(ParseWhole(args, QStringLiteral("--threads"), 0), &settings.Threads))
         return ExitUsage;
     if (args.Has(QStringLiteral("--time-limit"))) {
         const QString text = args.Value(QStringLiteral("--time-limit"));
@@ -58,11 +60,17 @@ int RunExact(const QStringList& rawArgs)
         settings.TimeLimitSeconds = seconds;
     }
 
-    TMatrixData data;
-    if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
-    if (const QString refusal = ValidateExactSearch(data.ObjectCount, settings);
-        !refusal.isEmpty()) {
-        WriteStderr(refusal);
+    TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
+
+    if (!loaded) {
+        WriteStderr(loaded.Error());
+
+        return ExitFailure;
+    }
+
+    const TMatrixData& data = *loaded;
+    if (const TStatus valid = ValidateExactSearch(data.ObjectCount, settings); !valid) {
+        WriteStderr(valid.Error());
         return ExitFailure;
     }
     if (const QString warning = ExactSearchWarning(data.ObjectCount); !warning.isEmpty())
@@ -83,11 +91,11 @@ int RunExact(const QStringList& rawArgs)
                             .arg(FormatShortest(std::round(p.Seconds), QLatin1Char('.'))));
         };
     const TExactOutcome& outcome = job.Run(progress);
-    const TExactResult& r = outcome.Result;
-    if (r.Status == TExactStatus::Refused) {
-        WriteStderr(r.Error);
+    if (!outcome.Refusal) {
+        WriteStderr(outcome.Refusal.Error());
         return ExitFailure;
     }
+    const TExactResult& r = outcome.Result;
 
     // Every tree written scores the reported length, counted afresh by the
     // evolutionary search's scorer (not the exact search's own kernels).

@@ -10,13 +10,15 @@ int RunExport(const QStringList& rawArgs)
     const QString usage = QStringLiteral(
         "Usage: varno-batch export FILE --format nexus|nexus-binary|phylip|csv [-o OUT] "
         "[--nexus-root first|lowest]");
-    const TBatchArgs args(
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
         rawArgs, {QStringLiteral("--format"), QStringLiteral("-o"), QStringLiteral("--nexus-root")},
         {});
-    if (!args.Ok() || args.Positional().size() != 1 || !args.Has(QStringLiteral("--format"))) {
-        WriteStderr(args.Ok() ? usage : args.ErrorText());
+    if (!parsed.Ok() || parsed->Positional().size() != 1 ||
+        !parsed->Has(QStringLiteral("--format"))) {
+        WriteStderr(parsed.Ok() ? usage : parsed.Error());
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     TExportFormat format;
     if (!ParseExportFormat(args.Value(QStringLiteral("--format")), &format)) {
         WriteStderr(QStringLiteral("Unknown format \"%1\": use nexus, nexus-binary, phylip or csv.")
@@ -49,8 +51,13 @@ int RunExport(const QStringList& rawArgs)
             return ExitFailure;
         }
         data = std::move(read.Data);
-    } else if (!LoadDataFile(input, &data)) {
-        return ExitFailure;
+    } else {
+        TResult<TMatrixData> loaded = LoadDataFile(input);
+        if (!loaded) {
+            WriteStderr(loaded.Error());
+            return ExitFailure;
+        }
+        data = *std::move(loaded);
     }
     const TMatrixExport result = ExportMatrix(data, format);
     if (!result.Ok) {

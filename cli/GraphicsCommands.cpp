@@ -15,16 +15,15 @@
 
 namespace {
 
-bool ParsePixels(const TBatchArgs& args, const QString& option, int fallback, int& value)
+TResult<int> ParsePixels(const TBatchArgs& args, const QString& option, int fallback)
 {
     const QString text = args.Value(option, QString::number(fallback));
     bool ok = false;
-    value = text.toInt(&ok);
-    if (ok && value >= 16 && value <= 20000) return true;
-    WriteStderr(
+    const int value = text.toInt(&ok);
+    if (ok && value >= 16 && value <= 20000) return value;
+    return TFailure(
         QStringLiteral("The option %1 needs a whole number of pixels from 16 to 20000, not \"%2\".")
             .arg(option, text));
-    return false;
 }
 
 int RunDraw(const QStringList& rawArgs)
@@ -35,7 +34,7 @@ int RunDraw(const QStringList& rawArgs)
         "[--subtitle-left T] [--subtitle-right T] [--layout lines|title|none|rectangle|roundrect] "
         "[--left-labels] "
         "[--changes DATA [--no-missing]] [--min-label-size PT]");
-    const TBatchArgs args(
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
         rawArgs,
         {QStringLiteral("-o"), QStringLiteral("--width"), QStringLiteral("--height"),
          QStringLiteral("--title"), QStringLiteral("--subtitle-left"),
@@ -43,15 +42,17 @@ int RunDraw(const QStringList& rawArgs)
          QStringLiteral("--changes"), QStringLiteral("--min-label-size")},
         {QStringLiteral("--mono"), QStringLiteral("--left-labels"),
          QStringLiteral("--no-missing")});
-    if (!args.Ok() || args.Positional().size() != 1 || args.Value(QStringLiteral("-o")).isEmpty()) {
-        WriteStderr(args.Ok() ? usage : args.ErrorText());
+    if (!parsed.Ok() || parsed->Positional().size() != 1 ||
+        parsed->Value(QStringLiteral("-o")).isEmpty()) {
+        WriteStderr(parsed.Ok() ? usage : parsed.Error());
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     const QString input = args.Positional().first();
     const QString output = args.Value(QStringLiteral("-o"));
     int width = 0, height = 0;
-    if (!ParsePixels(args, QStringLiteral("--width"), 1280, width) ||
-        !ParsePixels(args, QStringLiteral("--height"), 1024, height))
+    if (!TakeOption(ParsePixels(args, QStringLiteral("--width"), 1280), &width) ||
+        !TakeOption(ParsePixels(args, QStringLiteral("--height"), 1024), &height))
         return ExitUsage;
     TPictureFormat format = PictureFormatFromPath(output);
     if (format == TPictureFormat::Unknown) {
@@ -124,8 +125,12 @@ int RunDraw(const QStringList& rawArgs)
 
     if (args.Has(QStringLiteral("--changes"))) {
         // The changes need the data and a binary tree over its objects.
-        TMatrixData m;
-        if (!LoadDataFile(args.Value(QStringLiteral("--changes")), &m)) return ExitFailure;
+        TResult<TMatrixData> loaded = LoadDataFile(args.Value(QStringLiteral("--changes")));
+        if (!loaded) {
+            WriteStderr(loaded.Error());
+            return ExitFailure;
+        }
+        const TMatrixData& m = *loaded;
         const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
         TResult<TTree> tree = NewickToTree(read->Trees.front(), field.Names, m.ObjectCount);
         if (!tree) {

@@ -18,16 +18,14 @@
 
 namespace {
 
-bool ParseCount(const TBatchArgs& args, const QString& option, int fallback, int* value,
-                QString* text)
+// The text of a count option as typed (the protocol repeats it), read as a number.
+TResult<int> ParseCount(const QString& option, const QString& text)
 {
-    *text = args.Value(option, QString::number(fallback));
     bool ok = false;
-    *value = text->toInt(&ok);
-    if (ok) return true;
-    WriteStderr(
-        QStringLiteral("The option %1 needs a whole number, not \"%2\".").arg(option, *text));
-    return false;
+    const int value = text.toInt(&ok);
+    if (ok) return value;
+    return TFailure(
+        QStringLiteral("The option %1 needs a whole number, not \"%2\".").arg(option, text));
 }
 
 int RunParsimony(const QStringList& rawArgs)
@@ -35,30 +33,32 @@ int RunParsimony(const QStringList& rawArgs)
     const QString usage = QStringLiteral(
         "Usage: varno-batch parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] "
         "[--newick OUT] [--nexus OUT] [--table OUT] [--protocol OUT]");
-    const TBatchArgs args(
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
         rawArgs,
         {QStringLiteral("--trees"), QStringLiteral("--generations"), QStringLiteral("--seed"),
          QStringLiteral("--newick"), QStringLiteral("--nexus"), QStringLiteral("--table"),
          QStringLiteral("--protocol")},
         {QStringLiteral("--no-missing")});
-    if (!args.Ok() || args.Positional().size() != 1) {
-        WriteStderr(args.Ok() ? usage : args.ErrorText());
+    if (!parsed.Ok() || parsed->Positional().size() != 1) {
+        WriteStderr(parsed.Ok() ? usage : parsed.Error());
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     TSearchSettings settings;
-    QString treesText, generationsText;
-    if (!ParseCount(args, QStringLiteral("--trees"), 10, &settings.TreeCount, &treesText) ||
-        !ParseCount(args, QStringLiteral("--generations"), 1000, &settings.Generations,
-                    &generationsText))
+    const QString treesText = args.Value(QStringLiteral("--trees"), QStringLiteral("10"));
+    const QString generationsText =
+        args.Value(QStringLiteral("--generations"), QStringLiteral("1000"));
+    if (!TakeOption(ParseCount(QStringLiteral("--trees"), treesText), &settings.TreeCount) ||
+        !TakeOption(ParseCount(QStringLiteral("--generations"), generationsText),
+                    &settings.Generations))
         return ExitUsage;
-    if (const QString refusal = ValidateSearch(3, settings.TreeCount, settings.Generations);
-        !refusal.isEmpty()) {
-        WriteStderr(refusal);
+    if (const TStatus valid = ValidateSearch(3, settings.TreeCount, settings.Generations); !valid) {
+        WriteStderr(valid.Error());
         return ExitUsage;
     }
     if (args.Has(QStringLiteral("--seed"))) {  // absent: the search takes one from the clock
         std::uint64_t seed = 0;
-        if (!ReadSeedOption(args, &seed)) return ExitUsage;
+        if (!TakeOption(ReadSeedOption(args, 0), &seed)) return ExitUsage;
         settings.Seed = seed;
     }
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
@@ -68,12 +68,16 @@ int RunParsimony(const QStringList& rawArgs)
             {args.Value(QStringLiteral("--table")), args.Value(QStringLiteral("--newick")),
              args.Value(QStringLiteral("--nexus")), args.Value(QStringLiteral("--protocol"))}))
         return ExitFailure;
-    TMatrixData data;
-    if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
-    if (const QString refusal =
+    TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
+    if (!loaded) {
+        WriteStderr(loaded.Error());
+        return ExitFailure;
+    }
+    const TMatrixData& data = *loaded;
+    if (const TStatus valid =
             ValidateSearch(data.ObjectCount, settings.TreeCount, settings.Generations);
-        !refusal.isEmpty()) {
-        WriteStderr(refusal);
+        !valid) {
+        WriteStderr(valid.Error());
         return ExitFailure;
     }
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
@@ -85,7 +89,7 @@ int RunParsimony(const QStringList& rawArgs)
                          generationsText);
     const TEvolutionaryOutcome& outcome = job.Run();
     if (outcome.Status != TSearchStatus::Finished) {
-        WriteStderr(outcome.Error);
+        WriteStderr(outcome.Refusal.Error());
         return ExitFailure;
     }
     const TParsimonySearch& search = *outcome.Population;
@@ -119,15 +123,21 @@ int RunParsimony(const QStringList& rawArgs)
 
 int RunScore(const QStringList& rawArgs)
 {
-    const TBatchArgs args(rawArgs, {}, {QStringLiteral("--no-missing")});
-    if (!args.Ok() || args.Positional().size() != 2) {
-        WriteStderr(args.Ok()
+    const TResult<TBatchArgs> parsed =
+        TBatchArgs::Read(rawArgs, {}, {QStringLiteral("--no-missing")});
+    if (!parsed.Ok() || parsed->Positional().size() != 2) {
+        WriteStderr(parsed.Ok()
                         ? QStringLiteral("Usage: varno-batch score FILE TREES.nwk [--no-missing]")
-                        : args.ErrorText());
+                        : parsed.Error());
         return ExitUsage;
     }
-    TMatrixData data;
-    if (!LoadDataFile(args.Positional().at(0), &data)) return ExitFailure;
+    const TBatchArgs& args = *parsed;
+    TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
+    if (!loaded) {
+        WriteStderr(loaded.Error());
+        return ExitFailure;
+    }
+    const TMatrixData& data = *loaded;
     const TTreeFile read = ReadTreeFile(args.Positional().at(1));
     if (!read) {
         WriteStderr(read.Error());

@@ -32,18 +32,21 @@ int RunConsensus(const QStringList& rawArgs)
     const QString usage = QStringLiteral(
         "Usage: varno-batch consensus TREES.nwk [--strict|--majority|--semistrict] [--compatible] "
         "[-o OUT]");
-    const TBatchArgs args(rawArgs, {QStringLiteral("-o")},
-                          {QStringLiteral("--strict"), QStringLiteral("--majority"),
-                           QStringLiteral("--semistrict"), QStringLiteral("--compatible")});
-    const int kinds = args.Has(QStringLiteral("--strict")) +
-                      args.Has(QStringLiteral("--majority")) +
-                      args.Has(QStringLiteral("--semistrict"));
-    if (!args.Ok() || args.Positional().size() != 1 || kinds > 1) {
-        WriteStderr(args.Ok() && kinds > 1 ? QStringLiteral("Choose one kind of consensus.") +
-                                                 QLatin1Char('\n') + usage
-                                           : (args.Ok() ? usage : args.ErrorText()));
+    const TResult<TBatchArgs> parsed =
+        TBatchArgs::Read(rawArgs, {QStringLiteral("-o")},
+                         {QStringLiteral("--strict"), QStringLiteral("--majority"),
+                          QStringLiteral("--semistrict"), QStringLiteral("--compatible")});
+    const int kinds = parsed ? parsed->Has(QStringLiteral("--strict")) +
+                                   parsed->Has(QStringLiteral("--majority")) +
+                                   parsed->Has(QStringLiteral("--semistrict"))
+                             : 0;
+    if (!parsed.Ok() || parsed->Positional().size() != 1 || kinds > 1) {
+        WriteStderr(parsed.Ok() && kinds > 1 ? QStringLiteral("Choose one kind of consensus.") +
+                                                   QLatin1Char('\n') + usage
+                                             : (parsed.Ok() ? usage : parsed.Error()));
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     TConsensusKind kind = TConsensusKind::Majority;
     if (args.Has(QStringLiteral("--strict"))) kind = TConsensusKind::Strict;
     if (args.Has(QStringLiteral("--semistrict"))) kind = TConsensusKind::Semistrict;
@@ -57,19 +60,19 @@ int RunConsensus(const QStringList& rawArgs)
     }
     TNewickTrees read;
     if (!ReadTrees(args.Positional().at(0), &read)) return ExitFailure;
-    const TNewickSetResult set = CladesOfNewick(read.Trees);
-    if (!set.Ok) {
-        WriteStderr(set.Error);
+    const TResult<TNewickSet> set = CladesOfNewick(read.Trees);
+    if (!set) {
+        WriteStderr(set.Error());
         return ExitFailure;
     }
     if (read.Trees.size() == 1)
         WriteStderr(
             QStringLiteral("Note: the file holds one tree; its consensus is the tree itself."));
-    const TGeneralTree tree = Consensus(set.Input, kind);
+    const TGeneralTree tree = Consensus(set->Input, kind);
     const bool percents =
         kind == TConsensusKind::Majority || kind == TConsensusKind::MajorityCompatible;
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
-    const QString line = WriteNewickTree(ConsensusToNewick(tree, set.Names, percents));
+    const QString line = WriteNewickTree(ConsensusToNewick(tree, set->Names, percents));
     return WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextLines({line})) ? ExitOk
                                                                                   : ExitFailure;
 }
@@ -78,8 +81,12 @@ int RunConsensus(const QStringList& rawArgs)
 // exactly the data's objects.
 bool LoadDataAndTree(const QString& dataPath, const QString& treePath, TSField* field, TTree* tree)
 {
-    TMatrixData m;
-    if (!LoadDataFile(dataPath, &m)) return false;
+    TResult<TMatrixData> loaded = LoadDataFile(dataPath);
+    if (!loaded) {
+        WriteStderr(loaded.Error());
+        return false;
+    }
+    const TMatrixData& m = *loaded;
     TNewickTrees read;
     if (!ReadTrees(treePath, &read)) return false;
     *field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
@@ -101,11 +108,13 @@ int RunTreeTable(
 {
     const QString usage =
         QStringLiteral("Usage: varno-batch %1 FILE TREE.nwk [--no-missing] [-o OUT]").arg(name);
-    const TBatchArgs args(rawArgs, {QStringLiteral("-o")}, {QStringLiteral("--no-missing")});
-    if (!args.Ok() || args.Positional().size() != 2) {
-        WriteStderr(args.Ok() ? usage : args.ErrorText());
+    const TResult<TBatchArgs> parsed =
+        TBatchArgs::Read(rawArgs, {QStringLiteral("-o")}, {QStringLiteral("--no-missing")});
+    if (!parsed.Ok() || parsed->Positional().size() != 2) {
+        WriteStderr(parsed.Ok() ? usage : parsed.Error());
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TSField field;
     TTree tree;
@@ -134,19 +143,18 @@ int RunChanges(const QStringList& rawArgs)
                         });
 }
 
-bool ParseCount(const TBatchArgs& args, const QString& option, int fallback, int low, int high,
-                int* value)
+TResult<int> ParseCount(const TBatchArgs& args, const QString& option, int fallback, int low,
+                        int high)
 {
     const QString text = args.Value(option, QString::number(fallback));
     bool ok = false;
-    *value = text.toInt(&ok);
-    if (ok && *value >= low && *value <= high) return true;
-    WriteStderr(QStringLiteral("%1 needs a whole number from %2 to %3, not \"%4\".")
-                    .arg(option)
-                    .arg(low)
-                    .arg(high)
-                    .arg(text));
-    return false;
+    const int value = text.toInt(&ok);
+    if (ok && value >= low && value <= high) return value;
+    return TFailure(QStringLiteral("%1 needs a whole number from %2 to %3, not \"%4\".")
+                        .arg(option)
+                        .arg(low)
+                        .arg(high)
+                        .arg(text));
 }
 
 // Bremer support of every group of the shortest trees, written as the strict
@@ -165,11 +173,12 @@ int RunBremerCommand(const TBatchArgs& args, const TSField& field, int objects, 
     settings.MissingData = deep.MissingData;
     if (args.Has(QStringLiteral("--additions"))) settings.Additions = deep.Additions;
     if (args.Has(QStringLiteral("--ratchet"))) settings.Ratchet = deep.Ratchet;
-    const TBremerResult result = RunBremer(field, objects, characters, settings);
-    if (!result.Ok) {
-        WriteStderr(result.Error);
+    const TResult<TBremerResult> run = RunBremer(field, objects, characters, settings);
+    if (!run) {
+        WriteStderr(run.Error());
         return ExitFailure;
     }
+    const TBremerResult& result = *run;
     WriteStderr(BremerSummaryLines(result, settings).join(QLatin1Char('\n')));
     const QString line = WriteNewickTree(ConsensusToNewick(result.Tree, field.Names, true));
     return WriteOutput(args.Value(QStringLiteral("--newick")), EncodeTextLines({line}))
@@ -184,19 +193,20 @@ const QString SupportUsage = QStringLiteral(
 
 int RunSupportCommand(const QStringList& rawArgs)
 {
-    const TBatchArgs args(
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
         rawArgs,
         {QStringLiteral("--method"), QStringLiteral("--replicates"), QStringLiteral("--seed"),
          QStringLiteral("--threads"), QStringLiteral("--newick"), QStringLiteral("--trees"),
          QStringLiteral("--generations"), QStringLiteral("--search"), QStringLiteral("--additions"),
          QStringLiteral("--ratchet")},
         {QStringLiteral("--no-missing"), QStringLiteral("--bremer")});
-    const bool bremerFlag = args.Has(QStringLiteral("--bremer"));
-    if (!args.Ok() || args.Positional().size() != 1 ||
-        args.Has(QStringLiteral("--method")) == bremerFlag) {
-        WriteStderr(args.Ok() ? SupportUsage : args.ErrorText());
+    const bool bremerFlag = parsed && parsed->Has(QStringLiteral("--bremer"));
+    if (!parsed.Ok() || parsed->Positional().size() != 1 ||
+        parsed->Has(QStringLiteral("--method")) == bremerFlag) {
+        WriteStderr(parsed.Ok() ? SupportUsage : parsed.Error());
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     const QString method =
         bremerFlag ? QStringLiteral("bremer") : args.Value(QStringLiteral("--method"));
     TSupportSettings settings;
@@ -231,25 +241,30 @@ int RunSupportCommand(const QStringList& rawArgs)
     TThoroughReplicateSettings deep;
     deep.MissingData = missing;
     int trees = 0, generations = 0;
-    if (!ParseCount(args, QStringLiteral("--replicates"), 100, 1, MaxReplicates,
+    if (!TakeOption(ParseCount(args, QStringLiteral("--replicates"), 100, 1, MaxReplicates),
                     &settings.Replicates) ||
-        !ParseCount(args, QStringLiteral("--threads"), 1, 1, 256, &settings.Threads) ||
-        !ParseCount(args, QStringLiteral("--trees"), 10, 1, 255, &trees) ||
-        !ParseCount(args, QStringLiteral("--generations"), 100, 0, 1000000, &generations) ||
-        !ParseCount(args, QStringLiteral("--additions"), deep.Additions, 1, 10000,
+        !TakeOption(ParseCount(args, QStringLiteral("--threads"), 1, 1, 256), &settings.Threads) ||
+        !TakeOption(ParseCount(args, QStringLiteral("--trees"), 10, 1, 255), &trees) ||
+        !TakeOption(ParseCount(args, QStringLiteral("--generations"), 100, 0, 1000000),
+                    &generations) ||
+        !TakeOption(ParseCount(args, QStringLiteral("--additions"), deep.Additions, 1, 10000),
                     &deep.Additions) ||
-        !ParseCount(args, QStringLiteral("--ratchet"), deep.Ratchet, 0, 10000, &deep.Ratchet))
+        !TakeOption(ParseCount(args, QStringLiteral("--ratchet"), deep.Ratchet, 0, 10000),
+                    &deep.Ratchet))
         return ExitUsage;
-    settings.Seed = ClockSeed();
-    if (!ReadSeedOption(args, &settings.Seed)) return ExitUsage;
+    if (!TakeOption(ReadSeedOption(args, ClockSeed()), &settings.Seed)) return ExitUsage;
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("--newick"))}))
         return ExitFailure;
-    TMatrixData m;
-    if (!LoadDataFile(args.Positional().at(0), &m)) return ExitFailure;
-    const QString refusal = thorough ? SupportRefusal(m.ObjectCount, m.CharacterCount)
-                                     : ValidateSearch(m.ObjectCount, trees, generations);
-    if (!refusal.isEmpty()) {
-        WriteStderr(refusal);
+    TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
+    if (!loaded) {
+        WriteStderr(loaded.Error());
+        return ExitFailure;
+    }
+    const TMatrixData& m = *loaded;
+    const TStatus valid = thorough ? SupportRefusal(m.ObjectCount, m.CharacterCount)
+                                   : ValidateSearch(m.ObjectCount, trees, generations);
+    if (!valid) {
+        WriteStderr(valid.Error());
         return ExitFailure;
     }
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);

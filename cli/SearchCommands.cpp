@@ -29,24 +29,22 @@ extern "C" void OnInterrupt(int)
     if (TThoroughJob* job = Interrupted.load()) job->Cancel();
 }
 
-// A value option as a whole number in [low, high]; prints why not.
-bool ReadWhole(const TBatchArgs& args, const QString& option, qint64 low, qint64 high,
-               qint64* value)
+// A value option as a whole number in [low, high]; fallback when absent.
+TResult<qint64> ReadWhole(const TBatchArgs& args, const QString& option, qint64 low, qint64 high,
+                          qint64 fallback)
 {
-    if (!args.Has(option)) return true;
+    if (!args.Has(option)) return fallback;
     const QString text = args.Value(option);
     bool ok = false;
     const qint64 v = text.trimmed().toLongLong(&ok);
-    if (!ok || v < low || v > high) {
-        WriteStderr(QStringLiteral("The option %1 needs a whole number from %2 to %3, not \"%4\".")
-                        .arg(option)
-                        .arg(low)
-                        .arg(high)
-                        .arg(text));
-        return false;
-    }
-    *value = v;
-    return true;
+    if (!ok || v < low || v > high)
+        return TFailure(
+            QStringLiteral("The option %1 needs a whole number from %2 to %3, not \"%4\".")
+                .arg(option)
+                .arg(low)
+                .arg(high)
+                .arg(text));
+    return v;
 }
 
 bool WritableTarget(const QString& path)
@@ -91,26 +89,31 @@ int RunSearch(const QStringList& rawArgs)
         "[--replicates R] "
         "[--target LENGTH] [--max-trees K] [--hits H] [--ratchet N] [--no-missing] [--newick OUT] "
         "[--progress]");
-    const TBatchArgs args(
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
         rawArgs,
         {QStringLiteral("--seed"), QStringLiteral("--threads"), QStringLiteral("--time-limit"),
          QStringLiteral("--replicates"), QStringLiteral("--target"), QStringLiteral("--max-trees"),
          QStringLiteral("--hits"), QStringLiteral("--ratchet"), QStringLiteral("--newick")},
         {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
-    if (!args.Ok() || args.Positional().size() != 1) {
-        WriteStderr(args.Ok() ? usage : args.ErrorText());
+    if (!parsed.Ok() || parsed->Positional().size() != 1) {
+        WriteStderr(parsed.Ok() ? usage : parsed.Error());
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     TThoroughSettings settings;
     qint64 threads = 0, replicates = settings.Replicates, target = -1, maxTrees = settings.MaxTrees;
     qint64 hits = settings.HitLimit, ratchet = settings.RatchetIterations;
-    if (!ReadWhole(args, QStringLiteral("--threads"), 1, MaxThoroughThreads, &threads) ||
-        !ReadWhole(args, QStringLiteral("--replicates"), 1, 100000000, &replicates) ||
-        !ReadWhole(args, QStringLiteral("--target"), 0, std::numeric_limits<qint64>::max(),
-                   &target) ||
-        !ReadWhole(args, QStringLiteral("--max-trees"), 1, 100000, &maxTrees) ||
-        !ReadWhole(args, QStringLiteral("--hits"), 0, 100000000, &hits) ||
-        !ReadWhole(args, QStringLiteral("--ratchet"), 0, 100000, &ratchet))
+    if (!TakeOption(ReadWhole(args, QStringLiteral("--threads"), 1, MaxThoroughThreads, threads),
+                    &threads) ||
+        !TakeOption(ReadWhole(args, QStringLiteral("--replicates"), 1, 100000000, replicates),
+                    &replicates) ||
+        !TakeOption(ReadWhole(args, QStringLiteral("--target"), 0,
+                              std::numeric_limits<qint64>::max(), target),
+                    &target) ||
+        !TakeOption(ReadWhole(args, QStringLiteral("--max-trees"), 1, 100000, maxTrees),
+                    &maxTrees) ||
+        !TakeOption(ReadWhole(args, QStringLiteral("--hits"), 0, 100000000, hits), &hits) ||
+        !TakeOption(ReadWhole(args, QStringLiteral("--ratchet"), 0, 100000, ratchet), &ratchet))
         return ExitUsage;
     settings.Threads = static_cast<int>(threads);
     settings.Replicates = static_cast<int>(replicates);
@@ -131,21 +134,24 @@ int RunSearch(const QStringList& rawArgs)
         }
         settings.TimeLimit = seconds;
     }
-    settings.Seed = ClockSeed();
-    if (!ReadSeedOption(args, &settings.Seed)) return ExitUsage;
+    if (!TakeOption(ReadSeedOption(args, ClockSeed()), &settings.Seed)) return ExitUsage;
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
     const QString newick = args.Value(QStringLiteral("--newick"));
     if (!newick.isEmpty() && !WritableTarget(newick)) return ExitFailure;
     if (!OutputsAreSafe(args.Positional(), {newick})) return ExitFailure;
 
-    TMatrixData data;
-    if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
+    TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
+    if (!loaded) {
+        WriteStderr(loaded.Error());
+        return ExitFailure;
+    }
+    const TMatrixData& data = *loaded;
     TThoroughJob job(BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount),
                      data.ObjectCount, data.CharacterCount, settings);
     const TSField& field = job.Field();
     const TThoroughSearch& search = job.Search();
-    if (const QString refusal = job.Refusal(); !refusal.isEmpty()) {
-        WriteStderr(refusal);
+    if (const TStatus valid = job.Refusal(); !valid) {
+        WriteStderr(valid.Error());
         return ExitFailure;
     }
 
@@ -205,21 +211,31 @@ int RunMerge(const QStringList& rawArgs)
 {
     const QString usage = QStringLiteral(
         "Usage: varno-batch merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing]");
-    const TBatchArgs args(rawArgs, {QStringLiteral("-o"), QStringLiteral("--max-trees")},
-                          {QStringLiteral("--no-missing")});
-    if (!args.Ok() || args.Positional().size() < 2) {
-        WriteStderr(args.Ok() ? usage : args.ErrorText());
+    const TResult<TBatchArgs> parsed =
+        TBatchArgs::Read(rawArgs, {QStringLiteral("-o"), QStringLiteral("--max-trees")},
+                         {QStringLiteral("--no-missing")});
+    if (!parsed.Ok() || parsed->Positional().size() < 2) {
+        WriteStderr(parsed.Ok() ? usage : parsed.Error());
         return ExitUsage;
     }
+    const TBatchArgs& args = *parsed;
     qint64 maxTrees = 100;
-    if (!ReadWhole(args, QStringLiteral("--max-trees"), 1, 100000, &maxTrees)) return ExitUsage;
+    if (!TakeOption(ReadWhole(args, QStringLiteral("--max-trees"), 1, 100000, maxTrees), &maxTrees))
+        return ExitUsage;
     const QString out = args.Value(QStringLiteral("-o"));
     if (!out.isEmpty() && !WritableTarget(out)) return ExitFailure;
     if (!OutputsAreSafe(args.Positional(), {out})) return ExitFailure;
     const bool missing = !args.Has(QStringLiteral("--no-missing"));
 
-    TMatrixData data;
-    if (!LoadDataFile(args.Positional().first(), &data)) return ExitFailure;
+    TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
+
+    if (!loaded) {
+        WriteStderr(loaded.Error());
+
+        return ExitFailure;
+    }
+
+    const TMatrixData& data = *loaded;
     if (data.ObjectCount < 2) {
         WriteStderr(QStringLiteral("The data need at least 2 objects."));
         return ExitFailure;

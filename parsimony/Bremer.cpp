@@ -193,22 +193,18 @@ bool ShortestBelow(const TSField& field, int objectCount, int characterCount, bo
     return !aborted;
 }
 
-TBremerResult RunBremer(const TSField& field, int objectCount, int characterCount,
-                        const TBremerSettings& settings,
-                        const std::function<void(int, int)>& progress,
-                        const std::function<bool()>& cancelled)
+TResult<TBremerResult> RunBremer(const TSField& field, int objectCount, int characterCount,
+                                 const TBremerSettings& settings,
+                                 const std::function<void(int, int)>& progress,
+                                 const std::function<bool()>& cancelled)
 {
+    if (objectCount < 3 || objectCount > MaxParsimonyObjects)
+        return TFailure(QStringLiteral("Bremer support needs 3 to %1 objects; the data have %2.")
+                            .arg(MaxParsimonyObjects)
+                            .arg(objectCount));
+    if (characterCount < 1) return TFailure(QStringLiteral("The data have no characters."));
+    const TFailure cancel(QStringLiteral("Bremer support cancelled."));
     TBremerResult result;
-    if (objectCount < 3 || objectCount > MaxParsimonyObjects) {
-        result.Error = QStringLiteral("Bremer support needs 3 to %1 objects; the data have %2.")
-                           .arg(MaxParsimonyObjects)
-                           .arg(objectCount);
-        return result;
-    }
-    if (characterCount < 1) {
-        result.Error = QStringLiteral("The data have no characters.");
-        return result;
-    }
     const TPackedField packed(field, objectCount, characterCount);
     const TPackedLayout layout = PackedLayout(field, objectCount, characterCount);
     const bool provable = objectCount <= settings.ExactObjects;
@@ -230,10 +226,7 @@ TBremerResult RunBremer(const TSField& field, int objectCount, int characterCoun
     ts.MissingData = settings.MissingData;
     TThoroughSearch search(field, objectCount, characterCount, ts);
     search.Run([&](const TThoroughProgress&) { poll(); }, &stop, 0.1);
-    if (poll()) {
-        result.Cancelled = true;
-        return result;
-    }
+    if (poll()) return cancel;
     std::vector<TCompactTree> shortest;
     for (const TThoroughResult& r : search.Results()) shortest.push_back(r.Tree);
     std::int64_t length = search.BestLength();
@@ -306,10 +299,7 @@ TBremerResult RunBremer(const TSField& field, int objectCount, int characterCoun
         for (int t = 1; t < threads; ++t) pool.emplace_back(work);
         work();
         for (std::thread& t : pool) t.join();
-        if (stop.load()) {
-            result.Cancelled = true;
-            return result;
-        }
+        if (stop.load()) return cancel;
         // A tree without a group shorter than the "shortest" one (only a
         // heuristic can be beaten so): it becomes the shortest, and all
         // groups are looked at again.
@@ -330,7 +320,6 @@ TBremerResult RunBremer(const TSField& field, int objectCount, int characterCoun
         result.Groups = std::move(out);
         break;
     }
-    result.Ok = true;
     result.Shortest = length;
     result.ShortestExact = lengthExact;
     std::vector<const TTree*> pointers;

@@ -8,13 +8,15 @@
 // miss shorter trees without the group).
 //
 // Use: `TBremerSettings s; s.Seed = 1; s.Threads = 2;
-//       TBremerResult r = RunBremer(field, objectCount, characterCount, s);
-//       QString nwk = WriteNewickTree(ConsensusToNewick(r.Tree, field.Names, true));`
+//       TResult<TBremerResult> r = RunBremer(field, objectCount, characterCount, s);
+//       if (!r) report(r.Error());  // refused, or "Bremer support cancelled."
+//       QString nwk = WriteNewickTree(ConsensusToNewick(r->Tree, field.Names, true));`
 #include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
+#include "data/Result.h"
 #include "parsimony/Consensus.h"
 #include "parsimony/ThoroughTree.h"
 
@@ -38,9 +40,6 @@ struct TBremerGroup {
 };
 
 struct TBremerResult {
-    bool Ok = false;
-    QString Error;
-    bool Cancelled = false;
     std::int64_t Shortest = -1;
     bool ShortestExact = false;
     std::vector<TTree> Trees;          // the shortest trees found
@@ -62,11 +61,12 @@ bool ShortestBelow(const TSField& field, int objectCount, int characterCount, bo
                    TCompactTree* tree = nullptr);
 
 // Runs the searches; progress(done, total) after each group (any thread),
-// cancelled() asked between searches and often during branch and bound.
-TBremerResult RunBremer(const TSField& field, int objectCount, int characterCount,
-                        const TBremerSettings& settings,
-                        const std::function<void(int, int)>& progress = {},
-                        const std::function<bool()>& cancelled = {});
+// cancelled() asked between searches and often during branch and bound. A
+// cancel fails with "Bremer support cancelled.": nothing found is kept.
+TResult<TBremerResult> RunBremer(const TSField& field, int objectCount, int characterCount,
+                                 const TBremerSettings& settings,
+                                 const std::function<void(int, int)>& progress = {},
+                                 const std::function<bool()>& cancelled = {});
 
 // For the protocol and stderr: how the values were found.
 QStringList BremerSummaryLines(const TBremerResult& result, const TBremerSettings& settings);

@@ -125,14 +125,10 @@ QString ConsensusKindName(TConsensusKind kind)
     return {};
 }
 
-TNewickSetResult CladesOfNewick(const std::vector<TNewickTree>& trees)
+TResult<TNewickSet> CladesOfNewick(const std::vector<TNewickTree>& trees)
 {
-    TNewickSetResult result;
-    auto fail = [&](const QString& error) {
-        result.Ok = false;
-        result.Error = error;
-        return result;
-    };
+    TNewickSet result;
+    auto fail = [](const QString& error) { return TFailure(error); };
     if (trees.empty()) return fail(QStringLiteral("There are no trees."));
     // Leaves of a tree in reading order (pre-order, left to right).
     auto leavesOf = [](const TNewickTree& t) {
@@ -204,7 +200,6 @@ TNewickSetResult CladesOfNewick(const std::vector<TNewickTree>& trees)
         KeepNonTrivial(below, n);
         result.Input.Trees.push_back(std::move(below));
     }
-    result.Ok = true;
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <vector>
 
+#include "data/Result.h"
 #include "parsimony/Newick.h"
 
 // A rooted tree of any degree. Leaves carry their object number; inner nodes
@@ -47,15 +48,13 @@ int RemoveDuplicateTrees(TConsensusInput& input);
 // "Strict", "Majority-rule", "Majority-rule with compatible groups", "Semistrict".
 QString ConsensusKindName(TConsensusKind kind);
 
-struct TNewickSetResult {
-    bool Ok = false;
-    QString Error;
+struct TNewickSet {
     TConsensusInput Input;
     std::vector<QString> Names;  // 1..N, in the first tree's leaf order
 };
 // Groups of Newick trees of any degree; the objects are the leaf names of the
 // first tree, which every other tree must hold exactly once each.
-TNewickSetResult CladesOfNewick(const std::vector<TNewickTree>& trees);
+TResult<TNewickSet> CladesOfNewick(const std::vector<TNewickTree>& trees);
 
 // The consensus tree. Percent is filled on every inner node but the root.
 // Majority keeps groups in more than half of the trees; MajorityCompatible

@@ -1,19 +1,22 @@
 #include "parsimony/CreateTree.h"
 
-QString ValidateSearch(int objectCount, int treeCount, int generations)
+TStatus ValidateSearch(int objectCount, int treeCount, int generations)
 {
     if (objectCount < 3)
-        return QStringLiteral("The parsimony search needs at least 3 objects; the data have %1.")
-            .arg(objectCount);
+        return TFailure(
+            QStringLiteral("The parsimony search needs at least 3 objects; the data have %1.")
+                .arg(objectCount));
     if (objectCount > MaxParsimonyObjects)
-        return QStringLiteral("The parsimony search takes at most %1 objects; the data have %2.")
-            .arg(MaxParsimonyObjects)
-            .arg(objectCount);
+        return TFailure(
+            QStringLiteral("The parsimony search takes at most %1 objects; the data have %2.")
+                .arg(MaxParsimonyObjects)
+                .arg(objectCount));
     if (treeCount < 1 || treeCount > 255)
-        return QStringLiteral("No. of trees must be between 1 and 255; %1 was given.")
-            .arg(treeCount);
+        return TFailure(
+            QStringLiteral("No. of trees must be between 1 and 255; %1 was given.").arg(treeCount));
     if (generations < 0)
-        return QStringLiteral("Generations must be 0 or more; %1 was given.").arg(generations);
+        return TFailure(
+            QStringLiteral("Generations must be 0 or more; %1 was given.").arg(generations));
     return {};
 }
 
@@ -56,8 +59,8 @@ bool TParsimonySearch::CancelRequested() const
 
 TSearchStatus TParsimonySearch::Run(const TSearchCallbacks& callbacks)
 {
-    LastError = ValidateSearch(ObjectCount, Config.TreeCount, Config.Generations);
-    if (LastError.isEmpty()) {
+    LastRefusal = ValidateSearch(ObjectCount, Config.TreeCount, Config.Generations);
+    if (LastRefusal) {
         // A coding holds slot 0 even when it has no characters or objects.
         auto holds = [](const auto& items, int count) {
             return !items.Vector().empty() && items.Count() >= count;
@@ -66,9 +69,10 @@ TSearchStatus TParsimonySearch::Run(const TSearchCallbacks& callbacks)
         for (int c = 1; shaped && c <= CharacterCount; ++c)
             shaped = holds(Field.Places[c].Inc, ObjectCount);
         if (!shaped)
-            LastError = QStringLiteral("The characters have not been coded for these data.");
+            LastRefusal =
+                TFailure(QStringLiteral("The characters have not been coded for these data."));
     }
-    if (!LastError.isEmpty()) return LastStatus = TSearchStatus::Refused;
+    if (!LastRefusal) return LastStatus = TSearchStatus::Refused;
 
     Callbacks = callbacks;
     Generations = 0;

@@ -4,8 +4,8 @@
 //
 // How a caller runs a search and reads the results:
 //
-//   const QString refusal = ValidateSearch(model.ObjectCount, n, g);
-//   if (!refusal.isEmpty()) { /* show it; nothing was computed */ }
+//   if (TStatus ok = ValidateSearch(model.ObjectCount, n, g); !ok)
+//       { /* show ok.Error(); nothing was computed */ }
 //   TSearchSettings settings;                 // N, G, the missing-data rule, seed
 //   settings.TreeCount = n; settings.Generations = g; settings.MissingData = missing;
 //   auto search = std::make_shared<TParsimonySearch>(model.CharField,
@@ -37,6 +37,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/Result.h"
 #include "parsimony/GrowTree.h"
 #include "parsimony/MakeTree.h"
 #include "parsimony/Random.h"
@@ -78,8 +79,8 @@ struct TSearchCallbacks {
 enum class TSearchStatus { NotRun, Finished, Cancelled, Refused };
 
 // Why a search cannot run (fewer than 3 or more than 255 objects, N outside
-// 1..255, G below 0), or empty when it can.
-QString ValidateSearch(int objectCount, int treeCount, int generations);
+// 1..255, G below 0).
+TStatus ValidateSearch(int objectCount, int treeCount, int generations);
 
 // The protocol lines written after a run: the counts as typed and the
 // missing-data note.
@@ -106,7 +107,7 @@ public:
     // every tree of the population is evaluated and consistent.
     TSearchStatus Run(const TSearchCallbacks& callbacks = {});
     TSearchStatus Status() const { return LastStatus; }
-    QString Error() const { return LastError; }  // the refusal, when Refused
+    const TStatus& Refusal() const { return LastRefusal; }  // failed when Refused
 
     // The steps of a run, usable one by one.
     void GrowTrees(int n);
@@ -175,6 +176,6 @@ private:
     TSwapParts LastSwap;  // the two parts the last successful swap exchanged
     TSearchCallbacks Callbacks;
     TSearchStatus LastStatus = TSearchStatus::NotRun;
-    QString LastError;
+    TStatus LastRefusal;
     int Generations = 0;
 };

@@ -19,7 +19,7 @@ TEvolutionaryJob::~TEvolutionaryJob()
     Thread.Join();
 }
 
-QString TEvolutionaryJob::Refusal() const
+TStatus TEvolutionaryJob::Refusal() const
 {
     const TSearchSettings& s = Population->Settings();
     return ValidateSearch(Objects, s.TreeCount, s.Generations);
@@ -44,7 +44,7 @@ const TEvolutionaryOutcome& TEvolutionaryJob::Run(const TSearchCallbacks& callba
     out.Status = search.Run(cb);
     out.Population = Population;
     if (out.Status == TSearchStatus::Refused)
-        out.Error = search.Error();
+        out.Refusal = search.Refusal();
     else if (out.Status == TSearchStatus::Cancelled)
         out.Protocol =
             search.TreeCount() == 0

@@ -18,12 +18,13 @@
 #include <functional>
 #include <memory>
 
+#include "data/Result.h"
 #include "parsimony/CreateTree.h"
 #include "parsimony/JobThread.h"
 
 struct TEvolutionaryOutcome {
     TSearchStatus Status = TSearchStatus::NotRun;
-    QString Error;  // the refusal
+    TStatus Refusal;  // failed when Status is Refused
     // The search with its population; no trees when cancelled while growing
     // the first.
     std::shared_ptr<TParsimonySearch> Population;
@@ -45,8 +46,8 @@ public:
     TEvolutionaryJob(const TEvolutionaryJob&) = delete;
     TEvolutionaryJob& operator=(const TEvolutionaryJob&) = delete;
 
-    // Empty when the run can start, else why not.
-    QString Refusal() const;
+    // Whether the run can start, and if not why not.
+    TStatus Refusal() const;
     void Start(TCallbacks callbacks);
     const TEvolutionaryOutcome& Run(const TSearchCallbacks& callbacks = {});
     void Cancel() { Stop = true; }

@@ -26,9 +26,8 @@ void TExactJob::Start(TCallbacks callbacks)
 const TExactOutcome& TExactJob::Run(const std::function<void(const TExactProgress&)>& progress)
 {
     TExactOutcome out;
-    if (QString why = Refusal(); !why.isEmpty()) {
-        out.Result.Status = TExactStatus::Refused;
-        out.Result.Error = std::move(why);
+    out.Refusal = Refusal();
+    if (!out.Refusal) {
         Result = std::move(out);
         return Result;
     }
@@ -37,8 +36,11 @@ const TExactOutcome& TExactJob::Run(const std::function<void(const TExactProgres
     callbacks.Cancelled = [this] { return Stop.load(); };
     // Packing the characters is part of the run, off the window's thread.
     TExactSearch search(Coded, Objects, Characters, Config);
-    out.Result = search.Run(callbacks);
-    if (out.Result.Status != TExactStatus::Refused) {
+    TResult<TExactResult> searched = search.Run(callbacks);
+    if (!searched) {
+        out.Refusal = TFailure(searched.Error());
+    } else {
+        out.Result = std::move(*searched);
         const QStringList run = ExactRunLines(Objects, Config);
         const QStringList found = ExactResultLines(out.Result, Config);
         out.Protocol << QString() << run << ExactSettingsLine(Config, out.Result.ThreadsUsed)

@@ -3,7 +3,7 @@
 // own thread for a window to observe, or on the calling thread.
 //
 //   TExactJob job(field, objects, characters, settings);
-//   if (QString why = job.Refusal(); !why.isEmpty()) ...;
+//   if (TStatus ok = job.Refusal(); !ok) ... ok.Error() ...;
 //   if (QString w = job.Warning(); !w.isEmpty()) ...;  // many objects
 //   job.Start({[](const TExactProgress& p) { ... },    // about once a second
 //              [] { ... }});                           // job's thread, once
@@ -21,6 +21,7 @@
 #include "parsimony/JobThread.h"
 
 struct TExactOutcome {
+    TStatus Refusal;  // failed when the run could not start
     TExactResult Result;
     // The window's protocol: what was searched, the limits it was given,
     // what was found, two empty lines. Empty when refused.
@@ -41,8 +42,8 @@ public:
     TExactJob(const TExactJob&) = delete;
     TExactJob& operator=(const TExactJob&) = delete;
 
-    // Empty when the run can start, else why not.
-    QString Refusal() const { return ValidateExactSearch(Objects, Config); }
+    // Whether the run can start, and if not why not.
+    TStatus Refusal() const { return ValidateExactSearch(Objects, Config); }
     // "may run for hours" above 25 objects, else empty.
     QString Warning() const { return ExactSearchWarning(Objects); }
     void Start(TCallbacks callbacks);

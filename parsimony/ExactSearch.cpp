@@ -11,23 +11,25 @@
 #include "parsimony/ExactStart.h"
 #include "parsimony/ExactWorker.h"
 
-QString ValidateExactSearch(int objectCount, const TExactSettings& settings)
+TStatus ValidateExactSearch(int objectCount, const TExactSettings& settings)
 {
     if (objectCount < 3)
-        return QStringLiteral("The exact search needs at least 3 objects; the data have %1.")
-            .arg(objectCount);
+        return TFailure(
+            QStringLiteral("The exact search needs at least 3 objects; the data have %1.")
+                .arg(objectCount));
     if (objectCount > ExactMaxObjects)
-        return QStringLiteral(
-                   "The exact search handles at most %1 objects; the data have %2. Use the "
-                   "heuristic search.")
-            .arg(ExactMaxObjects)
-            .arg(objectCount);
+        return TFailure(
+            QStringLiteral("The exact search handles at most %1 objects; the data have %2. Use the "
+                           "heuristic search.")
+                .arg(ExactMaxObjects)
+                .arg(objectCount));
     if (settings.TimeLimitSeconds && !(*settings.TimeLimitSeconds > 0))
-        return QStringLiteral(
-            "The time limit must be above 0 seconds (leave it out for no limit).");
+        return TFailure(
+            QStringLiteral("The time limit must be above 0 seconds (leave it out for no limit)."));
     if (settings.MaxTrees < 0)
-        return QStringLiteral("The number of trees to keep cannot be negative.");
-    if (settings.Threads < 0) return QStringLiteral("The number of threads cannot be negative.");
+        return TFailure(QStringLiteral("The number of trees to keep cannot be negative."));
+    if (settings.Threads < 0)
+        return TFailure(QStringLiteral("The number of threads cannot be negative."));
     return {};
 }
 
@@ -254,18 +256,14 @@ TExactSearch::TExactSearch(const TSField& charField, int objectCount, int charac
 {
 }
 
-TExactResult TExactSearch::Run(const TExactCallbacks& callbacks)
+TResult<TExactResult> TExactSearch::Run(const TExactCallbacks& callbacks)
 {
     using Clock = std::chrono::steady_clock;
     const auto started = Clock::now();
     auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - started).count(); };
     TExactResult result;
     const int n = Field.ObjectCount();
-    if (QString refusal = ValidateExactSearch(n, Config); !refusal.isEmpty()) {
-        result.Status = TExactStatus::Refused;
-        result.Error = refusal;
-        return result;
-    }
+    if (TStatus valid = ValidateExactSearch(n, Config); !valid) return TFailure(valid.Error());
     const TExactField field(Field, Config.MissingData);
     const TGroupBound bound(field, Config.GroupBound);
     std::vector<int> order;

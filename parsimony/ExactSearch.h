@@ -3,14 +3,15 @@
 // objects, with proof that none is shorter.
 //
 //   TExactSettings settings;  // rule, limits, threads
-//   if (QString r = ValidateExactSearch(objectCount, settings); !r.isEmpty())
-//       return r;  // refused
+//   if (TStatus ok = ValidateExactSearch(objectCount, settings); !ok)
+//       return ok;  // refused
 //   QString w = ExactSearchWarning(objectCount);  // "may run for hours", or empty
 //   TExactSearch search(charField, objectCount, characterCount, settings);
 //   TExactCallbacks cb;
 //   cb.Progress = [](const TExactProgress& p) { ... };  // about once a second
 //   cb.Cancelled = [&] { return stop.load(); };         // about ten times a second
-//   TExactResult r = search.Run(cb);  // blocks; the work runs on Threads threads
+//   TResult<TExactResult> r = search.Run(cb);  // blocks; runs on Threads threads
+//   // failed: refused (ValidateExactSearch's sentence), nothing computed
 //   // r.Proved: r.Optimum is the optimum; else it lies in r.LowerBound..r.Optimum.
 //   // r.Trees: evaluated, in canonical order.
 //   QStringList protocol = ExactRunLines(objectCount, settings) + ExactResultLines(r, settings);
@@ -24,6 +25,7 @@
 #include <optional>
 #include <vector>
 
+#include "data/Result.h"
 #include "parsimony/PackedStates.h"
 
 constexpr int ExactMaxObjects = 40;
@@ -55,11 +57,10 @@ struct TExactCallbacks {
     std::function<bool()> Cancelled;
 };
 
-enum class TExactStatus { NotRun, Proved, TimeLimit, Cancelled, Refused };
+enum class TExactStatus { NotRun, Proved, TimeLimit, Cancelled };
 
 struct TExactResult {
     TExactStatus Status = TExactStatus::NotRun;
-    QString Error;  // the refusal
     bool Proved = false;
     std::int64_t Optimum = 0;        // shortest length found: the optimum when proved
     std::int64_t LowerBound = 0;     // no tree is shorter (= Optimum when proved)
@@ -77,8 +78,8 @@ struct TExactResult {
 };
 
 // Why the search cannot run (fewer than 3 or more than 40 objects, a time
-// limit not above 0, a negative tree maximum or thread count), or empty.
-QString ValidateExactSearch(int objectCount, const TExactSettings& settings);
+// limit not above 0, a negative tree maximum or thread count).
+TStatus ValidateExactSearch(int objectCount, const TExactSettings& settings);
 // A warning above 25 objects, or empty.
 QString ExactSearchWarning(int objectCount);
 // Notes on data the search treats specially: characters without data for
@@ -104,7 +105,7 @@ public:
     TExactSearch(const TSField& charField, int objectCount, int characterCount,
                  TExactSettings settings);
 
-    TExactResult Run(const TExactCallbacks& callbacks = {});
+    TResult<TExactResult> Run(const TExactCallbacks& callbacks = {});
 
 private:
     TPackedField Field;

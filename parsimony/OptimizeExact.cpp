@@ -41,11 +41,12 @@ void TFrmOptimize::StartExact()
         }
         settings.TimeLimitSeconds = seconds;
     }
-    QString error;
-    if (!ReadIntegerText(EdMaxTrees->text(), &settings.MaxTrees, &error)) {
-        Ctx.Ui.ShowError(this, error);
+    const TResult<int> maxTrees = ReadIntegerText(EdMaxTrees->text());
+    if (!maxTrees) {
+        Ctx.Ui.ShowError(this, maxTrees.Error());
         return;
     }
+    settings.MaxTrees = *maxTrees;
     if (settings.MaxTrees < 1) {
         Ctx.Ui.ShowError(this, QStringLiteral("The number of trees to keep must be at least 1."));
         return;
@@ -53,9 +54,8 @@ void TFrmOptimize::StartExact()
     if (!ReadThreadCount(EdExactThreads->text(), &settings.Threads)) return;
     settings.MissingData = CheckBox1->isChecked();
     // Nothing is copied before the settings are known to be fine.
-    if (const QString refusal = ValidateExactSearch(Ctx.Model.ObjectCount, settings);
-        !refusal.isEmpty()) {
-        Ctx.Ui.ShowError(this, refusal);
+    if (const TStatus valid = ValidateExactSearch(Ctx.Model.ObjectCount, settings); !valid) {
+        Ctx.Ui.ShowError(this, valid.Error());
         return;
     }
     if (!DataFitResultsWindow(QStringLiteral("exact"))) return;
@@ -107,17 +107,18 @@ void TFrmOptimize::ExactEnded()
     // Everything the job posted before it ended has been handled by now.
     const std::unique_ptr<TExactJob> job = std::move(Exact);
     SetRunning(false);
-    const TExactResult& r = job->Outcome().Result;
-    if (r.Status == TExactStatus::Refused || r.Trees.empty()) {
+    const TExactOutcome& outcome = job->Outcome();
+    if (!outcome.Refusal || outcome.Result.Trees.empty()) {
         emit ResultsCleared();
         SetStatusLabel(Label4, QString());
         SetStatusLabel(Label3, QString());
-        Ctx.Ui.ShowError(
-            this, r.Error.isEmpty() ? QStringLiteral("The exact search kept no tree.") : r.Error);
+        Ctx.Ui.ShowError(this, outcome.Refusal ? QStringLiteral("The exact search kept no tree.")
+                                               : outcome.Refusal.Error());
         emit RunFinished();
         return;
     }
+    const TExactResult& r = outcome.Result;
     const QChar separator = LocaleDecimalSeparator();
     ShowFoundTrees(ExactListRows(r, separator), job->Population(), static_cast<double>(r.Optimum),
-                   QStringLiteral("branch and bound, not proved"), job->Outcome().Protocol);
+                   QStringLiteral("branch and bound, not proved"), outcome.Protocol);
 }

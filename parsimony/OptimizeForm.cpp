@@ -204,17 +204,17 @@ void TFrmOptimize::Button1Click()
         return;
     }
     // Both texts are checked before anything is computed.
-    const TSearchRequest request =
+    const TResult<TSearchRequest> request =
         ReadSearchRequest(Edit2->text(), Edit1->text(), Ctx.Model.ObjectCount);
-    if (!request.Ok) {
-        Ctx.Ui.ShowError(this, request.Error);
+    if (!request) {
+        Ctx.Ui.ShowError(this, request.Error());
         return;
     }
     if (!CodingFitsData(Ctx.Model)) {
         Ctx.Ui.ShowError(this, CodingOutdated);
         return;
     }
-    StartRun(request.TreeCount, request.Generations);
+    StartRun(request->TreeCount, request->Generations);
 }
 
 void TFrmOptimize::StartRun(int treeCount, int generations)
@@ -315,7 +315,7 @@ void TFrmOptimize::RunEnded()
     const std::shared_ptr<TParsimonySearch>& search = outcome.Population;
     if (outcome.Status == TSearchStatus::Refused) {
         emit ResultsCleared();
-        Ctx.Ui.ShowError(this, outcome.Error);
+        Ctx.Ui.ShowError(this, outcome.Refusal.Error());
         emit RunFinished();
         return;
     }

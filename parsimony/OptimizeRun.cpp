@@ -3,27 +3,24 @@
 #include "data/Path.h"
 #include "parsimony/CreateTree.h"
 
-bool ReadIntegerText(const QString& text, int* value, QString* error)
+TResult<int> ReadIntegerText(const QString& text)
 {
     bool ok = false;
     const int v = text.trimmed().toInt(&ok, 10);
-    if (!ok) {
-        if (error) *error = QStringLiteral("'%1' is not a valid integer value").arg(text);
-        return false;
-    }
-    *value = v;
-    return true;
+    if (!ok) return TFailure(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return v;
 }
 
-TSearchRequest ReadSearchRequest(const QString& treesText, const QString& generationsText,
-                                 int objectCount)
+TResult<TSearchRequest> ReadSearchRequest(const QString& treesText, const QString& generationsText,
+                                          int objectCount)
 {
-    TSearchRequest request;
-    if (!ReadIntegerText(treesText, &request.TreeCount, &request.Error)) return request;
-    if (!ReadIntegerText(generationsText, &request.Generations, &request.Error)) return request;
-    request.Error = ValidateSearch(objectCount, request.TreeCount, request.Generations);
-    request.Ok = request.Error.isEmpty();
-    return request;
+    const TResult<int> trees = ReadIntegerText(treesText);
+    if (!trees) return TFailure(trees.Error());
+    const TResult<int> generations = ReadIntegerText(generationsText);
+    if (!generations) return TFailure(generations.Error());
+    if (TStatus valid = ValidateSearch(objectCount, *trees, *generations); !valid)
+        return TFailure(valid.Error());
+    return TSearchRequest{*trees, *generations};
 }
 
 bool CodingFitsData(const TModel& model) { return model.PathSetsCurrent(); }

@@ -6,22 +6,21 @@
 #include <QStringList>
 
 #include "data/Global.h"
+#include "data/Result.h"
 
-// An edit text as a decimal integer (blanks around it allowed). On failure
-// *error says "'abc' is not a valid integer value".
-bool ReadIntegerText(const QString& text, int* value, QString* error);
+// An edit text as a decimal integer (blanks around it allowed); a failure
+// says "'abc' is not a valid integer value".
+TResult<int> ReadIntegerText(const QString& text);
 
 struct TSearchRequest {
-    bool Ok = false;
-    QString Error;
     int TreeCount = 0;
     int Generations = 0;
 };
 
 // "No. of trees" and "Generations" as typed: both must be integers, then the
 // search's limits apply (objects, 1..255 trees, 0 or more generations).
-TSearchRequest ReadSearchRequest(const QString& treesText, const QString& generationsText,
-                                 int objectCount);
+TResult<TSearchRequest> ReadSearchRequest(const QString& treesText, const QString& generationsText,
+                                          int objectCount);
 
 // True when the model's CharField is the parsimony coding of its current
 // data (by revision). Data loaded or edited after Job > Parsimony was chosen

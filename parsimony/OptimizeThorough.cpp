@@ -48,11 +48,12 @@ void TFrmOptimize::KindChanged()
 
 bool TFrmOptimize::ReadThreadCount(const QString& text, int* threads)
 {
-    QString error;
-    if (!ReadIntegerText(text, threads, &error)) {
-        Ctx.Ui.ShowError(this, error);
+    const TResult<int> read = ReadIntegerText(text);
+    if (!read) {
+        Ctx.Ui.ShowError(this, read.Error());
         return false;
     }
+    *threads = *read;
     if (*threads < 1 || *threads > MaxThoroughThreads) {
         Ctx.Ui.ShowError(
             this, QStringLiteral("The number of threads must be 1 to %1.").arg(MaxThoroughThreads));
@@ -107,12 +108,13 @@ void TFrmOptimize::StartThorough()
                 .arg(EdTimeLimit->text()));
         return;
     }
-    int replicates = 0, threads = 0;
-    QString error;
-    if (!ReadIntegerText(EdReplicates->text(), &replicates, &error)) {
-        Ctx.Ui.ShowError(this, error);
+    int threads = 0;
+    const TResult<int> replicatesRead = ReadIntegerText(EdReplicates->text());
+    if (!replicatesRead) {
+        Ctx.Ui.ShowError(this, replicatesRead.Error());
         return;
     }
+    const int replicates = *replicatesRead;
     if (!ReadThreadCount(EdThreads->text(), &threads)) return;
     if (replicates < 1) {
         Ctx.Ui.ShowError(this, QStringLiteral("The number of replicates must be at least 1."));
@@ -126,8 +128,8 @@ void TFrmOptimize::StartThorough()
     settings.Seed = FixedSeed ? *FixedSeed : ClockSeed();
     auto job = std::make_unique<TThoroughJob>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
                                               Ctx.Model.CharacterCount, settings);
-    if (const QString refusal = job->Refusal(); !refusal.isEmpty()) {
-        Ctx.Ui.ShowError(this, refusal);
+    if (const TStatus valid = job->Refusal(); !valid) {
+        Ctx.Ui.ShowError(this, valid.Error());
         return;
     }
     Thorough = std::move(job);

@@ -66,13 +66,13 @@ TReplicateSearch EvolutionaryReplicateSearch(int treeCount, int generations, boo
     };
 }
 
-QString SupportRefusal(int objectCount, int characterCount)
+TStatus SupportRefusal(int objectCount, int characterCount)
 {
     if (objectCount < 3 || objectCount > MaxParsimonyObjects)
-        return QStringLiteral("Branch support needs 3 to %1 objects; the data have %2.")
-            .arg(MaxParsimonyObjects)
-            .arg(objectCount);
-    if (characterCount < 1) return QStringLiteral("The data have no characters.");
+        return TFailure(QStringLiteral("Branch support needs 3 to %1 objects; the data have %2.")
+                            .arg(MaxParsimonyObjects)
+                            .arg(objectCount));
+    if (characterCount < 1) return TFailure(QStringLiteral("The data have no characters."));
     return {};
 }
 

@@ -14,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+#include "data/Result.h"
 #include "parsimony/Consensus.h"
 
 enum class TSupportMethod { Jackknife, Bootstrap, Unit };  // Unit: every weight 1
@@ -64,8 +65,8 @@ struct TSupportResult {
 };
 
 // Why support cannot be computed for these data (fewer than 3 or more than
-// 255 objects, no characters), or empty.
-QString SupportRefusal(int objectCount, int characterCount);
+// 255 objects, no characters).
+TStatus SupportRefusal(int objectCount, int characterCount);
 
 // Most replicates a run takes.
 constexpr int MaxReplicates = 10000;

@@ -120,9 +120,9 @@ void TFrmSupport::StartBTNClick()
         }
     }
     Job = std::make_unique<TSupportJob>(Field, Objects, Characters, request);
-    if (const QString why = Job->Refusal(); !why.isEmpty()) {
+    if (const TStatus valid = Job->Refusal(); !valid) {
         Job.reset();
-        Ui.ShowError(this, why);
+        Ui.ShowError(this, valid.Error());
         return;
     }
     StartBTN->setEnabled(false);
@@ -160,36 +160,36 @@ void TFrmSupport::CancelBTNClick()
 void TFrmSupport::JobFinished()
 {
     if (!Job) return;
-    const TSupportOutcome outcome = Job->Outcome();
+    const TResult<TSupportOutcome> outcome = Job->Outcome();
     StartBTN->setEnabled(true);
     CancelBTN->setEnabled(false);
     if (ProgressPB->maximum() == 0) ProgressPB->setRange(0, 1);
-    if (!outcome.Ok) {
-        StatusLBL->setText(outcome.Error);
+    if (!outcome) {
+        StatusLBL->setText(outcome.Error());
         emit RunFinished();
         return;
     }
-    Last = outcome;
+    Last = *outcome;
     ShowBTN->setEnabled(true);
-    StatusLBL->setText(outcome.Title);
-    if (Protocol) Protocol(outcome.Protocol);
+    StatusLBL->setText(outcome->Title);
+    if (Protocol) Protocol(outcome->Protocol);
     emit RunFinished();
     if (AutoShow) ShowBTNClick();
 }
 
 void TFrmSupport::ShowBTNClick()
 {
-    if (!Last.Ok) return;
+    if (!Last) return;
     TadaTreeNodes nodes;
     QString error;
-    if (!NewickToTreeNodes(ConsensusToNewick(Last.Tree, Field.Names, true), nodes, error)) {
+    if (!NewickToTreeNodes(ConsensusToNewick(Last->Tree, Field.Names, true), nodes, error)) {
         Ui.ShowError(this, error);
         return;
     }
     TTreeGrfFRM window(Ui, this);
     window.SetNodes(&nodes);
-    window.SetTitle(Last.Title);
-    window.SetNewick(Last.Newick);
+    window.SetTitle(Last->Title);
+    window.SetNewick(Last->Newick);
     window.exec();
 }
 

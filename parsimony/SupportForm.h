@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "parsimony/SupportJob.h"
 
@@ -66,5 +67,5 @@ private:
     bool Missing;
     std::function<void(const QStringList&)> Protocol;
     std::unique_ptr<TSupportJob> Job;
-    TSupportOutcome Last;
+    std::optional<TSupportOutcome> Last;
 };

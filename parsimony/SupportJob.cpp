@@ -28,14 +28,15 @@ QString TSupportJob::KindName(TSupportKind kind)
     return {};
 }
 
-QString TSupportJob::Refusal() const
+TStatus TSupportJob::Refusal() const
 {
-    if (const QString why = SupportRefusal(Objects, Characters); !why.isEmpty()) return why;
+    if (TStatus data = SupportRefusal(Objects, Characters); !data) return data;
     if (Request.Kind != TSupportKind::Bremer &&
         (Request.Replicates < 1 || Request.Replicates > MaxReplicates))
-        return QStringLiteral("The number of replicates must be 1 to %1.").arg(MaxReplicates);
+        return TFailure(
+            QStringLiteral("The number of replicates must be 1 to %1.").arg(MaxReplicates));
     if (Request.Threads < 1 || Request.Threads > 256)
-        return QStringLiteral("The number of threads must be 1 to 256.");
+        return TFailure(QStringLiteral("The number of threads must be 1 to 256."));
     return {};
 }
 
@@ -51,11 +52,10 @@ void TSupportJob::Start(TCallbacks callbacks)
     });
 }
 
-TSupportOutcome TSupportJob::Run(const std::function<void(int, int)>& progress)
+TResult<TSupportOutcome> TSupportJob::Run(const std::function<void(int, int)>& progress)
 {
+    if (TStatus valid = Refusal(); !valid) return TFailure(valid.Error());
     TSupportOutcome out;
-    out.Error = Refusal();
-    if (!out.Error.isEmpty()) return out;
     const QString rule = Request.MissingData ? QStringLiteral("missing data (\"?\") expected")
                                              : QStringLiteral("no missing data (\"?\") expected");
     if (Request.Kind == TSupportKind::Bremer) {
@@ -63,14 +63,10 @@ TSupportOutcome TSupportJob::Run(const std::function<void(int, int)>& progress)
         s.Seed = Request.Seed;
         s.Threads = Request.Threads;
         s.MissingData = Request.MissingData;
-        const TBremerResult r =
+        const TResult<TBremerResult> run =
             RunBremer(Field, Objects, Characters, s, progress, [this] { return Stop.load(); });
-        out.Cancelled = r.Cancelled;
-        if (!r.Ok) {
-            out.Error = r.Cancelled ? QStringLiteral("Bremer support cancelled.") : r.Error;
-            return out;
-        }
-        out.Ok = true;
+        if (!run) return TFailure(run.Error());
+        const TBremerResult& r = *run;
         out.Tree = r.Tree;
         out.Title = QStringLiteral("Bremer support (decay index), shortest length %1%2")
                         .arg(r.Shortest)
@@ -95,12 +91,9 @@ TSupportOutcome TSupportJob::Run(const std::function<void(int, int)>& progress)
             },
             [this] { return Stop.load(); });
         out.Cancelled = r.Cancelled;
-        if (r.Done == 0) {
-            out.Error = QStringLiteral("%1 cancelled before a replicate was done.")
-                            .arg(KindName(Request.Kind));
-            return out;
-        }
-        out.Ok = true;
+        if (r.Done == 0)
+            return TFailure(QStringLiteral("%1 cancelled before a replicate was done.")
+                                .arg(KindName(Request.Kind)));
         out.Tree = r.Consensus;
         out.Title = QStringLiteral("%1 support, %2 replicates%3")
                         .arg(KindName(Request.Kind))

@@ -4,11 +4,12 @@
 //
 //   TSupportRequest request;  // method, replicates, seed, threads, rule
 //   TSupportJob job(field, objects, characters, request);
-//   if (QString why = job.Refusal(); !why.isEmpty()) ...;
+//   if (TStatus ok = job.Refusal(); !ok) ... ok.Error() ...;
 //   job.Start({[](int done, int total) { ... },   // worker threads
 //              [] { ... }});                      // worker thread, once
 //   job.Cancel();                                 // any thread; keeps what is done
-//   // after Finished: job.Outcome().Newick, .Title, .Protocol, .Tree
+//   // after Finished: job.Outcome() failed (refused, or cancelled before
+//   // anything was found), or job.Outcome()->Newick, ->Title, ->Protocol, ->Tree
 // The destructor cancels and waits. Without Start, Run() does the same work
 // on the calling thread.
 #include <QString>
@@ -18,6 +19,7 @@
 #include <functional>
 #include <thread>
 
+#include "data/Result.h"
 #include "parsimony/Consensus.h"
 
 enum class TSupportKind { Jackknife, Bootstrap, Bremer };
@@ -31,13 +33,11 @@ struct TSupportRequest {
 };
 
 struct TSupportOutcome {
-    bool Ok = false;
-    bool Cancelled = false;
-    QString Error;
-    TGeneralTree Tree;     // the consensus, Percent = support
-    QString Newick;        // the same with the values as inner node labels
-    QString Title;         // e.g. "Jackknife support, 100 replicates"
-    QStringList Protocol;  // what was done and found
+    bool Cancelled = false;  // what was done before the cancel
+    TGeneralTree Tree;       // the consensus, Percent = support
+    QString Newick;          // the same with the values as inner node labels
+    QString Title;           // e.g. "Jackknife support, 100 replicates"
+    QStringList Protocol;    // what was done and found
 };
 
 class TSupportJob {
@@ -52,14 +52,14 @@ public:
     TSupportJob(const TSupportJob&) = delete;
     TSupportJob& operator=(const TSupportJob&) = delete;
 
-    // Empty when the run can start, else why not.
-    QString Refusal() const;
+    // Fails, saying why, when the run cannot start.
+    TStatus Refusal() const;
     void Start(TCallbacks callbacks);
-    TSupportOutcome Run(const std::function<void(int, int)>& progress = {});
+    TResult<TSupportOutcome> Run(const std::function<void(int, int)>& progress = {});
     void Cancel() { Stop = true; }
     bool Running() const { return Busy.load(); }
     // Valid once Finished was called (or Run returned).
-    const TSupportOutcome& Outcome() const { return Result; }
+    const TResult<TSupportOutcome>& Outcome() const { return Result; }
 
     static QString KindName(TSupportKind kind);
 
@@ -68,6 +68,6 @@ private:
     int Objects, Characters;
     TSupportRequest Request;
     std::atomic<bool> Stop{false}, Busy{false};
-    TSupportOutcome Result;
+    TResult<TSupportOutcome> Result{TFailure(QString())};
     std::thread Worker;
 };

@@ -29,8 +29,8 @@ const TThoroughOutcome& TThoroughJob::Run(
     const std::function<void(const TThoroughProgress&)>& progress, double interval)
 {
     TThoroughOutcome out;
-    out.Error = Refusal();
-    if (out.Error.isEmpty()) {
+    out.Refusal = Refusal();
+    if (out.Refusal) {
         out.Status = Thorough.Run(progress, &Stop, interval);
         if (out.Status != TThoroughStatus::Refused)
             out.Protocol = ThoroughProtocolLines(Thorough.Settings(), Thorough.ThreadsUsed()) +

@@ -3,7 +3,7 @@
 // its own thread for a window to observe, or on the calling thread.
 //
 //   TThoroughJob job(field, objects, characters, settings);
-//   if (QString why = job.Refusal(); !why.isEmpty()) ...;
+//   if (TStatus ok = job.Refusal(); !ok) ... ok.Error() ...;
 //   job.Start({[](const TThoroughProgress& p) { ... },  // job's thread
 //              0.5,                                     // seconds between reports
 //              [] { ... }});                            // job's thread, once
@@ -22,7 +22,7 @@
 
 struct TThoroughOutcome {
     TThoroughStatus Status = TThoroughStatus::Refused;
-    QString Error;  // the refusal
+    TStatus Refusal;  // failed when Status is Refused
     // What was done and found: the settings, threads and seed, then how it
     // ended. Empty when refused.
     QStringList Protocol;
@@ -41,8 +41,8 @@ public:
     TThoroughJob(const TThoroughJob&) = delete;
     TThoroughJob& operator=(const TThoroughJob&) = delete;
 
-    // Empty when the run can start, else why not.
-    QString Refusal() const { return Thorough.Refusal(); }
+    // Whether the run can start, and if not why not.
+    TStatus Refusal() const { return Thorough.Refusal(); }
     void Start(TCallbacks callbacks);
     const TThoroughOutcome& Run(const std::function<void(const TThoroughProgress&)>& progress = {},
                                 double interval = 1.0);

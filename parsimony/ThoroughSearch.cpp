@@ -48,25 +48,30 @@ TThoroughSearch::TThoroughSearch(const TSField& field, int objectCount, int char
 {
 }
 
-QString TThoroughSearch::Refusal() const
+TStatus TThoroughSearch::Refusal() const
 {
     if (Objects < 3)
-        return QStringLiteral("The thorough search needs at least 3 objects; the data have %1.")
-            .arg(Objects);
+        return TFailure(
+            QStringLiteral("The thorough search needs at least 3 objects; the data have %1.")
+                .arg(Objects));
     if (Objects > MaxThoroughObjects)
-        return QStringLiteral("The thorough search takes at most %1 objects; the data have %2.")
-            .arg(MaxThoroughObjects)
-            .arg(Objects);
-    if (Characters < 1) return QStringLiteral("The data have no characters.");
+        return TFailure(
+            QStringLiteral("The thorough search takes at most %1 objects; the data have %2.")
+                .arg(MaxThoroughObjects)
+                .arg(Objects));
+    if (Characters < 1) return TFailure(QStringLiteral("The data have no characters."));
     if (Set.Threads < 0 || Set.Threads > MaxThoroughThreads)
-        return QStringLiteral("The number of threads must be 1 to %1 (or 0 for every core).")
-            .arg(MaxThoroughThreads);
-    if (Set.Replicates < 1) return QStringLiteral("The number of replicates must be at least 1.");
+        return TFailure(
+            QStringLiteral("The number of threads must be 1 to %1 (or 0 for every core).")
+                .arg(MaxThoroughThreads));
+    if (Set.Replicates < 1)
+        return TFailure(QStringLiteral("The number of replicates must be at least 1."));
     if (Set.TimeLimit < 0)
-        return QStringLiteral("The time limit must be a positive number of seconds.");
-    if (Set.MaxTrees < 1) return QStringLiteral("The number of trees to keep must be at least 1.");
+        return TFailure(QStringLiteral("The time limit must be a positive number of seconds."));
+    if (Set.MaxTrees < 1)
+        return TFailure(QStringLiteral("The number of trees to keep must be at least 1."));
     if (Set.RatchetIterations < 0)
-        return QStringLiteral("The number of ratchet iterations cannot be negative.");
+        return TFailure(QStringLiteral("The number of ratchet iterations cannot be negative."));
     return {};
 }
 
@@ -165,7 +170,7 @@ TThoroughStatus TThoroughSearch::Run(const std::function<void(const TThoroughPro
     Done = 0;
     MismatchCount = 0;
     Reason.clear();
-    if (!Refusal().isEmpty()) return TThoroughStatus::Refused;
+    if (!Refusal()) return TThoroughStatus::Refused;
     const auto start = std::chrono::steady_clock::now();
     auto elapsed = [&] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

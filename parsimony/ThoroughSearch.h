@@ -7,7 +7,7 @@
 //   TThoroughSettings settings;          // defaults: see the fields
 //   settings.Seed = 7;
 //   TThoroughSearch search(field, objects, characters, settings);
-//   if (QString why = search.Refusal(); !why.isEmpty()) ...;
+//   if (TStatus ok = search.Refusal(); !ok) ... ok.Error() ...;
 //   search.Run([](const TThoroughProgress& p) { ... }, &cancel);
 //   for (const TThoroughResult& r : search.Results()) ... r.Tree, r.Length;
 //
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "data/Global.h"
+#include "data/Result.h"
 #include "parsimony/ThoroughTree.h"
 
 constexpr int MaxThoroughObjects = 20000;
@@ -64,8 +65,8 @@ public:
     TThoroughSearch(const TSField& field, int objectCount, int characterCount,
                     TThoroughSettings settings);
 
-    // Empty when the search can run, else why not.
-    QString Refusal() const;
+    // Fails, saying why, when the search cannot run.
+    TStatus Refusal() const;
     // Runs to a stopping rule; progress is called from the calling thread
     // about every `interval` seconds. *cancel may be set from any thread.
     TThoroughStatus Run(const std::function<void(const TThoroughProgress&)>& progress = {},

@@ -80,51 +80,45 @@ TTreeFile ReadTreeFile(const QString& path, qint64 maxBytes)
     return ReadTreeText(DecodeText(bytes));
 }
 
-TObjectTrees TreesOverObjects(const TNewickTrees& read, const std::vector<QString>& names,
-                              int objectCount)
+TResult<std::vector<TTree>> TreesOverObjects(const TNewickTrees& read,
+                                             const std::vector<QString>& names, int objectCount)
 {
-    TObjectTrees result;
+    std::vector<TTree> trees;
     for (size_t k = 0; k < read.Trees.size(); ++k) {
         TResult<TTree> tree = NewickToTree(read.Trees[k], names, objectCount);
         if (!tree) {
             const QString mismatch = objectCount >= 2 && objectCount <= MaxParsimonyObjects
                                          ? NameMismatch(read.Trees[k], names, objectCount)
                                          : QString();
-            result.Trees.clear();
-            result.Error =
-                QStringLiteral("%1 does not fit the data: %2")
-                    .arg(TreeLabel(read, k),
-                         mismatch.isEmpty() ? tree.Error() : mismatch + QLatin1Char('.'));
-            return result;
+            return TFailure(QStringLiteral("%1 does not fit the data: %2")
+                                .arg(TreeLabel(read, k), mismatch.isEmpty()
+                                                             ? tree.Error()
+                                                             : mismatch + QLatin1Char('.')));
         }
-        result.Trees.push_back(std::move(*tree));
+        trees.push_back(std::move(*tree));
     }
-    result.Ok = true;
-    return result;
+    return trees;
 }
 
-TOpenedTrees OpenTreesForData(const QString& path, const TMatrixData& data, bool missingData,
-                              QChar decimalSeparator)
+TResult<TOpenedTrees> OpenTreesForData(const QString& path, const TMatrixData& data,
+                                       bool missingData, QChar decimalSeparator)
 {
-    TOpenedTrees opened;
     const TTreeFile file = ReadTreeFile(path);
-    if (!file) {
-        opened.Error =
+    if (!file)
+        return TFailure(
             file.Unreadable
                 ? file.Error()
-                : QStringLiteral("Cannot read trees from \"%1\": %2").arg(path, file.Error());
-        return opened;
-    }
+                : QStringLiteral("Cannot read trees from \"%1\": %2").arg(path, file.Error()));
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
-    const TObjectTrees trees = TreesOverObjects(*file, field.Names, data.ObjectCount);
-    if (!trees.Ok) {
-        opened.Error =
-            QStringLiteral("The trees of \"%1\" do not fit the data. %2").arg(path, trees.Error);
-        return opened;
-    }
+    const TResult<std::vector<TTree>> trees =
+        TreesOverObjects(*file, field.Names, data.ObjectCount);
+    if (!trees)
+        return TFailure(
+            QStringLiteral("The trees of \"%1\" do not fit the data. %2").arg(path, trees.Error()));
+    TOpenedTrees opened;
     // Nothing here draws at random: seed 0.
-    opened.Population = FoundTreesPopulation(trees.Trees, field, data.ObjectCount,
-                                             data.CharacterCount, missingData, 0);
+    opened.Population =
+        FoundTreesPopulation(*trees, field, data.ObjectCount, data.CharacterCount, missingData, 0);
     opened.Optimum = opened.Population->FindBestTree().second;
 
     opened.Rows.push_back({QStringLiteral("Trees read from %1").arg(QFileInfo(path).fileName()),
@@ -144,6 +138,5 @@ TOpenedTrees OpenTreesForData(const QString& path, const TMatrixData& data, bool
     opened.Protocol << (missingData ? QStringLiteral("Missing data (\"?\") are expected")
                                     : QStringLiteral("no missing data (\"?\") are expected"));
     opened.Protocol << OptimumText(opened.Optimum, decimalSeparator);
-    opened.Ok = true;
     return opened;
 }

@@ -5,17 +5,18 @@
 //
 //   TTreeFile file = ReadTreeFile(path);
 //   if (!file) report(file.Error());           // unreadable, or not tree text
-//   TObjectTrees fit = TreesOverObjects(*file, field.Names, objectCount);
-//   if (!fit.Ok) report(fit.Error);            // names the unknown and missing objects
+//   TResult<std::vector<TTree>> fit = TreesOverObjects(*file, field.Names, objectCount);
+//   if (!fit) report(fit.Error());             // names the unknown and missing objects
 //
 //   // For the tree results window: the trees scored on the matrix.
-//   TOpenedTrees opened = OpenTreesForData(path, data, true, '.');
-//   opened.Population, opened.Rows, opened.Optimum, opened.Protocol
+//   TResult<TOpenedTrees> opened = OpenTreesForData(path, data, true, '.');
+//   opened->Population, opened->Rows, opened->Optimum, opened->Protocol
 #include <QStringList>
 #include <memory>
 #include <vector>
 
 #include "data/ImportSource.h"
+#include "data/Result.h"
 #include "parsimony/Newick.h"
 
 class TParsimonySearch;
@@ -33,21 +34,14 @@ struct TTreeFile : TResult<TNewickTrees> {
 // otherwise; comments in square brackets (ours, [&R], [length=...]) skipped.
 TTreeFile ReadTreeFile(const QString& path, qint64 maxBytes = MaxTreeFileBytes);
 
-struct TObjectTrees {
-    bool Ok = false;
-    QString Error;
-    std::vector<TTree> Trees;  // not evaluated
-};
-
-// Every tree as a tree of the search over names[1..objectCount]. A tree whose
-// leaves are not exactly the objects is refused with every unknown name and
-// every missing object named; other faults as NewickToTree says them.
-TObjectTrees TreesOverObjects(const TNewickTrees& read, const std::vector<QString>& names,
-                              int objectCount);
+// Every tree as a tree of the search over names[1..objectCount], not
+// evaluated. A tree whose leaves are not exactly the objects is refused with
+// every unknown name and every missing object named; other faults as
+// NewickToTree says them.
+TResult<std::vector<TTree>> TreesOverObjects(const TNewickTrees& read,
+                                             const std::vector<QString>& names, int objectCount);
 
 struct TOpenedTrees {
-    bool Ok = false;
-    QString Error;
     std::shared_ptr<TParsimonySearch> Population;  // trees 1..n, scored
     std::vector<QStringList> Rows;                 // the tree list: legend, then one row a tree
     double Optimum = 0;
@@ -57,5 +51,5 @@ struct TOpenedTrees {
 // The trees of a file scored on the matrix (coded as the parsimony job codes
 // it), under the missing-data rule or not, as the tree results window shows a
 // search's trees: list rows (tree, length, name in the file) and protocol.
-TOpenedTrees OpenTreesForData(const QString& path, const TMatrixData& data, bool missingData,
-                              QChar decimalSeparator);
+TResult<TOpenedTrees> OpenTreesForData(const QString& path, const TMatrixData& data,
+                                       bool missingData, QChar decimalSeparator);

@@ -280,3 +280,51 @@ TEST(BatchSafety, CodingJobsWarnAboutCharactersOfMoreThan256States)
         EXPECT_FALSE(r.Err.contains("character few"));
     }
 }
+
+TEST(BatchSafety, ArgumentsAndOptionsAreRefusedWithOneSentence)
+{
+    // Each refusal is the exact sentence, alone on stderr, and the first of
+    // several bad options is the one told; nothing goes to stdout.
+    struct TCase {
+        QStringList Args;
+        int Exit;
+        const char* Err;
+    };
+    const QString missing = Source + QStringLiteral("/examples/no-such-file.txt");
+    const TCase cases[] = {
+        {{"paths", Example, "--bogus"}, 2, "Unknown option --bogus.\n"},
+        {{"paths", Example, "-o"}, 2, "The option -o needs a value.\n"},
+        {{"check"}, 2, "Usage: varno-batch check FILE\n"},
+        {{"search", Example, "--threads", "0", "--replicates", "x"},
+         2,
+         "The option --threads needs a whole number from 1 to 256, not \"0\".\n"},
+        {{"search", Example, "--seed", "-1"},
+         2,
+         "The option --seed needs a whole number from 0 to 18446744073709551615.\n"},
+        {{"parsimony", Example, "--trees", "ten", "--generations", "x"},
+         2,
+         "The option --trees needs a whole number, not \"ten\".\n"},
+        {{"exact", Example, "--max-trees", "-3"},
+         2,
+         "The option --max-trees needs a whole number from 0 up, not \"-3\".\n"},
+        {{"support", Example, "--method", "jackknife", "--threads", "300"},
+         2,
+         "--threads needs a whole number from 1 to 256, not \"300\".\n"},
+        {{"draw", Example, "-o", "x.png", "--width", "8"},
+         2,
+         "The option --width needs a whole number of pixels from 16 to 20000, not \"8\".\n"},
+    };
+    for (const TCase& c : cases) {
+        const TBatchRun r = RunBatch(c.Args);
+        EXPECT_EQ(r.Exit, c.Exit) << c.Args.join(' ').toStdString();
+        EXPECT_EQ(r.Err.toStdString(), c.Err) << c.Args.join(' ').toStdString();
+        EXPECT_TRUE(r.Out.isEmpty());
+    }
+    // A data file that cannot be read: the reader's sentence names it, exit 1.
+    for (const char* command : {"check", "paths", "exact", "search"}) {
+        const TBatchRun r = RunBatch({command, missing});
+        EXPECT_EQ(r.Exit, 1) << command;
+        EXPECT_TRUE(r.Err.contains("no-such-file.txt")) << command << ": " << r.Err.toStdString();
+        EXPECT_EQ(r.Err.count('\n'), 1) << r.Err.toStdString();
+    }
+}

@@ -119,7 +119,9 @@ private slots:
         settings.Threads = 1;
         TExactSearch core(app.Ctx.Model.CharField, app.Ctx.Model.ObjectCount,
                           app.Ctx.Model.CharacterCount, settings);
-        const TExactResult r = core.Run();
+        const TResult<TExactResult> run = core.Run();
+        QVERIFY(run.Ok());
+        const TExactResult& r = *run;
         QVERIFY(r.Proved);
         QCOMPARE(Find<TStringGrid>(app.Results, "SgOpt")->Rows(), ExactListRows(r, '.'));
         QCOMPARE(static_cast<std::uint64_t>(r.Trees.size()), r.OptimalTrees);
@@ -168,7 +170,7 @@ private slots:
         const qsizetype before = big.Main.ProtocolLines().size();
         big.Optimize.Button1Click();
         QVERIFY(!big.Optimize.IsRunning());
-        QCOMPARE(big.Ui.Errors, QStringList{ValidateExactSearch(41, TExactSettings())});
+        QCOMPARE(big.Ui.Errors, QStringList{ValidateExactSearch(41, TExactSettings()).Error()});
         QVERIFY(big.Ui.Errors.first().contains("40"));
         QCOMPARE(big.Main.ProtocolLines().size(), before);
         QVERIFY(!big.Results.Population());

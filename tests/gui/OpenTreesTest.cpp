@@ -76,14 +76,14 @@ private slots:
         QCOMPARE(list.Cell(2, 1), QString("ladder"));
         QCOMPARE(list.Cell(2, 2), QString("genera"));
         // The lengths are the batch scorer's, and the label shows the shorter.
-        const TOpenedTrees expected =
+        const TResult<TOpenedTrees> expected =
             OpenTreesForData(trees,
                              TMatrixData{app.Ctx.Model.DataMatrix, app.Ctx.Model.ObjectCount,
                                          app.Ctx.Model.CharacterCount},
                              true, QLatin1Char('.'));
-        QVERIFY(expected.Ok);
-        const double ladder = expected.Population->Tree(1).Fitness;
-        const double genera = expected.Population->Tree(2).Fitness;
+        QVERIFY(expected.Ok());
+        const double ladder = expected->Population->Tree(1).Fitness;
+        const double genera = expected->Population->Tree(2).Fitness;
         QVERIFY(genera < ladder);
         QCOMPARE(app.Results.Population()->Tree(1).Fitness, ladder);
         QCOMPARE(Find<QLabel>(app.Results, "Label1")->text(),

@@ -377,18 +377,18 @@ private slots:
         for (int k = 1; k <= population.TreeCount(); ++k)
             if (population.Tree(k).Fitness == shortest)
                 both.push_back(ReadNewick(all[k - 1])->Trees.front());
-        const TNewickSetResult groups = CladesOfNewick(both);
-        QVERIFY2(groups.Ok, qPrintable(groups.Error));
+        const TResult<TNewickSet> groups = CladesOfNewick(both);
+        QVERIFY2(groups.Ok(), qPrintable(groups.Error()));
         const size_t saved = read->Trees.size();
         QVERIFY(both.size() > saved + 1);      // several shortest trees in the list...
         QVERIFY(saved < both.size() - saved);  // ...some of them alike
         for (size_t i = 0; i < saved; ++i)
             for (size_t j = i + 1; j < saved; ++j)
-                QVERIFY(groups.Input.Trees[i] != groups.Input.Trees[j]);
+                QVERIFY(groups->Input.Trees[i] != groups->Input.Trees[j]);
         for (size_t j = saved; j < both.size(); ++j) {
             bool found = false;
             for (size_t i = 0; i < saved; ++i)
-                found |= groups.Input.Trees[i] == groups.Input.Trees[j];
+                found |= groups->Input.Trees[i] == groups->Input.Trees[j];
             QVERIFY(found);
         }
 

@@ -152,8 +152,9 @@ private slots:
         request.MissingData = search.Settings().MissingData;
         TSupportJob job(search.CharField(), search.Tree(1).TipCount(),
                         search.CharField().Places.Count(), request);
-        const TSupportOutcome outcome = job.Run();
-        QVERIFY(outcome.Ok);
+        const TResult<TSupportOutcome> run = job.Run();
+        QVERIFY(run.Ok());
+        const TSupportOutcome& outcome = *run;
         const QStringList protocol =
             Find<QPlainTextEdit>(app.Main, "Memo1")->toPlainText().split('\n');
         QCOMPARE(protocol.last(), outcome.Newick);

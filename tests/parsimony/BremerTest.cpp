@@ -69,8 +69,9 @@ TEST(Bremer, DecayIndicesMatchEveryTreeProvedAndHeuristic)
             s.Threads = 2;
             s.MissingData = missing;
             s.ExactObjects = exactObjects;
-            const TBremerResult r = RunBremer(field, 7, shape.Characters, s);
-            ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+            const TResult<TBremerResult> run = RunBremer(field, 7, shape.Characters, s);
+            ASSERT_TRUE(run.Ok()) << run.Error().toStdString();
+            const TBremerResult& r = *run;
             const std::string where =
                 "round " + std::to_string(round) + ", exact up to " + std::to_string(exactObjects);
             EXPECT_EQ(r.Shortest, all.Shortest) << where;
@@ -184,11 +185,11 @@ TEST(Bremer, CancelAndRefusals)
     std::mt19937_64 rng(3);
     const TSField field = RandomField(rng, {30, 20, 4, 0, 0});
     TBremerSettings s;
-    const TBremerResult stopped = RunBremer(field, 30, 20, s, {}, [] { return true; });
-    EXPECT_TRUE(stopped.Cancelled);
-    EXPECT_FALSE(stopped.Ok);
-    EXPECT_FALSE(RunBremer(field, 2, 20, s).Ok);
-    EXPECT_FALSE(RunBremer(field, 30, 0, s).Error.isEmpty());
+    const TResult<TBremerResult> stopped = RunBremer(field, 30, 20, s, {}, [] { return true; });
+    EXPECT_EQ(stopped.Error().toStdString(), "Bremer support cancelled.");
+    EXPECT_FALSE(stopped.Ok());
+    EXPECT_FALSE(RunBremer(field, 2, 20, s).Ok());
+    EXPECT_FALSE(RunBremer(field, 30, 0, s).Error().isEmpty());
 }
 
 TEST(Bremer, WeakHeuristicSearchesStayConsistentUpperBounds)
@@ -205,8 +206,9 @@ TEST(Bremer, WeakHeuristicSearchesStayConsistentUpperBounds)
         s.Ratchet = 0;
         s.MaxTrees = 1;
         s.ExactObjects = 0;
-        const TBremerResult r = RunBremer(field, 7, 14, s);
-        ASSERT_TRUE(r.Ok);
+        const TResult<TBremerResult> run = RunBremer(field, 7, 14, s);
+        ASSERT_TRUE(run.Ok());
+        const TBremerResult& r = *run;
         EXPECT_GE(r.Shortest, all.Shortest);
         for (const TBremerGroup& g : r.Groups) {
             EXPECT_FALSE(g.Exact);

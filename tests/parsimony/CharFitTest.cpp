@@ -136,30 +136,30 @@ TEST(TreeTable, TipsNodesAndLengthShareRowsByNumber)
 
 TEST(OptimizeRun, BothEditTextsAreReadBeforeAnythingIsComputed)
 {
-    TSearchRequest r = ReadSearchRequest("10", "abc", 5);
-    EXPECT_FALSE(r.Ok);
-    EXPECT_EQ(r.Error.toStdString(), "'abc' is not a valid integer value");
+    TResult<TSearchRequest> r = ReadSearchRequest("10", "abc", 5);
+    EXPECT_FALSE(r.Ok());
+    EXPECT_EQ(r.Error().toStdString(), "'abc' is not a valid integer value");
     r = ReadSearchRequest("ten", "abc", 5);
-    EXPECT_EQ(r.Error.toStdString(), "'ten' is not a valid integer value");
+    EXPECT_EQ(r.Error().toStdString(), "'ten' is not a valid integer value");
     r = ReadSearchRequest("", "10", 5);
-    EXPECT_EQ(r.Error.toStdString(), "'' is not a valid integer value");
+    EXPECT_EQ(r.Error().toStdString(), "'' is not a valid integer value");
     r = ReadSearchRequest("10", "99999999999", 5);
-    EXPECT_FALSE(r.Ok);
+    EXPECT_FALSE(r.Ok());
 
     // Values outside the up/down ranges but inside the limits are used as typed.
     r = ReadSearchRequest(" 3 ", "0", 3);
-    EXPECT_TRUE(r.Ok) << r.Error.toStdString();
-    EXPECT_EQ(r.TreeCount, 3);
-    EXPECT_EQ(r.Generations, 0);
+    EXPECT_TRUE(r.Ok()) << r.Error().toStdString();
+    EXPECT_EQ(r->TreeCount, 3);
+    EXPECT_EQ(r->Generations, 0);
     r = ReadSearchRequest("255", "7000", 4);
-    EXPECT_TRUE(r.Ok);
+    EXPECT_TRUE(r.Ok());
 
     for (auto [n, g, objects] :
          {std::tuple{"0", "10", 5}, std::tuple{"256", "10", 5}, std::tuple{"10", "-1", 5},
           std::tuple{"10", "10", 2}, std::tuple{"10", "10", 256}}) {
         r = ReadSearchRequest(n, g, objects);
-        EXPECT_FALSE(r.Ok) << n << " " << g << " " << objects;
-        EXPECT_FALSE(r.Error.isEmpty());
+        EXPECT_FALSE(r.Ok()) << n << " " << g << " " << objects;
+        EXPECT_FALSE(r.Error().isEmpty());
     }
 }
 

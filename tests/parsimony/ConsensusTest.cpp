@@ -16,9 +16,11 @@ QString ConsensusOf(const QString& newick, TConsensusKind kind, bool percents = 
 {
     const TResult<TNewickTrees> read = ReadNewick(newick);
     EXPECT_TRUE(read.Ok()) << read.Error().toStdString();
-    const TNewickSetResult set = CladesOfNewick(read->Trees);
-    EXPECT_TRUE(set.Ok) << set.Error.toStdString();
-    return WriteNewickTree(ConsensusToNewick(Consensus(set.Input, kind), set.Names, percents));
+    if (!read) return {};
+    const TResult<TNewickSet> set = CladesOfNewick(read->Trees);
+    EXPECT_TRUE(set.Ok()) << set.Error().toStdString();
+    if (!set) return {};
+    return WriteNewickTree(ConsensusToNewick(Consensus(set->Input, kind), set->Names, percents));
 }
 
 // The groups of a consensus as sorted name lists.
@@ -80,11 +82,11 @@ TEST(Consensus, OneTreeAndTreesWithLabelsGiveTheTreeItself)
 
 TEST(Consensus, BadTreeSetsAreRefusedWithAReason)
 {
-    EXPECT_FALSE(CladesOfNewick({}).Ok);
+    EXPECT_EQ(CladesOfNewick({}).Error().toStdString(), "There are no trees.");
     auto error = [](const QString& text) {
         const TResult<TNewickTrees> read = ReadNewick(text);
         EXPECT_TRUE(read.Ok());
-        return CladesOfNewick(read->Trees).Error;
+        return CladesOfNewick(read->Trees).Error();
     };
     EXPECT_TRUE(error("((A,B),C);((A,B),D);").contains("\"D\", which tree 1 lacks"))
         << error("((A,B),C);((A,B),D);").toStdString();
@@ -108,14 +110,14 @@ TEST(Consensus, GroupsOfSearchTreesMatchTheirNewick)
         for (int o = 1; o <= n; ++o) names.push_back(QStringLiteral("T%1").arg(o));
         QString text;
         for (const TTree& t : trees) text += WriteNewick(t, names);
-        const TNewickSetResult fromText = CladesOfNewick(ReadNewick(text)->Trees);
-        ASSERT_TRUE(fromText.Ok);
+        const TResult<TNewickSet> fromText = CladesOfNewick(ReadNewick(text)->Trees);
+        ASSERT_TRUE(fromText.Ok());
         const TConsensusInput fromTrees = CladesOfTrees(pointers, n);
         for (TConsensusKind kind :
              {TConsensusKind::Strict, TConsensusKind::Majority, TConsensusKind::Semistrict}) {
             const TGeneralTree a = Consensus(fromTrees, kind);
-            const TGeneralTree b = Consensus(fromText.Input, kind);
-            EXPECT_EQ(GroupNames(a, names), GroupNames(b, fromText.Names))
+            const TGeneralTree b = Consensus(fromText->Input, kind);
+            EXPECT_EQ(GroupNames(a, names), GroupNames(b, fromText->Names))
                 << "seed 5, round " << round;
         }
         // The same leaf order as the first tree: a tree's consensus with itself is itself.

@@ -15,6 +15,13 @@
 #include "parsimony/PackedStates.h"
 
 namespace {
+// The result of a run that must not be refused.
+TExactResult Ran(TResult<TExactResult> run)
+{
+    EXPECT_TRUE(run.Ok()) << run.Error().toStdString();
+    return run ? *std::move(run) : TExactResult();
+}
+
 struct TEnumeration {
     std::int64_t Optimum = 0;
     std::vector<std::vector<std::uint64_t>> Shortest;  // canonical keys, sorted
@@ -113,7 +120,7 @@ void ExpectSameAsEnumeration(const TPackedField& packed, bool missing,
                              const TExactSettings& settings, const TEnumeration& all,
                              const std::string& label)
 {
-    const TExactResult r = TExactSearch(packed, settings).Run();
+    const TExactResult r = Ran(TExactSearch(packed, settings).Run());
     ASSERT_EQ(r.Status, TExactStatus::Proved) << label;
     EXPECT_TRUE(r.Proved) << label;
     EXPECT_EQ(r.Optimum, all.Optimum) << label;
@@ -201,7 +208,7 @@ TEST(ExactSearch, ResultsDoNotDependOnTheThreads)
             TExactSettings settings;
             settings.Threads = threads;
             settings.MaxTrees = 7;
-            runs.push_back(TExactSearch(packed, settings).Run());
+            runs.push_back(Ran(TExactSearch(packed, settings).Run()));
         }
         for (const TExactResult& r : runs) {
             ASSERT_TRUE(r.Proved);
@@ -255,7 +262,7 @@ TEST(ExactSearch, StopsOnTimeAndCancelWithAValidLowerBound)
         EXPECT_GE(p.Done, 0.0);
         EXPECT_LE(p.Done, 1.0);
     };
-    const TExactResult r = TExactSearch(packed, settings).Run(callbacks);
+    const TExactResult r = Ran(TExactSearch(packed, settings).Run(callbacks));
     ASSERT_EQ(r.Status, TExactStatus::TimeLimit);
     EXPECT_FALSE(r.Proved);
     EXPECT_LE(r.LowerBound, r.Optimum);
@@ -267,7 +274,7 @@ TEST(ExactSearch, StopsOnTimeAndCancelWithAValidLowerBound)
 
     settings.TimeLimitSeconds.reset();
     callbacks.Cancelled = [] { return true; };
-    const TExactResult c = TExactSearch(packed, settings).Run(callbacks);
+    const TExactResult c = Ran(TExactSearch(packed, settings).Run(callbacks));
     EXPECT_EQ(c.Status, TExactStatus::Cancelled);
     EXPECT_FALSE(c.Proved);
     EXPECT_LE(c.LowerBound, c.Optimum);
@@ -276,22 +283,23 @@ TEST(ExactSearch, StopsOnTimeAndCancelWithAValidLowerBound)
 TEST(ExactSearch, BadInputGetsAClearAnswer)
 {
     TExactSettings settings;
-    EXPECT_FALSE(ValidateExactSearch(2, settings).isEmpty());
-    EXPECT_FALSE(ValidateExactSearch(41, settings).isEmpty());
-    EXPECT_TRUE(ValidateExactSearch(40, settings).isEmpty());
+    EXPECT_FALSE(ValidateExactSearch(2, settings).Ok());
+    EXPECT_TRUE(ValidateExactSearch(41, settings).Error().contains(QStringLiteral("at most 40")));
+    EXPECT_TRUE(ValidateExactSearch(40, settings).Ok());
     EXPECT_TRUE(ExactSearchWarning(25).isEmpty());
     EXPECT_FALSE(ExactSearchWarning(26).isEmpty());
     settings.TimeLimitSeconds = 0;
-    EXPECT_FALSE(ValidateExactSearch(10, settings).isEmpty());
+    EXPECT_FALSE(ValidateExactSearch(10, settings).Error().isEmpty());
 
     // Two objects: refused, nothing computed.
     std::mt19937_64 rng(2);
     TRandomFieldShape shape;
     shape.Objects = 2;
     const TSField two = RandomField(rng, shape);
-    const TExactResult refused = TExactSearch(two, 2, shape.Characters, TExactSettings()).Run();
-    EXPECT_EQ(refused.Status, TExactStatus::Refused);
-    EXPECT_FALSE(refused.Error.isEmpty());
+    const TResult<TExactResult> refused =
+        TExactSearch(two, 2, shape.Characters, TExactSettings()).Run();
+    EXPECT_FALSE(refused.Ok());
+    EXPECT_EQ(refused.Error(), ValidateExactSearch(2, TExactSettings()).Error());
 
     // Every character missing, or every object alike: all (2n-3)!! trees are
     // optimal, counted in full and not stored beyond the maximum.
@@ -301,7 +309,7 @@ TEST(ExactSearch, BadInputGetsAClearAnswer)
     const TSField empty = RandomField(rng, shape);
     TExactSettings few;
     few.MaxTrees = 5;
-    const TExactResult all = TExactSearch(empty, 22, 4, few).Run();
+    const TExactResult all = Ran(TExactSearch(empty, 22, 4, few).Run());
     EXPECT_TRUE(all.Proved);
     EXPECT_EQ(all.Optimum, 0);
     EXPECT_EQ(all.OptimalTreesText, QStringLiteral("13113070457687988603440625"));  // 41!!
@@ -313,7 +321,7 @@ TEST(ExactSearch, BadInputGetsAClearAnswer)
     TSField alike = RandomField(rng, shape);
     for (TSPlace& place : alike.Places)
         for (int o = 2; o <= 9; ++o) place.Inc[o] = place.Inc[1];
-    const TExactResult same = TExactSearch(alike, 9, 4, few).Run();
+    const TExactResult same = Ran(TExactSearch(alike, 9, 4, few).Run());
     EXPECT_TRUE(same.Proved);
     EXPECT_EQ(same.OptimalTrees, 2027025U);  // 15!!
     EXPECT_EQ(same.Trees.size(), 5U);

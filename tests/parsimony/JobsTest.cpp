@@ -207,22 +207,20 @@ TEST(EvolutionaryJob, RefusalComputesNothingAndStillFinishes)
     std::mt19937_64 rng(1);
     const TSField two = RandomField(rng, {2, 4, 3, 0, 0});
     TEvolutionaryJob job(two, 2, 4, Evolutionary(5, 10, 1), "5", "10");
-    const QString why = job.Refusal();
-    EXPECT_FALSE(why.isEmpty());
+    const TStatus why = job.Refusal();
+    EXPECT_FALSE(why.Ok());
     TFinishedFlag finished;
     job.Start({{}, finished.Callback()});
     ASSERT_TRUE(finished.Wait());
     EXPECT_EQ(job.Outcome().Status, TSearchStatus::Refused);
-    EXPECT_EQ(job.Outcome().Error, why);
+    EXPECT_EQ(job.Outcome().Refusal.Error(), why.Error());
     EXPECT_TRUE(job.Outcome().Protocol.isEmpty());
     EXPECT_EQ(job.Search().TreeCount(), 0);
 
     const TSField five = RandomField(rng, {5, 4, 3, 0, 0});
-    EXPECT_FALSE(
-        TEvolutionaryJob(five, 5, 4, Evolutionary(0, 10, 1), "0", "10").Refusal().isEmpty());
-    EXPECT_FALSE(
-        TEvolutionaryJob(five, 5, 4, Evolutionary(3, -1, 1), "3", "-1").Refusal().isEmpty());
-    EXPECT_TRUE(TEvolutionaryJob(five, 5, 4, Evolutionary(3, 0, 1), "3", "0").Refusal().isEmpty());
+    EXPECT_FALSE(TEvolutionaryJob(five, 5, 4, Evolutionary(0, 10, 1), "0", "10").Refusal().Ok());
+    EXPECT_FALSE(TEvolutionaryJob(five, 5, 4, Evolutionary(3, -1, 1), "3", "-1").Refusal().Ok());
+    EXPECT_TRUE(TEvolutionaryJob(five, 5, 4, Evolutionary(3, 0, 1), "3", "0").Refusal().Ok());
 }
 
 TEST(EvolutionaryJob, GoingAwayWhileRunningStopsTheThread)
@@ -297,9 +295,9 @@ TEST(ThoroughJob, OwnThreadSnapshotCancelAndRefusal)
 
     const TSField two = RandomField(rng, {2, 4, 3, 0, 0});
     TThoroughJob refused(two, 2, 4, s);
-    EXPECT_FALSE(refused.Refusal().isEmpty());
+    EXPECT_FALSE(refused.Refusal().Ok());
     EXPECT_EQ(refused.Run().Status, TThoroughStatus::Refused);
-    EXPECT_EQ(refused.Outcome().Error, refused.Refusal());
+    EXPECT_EQ(refused.Outcome().Refusal.Error(), refused.Refusal().Error());
     EXPECT_TRUE(refused.Outcome().Protocol.isEmpty());
 }
 
@@ -310,11 +308,13 @@ TEST(ExactJob, OwnThreadCancelAndRefusal)
     TExactSettings s;
     s.Threads = 2;
     TExactJob job(field, 8, 10, s);
-    EXPECT_TRUE(job.Refusal().isEmpty());
+    EXPECT_TRUE(job.Refusal().Ok());
     TFinishedFlag finished;
     job.Start({{}, finished.Callback()});
     ASSERT_TRUE(finished.Wait());
-    const TExactResult direct = TExactSearch(field, 8, 10, s).Run();
+    const TResult<TExactResult> ran = TExactSearch(field, 8, 10, s).Run();
+    ASSERT_TRUE(ran.Ok());
+    const TExactResult& direct = *ran;
     const TExactOutcome& out = job.Outcome();
     ASSERT_EQ(out.Result.Status, TExactStatus::Proved);
     EXPECT_EQ(out.Result.Optimum, direct.Optimum);
@@ -349,9 +349,9 @@ TEST(ExactJob, OwnThreadCancelAndRefusal)
 
     const TSField many = RandomField(rng, {41, 3, 3, 0, 0});
     TExactJob refused(many, 41, 3, s);
-    EXPECT_FALSE(refused.Refusal().isEmpty());
-    EXPECT_EQ(refused.Run().Result.Status, TExactStatus::Refused);
-    EXPECT_EQ(refused.Outcome().Result.Error, refused.Refusal());
+    EXPECT_FALSE(refused.Refusal().Ok());
+    EXPECT_FALSE(refused.Run().Refusal.Ok());
+    EXPECT_EQ(refused.Outcome().Refusal.Error(), refused.Refusal().Error());
     EXPECT_TRUE(refused.Outcome().Protocol.isEmpty());
     EXPECT_FALSE(TExactJob(many, 41, 3, s).Warning().isEmpty());
 }

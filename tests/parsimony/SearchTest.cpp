@@ -54,22 +54,25 @@ void ExpectEvaluatedPopulation(const TParsimonySearch& search, int objects)
 
 TEST(Search, RefusesWhatItCannotRun)
 {
-    EXPECT_TRUE(ValidateSearch(3, 1, 0).isEmpty());
-    EXPECT_TRUE(ValidateSearch(255, 255, 5000).isEmpty());
-    EXPECT_TRUE(ValidateSearch(2, 10, 100).contains(QStringLiteral("at least 3 objects")));
-    EXPECT_TRUE(ValidateSearch(256, 10, 100).contains(QStringLiteral("at most 255 objects")));
-    EXPECT_TRUE(ValidateSearch(10, 0, 100).contains(QStringLiteral("No. of trees")));
-    EXPECT_TRUE(ValidateSearch(10, 256, 100).contains(QStringLiteral("No. of trees")));
-    EXPECT_TRUE(ValidateSearch(10, 5, -1).contains(QStringLiteral("Generations")));
+    EXPECT_TRUE(ValidateSearch(3, 1, 0).Ok());
+    EXPECT_TRUE(ValidateSearch(255, 255, 5000).Ok());
+    EXPECT_TRUE(ValidateSearch(2, 10, 100).Error().contains(QStringLiteral("at least 3 objects")));
+    EXPECT_TRUE(
+        ValidateSearch(256, 10, 100).Error().contains(QStringLiteral("at most 255 objects")));
+    EXPECT_TRUE(ValidateSearch(10, 0, 100).Error().contains(QStringLiteral("No. of trees")));
+    EXPECT_TRUE(ValidateSearch(10, 256, 100).Error().contains(QStringLiteral("No. of trees")));
+    EXPECT_TRUE(ValidateSearch(10, 5, -1).Error().contains(QStringLiteral("Generations")));
 
     const TSField field = Field(1, 2, 3);
     TParsimonySearch search(field, 2, 3, Settings(5, 10, 1));
     EXPECT_EQ(search.Run(), TSearchStatus::Refused);
-    EXPECT_FALSE(search.Error().isEmpty());
+    EXPECT_EQ(search.Refusal().Error(), ValidateSearch(2, 5, 10).Error());
     EXPECT_EQ(search.TreeCount(), 0);
     // Characters not coded for the data.
     TParsimonySearch uncoded(TSField(), 5, 3, Settings(5, 10, 1));
     EXPECT_EQ(uncoded.Run(), TSearchStatus::Refused);
+    EXPECT_EQ(uncoded.Refusal().Error().toStdString(),
+              "The characters have not been coded for these data.");
 }
 
 TEST(Search, ShuffleGivesAPermutationThatASeedRepeats)

@@ -331,14 +331,14 @@ TEST(ThoroughSearch, RefusesWhatItCannotRun)
     TRandomFieldShape shape;
     shape.Objects = 2;
     const TSField two = RandomField(rng, shape);
-    EXPECT_FALSE(TThoroughSearch(two, 2, 5, {}).Refusal().isEmpty());
+    EXPECT_FALSE(TThoroughSearch(two, 2, 5, {}).Refusal().Error().isEmpty());
     shape.Objects = 5;
     const TSField five = RandomField(rng, shape);
     TThoroughSettings settings;
     settings.Threads = 1000;
-    EXPECT_FALSE(TThoroughSearch(five, 5, 5, settings).Refusal().isEmpty());
+    EXPECT_FALSE(TThoroughSearch(five, 5, 5, settings).Refusal().Error().isEmpty());
     settings.Threads = 1;
-    EXPECT_TRUE(TThoroughSearch(five, 5, 5, settings).Refusal().isEmpty());
+    EXPECT_TRUE(TThoroughSearch(five, 5, 5, settings).Refusal().Ok());
     // A target no tree reaches: the run ends by its other rules.
     settings.TargetLength = 0;
     settings.Replicates = 2;

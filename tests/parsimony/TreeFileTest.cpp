@@ -61,46 +61,46 @@ TEST(TreeFile, OpenedTreesScoreAsTheBatchScoresThem)
     const TMatrixData data = LoadWeevils();
 
     for (bool missing : {true, false}) {
-        const TOpenedTrees opened = OpenTreesForData(nex, data, missing, QLatin1Char(','));
-        ASSERT_TRUE(opened.Ok) << opened.Error.toStdString();
-        ASSERT_EQ(opened.Population->TreeCount(), 2);
+        const TResult<TOpenedTrees> opened = OpenTreesForData(nex, data, missing, QLatin1Char(','));
+        ASSERT_TRUE(opened.Ok()) << opened.Error().toStdString();
+        ASSERT_EQ(opened->Population->TreeCount(), 2);
         // The batch tool scores the same topologies from the Newick file.
         const TBatchRun score = missing ? RunBatch({"score", Weevils, nwk})
                                         : RunBatch({"score", Weevils, nwk, "--no-missing"});
         ASSERT_EQ(score.Exit, 0) << score.Err.toStdString();
         const QList<QByteArray> lengths = score.Out.trimmed().split('\n');
         ASSERT_EQ(lengths.size(), 2);
-        ASSERT_EQ(opened.Rows.size(), 3u);
-        EXPECT_EQ(opened.Rows[0][0], QStringLiteral("Trees read from w.nex"));
+        ASSERT_EQ(opened->Rows.size(), 3u);
+        EXPECT_EQ(opened->Rows[0][0], QStringLiteral("Trees read from w.nex"));
         for (int k = 1; k <= 2; ++k) {
-            EXPECT_EQ(FormatShortest(opened.Population->Tree(k).Fitness, QLatin1Char('.')),
+            EXPECT_EQ(FormatShortest(opened->Population->Tree(k).Fitness, QLatin1Char('.')),
                       QString::fromUtf8(lengths[k - 1].trimmed()));
-            EXPECT_EQ(opened.Rows[static_cast<size_t>(k)][1],
-                      FormatShortest(opened.Population->Tree(k).Fitness, QLatin1Char(',')));
+            EXPECT_EQ(opened->Rows[static_cast<size_t>(k)][1],
+                      FormatShortest(opened->Population->Tree(k).Fitness, QLatin1Char(',')));
         }
-        EXPECT_EQ(opened.Rows[1][2], QStringLiteral("ladder"));
-        EXPECT_EQ(opened.Rows[2][2], QStringLiteral("clades two"));
-        EXPECT_EQ(opened.Optimum,
-                  std::min(opened.Population->Tree(1).Fitness, opened.Population->Tree(2).Fitness));
-        EXPECT_TRUE(opened.Protocol.contains(QStringLiteral("Trees from ") + nex));
-        EXPECT_TRUE(opened.Protocol.contains(QStringLiteral("Trees = 2")));
+        EXPECT_EQ(opened->Rows[1][2], QStringLiteral("ladder"));
+        EXPECT_EQ(opened->Rows[2][2], QStringLiteral("clades two"));
+        EXPECT_EQ(opened->Optimum, std::min(opened->Population->Tree(1).Fitness,
+                                            opened->Population->Tree(2).Fitness));
+        EXPECT_TRUE(opened->Protocol.contains(QStringLiteral("Trees from ") + nex));
+        EXPECT_TRUE(opened->Protocol.contains(QStringLiteral("Trees = 2")));
     }
     // The more resolved tree groups the genera and is shorter than the ladder.
-    const TOpenedTrees opened = OpenTreesForData(nwk, data, true, QLatin1Char('.'));
-    ASSERT_TRUE(opened.Ok) << opened.Error.toStdString();
-    EXPECT_LT(opened.Population->Tree(2).Fitness, opened.Population->Tree(1).Fitness);
-    EXPECT_EQ(opened.Rows[1][2], QStringLiteral("tree 1"));
+    const TResult<TOpenedTrees> opened = OpenTreesForData(nwk, data, true, QLatin1Char('.'));
+    ASSERT_TRUE(opened.Ok()) << opened.Error().toStdString();
+    EXPECT_LT(opened->Population->Tree(2).Fitness, opened->Population->Tree(1).Fitness);
+    EXPECT_EQ(opened->Rows[1][2], QStringLiteral("tree 1"));
 
     // A file may hold more trees than a search keeps (255).
     QByteArray many;
     for (int k = 0; k < 150; ++k) many += WeevilNewick;
     Write(nwk, many);
-    const TOpenedTrees all = OpenTreesForData(nwk, data, true, QLatin1Char('.'));
-    ASSERT_TRUE(all.Ok) << all.Error.toStdString();
-    ASSERT_EQ(all.Population->TreeCount(), 300);
-    EXPECT_EQ(all.Rows.size(), 301u);
-    EXPECT_EQ(all.Population->Tree(300).Fitness, opened.Population->Tree(2).Fitness);
-    EXPECT_EQ(all.Rows[300][2], QStringLiteral("tree 300"));
+    const TResult<TOpenedTrees> all = OpenTreesForData(nwk, data, true, QLatin1Char('.'));
+    ASSERT_TRUE(all.Ok()) << all.Error().toStdString();
+    ASSERT_EQ(all->Population->TreeCount(), 300);
+    EXPECT_EQ(all->Rows.size(), 301u);
+    EXPECT_EQ(all->Population->Tree(300).Fitness, opened->Population->Tree(2).Fitness);
+    EXPECT_EQ(all->Rows[300][2], QStringLiteral("tree 300"));
 }
 
 TEST(TreeFile, TreesThatDoNotFitTheDataAreRefusedWithEveryNameSaid)
@@ -139,12 +139,11 @@ TEST(TreeFile, TreesThatDoNotFitTheDataAreRefusedWithEveryNameSaid)
     for (const TCase& c : cases) {
         const QString path = dir.filePath("t.tre");
         Write(path, c.file);
-        const TOpenedTrees opened = OpenTreesForData(path, data, true, QLatin1Char('.'));
-        EXPECT_FALSE(opened.Ok) << c.file;
-        EXPECT_EQ(opened.Population, nullptr);
+        const TResult<TOpenedTrees> opened = OpenTreesForData(path, data, true, QLatin1Char('.'));
+        EXPECT_FALSE(opened.Ok()) << c.file;
         for (const char* part : c.expect)
-            EXPECT_TRUE(opened.Error.contains(QString::fromUtf8(part)))
-                << opened.Error.toStdString() << "\nwanted: " << part;
+            EXPECT_TRUE(opened.Error().contains(QString::fromUtf8(part)))
+                << opened.Error().toStdString() << "\nwanted: " << part;
     }
 
     // A file that cannot be read says so itself; one over the limit is refused.
