@@ -60,9 +60,8 @@ bool WriteOutput(const QString& path, const QByteArray& bytes)
         WriteStdout(bytes);
         return true;
     }
-    QString error;
-    if (!SaveTextFile(path, bytes, &error)) {
-        WriteStderr(error);
+    if (TStatus saved = SaveTextFile(path, bytes); !saved) {
+        WriteStderr(saved.Error());
         return false;
     }
     return true;
@@ -73,8 +72,8 @@ bool OutputsAreSafe(const QStringList& inputs, const QStringList& outputs)
     for (qsizetype k = 0; k < outputs.size(); ++k) {
         const QString& out = outputs[k];
         if (IsStdout(out)) continue;
-        if (const QString refusal = OutputFileRefusal(out); !refusal.isEmpty()) {
-            WriteStderr(refusal);
+        if (TStatus usable = OutputFileRefusal(out); !usable) {
+            WriteStderr(usable.Error());
             return false;
         }
         for (const QString& in : inputs)
@@ -100,12 +99,12 @@ bool OutputsAreSafe(const QStringList& inputs, const QStringList& outputs)
 bool LoadDataFile(const QString& path, TMatrixData* data)
 {
     TReadResult read = ReadDataFile(path);
-    if (!read.Ok) {
-        WriteStderr(read.Error);
+    if (!read.Ok()) {
+        WriteStderr(read.Error());
         return false;
     }
-    for (const QString& w : read.Warnings) WriteStderr(w);
-    *data = std::move(read.Data);
+    for (const QString& w : read->Warnings) WriteStderr(w);
+    *data = std::move(read->Data);
     return true;
 }
 

@@ -13,12 +13,12 @@ int RunLoad(const QStringList& rawArgs)
     }
     const QString path = args.Positional().first();
     TReadResult read = ReadDataFile(path);
-    if (!read.Ok) {
-        WriteStderr(read.Error);
+    if (!read.Ok()) {
+        WriteStderr(read.Error());
         return ExitFailure;
     }
-    WriteStdoutLines(LoadReportLines(path, read.Data));
-    for (const QString& w : LoadReportNotes(read)) WriteStderr(w);
+    WriteStdoutLines(LoadReportLines(path, read->Data));
+    for (const QString& w : LoadReportNotes(*read)) WriteStderr(w);
     return ExitOk;
 }
 }  // namespace

@@ -79,12 +79,13 @@ QString TreeLabel(const TNewickReadResult& read, size_t k)
 TTreeFile ReadTreeFile(const QString& path, qint64 maxBytes)
 {
     TTreeFile file;
-    QByteArray bytes;
-    if (!ReadWholeFile(path, &bytes, &file.Error, maxBytes)) {
+    const TResult<QByteArray> bytes = ReadWholeFile(path, maxBytes);
+    if (!bytes) {
+        file.Error = bytes.Error();
         file.Unreadable = true;
         return file;
     }
-    static_cast<TNewickReadResult&>(file) = ReadTreeText(DecodeText(bytes));
+    static_cast<TNewickReadResult&>(file) = ReadTreeText(DecodeText(*bytes));
     return file;
 }
 

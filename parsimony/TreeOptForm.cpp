@@ -282,8 +282,7 @@ void TFrmTreeOpt::BtnSaveTreesClick()
     else
         bytes = EncodeTrees(PopulationTrees(*Search), Search->CharField().Names,
                             asNexus ? TTreeFileFormat::Nexus : TTreeFileFormat::Newick);
-    QString error;
-    if (!SaveTextFile(path, bytes, &error)) Ctx.Ui.ShowError(this, error);
+    if (TStatus saved = SaveTextFile(path, bytes); !saved) Ctx.Ui.ShowError(this, saved.Error());
 }
 
 QByteArray TFrmTreeOpt::ShortestTreesText(bool asNexus) const
