@@ -308,9 +308,9 @@ void TFrmTreeOpt::DrawTree(int slot)
     if (!Search || slot < 1 || slot > Search->TreeCount()) return;
     // The drawing works on its own copy: re-rooting there leaves this tree alone.
     TadaTreeNodes nodes;
-    QString error;
-    if (!SearchTreeToTreeNodes(Search->Tree(slot), Search->CharField().Names, nodes, error)) {
-        Ctx.Ui.ShowError(this, error);
+    if (TStatus drawn = SearchTreeToTreeNodes(Search->Tree(slot), Search->CharField().Names, nodes);
+        !drawn) {
+        Ctx.Ui.ShowError(this, drawn.Error());
         return;
     }
     // The changes as the tree's branch lengths count them.
@@ -356,9 +356,8 @@ void TFrmTreeOpt::BtnConsensusClick()
                       : QString()),
          WriteNewickTree(newick)});
     TadaTreeNodes nodes;
-    QString error;
-    if (!NewickToTreeNodes(newick, nodes, error)) {
-        Ctx.Ui.ShowError(this, error);
+    if (TStatus drawn = NewickToTreeNodes(newick, nodes); !drawn) {
+        Ctx.Ui.ShowError(this, drawn.Error());
         return;
     }
     emit TreeDrawingWanted(&nodes, title, WriteNewickTree(newick));

@@ -390,8 +390,8 @@ private slots:
             EvaluateTree(back.Tree, population.CharField(), true);
             QCOMPARE(back.Tree.Fitness, shortest);
             TadaTreeNodes nodes;
-            QString error;
-            QVERIFY2(NewickToTreeNodes(tree, nodes, error), qPrintable(error));
+            const TStatus drawn = NewickToTreeNodes(tree, nodes);
+            QVERIFY2(drawn.Ok(), qPrintable(drawn.Error()));
         }
         const TBatchText score = RunBatchText({"score", Example, path});
         QCOMPARE(score.Exit, 0);
