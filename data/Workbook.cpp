@@ -38,8 +38,12 @@ bool ReadFirstSheet(const QString& path, const QByteArray& bytes, TSheetCells* c
     const bool cfb = bytes.startsWith("\xD0\xCF\x11\xE0");
     const TZipArchive zip(cfb ? QByteArray() : bytes);
     // The sizes a zip declares are checked before any part is unpacked.
-    if (!cfb && zip.LooksLikeZip() && !zip.Check(MaxDataFileBytes, 2 * MaxDataFileBytes, error))
-        return false;
+    if (!cfb && zip.LooksLikeZip()) {
+        if (TStatus fits = zip.Check(MaxDataFileBytes, 2 * MaxDataFileBytes); !fits) {
+            *error = fits.Error();
+            return false;
+        }
+    }
     switch (DetectWorkbook(bytes, zip)) {
         case TWorkbookKind::Xls:
             return ReadXlsFirstSheet(path, cells, error);

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const TZipArchive zip(bytes);
     QString error;
-    if (zip.LooksLikeZip() && zip.Check(MaxDataFileBytes, 2 * MaxDataFileBytes, &error)) {
+    if (zip.LooksLikeZip() && zip.Check(MaxDataFileBytes, 2 * MaxDataFileBytes).Ok()) {
         TSheetCells cells;
         QStringList warnings;
         ReadXlsxFirstSheet(bytes, &cells, &warnings, &error);
