@@ -93,6 +93,6 @@ void TFrmDistMat::BtnSaveClick()
     const QString path = Ctx.Ui.GetSaveFileName(this, QStringLiteral("Save matrix"), QString(),
                                                 QStringLiteral("Matrix"), QStringLiteral("txt"));
     if (path.isEmpty()) return;
-    QString error;
-    if (!SaveTextFile(path, EncodeTextTable(SGDist->Rows()), &error)) Ctx.Ui.ShowError(this, error);
+    if (TStatus saved = SaveTextFile(path, EncodeTextTable(SGDist->Rows())); !saved)
+        Ctx.Ui.ShowError(this, saved.Error());
 }

@@ -296,17 +296,17 @@ void TFrmMain::ExportMatrix1Click()
         format = TExportFormat::Csv;
     else if (chosen.isEmpty() && !ExportFormatOfPath(path, &format))
         format = TExportFormat::Nexus;
-    const TMatrixExport out = ExportMatrix(
+    const TResult<TMatrixExport> out = ExportMatrix(
         TMatrixData{Ctx.Model.DataMatrix, Ctx.Model.ObjectCount, Ctx.Model.CharacterCount}, format);
-    QString error;
-    if (!out.Ok) {
-        Ctx.Ui.ShowError(this, out.Error);
+    if (!out.Ok()) {
+        Ctx.Ui.ShowError(this, out.Error());
         return;
     }
-    if (!SaveTextFile(path, out.Text, &error) ||
-        (format == TExportFormat::Phylip &&
-         !SaveTextFile(AncestorsPath(path), out.Ancestors, &error))) {
-        Ctx.Ui.ShowError(this, error);
+    TStatus saved = SaveTextFile(path, out->Text);
+    if (saved && format == TExportFormat::Phylip)
+        saved = SaveTextFile(AncestorsPath(path), out->Ancestors);
+    if (!saved) {
+        Ctx.Ui.ShowError(this, saved.Error());
         return;
     }
     WriteProtocol(QString());
@@ -314,7 +314,7 @@ void TFrmMain::ExportMatrix1Click()
     if (format == TExportFormat::Phylip)
         WriteProtocol(QStringLiteral("Ancestral states (all 0, for Camin-Sokal) in ") +
                       AncestorsPath(path));
-    for (const QString& note : out.Notes) WriteProtocol(note);
+    for (const QString& note : out->Notes) WriteProtocol(note);
 }
 
 void TFrmMain::Excelxls1Click()
@@ -336,9 +336,8 @@ void TFrmMain::BtnSaveClick()
     const QString path = Ctx.Ui.GetSaveFileName(this, QStringLiteral("Save protocol"), QString(),
                                                 QStringLiteral("Protocol"), QStringLiteral("txt"));
     if (path.isEmpty()) return;
-    QString error;
-    if (!SaveTextFile(path, EncodeTextLines(ProtocolLines()), &error))
-        Ctx.Ui.ShowError(this, error);
+    if (TStatus saved = SaveTextFile(path, EncodeTextLines(ProtocolLines())); !saved)
+        Ctx.Ui.ShowError(this, saved.Error());
 }
 
 void TFrmMain::StartSpreadsheetEditing()

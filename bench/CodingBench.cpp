@@ -28,11 +28,11 @@ int main(int argc, char** argv)
         return 2;
     }
     TReadResult read = ReadDataFile(QString::fromLocal8Bit(argv[1]));
-    if (!read.Ok) {
-        std::fprintf(stderr, "%s\n", qPrintable(read.Error));
+    if (!read.Ok()) {
+        std::fprintf(stderr, "%s\n", qPrintable(read.Error()));
         return 1;
     }
-    LoadedModel.AssignMatrix(std::move(read.Data), false);
+    LoadedModel.AssignMatrix(std::move(read->Data), false);
     TModel& m = LoadedModel;
     m.SetCharField(BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount), true);
     benchmark::RunSpecifiedBenchmarks();

@@ -73,15 +73,15 @@ int main(int argc, char** argv)
                             {"file order", true, true, false, false}};
     for (const QString& file : files) {
         const TReadResult read = ReadDataFile(file);
-        if (!read.Ok) {
-            std::fprintf(stderr, "%s\n", qPrintable(read.Error));
+        if (!read.Ok()) {
+            std::fprintf(stderr, "%s\n", qPrintable(read.Error()));
             return 1;
         }
         const TSField field =
-            BuildPathSets(read.Data.DataMatrix, read.Data.ObjectCount, read.Data.CharacterCount);
+            BuildPathSets(read->Data.DataMatrix, read->Data.ObjectCount, read->Data.CharacterCount);
         const QByteArray name = QFileInfo(file).fileName().toUtf8();
         {
-            const TPackedField packed(field, read.Data.ObjectCount, read.Data.CharacterCount);
+            const TPackedField packed(field, read->Data.ObjectCount, read->Data.CharacterCount);
             const TExactField reduced(packed, settings.MissingData);
             const TGroupBound groups(reduced, true);
             std::printf(
@@ -92,7 +92,7 @@ int main(int argc, char** argv)
                 static_cast<long long>(reduced.Constant() + groups.TreeBound()));
         }
         for (const TVariant& v : all) {
-            RunOne(field, read.Data.ObjectCount, read.Data.CharacterCount, v, settings,
+            RunOne(field, read->Data.ObjectCount, read->Data.CharacterCount, v, settings,
                    name.constData());
             if (!variants) break;
         }

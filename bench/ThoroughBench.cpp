@@ -58,12 +58,12 @@ int main(int argc, char** argv)
     }
     for (const char* file : files) {
         const TReadResult read = ReadDataFile(QString::fromLocal8Bit(file));
-        if (!read.Ok) {
-            std::fprintf(stderr, "%s: %s\n", file, qPrintable(read.Error));
+        if (!read.Ok()) {
+            std::fprintf(stderr, "%s: %s\n", file, qPrintable(read.Error()));
             return 1;
         }
-        const int objects = read.Data.ObjectCount, characters = read.Data.CharacterCount;
-        const TSField field = BuildPathSets(read.Data.DataMatrix, objects, characters);
+        const int objects = read->Data.ObjectCount, characters = read->Data.CharacterCount;
+        const TSField field = BuildPathSets(read->Data.DataMatrix, objects, characters);
         std::printf("%s: %d objects x %d characters\n", file, objects, characters);
 
         TThoroughSettings settings;

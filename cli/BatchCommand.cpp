@@ -61,9 +61,8 @@ bool WriteOutput(const QString& path, const QByteArray& bytes)
         WriteStdout(bytes);
         return true;
     }
-    QString error;
-    if (!SaveTextFile(path, bytes, &error)) {
-        WriteStderr(error);
+    if (TStatus saved = SaveTextFile(path, bytes); !saved) {
+        WriteStderr(saved.Error());
         return false;
     }
     return true;
@@ -74,8 +73,8 @@ bool OutputsAreSafe(const QStringList& inputs, const QStringList& outputs)
     for (qsizetype k = 0; k < outputs.size(); ++k) {
         const QString& out = outputs[k];
         if (IsStdout(out)) continue;
-        if (const QString refusal = OutputFileRefusal(out); !refusal.isEmpty()) {
-            WriteStderr(refusal);
+        if (TStatus usable = OutputFileRefusal(out); !usable) {
+            WriteStderr(usable.Error());
             return false;
         }
         for (const QString& in : inputs)

@@ -115,9 +115,8 @@ int RunExact(const QStringList& rawArgs)
     const QString newickPath = args.Value(QStringLiteral("--newick"));
     if (!OutputsAreSafe(args.Positional(), {newickPath})) return ExitFailure;
     if (!newickPath.isEmpty()) {
-        QString error;
-        if (!SaveTextFile(newickPath, EncodeTextLines(newick), &error)) {
-            WriteStderr(error);
+        if (TStatus saved = SaveTextFile(newickPath, EncodeTextLines(newick)); !saved) {
+            WriteStderr(saved.Error());
             return ExitFailure;
         }
     }

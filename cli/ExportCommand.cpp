@@ -46,11 +46,11 @@ int RunExport(const QStringList& rawArgs)
         TReadResult read =
             ReadNexusMatrix(input, root == QLatin1String("lowest") ? TNexusRootRule::LowestState
                                                                    : TNexusRootRule::FirstObject);
-        if (!read.Ok) {
-            WriteStderr(read.Error);
+        if (!read.Ok()) {
+            WriteStderr(read.Error());
             return ExitFailure;
         }
-        data = std::move(read.Data);
+        data = std::move(read->Data);
     } else {
         TResult<TMatrixData> loaded = LoadDataFile(input);
         if (!loaded) {
@@ -59,14 +59,14 @@ int RunExport(const QStringList& rawArgs)
         }
         data = *std::move(loaded);
     }
-    const TMatrixExport result = ExportMatrix(data, format);
-    if (!result.Ok) {
-        WriteStderr(result.Error);
+    const TResult<TMatrixExport> result = ExportMatrix(data, format);
+    if (!result.Ok()) {
+        WriteStderr(result.Error());
         return ExitFailure;
     }
-    for (const QString& note : result.Notes) WriteStderr(note);
-    if (!WriteOutput(out, result.Text)) return ExitFailure;
-    if (format == TExportFormat::Phylip && !WriteOutput(AncestorsPath(out), result.Ancestors))
+    for (const QString& note : result->Notes) WriteStderr(note);
+    if (!WriteOutput(out, result->Text)) return ExitFailure;
+    if (format == TExportFormat::Phylip && !WriteOutput(AncestorsPath(out), result->Ancestors))
         return ExitFailure;
     return ExitOk;
 }

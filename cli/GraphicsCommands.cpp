@@ -107,8 +107,8 @@ int RunDraw(const QStringList& rawArgs)
         return ExitFailure;
     }
     TadaTreeNodes nodes;
-    if (!NewickToTreeNodes(read->Trees.front(), nodes, error)) {
-        WriteStderr(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(input), error));
+    if (TStatus drawn = NewickToTreeNodes(read->Trees.front(), nodes); !drawn) {
+        WriteStderr(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(input), drawn.Error()));
         return ExitFailure;
     }
     if (nodes.Count() < 3) {

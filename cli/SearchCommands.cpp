@@ -76,9 +76,9 @@ QStringList NewickLines(const std::vector<TThoroughResult>& trees, const TSField
 
 bool Save(const QString& path, const QStringList& lines)
 {
-    QString error;
-    if (SaveTextFile(path, EncodeTextLines(lines), &error)) return true;
-    WriteStderr(error);
+    TStatus saved = SaveTextFile(path, EncodeTextLines(lines));
+    if (saved) return true;
+    WriteStderr(saved.Error());
     return false;
 }
 

@@ -2,13 +2,14 @@
 // Each character's state tree in indexed form, for writing the matrix in
 // other programs' formats.
 //
-//   TCharacterStates s;
-//   if (!CharacterStates(data, c, &s, &error)) ...;
-//   s.Names[k], s.Parent[k] (-1 at the root), s.Own[o] (-1: "?"), s.Has(o, k)
+//   TResult<TCharacterStates> s = CharacterStates(data, c);
+//   if (!s) ... s.Error();
+//   s->Names[k], s.Parent[k] (-1 at the root), s.Own[o] (-1: "?"), s.Has(o, k)
 #include <QStringList>
 #include <vector>
 
 #include "data/Global.h"
+#include "data/Result.h"
 
 struct TCharacterStates {
     QStringList Names;        // states in the program's order (sorted ignoring case)
@@ -22,4 +23,4 @@ struct TCharacterStates {
 
 // Fails (with a sentence naming the character) when the states do not form
 // one tree: several roots, or a cycle.
-bool CharacterStates(const TMatrixData& data, int c, TCharacterStates* states, QString* error);
+TResult<TCharacterStates> CharacterStates(const TMatrixData& data, int c);

@@ -37,18 +37,13 @@ QString LineList(const std::vector<int>& lines)
 
 TReadResult ReadCsvMatrixBytes(const QByteArray& bytes)
 {
-    TReadResult result;
-    if (bytes.contains('\0')) {
-        result.Error = QStringLiteral("this is not a CSV file: it contains binary data.");
-        return result;
-    }
+    if (bytes.contains('\0'))
+        return TFailure(QStringLiteral("this is not a CSV file: it contains binary data."));
     // Every field costs memory before the table's own size check: count them
     // first, on the bytes (separators are ASCII).
-    if (std::max(bytes.count(','), bytes.count(';')) + bytes.count('\n') > MaxMatrixCells) {
-        result.Error = QStringLiteral("the file is too large to load: more than %1 cells.")
-                           .arg(MaxMatrixCells);
-        return result;
-    }
+    if (std::max(bytes.count(','), bytes.count(';')) + bytes.count('\n') > MaxMatrixCells)
+        return TFailure(QStringLiteral("the file is too large to load: more than %1 cells.")
+                            .arg(MaxMatrixCells));
     QString text = DecodeText(bytes);
     text.remove(QLatin1Char('\r'));
     const QChar sep = DetectSeparator(text);
@@ -98,44 +93,36 @@ TReadResult ReadCsvMatrixBytes(const QByteArray& bytes)
             row.clear();
             recordLine = ++line;
         } else if (afterQuote) {
-            result.Error =
+            return TFailure(
                 QStringLiteral(
                     "line %1, field %2: text after the closing quote (a field in quotes ends with "
                     "the quote; a quote inside it is written twice).")
                     .arg(line)
-                    .arg(row.size() + 1);
-            return result;
+                    .arg(row.size() + 1));
         } else if (c == QLatin1Char('"')) {
-            if (!field.isEmpty()) {
-                result.Error =
+            if (!field.isEmpty())
+                return TFailure(
                     QStringLiteral(
                         "line %1, field %2: a stray quote inside a field without quotes (put the "
                         "field in quotes and write the quote twice).")
                         .arg(line)
-                        .arg(row.size() + 1);
-                return result;
-            }
+                        .arg(row.size() + 1));
             inQuotes = true;
             quoteLine = line;
         } else {
             field += c;
         }
     }
-    if (inQuotes) {
-        result.Error = QStringLiteral("line %1, field %2: a quoted field is never closed.")
-                           .arg(quoteLine)
-                           .arg(row.size() + 1);
-        return result;
-    }
+    if (inQuotes)
+        return TFailure(QStringLiteral("line %1, field %2: a quoted field is never closed.")
+                            .arg(quoteLine)
+                            .arg(row.size() + 1));
     if (!field.isEmpty() || !row.isEmpty() || afterQuote) {
         endField();
         rows.push_back(row);
         rowLine.push_back(recordLine);
     }
-    if (rows.empty()) {
-        result.Error = QStringLiteral("the file is empty.");
-        return result;
-    }
+    if (rows.empty()) return TFailure(QStringLiteral("the file is empty."));
 
     // Rows shorter than the header are padded with empty cells; longer ones
     // usually mean an unquoted separator inside a field.
@@ -145,17 +132,15 @@ TReadResult ReadCsvMatrixBytes(const QByteArray& bytes)
         QStringList& fieldsOfRow = rows[r];
         while (fieldsOfRow.size() > header && fieldsOfRow.last().isEmpty())
             fieldsOfRow.removeLast();
-        if (fieldsOfRow.size() > header) {
-            result.Error =
+        if (fieldsOfRow.size() > header)
+            return TFailure(
                 QStringLiteral(
                     "line %1 has %2 fields, the header line %3 (is a \"%4\" inside a field not "
                     "quoted?).")
                     .arg(rowLine[r])
                     .arg(fieldsOfRow.size())
                     .arg(header)
-                    .arg(sep);
-            return result;
-        }
+                    .arg(sep));
         if (fieldsOfRow.size() < header &&
             !(fieldsOfRow.size() == 1 && fieldsOfRow.front().isEmpty()))
             shortLines.push_back(rowLine[r]);
@@ -163,29 +148,29 @@ TReadResult ReadCsvMatrixBytes(const QByteArray& bytes)
 
     QByteArray table;
     for (const QStringList& r : rows) table += r.join(QLatin1Char('\t')).toUtf8() + '\n';
-    result = ReadTextMatrixBytes(table);
-    if (!result.Ok) return result;
+    TReadResult result = ReadTextMatrixBytes(table);
+    if (!result) return result;
     if (sep == QLatin1Char(';'))
-        result.Notes << QStringLiteral("CSV: fields separated by semicolons.");
+        result->Notes << QStringLiteral("CSV: fields separated by semicolons.");
     if (!shortLines.empty())
-        result.Notes << QStringLiteral(
-                            "WARNING: lines with fewer fields than the header line, missing cells "
-                            "left empty: %1.")
-                            .arg(LineList(shortLines));
+        result->Notes << QStringLiteral(
+                             "WARNING: lines with fewer fields than the header line, missing cells "
+                             "left empty: %1.")
+                             .arg(LineList(shortLines));
     if (flattened > 0)
-        result.Notes << QStringLiteral(
-                            "WARNING: %1 fields held line breaks or tabs, replaced by blanks.")
-                            .arg(flattened);
+        result->Notes << QStringLiteral(
+                             "WARNING: %1 fields held line breaks or tabs, replaced by blanks.")
+                             .arg(flattened);
     return result;
 }
 
 TReadResult ReadCsvMatrix(const QString& path)
 {
-    TReadResult result;
-    QByteArray bytes;
-    if (!ReadWholeFile(path, &bytes, &result.Error, MaxDataFileBytes)) return result;
-    result = ReadCsvMatrixBytes(bytes);
-    if (!result.Ok) result.Error = QStringLiteral("Cannot load \"%1\": %2").arg(path, result.Error);
+    const TResult<QByteArray> bytes = ReadWholeFile(path, MaxDataFileBytes);
+    if (!bytes) return TFailure(bytes.Error());
+    TReadResult result = ReadCsvMatrixBytes(*bytes);
+    if (!result)
+        return TFailure(QStringLiteral("Cannot load \"%1\": %2").arg(path, result.Error()));
     return result;
 }
 

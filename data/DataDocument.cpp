@@ -7,10 +7,10 @@
 TStatus TDataDocument::Load(const QString& path, bool workbook, TNexusRootRule rootRule)
 {
     TReadResult read = ReadDataFile(path, workbook, rootRule);
-    if (!read.Ok) return TFailure(read.Error);
-    TLoadReport report{path, LoadReportLines(path, read.Data), LoadReportNotes(read),
-                       read.Warnings};
-    Model.AssignMatrix(std::move(read.Data), workbook);
+    if (!read) return TFailure(read.Error());
+    TLoadReport report{path, LoadReportLines(path, read->Data), LoadReportNotes(*read),
+                       read->Warnings};
+    Model.AssignMatrix(std::move(read->Data), workbook);
     LastLoad = std::move(report);
     return {};
 }

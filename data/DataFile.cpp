@@ -10,8 +10,8 @@ TReadResult ReadDataFile(const QString& path, bool workbook, TNexusRootRule root
     TReadResult read = workbook          ? ReadWorkbook(path)
                        : IsCsvPath(path) ? ReadCsvMatrix(path)
                                          : ReadTextMatrix(path);
-    if (read.Ok && !workbook)
-        PointToComma(read.Data.DataMatrix, read.Data.ObjectCount, read.Data.CharacterCount);
+    if (read && !workbook)
+        PointToComma(read->Data.DataMatrix, read->Data.ObjectCount, read->Data.CharacterCount);
     return read;
 }
 
@@ -24,7 +24,7 @@ QStringList LoadReportLines(const QString& path, const TMatrixData& data)
             QStringLiteral("Characters = ") + QString::number(data.CharacterCount)};
 }
 
-QStringList LoadReportNotes(const TReadResult& read)
+QStringList LoadReportNotes(const TMatrixRead& read)
 {
     return read.Warnings + read.Notes + LoadWarnings(read.Data);
 }

@@ -17,4 +17,4 @@ TReadResult ReadDataFile(const QString& path);
 QStringList LoadReportLines(const QString& path, const TMatrixData& data);
 // What a successful read has to add to the report: the reader's warnings
 // and notes, then cut cells and the like (LoadWarnings).
-QStringList LoadReportNotes(const TReadResult& read);
+QStringList LoadReportNotes(const TMatrixRead& read);

@@ -146,8 +146,8 @@ void TFrmImport::BtnSaveClick()
         Ctx.Ui.GetSaveFileName(this, QStringLiteral("Save data"), QStringLiteral("Text (*.txt)"),
                                QStringLiteral("Paths"), QStringLiteral("txt"));
     if (path.isEmpty()) return;
-    QString error;
-    if (!SaveTextFile(path, EncodeTextTable(SgData->Rows()), &error)) Ctx.Ui.ShowError(this, error);
+    if (TStatus saved = SaveTextFile(path, EncodeTextTable(SgData->Rows())); !saved)
+        Ctx.Ui.ShowError(this, saved.Error());
 }
 
 void TFrmImport::ShowWithContinue()

@@ -30,14 +30,11 @@ bool DecodeDataText(const QByteArray& bytes, QString* text)
 
 TReadResult ReadTextMatrixBytes(const QByteArray& bytes)
 {
-    TReadResult result;
     QString text;
-    if (!DecodeDataText(bytes, &text)) {
-        result.Error = QStringLiteral(
+    if (!DecodeDataText(bytes, &text))
+        return TFailure(QStringLiteral(
             "this is not a text data file: it contains binary data (a workbook is opened with "
-            "File/Data > Open > Excel).");
-        return result;
-    }
+            "File/Data > Open > Excel)."));
     text.remove(QLatin1Char('\r'));  // CR LF ends a line, a lone CR is dropped
 
     // Lines and cells are counted before anything is built, so that a file
@@ -59,13 +56,12 @@ TReadResult ReadTextMatrixBytes(const QByteArray& bytes)
         columns = std::max(columns, fieldsInLine);
     }
     const qint64 rows = static_cast<qint64>(lineCount) + 1;
-    if (rows * columns > MaxMatrixCells) {
-        result.Error = QStringLiteral("the file is too large to load: %1 lines of up to %2 cells.")
-                           .arg(lineCount)
-                           .arg(columns);
-        return result;
-    }
+    if (rows * columns > MaxMatrixCells)
+        return TFailure(QStringLiteral("the file is too large to load: %1 lines of up to %2 cells.")
+                            .arg(lineCount)
+                            .arg(columns));
 
+    TMatrixRead result;
     TMatrixData& d = result.Data;
     d.DataMatrix.assign(static_cast<size_t>(columns), TPart(static_cast<size_t>(rows)));
     d.ObjectCount = 1;
@@ -92,17 +88,16 @@ TReadResult ReadTextMatrixBytes(const QByteArray& bytes)
         if (!line.endsWith(QLatin1Char('\t')) && !line.isEmpty())
             d.ObjectCount = static_cast<int>(i);
     }
-    result.Ok = true;
     return result;
 }
 
 TReadResult ReadTextMatrix(const QString& path)
 {
-    TReadResult result;
-    QByteArray bytes;
-    if (!ReadWholeFile(path, &bytes, &result.Error, MaxDataFileBytes)) return result;
-    result = ReadTextMatrixBytes(bytes);
-    if (!result.Ok) result.Error = QStringLiteral("Cannot load \"%1\": %2").arg(path, result.Error);
+    const TResult<QByteArray> bytes = ReadWholeFile(path, MaxDataFileBytes);
+    if (!bytes) return TFailure(bytes.Error());
+    TReadResult result = ReadTextMatrixBytes(*bytes);
+    if (!result)
+        return TFailure(QStringLiteral("Cannot load \"%1\": %2").arg(path, result.Error()));
     return result;
 }
 

@@ -1,19 +1,25 @@
 #pragma once
 // The tab-separated text data file: header line, name column, one object a line.
 #include "data/Global.h"
+#include "data/Result.h"
 
 // Guards against files whose ragged lines or sparse sheets would blow the
 // column-major matrix up to billions of empty cells.
 constexpr qint64 MaxDataFileBytes = 256LL * 1024 * 1024;
 constexpr qint64 MaxMatrixCells = 20'000'000;
 
-struct TReadResult {
-    bool Ok = false;
-    QString Error;         // a sentence for the user when !Ok
-    QStringList Warnings;  // what the reader could not take over (cells read empty)
+// What a reader hands over when it succeeds; a failure is the sentence of
+// TReadResult alone (no partial matrix).
+//
+//   TReadResult read = ReadTextMatrix(path);
+//   if (!read) return Show(read.Error());
+//   Use(read->Data, read->Warnings);
+struct TMatrixRead {
     TMatrixData Data;
-    QStringList Notes;  // lines the load report adds (how a NEXUS or CSV file was read)
+    QStringList Warnings;  // what the reader could not take over (cells read empty)
+    QStringList Notes;     // lines the load report adds (how a NEXUS or CSV file was read)
 };
+using TReadResult = TResult<TMatrixRead>;
 
 // Reads a data file; the model is not touched, so a failed read changes nothing.
 TReadResult ReadTextMatrix(const QString& path);

@@ -18,12 +18,15 @@ QString Cell(const TMatrixData& d, int c, int o)
     return o < static_cast<int>(column.size()) ? column[static_cast<size_t>(o)] : QString();
 }
 
-bool AllCharacters(const TMatrixData& d, std::vector<TCharacterStates>* all, QString* error)
+TResult<std::vector<TCharacterStates>> AllCharacters(const TMatrixData& d)
 {
-    all->resize(static_cast<size_t>(d.CharacterCount) + 1);
-    for (int c = 1; c <= d.CharacterCount; ++c)
-        if (!CharacterStates(d, c, &(*all)[static_cast<size_t>(c)], error)) return false;
-    return true;
+    std::vector<TCharacterStates> all(static_cast<size_t>(d.CharacterCount) + 1);
+    for (int c = 1; c <= d.CharacterCount; ++c) {
+        TResult<TCharacterStates> states = CharacterStates(d, c);
+        if (!states) return TFailure(states.Error());
+        all[static_cast<size_t>(c)] = std::move(*states);
+    }
+    return all;
 }
 
 // The state tree as a CSTREE description: "((1,(3)2)0)" names children
@@ -67,26 +70,25 @@ QStringList NexusTaxa(const TMatrixData& d, int* width)
     return names;
 }
 
-bool CheckNames(const TMatrixData& d, QString* error)
+TStatus CheckNames(const TMatrixData& d)
 {
     QSet<QString> seen;
     for (int o = 1; o <= d.ObjectCount; ++o) {
         const QString name = Cell(d, 0, o);
         if (name.trimmed().isEmpty()) {
-            *error =
+            return TFailure(
                 QStringLiteral("Object %1 has no name; other programs need every object named.")
-                    .arg(o);
-            return false;
+                    .arg(o));
         }
         if (seen.contains(name)) {
-            *error = QStringLiteral(
-                         "Two objects are named \"%1\"; other programs cannot tell them apart.")
-                         .arg(name);
-            return false;
+            return TFailure(
+                QStringLiteral(
+                    "Two objects are named \"%1\"; other programs cannot tell them apart.")
+                    .arg(name));
         }
         seen.insert(name);
     }
-    return true;
+    return {};
 }
 
 QStringList TaxaBlock(const TMatrixData& d)
@@ -112,21 +114,21 @@ QStringList MatrixLines(const TMatrixData& d, const std::vector<QString>& rows)
     return lines;
 }
 
-TMatrixExport Nexus(const TMatrixData& d)
+TResult<TMatrixExport> Nexus(const TMatrixData& d)
 {
+    if (TStatus names = CheckNames(d); !names) return TFailure(names.Error());
+    TResult<std::vector<TCharacterStates>> states = AllCharacters(d);
+    if (!states) return TFailure(states.Error());
+    const std::vector<TCharacterStates>& all = *states;
     TMatrixExport out;
-    std::vector<TCharacterStates> all;
-    if (!CheckNames(d, &out.Error) || !AllCharacters(d, &all, &out.Error)) return out;
     int maxStates = 2;
     for (int c = 1; c <= d.CharacterCount; ++c) {
         const int n = static_cast<int>(all[static_cast<size_t>(c)].Names.size());
-        if (n > SymbolSet.size()) {
-            out.Error =
+        if (n > SymbolSet.size())
+            return TFailure(
                 QStringLiteral("Character %1 (%2) has %3 states; NEXUS symbols code at most %4.")
                     .arg(QString::number(c), Cell(d, c, 0), QString::number(n),
-                         QString::number(SymbolSet.size()));
-            return out;
-        }
+                         QString::number(SymbolSet.size())));
         maxStates = std::max(maxStates, n);
     }
     QStringList lines{
@@ -175,7 +177,6 @@ TMatrixExport Nexus(const TMatrixData& d)
               << QStringLiteral("END;") << QString();
     }
     out.Text = lines.join(QStringLiteral("\r\n")).toUtf8();
-    out.Ok = true;
     return out;
 }
 
@@ -205,21 +206,21 @@ void BinaryCoding(const TMatrixData& d, const std::vector<TCharacterStates>& all
     }
 }
 
-TMatrixExport NexusBinary(const TMatrixData& d)
+TResult<TMatrixExport> NexusBinary(const TMatrixData& d)
 {
+    if (TStatus names = CheckNames(d); !names) return TFailure(names.Error());
+    TResult<std::vector<TCharacterStates>> states = AllCharacters(d);
+    if (!states) return TFailure(states.Error());
+    const std::vector<TCharacterStates>& all = *states;
     TMatrixExport out;
-    std::vector<TCharacterStates> all;
-    if (!CheckNames(d, &out.Error) || !AllCharacters(d, &all, &out.Error)) return out;
     std::vector<QString> rows;
     QStringList names;
     BinaryCoding(d, all, &rows, &names, &out.BinaryAllOnes);
     const int n = static_cast<int>(names.size());
     out.BinaryCharacters = n;
-    if (n == 0) {
-        out.Error = QStringLiteral(
-            "The data have no derived state, so there is no binary character to write.");
-        return out;
-    }
+    if (n == 0)
+        return TFailure(QStringLiteral(
+            "The data have no derived state, so there is no binary character to write."));
     QStringList lines{
         QStringLiteral("#NEXUS"),
         QStringLiteral(
@@ -240,7 +241,6 @@ TMatrixExport NexusBinary(const TMatrixData& d)
           << QStringLiteral("    CTYPE irrev.up: 1-%1;").arg(n) << QStringLiteral("END;")
           << QString();
     out.Text = lines.join(QStringLiteral("\r\n")).toUtf8();
-    out.Ok = true;
     return out;
 }
 
@@ -273,20 +273,19 @@ QStringList PhylipNames(const TMatrixData& d, QStringList* notes)
     return names;
 }
 
-TMatrixExport Phylip(const TMatrixData& d)
+TResult<TMatrixExport> Phylip(const TMatrixData& d)
 {
+    TResult<std::vector<TCharacterStates>> states = AllCharacters(d);
+    if (!states) return TFailure(states.Error());
+    const std::vector<TCharacterStates>& all = *states;
     TMatrixExport out;
-    std::vector<TCharacterStates> all;
-    if (!AllCharacters(d, &all, &out.Error)) return out;
     std::vector<QString> rows;
     QStringList names;
     BinaryCoding(d, all, &rows, &names, &out.BinaryAllOnes);
     out.BinaryCharacters = static_cast<int>(names.size());
-    if (names.isEmpty()) {
-        out.Error = QStringLiteral(
-            "The data have no derived state, so there is no binary character to write.");
-        return out;
-    }
+    if (names.isEmpty())
+        return TFailure(QStringLiteral(
+            "The data have no derived state, so there is no binary character to write."));
     out.Names = PhylipNames(d, &out.Notes);
     QStringList lines{QStringLiteral("%1 %2").arg(d.ObjectCount, 6).arg(names.size(), 5)};
     for (int o = 1; o <= d.ObjectCount; ++o)
@@ -294,11 +293,10 @@ TMatrixExport Phylip(const TMatrixData& d)
     // PHYLIP reads Unix line ends everywhere.
     out.Text = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toLatin1();
     out.Ancestors = QByteArray(names.size(), '0') + '\n';
-    out.Ok = true;
     return out;
 }
 
-TMatrixExport Csv(const TMatrixData& d)
+TResult<TMatrixExport> Csv(const TMatrixData& d)
 {
     std::vector<QStringList> rows;
     for (int o = 0; o <= d.ObjectCount; ++o) {
@@ -308,18 +306,14 @@ TMatrixExport Csv(const TMatrixData& d)
     }
     TMatrixExport out;
     out.Text = EncodeCsvTable(rows);
-    out.Ok = true;
     return out;
 }
 }  // namespace
 
-TMatrixExport ExportMatrix(const TMatrixData& data, TExportFormat format)
+TResult<TMatrixExport> ExportMatrix(const TMatrixData& data, TExportFormat format)
 {
-    if (data.ObjectCount < 1 || data.CharacterCount < 1) {
-        TMatrixExport out;
-        out.Error = QStringLiteral("No data are loaded, so there is nothing to export.");
-        return out;
-    }
+    if (data.ObjectCount < 1 || data.CharacterCount < 1)
+        return TFailure(QStringLiteral("No data are loaded, so there is nothing to export."));
     switch (format) {
         case TExportFormat::Nexus:
             return Nexus(data);
@@ -330,7 +324,7 @@ TMatrixExport ExportMatrix(const TMatrixData& data, TExportFormat format)
         case TExportFormat::Csv:
             return Csv(data);
     }
-    return {};
+    return TFailure(QStringLiteral("This export format is not known."));
 }
 
 bool ParseExportFormat(const QString& word, TExportFormat* format)

@@ -4,18 +4,17 @@
 // a 0/1 character, irreversible up), PHYLIP for a Camin-Sokal run of mix
 // (with its ancestors file) and CSV.
 //
-//   TMatrixExport out = ExportMatrix(data, TExportFormat::Nexus);
-//   if (!out.Ok) show(out.Error); else save(out.Text) (and out.Ancestors for PHYLIP)
+//   TResult<TMatrixExport> out = ExportMatrix(data, TExportFormat::Nexus);
+//   if (!out) show(out.Error()); else save(out->Text) (and out->Ancestors for PHYLIP)
 #include <QByteArray>
 #include <QStringList>
 
 #include "data/Global.h"
+#include "data/Result.h"
 
 enum class TExportFormat { Nexus, NexusBinary, Phylip, Csv };
 
 struct TMatrixExport {
-    bool Ok = false;
-    QString Error;
     QByteArray Text;
     QByteArray Ancestors;  // PHYLIP only: one line of 0s
     QStringList Names;     // PHYLIP only: the 10-character names, by object 1..n (entry 0 empty)
@@ -24,7 +23,7 @@ struct TMatrixExport {
     int BinaryAllOnes = 0;     // of those, how many are 1 in every object that is not "?"
 };
 
-TMatrixExport ExportMatrix(const TMatrixData& data, TExportFormat format);
+TResult<TMatrixExport> ExportMatrix(const TMatrixData& data, TExportFormat format);
 
 // "nexus", "nexus-binary", "phylip", "csv"; false for other words.
 bool ParseExportFormat(const QString& word, TExportFormat* format);

@@ -91,17 +91,17 @@ bool TNexusLexer::NextToken(TNexusToken& token)
     return true;
 }
 
-bool TNexusLexer::ReadHeader()
+TStatus TNexusLexer::ReadHeader()
 {
     TNexusToken token;
     if (!NextToken(token)) {
         if (ErrorText.isEmpty()) ErrorText = QStringLiteral("the file is empty.");
-        return false;
+        return Status();
     }
     if (!token.Is("#NEXUS"))
-        return Fail(token.Line,
-                    QStringLiteral("this is not a NEXUS file: it does not begin with #NEXUS."));
-    return true;
+        Fail(token.Line,
+             QStringLiteral("this is not a NEXUS file: it does not begin with #NEXUS."));
+    return Status();
 }
 
 bool TNexusLexer::NextCommand(TNexusCommand& command)

@@ -2,16 +2,18 @@
 // Splitting NEXUS text into blocks, commands and tokens.
 //
 //   TNexusLexer lexer(text);
-//   if (!lexer.ReadHeader()) return lexer.Error();
+//   if (TStatus header = lexer.ReadHeader(); !header) return header.Error();
 //   TNexusCommand command;
 //   while (lexer.NextCommand(command)) { ... command.Name, command.Tokens ... }
-//   if (!lexer.Error().isEmpty()) ...
+//   if (!lexer.Status()) return lexer.Status().Error();
 //
 // Comments "[...]" (nested) are skipped; 'quoted words' keep blanks and
 // punctuation ('' stands for one quote); "double-quoted" text is one token
 // too (SYMBOLS="0 1 2"). Errors name the line.
 #include <QString>
 #include <vector>
+
+#include "data/Result.h"
 
 struct TNexusToken {
     enum TKind { Word, Quoted, Punct };
@@ -43,14 +45,19 @@ public:
     explicit TNexusLexer(const QString& text) : Text(text) {}
 
     // Checks for "#NEXUS" at the start.
-    bool ReadHeader();
+    TStatus ReadHeader();
     // The next command, BEGIN and END included; false at the end of the text
-    // or on an error (then Error() is set).
+    // or on an error (then Status() fails).
     bool NextCommand(TNexusCommand& command);
-    // Skips to the END (or ENDBLOCK) of the current block.
+    // Skips to the END (or ENDBLOCK) of the current block; false on an error.
     bool SkipBlock(const QString& blockName, int beginLine);
 
-    const QString& Error() const { return ErrorText; }
+    // Fails once the text has shown an error; the reading stops there.
+    TStatus Status() const
+    {
+        if (ErrorText.isEmpty()) return {};
+        return TFailure(ErrorText);
+    }
     const QString& Source() const { return Text; }
     int Line() const { return CurrentLine; }
 

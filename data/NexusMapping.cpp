@@ -24,8 +24,7 @@ namespace {
 constexpr int Absent = -2;  // a state outside the character's state tree
 
 // A CSTREE such as "((0,1)2,3)4": parent symbol index per symbol.
-bool ParseStateTree(const TNexusUserType& type, const QString& symbols, std::vector<int>* parent,
-                    QString* error)
+TResult<std::vector<int>> ParseStateTree(const TNexusUserType& type, const QString& symbols)
 {
     const QString& text = type.Description;
     struct TNode {
@@ -35,9 +34,8 @@ bool ParseStateTree(const TNexusUserType& type, const QString& symbols, std::vec
     std::vector<TNode> nodes;
     std::vector<int> open;
     auto fail = [&](const QString& what) {
-        *error =
-            QStringLiteral("line %1: the state tree %2: %3").arg(type.Line).arg(type.Name, what);
-        return false;
+        return TFailure(
+            QStringLiteral("line %1: the state tree %2: %3").arg(type.Line).arg(type.Name, what));
     };
     qsizetype pos = 0;
     int last = -1;  // the node a following name labels
@@ -91,7 +89,7 @@ bool ParseStateTree(const TNexusUserType& type, const QString& symbols, std::vec
     }
     if (!open.empty()) return fail(QStringLiteral("a \"(\" is never closed."));
     if (nodes.empty()) return fail(QStringLiteral("it names no state."));
-    parent->assign(static_cast<size_t>(symbols.size()), Absent);
+    std::vector<int> parent(static_cast<size_t>(symbols.size()), Absent);
     std::vector<int> symbolOf(nodes.size(), -1);
     for (size_t k = 0; k < nodes.size(); ++k) {
         const QString& name = nodes[k].Name;
@@ -103,7 +101,7 @@ bool ParseStateTree(const TNexusUserType& type, const QString& symbols, std::vec
             return fail(
                 QStringLiteral("\"%1\" is no state symbol (SYMBOLS=\"%2\").").arg(name, symbols));
         symbolOf[k] = static_cast<int>(s);
-        if ((*parent)[static_cast<size_t>(s)] != Absent) {
+        if (parent[static_cast<size_t>(s)] != Absent) {
             // Above itself is a cycle; elsewhere a state named twice.
             for (int a = nodes[k].Parent; a >= 0; a = nodes[static_cast<size_t>(a)].Parent)
                 if (symbolOf[static_cast<size_t>(a)] == s)
@@ -112,9 +110,9 @@ bool ParseStateTree(const TNexusUserType& type, const QString& symbols, std::vec
             return fail(QStringLiteral("it names state %1 twice.").arg(name));
         }
         const int p = nodes[k].Parent;
-        (*parent)[static_cast<size_t>(s)] = p < 0 ? -1 : symbolOf[static_cast<size_t>(p)];
+        parent[static_cast<size_t>(s)] = p < 0 ? -1 : symbolOf[static_cast<size_t>(p)];
     }
-    return true;
+    return parent;
 }
 
 // A name that pointer notation keeps as one state.
@@ -131,8 +129,7 @@ QString StateName(const QString& label, bool* changed)
 enum TRule { rTree, rChainUp, rChainDown, rStar };
 }  // namespace
 
-bool MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule, TMatrixData* data,
-                    QStringList* notes, QString* error)
+TReadResult MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule)
 {
     const int nTax = static_cast<int>(m.Taxa.size());
     const int nChar = static_cast<int>(m.CharacterNames.size());
@@ -145,10 +142,9 @@ bool MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule, TMatrixData*
         fits = m.Cells[o].size() == static_cast<size_t>(nChar);
         for (size_t c = 0; fits && c < m.Cells[o].size(); ++c) fits = m.Cells[o][c] < nSym;
     }
-    if (!fits) {
-        *error = QStringLiteral("the matrix does not match its taxa, characters or symbols.");
-        return false;
-    }
+    if (!fits)
+        return TFailure(
+            QStringLiteral("the matrix does not match its taxa, characters or symbols."));
     TMatrixData out;
     out.ObjectCount = nTax;
     out.CharacterCount = nChar;
@@ -161,9 +157,9 @@ bool MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule, TMatrixData*
     QHash<QString, std::vector<int>> treeOf;  // by lower-case name
     for (auto it = m.UserTypes.cbegin(); it != m.UserTypes.cend(); ++it) {
         if (!it.value().IsStateTree) continue;
-        std::vector<int> tree;
-        if (!ParseStateTree(it.value(), m.Symbols, &tree, error)) return false;
-        treeOf.insert(it.key(), tree);
+        TResult<std::vector<int>> tree = ParseStateTree(it.value(), m.Symbols);
+        if (!tree) return TFailure(tree.Error());
+        treeOf.insert(it.key(), std::move(*tree));
     }
     // Characters by the rule applied, for the load report.
     QMap<QString, std::vector<int>> byRule;
@@ -237,14 +233,13 @@ bool MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule, TMatrixData*
             } else {
                 for (int s = 0; s < nSym; ++s)
                     if (used[static_cast<size_t>(s)] && parent[static_cast<size_t>(s)] == Absent) {
-                        *error =
+                        return TFailure(
                             QStringLiteral(
                                 "character %1 (%2) has state %3, which its state tree %4 lacks.")
                                 .arg(c)
                                 .arg(column[0])
                                 .arg(m.Symbols.at(s))
-                                .arg(m.UserTypes[type].Name);
-                        return false;
+                                .arg(m.UserTypes[type].Name));
                     }
             }
         }
@@ -333,7 +328,8 @@ bool MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule, TMatrixData*
                      .arg(MaxCellLength)
                      .arg(NumberRanges(longPaths));
     }
-    *notes = m.Notes + lines;
-    *data = std::move(out);
-    return true;
+    TMatrixRead read;
+    read.Notes = m.Notes + lines;
+    read.Data = std::move(out);
+    return read;
 }

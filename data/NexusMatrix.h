@@ -2,14 +2,16 @@
 // A NEXUS character matrix as the file states it (symbols, labels, types),
 // before its states become state trees in pointer notation.
 //
-//   TNexusMatrix m;
-//   if (!ParseNexusMatrix(text, &m, &error)) ...;
-//   if (!MapNexusMatrix(m, TNexusRootRule::FirstObject, &data, &notes, &error)) ...;
+//   TResult<TNexusMatrix> m = ParseNexusMatrix(text);
+//   if (!m) ... m.Error();
+//   TReadResult read = MapNexusMatrix(*m, TNexusRootRule::FirstObject);
+//   if (read) ... read->Data, read->Notes
 #include <QHash>
 #include <QStringList>
 #include <vector>
 
 #include "data/Global.h"
+#include "data/ImportSource.h"
 
 // Cell values below 0; 0.. are indices into Symbols.
 constexpr int NexusMissing = -1;
@@ -38,7 +40,7 @@ struct TNexusMatrix {
 
 // Reads the TAXA, DATA/CHARACTERS, ASSUMPTIONS, SETS and PAUP blocks; other
 // blocks are skipped and named in Notes. Errors begin with "line N:".
-bool ParseNexusMatrix(const QString& text, TNexusMatrix* matrix, QString* error);
+TResult<TNexusMatrix> ParseNexusMatrix(const QString& text);
 
 // How an unordered character's star is rooted.
 enum class TNexusRootRule { FirstObject, LowestState };
@@ -46,10 +48,9 @@ enum class TNexusRootRule { FirstObject, LowestState };
 // Turns every cell into its path in pointer notation ("2[1[0]]"): a CSTREE
 // as given; ordered, irreversible and Dollo characters as a chain from the
 // lowest state (irrev.down, dollo.down: from the highest); unordered ones as
-// a star. Gaps, polymorphic and uncertain cells become "?". *notes receives
-// one line per mapping rule applied and per warning.
-bool MapNexusMatrix(const TNexusMatrix& matrix, TNexusRootRule rootRule, TMatrixData* data,
-                    QStringList* notes, QString* error);
+// a star. Gaps, polymorphic and uncertain cells become "?". Notes receives
+// the matrix's notes and one line per mapping rule applied and per warning.
+TReadResult MapNexusMatrix(const TNexusMatrix& matrix, TNexusRootRule rootRule);
 
 // "1-3, 5, 8-9" for 1-based numbers in increasing order.
 QString NumberRanges(const std::vector<int>& numbers);

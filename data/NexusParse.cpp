@@ -4,12 +4,9 @@
 
 #include "data/NexusParser.h"
 
-bool TNexusMatrixParser::Parse(QString* error)
+TStatus TNexusMatrixParser::Parse()
 {
-    if (!Lexer.ReadHeader()) {
-        *error = Lexer.Error();
-        return false;
-    }
+    if (TStatus header = Lexer.ReadHeader(); !header) return header;
     TNexusCommand c;
     while (Lexer.NextCommand(c)) {
         if (c.Name == QLatin1String("BEGIN")) {
@@ -33,14 +30,11 @@ bool TNexusMatrixParser::Parse(QString* error)
             if (!AssumptionsCommand(c)) break;
         }
     }
-    if (Error.isEmpty()) Error = Lexer.Error();
+    if (Error.isEmpty()) Error = Lexer.Status().Error();
     if (Error.isEmpty() && !MatrixRead)
         Error = QStringLiteral(
             "the file holds no character matrix (no DATA or CHARACTERS block with a MATRIX).");
-    if (!Error.isEmpty()) {
-        *error = Error;
-        return false;
-    }
+    if (!Error.isEmpty()) return TFailure(Error);
     if (!Skipped.isEmpty())
         M.Notes << QStringLiteral("WARNING: blocks skipped (not read by this program): %1.")
                        .arg(Skipped.join(QStringLiteral(", ")));
@@ -65,7 +59,7 @@ bool TNexusMatrixParser::Parse(QString* error)
                        "WARNING: %1 uncertain cells, as {01} or ambiguity codes, read as missing "
                        "\"?\".")
                        .arg(Uncertain);
-    return true;
+    return {};
 }
 
 bool TNexusMatrixParser::Block(const TNexusCommand& begin)
@@ -480,8 +474,10 @@ bool TNexusMatrixParser::Matrix(const TNexusCommand& c)
     return true;
 }
 
-bool ParseNexusMatrix(const QString& text, TNexusMatrix* matrix, QString* error)
+TResult<TNexusMatrix> ParseNexusMatrix(const QString& text)
 {
-    *matrix = TNexusMatrix();
-    return TNexusMatrixParser(text, *matrix).Parse(error);
+    TNexusMatrix matrix;
+    if (TStatus read = TNexusMatrixParser(text, matrix).Parse(); !read)
+        return TFailure(read.Error());
+    return matrix;
 }

@@ -3,7 +3,7 @@
 // matrix blocks (NexusParse.cpp) and the assumptions (NexusAssumptions.cpp).
 //
 //   TNexusMatrix m;
-//   TNexusMatrixParser(text, m).Parse(&error);
+//   TStatus read = TNexusMatrixParser(text, m).Parse();
 #include <QHash>
 #include <QSet>
 #include <vector>
@@ -18,7 +18,8 @@ class TNexusMatrixParser {
 public:
     TNexusMatrixParser(const QString& text, TNexusMatrix& matrix) : Lexer(text), M(matrix) {}
 
-    bool Parse(QString* error);
+    // Fills the matrix; on failure its content is of no use.
+    TStatus Parse();
 
 private:
     bool Fail(int line, const QString& what)

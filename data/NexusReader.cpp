@@ -13,34 +13,27 @@ bool IsNexusPath(const QString& path)
 
 TReadResult ReadNexusMatrixText(const QString& text, TNexusRootRule rootRule)
 {
-    TReadResult result;
-    TNexusMatrix matrix;
-    if (!ParseNexusMatrix(text, &matrix, &result.Error)) return result;
-    if (matrix.Taxa.isEmpty() || matrix.CharacterNames.isEmpty()) {
-        result.Error = QStringLiteral("the matrix has no taxa or no characters.");
-        return result;
-    }
+    const TResult<TNexusMatrix> parsed = ParseNexusMatrix(text);
+    if (!parsed) return TFailure(parsed.Error());
+    const TNexusMatrix& matrix = *parsed;
+    if (matrix.Taxa.isEmpty() || matrix.CharacterNames.isEmpty())
+        return TFailure(QStringLiteral("the matrix has no taxa or no characters."));
     if (static_cast<qint64>(matrix.Taxa.size() + 1) * (matrix.CharacterNames.size() + 1) >
-        MaxMatrixCells) {
-        result.Error = QStringLiteral("the matrix is too large to load.");
-        return result;
-    }
-    result.Ok = MapNexusMatrix(matrix, rootRule, &result.Data, &result.Notes, &result.Error);
-    return result;
+        MaxMatrixCells)
+        return TFailure(QStringLiteral("the matrix is too large to load."));
+    return MapNexusMatrix(matrix, rootRule);
 }
 
 TReadResult ReadNexusMatrix(const QString& path, TNexusRootRule rootRule)
 {
-    TReadResult result;
-    QByteArray bytes;
-    if (!ReadWholeFile(path, &bytes, &result.Error, MaxDataFileBytes)) return result;
-    if (bytes.contains('\0')) {
-        result.Error =
+    const TResult<QByteArray> bytes = ReadWholeFile(path, MaxDataFileBytes);
+    if (!bytes) return TFailure(bytes.Error());
+    if (bytes->contains('\0'))
+        return TFailure(
             QStringLiteral("Cannot load \"%1\": this is not a NEXUS file: it contains binary data.")
-                .arg(path);
-        return result;
-    }
-    result = ReadNexusMatrixText(DecodeText(bytes), rootRule);
-    if (!result.Ok) result.Error = QStringLiteral("Cannot load \"%1\": %2").arg(path, result.Error);
+                .arg(path));
+    TReadResult result = ReadNexusMatrixText(DecodeText(*bytes), rootRule);
+    if (!result)
+        return TFailure(QStringLiteral("Cannot load \"%1\": %2").arg(path, result.Error()));
     return result;
 }

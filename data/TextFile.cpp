@@ -56,27 +56,21 @@ QByteArray EncodeTextLines(const QStringList& lines)
     return out;
 }
 
-bool SaveTextFile(const QString& path, const QByteArray& bytes, QString* error)
+TStatus SaveTextFile(const QString& path, const QByteArray& bytes)
 {
-    if (const QString refusal = OutputFileRefusal(path); !refusal.isEmpty()) {
-        if (error) *error = refusal;
-        return false;
-    }
+    if (TStatus usable = OutputFileRefusal(path); !usable) return usable;
     QSaveFile file(path);
     // Unbuffered: a write cut short (a full disk, a file size limit) shows in
     // write()'s count; through the buffer it went unnoticed.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        if (error) *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return TFailure(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
     errno = 0;
     if (file.write(bytes) != bytes.size() || !file.commit()) {
         const int saved = errno;
-        if (error) *error = WriteErrorText(path, file.errorString(), saved);
         file.cancelWriting();
-        return false;
+        return TFailure(WriteErrorText(path, file.errorString(), saved));
     }
-    return true;
+    return {};
 }
 
 QString PrintableText(const QString& text)
@@ -93,21 +87,21 @@ QString PrintableText(const QString& text)
     return out;
 }
 
-QString OutputFileRefusal(const QString& path)
+TStatus OutputFileRefusal(const QString& path)
 {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
     if (S_ISDIR(st.st_mode))
-        return QStringLiteral("Cannot write \"%1\": it is a folder, not a file.").arg(path);
+        return TFailure(
+            QStringLiteral("Cannot write \"%1\": it is a folder, not a file.").arg(path));
     if (S_ISREG(st.st_mode)) return {};
     const QString kind = S_ISFIFO(st.st_mode) ? QStringLiteral("a FIFO (named pipe)")
                          : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? QStringLiteral("a device")
                          : S_ISSOCK(st.st_mode)                       ? QStringLiteral("a socket")
                                                 : QStringLiteral("no regular file");
-    return QStringLiteral(
-               "Cannot write \"%1\": it is %2, not a regular file; output is written to regular "
-               "files only.")
-        .arg(path, kind);
+    return TFailure(QStringLiteral("Cannot write \"%1\": it is %2, not a regular file; output is "
+                                   "written to regular files only.")
+                        .arg(path, kind));
 }
 
 bool IsSameFile(const QString& a, const QString& b)
@@ -134,56 +128,41 @@ QString WriteErrorText(const QString& path, const QString& reason, int errorNumb
         .arg(path, WriteFailureReason(reason, errorNumber));
 }
 
-bool ReadWholeFile(const QString& path, QByteArray* bytes, QString* error, qint64 maxBytes)
+TResult<QByteArray> ReadWholeFile(const QString& path, qint64 maxBytes)
 {
-    bytes->clear();
     const QFileInfo info(path);
-    if (!info.exists()) {
-        *error = QStringLiteral("The file \"%1\" does not exist.").arg(path);
-        return false;
-    }
-    if (info.isDir()) {
-        *error = QStringLiteral("\"%1\" is a folder, not a file.").arg(path);
-        return false;
-    }
+    if (!info.exists())
+        return TFailure(QStringLiteral("The file \"%1\" does not exist.").arg(path));
+    if (info.isDir()) return TFailure(QStringLiteral("\"%1\" is a folder, not a file.").arg(path));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        *error = QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString());
-        return false;
-    }
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return TFailure(QStringLiteral("Cannot open \"%1\": %2").arg(path, file.errorString()));
     const auto tooLarge = [&] {
         const QString size = file.size() > maxBytes
                                  ? QString::number(file.size() / (1024 * 1024))
                                  : QStringLiteral("more than %1").arg(maxBytes / (1024 * 1024));
-        *error = QStringLiteral("The file \"%1\" is too large (%2 MB; at most %3 MB can be read).")
-                     .arg(path, size)
-                     .arg(maxBytes / (1024 * 1024));
-        return false;
+        return TFailure(
+            QStringLiteral("The file \"%1\" is too large (%2 MB; at most %3 MB can be read).")
+                .arg(path, size)
+                .arg(maxBytes / (1024 * 1024)));
     };
     if (maxBytes > 0 && file.size() > maxBytes) return tooLarge();
     // The size a device, a FIFO or a growing file reports is no bound: read in
     // steps and stop one byte past the limit.
     const qint64 limit = maxBytes > 0 ? maxBytes + 1 : std::numeric_limits<qsizetype>::max();
-    bytes->clear();
-    if (file.size() > 0) bytes->reserve(static_cast<qsizetype>(std::min(file.size() + 1, limit)));
+    QByteArray bytes;
+    if (file.size() > 0) bytes.reserve(static_cast<qsizetype>(std::min(file.size() + 1, limit)));
     constexpr qint64 Step = 1 << 20;
-    while (bytes->size() < limit) {
-        const qsizetype have = bytes->size();
+    while (bytes.size() < limit) {
+        const qsizetype have = bytes.size();
         const qint64 want = std::min(Step, limit - have);
-        bytes->resize(have + static_cast<qsizetype>(want));
-        const qint64 got = file.read(bytes->data() + have, want);
-        if (got < 0) {
-            *error = QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString());
-            bytes->clear();
-            return false;
-        }
-        bytes->resize(have + static_cast<qsizetype>(got));
+        bytes.resize(have + static_cast<qsizetype>(want));
+        const qint64 got = file.read(bytes.data() + have, want);
+        if (got < 0)
+            return TFailure(QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString()));
+        bytes.resize(have + static_cast<qsizetype>(got));
         if (got == 0) break;
     }
-    if (maxBytes > 0 && bytes->size() > maxBytes) {
-        bytes->clear();
-        bytes->squeeze();
-        return tooLarge();
-    }
-    return true;
+    if (maxBytes > 0 && bytes.size() > maxBytes) return tooLarge();
+    return bytes;
 }

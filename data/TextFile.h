@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <vector>
 
+#include "data/Result.h"
+
 // UTF-8 when the bytes are valid UTF-8, otherwise Windows-1252.
 QString DecodeText(const QByteArray& bytes);
 
@@ -15,14 +17,13 @@ QByteArray EncodeTextTable(const std::vector<QStringList>& rows);
 QByteArray EncodeTextLines(const QStringList& lines);
 
 // Writes through a temporary file so that a failure never destroys the old
-// file. On failure returns false and sets *error to a sentence for the user.
-// Refuses a target that is not a regular file (see OutputFileRefusal).
-bool SaveTextFile(const QString& path, const QByteArray& bytes, QString* error);
+// file. Refuses a target that is not a regular file (see OutputFileRefusal).
+TStatus SaveTextFile(const QString& path, const QByteArray& bytes);
 
-// A sentence for the user when path cannot take an output file: a folder, a
-// device, a FIFO or a socket (writing through a temporary file would replace
-// the node by a regular file). Empty when fine, also when nothing is there yet.
-QString OutputFileRefusal(const QString& path);
+// Fails when path cannot take an output file: a folder, a device, a FIFO or a
+// socket (writing through a temporary file would replace the node by a
+// regular file). Fine when nothing is there yet.
+TStatus OutputFileRefusal(const QString& path);
 // True when both paths lead to one existing file, compared by device and
 // inode: links and different spellings of a path count.
 bool IsSameFile(const QString& a, const QString& b);
@@ -37,5 +38,5 @@ QString WriteErrorText(const QString& path, const QString& reason, int errorNumb
 // ends, NUL, escape, ...) are shown as \xNN.
 QString PrintableText(const QString& text);
 
-// Reads a whole file; on failure returns false and sets *error.
-bool ReadWholeFile(const QString& path, QByteArray* bytes, QString* error, qint64 maxBytes);
+// Reads a whole file (maxBytes > 0: refuses larger ones).
+TResult<QByteArray> ReadWholeFile(const QString& path, qint64 maxBytes);

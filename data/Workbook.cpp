@@ -38,8 +38,12 @@ bool ReadFirstSheet(const QString& path, const QByteArray& bytes, TSheetCells* c
     const bool cfb = bytes.startsWith("\xD0\xCF\x11\xE0");
     const TZipArchive zip(cfb ? QByteArray() : bytes);
     // The sizes a zip declares are checked before any part is unpacked.
-    if (!cfb && zip.LooksLikeZip() && !zip.Check(MaxDataFileBytes, 2 * MaxDataFileBytes, error))
-        return false;
+    if (!cfb && zip.LooksLikeZip()) {
+        if (TStatus fits = zip.Check(MaxDataFileBytes, 2 * MaxDataFileBytes); !fits) {
+            *error = fits.Error();
+            return false;
+        }
+    }
     switch (DetectWorkbook(bytes, zip)) {
         case TWorkbookKind::Xls:
             return ReadXlsFirstSheet(path, cells, error);
@@ -82,18 +86,17 @@ bool IsWorkbookPath(const QString& path)
 
 TReadResult ReadWorkbook(const QString& path)
 {
-    TReadResult result;
-    QByteArray bytes;
-    if (!ReadWholeFile(path, &bytes, &result.Error, MaxDataFileBytes)) return result;
+    const TResult<QByteArray> bytes = ReadWholeFile(path, MaxDataFileBytes);
+    if (!bytes) return TFailure(bytes.Error());
     QString error;
-    if (bytes.isEmpty()) {
+    if (bytes->isEmpty()) {
         error = QStringLiteral("the file is empty.");
     } else {
+        TMatrixRead read;
         TSheetCells cells;
-        if (ReadFirstSheet(path, bytes, &cells, &result.Warnings, &error) &&
-            SheetToMatrix(cells, &result.Data, &error))
-            result.Ok = true;
+        if (ReadFirstSheet(path, *bytes, &cells, &read.Warnings, &error) &&
+            SheetToMatrix(cells, &read.Data, &error))
+            return read;
     }
-    if (!result.Ok) result.Error = QStringLiteral("Cannot load \"%1\": %2").arg(path, error);
-    return result;
+    return TFailure(QStringLiteral("Cannot load \"%1\": %2").arg(path, error));
 }

@@ -36,11 +36,10 @@ TZipArchive::~TZipArchive()
 
 bool TZipArchive::LooksLikeZip() const { return Impl->ZipLike; }
 
-bool TZipArchive::Check(qint64 maxPartBytes, qint64 maxTotalBytes, QString* error) const
+TStatus TZipArchive::Check(qint64 maxPartBytes, qint64 maxTotalBytes) const
 {
     if (!Impl->Archive) {
-        *error = QStringLiteral("the zip archive is damaged (%1).").arg(Impl->OpenError);
-        return false;
+        return TFailure(QStringLiteral("the zip archive is damaged (%1).").arg(Impl->OpenError));
     }
     const zip_int64_t count = zip_get_num_entries(Impl->Archive, 0);
     qint64 total = 0;
@@ -48,23 +47,22 @@ bool TZipArchive::Check(qint64 maxPartBytes, qint64 maxTotalBytes, QString* erro
         zip_stat_t st;
         if (zip_stat_index(Impl->Archive, static_cast<zip_uint64_t>(i), 0, &st) != 0 ||
             !(st.valid & ZIP_STAT_SIZE) || !(st.valid & ZIP_STAT_COMP_SIZE)) {
-            *error = QStringLiteral("the zip archive is damaged (an entry cannot be read).");
-            return false;
+            return TFailure(
+                QStringLiteral("the zip archive is damaged (an entry cannot be read)."));
         }
         if (st.comp_size > static_cast<zip_uint64_t>(Impl->Size)) {
-            *error =
-                QStringLiteral("the zip archive is damaged (an entry is larger than the file).");
-            return false;
+            return TFailure(
+                QStringLiteral("the zip archive is damaged (an entry is larger than the file)."));
         }
         if (st.size > static_cast<zip_uint64_t>(maxPartBytes) ||
             (total += static_cast<qint64>(st.size)) > maxTotalBytes) {
-            *error = QStringLiteral(
-                         "the workbook unpacks to more than %1 MB, which is too large to load.")
-                         .arg(maxTotalBytes / (1024 * 1024));
-            return false;
+            return TFailure(
+                QStringLiteral(
+                    "the workbook unpacks to more than %1 MB, which is too large to load.")
+                    .arg(maxTotalBytes / (1024 * 1024)));
         }
     }
-    return true;
+    return {};
 }
 
 bool TZipArchive::Contains(const QString& name) const

@@ -4,10 +4,13 @@
 // checked here before a part is unpacked:
 //
 //   TZipArchive zip(bytes);
-//   if (zip.Check(maxPart, maxTotal, &error) && zip.Read("content.xml", &xml)) ...
+//   if (TStatus fits = zip.Check(maxPart, maxTotal); !fits) return fits.Error();
+//   if (zip.Read("content.xml", &xml)) ...
 #include <QByteArray>
 #include <QString>
 #include <memory>
+
+#include "data/Result.h"
 
 class TZipArchive {
 public:
@@ -20,10 +23,9 @@ public:
     // True when the bytes open as a zip, begin like one or end in a zip
     // directory: damaged archives count (libzip calls them "not a zip").
     bool LooksLikeZip() const;
-    // False with a sentence in *error when the archive is damaged or a part
-    // would unpack to more than maxPartBytes (or all parts to more than
-    // maxTotalBytes).
-    bool Check(qint64 maxPartBytes, qint64 maxTotalBytes, QString* error) const;
+    // Fails when the archive is damaged or a part would unpack to more than
+    // maxPartBytes (or all parts to more than maxTotalBytes).
+    TStatus Check(qint64 maxPartBytes, qint64 maxTotalBytes) const;
     bool Contains(const QString& name) const;
     // The unpacked part; false when it is missing or cannot be unpacked.
     bool Read(const QString& name, QByteArray* bytes) const;

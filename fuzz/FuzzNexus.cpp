@@ -37,21 +37,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString text = DecodeText(bytes);
     for (TNexusRootRule rule : {TNexusRootRule::FirstObject, TNexusRootRule::LowestState}) {
         const TReadResult r = ReadNexusMatrixText(text, rule);
-        if (!r.Ok) {
-            if (r.Error.isEmpty()) std::abort();  // a failure must say why
+        if (!r.Ok()) {
+            if (r.Error().isEmpty()) std::abort();  // a failure must say why
             continue;
         }
-        CheckShape(r.Data);
-        BuildPathSets(r.Data.DataMatrix, r.Data.ObjectCount, r.Data.CharacterCount);
-        const TMatrixExport out = ExportMatrix(r.Data, TExportFormat::Nexus);
-        if (!out.Ok) {
-            if (out.Error.isEmpty()) std::abort();
+        CheckShape(r->Data);
+        BuildPathSets(r->Data.DataMatrix, r->Data.ObjectCount, r->Data.CharacterCount);
+        const TResult<TMatrixExport> out = ExportMatrix(r->Data, TExportFormat::Nexus);
+        if (!out.Ok()) {
+            if (out.Error().isEmpty()) std::abort();
             continue;
         }
-        const TReadResult back = ReadNexusMatrixText(DecodeText(out.Text), rule);
-        if (!back.Ok) std::abort();
-        CheckShape(back.Data);
-        if (Paths(back.Data) != Paths(r.Data)) std::abort();
+        const TReadResult back = ReadNexusMatrixText(DecodeText(out->Text), rule);
+        if (!back.Ok()) std::abort();
+        CheckShape(back->Data);
+        if (Paths(back->Data) != Paths(r->Data)) std::abort();
     }
     const TResult<TNewickTrees> trees = ReadNexusTrees(text);
     if (!trees.Ok() && trees.Error().isEmpty()) std::abort();

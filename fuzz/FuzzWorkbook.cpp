@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const TZipArchive zip(bytes);
     QString error;
-    if (zip.LooksLikeZip() && zip.Check(MaxDataFileBytes, 2 * MaxDataFileBytes, &error)) {
+    if (zip.LooksLikeZip() && zip.Check(MaxDataFileBytes, 2 * MaxDataFileBytes).Ok()) {
         TSheetCells cells;
         QStringList warnings;
         ReadXlsxFirstSheet(bytes, &cells, &warnings, &error);
@@ -35,11 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ReadOdsFirstSheet(bytes, &cells, &warnings, &error);
     }
     const TReadResult r = ReadWorkbook(path);
-    if (!r.Ok) {
-        if (r.Error.isEmpty()) std::abort();
+    if (!r.Ok()) {
+        if (r.Error().isEmpty()) std::abort();
         return 0;
     }
-    const TMatrixData& d = r.Data;
+    const TMatrixData& d = r->Data;
     if (d.DataMatrix.size() != static_cast<size_t>(d.CharacterCount) + 1) std::abort();
     for (const TPart& column : d.DataMatrix) {
         if (column.size() != static_cast<size_t>(d.ObjectCount) + 1) std::abort();

@@ -269,10 +269,7 @@ void TGrfExpFRM::KeepChoices()
     c.Destination = static_cast<TGrfDestination>(DestinationRG.ItemIndex());
     c.DataType = static_cast<TGrfDataType>(DataTypeRG.ItemIndex());
     // A size that would be refused is not kept.
-    int size = 0;
-    QString error;
-    if (ParsePictureSize(PicWidthEDT->text(), size, error) &&
-        ParsePictureSize(PicHeightEDT->text(), size, error)) {
+    if (ParsePictureSize(PicWidthEDT->text()) && ParsePictureSize(PicHeightEDT->text())) {
         c.Width = PicWidthEDT->text().trimmed();
         c.Height = PicHeightEDT->text().trimmed();
     }
@@ -359,12 +356,14 @@ void TGrfExpFRM::PBXPaint(QPainter& painter)
 
 bool TGrfExpFRM::PictureSize(int& width, int& height)
 {
-    QString error;
-    if (!ParsePictureSize(PicWidthEDT->text(), width, error) ||
-        !ParsePictureSize(PicHeightEDT->text(), height, error)) {
-        Ui.ShowError(this, error);
+    const TResult<int> w = ParsePictureSize(PicWidthEDT->text());
+    const TResult<int> h = w ? ParsePictureSize(PicHeightEDT->text()) : w;
+    if (!h) {
+        Ui.ShowError(this, h.Error());
         return false;
     }
+    width = *w;
+    height = *h;
     return true;
 }
 

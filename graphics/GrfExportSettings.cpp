@@ -49,24 +49,17 @@ QString DataTypeFilter(TGrfDataType dataType)
     return all.join(QStringLiteral(";;"));
 }
 
-bool ParsePictureSize(const QString& text, int& value, QString& error)
+TResult<int> ParsePictureSize(const QString& text)
 {
     bool ok = false;
     const int v = text.trimmed().toInt(&ok);
-    if (!ok) {
-        error = QStringLiteral("'%1' is not a valid integer value").arg(text);
-        return false;
-    }
-    if (v < 1 || v > MaxPictureSize) {
-        error = QStringLiteral(
-                    "A picture width or height of %1 pixels is not possible: "
-                    "use 1 to %2 pixels.")
-                    .arg(v)
-                    .arg(MaxPictureSize);
-        return false;
-    }
-    value = v;
-    return true;
+    if (!ok) return TFailure(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    if (v < 1 || v > MaxPictureSize)
+        return TFailure(QStringLiteral("A picture width or height of %1 pixels is not possible: "
+                                       "use 1 to %2 pixels.")
+                            .arg(v)
+                            .arg(MaxPictureSize));
+    return v;
 }
 
 TPrintPlacement PrintPlacement(int pageWidth, int pageHeight, bool landscape, double margin)

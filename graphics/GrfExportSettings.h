@@ -4,6 +4,7 @@
 // check, the print geometry and the page settings kept while it is open.
 #include <QString>
 
+#include "data/Result.h"
 #include "graphics/GrfContainer.h"
 
 class QSettings;
@@ -25,9 +26,9 @@ QString DataTypeExtension(TGrfDataType dataType);
 // The save dialog's filter, the data type's own entry first.
 QString DataTypeFilter(TGrfDataType dataType);
 
-// Reads a picture width or height; false with a message when the text is not
-// a whole number or the size is not one a picture can have.
-bool ParsePictureSize(const QString& text, int& value, QString& error);
+// Reads a picture width or height; fails when the text is not a whole number
+// or the size is not one a picture can have.
+TResult<int> ParsePictureSize(const QString& text);
 constexpr int MaxPictureSize = 20000;
 
 // Where a printout goes: an image of Width × Height pixels drawn at (X, Y).

@@ -191,8 +191,8 @@ bool SavePicture(const TGrafik& page, const QString& path, TPictureFormat format
         if (error.isEmpty()) error = QStringLiteral("Nothing was drawn.");
         return false;
     }
-    if (const QString refusal = OutputFileRefusal(path); !refusal.isEmpty()) {
-        error = refusal;
+    if (TStatus usable = OutputFileRefusal(path); !usable) {
+        error = usable.Error();
         return false;
     }
     QSaveFile file(path);

@@ -1,11 +1,10 @@
 #include "graphics/TreeFromNewick.h"
 
-bool NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes, QString& error)
+TStatus NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes)
 {
     const int count = static_cast<int>(tree.Nodes.size());
     if (tree.Root < 0 || tree.Root >= count) {
-        error = QStringLiteral("The tree has no root.");
-        return false;
+        return TFailure(QStringLiteral("The tree has no root."));
     }
     std::vector<int> leaves, inner;
     for (int i = 0; i < count; ++i) {
@@ -17,7 +16,7 @@ bool NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes, QString& e
         if (n.Children.size() < 2) {
             const QString name =
                 n.Name.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(n.Name.left(40));
-            error =
+            return TFailure(
                 QStringLiteral(
                     "The tree is not binary: %1%2 has %3 %4; the drawing needs at least two below "
                     "every inner node.")
@@ -26,21 +25,18 @@ bool NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes, QString& e
                          name)
                     .arg(n.Children.size())
                     .arg(n.Children.size() == 1 ? QStringLiteral("child")
-                                                : QStringLiteral("children"));
-            return false;
+                                                : QStringLiteral("children")));
         }
         for (int c : n.Children)
             if (c < 0 || c >= count) {
-                error = QStringLiteral("The tree links to a node that does not exist.");
-                return false;
+                return TFailure(QStringLiteral("The tree links to a node that does not exist."));
             }
         inner.push_back(i);
     }
     if (static_cast<int>(leaves.size()) > MaxDrawnLeaves) {
-        error = QStringLiteral("The tree has %1 leaves; at most %2 can be drawn.")
-                    .arg(leaves.size())
-                    .arg(MaxDrawnLeaves);
-        return false;
+        return TFailure(QStringLiteral("The tree has %1 leaves; at most %2 can be drawn.")
+                            .arg(leaves.size())
+                            .arg(MaxDrawnLeaves));
     }
     std::vector<TscTreeNode*> made(count, nullptr);
     for (int i : leaves) {
@@ -83,9 +79,8 @@ bool NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes, QString& e
     nodes.Root = made[tree.Root];
     // A node reached twice or never would make a cycle or a second tree.
     if (static_cast<int>(PreOrder(nodes.Root).size()) != count + links) {
-        error = QStringLiteral("The tree's links do not form one tree.");
-        return false;
+        return TFailure(QStringLiteral("The tree's links do not form one tree."));
     }
     nodes.UpdateCodes();
-    return true;
+    return {};
 }

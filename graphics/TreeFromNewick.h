@@ -2,6 +2,7 @@
 // A read Newick tree as a drawable node list: tips first in reading order,
 // then the inner nodes ("Node n"; the root "Root"), as the tree results hand
 // a found tree over.
+#include "data/Result.h"
 #include "graphics/TreeSpezial.h"
 #include "parsimony/Newick.h"
 
@@ -10,5 +11,5 @@ constexpr int MaxDrawnLeaves = 5000;
 
 // Fills nodes (which must be empty). A node with more than two children
 // becomes a chain of collapsed links; labels of inner nodes become Support.
-// Refuses, with a message, nodes with one child and trees that are too large.
-bool NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes, QString& error);
+// Refuses nodes with one child and trees that are too large.
+TStatus NewickToTreeNodes(const TNewickTree& tree, TadaTreeNodes& nodes);

@@ -6,8 +6,8 @@
 
 #include "parsimony/BranchChanges.h"
 
-bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
-                           TadaTreeNodes& nodes, QString& error)
+TStatus SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
+                              TadaTreeNodes& nodes)
 {
     const int tips = tree.TipCount();
     const int inner = tree.NodeCount();
@@ -25,11 +25,11 @@ bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
                                   c.IsTip != tree.Nodes[j].Child[1].IsTip);
         }
     if (!sound) {
-        error = QStringLiteral(
-                    "The tree's links do not form one binary tree over its %1 tips; it cannot be "
-                    "drawn.")
-                    .arg(tips);
-        return false;
+        return TFailure(
+            QStringLiteral(
+                "The tree's links do not form one binary tree over its %1 tips; it cannot be "
+                "drawn.")
+                .arg(tips));
     }
 
     // Tips first, then the nodes, in number order.
@@ -66,7 +66,7 @@ bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
         n->Right = r.IsTip ? tipAt(r.Num) : nodeAt(r.Num);
     }
     nodes.UpdateCodes();
-    return true;
+    return {};
 }
 
 namespace {

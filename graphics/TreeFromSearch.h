@@ -4,13 +4,14 @@
 // branch lengths.
 #include <vector>
 
+#include "data/Result.h"
 #include "graphics/TreeSpezial.h"
 #include "parsimony/MakeTree.h"
 
 // Fills nodes (which must be empty); names are the object names (index =
-// object number). False with a message when the tree's links are broken.
-bool SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
-                           TadaTreeNodes& nodes, QString& error);
+// object number). Fails when the tree's links are broken.
+TStatus SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
+                              TadaTreeNodes& nodes);
 
 // Puts the changes of every branch (see BranchChanges) on the nodes made by
 // SearchTreeToTreeNodes from the same tree, as "character: state" texts.

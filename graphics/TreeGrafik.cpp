@@ -352,6 +352,6 @@ void TTreeGrfFRM::SaveNewickBTNClick()
                                             QStringLiteral("Newick (*.nwk *.tre *.tree)"),
                                             QStringLiteral("Tree"), QStringLiteral("nwk"));
     if (path.isEmpty()) return;
-    QString error;
-    if (!SaveTextFile(path, EncodeTextLines({NewickText}), &error)) Ui.ShowError(this, error);
+    if (TStatus saved = SaveTextFile(path, EncodeTextLines({NewickText})); !saved)
+        Ui.ShowError(this, saved.Error());
 }

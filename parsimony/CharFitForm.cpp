@@ -97,9 +97,9 @@ void TFrmCharFit::Button2Click()
         this, QStringLiteral("Save compatibility"), QStringLiteral("Text (*.txt)"),
         QStringLiteral("Compatibility"), QStringLiteral("txt"));
     if (path.isEmpty()) return;
-    QString error;
     // The saved file keeps its five columns; the statistics have their own command.
     std::vector<QStringList> rows = StringGrid1->Rows();
     for (QStringList& row : rows) row = row.mid(0, static_cast<qsizetype>(CharFitHeader().size()));
-    if (!SaveTextFile(path, EncodeTextTable(rows), &error)) Ctx.Ui.ShowError(this, error);
+    if (TStatus saved = SaveTextFile(path, EncodeTextTable(rows)); !saved)
+        Ctx.Ui.ShowError(this, saved.Error());
 }

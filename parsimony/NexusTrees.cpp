@@ -8,7 +8,7 @@
 bool IsNexusText(const QString& text)
 {
     TNexusLexer lexer(text);
-    return lexer.ReadHeader();
+    return lexer.ReadHeader().Ok();
 }
 
 TResult<TNewickTrees> ReadNexusTrees(const QString& text)
@@ -18,7 +18,7 @@ TResult<TNewickTrees> ReadNexusTrees(const QString& text)
         return TFailure(QStringLiteral("NEXUS trees, ") + error);
     };
     TNexusLexer lexer(text);
-    if (!lexer.ReadHeader()) return fail(lexer.Error());
+    if (TStatus header = lexer.ReadHeader(); !header) return fail(header.Error());
     QStringList taxa;
     QString block;
     bool anyTreesBlock = false;
@@ -83,7 +83,7 @@ TResult<TNewickTrees> ReadNexusTrees(const QString& text)
             }
         }
     }
-    if (!lexer.Error().isEmpty()) return fail(lexer.Error());
+    if (!lexer.Status()) return fail(lexer.Status().Error());
     if (result.Trees.empty())
         return fail(anyTreesBlock ? QStringLiteral("the TREES block holds no TREE.")
                                   : QStringLiteral("the file has no TREES block."));

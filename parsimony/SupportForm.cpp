@@ -181,9 +181,9 @@ void TFrmSupport::ShowBTNClick()
 {
     if (!Last) return;
     TadaTreeNodes nodes;
-    QString error;
-    if (!NewickToTreeNodes(ConsensusToNewick(Last->Tree, Field.Names, true), nodes, error)) {
-        Ui.ShowError(this, error);
+    if (TStatus drawn = NewickToTreeNodes(ConsensusToNewick(Last->Tree, Field.Names, true), nodes);
+        !drawn) {
+        Ui.ShowError(this, drawn.Error());
         return;
     }
     TTreeGrfFRM window(Ui, this);

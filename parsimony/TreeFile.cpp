@@ -70,14 +70,13 @@ QString TreeLabel(const TNewickTrees& read, size_t k)
 
 TTreeFile ReadTreeFile(const QString& path, qint64 maxBytes)
 {
-    QByteArray bytes;
-    QString error;
-    if (!ReadWholeFile(path, &bytes, &error, maxBytes)) {
-        TTreeFile file(TFailure(std::move(error)));
+    const TResult<QByteArray> bytes = ReadWholeFile(path, maxBytes);
+    if (!bytes) {
+        TTreeFile file(TFailure(bytes.Error()));
         file.Unreadable = true;
         return file;
     }
-    return ReadTreeText(DecodeText(bytes));
+    return ReadTreeText(DecodeText(*bytes));
 }
 
 TResult<std::vector<TTree>> TreesOverObjects(const TNewickTrees& read,

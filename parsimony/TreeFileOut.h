@@ -3,7 +3,7 @@
 // Newick one tree a line (CR LF), or a NEXUS TREES block.
 //   QByteArray bytes = EncodeTrees(PopulationTrees(search), search.CharField().Names,
 //                                  TTreeFileFormat::Newick);
-//   SaveTextFile(path, bytes, &error);
+//   TStatus saved = SaveTextFile(path, bytes);
 #include <QByteArray>
 #include <QString>
 #include <vector>

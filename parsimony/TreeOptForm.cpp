@@ -288,8 +288,7 @@ void TFrmTreeOpt::BtnSaveTreesClick()
     else
         bytes = EncodeTrees(PopulationTrees(*Search), Search->CharField().Names,
                             asNexus ? TTreeFileFormat::Nexus : TTreeFileFormat::Newick);
-    QString error;
-    if (!SaveTextFile(path, bytes, &error)) Ctx.Ui.ShowError(this, error);
+    if (TStatus saved = SaveTextFile(path, bytes); !saved) Ctx.Ui.ShowError(this, saved.Error());
 }
 
 QByteArray TFrmTreeOpt::ShortestTreesText(bool asNexus) const
@@ -315,9 +314,9 @@ void TFrmTreeOpt::DrawTree(int slot)
     if (!Search || slot < 1 || slot > Search->TreeCount()) return;
     // The drawing works on its own copy: re-rooting there leaves this tree alone.
     TadaTreeNodes nodes;
-    QString error;
-    if (!SearchTreeToTreeNodes(Search->Tree(slot), Search->CharField().Names, nodes, error)) {
-        Ctx.Ui.ShowError(this, error);
+    if (TStatus drawn = SearchTreeToTreeNodes(Search->Tree(slot), Search->CharField().Names, nodes);
+        !drawn) {
+        Ctx.Ui.ShowError(this, drawn.Error());
         return;
     }
     // The changes as the tree's branch lengths count them.
@@ -363,9 +362,8 @@ void TFrmTreeOpt::BtnConsensusClick()
                       : QString()),
          WriteNewickTree(newick)});
     TadaTreeNodes nodes;
-    QString error;
-    if (!NewickToTreeNodes(newick, nodes, error)) {
-        Ctx.Ui.ShowError(this, error);
+    if (TStatus drawn = NewickToTreeNodes(newick, nodes); !drawn) {
+        Ctx.Ui.ShowError(this, drawn.Error());
         return;
     }
     emit TreeDrawingWanted(&nodes, title, WriteNewickTree(newick));

@@ -18,22 +18,22 @@ TEST(CsvReader, SameTableAsTheTextReader)
     const QByteArray semicolon =
         "Taxon;wing;setae\nOutgroup;simple[];?\nAlba;branched[simple];\"dense 1.5\"";
     const TReadResult expected = ReadTextMatrixBytes(text);
-    ASSERT_TRUE(expected.Ok);
+    ASSERT_TRUE(expected.Ok());
     for (const QByteArray& csv : {comma, semicolon}) {
         const TReadResult r = ReadCsvMatrixBytes(csv);
-        ASSERT_TRUE(r.Ok) << r.Error.toStdString();
-        EXPECT_EQ(r.Data.DataMatrix, expected.Data.DataMatrix) << csv.toStdString();
-        EXPECT_EQ(r.Data.ObjectCount, 2);
-        EXPECT_EQ(r.Data.CharacterCount, 2);
+        ASSERT_TRUE(r.Ok()) << r.Error().toStdString();
+        EXPECT_EQ(r->Data.DataMatrix, expected->Data.DataMatrix) << csv.toStdString();
+        EXPECT_EQ(r->Data.ObjectCount, 2);
+        EXPECT_EQ(r->Data.CharacterCount, 2);
     }
     // Quoted separators, quotes and line breaks stay inside their field.
     const TReadResult quoted =
         ReadCsvMatrixBytes("Taxon,a\n\"Smith, J.\",\"say \"\"hi\"\"\nthere\"\nB,1\n");
-    ASSERT_TRUE(quoted.Ok) << quoted.Error.toStdString();
-    EXPECT_EQ(quoted.Data.DataMatrix[0][1], QStringLiteral("Smith, J."));
-    EXPECT_EQ(quoted.Data.DataMatrix[1][1], QStringLiteral("say \"hi\" there"));
-    EXPECT_EQ(quoted.Data.DataMatrix[0][2], QStringLiteral("B"));
-    EXPECT_TRUE(quoted.Notes.join(QLatin1Char(' ')).contains(QStringLiteral("line breaks")));
+    ASSERT_TRUE(quoted.Ok()) << quoted.Error().toStdString();
+    EXPECT_EQ(quoted->Data.DataMatrix[0][1], QStringLiteral("Smith, J."));
+    EXPECT_EQ(quoted->Data.DataMatrix[1][1], QStringLiteral("say \"hi\" there"));
+    EXPECT_EQ(quoted->Data.DataMatrix[0][2], QStringLiteral("B"));
+    EXPECT_TRUE(quoted->Notes.join(QLatin1Char(' ')).contains(QStringLiteral("line breaks")));
 
     // Through the one reader: chosen by the extension, decimal point as in text files.
     QTemporaryDir dir;
@@ -42,8 +42,8 @@ TEST(CsvReader, SameTableAsTheTextReader)
     f.write(comma);
     f.close();
     const TReadResult file = ReadDataFile(f.fileName());
-    ASSERT_TRUE(file.Ok) << file.Error.toStdString();
-    EXPECT_EQ(file.Data.DataMatrix[2][2], QStringLiteral("dense 1,5"));
+    ASSERT_TRUE(file.Ok()) << file.Error().toStdString();
+    EXPECT_EQ(file->Data.DataMatrix[2][2], QStringLiteral("dense 1,5"));
 }
 
 TEST(CsvReader, FaultsNameTheLine)
@@ -61,16 +61,16 @@ TEST(CsvReader, FaultsNameTheLine)
     };
     for (const TCase& c : cases) {
         const TReadResult r = ReadCsvMatrixBytes(c.bytes);
-        EXPECT_FALSE(r.Ok) << c.bytes.toStdString();
-        EXPECT_TRUE(r.Error.contains(QString::fromUtf8(c.expect)))
-            << "got: " << r.Error.toStdString() << "\nwanted: " << c.expect;
+        EXPECT_FALSE(r.Ok()) << c.bytes.toStdString();
+        EXPECT_TRUE(r.Error().contains(QString::fromUtf8(c.expect)))
+            << "got: " << r.Error().toStdString() << "\nwanted: " << c.expect;
     }
     // Short rows load with a warning that names them; trailing empty fields are no fault.
     const TReadResult shortRows = ReadCsvMatrixBytes("Taxon,a,b\nA,1\nB,1,2,,\nC,1\n");
-    ASSERT_TRUE(shortRows.Ok) << shortRows.Error.toStdString();
-    EXPECT_TRUE(shortRows.Notes.join(QLatin1Char(' '))
+    ASSERT_TRUE(shortRows.Ok()) << shortRows.Error().toStdString();
+    EXPECT_TRUE(shortRows->Notes.join(QLatin1Char(' '))
                     .contains(QStringLiteral("header line, missing cells left empty: 2, 4")))
-        << shortRows.Notes.join(QLatin1Char(' ')).toStdString();
+        << shortRows->Notes.join(QLatin1Char(' ')).toStdString();
 }
 
 TEST(CsvReader, RefusesAHugeFileBeforeReadingIt)
@@ -82,11 +82,11 @@ TEST(CsvReader, RefusesAHugeFileBeforeReadingIt)
     ASSERT_TRUE(f.resize(MaxDataFileBytes + 1));
     f.close();
     const TReadResult r = ReadDataFile(f.fileName());
-    EXPECT_FALSE(r.Ok);
-    EXPECT_TRUE(r.Error.contains(QStringLiteral("too large"))) << r.Error.toStdString();
+    EXPECT_FALSE(r.Ok());
+    EXPECT_TRUE(r.Error().contains(QStringLiteral("too large"))) << r.Error().toStdString();
     // Many cells in a small file are refused before the table is built.
     const QByteArray many = "Taxon\n" + QByteArray(MaxMatrixCells + 1, ',') + "\n";
     const TReadResult cells = ReadCsvMatrixBytes(many);
-    EXPECT_FALSE(cells.Ok);
-    EXPECT_TRUE(cells.Error.contains(QStringLiteral("too large"))) << cells.Error.toStdString();
+    EXPECT_FALSE(cells.Ok());
+    EXPECT_TRUE(cells.Error().contains(QStringLiteral("too large"))) << cells.Error().toStdString();
 }

@@ -35,32 +35,30 @@ void FeedFifo(const QString& fifo, const std::atomic<bool>& stop)
 TEST(EndlessInput, ReadingStopsOneBytePastTheLimit)
 {
     QTemporaryDir dir;
-    QByteArray bytes;
-    QString error;
-    EXPECT_TRUE(
-        ReadWholeFile(WriteFile(dir, "exact", QByteArray(1000, 'x')), &bytes, &error, 1000));
-    EXPECT_EQ(bytes.size(), 1000);
-    EXPECT_FALSE(
-        ReadWholeFile(WriteFile(dir, "over", QByteArray(1001, 'x')), &bytes, &error, 1000));
-    EXPECT_TRUE(error.contains("too large")) << error.toStdString();
-    EXPECT_TRUE(bytes.isEmpty());
+    const TResult<QByteArray> exact =
+        ReadWholeFile(WriteFile(dir, "exact", QByteArray(1000, 'x')), 1000);
+    ASSERT_TRUE(exact.Ok()) << exact.Error().toStdString();
+    EXPECT_EQ(exact->size(), 1000);
+    const TResult<QByteArray> over =
+        ReadWholeFile(WriteFile(dir, "over", QByteArray(1001, 'x')), 1000);
+    EXPECT_FALSE(over.Ok());
+    EXPECT_TRUE(over.Error().contains("too large")) << over.Error().toStdString();
 
     // A device's size is 0, and it never ends.
-    error.clear();
-    EXPECT_FALSE(ReadWholeFile(QStringLiteral("/dev/zero"), &bytes, &error, 1 << 20));
-    EXPECT_TRUE(error.contains("more than 1 MB")) << error.toStdString();
+    const TResult<QByteArray> zero = ReadWholeFile(QStringLiteral("/dev/zero"), 1 << 20);
+    EXPECT_FALSE(zero.Ok());
+    EXPECT_TRUE(zero.Error().contains("more than 1 MB")) << zero.Error().toStdString();
 
     std::signal(SIGPIPE, SIG_IGN);
     const QString fifo = dir.filePath("fifo");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     std::atomic<bool> stop{false};
     std::thread writer(FeedFifo, fifo, std::cref(stop));
-    error.clear();
-    const bool read = ReadWholeFile(fifo, &bytes, &error, 1 << 20);
+    const TResult<QByteArray> read = ReadWholeFile(fifo, 1 << 20);
     stop = true;
     writer.join();
-    EXPECT_FALSE(read);
-    EXPECT_TRUE(error.contains("too large")) << error.toStdString();
+    EXPECT_FALSE(read.Ok());
+    EXPECT_TRUE(read.Error().contains("too large")) << read.Error().toStdString();
 }
 
 TEST(EndlessInput, DataFilesAndWorkbooksOnDevicesAreRefused)
@@ -69,8 +67,8 @@ TEST(EndlessInput, DataFilesAndWorkbooksOnDevicesAreRefused)
     const QString book = dir.filePath("zero.xlsx");
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), book));
     for (const TReadResult& r : {ReadTextMatrix(QStringLiteral("/dev/zero")), ReadWorkbook(book)}) {
-        EXPECT_FALSE(r.Ok);
-        EXPECT_TRUE(r.Error.contains("too large")) << r.Error.toStdString();
+        EXPECT_FALSE(r.Ok());
+        EXPECT_TRUE(r.Error().contains("too large")) << r.Error().toStdString();
     }
 }
 
@@ -91,7 +89,7 @@ TEST(EndlessInput, TooManyCellsAreRefusedBeforeTheyAreBuilt)
         bytes.reserve(line.size() * 2000);
         for (int o = 0; o < 2000; ++o) bytes += line;
         const TReadResult r = ReadTextMatrixBytes(bytes);
-        ::_exit(!r.Ok && r.Error.contains(QLatin1String("too large")) ? 0 : 1);
+        ::_exit(!r.Ok() && r.Error().contains(QLatin1String("too large")) ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -105,22 +103,22 @@ TEST(EndlessInput, CutCellsAreNamedInTheLoadWarnings)
     QByteArray bytes = "Taxon\tc1\tc2\nt1\tA\tB\nt2\t" + longState.toUtf8() + "\tB\nt3\tA\t" +
                        longState.toUtf8() + "\n";
     TReadResult r = ReadTextMatrixBytes(bytes);
-    ASSERT_TRUE(r.Ok);
-    EXPECT_EQ(r.Data.DataMatrix[1][2].size(), MaxCellLength);
-    QString warning = LoadWarnings(r.Data).join('\n');
+    ASSERT_TRUE(r.Ok());
+    EXPECT_EQ(r->Data.DataMatrix[1][2].size(), MaxCellLength);
+    QString warning = LoadWarnings(r->Data).join('\n');
     EXPECT_TRUE(warning.contains("2 cell(s) longer than 255 characters")) << warning.toStdString();
     EXPECT_TRUE(warning.contains("object 2, character 1")) << warning.toStdString();
     // A cut header names the character; a cut never splits a character in two.
     const QString clef = QString::fromUtf8("\xf0\x9d\x84\x9e");  // one character, two UTF-16 units
     r = ReadTextMatrixBytes("Taxon\t" + QString(254, QLatin1Char('h')).toUtf8() + clef.toUtf8() +
                             "x\nt1\tA\n");
-    ASSERT_TRUE(r.Ok);
-    EXPECT_EQ(r.Data.DataMatrix[1][0], QString(254, QLatin1Char('h')));
-    warning = LoadWarnings(r.Data).join('\n');
+    ASSERT_TRUE(r.Ok());
+    EXPECT_EQ(r->Data.DataMatrix[1][0], QString(254, QLatin1Char('h')));
+    warning = LoadWarnings(r->Data).join('\n');
     EXPECT_TRUE(warning.contains("1 cell(s)") && warning.contains("the header of character 1"))
         << warning.toStdString();
     EXPECT_FALSE(
-        LoadWarnings(ReadTextMatrixBytes("Taxon\tc1\nt1\t" + QByteArray(255, 'x') + "\n").Data)
+        LoadWarnings(ReadTextMatrixBytes("Taxon\tc1\nt1\t" + QByteArray(255, 'x') + "\n")->Data)
             .join("")
             .contains("cut"));
 }
@@ -132,15 +130,16 @@ TEST(EndlessInput, SavesRefuseFifosAndFolders)
     QTemporaryDir dir;
     const QString fifo = dir.filePath("fifo.txt");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    QString error;
-    EXPECT_FALSE(SaveTextFile(fifo, "x\r\n", &error));
-    EXPECT_TRUE(error.contains("FIFO")) << error.toStdString();
+    const TStatus toFifo = SaveTextFile(fifo, "x\r\n");
+    EXPECT_FALSE(toFifo.Ok());
+    EXPECT_TRUE(toFifo.Error().contains("FIFO")) << toFifo.Error().toStdString();
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
-    EXPECT_FALSE(SaveTextFile(dir.path(), "x\r\n", &error));
-    EXPECT_TRUE(error.contains("folder")) << error.toStdString();
-    EXPECT_TRUE(SaveTextFile(dir.filePath("plain.txt"), "x\r\n", &error));
+    const TStatus toFolder = SaveTextFile(dir.path(), "x\r\n");
+    EXPECT_FALSE(toFolder.Ok());
+    EXPECT_TRUE(toFolder.Error().contains("folder")) << toFolder.Error().toStdString();
+    EXPECT_TRUE(SaveTextFile(dir.filePath("plain.txt"), "x\r\n").Ok());
 
     // Identity, not names: a link and a second spelling are the same file.
     const QString plain = dir.filePath("plain.txt"), link = dir.filePath("link.txt");

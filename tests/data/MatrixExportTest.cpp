@@ -87,26 +87,26 @@ TEST(MatrixExport, NexusReadsBackToTheSamePathsOnTheExamples)
     int exported = 0;
     for (const QString& file : examples.entryList({"*.txt", "*.xlsx"}, QDir::Files)) {
         const TReadResult read = ReadDataFile(examples.filePath(file));
-        ASSERT_TRUE(read.Ok) << read.Error.toStdString();
-        const TMatrixExport nexus = ExportMatrix(read.Data, TExportFormat::Nexus);
-        if (!nexus.Ok) {
+        ASSERT_TRUE(read.Ok()) << read.Error().toStdString();
+        const TResult<TMatrixExport> nexus = ExportMatrix(read->Data, TExportFormat::Nexus);
+        if (!nexus.Ok()) {
             // Only a character that is no single state tree may stop the export.
-            EXPECT_TRUE(nexus.Error.contains(QStringLiteral("root states")) ||
-                        nexus.Error.contains(QStringLiteral("cycle")) ||
-                        nexus.Error.contains(QStringLiteral("named")))
-                << file.toStdString() << ": " << nexus.Error.toStdString();
+            EXPECT_TRUE(nexus.Error().contains(QStringLiteral("root states")) ||
+                        nexus.Error().contains(QStringLiteral("cycle")) ||
+                        nexus.Error().contains(QStringLiteral("named")))
+                << file.toStdString() << ": " << nexus.Error().toStdString();
             continue;
         }
         ++exported;
-        const TReadResult back = ReadNexusMatrixText(QString::fromUtf8(nexus.Text));
-        ASSERT_TRUE(back.Ok) << file.toStdString() << ": " << back.Error.toStdString();
-        EXPECT_EQ(back.Data.ObjectCount, read.Data.ObjectCount);
-        EXPECT_EQ(back.Data.CharacterCount, read.Data.CharacterCount);
+        const TReadResult back = ReadNexusMatrixText(QString::fromUtf8(nexus->Text));
+        ASSERT_TRUE(back.Ok()) << file.toStdString() << ": " << back.Error().toStdString();
+        EXPECT_EQ(back->Data.ObjectCount, read->Data.ObjectCount);
+        EXPECT_EQ(back->Data.CharacterCount, read->Data.CharacterCount);
         // Spellings of one state that differ only in letter case ("Red", "red")
         // are one state, written under one name.
-        const TDynStrMatrix expected = Paths(read.Data), got = Paths(back.Data);
-        for (int c = 0; c <= read.Data.CharacterCount; ++c)
-            for (int o = 0; o <= read.Data.ObjectCount; ++o)
+        const TDynStrMatrix expected = Paths(read->Data), got = Paths(back->Data);
+        for (int c = 0; c <= read->Data.CharacterCount; ++c)
+            for (int o = 0; o <= read->Data.ObjectCount; ++o)
                 EXPECT_EQ(got[c][o].compare(expected[c][o], Qt::CaseInsensitive), 0)
                     << file.toStdString() << " cell " << c << "," << o << ": "
                     << got[c][o].toStdString() << " vs " << expected[c][o].toStdString();
@@ -120,23 +120,23 @@ TEST(MatrixExport, NexusAndCsvRoundTripsOnRandomMatrices)
         std::mt19937_64 rng(seed);
         const TMatrixData d =
             RandomMatrix(rng, 3 + static_cast<int>(seed % 9), 1 + static_cast<int>(seed % 6));
-        const TMatrixExport nexus = ExportMatrix(d, TExportFormat::Nexus);
-        ASSERT_TRUE(nexus.Ok) << "seed " << seed << ": " << nexus.Error.toStdString();
-        const TReadResult back = ReadNexusMatrixText(QString::fromUtf8(nexus.Text));
-        ASSERT_TRUE(back.Ok) << "seed " << seed << ": " << back.Error.toStdString() << "\n"
-                             << nexus.Text.toStdString();
-        EXPECT_EQ(Paths(back.Data), Paths(d)) << "seed " << seed << "\n"
-                                              << nexus.Text.toStdString();
+        const TResult<TMatrixExport> nexus = ExportMatrix(d, TExportFormat::Nexus);
+        ASSERT_TRUE(nexus.Ok()) << "seed " << seed << ": " << nexus.Error().toStdString();
+        const TReadResult back = ReadNexusMatrixText(QString::fromUtf8(nexus->Text));
+        ASSERT_TRUE(back.Ok()) << "seed " << seed << ": " << back.Error().toStdString() << "\n"
+                               << nexus->Text.toStdString();
+        EXPECT_EQ(Paths(back->Data), Paths(d)) << "seed " << seed << "\n"
+                                               << nexus->Text.toStdString();
 
-        const TMatrixExport csv = ExportMatrix(d, TExportFormat::Csv);
-        ASSERT_TRUE(csv.Ok);
-        const TReadResult csvBack = ReadCsvMatrixBytes(csv.Text);
-        ASSERT_TRUE(csvBack.Ok) << csvBack.Error.toStdString();
-        EXPECT_EQ(csvBack.Data.ObjectCount, d.ObjectCount);
-        EXPECT_EQ(csvBack.Data.CharacterCount, d.CharacterCount);
+        const TResult<TMatrixExport> csv = ExportMatrix(d, TExportFormat::Csv);
+        ASSERT_TRUE(csv.Ok());
+        const TReadResult csvBack = ReadCsvMatrixBytes(csv->Text);
+        ASSERT_TRUE(csvBack.Ok()) << csvBack.Error().toStdString();
+        EXPECT_EQ(csvBack->Data.ObjectCount, d.ObjectCount);
+        EXPECT_EQ(csvBack->Data.CharacterCount, d.CharacterCount);
         for (int c = 0; c <= d.CharacterCount; ++c)
             for (int o = 0; o <= d.ObjectCount; ++o)
-                EXPECT_EQ(csvBack.Data.DataMatrix[static_cast<size_t>(c)][static_cast<size_t>(o)],
+                EXPECT_EQ(csvBack->Data.DataMatrix[static_cast<size_t>(c)][static_cast<size_t>(o)],
                           d.DataMatrix[static_cast<size_t>(c)][static_cast<size_t>(o)])
                     << "seed " << seed;
     }
@@ -146,23 +146,23 @@ TEST(MatrixExport, BinaryCodingMarksThePathOfEveryObject)
 {
     std::mt19937_64 rng(7);
     const TMatrixData d = RandomMatrix(rng, 9, 5);
-    const TMatrixExport phylip = ExportMatrix(d, TExportFormat::Phylip);
-    ASSERT_TRUE(phylip.Ok) << phylip.Error.toStdString();
+    const TResult<TMatrixExport> phylip = ExportMatrix(d, TExportFormat::Phylip);
+    ASSERT_TRUE(phylip.Ok()) << phylip.Error().toStdString();
     const QStringList lines =
-        QString::fromLatin1(phylip.Text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QString::fromLatin1(phylip->Text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), d.ObjectCount + 1);
     const QStringList counts = lines[0].split(QLatin1Char(' '), Qt::SkipEmptyParts);
     EXPECT_EQ(counts, (QStringList{QString::number(d.ObjectCount),
-                                   QString::number(phylip.BinaryCharacters)}));
-    EXPECT_EQ(phylip.Ancestors, QByteArray(phylip.BinaryCharacters, '0') + '\n');
+                                   QString::number(phylip->BinaryCharacters)}));
+    EXPECT_EQ(phylip->Ancestors, QByteArray(phylip->BinaryCharacters, '0') + '\n');
 
     // Column by column against the paths: derived states in each character's order.
     int column = 0;
     int allOnes = 0;
     for (int c = 1; c <= d.CharacterCount; ++c) {
-        TCharacterStates s;
-        QString error;
-        ASSERT_TRUE(CharacterStates(d, c, &s, &error)) << error.toStdString();
+        const TResult<TCharacterStates> states = CharacterStates(d, c);
+        ASSERT_TRUE(states.Ok()) << states.Error().toStdString();
+        const TCharacterStates& s = *states;
         const TPathArr own = ReadOwnPaths(d.DataMatrix, d.ObjectCount, c);
         TPathBuilder builder;
         builder.BuildFullPaths(d.DataMatrix, d.ObjectCount, c);
@@ -187,22 +187,22 @@ TEST(MatrixExport, BinaryCodingMarksThePathOfEveryObject)
             ++column;
         }
     }
-    EXPECT_EQ(column, phylip.BinaryCharacters);
-    EXPECT_EQ(allOnes, phylip.BinaryAllOnes);
+    EXPECT_EQ(column, phylip->BinaryCharacters);
+    EXPECT_EQ(allOnes, phylip->BinaryAllOnes);
     // PHYLIP names: 10 characters, no blanks or quotes, all different.
-    QStringList names = phylip.Names.mid(1);
+    QStringList names = phylip->Names.mid(1);
     for (const QString& n : names)
         EXPECT_FALSE(n.contains(QRegularExpression(QStringLiteral("[ ':;,()\\[\\]]"))))
             << n.toStdString();
     names.removeDuplicates();
     EXPECT_EQ(names.size(), d.ObjectCount);
 
-    const TMatrixExport binary = ExportMatrix(d, TExportFormat::NexusBinary);
-    ASSERT_TRUE(binary.Ok);
-    const TReadResult back = ReadNexusMatrixText(QString::fromUtf8(binary.Text));
-    ASSERT_TRUE(back.Ok) << back.Error.toStdString();
-    EXPECT_EQ(back.Data.CharacterCount, phylip.BinaryCharacters);
-    EXPECT_TRUE(back.Notes.join(QLatin1Char(' ')).contains(QStringLiteral("irreversible")));
+    const TResult<TMatrixExport> binary = ExportMatrix(d, TExportFormat::NexusBinary);
+    ASSERT_TRUE(binary.Ok());
+    const TReadResult back = ReadNexusMatrixText(QString::fromUtf8(binary->Text));
+    ASSERT_TRUE(back.Ok()) << back.Error().toStdString();
+    EXPECT_EQ(back->Data.CharacterCount, phylip->BinaryCharacters);
+    EXPECT_TRUE(back->Notes.join(QLatin1Char(' ')).contains(QStringLiteral("irreversible")));
 }
 
 TEST(MatrixExport, RefusesWhatOtherProgramsCannotTake)
@@ -211,16 +211,30 @@ TEST(MatrixExport, RefusesWhatOtherProgramsCannotTake)
     d.ObjectCount = 2;
     d.CharacterCount = 1;
     d.DataMatrix = {{"Taxon", "a", "b"}, {"c1", "x", "y"}};
-    const TMatrixExport twoRoots = ExportMatrix(d, TExportFormat::Nexus);
-    EXPECT_FALSE(twoRoots.Ok);
-    EXPECT_TRUE(twoRoots.Error.contains(QStringLiteral("2 root states (x, y)")))
-        << twoRoots.Error.toStdString();
+    const TResult<TMatrixExport> twoRoots = ExportMatrix(d, TExportFormat::Nexus);
+    EXPECT_FALSE(twoRoots.Ok());
+    EXPECT_TRUE(twoRoots.Error().contains(QStringLiteral("2 root states (x, y)")))
+        << twoRoots.Error().toStdString();
     d.DataMatrix = {{"Taxon", "a", "a"}, {"c1", "x", "y[x]"}};
-    const TMatrixExport sameName = ExportMatrix(d, TExportFormat::Nexus);
-    EXPECT_FALSE(sameName.Ok);
-    EXPECT_TRUE(sameName.Error.contains(QStringLiteral("Two objects are named \"a\"")))
-        << sameName.Error.toStdString();
-    EXPECT_FALSE(ExportMatrix(TMatrixData(), TExportFormat::Csv).Ok);
+    const TResult<TMatrixExport> sameName = ExportMatrix(d, TExportFormat::Nexus);
+    EXPECT_FALSE(sameName.Ok());
+    EXPECT_TRUE(sameName.Error().contains(QStringLiteral("Two objects are named \"a\"")))
+        << sameName.Error().toStdString();
+    EXPECT_FALSE(ExportMatrix(TMatrixData(), TExportFormat::Csv).Ok());
+
+    // Every format that stops says why: names for NEXUS, a derived state for
+    // the binary codings (PHYLIP takes unnamed objects).
+    d.DataMatrix = {{"Taxon", "a", " "}, {"c1", "x", "x"}};
+    for (const TExportFormat format : {TExportFormat::Nexus, TExportFormat::NexusBinary}) {
+        const TResult<TMatrixExport> noName = ExportMatrix(d, format);
+        EXPECT_FALSE(noName.Ok());
+        EXPECT_TRUE(noName.Error().contains(QStringLiteral("Object 2 has no name")))
+            << noName.Error().toStdString();
+    }
+    const TResult<TMatrixExport> flat = ExportMatrix(d, TExportFormat::Phylip);
+    EXPECT_FALSE(flat.Ok());
+    EXPECT_TRUE(flat.Error().contains(QStringLiteral("no derived state")))
+        << flat.Error().toStdString();
 }
 
 TEST(MatrixExport, DamagedFilesAreRefusedOrReadNeverCrash)
@@ -229,8 +243,8 @@ TEST(MatrixExport, DamagedFilesAreRefusedOrReadNeverCrash)
     // ends with data or with a message.
     std::mt19937_64 rng(2024);
     const TMatrixData d = RandomMatrix(rng, 8, 5);
-    const QByteArray nexus = ExportMatrix(d, TExportFormat::Nexus).Text;
-    const QByteArray csv = ExportMatrix(d, TExportFormat::Csv).Text;
+    const QByteArray nexus = ExportMatrix(d, TExportFormat::Nexus)->Text;
+    const QByteArray csv = ExportMatrix(d, TExportFormat::Csv)->Text;
     const QByteArray alphabet = "()[]{};,:='\"_-?.*\\/ \n\r0123456789ABCabc";
     for (int round = 0; round < 3000; ++round) {
         QByteArray bytes = round % 2 ? nexus : csv;
@@ -253,9 +267,9 @@ TEST(MatrixExport, DamagedFilesAreRefusedOrReadNeverCrash)
         }
         const TReadResult r =
             round % 2 ? ReadNexusMatrixText(QString::fromUtf8(bytes)) : ReadCsvMatrixBytes(bytes);
-        EXPECT_TRUE(r.Ok || !r.Error.isEmpty()) << "round " << round;
-        if (r.Ok) {
-            EXPECT_EQ(static_cast<int>(r.Data.DataMatrix.size()) >= r.Data.CharacterCount + 1,
+        EXPECT_TRUE(r.Ok() || !r.Error().isEmpty()) << "round " << round;
+        if (r.Ok()) {
+            EXPECT_EQ(static_cast<int>(r->Data.DataMatrix.size()) >= r->Data.CharacterCount + 1,
                       true);
         }
     }

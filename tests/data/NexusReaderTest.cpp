@@ -13,16 +13,16 @@
 namespace {
 QString Cell(const TReadResult& r, int c, int o)
 {
-    return r.Data.DataMatrix[static_cast<size_t>(c)][static_cast<size_t>(o)];
+    return r->Data.DataMatrix[static_cast<size_t>(c)][static_cast<size_t>(o)];
 }
 
 // The full path of every cell, as "paths" shows it.
 QStringList Paths(const TReadResult& r, int c)
 {
     const TDynStrMatrix m =
-        PathMatrix(r.Data.DataMatrix, r.Data.ObjectCount, r.Data.CharacterCount);
+        PathMatrix(r->Data.DataMatrix, r->Data.ObjectCount, r->Data.CharacterCount);
     QStringList out;
-    for (int o = 1; o <= r.Data.ObjectCount; ++o)
+    for (int o = 1; o <= r->Data.ObjectCount; ++o)
         out << m[static_cast<size_t>(c)][static_cast<size_t>(o)];
     return out;
 }
@@ -65,25 +65,25 @@ TEST(NexusReader, CharacterTypesMapToStateTrees)
   OPTIONS DEFTYPE=unord;
 END;
 )");
-    ASSERT_FALSE(r.Ok) << "a CSTREE node named \"3x\" is no symbol";
-    EXPECT_TRUE(r.Error.contains(QStringLiteral("3x"))) << r.Error.toStdString();
+    ASSERT_FALSE(r.Ok()) << "a CSTREE node named \"3x\" is no symbol";
+    EXPECT_TRUE(r.Error().contains(QStringLiteral("3x"))) << r.Error().toStdString();
 
     const TReadResult ok = Read(SixCharacters + R"(BEGIN ASSUMPTIONS;
   USERTYPE fork (CSTREE) = ((1)0,(2)3)3;
   TYPESET * default = ord: 2, irrev.down: 3, Dollo: 4, unord: 5, fork: 6;
 END;
 )");
-    ASSERT_FALSE(ok.Ok) << "state 3 twice must be refused";
-    EXPECT_TRUE(ok.Error.contains(QStringLiteral("cycle"))) << ok.Error.toStdString();
+    ASSERT_FALSE(ok.Ok()) << "state 3 twice must be refused";
+    EXPECT_TRUE(ok.Error().contains(QStringLiteral("cycle"))) << ok.Error().toStdString();
 
     const TReadResult good = Read(SixCharacters + R"(BEGIN ASSUMPTIONS;
   USERTYPE fork (CSTREE) = ((1)0,2)3;
   TYPESET * default = ord: 2, irrev.down: 3, Dollo: 4, unord: 5, fork: 6;
 END;
 )");
-    ASSERT_TRUE(good.Ok) << good.Error.toStdString();
-    EXPECT_EQ(good.Data.ObjectCount, 4);
-    EXPECT_EQ(good.Data.CharacterCount, 6);
+    ASSERT_TRUE(good.Ok()) << good.Error().toStdString();
+    EXPECT_EQ(good->Data.ObjectCount, 4);
+    EXPECT_EQ(good->Data.CharacterCount, 6);
     EXPECT_EQ(Cell(good, 0, 2), QStringLiteral("Beta gamma"));
     EXPECT_EQ(Cell(good, 0, 3), QStringLiteral("Delta epsilon")) << "unquoted _ is a blank";
     EXPECT_EQ(Cell(good, 0, 4), QStringLiteral("O'Brien"));
@@ -101,7 +101,7 @@ END;
     EXPECT_EQ(Paths(good, 4), (QStringList{"2[1[0[]]]", "0[]", "?", "1[0[]]"}));
     // The CSTREE as given: 3 is the root, 0 and 2 its children, 1 below 0.
     EXPECT_EQ(Paths(good, 6), (QStringList{"3[]", "1[0[3[]]]", "0[3[]]", "2[3[]]"}));
-    const QString notes = good.Notes.join(QLatin1Char('\n'));
+    const QString notes = good->Notes.join(QLatin1Char('\n'));
     EXPECT_TRUE(notes.contains(QStringLiteral("CSTREE"))) << notes.toStdString();
     EXPECT_TRUE(notes.contains(QStringLiteral("ordered: a chain from the lowest state")))
         << notes.toStdString();
@@ -124,16 +124,17 @@ BEGIN DATA;
 END;
 )";
     const TReadResult first = Read(body);
-    ASSERT_TRUE(first.Ok) << first.Error.toStdString();
+    ASSERT_TRUE(first.Ok()) << first.Error().toStdString();
     // Labels that pointer notation cannot hold or that differ only in case get changed.
     EXPECT_EQ(Paths(first, 1),
               (QStringList{"what_[]", "what_[]", "BIG (X) (1)[what_[]]", "big (x)[what_[]]"}));
     EXPECT_EQ(Paths(first, 2), (QStringList{"a[]", "A (1)[a[]]", "a[]", "?"}))
         << "match character copies the first row";
     const TReadResult lowest = Read(body, TNexusRootRule::LowestState);
-    ASSERT_TRUE(lowest.Ok);
+    ASSERT_TRUE(lowest.Ok());
     EXPECT_EQ(Paths(lowest, 1).first(), QStringLiteral("what_[big (x)[]]"));
-    EXPECT_TRUE(first.Notes.join(QLatin1Char(' ')).contains(QStringLiteral("state names changed")));
+    EXPECT_TRUE(
+        first->Notes.join(QLatin1Char(' ')).contains(QStringLiteral("state names changed")));
 }
 
 TEST(NexusReader, InterleavedPolymorphicAndGaps)
@@ -155,13 +156,13 @@ end;
 begin mrbayes; lset nst=6; this is not a command of ours; end;
 begin notes; text taxon=A text='x;y'; end;
 )"));
-    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
-    EXPECT_EQ(r.Data.ObjectCount, 3);
+    ASSERT_TRUE(r.Ok()) << r.Error().toStdString();
+    EXPECT_EQ(r->Data.ObjectCount, 3);
     EXPECT_EQ(Cell(r, 1, 2), QStringLiteral("?")) << "polymorphic";
     EXPECT_EQ(Cell(r, 1, 3), QStringLiteral("?")) << "uncertain";
     EXPECT_EQ(Cell(r, 2, 3), QStringLiteral("?")) << "gap";
     EXPECT_EQ(Cell(r, 5, 3), QStringLiteral("0[1]")) << "star rooted at A's state 1";
-    const QString notes = r.Notes.join(QLatin1Char('\n'));
+    const QString notes = r->Notes.join(QLatin1Char('\n'));
     EXPECT_TRUE(notes.contains(QStringLiteral("2 gap cells"))) << notes.toStdString();
     EXPECT_TRUE(notes.contains(QStringLiteral("1 polymorphic"))) << notes.toStdString();
     EXPECT_TRUE(notes.contains(QStringLiteral("1 uncertain"))) << notes.toStdString();
@@ -187,13 +188,13 @@ taxlabels w x y z;
 charstatelabels 1 size / small large;
 end;
 )"));
-    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
-    EXPECT_EQ(r.Data.ObjectCount, 3);
-    EXPECT_EQ(r.Data.CharacterCount, 2);
+    ASSERT_TRUE(r.Ok()) << r.Error().toStdString();
+    EXPECT_EQ(r->Data.ObjectCount, 3);
+    EXPECT_EQ(r->Data.CharacterCount, 2);
     EXPECT_EQ(Cell(r, 0, 1), QStringLiteral("a"));
     EXPECT_EQ(Cell(r, 1, 0), QStringLiteral("size"));
     EXPECT_EQ(Paths(r, 2), (QStringList{"p[]", "0[p[]]", "p[]"}));
-    const QString notes = r.Notes.join(QLatin1Char('\n'));
+    const QString notes = r->Notes.join(QLatin1Char('\n'));
     for (const char* ignored : {"line 9: DIMENSIONS", "line 10: FORMAT", "line 11: TAXLABELS"})
         EXPECT_TRUE(notes.contains(QString::fromUtf8(ignored) + " after the matrix is ignored"))
             << notes.toStdString();
@@ -206,12 +207,12 @@ TEST(NexusReader, BlankStateLabelsKeepTheSymbolAndRoundTrip)
     const TReadResult r = ReadNexusMatrixText(
         QStringLiteral("#NEXUS\nbegin data; dimensions ntax=3 nchar=1; format symbols=\"012\";\n"
                        "charstatelabels 1 size / '  ' '\n   ' big;\nmatrix a 0 b 1 c 2;\nend;\n"));
-    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+    ASSERT_TRUE(r.Ok()) << r.Error().toStdString();
     EXPECT_EQ(Paths(r, 1), (QStringList{"0[]", "1[0[]]", "big[0[]]"}));
-    const TMatrixExport out = ExportMatrix(r.Data, TExportFormat::Nexus);
-    ASSERT_TRUE(out.Ok) << out.Error.toStdString();
-    const TReadResult back = ReadNexusMatrixText(QString::fromUtf8(out.Text));
-    ASSERT_TRUE(back.Ok) << back.Error.toStdString();
+    const TResult<TMatrixExport> out = ExportMatrix(r->Data, TExportFormat::Nexus);
+    ASSERT_TRUE(out.Ok()) << out.Error().toStdString();
+    const TReadResult back = ReadNexusMatrixText(QString::fromUtf8(out->Text));
+    ASSERT_TRUE(back.Ok()) << back.Error().toStdString();
     EXPECT_EQ(Paths(back, 1), Paths(r, 1));
 
     // Also found so: unlabelled symbols that are pointer notation's own signs,
@@ -219,19 +220,20 @@ TEST(NexusReader, BlankStateLabelsKeepTheSymbolAndRoundTrip)
     const TReadResult signs = ReadNexusMatrixText(
         QStringLiteral("#NEXUS\nbegin data; dimensions ntax=3 nchar=1; format symbols=\"0]?1\";\n"
                        "matrix a 0 b 1 c 0;\nend;\nbegin assumptions; ctype ord: 1; end;\n"));
-    ASSERT_TRUE(signs.Ok) << signs.Error.toStdString();
+    ASSERT_TRUE(signs.Ok()) << signs.Error().toStdString();
     EXPECT_EQ(Paths(signs, 1), (QStringList{"0[]", "1[_[)[0[]]]]", "0[]"}));
-    EXPECT_TRUE(signs.Notes.join(QLatin1Char(' ')).contains(QStringLiteral("state names changed")));
+    EXPECT_TRUE(
+        signs->Notes.join(QLatin1Char(' ')).contains(QStringLiteral("state names changed")));
 
     // And: a character named with "%1" was written with the next value in its place.
     const TReadResult percent = ReadNexusMatrixText(QStringLiteral(
         "#NEXUS\nbegin data; dimensions ntax=2 nchar=2; charlabels 'leg %1' 'arm %4';\n"
         "matrix a 01 b 10;\nend;\n"));
-    ASSERT_TRUE(percent.Ok) << percent.Error.toStdString();
-    const TMatrixExport written = ExportMatrix(percent.Data, TExportFormat::Nexus);
-    ASSERT_TRUE(written.Ok) << written.Error.toStdString();
-    const TReadResult again = ReadNexusMatrixText(QString::fromUtf8(written.Text));
-    ASSERT_TRUE(again.Ok) << again.Error.toStdString();
+    ASSERT_TRUE(percent.Ok()) << percent.Error().toStdString();
+    const TResult<TMatrixExport> written = ExportMatrix(percent->Data, TExportFormat::Nexus);
+    ASSERT_TRUE(written.Ok()) << written.Error().toStdString();
+    const TReadResult again = ReadNexusMatrixText(QString::fromUtf8(written->Text));
+    ASSERT_TRUE(again.Ok()) << again.Error().toStdString();
     EXPECT_EQ(Cell(again, 1, 0), QStringLiteral("leg %1"));
     EXPECT_EQ(Cell(again, 2, 0), QStringLiteral("arm %4"));
 }
@@ -273,9 +275,9 @@ TEST(NexusReader, BadFilesNameTheLine)
     };
     for (const TCase& c : cases) {
         const TReadResult r = ReadNexusMatrixText(QString::fromUtf8(c.text));
-        EXPECT_FALSE(r.Ok) << c.text;
-        EXPECT_TRUE(r.Error.contains(QString::fromUtf8(c.expect)))
-            << "got: " << r.Error.toStdString() << "\nwanted: " << c.expect;
+        EXPECT_FALSE(r.Ok()) << c.text;
+        EXPECT_TRUE(r.Error().contains(QString::fromUtf8(c.expect)))
+            << "got: " << r.Error().toStdString() << "\nwanted: " << c.expect;
     }
 }
 
@@ -291,11 +293,11 @@ TEST(NexusReader, ChosenByExtensionThroughTheOneReader)
         "'large.2'; matrix a 0 b 1; end;");
     f.close();
     const TReadResult r = ReadDataFile(path);
-    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+    ASSERT_TRUE(r.Ok()) << r.Error().toStdString();
     EXPECT_EQ(Cell(r, 1, 2), QStringLiteral("large.2[small.1]"))
         << "no decimal comma in NEXUS state names";
     const TReadResult missing = ReadDataFile(dir.filePath(QStringLiteral("none.nex")));
-    EXPECT_FALSE(missing.Ok);
+    EXPECT_FALSE(missing.Ok());
 }
 
 TEST(NexusReader, DashIsAGapOnlyWhenNoSymbol)
@@ -304,11 +306,11 @@ TEST(NexusReader, DashIsAGapOnlyWhenNoSymbol)
     const TReadResult symbol =
         ReadNexusMatrixText(QStringLiteral("#NEXUS\nbegin data; dimensions ntax=2 nchar=1; format "
                                            "symbols=\"0-1\"; matrix a 0 b -; end;"));
-    ASSERT_TRUE(symbol.Ok) << symbol.Error.toStdString();
+    ASSERT_TRUE(symbol.Ok()) << symbol.Error().toStdString();
     EXPECT_EQ(Cell(symbol, 1, 2), QStringLiteral("-[0]"));
     const TReadResult gap =
         ReadNexusMatrixText(QStringLiteral("#NEXUS\nbegin data; dimensions ntax=2 nchar=1; format "
                                            "symbols=\"0-1\" gap=-; matrix a 0 b -; end;"));
-    ASSERT_TRUE(gap.Ok) << gap.Error.toStdString();
+    ASSERT_TRUE(gap.Ok()) << gap.Error().toStdString();
     EXPECT_EQ(Cell(gap, 1, 2), QStringLiteral("?"));
 }

@@ -9,8 +9,8 @@ namespace {
 TMatrixData Read(const QByteArray& bytes)
 {
     TReadResult r = ReadTextMatrixBytes(bytes);
-    EXPECT_TRUE(r.Ok) << r.Error.toStdString();
-    return r.Data;
+    EXPECT_TRUE(r.Ok()) << r.Error().toStdString();
+    return r->Data;
 }
 QString Cell(const TMatrixData& d, int c, int o) { return d.DataMatrix.at(c).at(o); }
 }  // namespace
@@ -109,11 +109,11 @@ TEST(TextMatrix, PointToCommaChangesOnlyTheFirstPointOfDataCells)
 TEST(TextMatrix, BadFilesAreRefusedWithAMessage)
 {
     QTemporaryDir dir;
-    EXPECT_FALSE(ReadTextMatrix(dir.filePath("missing.txt")).Ok);
+    EXPECT_FALSE(ReadTextMatrix(dir.filePath("missing.txt")).Ok());
     const TReadResult folder = ReadTextMatrix(dir.path());
-    EXPECT_FALSE(folder.Ok);
-    EXPECT_TRUE(folder.Error.contains("folder"));
-    EXPECT_FALSE(ReadTextMatrixBytes(QByteArray("h\ta\0b", 5)).Ok);
+    EXPECT_FALSE(folder.Ok());
+    EXPECT_TRUE(folder.Error().contains("folder"));
+    EXPECT_FALSE(ReadTextMatrixBytes(QByteArray("h\ta\0b", 5)).Ok());
 }
 
 TEST(TextMatrix, SavedTableLoadsBackTheSameCells)
@@ -122,10 +122,9 @@ TEST(TextMatrix, SavedTableLoadsBackTheSameCells)
     const QString path = dir.filePath("round.txt");
     std::vector<QStringList> rows{
         {"", "c1", "c2"}, {"o1", "B[A]", "?"}, {"o2", QString::fromUtf8("\xc3\xa9"), "x"}};
-    QString error;
-    ASSERT_TRUE(SaveTextFile(path, EncodeTextTable(rows), &error));
+    ASSERT_TRUE(SaveTextFile(path, EncodeTextTable(rows)).Ok());
     const TReadResult r = ReadTextMatrix(path);
-    ASSERT_TRUE(r.Ok);
+    ASSERT_TRUE(r.Ok());
     for (int row = 0; row < 3; ++row)
-        for (int col = 0; col < 3; ++col) EXPECT_EQ(Cell(r.Data, col, row), rows[row][col]);
+        for (int col = 0; col < 3; ++col) EXPECT_EQ(Cell(r->Data, col, row), rows[row][col]);
 }

@@ -22,12 +22,12 @@ using TGrid = std::vector<std::vector<QString>>;  // rows of cells
 
 void ExpectGrid(const TReadResult& r, const TGrid& rows)
 {
-    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
-    ASSERT_EQ(r.Data.ObjectCount + 1, static_cast<int>(rows.size()));
-    ASSERT_EQ(r.Data.CharacterCount + 1, static_cast<int>(rows[0].size()));
+    ASSERT_TRUE(r.Ok()) << r.Error().toStdString();
+    ASSERT_EQ(r->Data.ObjectCount + 1, static_cast<int>(rows.size()));
+    ASSERT_EQ(r->Data.CharacterCount + 1, static_cast<int>(rows[0].size()));
     for (size_t o = 0; o < rows.size(); ++o)
         for (size_t c = 0; c < rows[o].size(); ++c)
-            EXPECT_EQ(r.Data.DataMatrix.at(c).at(o), rows[o][c])
+            EXPECT_EQ(r->Data.DataMatrix.at(c).at(o), rows[o][c])
                 << "row " << o + 1 << ", column " << c + 1;
 }
 
@@ -80,16 +80,16 @@ TEST(WorkbookFeatures, OdsCellsRepeatsMergesAndSpaces)
 {
     const TReadResult r = ReadWorkbook(Fixture("features.ods"));
     ExpectGrid(r, OdsFeatures);
-    ASSERT_EQ(r.Warnings.size(), 1);
-    EXPECT_TRUE(r.Warnings[0].contains("(D5)")) << r.Warnings[0].toStdString();
+    ASSERT_EQ(r->Warnings.size(), 1);
+    EXPECT_TRUE(r->Warnings[0].contains("(D5)")) << r->Warnings[0].toStdString();
 }
 
 TEST(WorkbookFeatures, XlsxStringsStylesAndFormulaResults)
 {
     const TReadResult r = ReadWorkbook(Fixture("features.xlsx"));
     ExpectGrid(r, XlsxFeatures);
-    ASSERT_EQ(r.Warnings.size(), 1);
-    EXPECT_TRUE(r.Warnings[0].contains("(D5)")) << r.Warnings[0].toStdString();
+    ASSERT_EQ(r->Warnings.size(), 1);
+    EXPECT_TRUE(r->Warnings[0].contains("(D5)")) << r->Warnings[0].toStdString();
 }
 
 TEST(WorkbookFeatures, SameValuesUnderAGermanLocale)
@@ -100,8 +100,8 @@ TEST(WorkbookFeatures, SameValuesUnderAGermanLocale)
     ExpectGrid(ReadWorkbook(Fixture("features.xlsx")), XlsxFeatures);
     EXPECT_EQ(WorkbookNumberText(2.5), "2.5");
     const TReadResult xls = ReadWorkbook(Fixture("matrix.xls"));
-    ASSERT_TRUE(xls.Ok);
-    EXPECT_EQ(xls.Data.DataMatrix[3][1], "2.5");
+    ASSERT_TRUE(xls.Ok());
+    EXPECT_EQ(xls->Data.DataMatrix[3][1], "2.5");
 }
 
 TEST(WorkbookFeatures, RepeatedCellsOverTheWholeSheetAreRefusedWithoutExpanding)
@@ -109,8 +109,8 @@ TEST(WorkbookFeatures, RepeatedCellsOverTheWholeSheetAreRefusedWithoutExpanding)
     QElapsedTimer timer;
     timer.start();
     const TReadResult r = ReadWorkbook(Fixture("repeat_bomb.ods"));
-    EXPECT_FALSE(r.Ok);
-    EXPECT_TRUE(r.Error.contains("too large")) << r.Error.toStdString();
+    EXPECT_FALSE(r.Ok());
+    EXPECT_TRUE(r.Error().contains("too large")) << r.Error().toStdString();
     EXPECT_LT(timer.elapsed(), 2000);
 }
 
@@ -169,8 +169,8 @@ TEST(WorkbookSheet, OneColumnGetsAnEmptyCharacterLikeAOneColumnTextFile)
     EXPECT_EQ(d.DataMatrix[0][2], "B");
     EXPECT_EQ(d.DataMatrix[1][2], "");
     const TReadResult text = ReadTextMatrixBytes("Taxon\nA\nB\n");
-    EXPECT_EQ(text.Data.CharacterCount, d.CharacterCount);
-    EXPECT_EQ(text.Data.ObjectCount, d.ObjectCount);
+    EXPECT_EQ(text->Data.CharacterCount, d.CharacterCount);
+    EXPECT_EQ(text->Data.ObjectCount, d.ObjectCount);
 }
 
 TEST(WorkbookFeatures, FuzzedContentRepeatingValuesIsRefusedQuickly)

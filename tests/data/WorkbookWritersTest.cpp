@@ -40,22 +40,22 @@ TEST_P(RealWriterWorkbook, LoadsAsItsTextSource)
     const QString file = QString::fromStdString(GetParam());
     const TReadResult book = ReadWorkbook(Writers + QLatin1Char('/') + file);
     const TReadResult text = ReadTextMatrix(TextSourceOf(file));
-    ASSERT_TRUE(text.Ok) << text.Error.toStdString();
-    ASSERT_TRUE(book.Ok) << book.Error.toStdString();
-    EXPECT_TRUE(book.Warnings.isEmpty()) << book.Warnings.join('\n').toStdString();
-    ASSERT_EQ(book.Data.ObjectCount, text.Data.ObjectCount);
-    ASSERT_EQ(book.Data.CharacterCount, text.Data.CharacterCount);
+    ASSERT_TRUE(text.Ok()) << text.Error().toStdString();
+    ASSERT_TRUE(book.Ok()) << book.Error().toStdString();
+    EXPECT_TRUE(book->Warnings.isEmpty()) << book->Warnings.join('\n').toStdString();
+    ASSERT_EQ(book->Data.ObjectCount, text->Data.ObjectCount);
+    ASSERT_EQ(book->Data.CharacterCount, text->Data.CharacterCount);
     // Gnumeric's tab import drops leading spaces before the file is written.
     const bool gnumeric = file.contains(QLatin1String(".gnumeric."));
-    for (int c = 0; c <= text.Data.CharacterCount; ++c)
-        for (int o = 0; o <= text.Data.ObjectCount; ++o) {
-            QString expected = text.Data.DataMatrix.at(c).at(o);
+    for (int c = 0; c <= text->Data.CharacterCount; ++c)
+        for (int o = 0; o <= text->Data.ObjectCount; ++o) {
+            QString expected = text->Data.DataMatrix.at(c).at(o);
             if (gnumeric)
                 while (expected.startsWith(QLatin1Char(' '))) expected.remove(0, 1);
             // Gnumeric's tab import gives a column the date-only format of its
             // first date, so the time is not shown in any of its formats.
             if (gnumeric && file.startsWith(QLatin1String("dates."))) expected = expected.left(10);
-            EXPECT_EQ(book.Data.DataMatrix.at(c).at(o), expected)
+            EXPECT_EQ(book->Data.DataMatrix.at(c).at(o), expected)
                 << "character " << c << ", object " << o;
         }
 }

@@ -54,10 +54,10 @@ TEST(XlsChild, AReaderThatDiesGivesAMessage)
         qputenv("VARNO_XLS_READER", QFile::encodeName(script));
         const TReadResult r = ReadWorkbook(book);
         qunsetenv("VARNO_XLS_READER");
-        EXPECT_FALSE(r.Ok);
-        EXPECT_TRUE(r.Error.contains(QLatin1String(reader.Words))) << r.Error.toStdString();
+        EXPECT_FALSE(r.Ok());
+        EXPECT_TRUE(r.Error().contains(QLatin1String(reader.Words))) << r.Error().toStdString();
     }
-    EXPECT_TRUE(ReadWorkbook(book).Ok);
+    EXPECT_TRUE(ReadWorkbook(book).Ok());
 }
 
 // Mangled workbooks, also named .xlsx: the content decides the reader, and
@@ -80,18 +80,19 @@ TEST(XlsChild, MangledWorkbooksGiveAMatrixOrAMessage)
             f.write(bytes);
             f.close();
             const TReadResult r = ReadWorkbook(path);
-            if (r.Ok)
-                EXPECT_EQ(r.Data.DataMatrix.size(), static_cast<size_t>(r.Data.CharacterCount) + 1);
+            if (r.Ok())
+                EXPECT_EQ(r->Data.DataMatrix.size(),
+                          static_cast<size_t>(r->Data.CharacterCount) + 1);
             else
-                EXPECT_FALSE(r.Error.isEmpty());
+                EXPECT_FALSE(r.Error().isEmpty());
         }
     }
     // A sound .xls named .xlsx loads as the .xls does.
     const QString sound = dir.filePath("matrix.xlsx");
     ASSERT_TRUE(QFile::copy(Fixture("matrix.xls"), sound));
     const TReadResult r = ReadWorkbook(sound);
-    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
-    EXPECT_EQ(r.Data.DataMatrix, ReadWorkbook(Fixture("matrix.xls")).Data.DataMatrix);
+    ASSERT_TRUE(r.Ok()) << r.Error().toStdString();
+    EXPECT_EQ(r->Data.DataMatrix, ReadWorkbook(Fixture("matrix.xls"))->Data.DataMatrix);
 }
 
 // formulas.xls was saved by LibreOffice (make_xls_formulas.sh), which stores
@@ -99,8 +100,8 @@ TEST(XlsChild, MangledWorkbooksGiveAMatrixOrAMessage)
 TEST(XlsChild, StoredFormulaResultsAreRead)
 {
     const TReadResult r = ReadWorkbook(Fixture("formulas.xls"));
-    ASSERT_TRUE(r.Ok) << r.Error.toStdString();
-    const TMatrixData& d = r.Data;
+    ASSERT_TRUE(r.Ok()) << r.Error().toStdString();
+    const TMatrixData& d = r->Data;
     ASSERT_EQ(d.ObjectCount, 3);
     ASSERT_EQ(d.CharacterCount, 5);
     const auto row = [&d](int o) {

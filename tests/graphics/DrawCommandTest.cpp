@@ -14,8 +14,8 @@ TEST(NewickToNodes, TipsFirstThenInnerNodesWithRoot)
     const TResult<TNewickTrees> read = ReadNewick("((A:1,B:2):0.5,(C,'D e':0):1.5);");
     ASSERT_TRUE(read.Ok()) << read.Error().toStdString();
     TadaTreeNodes nodes;
-    QString error;
-    ASSERT_TRUE(NewickToTreeNodes(read->Trees[0], nodes, error)) << error.toStdString();
+    const TStatus drawn = NewickToTreeNodes(read->Trees[0], nodes);
+    ASSERT_TRUE(drawn.Ok()) << drawn.Error().toStdString();
     ASSERT_EQ(nodes.Count(), 7);
     EXPECT_EQ(nodes.Item(0)->Label, "A");
     EXPECT_EQ(nodes.Item(3)->Ident, "D e");
@@ -36,9 +36,9 @@ TEST(NewickToNodes, RefusesNodesWithOneChild)
         const TResult<TNewickTrees> read = ReadNewick(QString::fromLatin1(text));
         ASSERT_TRUE(read.Ok()) << text;
         TadaTreeNodes nodes;
-        QString error;
-        EXPECT_FALSE(NewickToTreeNodes(read->Trees[0], nodes, error)) << text;
-        EXPECT_TRUE(error.contains("not binary")) << error.toStdString();
+        const TStatus drawn = NewickToTreeNodes(read->Trees[0], nodes);
+        EXPECT_FALSE(drawn.Ok()) << text;
+        EXPECT_TRUE(drawn.Error().contains("not binary")) << drawn.Error().toStdString();
     }
 }
 

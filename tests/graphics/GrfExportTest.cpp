@@ -92,22 +92,22 @@ TEST(GrfExportSettings, ExtensionsAndFilterPutTheTypeFirst)
 
 TEST(GrfExportSettings, PictureSizeMustBeAWholeNumberInRange)
 {
-    int v = 0;
-    QString error;
-    EXPECT_TRUE(ParsePictureSize("1280", v, error));
-    EXPECT_EQ(v, 1280);
-    EXPECT_TRUE(ParsePictureSize(" 64 ", v, error));
-    EXPECT_EQ(v, 64);
+    const TResult<int> wide = ParsePictureSize("1280");
+    ASSERT_TRUE(wide.Ok());
+    EXPECT_EQ(*wide, 1280);
+    const TResult<int> blanks = ParsePictureSize(" 64 ");
+    ASSERT_TRUE(blanks.Ok());
+    EXPECT_EQ(*blanks, 64);
     for (const char* bad : {"", "12a", "1.5", "abc", "99999999999"}) {
-        v = 7;
-        EXPECT_FALSE(ParsePictureSize(bad, v, error)) << bad;
-        EXPECT_EQ(error, QStringLiteral("'%1' is not a valid integer value").arg(bad));
-        EXPECT_EQ(v, 7);
+        const TResult<int> v = ParsePictureSize(bad);
+        EXPECT_FALSE(v.Ok()) << bad;
+        EXPECT_EQ(v.Error(), QStringLiteral("'%1' is not a valid integer value").arg(bad));
     }
     // Zero, negative and gigantic sizes would make no picture or exhaust memory.
     for (const char* bad : {"0", "-5", "20001"}) {
-        EXPECT_FALSE(ParsePictureSize(bad, v, error)) << bad;
-        EXPECT_TRUE(error.contains("not possible")) << error.toStdString();
+        const TResult<int> v = ParsePictureSize(bad);
+        EXPECT_FALSE(v.Ok()) << bad;
+        EXPECT_TRUE(v.Error().contains("not possible")) << v.Error().toStdString();
     }
 }
 

@@ -19,8 +19,8 @@ struct TPicture {
     {
         const TResult<TNewickTrees> read = ReadNewick(newick);
         EXPECT_TRUE(read.Ok());
-        QString error;
-        EXPECT_TRUE(NewickToTreeNodes(read->Trees.front(), Nodes, error)) << error.toStdString();
+        const TStatus drawn = NewickToTreeNodes(read->Trees.front(), Nodes);
+        EXPECT_TRUE(drawn.Ok()) << drawn.Error().toStdString();
         Panel = Page.AddChild(std::make_unique<TadaTreeGrf>());
         Panel->TreeNodes = &Nodes;
         Panel->ZoomRoot = Nodes.Root;
@@ -154,11 +154,11 @@ TEST(Changes, AttachedByCladeToTheBranchesOfANewickDrawing)
         TTree tree = RandomTree(rng, shape.Objects);
         DeriveTopology(tree);
         TadaTreeNodes fromSearch, fromText;
-        QString error;
-        ASSERT_TRUE(SearchTreeToTreeNodes(tree, field.Names, fromSearch, error));
+        ASSERT_TRUE(SearchTreeToTreeNodes(tree, field.Names, fromSearch).Ok());
         AttachChanges(tree, field, true, fromSearch);
-        ASSERT_TRUE(NewickToTreeNodes(ReadNewick(WriteNewick(tree, field.Names))->Trees.front(),
-                                      fromText, error));
+        ASSERT_TRUE(
+            NewickToTreeNodes(ReadNewick(WriteNewick(tree, field.Names))->Trees.front(), fromText)
+                .Ok());
         EXPECT_EQ(AttachChangesByClade(tree, field, true, fromText), 0);
         // Same changes on the branch above every leaf, and the same total.
         auto total = [](const TadaTreeNodes& nodes) {

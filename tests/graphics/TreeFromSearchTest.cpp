@@ -28,8 +28,8 @@ TEST(TreeFromSearch, PositionsNamesLengthsAndLinks)
     // ((obj3, obj1), (obj2, obj4)): node 1 root; node 2 above tips 1, 2; node 3 above tips 3, 4.
     const TTree tree = Prepared(MakeTreeFromLinks({2, 2, 3, 3}, {0, 1, 1}, {3, 1, 2, 4}));
     TadaTreeNodes nodes;
-    QString error;
-    ASSERT_TRUE(SearchTreeToTreeNodes(tree, Names(4), nodes, error)) << error.toStdString();
+    const TStatus drawn = SearchTreeToTreeNodes(tree, Names(4), nodes);
+    ASSERT_TRUE(drawn.Ok()) << drawn.Error().toStdString();
     ASSERT_EQ(nodes.Count(), 7);
     // Tip i at i − 1, named after its object; node j at T + j − 1.
     EXPECT_EQ(nodes.Item(0)->Ident, "obj3");
@@ -65,8 +65,7 @@ TEST(TreeFromSearch, RandomTreesGiveOneTreeWithTheSameSplits)
         const int t = 2 + static_cast<int>(rng() % 60);
         const TTree tree = Prepared(RandomTree(rng, t));
         TadaTreeNodes nodes;
-        QString error;
-        ASSERT_TRUE(SearchTreeToTreeNodes(tree, Names(t), nodes, error)) << "round " << round;
+        ASSERT_TRUE(SearchTreeToTreeNodes(tree, Names(t), nodes).Ok()) << "round " << round;
         ASSERT_EQ(static_cast<int>(PreOrder(nodes.Root).size()), 2 * t - 1);
         // Every tip's way up passes the same nodes as in the search tree.
         for (int i = 1; i <= t; ++i) {
@@ -88,9 +87,9 @@ TEST(TreeFromSearch, BrokenLinksAreRefused)
     TTree empty;
     for (const TTree* bad : {&cycle, &twice, &empty}) {
         TadaTreeNodes nodes;
-        QString error;
-        EXPECT_FALSE(SearchTreeToTreeNodes(*bad, Names(4), nodes, error));
-        EXPECT_TRUE(error.contains("cannot be drawn")) << error.toStdString();
+        const TStatus drawn = SearchTreeToTreeNodes(*bad, Names(4), nodes);
+        EXPECT_FALSE(drawn.Ok());
+        EXPECT_TRUE(drawn.Error().contains("cannot be drawn")) << drawn.Error().toStdString();
     }
 }
 

@@ -400,8 +400,8 @@ private slots:
             EvaluateTree(*back, population.CharField(), true);
             QCOMPARE(back->Fitness, shortest);
             TadaTreeNodes nodes;
-            QString error;
-            QVERIFY2(NewickToTreeNodes(tree, nodes, error), qPrintable(error));
+            const TStatus drawn = NewickToTreeNodes(tree, nodes);
+            QVERIFY2(drawn.Ok(), qPrintable(drawn.Error()));
         }
         const TBatchText score = RunBatchText({"score", Example, path});
         QCOMPARE(score.Exit, 0);

@@ -12,8 +12,8 @@ namespace {
 TMatrixData Matrix(const QByteArray& text)
 {
     TReadResult read = ReadTextMatrixBytes(text);
-    EXPECT_TRUE(read.Ok) << read.Error.toStdString();
-    return read.Data;
+    EXPECT_TRUE(read.Ok()) << read.Error().toStdString();
+    return read->Data;
 }
 
 TSField Coded(const TMatrixData& data)

@@ -123,8 +123,8 @@ TEST(EvolutionaryJob, TheWindowsRunGivesWhatTheBatchToolGives)
 {
     const QString path = QStringLiteral(VARNO_SOURCE_DIR "/examples/weevils.txt");
     const TReadResult read = ReadDataFile(path);
-    ASSERT_TRUE(read.Ok) << read.Error.toStdString();
-    const TMatrixData& d = read.Data;
+    ASSERT_TRUE(read.Ok()) << read.Error().toStdString();
+    const TMatrixData& d = read->Data;
     TEvolutionaryJob job(BuildPathSets(d.DataMatrix, d.ObjectCount, d.CharacterCount),
                          d.ObjectCount, d.CharacterCount, Evolutionary(6, 150, 9), "6", "150");
     TFinishedFlag finished;

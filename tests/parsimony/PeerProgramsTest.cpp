@@ -46,8 +46,8 @@ TRun Search(const QString& example, int trees)
         ReadDataFile(example.contains(QLatin1Char('/'))
                          ? example
                          : QStringLiteral(VARNO_SOURCE_DIR "/examples/") + example);
-    EXPECT_TRUE(read.Ok) << read.Error.toStdString();
-    run.Data = read.Data;
+    EXPECT_TRUE(read.Ok()) << read.Error().toStdString();
+    run.Data = read->Data;
     run.Field = BuildPathSets(run.Data.DataMatrix, run.Data.ObjectCount, run.Data.CharacterCount);
     TSearchSettings settings;
     settings.TreeCount = trees;
@@ -122,17 +122,17 @@ TEST(PeerPrograms, MixCountsOurLengthsOnOurPhylipExport)
          {QStringLiteral("weevils.txt"), QStringLiteral("Beetles.txt"),
           QStringLiteral("flowers_missing.txt"), QStringLiteral("state-trees.txt"), sharedPath}) {
         const TRun run = Search(example, 6);
-        const TMatrixExport phylip = ExportMatrix(run.Data, TExportFormat::Phylip);
-        ASSERT_TRUE(phylip.Ok) << phylip.Error.toStdString();
-        if (example == sharedPath) EXPECT_EQ(phylip.BinaryAllOnes, 2);
+        const TResult<TMatrixExport> phylip = ExportMatrix(run.Data, TExportFormat::Phylip);
+        ASSERT_TRUE(phylip.Ok()) << phylip.Error().toStdString();
+        if (example == sharedPath) EXPECT_EQ(phylip->BinaryAllOnes, 2);
         QTemporaryDir dir;
-        std::vector<QString> phylipNames(phylip.Names.begin(), phylip.Names.end());
+        std::vector<QString> phylipNames(phylip->Names.begin(), phylip->Names.end());
         QStringList trees;
         // PHYLIP's names hold no blanks or quotes, and mix reads no quotes.
         for (const TTree& t : run.Trees)
             trees << WriteNewick(t, phylipNames).remove(QLatin1Char('\''));
-        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("infile")), phylip.Text));
-        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("ancestors")), phylip.Ancestors));
+        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("infile")), phylip->Text));
+        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("ancestors")), phylip->Ancestors));
         ASSERT_TRUE(Write(dir.filePath(QStringLiteral("intree")),
                           trees.join(QLatin1Char('\n')).toLatin1() + '\n'));
         QProcess mix;
@@ -158,7 +158,7 @@ TEST(PeerPrograms, MixCountsOurLengthsOnOurPhylipExport)
         for (size_t k = 0; k < lengths.size(); ++k) {
             TTree tree = run.Trees[k];
             EvaluateTree(tree, run.Field, true);
-            EXPECT_EQ(lengths[k], tree.Fitness + phylip.BinaryAllOnes)
+            EXPECT_EQ(lengths[k], tree.Fitness + phylip->BinaryAllOnes)
                 << example.toStdString() << " tree " << k + 1 << ": "
                 << trees[static_cast<qsizetype>(k)].toStdString();
         }
@@ -168,8 +168,8 @@ TEST(PeerPrograms, MixCountsOurLengthsOnOurPhylipExport)
 TEST(PeerPrograms, BiopythonAndDendropyReadOurFiles)
 {
     const TRun run = Search(QStringLiteral("weevils.txt"), 4);
-    const TMatrixExport nexus = ExportMatrix(run.Data, TExportFormat::Nexus);
-    ASSERT_TRUE(nexus.Ok) << nexus.Error.toStdString();
+    const TResult<TMatrixExport> nexus = ExportMatrix(run.Data, TExportFormat::Nexus);
+    ASSERT_TRUE(nexus.Ok()) << nexus.Error().toStdString();
     QTemporaryDir dir;
     std::vector<const TTree*> pointers;
     QStringList newick, expected;
@@ -181,7 +181,7 @@ TEST(PeerPrograms, BiopythonAndDendropyReadOurFiles)
     const QString matrix = dir.filePath(QStringLiteral("m.nex")),
                   nex = dir.filePath(QStringLiteral("t.nex")),
                   nwk = dir.filePath(QStringLiteral("t.nwk"));
-    ASSERT_TRUE(Write(matrix, nexus.Text));
+    ASSERT_TRUE(Write(matrix, nexus->Text));
     ASSERT_TRUE(Write(nex, WriteNexusTrees(pointers, run.Field.Names).toUtf8()));
     ASSERT_TRUE(Write(nwk, EncodeTextLines(newick)));
 
@@ -199,8 +199,8 @@ TEST(PeerPrograms, BiopythonAndDendropyReadOurFiles)
             << tool.toStdString();
         // The matrix: every cell the symbol of its state ("?" where missing).
         const QJsonObject rows = got[QStringLiteral("rows")].toObject();
-        const TReadResult ours = ReadNexusMatrixText(QString::fromUtf8(nexus.Text));
-        ASSERT_TRUE(ours.Ok);
+        const TReadResult ours = ReadNexusMatrixText(QString::fromUtf8(nexus->Text));
+        ASSERT_TRUE(ours.Ok());
         for (int o = 1; o <= run.Data.ObjectCount; ++o) {
             const QString row = rows[run.Field.Names[o]].toString();
             ASSERT_EQ(row.size(), run.Data.CharacterCount) << tool.toStdString();
@@ -217,15 +217,15 @@ TEST(PeerPrograms, BiopythonAndDendropyReadOurFiles)
 TEST(PeerPrograms, WeReadWhatBiopythonAndDendropyWrite)
 {
     const TRun run = Search(QStringLiteral("weevils.txt"), 3);
-    const TMatrixExport nexus = ExportMatrix(run.Data, TExportFormat::Nexus);
-    ASSERT_TRUE(nexus.Ok);
+    const TResult<TMatrixExport> nexus = ExportMatrix(run.Data, TExportFormat::Nexus);
+    ASSERT_TRUE(nexus.Ok());
     // The peers get symbol rows; we check that every cell's state is its symbol.
-    const TReadResult symbols = ReadNexusMatrixText(QString::fromUtf8(nexus.Text));
-    ASSERT_TRUE(symbols.Ok);
+    const TReadResult symbols = ReadNexusMatrixText(QString::fromUtf8(nexus->Text));
+    ASSERT_TRUE(symbols.Ok());
     QJsonObject rows;
     QJsonArray taxa, trees;
     QStringList expected;
-    const QString text = QString::fromUtf8(nexus.Text);
+    const QString text = QString::fromUtf8(nexus->Text);
     const qsizetype matrixAt = text.indexOf(QStringLiteral("MATRIX"));
     const QStringList matrixLines =
         text.mid(matrixAt).split(QStringLiteral("\r\n")).mid(1, run.Data.ObjectCount);
@@ -255,29 +255,28 @@ TEST(PeerPrograms, WeReadWhatBiopythonAndDendropyWrite)
             continue;
         }
         TReadResult read = ReadDataFile(matrix);
-        ASSERT_TRUE(read.Ok) << tool.toStdString() << ": " << read.Error.toStdString();
-        ASSERT_EQ(read.Data.ObjectCount, run.Data.ObjectCount);
-        ASSERT_EQ(read.Data.CharacterCount, run.Data.CharacterCount);
+        ASSERT_TRUE(read.Ok()) << tool.toStdString() << ": " << read.Error().toStdString();
+        ASSERT_EQ(read->Data.ObjectCount, run.Data.ObjectCount);
+        ASSERT_EQ(read->Data.CharacterCount, run.Data.CharacterCount);
         for (int o = 1; o <= run.Data.ObjectCount; ++o) {
             const QString name = run.Field.Names[o];
             // Unquoted, NEXUS reads "_" as a blank.
-            EXPECT_EQ(read.Data.DataMatrix[0][static_cast<size_t>(o)].replace(QLatin1Char('_'),
-                                                                              QLatin1Char(' ')),
+            EXPECT_EQ(read->Data.DataMatrix[0][static_cast<size_t>(o)].replace(QLatin1Char('_'),
+                                                                               QLatin1Char(' ')),
                       QString(name).replace(QLatin1Char('_'), QLatin1Char(' ')))
                 << tool.toStdString();
             const QString row = rows[name].toString();
             for (int c = 1; c <= run.Data.CharacterCount; ++c) {
                 const QString own =
-                    ParseCell(read.Data.DataMatrix[static_cast<size_t>(c)][static_cast<size_t>(o)])
+                    ParseCell(read->Data.DataMatrix[static_cast<size_t>(c)][static_cast<size_t>(o)])
                         .front();
                 EXPECT_EQ(own, QString(row.at(c - 1)))
                     << tool.toStdString() << " object " << o << " character " << c;
             }
         }
-        QByteArray bytes;
-        QString error;
-        ASSERT_TRUE(ReadWholeFile(nex, &bytes, &error, 0));
-        const TResult<TNewickTrees> read2 = ReadTreeText(DecodeText(bytes));
+        const TResult<QByteArray> bytes = ReadWholeFile(nex, 0);
+        ASSERT_TRUE(bytes.Ok()) << bytes.Error().toStdString();
+        const TResult<TNewickTrees> read2 = ReadTreeText(DecodeText(*bytes));
         ASSERT_TRUE(read2.Ok()) << tool.toStdString() << ": " << read2.Error().toStdString();
         ASSERT_EQ(read2->Trees.size(), run.Trees.size());
         for (size_t k = 0; k < read2->Trees.size(); ++k) {

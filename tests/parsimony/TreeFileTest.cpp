@@ -26,8 +26,8 @@ void Write(const QString& path, const QByteArray& bytes)
 TMatrixData LoadWeevils()
 {
     TReadResult read = ReadDataFile(Weevils);
-    EXPECT_TRUE(read.Ok) << read.Error.toStdString();
-    return read.Data;
+    EXPECT_TRUE(read.Ok()) << read.Error().toStdString();
+    return read->Data;
 }
 
 // Two trees of the ten weevils: NEXUS with TRANSLATE keys, rooting and
