@@ -455,7 +455,8 @@ private slots:
         t.Page.Title = "Tree Graphics";
         t.Open();
         QCOMPARE(Find<QLineEdit>(t.W(), "TitleEDT")->text(), QString("Figure 2 gyp"));
-        QCOMPARE(FindRadioGroup(t.W(), "DestinationRG")->checkedId(), int(TGrfDestination::Printer));
+        QCOMPARE(FindRadioGroup(t.W(), "DestinationRG")->checkedId(),
+                 int(TGrfDestination::Printer));
         QCOMPARE(FindRadioGroup(t.W(), "DataTypeRG")->checkedId(), int(TGrfDataType::Bitmap));
         QVERIFY(!Find<QGroupBox>(t.W(), "PicSizeGBX")->isEnabled());
     }
