@@ -34,6 +34,14 @@ void RegisterGraphicsCommands(TBatchCommands& commands);
 void WriteStdout(const QByteArray& bytes);
 void WriteStdoutLines(const QStringList& lines);  // each line + "\n"
 void WriteStderr(const QString& line);            // one line + "\n"
+// Writes a failed step's sentence to stderr; true when the step failed:
+//   if (Failed(loaded)) return ExitFailure;
+template <class T>
+bool Failed(const TResult<T>& result)
+{
+    if (!result) WriteStderr(result.Error());
+    return !result;
+}
 // Writes bytes to path (or stdout when path is empty or "-"); reports and
 // returns false on failure.
 bool WriteOutput(const QString& path, const QByteArray& bytes);

@@ -24,10 +24,7 @@ int RunCharFit(const QStringList& rawArgs)
 
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TResult<TMatrixData> loaded = LoadDataFile(dataPath);
-    if (!loaded) {
-        WriteStderr(loaded.Error());
-        return ExitFailure;
-    }
+    if (Failed(loaded)) return ExitFailure;
     const TMatrixData& m = *loaded;
 
     const TTreeFile read = ReadTreeFile(treePath);

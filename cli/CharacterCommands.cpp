@@ -27,10 +27,7 @@ int RunCheck(const QStringList& rawArgs)
     if (!ArgsFit(parsed, 1, QStringLiteral("check FILE"))) return ExitUsage;
     const TBatchArgs& args = *parsed;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional()[0]);
-    if (!loaded) {
-        WriteStderr(loaded.Error());
-        return ExitFailure;
-    }
+    if (Failed(loaded)) return ExitFailure;
     const TMatrixData& data = *loaded;
     const TDataCheck check = PathControl(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     WriteStdoutLines(check.Report);
@@ -44,10 +41,7 @@ int RunPaths(const QStringList& rawArgs)
     const TBatchArgs& args = *parsed;
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional()[0]);
-    if (!loaded) {
-        WriteStderr(loaded.Error());
-        return ExitFailure;
-    }
+    if (Failed(loaded)) return ExitFailure;
     const TMatrixData& data = *loaded;
     const TDynStrMatrix paths = PathMatrix(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     const QByteArray bytes =
@@ -97,10 +91,7 @@ int RunTree(const QStringList& rawArgs)
     if (!ArgsFit(parsed, 2, QStringLiteral("tree FILE CHAR"))) return ExitUsage;
     const TBatchArgs& args = *parsed;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional()[0]);
-    if (!loaded) {
-        WriteStderr(loaded.Error());
-        return ExitFailure;
-    }
+    if (Failed(loaded)) return ExitFailure;
     const TMatrixData& data = *loaded;
     const int c = FindCharacter(data, args.Positional()[1]);
     if (c == 0) {

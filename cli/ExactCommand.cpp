@@ -62,11 +62,7 @@ int RunExact(const QStringList& rawArgs)
 
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
 
-    if (!loaded) {
-        WriteStderr(loaded.Error());
-
-        return ExitFailure;
-    }
+    if (Failed(loaded)) return ExitFailure;
 
     const TMatrixData& data = *loaded;
     if (const TStatus valid = ValidateExactSearch(data.ObjectCount, settings); !valid) {

@@ -53,10 +53,7 @@ int RunExport(const QStringList& rawArgs)
         data = std::move(read->Data);
     } else {
         TResult<TMatrixData> loaded = LoadDataFile(input);
-        if (!loaded) {
-            WriteStderr(loaded.Error());
-            return ExitFailure;
-        }
+        if (Failed(loaded)) return ExitFailure;
         data = *std::move(loaded);
     }
     const TResult<TMatrixExport> result = ExportMatrix(data, format);

@@ -126,10 +126,7 @@ int RunDraw(const QStringList& rawArgs)
     if (args.Has(QStringLiteral("--changes"))) {
         // The changes need the data and a binary tree over its objects.
         TResult<TMatrixData> loaded = LoadDataFile(args.Value(QStringLiteral("--changes")));
-        if (!loaded) {
-            WriteStderr(loaded.Error());
-            return ExitFailure;
-        }
+        if (Failed(loaded)) return ExitFailure;
         const TMatrixData& m = *loaded;
         const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
         TResult<TTree> tree = NewickToTree(read->Trees.front(), field.Names, m.ObjectCount);

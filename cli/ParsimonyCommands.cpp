@@ -69,10 +69,7 @@ int RunParsimony(const QStringList& rawArgs)
              args.Value(QStringLiteral("--nexus")), args.Value(QStringLiteral("--protocol"))}))
         return ExitFailure;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
-    if (!loaded) {
-        WriteStderr(loaded.Error());
-        return ExitFailure;
-    }
+    if (Failed(loaded)) return ExitFailure;
     const TMatrixData& data = *loaded;
     if (const TStatus valid =
             ValidateSearch(data.ObjectCount, settings.TreeCount, settings.Generations);
@@ -133,16 +130,10 @@ int RunScore(const QStringList& rawArgs)
     }
     const TBatchArgs& args = *parsed;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
-    if (!loaded) {
-        WriteStderr(loaded.Error());
-        return ExitFailure;
-    }
+    if (Failed(loaded)) return ExitFailure;
     const TMatrixData& data = *loaded;
     const TTreeFile read = ReadTreeFile(args.Positional().at(1));
-    if (!read) {
-        WriteStderr(read.Error());
-        return ExitFailure;
-    }
+    if (Failed(read)) return ExitFailure;
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     for (const QString& line : StateLimitLines(field)) WriteStderr(line);
     const bool missing = !args.Has(QStringLiteral("--no-missing"));

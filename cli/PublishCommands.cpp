@@ -19,10 +19,7 @@ namespace {
 bool ReadTrees(const QString& path, TNewickTrees* read)
 {
     TTreeFile file = ReadTreeFile(path);
-    if (!file) {
-        WriteStderr(file.Error());
-        return false;
-    }
+    if (Failed(file)) return false;
     *read = std::move(*file);
     return true;
 }
@@ -61,10 +58,7 @@ int RunConsensus(const QStringList& rawArgs)
     TNewickTrees read;
     if (!ReadTrees(args.Positional().at(0), &read)) return ExitFailure;
     const TResult<TNewickSet> set = CladesOfNewick(read.Trees);
-    if (!set) {
-        WriteStderr(set.Error());
-        return ExitFailure;
-    }
+    if (Failed(set)) return ExitFailure;
     if (read.Trees.size() == 1)
         WriteStderr(
             QStringLiteral("Note: the file holds one tree; its consensus is the tree itself."));
@@ -82,10 +76,7 @@ int RunConsensus(const QStringList& rawArgs)
 bool LoadDataAndTree(const QString& dataPath, const QString& treePath, TSField* field, TTree* tree)
 {
     TResult<TMatrixData> loaded = LoadDataFile(dataPath);
-    if (!loaded) {
-        WriteStderr(loaded.Error());
-        return false;
-    }
+    if (Failed(loaded)) return false;
     const TMatrixData& m = *loaded;
     TNewickTrees read;
     if (!ReadTrees(treePath, &read)) return false;
@@ -174,10 +165,7 @@ int RunBremerCommand(const TBatchArgs& args, const TSField& field, int objects, 
     if (args.Has(QStringLiteral("--additions"))) settings.Additions = deep.Additions;
     if (args.Has(QStringLiteral("--ratchet"))) settings.Ratchet = deep.Ratchet;
     const TResult<TBremerResult> run = RunBremer(field, objects, characters, settings);
-    if (!run) {
-        WriteStderr(run.Error());
-        return ExitFailure;
-    }
+    if (Failed(run)) return ExitFailure;
     const TBremerResult& result = *run;
     WriteStderr(BremerSummaryLines(result, settings).join(QLatin1Char('\n')));
     const QString line = WriteNewickTree(ConsensusToNewick(result.Tree, field.Names, true));
@@ -256,17 +244,11 @@ int RunSupportCommand(const QStringList& rawArgs)
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("--newick"))}))
         return ExitFailure;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
-    if (!loaded) {
-        WriteStderr(loaded.Error());
-        return ExitFailure;
-    }
+    if (Failed(loaded)) return ExitFailure;
     const TMatrixData& m = *loaded;
     const TStatus valid = thorough ? SupportRefusal(m.ObjectCount, m.CharacterCount)
                                    : ValidateSearch(m.ObjectCount, trees, generations);
-    if (!valid) {
-        WriteStderr(valid.Error());
-        return ExitFailure;
-    }
+    if (Failed(valid)) return ExitFailure;
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
     if (method == QLatin1String("bremer"))
         return RunBremerCommand(args, field, m.ObjectCount, m.CharacterCount, settings, deep);

@@ -141,10 +141,7 @@ int RunSearch(const QStringList& rawArgs)
     if (!OutputsAreSafe(args.Positional(), {newick})) return ExitFailure;
 
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
-    if (!loaded) {
-        WriteStderr(loaded.Error());
-        return ExitFailure;
-    }
+    if (Failed(loaded)) return ExitFailure;
     const TMatrixData& data = *loaded;
     TThoroughJob job(BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount),
                      data.ObjectCount, data.CharacterCount, settings);
@@ -229,11 +226,7 @@ int RunMerge(const QStringList& rawArgs)
 
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
 
-    if (!loaded) {
-        WriteStderr(loaded.Error());
-
-        return ExitFailure;
-    }
+    if (Failed(loaded)) return ExitFailure;
 
     const TMatrixData& data = *loaded;
     if (data.ObjectCount < 2) {
