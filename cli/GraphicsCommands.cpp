@@ -94,7 +94,6 @@ int RunDraw(const QStringList& rawArgs)
     }
 
     if (!OutputsAreSafe({input}, {output})) return ExitFailure;
-    QString error;
     const TTreeFile read = ReadTreeFile(input);
     if (!read) {
         WriteStderr(read.Unreadable ? read.Error()
@@ -158,8 +157,8 @@ int RunDraw(const QStringList& rawArgs)
                 .arg(height)
                 .arg(nodes.LeafCount())
                 .arg(floorPoints));
-    if (!SavePicture(*page.Page, output, format, width, height, error)) {
-        WriteStderr(error);
+    if (TStatus saved = SavePicture(*page.Page, output, format, width, height); !saved) {
+        WriteStderr(saved.Error());
         return ExitFailure;
     }
     return ExitOk;

@@ -11,22 +11,21 @@ static std::u16string U16(const QString& s)
     return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), s.size());
 }
 
-bool TEmfCanvas::Begin(int width, int height, QString& error)
+TStatus TEmfCanvas::Begin(int width, int height)
 {
     std::string e;
     if (Writer.Begin(
             width, height,
             u"VARNO Classic" + std::u16string(1, u'\0') + u"Tree" + std::u16string(2, u'\0'), e))
-        return true;
-    error = QString::fromStdString(e);
-    return false;
+        return {};
+    return TFailure(QString::fromStdString(e));
 }
 
-QByteArray TEmfCanvas::End(QString& error)
+TResult<QByteArray> TEmfCanvas::End()
 {
     std::string e;
     const std::vector<char> bytes = Writer.End(e);
-    if (!e.empty()) error = QString::fromStdString(e);
+    if (!e.empty()) return TFailure(QString::fromStdString(e));
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 

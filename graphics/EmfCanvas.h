@@ -3,14 +3,15 @@
 // as on screen. The metafile library offers no clipping, so clip requests are
 // ignored (the drawing stays inside its panels anyway) and raster copies are
 // left out.
+#include "data/Result.h"
 #include "graphics/Canvas.h"
 #include "graphics/EmfWriter.h"
 
 class TEmfCanvas : public TCanvas {
 public:
     TEmfCanvas() = default;
-    bool Begin(int width, int height, QString& error);
-    QByteArray End(QString& error);
+    TStatus Begin(int width, int height);
+    TResult<QByteArray> End();
 
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;

@@ -435,13 +435,12 @@ bool TGrfExpFRM::ExportToClipboard(TGrfDataType dataType)
                                  : RenderBitmap(*Page, width, height));
         return true;
     }
-    QString error;
-    QMimeData* data = RenderClipboardData(*Page, dataType, width, height, error);
+    TResult<QMimeData*> data = RenderClipboardData(*Page, dataType, width, height);
     if (!data) {
-        Ui.ShowError(this, error);
+        Ui.ShowError(this, data.Error());
         return false;
     }
-    Ui.SetClipboardMimeData(data);
+    Ui.SetClipboardMimeData(*data);
     return true;
 }
 
@@ -455,9 +454,9 @@ bool TGrfExpFRM::ExportToFile(TGrfDataType dataType)
                                             DataTypeFilter(dataType), QString(), DefaultExt);
     if (path.isEmpty()) return false;
     TBusyGuard busy(Ui);
-    QString error;
-    if (!SavePicture(*Page, path, PictureFormatOf(dataType), width, height, error)) {
-        Ui.ShowError(this, error);
+    if (TStatus saved = SavePicture(*Page, path, PictureFormatOf(dataType), width, height);
+        !saved) {
+        Ui.ShowError(this, saved.Error());
         return false;
     }
     return true;

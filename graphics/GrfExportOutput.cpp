@@ -26,8 +26,7 @@ TPictureFormat PictureFormatOf(TGrfDataType dataType)
     }
 }
 
-QMimeData* RenderClipboardData(TGrafik& page, TGrfDataType dataType, int width, int height,
-                               QString& error)
+TResult<QMimeData*> RenderClipboardData(TGrafik& page, TGrfDataType dataType, int width, int height)
 {
     auto data = std::make_unique<QMimeData>();
     const TScaleGuard scale(page, height);
@@ -37,10 +36,11 @@ QMimeData* RenderClipboardData(TGrafik& page, TGrfDataType dataType, int width, 
                        : dataType == TGrfDataType::Pdf    ? "application/pdf"
                                                           : nullptr;
     if (mime) {
-        const QByteArray bytes =
-            RenderPicture(page, PictureFormatOf(dataType), width, height, error);
-        if (bytes.isEmpty()) return nullptr;
-        data->setData(QString::fromLatin1(mime), bytes);
+        const TResult<QByteArray> bytes =
+            RenderPicture(page, PictureFormatOf(dataType), width, height);
+        if (!bytes) return TFailure(bytes.Error());
+        if (bytes->isEmpty()) return TFailure(QStringLiteral("Nothing was drawn."));
+        data->setData(QString::fromLatin1(mime), *bytes);
     }
     data->setImageData(dataType == TGrfDataType::Monochrome ? RenderMonoBitmap(page, width, height)
                                                             : RenderBitmap(page, width, height));

@@ -10,9 +10,9 @@ class QMimeData;
 TPictureFormat PictureFormatOf(TGrfDataType dataType);
 // Clipboard contents for a data type: the picture in its own format where
 // there is one, and always a bitmap for programs that take only those.
-// None with error on failure.
-QMimeData* RenderClipboardData(TGrafik& page, TGrfDataType dataType, int width, int height,
-                               QString& error);
+// The caller owns the data (hand it to QClipboard::setMimeData).
+TResult<QMimeData*> RenderClipboardData(TGrafik& page, TGrfDataType dataType, int width,
+                                        int height);
 
 // MIME type of an enhanced metafile on the clipboard.
 inline constexpr char EmfMimeType[] = "image/x-emf";

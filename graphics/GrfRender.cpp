@@ -94,27 +94,24 @@ static QByteArray ZeroRowPadding(QByteArray bmp)
     return bmp;
 }
 
-static QByteArray ImageBytes(const QImage& image, const char* format, QString& error)
+static TResult<QByteArray> ImageBytes(const QImage& image, const char* format)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, format)) {
-        error = QStringLiteral("The picture could not be encoded as %1.")
-                    .arg(QString::fromLatin1(format));
-        return {};
+        return TFailure(QStringLiteral("The picture could not be encoded as %1.")
+                            .arg(QString::fromLatin1(format)));
     }
     return bytes;
 }
 
-QByteArray RenderPicture(const TGrafik& page, TPictureFormat format, int width, int height,
-                         QString& error)
+TResult<QByteArray> RenderPicture(const TGrafik& page, TPictureFormat format, int width, int height)
 {
     if (width < 1 || height < 1 || width > 20000 || height > 20000) {
-        error = QStringLiteral("Picture size %1 x %2 is out of range (1 to 20000 pixels).")
-                    .arg(width)
-                    .arg(height);
-        return {};
+        return TFailure(QStringLiteral("Picture size %1 x %2 is out of range (1 to 20000 pixels).")
+                            .arg(width)
+                            .arg(height));
     }
     // Tip labels below their floor would overlap: the picture grows downwards,
     // with the title block and fonts of the height asked for.
@@ -123,18 +120,21 @@ QByteArray RenderPicture(const TGrafik& page, TPictureFormat format, int width, 
     const TIntRect rect{0, 0, width - 1, height - 1};
     switch (format) {
         case TPictureFormat::Bmp:
-            return ImageBytes(Bitmap(page, width, height, scale), "BMP", error);
-        case TPictureFormat::MonoBmp:
-            return ZeroRowPadding(ImageBytes(MonoBitmap(page, width, height, scale), "BMP", error));
+            return ImageBytes(Bitmap(page, width, height, scale), "BMP");
+        case TPictureFormat::MonoBmp: {
+            auto bmp = ImageBytes(MonoBitmap(page, width, height, scale), "BMP");
+            if (!bmp) return bmp;
+            return ZeroRowPadding(std::move(*bmp));
+        }
         case TPictureFormat::Png:
-            return ImageBytes(Bitmap(page, width, height, scale), "PNG", error);
+            return ImageBytes(Bitmap(page, width, height, scale), "PNG");
         case TPictureFormat::Jpeg:
-            return EncodeJpeg(Bitmap(page, width, height, scale), JpegQuality, error);
+            return EncodeJpeg(Bitmap(page, width, height, scale), JpegQuality);
         case TPictureFormat::Emf: {
             TEmfCanvas canvas;
-            if (!canvas.Begin(width, height, error)) return {};
+            if (TStatus begun = canvas.Begin(width, height); !begun) return TFailure(begun.Error());
             RenderOn(canvas, page, rect, scale);
-            return canvas.End(error);
+            return canvas.End();
         }
         case TPictureFormat::Svg: {
             QByteArray bytes;
@@ -147,8 +147,7 @@ QByteArray RenderPicture(const TGrafik& page, TPictureFormat format, int width, 
             svg.setTitle(QStringLiteral("VARNO Classic"));
             QPainter painter;
             if (!painter.begin(&svg)) {
-                error = QStringLiteral("The SVG picture could not be started.");
-                return {};
+                return TFailure(QStringLiteral("The SVG picture could not be started."));
             }
             TPainterCanvas canvas(painter);
             RenderOn(canvas, page, rect, scale);
@@ -168,8 +167,7 @@ QByteArray RenderPicture(const TGrafik& page, TPictureFormat format, int width, 
             pdf.setCreator(QStringLiteral("VARNO Classic"));
             QPainter painter;
             if (!painter.begin(&pdf)) {
-                error = QStringLiteral("The PDF document could not be started.");
-                return {};
+                return TFailure(QStringLiteral("The PDF document could not be started."));
             }
             TPainterCanvas canvas(painter);
             RenderOn(canvas, page, rect, scale);
@@ -179,34 +177,27 @@ QByteArray RenderPicture(const TGrafik& page, TPictureFormat format, int width, 
         case TPictureFormat::Unknown:
             break;
     }
-    error = QStringLiteral("Unknown picture format.");
-    return {};
+    return TFailure(QStringLiteral("Unknown picture format."));
 }
 
-bool SavePicture(const TGrafik& page, const QString& path, TPictureFormat format, int width,
-                 int height, QString& error)
+TStatus SavePicture(const TGrafik& page, const QString& path, TPictureFormat format, int width,
+                    int height)
 {
-    const QByteArray bytes = RenderPicture(page, format, width, height, error);
-    if (bytes.isEmpty()) {
-        if (error.isEmpty()) error = QStringLiteral("Nothing was drawn.");
-        return false;
-    }
-    if (TStatus usable = OutputFileRefusal(path); !usable) {
-        error = usable.Error();
-        return false;
-    }
+    const TResult<QByteArray> rendered = RenderPicture(page, format, width, height);
+    if (!rendered) return TFailure(rendered.Error());
+    const QByteArray& bytes = *rendered;
+    if (bytes.isEmpty()) return TFailure(QStringLiteral("Nothing was drawn."));
+    if (TStatus usable = OutputFileRefusal(path); !usable) return usable;
     QSaveFile file(path);
     // Unbuffered: a write cut short (a full disk, a file size limit) shows in
     // write()'s count; through the buffer it went unnoticed.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = QStringLiteral("Cannot write \"%1\": %2")
-                    .arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
+        return TFailure(QStringLiteral("Cannot write \"%1\": %2")
+                            .arg(QDir::toNativeSeparators(path), file.errorString()));
     }
     errno = 0;
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        error = WriteErrorText(QDir::toNativeSeparators(path), file.errorString(), errno);
-        return false;
+        return TFailure(WriteErrorText(QDir::toNativeSeparators(path), file.errorString(), errno));
     }
-    return true;
+    return {};
 }

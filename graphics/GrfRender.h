@@ -5,8 +5,8 @@
 // it stays as it is.
 //
 //   QImage image = RenderBitmap(page, 1280, 1024);          // 24-bit
-//   QString error;
-//   if (!SavePicture(page, "tree.jpg", PictureFormatFromPath("tree.jpg"), 1280, 1024, error)) ...
+//   TStatus saved = SavePicture(page, "tree.jpg", PictureFormatFromPath("tree.jpg"), 1280, 1024);
+//   if (!saved) Show(saved.Error());
 // A printer (or any QPaintDevice) takes the page through a TPainterCanvas:
 //   QPainter p(&printer); TPainterCanvas c(p);
 //   page.Render(c, page.LayOut(c, {x, y, x + w - 1, y + h - 1}, page.ScaleHeight()));
@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QString>
 
+#include "data/Result.h"
 #include "graphics/Grafik.h"
 
 enum class TPictureFormat { Bmp, MonoBmp, Png, Jpeg, Emf, Svg, Pdf, Unknown };
@@ -28,14 +29,14 @@ TPictureFormat PictureFormatFromPath(const QString& path);
 QImage RenderBitmap(const TGrafik& page, int width, int height);
 // One bit per pixel: black where the colour picture is dark, white elsewhere.
 QImage RenderMonoBitmap(const TGrafik& page, int width, int height);
-// The whole file content of each format; empty with error set on failure.
+// The whole file content of each format, or why it could not be made.
 // A page whose tree panels have a label floor (TTreeGrf::MinLabelPixels) may
 // come out taller than height (ReadableHeight, TreePage.h).
-QByteArray RenderPicture(const TGrafik& page, TPictureFormat format, int width, int height,
-                         QString& error);
+TResult<QByteArray> RenderPicture(const TGrafik& page, TPictureFormat format, int width,
+                                  int height);
 // Renders and writes atomically (an existing file is kept on failure).
-bool SavePicture(const TGrafik& page, const QString& path, TPictureFormat format, int width,
-                 int height, QString& error);
+TStatus SavePicture(const TGrafik& page, const QString& path, TPictureFormat format, int width,
+                    int height);
 
 // Sets a page's ScaleHeight (unless it has one) for the guard's lifetime:
 // a picture drawn taller keeps the title block and fonts of height.

@@ -22,11 +22,10 @@ struct TJpegError {
 }
 }  // namespace
 
-QByteArray EncodeJpeg(const QImage& source, int quality, QString& error)
+TResult<QByteArray> EncodeJpeg(const QImage& source, int quality)
 {
     if (source.isNull() || source.width() < 1 || source.height() < 1) {
-        error = QStringLiteral("The picture is empty.");
-        return {};
+        return TFailure(QStringLiteral("The picture is empty."));
     }
     const QImage image = source.convertToFormat(QImage::Format_RGB888);
     jpeg_compress_struct info;
@@ -39,9 +38,8 @@ QByteArray EncodeJpeg(const QImage& source, int quality, QString& error)
     if (setjmp(jerr.Jump)) {
         jpeg_destroy_compress(&info);
         // buffer is not freed: a grown output buffer may already have replaced it.
-        error =
-            QStringLiteral("JPEG encoding failed: %1").arg(QString::fromLocal8Bit(jerr.Message));
-        return {};
+        return TFailure(
+            QStringLiteral("JPEG encoding failed: %1").arg(QString::fromLocal8Bit(jerr.Message)));
     }
     jpeg_create_compress(&info);
     jpeg_mem_dest(&info, &buffer, &size);

@@ -2,7 +2,8 @@
 // JPEG encoding with libjpeg: baseline, 24-bit colour.
 #include <QByteArray>
 #include <QImage>
-#include <QString>
 
-// Encodes image; on failure returns empty bytes and sets error.
-QByteArray EncodeJpeg(const QImage& image, int quality, QString& error);
+#include "data/Result.h"
+
+// Encodes image, or says why it could not.
+TResult<QByteArray> EncodeJpeg(const QImage& image, int quality);

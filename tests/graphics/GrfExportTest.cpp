@@ -15,6 +15,15 @@
 #include "tests/support/PixelCounts.h"
 
 namespace {
+// The picture's bytes, or none with why in error.
+QByteArray BytesOf(const TResult<QByteArray>& rendered, QString& error)
+{
+    if (!rendered) {
+        error = rendered.Error();
+        return {};
+    }
+    return *rendered;
+}
 
 struct TExportPage {
     TGrfContainer Page;
@@ -57,7 +66,7 @@ TEST(GrfExportOutput, EveryDataTypeHasItsFormat)
                  {TGrfDataType::Monochrome, "bmp"},
                  {TGrfDataType::Jpeg, "jpeg"}};
     for (const auto& c : cases) {
-        QByteArray bytes = RenderPicture(t.Page, PictureFormatOf(c.Type), 320, 200, error);
+        QByteArray bytes = BytesOf(RenderPicture(t.Page, PictureFormatOf(c.Type), 320, 200), error);
         QBuffer buffer(&bytes);
         QImageReader reader(&buffer);
         EXPECT_EQ(reader.format(), QByteArray(c.Format)) << int(c.Type);
@@ -66,11 +75,12 @@ TEST(GrfExportOutput, EveryDataTypeHasItsFormat)
             << int(c.Type);
     }
     EXPECT_EQ(
-        RenderPicture(t.Page, PictureFormatOf(TGrfDataType::Metafile), 320, 200, error).mid(40, 4),
+        BytesOf(RenderPicture(t.Page, PictureFormatOf(TGrfDataType::Metafile), 320, 200), error)
+            .mid(40, 4),
         " EMF");
-    EXPECT_TRUE(RenderPicture(t.Page, PictureFormatOf(TGrfDataType::Svg), 320, 200, error)
+    EXPECT_TRUE(BytesOf(RenderPicture(t.Page, PictureFormatOf(TGrfDataType::Svg), 320, 200), error)
                     .contains("<svg"));
-    EXPECT_TRUE(RenderPicture(t.Page, PictureFormatOf(TGrfDataType::Pdf), 320, 200, error)
+    EXPECT_TRUE(BytesOf(RenderPicture(t.Page, PictureFormatOf(TGrfDataType::Pdf), 320, 200), error)
                     .startsWith("%PDF-"));
     EXPECT_EQ(PictureFormatOf(static_cast<TGrfDataType>(17)), TPictureFormat::Unknown);
 }
@@ -185,22 +195,24 @@ TEST(GrfExportSettings, ChoicesKeepTheirStoredNumbers)
 TEST(GrfExportOutput, ClipboardDataCarriesVectorAndBitmap)
 {
     TExportPage t;
-    QString error;
-    std::unique_ptr<QMimeData> svg(RenderClipboardData(t.Page, TGrfDataType::Svg, 400, 300, error));
-    ASSERT_TRUE(svg);
+    TResult<QMimeData*> svgData = RenderClipboardData(t.Page, TGrfDataType::Svg, 400, 300);
+    ASSERT_TRUE(svgData) << svgData.Error().toStdString();
+    std::unique_ptr<QMimeData> svg(*svgData);
     EXPECT_TRUE(svg->hasFormat("image/svg+xml"));
     EXPECT_EQ(qvariant_cast<QImage>(svg->imageData()).size(), QSize(400, 300));
-    std::unique_ptr<QMimeData> emf(
-        RenderClipboardData(t.Page, TGrfDataType::Metafile, 400, 300, error));
-    ASSERT_TRUE(emf) << error.toStdString();
+    TResult<QMimeData*> emfData = RenderClipboardData(t.Page, TGrfDataType::Metafile, 400, 300);
+    ASSERT_TRUE(emfData) << emfData.Error().toStdString();
+    std::unique_ptr<QMimeData> emf(*emfData);
     EXPECT_EQ(emf->data(EmfMimeType).mid(40, 4), " EMF");
     EXPECT_TRUE(emf->hasImage());
-    std::unique_ptr<QMimeData> mono(
-        RenderClipboardData(t.Page, TGrfDataType::Monochrome, 400, 300, error));
+    TResult<QMimeData*> monoData = RenderClipboardData(t.Page, TGrfDataType::Monochrome, 400, 300);
+    ASSERT_TRUE(monoData) << monoData.Error().toStdString();
+    std::unique_ptr<QMimeData> mono(*monoData);
     EXPECT_EQ(qvariant_cast<QImage>(mono->imageData()).format(), QImage::Format_Mono);
     // A size no picture can have makes no clipboard data.
-    EXPECT_EQ(RenderClipboardData(t.Page, TGrfDataType::Svg, 0, 300, error), nullptr);
-    EXPECT_FALSE(error.isEmpty());
+    const TResult<QMimeData*> none = RenderClipboardData(t.Page, TGrfDataType::Svg, 0, 300);
+    EXPECT_FALSE(none);
+    EXPECT_FALSE(none.Error().isEmpty());
 }
 
 TEST(GrfExportOutput, TitleShowsInThePicture)

@@ -21,6 +21,15 @@
 #include "tests/support/TitleRule.h"
 
 namespace {
+// The picture's bytes, or none with why in error.
+QByteArray BytesOf(const TResult<QByteArray>& rendered, QString& error)
+{
+    if (!rendered) {
+        error = rendered.Error();
+        return {};
+    }
+    return *rendered;
+}
 
 struct TPicturePage {
     TGrfContainer Page;
@@ -54,14 +63,15 @@ TEST(Render, BitmapsAre24BitAndOneBit)
 {
     TPicturePage p;
     QString error;
-    const QByteArray bmp = RenderPicture(p.Page, TPictureFormat::Bmp, 640, 480, error);
+    const QByteArray bmp = BytesOf(RenderPicture(p.Page, TPictureFormat::Bmp, 640, 480), error);
     ASSERT_GT(bmp.size(), 54) << error.toStdString();
     EXPECT_TRUE(bmp.startsWith("BM"));
     EXPECT_EQ(Le32(bmp, 18), 640u);
     EXPECT_EQ(Le32(bmp, 22), 480u);
     EXPECT_EQ(quint8(bmp[28]), 24);
 
-    const QByteArray mono = RenderPicture(p.Page, TPictureFormat::MonoBmp, 640, 480, error);
+    const QByteArray mono =
+        BytesOf(RenderPicture(p.Page, TPictureFormat::MonoBmp, 640, 480), error);
     ASSERT_GT(mono.size(), 54);
     EXPECT_EQ(quint8(mono[28]), 1);
     // Black lines on white: the picture reads back with both, mostly white.
@@ -78,7 +88,7 @@ TEST(Render, BitmapsAre24BitAndOneBit)
     // must be zero, not what the memory held before (blocks full of ones were
     // freed just now, ready to be reused), or the same picture gives another file.
     for (int k = 0; k < 16; ++k) std::vector<char>(600 * 480 / 8 + 64 * k, '\xFF');
-    const QByteArray odd = RenderPicture(p.Page, TPictureFormat::MonoBmp, 600, 480, error);
+    const QByteArray odd = BytesOf(RenderPicture(p.Page, TPictureFormat::MonoBmp, 600, 480), error);
     ASSERT_GT(odd.size(), 54);
     const quint32 pixels = Le32(odd, 10);
     ASSERT_EQ(odd.size(), qsizetype(pixels + 76 * 480));
@@ -91,7 +101,7 @@ TEST(Render, JpegIsBaselineAtQuality90)
 {
     TPicturePage p;
     QString error;
-    const QByteArray jpg = RenderPicture(p.Page, TPictureFormat::Jpeg, 725, 625, error);
+    const QByteArray jpg = BytesOf(RenderPicture(p.Page, TPictureFormat::Jpeg, 725, 625), error);
     ASSERT_FALSE(jpg.isEmpty()) << error.toStdString();
     ASSERT_TRUE(jpg.startsWith("\xFF\xD8"));
     bool sof0 = false, progressive = false;
@@ -129,7 +139,7 @@ TEST(Render, MetafileCarriesSignatureAndText)
 {
     TPicturePage p;
     QString error;
-    const QByteArray emf = RenderPicture(p.Page, TPictureFormat::Emf, 800, 600, error);
+    const QByteArray emf = BytesOf(RenderPicture(p.Page, TPictureFormat::Emf, 800, 600), error);
     ASSERT_GT(emf.size(), 100) << error.toStdString();
     EXPECT_EQ(Le32(emf, 0), 1u);                    // header record
     EXPECT_EQ(emf.mid(40, 4), " EMF");              // signature
@@ -144,14 +154,14 @@ TEST(Render, VectorFormatsAndPng)
 {
     TPicturePage p;
     QString error;
-    const QByteArray svg = RenderPicture(p.Page, TPictureFormat::Svg, 800, 600, error);
+    const QByteArray svg = BytesOf(RenderPicture(p.Page, TPictureFormat::Svg, 800, 600), error);
     EXPECT_TRUE(svg.contains("<svg"));
     EXPECT_TRUE(svg.contains("Quercus robur"));
-    const QByteArray pdf = RenderPicture(p.Page, TPictureFormat::Pdf, 800, 600, error);
+    const QByteArray pdf = BytesOf(RenderPicture(p.Page, TPictureFormat::Pdf, 800, 600), error);
     EXPECT_TRUE(pdf.startsWith("%PDF"));
     EXPECT_TRUE(
         pdf.contains("/MediaBox [0 0 600.000000 450.000000]"));  // 800 x 600 pixels at 96 dpi
-    const QByteArray png = RenderPicture(p.Page, TPictureFormat::Png, 300, 200, error);
+    const QByteArray png = BytesOf(RenderPicture(p.Page, TPictureFormat::Png, 300, 200), error);
     EXPECT_EQ(QImage::fromData(png, "PNG").size(), QSize(300, 200));
 }
 
@@ -159,7 +169,7 @@ TEST(Render, VectorFormatsAndPng)
 QImage Rendered(TGrfContainer& page, TPictureFormat format, int w, int h)
 {
     QString error;
-    const QByteArray bytes = RenderPicture(page, format, w, h, error);
+    const QByteArray bytes = BytesOf(RenderPicture(page, format, w, h), error);
     if (format != TPictureFormat::Svg)
         return QImage::fromData(bytes).convertToFormat(QImage::Format_RGB32);
     QImage image(w, h, QImage::Format_RGB32);
@@ -216,12 +226,12 @@ TEST(Render, TitleRuleLiesBelowTheTitleTextInPdf)
         p.Page.TitleLayout = layout;
         QString error;
         p.Page.Title = QString();
-        const auto without = RasterizedPdf(
-            RenderPicture(p.Page, TPictureFormat::Pdf, size.width(), size.height(), error));
+        const auto without = RasterizedPdf(BytesOf(
+            RenderPicture(p.Page, TPictureFormat::Pdf, size.width(), size.height()), error));
         if (!without) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
         p.Page.Title = QStringLiteral("ÄÉ gyp jq");
-        const auto with = RasterizedPdf(
-            RenderPicture(p.Page, TPictureFormat::Pdf, size.width(), size.height(), error));
+        const auto with = RasterizedPdf(BytesOf(
+            RenderPicture(p.Page, TPictureFormat::Pdf, size.width(), size.height()), error));
         ASSERT_EQ(without->size(), size);
         ASSERT_EQ(with->size(), size);
         const TTitleRows rows = FindTitleRows(*with, *without);
@@ -300,8 +310,8 @@ TEST(Render, TitleRuleLiesBelowTheTitleTextInEmf)
         for (QSize size : {QSize(1280, 1024), QSize(640, 300)}) {
             p.Page.TitleLayout = layout;
             QString error;
-            const QByteArray emf =
-                RenderPicture(p.Page, TPictureFormat::Emf, size.width(), size.height(), error);
+            const QByteArray emf = BytesOf(
+                RenderPicture(p.Page, TPictureFormat::Emf, size.width(), size.height()), error);
             const TEmfTitle t = ReadEmfTitle(emf, title);
             ASSERT_GE(t.TextRecord, 0) << error.toStdString();
             ASSERT_EQ(t.Align, 0) << "the title is drawn from its top left";
@@ -375,13 +385,15 @@ TEST(Render, TipLabelsKeepAFloorAndThePictureGrows)
     SetLabelFloor(small.Page, LabelFloorPixels(PrintLabelFloorPoints, 96));
     QString error;
     EXPECT_EQ(ReadableHeight(small.Page, 800, 600), 600);
-    const QByteArray smallSvg = RenderPicture(small.Page, TPictureFormat::Svg, 800, 600, error);
+    const QByteArray smallSvg =
+        BytesOf(RenderPicture(small.Page, TPictureFormat::Svg, 800, 600), error);
     ASSERT_FALSE(SvgLabelSizes(smallSvg, "T3").empty());
     EXPECT_GT(SvgLabelSizes(smallSvg, "T3").front(), 10);
 
     // 255 leaves: without a floor the labels are a 255th of the picture.
     TPicturePage large(255);
-    const QByteArray tiny = RenderPicture(large.Page, TPictureFormat::Svg, 1280, 1024, error);
+    const QByteArray tiny =
+        BytesOf(RenderPicture(large.Page, TPictureFormat::Svg, 1280, 1024), error);
     ASSERT_FALSE(SvgLabelSizes(tiny, "T30").empty());
     EXPECT_LT(SvgLabelSizes(tiny, "T30").front(), 6);
     EXPECT_TRUE(tiny.contains("viewBox=\"0 0 1280 1024\""));
@@ -391,7 +403,8 @@ TEST(Render, TipLabelsKeepAFloorAndThePictureGrows)
     const int tall = ReadableHeight(large.Page, 1280, 1024);
     EXPECT_GT(tall, 255 * 8);
     EXPECT_LT(tall, 255 * 8 * 1.3);
-    const QByteArray readable = RenderPicture(large.Page, TPictureFormat::Svg, 1280, 1024, error);
+    const QByteArray readable =
+        BytesOf(RenderPicture(large.Page, TPictureFormat::Svg, 1280, 1024), error);
     for (int leaf : {3, 30, 255}) {
         const auto sizes = SvgLabelSizes(readable, QStringLiteral("T%1").arg(leaf));
         ASSERT_EQ(sizes.size(), 1u) << leaf;
@@ -399,8 +412,8 @@ TEST(Render, TipLabelsKeepAFloorAndThePictureGrows)
     }
     EXPECT_TRUE(readable.contains(QStringLiteral("viewBox=\"0 0 1280 %1\"").arg(tall).toUtf8()));
     // The title keeps the size it has on the picture asked for.
-    const QImage bitmap =
-        QImage::fromData(RenderPicture(large.Page, TPictureFormat::Png, 1280, 1024, error));
+    const QImage bitmap = QImage::fromData(
+        BytesOf(RenderPicture(large.Page, TPictureFormat::Png, 1280, 1024), error));
     EXPECT_EQ(bitmap.size(), QSize(1280, tall));
     ASSERT_EQ(SvgLabelSizes(readable, "Title").size(), 1u);
     EXPECT_EQ(SvgLabelSizes(readable, "Title").front(), 61);  // 0.06 × 1024
@@ -421,15 +434,16 @@ TEST(Render, FormatFromNameAndFailures)
 
     TPicturePage p;
     QTemporaryDir dir;
-    QString error;
-    EXPECT_FALSE(SavePicture(p.Page, dir.filePath("missing/tree.bmp"), TPictureFormat::Bmp, 100,
-                             100, error));
-    EXPECT_TRUE(error.contains("missing")) << error.toStdString();
-    error.clear();
-    EXPECT_FALSE(SavePicture(p.Page, dir.filePath("t.bmp"), TPictureFormat::Bmp, 0, 100, error));
-    EXPECT_FALSE(error.isEmpty());
+    const TStatus noFolder =
+        SavePicture(p.Page, dir.filePath("missing/tree.bmp"), TPictureFormat::Bmp, 100, 100);
+    EXPECT_FALSE(noFolder);
+    EXPECT_TRUE(noFolder.Error().contains("missing")) << noFolder.Error().toStdString();
+    const TStatus noSize = SavePicture(p.Page, dir.filePath("t.bmp"), TPictureFormat::Bmp, 0, 100);
+    EXPECT_FALSE(noSize);
+    EXPECT_FALSE(noSize.Error().isEmpty());
     EXPECT_FALSE(QFile::exists(dir.filePath("t.bmp")));
-    EXPECT_TRUE(SavePicture(p.Page, dir.filePath("t.jpg"), TPictureFormat::Jpeg, 100, 80, error));
+    const TStatus saved = SavePicture(p.Page, dir.filePath("t.jpg"), TPictureFormat::Jpeg, 100, 80);
+    EXPECT_TRUE(saved) << saved.Error().toStdString();
     EXPECT_EQ(QImage(dir.filePath("t.jpg")).size(), QSize(100, 80));
 }
 

@@ -329,8 +329,9 @@ TEST(PanelLayouts, RenderingElsewhereKeepsTheScreenLayout)
 
     // A picture of another size through the file writers, the off-screen image and the
     // readable height: all lay the page out apart.
-    QString error;
-    EXPECT_FALSE(RenderPicture(t.Page, TPictureFormat::Png, 1600, 300, error).isEmpty());
+    const TResult<QByteArray> png = RenderPicture(t.Page, TPictureFormat::Png, 1600, 300);
+    ASSERT_TRUE(png) << png.Error().toStdString();
+    EXPECT_FALSE(png->isEmpty());
     EXPECT_EQ(t.Page.RenderImage(300, 1600).height(), 1600);
     t.Panel->MinLabelPixels = 20;
     EXPECT_GT(ReadableHeight(t.Page, 500, 200), 200);
