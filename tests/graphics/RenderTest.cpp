@@ -16,6 +16,7 @@
 #include "TreeBuilders.h"
 #include "graphics/GrfContainer.h"
 #include "graphics/GrfRender.h"
+#include "graphics/JpegWriter.h"
 #include "graphics/PainterCanvas.h"
 #include "graphics/TreePage.h"
 #include "tests/support/TitleRule.h"
@@ -445,6 +446,21 @@ TEST(Render, FormatFromNameAndFailures)
     const TStatus saved = SavePicture(p.Page, dir.filePath("t.jpg"), TPictureFormat::Jpeg, 100, 80);
     EXPECT_TRUE(saved) << saved.Error().toStdString();
     EXPECT_EQ(QImage(dir.filePath("t.jpg")).size(), QSize(100, 80));
+
+    // Each refusal says why, and a refused picture has no bytes at all.
+    const TResult<QByteArray> tooWide = RenderPicture(p.Page, TPictureFormat::Png, 20001, 100);
+    EXPECT_FALSE(tooWide);
+    EXPECT_EQ(tooWide.Error(), "Picture size 20001 x 100 is out of range (1 to 20000 pixels).");
+    const TResult<QByteArray> unknown = RenderPicture(p.Page, TPictureFormat::Unknown, 100, 100);
+    EXPECT_FALSE(unknown);
+    EXPECT_EQ(unknown.Error(), "Unknown picture format.");
+    const TStatus notSaved =
+        SavePicture(p.Page, dir.filePath("t.png"), TPictureFormat::Unknown, 100, 100);
+    EXPECT_EQ(notSaved.Error(), "Unknown picture format.");
+    EXPECT_FALSE(QFile::exists(dir.filePath("t.png")));
+    const TResult<QByteArray> noImage = EncodeJpeg(QImage(), JpegQuality);
+    EXPECT_FALSE(noImage);
+    EXPECT_EQ(noImage.Error(), "The picture is empty.");
 }
 
 }  // namespace
