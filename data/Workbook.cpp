@@ -32,48 +32,43 @@ TWorkbookKind DetectWorkbook(const QByteArray& bytes, const TZipArchive& zip)
     return TWorkbookKind::Unknown;
 }
 
-bool ReadFirstSheet(const QString& path, const QByteArray& bytes, TSheetCells* cells,
-                    QStringList* warnings, QString* error)
+TResult<TSheetRead> ReadFirstSheet(const QString& path, const QByteArray& bytes)
 {
     const bool cfb = bytes.startsWith("\xD0\xCF\x11\xE0");
     const TZipArchive zip(cfb ? QByteArray() : bytes);
     // The sizes a zip declares are checked before any part is unpacked.
     if (!cfb && zip.LooksLikeZip()) {
-        if (TStatus fits = zip.Check(MaxDataFileBytes, 2 * MaxDataFileBytes); !fits) {
-            *error = fits.Error();
-            return false;
-        }
+        if (TStatus fits = zip.Check(MaxDataFileBytes, 2 * MaxDataFileBytes); !fits)
+            return TFailure(fits.Error());
     }
     switch (DetectWorkbook(bytes, zip)) {
-        case TWorkbookKind::Xls:
-            return ReadXlsFirstSheet(path, cells, error);
+        case TWorkbookKind::Xls: {
+            TResult<TSheetCells> cells = ReadXlsFirstSheet(path);
+            if (!cells) return TFailure(cells.Error());
+            return TSheetRead{std::move(*cells), {}};
+        }
         case TWorkbookKind::Xlsx:
-            return ReadXlsxFirstSheet(bytes, cells, warnings, error);
+            return ReadXlsxFirstSheet(bytes);
         case TWorkbookKind::Ods:
-            return ReadOdsFirstSheet(bytes, cells, warnings, error);
+            return ReadOdsFirstSheet(bytes);
         case TWorkbookKind::OtherOpenDocument:
-            *error = QStringLiteral("it is an OpenDocument file, but not a spreadsheet.");
-            return false;
+            return TFailure(QStringLiteral("it is an OpenDocument file, but not a spreadsheet."));
         case TWorkbookKind::XlsXml:
-            *error = QStringLiteral(
+            return TFailure(QStringLiteral(
                 "it is an Excel 2003 XML spreadsheet, which cannot be read; save it as "
-                ".xlsx or .ods.");
-            return false;
+                ".xlsx or .ods."));
         case TWorkbookKind::Zip:
-            *error = QStringLiteral(
+            return TFailure(QStringLiteral(
                 "it is a zip archive, but not a workbook that can be read (.xlsx or .ods), "
-                "or it is damaged.");
-            return false;
+                "or it is damaged."));
         case TWorkbookKind::Text:
-            *error = QStringLiteral(
-                "it is not a workbook but a text file; text data are opened with "
-                "File/Data > Open > Text.");
-            return false;
+            return TFailure(
+                QStringLiteral("it is not a workbook but a text file; text data are opened with "
+                               "File/Data > Open > Text."));
         case TWorkbookKind::Unknown:
             break;
     }
-    *error = QStringLiteral("it is not a workbook that can be read (.xls, .xlsx or .ods).");
-    return false;
+    return TFailure(QStringLiteral("it is not a workbook that can be read (.xls, .xlsx or .ods)."));
 }
 }  // namespace
 
@@ -91,12 +86,15 @@ TReadResult ReadWorkbook(const QString& path)
     QString error;
     if (bytes->isEmpty()) {
         error = QStringLiteral("the file is empty.");
+    } else if (TResult<TSheetRead> sheet = ReadFirstSheet(path, *bytes); !sheet) {
+        error = sheet.Error();
+    } else if (TResult<TMatrixData> data = SheetToMatrix(sheet->Cells); !data) {
+        error = data.Error();
     } else {
         TMatrixRead read;
-        TSheetCells cells;
-        if (ReadFirstSheet(path, *bytes, &cells, &read.Warnings, &error) &&
-            SheetToMatrix(cells, &read.Data, &error))
-            return read;
+        read.Data = std::move(*data);
+        read.Warnings = std::move(sheet->Warnings);
+        return read;
     }
     return TFailure(QStringLiteral("Cannot load \"%1\": %2").arg(path, error));
 }

@@ -286,25 +286,25 @@ TCellRead ReadCell(QXmlStreamReader& xml, const TDateParts* dateParts)
 class TTableReader {
 public:
     // Repeats may expand to at most maxCells cells with a value.
-    TTableReader(TSheetCells* cells, const TDateStyles* dateStyles, qint64 maxCells, QString* error)
-        : Cells(cells), DateStyles(dateStyles), MaxCells(maxCells), Error(error)
+    TTableReader(TSheetCells* cells, const TDateStyles* dateStyles, qint64 maxCells)
+        : Cells(cells), DateStyles(dateStyles), MaxCells(maxCells)
     {
     }
     std::vector<QString> FormulasWithoutResult;
 
     // The reader on <table:table>; reads to its end.
-    bool ReadTable(QXmlStreamReader& xml)
+    TStatus ReadTable(QXmlStreamReader& xml)
     {
         while (!xml.atEnd()) {
             xml.readNext();
             if (xml.isEndElement() && xml.namespaceUri() == TableNs &&
                 xml.name() == QLatin1String("table"))
-                return true;
+                return {};
             if (!xml.isStartElement()) continue;
             if (xml.namespaceUri() != TableNs) {
                 xml.skipCurrentElement();
             } else if (xml.name() == QLatin1String("table-row")) {
-                if (!ReadRow(xml)) return false;
+                if (TStatus row = ReadRow(xml); !row) return row;
             } else if (xml.name() == QLatin1String("table-column")) {
                 const QXmlStreamAttributes a = xml.attributes();
                 const qint64 n = RepeatCount(a, QLatin1String("number-columns-repeated"));
@@ -320,14 +320,13 @@ public:
                 xml.skipCurrentElement();  // shapes, named ranges, nested tables
             }
         }
-        return true;
+        return {};
     }
 
 private:
     TSheetCells* Cells;
     const TDateStyles* DateStyles;
     qint64 MaxCells;
-    QString* Error;
     qint64 Row = 0;
     struct TColumnStyle {
         qint64 First, Count;
@@ -346,7 +345,7 @@ private:
         return parts == DateStyles->cend() ? nullptr : &*parts;
     }
 
-    bool ReadRow(QXmlStreamReader& xml)
+    TStatus ReadRow(QXmlStreamReader& xml)
     {
         const qint64 rowRepeat =
             RepeatCount(xml.attributes(), QLatin1String("number-rows-repeated"));
@@ -375,8 +374,9 @@ private:
                 FormulasWithoutResult.push_back(WorkbookCellName(Row, col));
             if (!cell.Text.isEmpty()) {
                 if (col + colRepeat > SheetCols || Row + rowRepeat > SheetRows)
-                    return OutsideSheet();
-                if (!Widen(Row, Row + rowRepeat - 1, col, col + colRepeat - 1)) return false;
+                    return TFailure(QStringLiteral("the worksheet holds cells outside the sheet."));
+                if (TStatus fits = Widen(Row, Row + rowRepeat - 1, col, col + colRepeat - 1); !fits)
+                    return fits;
                 runs.push_back({col, colRepeat, std::move(cell.Text)});
             }
             col = std::min(col + colRepeat, SheetCols + 1);
@@ -385,10 +385,9 @@ private:
             qint64 perRow = 0;
             for (const TRun& run : runs) perRow += run.Count;
             if (perRow * rowRepeat > MaxCells - static_cast<qint64>(Cells->size())) {
-                *Error = QStringLiteral(
-                    "the worksheet repeats its values over more cells than "
-                    "a file of this size can hold; it is damaged.");
-                return false;
+                return TFailure(
+                    QStringLiteral("the worksheet repeats its values over more cells than "
+                                   "a file of this size can hold; it is damaged."));
             }
             for (qint64 r = 0; r < rowRepeat; ++r)
                 for (const TRun& run : runs)
@@ -396,26 +395,20 @@ private:
                         Cells->push_back({Row + r, run.Col + k, run.Text});
         }
         Row = std::min(Row + rowRepeat, SheetRows + 1);
-        return true;
+        return {};
     }
 
     qint64 Top = SheetRows, Bottom = -1, Left = SheetCols, Right = -1;
 
     // Grows the used range; false when the matrix would not fit, before
     // repeats are expanded into cells.
-    bool Widen(qint64 top, qint64 bottom, qint64 left, qint64 right)
+    TStatus Widen(qint64 top, qint64 bottom, qint64 left, qint64 right)
     {
         Top = std::min(Top, top);
         Bottom = std::max(Bottom, bottom);
         Left = std::min(Left, left);
         Right = std::max(Right, right);
-        return UsedRangeFits(Bottom - Top + 1, Right - Left + 1, Error);
-    }
-
-    bool OutsideSheet()
-    {
-        *Error = QStringLiteral("the worksheet holds cells outside the sheet.");
-        return false;
+        return UsedRangeFits(Bottom - Top + 1, Right - Left + 1);
     }
 };
 
@@ -427,16 +420,16 @@ bool IsEncrypted(const TZipArchive& parts)
 }
 }  // namespace
 
-bool ReadOdsContentXml(const QByteArray& content, const QByteArray& stylesXml, TSheetCells* cells,
-                       QStringList* warnings, QString* error)
+TResult<TSheetRead> ReadOdsContentXml(const QByteArray& content, const QByteArray& stylesXml)
 {
+    TSheetRead read;
     const TDateStyles dateStyles = ReadDateStyles(stylesXml, content);
     QXmlStreamReader xml(content);
     // A few bytes of XML can repeat a value over the whole sheet; real
     // files repeat neighbouring equal cells, far fewer than this.
     const qint64 maxCells =
         std::min<qint64>(MaxMatrixCells, std::max<qint64>(1'000'000, 64 * content.size()));
-    TTableReader table(cells, &dateStyles, maxCells, error);
+    TTableReader table(&read.Cells, &dateStyles, maxCells);
     bool inSpreadsheet = false;
     while (!xml.atEnd()) {
         xml.readNext();
@@ -445,45 +438,37 @@ bool ReadOdsContentXml(const QByteArray& content, const QByteArray& stylesXml, T
             inSpreadsheet = true;
         } else if (inSpreadsheet && xml.namespaceUri() == TableNs &&
                    xml.name() == QLatin1String("table")) {
-            if (!table.ReadTable(xml)) return false;
+            if (TStatus done = table.ReadTable(xml); !done) return TFailure(done.Error());
             break;  // only the first worksheet
         }
     }
-    if (xml.hasError()) {
-        *error = QStringLiteral("the worksheet is damaged (%1).").arg(xml.errorString());
-        return false;
-    }
-    if (!inSpreadsheet) {
-        *error = QStringLiteral("it is an OpenDocument file, but not a spreadsheet.");
-        return false;
-    }
+    if (xml.hasError())
+        return TFailure(QStringLiteral("the worksheet is damaged (%1).").arg(xml.errorString()));
+    if (!inSpreadsheet)
+        return TFailure(QStringLiteral("it is an OpenDocument file, but not a spreadsheet."));
     if (!table.FormulasWithoutResult.empty())
-        *warnings << FormulaWithoutResultWarning(table.FormulasWithoutResult);
-    return true;
+        read.Warnings << FormulaWithoutResultWarning(table.FormulasWithoutResult);
+    return read;
 }
 
-bool ReadOdsFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList* warnings,
-                       QString* error)
+TResult<TSheetRead> ReadOdsFirstSheet(const QByteArray& bytes)
 {
     try {
         const TZipArchive parts(bytes);
-        if (IsEncrypted(parts)) {
-            *error = QStringLiteral("the workbook is protected by a password.");
-            return false;
-        }
+        if (IsEncrypted(parts))
+            return TFailure(QStringLiteral("the workbook is protected by a password."));
         QByteArray content;
-        if (!parts.Read(QStringLiteral("content.xml"), &content)) {
-            *error = QStringLiteral("the archive holds no spreadsheet content (content.xml).");
-            return false;
-        }
+        if (!parts.Read(QStringLiteral("content.xml"), &content))
+            return TFailure(
+                QStringLiteral("the archive holds no spreadsheet content (content.xml)."));
         QByteArray styles;
         parts.Read(QStringLiteral("styles.xml"), &styles);  // optional
-        return ReadOdsContentXml(content, styles, cells, warnings, error);
+        return ReadOdsContentXml(content, styles);
     } catch (const std::bad_alloc&) {
-        *error = QStringLiteral("there is not enough memory to read it.");
+        return TFailure(QStringLiteral("there is not enough memory to read it."));
     } catch (const std::exception& e) {
-        *error = QStringLiteral("the workbook is damaged or in a form that cannot be read (%1).")
-                     .arg(QString::fromUtf8(e.what()));
+        return TFailure(
+            QStringLiteral("the workbook is damaged or in a form that cannot be read (%1).")
+                .arg(QString::fromUtf8(e.what())));
     }
-    return false;
 }

@@ -130,16 +130,16 @@ QString FormulaWithoutResultWarning(const std::vector<QString>& cellNames)
         .arg(names);
 }
 
-bool UsedRangeFits(qint64 rows, qint64 cols, QString* error)
+TStatus UsedRangeFits(qint64 rows, qint64 cols)
 {
-    if (rows > 0 && cols > 0 && rows <= MaxMatrixCells / cols) return true;
-    *error = QStringLiteral("the first worksheet is too large to load (%1 rows by %2 columns).")
-                 .arg(rows)
-                 .arg(cols);
-    return false;
+    if (rows > 0 && cols > 0 && rows <= MaxMatrixCells / cols) return {};
+    return TFailure(
+        QStringLiteral("the first worksheet is too large to load (%1 rows by %2 columns).")
+            .arg(rows)
+            .arg(cols));
 }
 
-bool SheetToMatrix(const TSheetCells& cells, TMatrixData* data, QString* error)
+TResult<TMatrixData> SheetToMatrix(const TSheetCells& cells)
 {
     qint64 top = std::numeric_limits<qint64>::max(), left = top, bottom = -1, right = -1;
     for (const TSheetCell& cell : cells) {
@@ -149,22 +149,20 @@ bool SheetToMatrix(const TSheetCells& cells, TMatrixData* data, QString* error)
         bottom = std::max(bottom, cell.Row);
         right = std::max(right, cell.Col);
     }
-    if (bottom < 0) {
-        *error = QStringLiteral("the first worksheet is empty.");
-        return false;
-    }
+    if (bottom < 0) return TFailure(QStringLiteral("the first worksheet is empty."));
     const qint64 rows = bottom - top + 1, usedCols = right - left + 1;
     // A names-only column still has one (empty) character, as in a text
     // file; a lone header cell stays a 1 x 1 matrix with nothing to analyse.
     const qint64 cols = usedCols == 1 && rows > 1 ? 2 : usedCols;
-    if (!UsedRangeFits(rows, cols, error)) return false;
+    if (TStatus fits = UsedRangeFits(rows, cols); !fits) return TFailure(fits.Error());
 
-    data->DataMatrix.assign(static_cast<size_t>(cols), TPart(static_cast<size_t>(rows)));
+    TMatrixData data;
+    data.DataMatrix.assign(static_cast<size_t>(cols), TPart(static_cast<size_t>(rows)));
     for (const TSheetCell& cell : cells)
         if (!cell.Text.isEmpty())
-            data->SetCell(static_cast<size_t>(cell.Col - left), static_cast<size_t>(cell.Row - top),
-                          cell.Text);
-    data->ObjectCount = static_cast<int>(rows - 1);
-    data->CharacterCount = static_cast<int>(cols - 1);
-    return true;
+            data.SetCell(static_cast<size_t>(cell.Col - left), static_cast<size_t>(cell.Row - top),
+                         cell.Text);
+    data.ObjectCount = static_cast<int>(rows - 1);
+    data.CharacterCount = static_cast<int>(cols - 1);
+    return data;
 }

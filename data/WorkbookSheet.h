@@ -3,14 +3,15 @@
 // worksheet as texts. Turning them into a matrix is the same for all formats,
 // and so is the way a value becomes text:
 //
-//   TSheetCells cells;
-//   QStringList warnings;
-//   if (ReadOdsFirstSheet(bytes, &cells, &warnings, &error)) SheetToMatrix(cells, &data, &error);
+//   const TResult<TSheetRead> sheet = ReadOdsFirstSheet(bytes);
+//   if (!sheet) return TFailure(sheet.Error());
+//   TResult<TMatrixData> data = SheetToMatrix(sheet->Cells);
 #include <QString>
 #include <QStringList>
 #include <vector>
 
 #include "data/Global.h"
+#include "data/Result.h"
 
 struct TSheetCell {
     qint64 Row = 0;  // 0-based sheet coordinates
@@ -19,6 +20,12 @@ struct TSheetCell {
 };
 
 using TSheetCells = std::vector<TSheetCell>;
+
+// What a back end read: the cells and sentences about cells read empty.
+struct TSheetRead {
+    TSheetCells Cells;
+    QStringList Warnings;
+};
 
 // Values are written the same way whatever the format and the locale.
 // A number: a point as decimal separator, integral values without
@@ -46,28 +53,24 @@ constexpr qint64 SheetCols = 16384;
 // becomes the matrix: row r, column c of the range is DataMatrix[c][r],
 // cut to 255 characters; ObjectCount = rows - 1. A sheet of one column with
 // objects gets an empty character column, as a one-column text file does.
-// False with *error set when there is no cell or the range is too large.
-bool SheetToMatrix(const TSheetCells& cells, TMatrixData* data, QString* error);
+// Fails when there is no cell or the range is too large.
+TResult<TMatrixData> SheetToMatrix(const TSheetCells& cells);
 
 // Refuses ranges whose cells would not fit in memory.
-bool UsedRangeFits(qint64 rows, qint64 cols, QString* error);
+TStatus UsedRangeFits(qint64 rows, qint64 cols);
 
-// The back ends. Each sets *error to a sentence for the user (without the
-// file name) when it fails; warnings are sentences about cells read empty.
+// The back ends. Each fails with a sentence for the user (without the file
+// name).
 
 // Legacy .xls through FreeXL (which reads from a path only).
-bool ReadXlsFirstSheet(const QString& path, TSheetCells* cells, QString* error);
+TResult<TSheetCells> ReadXlsFirstSheet(const QString& path);
 // .xlsx (Office Open XML) and .ods (OpenDocument) read part by part from the
 // zip; formulas are not calculated, their stored results are read.
-bool ReadXlsxFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList* warnings,
-                        QString* error);
-bool ReadOdsFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList* warnings,
-                       QString* error);
+TResult<TSheetRead> ReadXlsxFirstSheet(const QByteArray& bytes);
+TResult<TSheetRead> ReadOdsFirstSheet(const QByteArray& bytes);
 // The XML parsers without the zip around them (for the fuzz target).
-bool ReadOdsContentXml(const QByteArray& contentXml, const QByteArray& stylesXml,
-                       TSheetCells* cells, QStringList* warnings, QString* error);
-bool ReadXlsxSheetXml(const QByteArray& sheetXml, const QByteArray& sharedStringsXml,
-                      const QByteArray& stylesXml, bool epoch1904, TSheetCells* cells,
-                      QStringList* warnings, QString* error);
+TResult<TSheetRead> ReadOdsContentXml(const QByteArray& contentXml, const QByteArray& stylesXml);
+TResult<TSheetRead> ReadXlsxSheetXml(const QByteArray& sheetXml, const QByteArray& sharedStringsXml,
+                                     const QByteArray& stylesXml, bool epoch1904);
 // The warning for formula cells without a stored result (they read empty).
 QString FormulaWithoutResultWarning(const std::vector<QString>& cellNames);

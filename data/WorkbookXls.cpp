@@ -126,7 +126,8 @@ bool ParseAnswer(const QByteArray& bytes, TSheetCells* cells, QString* error)
         if (f.size() == 3 && f[0] == "r") {
             if (!Number(f[1], 1LL << 32, &row) || !Number(f[2], 1LL << 16, &col) || !answer.AtEnd())
                 return false;
-            if (UsedRangeFits(row, col, error)) *error = DamagedText();
+            const TStatus fits = UsedRangeFits(row, col);
+            *error = fits ? DamagedText() : fits.Error();
             return true;
         }
         if (f.size() != 4 || !Number(f[1], 1LL << 32, &row) || !Number(f[2], 1LL << 16, &col))
@@ -150,7 +151,7 @@ bool ParseAnswer(const QByteArray& bytes, TSheetCells* cells, QString* error)
 }
 }  // namespace
 
-bool ReadXlsFirstSheet(const QString& path, TSheetCells* cells, QString* error)
+TResult<TSheetCells> ReadXlsFirstSheet(const QString& path)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::SeparateChannels);
@@ -166,12 +167,10 @@ bool ReadXlsFirstSheet(const QString& path, TSheetCells* cells, QString* error)
     });
     child.start(ReaderPath(),
                 {QFileInfo(path).absoluteFilePath(), QString::number(MaxMatrixCells)});
-    if (!child.waitForStarted(30'000)) {
-        *error =
+    if (!child.waitForStarted(30'000))
+        return TFailure(
             QStringLiteral("the reader of .xls workbooks (varno-xls-reader) cannot be started: %1")
-                .arg(child.errorString());
-        return false;
-    }
+                .arg(child.errorString()));
     QByteArray answer;
     const QDeadlineTimer deadline(ChildWallMilliseconds);
     bool overran = false;
@@ -186,25 +185,17 @@ bool ReadXlsFirstSheet(const QString& path, TSheetCells* cells, QString* error)
         answer += child.readAllStandardOutput();
     }
     answer += child.readAllStandardOutput();
-    if (overran) {
-        *error = deadline.hasExpired()
-                     ? QStringLiteral(
-                           "reading the workbook took longer than %1 seconds; it is damaged or too "
-                           "large.")
-                           .arg(ChildWallMilliseconds / 1000)
-                     : QStringLiteral("the workbook holds more than can be loaded.");
-        return false;
-    }
-    error->clear();
+    if (overran)
+        return TFailure(deadline.hasExpired()
+                            ? QStringLiteral("reading the workbook took longer than %1 seconds; it "
+                                             "is damaged or too large.")
+                                  .arg(ChildWallMilliseconds / 1000)
+                            : QStringLiteral("the workbook holds more than can be loaded."));
+    // The reader's own refusal comes back as a well-formed answer with a reason.
+    TSheetCells cells;
+    QString refusal;
     const bool clean = child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
-    if (!clean || !ParseAnswer(answer, cells, error)) {
-        cells->clear();
-        *error = DamagedText();
-        return false;
-    }
-    if (!error->isEmpty()) {
-        cells->clear();
-        return false;
-    }
-    return true;
+    if (!clean || !ParseAnswer(answer, &cells, &refusal)) return TFailure(DamagedText());
+    if (!refusal.isEmpty()) return TFailure(refusal);
+    return cells;
 }

@@ -220,9 +220,9 @@ QString NumberCellText(const QString& value, const TSheetContext& context, int s
     return WorkbookNumberText(number);
 }
 
-bool ReadSheetCells(const QByteArray& xmlBytes, const TSheetContext& context, TSheetCells* cells,
-                    QStringList* warnings, QString* error)
+TResult<TSheetRead> ReadSheetCells(const QByteArray& xmlBytes, const TSheetContext& context)
 {
+    TSheetRead read;
     QXmlStreamReader xml(xmlBytes);
     qint64 row = -1, col = -1;
     std::vector<QString> formulasWithoutResult;
@@ -242,14 +242,11 @@ bool ReadSheetCells(const QByteArray& xmlBytes, const TSheetContext& context, TS
         if (ref.isEmpty()) {
             ++col;  // cells without a reference follow the previous one
         } else if (!ParseCellReference(ref, &row, &col)) {
-            *error = QStringLiteral("the worksheet names a cell \"%1\" that does not exist.")
-                         .arg(ref.toString());
-            return false;
+            return TFailure(QStringLiteral("the worksheet names a cell \"%1\" that does not exist.")
+                                .arg(ref.toString()));
         }
-        if (row < 0 || row >= SheetRows || col < 0 || col >= SheetCols) {
-            *error = QStringLiteral("the worksheet holds cells outside the sheet.");
-            return false;
-        }
+        if (row < 0 || row >= SheetRows || col < 0 || col >= SheetCols)
+            return TFailure(QStringLiteral("the worksheet holds cells outside the sheet."));
         const QString type = a.value(QLatin1String("t")).toString();
         bool styleOk = false;
         int style = a.value(QLatin1String("s")).toInt(&styleOk);
@@ -291,19 +288,15 @@ bool ReadSheetCells(const QByteArray& xmlBytes, const TSheetContext& context, TS
             text = NumberCellText(value, context, style);
         }
         if (text.isEmpty()) continue;
-        if (static_cast<qint64>(cells->size()) >= MaxMatrixCells) {
-            *error = QStringLiteral("the first worksheet holds too many cells to load.");
-            return false;
-        }
-        cells->push_back({row, col, std::move(text)});
+        if (static_cast<qint64>(read.Cells.size()) >= MaxMatrixCells)
+            return TFailure(QStringLiteral("the first worksheet holds too many cells to load."));
+        read.Cells.push_back({row, col, std::move(text)});
     }
-    if (xml.hasError()) {
-        *error = QStringLiteral("the worksheet is damaged (%1).").arg(xml.errorString());
-        return false;
-    }
+    if (xml.hasError())
+        return TFailure(QStringLiteral("the worksheet is damaged (%1).").arg(xml.errorString()));
     if (!formulasWithoutResult.empty())
-        *warnings << FormulaWithoutResultWarning(formulasWithoutResult);
-    return true;
+        read.Warnings << FormulaWithoutResultWarning(formulasWithoutResult);
+    return read;
 }
 
 bool IsTrue(QStringView v) { return v == QLatin1String("1") || v == QLatin1String("true"); }
@@ -325,9 +318,8 @@ void ReadWorkbookSettings(const QByteArray& workbookXml, TSheetContext* context)
 }
 }  // namespace
 
-bool ReadXlsxSheetXml(const QByteArray& sheetXml, const QByteArray& sharedStringsXml,
-                      const QByteArray& stylesXml, bool epoch1904, TSheetCells* cells,
-                      QStringList* warnings, QString* error)
+TResult<TSheetRead> ReadXlsxSheetXml(const QByteArray& sheetXml, const QByteArray& sharedStringsXml,
+                                     const QByteArray& stylesXml, bool epoch1904)
 {
     const std::vector<QString> shared = ReadSharedStrings(sharedStringsXml);
     const std::vector<std::optional<TDateParts>> styleDates = ReadStyleDates(stylesXml);
@@ -335,11 +327,10 @@ bool ReadXlsxSheetXml(const QByteArray& sheetXml, const QByteArray& sharedString
     context.Epoch1904 = epoch1904;
     context.Shared = &shared;
     context.StyleDates = &styleDates;
-    return ReadSheetCells(sheetXml, context, cells, warnings, error);
+    return ReadSheetCells(sheetXml, context);
 }
 
-bool ReadXlsxFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList* warnings,
-                        QString* error)
+TResult<TSheetRead> ReadXlsxFirstSheet(const QByteArray& bytes)
 {
     try {
         const TZipArchive parts(bytes);
@@ -349,11 +340,9 @@ bool ReadXlsxFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList
             for (const TRelationship& rel : ReadRelationships(xmlBytes))
                 if (rel.Type.endsWith(QLatin1String("/officeDocument")))
                     workbook = ResolveTarget(QString(), rel.Target);
-        if (!parts.Read(workbook, &xmlBytes)) {
-            *error =
-                QStringLiteral("the archive holds no workbook (is it another Office document?).");
-            return false;
-        }
+        if (!parts.Read(workbook, &xmlBytes))
+            return TFailure(
+                QStringLiteral("the archive holds no workbook (is it another Office document?)."));
         TSheetContext context;
         ReadWorkbookSettings(xmlBytes, &context);
         // The first <sheet> of <sheets> is the first worksheet; its
@@ -372,14 +361,12 @@ bool ReadXlsxFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList
                         if (a.name() == QLatin1String("id") && !a.namespaceUri().isEmpty())
                             firstSheetId = a.value().toString();
             }
-            if (!isWorkbook || xml.hasError()) {
-                *error = QStringLiteral(
-                    "it is a zip archive, but not a workbook that can be read "
-                    "(.xlsx or .ods), or it is damaged.");
-                return false;
-            }
+            if (!isWorkbook || xml.hasError())
+                return TFailure(
+                    QStringLiteral("it is a zip archive, but not a workbook that can be read "
+                                   "(.xlsx or .ods), or it is damaged."));
         }
-        if (firstSheetId.isEmpty()) return true;  // no worksheet: the caller says "empty"
+        if (firstSheetId.isEmpty()) return TSheetRead{};  // no worksheet: the caller says "empty"
 
         QHash<QString, TRelationship> rels;
         if (parts.Read(RelsOf(workbook), &xmlBytes)) rels = ReadRelationships(xmlBytes);
@@ -397,16 +384,14 @@ bool ReadXlsxFirstSheet(const QByteArray& bytes, TSheetCells* cells, QStringList
         context.StyleDates = &styleDates;
         const auto sheetRel = rels.constFind(firstSheetId);
         if (sheetRel == rels.cend() ||
-            !parts.Read(ResolveTarget(FolderOf(workbook), sheetRel->Target), &xmlBytes)) {
-            *error = QStringLiteral("the first worksheet is missing from the archive.");
-            return false;
-        }
-        return ReadSheetCells(xmlBytes, context, cells, warnings, error);
+            !parts.Read(ResolveTarget(FolderOf(workbook), sheetRel->Target), &xmlBytes))
+            return TFailure(QStringLiteral("the first worksheet is missing from the archive."));
+        return ReadSheetCells(xmlBytes, context);
     } catch (const std::bad_alloc&) {
-        *error = QStringLiteral("there is not enough memory to read it.");
+        return TFailure(QStringLiteral("there is not enough memory to read it."));
     } catch (const std::exception& e) {
-        *error = QStringLiteral("the workbook is damaged or in a form that cannot be read (%1).")
-                     .arg(QString::fromUtf8(e.what()));
+        return TFailure(
+            QStringLiteral("the workbook is damaged or in a form that cannot be read (%1).")
+                .arg(QString::fromUtf8(e.what())));
     }
-    return false;
 }

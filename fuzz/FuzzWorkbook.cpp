@@ -26,13 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // mutated content type still reaches the other parser.
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const TZipArchive zip(bytes);
-    QString error;
     if (zip.LooksLikeZip() && zip.Check(MaxDataFileBytes, 2 * MaxDataFileBytes).Ok()) {
-        TSheetCells cells;
-        QStringList warnings;
-        ReadXlsxFirstSheet(bytes, &cells, &warnings, &error);
-        cells.clear();
-        ReadOdsFirstSheet(bytes, &cells, &warnings, &error);
+        const TResult<TSheetRead> xlsx = ReadXlsxFirstSheet(bytes);
+        if (!xlsx && xlsx.Error().isEmpty()) std::abort();
+        const TResult<TSheetRead> ods = ReadOdsFirstSheet(bytes);
+        if (!ods && ods.Error().isEmpty()) std::abort();
     }
     const TReadResult r = ReadWorkbook(path);
     if (!r.Ok()) {

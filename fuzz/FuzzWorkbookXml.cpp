@@ -13,22 +13,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0) return 0;
     const QByteArray xml(reinterpret_cast<const char*>(data) + 1, static_cast<qsizetype>(size - 1));
-    TSheetCells cells;
-    QStringList warnings;
-    QString error;
-    const bool ok =
-        data[0] == 'O' ? ReadOdsContentXml(xml, xml, &cells, &warnings, &error)
-                       : ReadXlsxSheetXml(xml, xml, xml, data[0] == '4', &cells, &warnings, &error);
-    if (!ok && error.isEmpty()) std::abort();
-    for (const TSheetCell& cell : cells)
+    const TResult<TSheetRead> read = data[0] == 'O'
+                                         ? ReadOdsContentXml(xml, xml)
+                                         : ReadXlsxSheetXml(xml, xml, xml, data[0] == '4');
+    if (!read) {
+        if (read.Error().isEmpty()) std::abort();
+        return 0;
+    }
+    for (const TSheetCell& cell : read->Cells)
         if (cell.Row < 0 || cell.Row >= SheetRows || cell.Col < 0 || cell.Col >= SheetCols ||
             cell.Text.isEmpty())
             std::abort();
-    if (ok && !cells.empty()) {
-        TMatrixData d;
-        if (SheetToMatrix(cells, &d, &error) &&
-            d.DataMatrix.size() != static_cast<size_t>(d.CharacterCount) + 1)
-            std::abort();
+    if (!read->Cells.empty()) {
+        const TResult<TMatrixData> d = SheetToMatrix(read->Cells);
+        if (d && d->DataMatrix.size() != static_cast<size_t>(d->CharacterCount) + 1) std::abort();
     }
     return 0;
 }

@@ -160,9 +160,9 @@ TEST(WorkbookValues, DatesAndTimesAreIso)
 
 TEST(WorkbookSheet, OneColumnGetsAnEmptyCharacterLikeAOneColumnTextFile)
 {
-    TMatrixData d;
-    QString error;
-    ASSERT_TRUE(SheetToMatrix({{2, 3, "Taxon"}, {3, 3, "A"}, {4, 3, "B"}}, &d, &error));
+    const TResult<TMatrixData> read = SheetToMatrix({{2, 3, "Taxon"}, {3, 3, "A"}, {4, 3, "B"}});
+    ASSERT_TRUE(read) << read.Error().toStdString();
+    const TMatrixData& d = *read;
     EXPECT_EQ(d.ObjectCount, 2);
     EXPECT_EQ(d.CharacterCount, 1);
     ASSERT_EQ(d.DataMatrix.size(), 2u);
@@ -181,10 +181,8 @@ TEST(WorkbookFeatures, FuzzedContentRepeatingValuesIsRefusedQuickly)
     const QByteArray xml = f.readAll().mid(1);  // the fuzz target's selector byte
     QElapsedTimer timer;
     timer.start();
-    TSheetCells cells;
-    QStringList warnings;
-    QString error;
-    EXPECT_FALSE(ReadOdsContentXml(xml, {}, &cells, &warnings, &error));
-    EXPECT_TRUE(error.contains("damaged")) << error.toStdString();
+    const TResult<TSheetRead> read = ReadOdsContentXml(xml, {});
+    EXPECT_FALSE(read);
+    EXPECT_TRUE(read.Error().contains("damaged")) << read.Error().toStdString();
     EXPECT_LT(timer.elapsed(), 2000);
 }

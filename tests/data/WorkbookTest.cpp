@@ -184,20 +184,18 @@ TEST(Workbook, RandomBytesAndMangledWorkbooksNeverCrash)
 
 TEST(WorkbookSheet, RangesTooLargeForMemoryAreRefused)
 {
-    TMatrixData d;
-    QString error;
     const TSheetCells cells{{0, 0, "a"}, {1048575, 16383, "b"}};
-    EXPECT_FALSE(SheetToMatrix(cells, &d, &error));
-    EXPECT_TRUE(error.contains("too large"));
-    EXPECT_TRUE(d.DataMatrix.empty());
+    const TResult<TMatrixData> d = SheetToMatrix(cells);
+    ASSERT_FALSE(d);
+    EXPECT_TRUE(d.Error().contains("too large"));
 }
 
 TEST(WorkbookSheet, CellsWithEmptyTextDoNotWidenTheRange)
 {
-    TMatrixData d;
-    QString error;
     const TSheetCells cells{{5, 5, ""}, {1, 2, "x"}, {2, 3, "y"}, {9, 9, ""}};
-    ASSERT_TRUE(SheetToMatrix(cells, &d, &error));
+    const TResult<TMatrixData> read = SheetToMatrix(cells);
+    ASSERT_TRUE(read) << read.Error().toStdString();
+    const TMatrixData& d = *read;
     EXPECT_EQ(d.ObjectCount, 1);
     EXPECT_EQ(d.CharacterCount, 1);
     EXPECT_EQ(Cell(d, 0, 0), "x");
