@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const TResult<TNewickTrees> trees = ReadNexusTrees(text);
     if (!trees.Ok() && trees.Error().isEmpty()) std::abort();
-    if (trees.Ok() && trees->TreeNames.size() != trees->Trees.size()) std::abort();
+    if (!trees.Ok()) return 0;
+    if (trees->TreeNames.size() != trees->Trees.size()) std::abort();
     for (const TNewickTree& tree : trees->Trees)
         if (tree.Root < 0 || tree.Root >= static_cast<int>(tree.Nodes.size())) std::abort();
     return 0;
