@@ -34,6 +34,22 @@ bool Load(TFrmMain& main, TFakeUiServices& ui, QTemporaryDir& dir, const QByteAr
 }
 
 const QByteArray Sample = "Taxon\tsize\tcolour\nt1\tB[A]\tred\nt2\tC[B]\tgreen\nt3\tA\t?\n";
+// The data editor's focus: the grid, the row and column labels, and the
+// object, character and cell fields.
+struct TEditorFocus {
+    explicit TEditorFocus(TFrmImport& editor)
+        : Grid(Find<TStringGrid>(editor, "SgData")),
+          Row(Find<QLabel>(editor, "Label6")),
+          Col(Find<QLabel>(editor, "Label1")),
+          Object(Find<QLineEdit>(editor, "Edit1")),
+          Character(Find<QLineEdit>(editor, "Edit2")),
+          Cell(Find<QLineEdit>(editor, "Edit4"))
+    {
+    }
+    TStringGrid* Grid;
+    QLabel *Row, *Col;
+    QLineEdit *Object, *Character, *Cell;
+};
 }  // namespace
 
 class CharactersTest : public QObject {
@@ -133,19 +149,14 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(Load(main, ui, dir, Sample));
         TFrmImport& editor = *main.Windows().FrmImport;
-        auto* sgData = Find<TStringGrid>(editor, "SgData");
-        auto* label6 = Find<QLabel>(editor, "Label6");
-        auto* label1 = Find<QLabel>(editor, "Label1");
-        auto* edit1 = Find<QLineEdit>(editor, "Edit1");
-        auto* edit2 = Find<QLineEdit>(editor, "Edit2");
-        auto* edit4 = Find<QLineEdit>(editor, "Edit4");
+        const TEditorFocus focus(editor);
         QVERIFY(!main.Windows().FrmCST->isVisible());  // loading selects nothing
-        sgData->setCurrentCell(2, 1);                  // row 2, column 1
-        QCOMPARE(label6->text(), QString("Row 2"));
-        QCOMPARE(label1->text(), QString("Col 1"));
-        QCOMPARE(edit1->text(), QString("t2"));
-        QCOMPARE(edit2->text(), QString("size"));
-        QCOMPARE(edit4->text(), QString("C[B]"));
+        focus.Grid->setCurrentCell(2, 1);              // row 2, column 1
+        QCOMPARE(focus.Row->text(), QString("Row 2"));
+        QCOMPARE(focus.Col->text(), QString("Col 1"));
+        QCOMPARE(focus.Object->text(), QString("t2"));
+        QCOMPARE(focus.Character->text(), QString("size"));
+        QCOMPARE(focus.Cell->text(), QString("C[B]"));
         QVERIFY(main.Windows().FrmCST->isVisible());
         auto* stateTree = Find<QTreeWidget>(main.Windows().FrmCST, "TreeView1");
         std::vector<QTreeWidgetItem*> nodes;  // parents before children
@@ -159,9 +170,9 @@ private slots:
         QCOMPARE(stateTree->topLevelItemCount(), 1);
 
         // The names column has no state tree.
-        sgData->setCurrentCell(3, 0);
-        QCOMPARE(label1->text(), QString("Col 0"));
-        QCOMPARE(edit4->text(), QString("t3"));
+        focus.Grid->setCurrentCell(3, 0);
+        QCOMPARE(focus.Col->text(), QString("Col 0"));
+        QCOMPARE(focus.Cell->text(), QString("t3"));
         QVERIFY(!main.Windows().FrmCST->isVisible());
     }
 
@@ -173,35 +184,32 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(Load(main, ui, dir, Sample));
         TFrmImport& editor = *main.Windows().FrmImport;
-        auto* sgData = Find<TStringGrid>(editor, "SgData");
-        auto* label6 = Find<QLabel>(editor, "Label6");
-        auto* label1 = Find<QLabel>(editor, "Label1");
-        auto* edit1 = Find<QLineEdit>(editor, "Edit1");
-        auto* edit2 = Find<QLineEdit>(editor, "Edit2");
-        auto* edit4 = Find<QLineEdit>(editor, "Edit4");
+        const TEditorFocus focus(editor);
         auto expectCleared = [&](const char* after) {
-            QVERIFY2(label6->text() == "Row:" && label1->text() == "Col:",
-                     qPrintable(QString(after) + ": " + label6->text() + " " + label1->text()));
-            QVERIFY2(edit1->text().isEmpty() && edit2->text().isEmpty() && edit4->text().isEmpty(),
+            QVERIFY2(
+                focus.Row->text() == "Row:" && focus.Col->text() == "Col:",
+                qPrintable(QString(after) + ": " + focus.Row->text() + " " + focus.Col->text()));
+            QVERIFY2(focus.Object->text().isEmpty() && focus.Character->text().isEmpty() &&
+                         focus.Cell->text().isEmpty(),
                      after);
         };
-        sgData->setCurrentCell(2, 1);
-        QCOMPARE(edit4->text(), QString("C[B]"));
+        focus.Grid->setCurrentCell(2, 1);
+        QCOMPARE(focus.Cell->text(), QString("C[B]"));
 
         // Another file: none of the old texts stay.
         QVERIFY(Load(main, ui, dir, "Taxon\tlegs\nx1\tA\nx2\tB[A]\nx3\tB[A]\n"));
         expectCleared("a second load");
         // The first cell chosen afterwards fills them again from the new grid.
-        sgData->setCurrentCell(2, 1);
-        QCOMPARE(edit1->text(), QString("x2"));
-        QCOMPARE(edit4->text(), QString("B[A]"));
+        focus.Grid->setCurrentCell(2, 1);
+        QCOMPARE(focus.Object->text(), QString("x2"));
+        QCOMPARE(focus.Cell->text(), QString("B[A]"));
 
         editor.Button3Click();
         expectCleared("Transpose");
-        sgData->setCurrentCell(1, 2);
-        QCOMPARE(label6->text(), QString("Row 1"));
-        QCOMPARE(edit1->text(), QString("legs"));
-        QCOMPARE(edit2->text(), QString("x2"));
+        focus.Grid->setCurrentCell(1, 2);
+        QCOMPARE(focus.Row->text(), QString("Row 1"));
+        QCOMPARE(focus.Object->text(), QString("legs"));
+        QCOMPARE(focus.Character->text(), QString("x2"));
 
         // A file with only a header row.
         QVERIFY(Load(main, ui, dir, "Taxon\tlegs\n"));
