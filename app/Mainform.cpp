@@ -27,9 +27,9 @@
 #include "data/Workbook.h"
 #include "graphics/TreeClasses.h"
 #include "graphics/TreeGrafik.h"
-#include "parsimony/CharFitForm.h"
-#include "parsimony/OptimizeForm.h"
-#include "parsimony/TreeOptForm.h"
+#include "parsimony/forms/CharFitForm.h"
+#include "parsimony/forms/OptimizeForm.h"
+#include "parsimony/forms/TreeOptForm.h"
 
 QStringList StartupBanner()
 {

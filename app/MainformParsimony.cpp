@@ -4,9 +4,9 @@
 #include "data/LoadForm.h"
 #include "data/Path.h"
 #include "data/StringGrid.h"
-#include "parsimony/OptimizeForm.h"
-#include "parsimony/OptimizeRun.h"
-#include "parsimony/TreeOptForm.h"
+#include "parsimony/evolutionary/OptimizeRun.h"
+#include "parsimony/forms/OptimizeForm.h"
+#include "parsimony/forms/TreeOptForm.h"
 
 void TFrmMain::CreateTree1Click()
 {

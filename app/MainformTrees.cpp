@@ -5,9 +5,9 @@
 #include "app/Mainform.h"
 #include "data/NumberFormat.h"
 #include "data/UiServices.h"
-#include "parsimony/CreateTree.h"
-#include "parsimony/TreeFile.h"
-#include "parsimony/TreeOptForm.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/forms/TreeOptForm.h"
+#include "parsimony/treefiles/TreeFile.h"
 
 TNexusRootRule TFrmMain::NexusRootRule() const
 {

@@ -2,7 +2,7 @@
 // characters: it runs on the window's thread, so it must stay quick.
 #include <benchmark/benchmark.h>
 
-#include "parsimony/CharFit.h"
+#include "parsimony/summaries/CharFit.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
 

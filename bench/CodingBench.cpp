@@ -8,7 +8,7 @@
 
 #include "data/DataFile.h"
 #include "data/Path.h"
-#include "parsimony/OptimizeRun.h"
+#include "parsimony/evolutionary/OptimizeRun.h"
 
 namespace {
 TModel LoadedModel;

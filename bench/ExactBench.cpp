@@ -14,8 +14,8 @@
 
 #include "data/DataFile.h"
 #include "data/Path.h"
-#include "parsimony/ExactField.h"
-#include "parsimony/ExactSearch.h"
+#include "parsimony/exact/ExactField.h"
+#include "parsimony/exact/ExactSearch.h"
 
 namespace {
 struct TVariant {

@@ -2,9 +2,9 @@
 // trees: literal against fast scoring, one insertion, and a whole default run.
 #include <benchmark/benchmark.h>
 
-#include "parsimony/CreateTree.h"
-#include "parsimony/PackedStates.h"
-#include "parsimony/ReferenceTree.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/length/PackedStates.h"
+#include "parsimony/length/ReferenceTree.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
 

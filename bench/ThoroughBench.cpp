@@ -15,8 +15,8 @@
 
 #include "data/DataFile.h"
 #include "data/Path.h"
-#include "parsimony/CreateTree.h"
-#include "parsimony/ThoroughSearch.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/thorough/ThoroughSearch.h"
 
 namespace {
 double Now()

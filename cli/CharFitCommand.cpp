@@ -5,9 +5,9 @@
 #include "data/Path.h"
 #include "data/TextFile.h"
 #include "data/Workbook.h"
-#include "parsimony/CharFit.h"
-#include "parsimony/Newick.h"
-#include "parsimony/TreeFile.h"
+#include "parsimony/summaries/CharFit.h"
+#include "parsimony/treefiles/Newick.h"
+#include "parsimony/treefiles/TreeFile.h"
 
 namespace {
 int RunCharFit(const QStringList& rawArgs)

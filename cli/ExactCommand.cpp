@@ -9,8 +9,8 @@
 #include "data/Path.h"
 #include "data/TextFile.h"
 #include "data/Workbook.h"
-#include "parsimony/ExactJob.h"
-#include "parsimony/Newick.h"
+#include "parsimony/exact/ExactJob.h"
+#include "parsimony/treefiles/Newick.h"
 
 namespace {
 const QString ExactUsage = QStringLiteral(

@@ -11,7 +11,7 @@
 #include "graphics/TreeFromNewick.h"
 #include "graphics/TreeFromSearch.h"
 #include "graphics/TreePage.h"
-#include "parsimony/TreeFile.h"
+#include "parsimony/treefiles/TreeFile.h"
 
 namespace {
 

@@ -7,14 +7,14 @@
 #include "data/Path.h"
 #include "data/TextFile.h"
 #include "data/Workbook.h"
-#include "parsimony/CreateTree.h"
-#include "parsimony/EvolutionaryJob.h"
-#include "parsimony/Newick.h"
-#include "parsimony/NexusTrees.h"
-#include "parsimony/OptimizeRun.h"
-#include "parsimony/TreeFile.h"
-#include "parsimony/TreeFileOut.h"
-#include "parsimony/TreeTable.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/evolutionary/EvolutionaryJob.h"
+#include "parsimony/evolutionary/OptimizeRun.h"
+#include "parsimony/evolutionary/TreeTable.h"
+#include "parsimony/treefiles/Newick.h"
+#include "parsimony/treefiles/NexusTrees.h"
+#include "parsimony/treefiles/TreeFile.h"
+#include "parsimony/treefiles/TreeFileOut.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include "data/Path.h"
 #include "data/TextFile.h"
 #include "data/Workbook.h"
-#include "parsimony/BranchChanges.h"
-#include "parsimony/Bremer.h"
-#include "parsimony/Consensus.h"
-#include "parsimony/CreateTree.h"
-#include "parsimony/FitStatistics.h"
-#include "parsimony/Newick.h"
-#include "parsimony/Support.h"
-#include "parsimony/TreeFile.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/summaries/BranchChanges.h"
+#include "parsimony/summaries/Bremer.h"
+#include "parsimony/summaries/Consensus.h"
+#include "parsimony/summaries/FitStatistics.h"
+#include "parsimony/summaries/Support.h"
+#include "parsimony/treefiles/Newick.h"
+#include "parsimony/treefiles/TreeFile.h"
 
 namespace {
 bool ReadTrees(const QString& path, TNewickTrees* read)

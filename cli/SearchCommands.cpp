@@ -12,12 +12,12 @@
 #include "data/Global.h"
 #include "data/Path.h"
 #include "data/TextFile.h"
-#include "parsimony/PackedStates.h"
 #include "parsimony/Random.h"
-#include "parsimony/ThoroughJob.h"
-#include "parsimony/ThoroughScorer.h"
-#include "parsimony/ThoroughSearch.h"
-#include "parsimony/TreeFile.h"
+#include "parsimony/length/PackedStates.h"
+#include "parsimony/thorough/ThoroughJob.h"
+#include "parsimony/thorough/ThoroughScorer.h"
+#include "parsimony/thorough/ThoroughSearch.h"
+#include "parsimony/treefiles/TreeFile.h"
 
 namespace {
 constexpr qint64 MaxNewickBytes = 256 * 1024 * 1024;

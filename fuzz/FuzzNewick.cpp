@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "data/TextFile.h"
-#include "parsimony/Newick.h"
+#include "parsimony/treefiles/Newick.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -9,7 +9,7 @@
 #include "data/NexusReader.h"
 #include "data/Path.h"
 #include "data/TextFile.h"
-#include "parsimony/NexusTrees.h"
+#include "parsimony/treefiles/NexusTrees.h"
 
 namespace {
 void CheckShape(const TMatrixData& d)

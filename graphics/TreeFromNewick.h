@@ -4,7 +4,7 @@
 // a found tree over.
 #include "data/Result.h"
 #include "graphics/TreeSpezial.h"
-#include "parsimony/Newick.h"
+#include "parsimony/treefiles/Newick.h"
 
 // Most leaves a drawing takes (more would make an unreadable picture slowly).
 constexpr int MaxDrawnLeaves = 5000;

@@ -4,7 +4,7 @@
 #include <array>
 #include <map>
 
-#include "parsimony/BranchChanges.h"
+#include "parsimony/summaries/BranchChanges.h"
 
 TStatus SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
                               TadaTreeNodes& nodes)

@@ -6,7 +6,7 @@
 
 #include "data/Result.h"
 #include "graphics/TreeSpezial.h"
-#include "parsimony/MakeTree.h"
+#include "parsimony/length/MakeTree.h"
 
 // Fills nodes (which must be empty); names are the object names (index =
 // object number). Fails when the tree's links are broken.

@@ -6,7 +6,7 @@
 #include "graphics/TreeFromNewick.h"
 #include "graphics/TreeFromSearch.h"
 #include "graphics/TreeLayout.h"
-#include "parsimony/BranchChanges.h"
+#include "parsimony/summaries/BranchChanges.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
 

@@ -11,14 +11,14 @@
 
 #include "app/Mainform.h"
 #include "data/StringGrid.h"
-#include "parsimony/CharFit.h"
-#include "parsimony/CharFitForm.h"
-#include "parsimony/CreateTree.h"
-#include "parsimony/ExactSearch.h"
-#include "parsimony/OptimizeForm.h"
-#include "parsimony/ThoroughResults.h"
-#include "parsimony/TreeOptForm.h"
-#include "parsimony/UpDownEdit.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/exact/ExactRows.h"
+#include "parsimony/exact/ExactSearch.h"
+#include "parsimony/forms/CharFitForm.h"
+#include "parsimony/forms/OptimizeForm.h"
+#include "parsimony/forms/TreeOptForm.h"
+#include "parsimony/forms/UpDownEdit.h"
+#include "parsimony/summaries/CharFit.h"
 #include "tests/gui/ParsimonyApp.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include "app/Mainform.h"
 #include "data/ImportForm.h"
 #include "data/StringGrid.h"
-#include "parsimony/CharFitForm.h"
-#include "parsimony/OptimizeForm.h"
-#include "parsimony/TreeOptForm.h"
+#include "parsimony/forms/CharFitForm.h"
+#include "parsimony/forms/OptimizeForm.h"
+#include "parsimony/forms/TreeOptForm.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/FindWidget.h"
 

@@ -18,8 +18,8 @@
 
 #include "app/Mainform.h"
 #include "graphics/TreeGrafik.h"
-#include "parsimony/OptimizeForm.h"
-#include "parsimony/TreeOptForm.h"
+#include "parsimony/forms/OptimizeForm.h"
+#include "parsimony/forms/TreeOptForm.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/FindWidget.h"
 

@@ -19,12 +19,12 @@
 #include "graphics/GrfPaintBox.h"
 #include "graphics/TreeGrafik.h"
 #include "graphics/TreeSpezial.h"
-#include "parsimony/BranchChanges.h"
-#include "parsimony/Consensus.h"
-#include "parsimony/CreateTree.h"
-#include "parsimony/OptimizeForm.h"
-#include "parsimony/SupportForm.h"
-#include "parsimony/TreeOptForm.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/forms/OptimizeForm.h"
+#include "parsimony/forms/SupportForm.h"
+#include "parsimony/forms/TreeOptForm.h"
+#include "parsimony/summaries/BranchChanges.h"
+#include "parsimony/summaries/Consensus.h"
 #include "tests/gui/ParsimonyApp.h"
 
 namespace {

@@ -10,11 +10,11 @@
 
 #include "app/Mainform.h"
 #include "data/StringGrid.h"
-#include "parsimony/CreateTree.h"
-#include "parsimony/OptimizeForm.h"
-#include "parsimony/ThoroughResults.h"
-#include "parsimony/TreeOptForm.h"
-#include "parsimony/UpDownEdit.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/forms/OptimizeForm.h"
+#include "parsimony/forms/TreeOptForm.h"
+#include "parsimony/forms/UpDownEdit.h"
+#include "parsimony/thorough/ThoroughRows.h"
 #include "tests/gui/ParsimonyApp.h"
 
 namespace {

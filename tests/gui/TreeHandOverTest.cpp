@@ -13,9 +13,9 @@
 #include "graphics/GrfPaintBox.h"
 #include "graphics/TreeGrafik.h"
 #include "graphics/TreeSpezial.h"
-#include "parsimony/CreateTree.h"
-#include "parsimony/OptimizeForm.h"
-#include "parsimony/TreeOptForm.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/forms/OptimizeForm.h"
+#include "parsimony/forms/TreeOptForm.h"
 #include "tests/gui/ParsimonyApp.h"
 
 namespace {

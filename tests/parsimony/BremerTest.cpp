@@ -6,9 +6,9 @@
 #include <functional>
 #include <map>
 
-#include "parsimony/Bremer.h"
-#include "parsimony/PackedStates.h"
-#include "parsimony/ThoroughScorer.h"
+#include "parsimony/length/PackedStates.h"
+#include "parsimony/summaries/Bremer.h"
+#include "parsimony/thorough/ThoroughScorer.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/RootedTrees.h"
 #include "tests/parsimony/TreeTestSupport.h"

@@ -2,9 +2,9 @@
 
 #include "data/ImportSource.h"
 #include "data/Path.h"
-#include "parsimony/CharFit.h"
-#include "parsimony/OptimizeRun.h"
-#include "parsimony/TreeTable.h"
+#include "parsimony/evolutionary/OptimizeRun.h"
+#include "parsimony/evolutionary/TreeTable.h"
+#include "parsimony/summaries/CharFit.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
 

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include "parsimony/Consensus.h"
+#include "parsimony/summaries/Consensus.h"
 #include "tests/parsimony/TreeTestSupport.h"
 
 namespace {

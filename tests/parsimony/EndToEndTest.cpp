@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "data/Path.h"
-#include "parsimony/CreateTree.h"
-#include "parsimony/ReferenceTree.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/length/ReferenceTree.h"
 #include "tests/parsimony/TreeTestSupport.h"
 
 namespace {

@@ -9,10 +9,10 @@
 
 #include "RandomField.h"
 #include "TreeTestSupport.h"
-#include "parsimony/ExactField.h"
-#include "parsimony/ExactSearch.h"
-#include "parsimony/ExactStart.h"
-#include "parsimony/PackedStates.h"
+#include "parsimony/exact/ExactField.h"
+#include "parsimony/exact/ExactSearch.h"
+#include "parsimony/exact/ExactStart.h"
+#include "parsimony/length/PackedStates.h"
 
 namespace {
 // The result of a run that must not be refused.

@@ -3,9 +3,9 @@
 // tree length on random trees and data under both rules.
 #include <gtest/gtest.h>
 
-#include "parsimony/BranchChanges.h"
-#include "parsimony/FitStatistics.h"
-#include "parsimony/ReferenceTree.h"
+#include "parsimony/length/ReferenceTree.h"
+#include "parsimony/summaries/BranchChanges.h"
+#include "parsimony/summaries/FitStatistics.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "parsimony/Newick.h"
-#include "parsimony/ReferenceTree.h"
-#include "parsimony/ThoroughTree.h"
+#include "parsimony/length/ReferenceTree.h"
+#include "parsimony/thorough/ThoroughTree.h"
+#include "parsimony/treefiles/Newick.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
 

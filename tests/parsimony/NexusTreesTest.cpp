@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "parsimony/CreateTree.h"
-#include "parsimony/NexusTrees.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/treefiles/NexusTrees.h"
 #include "tests/support/BatchRun.h"
 
 namespace {

@@ -20,8 +20,8 @@
 #include "data/NexusReader.h"
 #include "data/Path.h"
 #include "data/TextFile.h"
-#include "parsimony/CreateTree.h"
-#include "parsimony/NexusTrees.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/treefiles/NexusTrees.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "parsimony/ThoroughTree.h"
+#include "parsimony/thorough/ThoroughTree.h"
 
 namespace rooted_trees_detail {
 // Tip k goes on every branch (and above the root) of every tree on tips 0..k-1.

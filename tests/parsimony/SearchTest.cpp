@@ -3,9 +3,9 @@
 #include <QRegularExpression>
 #include <map>
 
-#include "parsimony/CreateTree.h"
-#include "parsimony/ReferenceTree.h"
-#include "parsimony/TreeTable.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/evolutionary/TreeTable.h"
+#include "parsimony/length/ReferenceTree.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
 

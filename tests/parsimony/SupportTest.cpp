@@ -2,7 +2,7 @@
 // of replicates, threads and cancel.
 #include <gtest/gtest.h>
 
-#include "parsimony/Support.h"
+#include "parsimony/summaries/Support.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
 

@@ -4,11 +4,11 @@
 
 #include <set>
 
-#include "parsimony/Newick.h"
-#include "parsimony/PackedStates.h"
-#include "parsimony/ReferenceTree.h"
-#include "parsimony/ThoroughScorer.h"
-#include "parsimony/ThoroughSearch.h"
+#include "parsimony/length/PackedStates.h"
+#include "parsimony/length/ReferenceTree.h"
+#include "parsimony/thorough/ThoroughScorer.h"
+#include "parsimony/thorough/ThoroughSearch.h"
+#include "parsimony/treefiles/Newick.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/RootedTrees.h"
 #include "tests/parsimony/TreeTestSupport.h"

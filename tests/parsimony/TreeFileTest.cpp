@@ -9,8 +9,8 @@
 #include "data/DataFile.h"
 #include "data/NumberFormat.h"
 #include "data/Path.h"
-#include "parsimony/CreateTree.h"
-#include "parsimony/TreeFile.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/treefiles/TreeFile.h"
 #include "tests/support/BatchRun.h"
 
 namespace {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "parsimony/CreateTree.h"
-#include "parsimony/MakeTree.h"
-#include "parsimony/PackedStates.h"
-#include "parsimony/ReferenceTree.h"
-#include "parsimony/SwapScoring.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/length/MakeTree.h"
+#include "parsimony/length/PackedStates.h"
+#include "parsimony/length/ReferenceTree.h"
+#include "parsimony/length/SwapScoring.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
 

@@ -2,7 +2,7 @@
 // Building trees by hand and at random for the parsimony tests.
 #include <random>
 
-#include "parsimony/MakeTree.h"
+#include "parsimony/length/MakeTree.h"
 
 // A tree from parent links: tipAnc[i-1] is tip i's parent, nodeAnc[j-1] node
 // j's; tip i holds object objects[i-1] (object i when objects is empty).

@@ -1,0 +1,161 @@
+#include "parsimony/exact/ExactStart.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "parsimony/Random.h"
+#include "parsimony/exact/ExactPartial.h"
+#include "parsimony/exact/ExactSearch.h"
+
+std::vector<int> FurthestOrder(const TExactField& field)
+{
+    const int n = field.Objects();
+    std::vector<int> order;
+    if (n < 2) return order;
+    TPartialTree tree(field);
+    int bestA = 1, bestB = 2;
+    std::int64_t widest = -1;
+    for (int a = 1; a <= n; ++a)
+        for (int b = a + 1; b <= n; ++b) {
+            tree.Start(a, b);
+            if (tree.Length() > widest) {
+                widest = tree.Length();
+                bestA = a;
+                bestB = b;
+            }
+        }
+    tree.Start(bestA, bestB);
+    order = {bestA, bestB};
+    std::vector<char> placed(static_cast<size_t>(n) + 1, 0);
+    placed[static_cast<size_t>(bestA)] = placed[static_cast<size_t>(bestB)] = 1;
+    while (static_cast<int>(order.size()) < n) {
+        int pick = 0, pickPlace = -1, pickNear = 0;
+        std::int64_t pickCost = -1;
+        for (int x = 1; x <= n; ++x) {
+            if (placed[static_cast<size_t>(x)]) continue;
+            tree.ScorePlaces(x);
+            std::int64_t cheapest = std::numeric_limits<std::int64_t>::max();
+            int at = -1;
+            for (int v : tree.Places())
+                if (tree.Delta(v) < cheapest) {
+                    cheapest = tree.Delta(v);
+                    at = v;
+                }
+            // Ties go to the object with the fewest places near its cheapest:
+            // fewer partial trees survive.
+            int near = 0;
+            for (int v : tree.Places()) near += tree.Delta(v) <= cheapest + 1;
+            if (cheapest > pickCost || (cheapest == pickCost && near < pickNear)) {
+                pickCost = cheapest;
+                pick = x;
+                pickPlace = at;
+                pickNear = near;
+            }
+        }
+        tree.Insert(pickPlace, pick);
+        placed[static_cast<size_t>(pick)] = 1;
+        order.push_back(pick);
+    }
+    return order;
+}
+
+std::vector<std::uint64_t> WagnerClades(const TExactField& field, const std::vector<int>& order)
+{
+    TPartialTree tree(field);
+    tree.Start(order[0], order[1]);
+    for (size_t k = 2; k < order.size(); ++k) {
+        tree.ScorePlaces(order[k]);
+        int at = tree.Places().front();
+        for (int v : tree.Places())
+            if (tree.Delta(v) < tree.Delta(at)) at = v;
+        tree.Insert(at, order[k]);
+    }
+    std::vector<std::uint64_t> clades;
+    tree.Clades(clades);
+    return clades;
+}
+
+namespace {
+// Parent links of a tree as one array: tips 1..n, nodes n+1..2n-1; 0 = none.
+TIntNum& Anc(TTree& tree, int v)
+{
+    const int n = tree.TipCount();
+    return v <= n ? tree.Tips[static_cast<size_t>(v)].Anc
+                  : tree.Nodes[static_cast<size_t>(v - n)].Anc;
+}
+
+bool InSubtree(TTree& tree, int w, int top)
+{
+    const int n = tree.TipCount();
+    for (int k = 0; w != 0 && k <= 2 * n; ++k) {
+        if (w == top) return true;
+        w = Anc(tree, w) == 0 ? 0 : n + Anc(tree, w);
+    }
+    return false;
+}
+}  // namespace
+
+std::int64_t ImproveBySubtreeMoves(TTree& tree, TTreeScorer& scorer)
+{
+    const int n = tree.TipCount();
+    std::int64_t best = scorer.Length(tree, n);
+    for (bool improved = true; improved;) {
+        improved = false;
+        for (int v = 1; v < 2 * n && !improved; ++v) {
+            const int p = Anc(tree, v);  // node number
+            if (p == 0) continue;
+            const int pv = n + p;
+            const TIntNum g = Anc(tree, pv);
+            int sibling = 0;
+            for (int s = 1; s < 2 * n; ++s)
+                if (s != v && Anc(tree, s) == p) sibling = s;
+            Anc(tree, sibling) = g;  // take the subtree out
+            for (int w = 1; w < 2 * n && !improved; ++w) {
+                if (w == pv || w == sibling || InSubtree(tree, w, v)) continue;
+                if (sibling <= n && g == 0) break;  // only one tip left
+                const TIntNum old = Anc(tree, w);
+                Anc(tree, pv) = old;
+                Anc(tree, w) = static_cast<TIntNum>(p);
+                const std::int64_t length = scorer.Length(tree, n);
+                if (length < best) {
+                    best = length;
+                    improved = true;
+                } else {
+                    Anc(tree, w) = old;
+                }
+            }
+            if (!improved) {
+                Anc(tree, pv) = g;
+                Anc(tree, sibling) = static_cast<TIntNum>(p);
+            }
+        }
+    }
+    return best;
+}
+
+TExactStartTree QuickShortTree(const TPackedField& packed, const TExactField& field,
+                               bool missingData, const std::vector<int>& order)
+{
+    const int n = field.Objects();
+    TTreeScorer scorer(packed, missingData);
+    TExactStartTree best;
+    bool first = true;
+    std::vector<int> shuffled = order;
+    TRandom random(20261208);
+    const int starts = 1 + std::min(10, std::max(2, 200 / std::max(n, 1)));
+    for (int k = 0; k < starts; ++k) {
+        if (k > 0)
+            for (int i = n - 1; i > 0; --i)
+                std::swap(shuffled[static_cast<size_t>(i)],
+                          shuffled[static_cast<size_t>(random.Below(i + 1))]);
+        TTree tree = TreeFromClades(WagnerClades(field, shuffled), n);
+        const std::int64_t length = ImproveBySubtreeMoves(tree, scorer);
+        if (first || length < best.Length) {
+            best.Tree = std::move(tree);
+            best.Length = length;
+            first = false;
+        }
+    }
+    scorer.Evaluate(best.Tree);
+    return best;
+}

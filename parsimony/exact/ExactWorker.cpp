@@ -1,0 +1,276 @@
+#include "parsimony/exact/ExactWorker.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+TExactShared::TExactShared(const TExactField& field, const TGroupBound& bound,
+                           std::vector<int> order, bool objectBound, bool placeBound, int maxTrees,
+                           std::int64_t upperBound)
+    : Field(field),
+      Bound(bound),
+      Order(std::move(order)),
+      ObjectBound(objectBound),
+      PlaceBound(placeBound),
+      MaxTrees(maxTrees),
+      Best(upperBound)
+{
+    const int n = field.Objects();
+    Weight.assign(static_cast<size_t>(n) + 2, 1.0);
+    for (int m = 3; m <= n + 1; ++m)
+        Weight[static_cast<size_t>(m)] = Weight[static_cast<size_t>(m - 1)] / (2 * m - 3);
+}
+
+TExactWorker::TExactWorker(TExactShared& shared) : Sh(shared), N(shared.Field.Objects())
+{
+    Levels.resize(static_cast<size_t>(N) + 1);
+    for (int m = 2; m < N; ++m)
+        Levels[static_cast<size_t>(m)] = std::make_unique<TPartialTree>(shared.Field);
+    Ones.assign(static_cast<size_t>(shared.Field.Words()), 0);
+    Twos.assign(static_cast<size_t>(shared.Field.Words()), 0);
+    Taken.assign(static_cast<size_t>(shared.Field.Words()), 0);
+    Conflict.assign(static_cast<size_t>(shared.Field.Words()), 0);
+    Path.assign(static_cast<size_t>(N) + 1, -1);
+}
+
+void TExactWorker::Publish()
+{
+    PublishedNodes.store(Nodes, std::memory_order_relaxed);
+    PublishedDone.store(Done, std::memory_order_relaxed);
+    NodesAtPublish = Nodes;
+}
+
+std::int64_t TExactWorker::BoundOf(TPartialTree& tree)
+{
+    if (!Sh.ObjectBound) return tree.Length();
+    tree.CountSteps(Ones.data(), Twos.data());
+    const std::int64_t cheap = tree.Length() + Sh.Bound.Extra(Ones.data(), Twos.data());
+    const std::int64_t best = Sh.Best.load(std::memory_order_relaxed);
+    if (!Sh.PlaceBound || tree.Tips() > N - 2 || cheap > best || cheap + 4 <= best) return cheap;
+    // The bits are shared out among the objects still to add; each object
+    // adds at least the fewest steps of its bits at any place, whatever
+    // else joins. The bits left over keep the bounds above. Costly: only
+    // tried near the cut.
+    const int w = Sh.Field.Words();
+    std::fill(Taken.begin(), Taken.end(), 0);
+    std::int64_t sum = 0;
+    for (int k = tree.Tips(); k < N; ++k) {
+        const int x = Sh.Order[static_cast<size_t>(k)];
+        tree.CheapestPlace(x, nullptr, Conflict.data());
+        bool any = false;
+        for (int i = 0; i < w; ++i) {
+            Conflict[static_cast<size_t>(i)] &= ~Taken[static_cast<size_t>(i)];
+            any = any || Conflict[static_cast<size_t>(i)] != 0;
+        }
+        if (!any) continue;
+        sum += tree.CheapestPlace(x, Conflict.data(), nullptr);
+        for (int i = 0; i < w; ++i)
+            Taken[static_cast<size_t>(i)] |= Conflict[static_cast<size_t>(i)];
+    }
+    const std::int64_t placeLb =
+        tree.Length() + sum + Sh.Bound.Extra(Ones.data(), Twos.data(), Taken.data());
+    return std::max(cheap, placeLb);
+}
+
+void TExactWorker::Trim()
+{
+    const size_t keep = static_cast<size_t>(Sh.MaxTrees);
+    if (Keys.size() <= keep) return;
+    std::nth_element(Keys.begin(), Keys.begin() + static_cast<long>(keep), Keys.end());
+    Keys.resize(keep);
+}
+
+void TExactWorker::Record(std::int64_t length, const TPartialTree& tree, int v, int x)
+{
+    if (length < LocalBest) {
+        LocalBest = length;
+        Count = 0;
+        Keys.clear();
+    }
+    if (length == LocalBest) {
+        if (Count < UINT64_MAX) ++Count;
+        if (Sh.MaxTrees > 0) {
+            Keys.emplace_back();
+            tree.CladesWith(v, x, Keys.back());
+            if (Keys.size() >= 2 * static_cast<size_t>(Sh.MaxTrees) + 64) Trim();
+        }
+    }
+    std::int64_t current = Sh.Best.load();
+    while (length < current && !Sh.Best.compare_exchange_weak(current, length)) {
+    }
+}
+
+std::int64_t TExactWorker::Explore(int m, std::int64_t bound)
+{
+    TPartialTree& tree = *Levels[static_cast<size_t>(m)];
+    const int x = Sh.Order[static_cast<size_t>(m)];
+    tree.ScorePlaces(x);
+    const std::vector<int>& places = tree.Places();
+    Nodes += places.size();
+    const double share = Sh.Weight[static_cast<size_t>(m) + 1];
+    std::int64_t open = ExactNoBound;
+    for (int v : places) {
+        const std::int64_t length = tree.Length() + tree.Delta(v);
+        const std::int64_t cheap = std::max(length, bound);
+        const std::int64_t best = Sh.Best.load(std::memory_order_relaxed);
+        if (cheap > best) {
+            Done += share;
+            continue;
+        }
+        if (Sh.Stop.load(std::memory_order_relaxed)) {  // left for the lower bound
+            open = std::min(open, cheap);
+            continue;
+        }
+        if (m + 1 == N) {
+            Record(length, tree, v, x);
+            Done += share;
+            continue;
+        }
+        TPartialTree& child = *Levels[static_cast<size_t>(m) + 1];
+        child.CopyFrom(tree);
+        child.Insert(v, x);
+        const std::int64_t lower = std::max(cheap, BoundOf(child));
+        if (lower > Sh.Best.load(std::memory_order_relaxed)) {
+            Done += share;
+            continue;
+        }
+        Path[static_cast<size_t>(m)] = v;
+        if (m + 1 == SplitTips) {
+            Tasks->push_back({std::vector<int>(Path.begin() + 2, Path.begin() + m + 1), lower});
+            continue;
+        }
+        open = std::min(open, Explore(m + 1, lower));
+        if (Nodes - NodesAtPublish > 20000) Publish();
+    }
+    return open;
+}
+
+std::int64_t TExactWorker::ExploreFromStart(int splitTips, std::vector<TExactTask>* tasks)
+{
+    SplitTips = splitTips;
+    Tasks = tasks;
+    TPartialTree& start = *Levels[2];
+    start.Start(Sh.Order[0], Sh.Order[1]);
+    ++Nodes;
+    const std::int64_t open = Explore(2, BoundOf(start));
+    Publish();
+    return open;
+}
+
+std::int64_t TExactWorker::ExploreTask(const TExactTask& task)
+{
+    SplitTips = 0;
+    Tasks = nullptr;
+    const int tips = static_cast<int>(task.Path.size()) + 2;
+    if (task.Bound > Sh.Best.load()) {
+        Done += Sh.Weight[static_cast<size_t>(tips)];
+        return ExactNoBound;
+    }
+    Levels[2]->Start(Sh.Order[0], Sh.Order[1]);
+    for (int m = 2; m < tips; ++m) {
+        Levels[static_cast<size_t>(m) + 1]->CopyFrom(*Levels[static_cast<size_t>(m)]);
+        Levels[static_cast<size_t>(m) + 1]->Insert(task.Path[static_cast<size_t>(m - 2)],
+                                                   Sh.Order[static_cast<size_t>(m)]);
+    }
+    const std::int64_t open = Explore(tips, task.Bound);
+    Publish();
+    return open;
+}
+
+TExactRun::TExactRun(TExactShared& shared, int threads) : Sh(shared), Threads(std::max(1, threads))
+{
+    for (int k = 0; k < Threads; ++k) Workers.push_back(std::make_unique<TExactWorker>(shared));
+    Open.assign(static_cast<size_t>(Threads), ExactNoBound);
+}
+
+TExactRun::~TExactRun()
+{
+    Sh.Stop.store(true);
+    if (Coordinator.joinable()) Coordinator.join();
+}
+
+void TExactRun::Work(int worker)
+{
+    for (;;) {
+        const size_t k = NextTask.fetch_add(1);
+        if (k >= Tasks.size()) return;
+        std::int64_t& open = Open[static_cast<size_t>(worker)];
+        if (Sh.Stop.load())
+            open = std::min(open, Tasks[k].Bound);
+        else
+            open = std::min(open, Workers[static_cast<size_t>(worker)]->ExploreTask(Tasks[k]));
+    }
+}
+
+void TExactRun::Start()
+{
+    // Many more tasks than threads: their sizes differ by orders of magnitude,
+    // and the last ones should not leave threads idle. One thread needs none.
+    const int n = Sh.Field.Objects();
+    int splitTips = n + 1;
+    if (Threads > 1) {
+        double trees = 1;
+        for (int m = 2; m < n; ++m) {
+            if (trees >= 1000.0 * Threads) {
+                splitTips = m;
+                break;
+            }
+            trees *= 2 * m - 1;
+        }
+    }
+    Coordinator = std::thread([this, splitTips] {
+        Open[0] = Workers[0]->ExploreFromStart(splitTips, &Tasks);
+        if (!Tasks.empty()) {
+            std::vector<std::thread> helpers;
+            for (int k = 1; k < Threads; ++k) helpers.emplace_back([this, k] { Work(k); });
+            Work(0);
+            for (std::thread& t : helpers) t.join();
+        }
+        const std::lock_guard<std::mutex> guard(Lock);
+        Finished = true;
+        Ended.notify_all();
+    });
+}
+
+bool TExactRun::WaitFor(double seconds)
+{
+    std::unique_lock<std::mutex> guard(Lock);
+    return Ended.wait_for(guard, std::chrono::duration<double>(seconds),
+                          [this] { return Finished; });
+}
+
+std::uint64_t TExactRun::Nodes() const
+{
+    std::uint64_t nodes = 0;
+    for (const auto& w : Workers) nodes += w->PublishedNodes.load(std::memory_order_relaxed);
+    return nodes;
+}
+
+double TExactRun::Done() const
+{
+    double done = 0;
+    for (const auto& w : Workers) done += w->PublishedDone.load(std::memory_order_relaxed);
+    return std::min(done, 1.0);
+}
+
+TExactOutcome TExactRun::Collect()
+{
+    while (!WaitFor(1.0)) {
+    }
+    if (Coordinator.joinable()) Coordinator.join();
+    TExactOutcome outcome;
+    outcome.Best = ExactNoBound;
+    for (const auto& w : Workers) outcome.Best = std::min(outcome.Best, w->LocalBest);
+    outcome.Found = outcome.Best != ExactNoBound;
+    for (const auto& w : Workers) {
+        outcome.Nodes += w->NodeCount();
+        if (outcome.Found && w->LocalBest == outcome.Best) {
+            outcome.Count =
+                outcome.Count > UINT64_MAX - w->Count ? UINT64_MAX : outcome.Count + w->Count;
+            outcome.Keys.insert(outcome.Keys.end(), w->Keys.begin(), w->Keys.end());
+        }
+    }
+    for (std::int64_t open : Open) outcome.OpenBound = std::min(outcome.OpenBound, open);
+    outcome.Complete = outcome.OpenBound == ExactNoBound;
+    return outcome;
+}

@@ -1,0 +1,341 @@
+#include "parsimony/forms/OptimizeForm.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "data/NumberFormat.h"
+#include "data/UiServices.h"
+#include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/evolutionary/EvolutionaryJob.h"
+#include "parsimony/evolutionary/OptimizeRun.h"
+#include "parsimony/evolutionary/TreeTable.h"
+#include "parsimony/exact/ExactJob.h"
+#include "parsimony/forms/FormHelpers.h"
+#include "parsimony/forms/UpDownEdit.h"
+#include "parsimony/thorough/ThoroughJob.h"
+
+namespace {
+QLabel* BoldLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    QFont f = label->font();
+    f.setBold(true);
+    label->setFont(f);
+    return label;
+}
+
+// At most this often the generation bar is moved: a small data set runs
+// many thousand generations a second.
+constexpr qint64 ProgressIntervalMs = 40;
+}  // namespace
+
+void SetStatusLabel(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->setAutoFillBackground(!text.isEmpty());
+}
+
+TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      Ctx(context)
+{
+    setWindowTitle(QStringLiteral("Camin - Sokal parsimony"));
+    resize(481, 223);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* grid = new QGridLayout;
+    Label1 = BoldLabel(QStringLiteral("Generations"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Edit1 = new TUpDownEdit(500, 5000, 100, QStringLiteral("1000"), this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Label2 = BoldLabel(QStringLiteral("No. of trees"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Edit2 = new TUpDownEdit(5, 30, 5, QStringLiteral("10"), this);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    CheckBox1 = new QCheckBox(QStringLiteral("Missing data ?"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    QFont bold = CheckBox1->font();
+    bold.setBold(true);
+    CheckBox1->setFont(bold);
+    CheckBox1->setChecked(true);
+    CheckBox1->setAutoFillBackground(true);
+    for (QWidget* w : {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2),
+                       static_cast<QWidget*>(CheckBox1)})
+        InfoTipBackground(w);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar2 = new QProgressBar(this);
+    ProgressBar2->setObjectName(QStringLiteral("ProgressBar2"));
+    for (QProgressBar* bar : {ProgressBar1, ProgressBar2}) {
+        bar->setRange(0, 1);
+        bar->setValue(0);
+        bar->setTextVisible(false);
+    }
+    Label4 = BoldLabel(QString(), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label3 = BoldLabel(QString(), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    QPalette red = Label4->palette();
+    red.setColor(QPalette::Window, Qt::red);
+    Label4->setPalette(red);
+    QPalette lime = Label3->palette();
+    lime.setColor(QPalette::Window, QColor(0, 255, 0));
+    Label3->setPalette(lime);
+
+    LabelKind = BoldLabel(QStringLiteral("Search"), this);
+    CbKind = new QComboBox(this);
+    CbKind->setObjectName(QStringLiteral("CbKind"));
+    CbKind->addItems({QStringLiteral("Evolutionary (random addition, random swaps)"),
+                      QStringLiteral("Thorough (TBR + ratchet)"),
+                      QStringLiteral("Exact (branch and bound)")});
+    // A box of labelled edits, shown in place of the generations and trees.
+    auto settingsBox = [this](const std::vector<std::pair<QString, QLineEdit*>>& rows) {
+        auto* box = new QWidget(this);
+        auto* grid = new QGridLayout(box);
+        grid->setContentsMargins(0, 0, 0, 0);
+        for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+            rows[static_cast<size_t>(r)].second->setParent(box);
+            grid->addWidget(BoldLabel(rows[static_cast<size_t>(r)].first, box), r, 0);
+            grid->addWidget(rows[static_cast<size_t>(r)].second, r, 1);
+        }
+        grid->setColumnStretch(1, 1);
+        box->hide();
+        return box;
+    };
+    auto edit = [](const QString& name, const QString& text) {
+        auto* e = new QLineEdit(text);
+        e->setObjectName(name);
+        return e;
+    };
+    const QString cores = QString::number(std::max(1, QThread::idealThreadCount()));
+    EdTimeLimit = edit(QStringLiteral("EdTimeLimit"), QStringLiteral("60"));
+    EdReplicates = edit(QStringLiteral("EdReplicates"), QStringLiteral("1000"));
+    EdThreads = edit(QStringLiteral("EdThreads"), cores);
+    ThoroughBox = settingsBox({{QStringLiteral("Time limit (s)"), EdTimeLimit},
+                               {QStringLiteral("Replicates"), EdReplicates},
+                               {QStringLiteral("Threads"), EdThreads}});
+    ThoroughBox->setObjectName(QStringLiteral("ThoroughBox"));
+    EdExactTimeLimit = edit(QStringLiteral("EdExactTimeLimit"), QStringLiteral("600"));
+    EdExactTimeLimit->setPlaceholderText(QStringLiteral("no limit"));
+    EdMaxTrees = edit(QStringLiteral("EdMaxTrees"), QStringLiteral("1000"));
+    EdExactThreads = edit(QStringLiteral("EdExactThreads"), cores);
+    ExactBox = settingsBox({{QStringLiteral("Time limit (s)"), EdExactTimeLimit},
+                            {QStringLiteral("Max. trees"), EdMaxTrees},
+                            {QStringLiteral("Threads"), EdExactThreads}});
+    ExactBox->setObjectName(QStringLiteral("ExactBox"));
+
+    grid->addWidget(LabelKind, 0, 0);
+    grid->addWidget(CbKind, 0, 1);
+    grid->addWidget(Label1, 1, 0);
+    grid->addWidget(Edit1, 1, 1);
+    grid->addWidget(Label2, 2, 0);
+    grid->addWidget(Edit2, 2, 1);
+    grid->addWidget(ThoroughBox, 1, 0, 2, 2);
+    grid->addWidget(ExactBox, 1, 0, 2, 2);
+    grid->addWidget(CheckBox1, 3, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(ProgressBar1, 4, 0, 1, 2);
+    grid->addWidget(Label4, 4, 2);
+    grid->addWidget(ProgressBar2, 5, 0, 1, 2);
+    grid->addWidget(Label3, 5, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnMinimumWidth(2, 150);
+    layout->addLayout(grid);
+    layout->addStretch(1);
+
+    auto* panel = new QHBoxLayout;
+    LabelSeed = new QLabel(this);
+    LabelSeed->setObjectName(QStringLiteral("LabelSeed"));
+    LabelSeed->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
+    BtnCancel->setEnabled(false);
+    Button1 = new QPushButton(QStringLiteral("Continue"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setDefault(true);
+    panel->addWidget(LabelSeed, 1);
+    panel->addWidget(BtnCancel);
+    panel->addWidget(Button1);
+    layout->addLayout(panel);
+
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(BtnCancel, &QPushButton::clicked, this, [this] { BtnCancelClick(); });
+    connect(CbKind, &QComboBox::currentIndexChanged, this, [this] { KindChanged(); });
+}
+
+TFrmOptimize::~TFrmOptimize()
+{
+    // Each job cancels and waits for its thread, while the window can still
+    // take what the thread posts.
+    Evolutionary.reset();
+    Thorough.reset();
+    Exact.reset();
+}
+
+template <typename F>
+void TFrmOptimize::Post(F f)
+{
+    QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
+}
+
+void TFrmOptimize::Button1Click()
+{
+    if (IsRunning()) {
+        Ctx.Ui.ShowInformation(this, QStringLiteral("The parsimony search is already running."));
+        return;
+    }
+    if (SearchKind() == TSearchKind::Thorough) {
+        StartThorough();
+        return;
+    }
+    if (SearchKind() == TSearchKind::Exact) {
+        StartExact();
+        return;
+    }
+    // Both texts are checked before anything is computed.
+    const TResult<TSearchRequest> request =
+        ReadSearchRequest(Edit2->text(), Edit1->text(), Ctx.Model.ObjectCount);
+    if (!request) {
+        Ctx.Ui.ShowError(this, request.Error());
+        return;
+    }
+    if (!CodingFitsData(Ctx.Model)) {
+        Ctx.Ui.ShowError(this, CodingOutdated);
+        return;
+    }
+    StartRun(request->TreeCount, request->Generations);
+}
+
+void TFrmOptimize::StartRun(int treeCount, int generations)
+{
+    TSearchSettings settings;
+    settings.TreeCount = treeCount;
+    settings.Generations = generations;
+    settings.MissingData = CheckBox1->isChecked();
+    settings.Seed = FixedSeed ? *FixedSeed : ClockSeed();
+    Evolutionary = std::make_unique<TEvolutionaryJob>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
+                                                      Ctx.Model.CharacterCount, settings,
+                                                      Edit2->text(), Edit1->text());
+
+    LabelSeed->setText(QStringLiteral("Seed = %1").arg(*settings.Seed));
+    emit ResultsCleared();
+    ProgressBar1->setRange(0, treeCount);
+    ProgressBar1->setValue(0);
+    ProgressBar2->setRange(0, std::max(generations, 1));
+    ProgressBar2->setValue(0);
+    SetStatusLabel(Label4, QStringLiteral("add branches randomly"));
+    SetStatusLabel(Label3, QString());
+    SetRunning(true);
+
+    // The callbacks run on the job's thread: they only post to this window.
+    TEvolutionaryJob::TCallbacks job;
+    TSearchCallbacks& cb = job.Search;
+    cb.GrowProgress = [this](int k) { Post([this, k] { ProgressBar1->setValue(k); }); };
+    const TParsimonySearch* search = &Evolutionary->Search();
+    const QChar separator = LocaleDecimalSeparator();
+    cb.Grown = [this, search, separator] {
+        std::vector<QStringList> rows = PopulationListRows(search->Histories(), separator);
+        Post([this, rows = std::move(rows)] {
+            emit ListFilled(rows);
+            SetStatusLabel(Label3, QStringLiteral("swap branches randomly"));
+        });
+    };
+    // The replaced slot's length, then its history.
+    cb.SlotReplaced = [this, search, separator](const TSlotReplacement& r) {
+        const QStringList row =
+            PopulationListRow(search->Histories()[static_cast<size_t>(r.Slot)], separator);
+        Post([this, slot = r.Slot, row] {
+            emit ListCellChanged(slot, 2, row[2]);
+            emit ListCellChanged(slot, 0, row[0]);
+        });
+    };
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    auto lastShown = std::make_shared<qint64>(-ProgressIntervalMs);
+    cb.GenerationProgress = [this, clock, lastShown, generations](int g) {
+        const qint64 now = clock->elapsed();
+        if (g != 0 && g != generations && now - *lastShown < ProgressIntervalMs) return;
+        *lastShown = now;
+        Post([this, g] { ProgressBar2->setValue(g); });
+    };
+    job.Finished = [this] { Post([this] { RunEnded(); }); };
+    Evolutionary->Start(std::move(job));
+}
+
+void TFrmOptimize::BtnCancelClick()
+{
+    if (!IsRunning()) return;
+    if (Evolutionary) Evolutionary->Cancel();
+    if (Thorough) Thorough->Cancel();
+    if (Exact) Exact->Cancel();
+    BtnCancel->setEnabled(false);
+}
+
+void TFrmOptimize::closeEvent(QCloseEvent* event)
+{
+    // Closing the window while the search runs cancels it; the window closes
+    // when the search has stopped and its results are shown.
+    if (IsRunning()) {
+        BtnCancelClick();
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void TFrmOptimize::SetRunning(bool running)
+{
+    Button1->setEnabled(!running);
+    BtnCancel->setEnabled(running);
+    Edit1->setEnabled(!running);
+    Edit2->setEnabled(!running);
+    CheckBox1->setEnabled(!running);
+    CbKind->setEnabled(!running);
+    ThoroughBox->setEnabled(!running);
+    ExactBox->setEnabled(!running);
+}
+
+void TFrmOptimize::RunEnded()
+{
+    // Everything the job posted before it ended has been handled by now.
+    const std::unique_ptr<TEvolutionaryJob> job = std::move(Evolutionary);
+    SetRunning(false);
+    const TEvolutionaryOutcome& outcome = job->Outcome();
+    const std::shared_ptr<TParsimonySearch>& search = outcome.Population;
+    if (outcome.Status == TSearchStatus::Refused) {
+        emit ResultsCleared();
+        Ctx.Ui.ShowError(this, outcome.Refusal.Error());
+        emit RunFinished();
+        return;
+    }
+    if (search->TreeCount() == 0) {
+        emit ResultsCleared();
+        SetStatusLabel(Label4, QString());
+        SetStatusLabel(Label3, QString());
+        Ctx.WriteProtocol(outcome.Protocol);
+        Ctx.Ui.ShowInformation(
+            this, QStringLiteral("The run was cancelled before the first tree was complete; "
+                                 "there are no trees to show."));
+        emit RunFinished();
+        return;
+    }
+    const QChar separator = LocaleDecimalSeparator();
+    // The list exactly as the search left it.
+    emit ListFilled(PopulationListRows(search->Histories(), separator));
+    const double best = search->FindBestTree().second;
+    emit PopulationFound(search, OptimumText(best, separator));
+    Ctx.WriteProtocol(outcome.Protocol);
+    hide();
+    emit RunFinished();
+}

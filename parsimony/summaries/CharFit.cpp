@@ -1,0 +1,30 @@
+#include "parsimony/summaries/CharFit.h"
+
+#include <cmath>
+
+QStringList CharFitHeader()
+{
+    return {QStringLiteral("Characters"), QStringLiteral("No of states"),
+            QStringLiteral("Evolutionary steps"), QStringLiteral("Compatibility"),
+            QStringLiteral("Homoplasy")};
+}
+
+std::vector<QStringList> CharFitTable(TTree& tree, const TSField& charField)
+{
+    const int characterCount = charField.Places.Count();
+    std::vector<QStringList> rows;
+    rows.reserve(static_cast<size_t>(characterCount) + 1);
+    rows.push_back(CharFitHeader());
+    EvaluateTree(tree, charField, true);
+    for (int c = 1; c <= characterCount; ++c) {
+        const TSPlace& place = charField.Places[c];
+        const long long steps = std::llround(CountCharSteps(tree, c, charField));
+        const bool compatible = steps == place.StateCount - 1;
+        QString states = QString::number(place.StateCount);
+        if (place.HasMissing) states += QStringLiteral(" + ?");
+        rows.push_back({place.Name, states, QString::number(steps),
+                        compatible ? QStringLiteral("yes") : QStringLiteral("no"),
+                        compatible ? QStringLiteral("no") : QStringLiteral("yes")});
+    }
+    return rows;
+}

@@ -1,0 +1,134 @@
+#include "parsimony/summaries/FitStatistics.h"
+
+#include <cmath>
+
+#include "parsimony/summaries/BranchChanges.h"
+
+TCharacterFit CharacterRange(const TSField& field, int c, int objectCount, bool missingData)
+{
+    TCharacterFit fit;
+    if (c < 1 || c > field.Places.Count()) return fit;
+    const TNumbered<TInclusion>& inc = field.Places[c].Inc;
+    auto set = [&](int o) { return o >= 1 && o <= inc.Count() ? inc[o] : TInclusion(); };
+    TInclusion present;
+    int counted = 0;
+    for (int o = 1; o <= objectCount; ++o) {
+        if (missingData && set(o).IsEmpty()) continue;
+        present |= set(o);
+        ++counted;
+    }
+    // The root of a state tree is in every set with data, so only derived
+    // states can count; the rule decides whether "?" objects count.
+    for (int k = 0; k < TInclusion::Capacity; ++k) {
+        if (!present.Contains(k)) continue;
+        int holders = 0;
+        for (int o = 1; o <= objectCount; ++o)
+            if (set(o).Contains(k)) ++holders;
+        if (holders < counted) {
+            ++fit.M;
+            fit.G += holders;
+        }
+    }
+    return fit;
+}
+
+TFitStatistics FitStatistics(const TTree& tree, const TSField& field, bool missingData)
+{
+    TFitStatistics stats;
+    const int chars = field.Places.Count();
+    stats.Characters.assign(static_cast<size_t>(chars) + 1, TCharacterFit());
+    int objectCount = 0;
+    for (int i = 1; i <= tree.TipCount(); ++i)
+        if (!tree.Tips[static_cast<size_t>(i)].Objects.empty())
+            objectCount = std::max<int>(objectCount, tree.Tips[static_cast<size_t>(i)].Objects[0]);
+    const std::vector<TIncArr> sets = TreeStateSets(tree, field, missingData).Sets;
+    std::vector<int> parent(sets.size(), 0);
+    for (int v = 1; v < static_cast<int>(sets.size()); ++v)
+        parent[static_cast<size_t>(v)] = ParentVertex(tree, v);
+    for (int c = 1; c <= chars; ++c) {
+        TCharacterFit& fit = stats.Characters[static_cast<size_t>(c)];
+        fit = CharacterRange(field, c, objectCount, missingData);
+        for (int v = 1; v < static_cast<int>(sets.size()); ++v) {
+            const int p = parent[static_cast<size_t>(v)];
+            if (p == 0) continue;
+            fit.S += (sets[static_cast<size_t>(v)][static_cast<size_t>(c)] -
+                      sets[static_cast<size_t>(p)][static_cast<size_t>(c)])
+                         .Count();
+        }
+        stats.Total.M += fit.M;
+        stats.Total.S += fit.S;
+        stats.Total.G += fit.G;
+    }
+    return stats;
+}
+
+double ConsistencyIndex(const TCharacterFit& f)
+{
+    return f.S == 0 ? 1.0 : static_cast<double>(f.M) / static_cast<double>(f.S);
+}
+
+std::optional<double> RetentionIndex(const TCharacterFit& f)
+{
+    if (f.G == f.M) return std::nullopt;
+    return static_cast<double>(f.G - f.S) / static_cast<double>(f.G - f.M);
+}
+
+std::optional<double> RescaledConsistency(const TCharacterFit& f)
+{
+    const std::optional<double> ri = RetentionIndex(f);
+    if (!ri) return std::nullopt;
+    return ConsistencyIndex(f) * *ri;
+}
+
+double HomoplasyIndex(const TCharacterFit& f) { return 1.0 - ConsistencyIndex(f); }
+
+QString FormatFitNumber(std::optional<double> value)
+{
+    if (!value || !std::isfinite(*value)) return QStringLiteral("\u2014");
+    double v = std::round(*value * 10000.0) / 10000.0;
+    if (v == 0) v = 0;  // no "-0"
+    QString text = QString::number(v, 'f', 4);
+    while (text.endsWith(QLatin1Char('0'))) text.chop(1);
+    if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+    return text;
+}
+
+QStringList FitStatisticsHeader()
+{
+    return {QStringLiteral("Character"), QStringLiteral("m"),  QStringLiteral("s"),
+            QStringLiteral("g"),         QStringLiteral("CI"), QStringLiteral("RI"),
+            QStringLiteral("RC"),        QStringLiteral("HI")};
+}
+
+QStringList FitStatisticsCells(const TCharacterFit& f)
+{
+    return {QString::number(f.M),
+            QString::number(f.S),
+            QString::number(f.G),
+            FormatFitNumber(ConsistencyIndex(f)),
+            FormatFitNumber(RetentionIndex(f)),
+            FormatFitNumber(RescaledConsistency(f)),
+            FormatFitNumber(HomoplasyIndex(f))};
+}
+
+std::vector<QStringList> FitStatisticsTable(const TFitStatistics& stats, const TSField& field)
+{
+    std::vector<QStringList> rows{FitStatisticsHeader()};
+    for (size_t c = 1; c < stats.Characters.size(); ++c) {
+        const int k = static_cast<int>(c);
+        const QString name = k <= field.Places.Count() ? field.Places[k].Name : QString();
+        rows.push_back(QStringList{name.isEmpty() ? QString::number(c) : name} +
+                       FitStatisticsCells(stats.Characters[c]));
+    }
+    rows.push_back(QStringList{QStringLiteral("Tree")} + FitStatisticsCells(stats.Total));
+    return rows;
+}
+
+QString FitSummaryLine(const TFitStatistics& stats)
+{
+    const TCharacterFit& t = stats.Total;
+    return QStringLiteral("Tree length %1: CI = %2, RI = %3, RC = %4, HI = %5")
+        .arg(t.S)
+        .arg(FormatFitNumber(ConsistencyIndex(t)), FormatFitNumber(RetentionIndex(t)),
+             FormatFitNumber(RescaledConsistency(t)), FormatFitNumber(HomoplasyIndex(t)));
+}

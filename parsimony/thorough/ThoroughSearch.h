@@ -1,0 +1,120 @@
+#pragma once
+// The thorough search: independent replicates, each a random addition
+// sequence, SPR then TBR to a local optimum, then ratchet iterations (TBR
+// under randomly up-weighted characters, then TBR under the real weights).
+// Replicates run on several threads; every distinct shortest tree is kept.
+//
+//   TThoroughSettings settings;          // defaults: see the fields
+//   settings.Seed = 7;
+//   TThoroughSearch search(field, objects, characters, settings);
+//   if (TStatus ok = search.Refusal(); !ok) ... ok.Error() ...;
+//   search.Run([](const TThoroughProgress& p) { ... }, &cancel);
+//   for (const TThoroughResult& r : search.Results()) ... r.Tree, r.Length;
+//
+// Replicate r draws from its own seed, made from the master seed and r, and
+// replicates are merged in their order: as long as the time limit does not
+// end the run, the trees do not depend on the number of threads.
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "data/Global.h"
+#include "data/Result.h"
+#include "parsimony/thorough/ThoroughTree.h"
+
+constexpr int MaxThoroughObjects = 20000;
+constexpr int MaxThoroughThreads = 256;
+
+struct TThoroughSettings {
+    std::uint64_t Seed = 1;
+    int Threads = 0;                 // 0: every core
+    double TimeLimit = 600;          // seconds; 0: none
+    int Replicates = 1000;           // at most this many
+    std::int64_t TargetLength = -1;  // stop once a tree this short is found; -1: none
+    int HitLimit = 5;            // stop once this many replicates found the best length; 0: never
+    int MaxTrees = 100;          // distinct shortest trees kept
+    int RatchetIterations = 15;  // per replicate
+    double RatchetShare = 0.25;  // share of characters up-weighted in a ratchet iteration
+    bool MissingData = true;
+    std::vector<int> Weights;  // per character 1..C; empty: all 1
+};
+
+struct TThoroughProgress {
+    std::int64_t BestLength = -1;  // -1 before the first tree
+    int Replicate = 0;             // replicates finished
+    int Replicates = 0;            // asked for
+    int TreesKept = 0;
+    double Elapsed = 0;  // seconds
+};
+
+struct TThoroughResult {
+    TCompactTree Tree;
+    std::int64_t Length = 0;  // full evaluation of the tree
+    int Replicate = 0;        // 1-based
+    int Iteration = 0;        // 0: addition and TBR; k: ratchet iteration k
+    QString How() const;      // e.g. "replicate 3, ratchet 7"
+};
+
+enum class TThoroughStatus { Finished, Cancelled, TimeUp, Refused };
+
+class TThoroughSearch {
+public:
+    TThoroughSearch(const TSField& field, int objectCount, int characterCount,
+                    TThoroughSettings settings);
+
+    // Fails, saying why, when the search cannot run.
+    TStatus Refusal() const;
+    // Runs to a stopping rule; progress is called from the calling thread
+    // about every `interval` seconds. *cancel may be set from any thread.
+    TThoroughStatus Run(const std::function<void(const TThoroughProgress&)>& progress = {},
+                        const std::atomic<bool>* cancel = nullptr, double interval = 1.0);
+
+    const std::vector<TThoroughResult>& Results() const { return Kept; }  // shortest first
+    std::int64_t BestLength() const { return Best; }
+    int ReplicatesDone() const { return Done; }
+    int ThreadsUsed() const { return ThreadCount; }
+    double Elapsed() const { return Seconds; }
+    const TThoroughSettings& Settings() const { return Set; }
+    // Why the run stopped, in words ("best length found by 5 replicates").
+    QString StopReason() const { return Reason; }
+    int Mismatches() const { return MismatchCount; }
+
+private:
+    const TSField& Field;
+    int Objects, Characters;
+    TThoroughSettings Set;
+    std::vector<TThoroughResult> Kept;
+    std::int64_t Best = -1;
+    int Done = 0;
+    int ThreadCount = 1;
+    double Seconds = 0;
+    QString Reason;
+    int MismatchCount = 0;
+};
+
+// The seed of replicate r (0-based) of a run.
+std::uint64_t ReplicateSeed(std::uint64_t master, int replicate);
+
+// Distinct trees of one length, in the order first seen, up to a maximum.
+class TTreePool {
+public:
+    explicit TTreePool(int maxTrees) : Max(maxTrees) {}
+    // Offers a tree; a shorter one empties the pool. True when it was kept.
+    bool Offer(const TCompactTree& tree, std::int64_t length, int replicate, int iteration);
+    std::int64_t Length() const { return Best; }
+    const std::vector<TThoroughResult>& Trees() const { return List; }
+
+private:
+    int Max;
+    std::int64_t Best = -1;
+    std::vector<TThoroughResult> List;
+    std::vector<std::string> Keys;
+};
+
+// What a thorough run does, for the protocol: settings, threads and seed.
+QStringList ThoroughProtocolLines(const TThoroughSettings& settings, int threads);
+// How it ended: the reason, replicates done, time, best length and trees.
+QStringList ThoroughResultLines(const TThoroughSearch& search);
