@@ -86,9 +86,11 @@ int RunExact(const QStringList& rawArgs)
                             .arg(FormatShortest(std::floor(p.Done * 1000) / 10, QLatin1Char('.')))
                             .arg(FormatShortest(std::round(p.Seconds), QLatin1Char('.'))));
         };
-    const TExactOutcome& outcome = job.Run(progress);
-    if (!outcome.Refusal) {
-        WriteStderr(outcome.Refusal.Error());
+    job.Observe(progress);
+    job.Run();
+    const TExactOutcome& outcome = job.Outcome();
+    if (!outcome.CanStart) {
+        WriteStderr(outcome.CanStart.Error());
         return ExitFailure;
     }
     const TExactResult& r = outcome.Result;

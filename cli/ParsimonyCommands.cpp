@@ -84,9 +84,10 @@ int RunParsimony(const QStringList& rawArgs)
         CharacterTypeExplanation(TCharacterType::Matroschka, true) + ParsimonyStartLines({});
     TEvolutionaryJob job(field, data.ObjectCount, data.CharacterCount, settings, treesText,
                          generationsText);
-    const TEvolutionaryOutcome& outcome = job.Run();
+    job.Run();
+    const TEvolutionaryOutcome& outcome = job.Outcome();
     if (outcome.Status != TSearchStatus::Finished) {
-        WriteStderr(outcome.Refusal.Error());
+        WriteStderr(outcome.CanStart.Error());
         return ExitFailure;
     }
     const TParsimonySearch& search = *outcome.Population;

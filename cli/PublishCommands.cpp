@@ -246,7 +246,7 @@ int RunSupportCommand(const QStringList& rawArgs)
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
     if (Failed(loaded)) return ExitFailure;
     const TMatrixData& m = *loaded;
-    const TStatus valid = thorough ? SupportRefusal(m.ObjectCount, m.CharacterCount)
+    const TStatus valid = thorough ? ValidateSupport(m.ObjectCount, m.CharacterCount)
                                    : ValidateSearch(m.ObjectCount, trees, generations);
     if (Failed(valid)) return ExitFailure;
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);

@@ -147,7 +147,7 @@ int RunSearch(const QStringList& rawArgs)
                      data.ObjectCount, data.CharacterCount, settings);
     const TSField& field = job.Field();
     const TThoroughSearch& search = job.Search();
-    if (const TStatus valid = job.Refusal(); !valid) {
+    if (const TStatus valid = job.CanStart(); !valid) {
         WriteStderr(valid.Error());
         return ExitFailure;
     }
@@ -169,7 +169,7 @@ int RunSearch(const QStringList& rawArgs)
     Interrupted.store(&job);
     auto oldInt = std::signal(SIGINT, OnInterrupt);
     auto oldTerm = std::signal(SIGTERM, OnInterrupt);
-    const TThoroughOutcome& outcome = job.Run([&](const TThoroughProgress& p) {
+    job.Observe([&](const TThoroughProgress& p) {
         if (!progress) return;
         WriteStderr(QStringLiteral("Best length %1, replicate %2 of %3, %4 trees kept, %5 s")
                         .arg(p.BestLength)
@@ -178,11 +178,13 @@ int RunSearch(const QStringList& rawArgs)
                         .arg(p.TreesKept)
                         .arg(QString::number(p.Elapsed, 'f', 1)));
     });
+    job.Run();
+    const TThoroughOutcome& outcome = job.Outcome();
     std::signal(SIGINT, oldInt);
     std::signal(SIGTERM, oldTerm);
     Interrupted.store(nullptr);
-    const TThoroughStatus status = outcome.Status;
-    if (status == TThoroughStatus::Refused || search.Results().empty()) {
+    const TSearchStatus status = outcome.Status;
+    if (status == TSearchStatus::Refused || search.Results().empty()) {
         WriteStderr(QStringLiteral("The search found no tree."));
         return ExitFailure;
     }
@@ -194,7 +196,7 @@ int RunSearch(const QStringList& rawArgs)
     if (!newick.isEmpty() && !Save(newick, NewickLines(search.Results(), field, data.ObjectCount,
                                                        data.CharacterCount, settings.MissingData)))
         return ExitFailure;
-    if (status == TThoroughStatus::Cancelled)
+    if (status == TSearchStatus::Cancelled)
         WriteStderr(
             QStringLiteral("Search interrupted; the shortest trees found so far are kept."));
     protocol << QStringLiteral("Optimum = Minimum = %1").arg(search.BestLength())

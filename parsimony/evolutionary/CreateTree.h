@@ -39,6 +39,7 @@
 
 #include "data/Result.h"
 #include "parsimony/Random.h"
+#include "parsimony/SearchJob.h"
 #include "parsimony/evolutionary/GrowTree.h"
 #include "parsimony/length/MakeTree.h"
 #include "parsimony/length/SearchScorer.h"
@@ -76,8 +77,6 @@ struct TSearchCallbacks {
     std::function<bool()> Cancelled;  // asked between trees and between generations
 };
 
-enum class TSearchStatus { NotRun, Finished, Cancelled, Refused };
-
 // Why a search cannot run (fewer than 3 or more than 255 objects, N outside
 // 1..255, G below 0).
 TStatus ValidateSearch(int objectCount, int treeCount, int generations);
@@ -107,7 +106,8 @@ public:
     // every tree of the population is evaluated and consistent.
     TSearchStatus Run(const TSearchCallbacks& callbacks = {});
     TSearchStatus Status() const { return LastStatus; }
-    const TStatus& Refusal() const { return LastRefusal; }  // failed when Refused
+    // The check before the last run: failed, saying why, when it was Refused.
+    const TStatus& StartCheck() const { return LastRefusal; }
 
     // The steps of a run, usable one by one.
     void GrowTrees(int n);

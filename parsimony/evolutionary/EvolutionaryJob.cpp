@@ -9,7 +9,7 @@ TEvolutionaryJob::TEvolutionaryJob(const TSField& field, int objectCount, int ch
       TreesText(std::move(treesText)),
       GenerationsText(std::move(generationsText)),
       // The search takes its own copy of the coded characters.
-      Population(std::make_shared<TParsimonySearch>(field, objectCount, characterCount, settings))
+      Searched(std::make_shared<TParsimonySearch>(field, objectCount, characterCount, settings))
 {
 }
 
@@ -19,32 +19,31 @@ TEvolutionaryJob::~TEvolutionaryJob()
     Thread.Join();
 }
 
-TStatus TEvolutionaryJob::Refusal() const
+TStatus TEvolutionaryJob::CanStart() const
 {
-    const TSearchSettings& s = Population->Settings();
+    const TSearchSettings& s = Searched->Settings();
     return ValidateSearch(Objects, s.TreeCount, s.Generations);
 }
 
-void TEvolutionaryJob::Start(TCallbacks callbacks)
+void TEvolutionaryJob::Start(std::function<void()> finished)
 {
     Stop = false;
-    Thread.Start([this, cb = std::move(callbacks.Search)] { Run(cb); },
-                 std::move(callbacks.Finished));
+    Thread.Start([this] { Run(); }, std::move(finished));
 }
 
-const TEvolutionaryOutcome& TEvolutionaryJob::Run(const TSearchCallbacks& callbacks)
+void TEvolutionaryJob::Run()
 {
-    TSearchCallbacks cb = callbacks;
-    cb.Cancelled = [this, asked = callbacks.Cancelled] {
+    TSearchCallbacks cb = Callbacks;
+    cb.Cancelled = [this, asked = Callbacks.Cancelled] {
         return Stop.load() || (asked && asked());
     };
-    TParsimonySearch& search = *Population;
+    TParsimonySearch& search = *Searched;
     const TSearchSettings& s = search.Settings();
     TEvolutionaryOutcome out;
     out.Status = search.Run(cb);
-    out.Population = Population;
+    out.Population = Searched;
     if (out.Status == TSearchStatus::Refused)
-        out.Refusal = search.Refusal();
+        out.CanStart = search.StartCheck();
     else if (out.Status == TSearchStatus::Cancelled)
         out.Protocol =
             search.TreeCount() == 0
@@ -54,5 +53,4 @@ const TEvolutionaryOutcome& TEvolutionaryJob::Run(const TSearchCallbacks& callba
     else
         out.Protocol = SearchProtocolLines(TreesText, GenerationsText, s.MissingData);
     Result = std::move(out);
-    return Result;
 }

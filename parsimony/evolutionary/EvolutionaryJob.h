@@ -4,12 +4,12 @@
 //
 //   TSearchSettings settings;  // N, G, rule, seed
 //   TEvolutionaryJob job(field, objects, characters, settings, treesText, generationsText);
-//   TEvolutionaryJob::TCallbacks cb;
-//   cb.Search.Grown = [&] { ... job.Search().Histories() ... };  // job's thread
-//   cb.Finished = [] { ... };                                    // job's thread, once
-//   job.Start(cb);   // or job.Run(cb.Search) on the calling thread
-//   job.Cancel();    // any thread; keeps the complete trees
-//   // after Finished: job.Outcome().Status, .Population, .Protocol
+//   TSearchCallbacks cb;
+//   cb.Grown = [&] { ... job.Search().Histories() ... };  // job's thread
+//   job.Observe(cb);
+//   job.Start([] { ... });  // finished: job's thread, once; or job.Run() here
+//   job.Cancel();           // any thread; keeps the complete trees
+//   // after the run: job.Outcome().Status, .Population, .Protocol
 // The destructor cancels and waits. The texts are the counts as typed, for
 // the protocol.
 #include <QString>
@@ -20,11 +20,12 @@
 
 #include "data/Result.h"
 #include "parsimony/JobThread.h"
+#include "parsimony/SearchJob.h"
 #include "parsimony/evolutionary/CreateTree.h"
 
 struct TEvolutionaryOutcome {
     TSearchStatus Status = TSearchStatus::NotRun;
-    TStatus Refusal;  // failed when Status is Refused
+    TStatus CanStart;  // failed, saying why, when Status is Refused
     // The search with its population; no trees when cancelled while growing
     // the first.
     std::shared_ptr<TParsimonySearch> Population;
@@ -33,35 +34,37 @@ struct TEvolutionaryOutcome {
     QStringList Protocol;
 };
 
-class TEvolutionaryJob {
+class TEvolutionaryJob : public TSearchJob {
 public:
-    struct TCallbacks {
-        TSearchCallbacks Search;  // its Cancelled is the job's own
-        std::function<void()> Finished;
-    };
-
     TEvolutionaryJob(const TSField& field, int objectCount, int characterCount,
                      TSearchSettings settings, QString treesText, QString generationsText);
-    ~TEvolutionaryJob();
+    ~TEvolutionaryJob() override;
     TEvolutionaryJob(const TEvolutionaryJob&) = delete;
     TEvolutionaryJob& operator=(const TEvolutionaryJob&) = delete;
 
-    // Whether the run can start, and if not why not.
-    TStatus Refusal() const;
-    void Start(TCallbacks callbacks);
-    const TEvolutionaryOutcome& Run(const TSearchCallbacks& callbacks = {});
-    void Cancel() { Stop = true; }
-    bool Running() const { return Thread.Running(); }
+    // The search's own progress, called on the thread that runs it; its
+    // Cancelled is asked beside the job's own.
+    void Observe(TSearchCallbacks callbacks) { Callbacks = std::move(callbacks); }
+
+    TStatus CanStart() const override;
+    void Start(std::function<void()> finished) override;
+    void Run() override;
+    void Cancel() override { Stop = true; }
+    bool Running() const override { return Thread.Running(); }
+    TSearchStatus Status() const override { return Result.Status; }
+    QStringList Protocol() const override { return Result.Protocol; }
+    std::shared_ptr<TParsimonySearch> Population() const override { return Searched; }
 
     // The search as it goes; read it from the callbacks or after the run.
-    const TParsimonySearch& Search() const { return *Population; }
-    // Valid once Finished was called (or Run returned).
+    const TParsimonySearch& Search() const { return *Searched; }
+    // Valid once the run is over.
     const TEvolutionaryOutcome& Outcome() const { return Result; }
 
 private:
     int Objects;
     QString TreesText, GenerationsText;
-    std::shared_ptr<TParsimonySearch> Population;
+    std::shared_ptr<TParsimonySearch> Searched;
+    TSearchCallbacks Callbacks;
     std::atomic<bool> Stop{false};
     TEvolutionaryOutcome Result;
     TJobThread Thread;

@@ -16,29 +16,33 @@ TExactJob::~TExactJob()
     Thread.Join();
 }
 
-void TExactJob::Start(TCallbacks callbacks)
+void TExactJob::Start(std::function<void()> finished)
 {
     Stop = false;
-    Thread.Start([this, progress = std::move(callbacks.Progress)] { Run(progress); },
-                 std::move(callbacks.Finished));
+    Thread.Start([this] { Run(); }, std::move(finished));
 }
 
-const TExactOutcome& TExactJob::Run(const std::function<void(const TExactProgress&)>& progress)
+TSearchStatus TExactJob::Status() const
+{
+    return Result.CanStart ? Result.Result.Status : TSearchStatus::Refused;
+}
+
+void TExactJob::Run()
 {
     TExactOutcome out;
-    out.Refusal = Refusal();
-    if (!out.Refusal) {
+    out.CanStart = CanStart();
+    if (!out.CanStart) {
         Result = std::move(out);
-        return Result;
+        return;
     }
     TExactCallbacks callbacks;
-    callbacks.Progress = progress;
+    callbacks.Progress = Progress;
     callbacks.Cancelled = [this] { return Stop.load(); };
     // Packing the characters is part of the run, off the window's thread.
     TExactSearch search(Coded, Objects, Characters, Config);
     TResult<TExactResult> searched = search.Run(callbacks);
     if (!searched) {
-        out.Refusal = TFailure(searched.Error());
+        out.CanStart = TFailure(searched.Error());
     } else {
         out.Result = std::move(*searched);
         const QStringList run = ExactRunLines(Objects, Config);
@@ -48,7 +52,6 @@ const TExactOutcome& TExactJob::Run(const std::function<void(const TExactProgres
         out.Report << QString() << run << found;
     }
     Result = std::move(out);
-    return Result;
 }
 
 std::shared_ptr<TParsimonySearch> TExactJob::Population() const

@@ -123,7 +123,7 @@ QStringList ExactResultLines(const TExactResult& r, const TExactSettings& settin
     QString status = QStringLiteral("proved optimal");
     if (!r.Proved) {
         const QString why =
-            r.Status == TExactStatus::TimeLimit && settings.TimeLimitSeconds
+            r.Status == TSearchStatus::TimeLimit && settings.TimeLimitSeconds
                 ? QStringLiteral("the time limit of %1 s")
                       .arg(FormatShortest(*settings.TimeLimitSeconds, QLatin1Char('.')))
                 : QStringLiteral("a cancel");
@@ -298,7 +298,7 @@ TResult<TExactResult> TExactSearch::Run(const TExactCallbacks& callbacks)
         // Nothing tells the trees apart: every tree is optimal. Too many to
         // visit; those kept are the first of the search order.
         keys = FirstTrees(field, order, Config.MaxTrees);
-        result.Status = TExactStatus::Proved;
+        result.Status = TSearchStatus::Finished;
         result.Proved = true;
         result.LowerBound = field.Constant();
         result.OptimalTrees = SaturatedTreeCount(n);
@@ -317,15 +317,15 @@ TResult<TExactResult> TExactSearch::Run(const TExactCallbacks& callbacks)
     TExactRun run(shared, threads);
     run.Start();
     double lastReport = 0;
-    TExactStatus stopped = TExactStatus::Proved;
+    TSearchStatus stopped = TSearchStatus::Finished;
     while (!run.WaitFor(0.1)) {
         const double seconds = elapsed();
-        if (stopped == TExactStatus::Proved) {
+        if (stopped == TSearchStatus::Finished) {
             if (callbacks.Cancelled && callbacks.Cancelled())
-                stopped = TExactStatus::Cancelled;
+                stopped = TSearchStatus::Cancelled;
             else if (Config.TimeLimitSeconds && seconds >= *Config.TimeLimitSeconds)
-                stopped = TExactStatus::TimeLimit;
-            if (stopped != TExactStatus::Proved) shared.Stop.store(true);
+                stopped = TSearchStatus::TimeLimit;
+            if (stopped != TSearchStatus::Finished) shared.Stop.store(true);
         }
         if (callbacks.Progress && seconds - lastReport >= 1.0) {
             lastReport = seconds;
@@ -335,7 +335,7 @@ TResult<TExactResult> TExactSearch::Run(const TExactCallbacks& callbacks)
     }
     const TExactOutcome outcome = run.Collect();
     result.Nodes = outcome.Nodes;
-    result.Status = outcome.Complete ? TExactStatus::Proved : stopped;
+    result.Status = outcome.Complete ? TSearchStatus::Finished : stopped;
     result.Proved = outcome.Complete;
     std::int64_t optimum = start.Length;
     if (outcome.Found && outcome.Best + field.Constant() <= optimum) {

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "data/Result.h"
+#include "parsimony/SearchJob.h"
 #include "parsimony/length/PackedStates.h"
 
 constexpr int ExactMaxObjects = 40;
@@ -57,10 +58,8 @@ struct TExactCallbacks {
     std::function<bool()> Cancelled;
 };
 
-enum class TExactStatus { NotRun, Proved, TimeLimit, Cancelled };
-
 struct TExactResult {
-    TExactStatus Status = TExactStatus::NotRun;
+    TSearchStatus Status = TSearchStatus::NotRun;
     bool Proved = false;
     std::int64_t Optimum = 0;        // shortest length found: the optimum when proved
     std::int64_t LowerBound = 0;     // no tree is shorter (= Optimum when proved)

@@ -66,7 +66,7 @@ TReplicateSearch EvolutionaryReplicateSearch(int treeCount, int generations, boo
     };
 }
 
-TStatus SupportRefusal(int objectCount, int characterCount)
+TStatus ValidateSupport(int objectCount, int characterCount)
 {
     if (objectCount < 3 || objectCount > MaxParsimonyObjects)
         return TFailure(QStringLiteral("Branch support needs 3 to %1 objects; the data have %2.")
@@ -93,7 +93,7 @@ TReplicateSearch ThoroughReplicateSearch(const TThoroughReplicateSettings& setti
         const int characters = field.Places.Count();
         TThoroughSearch search(field, objectCount, characters, s);
         std::vector<TTree> best;
-        if (search.Run() == TThoroughStatus::Refused) return best;
+        if (search.Run() == TSearchStatus::Refused) return best;
         for (const TThoroughResult& r : search.Results()) best.push_back(TreeFromCompact(r.Tree));
         return best;
     };

@@ -66,7 +66,7 @@ struct TSupportResult {
 
 // Why support cannot be computed for these data (fewer than 3 or more than
 // 255 objects, no characters).
-TStatus SupportRefusal(int objectCount, int characterCount);
+TStatus ValidateSupport(int objectCount, int characterCount);
 
 // Most replicates a run takes.
 constexpr int MaxReplicates = 10000;

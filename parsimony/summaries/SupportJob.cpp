@@ -12,7 +12,7 @@ TSupportJob::TSupportJob(TSField field, int objectCount, int characterCount,
 TSupportJob::~TSupportJob()
 {
     Stop = true;
-    if (Worker.joinable()) Worker.join();
+    Thread.Join();
 }
 
 QString TSupportJob::KindName(TSupportKind kind)
@@ -28,9 +28,9 @@ QString TSupportJob::KindName(TSupportKind kind)
     return {};
 }
 
-TStatus TSupportJob::Refusal() const
+TStatus TSupportJob::CanStart() const
 {
-    if (TStatus data = SupportRefusal(Objects, Characters); !data) return data;
+    if (TStatus data = ValidateSupport(Objects, Characters); !data) return data;
     if (Request.Kind != TSupportKind::Bremer &&
         (Request.Replicates < 1 || Request.Replicates > MaxReplicates))
         return TFailure(
@@ -40,21 +40,31 @@ TStatus TSupportJob::Refusal() const
     return {};
 }
 
-void TSupportJob::Start(TCallbacks callbacks)
+void TSupportJob::Start(std::function<void()> finished)
 {
-    if (Busy.exchange(true)) return;
-    if (Worker.joinable()) Worker.join();
     Stop = false;
-    Worker = std::thread([this, cb = std::move(callbacks)] {
-        Result = Run(cb.Progress);
-        Busy = false;
-        if (cb.Finished) cb.Finished();
-    });
+    Thread.Start([this] { Run(); }, std::move(finished));
 }
 
-TResult<TSupportOutcome> TSupportJob::Run(const std::function<void(int, int)>& progress)
+void TSupportJob::Run()
 {
-    if (TStatus valid = Refusal(); !valid) return TFailure(valid.Error());
+    if (TStatus valid = CanStart(); !valid) {
+        Ended = TSearchStatus::Refused;
+        Result = TFailure(valid.Error());
+        return;
+    }
+    Result = Compute();
+    if (Result)
+        Ended = Result->Cancelled ? TSearchStatus::Cancelled : TSearchStatus::Finished;
+    else
+        Ended = Stop.load() ? TSearchStatus::Cancelled : TSearchStatus::Refused;
+}
+
+QStringList TSupportJob::Protocol() const { return Result ? Result->Protocol : QStringList(); }
+
+TResult<TSupportOutcome> TSupportJob::Compute()
+{
+    const std::function<void(int, int)>& progress = Progress;
     TSupportOutcome out;
     const QString rule = Request.MissingData ? QStringLiteral("missing data (\"?\") expected")
                                              : QStringLiteral("no missing data (\"?\") expected");

@@ -4,11 +4,11 @@
 //
 //   TSupportRequest request;  // method, replicates, seed, threads, rule
 //   TSupportJob job(field, objects, characters, request);
-//   if (TStatus ok = job.Refusal(); !ok) ... ok.Error() ...;
-//   job.Start({[](int done, int total) { ... },   // worker threads
-//              [] { ... }});                      // worker thread, once
-//   job.Cancel();                                 // any thread; keeps what is done
-//   // after Finished: job.Outcome() failed (refused, or cancelled before
+//   if (TStatus ok = job.CanStart(); !ok) ... ok.Error() ...;
+//   job.Observe([](int done, int total) { ... });  // worker threads
+//   job.Start([] { ... });                          // job's thread, once
+//   job.Cancel();                                   // any thread; keeps what is done
+//   // after the run: job.Outcome() failed (refused, or cancelled before
 //   // anything was found), or job.Outcome()->Newick, ->Title, ->Protocol, ->Tree
 // The destructor cancels and waits. Without Start, Run() does the same work
 // on the calling thread.
@@ -17,9 +17,10 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <thread>
 
 #include "data/Result.h"
+#include "parsimony/JobThread.h"
+#include "parsimony/SearchJob.h"
 #include "parsimony/summaries/Consensus.h"
 
 enum class TSupportKind { Jackknife, Bootstrap, Bremer };
@@ -40,34 +41,40 @@ struct TSupportOutcome {
     QStringList Protocol;    // what was done and found
 };
 
-class TSupportJob {
+class TSupportJob : public TJob {
 public:
-    struct TCallbacks {
-        std::function<void(int done, int total)> Progress;
-        std::function<void()> Finished;
-    };
-
     TSupportJob(TSField field, int objectCount, int characterCount, TSupportRequest request);
-    ~TSupportJob();
+    ~TSupportJob() override;
     TSupportJob(const TSupportJob&) = delete;
     TSupportJob& operator=(const TSupportJob&) = delete;
 
-    // Fails, saying why, when the run cannot start.
-    TStatus Refusal() const;
-    void Start(TCallbacks callbacks);
-    TResult<TSupportOutcome> Run(const std::function<void(int, int)>& progress = {});
-    void Cancel() { Stop = true; }
-    bool Running() const { return Busy.load(); }
-    // Valid once Finished was called (or Run returned).
+    // Replicates (or groups) done of the total, on the worker threads.
+    void Observe(std::function<void(int done, int total)> progress)
+    {
+        Progress = std::move(progress);
+    }
+
+    TStatus CanStart() const override;
+    void Start(std::function<void()> finished) override;
+    void Run() override;
+    void Cancel() override { Stop = true; }
+    bool Running() const override { return Thread.Running(); }
+    TSearchStatus Status() const override { return Ended; }
+    QStringList Protocol() const override;
+    // Valid once the run is over.
     const TResult<TSupportOutcome>& Outcome() const { return Result; }
 
     static QString KindName(TSupportKind kind);
 
 private:
+    TResult<TSupportOutcome> Compute();
+
     TSField Field;
     int Objects, Characters;
     TSupportRequest Request;
-    std::atomic<bool> Stop{false}, Busy{false};
+    std::function<void(int, int)> Progress;
+    std::atomic<bool> Stop{false};
+    TSearchStatus Ended = TSearchStatus::NotRun;
     TResult<TSupportOutcome> Result{TFailure(QString())};
-    std::thread Worker;
+    TJobThread Thread;
 };

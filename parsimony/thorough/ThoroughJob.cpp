@@ -17,27 +17,25 @@ TThoroughJob::~TThoroughJob()
     Thread.Join();
 }
 
-void TThoroughJob::Start(TCallbacks callbacks)
+void TThoroughJob::Start(std::function<void()> finished)
 {
     Stop = false;
-    Thread.Start([this, progress = std::move(callbacks.Progress),
-                  interval = callbacks.Interval] { Run(progress, interval); },
-                 std::move(callbacks.Finished));
+    Thread.Start([this] { Run(); }, std::move(finished));
 }
 
-const TThoroughOutcome& TThoroughJob::Run(
-    const std::function<void(const TThoroughProgress&)>& progress, double interval)
+void TThoroughJob::Run()
 {
     TThoroughOutcome out;
-    out.Refusal = Refusal();
-    if (out.Refusal) {
-        out.Status = Thorough.Run(progress, &Stop, interval);
-        if (out.Status != TThoroughStatus::Refused)
+    out.CanStart = CanStart();
+    if (!out.CanStart) {
+        out.Status = TSearchStatus::Refused;
+    } else {
+        out.Status = Thorough.Run(Progress, &Stop, Interval);
+        if (out.Status != TSearchStatus::Refused)
             out.Protocol = ThoroughProtocolLines(Thorough.Settings(), Thorough.ThreadsUsed()) +
                            ThoroughResultLines(Thorough);
     }
     Result = std::move(out);
-    return Result;
 }
 
 std::shared_ptr<TParsimonySearch> TThoroughJob::Population() const

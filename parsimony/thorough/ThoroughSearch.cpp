@@ -48,7 +48,7 @@ TThoroughSearch::TThoroughSearch(const TSField& field, int objectCount, int char
 {
 }
 
-TStatus TThoroughSearch::Refusal() const
+TStatus TThoroughSearch::Validate() const
 {
     if (Objects < 3)
         return TFailure(
@@ -162,15 +162,15 @@ TOutcome RunReplicate(int r, TShared& shared)
 }
 }  // namespace
 
-TThoroughStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgress&)>& progress,
-                                     const std::atomic<bool>* cancel, double interval)
+TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgress&)>& progress,
+                                   const std::atomic<bool>* cancel, double interval)
 {
     Kept.clear();
     Best = -1;
     Done = 0;
     MismatchCount = 0;
     Reason.clear();
-    if (!Refusal()) return TThoroughStatus::Refused;
+    if (!Validate()) return TSearchStatus::Refused;
     const auto start = std::chrono::steady_clock::now();
     auto elapsed = [&] {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -217,7 +217,7 @@ TThoroughStatus TThoroughSearch::Run(const std::function<void(const TThoroughPro
         else if (o.Best == before)
             ++hits;
     };
-    TThoroughStatus status = TThoroughStatus::Finished;
+    TSearchStatus status = TSearchStatus::Finished;
     double lastReport = 0;
     {
         std::unique_lock<std::mutex> guard(lock);
@@ -242,12 +242,12 @@ TThoroughStatus TThoroughSearch::Run(const std::function<void(const TThoroughPro
                 break;
             }
             if (cancel && cancel->load()) {
-                status = TThoroughStatus::Cancelled;
+                status = TSearchStatus::Cancelled;
                 Reason = QStringLiteral("cancelled");
                 break;
             }
             if (Set.TimeLimit > 0 && elapsed() >= Set.TimeLimit) {
-                status = TThoroughStatus::TimeUp;
+                status = TSearchStatus::TimeLimit;
                 Reason = QStringLiteral("time limit reached");
                 break;
             }
@@ -272,7 +272,7 @@ TThoroughStatus TThoroughSearch::Run(const std::function<void(const TThoroughPro
         shared.Stop.store(true);
     }
     for (std::thread& t : workers) t.join();
-    if (status != TThoroughStatus::Finished) {
+    if (status != TSearchStatus::Finished) {
         // Stopped from outside: keep what every replicate found so far.
         for (int r = Done; r < Set.Replicates; ++r)
             if (outcomes[static_cast<size_t>(r)]) merge(*outcomes[static_cast<size_t>(r)]);

@@ -7,7 +7,7 @@
 //   TThoroughSettings settings;          // defaults: see the fields
 //   settings.Seed = 7;
 //   TThoroughSearch search(field, objects, characters, settings);
-//   if (TStatus ok = search.Refusal(); !ok) ... ok.Error() ...;
+//   if (TStatus ok = search.Validate(); !ok) ... ok.Error() ...;
 //   search.Run([](const TThoroughProgress& p) { ... }, &cancel);
 //   for (const TThoroughResult& r : search.Results()) ... r.Tree, r.Length;
 //
@@ -23,6 +23,7 @@
 
 #include "data/Global.h"
 #include "data/Result.h"
+#include "parsimony/SearchJob.h"
 #include "parsimony/thorough/ThoroughTree.h"
 
 constexpr int MaxThoroughObjects = 20000;
@@ -58,19 +59,17 @@ struct TThoroughResult {
     QString How() const;      // e.g. "replicate 3, ratchet 7"
 };
 
-enum class TThoroughStatus { Finished, Cancelled, TimeUp, Refused };
-
 class TThoroughSearch {
 public:
     TThoroughSearch(const TSField& field, int objectCount, int characterCount,
                     TThoroughSettings settings);
 
     // Fails, saying why, when the search cannot run.
-    TStatus Refusal() const;
+    TStatus Validate() const;
     // Runs to a stopping rule; progress is called from the calling thread
     // about every `interval` seconds. *cancel may be set from any thread.
-    TThoroughStatus Run(const std::function<void(const TThoroughProgress&)>& progress = {},
-                        const std::atomic<bool>* cancel = nullptr, double interval = 1.0);
+    TSearchStatus Run(const std::function<void(const TThoroughProgress&)>& progress = {},
+                      const std::atomic<bool>* cancel = nullptr, double interval = 1.0);
 
     const std::vector<TThoroughResult>& Results() const { return Kept; }  // shortest first
     std::int64_t BestLength() const { return Best; }

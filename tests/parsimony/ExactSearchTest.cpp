@@ -121,7 +121,7 @@ void ExpectSameAsEnumeration(const TPackedField& packed, bool missing,
                              const std::string& label)
 {
     const TExactResult r = Ran(TExactSearch(packed, settings).Run());
-    ASSERT_EQ(r.Status, TExactStatus::Proved) << label;
+    ASSERT_EQ(r.Status, TSearchStatus::Finished) << label;
     EXPECT_TRUE(r.Proved) << label;
     EXPECT_EQ(r.Optimum, all.Optimum) << label;
     EXPECT_EQ(r.LowerBound, all.Optimum) << label;
@@ -263,7 +263,7 @@ TEST(ExactSearch, StopsOnTimeAndCancelWithAValidLowerBound)
         EXPECT_LE(p.Done, 1.0);
     };
     const TExactResult r = Ran(TExactSearch(packed, settings).Run(callbacks));
-    ASSERT_EQ(r.Status, TExactStatus::TimeLimit);
+    ASSERT_EQ(r.Status, TSearchStatus::TimeLimit);
     EXPECT_FALSE(r.Proved);
     EXPECT_LE(r.LowerBound, r.Optimum);
     EXPECT_LE(r.Optimum, r.StartLength);
@@ -275,7 +275,7 @@ TEST(ExactSearch, StopsOnTimeAndCancelWithAValidLowerBound)
     settings.TimeLimitSeconds.reset();
     callbacks.Cancelled = [] { return true; };
     const TExactResult c = Ran(TExactSearch(packed, settings).Run(callbacks));
-    EXPECT_EQ(c.Status, TExactStatus::Cancelled);
+    EXPECT_EQ(c.Status, TSearchStatus::Cancelled);
     EXPECT_FALSE(c.Proved);
     EXPECT_LE(c.LowerBound, c.Optimum);
 }

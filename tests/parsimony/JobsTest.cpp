@@ -92,17 +92,18 @@ TEST(EvolutionaryJob, OwnThreadGivesTheResultsOfTheCallingThreadForOneSeed)
     TEvolutionaryJob threaded(field, 12, 10, Evolutionary(5, 300, 42), " 5", "300");
     TFinishedFlag finished;
     std::atomic<int> replaced{0}, grown{0};
-    TEvolutionaryJob::TCallbacks cb;
-    cb.Search.Grown = [&] { grown += static_cast<int>(threaded.Search().Histories().size()); };
-    cb.Search.SlotReplaced = [&](const TSlotReplacement&) { ++replaced; };
-    cb.Finished = finished.Callback();
-    threaded.Start(cb);
+    TSearchCallbacks cb;
+    cb.Grown = [&] { grown += static_cast<int>(threaded.Search().Histories().size()); };
+    cb.SlotReplaced = [&](const TSlotReplacement&) { ++replaced; };
+    threaded.Observe(cb);
+    threaded.Start(finished.Callback());
     ASSERT_TRUE(finished.Wait());
     EXPECT_EQ(finished.Calls, 1);
     EXPECT_EQ(grown, 6);  // slots 0..5 when growing was done
 
     TEvolutionaryJob here(field, 12, 10, Evolutionary(5, 300, 42), " 5", "300");
-    const TEvolutionaryOutcome& b = here.Run();
+    here.Run();
+    const TEvolutionaryOutcome& b = here.Outcome();
     const TEvolutionaryOutcome& a = threaded.Outcome();
     ASSERT_EQ(a.Status, TSearchStatus::Finished);
     ASSERT_EQ(b.Status, TSearchStatus::Finished);
@@ -128,7 +129,7 @@ TEST(EvolutionaryJob, TheWindowsRunGivesWhatTheBatchToolGives)
     TEvolutionaryJob job(BuildPathSets(d.DataMatrix, d.ObjectCount, d.CharacterCount),
                          d.ObjectCount, d.CharacterCount, Evolutionary(6, 150, 9), "6", "150");
     TFinishedFlag finished;
-    job.Start({{}, finished.Callback()});
+    job.Start(finished.Callback());
     ASSERT_TRUE(finished.Wait());
     ASSERT_EQ(job.Outcome().Status, TSearchStatus::Finished);
 
@@ -155,7 +156,9 @@ TEST(EvolutionaryJob, CancelKeepsWhatIsDoneAndSaysSo)
         cb.GenerationProgress = [&](int g) {
             if (g == 25) job.Cancel();
         };
-        const TEvolutionaryOutcome& out = job.Run(cb);
+        job.Observe(cb);
+        job.Run();
+        const TEvolutionaryOutcome& out = job.Outcome();
         ASSERT_EQ(out.Status, TSearchStatus::Cancelled);
         EXPECT_EQ(out.Population->TreeCount(), 4);
         const int done = out.Population->GenerationsDone();
@@ -173,7 +176,9 @@ TEST(EvolutionaryJob, CancelKeepsWhatIsDoneAndSaysSo)
         cb.GrowProgress = [&](int k) {
             if (k == 3) job.Cancel();
         };
-        const TEvolutionaryOutcome& out = job.Run(cb);
+        job.Observe(cb);
+        job.Run();
+        const TEvolutionaryOutcome& out = job.Outcome();
         ASSERT_EQ(out.Status, TSearchStatus::Cancelled);
         const int trees = out.Population->TreeCount();
         EXPECT_LT(trees, 6);
@@ -188,12 +193,12 @@ TEST(EvolutionaryJob, CancelKeepsWhatIsDoneAndSaysSo)
         std::promise<void> swapping;
         std::atomic<bool> told{false};
         TFinishedFlag finished;
-        TEvolutionaryJob::TCallbacks cb;
-        cb.Search.GenerationProgress = [&](int g) {
+        TSearchCallbacks cb;
+        cb.GenerationProgress = [&](int g) {
             if (g > 0 && !told.exchange(true)) swapping.set_value();
         };
-        cb.Finished = finished.Callback();
-        job.Start(cb);
+        job.Observe(cb);
+        job.Start(finished.Callback());
         ASSERT_EQ(swapping.get_future().wait_for(60s), std::future_status::ready);
         job.Cancel();
         ASSERT_TRUE(finished.Wait(30s));
@@ -207,20 +212,20 @@ TEST(EvolutionaryJob, RefusalComputesNothingAndStillFinishes)
     std::mt19937_64 rng(1);
     const TSField two = RandomField(rng, {2, 4, 3, 0, 0});
     TEvolutionaryJob job(two, 2, 4, Evolutionary(5, 10, 1), "5", "10");
-    const TStatus why = job.Refusal();
+    const TStatus why = job.CanStart();
     EXPECT_FALSE(why.Ok());
     TFinishedFlag finished;
-    job.Start({{}, finished.Callback()});
+    job.Start(finished.Callback());
     ASSERT_TRUE(finished.Wait());
     EXPECT_EQ(job.Outcome().Status, TSearchStatus::Refused);
-    EXPECT_EQ(job.Outcome().Refusal.Error(), why.Error());
+    EXPECT_EQ(job.Outcome().CanStart.Error(), why.Error());
     EXPECT_TRUE(job.Outcome().Protocol.isEmpty());
     EXPECT_EQ(job.Search().TreeCount(), 0);
 
     const TSField five = RandomField(rng, {5, 4, 3, 0, 0});
-    EXPECT_FALSE(TEvolutionaryJob(five, 5, 4, Evolutionary(0, 10, 1), "0", "10").Refusal().Ok());
-    EXPECT_FALSE(TEvolutionaryJob(five, 5, 4, Evolutionary(3, -1, 1), "3", "-1").Refusal().Ok());
-    EXPECT_TRUE(TEvolutionaryJob(five, 5, 4, Evolutionary(3, 0, 1), "3", "0").Refusal().Ok());
+    EXPECT_FALSE(TEvolutionaryJob(five, 5, 4, Evolutionary(0, 10, 1), "0", "10").CanStart().Ok());
+    EXPECT_FALSE(TEvolutionaryJob(five, 5, 4, Evolutionary(3, -1, 1), "3", "-1").CanStart().Ok());
+    EXPECT_TRUE(TEvolutionaryJob(five, 5, 4, Evolutionary(3, 0, 1), "3", "0").CanStart().Ok());
 }
 
 TEST(EvolutionaryJob, GoingAwayWhileRunningStopsTheThread)
@@ -231,7 +236,7 @@ TEST(EvolutionaryJob, GoingAwayWhileRunningStopsTheThread)
     const auto started = std::chrono::steady_clock::now();
     {
         TEvolutionaryJob job(field, 30, 20, Evolutionary(5, 100000000, 2), "5", "100000000");
-        job.Start({{}, finished.Callback()});
+        job.Start(finished.Callback());
         std::this_thread::sleep_for(50ms);
     }
     EXPECT_LT(std::chrono::steady_clock::now() - started, 30s);
@@ -253,11 +258,11 @@ TEST(ThoroughJob, OwnThreadSnapshotCancelAndRefusal)
     // The job has its own copy: what happens to the model later does not matter.
     field = RandomField(rng, {11, 14, 4, 0.05, 0});
     TFinishedFlag finished;
-    threaded.Start({{}, 0.5, finished.Callback()});
+    threaded.Start(finished.Callback());
     ASSERT_TRUE(finished.Wait());
     TThoroughJob here(kept, 11, 14, s);
     here.Run();
-    ASSERT_EQ(threaded.Outcome().Status, TThoroughStatus::Finished);
+    ASSERT_EQ(threaded.Outcome().Status, TSearchStatus::Finished);
     const auto& a = threaded.Search().Results();
     const auto& b = here.Search().Results();
     ASSERT_FALSE(a.empty());
@@ -283,21 +288,24 @@ TEST(ThoroughJob, OwnThreadSnapshotCancelAndRefusal)
     std::promise<void> firstTree;
     std::atomic<bool> told{false};
     TFinishedFlag stopped;
-    job.Start({[&](const TThoroughProgress& p) {
-                   if (p.BestLength >= 0 && !told.exchange(true)) firstTree.set_value();
-               },
-               0.05, stopped.Callback()});
+    job.Observe(
+        [&](const TThoroughProgress& p) {
+            if (p.BestLength >= 0 && !told.exchange(true)) firstTree.set_value();
+        },
+        0.05);
+    job.Start(stopped.Callback());
     ASSERT_EQ(firstTree.get_future().wait_for(120s), std::future_status::ready);
     job.Cancel();
     ASSERT_TRUE(stopped.Wait(30s));
-    EXPECT_EQ(job.Outcome().Status, TThoroughStatus::Cancelled);
+    EXPECT_EQ(job.Outcome().Status, TSearchStatus::Cancelled);
     EXPECT_FALSE(job.Search().Results().empty());
 
     const TSField two = RandomField(rng, {2, 4, 3, 0, 0});
     TThoroughJob refused(two, 2, 4, s);
-    EXPECT_FALSE(refused.Refusal().Ok());
-    EXPECT_EQ(refused.Run().Status, TThoroughStatus::Refused);
-    EXPECT_EQ(refused.Outcome().Refusal.Error(), refused.Refusal().Error());
+    EXPECT_FALSE(refused.CanStart().Ok());
+    refused.Run();
+    EXPECT_EQ(refused.Outcome().Status, TSearchStatus::Refused);
+    EXPECT_EQ(refused.Outcome().CanStart.Error(), refused.CanStart().Error());
     EXPECT_TRUE(refused.Outcome().Protocol.isEmpty());
 }
 
@@ -308,15 +316,15 @@ TEST(ExactJob, OwnThreadCancelAndRefusal)
     TExactSettings s;
     s.Threads = 2;
     TExactJob job(field, 8, 10, s);
-    EXPECT_TRUE(job.Refusal().Ok());
+    EXPECT_TRUE(job.CanStart().Ok());
     TFinishedFlag finished;
-    job.Start({{}, finished.Callback()});
+    job.Start(finished.Callback());
     ASSERT_TRUE(finished.Wait());
     const TResult<TExactResult> ran = TExactSearch(field, 8, 10, s).Run();
     ASSERT_TRUE(ran.Ok());
     const TExactResult& direct = *ran;
     const TExactOutcome& out = job.Outcome();
-    ASSERT_EQ(out.Result.Status, TExactStatus::Proved);
+    ASSERT_EQ(out.Result.Status, TSearchStatus::Finished);
     EXPECT_EQ(out.Result.Optimum, direct.Optimum);
     EXPECT_EQ(out.Result.OptimalTrees, direct.OptimalTrees);
     ASSERT_EQ(out.Result.Trees.size(), direct.Trees.size());
@@ -339,19 +347,21 @@ TEST(ExactJob, OwnThreadCancelAndRefusal)
     const TSField hard = RandomField(rng, {22, 40, 6, 0.2, 0});
     TExactJob cancelled(hard, 22, 40, s);
     TFinishedFlag stopped;
-    cancelled.Start({{}, stopped.Callback()});
+    cancelled.Start(stopped.Callback());
     cancelled.Cancel();
     ASSERT_TRUE(stopped.Wait(60s));
     const TExactResult& r = cancelled.Outcome().Result;
-    EXPECT_EQ(r.Status, TExactStatus::Cancelled);
+    EXPECT_EQ(r.Status, TSearchStatus::Cancelled);
     EXPECT_FALSE(r.Proved);
     EXPECT_LE(r.LowerBound, r.Optimum);
 
     const TSField many = RandomField(rng, {41, 3, 3, 0, 0});
     TExactJob refused(many, 41, 3, s);
-    EXPECT_FALSE(refused.Refusal().Ok());
-    EXPECT_FALSE(refused.Run().Refusal.Ok());
-    EXPECT_EQ(refused.Outcome().Refusal.Error(), refused.Refusal().Error());
+    EXPECT_FALSE(refused.CanStart().Ok());
+    refused.Run();
+    EXPECT_FALSE(refused.Outcome().CanStart.Ok());
+    EXPECT_EQ(refused.Status(), TSearchStatus::Refused);
+    EXPECT_EQ(refused.Outcome().CanStart.Error(), refused.CanStart().Error());
     EXPECT_TRUE(refused.Outcome().Protocol.isEmpty());
     EXPECT_FALSE(TExactJob(many, 41, 3, s).Warning().isEmpty());
 }

@@ -66,12 +66,12 @@ TEST(Search, RefusesWhatItCannotRun)
     const TSField field = Field(1, 2, 3);
     TParsimonySearch search(field, 2, 3, Settings(5, 10, 1));
     EXPECT_EQ(search.Run(), TSearchStatus::Refused);
-    EXPECT_EQ(search.Refusal().Error(), ValidateSearch(2, 5, 10).Error());
+    EXPECT_EQ(search.StartCheck().Error(), ValidateSearch(2, 5, 10).Error());
     EXPECT_EQ(search.TreeCount(), 0);
     // Characters not coded for the data.
     TParsimonySearch uncoded(TSField(), 5, 3, Settings(5, 10, 1));
     EXPECT_EQ(uncoded.Run(), TSearchStatus::Refused);
-    EXPECT_EQ(uncoded.Refusal().Error().toStdString(),
+    EXPECT_EQ(uncoded.StartCheck().Error().toStdString(),
               "The characters have not been coded for these data.");
 }
 

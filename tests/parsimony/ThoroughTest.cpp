@@ -221,7 +221,7 @@ TEST(ThoroughSearch, FindsTheExactOptimumAndNeverLess)
         settings.HitLimit = 0;
         settings.MissingData = missing;
         TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
-        ASSERT_EQ(search.Run(), TThoroughStatus::Finished);
+        ASSERT_EQ(search.Run(), TSearchStatus::Finished);
         EXPECT_EQ(search.BestLength(), optimum) << "round " << round;
         EXPECT_EQ(search.Mismatches(), 0);
         for (const TThoroughResult& r : search.Results()) {
@@ -250,7 +250,7 @@ TEST(ThoroughSearch, SameSeedSameTreesWhateverTheThreads)
         settings.HitLimit = 3;
         settings.RatchetIterations = 4;
         TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
-        ASSERT_EQ(search.Run(), TThoroughStatus::Finished);
+        ASSERT_EQ(search.Run(), TSearchStatus::Finished);
         std::vector<std::string> keys;
         for (const TThoroughResult& r : search.Results())
             keys.push_back(CanonicalKey(r.Tree) + r.How().toStdString());
@@ -275,7 +275,7 @@ TEST(ThoroughSearch, BeyondTheEvolutionarySearchRange)
     settings.Replicates = 1;
     settings.RatchetIterations = 1;
     TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
-    ASSERT_EQ(search.Run(), TThoroughStatus::Finished);
+    ASSERT_EQ(search.Run(), TSearchStatus::Finished);
     ASSERT_FALSE(search.Results().empty());
     const TCompactTree& tree = search.Results().front().Tree;
     ASSERT_TRUE(IsValidCompactTree(tree));
@@ -306,7 +306,7 @@ TEST(ThoroughSearch, CancelKeepsTheBestTreesSoFar)
     int calls = 0;
     TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
     std::chrono::steady_clock::time_point cancelledAt;
-    const TThoroughStatus status = search.Run(
+    const TSearchStatus status = search.Run(
         [&](const TThoroughProgress& p) {
             ++calls;
             // Once a first tree exists, a while into the run.
@@ -318,7 +318,7 @@ TEST(ThoroughSearch, CancelKeepsTheBestTreesSoFar)
         &cancel, 0.1);
     const double took =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - cancelledAt).count();
-    EXPECT_EQ(status, TThoroughStatus::Cancelled);
+    EXPECT_EQ(status, TSearchStatus::Cancelled);
     EXPECT_LT(took, 3.0);  // cancel within a second, with room for a busy machine
     EXPECT_GE(calls, 2);
     ASSERT_FALSE(search.Results().empty());
@@ -331,19 +331,19 @@ TEST(ThoroughSearch, RefusesWhatItCannotRun)
     TRandomFieldShape shape;
     shape.Objects = 2;
     const TSField two = RandomField(rng, shape);
-    EXPECT_FALSE(TThoroughSearch(two, 2, 5, {}).Refusal().Error().isEmpty());
+    EXPECT_FALSE(TThoroughSearch(two, 2, 5, {}).Validate().Error().isEmpty());
     shape.Objects = 5;
     const TSField five = RandomField(rng, shape);
     TThoroughSettings settings;
     settings.Threads = 1000;
-    EXPECT_FALSE(TThoroughSearch(five, 5, 5, settings).Refusal().Error().isEmpty());
+    EXPECT_FALSE(TThoroughSearch(five, 5, 5, settings).Validate().Error().isEmpty());
     settings.Threads = 1;
-    EXPECT_TRUE(TThoroughSearch(five, 5, 5, settings).Refusal().Ok());
+    EXPECT_TRUE(TThoroughSearch(five, 5, 5, settings).Validate().Ok());
     // A target no tree reaches: the run ends by its other rules.
     settings.TargetLength = 0;
     settings.Replicates = 2;
     settings.RatchetIterations = 1;
     TThoroughSearch search(five, 5, 5, settings);
-    EXPECT_EQ(search.Run(), TThoroughStatus::Finished);
+    EXPECT_EQ(search.Run(), TSearchStatus::Finished);
     EXPECT_FALSE(search.Results().empty());
 }
