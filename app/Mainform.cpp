@@ -27,8 +27,10 @@
 #include "data/Workbook.h"
 #include "graphics/TreeClasses.h"
 #include "graphics/TreeGrafik.h"
+#include "parsimony/evolutionary/CreateTree.h"
 #include "parsimony/forms/CharFitForm.h"
 #include "parsimony/forms/OptimizeForm.h"
+#include "parsimony/forms/SupportForm.h"
 #include "parsimony/forms/TreeOptForm.h"
 
 QStringList StartupBanner()
@@ -136,12 +138,43 @@ void TFrmMain::ConnectWindows()
     connect(results, &TFrmTreeOpt::CharFitReady, fit, &TFrmCharFit::ShowFit);
     connect(results, &TFrmTreeOpt::TreeDrawingWanted, results,
             [this, results](TscTreeNodes* nodes, const QString& title, const QString& newick) {
-                TTreeGrfFRM window(Ctx.Ui, results);
-                window.SetNodes(nodes);
-                window.SetTitle(title);
-                if (!newick.isEmpty()) window.SetNewick(newick);
-                window.exec();
+                DrawTree(results, nodes, title, newick);
             });
+    connect(results, &TFrmTreeOpt::SupportWanted, this, &TFrmMain::ShowSupport);
+}
+
+void TFrmMain::ShowSupport(std::shared_ptr<TParsimonySearch> search)
+{
+    if (SupportWindow && SupportWindow->IsRunning()) {
+        SupportWindow->raise();
+        SupportWindow->activateWindow();
+        return;
+    }
+    delete SupportWindow;
+    const TSField& field = search->CharField();
+    // A child of the results window, whose trees it supports.
+    TFrmTreeOpt* results = Wnd.FrmTreeOpt;
+    SupportWindow = new TFrmSupport(
+        Ctx.Ui, field, search->Tree(1).TipCount(), field.Places.Count(),
+        search->Settings().MissingData,
+        [this](const QStringList& lines) { Ctx.WriteProtocol(lines); }, results);
+    SupportWindow->setAttribute(Qt::WA_DeleteOnClose);
+    TFrmSupport* support = SupportWindow;
+    connect(support, &TFrmSupport::TreeDrawingWanted, support,
+            [this, support](TscTreeNodes* nodes, const QString& title, const QString& newick) {
+                DrawTree(support, nodes, title, newick);
+            });
+    SupportWindow->show();
+}
+
+void TFrmMain::DrawTree(QWidget* owner, TscTreeNodes* nodes, const QString& title,
+                        const QString& newick)
+{
+    TTreeGrfFRM window(Ctx.Ui, owner);
+    window.SetNodes(nodes);
+    window.SetTitle(title);
+    if (!newick.isEmpty()) window.SetNewick(newick);
+    window.exec();
 }
 
 void TFrmMain::CreateMenu()

@@ -2,6 +2,7 @@
 // The main window: the menu from which every command starts, and the
 // protocol into which every command writes its report lines.
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 #include "app/AppContext.h"
@@ -20,6 +21,9 @@ class TFrmDistMat;
 class TFrmImport;
 class TFrmLoad;
 class TFrmOptimize;
+class TFrmSupport;
+class TParsimonySearch;
+class TscTreeNodes;
 class TFrmTreeOpt;
 
 // The windows the main window creates, hidden, and connects.
@@ -125,6 +129,11 @@ private:
     void FillRecentMenu();
     // Connects the windows' requests to the windows that answer them.
     void ConnectWindows();
+    // Branch support for the trees of the results window, in one window at a
+    // time (a running one is brought to the front).
+    void ShowSupport(std::shared_ptr<TParsimonySearch> search);
+    // A tree in a modal tree window over owner; nodes live until it closes.
+    void DrawTree(QWidget* owner, TscTreeNodes* nodes, const QString& title, const QString& newick);
     // The character type step of Parsimony and Distance Matrix.
     void CharacterTypeStep();
 
@@ -132,6 +141,7 @@ private:
     TAppWindows Wnd;
     TRecentFiles Recent;
     QString TreeFileName;  // the tree file last chosen
+    QPointer<TFrmSupport> SupportWindow;
 };
 
 // The ten start-up lines of the protocol.

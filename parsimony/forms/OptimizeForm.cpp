@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QThread>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "data/NumberFormat.h"
 #include "data/UiServices.h"
@@ -19,31 +20,15 @@
 #include "parsimony/evolutionary/EvolutionaryJob.h"
 #include "parsimony/evolutionary/OptimizeRun.h"
 #include "parsimony/evolutionary/TreeTable.h"
-#include "parsimony/exact/ExactJob.h"
 #include "parsimony/forms/FormHelpers.h"
+#include "parsimony/forms/SearchPanel.h"
 #include "parsimony/forms/UpDownEdit.h"
-#include "parsimony/thorough/ThoroughJob.h"
 
 namespace {
-QLabel* BoldLabel(const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    QFont f = label->font();
-    f.setBold(true);
-    label->setFont(f);
-    return label;
-}
-
 // At most this often the generation bar is moved: a small data set runs
 // many thousand generations a second.
 constexpr qint64 ProgressIntervalMs = 40;
 }  // namespace
-
-void SetStatusLabel(QLabel* label, const QString& text)
-{
-    label->setText(text);
-    label->setAutoFillBackground(!text.isEmpty());
-}
 
 TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -97,44 +82,9 @@ TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
     LabelKind = BoldLabel(QStringLiteral("Search"), this);
     CbKind = new QComboBox(this);
     CbKind->setObjectName(QStringLiteral("CbKind"));
-    CbKind->addItems({QStringLiteral("Evolutionary (random addition, random swaps)"),
-                      QStringLiteral("Thorough (TBR + ratchet)"),
-                      QStringLiteral("Exact (branch and bound)")});
-    // A box of labelled edits, shown in place of the generations and trees.
-    auto settingsBox = [this](const std::vector<std::pair<QString, QLineEdit*>>& rows) {
-        auto* box = new QWidget(this);
-        auto* grid = new QGridLayout(box);
-        grid->setContentsMargins(0, 0, 0, 0);
-        for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
-            rows[static_cast<size_t>(r)].second->setParent(box);
-            grid->addWidget(BoldLabel(rows[static_cast<size_t>(r)].first, box), r, 0);
-            grid->addWidget(rows[static_cast<size_t>(r)].second, r, 1);
-        }
-        grid->setColumnStretch(1, 1);
-        box->hide();
-        return box;
-    };
-    auto edit = [](const QString& name, const QString& text) {
-        auto* e = new QLineEdit(text);
-        e->setObjectName(name);
-        return e;
-    };
-    const QString cores = QString::number(std::max(1, QThread::idealThreadCount()));
-    EdTimeLimit = edit(QStringLiteral("EdTimeLimit"), QStringLiteral("60"));
-    EdReplicates = edit(QStringLiteral("EdReplicates"), QStringLiteral("1000"));
-    EdThreads = edit(QStringLiteral("EdThreads"), cores);
-    ThoroughBox = settingsBox({{QStringLiteral("Time limit (s)"), EdTimeLimit},
-                               {QStringLiteral("Replicates"), EdReplicates},
-                               {QStringLiteral("Threads"), EdThreads}});
-    ThoroughBox->setObjectName(QStringLiteral("ThoroughBox"));
-    EdExactTimeLimit = edit(QStringLiteral("EdExactTimeLimit"), QStringLiteral("600"));
-    EdExactTimeLimit->setPlaceholderText(QStringLiteral("no limit"));
-    EdMaxTrees = edit(QStringLiteral("EdMaxTrees"), QStringLiteral("1000"));
-    EdExactThreads = edit(QStringLiteral("EdExactThreads"), cores);
-    ExactBox = settingsBox({{QStringLiteral("Time limit (s)"), EdExactTimeLimit},
-                            {QStringLiteral("Max. trees"), EdMaxTrees},
-                            {QStringLiteral("Threads"), EdExactThreads}});
-    ExactBox->setObjectName(QStringLiteral("ExactBox"));
+    CbKind->addItem(QStringLiteral("Evolutionary (random addition, random swaps)"));
+    Panels = MakeSearchPanels(Ctx, this);
+    for (TSearchPanel* p : Panels) CbKind->addItem(p->Title());
 
     grid->addWidget(LabelKind, 0, 0);
     grid->addWidget(CbKind, 0, 1);
@@ -142,8 +92,8 @@ TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
     grid->addWidget(Edit1, 1, 1);
     grid->addWidget(Label2, 2, 0);
     grid->addWidget(Edit2, 2, 1);
-    grid->addWidget(ThoroughBox, 1, 0, 2, 2);
-    grid->addWidget(ExactBox, 1, 0, 2, 2);
+    // A panel's settings stand in place of the generations and trees.
+    for (TSearchPanel* p : Panels) grid->addWidget(p, 1, 0, 2, 2);
     grid->addWidget(CheckBox1, 3, 0, 1, 2, Qt::AlignLeft);
     grid->addWidget(ProgressBar1, 4, 0, 1, 2);
     grid->addWidget(Label4, 4, 2);
@@ -178,9 +128,7 @@ TFrmOptimize::~TFrmOptimize()
 {
     // Each job cancels and waits for its thread, while the window can still
     // take what the thread posts.
-    Evolutionary.reset();
-    Thorough.reset();
-    Exact.reset();
+    Job.reset();
 }
 
 template <typename F>
@@ -195,12 +143,8 @@ void TFrmOptimize::Button1Click()
         Ctx.Ui.ShowInformation(this, QStringLiteral("The parsimony search is already running."));
         return;
     }
-    if (SearchKind() == TSearchKind::Thorough) {
-        StartThorough();
-        return;
-    }
-    if (SearchKind() == TSearchKind::Exact) {
-        StartExact();
+    if (TSearchPanel* panel = KindPanel()) {
+        StartPanelRun(*panel);
         return;
     }
     // Both texts are checked before anything is computed.
@@ -224,9 +168,9 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
     settings.Generations = generations;
     settings.MissingData = CheckBox1->isChecked();
     settings.Seed = FixedSeed ? *FixedSeed : ClockSeed();
-    Evolutionary = std::make_unique<TEvolutionaryJob>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
-                                                      Ctx.Model.CharacterCount, settings,
-                                                      Edit2->text(), Edit1->text());
+    auto evolutionary = std::make_unique<TEvolutionaryJob>(
+        Ctx.Model.CharField, Ctx.Model.ObjectCount, Ctx.Model.CharacterCount, settings,
+        Edit2->text(), Edit1->text());
 
     LabelSeed->setText(QStringLiteral("Seed = %1").arg(*settings.Seed));
     emit ResultsCleared();
@@ -239,10 +183,9 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
     SetRunning(true);
 
     // The callbacks run on the job's thread: they only post to this window.
-    TEvolutionaryJob::TCallbacks job;
-    TSearchCallbacks& cb = job.Search;
+    TSearchCallbacks cb;
     cb.GrowProgress = [this](int k) { Post([this, k] { ProgressBar1->setValue(k); }); };
-    const TParsimonySearch* search = &Evolutionary->Search();
+    const TParsimonySearch* search = &evolutionary->Search();
     const QChar separator = LocaleDecimalSeparator();
     cb.Grown = [this, search, separator] {
         std::vector<QStringList> rows = PopulationListRows(search->Histories(), separator);
@@ -269,16 +212,16 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
         *lastShown = now;
         Post([this, g] { ProgressBar2->setValue(g); });
     };
-    job.Finished = [this] { Post([this] { RunEnded(); }); };
-    Evolutionary->Start(std::move(job));
+    evolutionary->Observe(std::move(cb));
+    Job = std::move(evolutionary);
+    RunningPanel = nullptr;
+    Job->Start([this] { Post([this] { RunEnded(); }); });
 }
 
 void TFrmOptimize::BtnCancelClick()
 {
     if (!IsRunning()) return;
-    if (Evolutionary) Evolutionary->Cancel();
-    if (Thorough) Thorough->Cancel();
-    if (Exact) Exact->Cancel();
+    Job->Cancel();
     BtnCancel->setEnabled(false);
 }
 
@@ -302,20 +245,20 @@ void TFrmOptimize::SetRunning(bool running)
     Edit2->setEnabled(!running);
     CheckBox1->setEnabled(!running);
     CbKind->setEnabled(!running);
-    ThoroughBox->setEnabled(!running);
-    ExactBox->setEnabled(!running);
+    for (TSearchPanel* p : Panels) p->setEnabled(!running);
 }
 
 void TFrmOptimize::RunEnded()
 {
     // Everything the job posted before it ended has been handled by now.
-    const std::unique_ptr<TEvolutionaryJob> job = std::move(Evolutionary);
+    const std::unique_ptr<TSearchJob> ended = std::move(Job);
+    const auto* job = static_cast<const TEvolutionaryJob*>(ended.get());
     SetRunning(false);
     const TEvolutionaryOutcome& outcome = job->Outcome();
     const std::shared_ptr<TParsimonySearch>& search = outcome.Population;
     if (outcome.Status == TSearchStatus::Refused) {
         emit ResultsCleared();
-        Ctx.Ui.ShowError(this, outcome.Refusal.Error());
+        Ctx.Ui.ShowError(this, outcome.CanStart.Error());
         emit RunFinished();
         return;
     }
@@ -336,6 +279,80 @@ void TFrmOptimize::RunEnded()
     const double best = search->FindBestTree().second;
     emit PopulationFound(search, OptimumText(best, separator));
     Ctx.WriteProtocol(outcome.Protocol);
+    hide();
+    emit RunFinished();
+}
+
+TFrmOptimize::TSearchKind TFrmOptimize::SearchKind() const
+{
+    switch (CbKind->currentIndex()) {
+        case static_cast<int>(TSearchKind::Thorough):
+            return TSearchKind::Thorough;
+        case static_cast<int>(TSearchKind::Exact):
+            return TSearchKind::Exact;
+        default:
+            return TSearchKind::Evolutionary;
+    }
+}
+
+void TFrmOptimize::SetSearchKind(TSearchKind kind)
+{
+    CbKind->setCurrentIndex(static_cast<int>(kind));
+}
+
+TSearchPanel* TFrmOptimize::KindPanel() const
+{
+    const int k = CbKind->currentIndex();
+    return k >= 1 && k <= static_cast<int>(Panels.size()) ? Panels[static_cast<size_t>(k) - 1]
+                                                          : nullptr;
+}
+
+void TFrmOptimize::KindChanged()
+{
+    const TSearchPanel* shown = KindPanel();
+    for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Edit1),
+                       static_cast<QWidget*>(Label2), static_cast<QWidget*>(Edit2)})
+        w->setVisible(shown == nullptr);
+    for (TSearchPanel* p : Panels) p->setVisible(p == shown);
+}
+
+void TFrmOptimize::StartPanelRun(TSearchPanel& panel)
+{
+    std::unique_ptr<TSearchJob> job =
+        panel.MakeJob(CheckBox1->isChecked(), FixedSeed ? *FixedSeed : ClockSeed());
+    if (!job) return;
+    Job = std::move(job);
+    RunningPanel = &panel;
+    emit ResultsCleared();
+    panel.Observe(*Job, {ProgressBar1, Label4, ProgressBar2, Label3, LabelSeed});
+    SetRunning(true);
+    Job->Start([this] { Post([this] { PanelRunEnded(); }); });
+}
+
+void TFrmOptimize::PanelRunEnded()
+{
+    // Everything the job posted before it ended has been handled by now.
+    const std::unique_ptr<TSearchJob> job = std::move(Job);
+    TSearchPanel* panel = std::exchange(RunningPanel, nullptr);
+    SetRunning(false);
+    TFoundTrees found = panel->Found(*job);
+    if (!found.Population) {
+        emit ResultsCleared();
+        SetStatusLabel(Label4, QString());
+        SetStatusLabel(Label3, QString());
+        if (found.NothingIsError)
+            Ctx.Ui.ShowError(this, found.Nothing);
+        else
+            Ctx.Ui.ShowInformation(this, found.Nothing);
+        emit RunFinished();
+        return;
+    }
+    emit ListFilled(found.Rows);
+    // The list's last column says how a tree was found: room for it.
+    emit ListColumnsFitted(found.Rows.front().front(), found.WidestHow);
+    emit PopulationFound(std::move(found.Population),
+                         OptimumText(found.Optimum, LocaleDecimalSeparator()));
+    Ctx.WriteProtocol(found.Protocol);
     hide();
     emit RunFinished();
 }

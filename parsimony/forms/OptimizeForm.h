@@ -18,10 +18,9 @@ class QLineEdit;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class TEvolutionaryJob;
-class TExactJob;
 class TParsimonySearch;
-class TThoroughJob;
+class TSearchJob;
+class TSearchPanel;
 class TUpDownEdit;
 
 class TFrmOptimize : public QWidget {
@@ -37,7 +36,7 @@ public:
     // "Cancel": stops the running search between two trees or generations.
     void BtnCancelClick();
 
-    bool IsRunning() const { return Evolutionary || Thorough || Exact; }
+    bool IsRunning() const { return Job != nullptr; }
 
     // The kinds of search the window offers, in the order of CbKind's items.
     // The numbers are the items' order in the search kind list.
@@ -61,18 +60,11 @@ private:
     QLabel* LabelSeed = nullptr;
     QPushButton* BtnCancel = nullptr;
     QPushButton* Button1 = nullptr;
-    // The search kind and the thorough search's own settings.
+    // The search kind; every kind but the evolutionary search has a panel of
+    // its own settings (item k of CbKind is Panels[k - 1]).
     QLabel* LabelKind = nullptr;
     QComboBox* CbKind = nullptr;
-    QWidget* ThoroughBox = nullptr;
-    QLineEdit* EdTimeLimit = nullptr;
-    QLineEdit* EdReplicates = nullptr;
-    QLineEdit* EdThreads = nullptr;
-    // The exact search's settings; an empty time limit means none.
-    QWidget* ExactBox = nullptr;
-    QLineEdit* EdExactTimeLimit = nullptr;
-    QLineEdit* EdMaxTrees = nullptr;
-    QLineEdit* EdExactThreads = nullptr;
+    std::vector<TSearchPanel*> Panels;
 
 signals:
     void RunFinished();
@@ -89,16 +81,9 @@ protected:
 private:
     void StartRun(int treeCount, int generations);
     void KindChanged();
-    void StartThorough();
-    void ThoroughEnded();
-    void StartExact();
-    void ExactEnded();
-    // Shared by the thorough and the exact search.
-    bool ReadThreadCount(const QString& text, int* threads);
-    bool DataFitResultsWindow(const QString& batchCommand);
-    void ShowFoundTrees(const std::vector<QStringList>& rows,
-                        std::shared_ptr<TParsimonySearch> population, double optimum,
-                        const QString& widestHow, const QStringList& protocol);
+    TSearchPanel* KindPanel() const;  // null for the evolutionary search
+    void StartPanelRun(TSearchPanel& panel);
+    void PanelRunEnded();
     void RunEnded();
     void SetRunning(bool running);
     // Runs f on the window's thread, after what the worker posted before.
@@ -107,11 +92,8 @@ private:
 
     TFormContext& Ctx;
     std::optional<std::uint64_t> FixedSeed;
-    // The running job, at most one; each owns its thread.
-    std::unique_ptr<TEvolutionaryJob> Evolutionary;
-    std::unique_ptr<TThoroughJob> Thorough;
-    std::unique_ptr<TExactJob> Exact;
+    // The running job, at most one, on its own thread; RunningPanel made it
+    // (null: the evolutionary search).
+    std::unique_ptr<TSearchJob> Job;
+    TSearchPanel* RunningPanel = nullptr;
 };
-
-// Sets a status label's text; its colour shows only while it has a text.
-void SetStatusLabel(QLabel* label, const QString& text);

@@ -14,7 +14,6 @@
 
 #include "data/UiServices.h"
 #include "graphics/TreeFromNewick.h"
-#include "graphics/TreeGrafik.h"
 #include "parsimony/Random.h"
 #include "parsimony/summaries/Support.h"
 
@@ -120,7 +119,7 @@ void TFrmSupport::StartBTNClick()
         }
     }
     Job = std::make_unique<TSupportJob>(Field, Objects, Characters, request);
-    if (const TStatus valid = Job->Refusal(); !valid) {
+    if (const TStatus valid = Job->CanStart(); !valid) {
         Job.reset();
         Ui.ShowError(this, valid.Error());
         return;
@@ -133,8 +132,7 @@ void TFrmSupport::StartBTNClick()
                            .arg(TSupportJob::KindName(request.Kind))
                            .arg(request.Seed));
     // The callbacks come from worker threads: hand them to this window's thread.
-    TSupportJob::TCallbacks callbacks;
-    callbacks.Progress = [this](int done, int total) {
+    Job->Observe([this](int done, int total) {
         QMetaObject::invokeMethod(
             this,
             [this, done, total] {
@@ -142,12 +140,11 @@ void TFrmSupport::StartBTNClick()
                 ProgressPB->setValue(done);
             },
             Qt::QueuedConnection);
-    };
-    callbacks.Finished = [this] {
+    });
+    Job->Start([this] {
         QMetaObject::invokeMethod(
             this, [this] { JobFinished(); }, Qt::QueuedConnection);
-    };
-    Job->Start(std::move(callbacks));
+    });
 }
 
 void TFrmSupport::CancelBTNClick()
@@ -186,11 +183,7 @@ void TFrmSupport::ShowBTNClick()
         Ui.ShowError(this, drawn.Error());
         return;
     }
-    TTreeGrfFRM window(Ui, this);
-    window.SetNodes(&nodes);
-    window.SetTitle(Last->Title);
-    window.SetNewick(Last->Newick);
-    window.exec();
+    emit TreeDrawingWanted(&nodes, Last->Title, Last->Newick);
 }
 
 void TFrmSupport::closeEvent(QCloseEvent* event)

@@ -21,6 +21,7 @@ class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class TUiServices;
+class TscTreeNodes;
 
 class TFrmSupport : public QWidget {
     Q_OBJECT
@@ -54,6 +55,8 @@ private:
 
 signals:
     void RunFinished();
+    // "Show tree": the support tree to draw; nodes live until the call returns.
+    void TreeDrawingWanted(TscTreeNodes* nodes, const QString& title, const QString& newick);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -18,7 +18,6 @@
 #include "parsimony/evolutionary/CreateTree.h"
 #include "parsimony/evolutionary/TreeTable.h"
 #include "parsimony/forms/FormHelpers.h"
-#include "parsimony/forms/SupportForm.h"
 #include "parsimony/summaries/CharFit.h"
 #include "parsimony/summaries/Consensus.h"
 #include "parsimony/summaries/FitStatistics.h"
@@ -371,18 +370,6 @@ void TFrmTreeOpt::BtnConsensusClick()
 
 void TFrmTreeOpt::BtnSupportClick()
 {
-    if (SupportWindow && SupportWindow->IsRunning()) {
-        SupportWindow->raise();
-        SupportWindow->activateWindow();
-        return;
-    }
     if (!Search || Search->TreeCount() == 0) return;
-    delete SupportWindow;
-    const TSField& field = Search->CharField();
-    SupportWindow = new TFrmSupport(
-        Ctx.Ui, field, Search->Tree(1).TipCount(), field.Places.Count(),
-        Search->Settings().MissingData,
-        [this](const QStringList& lines) { Ctx.WriteProtocol(lines); }, this);
-    SupportWindow->setAttribute(Qt::WA_DeleteOnClose);
-    SupportWindow->show();
+    emit SupportWanted(Search);
 }

@@ -2,7 +2,6 @@
 // The tree results window: the population of the last parsimony run, one
 // tree as a table of tips and nodes, and the way on to the character fit,
 // the drawing and a Newick file. The window owns the population.
-#include <QPointer>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -14,7 +13,6 @@ class QLabel;
 class QPushButton;
 class TParsimonySearch;
 class TStringGrid;
-class TFrmSupport;
 class TscTreeNodes;
 struct TTree;
 
@@ -76,7 +74,6 @@ private:
     QComboBox* ConsensusCBX = nullptr;
     QPushButton* BtnConsensus = nullptr;
     QPushButton* BtnSupport = nullptr;
-    QPointer<TFrmSupport> SupportWindow;
 
 signals:
     // The character fit of the selected tree: its table and the statistics'
@@ -86,6 +83,8 @@ signals:
     // A tree to draw in a modal tree window; nodes live until the call returns.
     // A computed tree (a consensus) comes with its Newick text, to be saved.
     void TreeDrawingWanted(TscTreeNodes* nodes, const QString& title, const QString& newick);
+    // "Support...": branch support for the data and rule of these trees.
+    void SupportWanted(std::shared_ptr<TParsimonySearch> search);
 
 protected:
     void changeEvent(QEvent* event) override;

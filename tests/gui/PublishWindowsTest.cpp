@@ -152,7 +152,8 @@ private slots:
         request.MissingData = search.Settings().MissingData;
         TSupportJob job(search.CharField(), search.Tree(1).TipCount(),
                         search.CharField().Places.Count(), request);
-        const TResult<TSupportOutcome> run = job.Run();
+        job.Run();
+        const TResult<TSupportOutcome>& run = job.Outcome();
         QVERIFY(run.Ok());
         const TSupportOutcome& outcome = *run;
         const QStringList protocol =

@@ -60,7 +60,7 @@ private slots:
         settings.TimeLimit = 60;
         TThoroughSearch core(app.Ctx.Model.CharField, app.Ctx.Model.ObjectCount,
                              app.Ctx.Model.CharacterCount, settings);
-        QCOMPARE(core.Run(), TThoroughStatus::Finished);
+        QCOMPARE(core.Run(), TSearchStatus::Finished);
         const std::vector<QStringList> rows = Find<TStringGrid>(app.Results, "SgOpt")->Rows();
         QCOMPARE(rows, ThoroughListRows(core, '.'));
         QCOMPARE(Find<QLabel>(app.Results, "Label1")->text(),

@@ -1,0 +1,21 @@
+#pragma once
+// The exact search in the parsimony window: time limit, trees kept and
+// threads; the warning for many objects, its progress (share done, shortest
+// length, trees examined) and every shortest tree it kept.
+#include "parsimony/forms/SearchPanel.h"
+
+class TExactPanel : public TSearchPanel {
+    Q_OBJECT
+public:
+    TExactPanel(TFormContext& context, QWidget* parent);
+
+    QString Title() const override { return QStringLiteral("Exact (branch and bound)"); }
+    std::unique_ptr<TSearchJob> MakeJob(bool missingData, std::uint64_t seed) override;
+    void Observe(TSearchJob& job, const TSearchProgressView& view) override;
+    TFoundTrees Found(const TSearchJob& job) const override;
+
+private:
+    QLineEdit* EdExactTimeLimit = nullptr;  // empty: no limit
+    QLineEdit* EdMaxTrees = nullptr;
+    QLineEdit* EdExactThreads = nullptr;
+};
