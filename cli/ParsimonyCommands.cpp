@@ -155,7 +155,7 @@ int RunScore(const QStringList& rawArgs)
 void RegisterCharFitCommand(TBatchCommands& commands);
 void RegisterSearchCommands(TBatchCommands& commands);
 void RegisterExactCommand(TBatchCommands& commands);
-void RegisterPublishCommands(TBatchCommands& commands);
+void RegisterSummaryCommands(TBatchCommands& commands);
 
 void RegisterParsimonyCommands(TBatchCommands& commands)
 {
@@ -173,5 +173,5 @@ void RegisterParsimonyCommands(TBatchCommands& commands)
     RegisterCharFitCommand(commands);
     RegisterSearchCommands(commands);
     RegisterExactCommand(commands);
-    RegisterPublishCommands(commands);
+    RegisterSummaryCommands(commands);
 }

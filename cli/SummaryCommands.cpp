@@ -1,5 +1,6 @@
-// varno-batch consensus, stats and changes: the summary tree of a tree set,
-// the fit statistics of a tree and the changes on its branches.
+// varno-batch consensus, stats, changes and support: the summaries of trees —
+// the consensus of a tree set, the fit statistics of a tree, the changes on
+// its branches and the support of its groups.
 #include <functional>
 
 #include "cli/BatchCommand.h"
@@ -279,7 +280,7 @@ int RunSupportCommand(const QStringList& rawArgs)
 }
 }  // namespace
 
-void RegisterPublishCommands(TBatchCommands& commands)
+void RegisterSummaryCommands(TBatchCommands& commands)
 {
     commands.push_back(
         {QStringLiteral("consensus"),
