@@ -111,6 +111,22 @@ TResult<TMatrixData> LoadDataFile(const QString& path)
     return document.Release();
 }
 
+TBatchCommands AllCommands()
+{
+    TBatchCommands commands;
+    RegisterDataCommands(commands);
+    RegisterExportCommand(commands);
+    RegisterCharacterCommands(commands);
+    RegisterParsimonyCommands(commands);
+    RegisterCharFitCommand(commands);
+    RegisterSearchCommands(commands);
+    RegisterExactCommand(commands);
+    RegisterSummaryCommands(commands);
+    RegisterAnalysesCommands(commands);
+    RegisterGraphicsCommands(commands);
+    return commands;
+}
+
 TResult<TBatchArgs> TBatchArgs::Read(const QStringList& args, const QStringList& valueOptions,
                                      const QStringList& flags)
 {

@@ -23,11 +23,19 @@ struct TBatchCommand {
 
 using TBatchCommands = std::vector<TBatchCommand>;
 
-void RegisterDataCommands(TBatchCommands& commands);
-void RegisterCharacterCommands(TBatchCommands& commands);
-void RegisterParsimonyCommands(TBatchCommands& commands);
-void RegisterAnalysesCommands(TBatchCommands& commands);
-void RegisterGraphicsCommands(TBatchCommands& commands);
+// The registry: each file of cli/ adds its commands; AllCommands lists
+// them in this order, which is that of --help.
+void RegisterDataCommands(TBatchCommands& commands);       // load
+void RegisterExportCommand(TBatchCommands& commands);      // export
+void RegisterCharacterCommands(TBatchCommands& commands);  // check, paths, transpose, tree
+void RegisterParsimonyCommands(TBatchCommands& commands);  // parsimony, score
+void RegisterCharFitCommand(TBatchCommands& commands);     // charfit
+void RegisterSearchCommands(TBatchCommands& commands);     // search, merge
+void RegisterExactCommand(TBatchCommands& commands);       // exact
+void RegisterSummaryCommands(TBatchCommands& commands);    // consensus, stats, changes, support
+void RegisterAnalysesCommands(TBatchCommands& commands);   // distance, cramer, ...
+void RegisterGraphicsCommands(TBatchCommands& commands);   // draw
+TBatchCommands AllCommands();
 
 // Output helpers: bytes to stdout or to a file (-o), messages to stderr.
 // A failed write to stdout is remembered; FinishStdout tells it at the end.

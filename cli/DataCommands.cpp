@@ -25,8 +25,6 @@ int RunLoad(const QStringList& rawArgs)
 }
 }  // namespace
 
-void RegisterExportCommand(TBatchCommands& commands);
-
 void RegisterDataCommands(TBatchCommands& commands)
 {
     commands.push_back(
@@ -34,5 +32,4 @@ void RegisterDataCommands(TBatchCommands& commands)
          QStringLiteral(
              "read a data file (text, CSV, NEXUS or workbook) and print the load report"),
          RunLoad});
-    RegisterExportCommand(commands);
 }

@@ -152,11 +152,6 @@ int RunScore(const QStringList& rawArgs)
 }
 }  // namespace
 
-void RegisterCharFitCommand(TBatchCommands& commands);
-void RegisterSearchCommands(TBatchCommands& commands);
-void RegisterExactCommand(TBatchCommands& commands);
-void RegisterSummaryCommands(TBatchCommands& commands);
-
 void RegisterParsimonyCommands(TBatchCommands& commands)
 {
     commands.push_back(
@@ -170,8 +165,4 @@ void RegisterParsimonyCommands(TBatchCommands& commands)
         {QStringLiteral("score"), QStringLiteral("score FILE TREES.nwk [--no-missing]"),
          QStringLiteral("print the length of every tree of a Newick or NEXUS file on the data"),
          RunScore});
-    RegisterCharFitCommand(commands);
-    RegisterSearchCommands(commands);
-    RegisterExactCommand(commands);
-    RegisterSummaryCommands(commands);
 }
