@@ -2,6 +2,7 @@
 // "Save" writes, and the job's protocol lines to stderr.
 #include "analyses/AnalysisJobs.h"
 #include "cli/BatchCommand.h"
+#include "cli/Options.h"
 #include "data/CharacterType.h"
 #include "data/DataDocument.h"
 #include "data/ImportSource.h"
@@ -20,28 +21,17 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
 {
     const TResult<TBatchArgs> parsed =
         TBatchArgs::Read(rawArgs, withType ? QStringList{"-o", "--type"} : QStringList{"-o"}, {});
-    if (!parsed.Ok() || parsed->Positional().size() != 1) {
-        WriteStderr(parsed.Ok() ? QStringLiteral("Usage: varno-batch ") + usage : parsed.Error());
-        return ExitUsage;
-    }
+    if (!ArgsFit(parsed, usage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
-    TCharacterType type = TCharacterType::Matroschka;  // what the program's type selection holds
-    if (withType) {
-        const QString name =
-            args.Value(QStringLiteral("--type"), QStringLiteral("matroschka")).toLower();
-        if (name == QLatin1String("standard"))
-            type = TCharacterType::Standard;
-        else if (name == QLatin1String("matroschka"))
-            type = TCharacterType::Matroschka;
-        else if (name == QLatin1String("tree"))
-            type = TCharacterType::Tree;
-        else {
-            WriteStderr(
-                QStringLiteral("Unknown character type \"%1\": use standard, matroschka or tree.")
-                    .arg(name));
-            return ExitUsage;
-        }
-    }
+    const TCharacterType types[] = {TCharacterType::Standard, TCharacterType::Matroschka,
+                                    TCharacterType::Tree};
+    int type = 1;  // what the program's type selection holds
+    if (withType &&
+        !TakeOption(
+            ReadChoiceOption(args, QStringLiteral("--type"), QStringLiteral("character type"),
+                             {"standard", "matroschka", "tree"}, QStringLiteral("matroschka")),
+            &type))
+        return ExitUsage;
 
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TDataDocument document;
@@ -51,8 +41,8 @@ int RunJob(const QStringList& rawArgs, TAnalysisJob job, const QString& usage, b
     }
     TModel& model = document.Model;
     if (job == TAnalysisJob::DistanceMatrix) {
-        model.CharacterType = type;
-        WriteLines(CharacterTypeExplanation(type, true));
+        model.CharacterType = types[type];
+        WriteLines(CharacterTypeExplanation(model.CharacterType, true));
     }
     CodeForJob(model, job);
     WriteLines(StateLimitLines(model.CharField));

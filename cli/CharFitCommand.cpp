@@ -1,6 +1,7 @@
 // varno-batch charfit: the character fit table of a given tree, as the
 // character fit window saves it.
 #include "cli/BatchCommand.h"
+#include "cli/Options.h"
 #include "data/ImportSource.h"
 #include "data/Path.h"
 #include "data/TextFile.h"
@@ -10,14 +11,12 @@
 #include "parsimony/treefiles/TreeFile.h"
 
 namespace {
+const QString CharFitUsage = QStringLiteral("charfit FILE TREE.nwk [-o OUT]");
+
 int RunCharFit(const QStringList& rawArgs)
 {
-    const QString usage = QStringLiteral("Usage: varno-batch charfit FILE TREE.nwk [-o OUT]");
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {QStringLiteral("-o")}, {});
-    if (!parsed.Ok() || parsed->Positional().size() != 2) {
-        WriteStderr(parsed.Ok() ? usage : parsed.Error());
-        return ExitUsage;
-    }
+    if (!ArgsFit(parsed, CharFitUsage, 2)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     const QString dataPath = args.Positional().at(0);
     const QString treePath = args.Positional().at(1);
@@ -50,7 +49,7 @@ int RunCharFit(const QStringList& rawArgs)
 void RegisterCharFitCommand(TBatchCommands& commands)
 {
     commands.push_back(
-        {QStringLiteral("charfit"), QStringLiteral("charfit FILE TREE.nwk [-o OUT]"),
+        {QStringLiteral("charfit"), CharFitUsage,
          QStringLiteral("write the steps, compatibility and homoplasy of every character on the "
                         "first tree of a Newick file"),
          RunCharFit});

@@ -1,6 +1,7 @@
 // Batch commands on characters: data check, full paths, transposition and
 // the state tree of one character.
 #include "cli/BatchCommand.h"
+#include "cli/Options.h"
 #include "data/DataDocument.h"
 #include "data/ImportSource.h"
 #include "data/MatrixOps.h"
@@ -13,18 +14,15 @@
 namespace {
 constexpr int ExitFaultyData = 3;
 
-// False (after telling how to call the command) when the arguments do not fit.
-bool ArgsFit(const TResult<TBatchArgs>& args, int positionals, const QString& usage)
-{
-    if (args && args->Positional().size() == positionals) return true;
-    WriteStderr(args ? QStringLiteral("Usage: varno-batch ") + usage : args.Error());
-    return false;
-}
+const QString CheckUsage = QStringLiteral("check FILE");
+const QString PathsUsage = QStringLiteral("paths FILE [-o OUT]");
+const QString TransposeUsage = QStringLiteral("transpose FILE -o OUT");
+const QString TreeUsage = QStringLiteral("tree FILE CHAR");
 
 int RunCheck(const QStringList& rawArgs)
 {
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {}, {});
-    if (!ArgsFit(parsed, 1, QStringLiteral("check FILE"))) return ExitUsage;
+    if (!ArgsFit(parsed, CheckUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional()[0]);
     if (Failed(loaded)) return ExitFailure;
@@ -37,7 +35,7 @@ int RunCheck(const QStringList& rawArgs)
 int RunPaths(const QStringList& rawArgs)
 {
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {QStringLiteral("-o")}, {});
-    if (!ArgsFit(parsed, 1, QStringLiteral("paths FILE [-o OUT]"))) return ExitUsage;
+    if (!ArgsFit(parsed, PathsUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional()[0]);
@@ -52,12 +50,11 @@ int RunPaths(const QStringList& rawArgs)
 int RunTranspose(const QStringList& rawArgs)
 {
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {QStringLiteral("-o")}, {});
-    const QString usage = QStringLiteral("transpose FILE -o OUT");
-    if (!ArgsFit(parsed, 1, usage)) return ExitUsage;
+    if (!ArgsFit(parsed, TransposeUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     const QString out = args.Value(QStringLiteral("-o"));
     if (out.isEmpty()) {
-        WriteStderr(QStringLiteral("Usage: varno-batch ") + usage);
+        WriteUsage(TransposeUsage);
         return ExitUsage;
     }
     if (!OutputsAreSafe(args.Positional(), {out})) return ExitFailure;
@@ -88,7 +85,7 @@ int FindCharacter(const TMatrixData& data, const QString& key)
 int RunTree(const QStringList& rawArgs)
 {
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {}, {});
-    if (!ArgsFit(parsed, 2, QStringLiteral("tree FILE CHAR"))) return ExitUsage;
+    if (!ArgsFit(parsed, TreeUsage, 2)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional()[0]);
     if (Failed(loaded)) return ExitFailure;
@@ -110,19 +107,19 @@ int RunTree(const QStringList& rawArgs)
 void RegisterCharacterCommands(TBatchCommands& commands)
 {
     commands.push_back(
-        {QStringLiteral("check"), QStringLiteral("check FILE"),
+        {QStringLiteral("check"), CheckUsage,
          QStringLiteral(
              "check that every character has one root; exit 3 when a character is faulty"),
          RunCheck});
     commands.push_back(
-        {QStringLiteral("paths"), QStringLiteral("paths FILE [-o OUT]"),
+        {QStringLiteral("paths"), PathsUsage,
          QStringLiteral("write the matrix with every cell as its full path to the root"),
          RunPaths});
-    commands.push_back({QStringLiteral("transpose"), QStringLiteral("transpose FILE -o OUT"),
+    commands.push_back({QStringLiteral("transpose"), TransposeUsage,
                         QStringLiteral("write the matrix with objects and characters swapped"),
                         RunTranspose});
     commands.push_back(
-        {QStringLiteral("tree"), QStringLiteral("tree FILE CHAR"),
+        {QStringLiteral("tree"), TreeUsage,
          QStringLiteral("print the state tree of a character (number or name) as an outline"),
          RunTree});
 }

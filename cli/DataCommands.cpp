@@ -1,17 +1,17 @@
 // Batch commands on the data matrix.
 #include "cli/BatchCommand.h"
+#include "cli/Options.h"
 #include "data/DataDocument.h"
 #include "data/DataFile.h"
 #include "data/ImportSource.h"
 
 namespace {
+const QString LoadUsage = QStringLiteral("load FILE");
+
 int RunLoad(const QStringList& rawArgs)
 {
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {}, {});
-    if (!parsed.Ok() || parsed->Positional().size() != 1) {
-        WriteStderr(parsed.Ok() ? QStringLiteral("Usage: varno-batch load FILE") : parsed.Error());
-        return ExitUsage;
-    }
+    if (!ArgsFit(parsed, LoadUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     const QString path = args.Positional().first();
     TDataDocument document;
@@ -25,14 +25,11 @@ int RunLoad(const QStringList& rawArgs)
 }
 }  // namespace
 
-void RegisterExportCommand(TBatchCommands& commands);
-
 void RegisterDataCommands(TBatchCommands& commands)
 {
     commands.push_back(
-        {QStringLiteral("load"), QStringLiteral("load FILE"),
+        {QStringLiteral("load"), LoadUsage,
          QStringLiteral(
              "read a data file (text, CSV, NEXUS or workbook) and print the load report"),
          RunLoad});
-    RegisterExportCommand(commands);
 }

@@ -1,8 +1,10 @@
 // varno-batch exact: every shortest rooted tree by branch and bound, with
 // proof of optimality or, when stopped, a proved lower bound.
 #include <cmath>
+#include <limits>
 
 #include "cli/BatchCommand.h"
+#include "cli/Options.h"
 #include "data/CharacterType.h"
 #include "data/ImportSource.h"
 #include "data/NumberFormat.h"
@@ -10,22 +12,13 @@
 #include "data/TextFile.h"
 #include "data/Workbook.h"
 #include "parsimony/exact/ExactJob.h"
+#include "parsimony/thorough/ThoroughSearch.h"
 #include "parsimony/treefiles/Newick.h"
 
 namespace {
 const QString ExactUsage = QStringLiteral(
     "exact FILE [--no-missing] [--time-limit SECONDS] [--max-trees K] [--threads T] [--newick OUT] "
     "[--progress]");
-
-TResult<int> ParseWhole(const TBatchArgs& args, const QString& option, int fallback)
-{
-    const QString text = args.Value(option, QString::number(fallback));
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (ok && value >= 0) return value;
-    return TFailure(QStringLiteral("The option %1 needs a whole number from 0 up, not \"%2\".")
-                        .arg(option, text));
-}
 
 int RunExact(const QStringList& rawArgs)
 {
@@ -34,31 +27,23 @@ int RunExact(const QStringList& rawArgs)
                          {QStringLiteral("--time-limit"), QStringLiteral("--max-trees"),
                           QStringLiteral("--threads"), QStringLiteral("--newick")},
                          {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
-    if (!parsed.Ok() || parsed->Positional().size() != 1) {
-        WriteStderr(parsed.Ok() ? QStringLiteral("Usage: varno-batch ") + ExactUsage
-                                : parsed.Error());
-        return ExitUsage;
-    }
+    if (!ArgsFit(parsed, ExactUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     TExactSettings settings;
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
-    if (!TakeOption(ParseWhole(args, QStringLiteral("--max-trees"), settings.MaxTrees),
+    // At most as many threads as the window allows; 0, the default, is every core.
+    if (!TakeOption(ReadWholeOption(args, QStringLiteral("--max-trees"), 0,
+                                    std::numeric_limits<int>::max(), settings.MaxTrees),
                     &settings.MaxTrees) ||
-        !TakeOption(ParseWhole(args, QStringLiteral("--threads"), 0), &settings.Threads))
+        !TakeOption(ReadWholeOption(args, QStringLiteral("--threads"), 0, MaxThoroughThreads,
+                                    settings.Threads),
+                    &settings.Threads) ||
+        !TakeOption(ReadSecondsOption(args, QStringLiteral("--time-limit"), std::nullopt),
+                    &settings.TimeLimitSeconds))
         return ExitUsage;
-    if (args.Has(QStringLiteral("--time-limit"))) {
-        const QString text = args.Value(QStringLiteral("--time-limit"));
-        bool ok = false;
-        const double seconds = text.toDouble(&ok);
-        if (!ok || !std::isfinite(seconds) || seconds <= 0) {
-            WriteStderr(QStringLiteral(
-                            "The option --time-limit needs a number of seconds above 0, not \"%1\" "
-                            "(leave it out for no limit).")
-                            .arg(text));
-            return ExitUsage;
-        }
-        settings.TimeLimitSeconds = seconds;
-    }
+    // Refused before the run, which may take hours.
+    const QString newickPath = args.Value(QStringLiteral("--newick"));
+    if (!OutputsAreWritable(args.Positional(), {newickPath})) return ExitFailure;
 
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
 
@@ -110,8 +95,6 @@ int RunExact(const QStringList& rawArgs)
         }
         newick << WriteNewick(tree, field.Names);
     }
-    const QString newickPath = args.Value(QStringLiteral("--newick"));
-    if (!OutputsAreSafe(args.Positional(), {newickPath})) return ExitFailure;
     if (!newickPath.isEmpty()) {
         if (TStatus saved = SaveTextFile(newickPath, EncodeTextLines(newick)); !saved) {
             WriteStderr(saved.Error());

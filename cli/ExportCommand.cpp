@@ -1,37 +1,39 @@
 // varno-batch export: the matrix in another program's format.
 #include "cli/BatchCommand.h"
+#include "cli/Options.h"
 #include "data/Global.h"
 #include "data/MatrixExport.h"
 #include "data/NexusReader.h"
 
 namespace {
+const QString ExportUsage = QStringLiteral(
+    "export FILE --format nexus|nexus-binary|phylip|csv [-o OUT] [--nexus-root first|lowest]");
+
 int RunExport(const QStringList& rawArgs)
 {
-    const QString usage = QStringLiteral(
-        "Usage: varno-batch export FILE --format nexus|nexus-binary|phylip|csv [-o OUT] "
-        "[--nexus-root first|lowest]");
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(
         rawArgs, {QStringLiteral("--format"), QStringLiteral("-o"), QStringLiteral("--nexus-root")},
         {});
-    if (!parsed.Ok() || parsed->Positional().size() != 1 ||
-        !parsed->Has(QStringLiteral("--format"))) {
-        WriteStderr(parsed.Ok() ? usage : parsed.Error());
-        return ExitUsage;
-    }
+    if (!ArgsFit(parsed, ExportUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
+    if (!args.Has(QStringLiteral("--format"))) {
+        WriteUsage(ExportUsage);
+        return ExitUsage;
+    }
+    const QStringList formats{"nexus", "nexus-binary", "phylip", "csv"};
+    int formatIndex = 0, rootIndex = 0;
+    if (!TakeOption(ReadChoiceOption(args, QStringLiteral("--format"), QStringLiteral("format"),
+                                     formats, {}),
+                    &formatIndex) ||
+        // How a NEXUS input roots its unordered characters' stars.
+        !TakeOption(
+            ReadChoiceOption(args, QStringLiteral("--nexus-root"), QStringLiteral("root rule"),
+                             {"first", "lowest"}, QStringLiteral("first")),
+            &rootIndex))
+        return ExitUsage;
     TExportFormat format;
-    if (!ParseExportFormat(args.Value(QStringLiteral("--format")), &format)) {
-        WriteStderr(QStringLiteral("Unknown format \"%1\": use nexus, nexus-binary, phylip or csv.")
-                        .arg(args.Value(QStringLiteral("--format"))));
-        return ExitUsage;
-    }
-    // How a NEXUS input roots its unordered characters' stars.
-    const QString root = args.Value(QStringLiteral("--nexus-root"), QStringLiteral("first"));
-    if (root != QLatin1String("first") && root != QLatin1String("lowest")) {
-        WriteStderr(
-            QStringLiteral("The option --nexus-root takes first or lowest, not \"%1\".").arg(root));
-        return ExitUsage;
-    }
+    ParseExportFormat(formats[formatIndex], &format);
+    const bool lowestRoot = rootIndex == 1;
     const QString out = args.Value(QStringLiteral("-o"));
     if (!OutputsAreSafe(args.Positional(), {out, out.isEmpty() ? QString() : AncestorsPath(out)}))
         return ExitFailure;
@@ -43,9 +45,8 @@ int RunExport(const QStringList& rawArgs)
     const QString input = args.Positional().first();
     TMatrixData data;
     if (IsNexusPath(input)) {
-        TReadResult read =
-            ReadNexusMatrix(input, root == QLatin1String("lowest") ? TNexusRootRule::LowestState
-                                                                   : TNexusRootRule::FirstObject);
+        TReadResult read = ReadNexusMatrix(
+            input, lowestRoot ? TNexusRootRule::LowestState : TNexusRootRule::FirstObject);
         if (!read.Ok()) {
             WriteStderr(read.Error());
             return ExitFailure;
@@ -72,9 +73,7 @@ int RunExport(const QStringList& rawArgs)
 void RegisterExportCommand(TBatchCommands& commands)
 {
     commands.push_back(
-        {QStringLiteral("export"),
-         QStringLiteral("export FILE --format nexus|nexus-binary|phylip|csv [-o OUT] [--nexus-root "
-                        "first|lowest]"),
+        {QStringLiteral("export"), ExportUsage,
          QStringLiteral(
              "write the matrix as NEXUS (state trees as CSTREE), binary NEXUS, PHYLIP for mix "
              "(with OUT.anc, the ancestors) or CSV"),

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "cli/BatchCommand.h"
+#include "cli/Options.h"
 #include "data/Path.h"
 #include "data/TextFile.h"
 #include "data/Workbook.h"
@@ -14,26 +15,13 @@
 #include "parsimony/treefiles/TreeFile.h"
 
 namespace {
-
-TResult<int> ParsePixels(const TBatchArgs& args, const QString& option, int fallback)
-{
-    const QString text = args.Value(option, QString::number(fallback));
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (ok && value >= 16 && value <= 20000) return value;
-    return TFailure(
-        QStringLiteral("The option %1 needs a whole number of pixels from 16 to 20000, not \"%2\".")
-            .arg(option, text));
-}
+const QString DrawUsage = QStringLiteral(
+    "draw TREE.nwk -o OUT [--width W] [--height H] [--mono] [--title T] [--subtitle-left T] "
+    "[--subtitle-right T] [--layout lines|title|none|rectangle|roundrect] [--left-labels] "
+    "[--changes DATA [--no-missing]] [--min-label-size PT]");
 
 int RunDraw(const QStringList& rawArgs)
 {
-    const QString usage = QStringLiteral(
-        "Usage: varno-batch draw TREE.nwk -o OUT [--width 1280] [--height 1024] [--mono] [--title "
-        "T] "
-        "[--subtitle-left T] [--subtitle-right T] [--layout lines|title|none|rectangle|roundrect] "
-        "[--left-labels] "
-        "[--changes DATA [--no-missing]] [--min-label-size PT]");
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(
         rawArgs,
         {QStringLiteral("-o"), QStringLiteral("--width"), QStringLiteral("--height"),
@@ -42,17 +30,21 @@ int RunDraw(const QStringList& rawArgs)
          QStringLiteral("--changes"), QStringLiteral("--min-label-size")},
         {QStringLiteral("--mono"), QStringLiteral("--left-labels"),
          QStringLiteral("--no-missing")});
-    if (!parsed.Ok() || parsed->Positional().size() != 1 ||
-        parsed->Value(QStringLiteral("-o")).isEmpty()) {
-        WriteStderr(parsed.Ok() ? usage : parsed.Error());
+    if (!ArgsFit(parsed, DrawUsage, 1)) return ExitUsage;
+    if (parsed->Value(QStringLiteral("-o")).isEmpty()) {
+        WriteUsage(DrawUsage);
         return ExitUsage;
     }
     const TBatchArgs& args = *parsed;
     const QString input = args.Positional().first();
     const QString output = args.Value(QStringLiteral("-o"));
     int width = 0, height = 0;
-    if (!TakeOption(ParsePixels(args, QStringLiteral("--width"), 1280), &width) ||
-        !TakeOption(ParsePixels(args, QStringLiteral("--height"), 1024), &height))
+    if (!TakeOption(ReadWholeOption(args, QStringLiteral("--width"), 16, 20000, 1280,
+                                    QStringLiteral("pixels")),
+                    &width) ||
+        !TakeOption(ReadWholeOption(args, QStringLiteral("--height"), 16, 20000, 1024,
+                                    QStringLiteral("pixels")),
+                    &height))
         return ExitUsage;
     TPictureFormat format = PictureFormatFromPath(output);
     if (format == TPictureFormat::Unknown) {
@@ -71,25 +63,22 @@ int RunDraw(const QStringList& rawArgs)
         }
         format = TPictureFormat::MonoBmp;
     }
-    const QString layoutName = args.Value(QStringLiteral("--layout"), QStringLiteral("lines"));
-    const QStringList layouts{"lines", "title", "none", "rectangle", "roundrect"};
-    const qsizetype layoutIndex = layouts.indexOf(layoutName);
-    if (layoutIndex < 0) {
-        WriteStderr(
-            QStringLiteral("Unknown layout \"%1\": use %2.").arg(layoutName, layouts.join(u'|')));
+    // In the order of TPageLayout.
+    int layoutIndex = 0;
+    if (!TakeOption(ReadChoiceOption(args, QStringLiteral("--layout"), QStringLiteral("layout"),
+                                     {"lines", "title", "none", "rectangle", "roundrect"},
+                                     QStringLiteral("lines")),
+                    &layoutIndex))
         return ExitUsage;
-    }
 
     const QString floorText =
         args.Value(QStringLiteral("--min-label-size"), QString::number(PrintLabelFloorPoints));
     bool floorOk = false;
     const double floorPoints = floorText.toDouble(&floorOk);
-    if (!floorOk || floorPoints < 0 || floorPoints > 72) {
-        WriteStderr(
-            QStringLiteral(
-                "The option --min-label-size needs a size in points from 0 (no floor) to 72, "
-                "not \"%1\".")
-                .arg(floorText));
+    if (!floorOk || !(floorPoints >= 0 && floorPoints <= 72)) {  // NaN too
+        WriteStderr(OptionRefusal(QStringLiteral("--min-label-size"),
+                                  QStringLiteral("a size in points from 0 (no floor) to 72"),
+                                  floorText));
         return ExitUsage;
     }
 
@@ -168,11 +157,7 @@ int RunDraw(const QStringList& rawArgs)
 void RegisterGraphicsCommands(TBatchCommands& commands)
 {
     commands.push_back(
-        {QStringLiteral("draw"),
-         QStringLiteral("draw TREE.nwk -o OUT [--width W] [--height H] [--mono] [--title T] "
-                        "[--subtitle-left T] [--subtitle-right T] "
-                        "[--layout lines|title|none|rectangle|roundrect] [--left-labels] "
-                        "[--changes DATA [--no-missing]] [--min-label-size PT]"),
+        {QStringLiteral("draw"), DrawUsage,
          QStringLiteral("draw the first tree of a Newick file as a picture (.bmp .jpg .emf .svg "
                         ".pdf .png; --mono: one-bit .bmp; --changes: with the state changes of the "
                         "data on every branch)"),

@@ -1,6 +1,7 @@
 // Batch commands of the parsimony job: a whole search, and the length of
 // given trees.
 #include "cli/BatchCommand.h"
+#include "cli/Options.h"
 #include "data/CharacterType.h"
 #include "data/ImportSource.h"
 #include "data/NumberFormat.h"
@@ -17,41 +18,32 @@
 #include "parsimony/treefiles/TreeFileOut.h"
 
 namespace {
-
-// The text of a count option as typed (the protocol repeats it), read as a number.
-TResult<int> ParseCount(const QString& option, const QString& text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (ok) return value;
-    return TFailure(
-        QStringLiteral("The option %1 needs a whole number, not \"%2\".").arg(option, text));
-}
+const QString ParsimonyUsage = QStringLiteral(
+    "parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] [--newick OUT] "
+    "[--nexus OUT] [--table OUT] [--protocol OUT]");
+const QString ScoreUsage = QStringLiteral("score FILE TREES.nwk [--no-missing]");
 
 int RunParsimony(const QStringList& rawArgs)
 {
-    const QString usage = QStringLiteral(
-        "Usage: varno-batch parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] "
-        "[--newick OUT] [--nexus OUT] [--table OUT] [--protocol OUT]");
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(
         rawArgs,
         {QStringLiteral("--trees"), QStringLiteral("--generations"), QStringLiteral("--seed"),
          QStringLiteral("--newick"), QStringLiteral("--nexus"), QStringLiteral("--table"),
          QStringLiteral("--protocol")},
         {QStringLiteral("--no-missing")});
-    if (!parsed.Ok() || parsed->Positional().size() != 1) {
-        WriteStderr(parsed.Ok() ? usage : parsed.Error());
-        return ExitUsage;
-    }
+    if (!ArgsFit(parsed, ParsimonyUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     TSearchSettings settings;
-    const QString treesText = args.Value(QStringLiteral("--trees"), QStringLiteral("10"));
-    const QString generationsText =
-        args.Value(QStringLiteral("--generations"), QStringLiteral("1000"));
-    if (!TakeOption(ParseCount(QStringLiteral("--trees"), treesText), &settings.TreeCount) ||
-        !TakeOption(ParseCount(QStringLiteral("--generations"), generationsText),
+    constexpr int trees = 10, generations = 1000;
+    // The search checks the counts' range and tells it.
+    if (!TakeOption(ReadIntOption(args, QStringLiteral("--trees"), trees), &settings.TreeCount) ||
+        !TakeOption(ReadIntOption(args, QStringLiteral("--generations"), generations),
                     &settings.Generations))
         return ExitUsage;
+    // The protocol repeats the counts as typed.
+    const QString treesText = args.Value(QStringLiteral("--trees"), QString::number(trees));
+    const QString generationsText =
+        args.Value(QStringLiteral("--generations"), QString::number(generations));
     if (const TStatus valid = ValidateSearch(3, settings.TreeCount, settings.Generations); !valid) {
         WriteStderr(valid.Error());
         return ExitUsage;
@@ -123,12 +115,7 @@ int RunScore(const QStringList& rawArgs)
 {
     const TResult<TBatchArgs> parsed =
         TBatchArgs::Read(rawArgs, {}, {QStringLiteral("--no-missing")});
-    if (!parsed.Ok() || parsed->Positional().size() != 2) {
-        WriteStderr(parsed.Ok()
-                        ? QStringLiteral("Usage: varno-batch score FILE TREES.nwk [--no-missing]")
-                        : parsed.Error());
-        return ExitUsage;
-    }
+    if (!ArgsFit(parsed, ScoreUsage, 2)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
     if (Failed(loaded)) return ExitFailure;
@@ -153,26 +140,15 @@ int RunScore(const QStringList& rawArgs)
 }
 }  // namespace
 
-void RegisterCharFitCommand(TBatchCommands& commands);
-void RegisterSearchCommands(TBatchCommands& commands);
-void RegisterExactCommand(TBatchCommands& commands);
-void RegisterPublishCommands(TBatchCommands& commands);
-
 void RegisterParsimonyCommands(TBatchCommands& commands)
 {
     commands.push_back(
-        {QStringLiteral("parsimony"),
-         QStringLiteral("parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] "
-                        "[--newick OUT] [--nexus OUT] [--table OUT] [--protocol OUT]"),
+        {QStringLiteral("parsimony"), ParsimonyUsage,
          QStringLiteral("run the parsimony search (grow N trees, 1 to 255, default 10; G "
                         "generations of branch swapping)"),
          RunParsimony});
     commands.push_back(
-        {QStringLiteral("score"), QStringLiteral("score FILE TREES.nwk [--no-missing]"),
+        {QStringLiteral("score"), ScoreUsage,
          QStringLiteral("print the length of every tree of a Newick or NEXUS file on the data"),
          RunScore});
-    RegisterCharFitCommand(commands);
-    RegisterSearchCommands(commands);
-    RegisterExactCommand(commands);
-    RegisterPublishCommands(commands);
 }

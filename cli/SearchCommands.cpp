@@ -1,13 +1,12 @@
 // Batch commands of the thorough search: a run with its stopping rules, and
 // the merge of the trees of several runs (e.g. array jobs on a cluster).
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <limits>
 
 #include "cli/BatchCommand.h"
+#include "cli/Options.h"
 #include "data/CharacterType.h"
 #include "data/Global.h"
 #include "data/Path.h"
@@ -20,6 +19,13 @@
 #include "parsimony/treefiles/TreeFile.h"
 
 namespace {
+const QString SearchUsage = QStringLiteral(
+    "search FILE [--seed S] [--threads T] [--time-limit SECONDS] [--replicates R] "
+    "[--target LENGTH] [--max-trees K] [--hits H] [--ratchet N] [--no-missing] [--newick OUT] "
+    "[--progress]");
+const QString MergeUsage =
+    QStringLiteral("merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing]");
+
 constexpr qint64 MaxNewickBytes = 256 * 1024 * 1024;
 
 // The running search, for the signal handler to cancel (one atomic store).
@@ -27,37 +33,6 @@ std::atomic<TThoroughJob*> Interrupted{nullptr};
 extern "C" void OnInterrupt(int)
 {
     if (TThoroughJob* job = Interrupted.load()) job->Cancel();
-}
-
-// A value option as a whole number in [low, high]; fallback when absent.
-TResult<qint64> ReadWhole(const TBatchArgs& args, const QString& option, qint64 low, qint64 high,
-                          qint64 fallback)
-{
-    if (!args.Has(option)) return fallback;
-    const QString text = args.Value(option);
-    bool ok = false;
-    const qint64 v = text.trimmed().toLongLong(&ok);
-    if (!ok || v < low || v > high)
-        return TFailure(
-            QStringLiteral("The option %1 needs a whole number from %2 to %3, not \"%4\".")
-                .arg(option)
-                .arg(low)
-                .arg(high)
-                .arg(text));
-    return v;
-}
-
-bool WritableTarget(const QString& path)
-{
-    const QFileInfo info(path);
-    const QFileInfo dir(info.absolutePath());
-    if (info.isDir() || !dir.isDir() || !dir.isWritable()) {
-        WriteStderr(
-            QStringLiteral("Cannot write \"%1\": the folder does not exist or is not writable.")
-                .arg(path));
-        return false;
-    }
-    return true;
 }
 
 QStringList NewickLines(const std::vector<TThoroughResult>& trees, const TSField& field,
@@ -84,61 +59,40 @@ bool Save(const QString& path, const QStringList& lines)
 
 int RunSearch(const QStringList& rawArgs)
 {
-    const QString usage = QStringLiteral(
-        "Usage: varno-batch search FILE [--seed S] [--threads T] [--time-limit SECONDS] "
-        "[--replicates R] "
-        "[--target LENGTH] [--max-trees K] [--hits H] [--ratchet N] [--no-missing] [--newick OUT] "
-        "[--progress]");
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(
         rawArgs,
         {QStringLiteral("--seed"), QStringLiteral("--threads"), QStringLiteral("--time-limit"),
          QStringLiteral("--replicates"), QStringLiteral("--target"), QStringLiteral("--max-trees"),
          QStringLiteral("--hits"), QStringLiteral("--ratchet"), QStringLiteral("--newick")},
         {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
-    if (!parsed.Ok() || parsed->Positional().size() != 1) {
-        WriteStderr(parsed.Ok() ? usage : parsed.Error());
-        return ExitUsage;
-    }
+    if (!ArgsFit(parsed, SearchUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     TThoroughSettings settings;
-    qint64 threads = 0, replicates = settings.Replicates, target = -1, maxTrees = settings.MaxTrees;
-    qint64 hits = settings.HitLimit, ratchet = settings.RatchetIterations;
-    if (!TakeOption(ReadWhole(args, QStringLiteral("--threads"), 1, MaxThoroughThreads, threads),
-                    &threads) ||
-        !TakeOption(ReadWhole(args, QStringLiteral("--replicates"), 1, 100000000, replicates),
-                    &replicates) ||
-        !TakeOption(ReadWhole(args, QStringLiteral("--target"), 0,
-                              std::numeric_limits<qint64>::max(), target),
-                    &target) ||
-        !TakeOption(ReadWhole(args, QStringLiteral("--max-trees"), 1, 100000, maxTrees),
-                    &maxTrees) ||
-        !TakeOption(ReadWhole(args, QStringLiteral("--hits"), 0, 100000000, hits), &hits) ||
-        !TakeOption(ReadWhole(args, QStringLiteral("--ratchet"), 0, 100000, ratchet), &ratchet))
+    if (!TakeOption(ReadWholeOption(args, QStringLiteral("--threads"), 1, MaxThoroughThreads,
+                                    settings.Threads),
+                    &settings.Threads) ||
+        !TakeOption(ReadWholeOption(args, QStringLiteral("--replicates"), 1, 100000000,
+                                    settings.Replicates),
+                    &settings.Replicates) ||
+        !TakeOption(ReadWholeOption(args, QStringLiteral("--target"), 0,
+                                    std::numeric_limits<qint64>::max(), settings.TargetLength),
+                    &settings.TargetLength) ||
+        !TakeOption(
+            ReadWholeOption(args, QStringLiteral("--max-trees"), 1, 100000, settings.MaxTrees),
+            &settings.MaxTrees) ||
+        !TakeOption(
+            ReadWholeOption(args, QStringLiteral("--hits"), 0, 100000000, settings.HitLimit),
+            &settings.HitLimit) ||
+        !TakeOption(ReadWholeOption(args, QStringLiteral("--ratchet"), 0, 100000,
+                                    settings.RatchetIterations),
+                    &settings.RatchetIterations) ||
+        !TakeOption(ReadSecondsOption(args, QStringLiteral("--time-limit"), settings.TimeLimit),
+                    &settings.TimeLimit) ||
+        !TakeOption(ReadSeedOption(args, ClockSeed()), &settings.Seed))
         return ExitUsage;
-    settings.Threads = static_cast<int>(threads);
-    settings.Replicates = static_cast<int>(replicates);
-    settings.TargetLength = target;
-    settings.MaxTrees = static_cast<int>(maxTrees);
-    settings.HitLimit = static_cast<int>(hits);
-    settings.RatchetIterations = static_cast<int>(ratchet);
-    if (args.Has(QStringLiteral("--time-limit"))) {
-        const QString text = args.Value(QStringLiteral("--time-limit"));
-        bool ok = false;
-        const double seconds = text.trimmed().toDouble(&ok);
-        if (!ok || !(seconds > 0) || seconds > 1e9) {
-            WriteStderr(
-                QStringLiteral(
-                    "The option --time-limit needs a number of seconds greater than 0, not \"%1\".")
-                    .arg(text));
-            return ExitUsage;
-        }
-        settings.TimeLimit = seconds;
-    }
-    if (!TakeOption(ReadSeedOption(args, ClockSeed()), &settings.Seed)) return ExitUsage;
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
     const QString newick = args.Value(QStringLiteral("--newick"));
-    if (!newick.isEmpty() && !WritableTarget(newick)) return ExitFailure;
-    if (!OutputsAreSafe(args.Positional(), {newick})) return ExitFailure;
+    if (!OutputsAreWritable(args.Positional(), {newick})) return ExitFailure;
 
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
     if (Failed(loaded)) return ExitFailure;
@@ -208,22 +162,17 @@ int RunSearch(const QStringList& rawArgs)
 
 int RunMerge(const QStringList& rawArgs)
 {
-    const QString usage = QStringLiteral(
-        "Usage: varno-batch merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing]");
     const TResult<TBatchArgs> parsed =
         TBatchArgs::Read(rawArgs, {QStringLiteral("-o"), QStringLiteral("--max-trees")},
                          {QStringLiteral("--no-missing")});
-    if (!parsed.Ok() || parsed->Positional().size() < 2) {
-        WriteStderr(parsed.Ok() ? usage : parsed.Error());
-        return ExitUsage;
-    }
+    if (!ArgsFit(parsed, MergeUsage, 2, std::numeric_limits<qsizetype>::max())) return ExitUsage;
     const TBatchArgs& args = *parsed;
-    qint64 maxTrees = 100;
-    if (!TakeOption(ReadWhole(args, QStringLiteral("--max-trees"), 1, 100000, maxTrees), &maxTrees))
+    int maxTrees = 100;
+    if (!TakeOption(ReadWholeOption(args, QStringLiteral("--max-trees"), 1, 100000, maxTrees),
+                    &maxTrees))
         return ExitUsage;
     const QString out = args.Value(QStringLiteral("-o"));
-    if (!out.isEmpty() && !WritableTarget(out)) return ExitFailure;
-    if (!OutputsAreSafe(args.Positional(), {out})) return ExitFailure;
+    if (!OutputsAreWritable(args.Positional(), {out})) return ExitFailure;
     const bool missing = !args.Has(QStringLiteral("--no-missing"));
 
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
@@ -238,7 +187,7 @@ int RunMerge(const QStringList& rawArgs)
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     const TPackedField packed(field, data.ObjectCount, data.CharacterCount);
     TThoroughScorer scorer(packed, missing);
-    TTreePool pool(static_cast<int>(maxTrees));
+    TTreePool pool(maxTrees);
     int read = 0;
     for (qsizetype k = 1; k < args.Positional().size(); ++k) {
         const QString path = args.Positional().at(k);
@@ -284,17 +233,12 @@ int RunMerge(const QStringList& rawArgs)
 void RegisterSearchCommands(TBatchCommands& commands)
 {
     commands.push_back(
-        {QStringLiteral("search"),
-         QStringLiteral(
-             "search FILE [--seed S] [--threads T] [--time-limit SECONDS] [--replicates R] "
-             "[--target LENGTH] [--max-trees K] [--hits H] [--ratchet N] [--no-missing] "
-             "[--newick OUT] [--progress]"),
+        {QStringLiteral("search"), SearchUsage,
          QStringLiteral(
              "thorough search: addition sequence, TBR and ratchet replicates on every core"),
          RunSearch});
     commands.push_back(
-        {QStringLiteral("merge"),
-         QStringLiteral("merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing]"),
+        {QStringLiteral("merge"), MergeUsage,
          QStringLiteral(
              "score the trees of several runs on the data and keep the distinct shortest"),
          RunMerge});

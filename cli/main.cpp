@@ -50,12 +50,7 @@ int main(int argc, char* argv[])
     std::signal(SIGXFSZ, SIG_IGN);
     QGuiApplication app(argc, argv);
 
-    TBatchCommands commands;
-    RegisterDataCommands(commands);
-    RegisterCharacterCommands(commands);
-    RegisterParsimonyCommands(commands);
-    RegisterAnalysesCommands(commands);
-    RegisterGraphicsCommands(commands);
+    const TBatchCommands commands = AllCommands();
 
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();

@@ -306,13 +306,49 @@ TEST(BatchSafety, ArgumentsAndOptionsAreRefusedWithOneSentence)
          "The option --trees needs a whole number, not \"ten\".\n"},
         {{"exact", Example, "--max-trees", "-3"},
          2,
-         "The option --max-trees needs a whole number from 0 up, not \"-3\".\n"},
+         "The option --max-trees needs a whole number from 0 to 2147483647, not \"-3\".\n"},
+        {{"exact", Example, "--threads", "100000"},
+         2,
+         "The option --threads needs a whole number from 0 to 256, not \"100000\".\n"},
         {{"support", Example, "--method", "jackknife", "--threads", "300"},
          2,
-         "--threads needs a whole number from 1 to 256, not \"300\".\n"},
+         "The option --threads needs a whole number from 1 to 256, not \"300\".\n"},
         {{"draw", Example, "-o", "x.png", "--width", "8"},
          2,
          "The option --width needs a whole number of pixels from 16 to 20000, not \"8\".\n"},
+        {{"draw", Example, "-o", "x.png", "--min-label-size", "nan"},
+         2,
+         "The option --min-label-size needs a size in points from 0 (no floor) to 72, not "
+         "\"nan\".\n"},
+        {{"search", Example, "--time-limit", "inf"},
+         2,
+         "The option --time-limit needs a number of seconds above 0, not \"inf\".\n"},
+        {{"exact", Example, "--time-limit", "0"},
+         2,
+         "The option --time-limit needs a number of seconds above 0, not \"0\" (leave it out "
+         "for no limit).\n"},
+        {{"draw", Example, "-o", "x.png", "--layout", "Box"},
+         2,
+         "Unknown layout \"box\": use lines, title, none, rectangle or roundrect.\n"},
+        {{"export", Example, "--format", "csv", "--nexus-root", "last"},
+         2,
+         "Unknown root rule \"last\": use first or lowest.\n"},
+        {{"support", Example, "--bremer", "--search", "Evolutionary"},
+         2,
+         "Bremer support is found with the thorough search only.\n"},
+        // Long runs refuse an output they could not write before they start.
+        {{"exact", Example, "--newick", "/no-such-folder/x.nwk"},
+         1,
+         "Cannot write \"/no-such-folder/x.nwk\": the folder does not exist or is not "
+         "writable.\n"},
+        {{"support", Example, "--bremer", "--newick", "/no-such-folder/x.nwk"},
+         1,
+         "Cannot write \"/no-such-folder/x.nwk\": the folder does not exist or is not "
+         "writable.\n"},
+        {{"merge", Example},
+         2,
+         "Usage: varno-batch merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] "
+         "[--no-missing]\n"},
     };
     for (const TCase& c : cases) {
         const TBatchRun r = RunBatch(c.Args);

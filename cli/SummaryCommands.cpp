@@ -1,8 +1,10 @@
-// varno-batch consensus, stats and changes: the summary tree of a tree set,
-// the fit statistics of a tree and the changes on its branches.
+// varno-batch consensus, stats, changes and support: the summaries of trees —
+// the consensus of a tree set, the fit statistics of a tree, the changes on
+// its branches and the support of its groups.
 #include <functional>
 
 #include "cli/BatchCommand.h"
+#include "cli/Options.h"
 #include "data/Path.h"
 #include "data/TextFile.h"
 #include "data/Workbook.h"
@@ -16,6 +18,15 @@
 #include "parsimony/treefiles/TreeFile.h"
 
 namespace {
+const QString ConsensusUsage = QStringLiteral(
+    "consensus TREES.nwk [--strict|--majority|--semistrict] [--compatible] [-o OUT]");
+const QString StatsUsage = QStringLiteral("stats FILE TREE.nwk [--no-missing] [-o OUT]");
+const QString ChangesUsage = QStringLiteral("changes FILE TREE.nwk [--no-missing] [-o OUT]");
+const QString SupportUsage = QStringLiteral(
+    "support FILE --method jackknife|bootstrap|bremer [--bremer] [--replicates R] [--seed S] "
+    "[--threads T] [--newick OUT] [--search thorough|evolutionary] [--additions A] "
+    "[--ratchet K] [--trees N] [--generations G] [--no-missing]");
+
 bool ReadTrees(const QString& path, TNewickTrees* read)
 {
     TTreeFile file = ReadTreeFile(path);
@@ -26,24 +37,19 @@ bool ReadTrees(const QString& path, TNewickTrees* read)
 
 int RunConsensus(const QStringList& rawArgs)
 {
-    const QString usage = QStringLiteral(
-        "Usage: varno-batch consensus TREES.nwk [--strict|--majority|--semistrict] [--compatible] "
-        "[-o OUT]");
     const TResult<TBatchArgs> parsed =
         TBatchArgs::Read(rawArgs, {QStringLiteral("-o")},
                          {QStringLiteral("--strict"), QStringLiteral("--majority"),
                           QStringLiteral("--semistrict"), QStringLiteral("--compatible")});
-    const int kinds = parsed ? parsed->Has(QStringLiteral("--strict")) +
-                                   parsed->Has(QStringLiteral("--majority")) +
-                                   parsed->Has(QStringLiteral("--semistrict"))
-                             : 0;
-    if (!parsed.Ok() || parsed->Positional().size() != 1 || kinds > 1) {
-        WriteStderr(parsed.Ok() && kinds > 1 ? QStringLiteral("Choose one kind of consensus.") +
-                                                   QLatin1Char('\n') + usage
-                                             : (parsed.Ok() ? usage : parsed.Error()));
+    if (!ArgsFit(parsed, ConsensusUsage, 1)) return ExitUsage;
+    const TBatchArgs& args = *parsed;
+    if (args.Has(QStringLiteral("--strict")) + args.Has(QStringLiteral("--majority")) +
+            args.Has(QStringLiteral("--semistrict")) >
+        1) {
+        WriteStderr(QStringLiteral("Choose one kind of consensus."));
+        WriteUsage(ConsensusUsage);
         return ExitUsage;
     }
-    const TBatchArgs& args = *parsed;
     TConsensusKind kind = TConsensusKind::Majority;
     if (args.Has(QStringLiteral("--strict"))) kind = TConsensusKind::Strict;
     if (args.Has(QStringLiteral("--semistrict"))) kind = TConsensusKind::Semistrict;
@@ -94,17 +100,12 @@ bool LoadDataAndTree(const QString& dataPath, const QString& treePath, TSField* 
 
 // stats and changes: the data and the first tree of a file give one table.
 int RunTreeTable(
-    const QStringList& rawArgs, const QString& name,
+    const QStringList& rawArgs, const QString& usage,
     const std::function<std::vector<QStringList>(const TTree&, const TSField&, bool)>& table)
 {
-    const QString usage =
-        QStringLiteral("Usage: varno-batch %1 FILE TREE.nwk [--no-missing] [-o OUT]").arg(name);
     const TResult<TBatchArgs> parsed =
         TBatchArgs::Read(rawArgs, {QStringLiteral("-o")}, {QStringLiteral("--no-missing")});
-    if (!parsed.Ok() || parsed->Positional().size() != 2) {
-        WriteStderr(parsed.Ok() ? usage : parsed.Error());
-        return ExitUsage;
-    }
+    if (!ArgsFit(parsed, usage, 2)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TSField field;
@@ -120,7 +121,7 @@ int RunTreeTable(
 
 int RunStats(const QStringList& rawArgs)
 {
-    return RunTreeTable(rawArgs, QStringLiteral("stats"),
+    return RunTreeTable(rawArgs, StatsUsage,
                         [](const TTree& tree, const TSField& field, bool missing) {
                             return FitStatisticsTable(FitStatistics(tree, field, missing), field);
                         });
@@ -128,24 +129,10 @@ int RunStats(const QStringList& rawArgs)
 
 int RunChanges(const QStringList& rawArgs)
 {
-    return RunTreeTable(rawArgs, QStringLiteral("changes"),
+    return RunTreeTable(rawArgs, ChangesUsage,
                         [](const TTree& tree, const TSField& field, bool missing) {
                             return BranchChangesTable(BranchChanges(tree, field, missing), field);
                         });
-}
-
-TResult<int> ParseCount(const TBatchArgs& args, const QString& option, int fallback, int low,
-                        int high)
-{
-    const QString text = args.Value(option, QString::number(fallback));
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (ok && value >= low && value <= high) return value;
-    return TFailure(QStringLiteral("%1 needs a whole number from %2 to %3, not \"%4\".")
-                        .arg(option)
-                        .arg(low)
-                        .arg(high)
-                        .arg(text));
 }
 
 // Bremer support of every group of the shortest trees, written as the strict
@@ -153,11 +140,6 @@ TResult<int> ParseCount(const TBatchArgs& args, const QString& option, int fallb
 int RunBremerCommand(const TBatchArgs& args, const TSField& field, int objects, int characters,
                      const TSupportSettings& support, const TThoroughReplicateSettings& deep)
 {
-    if (args.Has(QStringLiteral("--search")) &&
-        args.Value(QStringLiteral("--search")) != QLatin1String("thorough")) {
-        WriteStderr(QStringLiteral("Bremer support is found with the thorough search only."));
-        return ExitUsage;
-    }
     TBremerSettings settings;
     settings.Seed = support.Seed;
     settings.Threads = support.Threads;
@@ -174,11 +156,6 @@ int RunBremerCommand(const TBatchArgs& args, const TSField& field, int objects, 
                : ExitFailure;
 }
 
-const QString SupportUsage = QStringLiteral(
-    "Usage: varno-batch support FILE --method jackknife|bootstrap|bremer [--bremer] "
-    "[--replicates R] [--seed S] [--threads T] [--newick OUT] [--search thorough|evolutionary] "
-    "[--additions A] [--ratchet K] [--trees N] [--generations G] [--no-missing]");
-
 int RunSupportCommand(const QStringList& rawArgs)
 {
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(
@@ -188,32 +165,32 @@ int RunSupportCommand(const QStringList& rawArgs)
          QStringLiteral("--generations"), QStringLiteral("--search"), QStringLiteral("--additions"),
          QStringLiteral("--ratchet")},
         {QStringLiteral("--no-missing"), QStringLiteral("--bremer")});
-    const bool bremerFlag = parsed && parsed->Has(QStringLiteral("--bremer"));
-    if (!parsed.Ok() || parsed->Positional().size() != 1 ||
-        parsed->Has(QStringLiteral("--method")) == bremerFlag) {
-        WriteStderr(parsed.Ok() ? SupportUsage : parsed.Error());
-        return ExitUsage;
-    }
+    if (!ArgsFit(parsed, SupportUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
-    const QString method =
-        bremerFlag ? QStringLiteral("bremer") : args.Value(QStringLiteral("--method"));
+    const bool bremerFlag = args.Has(QStringLiteral("--bremer"));
+    if (args.Has(QStringLiteral("--method")) == bremerFlag) {
+        WriteUsage(SupportUsage);
+        return ExitUsage;
+    }
+    // --bremer stands for --method bremer.
+    const QStringList methods{"jackknife", "bootstrap", "bremer"};
+    int methodIndex = 0, searchIndex = 0;
+    if (!TakeOption(ReadChoiceOption(args, QStringLiteral("--method"), QStringLiteral("method"),
+                                     methods, QStringLiteral("bremer")),
+                    &methodIndex) ||
+        !TakeOption(ReadChoiceOption(args, QStringLiteral("--search"), QStringLiteral("search"),
+                                     {"thorough", "evolutionary"}, QStringLiteral("thorough")),
+                    &searchIndex))
+        return ExitUsage;
+    const QString method = methods[methodIndex];
+    const bool thorough = searchIndex == 0;
+    if (method == QLatin1String("bremer") && !thorough) {
+        WriteStderr(QStringLiteral("Bremer support is found with the thorough search only."));
+        return ExitUsage;
+    }
     TSupportSettings settings;
-    if (method == QLatin1String("jackknife")) {
-        settings.Method = TSupportMethod::Jackknife;
-    } else if (method == QLatin1String("bootstrap")) {
-        settings.Method = TSupportMethod::Bootstrap;
-    } else if (method != QLatin1String("bremer")) {
-        WriteStderr(QStringLiteral("Unknown method \"%1\": use jackknife, bootstrap or bremer.")
-                        .arg(method));
-        return ExitUsage;
-    }
-    const QString searchName = args.Value(QStringLiteral("--search"), QStringLiteral("thorough"));
-    if (searchName != QLatin1String("thorough") && searchName != QLatin1String("evolutionary")) {
-        WriteStderr(
-            QStringLiteral("Unknown search \"%1\": use thorough or evolutionary.").arg(searchName));
-        return ExitUsage;
-    }
-    const bool thorough = searchName == QLatin1String("thorough");
+    if (method == QLatin1String("jackknife")) settings.Method = TSupportMethod::Jackknife;
+    if (method == QLatin1String("bootstrap")) settings.Method = TSupportMethod::Bootstrap;
     // Options of the other search would be ignored silently: refuse them.
     const QStringList foreign =
         thorough ? QStringList{QStringLiteral("--trees"), QStringLiteral("--generations")}
@@ -229,19 +206,21 @@ int RunSupportCommand(const QStringList& rawArgs)
     TThoroughReplicateSettings deep;
     deep.MissingData = missing;
     int trees = 0, generations = 0;
-    if (!TakeOption(ParseCount(args, QStringLiteral("--replicates"), 100, 1, MaxReplicates),
+    if (!TakeOption(ReadWholeOption(args, QStringLiteral("--replicates"), 1, MaxReplicates, 100),
                     &settings.Replicates) ||
-        !TakeOption(ParseCount(args, QStringLiteral("--threads"), 1, 1, 256), &settings.Threads) ||
-        !TakeOption(ParseCount(args, QStringLiteral("--trees"), 10, 1, 255), &trees) ||
-        !TakeOption(ParseCount(args, QStringLiteral("--generations"), 100, 0, 1000000),
+        !TakeOption(ReadWholeOption(args, QStringLiteral("--threads"), 1, 256, 1),
+                    &settings.Threads) ||
+        !TakeOption(ReadWholeOption(args, QStringLiteral("--trees"), 1, 255, 10), &trees) ||
+        !TakeOption(ReadWholeOption(args, QStringLiteral("--generations"), 0, 1000000, 100),
                     &generations) ||
-        !TakeOption(ParseCount(args, QStringLiteral("--additions"), deep.Additions, 1, 10000),
+        !TakeOption(ReadWholeOption(args, QStringLiteral("--additions"), 1, 10000, deep.Additions),
                     &deep.Additions) ||
-        !TakeOption(ParseCount(args, QStringLiteral("--ratchet"), deep.Ratchet, 0, 10000),
-                    &deep.Ratchet))
+        !TakeOption(ReadWholeOption(args, QStringLiteral("--ratchet"), 0, 10000, deep.Ratchet),
+                    &deep.Ratchet) ||
+        !TakeOption(ReadSeedOption(args, ClockSeed()), &settings.Seed))
         return ExitUsage;
-    if (!TakeOption(ReadSeedOption(args, ClockSeed()), &settings.Seed)) return ExitUsage;
-    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("--newick"))}))
+    // Refused before the replicates, which may take hours.
+    if (!OutputsAreWritable(args.Positional(), {args.Value(QStringLiteral("--newick"))}))
         return ExitFailure;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
     if (Failed(loaded)) return ExitFailure;
@@ -279,32 +258,26 @@ int RunSupportCommand(const QStringList& rawArgs)
 }
 }  // namespace
 
-void RegisterPublishCommands(TBatchCommands& commands)
+void RegisterSummaryCommands(TBatchCommands& commands)
 {
     commands.push_back(
-        {QStringLiteral("consensus"),
-         QStringLiteral(
-             "consensus TREES.nwk [--strict|--majority|--semistrict] [--compatible] [-o OUT]"),
+        {QStringLiteral("consensus"), ConsensusUsage,
          QStringLiteral(
              "write the consensus of the trees of a Newick file (majority-rule by default, "
              "with the percentage of trees holding each group)"),
          RunConsensus});
     commands.push_back(
-        {QStringLiteral("stats"), QStringLiteral("stats FILE TREE.nwk [--no-missing] [-o OUT]"),
+        {QStringLiteral("stats"), StatsUsage,
          QStringLiteral(
              "write m, s, g, CI, RI, RC and HI of every character and of the first tree"),
          RunStats});
     commands.push_back(
-        {QStringLiteral("changes"), QStringLiteral("changes FILE TREE.nwk [--no-missing] [-o OUT]"),
+        {QStringLiteral("changes"), ChangesUsage,
          QStringLiteral(
              "write the state changes on every branch of the first tree of a Newick file"),
          RunChanges});
     commands.push_back(
-        {QStringLiteral("support"),
-         QStringLiteral("support FILE --method jackknife|bootstrap|bremer [--bremer] "
-                        "[--replicates R] [--seed S] [--threads T] [--newick OUT] "
-                        "[--search thorough|evolutionary] [--additions A] [--ratchet K] "
-                        "[--trees N] [--generations G] [--no-missing]"),
+        {QStringLiteral("support"), SupportUsage,
          QStringLiteral("resample the characters, search every replicate and write the "
                         "majority-rule consensus with the share of replicates holding each group; "
                         "or the Bremer support (decay index) of every group of the shortest trees"),

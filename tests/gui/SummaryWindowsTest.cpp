@@ -53,7 +53,7 @@ TadaArtDot* MarkerOf(TTreeGrfFRM& w, const TscTreeNode* node)
 }
 }  // namespace
 
-class PublishWindowsTest : public QObject {
+class SummaryWindowsTest : public QObject {
     Q_OBJECT
 private slots:
     void ConsensusOfTheSelectedRowsInTheTreeWindow()
@@ -253,5 +253,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(PublishWindowsTest)
-#include "PublishWindowsTest.moc"
+QTEST_MAIN(SummaryWindowsTest)
+#include "SummaryWindowsTest.moc"

@@ -13,7 +13,7 @@ const QString Example = SourceFile(QStringLiteral("examples/state-trees.txt"));
 const QString ExampleTree = SourceFile(QStringLiteral("tests/golden/parsimony/state-trees.nwk"));
 }  // namespace
 
-TEST(PublishBatch, HandWorkedStatisticsAndChangesOfTheExample)
+TEST(SummaryBatch, HandWorkedStatisticsAndChangesOfTheExample)
 {
     // wing: B, C, D derived (5, 2, 2 objects), 4 steps; eye: e1, e2 (5, 2), 4
     // steps; leg: l1, l2 (4, 2), 2 steps; colour: one state (+ "?"), nothing.
@@ -34,7 +34,7 @@ TEST(PublishBatch, HandWorkedStatisticsAndChangesOfTheExample)
         FileBytes(SourceFile(QStringLiteral("tests/golden/parsimony/changes-state-trees.txt"))));
 }
 
-TEST(PublishBatch, ChangesAddUpToTheLengthOfASearchedTreeUnderBothRules)
+TEST(SummaryBatch, ChangesAddUpToTheLengthOfASearchedTreeUnderBothRules)
 {
     QTemporaryDir dir;
     const QString data = SourceFile(QStringLiteral("examples/flowers_missing.txt"));
@@ -63,7 +63,7 @@ TEST(PublishBatch, ChangesAddUpToTheLengthOfASearchedTreeUnderBothRules)
     }
 }
 
-TEST(PublishBatch, ConsensusOfAFileWithEveryKind)
+TEST(SummaryBatch, ConsensusOfAFileWithEveryKind)
 {
     QTemporaryDir dir;
     const QString trees =
@@ -80,7 +80,7 @@ TEST(PublishBatch, ConsensusOfAFileWithEveryKind)
     EXPECT_TRUE(again.Err.contains("one tree")) << again.Err.toStdString();
 }
 
-TEST(PublishBatch, BadInputGetsAClearMessage)
+TEST(SummaryBatch, BadInputGetsAClearMessage)
 {
     QTemporaryDir dir;
     auto expectFailure = [](const QStringList& args, const char* words, int exit = 1) {
@@ -111,7 +111,7 @@ TEST(PublishBatch, BadInputGetsAClearMessage)
         FileBytes(SourceFile(QStringLiteral("tests/golden/parsimony/stats-state-trees.txt"))));
 }
 
-TEST(PublishBatch, SupportByThoroughReplicatesAndBremer)
+TEST(SummaryBatch, SupportByThoroughReplicatesAndBremer)
 {
     QTemporaryDir dir;
     const QString data = SourceFile(QStringLiteral("examples/weevils.txt"));
