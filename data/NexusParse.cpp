@@ -419,7 +419,7 @@ QString TNexusMatrixParser::UnknownSymbol(QChar ch) const
 {
     const QString symbols =
         SymbolsGiven ? QStringLiteral("SYMBOLS=\"%1\"").arg(DeclaredSymbols)
-        : !DataType.isEmpty()
+        : !DataType.isEmpty() && DataType != QLatin1String("STANDARD")
             ? QStringLiteral("DATATYPE=%1 reads \"%2\"").arg(DataType, M.Symbols)
             : QStringLiteral("the file declares no SYMBOLS; the symbols read are \"%1\"")
                   .arg(M.Symbols);

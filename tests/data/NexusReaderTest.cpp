@@ -483,7 +483,8 @@ TEST(NexusReader, MessagesPointAtTheFault)
          "charstatelabels 1 'wing / 'short' 'long',\n2 leg / 'thin' 'thick';\n"
          "matrix a 01 b 10; end;\n",
          "line 3: a quoted word (') opened here runs over the end of the line"},
-        {"#NEXUS\nbegin data; dimensions ntax=2 nchar=2;\nformat gap=x;\nmatrix\na 0-\nb "
+        {"#NEXUS\nbegin data; dimensions ntax=2 nchar=2;\nformat datatype=standard "
+         "gap=x;\nmatrix\na 0-\nb "
          "12\n;\nend;\n",
          "line 5: \"-\" is not read as a gap: the file declares GAP=x (FORMAT, line 3), so only "
          "\"x\" marks a gap, and \"-\" is no state symbol (the file declares no SYMBOLS; the "
