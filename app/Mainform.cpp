@@ -329,8 +329,7 @@ void TFrmMain::ExportMatrix1Click()
         format = TExportFormat::Csv;
     else if (chosen.isEmpty() && !ExportFormatOfPath(path, &format))
         format = TExportFormat::Nexus;
-    const TResult<TMatrixExport> out = ExportMatrix(
-        TMatrixData{Ctx.Model.DataMatrix, Ctx.Model.ObjectCount, Ctx.Model.CharacterCount}, format);
+    const TResult<TMatrixExport> out = ExportMatrix(Ctx.Model.Data(), format);
     if (!out.Ok()) {
         Ctx.Ui.ShowError(this, out.Error());
         return;
@@ -338,15 +337,20 @@ void TFrmMain::ExportMatrix1Click()
     TStatus saved = SaveTextFile(path, out->Text);
     if (saved && format == TExportFormat::Phylip)
         saved = SaveTextFile(AncestorsPath(path), out->Ancestors);
+    if (saved && format == TExportFormat::Phylip)
+        saved = SaveTextFile(NameMapPath(path), out->NameMap);
     if (!saved) {
         Ctx.Ui.ShowError(this, saved.Error());
         return;
     }
     WriteProtocol(QString());
     WriteProtocol(QStringLiteral("Matrix exported to ") + path);
-    if (format == TExportFormat::Phylip)
+    if (format == TExportFormat::Phylip) {
         WriteProtocol(QStringLiteral("Ancestral states (all 0, for Camin-Sokal) in ") +
                       AncestorsPath(path));
+        WriteProtocol(QStringLiteral("PHYLIP names and the objects' own names in ") +
+                      NameMapPath(path));
+    }
     for (const QString& note : out->Notes) WriteProtocol(note);
 }
 

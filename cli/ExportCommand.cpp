@@ -35,7 +35,8 @@ int RunExport(const QStringList& rawArgs)
     ParseExportFormat(formats[formatIndex], &format);
     const bool lowestRoot = rootIndex == 1;
     const QString out = args.Value(QStringLiteral("-o"));
-    if (!OutputsAreSafe(args.Positional(), {out, out.isEmpty() ? QString() : AncestorsPath(out)}))
+    if (!OutputsAreSafe(args.Positional(), {out, out.isEmpty() ? QString() : AncestorsPath(out),
+                                            out.isEmpty() ? QString() : NameMapPath(out)}))
         return ExitFailure;
     if (format == TExportFormat::Phylip && out.isEmpty()) {
         WriteStderr(
@@ -64,7 +65,8 @@ int RunExport(const QStringList& rawArgs)
     }
     for (const QString& note : result->Notes) WriteStderr(note);
     if (!WriteOutput(out, result->Text)) return ExitFailure;
-    if (format == TExportFormat::Phylip && !WriteOutput(AncestorsPath(out), result->Ancestors))
+    if (format == TExportFormat::Phylip && (!WriteOutput(AncestorsPath(out), result->Ancestors) ||
+                                            !WriteOutput(NameMapPath(out), result->NameMap)))
         return ExitFailure;
     return ExitOk;
 }
@@ -76,6 +78,6 @@ void RegisterExportCommand(TBatchCommands& commands)
         {QStringLiteral("export"), ExportUsage,
          QStringLiteral(
              "write the matrix as NEXUS (state trees as CSTREE), binary NEXUS, PHYLIP for mix "
-             "(with OUT.anc, the ancestors) or CSV"),
+             "(with OUT.anc, the ancestors, and OUT.names.txt, the names) or CSV"),
          RunExport});
 }

@@ -1,5 +1,7 @@
 // Batch commands of the parsimony job: a whole search, and the length of
 // given trees.
+#include <algorithm>
+
 #include "cli/BatchCommand.h"
 #include "cli/Options.h"
 #include "data/CharacterType.h"
@@ -127,7 +129,25 @@ int RunScore(const QStringList& rawArgs)
     const bool missing = !args.Has(QStringLiteral("--no-missing"));
     QStringList lengths;
     for (size_t k = 0; k < read->Trees.size(); ++k) {
-        TResult<TTree> tree = NewickToTree(read->Trees[k], field.Names, data.ObjectCount);
+        const TNewickTree& newick = read->Trees[k];
+        const bool binary =
+            std::all_of(newick.Nodes.begin(), newick.Nodes.end(),
+                        [](const auto& n) { return n.Children.empty() || n.Children.size() == 2; });
+        if (!binary) {
+            // A polytomy: its length is well defined all the same.
+            const TResult<double> length =
+                HardPolytomyLength(newick, field, data.ObjectCount, missing);
+            if (!length) {
+                WriteStderr(QStringLiteral("Tree %1: %2").arg(k + 1).arg(length.Error()));
+                return ExitFailure;
+            }
+            WriteStderr(QStringLiteral("Tree %1 is not binary: scored with its polytomies as they "
+                                       "stand (each node's states shared by all its children).")
+                            .arg(k + 1));
+            lengths << FormatShortest(*length, QLatin1Char('.'));
+            continue;
+        }
+        TResult<TTree> tree = NewickToTree(newick, field.Names, data.ObjectCount);
         if (!tree) {
             WriteStderr(QStringLiteral("Tree %1: %2").arg(k + 1).arg(tree.Error()));
             return ExitFailure;

@@ -29,6 +29,7 @@ TMatrixData TDataDocument::Release()
     data.DataMatrix = std::move(Model.DataMatrix);
     data.ObjectCount = Model.ObjectCount;
     data.CharacterCount = Model.CharacterCount;
+    data.Symbols = std::move(Model.SourceSymbols);
     Model.AssignMatrix(TMatrixData(), false);
     LastLoad = TLoadReport();
     return data;

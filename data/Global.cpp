@@ -27,6 +27,7 @@ void TModel::AssignMatrix(TMatrixData data, bool fromExcel)
     ObjectCount = data.ObjectCount;
     CharacterCount = data.CharacterCount;
     FromExcel = fromExcel;
+    SourceSymbols = std::move(data.Symbols);
     ResizeCharField();
     Revision = NextRevision();
 }
@@ -50,6 +51,13 @@ QString TModel::Cell(int c, int o) const
     if (c < 0 || o < 0 || c >= static_cast<int>(DataMatrix.size())) return {};
     const TPart& column = DataMatrix[static_cast<size_t>(c)];
     return o < static_cast<int>(column.size()) ? column[static_cast<size_t>(o)] : QString();
+}
+
+TMatrixData TModel::Data() const
+{
+    TMatrixData data{DataMatrix, ObjectCount, CharacterCount};
+    data.Symbols = SourceSymbols;
+    return data;
 }
 
 QString CutCell(const QString& text)

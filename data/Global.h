@@ -2,6 +2,7 @@
 // The data model: the raw matrix, its counts, the coded characters and the
 // results of the analyses. One TModel is owned by the program (or a batch run)
 // and handed to whoever needs it; there are no program-wide variables.
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -37,6 +38,20 @@ struct TSField {
 // The numbers are the order of the type choice and must stay as they are.
 enum class TCharacterType : unsigned char { Standard = 0, Matroschka = 1, Tree = 2 };
 
+// The symbol each state had in the file it came from, so that a NEXUS file
+// is written back with its own codes. Empty when the file named no symbols.
+struct TSourceSymbols {
+    QString Order;                               // every symbol in the file's order (its SYMBOLS)
+    std::vector<QHash<QString, QChar>> ByState;  // [character 1..n]: state name -> symbol
+
+    QChar Of(int c, const QString& state) const
+    {
+        return c >= 0 && c < static_cast<int>(ByState.size())
+                   ? ByState[static_cast<size_t>(c)].value(state)
+                   : QChar();
+    }
+};
+
 // A matrix as a reader produced it, before it replaces the model's.
 struct TMatrixData {
     TDynStrMatrix DataMatrix;
@@ -47,6 +62,7 @@ struct TMatrixData {
     int CutCells = 0;
     int FirstCutColumn = -1;
     int FirstCutRow = -1;
+    TSourceSymbols Symbols{};
 
     // Stores text (cut to MaxCellLength) at DataMatrix[column][row] and counts a cut.
     void SetCell(size_t column, size_t row, const QString& text);
@@ -60,6 +76,8 @@ struct TModel {
     bool MissingAsState = false;
     TSField CharField;
     bool FromExcel = false;
+    // Looked up by state name, so cells edited since stay safe: a new name has none.
+    TSourceSymbols SourceSymbols{};
     TBoolMatrix CompatMatrix;
     TDynRealMatrix ResultMatrix;
 
@@ -82,6 +100,8 @@ struct TModel {
     void ResizeCharField();
     // Cell text, or empty when (c, o) lies outside the stored matrix.
     QString Cell(int c, int o) const;
+    // The matrix as the exports take it, with the file's symbols.
+    TMatrixData Data() const;
 };
 
 // Keeps at most 255 characters, never cutting a surrogate pair in two.

@@ -7,6 +7,7 @@
 #include "data/CharacterStates.h"
 #include "data/CsvReader.h"
 #include "data/NexusLexer.h"
+#include "data/TextFile.h"
 
 namespace {
 const QString SymbolSet = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
@@ -29,9 +30,49 @@ TResult<std::vector<TCharacterStates>> AllCharacters(const TMatrixData& d)
     return all;
 }
 
+// A symbol every NEXUS reader takes in a matrix row.
+bool PlainSymbol(QChar ch) { return ch.unicode() < 128 && ch.isLetterOrNumber(); }
+
+// Per character the symbol of each state (by index into Names): the file's
+// own where the data came from NEXUS, else the first free one of the file's
+// symbols and then ours. Fails when a character has more states than symbols.
+TResult<std::vector<QString>> StateSymbols(const TMatrixData& d,
+                                           const std::vector<TCharacterStates>& all)
+{
+    QString pool;
+    for (QChar ch : d.Symbols.Order + SymbolSet)
+        if (PlainSymbol(ch) && !pool.contains(ch)) pool += ch;
+    std::vector<QString> symbols(all.size());
+    for (int c = 1; c <= d.CharacterCount; ++c) {
+        const QStringList& names = all[static_cast<size_t>(c)].Names;
+        const int n = static_cast<int>(names.size());
+        if (n > pool.size())
+            return TFailure(
+                QStringLiteral("Character %1 (%2) has %3 states; NEXUS symbols code at most %4.")
+                    .arg(QString::number(c), Cell(d, c, 0), QString::number(n),
+                         QString::number(pool.size())));
+        QString own(n, QChar());
+        for (int k = 0; k < n; ++k) {
+            const QChar ch = d.Symbols.Of(c, names[k]);
+            if (PlainSymbol(ch) && !own.contains(ch)) own[k] = ch;
+        }
+        for (int k = 0; k < n; ++k) {
+            if (!own.at(k).isNull()) continue;
+            // A free one that no reader could take for a used one, whatever its case.
+            for (QChar ch : pool)
+                if (!own.contains(ch, Qt::CaseInsensitive)) {
+                    own[k] = ch;
+                    break;
+                }
+        }
+        symbols[static_cast<size_t>(c)] = own;
+    }
+    return symbols;
+}
+
 // The state tree as a CSTREE description: "((1,(3)2)0)" names children
 // before their parent.
-QString StateTreeText(const TCharacterStates& s)
+QString StateTreeText(const TCharacterStates& s, const QString& symbols)
 {
     const int n = static_cast<int>(s.Names.size());
     std::vector<std::vector<int>> children(static_cast<size_t>(n));
@@ -53,7 +94,7 @@ QString StateTreeText(const TCharacterStates& s)
             continue;
         }
         if (!kids.empty()) out += QLatin1Char(')');
-        out += SymbolSet.at(node);
+        out += symbols.at(node);
         stack.pop_back();
     }
     return out;
@@ -120,16 +161,22 @@ TResult<TMatrixExport> Nexus(const TMatrixData& d)
     TResult<std::vector<TCharacterStates>> states = AllCharacters(d);
     if (!states) return TFailure(states.Error());
     const std::vector<TCharacterStates>& all = *states;
+    const TResult<std::vector<QString>> coded = StateSymbols(d, all);
+    if (!coded) return TFailure(coded.Error());
+    const std::vector<QString>& symbols = *coded;
     TMatrixExport out;
-    int maxStates = 2;
-    for (int c = 1; c <= d.CharacterCount; ++c) {
-        const int n = static_cast<int>(all[static_cast<size_t>(c)].Names.size());
-        if (n > SymbolSet.size())
-            return TFailure(
-                QStringLiteral("Character %1 (%2) has %3 states; NEXUS symbols code at most %4.")
-                    .arg(QString::number(c), Cell(d, c, 0), QString::number(n),
-                         QString::number(SymbolSet.size())));
-        maxStates = std::max(maxStates, n);
+    // The file's symbols in its order where it gave them; else ours, at least "01".
+    QString order;
+    if (d.Symbols.Order.isEmpty()) {
+        qsizetype maxStates = 2;
+        for (int c = 1; c <= d.CharacterCount; ++c)
+            maxStates = std::max(maxStates, symbols[static_cast<size_t>(c)].size());
+        order = SymbolSet.left(maxStates);
+    } else {
+        QString used;
+        for (int c = 1; c <= d.CharacterCount; ++c) used += symbols[static_cast<size_t>(c)];
+        for (QChar ch : d.Symbols.Order + SymbolSet + used)
+            if (used.contains(ch) && !order.contains(ch)) order += ch;
     }
     QStringList lines{
         QStringLiteral("#NEXUS"),
@@ -138,15 +185,22 @@ TResult<TMatrixExport> Nexus(const TMatrixData& d)
             "as USERTYPE (CSTREE).]"),
         QString()};
     lines << TaxaBlock(d);
-    lines << QStringLiteral("BEGIN CHARACTERS;")
-          << QStringLiteral("    DIMENSIONS NCHAR=%1;").arg(d.CharacterCount)
-          // Without blanks between the symbols: some readers stop at the first blank.
-          << QStringLiteral("    FORMAT DATATYPE=STANDARD SYMBOLS=\"%1\" MISSING=? GAP=-;")
-                 .arg(SymbolSet.left(maxStates))
-          << QStringLiteral("    CHARSTATELABELS");
+    lines
+        << QStringLiteral("BEGIN CHARACTERS;")
+        << QStringLiteral("    DIMENSIONS NCHAR=%1;").arg(d.CharacterCount)
+        // Without blanks between the symbols: some readers stop at the first blank.
+        << QStringLiteral("    FORMAT DATATYPE=STANDARD SYMBOLS=\"%1\" MISSING=? GAP=-;").arg(order)
+        << QStringLiteral("    CHARSTATELABELS");
     for (int c = 1; c <= d.CharacterCount; ++c) {
+        // Labels go by the symbols' places: a place no state holds keeps its symbol.
+        const TCharacterStates& s = all[static_cast<size_t>(c)];
+        const QString& own = symbols[static_cast<size_t>(c)];
         QStringList labels;
-        for (const QString& state : all[static_cast<size_t>(c)].Names) labels << NexusWord(state);
+        for (qsizetype k = 0; k < own.size(); ++k) {
+            const qsizetype place = order.indexOf(own.at(k));
+            while (labels.size() <= place) labels << NexusWord(QString(order.at(labels.size())));
+            labels[place] = NexusWord(s.Names[k]);
+        }
         // One arg() call: a name holding "%3" must not take the next value.
         lines << QStringLiteral("        %1 %2%3%4")
                      .arg(QString::number(c), NexusWord(Cell(d, c, 0)),
@@ -159,7 +213,8 @@ TResult<TMatrixExport> Nexus(const TMatrixData& d)
     for (int o = 1; o <= d.ObjectCount; ++o)
         for (int c = 1; c <= d.CharacterCount; ++c) {
             const int k = all[static_cast<size_t>(c)].Own[static_cast<size_t>(o)];
-            rows[static_cast<size_t>(o)] += k < 0 ? QLatin1Char('?') : SymbolSet.at(k);
+            rows[static_cast<size_t>(o)] +=
+                k < 0 ? QLatin1Char('?') : symbols[static_cast<size_t>(c)].at(k);
         }
     lines << MatrixLines(d, rows);
 
@@ -167,7 +222,9 @@ TResult<TMatrixExport> Nexus(const TMatrixData& d)
     for (int c = 1; c <= d.CharacterCount; ++c) {
         const TCharacterStates& s = all[static_cast<size_t>(c)];
         if (s.Names.size() < 2) continue;
-        types << QStringLiteral("    USERTYPE tree%1 (CSTREE) = %2;").arg(c).arg(StateTreeText(s));
+        types << QStringLiteral("    USERTYPE tree%1 (CSTREE) = %2;")
+                     .arg(c)
+                     .arg(StateTreeText(s, symbols[static_cast<size_t>(c)]));
         assignments << QStringLiteral("tree%1: %1").arg(c);
     }
     if (!types.isEmpty()) {
@@ -293,6 +350,11 @@ TResult<TMatrixExport> Phylip(const TMatrixData& d)
     // PHYLIP reads Unix line ends everywhere.
     out.Text = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toLatin1();
     out.Ancestors = QByteArray(names.size(), '0') + '\n';
+    // Trees mix writes name the objects by these; the map leads back.
+    QStringList map{QStringLiteral("PHYLIP name\tObject")};
+    for (int o = 1; o <= d.ObjectCount; ++o)
+        map << out.Names[o] + QLatin1Char('\t') + Cell(d, 0, o);
+    out.NameMap = EncodeTextLines(map);
     return out;
 }
 
@@ -362,4 +424,10 @@ QString AncestorsPath(const QString& phylipPath)
 {
     const QFileInfo info(phylipPath);
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".anc"));
+}
+
+QString NameMapPath(const QString& phylipPath)
+{
+    const QFileInfo info(phylipPath);
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".names.txt"));
 }

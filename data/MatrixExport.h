@@ -17,6 +17,7 @@ enum class TExportFormat { Nexus, NexusBinary, Phylip, Csv };
 struct TMatrixExport {
     QByteArray Text;
     QByteArray Ancestors;  // PHYLIP only: one line of 0s
+    QByteArray NameMap;    // PHYLIP only: a table of each 10-character name and the object's own
     QStringList Names;     // PHYLIP only: the 10-character names, by object 1..n (entry 0 empty)
     QStringList Notes;     // e.g. names shortened for PHYLIP
     int BinaryCharacters = 0;  // binary and PHYLIP: number of 0/1 characters
@@ -31,3 +32,5 @@ bool ParseExportFormat(const QString& word, TExportFormat* format);
 bool ExportFormatOfPath(const QString& path, TExportFormat* format);
 // Where the ancestors file goes beside a PHYLIP file: "matrix.phy" gives "matrix.anc".
 QString AncestorsPath(const QString& phylipPath);
+// Where the name map goes beside a PHYLIP file: "matrix.phy" gives "matrix.names.txt".
+QString NameMapPath(const QString& phylipPath);

@@ -60,11 +60,21 @@ bool TNexusLexer::NextToken(TNexusToken& token)
         token.Kind = TNexusToken::Quoted;
         ++Pos;
         while (true) {
-            if (Pos >= Text.size())
-                return Fail(token.Line,
-                            c == QLatin1Char('\'')
-                                ? QStringLiteral("a quoted word (') is never closed.")
-                                : QStringLiteral("a quoted text (\") is never closed."));
+            if (Pos >= Text.size()) {
+                const QString what = c == QLatin1Char('\'') ? QStringLiteral("a quoted word (')")
+                                                            : QStringLiteral("a quoted text (\")");
+                // A quote missing further up pairs every later quote wrongly;
+                // the first quoted word that ran over a line end shows where.
+                if (FirstLongQuote > 0 && FirstLongQuote < token.Line)
+                    return Fail(FirstLongQuote,
+                                QStringLiteral("%1 opened here runs over the end of the line, "
+                                               "and the quotes after it do not pair up (the last "
+                                               "one, on line %2, is never closed): a quote is "
+                                               "probably missing here.")
+                                    .arg(what)
+                                    .arg(token.Line));
+                return Fail(token.Line, what + QStringLiteral(" is never closed."));
+            }
             const QChar d = Text.at(Pos++);
             if (d == QLatin1Char('\n')) ++CurrentLine;
             if (d == c) {
@@ -77,6 +87,7 @@ bool TNexusLexer::NextToken(TNexusToken& token)
             }
             token.Text += d;
         }
+        if (FirstLongQuote == 0 && CurrentLine != token.Line) FirstLongQuote = token.Line;
     } else if (c == QLatin1Char(']')) {
         return Fail(CurrentLine, QStringLiteral("a \"]\" closes no comment."));
     } else if (IsPunctuation(c)) {
@@ -127,6 +138,19 @@ bool TNexusLexer::NextCommand(TNexusCommand& command)
         }
         command.Tokens.push_back(std::move(token));
     }
+}
+
+bool TNexusLexer::BlockHolds(const char* command) const
+{
+    TNexusLexer ahead(*this);
+    TNexusToken token;
+    bool atCommandStart = true;
+    while (ahead.NextToken(token)) {
+        if (atCommandStart && (token.Is("END") || token.Is("ENDBLOCK"))) return false;
+        if (atCommandStart && token.Is(command)) return true;
+        atCommandStart = token.IsPunct(';');
+    }
+    return false;
 }
 
 bool TNexusLexer::SkipBlock(const QString& blockName, int beginLine)

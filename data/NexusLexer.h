@@ -51,6 +51,8 @@ public:
     bool NextCommand(TNexusCommand& command);
     // Skips to the END (or ENDBLOCK) of the current block; false on an error.
     bool SkipBlock(const QString& blockName, int beginLine);
+    // True when the rest of the current block holds the command; reads nothing.
+    bool BlockHolds(const char* command) const;
 
     // Fails once the text has shown an error; the reading stops there.
     TStatus Status() const
@@ -69,6 +71,7 @@ private:
     const QString& Text;
     qsizetype Pos = 0;
     int CurrentLine = 1;
+    int FirstLongQuote = 0;  // the line of the first quoted word over a line end
     QString ErrorText;
 };
 

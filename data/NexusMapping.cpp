@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "data/NexusMatrix.h"
+#include "data/Path.h"
 
 QString NumberRanges(const std::vector<int>& numbers)
 {
@@ -121,12 +122,106 @@ QString StateName(const QString& label, bool* changed)
     QString name = label;
     name.replace(QLatin1Char('['), QLatin1Char('(')).replace(QLatin1Char(']'), QLatin1Char(')'));
     name.replace(QLatin1Char('?'), QLatin1Char('_'));
-    name = CutCell(name.trimmed());
+    name = CutCell(name.trimmed()).trimmed();
     if (name != label) *changed = true;
     return name;
 }
 
 enum TRule { rTree, rChainUp, rChainDown, rStar };
+
+// A state and its ancestors, nearest first.
+std::vector<int> Chain(int s, const std::vector<int>& parent)
+{
+    std::vector<int> chain{s};
+    for (int p = parent[static_cast<size_t>(s)]; p >= 0 && chain.size() <= parent.size();
+         p = parent[static_cast<size_t>(p)])
+        chain.push_back(p);
+    return chain;
+}
+
+size_t LongestChain(const std::vector<std::vector<int>>& chains)
+{
+    size_t longest = 0;
+    for (const std::vector<int>& chain : chains) longest = std::max(longest, chain.size());
+    return longest;
+}
+
+// The longest cell the paths make when every name is cut to limit characters.
+qsizetype LongestCell(const std::vector<std::vector<int>>& chains, const QStringList& names,
+                      qsizetype limit)
+{
+    qsizetype longest = 0;
+    for (const std::vector<int>& chain : chains) {
+        qsizetype length = 2 * (static_cast<qsizetype>(chain.size()) - 1);
+        for (int s : chain) length += std::min(names[s].size(), limit);
+        longest = std::max(longest, length);
+    }
+    return longest;
+}
+
+// At most limit characters, never half a surrogate pair, no blanks at the ends.
+QString CutName(const QString& name, qsizetype limit)
+{
+    if (limit <= 0) return {};
+    if (name.size() <= limit) return name;
+    qsizetype n = limit;
+    if (name.at(n - 1).isHighSurrogate()) --n;
+    return name.left(n).trimmed();
+}
+
+// Shortens the tree's state names longer than limit, each kept apart from
+// every other name ignoring case (by its symbol, else a number). True when
+// some name changed.
+bool ShortenNames(QStringList& names, const std::vector<int>& parent, const QString& symbols,
+                  qsizetype limit, const QCollator& collator)
+{
+    const int n = static_cast<int>(names.size());
+    auto taken = [&](const QString& name, int self) {
+        for (int r = 0; r < n; ++r)
+            if (r != self && parent[static_cast<size_t>(r)] != Absent &&
+                collator.compare(names[r], name) == 0)
+                return true;
+        return false;
+    };
+    bool any = false;
+    for (int s = 0; s < n; ++s) {
+        if (parent[static_cast<size_t>(s)] == Absent || names[s].size() <= limit) continue;
+        bool unused = false;
+        const QString symbol = StateName(QString(symbols.at(s)), &unused);
+        QStringList candidates{
+            CutName(names[s], limit),
+            CutName(names[s], limit - symbol.size() - 3) + QStringLiteral(" (%1)").arg(symbol),
+            symbol};
+        for (int k = 2; k <= n + 1; ++k) {
+            const QString tag = QLatin1Char(' ') + QString::number(k);
+            candidates << CutName(names[s], limit - tag.size()) + tag << tag.trimmed();
+        }
+        for (const QString& candidate : candidates) {
+            if (candidate.isEmpty() || candidate.size() > limit || candidate.startsWith(' ') ||
+                taken(candidate, s))
+                continue;
+            names[s] = candidate;
+            any = true;
+            break;
+        }
+    }
+    return any;
+}
+
+// "1 in characters 3, 8-9; 2 in character 7" for per-character counts.
+QString CountsByCharacter(const std::vector<int>& counts)
+{
+    QMap<int, std::vector<int>> byCount;
+    for (size_t c = 0; c < counts.size(); ++c)
+        if (counts[c] > 0) byCount[counts[c]].push_back(static_cast<int>(c) + 1);
+    QStringList parts;
+    for (auto it = byCount.cbegin(); it != byCount.cend(); ++it)
+        parts << QStringLiteral("%1 in character%2 %3")
+                     .arg(it.key())
+                     .arg(it.value().size() == 1 ? QString() : QStringLiteral("s"))
+                     .arg(NumberRanges(it.value()));
+    return parts.join(QStringLiteral("; "));
+}
 }  // namespace
 
 TReadResult MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule)
@@ -163,7 +258,12 @@ TReadResult MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule)
     }
     // Characters by the rule applied, for the load report.
     QMap<QString, std::vector<int>> byRule;
-    std::vector<int> labelled, renamed, longPaths;
+    std::vector<int> labelled, renamed, longPaths, shortened;
+    std::vector<int> polymorphic(static_cast<size_t>(nChar), 0),
+        uncertain(static_cast<size_t>(nChar), 0);
+    out.Symbols.Order = m.Symbols;
+    out.Symbols.ByState.resize(static_cast<size_t>(nChar) + 1);
+    TPathBuilder builder;
     QStringList unknownTypes;
     QCollator collator{QLocale()};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -269,31 +369,72 @@ TReadResult MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule)
         if (anyLabel) labelled.push_back(c);
         if (changed) renamed.push_back(c);
 
+        // Every observed state's path, own state first.
+        std::vector<std::vector<int>> chains;
+        for (int s = 0; s < nSym; ++s)
+            if (used[static_cast<size_t>(s)]) chains.push_back(Chain(s, parent));
+        if (LongestCell(chains, names, MaxCellLength) > MaxCellLength) {
+            // Long labels would be cut inside a name, which makes a second
+            // root: shorten them instead, to the longest length that fits
+            // (or, for chains too deep for any, so that state and parent fit).
+            int limit = 0;
+            for (int low = 1, high = MaxCellLength; low <= high;) {
+                const int mid = (low + high) / 2;
+                if (LongestCell(chains, names, mid) <= MaxCellLength) {
+                    limit = mid;
+                    low = mid + 1;
+                } else {
+                    high = mid - 1;
+                }
+            }
+            if (limit == 0) limit = (MaxCellLength - 2) / 2;
+            if (ShortenNames(names, parent, m.Symbols, limit, collator)) shortened.push_back(c);
+        }
+
         for (int o = 1; o <= nTax; ++o) {
             const int s = m.Cells[static_cast<size_t>(o - 1)][static_cast<size_t>(c - 1)];
             if (s < 0) {
                 column[static_cast<size_t>(o)] = QStringLiteral("?");
                 continue;
             }
+            const std::vector<int> chain = Chain(s, parent);
             QString text = names[s];
-            QString closing;
-            int steps = 0;
-            for (int p = parent[static_cast<size_t>(s)]; p >= 0 && steps <= nSym;
-                 p = parent[static_cast<size_t>(p)], ++steps) {
-                text += QLatin1Char('[') + names[p];
-                closing += QLatin1Char(']');
-            }
-            text += closing;
+            for (size_t k = 1; k < chain.size(); ++k) text += QLatin1Char('[') + names[chain[k]];
+            text += QString(static_cast<qsizetype>(chain.size()) - 1, QLatin1Char(']'));
             if (text.size() > MaxCellLength) {
                 // Too long for a cell: the parent alone, the rest follows from
-                // other cells only where they name it.
+                // other cells only where they name it (checked below).
                 longPaths.push_back(c);
-                const int p = parent[static_cast<size_t>(s)];
-                text =
-                    p >= 0 ? names[s] + QLatin1Char('[') + names[p] + QLatin1Char(']') : names[s];
+                text = chain.size() > 1
+                           ? names[s] + QLatin1Char('[') + names[chain[1]] + QLatin1Char(']')
+                           : names[s];
             }
-            column[static_cast<size_t>(o)] = CutCell(text);
+            out.SetCell(static_cast<size_t>(c), static_cast<size_t>(o), text);
         }
+        // No job may run on a state tree the cells do not carry whole.
+        builder.BuildFullPaths(out.DataMatrix, nTax, c);
+        for (int o = 1; o <= nTax; ++o) {
+            const int s = m.Cells[static_cast<size_t>(o - 1)][static_cast<size_t>(c - 1)];
+            if (s < 0) continue;
+            TPath expected;
+            for (int k : Chain(s, parent)) expected.push_back(names[k]);
+            if (builder.FullPaths[static_cast<size_t>(o)] != expected)
+                return TFailure(
+                    QStringLiteral("character %1 (%2): its state tree (%3 states deep) cannot be "
+                                   "written in cells of %4 characters, so it cannot be loaded.")
+                        .arg(c)
+                        .arg(column[0])
+                        .arg(LongestChain(chains))
+                        .arg(MaxCellLength));
+        }
+        for (int s = 0; s < nSym; ++s)
+            if (parent[static_cast<size_t>(s)] != Absent)
+                out.Symbols.ByState[static_cast<size_t>(c)].insert(names[s], m.Symbols.at(s));
+        if (c - 1 < static_cast<int>(m.PolymorphicCells.size()))
+            polymorphic[static_cast<size_t>(c - 1)] =
+                m.PolymorphicCells[static_cast<size_t>(c - 1)];
+        if (c - 1 < static_cast<int>(m.UncertainCells.size()))
+            uncertain[static_cast<size_t>(c - 1)] = m.UncertainCells[static_cast<size_t>(c - 1)];
     }
 
     QStringList lines;
@@ -314,6 +455,20 @@ TReadResult MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule)
                      "replaced, or a "
                      "symbol added to tell names apart that differ only in case): characters %1.")
                      .arg(NumberRanges(renamed));
+    if (!shortened.empty())
+        lines << QStringLiteral(
+                     "WARNING: state labels shortened so that every cell's path to the root fits "
+                     "in %1 characters (each kept apart from the others): characters %2.")
+                     .arg(MaxCellLength)
+                     .arg(NumberRanges(shortened));
+    // Counted per character: where a criterion would read them, the user
+    // sees which characters lose most.
+    if (const QString counts = CountsByCharacter(polymorphic); !counts.isEmpty())
+        lines << QStringLiteral("NEXUS: polymorphic cells read as \"?\", by character: %1.")
+                     .arg(counts);
+    if (const QString counts = CountsByCharacter(uncertain); !counts.isEmpty())
+        lines << QStringLiteral("NEXUS: uncertain cells read as \"?\", by character: %1.")
+                     .arg(counts);
     if (!unknownTypes.isEmpty())
         lines
             << QStringLiteral(

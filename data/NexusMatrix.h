@@ -35,6 +35,8 @@ struct TNexusMatrix {
     std::vector<QString> Types;           // per character, lower case; empty: the default
     QString DefaultType = QStringLiteral("unord");
     QHash<QString, TNexusUserType> UserTypes;  // by lower-case name
+    std::vector<int> PolymorphicCells;         // per character: cells as (01)
+    std::vector<int> UncertainCells;           // per character: cells as {01}, ambiguity codes
     QStringList Notes;                         // warnings met while reading
 };
 
@@ -48,8 +50,11 @@ enum class TNexusRootRule { FirstObject, LowestState };
 // Turns every cell into its path in pointer notation ("2[1[0]]"): a CSTREE
 // as given; ordered, irreversible and Dollo characters as a chain from the
 // lowest state (irrev.down, dollo.down: from the highest); unordered ones as
-// a star. Gaps, polymorphic and uncertain cells become "?". Notes receives
-// the matrix's notes and one line per mapping rule applied and per warning.
+// a star. Gaps, polymorphic and uncertain cells become "?". State labels too
+// long for a cell's path are shortened, each kept apart from the others; a
+// state tree that still cannot be written in cells fails the read. Notes
+// receives the matrix's notes and one line per mapping rule applied and per
+// warning. Data.Symbols keeps every state's symbol.
 TReadResult MapNexusMatrix(const TNexusMatrix& matrix, TNexusRootRule rootRule);
 
 // "1-3, 5, 8-9" for 1-based numbers in increasing order.

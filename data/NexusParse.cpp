@@ -12,7 +12,14 @@ TStatus TNexusMatrixParser::Parse()
         if (c.Name == QLatin1String("BEGIN")) {
             if (!Block(c)) break;
         } else if (c.Name == QLatin1String("END") || c.Name == QLatin1String("ENDBLOCK")) {
+            if (LabelsOnly) EndLabels(true);
             Block_.clear();
+        } else if (LabelsOnly) {
+            if (!LabelCommand(c)) break;
+        } else if (MatrixRead && Block_ == QLatin1String("TAXA") &&
+                   (c.Name == QLatin1String("DIMENSIONS") ||
+                    c.Name == QLatin1String("TAXLABELS"))) {
+            LateTaxaCommand(c);
         } else if (MatrixRead &&
                    (c.Name == QLatin1String("DIMENSIONS") || c.Name == QLatin1String("FORMAT") ||
                     c.Name == QLatin1String("TAXLABELS")) &&
@@ -30,11 +37,13 @@ TStatus TNexusMatrixParser::Parse()
             if (!AssumptionsCommand(c)) break;
         }
     }
+    if (LabelsOnly) EndLabels(false);
     if (Error.isEmpty()) Error = Lexer.Status().Error();
     if (Error.isEmpty() && !MatrixRead)
         Error = QStringLiteral(
             "the file holds no character matrix (no DATA or CHARACTERS block with a MATRIX).");
     if (!Error.isEmpty()) return TFailure(Error);
+    MergeLabels();
     if (!Skipped.isEmpty())
         M.Notes << QStringLiteral("WARNING: blocks skipped (not read by this program): %1.")
                        .arg(Skipped.join(QStringLiteral(", ")));
@@ -71,6 +80,11 @@ bool TNexusMatrixParser::Block(const TNexusCommand& begin)
                                       QStringLiteral("CHARACTERS"), QStringLiteral("ASSUMPTIONS"),
                                       QStringLiteral("SETS"),       QStringLiteral("PAUP")};
     const bool matrixBlock = name == QLatin1String("DATA") || name == QLatin1String("CHARACTERS");
+    if (matrixBlock && !Lexer.BlockHolds("MATRIX")) {
+        Block_ = name;
+        BeginLabels(begin.Line);
+        return true;
+    }
     if (matrixBlock && MatrixRead) {
         M.Notes << QStringLiteral(
                        "WARNING: line %1: only the first character matrix is read; this %2 block "
@@ -96,6 +110,7 @@ bool TNexusMatrixParser::Block(const TNexusCommand& begin)
 bool TNexusMatrixParser::TaxaCommand(const TNexusCommand& c)
 {
     if (c.Name == QLatin1String("DIMENSIONS")) return Dimensions(c);
+    if (c.Name == QLatin1String("TITLE") && !c.Tokens.empty()) TaxaTitle = c.Tokens[0].Name();
     if (c.Name == QLatin1String("TAXLABELS")) {
         M.Taxa.clear();
         for (const TNexusToken& t : c.Tokens) M.Taxa << t.Name();
@@ -158,8 +173,10 @@ bool TNexusMatrixParser::Format(const TNexusCommand& c)
         const int line = t[i].Line;
         if (hasValue && i + 2 >= t.size())
             return Fail(line, QStringLiteral("%1= needs a value.").arg(t[i].Text));
+        FormatLine = c.Line;
         if (t[i].Is("DATATYPE")) {
             const QString type = value.toUpper();
+            DataType = type;
             if (type == QLatin1String("STANDARD")) {
                 M.Symbols = QStringLiteral("01");
             } else if (type == QLatin1String("DNA") || type == QLatin1String("NUCLEOTIDE") ||
@@ -180,6 +197,8 @@ bool TNexusMatrixParser::Format(const TNexusCommand& c)
         } else if (t[i].Is("SYMBOLS")) {
             QString symbols = value;
             symbols.remove(QRegularExpression(QStringLiteral("\\s")));
+            DeclaredSymbols = symbols;
+            SymbolsGiven = true;
             // Standard data name their own symbols; molecular ones add to theirs.
             if (M.Symbols == QLatin1String("01")) M.Symbols.clear();
             for (QChar ch : symbols)
@@ -249,6 +268,94 @@ bool TNexusMatrixParser::CharStateLabels(const TNexusCommand& c)
     return true;
 }
 
+bool TNexusMatrixParser::CharLabels(const TNexusCommand& c)
+{
+    if (!EnsureCharacters(c.Line)) return false;
+    const TNexusTokens& t = c.Tokens;
+    QStringList names;
+    for (const TNexusToken& token : t) names << token.Name();
+    // Some files write one name a line, unquoted, blanks and all: more
+    // words than characters on exactly as many lines are one name a line.
+    if (names.size() > NChar) {
+        std::vector<std::pair<size_t, size_t>> lines;  // first and last token
+        for (size_t i = 0; i < t.size(); ++i) {
+            if (lines.empty() || t[i].Line != t[lines.back().first].Line) lines.push_back({i, i});
+            lines.back().second = i;
+        }
+        if (static_cast<int>(lines.size()) == NChar) {
+            names.clear();
+            static const QRegularExpression comment(QStringLiteral("\\[[^\\]]*\\]"));
+            for (const auto& [first, last] : lines)
+                names << (first == last ? t[first].Name()
+                                        : Lexer.Source()
+                                              .mid(t[first].Start, t[last].End - t[first].Start)
+                                              .remove(comment)
+                                              .simplified());
+            M.Notes << QStringLiteral(
+                           "WARNING: line %1: CHARLABELS gives %2 words for NCHAR=%3 on as many "
+                           "lines as characters: each line read as one name.")
+                           .arg(c.Line)
+                           .arg(t.size())
+                           .arg(NChar);
+        }
+    }
+    for (qsizetype i = 0; i < names.size() && i < NChar; ++i) M.CharacterNames[i] = names[i];
+    return true;
+}
+
+void TNexusMatrixParser::LateTaxaCommand(const TNexusCommand& c)
+{
+    // The taxa are the matrix's by now: a TAXA block that agrees is read
+    // quietly (it may set their order), one that does not is named.
+    if (c.Name == QLatin1String("DIMENSIONS")) {
+        const TNexusTokens& t = c.Tokens;
+        for (size_t i = 0; i + 2 < t.size(); ++i)
+            if (t[i].Is("NTAX") && t[i + 1].IsPunct('=') && t[i + 2].Text.toInt() != M.Taxa.size())
+                M.Notes << QStringLiteral(
+                               "WARNING: line %1: the TAXA block after the matrix gives NTAX=%2, "
+                               "but the matrix has %3 taxa; the matrix's taxa are kept.")
+                               .arg(c.Line)
+                               .arg(t[i + 2].Text)
+                               .arg(M.Taxa.size());
+        return;
+    }
+    QStringList names;
+    for (const TNexusToken& t : c.Tokens) names << t.Name();
+    if (names == M.Taxa) return;
+    QStringList sortedNames = names, sortedTaxa = M.Taxa;
+    sortedNames.sort();
+    sortedTaxa.sort();
+    if (sortedNames == sortedTaxa && !sortedNames.isEmpty() &&
+        std::adjacent_find(sortedNames.cbegin(), sortedNames.cend()) == sortedNames.cend()) {
+        std::vector<std::vector<int>> cells;
+        for (const QString& name : names)
+            cells.push_back(std::move(M.Cells[static_cast<size_t>(M.Taxa.indexOf(name))]));
+        M.Cells = std::move(cells);
+        M.Taxa = names;
+        M.Notes
+            << QStringLiteral("NEXUS: line %1: taxa in the order of the TAXA block.").arg(c.Line);
+        return;
+    }
+    QString first;
+    for (const QString& name : names)
+        if (!M.Taxa.contains(name)) {
+            first = QStringLiteral("\"%1\" is not in the matrix").arg(name);
+            break;
+        }
+    if (first.isEmpty())
+        for (const QString& name : M.Taxa)
+            if (!names.contains(name)) {
+                first = QStringLiteral("it lacks \"%1\"").arg(name);
+                break;
+            }
+    if (first.isEmpty()) first = QStringLiteral("it names a taxon twice");
+    M.Notes << QStringLiteral(
+                   "WARNING: line %1: TAXLABELS after the matrix does not agree with it (%2); the "
+                   "matrix's taxa are kept.")
+                   .arg(c.Line)
+                   .arg(first);
+}
+
 bool TNexusMatrixParser::StateLabels(const TNexusCommand& c)
 {
     if (!EnsureCharacters(c.Line)) return false;
@@ -272,12 +379,9 @@ bool TNexusMatrixParser::CharactersCommand(const TNexusCommand& c)
     if (c.Name == QLatin1String("TAXLABELS")) return TaxaCommand(c);
     if (c.Name == QLatin1String("CHARSTATELABELS")) return CharStateLabels(c);
     if (c.Name == QLatin1String("STATELABELS")) return StateLabels(c);
-    if (c.Name == QLatin1String("CHARLABELS")) {
-        if (!EnsureCharacters(c.Line)) return false;
-        for (size_t i = 0; i < c.Tokens.size() && i < static_cast<size_t>(NChar); ++i)
-            M.CharacterNames[static_cast<qsizetype>(i)] = c.Tokens[i].Name();
-        return true;
-    }
+    if (c.Name == QLatin1String("CHARLABELS")) return CharLabels(c);
+    if (c.Name == QLatin1String("TITLE") && !c.Tokens.empty()) MatrixTitle = c.Tokens[0].Name();
+    if (c.Name == QLatin1String("LINK")) ReadLink(c, &MatrixLinkTaxa, nullptr);
     if (c.Name == QLatin1String("MATRIX")) return Matrix(c);
     return true;
 }
@@ -307,10 +411,32 @@ int TNexusMatrixParser::CellOf(QChar ch, int line, int column, int taxon, bool* 
         M.Symbols += ch;
         return static_cast<int>(M.Symbols.size() - 1);
     }
-    *ok = Fail(
-        line,
-        QStringLiteral("\"%1\" is not a state symbol (SYMBOLS=\"%2\").").arg(ch).arg(M.Symbols));
+    *ok = Fail(line, UnknownSymbol(ch));
     return 0;
+}
+
+QString TNexusMatrixParser::UnknownSymbol(QChar ch) const
+{
+    const QString symbols =
+        SymbolsGiven ? QStringLiteral("SYMBOLS=\"%1\"").arg(DeclaredSymbols)
+        : !DataType.isEmpty() && DataType != QLatin1String("STANDARD")
+            ? QStringLiteral("DATATYPE=%1 reads \"%2\"").arg(DataType, M.Symbols)
+            : QStringLiteral("the file declares no SYMBOLS; the symbols read are \"%1\"")
+                  .arg(M.Symbols);
+    // A sign the reader would take by default, but which the file gave another meaning.
+    const bool gap = ch == QLatin1Char('-') && GapGiven;
+    const bool missing = ch == QLatin1Char('?') && Missing != QLatin1Char('?');
+    if (gap || missing)
+        return QStringLiteral(
+                   "\"%1\" is not read as %2: the file declares %3=%4 (FORMAT, line %5), so only "
+                   "\"%4\" marks %2, and \"%1\" is no state symbol (%6).")
+            .arg(ch)
+            .arg(gap ? QStringLiteral("a gap") : QStringLiteral("missing data"))
+            .arg(gap ? QStringLiteral("GAP") : QStringLiteral("MISSING"))
+            .arg(gap ? Gap : Missing)
+            .arg(FormatLine)
+            .arg(symbols);
+    return QStringLiteral("\"%1\" is not a state symbol (%2).").arg(ch).arg(symbols);
 }
 
 bool TNexusMatrixParser::IsCellText(const TNexusToken& token) const
@@ -325,6 +451,17 @@ bool TNexusMatrixParser::IsCellText(const TNexusToken& token) const
     return true;
 }
 
+void TNexusMatrixParser::CountCell(int cell, size_t column)
+{
+    if (cell == NexusGap) ++Gaps;
+    std::vector<int>* perCharacter = cell == NexusPolymorphic ? &M.PolymorphicCells
+                                     : cell == NexusUncertain ? &M.UncertainCells
+                                                              : nullptr;
+    if (!perCharacter) return;
+    ++(cell == NexusPolymorphic ? Polymorphic : Uncertain);
+    if (column < perCharacter->size()) ++(*perCharacter)[column];
+}
+
 bool TNexusMatrixParser::ReadCell(const TNexusTokens& t, size_t& i, std::vector<int>& row,
                                   int taxon)
 {
@@ -334,8 +471,7 @@ bool TNexusMatrixParser::ReadCell(const TNexusTokens& t, size_t& i, std::vector<
             bool ok = true;
             const int cell = CellOf(ch, token.Line, static_cast<int>(row.size()), taxon, &ok);
             if (!ok) return false;
-            if (cell == NexusGap) ++Gaps;
-            if (cell == NexusUncertain) ++Uncertain;
+            CountCell(cell, row.size());
             row.push_back(cell);
         }
         ++i;
@@ -367,12 +503,11 @@ bool TNexusMatrixParser::ReadCell(const TNexusTokens& t, size_t& i, std::vector<
                                         .arg(token.Text)
                                         .arg(QLatin1Char(close)));
         ++i;
-        if (states.size() == 1 && !anyMissing) {
-            row.push_back(*states.begin());
-        } else {
-            row.push_back(close == ')' ? NexusPolymorphic : NexusUncertain);
-            ++(close == ')' ? Polymorphic : Uncertain);
-        }
+        const int cell = states.size() == 1 && !anyMissing ? *states.begin()
+                         : close == ')'                    ? NexusPolymorphic
+                                                           : NexusUncertain;
+        CountCell(cell, row.size());
+        row.push_back(cell);
         return true;
     }
     return Fail(token.Line, QStringLiteral("unexpected \"%1\" in the matrix.").arg(token.Text));
@@ -430,6 +565,8 @@ bool TNexusMatrixParser::Matrix(const TNexusCommand& c)
                         .arg(M.Taxa.size()));
     if (!known) M.Taxa.clear();
     M.Cells.assign(static_cast<size_t>(NTax), {});
+    M.PolymorphicCells.assign(static_cast<size_t>(NChar), 0);
+    M.UncertainCells.assign(static_cast<size_t>(NChar), 0);
     std::vector<int> lastLine(static_cast<size_t>(NTax), c.Line);
     const TNexusTokens& t = c.Tokens;
     size_t i = 0;

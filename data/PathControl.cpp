@@ -48,6 +48,11 @@ TDataCheck PathControl(const TDynStrMatrix& dataMatrix, int objectCount, int cha
                 both(QStringLiteral(" No root in character ") + name);
             else
                 faulty = false;
+            // "No root" also for cells such as "B[?]"; only "?" alone is no data.
+            bool noData = rootCount == 0;
+            for (int o = 1; o <= objectCount && noData; ++o)
+                noData = IsMissingName(builder.FullPaths[static_cast<size_t>(o)].front());
+            if (noData) ++check.NoDataCount;
         }
         if (builder.MoreStatesThan(TInclusion::Capacity, objectCount))
             both(QStringLiteral(" More than 256 states in character ") + name +

@@ -9,6 +9,12 @@ struct TDataCheck {
     QStringList Protocol;  // the lines for the protocol
     bool AllValid = true;
     int FaultyCount = 0;
+    // Of the faulty ones, those with no data at all ("?" in every object):
+    // the report calls them rootless, but they add no steps to any tree.
+    int NoDataCount = 0;
+
+    // True when every faulty character is one without data: the jobs can run.
+    bool Usable() const { return FaultyCount == NoDataCount; }
 };
 
 // The lines the report page starts with.

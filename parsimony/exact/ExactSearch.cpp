@@ -79,11 +79,15 @@ QStringList ExactInputNotes(const TSField& charField, int objectCount, int chara
                 reported[static_cast<size_t>(b)] = 1;
             }
         }
-        if (!same.isEmpty())
+        if (!same.isEmpty()) {
+            // "A and B", "A, B and C": one list, the last joined by "and".
+            same.prepend(name(charField.Names, a));
+            const QString last = same.takeLast();
             notes << QStringLiteral(
                          "%1 and %2 are identical in every character: trees that differ only by "
                          "exchanging them have the same length and are counted separately.")
-                         .arg(name(charField.Names, a), same.join(QStringLiteral(", ")));
+                         .arg(same.join(QStringLiteral(", ")), last);
+        }
     }
     return notes;
 }
@@ -130,17 +134,17 @@ QStringList ExactResultLines(const TExactResult& r, const TExactSettings& settin
         status = QStringLiteral("not proved (stopped after %1 s by %2)")
                      .arg(FormatShortest(std::round(r.Seconds * 10) / 10, QLatin1Char('.')), why);
     }
-    QStringList lines{QStringLiteral("Upper bound from a quick search = %1").arg(r.StartLength),
-                      QStringLiteral("Trees examined = %1 (%2 threads, %3 s)")
-                          .arg(r.Nodes)
-                          .arg(r.ThreadsUsed)
-                          .arg(FormatShortest(std::round(r.Seconds * 100) / 100, QLatin1Char('.'))),
-                      QStringLiteral("Trees kept = %1").arg(r.Trees.size()),
-                      QString(),
-                      status,
-                      QString(),
-                      QStringLiteral("Optimum = Minimum = %1").arg(r.Optimum),
-                      QStringLiteral("Optimal trees = %1").arg(r.OptimalTreesText)};
+    QStringList lines{
+        QStringLiteral("Upper bound from a quick search = %1").arg(r.StartLength),
+        QStringLiteral("Trees examined = %1 (%2 threads, %3 s)")
+            .arg(r.Nodes)
+            .arg(r.ThreadsUsed)
+            .arg(FormatShortest(std::round(r.Seconds * 100) / 100, QLatin1Char('.'))),
+        QStringLiteral("Trees kept = %1").arg(r.Trees.size()), QString(), status, QString(),
+        QStringLiteral("Optimum = Minimum = %1").arg(r.Optimum),
+        // Unproved, the trees kept are only the shortest found so far.
+        (r.Proved ? QStringLiteral("Optimal trees = %1") : QStringLiteral("Trees found = %1"))
+            .arg(r.OptimalTreesText)};
     if (r.Proved)
         lines << QStringLiteral("Proved = yes");
     else

@@ -39,6 +39,14 @@ TResult<std::vector<int>> NewickLeafObjects(const TNewickTree& tree, const TObje
                                 .arg(node.Children.size())
                                 .arg(node.Children.size() == 1 ? QStringLiteral("child")
                                                                : QStringLiteral("children")));
+    return NewickLeafObjectsAnyShape(tree, objects, names, objectCount);
+}
+
+TResult<std::vector<int>> NewickLeafObjectsAnyShape(const TNewickTree& tree,
+                                                    const TObjectNames& objects,
+                                                    const std::vector<QString>& names,
+                                                    int objectCount)
+{
     // Leaves in text order, so the message names the first culprit.
     std::vector<int> leafObject(tree.Nodes.size(), 0);
     std::vector<bool> placed(static_cast<size_t>(objectCount) + 1, false);

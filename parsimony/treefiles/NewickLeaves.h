@@ -36,3 +36,8 @@ private:
 // objects 1..objectCount; otherwise the first fault in the text's order.
 TResult<std::vector<int>> NewickLeafObjects(const TNewickTree& tree, const TObjectNames& objects,
                                             const std::vector<QString>& names, int objectCount);
+// The same for a tree of any shape (polytomies, nodes with one child).
+TResult<std::vector<int>> NewickLeafObjectsAnyShape(const TNewickTree& tree,
+                                                    const TObjectNames& objects,
+                                                    const std::vector<QString>& names,
+                                                    int objectCount);

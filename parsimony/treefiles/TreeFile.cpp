@@ -139,3 +139,62 @@ TResult<TOpenedTrees> OpenTreesForData(const QString& path, const TMatrixData& d
     opened.Protocol << OptimumText(opened.Optimum, decimalSeparator);
     return opened;
 }
+
+TResult<double> HardPolytomyLength(const TNewickTree& tree, const TSField& charField,
+                                   int objectCount, bool missingData)
+{
+    const size_t n = tree.Nodes.size();
+    if (tree.Root < 0 || static_cast<size_t>(tree.Root) >= n)
+        return TFailure(QStringLiteral("The tree is empty."));
+    const std::vector<QString>& names = charField.Names.Vector();
+    if (static_cast<int>(names.size()) <= objectCount)
+        return TFailure(QStringLiteral("The objects have no names."));
+    const TObjectNames objects(names, objectCount);
+    if (TStatus distinct = objects.Distinct(); !distinct) return TFailure(distinct.Error());
+    const TResult<std::vector<int>> leaves =
+        NewickLeafObjectsAnyShape(tree, objects, names, objectCount);
+    if (!leaves) return TFailure(leaves.Error());
+    // Preorder without recursion: every node after its parent.
+    std::vector<int> order{tree.Root}, parentOf(n, -1);
+    std::vector<bool> seen(n, false);
+    seen[static_cast<size_t>(tree.Root)] = true;
+    for (size_t i = 0; i < order.size(); ++i)
+        for (int child : tree.Nodes[static_cast<size_t>(order[i])].Children)
+            if (child >= 0 && static_cast<size_t>(child) < n && !seen[static_cast<size_t>(child)]) {
+                seen[static_cast<size_t>(child)] = true;
+                parentOf[static_cast<size_t>(child)] = order[i];
+                order.push_back(child);
+            }
+    double length = 0;
+    std::vector<TInclusion> set(n);
+    for (int c = 1; c <= charField.Places.Count(); ++c) {
+        const TNumbered<TInclusion>& column = charField.Places[c].Inc;
+        for (auto it = order.rbegin(); it != order.rend(); ++it) {
+            const size_t k = static_cast<size_t>(*it);
+            TInclusion& s = set[k];
+            s = TInclusion();
+            if (tree.Nodes[k].Children.empty()) {
+                const int o = (*leaves)[k];
+                if (o >= 1 && o <= column.Count()) s = column[o];
+                continue;
+            }
+            bool first = true;
+            for (int child : tree.Nodes[k].Children) {
+                if (child < 0 || static_cast<size_t>(child) >= n ||
+                    parentOf[static_cast<size_t>(child)] != *it)
+                    continue;
+                const TInclusion& below = set[static_cast<size_t>(child)];
+                if (missingData && below.IsEmpty()) continue;
+                s = first ? below : (s & below);
+                first = false;
+            }
+        }
+        for (int k : order) {
+            const int parent = parentOf[static_cast<size_t>(k)];
+            const TInclusion& s = set[static_cast<size_t>(k)];
+            if (parent < 0 || (missingData && s.IsEmpty())) continue;
+            length += (s ^ set[static_cast<size_t>(parent)]).Count();
+        }
+    }
+    return length;
+}

@@ -41,6 +41,14 @@ TTreeFile ReadTreeFile(const QString& path, qint64 maxBytes = MaxTreeFileBytes);
 TResult<std::vector<TTree>> TreesOverObjects(const TNewickTrees& read,
                                              const std::vector<QString>& names, int objectCount);
 
+// The length of a tree of any shape on the coding, hard polytomies scored as
+// they stand: a node's set is the intersection over its children's (the
+// empty sets of missing data left out under the missing-data rule), every
+// branch a symmetric difference, as for binary trees. Fails as
+// TreesOverObjects does when the leaves are not the objects.
+TResult<double> HardPolytomyLength(const TNewickTree& tree, const TSField& charField,
+                                   int objectCount, bool missingData);
+
 struct TOpenedTrees {
     std::shared_ptr<TParsimonySearch> Population;  // trees 1..n, scored
     std::vector<QStringList> Rows;                 // the tree list: legend, then one row a tree

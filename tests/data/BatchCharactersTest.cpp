@@ -32,6 +32,22 @@ TEST(BatchCharacters, CheckReportsAndSetsTheExitCode)
     r = RunBatch({"check", Faulty});
     EXPECT_EQ(r.Exit, 3);
     EXPECT_EQ(r.Out, Golden("check-faulty.txt"));
+    // Its character "missing" has no data, but others are faulty.
+    EXPECT_TRUE(r.Err.contains("Note: 1 character without data")) << r.Err.toStdString();
+    // Characters without data alone: the report as the window gives it, a
+    // note, and the verdict of the searches, which take them.
+    QTemporaryDir dir;
+    const QString empty = dir.filePath("empty.txt");
+    QFile f(empty);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Taxon\tleg\tnone\tnothing\na\tB[A]\t?\t?\nb\tA\t?\t?\n");
+    f.close();
+    r = RunBatch({"check", empty});
+    EXPECT_EQ(r.Exit, 0);
+    EXPECT_TRUE(r.Out.contains(" No root in character none\n No root in character nothing"))
+        << r.Out.toStdString();
+    EXPECT_TRUE(r.Out.contains("CORRECT DATA!"));
+    EXPECT_TRUE(r.Err.contains("Note: 2 characters without data")) << r.Err.toStdString();
     r = RunBatch({"check", Source + "/no/such/file.txt"});
     EXPECT_EQ(r.Exit, 1);
     EXPECT_FALSE(r.Err.isEmpty());

@@ -52,6 +52,14 @@ TEST(DataCheck, FaultyCharactersInOrderThenCorrectionLines)
     const TDataCheck check = Check({{"B[A]", "D[C]"}, {"A", "B[A]"}, {"?", "x?"}});
     EXPECT_FALSE(check.AllValid);
     EXPECT_EQ(check.FaultyCount, 2);
+    // ch3 has no data at all: faulty in the report, no obstacle to the jobs.
+    EXPECT_EQ(check.NoDataCount, 1);
+    EXPECT_FALSE(check.Usable());
+    const TDataCheck noData = Check({{"B[A]", "A"}, {"?", "x?"}, {"?", "?"}, {"B[?]", "?"}});
+    EXPECT_EQ(noData.FaultyCount, 3);
+    EXPECT_EQ(noData.NoDataCount, 2) << "B[?] has data, only no root";
+    EXPECT_FALSE(noData.Usable());
+    EXPECT_TRUE(Check({{"B[A]", "A"}, {"?", "?"}}).Usable());
     const QStringList expected{
         " More than one root in character ch1 or description of this character is incomplete",
         " No root in character ch3"};

@@ -11,6 +11,7 @@
 #include "data/CsvReader.h"
 #include "data/DataFile.h"
 #include "data/MatrixExport.h"
+#include "data/MatrixOps.h"
 #include "data/NexusReader.h"
 #include "data/Path.h"
 
@@ -196,6 +197,13 @@ TEST(MatrixExport, BinaryCodingMarksThePathOfEveryObject)
             << n.toStdString();
     names.removeDuplicates();
     EXPECT_EQ(names.size(), d.ObjectCount);
+    // Beside the file, the map back from those names to the objects' own.
+    const QStringList map = QString::fromUtf8(phylip->NameMap).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(map.size(), d.ObjectCount + 2);
+    EXPECT_EQ(map.first(), QStringLiteral("PHYLIP name\tObject"));
+    EXPECT_EQ(map.last(), QString());
+    for (int o = 1; o <= d.ObjectCount; ++o)
+        EXPECT_EQ(map[o], phylip->Names[o] + '\t' + d.DataMatrix[0][static_cast<size_t>(o)]);
 
     const TResult<TMatrixExport> binary = ExportMatrix(d, TExportFormat::NexusBinary);
     ASSERT_TRUE(binary.Ok());
@@ -273,4 +281,52 @@ TEST(MatrixExport, DamagedFilesAreRefusedOrReadNeverCrash)
                       true);
         }
     }
+}
+
+// Found on published matrices: the export wrote every state in our order,
+// so up to a fifth of the cells changed their code against the file.
+TEST(MatrixExport, NexusKeepsTheSymbolsOfANexusFile)
+{
+    const QString file = QStringLiteral(
+        "#NEXUS\nbegin data; dimensions ntax=4 nchar=3; format symbols=\"0129\" gap=-;\n"
+        "charstatelabels 2 size / small medium large huge;\nmatrix\n"
+        "a 90-\nb 1(12)1\nc 191\nd 9?2\n;\nend;\n"
+        "begin assumptions; ctype ord: 2; end;\n");
+    const TReadResult r = ReadNexusMatrixText(file);
+    ASSERT_TRUE(r.Ok()) << r.Error().toStdString();
+    const TResult<TMatrixExport> out = ExportMatrix(r->Data, TExportFormat::Nexus);
+    ASSERT_TRUE(out.Ok()) << out.Error().toStdString();
+    const QString text = QString::fromUtf8(out->Text);
+    EXPECT_TRUE(text.contains(QStringLiteral("SYMBOLS=\"0129\""))) << text.toStdString();
+    // Every cell its own symbol; "?" for gaps, polymorphic and missing cells.
+    for (const char* row : {"90?", "1?1", "191", "9?2"})
+        EXPECT_TRUE(text.contains(QStringLiteral(" %1\r\n").arg(QString::fromUtf8(row))))
+            << row << "\n"
+            << text.toStdString();
+    // Labels by the symbols' places; the chain of character 2 from small.
+    EXPECT_TRUE(text.contains(QStringLiteral("2 size / small medium large huge,")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("= (((9)2)1)0;"))) << text.toStdString();
+    const TReadResult back = ReadNexusMatrixText(text);
+    ASSERT_TRUE(back.Ok()) << back.Error().toStdString();
+    EXPECT_EQ(Paths(back->Data), Paths(r->Data));
+
+    // Edited in the program: a new state takes a symbol its character has free;
+    // the others keep theirs. Transposed, the symbols no longer apply.
+    TModel model;
+    model.AssignMatrix(r->Data, false);
+    model.SetCell(1, 3, QStringLiteral("new[9]"));
+    const TResult<TMatrixExport> edited = ExportMatrix(model.Data(), TExportFormat::Nexus);
+    ASSERT_TRUE(edited.Ok()) << edited.Error().toStdString();
+    const QString editedText = QString::fromUtf8(edited->Text);
+    for (const char* row : {"90?", "1?1", "091", "9?2"})
+        EXPECT_TRUE(editedText.contains(QStringLiteral(" %1\r\n").arg(QString::fromUtf8(row))))
+            << row << "\n"
+            << editedText.toStdString();
+    const TReadResult editedBack = ReadNexusMatrixText(editedText);
+    ASSERT_TRUE(editedBack.Ok()) << editedBack.Error().toStdString();
+    EXPECT_EQ(Paths(editedBack->Data), Paths(model.Data()));
+    model.AssignMatrix(TransposeMatrix(model.DataMatrix, model.ObjectCount, model.CharacterCount),
+                       false);
+    EXPECT_TRUE(model.SourceSymbols.Order.isEmpty());
 }

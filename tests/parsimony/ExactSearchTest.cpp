@@ -327,6 +327,43 @@ TEST(ExactSearch, BadInputGetsAClearAnswer)
     EXPECT_EQ(same.Trees.size(), 5U);
 }
 
+// The report says what it knows: "optimal" only when proved, and one list
+// of the objects that are alike.
+TEST(ExactSearch, ReportWordsFitTheResult)
+{
+    TExactResult r;
+    r.OptimalTreesText = QStringLiteral("3");
+    r.Proved = true;
+    const QStringList proved = ExactResultLines(r, TExactSettings());
+    EXPECT_TRUE(proved.contains(QStringLiteral("Optimal trees = 3")));
+    EXPECT_TRUE(proved.contains(QStringLiteral("Proved = yes")));
+    r.Proved = false;
+    r.Status = TExactStatus::Cancelled;
+    const QStringList stopped = ExactResultLines(r, TExactSettings());
+    EXPECT_TRUE(stopped.contains(QStringLiteral("Trees found = 3")))
+        << stopped.join('\n').toStdString();
+    EXPECT_FALSE(stopped.join('\n').contains(QStringLiteral("Optimal trees")));
+    EXPECT_TRUE(stopped.contains(QStringLiteral("Proved = no")));
+
+    std::mt19937_64 rng(5);
+    TRandomFieldShape shape;
+    shape.Objects = 5;
+    shape.MissingShare = 0;
+    TSField field = RandomField(rng, shape);
+    field.Names = TNumbered<QString>::FromItems({"a", "b", "c", "d", "e"});
+    for (TSPlace& place : field.Places) {
+        place.Inc[3] = place.Inc[1];
+        place.Inc[5] = place.Inc[1];
+        place.Inc[4] = place.Inc[2];
+    }
+    const QStringList notes = ExactInputNotes(field, 5, shape.Characters);
+    const QString text = notes.join('\n');
+    EXPECT_TRUE(text.contains(QStringLiteral("a, c and e are identical in every character")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\nb and d are identical in every character")))
+        << text.toStdString();
+}
+
 TEST(ExactSearch, StartTreesAndCanonicalTreesRoundTrip)
 {
     std::mt19937_64 rng(9);

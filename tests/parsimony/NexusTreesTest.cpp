@@ -124,6 +124,7 @@ TEST(NexusTrees, BatchExportsAndScoresThroughNexus)
     ASSERT_EQ(RunBatch({"export", data, "--format", "phylip", "-o", dir.filePath("w.phy")}).Exit,
               0);
     EXPECT_TRUE(QFile::exists(dir.filePath("w.anc")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("w.names.txt")));
     EXPECT_EQ(RunBatch({"export", data, "--format", "mega", "-o", dir.filePath("x")}).Exit, 2);
     Write(dir.filePath("two-roots.txt"), "Taxon\tc\na\tx\nb\ty\n");
     const TBatchRun refused = RunBatch({"export", dir.filePath("two-roots.txt"), "--format",

@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <random>
 
 #include "data/DataFile.h"
 #include "data/NumberFormat.h"
@@ -177,4 +179,91 @@ TEST(TreeFile, BatchCommandsTakeNexusTreesAlike)
     const TBatchRun missing = RunBatch({"score", Weevils, dir.filePath("none.nwk")});
     EXPECT_EQ(missing.Exit, 1);
     EXPECT_TRUE(missing.Err.contains("none.nwk")) << missing.Err.toStdString();
+}
+
+namespace {
+// A random rooted binary tree over the objects as Newick text.
+QString RandomNewick(std::mt19937_64& rng, const std::vector<QString>& names, int objects)
+{
+    QStringList parts;
+    for (int o = 1; o <= objects; ++o) parts << NewickName(names[static_cast<size_t>(o)]);
+    while (parts.size() > 1) {
+        const qsizetype a = static_cast<qsizetype>(rng() % static_cast<unsigned>(parts.size()));
+        const QString left = parts.takeAt(a);
+        const qsizetype b = static_cast<qsizetype>(rng() % static_cast<unsigned>(parts.size()));
+        parts[b] = QStringLiteral("(%1,%2)").arg(left, parts[b]);
+    }
+    return parts.first() + QLatin1Char(';');
+}
+}  // namespace
+
+// Found on published tree files: one tree with a polytomy made score refuse
+// the whole file. A hard polytomy's length follows from the same definition.
+TEST(TreeFile, HardPolytomiesScoreByTheSameDefinition)
+{
+    for (const char* example : {"weevils.txt", "flowers_missing.txt", "state-trees.txt"}) {
+        const TReadResult read =
+            ReadDataFile(QStringLiteral(VARNO_SOURCE_DIR "/examples/") + example);
+        ASSERT_TRUE(read.Ok()) << read.Error().toStdString();
+        const TMatrixData& d = read->Data;
+        const TSField field = BuildPathSets(d.DataMatrix, d.ObjectCount, d.CharacterCount);
+        for (std::uint64_t seed = 1; seed <= 20; ++seed) {
+            std::mt19937_64 rng(seed);
+            const TResult<TNewickTrees> text =
+                ReadNewick(RandomNewick(rng, field.Names, d.ObjectCount));
+            ASSERT_TRUE(text.Ok());
+            TNewickTree newick = text->Trees[0];
+            for (bool missing : {true, false}) {
+                // Binary: exactly the length of the search's scoring.
+                TResult<TTree> tree = NewickToTree(newick, field.Names, d.ObjectCount);
+                ASSERT_TRUE(tree.Ok()) << tree.Error().toStdString();
+                EvaluateTree(*tree, field, missing);
+                const TResult<double> binary =
+                    HardPolytomyLength(newick, field, d.ObjectCount, missing);
+                ASSERT_TRUE(binary.Ok()) << binary.Error().toStdString();
+                EXPECT_EQ(*binary, tree->Fitness) << example << " seed " << seed;
+                // A node merged into its parent: never shorter than the tree resolved.
+                TNewickTree merged = newick;
+                for (size_t k = 0; k < merged.Nodes.size(); ++k) {
+                    TNewickNode& node = merged.Nodes[k];
+                    const int parent = node.Parent;
+                    if (node.Children.empty() || parent < 0 || rng() % 2) continue;
+                    auto& siblings = merged.Nodes[static_cast<size_t>(parent)].Children;
+                    siblings.erase(
+                        std::find(siblings.begin(), siblings.end(), static_cast<int>(k)));
+                    for (int child : node.Children) {
+                        siblings.push_back(child);
+                        merged.Nodes[static_cast<size_t>(child)].Parent = parent;
+                    }
+                    node.Children.clear();
+                    node.Name = QStringLiteral("gone");  // unreachable now
+                    break;
+                }
+                const TResult<TNewickTrees> again = ReadNewick(WriteNewickTree(merged));
+                ASSERT_TRUE(again.Ok()) << WriteNewickTree(merged).toStdString();
+                const TResult<double> polytomy =
+                    HardPolytomyLength(again->Trees[0], field, d.ObjectCount, missing);
+                ASSERT_TRUE(polytomy.Ok()) << polytomy.Error().toStdString();
+                EXPECT_GE(*polytomy, *binary) << WriteNewickTree(merged).toStdString();
+            }
+        }
+    }
+
+    // By hand: B and C share the derived state; apart they change twice.
+    QTemporaryDir dir;
+    const QString data = dir.filePath("abc.txt"), trees = dir.filePath("t.nex");
+    Write(data, "Taxon\tc1\tc2\nA\tA\tx\nB\tB[A]\ty[x]\nC\tB[A]\tx\n");
+    Write(trees,
+          "#NEXUS\nbegin trees;\n tree one = (A,(B,C));\n tree flat = (A,B,C);\n"
+          " tree stray = (A,B,D);\nend;\n");
+    const TBatchRun partly = RunBatch({"score", data, trees});
+    EXPECT_EQ(partly.Exit, 1) << "an unknown name is still an error";
+    EXPECT_TRUE(partly.Err.contains("Tree 3: Unknown name in the tree: \"D\""))
+        << partly.Err.toStdString();
+    Write(trees, "#NEXUS\nbegin trees;\n tree one = (A,(B,C));\n tree flat = (A,B,C);\nend;\n");
+    const TBatchRun r = RunBatch({"score", data, trees});
+    EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
+    EXPECT_EQ(r.Out, QByteArray("2\n3\n"));
+    EXPECT_TRUE(r.Err.contains("Tree 2 is not binary: scored with its polytomies"))
+        << r.Err.toStdString();
 }

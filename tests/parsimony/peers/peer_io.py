@@ -5,6 +5,8 @@ peer-program tests.
   peer_io.py read  biopython|dendropy MATRIX.nex TREES.nex TREES.nwk
       prints JSON: taxa, rows (name -> symbols), and every tree of both tree
       files in a canonical form (children sorted; name:length).
+  peer_io.py rows  biopython|dendropy MATRIX.nex...
+      prints JSON: per file, its rows (name -> symbols).
   peer_io.py write biopython|dendropy ROWS.json OUT_MATRIX.nex OUT_TREES.nex
       writes the matrix {"taxa": [...], "rows": {...}, "trees": ["newick", ...]}
       with the peer's own NEXUS writer.
@@ -59,6 +61,18 @@ def read_dendropy(matrix, trees_nex, trees_nwk):
     return out
 
 
+def rows_biopython(matrix):
+    from Bio.Nexus import Nexus
+    n = Nexus.Nexus(matrix)
+    return {name: str(n.matrix[name]) for name in n.taxlabels}
+
+
+def rows_dendropy(matrix):
+    import dendropy
+    m = dendropy.StandardCharacterMatrix.get(path=matrix, schema="nexus", preserve_underscores=True)
+    return {t.label: "".join(str(s) for s in m[t]) for t in m.taxon_namespace}
+
+
 def write_biopython(plan, matrix, trees):
     from io import StringIO
     from Bio import Phylo
@@ -93,7 +107,10 @@ def main():
             import dendropy  # noqa: F401
     except ImportError:
         sys.exit(3)
-    if mode == "read":
+    if mode == "rows":
+        reader = rows_biopython if tool == "biopython" else rows_dendropy
+        print(json.dumps({path: reader(path) for path in sys.argv[3:]}))
+    elif mode == "read":
         reader = read_biopython if tool == "biopython" else read_dendropy
         print(json.dumps(reader(*sys.argv[3:6])))
     else:
