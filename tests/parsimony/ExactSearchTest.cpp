@@ -338,7 +338,7 @@ TEST(ExactSearch, ReportWordsFitTheResult)
     EXPECT_TRUE(proved.contains(QStringLiteral("Optimal trees = 3")));
     EXPECT_TRUE(proved.contains(QStringLiteral("Proved = yes")));
     r.Proved = false;
-    r.Status = TExactStatus::Cancelled;
+    r.Status = TSearchStatus::Cancelled;
     const QStringList stopped = ExactResultLines(r, TExactSettings());
     EXPECT_TRUE(stopped.contains(QStringLiteral("Trees found = 3")))
         << stopped.join('\n').toStdString();
