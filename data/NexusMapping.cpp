@@ -176,34 +176,37 @@ bool ShortenNames(QStringList& names, const std::vector<int>& parent, const QStr
                   qsizetype limit, const QCollator& collator)
 {
     const int n = static_cast<int>(names.size());
-    auto taken = [&](const QString& name, int self) {
-        for (int r = 0; r < n; ++r)
-            if (r != self && parent[static_cast<size_t>(r)] != Absent &&
-                collator.compare(names[r], name) == 0)
-                return true;
-        return false;
-    };
     bool any = false;
+    int nextNumber = 2;  // numbers taken stay taken: no name tries them again
     for (int s = 0; s < n; ++s) {
         if (parent[static_cast<size_t>(s)] == Absent || names[s].size() <= limit) continue;
         bool unused = false;
         const QString symbol = StateName(QString(symbols.at(s)), &unused);
-        QStringList candidates{
-            CutName(names[s], limit),
-            CutName(names[s], limit - symbol.size() - 3) + QStringLiteral(" (%1)").arg(symbol),
-            symbol};
-        for (int k = 2; k <= n + 1; ++k) {
-            const QString tag = QLatin1Char(' ') + QString::number(k);
-            candidates << CutName(names[s], limit - tag.size()) + tag << tag.trimmed();
+        auto fits = [&](const QString& candidate) {
+            if (candidate.isEmpty() || candidate.size() > limit || candidate != candidate.trimmed())
+                return false;
+            for (int r = 0; r < n; ++r)
+                if (r != s && parent[static_cast<size_t>(r)] != Absent &&
+                    collator.compare(names[r], candidate) == 0)
+                    return false;
+            return true;
+        };
+        QString chosen;
+        for (const QString& candidate :
+             {CutName(names[s], limit),
+              CutName(names[s], limit - symbol.size() - 3) + QStringLiteral(" (%1)").arg(symbol),
+              symbol})
+            if (chosen.isEmpty() && fits(candidate)) chosen = candidate;
+        for (; chosen.isEmpty() && nextNumber <= 2 * n + 2; ++nextNumber) {
+            const QString tag = QLatin1Char(' ') + QString::number(nextNumber);
+            if (fits(CutName(names[s], limit - tag.size()) + tag))
+                chosen = CutName(names[s], limit - tag.size()) + tag;
+            else if (fits(tag.trimmed()))
+                chosen = tag.trimmed();
         }
-        for (const QString& candidate : candidates) {
-            if (candidate.isEmpty() || candidate.size() > limit || candidate.startsWith(' ') ||
-                taken(candidate, s))
-                continue;
-            names[s] = candidate;
-            any = true;
-            break;
-        }
+        if (chosen.isEmpty()) continue;  // left long: the cells are checked after
+        names[s] = chosen;
+        any = true;
     }
     return any;
 }

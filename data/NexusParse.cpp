@@ -10,6 +10,7 @@ TStatus TNexusMatrixParser::Parse()
     TNexusCommand c;
     while (Lexer.NextCommand(c)) {
         if (c.Name == QLatin1String("BEGIN")) {
+            if (LabelsOnly) EndLabels(true);  // its END is missing
             if (!Block(c)) break;
         } else if (c.Name == QLatin1String("END") || c.Name == QLatin1String("ENDBLOCK")) {
             if (LabelsOnly) EndLabels(true);
@@ -266,94 +267,6 @@ bool TNexusMatrixParser::CharStateLabels(const TNexusCommand& c)
         ++i;
     }
     return true;
-}
-
-bool TNexusMatrixParser::CharLabels(const TNexusCommand& c)
-{
-    if (!EnsureCharacters(c.Line)) return false;
-    const TNexusTokens& t = c.Tokens;
-    QStringList names;
-    for (const TNexusToken& token : t) names << token.Name();
-    // Some files write one name a line, unquoted, blanks and all: more
-    // words than characters on exactly as many lines are one name a line.
-    if (names.size() > NChar) {
-        std::vector<std::pair<size_t, size_t>> lines;  // first and last token
-        for (size_t i = 0; i < t.size(); ++i) {
-            if (lines.empty() || t[i].Line != t[lines.back().first].Line) lines.push_back({i, i});
-            lines.back().second = i;
-        }
-        if (static_cast<int>(lines.size()) == NChar) {
-            names.clear();
-            static const QRegularExpression comment(QStringLiteral("\\[[^\\]]*\\]"));
-            for (const auto& [first, last] : lines)
-                names << (first == last ? t[first].Name()
-                                        : Lexer.Source()
-                                              .mid(t[first].Start, t[last].End - t[first].Start)
-                                              .remove(comment)
-                                              .simplified());
-            M.Notes << QStringLiteral(
-                           "WARNING: line %1: CHARLABELS gives %2 words for NCHAR=%3 on as many "
-                           "lines as characters: each line read as one name.")
-                           .arg(c.Line)
-                           .arg(t.size())
-                           .arg(NChar);
-        }
-    }
-    for (qsizetype i = 0; i < names.size() && i < NChar; ++i) M.CharacterNames[i] = names[i];
-    return true;
-}
-
-void TNexusMatrixParser::LateTaxaCommand(const TNexusCommand& c)
-{
-    // The taxa are the matrix's by now: a TAXA block that agrees is read
-    // quietly (it may set their order), one that does not is named.
-    if (c.Name == QLatin1String("DIMENSIONS")) {
-        const TNexusTokens& t = c.Tokens;
-        for (size_t i = 0; i + 2 < t.size(); ++i)
-            if (t[i].Is("NTAX") && t[i + 1].IsPunct('=') && t[i + 2].Text.toInt() != M.Taxa.size())
-                M.Notes << QStringLiteral(
-                               "WARNING: line %1: the TAXA block after the matrix gives NTAX=%2, "
-                               "but the matrix has %3 taxa; the matrix's taxa are kept.")
-                               .arg(c.Line)
-                               .arg(t[i + 2].Text)
-                               .arg(M.Taxa.size());
-        return;
-    }
-    QStringList names;
-    for (const TNexusToken& t : c.Tokens) names << t.Name();
-    if (names == M.Taxa) return;
-    QStringList sortedNames = names, sortedTaxa = M.Taxa;
-    sortedNames.sort();
-    sortedTaxa.sort();
-    if (sortedNames == sortedTaxa && !sortedNames.isEmpty() &&
-        std::adjacent_find(sortedNames.cbegin(), sortedNames.cend()) == sortedNames.cend()) {
-        std::vector<std::vector<int>> cells;
-        for (const QString& name : names)
-            cells.push_back(std::move(M.Cells[static_cast<size_t>(M.Taxa.indexOf(name))]));
-        M.Cells = std::move(cells);
-        M.Taxa = names;
-        M.Notes
-            << QStringLiteral("NEXUS: line %1: taxa in the order of the TAXA block.").arg(c.Line);
-        return;
-    }
-    QString first;
-    for (const QString& name : names)
-        if (!M.Taxa.contains(name)) {
-            first = QStringLiteral("\"%1\" is not in the matrix").arg(name);
-            break;
-        }
-    if (first.isEmpty())
-        for (const QString& name : M.Taxa)
-            if (!names.contains(name)) {
-                first = QStringLiteral("it lacks \"%1\"").arg(name);
-                break;
-            }
-    if (first.isEmpty()) first = QStringLiteral("it names a taxon twice");
-    M.Notes << QStringLiteral(
-                   "WARNING: line %1: TAXLABELS after the matrix does not agree with it (%2); the "
-                   "matrix's taxa are kept.")
-                   .arg(c.Line)
-                   .arg(first);
 }
 
 bool TNexusMatrixParser::StateLabels(const TNexusCommand& c)

@@ -85,8 +85,11 @@ private slots:
         QVERIFY(ReadFile(nex).contains("(CSTREE)"));
         QVERIFY(ReadFile(phy).startsWith("    10"));
         QVERIFY(!ReadFile(dir.filePath("w.anc")).isEmpty());
+        QVERIFY(ReadFile(dir.filePath("w.names.txt")).startsWith("PHYLIP name\tObject\r\n"));
         QVERIFY(ReadFile(csv).startsWith("Taxon,wing_venation,"));
         QVERIFY(main.ProtocolLines().join('\n').contains("Matrix exported to " + phy));
+        QVERIFY(main.ProtocolLines().contains("PHYLIP names and the objects' own names in " +
+                                              dir.filePath("w.names.txt")));
 
         // What was exported opens again to the same cells' paths.
         const TDynStrMatrix before = ctx.Model.DataMatrix;
@@ -94,6 +97,20 @@ private slots:
         QCOMPARE(ctx.Model.DataMatrix, before);
         QVERIFY(main.OpenDataFile(nex));
         QCOMPARE(ctx.Model.ObjectCount, 10);
+
+        // A NEXUS file is written back with its own symbols.
+        const QString own = dir.filePath("own.nex"), again = dir.filePath("again.nex");
+        QFile f(own);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(
+            "#NEXUS\nbegin data; dimensions ntax=3 nchar=1; format symbols=\"0129\";\n"
+            "matrix a 9 b 2 c 9; end;\n");
+        f.close();
+        QVERIFY(main.OpenDataFile(own));
+        ui.SaveAnswers.enqueue(again);
+        main.ExportMatrix1Click();
+        QVERIFY(ReadFile(again).contains("SYMBOLS=\"29\""));
+        QVERIFY(ReadFile(again).contains("a  9\r\n"));
     }
 };
 
