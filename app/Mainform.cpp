@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "analyses/DistMatForm.h"
+#include "app/About.h"
 #include "data/CSTForm.h"
 #include "data/DataFile.h"
 #include "data/FormLook.h"
@@ -240,6 +241,34 @@ void TFrmMain::CreateMenu()
     Pairwisecompatibility = job->addAction(QStringLiteral("Pairwise compatibility"), this,
                                            [this] { PairwisecompatibilityClick(); });
     Pairwisecompatibility->setObjectName(QStringLiteral("Pairwisecompatibility"));
+
+    // Added after the original menus, which stay as they were.
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    UserGuide1 = help->addAction(QStringLiteral("User guide"), this, [this] { UserGuide1Click(); });
+    UserGuide1->setObjectName(QStringLiteral("UserGuide1"));
+    UserGuide1->setShortcut(QKeySequence::HelpContents);
+    About1 =
+        help->addAction(QStringLiteral("About VARNO Classic"), this, [this] { About1Click(); });
+    About1->setObjectName(QStringLiteral("About1"));
+}
+
+void TFrmMain::About1Click() { Ctx.Ui.ShowInformation(this, AboutText()); }
+
+void TFrmMain::UserGuide1Click()
+{
+    const QStringList places = GuidePlaces.isEmpty() ? UserGuidePlaces() : GuidePlaces;
+    const QString guide = FindUserGuide(places);
+    if (guide.isEmpty()) {
+        Ctx.Ui.ShowError(this, QStringLiteral("The user guide is not installed. It was looked "
+                                              "for in:\n") +
+                                   places.join(QLatin1Char('\n')));
+        return;
+    }
+    if (!Ctx.Ui.OpenInDefaultApplication(guide))
+        Ctx.Ui.ShowError(this, QStringLiteral("No application could be started to show the user "
+                                              "guide %1.")
+                                   .arg(guide));
 }
 
 void TFrmMain::FormCreate()

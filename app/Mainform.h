@@ -77,6 +77,12 @@ public:
     void StateCombiClick();
     void PairwisecompatibilityClick();
     void BtnSaveClick();
+    // Help > About: the version, the licence and the libraries.
+    void About1Click();
+    // Help > User guide: the installed guide in the user's viewer, or why not.
+    void UserGuide1Click();
+    // Where Help > User guide looks (UserGuidePlaces() unless set; tests).
+    void SetUserGuidePlaces(const QStringList& places) { GuidePlaces = places; }
 
     // File/Data > Recent files: opens the index-th file of the list; a file
     // that is gone is reported and leaves the list.
@@ -113,6 +119,8 @@ private:
     QAction* Quit1 = nullptr;          // File/Data > Quit (Ctrl+Q)
     QAction* SaveProtocol1 = nullptr;  // Ctrl+S, as the Save button
     QMenu* RecentFiles1 = nullptr;     // File/Data > Recent files
+    QAction* UserGuide1 = nullptr;     // Help > User guide
+    QAction* About1 = nullptr;         // Help > About
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -142,6 +150,7 @@ private:
     TRecentFiles Recent;
     QString TreeFileName;  // the tree file last chosen
     QPointer<TFrmSupport> SupportWindow;
+    QStringList GuidePlaces;
 };
 
 // The ten start-up lines of the protocol.

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <csignal>
 
+#include "VarnoVersion.h"
 #include "cli/BatchCommand.h"
 
 namespace {
@@ -59,6 +60,10 @@ int main(int argc, char* argv[])
         PrintHelp(commands);
         if (!FinishStdout()) return ExitFailure;
         return args.isEmpty() ? ExitUsage : ExitOk;
+    }
+    if (args.first() == QLatin1String("--version")) {
+        WriteStdoutLines({QStringLiteral("varno-batch " VARNO_VERSION)});
+        return FinishStdout() ? ExitOk : ExitFailure;
     }
     const QString name = args.takeFirst();
     for (const TBatchCommand& c : commands)

@@ -57,21 +57,27 @@ QString XlsErrorText(int code)
 
 QString DamagedText() { return QStringLiteral("the workbook is damaged or cannot be read."); }
 
-// Next to the running program (as installed), else where the build put it.
+// Next to the running program, else where the package installs it, else
+// (only for programs of this build) where the build put it.
 QString ReaderPath()
 {
     const QString given = qEnvironmentVariable("VARNO_XLS_READER");
     if (!given.isEmpty()) return given;
+    bool inBuild = true;
     if (QCoreApplication::instance()) {
-        const QString beside =
-            QCoreApplication::applicationDirPath() + QStringLiteral("/varno-xls-reader");
-        if (QFileInfo(beside).isExecutable()) return beside;
+        const QString dir = QCoreApplication::applicationDirPath();
+        for (const QString& candidate : {dir + QStringLiteral("/varno-xls-reader"),
+                                         dir + QStringLiteral("/" VARNO_XLS_READER_INSTALLED)}) {
+            if (QFileInfo(candidate).isExecutable())
+                return QFileInfo(candidate).canonicalFilePath();
+        }
+        // An unpacked package must not borrow the build's reader unnoticed.
+        inBuild = dir.startsWith(QStringLiteral(VARNO_BUILD_ROOT "/"));
     }
 #ifdef VARNO_XLS_READER_BUILD_PATH
-    return QStringLiteral(VARNO_XLS_READER_BUILD_PATH);
-#else
-    return QStringLiteral("varno-xls-reader");
+    if (inBuild) return QStringLiteral(VARNO_XLS_READER_BUILD_PATH);
 #endif
+    return QStringLiteral("varno-xls-reader");
 }
 
 // Strict reading of the child's answer (see XlsReaderMain.cpp).

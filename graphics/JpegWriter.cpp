@@ -62,3 +62,14 @@ TResult<QByteArray> EncodeJpeg(const QImage& source, int quality)
     std::free(buffer);
     return bytes;
 }
+
+QString JpegLibraryVersion()
+{
+#ifdef LIBJPEG_TURBO_VERSION
+#define VARNO_TEXT(x) #x
+#define VARNO_STRINGIFY(x) VARNO_TEXT(x)
+    return QStringLiteral("libjpeg-turbo " VARNO_STRINGIFY(LIBJPEG_TURBO_VERSION));
+#else
+    return QStringLiteral("libjpeg %1").arg(JPEG_LIB_VERSION / 10);
+#endif
+}

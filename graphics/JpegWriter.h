@@ -7,3 +7,6 @@
 
 // Encodes image, or says why it could not.
 TResult<QByteArray> EncodeJpeg(const QImage& image, int quality);
+
+// "libjpeg-turbo 2.1.5" (or "libjpeg 8"), as this program was built with.
+QString JpegLibraryVersion();

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -76,6 +77,47 @@ private slots:
         const TAppWindows& w = main.Windows();
         QVERIFY(w.FrmImport && w.FrmLoad && w.FrmCST && w.FrmDistMat && w.FrmTreeOpt &&
                 w.FrmOptimize && w.FrmCharFit);
+    }
+
+    void HelpMenuShowsAboutAndOpensTheGuideOrSaysWhyNot()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        // Help comes after the original menus, which keep their titles.
+        QStringList titles;
+        for (QAction* a : main.menuBar()->actions()) titles << a->text();
+        QCOMPARE(titles, QStringList({"File/Data", "Job", "Help"}));
+
+        Find<QAction>(main, "About1")->trigger();
+        QCOMPARE(ui.Informations.size(), 1);
+        const QString about = ui.Informations[0];
+        QVERIFY2(about.startsWith("VARNO Classic " VARNO_EXPECTED_VERSION "\n"), qPrintable(about));
+        for (const QString& part :
+             {QString("Licence: GNU General Public License"), "Qt " + QString(qVersion()),
+              QString("libzip 1."), QString("FreeXL 1."), QString("libjpeg"), QString("libEMF")})
+            QVERIFY2(about.contains(part), qPrintable(part + " missing from: " + about));
+
+        QTemporaryDir dir;
+        const QString absent = dir.filePath("none/guide.html");
+        main.SetUserGuidePlaces({absent});
+        Find<QAction>(main, "UserGuide1")->trigger();
+        QCOMPARE(ui.Errors.size(), 1);
+        QVERIFY(ui.Errors[0].startsWith("The user guide is not installed."));
+        QVERIFY(ui.Errors[0].contains(absent));
+        QVERIFY(ui.OpenedInApplication.isEmpty());
+
+        // The first place that holds the guide wins; a folder of that name does not.
+        QVERIFY(QDir(dir.path()).mkpath("folder/guide.md"));
+        const QString guide = WriteData(dir, "guide.md");
+        main.SetUserGuidePlaces({absent, dir.filePath("folder/guide.md"), guide});
+        Find<QAction>(main, "UserGuide1")->trigger();
+        QCOMPARE(ui.OpenedInApplication, QStringList({QFileInfo(guide).canonicalFilePath()}));
+        QCOMPARE(ui.Errors.size(), 1);
+        ui.DefaultApplicationAvailable = false;
+        Find<QAction>(main, "UserGuide1")->trigger();
+        QCOMPARE(ui.Errors.size(), 2);
+        QVERIFY(ui.Errors[1].startsWith("No application could be started"));
     }
 
     void KeyboardShortcutsOpenSaveAndQuit()
