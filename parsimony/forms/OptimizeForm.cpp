@@ -237,6 +237,19 @@ void TFrmOptimize::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
+void TFrmOptimize::DataReplaced()
+{
+    if (!IsRunning()) ClearProgress();
+}
+
+void TFrmOptimize::ClearProgress()
+{
+    for (QProgressBar* bar : {ProgressBar1, ProgressBar2}) bar->setValue(bar->minimum());
+    SetStatusLabel(Label4, QString());
+    SetStatusLabel(Label3, QString());
+    LabelSeed->clear();
+}
+
 void TFrmOptimize::SetRunning(bool running)
 {
     Button1->setEnabled(!running);

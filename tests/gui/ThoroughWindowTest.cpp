@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 
 #include "app/Mainform.h"
 #include "data/StringGrid.h"
@@ -72,6 +73,15 @@ private slots:
         for (int k = 1; k <= population->TreeCount(); ++k)
             QCOMPARE(population->Tree(k).Fitness, static_cast<double>(core.BestLength()));
         QVERIFY(rows[1][2].startsWith("replicate "));
+        // The "found by" column has room for every text it holds.
+        const auto* list = Find<TStringGrid>(app.Results, "SgOpt");
+        QVERIFY(std::any_of(rows.begin() + 1, rows.end(), [&](const QStringList& row) {
+            return list->fontMetrics().horizontalAdvance(row[2]) >
+                   list->fontMetrics().horizontalAdvance("replicate 999, ratchet 99");
+        }));
+        for (size_t r = 1; r < rows.size(); ++r)
+            QVERIFY2(list->fontMetrics().horizontalAdvance(rows[r][2]) < list->ColWidth(2),
+                     qPrintable(rows[r][2]));
 
         const QStringList protocol = app.Main.ProtocolLines().mid(before);
         QVERIFY(protocol.join('\n').contains("Thorough search: random addition sequence"));
