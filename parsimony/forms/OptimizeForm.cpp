@@ -78,6 +78,8 @@ TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
     QPalette lime = Label3->palette();
     lime.setColor(QPalette::Window, QColor(0, 255, 0));
     Label3->setPalette(lime);
+    // A long progress text wraps instead of widening the window under Continue.
+    for (QLabel* status : {Label4, Label3}) status->setWordWrap(true);
 
     LabelKind = BoldLabel(QStringLiteral("Search"), this);
     CbKind = new QComboBox(this);

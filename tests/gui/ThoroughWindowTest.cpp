@@ -97,6 +97,21 @@ private slots:
         QCOMPARE(saved.readAll().count(';'), population->TreeCount());
     }
 
+    void LongProgressTextsKeepTheWindowsWidth()
+    {
+        TApp app;
+        app.Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
+        app.Optimize.show();
+        QApplication::processEvents();
+        const int width = app.Optimize.width();
+        for (const char* name : {"Label4", "Label3"})
+            Find<QLabel>(app.Optimize, name)
+                ->setText("replicate 1000 of 1000, best length 38021, 100 trees kept, "
+                          "ratchet 99 of 99");
+        QApplication::processEvents();
+        QCOMPARE(app.Optimize.width(), width);
+    }
+
     void BadSettingsAreRefusedBeforeAnythingRuns()
     {
         TApp app;
