@@ -99,6 +99,11 @@ TFrmTreeOpt::TFrmTreeOpt(TFormContext& context, QWidget* parent)
                                 TConsensusKind::MajorityCompatible, TConsensusKind::Semistrict})
         ConsensusCBX->addItem(ConsensusKindName(kind), static_cast<int>(kind));
     ConsensusCBX->setCurrentIndex(1);
+    // The bar's texts must not widen the window past its buttons: the kinds'
+    // names and a long optimum are cut rather.
+    ConsensusCBX->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ConsensusCBX->setMinimumContentsLength(14);
+    Label1->setMaximumWidth(340);
     BtnConsensus = new QPushButton(QStringLiteral("Consensus"), panel);
     BtnConsensus->setObjectName(QStringLiteral("BtnConsensus"));
     BtnConsensus->setToolTip(

@@ -106,10 +106,22 @@ private slots:
         const int width = app.Optimize.width();
         for (const char* name : {"Label4", "Label3"})
             Find<QLabel>(app.Optimize, name)
-                ->setText("replicate 1000 of 1000, best length 38021, 100 trees kept, "
-                          "ratchet 99 of 99");
+                ->setText(
+                    "replicate 1000 of 1000, best length 38021, 100 trees kept, "
+                    "ratchet 99 of 99");
         QApplication::processEvents();
         QCOMPARE(app.Optimize.width(), width);
+
+        // The results window keeps its default width with a long optimum too.
+        QVERIFY(app.Run(5));
+        QApplication::processEvents();
+        const int results = app.Results.width();
+        QCOMPARE(results, 973);
+        Find<QLabel>(app.Results, "Label1")->setText("Optimum = Minimum = 1234567.125 (proved)");
+        QApplication::processEvents();
+        QCOMPARE(app.Results.width(), results);
+        QVERIFY(Find<QPushButton>(app.Results, "BtnSupport")->geometry().right() <
+                app.Results.width());
     }
 
     void BadSettingsAreRefusedBeforeAnythingRuns()
