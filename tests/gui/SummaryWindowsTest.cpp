@@ -335,6 +335,22 @@ private slots:
                                 ->item(static_cast<int>(i))
                                 ->text()
                                 .startsWith(ChangeText(field, most->Changes[i])));
+                // The narrow column shows each change whole, wrapped where needed.
+                auto* list = Find<QListWidget>(w, "ChangesLST");
+                QApplication::processEvents();
+                bool wide = false;
+                for (int i = 0; i < list->count(); ++i) {
+                    const QRect r = list->visualItemRect(list->item(i));
+                    const QString text = list->item(i)->text();
+                    wide = wide || list->fontMetrics().horizontalAdvance(text) > r.width();
+                    QVERIFY2(r.right() <= list->viewport()->width(), qPrintable(text));
+                    QVERIFY2(list->fontMetrics()
+                                     .boundingRect(QRect(0, 0, r.width(), 10000),
+                                                   Qt::TextWrapAnywhere, text)
+                                     .height() <= r.height(),
+                             qPrintable(text));
+                }
+                QVERIFY(wide);  // else nothing needed wrapping
                 Find<QCheckBox>(w, "ChangesCBX")->click();
                 QVERIFY(w.Panel().ShowChanges);
                 Shoot(w, "changes-window.png");
