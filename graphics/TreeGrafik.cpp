@@ -328,6 +328,8 @@ void TTreeGrfFRM::ZoomBTNClick()
 void TTreeGrfFRM::ResetBTNClick()
 {
     TreePanel->ZoomRoot = TreeNodes ? TreeNodes->Root : nullptr;
+    // Reset undoes the wheel's zoom too: the whole tree as it fits the window.
+    TreeSCR->SetZoom(1);
     Changed();
 }
 
