@@ -296,16 +296,16 @@ bool TFrmMain::LoadFile(const QString& path, bool workbook)
         Ctx.Ui.ShowError(this, loaded.Error());
         return false;
     }
-    for (const QString& line : Ctx.Document.Report().Lines) {
-        Ctx.WriteProtocol(line);
-        // The rule for unordered characters is a menu choice here.
-        if (line.startsWith(QLatin1String("NEXUS: ")) &&
-            line.contains(QLatin1String(" unordered: a star rooted at ")))
-            Ctx.WriteProtocol(
-                QStringLiteral("NEXUS: the root of unordered characters is chosen "
-                               "in File/Data > Open > Unordered NEXUS characters."));
-    }
-    Ctx.WriteProtocol(Ctx.Document.Report().Notes);
+    for (const QStringList* lines : {&Ctx.Document.Report().Lines, &Ctx.Document.Report().Notes})
+        for (const QString& line : *lines) {
+            Ctx.WriteProtocol(line);
+            // The rule for unordered characters is a menu choice here.
+            if (line.startsWith(QLatin1String("NEXUS: ")) &&
+                line.contains(QLatin1String(" unordered: a star rooted at ")))
+                Ctx.WriteProtocol(
+                    QStringLiteral("NEXUS: the root of unordered characters is chosen "
+                                   "in File/Data > Open > Unordered NEXUS characters."));
+        }
 
     DropResultsOfEarlierData();
     Wnd.FrmImport->setWindowTitle(QStringLiteral("Data from ") + path);
