@@ -10,7 +10,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "analyses/DistMatForm.h"
 #include "app/About.h"
@@ -141,6 +143,11 @@ void TFrmMain::ConnectWindows()
             [this, results](TscTreeNodes* nodes, const QString& title, const QString& newick) {
                 DrawTree(results, nodes, title, newick);
             });
+    connect(results, &TFrmTreeOpt::ComputedTreeWanted, results,
+            [this, results](std::shared_ptr<TscTreeNodes> nodes, const QString& title,
+                            const QString& newick) {
+                ShowComputedTree(results, std::move(nodes), title, newick);
+            });
     connect(results, &TFrmTreeOpt::SupportWanted, this, &TFrmMain::ShowSupport);
 }
 
@@ -161,9 +168,10 @@ void TFrmMain::ShowSupport(std::shared_ptr<TParsimonySearch> search)
         [this](const QStringList& lines) { Ctx.WriteProtocol(lines); }, results);
     SupportWindow->setAttribute(Qt::WA_DeleteOnClose);
     TFrmSupport* support = SupportWindow;
-    connect(support, &TFrmSupport::TreeDrawingWanted, support,
-            [this, support](TscTreeNodes* nodes, const QString& title, const QString& newick) {
-                DrawTree(support, nodes, title, newick);
+    connect(support, &TFrmSupport::ComputedTreeWanted, support,
+            [this, support](std::shared_ptr<TscTreeNodes> nodes, const QString& title,
+                            const QString& newick) {
+                ShowComputedTree(support, std::move(nodes), title, newick);
             });
     SupportWindow->show();
 }
@@ -176,6 +184,25 @@ void TFrmMain::DrawTree(QWidget* owner, TscTreeNodes* nodes, const QString& titl
     window.SetTitle(title);
     if (!newick.isEmpty()) window.SetNewick(newick);
     window.exec();
+}
+
+void TFrmMain::ShowComputedTree(QWidget* owner, std::shared_ptr<TscTreeNodes> nodes,
+                                const QString& title, const QString& newick)
+{
+    auto* window = new TTreeGrfFRM(Ctx.Ui, owner);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setModal(false);
+    // The nodes go only when the window and all its panels are gone.
+    connect(window, &QObject::destroyed, [nodes] {});
+    window->SetNodes(nodes.get());
+    window->SetTitle(title);
+    if (!newick.isEmpty()) window->SetNewick(newick);
+    const QString data = Ctx.Model.FromExcel ? Ctx.WorkbookFileName : Ctx.TextFileName;
+    window->setWindowTitle(
+        data.isEmpty() ? title : title + QStringLiteral(" - ") + QFileInfo(data).fileName());
+    ComputedTreeWindows.removeAll(nullptr);
+    ComputedTreeWindows.append(window);
+    window->show();
 }
 
 void TFrmMain::CreateMenu()
@@ -279,6 +306,12 @@ void TFrmMain::FormCreate()
 
 void TFrmMain::WriteProtocol(const QString& line) { Memo1->appendPlainText(line); }
 
+void TFrmMain::ShowNewestProtocolLines()
+{
+    Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());
+    Memo1->horizontalScrollBar()->setValue(0);
+}
+
 QStringList TFrmMain::ProtocolLines() const
 {
     const QString text = Memo1->toPlainText();
@@ -292,13 +325,40 @@ bool TFrmMain::LoadFile(const QString& path, bool workbook)
         Ctx.Ui.ShowError(this, loaded.Error());
         return false;
     }
-    Ctx.WriteProtocol(Ctx.Document.Report().Lines);
-    Ctx.WriteProtocol(Ctx.Document.Report().Notes);
+    for (const QStringList* lines : {&Ctx.Document.Report().Lines, &Ctx.Document.Report().Notes})
+        for (const QString& line : *lines) {
+            Ctx.WriteProtocol(line);
+            // The rule for unordered characters is a menu choice here.
+            if (line.startsWith(QLatin1String("NEXUS: ")) &&
+                line.contains(QLatin1String(" unordered: a star rooted at ")))
+                Ctx.WriteProtocol(
+                    QStringLiteral("NEXUS: the root of unordered characters is chosen "
+                                   "in File/Data > Open > Unordered NEXUS characters."));
+        }
 
+    DropResultsOfEarlierData();
     Wnd.FrmImport->setWindowTitle(QStringLiteral("Data from ") + path);
     Wnd.FrmImport->ShowData();
     NoteRecentFile(path);
+    Ctx.Ui.SaveFolder = QFileInfo(path).absolutePath();
+    // The load report is what the user looks for now, wherever the protocol was.
+    ShowNewestProtocolLines();
     return true;
+}
+
+void TFrmMain::DropResultsOfEarlierData()
+{
+    // Every window that shows results of the data just replaced loses them,
+    // so no result and no job on it is taken for one of the new data (a search
+    // still running ends with the trees of the data it was started on).
+    Wnd.FrmOptimize->DataReplaced();
+    Wnd.FrmTreeOpt->ClearResults();
+    Wnd.FrmTreeOpt->hide();
+    Wnd.FrmCharFit->hide();
+    Wnd.FrmDistMat->hide();
+    if (SupportWindow) SupportWindow->close();  // closing stops its run
+    for (const QPointer<QWidget>& tree : std::exchange(ComputedTreeWindows, {}))
+        if (tree) tree->close();
 }
 
 bool TFrmMain::OpenDataFile(const QString& givenPath)
@@ -416,10 +476,10 @@ void TFrmMain::StartSpreadsheetEditing()
                          QStringLiteral("No data file is loaded, so there is nothing to edit."));
         return;
     }
-    if (!Ctx.Ui.OpenInDefaultApplication(path)) {
-        Ctx.Ui.ShowError(
-            this,
-            QStringLiteral("No spreadsheet application could be started for \"%1\".").arg(path));
+    if (QString error; !Ctx.Ui.OpenInDefaultApplication(path, &error)) {
+        Ctx.Ui.ShowError(this, QStringLiteral("No spreadsheet application could be started for "
+                                              "\"%1\":\n%2")
+                                   .arg(path, error));
         return;
     }
     if (workbook)

@@ -131,6 +131,8 @@ private:
     void CreateMenu();
     void FormCreate();
     bool LoadFile(const QString& path, bool workbook);
+    void DropResultsOfEarlierData();
+    void ShowNewestProtocolLines();
     void NoteRecentFile(const QString& path);
     // Files dropped anywhere on the window, the protocol included, are opened.
     void AcceptFileDrops();
@@ -142,6 +144,10 @@ private:
     void ShowSupport(std::shared_ptr<TParsimonySearch> search);
     // A tree in a modal tree window over owner; nodes live until it closes.
     void DrawTree(QWidget* owner, TscTreeNodes* nodes, const QString& title, const QString& newick);
+    // A tree computed by a summary (a consensus, a support tree) in a tree window
+    // of its own beside the others, titled by what it shows and the data file.
+    void ShowComputedTree(QWidget* owner, std::shared_ptr<TscTreeNodes> nodes, const QString& title,
+                          const QString& newick);
     // The character type step of Parsimony and Distance Matrix.
     void CharacterTypeStep();
 
@@ -151,6 +157,7 @@ private:
     QString TreeFileName;  // the tree file last chosen
     QPointer<TFrmSupport> SupportWindow;
     QStringList GuidePlaces;
+    QList<QPointer<QWidget>> ComputedTreeWindows;
 };
 
 // The ten start-up lines of the protocol.

@@ -51,7 +51,9 @@ int RunExact(const QStringList& rawArgs)
 
     const TMatrixData& data = *loaded;
     if (const TStatus valid = ValidateExactSearch(data.ObjectCount, settings); !valid) {
-        WriteStderr(valid.Error());
+        WriteStderr(data.ObjectCount > ExactMaxObjects
+                        ? valid.Error() + QStringLiteral(" The search command takes more.")
+                        : valid.Error());
         return ExitFailure;
     }
     if (const QString warning = ExactSearchWarning(data.ObjectCount); !warning.isEmpty())

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -11,6 +12,7 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -32,6 +34,14 @@ QSettings& TUiServices::Settings()
 void TUiServices::UseSettingsFile(const QString& path)
 {
     OwnSettings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+QString TUiServices::SaveStartPath(const QString& initialName) const
+{
+    if (SaveFolder.isEmpty() || initialName.contains(QLatin1Char('/')) ||
+        QFileInfo(initialName).isAbsolute())
+        return initialName;
+    return QDir(SaveFolder).filePath(initialName);
 }
 
 TQtUiServices::TQtUiServices() = default;
@@ -59,8 +69,9 @@ QString TQtUiServices::GetSaveFileName(QWidget* parent, const QString& caption,
     QFileDialog dialog(parent, caption, QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
-    dialog.selectFile(initialName);
+    dialog.selectFile(SaveStartPath(initialName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    SaveFolder = QFileInfo(dialog.selectedFiles().first()).absolutePath();
     return dialog.selectedFiles().first();
 }
 
@@ -71,7 +82,7 @@ QString TQtUiServices::GetSaveFileNameFiltered(QWidget* parent, const QString& c
     QFileDialog dialog(parent, caption, QString(), filters);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
-    dialog.selectFile(initialName);
+    dialog.selectFile(SaveStartPath(initialName));
     // A name typed without an extension gets the picked format's.
     QObject::connect(
         &dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
@@ -83,6 +94,7 @@ QString TQtUiServices::GetSaveFileNameFiltered(QWidget* parent, const QString& c
     chosenFilter->clear();
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     *chosenFilter = dialog.selectedNameFilter();
+    SaveFolder = QFileInfo(dialog.selectedFiles().first()).absolutePath();
     return dialog.selectedFiles().first();
 }
 
@@ -96,9 +108,41 @@ void TQtUiServices::ShowError(QWidget* parent, const QString& text)
     QMessageBox::critical(parent, QGuiApplication::applicationDisplayName(), text);
 }
 
-bool TQtUiServices::OpenInDefaultApplication(const QString& path)
+bool TQtUiServices::OpenInDefaultApplication(const QString& path, QString* error)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // xdg-open starts even when no application takes the file and tells so only by
+    // its exit code, which the desktop services ignore. Not parented: an editor run
+    // in xdg-open's foreground outlives the program.
+    auto* opener = new QProcess;
+    opener->setStandardOutputFile(QProcess::nullDevice());
+    opener->start(QStringLiteral("xdg-open"), {absolute});
+    if (!opener->waitForStarted()) {
+        *error = QStringLiteral("xdg-open: ") + opener->errorString();
+        delete opener;
+        return false;
+    }
+    if (!opener->waitForFinished(3000)) {
+        // Still running: the application it started runs in its foreground.
+        QObject::connect(opener, &QProcess::readyReadStandardError, opener,
+                         [opener] { opener->readAllStandardError(); });
+        QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
+        return true;
+    }
+    const bool opened = opener->exitStatus() == QProcess::NormalExit && opener->exitCode() == 0;
+    if (!opened) {
+        *error = QString::fromLocal8Bit(opener->readAllStandardError()).trimmed();
+        if (error->isEmpty())
+            *error = QStringLiteral("xdg-open ended with code %1").arg(opener->exitCode());
+    }
+    delete opener;
+    return opened;
+#else
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(absolute))) return true;
+    *error = QStringLiteral("the system has no application registered for this file");
+    return false;
+#endif
 }
 
 void TQtUiServices::SetClipboardImage(const QImage& image)

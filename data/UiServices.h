@@ -22,6 +22,12 @@ public:
     // The chosen path, or an empty text when the user cancelled.
     virtual QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& filter,
                                     const QString& initialPath) = 0;
+    // The folder save dialogs start in: the data file's after a load, then the
+    // one saved to last.
+    QString SaveFolder;
+    // Where a save dialog offering initialName starts: a bare name in SaveFolder.
+    QString SaveStartPath(const QString& initialName) const;
+
     // defaultSuffix is appended when the user typed a name without one.
     virtual QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
                                     const QString& initialName, const QString& defaultSuffix) = 0;
@@ -38,8 +44,9 @@ public:
     virtual void ShowInformation(QWidget* parent, const QString& text) = 0;
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
 
-    // Opens the file in the user's default application; false when none could be started.
-    virtual bool OpenInDefaultApplication(const QString& path) = 0;
+    // Opens the file in the user's default application; false when none could be started,
+    // with the system's reason in error.
+    virtual bool OpenInDefaultApplication(const QString& path, QString* error) = 0;
 
     virtual void SetClipboardImage(const QImage& image) = 0;
     // Takes ownership of data.
@@ -77,7 +84,7 @@ public:
                                     QString* chosenFilter) override;
     void ShowInformation(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& text) override;
-    bool OpenInDefaultApplication(const QString& path) override;
+    bool OpenInDefaultApplication(const QString& path, QString* error) override;
     void SetClipboardImage(const QImage& image) override;
     void SetClipboardMimeData(QMimeData* data) override;
     bool RunPrintDialog(QWidget* parent, QPrinter& printer) override;

@@ -129,11 +129,12 @@ TGrfExpFRM::TGrfExpFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui(u
         this, QStringLiteral(" Destination "),
         {QStringLiteral("Printer"), QStringLiteral("Clipboard"), QStringLiteral("File")});
     DestinationRG.Box->setObjectName(QStringLiteral("DestinationRG"));
-    DataTypeRG = MakeRadioGroup(this, QStringLiteral(" Datatype "),
-                                {QStringLiteral("Bitmap (.BMP)"), QStringLiteral("Metafile (.EMF)"),
-                                 QStringLiteral("Jpeg (.JPG)"), QStringLiteral("monochrome"),
-                                 QStringLiteral("SVG (.SVG)"), QStringLiteral("PDF (.PDF)")},
-                                2);
+    DataTypeRG = MakeRadioGroup(
+        this, QStringLiteral(" Datatype "),
+        {QStringLiteral("Bitmap (.BMP)"), QStringLiteral("Metafile (.EMF)"),
+         QStringLiteral("Jpeg (.JPG)"), QStringLiteral("monochrome"), QStringLiteral("SVG (.SVG)"),
+         QStringLiteral("PDF (.PDF)"), QStringLiteral("PNG (.PNG)")},
+        2);
     DataTypeRG.Box->setObjectName(QStringLiteral("DataTypeRG"));
     DataTypeRG.SetItemIndex(Item(TGrfDataType::Metafile));
     PicSizeGBX = new QGroupBox(QStringLiteral(" Picture-Size "), this);
@@ -212,7 +213,8 @@ void TGrfExpFRM::SetGraphic(TGrfContainer& page)
     TitleEDT->setText(page.Title);
     SubTitleLeftEDT->setText(page.SubTitleLeft);
     SubTitleRightEDT->setText(page.SubTitleRight);
-    if (HasRemembered && Remembered.PageTitle == page.Title) {
+    if (HasRemembered && Remembered.PageTitle == page.Title &&
+        Remembered.PageSubject == PageSubject(page)) {
         TitleEDT->setText(Remembered.Title);
         SubTitleLeftEDT->setText(Remembered.SubTitleLeft);
         SubTitleRightEDT->setText(Remembered.SubTitleRight);
@@ -256,8 +258,11 @@ void TGrfExpFRM::KeepChoices()
     const bool edited = TitleEDT->text() != Saved.Title ||
                         SubTitleLeftEDT->text() != Saved.SubTitleLeft ||
                         SubTitleRightEDT->text() != Saved.SubTitleRight;
-    if (!HasRemembered || edited || Saved.Title == Remembered.PageTitle) {
+    const QString subject = PageSubject(*Page);
+    if (!HasRemembered || edited ||
+        (Saved.Title == Remembered.PageTitle && subject == Remembered.PageSubject)) {
         c.PageTitle = Saved.Title;
+        c.PageSubject = subject;
         c.Title = TitleEDT->text();
         c.SubTitleLeft = SubTitleLeftEDT->text();
         c.SubTitleRight = SubTitleRightEDT->text();

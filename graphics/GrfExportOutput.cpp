@@ -21,6 +21,8 @@ TPictureFormat PictureFormatOf(TGrfDataType dataType)
             return TPictureFormat::Svg;
         case TGrfDataType::Pdf:
             return TPictureFormat::Pdf;
+        case TGrfDataType::Png:
+            return TPictureFormat::Png;
         default:
             return TPictureFormat::Unknown;
     }
@@ -34,6 +36,7 @@ TResult<QMimeData*> RenderClipboardData(TGrafik& page, TGrfDataType dataType, in
     const char* mime = dataType == TGrfDataType::Metafile ? EmfMimeType
                        : dataType == TGrfDataType::Svg    ? "image/svg+xml"
                        : dataType == TGrfDataType::Pdf    ? "application/pdf"
+                       : dataType == TGrfDataType::Png    ? "image/png"
                                                           : nullptr;
     if (mime) {
         const TResult<QByteArray> bytes =

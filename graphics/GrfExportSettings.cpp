@@ -1,8 +1,13 @@
 #include "graphics/GrfExportSettings.h"
 
+#include <QCryptographicHash>
 #include <QSettings>
+#include <QStringList>
+#include <algorithm>
 #include <cmath>
 
+#include "graphics/TreeClasses.h"
+#include "graphics/TreeGrf.h"
 #include "graphics/TreePage.h"
 
 void ApplyLayoutItem(TGrfContainer& page, TGrfLayoutItem item)
@@ -26,6 +31,8 @@ QString DataTypeExtension(TGrfDataType dataType)
             return QStringLiteral("SVG");
         case TGrfDataType::Pdf:
             return QStringLiteral("PDF");
+        case TGrfDataType::Png:
+            return QStringLiteral("PNG");
         default:
             return QStringLiteral("BMP");
     }
@@ -38,11 +45,13 @@ QString DataTypeFilter(TGrfDataType dataType)
     const QString jpeg = QStringLiteral("JPeg (*.JPG *.jpg *.jpeg)");
     const QString svg = QStringLiteral("SVG (*.SVG *.svg)");
     const QString pdf = QStringLiteral("PDF (*.PDF *.pdf)");
-    QStringList all{bitmap, metafile, jpeg, svg, pdf};
+    const QString png = QStringLiteral("PNG (*.PNG *.png)");
+    QStringList all{bitmap, metafile, jpeg, svg, pdf, png};
     const QString own = dataType == TGrfDataType::Metafile ? metafile
                         : dataType == TGrfDataType::Jpeg   ? jpeg
                         : dataType == TGrfDataType::Svg    ? svg
                         : dataType == TGrfDataType::Pdf    ? pdf
+                        : dataType == TGrfDataType::Png    ? png
                                                            : bitmap;
     all.removeAll(own);
     all.prepend(own);
@@ -104,12 +113,31 @@ E ItemIn(const QVariant& v, int count, E fallback)
 }
 }  // namespace
 
+QString PageSubject(const TGrafik& page)
+{
+    // A tip's way from the root names its place in the rooted tree.
+    QStringList tips;
+    for (const auto& child : page.Children()) {
+        const auto* tree = dynamic_cast<const TTreeGrf*>(child.get());
+        if (!tree || !tree->TreeNodes) continue;
+        for (int i = 0; i < tree->TreeNodes->Count(); ++i)
+            if (const TscTreeNode* node = tree->TreeNodes->Item(i); node->IsLeaf())
+                tips << node->Code + QLatin1Char('=') + node->Ident;
+        tips << QStringLiteral("|");
+    }
+    std::sort(tips.begin(), tips.end());
+    return QString::fromLatin1(
+        QCryptographicHash::hash(tips.join(QLatin1Char('\n')).toUtf8(), QCryptographicHash::Sha1)
+            .toHex());
+}
+
 bool TExportChoices::Load(const QSettings& settings)
 {
     *this = TExportChoices();
     auto value = [&](const char* key) { return settings.value(ChoicesGroup + QLatin1String(key)); };
     if (!settings.contains(ChoicesGroup + QStringLiteral("Layout"))) return false;
     PageTitle = value("PageTitle").toString();
+    PageSubject = value("PageSubject").toString();
     Title = value("Title").toString();
     SubTitleLeft = value("SubTitleLeft").toString();
     SubTitleRight = value("SubTitleRight").toString();
@@ -122,7 +150,7 @@ bool TExportChoices::Load(const QSettings& settings)
     Destination = ItemIn(value("Destination"), static_cast<int>(TGrfDestination::File) + 1,
                          TGrfDestination::Printer);
     DataType =
-        ItemIn(value("DataType"), static_cast<int>(TGrfDataType::Pdf) + 1, TGrfDataType::Metafile);
+        ItemIn(value("DataType"), static_cast<int>(TGrfDataType::Png) + 1, TGrfDataType::Metafile);
     Width = value("Width").toString();
     Height = value("Height").toString();
     return true;
@@ -134,6 +162,7 @@ void TExportChoices::Save(QSettings& settings) const
         settings.setValue(ChoicesGroup + QLatin1String(key), v);
     };
     set("PageTitle", PageTitle);
+    set("PageSubject", PageSubject);
     set("Title", Title);
     set("SubTitleLeft", SubTitleLeft);
     set("SubTitleRight", SubTitleRight);

@@ -13,8 +13,9 @@ class QSettings;
 // settings keep: they must stay as they are.
 // Items of the " Layout " group.
 enum class TGrfLayoutItem { Lines = 0, TitleOnly, None, Rectangle, RoundRect, Special };
-// Items of the " Datatype " group (SVG and PDF: vector files for other programs).
-enum class TGrfDataType { Bitmap = 0, Metafile, Jpeg, Monochrome, Svg, Pdf };
+// Items of the " Datatype " group (SVG and PDF: vector files for other programs;
+// PNG: a lossless bitmap as the batch tool draws it).
+enum class TGrfDataType { Bitmap = 0, Metafile, Jpeg, Monochrome, Svg, Pdf, Png };
 // Items of the " Destination " group.
 enum class TGrfDestination { Printer = 0, Clipboard, File };
 
@@ -50,13 +51,19 @@ struct TSavedPageSettings {
     void RestoreInto(TGrfContainer& page) const;
 };
 
+// What the trees drawn on a page are (their tips and groups), as a short text:
+// titles typed for one tree must not come back for another.
+QString PageSubject(const TGrafik& page);
+
 // What the export window remembers between openings and runs. Titles typed
-// for one page come back only for a page with the same title of its own, so
-// a consensus keeps its informative title.
+// for one page come back only for a page with the same title of its own and
+// the same trees, so a consensus keeps its informative title and another
+// tree starts from its own.
 //
 // Use: `TExportChoices c; if (c.Load(settings)) ...; c.Save(settings);`
 struct TExportChoices {
-    QString PageTitle;  // the page's own title when the titles were kept
+    QString PageTitle;    // the page's own title when the titles were kept
+    QString PageSubject;  // and its PageSubject
     QString Title, SubTitleLeft, SubTitleRight;
     bool Remarks = false;
     QString RemarksText;

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -95,6 +96,10 @@ TTreeGrfFRM::TTreeGrfFRM(TUiServices& ui, QWidget* parent) : QDialog(parent), Ui
     ChangesCBX->hide();
     ChangesLST = new QListWidget(column);
     ChangesLST->setObjectName(QStringLiteral("ChangesLST"));
+    // Character names are longer than the column is wide: wrap, never cut.
+    ChangesLST->setWordWrap(true);
+    ChangesLST->setTextElideMode(Qt::ElideNone);
+    ChangesLST->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ChangesLST->hide();
     ExportBTN = new QPushButton(QStringLiteral("Save"), column);
     ExportBTN->setObjectName(QStringLiteral("ExportBTN"));
@@ -209,6 +214,16 @@ void TTreeGrfFRM::ListChanges()
                             (ambiguous ? QStringLiteral(" (ambiguous)") : QString()));
     }
     if (Selected->Changes.isEmpty()) ChangesLST->addItem(QStringLiteral("(no changes)"));
+    // Each item as tall as its text wrapped to the list's width (the list
+    // itself sizes items by their unwrapped text).
+    const int width = ChangesLST->width() - 2 * ChangesLST->frameWidth() -
+                      ChangesLST->style()->pixelMetric(QStyle::PM_ScrollBarExtent) - 6;
+    for (int i = 0; i < ChangesLST->count(); ++i) {
+        QListWidgetItem* item = ChangesLST->item(i);
+        const QRect wrapped = ChangesLST->fontMetrics().boundingRect(
+            QRect(0, 0, width, 100000), Qt::TextWrapAnywhere, item->text());
+        item->setSizeHint(QSize(width, wrapped.height() + 4));
+    }
 }
 
 void TTreeGrfFRM::ChangesCBXClick()
@@ -313,6 +328,8 @@ void TTreeGrfFRM::ZoomBTNClick()
 void TTreeGrfFRM::ResetBTNClick()
 {
     TreePanel->ZoomRoot = TreeNodes ? TreeNodes->Root : nullptr;
+    // Reset undoes the wheel's zoom too: the whole tree as it fits the window.
+    TreeSCR->SetZoom(1);
     Changed();
 }
 

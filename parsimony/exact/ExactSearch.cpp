@@ -19,8 +19,7 @@ TStatus ValidateExactSearch(int objectCount, const TExactSettings& settings)
                 .arg(objectCount));
     if (objectCount > ExactMaxObjects)
         return TFailure(
-            QStringLiteral("The exact search handles at most %1 objects; the data have %2. Use the "
-                           "heuristic search.")
+            QStringLiteral("The exact search handles at most %1 objects; the data have %2.")
                 .arg(ExactMaxObjects)
                 .arg(objectCount));
     if (settings.TimeLimitSeconds && !(*settings.TimeLimitSeconds > 0))

@@ -65,7 +65,11 @@ std::unique_ptr<TSearchJob> TExactPanel::MakeJob(bool missingData, std::uint64_t
     settings.MissingData = missingData;
     // Nothing is copied before the settings are known to be fine.
     if (const TStatus valid = ValidateExactSearch(Ctx.Model.ObjectCount, settings); !valid) {
-        Ctx.Ui.ShowError(this, valid.Error());
+        // Too many objects: say which search of this window takes them.
+        Ctx.Ui.ShowError(this, Ctx.Model.ObjectCount > ExactMaxObjects
+                                   ? valid.Error() + QStringLiteral(" Choose the search "
+                                                                    "\"Thorough (TBR + ratchet)\".")
+                                   : valid.Error());
         return nullptr;
     }
     if (!DataFitResultsWindow(QStringLiteral("exact"))) return nullptr;

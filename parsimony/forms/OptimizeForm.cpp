@@ -78,6 +78,8 @@ TFrmOptimize::TFrmOptimize(TFormContext& context, QWidget* parent)
     QPalette lime = Label3->palette();
     lime.setColor(QPalette::Window, QColor(0, 255, 0));
     Label3->setPalette(lime);
+    // A long progress text wraps instead of widening the window under Continue.
+    for (QLabel* status : {Label4, Label3}) status->setWordWrap(true);
 
     LabelKind = BoldLabel(QStringLiteral("Search"), this);
     CbKind = new QComboBox(this);
@@ -235,6 +237,19 @@ void TFrmOptimize::closeEvent(QCloseEvent* event)
         return;
     }
     QWidget::closeEvent(event);
+}
+
+void TFrmOptimize::DataReplaced()
+{
+    if (!IsRunning()) ClearProgress();
+}
+
+void TFrmOptimize::ClearProgress()
+{
+    for (QProgressBar* bar : {ProgressBar1, ProgressBar2}) bar->setValue(bar->minimum());
+    SetStatusLabel(Label4, QString());
+    SetStatusLabel(Label3, QString());
+    LabelSeed->clear();
 }
 
 void TFrmOptimize::SetRunning(bool running)

@@ -37,6 +37,9 @@ public:
     void BtnCancelClick();
 
     bool IsRunning() const { return Job != nullptr; }
+    // Other data were loaded: the progress of an earlier run goes (a running
+    // search goes on, on the data it was started with).
+    void DataReplaced();
 
     // The kinds of search the window offers, in the order of CbKind's items.
     // The numbers are the items' order in the search kind list.
@@ -86,6 +89,7 @@ private:
     void PanelRunEnded();
     void RunEnded();
     void SetRunning(bool running);
+    void ClearProgress();
     // Runs f on the window's thread, after what the worker posted before.
     template <typename F>
     void Post(F f);

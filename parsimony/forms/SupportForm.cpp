@@ -177,13 +177,13 @@ void TFrmSupport::JobFinished()
 void TFrmSupport::ShowBTNClick()
 {
     if (!Last) return;
-    TadaTreeNodes nodes;
-    if (TStatus drawn = NewickToTreeNodes(ConsensusToNewick(Last->Tree, Field.Names, true), nodes);
+    auto nodes = std::make_shared<TadaTreeNodes>();
+    if (TStatus drawn = NewickToTreeNodes(ConsensusToNewick(Last->Tree, Field.Names, true), *nodes);
         !drawn) {
         Ui.ShowError(this, drawn.Error());
         return;
     }
-    emit TreeDrawingWanted(&nodes, Last->Title, Last->Newick);
+    emit ComputedTreeWanted(std::move(nodes), Last->Title, Last->Newick);
 }
 
 void TFrmSupport::closeEvent(QCloseEvent* event)

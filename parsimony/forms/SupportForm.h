@@ -1,7 +1,7 @@
 #pragma once
 // The branch support window: jackknife, bootstrap or Bremer support of the
 // data behind the tree results, run in the background (progress, cancel),
-// then the consensus with the support values in the tree window and the
+// then the consensus with the support values in a tree window and the
 // run in the protocol. The work is a TSupportJob; this window observes it.
 //
 // Use: `auto* w = new TFrmSupport(ui, field, objects, characters, missing,
@@ -33,7 +33,7 @@ public:
 
     void StartBTNClick();
     void CancelBTNClick();
-    // The last result in the tree window (modal).
+    // The last result in a tree window of its own.
     void ShowBTNClick();
     void MethodCBXChange();
     bool IsRunning() const;
@@ -55,8 +55,9 @@ private:
 
 signals:
     void RunFinished();
-    // "Show tree": the support tree to draw; nodes live until the call returns.
-    void TreeDrawingWanted(TscTreeNodes* nodes, const QString& title, const QString& newick);
+    // "Show tree": the support tree to show in a window of its own.
+    void ComputedTreeWanted(std::shared_ptr<TscTreeNodes> nodes, const QString& title,
+                            const QString& newick);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

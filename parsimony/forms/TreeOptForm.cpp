@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "data/NumberFormat.h"
 #include "data/StringGrid.h"
@@ -97,11 +99,16 @@ TFrmTreeOpt::TFrmTreeOpt(TFormContext& context, QWidget* parent)
                                 TConsensusKind::MajorityCompatible, TConsensusKind::Semistrict})
         ConsensusCBX->addItem(ConsensusKindName(kind), static_cast<int>(kind));
     ConsensusCBX->setCurrentIndex(1);
+    // The bar's texts must not widen the window past its buttons: the kinds'
+    // names and a long optimum are cut rather.
+    ConsensusCBX->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ConsensusCBX->setMinimumContentsLength(14);
+    Label1->setMaximumWidth(340);
     BtnConsensus = new QPushButton(QStringLiteral("Consensus"), panel);
     BtnConsensus->setObjectName(QStringLiteral("BtnConsensus"));
     BtnConsensus->setToolTip(
-        QStringLiteral("Consensus of the selected trees (of all trees when fewer than two rows "
-                       "are selected); trees with the same groups count once"));
+        QStringLiteral("Consensus of the selected trees (of the shortest trees when fewer than "
+                       "two rows are selected); trees with the same groups count once"));
     panelLayout->addWidget(Label1);
     panelLayout->addStretch(1);
     panelLayout->addWidget(BtnSaveTrees);
@@ -237,7 +244,11 @@ void TFrmTreeOpt::ShowPopulation(std::shared_ptr<TParsimonySearch> search, const
 void TFrmTreeOpt::FitListColumns(const QString& legend, const QString& widestHow)
 {
     SgOpt->SetColWidth(0, SgOpt->fontMetrics().horizontalAdvance(legend) + 16);
-    SgOpt->SetColWidth(2, SgOpt->fontMetrics().horizontalAdvance(widestHow) + 16);
+    // The texts the list holds may be wider than the one given as the widest.
+    int how = SgOpt->fontMetrics().horizontalAdvance(widestHow);
+    for (int row = 1; row < SgOpt->RowCount(); ++row)
+        how = std::max(how, SgOpt->fontMetrics().horizontalAdvance(SgOpt->Cell(2, row)));
+    SgOpt->SetColWidth(2, how + 16);
 }
 
 void TFrmTreeOpt::BtnCharFitClick()
@@ -331,12 +342,34 @@ void TFrmTreeOpt::BtnConsensusClick()
     for (const QModelIndex& index : SgOpt->selectionModel()->selectedRows())
         if (index.row() >= 1 && index.row() <= Search->TreeCount()) chosen.push_back(index.row());
     std::sort(chosen.begin(), chosen.end());
-    if (chosen.size() < 2) {
+    const bool selected = chosen.size() >= 2;
+    if (!selected) {
+        // Without a choice, trees of different lengths are not mixed: the shortest only.
+        double shortest = Search->Tree(1).Fitness;
+        for (int k = 2; k <= Search->TreeCount(); ++k)
+            shortest = std::min(shortest, Search->Tree(k).Fitness);
+        const double tolerance = 1e-9 * std::max(1.0, std::fabs(shortest));
         chosen.clear();
-        for (int k = 1; k <= Search->TreeCount(); ++k) chosen.push_back(k);
+        for (int k = 1; k <= Search->TreeCount(); ++k)
+            if (Search->Tree(k).Fitness <= shortest + tolerance) chosen.push_back(k);
     }
     std::vector<const TTree*> trees;
     for (int k : chosen) trees.push_back(&Search->Tree(k));
+    std::vector<double> lengths;
+    for (const TTree* t : trees) lengths.push_back(t->Fitness);
+    std::sort(lengths.begin(), lengths.end());
+    lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
+    QStringList lengthTexts;
+    for (double length : lengths) lengthTexts << FormatShortest(length, LocaleDecimalSeparator());
+    const QString lengthsText =
+        (lengths.size() == 1 ? QStringLiteral("length ") : QStringLiteral("lengths ")) +
+        lengthTexts.join(QStringLiteral(", "));
+    const QString which =
+        selected ? QStringLiteral(": %1 selected, %2").arg(chosen.size()).arg(lengthsText)
+                 : QStringLiteral(": the %1 shortest of the %2 listed, %3")
+                       .arg(chosen.size())
+                       .arg(Search->TreeCount())
+                       .arg(lengthsText);
     const std::vector<QString>& names = Search->CharField().Names;
     const int objects = trees.front()->TipCount();
     TConsensusInput input = CladesOfTrees(trees, objects);
@@ -354,18 +387,19 @@ void TFrmTreeOpt::BtnConsensusClick()
             .arg(distinct == 1 ? QStringLiteral("tree") : QStringLiteral("trees"));
     Ctx.WriteProtocol(
         {QString(),
-         title + (duplicates > 0
-                      ? QStringLiteral(" (%1 of the %2 chosen had the same groups as another)")
-                            .arg(duplicates)
-                            .arg(chosen.size())
-                      : QString()),
+         title + which +
+             (duplicates > 0
+                  ? QStringLiteral(" (%1 of the %2 chosen had the same groups as another)")
+                        .arg(duplicates)
+                        .arg(chosen.size())
+                  : QString()),
          WriteNewickTree(newick)});
-    TadaTreeNodes nodes;
-    if (TStatus drawn = NewickToTreeNodes(newick, nodes); !drawn) {
+    auto nodes = std::make_shared<TadaTreeNodes>();
+    if (TStatus drawn = NewickToTreeNodes(newick, *nodes); !drawn) {
         Ctx.Ui.ShowError(this, drawn.Error());
         return;
     }
-    emit TreeDrawingWanted(&nodes, title, WriteNewickTree(newick));
+    emit ComputedTreeWanted(std::move(nodes), title, WriteNewickTree(newick));
 }
 
 void TFrmTreeOpt::BtnSupportClick()

@@ -29,8 +29,9 @@ public:
     void BtnCharFitClick();
     void TreeBTNClick();
     void BtnSaveTreesClick();
-    // The consensus (kind from ConsensusCBX) of the selected rows, or of every
-    // tree when fewer than two rows are selected, drawn in the tree window.
+    // The consensus (kind from ConsensusCBX) of the selected rows, or of the
+    // shortest trees when fewer than two rows are selected, drawn in the tree
+    // window; the protocol says how many trees of which lengths.
     void BtnConsensusClick();
     // Opens the branch support window on the data of the population (a
     // running one is brought to the front instead).
@@ -53,7 +54,8 @@ public:
                    std::shared_ptr<TParsimonySearch> population, double optimum);
     // The end of a run: the population, its optimum label, the window shown.
     void ShowPopulation(std::shared_ptr<TParsimonySearch> search, const QString& optimum);
-    // Room in the list for the first column's and the "how found" column's texts.
+    // Room in the list for the first column's and the "how found" column's texts
+    // (widestHow, or a wider one the list holds).
     void FitListColumns(const QString& legend, const QString& widestHow);
 
     // The population of the last run, or nullptr before the first.
@@ -80,9 +82,12 @@ signals:
     // cells (see TFrmCharFit::ShowFit).
     void CharFitReady(const std::vector<QStringList>& table,
                       const std::vector<QStringList>& statistics);
-    // A tree to draw in a modal tree window; nodes live until the call returns.
-    // A computed tree (a consensus) comes with its Newick text, to be saved.
+    // A tree of the list to draw in a modal tree window; nodes live until the
+    // call returns.
     void TreeDrawingWanted(TscTreeNodes* nodes, const QString& title, const QString& newick);
+    // A consensus to show in a window of its own, with its Newick text to be saved.
+    void ComputedTreeWanted(std::shared_ptr<TscTreeNodes> nodes, const QString& title,
+                            const QString& newick);
     // "Support...": branch support for the data and rule of these trees.
     void SupportWanted(std::shared_ptr<TParsimonySearch> search);
 

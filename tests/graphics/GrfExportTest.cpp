@@ -94,10 +94,12 @@ TEST(GrfExportSettings, ExtensionsAndFilterPutTheTypeFirst)
     EXPECT_EQ(DataTypeExtension(TGrfDataType::Monochrome), "BMP");
     EXPECT_EQ(DataTypeExtension(TGrfDataType::Svg), "SVG");
     EXPECT_EQ(DataTypeExtension(TGrfDataType::Pdf), "PDF");
+    EXPECT_EQ(DataTypeExtension(TGrfDataType::Png), "PNG");
+    EXPECT_TRUE(DataTypeFilter(TGrfDataType::Png).startsWith("PNG (*.PNG"));
     EXPECT_TRUE(DataTypeFilter(TGrfDataType::Metafile).startsWith("Metafile (*.EMF"));
     EXPECT_TRUE(DataTypeFilter(TGrfDataType::Monochrome).startsWith("Bitmap (*.BMP"));
     EXPECT_FALSE(DataTypeFilter(TGrfDataType::Metafile).contains("WMF"));
-    EXPECT_EQ(DataTypeFilter(TGrfDataType::Jpeg).count(";;"), 4);
+    EXPECT_EQ(DataTypeFilter(TGrfDataType::Jpeg).count(";;"), 5);
 }
 
 TEST(GrfExportSettings, PictureSizeMustBeAWholeNumberInRange)

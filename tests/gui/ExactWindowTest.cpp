@@ -170,7 +170,8 @@ private slots:
         const qsizetype before = big.Main.ProtocolLines().size();
         big.Optimize.Button1Click();
         QVERIFY(!big.Optimize.IsRunning());
-        QCOMPARE(big.Ui.Errors, QStringList{ValidateExactSearch(41, TExactSettings()).Error()});
+        QCOMPARE(big.Ui.Errors, QStringList{ValidateExactSearch(41, TExactSettings()).Error() +
+                                            " Choose the search \"Thorough (TBR + ratchet)\"."});
         QVERIFY(big.Ui.Errors.first().contains("40"));
         QCOMPARE(big.Main.ProtocolLines().size(), before);
         QVERIFY(!big.Results.Population());

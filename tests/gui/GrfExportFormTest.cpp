@@ -190,7 +190,8 @@ private slots:
                      {TGrfDataType::Jpeg, "j.jpg", "JPG", "jpeg", 32},
                      {TGrfDataType::Metafile, "e.emf", "EMF", nullptr, 0},
                      {TGrfDataType::Svg, "s.svg", "SVG", nullptr, 0},
-                     {TGrfDataType::Pdf, "p.pdf", "PDF", nullptr, 0}};
+                     {TGrfDataType::Pdf, "p.pdf", "PDF", nullptr, 0},
+                     {TGrfDataType::Png, "n.png", "PNG", "png", 32}};
         for (const auto& c : cases) {
             TExport t;
             Find<QLineEdit>(t.W(), "PicWidthEDT")->setText("1000");
@@ -459,6 +460,23 @@ private slots:
                  int(TGrfDestination::Printer));
         QCOMPARE(FindRadioGroup(t.W(), "DataTypeRG")->checkedId(), int(TGrfDataType::Bitmap));
         QVERIFY(!Find<QGroupBox>(t.W(), "PicSizeGBX")->isEnabled());
+        t.Window.reset();
+
+        // Another tree under the same page title starts from its own title;
+        // layout, format and size stay as chosen. Its own typed title comes back.
+        for (int leaves : {12, 10}) {
+            TExport other(leaves, settings);
+            QCOMPARE(Find<QLineEdit>(other.W(), "TitleEDT")->text(),
+                     QString(leaves == 10 ? "Figure 2 gyp" : "Tree Graphics"));
+            QCOMPARE(Find<QLineEdit>(other.W(), "SubTitleRightEDT")->text(),
+                     QString(leaves == 10 ? "right" : ""));
+            QCOMPARE(FindRadioGroup(other.W(), "LayOutRG")->checkedId(),
+                     int(TGrfLayoutItem::RoundRect));
+            QCOMPARE(FindRadioGroup(other.W(), "DataTypeRG")->checkedId(),
+                     int(TGrfDataType::Bitmap));
+            QCOMPARE(Find<QLineEdit>(other.W(), "PicWidthEDT")->text(), QString("800"));
+            Find<QPushButton>(other.W(), "CancelBTN")->click();
+        }
     }
 
     void ExecuteWithBitmapFirst()

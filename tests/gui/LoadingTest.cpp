@@ -224,10 +224,44 @@ private slots:
         QCOMPARE(w.Ui.Informations.size(), 1);
         QCOMPARE(w.Ui.Errors.size(), 1);
         QVERIFY(w.Ui.Errors[0].contains(path));
+        QVERIFY(w.Ui.Errors[0].contains(w.Ui.DefaultApplicationError));
         QCOMPARE(w.Ui.OpenCalls.size(), 1);
         QCOMPARE(w.Ui.OpenAnswers.size(), 1);
         QCOMPARE(w.Main.ProtocolLines(), protocol);
         QVERIFY(w.Ctx.Model.DataMatrix == before);
+    }
+
+    void TheDesktopOpenerReportsWhatXdgOpenSays()
+    {
+        // xdg-open starts but finds no application: its exit code and message count.
+        QTemporaryDir dir;
+        const QString file = WriteFile(dir, "edit.txt", SmallMatrix);
+        const QString opener = dir.filePath("xdg-open");
+        const QByteArray oldPath = qgetenv("PATH");
+        qputenv("PATH", dir.path().toLocal8Bit() + ':' + oldPath);
+        TQtUiServices ui;
+        struct TCase {
+            QByteArray Script;
+            bool Opened;
+            QString Error;
+        };
+        const QList<TCase> cases{
+            {"echo 'xdg-open: 882: x-terminal-emulator: not found' >&2; exit 3", false,
+             "xdg-open: 882: x-terminal-emulator: not found"},
+            {"exit 4", false, "xdg-open ended with code 4"},
+            {"test -f \"$1\"", true, QString()},
+        };
+        for (const TCase& c : cases) {
+            QFile script(opener);
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write("#!/bin/sh\n" + c.Script + '\n');
+            script.close();
+            script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QString error;
+            QCOMPARE(ui.OpenInDefaultApplication(file, &error), c.Opened);
+            QCOMPARE(error, c.Error);
+        }
+        qputenv("PATH", oldPath);
     }
 
     void EditingBeforeAnyLoadHasNothingToOpen()

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
@@ -6,7 +7,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -144,6 +147,27 @@ private slots:
         QVERIFY(!main.isVisible());
     }
 
+    void ALoadShowsItsReportAndSaveDialogsStartBesideTheData()
+    {
+        TFakeUiServices ui;
+        TAppContext ctx(ui);
+        TFrmMain main(ctx);
+        main.resize(600, 300);
+        main.show();
+        auto* memo = Find<QPlainTextEdit>(main, "Memo1");
+        for (int i = 0; i < 300; ++i) main.WriteProtocol(QString("line %1").arg(i));
+        QScrollBar* bar = memo->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        bar->setValue(0);  // the user reads the beginning
+        QTemporaryDir dir;
+        QVERIFY(main.OpenDataFile(WriteData(dir, "a.txt")));
+        QCOMPARE(bar->value(), bar->maximum());
+
+        main.BtnSaveClick();  // cancelled
+        QCOMPARE(ui.SaveCalls.last().StartPath, QDir(dir.path()).filePath("Protocol"));
+        QCOMPARE(ui.SaveCalls.last().InitialName, QString("Protocol"));
+    }
+
     void SavingTheProtocolWritesCrLfLinesIncludingTypedText()
     {
         TFakeUiServices ui;
@@ -274,6 +298,17 @@ private slots:
             "MATRIX\nx 01\ny 11\nz 10\n;\nEND;\n");
         n.close();
         QVERIFY(main.OpenDataFile(nexus));
+        // The mapping line is followed by the menu that changes its rule.
+        const QStringList loaded = main.ProtocolLines();
+        const qsizetype mapping = loaded.indexOf(QRegularExpression("^NEXUS: .* unordered: .*"));
+        QVERIFY(mapping > 0);
+        auto* rule = qobject_cast<QMenu*>(Find<QAction>(main, "NexusRootFirst1")->parent());
+        auto* open = qobject_cast<QMenu*>(rule ? rule->parent() : nullptr);
+        QVERIFY(rule && open);
+        QCOMPARE(
+            loaded.value(mapping + 1),
+            QString("NEXUS: the root of unordered characters is chosen in File/Data > %1 > %2.")
+                .arg(open->title(), rule->title()));
         QCOMPARE(main.RecentFiles().Paths(), (QStringList{nexus, b}));
         Find<QMenu>(main, "RecentFiles1")->actions().last()->trigger();
         QVERIFY(main.RecentFiles().Paths().isEmpty());

@@ -70,18 +70,43 @@ struct TParsimonyApp {
     }
 };
 
-// Runs check on the modal tree window that button opens, then closes it.
-// False when no tree window opened.
+// Runs check on the tree window that button opens (modal, or a window of its
+// own), then closes it. False when no tree window opened.
 inline bool WithTreeWindow(QPushButton* button, const std::function<void(TTreeGrfFRM&)>& check)
 {
     bool shown = false;
-    QTimer::singleShot(0, [&] {
+    QTimer modal;
+    modal.setSingleShot(true);
+    QObject::connect(&modal, &QTimer::timeout, [&] {
         auto* w = dynamic_cast<TTreeGrfFRM*>(QApplication::activeModalWidget());
         if (!w) return;
         shown = true;
         check(*w);
         w->close();
     });
+    QList<QWidget*> before = QApplication::topLevelWidgets();
+    modal.start(0);
     button->click();
-    return shown;
+    modal.stop();
+    if (shown) return true;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* w = dynamic_cast<TTreeGrfFRM*>(top);
+        if (!w || before.contains(top) || !w->isVisible()) continue;
+        check(*w);
+        w->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return true;
+    }
+    return false;
 }
+
+// The window TTreeGrfFRM check last saw: whether it was modal and its title.
+struct TTreeWindowSeen {
+    bool Modal = false;
+    QString Title;
+    void See(const TTreeGrfFRM& w)
+    {
+        Modal = w.isModal() || QApplication::activeModalWidget() == &w;
+        Title = w.windowTitle();
+    }
+};

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -23,6 +24,7 @@
 #include "parsimony/forms/OptimizeForm.h"
 #include "parsimony/forms/SupportForm.h"
 #include "parsimony/forms/TreeOptForm.h"
+#include "parsimony/forms/UpDownEdit.h"
 #include "parsimony/summaries/BranchChanges.h"
 #include "parsimony/summaries/Consensus.h"
 #include "tests/gui/ParsimonyApp.h"
@@ -116,6 +118,104 @@ private slots:
             Find<QPlainTextEdit>(app.Main, "Memo1")->toPlainText().split('\n');
         QCOMPARE(protocol.last(), expected);
         QVERIFY(protocol.at(protocol.size() - 2).startsWith("Majority-rule consensus of "));
+    }
+
+    void ConsensusWithoutASelectionTakesTheShortestTrees()
+    {
+        TApp app;
+        app.Main.CreateTree1Click();
+        Find<TUpDownEdit>(app.Optimize, "Edit1")->SetText("1");  // trees of several lengths
+        QVERIFY(app.Continue(3));
+        const TParsimonySearch& search = *app.Results.Population();
+        std::vector<const TTree*> shortest;
+        const double best = search.FindBestTree().second;
+        bool mixed = false;
+        for (int k = 1; k <= search.TreeCount(); ++k) {
+            if (search.Tree(k).Fitness == best)
+                shortest.push_back(&search.Tree(k));
+            else
+                mixed = true;
+        }
+        QVERIFY(mixed);  // else the list cannot tell
+        TConsensusInput input = CladesOfTrees(shortest, shortest[0]->TipCount());
+        RemoveDuplicateTrees(input);
+        const QString expected = WriteNewickTree(ConsensusToNewick(
+            Consensus(input, TConsensusKind::Majority), search.CharField().Names, true));
+        Find<TStringGrid>(app.Results, "SgOpt")->selectionModel()->clearSelection();
+        // The consensus opens in a window of its own, titled by what it shows.
+        TTreeWindowSeen seen;
+        QVERIFY(WithTreeWindow(Find<QPushButton>(app.Results, "BtnConsensus"),
+                               [&](TTreeGrfFRM& w) { seen.See(w); }));
+        QVERIFY(!seen.Modal);
+        QCOMPARE(seen.Title, QString("Majority-rule consensus of %1 tree%2 - weevils.txt")
+                                 .arg(input.Trees.size())
+                                 .arg(input.Trees.size() == 1 ? "" : "s"));
+        // The list's own trees still open in the modal "Grafic" window.
+        QVERIFY(WithTreeWindow(Find<QPushButton>(app.Results, "TreeBTN"),
+                               [&](TTreeGrfFRM& w) { seen.See(w); }));
+        QVERIFY(seen.Modal);
+        const QStringList protocol = app.Main.ProtocolLines();
+        QCOMPARE(protocol.last(), expected);
+        const QString said = protocol.at(protocol.size() - 2);
+        QVERIFY2(
+            said.startsWith(QString("Majority-rule consensus of %1 tree").arg(input.Trees.size())),
+            qPrintable(said));
+        QVERIFY2(said.contains(QString(": the %1 shortest of the %2 listed, length %3")
+                                   .arg(shortest.size())
+                                   .arg(search.TreeCount())
+                                   .arg(best)),
+                 qPrintable(said));
+
+        // A selection of two rows of different lengths still decides, and says so.
+        int other = 1;
+        while (search.Tree(other).Fitness == best) ++other;
+        int shortRow = 1;
+        while (search.Tree(shortRow).Fitness != best) ++shortRow;
+        auto* grid = Find<TStringGrid>(app.Results, "SgOpt");
+        for (int row : {shortRow, other})
+            grid->selectionModel()->select(grid->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QVERIFY(
+            WithTreeWindow(Find<QPushButton>(app.Results, "BtnConsensus"), [](TTreeGrfFRM&) {}));
+        const QStringList lengths{QString::number(best),
+                                  QString::number(search.Tree(other).Fitness)};
+        QVERIFY2(app.Main.ProtocolLines()
+                     .at(app.Main.ProtocolLines().size() - 2)
+                     .contains(": 2 selected, lengths " + lengths.join(", ")),
+                 qPrintable(app.Main.ProtocolLines().at(app.Main.ProtocolLines().size() - 2)));
+    }
+
+    void ANewLoadDropsEveryResultOfTheEarlierData()
+    {
+        TApp app;
+        QVERIFY(app.Run(5));
+        Find<QPushButton>(app.Results, "BtnSupport")->click();
+        QPointer<TFrmSupport> support = app.Results.findChild<TFrmSupport*>();
+        QVERIFY(support && support->isVisible());
+        auto* seed = Find<QLabel>(app.Optimize, "LabelSeed");
+        auto* grown = Find<QProgressBar>(app.Optimize, "ProgressBar2");
+        QVERIFY(!seed->text().isEmpty());
+
+        Find<QPushButton>(app.Results, "BtnConsensus")->click();  // a window of its own
+        QPointer<TTreeGrfFRM> consensus;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* w = dynamic_cast<TTreeGrfFRM*>(top); w && w->isVisible()) consensus = w;
+        QVERIFY(consensus);
+
+        app.Ui.OpenAnswers.enqueue(QStringLiteral(VARNO_SOURCE_DIR "/examples/Beetles.txt"));
+        app.Main.Text1Click();
+        QTRY_VERIFY(support.isNull());
+        QTRY_VERIFY(consensus.isNull());
+        QVERIFY(!app.Results.Population());
+        QVERIFY(!app.Results.isVisible());
+        QCOMPARE(Find<TStringGrid>(app.Results, "SgOpt")->RowCount(), 1);
+        QVERIFY(Find<QLabel>(app.Results, "Label1")->text().isEmpty());
+        QVERIFY(seed->text().isEmpty());
+        QCOMPARE(grown->value(), grown->minimum());
+        // "Tree compatibility" has no old tree left to score on the new data.
+        const qsizetype lines = app.Main.ProtocolLines().size();
+        Find<QPushButton>(app.Results, "BtnCharFit")->click();
+        QCOMPARE(app.Main.ProtocolLines().size(), lines);
     }
 
     void SupportRunsInTheBackgroundThenShowsTheConsensus()
@@ -235,6 +335,22 @@ private slots:
                                 ->item(static_cast<int>(i))
                                 ->text()
                                 .startsWith(ChangeText(field, most->Changes[i])));
+                // The narrow column shows each change whole, wrapped where needed.
+                auto* list = Find<QListWidget>(w, "ChangesLST");
+                QApplication::processEvents();
+                bool wide = false;
+                for (int i = 0; i < list->count(); ++i) {
+                    const QRect r = list->visualItemRect(list->item(i));
+                    const QString text = list->item(i)->text();
+                    wide = wide || list->fontMetrics().horizontalAdvance(text) > r.width();
+                    QVERIFY2(r.right() <= list->viewport()->width(), qPrintable(text));
+                    QVERIFY2(list->fontMetrics()
+                                     .boundingRect(QRect(0, 0, r.width(), 10000),
+                                                   Qt::TextWrapAnywhere, text)
+                                     .height() <= r.height(),
+                             qPrintable(text));
+                }
+                QVERIFY(wide);  // else nothing needed wrapping
                 Find<QCheckBox>(w, "ChangesCBX")->click();
                 QVERIFY(w.Panel().ShowChanges);
                 Shoot(w, "changes-window.png");

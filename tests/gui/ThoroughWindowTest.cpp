@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 
 #include "app/Mainform.h"
 #include "data/StringGrid.h"
@@ -72,6 +73,15 @@ private slots:
         for (int k = 1; k <= population->TreeCount(); ++k)
             QCOMPARE(population->Tree(k).Fitness, static_cast<double>(core.BestLength()));
         QVERIFY(rows[1][2].startsWith("replicate "));
+        // The "found by" column has room for every text it holds.
+        const auto* list = Find<TStringGrid>(app.Results, "SgOpt");
+        QVERIFY(std::any_of(rows.begin() + 1, rows.end(), [&](const QStringList& row) {
+            return list->fontMetrics().horizontalAdvance(row[2]) >
+                   list->fontMetrics().horizontalAdvance("replicate 999, ratchet 99");
+        }));
+        for (size_t r = 1; r < rows.size(); ++r)
+            QVERIFY2(list->fontMetrics().horizontalAdvance(rows[r][2]) < list->ColWidth(2),
+                     qPrintable(rows[r][2]));
 
         const QStringList protocol = app.Main.ProtocolLines().mid(before);
         QVERIFY(protocol.join('\n').contains("Thorough search: random addition sequence"));
@@ -85,6 +95,33 @@ private slots:
         QFile saved(path);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll().count(';'), population->TreeCount());
+    }
+
+    void LongProgressTextsKeepTheWindowsWidth()
+    {
+        TApp app;
+        app.Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
+        app.Optimize.show();
+        QApplication::processEvents();
+        const int width = app.Optimize.width();
+        for (const char* name : {"Label4", "Label3"})
+            Find<QLabel>(app.Optimize, name)
+                ->setText(
+                    "replicate 1000 of 1000, best length 38021, 100 trees kept, "
+                    "ratchet 99 of 99");
+        QApplication::processEvents();
+        QCOMPARE(app.Optimize.width(), width);
+
+        // The results window keeps its default width with a long optimum too.
+        QVERIFY(app.Run(5));
+        QApplication::processEvents();
+        const int results = app.Results.width();
+        QCOMPARE(results, 973);
+        Find<QLabel>(app.Results, "Label1")->setText("Optimum = Minimum = 1234567.125 (proved)");
+        QApplication::processEvents();
+        QCOMPARE(app.Results.width(), results);
+        QVERIFY(Find<QPushButton>(app.Results, "BtnSupport")->geometry().right() <
+                app.Results.width());
     }
 
     void BadSettingsAreRefusedBeforeAnythingRuns()

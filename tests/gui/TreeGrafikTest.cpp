@@ -135,6 +135,12 @@ private slots:
                                                                          .arg(after.y())));
         QVERIFY(w.Panel().LabelStyle().FontHeight(w.Panel().CurrentLayout().Geometry) >= 11);
         keep("tree255-zoomed");
+        // Reset goes back to the fitting size, whichever zoom made it larger.
+        Find<QPushButton>(w, "ResetBTN")->click();
+        QCOMPARE(Find<TZoomScrollArea>(w, "TreeSCR")->Zoom(), 1.0);
+        QCOMPARE(Find<TGrfPaintBox>(w, "TreePBX")->size(), unzoomed);
+        wheel(before, 240, Qt::ControlModifier);
+        QVERIFY(Find<TZoomScrollArea>(w, "TreeSCR")->Zoom() > 1.4);
         // Zooming out stops at the fitting size.
         wheel(before, -2400, Qt::ControlModifier);
         QCOMPARE(Find<TZoomScrollArea>(w, "TreeSCR")->Zoom(), 1.0);

@@ -15,6 +15,7 @@ class TFakeUiServices final : public TUiServices {
 public:
     struct TDialogCall {
         QString Caption, Filter, InitialName, DefaultSuffix;
+        QString StartPath;  // where the real dialog would start
     };
 
     QQueue<QString> OpenAnswers;  // each open dialog takes the next answer
@@ -33,13 +34,13 @@ public:
     QString GetOpenFileName(QWidget*, const QString& caption, const QString& filter,
                             const QString& initialPath) override
     {
-        OpenCalls.append({caption, filter, initialPath, {}});
+        OpenCalls.append({caption, filter, initialPath, {}, {}});
         return OpenAnswers.isEmpty() ? QString() : OpenAnswers.dequeue();
     }
     QString GetSaveFileName(QWidget*, const QString& caption, const QString& filter,
                             const QString& initialName, const QString& defaultSuffix) override
     {
-        SaveCalls.append({caption, filter, initialName, defaultSuffix});
+        SaveCalls.append({caption, filter, initialName, defaultSuffix, SaveStartPath(initialName)});
         return SaveAnswers.isEmpty() ? QString() : SaveAnswers.dequeue();
     }
     // The filter each save dialog with several filters reports as picked
@@ -62,9 +63,11 @@ public:
         Errors.append(text);
         if (OnMessage) OnMessage();
     }
-    bool OpenInDefaultApplication(const QString& path) override
+    QString DefaultApplicationError = QStringLiteral("no application for this file");
+    bool OpenInDefaultApplication(const QString& path, QString* error) override
     {
         OpenedInApplication.append(path);
+        if (!DefaultApplicationAvailable) *error = DefaultApplicationError;
         return DefaultApplicationAvailable;
     }
     void SetClipboardImage(const QImage& image) override { ClipboardImage = image; }
