@@ -331,6 +331,12 @@ void TNexusMatrixParser::LateTaxaCommand(const TNexusCommand& c)
         for (const QString& name : names)
             cells.push_back(std::move(M.Cells[static_cast<size_t>(M.Taxa.indexOf(name))]));
         M.Cells = std::move(cells);
+        QMap<QPair<int, int>, std::vector<int>> sets;
+        for (auto it = M.CellSets.cbegin(); it != M.CellSets.cend(); ++it)
+            sets.insert(
+                qMakePair(static_cast<int>(names.indexOf(M.Taxa[it.key().first])), it.key().second),
+                it.value());
+        M.CellSets = std::move(sets);
         M.Taxa = names;
         M.Notes
             << QStringLiteral("NEXUS: line %1: taxa in the order of the TAXA block.").arg(c.Line);
@@ -471,6 +477,11 @@ bool TNexusMatrixParser::ReadCell(const TNexusTokens& t, size_t& i, std::vector<
             bool ok = true;
             const int cell = CellOf(ch, token.Line, static_cast<int>(row.size()), taxon, &ok);
             if (!ok) return false;
+            if (ch == Match && taxon > 0) {  // the first taxon's set too
+                const auto set = M.CellSets.constFind(qMakePair(0, static_cast<int>(row.size())));
+                if (set != M.CellSets.constEnd())
+                    M.CellSets.insert(qMakePair(taxon, static_cast<int>(row.size())), set.value());
+            }
             CountCell(cell, row.size());
             row.push_back(cell);
         }
@@ -506,6 +517,11 @@ bool TNexusMatrixParser::ReadCell(const TNexusTokens& t, size_t& i, std::vector<
         const int cell = states.size() == 1 && !anyMissing ? *states.begin()
                          : close == ')'                    ? NexusPolymorphic
                                                            : NexusUncertain;
+        if (cell < 0 && !anyMissing && states.size() > 1) {
+            std::vector<int> set(states.begin(), states.end());
+            std::sort(set.begin(), set.end());
+            M.CellSets.insert(qMakePair(taxon, static_cast<int>(row.size())), std::move(set));
+        }
         CountCell(cell, row.size());
         row.push_back(cell);
         return true;
