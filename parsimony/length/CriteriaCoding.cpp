@@ -209,6 +209,112 @@ TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCr
     return coding;
 }
 
+std::optional<std::int64_t> MinimumSteps(const TReversibleCharacter& ch)
+{
+    const int n = ch.StateCount;
+    TInclusion all;
+    for (int s = 0; s < n; ++s) all.Include(s);
+    const bool unordered = ch.Criterion == TCriterion::Unordered;
+    std::vector<int> parent = ch.Parent;
+    if (ch.Criterion == TCriterion::Ordered)
+        for (int s = 0; s < n; ++s) parent.push_back(s - 1);
+    // Below[s]: s and the states below it.
+    std::vector<TInclusion> below(static_cast<size_t>(n));
+    if (!unordered)
+        for (int s = 0; s < n; ++s)
+            for (int a = s; a >= 0; a = parent[static_cast<size_t>(a)])
+                below[static_cast<size_t>(a)].Include(s);
+    auto span = [&](const TInclusion& set) {  // the connected part holding set
+        TInclusion out = set;
+        if (unordered || set.Count() < 2) return out;
+        for (int s = 0; s < n; ++s)
+            if (parent[static_cast<size_t>(s)] >= 0 &&
+                !(set & below[static_cast<size_t>(s)]).IsEmpty() &&
+                !(set - below[static_cast<size_t>(s)]).IsEmpty())
+                out.Include(s), out.Include(parent[static_cast<size_t>(s)]);
+        return out;
+    };
+    auto steps = [&](const TInclusion& chosen) -> std::int64_t {
+        if (chosen.IsEmpty()) return 0;
+        if (unordered) return chosen.Count() - 1;
+        std::int64_t edges = 0;
+        for (int s = 0; s < n; ++s)
+            if (parent[static_cast<size_t>(s)] >= 0 &&
+                !(chosen & below[static_cast<size_t>(s)]).IsEmpty() &&
+                !(chosen - below[static_cast<size_t>(s)]).IsEmpty())
+                ++edges;
+        return edges;
+    };
+    TInclusion forced;
+    std::vector<TInclusion> sets;
+    for (const TInclusion& cell : ch.Cells) {
+        if (cell.IsEmpty() || cell == all) continue;
+        if (cell.Count() == 1)
+            forced |= cell;
+        else
+            sets.push_back(span(cell));
+    }
+    std::vector<int> free;
+    for (const TInclusion& set : sets)
+        if ((set & forced).IsEmpty())
+            for (int s = 0; s < n; ++s)
+                if (set.Contains(s) && !forced.Contains(s) &&
+                    std::find(free.begin(), free.end(), s) == free.end())
+                    free.push_back(s);
+    if (free.size() > 16) return std::nullopt;
+    std::int64_t best = -1;
+    for (std::uint32_t pick = 0; pick < (std::uint32_t{1} << free.size()); ++pick) {
+        TInclusion chosen = forced;
+        for (size_t k = 0; k < free.size(); ++k)
+            if (pick >> k & 1) chosen.Include(free[k]);
+        if (!std::all_of(sets.begin(), sets.end(),
+                         [&](const TInclusion& set) { return !(set & chosen).IsEmpty(); }))
+            continue;
+        const std::int64_t m = steps(chosen);
+        if (best < 0 || m < best) best = m;
+    }
+    return best;
+}
+
+std::int64_t BushSteps(const TReversibleCharacter& ch)
+{
+    const int n = ch.StateCount;
+    TInclusion all;
+    for (int s = 0; s < n; ++s) all.Include(s);
+    std::vector<int> parent = ch.Parent;
+    if (ch.Criterion == TCriterion::Ordered)
+        for (int s = 0; s < n; ++s) parent.push_back(s - 1);
+    std::vector<TInclusion> below(static_cast<size_t>(n));
+    if (ch.Criterion != TCriterion::Unordered)
+        for (int s = 0; s < n; ++s)
+            for (int a = s; a >= 0; a = parent[static_cast<size_t>(a)])
+                below[static_cast<size_t>(a)].Include(s);
+    // Steps from state r to a set: the state-tree edges between r and the
+    // set's connected part (unordered: 0 or 1).
+    auto cost = [&](int r, const TInclusion& set) -> std::int64_t {
+        if (set.Contains(r)) return 0;
+        if (ch.Criterion == TCriterion::Unordered) return 1;
+        std::int64_t edges = 0;
+        for (int s = 0; s < n; ++s)
+            if (parent[static_cast<size_t>(s)] >= 0 &&
+                below[static_cast<size_t>(s)].Contains(r) !=
+                    !(set & below[static_cast<size_t>(s)]).IsEmpty() &&
+                (below[static_cast<size_t>(s)].Contains(r)
+                     ? (set - below[static_cast<size_t>(s)]) == set
+                     : (set & below[static_cast<size_t>(s)]) == set))
+                ++edges;
+        return edges;
+    };
+    std::int64_t best = -1;
+    for (int r = 0; r < n; ++r) {
+        std::int64_t g = 0;
+        for (const TInclusion& cell : ch.Cells)
+            if (!cell.IsEmpty() && cell != all) g += cost(r, cell);
+        if (best < 0 || g < best) best = g;
+    }
+    return std::max<std::int64_t>(best, 0);
+}
+
 TTree RootedAt(const TTree& tree, int object)
 {
     const int t = tree.TipCount();

@@ -41,6 +41,16 @@ struct TCriteriaCoding {
 // in a line under ordered, more than 256 states) and step matrices.
 TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCriterion> chosen);
 
+// The fewest steps a reversible character takes on any tree (m): the state
+// tree's edges (unordered: the states) joining the fewest states that meet
+// every cell, a set cell read as the connected part holding it. None when
+// set cells leave more than 16 states to try.
+std::optional<std::int64_t> MinimumSteps(const TReversibleCharacter& character);
+
+// The steps of a reversible character on a bush (g): every object's cell
+// joined to one state, the cheapest; "?" cells cost nothing.
+std::int64_t BushSteps(const TReversibleCharacter& character);
+
 // The same binary tree rooted on the branch above the tip of object, so
 // that object is the outgroup; the tree as it is when object is no tip or
 // the tree has fewer than three tips. Derived fields are derived again.

@@ -221,6 +221,23 @@ TEST(Batch, ScoreUnderTheCriteria)
                 lengths)
                 << criterion << " rooted at " << outgroup;
     }
+    // charfit: steps under each criterion, compatible at the fewest steps on any tree.
+    r = RunBatch({"charfit", data, trees});
+    EXPECT_EQ(r.Out,
+              "Characters\tNo of states\tEvolutionary steps\tCompatibility\tHomoplasy\r\n"
+              "Character 1\t3\t3\tno\tyes\r\nCharacter 2\t2 + ?\t1\tyes\tno\r\n"
+              "Character 3\t3\t4\tno\tyes\r\nCharacter 4\t4\t3\tyes\tno\r\n")
+        << r.Err.toStdString();
+    // stats: m, s and g under each criterion (g on a bush from its cheapest state).
+    r = RunBatch({"stats", data, trees});
+    EXPECT_EQ(r.Out,
+              "Character\tm\ts\tg\tCI\tRI\tRC\tHI\r\n"
+              "Character 1\t2\t3\t3\t0.6667\t0\t0\t0.3333\r\n"
+              "Character 2\t1\t1\t1\t1\t\u2014\t\u2014\t0\r\n"
+              "Character 3\t2\t4\t4\t0.5\t0\t0\t0.5\r\n"
+              "Character 4\t3\t3\t4\t1\t1\t1\t0\r\n"
+              "Tree\t8\t11\t12\t0.7273\t0.25\t0.1818\t0.2727\r\n")
+        << r.Err.toStdString();
     // Camin-Sokal on the stars, as before the criteria: no criteria lines.
     r = RunBatch({"score", data, trees, "--criterion", "irreversible"});
     EXPECT_EQ(r.Exit, 0);

@@ -112,6 +112,12 @@ TEST(Criteria, NexusTypesAndSetsScoreAsSankoffOnTheCharacters)
                 const TTreeLinks links = LinksOf(tree);
                 const std::vector<std::int64_t> steps = ReferenceSteps(expected, links.View());
                 const std::vector<double> ours = scorer.CharacterSteps(tree, true);
+                for (int c = 1; c <= characters.Count(); ++c) {
+                    const std::optional<std::int64_t> m = MinimumSteps(expected[c]);
+                    if (m) ASSERT_LE(*m, steps[static_cast<size_t>(c)]) << "seed " << seed;
+                    ASSERT_GE(BushSteps(expected[c]), steps[static_cast<size_t>(c)])
+                        << "seed " << seed << " character " << c;
+                }
                 for (int c = 1; c <= characters.Count(); ++c)
                     ASSERT_EQ(ours[static_cast<size_t>(c)],
                               static_cast<double>(steps[static_cast<size_t>(c)]))
@@ -219,9 +225,53 @@ TEST(Criteria, SourcesAndRefusals)
                              "here reads: give it another type in the file, or choose one "
                              "criterion for all characters (--criterion)."));
     EXPECT_TRUE(CodeCriteria(nexus->Data, TCriterion::Unordered).Ok());
+    // The model keeps them; a cell edited loses its set, as it is no longer the file's.
+    TModel model;
+    model.AssignMatrix(nexus->Data, false);
+    EXPECT_EQ(model.Data().Criteria.ByCharacter, given.ByCharacter);
+    model.SetCell(2, 2, QStringLiteral("1"));
+    EXPECT_EQ(model.Criteria.SetOf(2, 2), nullptr);
+    EXPECT_NE(model.Criteria.SetOf(2, 1), nullptr);
     EXPECT_TRUE(nexus->Notes.contains(QStringLiteral(
         "NEXUS: under the reversible criteria the 3 polymorphic and uncertain cells of several "
         "states are read as those states (uncertainty, as TNT and PAUP* read them); irreversible "
         "characters read them as \"?\".")))
         << nexus->Notes.join('\n').toStdString();
+}
+
+// The fewest steps on any tree, worked by hand: the states (unordered) or
+// the state tree's edges (ordered, state tree) that join the fewest states
+// meeting every cell; and the steps on a bush, from its cheapest state.
+TEST(Criteria, MinimumAndBushStepsByHand)
+{
+    struct TCase {
+        TCriterion Criterion;
+        int States;
+        std::vector<int> Parent;
+        std::vector<std::vector<int>> Cells;
+        std::int64_t M, G;
+    };
+    const std::vector<TCase> cases = {
+        {TCriterion::Unordered, 4, {}, {{0}, {1}, {3}, {}}, 2, 2},
+        {TCriterion::Unordered, 4, {}, {{0}, {0, 1}, {1, 2}, {2, 3}}, 1, 2},  // {0, 2}
+        {TCriterion::Ordered, 5, {}, {{0}, {4}, {2}}, 4, 4},
+        {TCriterion::Ordered, 5, {}, {{1}, {0, 3}, {3, 4}}, 2, 2},  // widened {0..3}: 1 and 3
+        {TCriterion::StateTreeReversible, 4, {-1, 0, 0, 0}, {{1}, {2}, {3}}, 3, 3},
+        {TCriterion::StateTreeReversible, 4, {-1, 0, 0, 0}, {{1}, {1, 2}, {1, 3}}, 0, 0},
+        {TCriterion::StateTreeReversible, 4, {-1, 0, 1, 1}, {{2}, {3}, {0, 2}}, 2, 2},
+    };
+    for (size_t k = 0; k < cases.size(); ++k) {
+        const TCase& t = cases[k];
+        TReversibleCharacter ch;
+        ch.Criterion = t.Criterion;
+        ch.StateCount = t.States;
+        ch.Parent = t.Parent;
+        ch.Cells.Resize(static_cast<int>(t.Cells.size()));
+        for (size_t o = 0; o < t.Cells.size(); ++o)
+            for (int s : t.Cells[o]) ch.Cells[static_cast<int>(o) + 1].Include(s);
+        const std::optional<std::int64_t> m = MinimumSteps(ch);
+        ASSERT_TRUE(m.has_value()) << "case " << k;
+        EXPECT_EQ(*m, t.M) << "case " << k;
+        EXPECT_EQ(BushSteps(ch), t.G) << "case " << k;
+    }
 }
