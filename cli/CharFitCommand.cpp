@@ -11,15 +11,18 @@
 #include "parsimony/treefiles/TreeFile.h"
 
 namespace {
-const QString CharFitUsage = QStringLiteral("charfit FILE TREE.nwk [-o OUT]");
+const QString CharFitUsage = QStringLiteral("charfit FILE TREE.nwk [-o OUT] [--criterion C]");
 
 int RunCharFit(const QStringList& rawArgs)
 {
-    const TResult<TBatchArgs> parsed = TBatchArgs::Read(rawArgs, {QStringLiteral("-o")}, {});
+    const TResult<TBatchArgs> parsed =
+        TBatchArgs::Read(rawArgs, {QStringLiteral("-o"), QStringLiteral("--criterion")}, {});
     if (!ArgsFit(parsed, CharFitUsage, 2)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     const QString dataPath = args.Positional().at(0);
     const QString treePath = args.Positional().at(1);
+    std::optional<TCriterion> chosen;
+    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
 
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TResult<TMatrixData> loaded = LoadDataFile(dataPath);
@@ -40,7 +43,23 @@ int RunCharFit(const QStringList& rawArgs)
                         .arg(treePath, tree.Error()));
         return ExitFailure;
     }
-    const std::vector<QStringList> rows = CharFitTable(*tree, field);
+    // A NEXUS file's types, or the chosen criterion; Camin-Sokal alone as always.
+    std::vector<QStringList> rows;
+    if (chosen || m.Criteria.Given()) {
+        const TResult<TCriteriaCoding> coding = CodeCriteria(m, chosen);
+        if (Failed(coding)) return ExitFailure;
+        if (coding->AnyReversible()) {
+            if (tree->TipCount() != m.ObjectCount) {
+                WriteStderr(
+                    QStringLiteral("The reversible criteria need every object in the "
+                                   "tree."));
+                return ExitFailure;
+            }
+            for (const QString& line : coding->Lines) WriteStderr(line);
+            rows = CriteriaFitTable(*tree, field, *coding);
+        }
+    }
+    if (rows.empty()) rows = CharFitTable(*tree, field);
     return WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextTable(rows)) ? ExitOk
                                                                                 : ExitFailure;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "data/TextFile.h"
+#include "parsimony/length/Criterion.h"
 
 namespace {
 // "a, b or c"
@@ -207,4 +208,26 @@ bool OutputsAreSafe(const QStringList& inputs, const QStringList& outputs)
 bool OutputsAreWritable(const QStringList& inputs, const QStringList& outputs)
 {
     return OutputsAreFine(inputs, outputs, true);
+}
+
+TResult<std::optional<TCriterion>> ReadCriterionOption(const TBatchArgs& args)
+{
+    if (!args.Has(QStringLiteral("--criterion"))) return std::optional<TCriterion>();
+    const TResult<TCriterion> read = ParseCriterion(args.Value(QStringLiteral("--criterion")));
+    if (!read) return TFailure(read.Error());
+    return std::optional<TCriterion>(*read);
+}
+
+TResult<int> ReadOutgroupOption(const TBatchArgs& args, const std::vector<QString>& names,
+                                int objectCount)
+{
+    if (!args.Has(QStringLiteral("--outgroup"))) return 1;
+    const QString name = args.Value(QStringLiteral("--outgroup"));
+    for (int o = 1; o <= objectCount && o < static_cast<int>(names.size()); ++o)
+        if (names[static_cast<size_t>(o)] == name) return o;
+    return TFailure(
+        QStringLiteral("Unknown outgroup \"%1\": it is none of the data's %2 objects (names "
+                       "as in the file's first column, letter case counting).")
+            .arg(name)
+            .arg(objectCount));
 }

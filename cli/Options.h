@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "cli/BatchCommand.h"
+#include "data/CharacterCriteria.h"
 #include "data/Result.h"
 
 // Positional arguments and "--name value" options.
@@ -64,6 +65,13 @@ TResult<std::optional<double>> ReadSecondsOption(const TBatchArgs& args, const Q
 // the refusal ("layout": Unknown layout "x": use lines, title or none.).
 TResult<int> ReadChoiceOption(const TBatchArgs& args, const QString& option, const QString& what,
                               const QStringList& choices, const QString& fallback);
+// "--criterion irreversible|reversible|ordered|unordered": none when absent
+// (then the file's types hold, irreversible for text files and workbooks).
+TResult<std::optional<TCriterion>> ReadCriterionOption(const TBatchArgs& args);
+// "--outgroup NAME": the object's number (1..), the first object when absent.
+TResult<int> ReadOutgroupOption(const TBatchArgs& args, const std::vector<QString>& names,
+                                int objectCount);
+
 // The sentence refusing a value that none of the readers above fits:
 // The option OPTION needs NEEDS, not "GIVEN".
 QString OptionRefusal(const QString& option, const QString& needs, const QString& given);

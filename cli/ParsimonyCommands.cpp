@@ -14,6 +14,7 @@
 #include "parsimony/evolutionary/EvolutionaryJob.h"
 #include "parsimony/evolutionary/OptimizeRun.h"
 #include "parsimony/evolutionary/TreeTable.h"
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/treefiles/Newick.h"
 #include "parsimony/treefiles/NexusTrees.h"
 #include "parsimony/treefiles/TreeFile.h"
@@ -23,7 +24,8 @@ namespace {
 const QString ParsimonyUsage = QStringLiteral(
     "parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] [--newick OUT] "
     "[--nexus OUT] [--table OUT] [--protocol OUT]");
-const QString ScoreUsage = QStringLiteral("score FILE TREES.nwk [--no-missing]");
+const QString ScoreUsage = QStringLiteral(
+    "score FILE TREES.nwk [--no-missing] [--criterion C] [--outgroup NAME] [--protocol OUT]");
 
 int RunParsimony(const QStringList& rawArgs)
 {
@@ -113,20 +115,86 @@ int RunParsimony(const QStringList& rawArgs)
     return ExitOk;
 }
 
+// Every tree scored under each character's criterion: Camin-Sokal for the
+// irreversible ones, the reversible kernels for the others.
+int ScoreUnderCriteria(const TBatchArgs& args, const TMatrixData& data, const TTreeFile& read,
+                       const TCriteriaCoding& coding, bool missing)
+{
+    std::optional<int> outgroup;
+    if (args.Has(QStringLiteral("--outgroup"))) {
+        int o = 1;
+        if (!TakeOption(ReadOutgroupOption(args, coding.CaminSokal.Names, data.ObjectCount), &o))
+            return ExitFailure;
+        outgroup = o;
+    }
+    QStringList protocol = coding.Lines;
+    if (outgroup)
+        protocol << QStringLiteral(" Every tree rooted at the outgroup %1 before it is scored.")
+                        .arg(coding.CaminSokal.Names[*outgroup]);
+    if (coding.AnyReversible())
+        for (const QString& line : protocol) WriteStderr(line);
+    TCriteriaScorer scorer(coding);
+    QStringList lengths;
+    for (size_t k = 0; k < read->Trees.size(); ++k) {
+        const TNewickTree& newick = read->Trees[k];
+        const bool binary =
+            std::all_of(newick.Nodes.begin(), newick.Nodes.end(),
+                        [](const auto& n) { return n.Children.empty() || n.Children.size() == 2; });
+        if (!binary) {
+            WriteStderr(QStringLiteral("Tree %1 is not binary: the reversible criteria score "
+                                       "binary trees only; resolve its polytomies, or score it "
+                                       "with --criterion irreversible.")
+                            .arg(k + 1));
+            return ExitFailure;
+        }
+        TResult<TTree> tree = NewickToTree(newick, coding.CaminSokal.Names, data.ObjectCount);
+        if (!tree) {
+            WriteStderr(QStringLiteral("Tree %1: %2").arg(k + 1).arg(tree.Error()));
+            return ExitFailure;
+        }
+        TTree scored = outgroup ? RootedAt(*tree, *outgroup) : *tree;
+        lengths << FormatShortest(scorer.Length(scored, missing), QLatin1Char('.'));
+    }
+    const QString protocolPath = args.Value(QStringLiteral("--protocol"));
+    if (!protocolPath.isEmpty() && !WriteOutput(protocolPath, EncodeTextLines(protocol)))
+        return ExitFailure;
+    WriteStdoutLines(lengths);
+    return ExitOk;
+}
+
 int RunScore(const QStringList& rawArgs)
 {
-    const TResult<TBatchArgs> parsed =
-        TBatchArgs::Read(rawArgs, {}, {QStringLiteral("--no-missing")});
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
+        rawArgs,
+        {QStringLiteral("--criterion"), QStringLiteral("--outgroup"), QStringLiteral("--protocol")},
+        {QStringLiteral("--no-missing")});
     if (!ArgsFit(parsed, ScoreUsage, 2)) return ExitUsage;
     const TBatchArgs& args = *parsed;
+    std::optional<TCriterion> chosen;
+    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
+    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("--protocol"))}))
+        return ExitFailure;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
     if (Failed(loaded)) return ExitFailure;
     const TMatrixData& data = *loaded;
     const TTreeFile read = ReadTreeFile(args.Positional().at(1));
     if (Failed(read)) return ExitFailure;
+    const bool missing = !args.Has(QStringLiteral("--no-missing"));
+    // A NEXUS file's types, or the chosen criterion; Camin-Sokal alone is
+    // counted as it always was (polytomies included).
+    QStringList protocol;
+    if (chosen || data.Criteria.Given() || args.Has(QStringLiteral("--outgroup")) ||
+        args.Has(QStringLiteral("--protocol"))) {
+        const TResult<TCriteriaCoding> coding = CodeCriteria(data, chosen);
+        if (Failed(coding)) return ExitFailure;
+        if (coding->AnyReversible() || args.Has(QStringLiteral("--outgroup"))) {
+            for (const QString& line : StateLimitLines(coding->CaminSokal)) WriteStderr(line);
+            return ScoreUnderCriteria(args, data, read, *coding, missing);
+        }
+        protocol = coding->Lines;
+    }
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     for (const QString& line : StateLimitLines(field)) WriteStderr(line);
-    const bool missing = !args.Has(QStringLiteral("--no-missing"));
     QStringList lengths;
     for (size_t k = 0; k < read->Trees.size(); ++k) {
         const TNewickTree& newick = read->Trees[k];
@@ -155,6 +223,9 @@ int RunScore(const QStringList& rawArgs)
         EvaluateTree(*tree, field, missing);
         lengths << FormatShortest(tree->Fitness, QLatin1Char('.'));
     }
+    const QString protocolPath = args.Value(QStringLiteral("--protocol"));
+    if (!protocolPath.isEmpty() && !WriteOutput(protocolPath, EncodeTextLines(protocol)))
+        return ExitFailure;
     WriteStdoutLines(lengths);
     return ExitOk;
 }

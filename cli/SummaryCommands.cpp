@@ -5,10 +5,12 @@
 
 #include "cli/BatchCommand.h"
 #include "cli/Options.h"
+#include "data/NexusReader.h"
 #include "data/Path.h"
 #include "data/TextFile.h"
 #include "data/Workbook.h"
 #include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/summaries/BranchChanges.h"
 #include "parsimony/summaries/Bremer.h"
 #include "parsimony/summaries/Consensus.h"
@@ -20,7 +22,8 @@
 namespace {
 const QString ConsensusUsage = QStringLiteral(
     "consensus TREES.nwk [--strict|--majority|--semistrict] [--compatible] [-o OUT]");
-const QString StatsUsage = QStringLiteral("stats FILE TREE.nwk [--no-missing] [-o OUT]");
+const QString StatsUsage =
+    QStringLiteral("stats FILE TREE.nwk [--no-missing] [-o OUT] [--criterion C]");
 const QString ChangesUsage = QStringLiteral("changes FILE TREE.nwk [--no-missing] [-o OUT]");
 const QString SupportUsage = QStringLiteral(
     "support FILE --method jackknife|bootstrap|bremer [--bremer] [--replicates R] [--seed S] "
@@ -119,8 +122,51 @@ int RunTreeTable(
                : ExitFailure;
 }
 
+// stats under each character's criterion: a NEXUS file's types or --criterion.
+int RunCriteriaStats(const TBatchArgs& args, std::optional<TCriterion> chosen)
+{
+    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
+    TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
+    if (Failed(loaded)) return ExitFailure;
+    const TResult<TCriteriaCoding> coding = CodeCriteria(*loaded, chosen);
+    if (Failed(coding)) return ExitFailure;
+    TNewickTrees read;
+    if (!ReadTrees(args.Positional().at(1), &read)) return ExitFailure;
+    const TSField field =
+        BuildPathSets(loaded->DataMatrix, loaded->ObjectCount, loaded->CharacterCount);
+    TResult<TTree> tree = NewickToTree(read.Trees.front(), field.Names, loaded->ObjectCount);
+    if (!tree) {
+        WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
+                        .arg(args.Positional().at(1), tree.Error()));
+        return ExitFailure;
+    }
+    DeriveTopology(*tree);
+    if (coding->AnyReversible()) {
+        if (tree->TipCount() != loaded->ObjectCount) {
+            WriteStderr(QStringLiteral("The reversible criteria need every object in the tree."));
+            return ExitFailure;
+        }
+        for (const QString& line : coding->Lines) WriteStderr(line);
+    }
+    const bool missing = !args.Has(QStringLiteral("--no-missing"));
+    const TResult<TFitStatistics> stats = CriteriaFitStatistics(*tree, field, *coding, missing);
+    if (Failed(stats)) return ExitFailure;
+    return WriteOutput(args.Value(QStringLiteral("-o")),
+                       EncodeTextTable(FitStatisticsTable(*stats, field)))
+               ? ExitOk
+               : ExitFailure;
+}
+
 int RunStats(const QStringList& rawArgs)
 {
+    const TResult<TBatchArgs> parsed =
+        TBatchArgs::Read(rawArgs, {QStringLiteral("-o"), QStringLiteral("--criterion")},
+                         {QStringLiteral("--no-missing")});
+    if (!ArgsFit(parsed, StatsUsage, 2)) return ExitUsage;
+    std::optional<TCriterion> chosen;
+    if (!TakeOption(ReadCriterionOption(*parsed), &chosen)) return ExitUsage;
+    // Only a NEXUS file gives criteria; other files are counted as always.
+    if (chosen || IsNexusPath(parsed->Positional().at(0))) return RunCriteriaStats(*parsed, chosen);
     return RunTreeTable(rawArgs, StatsUsage,
                         [](const TTree& tree, const TSField& field, bool missing) {
                             return FitStatisticsTable(FitStatistics(tree, field, missing), field);

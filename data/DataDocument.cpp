@@ -30,6 +30,7 @@ TMatrixData TDataDocument::Release()
     data.ObjectCount = Model.ObjectCount;
     data.CharacterCount = Model.CharacterCount;
     data.Symbols = std::move(Model.SourceSymbols);
+    data.Criteria = std::move(Model.Criteria);
     Model.AssignMatrix(TMatrixData(), false);
     LastLoad = TLoadReport();
     return data;

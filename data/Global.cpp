@@ -28,6 +28,7 @@ void TModel::AssignMatrix(TMatrixData data, bool fromExcel)
     CharacterCount = data.CharacterCount;
     FromExcel = fromExcel;
     SourceSymbols = std::move(data.Symbols);
+    Criteria = std::move(data.Criteria);
     ResizeCharField();
     Revision = NextRevision();
 }
@@ -35,6 +36,7 @@ void TModel::AssignMatrix(TMatrixData data, bool fromExcel)
 void TModel::SetCell(int c, int o, const QString& text)
 {
     DataMatrix.at(static_cast<size_t>(c)).at(static_cast<size_t>(o)) = CutCell(text);
+    Criteria.CellSets.remove(qMakePair(c, o));
     Revision = NextRevision();
 }
 
@@ -57,6 +59,7 @@ TMatrixData TModel::Data() const
 {
     TMatrixData data{DataMatrix, ObjectCount, CharacterCount};
     data.Symbols = SourceSymbols;
+    data.Criteria = Criteria;
     return data;
 }
 

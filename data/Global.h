@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "data/CharacterCriteria.h"
 #include "data/Inclusion.h"
 #include "data/Numbered.h"
 
@@ -63,6 +64,8 @@ struct TMatrixData {
     int FirstCutColumn = -1;
     int FirstCutRow = -1;
     TSourceSymbols Symbols{};
+    // The criteria and set cells a NEXUS file gives; empty for other files.
+    TCharacterCriteria Criteria{};
 
     // Stores text (cut to MaxCellLength) at DataMatrix[column][row] and counts a cut.
     void SetCell(size_t column, size_t row, const QString& text);
@@ -78,6 +81,8 @@ struct TModel {
     bool FromExcel = false;
     // Looked up by state name, so cells edited since stay safe: a new name has none.
     TSourceSymbols SourceSymbols{};
+    // What the file said of criteria and set cells; an edited cell loses its set.
+    TCharacterCriteria Criteria{};
     TBoolMatrix CompatMatrix;
     TDynRealMatrix ResultMatrix;
 

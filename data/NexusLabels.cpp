@@ -194,6 +194,12 @@ void TNexusMatrixParser::LateTaxaCommand(const TNexusCommand& c)
         for (const QString& name : names)
             cells.push_back(std::move(M.Cells[static_cast<size_t>(M.Taxa.indexOf(name))]));
         M.Cells = std::move(cells);
+        QMap<QPair<int, int>, std::vector<int>> sets;
+        for (auto it = M.CellSets.cbegin(); it != M.CellSets.cend(); ++it)
+            sets.insert(
+                qMakePair(static_cast<int>(names.indexOf(M.Taxa[it.key().first])), it.key().second),
+                it.value());
+        M.CellSets = std::move(sets);
         M.Taxa = names;
         M.Notes
             << QStringLiteral("NEXUS: line %1: taxa in the order of the TAXA block.").arg(c.Line);

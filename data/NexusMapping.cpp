@@ -290,6 +290,16 @@ TReadResult MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule)
         std::vector<int> parent(static_cast<size_t>(nSym), Absent);
         TRule rule = rStar;
         QString ruleText;
+        TCriterion criterion = TCriterion::Unordered;
+        if (type == QLatin1String("ord") || type == QLatin1String("ordered"))
+            criterion = TCriterion::Ordered;
+        else if (type.startsWith(QLatin1String("irrev")) || type.startsWith(QLatin1String("dollo")))
+            criterion = TCriterion::Irreversible;
+        else if (m.UserTypes.contains(type) && m.UserTypes[type].IsStateTree)
+            criterion = TCriterion::StateTreeReversible;
+        else if (m.UserTypes.contains(type))
+            out.Criteria.StepMatrices.insert(c, m.UserTypes[type].Name);
+        out.Criteria.ByCharacter.push_back(criterion);
         if (m.UserTypes.contains(type) && m.UserTypes[type].IsStateTree) {
             parent = treeOf[type];
             rule = rTree;
@@ -369,6 +379,13 @@ TReadResult MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule)
                         QStringLiteral(" (%1)").arg(StateName(QString(m.Symbols.at(s)), &changed));
                     changed = true;
                 }
+        for (int o = 1; o <= nTax; ++o)
+            if (const auto set = m.CellSets.constFind(qMakePair(o - 1, c - 1));
+                set != m.CellSets.constEnd()) {
+                QStringList states;
+                for (int k : set.value()) states << names[k];
+                out.Criteria.CellSets.insert(qMakePair(c, o), states);
+            }
         if (anyLabel) labelled.push_back(c);
         if (changed) renamed.push_back(c);
 
@@ -472,6 +489,18 @@ TReadResult MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule)
     if (const QString counts = CountsByCharacter(uncertain); !counts.isEmpty())
         lines << QStringLiteral("NEXUS: uncertain cells read as \"?\", by character: %1.")
                      .arg(counts);
+    if (std::any_of(out.Criteria.ByCharacter.begin(), out.Criteria.ByCharacter.end(),
+                    [](TCriterion k) { return k != TCriterion::Irreversible; }))
+        lines << QStringLiteral(
+            "NEXUS: scored under the file's types (score): unord as unordered (Fitch), ord as "
+            "ordered (Wagner), CSTREE as a state tree counted reversibly, irrev and Dollo as "
+            "irreversible.");
+    if (!out.Criteria.CellSets.isEmpty())
+        lines << QStringLiteral(
+                     "NEXUS: under the reversible criteria the %1 polymorphic and uncertain cells "
+                     "of several states are read as those states (uncertainty, as TNT and PAUP* "
+                     "read them); irreversible characters read them as \"?\".")
+                     .arg(out.Criteria.CellSets.size());
     if (!unknownTypes.isEmpty())
         lines
             << QStringLiteral(

@@ -7,6 +7,8 @@
 //   TReadResult read = MapNexusMatrix(*m, TNexusRootRule::FirstObject);
 //   if (read) ... read->Data, read->Notes
 #include <QHash>
+#include <QMap>
+#include <QPair>
 #include <QStringList>
 #include <vector>
 
@@ -37,7 +39,10 @@ struct TNexusMatrix {
     QHash<QString, TNexusUserType> UserTypes;  // by lower-case name
     std::vector<int> PolymorphicCells;         // per character: cells as (01)
     std::vector<int> UncertainCells;           // per character: cells as {01}, ambiguity codes
-    QStringList Notes;                         // warnings met while reading
+    // (taxon, character), both from 0 -> the symbols of a (01) or {01} cell
+    // of several states; ambiguity codes and sets holding "?" are not kept.
+    QMap<QPair<int, int>, std::vector<int>> CellSets;
+    QStringList Notes;  // warnings met while reading
 };
 
 // Reads the TAXA, DATA/CHARACTERS, ASSUMPTIONS, SETS and PAUP blocks; other
@@ -54,7 +59,10 @@ enum class TNexusRootRule { FirstObject, LowestState };
 // long for a cell's path are shortened, each kept apart from the others; a
 // state tree that still cannot be written in cells fails the read. Notes
 // receives the matrix's notes and one line per mapping rule applied and per
-// warning. Data.Symbols keeps every state's symbol.
+// warning. Data.Symbols keeps every state's symbol; Data.Criteria each
+// character's criterion by its type (unord: unordered, ord: ordered, irrev
+// and Dollo: irreversible, CSTREE: state tree reversible) and the set cells
+// by state name.
 TReadResult MapNexusMatrix(const TNexusMatrix& matrix, TNexusRootRule rootRule);
 
 // "1-3, 5, 8-9" for 1-based numbers in increasing order.

@@ -384,6 +384,11 @@ bool TNexusMatrixParser::ReadCell(const TNexusTokens& t, size_t& i, std::vector<
             bool ok = true;
             const int cell = CellOf(ch, token.Line, static_cast<int>(row.size()), taxon, &ok);
             if (!ok) return false;
+            if (ch == Match && taxon > 0) {  // the first taxon's set too
+                const auto set = M.CellSets.constFind(qMakePair(0, static_cast<int>(row.size())));
+                if (set != M.CellSets.constEnd())
+                    M.CellSets.insert(qMakePair(taxon, static_cast<int>(row.size())), set.value());
+            }
             CountCell(cell, row.size());
             row.push_back(cell);
         }
@@ -419,6 +424,11 @@ bool TNexusMatrixParser::ReadCell(const TNexusTokens& t, size_t& i, std::vector<
         const int cell = states.size() == 1 && !anyMissing ? *states.begin()
                          : close == ')'                    ? NexusPolymorphic
                                                            : NexusUncertain;
+        if (cell < 0 && !anyMissing && states.size() > 1) {
+            std::vector<int> set(states.begin(), states.end());
+            std::sort(set.begin(), set.end());
+            M.CellSets.insert(qMakePair(taxon, static_cast<int>(row.size())), std::move(set));
+        }
         CountCell(cell, row.size());
         row.push_back(cell);
         return true;

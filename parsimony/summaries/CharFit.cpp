@@ -28,3 +28,26 @@ std::vector<QStringList> CharFitTable(TTree& tree, const TSField& charField)
     }
     return rows;
 }
+
+std::vector<QStringList> CriteriaFitTable(TTree& tree, const TSField& charField,
+                                          const TCriteriaCoding& coding)
+{
+    std::vector<QStringList> rows = CharFitTable(tree, charField);
+    TCriteriaScorer scorer(coding);
+    const std::vector<double> steps = scorer.CharacterSteps(tree, true);
+    for (size_t k = 0; k < coding.ReversibleCharacters.size(); ++k) {
+        const int c = coding.ReversibleCharacters[k];
+        const long long own = std::llround(steps[static_cast<size_t>(c)]);
+        const std::optional<std::int64_t> m =
+            MinimumSteps(coding.Reversible[static_cast<int>(k) + 1]);
+        QStringList& row = rows[static_cast<size_t>(c)];
+        row[2] = QString::number(own);
+        row[3] = !m          ? QStringLiteral("?")
+                 : own == *m ? QStringLiteral("yes")
+                             : QStringLiteral("no");
+        row[4] = !m          ? QStringLiteral("?")
+                 : own == *m ? QStringLiteral("no")
+                             : QStringLiteral("yes");
+    }
+    return rows;
+}

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <vector>
 
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/length/MakeTree.h"
 
 // "Characters", "No of states", "Evolutionary steps", "Compatibility", "Homoplasy".
@@ -17,3 +18,10 @@ QStringList CharFitHeader();
 // character is counted on the same node states whatever rule the search used;
 // afterwards its fits and Fitness are those of that rule.
 std::vector<QStringList> CharFitTable(TTree& tree, const TSField& charField);
+
+// The same under each character's criterion (coding of the same data as
+// charField): a reversible character's steps are counted reversibly and it
+// is compatible when they are its fewest on any tree (MinimumSteps; "?"
+// when that is not worked out).
+std::vector<QStringList> CriteriaFitTable(TTree& tree, const TSField& charField,
+                                          const TCriteriaCoding& coding);

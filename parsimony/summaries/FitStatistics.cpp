@@ -62,6 +62,33 @@ TFitStatistics FitStatistics(const TTree& tree, const TSField& field, bool missi
     return stats;
 }
 
+TResult<TFitStatistics> CriteriaFitStatistics(TTree tree, const TSField& field,
+                                              const TCriteriaCoding& coding, bool missingData)
+{
+    TFitStatistics stats = FitStatistics(tree, field, missingData);
+    TCriteriaScorer scorer(coding);
+    const std::vector<double> steps = scorer.CharacterSteps(tree, missingData);
+    for (size_t k = 0; k < coding.ReversibleCharacters.size(); ++k) {
+        const int c = coding.ReversibleCharacters[k];
+        const TReversibleCharacter& ch = coding.Reversible[static_cast<int>(k) + 1];
+        const std::optional<std::int64_t> m = MinimumSteps(ch);
+        if (!m)
+            return TFailure(QStringLiteral("Character %1: its polymorphic and uncertain cells "
+                                           "leave too many states to work out its fewest steps.")
+                                .arg(c));
+        stats.Characters[static_cast<size_t>(c)] = {
+            *m, static_cast<std::int64_t>(std::llround(steps[static_cast<size_t>(c)])),
+            BushSteps(ch)};
+    }
+    stats.Total = TCharacterFit();
+    for (size_t c = 1; c < stats.Characters.size(); ++c) {
+        stats.Total.M += stats.Characters[c].M;
+        stats.Total.S += stats.Characters[c].S;
+        stats.Total.G += stats.Characters[c].G;
+    }
+    return stats;
+}
+
 double ConsistencyIndex(const TCharacterFit& f)
 {
     return f.S == 0 ? 1.0 : static_cast<double>(f.M) / static_cast<double>(f.S);

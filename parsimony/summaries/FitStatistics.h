@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "data/Result.h"
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/length/MakeTree.h"
 
 struct TCharacterFit {
@@ -34,6 +36,13 @@ struct TFitStatistics {
 TFitStatistics FitStatistics(const TTree& tree, const TSField& field, bool missingData);
 // m and g of character c alone.
 TCharacterFit CharacterRange(const TSField& field, int c, int objectCount, bool missingData);
+
+// The same under each character's criterion (coding of the same data as
+// field): a reversible character's m is its fewest steps on any tree
+// (MinimumSteps), s its steps on the tree and g its steps on a bush
+// (BushSteps). Refused when some m cannot be worked out.
+TResult<TFitStatistics> CriteriaFitStatistics(TTree tree, const TSField& field,
+                                              const TCriteriaCoding& coding, bool missingData);
 
 double ConsistencyIndex(const TCharacterFit& f);               // m / s; 1 when s = 0
 std::optional<double> RetentionIndex(const TCharacterFit& f);  // (g - s) / (g - m); none when g = m

@@ -176,3 +176,104 @@ TEST(Batch, BadArgumentsAndBadFilesAreRefused)
     EXPECT_TRUE(r.Err.contains(QStringLiteral("Tree 1: The tree lacks the object")))
         << r.Err.toStdString();
 }
+
+// score under a NEXUS file's types, hand-worked: unordered 3 + 1, ordered 4,
+// the state tree ((0,1)2)3 reversibly 3 on both trees; every criterion
+// chosen for all, the outgroup and the refusals.
+TEST(Batch, ScoreUnderTheCriteria)
+{
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("mixed.nex"));
+    WriteText(data, QStringLiteral("#NEXUS\nbegin data; dimensions ntax=5 nchar=4; "
+                                   "format symbols=\"0123\";\nmatrix\nA 0000\nB 1(01)11\n"
+                                   "C 2122\nD 2{12}23\nE 0?03\n;\nend;\nbegin assumptions;\n"
+                                   "usertype tr (cstree) = ((0,1)2)3;\n"
+                                   "typeset * t = unord: 1 2, ord: 3, tr: 4;\nend;\n"));
+    const QString trees = dir.filePath(QStringLiteral("t.nwk"));
+    WriteText(trees, QStringLiteral("((A,B),(C,(D,E)));\n(A,(B,(C,(D,E))));\n"));
+    const QString bush = dir.filePath(QStringLiteral("bush.nwk"));
+    WriteText(bush, QStringLiteral("(A,B,C,D,E);\n"));
+    const QString text = dir.filePath(QStringLiteral("mixed.txt"));
+    WriteText(text, QStringLiteral("Taxon\tc1\nA\tx\nB\tx\nC\ty[x]\nD\ty\nE\ty\n"));
+
+    TBatchRun r = RunBatch({"score", data, trees});
+    EXPECT_EQ(r.Exit, 0) << r.Err.toStdString();
+    EXPECT_EQ(r.Out, "11\n11\n");
+    const QString err = QString::fromUtf8(r.Err);
+    for (const char* line :
+         {" 1 character state tree, reversible: character 4",
+          " 1 character ordered (Wagner): "
+          "character 3",
+          " 2 characters unordered (Fitch): characters 1-2",
+          " Under the reversible criteria the length does not depend on the root.",
+          " 2 polymorphic or uncertain cells read as sets of states (uncertainty: the set's "
+          "cheapest state counts, as TNT and PAUP* read them)."})
+        EXPECT_TRUE(err.contains(QString::fromUtf8(line))) << line << "\n" << err.toStdString();
+    const std::vector<std::pair<const char*, QByteArray>> chosen = {{"unordered", "10\n10\n"},
+                                                                    {"reversible", "11\n11\n"}};
+    for (const auto& [criterion, lengths] : chosen) {
+        r = RunBatch({"score", data, trees, "--criterion", criterion});
+        EXPECT_EQ(r.Out, lengths) << criterion << r.Err.toStdString();
+        for (const char* outgroup : {"C", "E"})
+            EXPECT_EQ(
+                RunBatch({"score", data, trees, "--criterion", criterion, "--outgroup", outgroup})
+                    .Out,
+                lengths)
+                << criterion << " rooted at " << outgroup;
+    }
+    // charfit: steps under each criterion, compatible at the fewest steps on any tree.
+    r = RunBatch({"charfit", data, trees});
+    EXPECT_EQ(r.Out,
+              "Characters\tNo of states\tEvolutionary steps\tCompatibility\tHomoplasy\r\n"
+              "Character 1\t3\t3\tno\tyes\r\nCharacter 2\t2 + ?\t1\tyes\tno\r\n"
+              "Character 3\t3\t4\tno\tyes\r\nCharacter 4\t4\t3\tyes\tno\r\n")
+        << r.Err.toStdString();
+    // stats: m, s and g under each criterion (g on a bush from its cheapest state).
+    r = RunBatch({"stats", data, trees});
+    EXPECT_EQ(r.Out,
+              "Character\tm\ts\tg\tCI\tRI\tRC\tHI\r\n"
+              "Character 1\t2\t3\t3\t0.6667\t0\t0\t0.3333\r\n"
+              "Character 2\t1\t1\t1\t1\t\u2014\t\u2014\t0\r\n"
+              "Character 3\t2\t4\t4\t0.5\t0\t0\t0.5\r\n"
+              "Character 4\t3\t3\t4\t1\t1\t1\t0\r\n"
+              "Tree\t8\t11\t12\t0.7273\t0.25\t0.1818\t0.2727\r\n")
+        << r.Err.toStdString();
+    // Camin-Sokal on the stars, as before the criteria: no criteria lines.
+    r = RunBatch({"score", data, trees, "--criterion", "irreversible"});
+    EXPECT_EQ(r.Exit, 0);
+    EXPECT_EQ(r.Err, QByteArray());
+    // A text file is irreversible unless chosen; the root matters there.
+    EXPECT_EQ(RunBatch({"score", text, trees}).Out, "1\n1\n");
+    EXPECT_EQ(RunBatch({"score", text, trees, "--outgroup", "C"}).Out, "2\n2\n");
+    EXPECT_EQ(RunBatch({"score", text, trees, "--criterion", "unordered", "--outgroup", "C"}).Out,
+              "1\n1\n");
+    const QString protocol = dir.filePath(QStringLiteral("p.txt"));
+    r = RunBatch({"score", text, trees, "--protocol", protocol});
+    EXPECT_EQ(r.Out, "1\n1\n");
+    EXPECT_EQ(ReadText(protocol), QStringLiteral("Criteria:\r\n 1 character irreversible: "
+                                                 "character 1\r\n"));
+
+    const std::vector<std::tuple<QStringList, int, const char*>> refused = {
+        {{"score", data, trees, "--criterion", "fitch"},
+         2,
+         "Unknown criterion \"fitch\": use irreversible, reversible, ordered or unordered.\n"},
+        {{"score", data, trees, "--outgroup", "Z"},
+         1,
+         "Unknown outgroup \"Z\": it is none of the data's 5 objects (names as in the file's "
+         "first column, letter case counting).\n"},
+        {{"score", data, trees, "--criterion", "ordered"},
+         1,
+         "Character 1: its states are not in a line (state 0 has 2 states right below it), so it "
+         "cannot be scored ordered; the reversible criterion reads a branching state tree.\n"},
+        {{"score", data, bush},
+         1,
+         "Tree 1 is not binary: the reversible criteria score binary trees only; resolve its "
+         "polytomies, or score it with --criterion irreversible.\n"},
+    };
+    for (const auto& [args, exit, message] : refused) {
+        r = RunBatch(args);
+        EXPECT_EQ(r.Exit, exit) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.Err.endsWith(message)) << r.Err.toStdString();
+        EXPECT_TRUE(r.Out.isEmpty());
+    }
+}

@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <iostream>
+#include <random>
 
 #include "data/DataFile.h"
 #include "data/MatrixExport.h"
@@ -21,7 +23,9 @@
 #include "data/Path.h"
 #include "data/TextFile.h"
 #include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/treefiles/NexusTrees.h"
+#include "tests/parsimony/TreeTestSupport.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -30,6 +34,7 @@ QT_END_NAMESPACE
 namespace {
 const QString Python = QStringLiteral("/usr/bin/python3");
 const QString Mix = QStringLiteral("/usr/lib/phylip/bin/mix");
+const QString Pars = QStringLiteral("/usr/lib/phylip/bin/pars");
 const QString PeerScript = QStringLiteral(VARNO_SOURCE_DIR "/tests/parsimony/peers/peer_io.py");
 
 struct TRun {
@@ -163,6 +168,88 @@ TEST(PeerPrograms, MixCountsOurLengthsOnOurPhylipExport)
                 << trees[static_cast<qsizetype>(k)].toStdString();
         }
     }
+}
+
+// Topology only, as PHYLIP's user trees take it: "((t1,t2),t3);".
+QString Topology(const TTreeLinks& links, int v)
+{
+    if (v < links.Tips) return QStringLiteral("t%1").arg(links.TipObject[static_cast<size_t>(v)]);
+    const auto& c = links.Child[static_cast<size_t>(v)];
+    return QLatin1Char('(') + Topology(links, c[0]) + QLatin1Char(',') + Topology(links, c[1]) +
+           QLatin1Char(')');
+}
+
+// Unordered multistate characters: pars's Fitch lengths are ours on random
+// matrices with "?" and random trees.
+TEST(PeerPrograms, ParsCountsOurUnorderedLengths)
+{
+    if (!QFileInfo(Pars).isExecutable())
+        GTEST_SKIP() << "PHYLIP's pars is not installed (apt-get install phylip)";
+    std::mt19937_64 rng(20261209);
+    auto between = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(rng);
+    };
+    int agreed = 0, compared = 0;
+    for (int matrix = 0; matrix < 12; ++matrix) {
+        const int objects = between(4, 24), characters = between(1, 30);
+        TMatrixData data;
+        data.ObjectCount = objects;
+        data.CharacterCount = characters;
+        data.DataMatrix.assign(static_cast<size_t>(characters) + 1,
+                               TPart(static_cast<size_t>(objects) + 1));
+        QByteArray infile =
+            QByteArray::number(objects) + ' ' + QByteArray::number(characters) + '\n';
+        for (int o = 1; o <= objects; ++o) {
+            const QString name = QStringLiteral("t%1").arg(o);
+            data.DataMatrix[0][static_cast<size_t>(o)] = name;
+            infile += name.leftJustified(10).toLatin1();
+            for (int c = 1; c <= characters; ++c) {
+                const int states = 2 + (c * 7 + matrix) % 5;  // 2 to 6 states
+                const QString cell = between(0, 9) == 0 ? QStringLiteral("?")
+                                                        : QString::number(between(0, states - 1));
+                data.DataMatrix[static_cast<size_t>(c)][static_cast<size_t>(o)] = cell;
+                infile += cell.toLatin1();
+            }
+            infile += '\n';
+        }
+        const TResult<TCriteriaCoding> coding = CodeCriteria(data, TCriterion::Unordered);
+        ASSERT_TRUE(coding.Ok()) << coding.Error().toStdString();
+        TCriteriaScorer scorer(*coding);
+        std::vector<TTree> trees;
+        QByteArray intree;
+        for (int k = 0; k < 4; ++k) {
+            trees.push_back(RandomTree(rng, objects));
+            intree +=
+                Topology(LinksOf(trees.back()), LinksOf(trees.back()).Root).toLatin1() + ";\n";
+        }
+        QTemporaryDir dir;
+        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("infile")), infile));
+        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("intree")), intree));
+        QProcess pars;
+        pars.setWorkingDirectory(dir.path());
+        pars.start(Pars, {});
+        pars.write("U\nY\n7\n");  // user trees; accept; a seed for its tests between trees
+        pars.closeWriteChannel();
+        ASSERT_TRUE(pars.waitForFinished(60000));
+        QFile out(dir.filePath(QStringLiteral("outfile")));
+        ASSERT_TRUE(out.open(QIODevice::ReadOnly))
+            << "pars wrote no outfile: " << pars.readAllStandardOutput().toStdString();
+        const QString text = QString::fromLatin1(out.readAll());
+        std::vector<double> lengths;
+        const QRegularExpression total(QStringLiteral("requires a total of\\s+([0-9.]+)"));
+        for (auto it = total.globalMatch(text); it.hasNext();)
+            lengths.push_back(it.next().captured(1).toDouble());
+        ASSERT_EQ(lengths.size(), trees.size())
+            << text.toStdString() << pars.readAllStandardOutput().toStdString();
+        for (size_t k = 0; k < trees.size(); ++k) {
+            ++compared;
+            const double ours = scorer.Length(trees[k], true);
+            agreed += ours == lengths[k];
+            EXPECT_EQ(ours, lengths[k]) << "matrix " << matrix << " tree " << k + 1 << "\n"
+                                        << infile.toStdString() << intree.toStdString();
+        }
+    }
+    std::cout << "pars and we agree on " << agreed << " of " << compared << " lengths\n";
 }
 
 TEST(PeerPrograms, BiopythonAndDendropyReadOurFiles)

@@ -1,0 +1,38 @@
+#pragma once
+// Which criterion a file gives each character, and the cells it gives as a
+// set of states. Kept beside the matrix: the cells themselves stay in
+// pointer notation (a set cell reads "?" there, as Camin-Sokal counts it).
+//
+//   TMatrixData data = ...;                    // from a NEXUS file
+//   if (data.Criteria.Given()) data.Criteria.ByCharacter[c - 1] ...;
+//   const QStringList* set = data.Criteria.SetOf(c, o);  // names of (01), {01}
+#include <QMap>
+#include <QPair>
+#include <QStringList>
+#include <vector>
+
+enum class TCriterion {
+    Irreversible,         // Camin-Sokal on the state tree: changes only away from the root
+    StateTreeReversible,  // additive: a change costs the state-tree edges between the two states
+    Ordered,              // Wagner: the states in a line, a change costs their distance
+    Unordered             // Fitch: every change costs one step
+};
+
+struct TCharacterCriteria {
+    // [c - 1] per character; empty when the file names none (text files,
+    // workbooks).
+    std::vector<TCriterion> ByCharacter;
+    // (character, object) -> the state names of a polymorphic or uncertain
+    // cell, which the matrix holds as "?".
+    QMap<QPair<int, int>, QStringList> CellSets;
+    // Character -> the step matrix type the file gives it, which no
+    // criterion here reads (ByCharacter says unordered for it).
+    QMap<int, QString> StepMatrices;
+
+    bool Given() const { return !ByCharacter.empty(); }
+    const QStringList* SetOf(int c, int o) const
+    {
+        const auto it = CellSets.constFind(qMakePair(c, o));
+        return it == CellSets.constEnd() ? nullptr : &it.value();
+    }
+};
