@@ -292,10 +292,11 @@ void TFrmMain::UserGuide1Click()
                                    places.join(QLatin1Char('\n')));
         return;
     }
-    if (!Ctx.Ui.OpenInDefaultApplication(guide))
-        Ctx.Ui.ShowError(this, QStringLiteral("No application could be started to show the user "
-                                              "guide %1.")
-                                   .arg(guide));
+    if (QString error; !Ctx.Ui.OpenInDefaultApplication(guide, &error))
+        Ctx.Ui.ShowError(this,
+                         QStringLiteral("No application could be started to show the user "
+                                        "guide %1.%2")
+                             .arg(guide, error.isEmpty() ? QString() : QLatin1Char(' ') + error));
 }
 
 void TFrmMain::FormCreate()
