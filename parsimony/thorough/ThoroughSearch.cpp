@@ -272,7 +272,8 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
         const std::int64_t start = length;
         const std::string bestKey = CanonicalKey(best);
         for (const TThoroughResult& other : fusing) {
-            if (shared.Stop.load()) break;
+            if ((cancel && cancel->load()) || (Set.TimeLimit > 0 && elapsed() >= Set.TimeLimit))
+                break;
             if (CanonicalKey(other.Tree) == bestKey) continue;
             TCompactTree a = best;
             const std::int64_t la = FuseInto(fuser, a, length, other.Tree);
@@ -288,10 +289,11 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
         }
         if (length >= start) return false;
         TRandom rng(ReplicateSeed(Set.Seed ^ 0x5EC7F05Eull, round));
+        const int mismatchesBefore = fuser.Mismatches();
         fuser.Load(best);
         fuser.Climb(TSwapRule::Tbr, rng, &shared.Stop);
         TThoroughResult found{fuser.Tree(), fuser.Length(), 0, 0};
-        MismatchCount += fuser.Mismatches();
+        MismatchCount += fuser.Mismatches() - mismatchesBefore;
         if (fuser.FullLength(found.Tree) != found.Length) ++MismatchCount;
         found.FusedInRound = round;
         pool.Offer(found);
