@@ -3,7 +3,12 @@
 // lengths), for every character a random branching state tree rooted at
 // state 0, and changes along the branches that only ever move from a state to
 // one derived from it (irreversible; parallel gains give homoplasy). Some
-// cells are "?". Writes the tab-separated text the program reads, every cell
+// cells are "?". For homoplastic sets, --noise redraws a share of the cells
+// at random among the character's states (lowers CI and RI alike) and
+// --conflict lets a share of the characters evolve on other random trees
+// (conflicting signal: many local optima, as in real matrices);
+// --patchy gives a share of the objects many "?" (fragmentary fossils).
+// Writes the tab-separated text the program reads, every cell
 // in pointer notation with its full path, e.g. "s3[s1[s0[]]]".
 //
 //   varno-generate --objects 255 --characters 300 --seed 1 -o data.txt
@@ -31,6 +36,10 @@ struct TOptions {
     int MaxStates = 6;       // states per character: 2..MaxStates
     double Missing = 0.02;   // share of "?" cells
     double Changes = 1.6;    // expected changes per derived state of a character
+    double Noise = 0;        // share of cells redrawn at random
+    double Patchy = 0;       // share of objects with half their cells "?"
+    double Conflict = 0;     // share of characters evolving on another tree
+    int OtherTrees = 4;      // how many other trees
     std::string Output;      // empty: standard output
     std::string TreeOutput;  // the true tree as Newick, if wanted
 };
@@ -113,6 +122,14 @@ bool ParseArgs(int argc, char** argv, TOptions& o)
             o.Missing = std::atof(v);
         else if (a == "--changes" && (v = value()))
             o.Changes = std::atof(v);
+        else if (a == "--noise" && (v = value()))
+            o.Noise = std::atof(v);
+        else if (a == "--conflict" && (v = value()))
+            o.Conflict = std::atof(v);
+        else if (a == "--other-trees" && (v = value()))
+            o.OtherTrees = std::atoi(v);
+        else if (a == "--patchy" && (v = value()))
+            o.Patchy = std::atof(v);
         else if (a == "-o" && (v = value()))
             o.Output = v;
         else if (a == "--tree" && (v = value()))
@@ -121,7 +138,8 @@ bool ParseArgs(int argc, char** argv, TOptions& o)
             return false;
     }
     return o.Objects >= 2 && o.Characters >= 1 && o.MaxStates >= 2 && o.Missing >= 0 &&
-           o.Missing < 1 && o.Changes > 0;
+           o.Missing < 1 && o.Changes > 0 && o.Noise >= 0 && o.Noise <= 1 && o.Patchy >= 0 &&
+           o.Patchy <= 1 && o.Conflict >= 0 && o.Conflict <= 1 && o.OtherTrees >= 1;
 }
 }  // namespace
 
@@ -131,15 +149,30 @@ int main(int argc, char** argv)
     if (!ParseArgs(argc, argv, opt)) {
         std::cerr
             << "usage: varno-generate [--objects N] [--characters C] [--seed S] [--max-states K]\n"
-               "                      [--missing SHARE] [--changes MEAN] [-o FILE] [--tree FILE]\n";
+               "                      [--missing SHARE] [--changes MEAN] [--noise SHARE]\n"
+               "                      [--patchy SHARE] [--conflict SHARE] [--other-trees K]\n"
+               "                      [-o FILE] [--tree FILE]\n";
         return 2;
     }
     TRandom rng(opt.Seed);
-    const TSimTree tree = YuleTree(rng, opt.Objects);
+    const TSimTree trueTree = YuleTree(rng, opt.Objects);
     double total = 0;
-    for (double l : tree.Length) total += l;
+    for (double l : trueTree.Length) total += l;
+    // The knobs draw only when set, so older arguments give the same files.
+    std::vector<double> missingOf(static_cast<size_t>(opt.Objects) + 1, opt.Missing);
+    if (opt.Patchy > 0)
+        for (int o = 1; o <= opt.Objects; ++o)
+            if (Unit(rng) < opt.Patchy) missingOf[static_cast<size_t>(o)] = 0.5;
+    std::vector<TSimTree> others;
+    std::vector<double> otherTotal;
+    if (opt.Conflict > 0)
+        for (int k = 0; k < opt.OtherTrees; ++k) {
+            others.push_back(YuleTree(rng, opt.Objects));
+            otherTotal.push_back(0);
+            for (double l : others.back().Length) otherTotal.back() += l;
+        }
 
-    const size_t vertices = tree.Parent.size();
+    const size_t vertices = trueTree.Parent.size();
     // cells[c][o]: the text of object o for character c.
     std::vector<std::vector<std::string>> cells(
         static_cast<size_t>(opt.Characters),
@@ -155,7 +188,15 @@ int main(int argc, char** argv)
         }
         // Rate per unit of branch length: characters differ in how fast they
         // change, from clean to quite homoplastic.
-        const double rate = opt.Changes * (states - 1) * (0.3 + 1.4 * Unit(rng)) / total;
+        const TSimTree* on = &trueTree;
+        double length = total;
+        if (opt.Conflict > 0 && Unit(rng) < opt.Conflict) {
+            const int k = rng.Below(opt.OtherTrees);
+            on = &others[static_cast<size_t>(k)];
+            length = otherTotal[static_cast<size_t>(k)];
+        }
+        const TSimTree& tree = *on;
+        const double rate = opt.Changes * (states - 1) * (0.3 + 1.4 * Unit(rng)) / length;
         for (size_t v = 0; v < vertices; ++v) {  // parents come before children
             int s = tree.Parent[v] < 0 ? 0 : state[static_cast<size_t>(tree.Parent[v])];
             if (tree.Parent[v] >= 0) {
@@ -171,14 +212,15 @@ int main(int argc, char** argv)
             const int o = tree.TipOf[v];
             if (o == 0) continue;
             std::string text;
-            if (Unit(rng) < opt.Missing) {
+            int cell = state[v];
+            if (opt.Noise > 0 && Unit(rng) < opt.Noise) cell = rng.Below(states);
+            if (Unit(rng) < missingOf[static_cast<size_t>(o)]) {
                 text = "?";
             } else {
                 // Full path: the cell alone fixes every ancestor of its state.
                 text = "[]";
                 std::vector<int> path;
-                for (int s = state[v]; s >= 0; s = parent[static_cast<size_t>(s)])
-                    path.push_back(s);
+                for (int s = cell; s >= 0; s = parent[static_cast<size_t>(s)]) path.push_back(s);
                 for (auto it = path.rbegin(); it != path.rend(); ++it)
                     text =
                         "s" + std::to_string(*it) + (it == path.rbegin() ? text : "[" + text + "]");
@@ -209,7 +251,7 @@ int main(int argc, char** argv)
     }
     if (!opt.TreeOutput.empty()) {
         std::ofstream f(opt.TreeOutput, std::ios::binary);
-        f << Newick(tree, 0) << ";\n";
+        f << Newick(trueTree, 0) << ";\n";
         if (!f) {
             std::cerr << "varno-generate: cannot write " << opt.TreeOutput << "\n";
             return 1;

@@ -22,7 +22,7 @@ namespace {
 const QString SearchUsage = QStringLiteral(
     "search FILE [--seed S] [--threads T] [--time-limit SECONDS] [--replicates R] "
     "[--target LENGTH] [--max-trees K] [--hits H] [--ratchet N] [--no-missing] [--newick OUT] "
-    "[--progress]");
+    "[--progress] [--strategy ratchet|driven] [--no-fuse] [--no-drift]");
 const QString MergeUsage =
     QStringLiteral("merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing]");
 
@@ -63,8 +63,10 @@ int RunSearch(const QStringList& rawArgs)
         rawArgs,
         {QStringLiteral("--seed"), QStringLiteral("--threads"), QStringLiteral("--time-limit"),
          QStringLiteral("--replicates"), QStringLiteral("--target"), QStringLiteral("--max-trees"),
-         QStringLiteral("--hits"), QStringLiteral("--ratchet"), QStringLiteral("--newick")},
-        {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
+         QStringLiteral("--hits"), QStringLiteral("--ratchet"), QStringLiteral("--newick"),
+         QStringLiteral("--strategy")},
+        {QStringLiteral("--no-missing"), QStringLiteral("--progress"), QStringLiteral("--no-fuse"),
+         QStringLiteral("--no-drift")});
     if (!ArgsFit(parsed, SearchUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     TThoroughSettings settings;
@@ -90,6 +92,19 @@ int RunSearch(const QStringList& rawArgs)
                     &settings.TimeLimit) ||
         !TakeOption(ReadSeedOption(args, ClockSeed()), &settings.Seed))
         return ExitUsage;
+    int strategy = 0;
+    if (!TakeOption(ReadChoiceOption(args, QStringLiteral("--strategy"), QStringLiteral("strategy"),
+                                     {QStringLiteral("ratchet"), QStringLiteral("driven")},
+                                     QStringLiteral("ratchet")),
+                    &strategy))
+        return ExitUsage;
+    settings.Strategy = strategy == 1 ? TThoroughStrategy::Driven : TThoroughStrategy::Ratchet;
+    settings.Fuse = !args.Has(QStringLiteral("--no-fuse"));
+    settings.Drift = !args.Has(QStringLiteral("--no-drift"));
+    if (settings.Strategy != TThoroughStrategy::Driven && (!settings.Fuse || !settings.Drift)) {
+        WriteStderr(QStringLiteral("--no-fuse and --no-drift belong to --strategy driven."));
+        return ExitUsage;
+    }
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
     const QString newick = args.Value(QStringLiteral("--newick"));
     if (!OutputsAreWritable(args.Positional(), {newick})) return ExitFailure;
@@ -125,6 +140,19 @@ int RunSearch(const QStringList& rawArgs)
     auto oldTerm = std::signal(SIGTERM, OnInterrupt);
     job.Observe([&](const TThoroughProgress& p) {
         if (!progress) return;
+        if (!p.Phase.isEmpty()) {
+            WriteStderr(
+                QStringLiteral("Best length %1, %2, replicate %3 of %4, hits %5, %6 trees kept, "
+                               "%7 s")
+                    .arg(p.BestLength)
+                    .arg(p.Phase)
+                    .arg(p.Replicate)
+                    .arg(p.Replicates)
+                    .arg(p.Hits)
+                    .arg(p.TreesKept)
+                    .arg(QString::number(p.Elapsed, 'f', 1)));
+            return;
+        }
         WriteStderr(QStringLiteral("Best length %1, replicate %2 of %3, %4 trees kept, %5 s")
                         .arg(p.BestLength)
                         .arg(p.Replicate)

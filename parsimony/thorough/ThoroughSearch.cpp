@@ -9,11 +9,14 @@
 #include <unordered_set>
 
 #include "parsimony/length/PackedStates.h"
+#include "parsimony/thorough/ThoroughFuse.h"
 #include "parsimony/thorough/ThoroughScorer.h"
 
 QString TThoroughResult::How() const
 {
+    if (FusedInRound > 0) return QStringLiteral("fusing after round %1").arg(FusedInRound);
     if (Iteration == 0) return QStringLiteral("replicate %1, addition + TBR").arg(Replicate);
+    if (Drifted) return QStringLiteral("replicate %1, drift %2").arg(Replicate).arg(Iteration);
     return QStringLiteral("replicate %1, ratchet %2").arg(Replicate).arg(Iteration);
 }
 
@@ -28,6 +31,18 @@ std::uint64_t ReplicateSeed(std::uint64_t master, int replicate)
 
 bool TTreePool::Offer(const TCompactTree& tree, std::int64_t length, int replicate, int iteration)
 {
+    TThoroughResult r;
+    r.Tree = tree;
+    r.Length = length;
+    r.Replicate = replicate;
+    r.Iteration = iteration;
+    return Offer(r);
+}
+
+bool TTreePool::Offer(const TThoroughResult& result)
+{
+    const TCompactTree& tree = result.Tree;
+    const std::int64_t length = result.Length;
     if (Best >= 0 && length > Best) return false;
     if (Best < 0 || length < Best) {
         Best = length;
@@ -38,7 +53,7 @@ bool TTreePool::Offer(const TCompactTree& tree, std::int64_t length, int replica
     std::string key = CanonicalKey(tree);
     if (std::find(Keys.begin(), Keys.end(), key) != Keys.end()) return false;
     Keys.push_back(std::move(key));
-    List.push_back({tree, length, replicate, iteration});
+    List.push_back(result);
     return true;
 }
 
@@ -72,6 +87,13 @@ TStatus TThoroughSearch::Validate() const
         return TFailure(QStringLiteral("The number of trees to keep must be at least 1."));
     if (Set.RatchetIterations < 0)
         return TFailure(QStringLiteral("The number of ratchet iterations cannot be negative."));
+    if (Set.RoundSize < 1 || Set.FusePool < 2)
+        return TFailure(
+            QStringLiteral("A round needs at least 1 replicate and fusing at least 2 trees."));
+    if (Set.DriftSteps < 0 || Set.DriftMoves < 1 || !(Set.DriftRfd > 0 && Set.DriftRfd <= 1))
+        return TFailure(
+            QStringLiteral("Drift needs 0 or more steps, at least 1 move and a "
+                           "relative fit difference above 0 and at most 1."));
     return {};
 }
 
@@ -107,11 +129,12 @@ TOutcome RunReplicate(int r, TShared& shared)
     scorer.SetWeights(shared.Base);
     TTreePool pool(set.MaxTrees);
     TOutcome out;
+    std::optional<TTreeDrift> drifter;
     auto finish = [&](bool complete) {
         out.Trees = pool.Trees();
         out.Best = pool.Length();
         out.Complete = complete;
-        out.Mismatches = scorer.Mismatches();
+        out.Mismatches = scorer.Mismatches() + (drifter ? drifter->Mismatches() : 0);
         return out;
     };
     auto reached = [&] {
@@ -132,7 +155,29 @@ TOutcome RunReplicate(int r, TShared& shared)
     std::vector<int> weights(static_cast<size_t>(characters) + 1, 1);
     const std::uint64_t share =
         static_cast<std::uint64_t>(std::clamp(set.RatchetShare, 0.0, 1.0) * 1000000.0);
+    const bool drift = set.Strategy == TThoroughStrategy::Driven && set.Drift;
+    TDriftSettings driftSet{set.DriftSteps, set.DriftRfd, set.DriftMoves};
     for (int it = 1; it <= set.RatchetIterations; ++it) {
+        if (drift && it % 2 == 0) {
+            // Drift, then TBR under the real weights, kept as a ratchet step is.
+            if (!drifter)
+                drifter.emplace(*shared.Packed, *shared.Layout, set.Weights, set.MissingData);
+            drifter->Run(scorer, rng, driftSet, &shared.Stop);
+            if (shared.Stop.load()) break;
+            scorer.Climb(TSwapRule::Tbr, rng, &shared.Stop);
+            if (scorer.Length() <= bestLength) {
+                bestLength = scorer.Length();
+                best = scorer.Tree();
+                TThoroughResult found{best, bestLength, r + 1, it};
+                found.Drifted = true;
+                pool.Offer(found);
+                shared.Report(bestLength);
+            } else {
+                scorer.Load(best);
+            }
+            if (shared.Stop.load() || reached()) break;
+            continue;
+        }
         // Up-weight a random share of the characters, climb, then climb
         // again under the real weights from where that led.
         for (int c = 1; c <= characters; ++c) {
@@ -191,12 +236,20 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
     std::mutex lock;
     std::condition_variable wake;
     std::atomic<int> next{0};
+    // The driven search opens its rounds one by one: replicates below `open` may run.
+    const bool driven = Set.Strategy == TThoroughStrategy::Driven;
+    std::atomic<int> open{driven ? std::min(Set.RoundSize, Set.Replicates) : Set.Replicates};
     std::vector<std::thread> workers;
     for (int k = 0; k < ThreadCount; ++k)
         workers.emplace_back([&] {
             for (;;) {
                 const int r = next.fetch_add(1);
                 if (r >= Set.Replicates || shared.Stop.load()) return;
+                if (r >= open.load()) {
+                    std::unique_lock<std::mutex> guard(lock);
+                    wake.wait(guard, [&] { return r < open.load() || shared.Stop.load(); });
+                    if (shared.Stop.load()) return;
+                }
                 TOutcome outcome = RunReplicate(r, shared);
                 std::lock_guard<std::mutex> guard(lock);
                 outcomes[static_cast<size_t>(r)] = std::move(outcome);
@@ -206,12 +259,64 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
 
     TTreePool pool(Set.MaxTrees);
     int hits = 0;
+    std::vector<TThoroughResult> fusing;
+    int round = 0;
+    TThoroughScorer fuser(packed, Set.MissingData);
+    fuser.SetWeights(&base);
+    // Fuses the best tree with every tree kept for fusing, both ways; a
+    // shorter tree is climbed by TBR and enters the pool. True when shorter.
+    auto fuse = [&]() {
+        if (pool.Trees().empty() || fusing.size() < 2) return false;
+        TCompactTree best = pool.Trees().front().Tree;
+        std::int64_t length = pool.Length();
+        const std::int64_t start = length;
+        const std::string bestKey = CanonicalKey(best);
+        for (const TThoroughResult& other : fusing) {
+            if ((cancel && cancel->load()) || (Set.TimeLimit > 0 && elapsed() >= Set.TimeLimit))
+                break;
+            if (CanonicalKey(other.Tree) == bestKey) continue;
+            TCompactTree a = best;
+            const std::int64_t la = FuseInto(fuser, a, length, other.Tree);
+            TCompactTree b = other.Tree;
+            const std::int64_t lb = FuseInto(fuser, b, other.Length, best);
+            if (la < length && la <= lb) {
+                best = std::move(a);
+                length = la;
+            } else if (lb < length) {
+                best = std::move(b);
+                length = lb;
+            }
+        }
+        if (length >= start) return false;
+        TRandom rng(ReplicateSeed(Set.Seed ^ 0x5EC7F05Eull, round));
+        const int mismatchesBefore = fuser.Mismatches();
+        fuser.Load(best);
+        fuser.Climb(TSwapRule::Tbr, rng, &shared.Stop);
+        TThoroughResult found{fuser.Tree(), fuser.Length(), 0, 0};
+        MismatchCount += fuser.Mismatches() - mismatchesBefore;
+        if (fuser.FullLength(found.Tree) != found.Length) ++MismatchCount;
+        found.FusedInRound = round;
+        pool.Offer(found);
+        fusing.insert(fusing.begin(), found);
+        if (static_cast<int>(fusing.size()) > Set.FusePool) fusing.pop_back();
+        shared.Report(found.Length);
+        hits = 1;  // the fused length counts as found once
+        return true;
+    };
     auto merge = [&](TOutcome& o) {
         const std::int64_t before = pool.Length();
-        for (const TThoroughResult& t : o.Trees)
-            pool.Offer(t.Tree, t.Length, t.Replicate, t.Iteration);
+        for (const TThoroughResult& t : o.Trees) pool.Offer(t);
         MismatchCount += o.Mismatches;
         if (o.Best < 0) return;
+        if (driven) {
+            // The best tree of every replicate, shortest first, for fusing.
+            const TThoroughResult& b = o.Trees.front();
+            auto at = std::upper_bound(
+                fusing.begin(), fusing.end(), b.Length,
+                [](std::int64_t l, const TThoroughResult& t) { return l < t.Length; });
+            fusing.insert(at, b);
+            if (static_cast<int>(fusing.size()) > Set.FusePool) fusing.pop_back();
+        }
         if (before < 0 || o.Best < before)
             hits = 1;  // a new best length starts the count again
         else if (o.Best == before)
@@ -231,9 +336,48 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                     Reason = QStringLiteral("target length reached");
                     break;
                 }
-                if (Set.HitLimit > 0 && hits >= Set.HitLimit) {
+                if (!driven && Set.HitLimit > 0 && hits >= Set.HitLimit) {
                     Reason = QStringLiteral("best length found by %1 replicates").arg(hits);
                     break;
+                }
+                if (driven && Done == open.load()) {
+                    // A round is complete: fuse, then stop or open the next round.
+                    ++round;
+                    bool shorter = false;
+                    if (Set.Fuse) {
+                        if (progress) {
+                            lastReport = elapsed();
+                            TThoroughProgress p;
+                            p.BestLength = pool.Length();
+                            p.Replicate = Done;
+                            p.Replicates = Set.Replicates;
+                            p.TreesKept = static_cast<int>(pool.Trees().size());
+                            p.Elapsed = lastReport;
+                            p.Hits = hits;
+                            p.Phase = QStringLiteral("fusing");
+                            guard.unlock();
+                            progress(p);
+                            guard.lock();
+                        }
+                        shorter = fuse();
+                    }
+                    if (Set.TargetLength >= 0 && pool.Length() >= 0 &&
+                        pool.Length() <= Set.TargetLength) {
+                        Reason = QStringLiteral("target length reached");
+                        break;
+                    }
+                    if (Set.HitLimit > 0 && hits >= Set.HitLimit && !shorter) {
+                        Reason =
+                            Set.Fuse
+                                ? QStringLiteral(
+                                      "best length found by %1 replicates, "
+                                      "fusing finds nothing shorter")
+                                      .arg(hits)
+                                : QStringLiteral("best length found by %1 replicates").arg(hits);
+                        break;
+                    }
+                    open.store(std::min(Set.Replicates, open.load() + Set.RoundSize));
+                    wake.notify_all();
                 }
             }
             if (!Reason.isEmpty()) break;
@@ -262,6 +406,8 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                 p.Replicates = Set.Replicates;
                 p.TreesKept = static_cast<int>(pool.Trees().size());
                 p.Elapsed = lastReport;
+                p.Hits = hits;
+                if (driven) p.Phase = QStringLiteral("replicates");
                 guard.unlock();
                 progress(p);
                 guard.lock();
@@ -270,6 +416,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
             wake.wait_for(guard, std::chrono::milliseconds(50));
         }
         shared.Stop.store(true);
+        wake.notify_all();
     }
     for (std::thread& t : workers) t.join();
     if (status != TSearchStatus::Finished) {
@@ -332,6 +479,20 @@ QStringList ThoroughProtocolLines(const TThoroughSettings& settings, int threads
                  "Ratchet: %1 iterations per replicate, %2 % of the characters up-weighted")
                  .arg(settings.RatchetIterations)
                  .arg(qRound(settings.RatchetShare * 100));
+    if (settings.Strategy == TThoroughStrategy::Driven) {
+        lines << QStringLiteral("Driven search: rounds of %1 replicates").arg(settings.RoundSize) +
+                     (settings.Fuse ? QStringLiteral(", the best trees of %1 replicates fused "
+                                                     "after each round")
+                                          .arg(settings.FusePool)
+                                    : QStringLiteral(", no fusing"));
+        lines << (settings.Drift ? QStringLiteral("Drift: every second ratchet iteration, at "
+                                                  "most %1 steps longer per move, relative fit "
+                                                  "difference at most %2, %3 moves")
+                                       .arg(settings.DriftSteps)
+                                       .arg(settings.DriftRfd)
+                                       .arg(settings.DriftMoves)
+                                 : QStringLiteral("No drift"));
+    }
     lines << QStringLiteral("Threads: %1, seed: %2, at most %3 trees kept")
                  .arg(threads)
                  .arg(settings.Seed)

@@ -27,6 +27,12 @@
 #include "parsimony/thorough/ThoroughTree.h"
 
 constexpr int MaxThoroughObjects = 20000;
+
+// Ratchet: independent replicates until the best length was hit often
+// enough. Driven: rounds of replicates (ratchet alternated with drift), the
+// best trees of all rounds fused after each round; it stops when the best
+// length was found by enough replicates and fusing finds nothing shorter.
+enum class TThoroughStrategy { Ratchet, Driven };
 constexpr int MaxThoroughThreads = 256;
 
 struct TThoroughSettings {
@@ -41,6 +47,15 @@ struct TThoroughSettings {
     double RatchetShare = 0.25;  // share of characters up-weighted in a ratchet iteration
     bool MissingData = true;
     std::vector<int> Weights;  // per character 1..C; empty: all 1
+    TThoroughStrategy Strategy = TThoroughStrategy::Ratchet;
+    // The driven search only:
+    bool Fuse = true;       // fuse the pool after every round
+    bool Drift = true;      // every second ratchet iteration drifts instead
+    int RoundSize = 4;      // replicates per round
+    int FusePool = 16;      // best trees of former replicates kept for fusing
+    int DriftSteps = 2;     // drift: longest step up per move
+    double DriftRfd = 0.1;  // drift: largest relative fit difference accepted
+    int DriftMoves = 20;    // drift: moves per cycle
 };
 
 struct TThoroughProgress {
@@ -49,6 +64,8 @@ struct TThoroughProgress {
     int Replicates = 0;            // asked for
     int TreesKept = 0;
     double Elapsed = 0;  // seconds
+    int Hits = 0;        // replicates that found the best length (driven search)
+    QString Phase;       // "replicates" or "fusing" (driven search); empty otherwise
 };
 
 struct TThoroughResult {
@@ -56,6 +73,8 @@ struct TThoroughResult {
     std::int64_t Length = 0;  // full evaluation of the tree
     int Replicate = 0;        // 1-based
     int Iteration = 0;        // 0: addition and TBR; k: ratchet iteration k
+    bool Drifted = false;     // iteration k was a drift cycle
+    int FusedInRound = 0;     // > 0: found by fusing after that round (Replicate 0)
     QString How() const;      // e.g. "replicate 3, ratchet 7"
 };
 
@@ -103,6 +122,7 @@ public:
     explicit TTreePool(int maxTrees) : Max(maxTrees) {}
     // Offers a tree; a shorter one empties the pool. True when it was kept.
     bool Offer(const TCompactTree& tree, std::int64_t length, int replicate, int iteration);
+    bool Offer(const TThoroughResult& result);
     std::int64_t Length() const { return Best; }
     const std::vector<TThoroughResult>& Trees() const { return List; }
 

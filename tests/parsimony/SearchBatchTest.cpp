@@ -132,6 +132,10 @@ TEST(SearchBatch, BadInputGetsAClearMessage)
         {{QStringLiteral("--threads"), QStringLiteral("1000")}, 2},
         {{QStringLiteral("--replicates"), QStringLiteral("-3")}, 2},
         {{QStringLiteral("--newick"), unwritable}, 1},
+        {{QStringLiteral("--strategy"), QStringLiteral("xmult")}, 2},
+        {{QStringLiteral("--no-fuse")}, 2},  // belongs to the driven search
+        {{QStringLiteral("--strategy"), QStringLiteral("ratchet"), QStringLiteral("--no-drift")},
+         2},
     };
     for (const TBad& bad : cases) {
         const TRun run = Batch(QStringList{QStringLiteral("search"), data} + bad.Args);
@@ -155,6 +159,15 @@ TEST(SearchBatch, BadInputGetsAClearMessage)
         Batch({QStringLiteral("search"), data, QStringLiteral("--target"), QStringLiteral("0"),
                QStringLiteral("--replicates"), QStringLiteral("2")});
     EXPECT_EQ(target.Exit, 0) << target.Err.toStdString();
+    // The driven search with its parts switched off still runs and says so.
+    const TRun driven =
+        Batch({QStringLiteral("search"), data, QStringLiteral("--strategy"),
+               QStringLiteral("Driven"), QStringLiteral("--no-fuse"), QStringLiteral("--no-drift"),
+               QStringLiteral("--replicates"), QStringLiteral("5")});
+    EXPECT_EQ(driven.Exit, 0) << driven.Err.toStdString();
+    EXPECT_TRUE(driven.Out.contains(QStringLiteral("no fusing")) &&
+                driven.Out.contains(QStringLiteral("No drift")))
+        << driven.Out.toStdString();
 }
 
 TEST(SearchBatch, InterruptStopsSoonAndWritesTheBestTrees)

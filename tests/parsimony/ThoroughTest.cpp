@@ -6,6 +6,7 @@
 
 #include "parsimony/length/PackedStates.h"
 #include "parsimony/length/ReferenceTree.h"
+#include "parsimony/thorough/ThoroughFuse.h"
 #include "parsimony/thorough/ThoroughScorer.h"
 #include "parsimony/thorough/ThoroughSearch.h"
 #include "parsimony/treefiles/Newick.h"
@@ -346,4 +347,170 @@ TEST(ThoroughSearch, RefusesWhatItCannotRun)
     TThoroughSearch search(five, 5, 5, settings);
     EXPECT_EQ(search.Run(), TSearchStatus::Finished);
     EXPECT_FALSE(search.Results().empty());
+}
+
+TEST(ThoroughFuse, FusedAndDriftedTreesHaveTheirFullLength)
+{
+    std::mt19937_64 rng(23);
+    int fusedShorter = 0, driftMoves = 0;
+    for (const TCase& c : Cases()) {
+        const TSField field = RandomField(rng, c.Shape);
+        const int objects = c.Shape.Objects, characters = c.Shape.Characters;
+        const TPackedField packed(field, objects, characters);
+        const TPackedLayout layout = PackedLayout(field, objects, characters);
+        for (bool missing : {true, false}) {
+            for (bool weighted : {false, true}) {
+                std::vector<int> weights(static_cast<size_t>(characters) + 1, 1);
+                if (weighted)
+                    for (int k = 1; k <= characters; ++k)
+                        weights[static_cast<size_t>(k)] = static_cast<int>(rng() % 4);
+                const TSField repeated = Repeated(field, weights);
+                int repeatedCharacters = -weights[0];
+                for (int w : weights) repeatedCharacters += w;
+                const TBitWeights bitWeights = WeightsFromCharacters(layout, weights);
+                TThoroughScorer scorer(packed, missing);
+                scorer.SetWeights(&bitWeights);
+                TRandom trng(rng());
+                TTreeDrift drift(packed, layout, weights, missing);
+                for (int round = 0; round < 4; ++round) {
+                    // A climbed tree and the same after two random SPR moves: many
+                    // clades in common, some resolved differently. Fused both ways.
+                    ASSERT_TRUE(scorer.BuildByAddition(trng));
+                    scorer.Climb(TSwapRule::Tbr, trng, nullptr);
+                    TCompactTree b = scorer.Tree();
+                    TCompactTree a = b;
+                    for (int move = 0; move < 2; ++move) {
+                        scorer.Load(a);
+                        int x = a.Root;
+                        while (x == a.Root) x = trng.Below(a.Vertices());
+                        const auto moves = scorer.AllMoves(x);
+                        std::vector<int> places;
+                        for (int v = 0; v < a.Vertices(); ++v)
+                            if (moves.Regraft[static_cast<size_t>(v)] >= 0) places.push_back(v);
+                        TThoroughScorer::ApplyMove(a, x, x,
+                                                   places[static_cast<size_t>(trng.Below(
+                                                       static_cast<int>(places.size())))]);
+                    }
+                    for (int way = 0; way < 2; ++way) {
+                        TCompactTree& into = way == 0 ? a : b;
+                        const TCompactTree& from = way == 0 ? b : a;
+                        const std::int64_t before = scorer.FullLength(into);
+                        const std::int64_t after = FuseInto(scorer, into, before, from);
+                        ASSERT_TRUE(IsValidCompactTree(into)) << c.Name;
+                        EXPECT_LE(after, before);
+                        fusedShorter += after < before;
+                        EXPECT_EQ(after, Independent(repeated, objects, repeatedCharacters, into,
+                                                     missing, false))
+                            << c.Name;
+                    }
+                    // Drift from the climbed tree: every step may be longer, none
+                    // longer than allowed, and the length is the full one.
+                    scorer.Load(b);
+                    const std::int64_t start = scorer.Length();
+                    TDriftSettings set;
+                    set.MaxSteps = 1 + round;
+                    set.MaxRfd = round == 3 ? 1.0 : 0.2;
+                    const int moves = drift.Run(scorer, trng, set, nullptr);
+                    driftMoves += moves;
+                    ASSERT_TRUE(IsValidCompactTree(scorer.Tree()));
+                    EXPECT_LE(scorer.Length(),
+                              start + static_cast<std::int64_t>(moves) * set.MaxSteps);
+                    EXPECT_EQ(scorer.Length(), Independent(repeated, objects, repeatedCharacters,
+                                                           scorer.Tree(), missing, round == 0))
+                        << c.Name;
+                    const double rfd = drift.RelativeFitDifference(b, scorer.Tree());
+                    EXPECT_GE(rfd, 0.0);
+                    EXPECT_LE(rfd, 1.0);
+                    if (scorer.Length() <= start) EXPECT_EQ(rfd, 0.0);
+                }
+                EXPECT_EQ(drift.Mismatches(), 0) << c.Name;
+            }
+        }
+    }
+    EXPECT_GT(fusedShorter, 0) << "fusing never shortened a random tree";
+    EXPECT_GT(driftMoves, 0);
+}
+
+TEST(ThoroughSearch, DrivenFindsTheExactOptimumAndNeverLessAndRepeats)
+{
+    std::mt19937_64 rng(7);
+    for (int round = 0; round < 4; ++round) {
+        TRandomFieldShape shape;
+        shape.Objects = 8;
+        shape.Characters = 12;
+        shape.MaxStates = 5;
+        shape.MissingShare = 0.2;
+        const TSField field = RandomField(rng, shape);
+        const bool missing = round % 2 == 0;
+        const TPackedField packed(field, shape.Objects, shape.Characters);
+        TTreeScorer scorer(packed, missing);
+        std::int64_t optimum = -1;
+        std::set<std::string> shortest;
+        ForEachRootedTree(shape.Objects, [&](const TCompactTree& tree) {
+            const std::int64_t len = scorer.Length(TreeFromCompact(tree), shape.Objects);
+            if (optimum < 0 || len < optimum) {
+                optimum = len;
+                shortest.clear();
+            }
+            if (len == optimum) shortest.insert(CanonicalKey(tree));
+        });
+        TThoroughSettings settings;
+        settings.Strategy = TThoroughStrategy::Driven;
+        settings.Seed = static_cast<std::uint64_t>(round) + 5;
+        settings.Threads = 2;
+        settings.Replicates = 12;
+        settings.HitLimit = round == 3 ? 2 : 0;
+        settings.RatchetIterations = 4;
+        settings.Fuse = round != 1;
+        settings.Drift = round != 2;
+        settings.MissingData = missing;
+        TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
+        ASSERT_EQ(search.Run(), TSearchStatus::Finished);
+        EXPECT_EQ(search.BestLength(), optimum) << "round " << round;
+        EXPECT_EQ(search.Mismatches(), 0);
+        for (const TThoroughResult& r : search.Results())
+            EXPECT_TRUE(shortest.count(CanonicalKey(r.Tree))) << "not among the shortest";
+    }
+    // Same seed, same trees whatever the threads; a hard-ish set so that
+    // fusing and drift have work to do.
+    TRandomFieldShape shape;
+    shape.Objects = 40;
+    shape.Characters = 30;
+    shape.MaxStates = 6;
+    shape.MissingShare = 0.2;
+    const TSField field = RandomField(rng, shape);
+    std::vector<std::string> first;
+    for (int threads : {1, 3, 2}) {
+        TThoroughSettings settings;
+        settings.Strategy = TThoroughStrategy::Driven;
+        settings.Seed = 3;
+        settings.Threads = threads;
+        settings.Replicates = 9;
+        settings.HitLimit = 0;
+        settings.RatchetIterations = 4;
+        TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
+        ASSERT_EQ(search.Run(), TSearchStatus::Finished);
+        EXPECT_EQ(search.Mismatches(), 0);
+        std::vector<std::string> keys;
+        for (const TThoroughResult& r : search.Results())
+            keys.push_back(CanonicalKey(r.Tree) + r.How().toStdString());
+        ASSERT_FALSE(keys.empty());
+        if (first.empty())
+            first = keys;
+        else
+            EXPECT_EQ(keys, first) << threads << " threads";
+    }
+    // Settings out of range are refused.
+    for (int bad = 0; bad < 4; ++bad) {
+        TThoroughSettings settings;
+        settings.Strategy = TThoroughStrategy::Driven;
+        (bad == 0 ? settings.RoundSize : bad == 1 ? settings.DriftMoves : settings.FusePool) = 0;
+        if (bad == 3) settings.DriftRfd = 1.5;
+        if (bad == 3) settings.FusePool = 16;
+        EXPECT_FALSE(TThoroughSearch(field, shape.Objects, shape.Characters, settings)
+                         .Validate()
+                         .Error()
+                         .isEmpty())
+            << bad;
+    }
 }
