@@ -21,6 +21,13 @@
 #include "parsimony/treefiles/TreeFileOut.h"
 
 namespace {
+// Every inner node has two children.
+bool IsBinary(const TNewickTree& tree)
+{
+    return std::all_of(tree.Nodes.begin(), tree.Nodes.end(),
+                       [](const auto& n) { return n.Children.empty() || n.Children.size() == 2; });
+}
+
 const QString ParsimonyUsage = QStringLiteral(
     "parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] [--newick OUT] "
     "[--nexus OUT] [--table OUT] [--protocol OUT]");
@@ -137,9 +144,7 @@ int ScoreUnderCriteria(const TBatchArgs& args, const TMatrixData& data, const TT
     QStringList lengths;
     for (size_t k = 0; k < read->Trees.size(); ++k) {
         const TNewickTree& newick = read->Trees[k];
-        const bool binary =
-            std::all_of(newick.Nodes.begin(), newick.Nodes.end(),
-                        [](const auto& n) { return n.Children.empty() || n.Children.size() == 2; });
+        const bool binary = IsBinary(newick);
         if (!binary) {
             WriteStderr(QStringLiteral("Tree %1 is not binary: the reversible criteria score "
                                        "binary trees only; resolve its polytomies, or score it "
@@ -198,9 +203,7 @@ int RunScore(const QStringList& rawArgs)
     QStringList lengths;
     for (size_t k = 0; k < read->Trees.size(); ++k) {
         const TNewickTree& newick = read->Trees[k];
-        const bool binary =
-            std::all_of(newick.Nodes.begin(), newick.Nodes.end(),
-                        [](const auto& n) { return n.Children.empty() || n.Children.size() == 2; });
+        const bool binary = IsBinary(newick);
         if (!binary) {
             // A polytomy: its length is well defined all the same.
             const TResult<double> length =

@@ -41,6 +41,16 @@ std::vector<TCase> Cases()
 
 // The field with character c repeated weights[c] times: its plain length is
 // the weighted length.
+// Weights 0..3 for characters 1..n when weighted, else all 1 (slot 0 unused, 1).
+std::vector<int> RandomWeights(std::mt19937_64& rng, int characters, bool weighted)
+{
+    std::vector<int> weights(static_cast<size_t>(characters) + 1, 1);
+    if (weighted)
+        for (int k = 1; k <= characters; ++k)
+            weights[static_cast<size_t>(k)] = static_cast<int>(rng() % 4);
+    return weights;
+}
+
 TSField Repeated(const TSField& field, const std::vector<int>& weights)
 {
     TSField out;
@@ -83,10 +93,7 @@ TEST(ThoroughScorer, EveryMoveOfEveryClipMatchesFullEvaluation)
         const TPackedLayout layout = PackedLayout(field, objects, characters);
         for (bool missing : {true, false}) {
             for (bool weighted : {false, true}) {
-                std::vector<int> weights(static_cast<size_t>(characters) + 1, 1);
-                if (weighted)
-                    for (int k = 1; k <= characters; ++k)
-                        weights[static_cast<size_t>(k)] = static_cast<int>(rng() % 4);
+                const std::vector<int> weights = RandomWeights(rng, characters, weighted);
                 const TSField repeated = Repeated(field, weights);
                 int repeatedCharacters = 0;
                 for (int w : weights) repeatedCharacters += w;
@@ -360,10 +367,7 @@ TEST(ThoroughFuse, FusedAndDriftedTreesHaveTheirFullLength)
         const TPackedLayout layout = PackedLayout(field, objects, characters);
         for (bool missing : {true, false}) {
             for (bool weighted : {false, true}) {
-                std::vector<int> weights(static_cast<size_t>(characters) + 1, 1);
-                if (weighted)
-                    for (int k = 1; k <= characters; ++k)
-                        weights[static_cast<size_t>(k)] = static_cast<int>(rng() % 4);
+                const std::vector<int> weights = RandomWeights(rng, characters, weighted);
                 const TSField repeated = Repeated(field, weights);
                 int repeatedCharacters = -weights[0];
                 for (int w : weights) repeatedCharacters += w;
@@ -421,7 +425,9 @@ TEST(ThoroughFuse, FusedAndDriftedTreesHaveTheirFullLength)
                     const double rfd = drift.RelativeFitDifference(b, scorer.Tree());
                     EXPECT_GE(rfd, 0.0);
                     EXPECT_LE(rfd, 1.0);
-                    if (scorer.Length() <= start) EXPECT_EQ(rfd, 0.0);
+                    if (scorer.Length() <= start) {
+                        EXPECT_EQ(rfd, 0.0);
+                    }
                 }
                 EXPECT_EQ(drift.Mismatches(), 0) << c.Name;
             }
