@@ -123,13 +123,15 @@ TEST(PeerPrograms, MixCountsOurLengthsOnOurPhylipExport)
                       "c\tB\tQ\ty\n"
                       "d\tD[B]\tR\tz[x]\n"
                       "e\tC\t?\tx\n"));
-    for (const QString example :
+    for (const QString& example :
          {QStringLiteral("weevils.txt"), QStringLiteral("Beetles.txt"),
           QStringLiteral("flowers_missing.txt"), QStringLiteral("state-trees.txt"), sharedPath}) {
         const TRun run = Search(example, 6);
         const TResult<TMatrixExport> phylip = ExportMatrix(run.Data, TExportFormat::Phylip);
         ASSERT_TRUE(phylip.Ok()) << phylip.Error().toStdString();
-        if (example == sharedPath) EXPECT_EQ(phylip->BinaryAllOnes, 2);
+        if (example == sharedPath) {
+            EXPECT_EQ(phylip->BinaryAllOnes, 2);
+        }
         QTemporaryDir dir;
         std::vector<QString> phylipNames(phylip->Names.begin(), phylip->Names.end());
         QStringList trees;
@@ -273,7 +275,7 @@ TEST(PeerPrograms, BiopythonAndDendropyReadOurFiles)
     ASSERT_TRUE(Write(nwk, EncodeTextLines(newick)));
 
     QStringList skipped;
-    for (const QString tool : {QStringLiteral("biopython"), QStringLiteral("dendropy")}) {
+    for (const QString& tool : {QStringLiteral("biopython"), QStringLiteral("dendropy")}) {
         QString why;
         const QJsonObject got = Peer({QStringLiteral("read"), tool, matrix, nex, nwk}, &why);
         if (!why.isEmpty()) {
@@ -332,7 +334,7 @@ TEST(PeerPrograms, WeReadWhatBiopythonAndDendropyWrite)
         QJsonDocument(QJsonObject{{"taxa", taxa}, {"rows", rows}, {"trees", trees}}).toJson()));
 
     QStringList skipped;
-    for (const QString tool : {QStringLiteral("biopython"), QStringLiteral("dendropy")}) {
+    for (const QString& tool : {QStringLiteral("biopython"), QStringLiteral("dendropy")}) {
         const QString matrix = dir.filePath(tool + QStringLiteral("-m.nex")),
                       nex = dir.filePath(tool + QStringLiteral("-t.nex"));
         QString why;
