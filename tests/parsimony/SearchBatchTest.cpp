@@ -201,9 +201,9 @@ TEST(SearchBatch, InterruptStopsSoonAndWritesTheBestTrees)
                     .contains(QStringLiteral("Optimum = Minimum = ")));
 }
 
-// Past 255 objects: the trees the search writes are scored, polytomies too,
-// and what score cannot take there is said plainly.
-TEST(SearchBatch, ScoreTakesTreesOfMoreThan255Objects)
+// Past 255 objects: the trees the search writes are scored (polytomies too)
+// and get their fit statistics, and what cannot be taken there is said plainly.
+TEST(SearchBatch, ScoreAndStatsTakeTreesOfMoreThan255Objects)
 {
     QTemporaryDir dir;
     const int objects = 320;
@@ -222,6 +222,13 @@ TEST(SearchBatch, ScoreTakesTreesOfMoreThan255Objects)
         EXPECT_EQ(QStringLiteral("Optimum = Minimum = ") + l,
                   Line(search.Out, QStringLiteral("Optimum = Minimum = ")));
 
+    const TRun stats = Batch({QStringLiteral("stats"), data, trees});
+    ASSERT_EQ(stats.Exit, 0) << stats.Err.toStdString();
+    const QStringList rows = stats.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 22);  // header, 20 characters, the tree
+    EXPECT_TRUE(rows.back().startsWith(QStringLiteral("Tree\t")));
+    EXPECT_EQ(rows.back().split(QLatin1Char('\t')).value(2), lengths.front());
+
     // A star: one hard polytomy, never shorter than the resolved tree.
     QStringList leaves;
     for (int o = 1; o <= objects; ++o) leaves << QStringLiteral("Taxon%1").arg(o);
@@ -232,6 +239,10 @@ TEST(SearchBatch, ScoreTakesTreesOfMoreThan255Objects)
     EXPECT_TRUE(starScore.Err.contains(QStringLiteral("not binary")))
         << starScore.Err.toStdString();
     EXPECT_GE(starScore.Out.trimmed().toInt(), lengths.front().toInt());
+    const TRun starStats = Batch({QStringLiteral("stats"), data, star});
+    EXPECT_EQ(starStats.Exit, 1);
+    EXPECT_TRUE(starStats.Err.contains(QStringLiteral("only binary trees")))
+        << starStats.Err.toStdString();
 
     // A leaf that is no object, and the options that stay within 255 objects.
     QString text = ReadText(trees).split(QLatin1Char('\n')).front();

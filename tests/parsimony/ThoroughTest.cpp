@@ -6,6 +6,7 @@
 
 #include "parsimony/length/PackedStates.h"
 #include "parsimony/length/ReferenceTree.h"
+#include "parsimony/summaries/FitStatistics.h"
 #include "parsimony/thorough/ThoroughFuse.h"
 #include "parsimony/thorough/ThoroughScorer.h"
 #include "parsimony/thorough/ThoroughSearch.h"
@@ -521,8 +522,8 @@ TEST(ThoroughSearch, DrivenFindsTheExactOptimumAndNeverLessAndRepeats)
     }
 }
 
-// The score command's two roads: the evolutionary search's tree record up to
-// 255 objects, the compact tree beyond. Same Newick text, same length.
+// The two roads of score and stats: the evolutionary search's tree record up
+// to 255 objects, the compact tree beyond. Same Newick text, same counts.
 TEST(ThoroughScorer, CompactNewickScoresAsTheTreeRecord)
 {
     std::mt19937_64 rng(25);
@@ -550,6 +551,17 @@ TEST(ThoroughScorer, CompactNewickScoresAsTheTreeRecord)
             ASSERT_TRUE(compact.Ok()) << compact.Error().toStdString();
             EXPECT_EQ(static_cast<double>(scorer.FullLength(*compact)), record->Fitness)
                 << "round " << round << ", " << shape.Objects << " objects, missing " << missing;
+            // stats per character on either road.
+            DeriveTopology(*record);
+            const TFitStatistics expected = FitStatistics(*record, field, missing);
+            const TFitStatistics got = CompactFitStatistics(*compact, field, missing);
+            ASSERT_EQ(got.Characters.size(), expected.Characters.size());
+            for (size_t c = 1; c < got.Characters.size(); ++c) {
+                EXPECT_EQ(got.Characters[c].M, expected.Characters[c].M) << "round " << round;
+                EXPECT_EQ(got.Characters[c].S, expected.Characters[c].S) << "round " << round;
+                EXPECT_EQ(got.Characters[c].G, expected.Characters[c].G) << "round " << round;
+            }
+            EXPECT_EQ(got.Total.S, expected.Total.S);
         }
     }
 }
