@@ -1,6 +1,7 @@
 // Batch commands of the parsimony job: a whole search, and the length of
 // given trees.
 #include <algorithm>
+#include <optional>
 
 #include "cli/BatchCommand.h"
 #include "cli/Options.h"
@@ -15,6 +16,8 @@
 #include "parsimony/evolutionary/OptimizeRun.h"
 #include "parsimony/evolutionary/TreeTable.h"
 #include "parsimony/length/CriteriaCoding.h"
+#include "parsimony/length/PackedStates.h"
+#include "parsimony/thorough/ThoroughScorer.h"
 #include "parsimony/treefiles/Newick.h"
 #include "parsimony/treefiles/NexusTrees.h"
 #include "parsimony/treefiles/TreeFile.h"
@@ -193,6 +196,14 @@ int RunScore(const QStringList& rawArgs)
         const TResult<TCriteriaCoding> coding = CodeCriteria(data, chosen);
         if (Failed(coding)) return ExitFailure;
         if (coding->AnyReversible() || args.Has(QStringLiteral("--outgroup"))) {
+            if (data.ObjectCount > MaxParsimonyObjects) {
+                WriteStderr(QStringLiteral("The reversible criteria and --outgroup score trees of "
+                                           "at most %1 objects; the data have %2. Camin-Sokal "
+                                           "alone scores larger trees.")
+                                .arg(MaxParsimonyObjects)
+                                .arg(data.ObjectCount));
+                return ExitFailure;
+            }
             for (const QString& line : StateLimitLines(coding->CaminSokal)) WriteStderr(line);
             return ScoreUnderCriteria(args, data, read, *coding, missing);
         }
@@ -200,6 +211,15 @@ int RunScore(const QStringList& rawArgs)
     }
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     for (const QString& line : StateLimitLines(field)) WriteStderr(line);
+    // Past the evolutionary search's range the binary trees are scored as
+    // the thorough search scores its own (same count, no 255-object ids).
+    const bool big = data.ObjectCount > MaxParsimonyObjects;
+    std::optional<TPackedField> packed;
+    std::optional<TThoroughScorer> bigScorer;
+    if (big) {
+        packed.emplace(field, data.ObjectCount, data.CharacterCount);
+        bigScorer.emplace(*packed, missing);
+    }
     QStringList lengths;
     for (size_t k = 0; k < read->Trees.size(); ++k) {
         const TNewickTree& newick = read->Trees[k];
@@ -216,6 +236,17 @@ int RunScore(const QStringList& rawArgs)
                                        "stand (each node's states shared by all its children).")
                             .arg(k + 1));
             lengths << FormatShortest(*length, QLatin1Char('.'));
+            continue;
+        }
+        if (big) {
+            const TResult<TCompactTree> compact =
+                CompactFromNewick(newick, field.Names.Vector(), data.ObjectCount);
+            if (!compact) {
+                WriteStderr(QStringLiteral("Tree %1: %2").arg(k + 1).arg(compact.Error()));
+                return ExitFailure;
+            }
+            lengths << FormatShortest(static_cast<double>(bigScorer->FullLength(*compact)),
+                                      QLatin1Char('.'));
             continue;
         }
         TResult<TTree> tree = NewickToTree(newick, field.Names, data.ObjectCount);

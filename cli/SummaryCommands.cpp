@@ -1,7 +1,9 @@
 // varno-batch consensus, stats, changes and support: the summaries of trees —
 // the consensus of a tree set, the fit statistics of a tree, the changes on
 // its branches and the support of its groups.
+#include <algorithm>
 #include <functional>
+#include <optional>
 
 #include "cli/BatchCommand.h"
 #include "cli/Options.h"
@@ -82,7 +84,9 @@ int RunConsensus(const QStringList& rawArgs)
 
 // The data and the first tree of a Newick file, which must be binary and hold
 // exactly the data's objects.
-bool LoadDataAndTree(const QString& dataPath, const QString& treePath, TSField* field, TTree* tree)
+// Past 255 objects the tree goes to *big (when given) as a compact tree.
+bool LoadDataAndTree(const QString& dataPath, const QString& treePath, TSField* field, TTree* tree,
+                     std::optional<TCompactTree>* big = nullptr)
 {
     TResult<TMatrixData> loaded = LoadDataFile(dataPath);
     if (Failed(loaded)) return false;
@@ -90,6 +94,26 @@ bool LoadDataAndTree(const QString& dataPath, const QString& treePath, TSField* 
     TNewickTrees read;
     if (!ReadTrees(treePath, &read)) return false;
     *field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+    if (big && m.ObjectCount > MaxParsimonyObjects) {
+        const TNewickTree& newick = read.Trees.front();
+        const bool binary =
+            std::all_of(newick.Nodes.begin(), newick.Nodes.end(),
+                        [](const auto& n) { return n.Children.empty() || n.Children.size() == 2; });
+        TResult<TCompactTree> t =
+            binary ? CompactFromNewick(newick, field->Names.Vector(), m.ObjectCount)
+                   : TResult<TCompactTree>(TFailure(
+                         QStringLiteral(
+                             "Past %1 objects only binary trees are taken so far; resolve its "
+                             "polytomies.")
+                             .arg(MaxParsimonyObjects)));
+        if (!t) {
+            WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
+                            .arg(treePath, t.Error()));
+            return false;
+        }
+        *big = std::move(*t);
+        return true;
+    }
     TResult<TTree> t = NewickToTree(read.Trees.front(), field->Names, m.ObjectCount);
     if (!t) {
         WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
@@ -104,7 +128,9 @@ bool LoadDataAndTree(const QString& dataPath, const QString& treePath, TSField* 
 // stats and changes: the data and the first tree of a file give one table.
 int RunTreeTable(
     const QStringList& rawArgs, const QString& usage,
-    const std::function<std::vector<QStringList>(const TTree&, const TSField&, bool)>& table)
+    const std::function<std::vector<QStringList>(const TTree&, const TSField&, bool)>& table,
+    const std::function<std::vector<QStringList>(const TCompactTree&, const TSField&, bool)>&
+        bigTable = nullptr)
 {
     const TResult<TBatchArgs> parsed =
         TBatchArgs::Read(rawArgs, {QStringLiteral("-o")}, {QStringLiteral("--no-missing")});
@@ -113,9 +139,16 @@ int RunTreeTable(
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TSField field;
     TTree tree;
-    if (!LoadDataAndTree(args.Positional().at(0), args.Positional().at(1), &field, &tree))
+    std::optional<TCompactTree> big;
+    if (!LoadDataAndTree(args.Positional().at(0), args.Positional().at(1), &field, &tree,
+                         bigTable ? &big : nullptr))
         return ExitFailure;
     const bool missing = !args.Has(QStringLiteral("--no-missing"));
+    if (big)
+        return WriteOutput(args.Value(QStringLiteral("-o")),
+                           EncodeTextTable(bigTable(*big, field, missing)))
+                   ? ExitOk
+                   : ExitFailure;
     return WriteOutput(args.Value(QStringLiteral("-o")),
                        EncodeTextTable(table(tree, field, missing)))
                ? ExitOk
@@ -167,10 +200,14 @@ int RunStats(const QStringList& rawArgs)
     if (!TakeOption(ReadCriterionOption(*parsed), &chosen)) return ExitUsage;
     // Only a NEXUS file gives criteria; other files are counted as always.
     if (chosen || IsNexusPath(parsed->Positional().at(0))) return RunCriteriaStats(*parsed, chosen);
-    return RunTreeTable(rawArgs, StatsUsage,
-                        [](const TTree& tree, const TSField& field, bool missing) {
-                            return FitStatisticsTable(FitStatistics(tree, field, missing), field);
-                        });
+    return RunTreeTable(
+        rawArgs, StatsUsage,
+        [](const TTree& tree, const TSField& field, bool missing) {
+            return FitStatisticsTable(FitStatistics(tree, field, missing), field);
+        },
+        [](const TCompactTree& tree, const TSField& field, bool missing) {
+            return FitStatisticsTable(CompactFitStatistics(tree, field, missing), field);
+        });
 }
 
 int RunChanges(const QStringList& rawArgs)

@@ -62,6 +62,60 @@ TFitStatistics FitStatistics(const TTree& tree, const TSField& field, bool missi
     return stats;
 }
 
+TFitStatistics CompactFitStatistics(const TCompactTree& tree, const TSField& field,
+                                    bool missingData)
+{
+    TFitStatistics stats;
+    const int chars = field.Places.Count();
+    stats.Characters.assign(static_cast<size_t>(chars) + 1, TCharacterFit());
+    const size_t vertices = static_cast<size_t>(tree.Vertices());
+    if (tree.Root < 0 || vertices == 0) return stats;
+    // Preorder without recursion; read backwards, every vertex after its children.
+    std::vector<int> order{tree.Root};
+    order.reserve(vertices);
+    for (size_t i = 0; i < order.size(); ++i)
+        if (!tree.IsTip(order[i]))
+            for (int k : tree.Child[static_cast<size_t>(order[i])]) order.push_back(k);
+    // Node sets as TreeStateSets forms them: "has data" apart from the set,
+    // as paths under several roots can meet in nothing.
+    std::vector<TInclusion> set(vertices);
+    std::vector<bool> has(vertices, false);
+    for (int c = 1; c <= chars; ++c) {
+        const TNumbered<TInclusion>& inc = field.Places[c].Inc;
+        TCharacterFit& fit = stats.Characters[static_cast<size_t>(c)];
+        fit = CharacterRange(field, c, tree.Tips, missingData);
+        for (auto it = order.rbegin(); it != order.rend(); ++it) {
+            const size_t v = static_cast<size_t>(*it);
+            if (tree.IsTip(*it)) {
+                const int o = *it + 1;
+                set[v] = o <= inc.Count() ? inc[o] : TInclusion();
+                has[v] = !set[v].IsEmpty();
+                continue;
+            }
+            TInclusion s;
+            bool any = false, data = false;
+            for (int k : tree.Child[v]) {
+                const size_t kv = static_cast<size_t>(k);
+                if (missingData && !has[kv]) continue;
+                s = any ? (s & set[kv]) : set[kv];
+                any = true;
+                data = data || has[kv];
+            }
+            set[v] = s;
+            has[v] = data;
+        }
+        for (int v : order) {
+            const int p = tree.Parent[static_cast<size_t>(v)];
+            if (p >= 0)
+                fit.S += (set[static_cast<size_t>(v)] - set[static_cast<size_t>(p)]).Count();
+        }
+        stats.Total.M += fit.M;
+        stats.Total.S += fit.S;
+        stats.Total.G += fit.G;
+    }
+    return stats;
+}
+
 TResult<TFitStatistics> CriteriaFitStatistics(TTree tree, const TSField& field,
                                               const TCriteriaCoding& coding, bool missingData)
 {

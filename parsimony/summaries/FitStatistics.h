@@ -13,6 +13,7 @@
 #include "data/Result.h"
 #include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/length/MakeTree.h"
+#include "parsimony/thorough/ThoroughTree.h"
 
 struct TCharacterFit {
     std::int64_t M = 0;  // states present in some counted objects but not in all
@@ -34,6 +35,9 @@ struct TFitStatistics {
 // S is counted on the node sets of that rule (under the missing-data rule it
 // equals the character fit's steps).
 TFitStatistics FitStatistics(const TTree& tree, const TSField& field, bool missingData);
+// The same on a compact tree of any size (every object a tip).
+TFitStatistics CompactFitStatistics(const TCompactTree& tree, const TSField& field,
+                                    bool missingData);
 // m and g of character c alone.
 TCharacterFit CharacterRange(const TSField& field, int c, int objectCount, bool missingData);
 

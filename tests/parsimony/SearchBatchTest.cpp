@@ -200,3 +200,63 @@ TEST(SearchBatch, InterruptStopsSoonAndWritesTheBestTrees)
     EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput())
                     .contains(QStringLiteral("Optimum = Minimum = ")));
 }
+
+// Past 255 objects: the trees the search writes are scored (polytomies too)
+// and get their fit statistics, and what cannot be taken there is said plainly.
+TEST(SearchBatch, ScoreAndStatsTakeTreesOfMoreThan255Objects)
+{
+    QTemporaryDir dir;
+    const int objects = 320;
+    const QString data = RandomDataFile(dir.path(), objects, 20, 25);
+    const QString trees = dir.filePath(QStringLiteral("big.nwk"));
+    const TRun search =
+        Batch({QStringLiteral("search"), data, QStringLiteral("--seed"), QStringLiteral("2"),
+               QStringLiteral("--replicates"), QStringLiteral("1"), QStringLiteral("--ratchet"),
+               QStringLiteral("0"), QStringLiteral("--newick"), trees});
+    ASSERT_EQ(search.Exit, 0) << search.Err.toStdString();
+    const TRun score = Batch({QStringLiteral("score"), data, trees});
+    ASSERT_EQ(score.Exit, 0) << score.Err.toStdString();
+    const QStringList lengths = score.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_FALSE(lengths.isEmpty());
+    for (const QString& l : lengths)
+        EXPECT_EQ(QStringLiteral("Optimum = Minimum = ") + l,
+                  Line(search.Out, QStringLiteral("Optimum = Minimum = ")));
+
+    const TRun stats = Batch({QStringLiteral("stats"), data, trees});
+    ASSERT_EQ(stats.Exit, 0) << stats.Err.toStdString();
+    const QStringList rows = stats.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 22);  // header, 20 characters, the tree
+    EXPECT_TRUE(rows.back().startsWith(QStringLiteral("Tree\t")));
+    EXPECT_EQ(rows.back().split(QLatin1Char('\t')).value(2), lengths.front());
+
+    // A star: one hard polytomy, never shorter than the resolved tree.
+    QStringList leaves;
+    for (int o = 1; o <= objects; ++o) leaves << QStringLiteral("Taxon%1").arg(o);
+    const QString star = dir.filePath(QStringLiteral("star.nwk"));
+    WriteText(star, QLatin1Char('(') + leaves.join(QLatin1Char(',')) + QStringLiteral(");\n"));
+    const TRun starScore = Batch({QStringLiteral("score"), data, star});
+    ASSERT_EQ(starScore.Exit, 0) << starScore.Err.toStdString();
+    EXPECT_TRUE(starScore.Err.contains(QStringLiteral("not binary")))
+        << starScore.Err.toStdString();
+    EXPECT_GE(starScore.Out.trimmed().toInt(), lengths.front().toInt());
+    const TRun starStats = Batch({QStringLiteral("stats"), data, star});
+    EXPECT_EQ(starStats.Exit, 1);
+    EXPECT_TRUE(starStats.Err.contains(QStringLiteral("only binary trees")))
+        << starStats.Err.toStdString();
+
+    // A leaf that is no object, and the options that stay within 255 objects.
+    QString text = ReadText(trees).split(QLatin1Char('\n')).front();
+    ASSERT_TRUE(text.contains(QStringLiteral("Taxon7:")));
+    text.replace(QStringLiteral("Taxon7:"), QStringLiteral("Nobody:"));
+    const QString wrong = dir.filePath(QStringLiteral("wrong.nwk"));
+    WriteText(wrong, text + QLatin1Char('\n'));
+    const TRun bad = Batch({QStringLiteral("score"), data, wrong});
+    EXPECT_EQ(bad.Exit, 1);
+    EXPECT_TRUE(bad.Err.startsWith(QStringLiteral("Tree 1: "))) << bad.Err.toStdString();
+    EXPECT_TRUE(bad.Out.isEmpty());
+    const TRun outgroup = Batch({QStringLiteral("score"), data, trees, QStringLiteral("--outgroup"),
+                                 QStringLiteral("Taxon1")});
+    EXPECT_EQ(outgroup.Exit, 1);
+    EXPECT_TRUE(outgroup.Err.contains(QStringLiteral("at most 255 objects")))
+        << outgroup.Err.toStdString();
+}

@@ -6,6 +6,7 @@
 
 #include "parsimony/length/PackedStates.h"
 #include "parsimony/length/ReferenceTree.h"
+#include "parsimony/summaries/FitStatistics.h"
 #include "parsimony/thorough/ThoroughFuse.h"
 #include "parsimony/thorough/ThoroughScorer.h"
 #include "parsimony/thorough/ThoroughSearch.h"
@@ -518,5 +519,49 @@ TEST(ThoroughSearch, DrivenFindsTheExactOptimumAndNeverLessAndRepeats)
                          .Error()
                          .isEmpty())
             << bad;
+    }
+}
+
+// The two roads of score and stats: the evolutionary search's tree record up
+// to 255 objects, the compact tree beyond. Same Newick text, same counts.
+TEST(ThoroughScorer, CompactNewickScoresAsTheTreeRecord)
+{
+    std::mt19937_64 rng(25);
+    for (int round = 0; round < 24; ++round) {
+        TRandomFieldShape shape;
+        shape.Objects = std::uniform_int_distribution<int>(20, 255)(rng);
+        shape.Characters = std::uniform_int_distribution<int>(1, 30)(rng);
+        shape.MaxStates = round % 3 == 0 ? 40 : 6;
+        shape.MissingShare = round % 2 == 0 ? 0.2 : 0;
+        shape.MultiRootShare = round % 4 == 1 ? 0.3 : 0;
+        const TSField field = RandomField(rng, shape);
+        const TPackedField packed(field, shape.Objects, shape.Characters);
+        for (bool missing : {true, false}) {
+            TThoroughScorer scorer(packed, missing);
+            const QString text =
+                WriteCompactNewick(RandomCompact(rng, shape.Objects), field.Names.Vector());
+            const TResult<TNewickTrees> read = ReadNewick(text);
+            ASSERT_TRUE(read.Ok()) << read.Error().toStdString();
+            const TNewickTree& newick = read->Trees.front();
+            TResult<TTree> record = NewickToTree(newick, field.Names.Vector(), shape.Objects);
+            ASSERT_TRUE(record.Ok()) << record.Error().toStdString();
+            EvaluateTree(*record, field, missing);
+            const TResult<TCompactTree> compact =
+                CompactFromNewick(newick, field.Names.Vector(), shape.Objects);
+            ASSERT_TRUE(compact.Ok()) << compact.Error().toStdString();
+            EXPECT_EQ(static_cast<double>(scorer.FullLength(*compact)), record->Fitness)
+                << "round " << round << ", " << shape.Objects << " objects, missing " << missing;
+            // stats per character on either road.
+            DeriveTopology(*record);
+            const TFitStatistics expected = FitStatistics(*record, field, missing);
+            const TFitStatistics got = CompactFitStatistics(*compact, field, missing);
+            ASSERT_EQ(got.Characters.size(), expected.Characters.size());
+            for (size_t c = 1; c < got.Characters.size(); ++c) {
+                EXPECT_EQ(got.Characters[c].M, expected.Characters[c].M) << "round " << round;
+                EXPECT_EQ(got.Characters[c].S, expected.Characters[c].S) << "round " << round;
+                EXPECT_EQ(got.Characters[c].G, expected.Characters[c].G) << "round " << round;
+            }
+            EXPECT_EQ(got.Total.S, expected.Total.S);
+        }
     }
 }
