@@ -31,8 +31,9 @@ void RunAll(TModel m, const char* what)
                     ASSERT_EQ(grid.Cell(i, j), grid.Cell(j, i)) << what << " " << i << "," << j;
                     ASSERT_FALSE(grid.Cell(i, j).contains("INF")) << what;
                 }
-            if (job == TAnalysisJob::DistanceMatrix)
+            if (job == TAnalysisJob::DistanceMatrix) {
                 for (int i = 1; i <= n; ++i) ASSERT_EQ(grid.Cell(i, i), "0") << what;
+            }
         }
 }
 }  // namespace

@@ -74,8 +74,9 @@ TEST(Support, UnitWeightsGiveTheGroupsOfTheTreesFoundAtFullSupport)
     ASSERT_EQ(r.Consensus.Nodes.size(), strict.Nodes.size());
     for (size_t k = 0; k < strict.Nodes.size(); ++k) {
         EXPECT_EQ(r.Consensus.Nodes[k].Group, strict.Nodes[k].Group);
-        if (!r.Consensus.Nodes[k].Children.empty() && static_cast<int>(k) != r.Consensus.Root)
+        if (!r.Consensus.Nodes[k].Children.empty() && static_cast<int>(k) != r.Consensus.Root) {
             EXPECT_EQ(r.Consensus.Nodes[k].Percent, 100);
+        }
     }
 }
 
