@@ -4,21 +4,6 @@
 #include <unordered_map>
 
 namespace {
-std::vector<int> PostOrder(const TCompactTree& t)
-{
-    std::vector<int> order, stack{t.Root};
-    order.reserve(static_cast<size_t>(t.Vertices()));
-    while (!stack.empty()) {
-        const int v = stack.back();
-        stack.pop_back();
-        order.push_back(v);
-        if (!t.IsTip(v))
-            for (int c : t.Child[static_cast<size_t>(v)]) stack.push_back(c);
-    }
-    std::reverse(order.begin(), order.end());
-    return order;
-}
-
 std::uint64_t TipKey(int tip)
 {
     std::uint64_t z = 0x9E3779B97F4A7C15ull * (static_cast<std::uint64_t>(tip) + 1);

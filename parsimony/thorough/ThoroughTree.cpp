@@ -81,8 +81,6 @@ TTree TreeFromCompact(const TCompactTree& t)
     return tree;
 }
 
-namespace {
-// Vertices in postorder, without recursion.
 std::vector<int> PostOrder(const TCompactTree& t)
 {
     std::vector<int> order;
@@ -98,7 +96,6 @@ std::vector<int> PostOrder(const TCompactTree& t)
     std::reverse(order.begin(), order.end());
     return order;
 }
-}  // namespace
 
 std::string CanonicalKey(const TCompactTree& t)
 {

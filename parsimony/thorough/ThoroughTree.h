@@ -44,6 +44,9 @@ TTree TreeFromCompact(const TCompactTree& tree);
 // clades: children ordered by their smallest object.
 std::string CanonicalKey(const TCompactTree& tree);
 
+// The vertices in postorder (children before parents), without recursion.
+std::vector<int> PostOrder(const TCompactTree& tree);
+
 // Rooted Newick with names[object] (quoted as WriteNewick does); branch
 // lengths fits[vertex] when given (none for the root).
 QString WriteCompactNewick(const TCompactTree& tree, const std::vector<QString>& names,
