@@ -47,8 +47,22 @@ install(FILES ${pkg_out}/varno.1.gz ${pkg_out}/varno-batch.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${pkg}/copyright ${pkg_out}/changelog.gz ${PROJECT_SOURCE_DIR}/README.md
   DESTINATION ${doc})
-# The guide is written apart from the program; Help > User guide says when it is missing.
-install(FILES ${PROJECT_SOURCE_DIR}/docs/guide.md DESTINATION ${doc} OPTIONAL)
+# The user guide with its pictures, also as HTML where cmark-gfm (a small
+# Debian package) is installed; Help > User guide opens the HTML first.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/guide.md DESTINATION ${doc})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/guide DESTINATION ${doc} FILES_MATCHING PATTERN "*.png")
+find_program(VARNO_CMARK cmark-gfm)
+if(VARNO_CMARK)
+  add_custom_command(OUTPUT ${pkg_out}/guide.html
+    COMMAND sh -c "{ cat '${pkg}/guide-head.html' && '${VARNO_CMARK}' --extension table '${PROJECT_SOURCE_DIR}/docs/guide.md' && cat '${pkg}/guide-tail.html'; } > '${pkg_out}/guide.html.new' && mv '${pkg_out}/guide.html.new' '${pkg_out}/guide.html'"
+    DEPENDS ${PROJECT_SOURCE_DIR}/docs/guide.md ${pkg}/guide-head.html ${pkg}/guide-tail.html
+    VERBATIM)
+  add_custom_target(varno_guide_html ALL DEPENDS ${pkg_out}/guide.html)
+  add_dependencies(varno_package_files varno_guide_html)
+  install(FILES ${pkg_out}/guide.html DESTINATION ${doc})
+else()
+  message(STATUS "cmark-gfm not found: the user guide is installed as Markdown only")
+endif()
 install(FILES
   ${PROJECT_SOURCE_DIR}/examples/weevils.txt ${PROJECT_SOURCE_DIR}/examples/weevils.xlsx
   ${PROJECT_SOURCE_DIR}/examples/flowers_missing.txt ${PROJECT_SOURCE_DIR}/examples/Beetles.txt
