@@ -235,9 +235,11 @@ void TTreeGrfFRM::ChangesCBXClick()
 void TTreeGrfFRM::TreePBXPaint(QPainter& painter)
 {
     TreePanel->DrawAtRight = DrawAtRightCBX->isChecked();
-    // Zoomed, everything grows; unzoomed, a tall tree keeps the window's sizes.
+    // Zoomed in, everything grows; unzoomed, a tall tree keeps the window's
+    // sizes; zoomed out, only the labels' floor goes down, to the whole tree.
     const double zoom = TreeSCR->Zoom();
-    Container->SetScaleHeight(static_cast<int>(std::lround(TreeSCR->viewport()->height() * zoom)));
+    Container->SetScaleHeight(
+        static_cast<int>(std::lround(TreeSCR->viewport()->height() * std::max(1.0, zoom))));
     TreePanel->MinLabelPixels = static_cast<int>(std::lround(ScreenLabelFloor * zoom));
     Container->PaintInto(painter, TreePBX->size());
     Container->SetScaleHeight(0);
@@ -328,8 +330,8 @@ void TTreeGrfFRM::ZoomBTNClick()
 void TTreeGrfFRM::ResetBTNClick()
 {
     TreePanel->ZoomRoot = TreeNodes ? TreeNodes->Root : nullptr;
-    // Reset undoes the wheel's zoom too: the whole tree as it fits the window.
-    TreeSCR->SetZoom(1);
+    // Reset undoes the wheel's zoom too: the whole tree in the window.
+    TreeSCR->ShowWhole();
     Changed();
 }
 

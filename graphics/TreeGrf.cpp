@@ -1,6 +1,7 @@
 #include "graphics/TreeGrf.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "graphics/TreeLayout.h"
 
@@ -51,11 +52,65 @@ void TTreeGrf::Prepare()
     LabelStyle().Assign(TipLabelStyle());
 }
 
+bool BoxesCross(const TIntRect& a, const TIntRect& b)
+{
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+static bool CrossesAny(const TIntRect& box, const std::vector<TIntRect>& taken, size_t skip)
+{
+    for (size_t i = 0; i < taken.size(); ++i)
+        if (i != skip && BoxesCross(box, taken[i])) return true;
+    return false;
+}
+
+std::vector<TChangeMarkPlace> PlaceChangeMarks(int x0, int x1, int y, int radius, int textHeight,
+                                               const std::vector<std::pair<int, int>>& widths,
+                                               const std::vector<TIntRect>& taken, size_t own)
+{
+    constexpr int Gap = 4;
+    std::vector<int> slot;
+    int total = 0;
+    for (const auto& [above, below] : widths) {
+        slot.push_back(std::max({2 * radius, above, below}) + Gap);
+        total += slot.back();
+    }
+    const int k = static_cast<int>(widths.size());
+    if (k == 0 || total > x1 - x0) return {};
+    const int spare = (x1 - x0 - total) / (k + 1);
+    std::vector<TChangeMarkPlace> marks;
+    int x = x0;
+    for (int i = 0; i < k; ++i) {
+        x += spare;
+        const int cx = x + slot[static_cast<size_t>(i)] / 2;
+        const auto& [above, below] = widths[static_cast<size_t>(i)];
+        TChangeMarkPlace m;
+        m.Circle = {cx - radius, y - radius, cx + radius, y + radius};
+        m.Above = {cx - above / 2 - 1, y - radius - 1 - textHeight, cx + (above + 1) / 2 + 1,
+                   y - radius - 1};
+        m.Below = {cx - below / 2 - 1, y + radius + 1, cx + (below + 1) / 2 + 1,
+                   y + radius + 1 + (below > 0 ? textHeight : 0)};
+        if (CrossesAny(m.Circle, taken, own)) return {};
+        for (const TIntRect& b : {m.Above, m.Below})
+            if (b.Width() > 2 && b.Height() > 0 && CrossesAny(b, taken, taken.size())) return {};
+        for (const TChangeMarkPlace& p : marks)
+            if (BoxesCross(p.Circle, m.Circle) || BoxesCross(p.Above, m.Above) ||
+                BoxesCross(p.Below, m.Below))
+                return {};
+        marks.push_back(m);
+        x += slot[static_cast<size_t>(i)];
+    }
+    return marks;
+}
+
 void TTreeGrf::Draw(TWorldPen& pen) const
 {
     if (!Drawable()) return;
     const TFontStyle label = TipLabelStyle();
-    DrawSubtree(pen, StartNode(), label);
+    const bool changes = ShowChanges && !pen.Measuring();
+    TTaken taken;
+    DrawSubtree(pen, StartNode(), label, changes ? &taken : nullptr);
+    if (changes) DrawChanges(pen, label, StartNode(), taken);
     if (pen.Measuring()) {
         TWorldRect& r = pen.MeasuredRect();
         if (r.Width() < 0 || r.Height() < 0) return;  // nothing measured
@@ -69,11 +124,20 @@ void TTreeGrf::Draw(TWorldPen& pen) const
     }
 }
 
-void TTreeGrf::DrawSubtree(TWorldPen& pen, TscTreeNode* start, const TFontStyle& label) const
+static TIntRect LineBox(QPoint a, QPoint b, int width)
+{
+    const int half = width / 2 + 1;
+    return {std::min(a.x(), b.x()) - half, std::min(a.y(), b.y()) - half,
+            std::max(a.x(), b.x()) + half, std::max(a.y(), b.y()) + half};
+}
+
+void TTreeGrf::DrawSubtree(TWorldPen& pen, TscTreeNode* start, const TFontStyle& label,
+                           TTaken* taken) const
 {
     for (TscTreeNode* n : PreOrder(start)) {
         if (n->IsLeaf()) continue;
-        pen.SetPen(std::max(3, 8 - n->ShownDepth()), Qt::black);
+        const int width = std::max(3, 8 - n->ShownDepth());
+        pen.SetPen(width, Qt::black);
         for (TscTreeNode* child : {n->Left, n->Right}) {
             if (!child) continue;
             pen.MoveTo(n->X, n->Y);
@@ -83,25 +147,33 @@ void TTreeGrf::DrawSubtree(TWorldPen& pen, TscTreeNode* start, const TFontStyle&
         for (TscTreeNode* child : {n->Left, n->Right}) {
             if (!child || !child->IsLeaf()) continue;
             const double w = pen.World().Rect.Width(), h = pen.World().Rect.Height();
-            DrawTipLabel(pen, label, child, child->X + w / 300, child->Y + label.Size * h / 2);
+            DrawTipLabel(pen, label, child, child->X + w / 300, child->Y + label.Size * h / 2,
+                         taken);
             // Labels change the pen: the next elbow sets its own.
-            pen.SetPen(std::max(3, 8 - n->ShownDepth()), Qt::black);
+            pen.SetPen(width, Qt::black);
         }
         for (TscTreeNode* child : {n->Left, n->Right}) {
             if (!child) continue;
-            if (!child->IsLeaf() && !child->Collapsed) DrawSupport(pen, label, child);
-            if (ShowChanges && !child->Changes.isEmpty()) DrawChanges(pen, label, child);
-            pen.SetPen(std::max(3, 8 - n->ShownDepth()), Qt::black);
+            if (!child->IsLeaf() && !child->Collapsed) DrawSupport(pen, label, child, taken);
+            pen.SetPen(width, Qt::black);
         }
     }
 }
 
 void TTreeGrf::DrawTipLabel(TWorldPen& pen, const TFontStyle& label, TscTreeNode* leaf, double xa,
-                            double ya) const
+                            double ya, TTaken* taken) const
 {
     const TWorld& world = pen.World();
     const double w = world.Rect.Width();
     double x;
+    auto text = [&](double at) {
+        pen.TextOut(leaf->Label, &label, at, ya);
+        if (!taken || pen.Measuring()) return;
+        TCanvas& c = *pen.Canvas();
+        const QPoint p = world.WorldToDevice(at, ya);
+        taken->push_back(
+            {p.x(), p.y(), p.x() + c.TextWidth(leaf->Label), p.y() + c.TextHeight(leaf->Label)});
+    };
     if (DrawAtRight && !pen.Measuring()) {
         TCanvas& c = *pen.Canvas();
         label.Apply(pen.Geometry(), c);
@@ -111,7 +183,7 @@ void TTreeGrf::DrawTipLabel(TWorldPen& pen, const TFontStyle& label, TscTreeNode
         // A label too long for the room right of its tip starts at the tip
         // instead of being written over the tree; the edge cuts it.
         if (x - 0.01 * w <= xa) {
-            pen.TextOut(leaf->Label, &label, xa + w * HalfDot, ya);
+            text(xa + w * HalfDot);
             return;
         }
         c.Pen = {Qt::black, 1, TPenKind::Dot};
@@ -119,15 +191,17 @@ void TTreeGrf::DrawTipLabel(TWorldPen& pen, const TFontStyle& label, TscTreeNode
                      b = world.WorldToDevice(x - 0.01 * w, leaf->Y);
         c.MoveTo(a.x(), a.y());
         c.LineTo(b.x(), b.y());
+        if (taken) taken->push_back(LineBox(a, b, 1));
     } else if (DrawAtRight) {
         x = xa + HalfDot;
     } else {
         x = xa + w * HalfDot;
     }
-    pen.TextOut(leaf->Label, &label, x, ya);
+    text(x);
 }
 
-void TTreeGrf::DrawSupport(TWorldPen& pen, const TFontStyle& label, TscTreeNode* node) const
+void TTreeGrf::DrawSupport(TWorldPen& pen, const TFontStyle& label, TscTreeNode* node,
+                           TTaken* taken) const
 {
     if (node->Support.isEmpty() || pen.Measuring()) return;
     TCanvas& c = *pen.Canvas();
@@ -142,44 +216,105 @@ void TTreeGrf::DrawSupport(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
     // Clear of the node's marker, whose size HalfDot gives as a share of the plot height.
     const int marker = static_cast<int>(HalfDot * std::max(1, g.Inner.Height()));
     c.TextOut(p.x() - marker - 2, p.y() - 1, node->Support);
+    if (taken)
+        taken->push_back({p.x() - marker - 2 - c.TextWidth(node->Support),
+                          p.y() - 1 - c.TextHeight(node->Support), p.x() - marker - 2, p.y() - 1});
 }
 
-void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode* node) const
+void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode* start,
+                           TTaken& taken) const
 {
-    if (!node->Parent || pen.Measuring()) return;
     TCanvas& c = *pen.Canvas();
     const TPanelGeometry& g = pen.Geometry();
-    TscTreeNode* from = node->Parent->Shown();
-    const QPoint a = pen.World().WorldToDevice(from->X, node->Y),
-                 b = pen.World().WorldToDevice(node->X, node->Y);
-    const int k = static_cast<int>(node->Changes.size());
+    const TWorld& world = pen.World();
+    // The node markers, as large as their style draws them at most.
+    const int marker = static_cast<int>(std::lround(2 * HalfDot * std::max(1, g.Inner.Height())));
+    const std::vector<TscTreeNode*> order = PreOrder(start);
+    // Every branch as drawn (a vertical line at the parent, a horizontal one
+    // to the node) and every marker.
+    std::vector<size_t> branch(order.size(), 0);
+    for (size_t i = 0; i < order.size(); ++i) {
+        TscTreeNode* n = order[i];
+        const QPoint p = world.WorldToDevice(n->X, n->Y);
+        if (!n->Collapsed)
+            taken.push_back({p.x() - marker / 2, p.y() - marker / 2, p.x() + marker - marker / 2,
+                             p.y() + marker - marker / 2});
+        if (n == start || !n->Parent) continue;
+        TscTreeNode* from = n->Parent;
+        const int width = std::max(3, 8 - from->Shown()->ShownDepth());
+        const QPoint up = world.WorldToDevice(from->X, from->Y),
+                     corner = world.WorldToDevice(from->X, n->Y);
+        taken.push_back(LineBox(up, corner, width));
+        branch[i] = taken.size();
+        taken.push_back(LineBox(corner, p, width));
+    }
     TFontStyle style;
     style.Assign(label);
     style.Size = label.Size * 0.6;
-    style.TextAlign = TA_CENTER_ | TA_BOTTOM_;
-    const int r = std::max(2, style.FontHeight(g) / 4);
-    // Evenly along the branch: a circle per change (open when ambiguous),
-    // the character (its number when known) above it and the state below.
-    for (int i = 0; i < k; ++i) {
-        const int x = a.x() + static_cast<int>((b.x() - a.x()) * (i + 0.5) / k);
-        const QString& text = node->Changes.at(i);
-        const qsizetype colon = text.indexOf(QStringLiteral(": "));
-        const bool ambiguous = i < node->ChangeAmbiguous.size() && node->ChangeAmbiguous.at(i);
-        c.Pen = {Qt::black, 1, TPenKind::Solid};
-        c.Brush = {ambiguous ? QColor(Qt::white) : QColor(Qt::black), false};
-        c.Ellipse({x - r, b.y() - r, x + r, b.y() + r});
-        style.TextAlign = TA_CENTER_ | TA_BOTTOM_;
+    style.Apply(g, c);
+    const int textHeight = c.TextHeight(QStringLiteral("0"));
+    for (size_t at = 0; at < order.size(); ++at) {
+        TscTreeNode* node = order[at];
+        if (node == start || !node->Parent || node->Collapsed || node->Changes.isEmpty()) continue;
+        TscTreeNode* from = node->Parent->Shown();
+        const QPoint a = world.WorldToDevice(from->X, node->Y),
+                     b = world.WorldToDevice(node->X, node->Y);
+        const int pen_ = std::max(3, 8 - from->ShownDepth());
+        // Larger than the branch is thick, or a filled circle vanishes in it.
+        const int r = std::max(textHeight / 3, pen_ / 2 + 3);
+        const int x0 = a.x() + marker / 2 + 2, x1 = b.x() - marker / 2 - 2;
+        const int k = static_cast<int>(node->Changes.size());
+        QStringList above, below;
+        std::vector<std::pair<int, int>> widths;
         style.Apply(g, c);
-        // The character's number is shorter than its name: the list beside the picture has the
-        // names.
-        const QString above = i < node->ChangeCharacters.size()
-                                  ? QString::number(node->ChangeCharacters.at(i))
-                                  : (colon < 0 ? text : text.left(colon));
-        c.TextOut(x, b.y() - r, above);
-        if (colon >= 0) {
-            style.TextAlign = TA_CENTER_ | TA_TOP_;
-            style.Apply(g, c);
-            c.TextOut(x, b.y() + r, text.mid(colon + 2));
+        for (int i = 0; i < k; ++i) {
+            const QString& text = node->Changes.at(i);
+            const qsizetype colon = text.indexOf(QStringLiteral(": "));
+            // The character's number is shorter than its name: the list beside
+            // the picture has the names.
+            above << (i < node->ChangeCharacters.size()
+                          ? QString::number(node->ChangeCharacters.at(i))
+                          : (colon < 0 ? text : text.left(colon)));
+            below << (colon < 0 ? QString() : text.mid(colon + 2));
+            widths.emplace_back(c.TextWidth(above.back()), c.TextWidth(below.back()));
         }
+        const std::vector<TChangeMarkPlace> marks =
+            PlaceChangeMarks(x0, x1, b.y(), r, textHeight, widths, taken, branch[at]);
+        if (!marks.empty()) {
+            for (int i = 0; i < k; ++i) {
+                const TChangeMarkPlace& m = marks[static_cast<size_t>(i)];
+                const bool ambiguous =
+                    i < node->ChangeAmbiguous.size() && node->ChangeAmbiguous.at(i);
+                c.Pen = {Qt::black, 1, TPenKind::Solid};
+                c.Brush = {ambiguous ? QColor(Qt::white) : QColor(Qt::black), false};
+                c.Ellipse(m.Circle);
+                const int cx = (m.Circle.Left + m.Circle.Right) / 2;
+                style.TextAlign = TA_CENTER_ | TA_BOTTOM_;
+                style.Apply(g, c);
+                c.TextOut(cx, m.Circle.Top - 1, above.at(i));
+                if (!below.at(i).isEmpty()) {
+                    style.TextAlign = TA_CENTER_ | TA_TOP_;
+                    style.Apply(g, c);
+                    c.TextOut(cx, m.Circle.Bottom + 1, below.at(i));
+                }
+                taken.push_back(m.Circle);
+                taken.push_back(m.Above);
+                taken.push_back(m.Below);
+            }
+            continue;
+        }
+        // No room for every change: a box with their number, when it fits.
+        const QString count = QString::number(k);
+        const int w = c.TextWidth(count) + 6, h = std::max(textHeight + 2, pen_ + 4);
+        const int cx = (x0 + x1) / 2;
+        const TIntRect box{cx - w / 2, b.y() - h / 2, cx - w / 2 + w, b.y() - h / 2 + h};
+        if (x1 - x0 < w || CrossesAny(box, taken, branch[at])) continue;
+        c.Pen = {Qt::black, 1, TPenKind::Solid};
+        c.Brush = {QColor(Qt::white), false};
+        c.Rectangle(box);
+        style.TextAlign = TA_CENTER_ | TA_TOP_;
+        style.Apply(g, c);
+        c.TextOut(cx, box.Top + (h - textHeight) / 2, count);
+        taken.push_back(box);
     }
 }

@@ -38,9 +38,32 @@ private:
     bool Drawable() const;
     // The label style with the size of this tree and the floor.
     TFontStyle TipLabelStyle() const;
-    void DrawSubtree(TWorldPen& pen, TscTreeNode* start, const TFontStyle& label) const;
+    // Boxes drawn on (device pixels), for the changes to keep clear of.
+    using TTaken = std::vector<TIntRect>;
+    void DrawSubtree(TWorldPen& pen, TscTreeNode* start, const TFontStyle& label,
+                     TTaken* taken) const;
     void DrawTipLabel(TWorldPen& pen, const TFontStyle& label, TscTreeNode* leaf, double xa,
-                      double ya) const;
-    void DrawSupport(TWorldPen& pen, const TFontStyle& label, TscTreeNode* node) const;
-    void DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode* node) const;
+                      double ya, TTaken* taken) const;
+    void DrawSupport(TWorldPen& pen, const TFontStyle& label, TscTreeNode* node,
+                     TTaken* taken) const;
+    // The changes of every branch that has room for them, none over another
+    // or over anything in taken: one circle per change with the character
+    // above and the state below; where they do not fit, a box with their
+    // number; where that does not fit either, nothing (the node lists them).
+    void DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode* start,
+                     TTaken& taken) const;
 };
+
+// A branch's changes along it, left to right, in device pixels.
+struct TChangeMarkPlace {
+    TIntRect Circle;
+    TIntRect Above, Below;  // the texts' boxes
+};
+// Places marks of the given text sizes (width above, width below) between
+// x0 and x1 on the line y, each slot as wide as its widest part; empty when
+// they do not fit or a box would cross one of taken (the circles may cross
+// taken[own], the branch they sit on).
+std::vector<TChangeMarkPlace> PlaceChangeMarks(int x0, int x1, int y, int radius, int textHeight,
+                                               const std::vector<std::pair<int, int>>& widths,
+                                               const std::vector<TIntRect>& taken, size_t own);
+bool BoxesCross(const TIntRect& a, const TIntRect& b);

@@ -34,7 +34,59 @@ QString TadaArtDot::GetText() const { return Node ? Node->Ident : QString(); }
 
 void TadaArtDot::Draw(TCanvas& canvas, const TPanelLayout& layout) const
 {
-    TSimpleDot::Draw(canvas, layout);
+    auto* dot = dynamic_cast<const TDotStyle*>(Style);
+    if (!dot || DrawnDiameter < 0 || DrawnDiameter >= dot->Diameter(layout.Geometry)) {
+        TSimpleDot::Draw(canvas, layout);
+        return;
+    }
+    TDotStyle smaller;
+    smaller.Assign(*dot);
+    smaller.Size = double(DrawnDiameter) / std::max(1, layout.Geometry.Inner.Height());
+    smaller.DrawMarker(layout.Geometry, canvas, layout.World.WorldToDevice(X(), Y()));
+}
+
+std::vector<int> NonOverlappingSizes(const std::vector<QPoint>& centres, int size)
+{
+    std::vector<size_t> byX(centres.size());
+    for (size_t i = 0; i < byX.size(); ++i) byX[i] = i;
+    std::sort(byX.begin(), byX.end(),
+              [&](size_t a, size_t b) { return centres[a].x() < centres[b].x(); });
+    std::vector<int> sizes(centres.size(), size);
+    for (size_t k = 0; k < byX.size(); ++k) {
+        const QPoint p = centres[byX[k]];
+        int nearest = size;
+        // Sorted by x: stop once x alone is as far as the nearest so far.
+        for (size_t j = k + 1; j < byX.size() && centres[byX[j]].x() - p.x() < nearest; ++j) {
+            const QPoint q = centres[byX[j]];
+            nearest = std::min(nearest, std::max(q.x() - p.x(), std::abs(q.y() - p.y())));
+        }
+        for (size_t j = k; j-- > 0 && p.x() - centres[byX[j]].x() < nearest;) {
+            const QPoint q = centres[byX[j]];
+            nearest = std::min(nearest, std::max(p.x() - q.x(), std::abs(q.y() - p.y())));
+        }
+        sizes[byX[k]] = nearest;
+    }
+    return sizes;
+}
+
+void TadaTreeGrf::Draw(TWorldPen& pen) const
+{
+    TTreeGrf::Draw(pen);
+    if (pen.Measuring()) return;
+    // Short branches bring a node's marker next to its children's: each is
+    // drawn at most as large as the room to its nearest neighbour, never
+    // smaller than a few pixels, so that it can still be seen and clicked.
+    std::vector<QPoint> centres;
+    std::vector<const TadaArtDot*> dots;
+    for (const auto& o : GrfObjects())
+        if (auto* dot = dynamic_cast<const TadaArtDot*>(o.get())) {
+            dots.push_back(dot);
+            centres.push_back(pen.World().WorldToDevice(dot->X(), dot->Y()));
+        }
+    const int size = LeaveStyle().Diameter(pen.Geometry());
+    const std::vector<int> sizes = NonOverlappingSizes(centres, size);
+    for (size_t i = 0; i < dots.size(); ++i)
+        dots[i]->DrawnDiameter = std::max(std::min(size, 4), sizes[i] - 1);
 }
 
 QStringList TadaTreeGrf::InfoLines(const TscTreeNode& n)

@@ -35,6 +35,9 @@ public:
     void Draw(TCanvas& canvas, const TPanelLayout& layout) const override;
     void Activate(const TGrfMouse& m) override;
     void Release(const TGrfMouse& m) override;
+    // Drawn no larger than this (pixels; -1: the style's size), so that no
+    // marker covers its neighbour; set by the panel's drawing pass.
+    mutable int DrawnDiameter = -1;
 };
 
 class TadaTreeGrf : public TTreeGrf {
@@ -55,9 +58,17 @@ public:
     // The lines of a node's information box.
     static QStringList InfoLines(const TscTreeNode& node);
 
+protected:
+    void Draw(TWorldPen& pen) const override;
+
 private:
     void UpdateMarkerSizes();
 };
+
+// The largest marker size (pixels) at each centre such that no two markers
+// overlap: the distance (the larger of dx and dy) to the nearest other
+// centre, at most size.
+std::vector<int> NonOverlappingSizes(const std::vector<QPoint>& centres, int size);
 
 // A branch length as the information box shows it: 5 decimals, "," as decimal
 // and "." as group separator, at most 10 characters; 0 gives an empty text.

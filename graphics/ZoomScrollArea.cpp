@@ -15,7 +15,8 @@ TZoomScrollArea::TZoomScrollArea(QWidget* parent) : QScrollArea(parent)
 
 QSize TZoomScrollArea::PictureSize(double zoom) const
 {
-    QSize v = viewport()->size();
+    const QSize full = viewport()->size();
+    QSize v = full;
     // A picture taller than the viewport brings a vertical scroll bar: keep its room.
     QSize base = BaseSize ? BaseSize(v) : v;
     if (base.height() > v.height() && !verticalScrollBar()->isVisible()) {
@@ -24,7 +25,16 @@ QSize TZoomScrollArea::PictureSize(double zoom) const
     }
     base = base.expandedTo(QSize(1, 1));
     const double maxZoom = std::sqrt(MaxArea / (double(base.width()) * base.height()));
-    zoom = std::clamp(zoom, 1.0, std::max(1.0, maxZoom));
+    // Below 1 the picture keeps its width and loses height down to the
+    // viewport's: the whole picture in view.
+    const double least = std::min(1.0, double(std::max(1, full.height())) / base.height());
+    zoom = std::clamp(zoom, least, std::max(1.0, maxZoom));
+    if (zoom < 1) {
+        const int height =
+            std::max(full.height(), static_cast<int>(std::lround(base.height() * zoom)));
+        return {height <= full.height() ? std::max(base.width(), full.width()) : base.width(),
+                height};
+    }
     return {static_cast<int>(std::lround(base.width() * zoom)),
             static_cast<int>(std::lround(base.height() * zoom))};
 }

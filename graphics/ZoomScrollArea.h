@@ -19,10 +19,13 @@ public:
     static constexpr double MaxArea = 16e6;
 
     double Zoom() const { return ZoomFactor; }
-    // Sets the zoom (1 = fit) keeping the picture point at anchor (viewport
+    // Sets the zoom (1: the size BaseSize gives; less, down to the whole
+    // picture in the viewport; more, larger) keeping the picture point at anchor (viewport
     // coordinates) where it is.
     void SetZoom(double zoom, QPoint anchor);
     void SetZoom(double zoom) { SetZoom(zoom, viewport()->rect().center()); }
+    // The whole picture in the viewport.
+    void ShowWhole() { SetZoom(0); }
     // Sizes the picture anew for the current viewport and zoom.
     void Relayout();
 

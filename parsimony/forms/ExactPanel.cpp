@@ -127,7 +127,7 @@ TFoundTrees TExactPanel::Found(const TSearchJob& searchJob) const
     found.Rows = ExactListRows(r, LocaleDecimalSeparator());
     found.Population = job.Population();
     found.Optimum = static_cast<double>(r.Optimum);
-    found.WidestHow = QStringLiteral("branch and bound, not proved");
+    found.WidestHow = {QStringLiteral("branch and bound, not proved")};
     found.Protocol = outcome.Protocol;
     return found;
 }

@@ -75,7 +75,7 @@ signals:
     void ResultsCleared();
     void ListFilled(const std::vector<QStringList>& rows);
     void ListCellChanged(int row, int column, const QString& text);
-    void ListColumnsFitted(const QString& legend, const QString& widestHow);
+    void ListColumnsFitted(const QString& legend, const QStringList& widestHow);
     void PopulationFound(std::shared_ptr<TParsimonySearch> population, const QString& optimum);
 
 protected:

@@ -38,7 +38,7 @@ struct TFoundTrees {
     std::vector<QStringList> Rows;  // legend row first
     std::shared_ptr<TParsimonySearch> Population;
     double Optimum = 0;
-    QString WidestHow;  // the widest "found by" text, for the list's last column
+    QStringList WidestHow;  // the widest "found by" texts it can show, for the list's last column
     QStringList Protocol;
     // No trees to show: the message, as an error or as information.
     QString Nothing;

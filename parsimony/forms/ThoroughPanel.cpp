@@ -106,7 +106,7 @@ TFoundTrees TThoroughPanel::Found(const TSearchJob& searchJob) const
     found.Rows = ThoroughListRows(job.Search(), LocaleDecimalSeparator());
     found.Population = job.Population();
     found.Optimum = static_cast<double>(job.Search().BestLength());
-    found.WidestHow = QStringLiteral("replicate 999, ratchet 99");
+    found.WidestHow = ThoroughHowTexts(job.Search().Settings());
     found.Protocol = job.Outcome().Protocol;
     return found;
 }

@@ -241,11 +241,13 @@ void TFrmTreeOpt::ShowPopulation(std::shared_ptr<TParsimonySearch> search, const
     ShowResults();
 }
 
-void TFrmTreeOpt::FitListColumns(const QString& legend, const QString& widestHow)
+void TFrmTreeOpt::FitListColumns(const QString& legend, const QStringList& widestHow)
 {
     SgOpt->SetColWidth(0, SgOpt->fontMetrics().horizontalAdvance(legend) + 16);
-    // The texts the list holds may be wider than the one given as the widest.
-    int how = SgOpt->fontMetrics().horizontalAdvance(widestHow);
+    // The texts the list holds may be wider than the ones given as the widest.
+    int how = 0;
+    for (const QString& text : widestHow)
+        how = std::max(how, SgOpt->fontMetrics().horizontalAdvance(text));
     for (int row = 1; row < SgOpt->RowCount(); ++row)
         how = std::max(how, SgOpt->fontMetrics().horizontalAdvance(SgOpt->Cell(2, row)));
     SgOpt->SetColWidth(2, how + 16);

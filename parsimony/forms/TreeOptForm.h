@@ -56,7 +56,7 @@ public:
     void ShowPopulation(std::shared_ptr<TParsimonySearch> search, const QString& optimum);
     // Room in the list for the first column's and the "how found" column's texts
     // (widestHow, or a wider one the list holds).
-    void FitListColumns(const QString& legend, const QString& widestHow);
+    void FitListColumns(const QString& legend, const QStringList& widestHow);
 
     // The population of the last run, or nullptr before the first.
     TParsimonySearch* Population() const { return Search.get(); }

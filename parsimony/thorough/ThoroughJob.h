@@ -6,7 +6,7 @@
 //   if (TStatus ok = job.CanStart(); !ok) ... ok.Error() ...;
 //   job.Observe([](const TThoroughProgress& p) { ... }, 0.5);  // job's thread
 //   job.Start([] { ... });  // finished: job's thread, once; or job.Run() here
-//   job.Cancel();           // any thread; keeps the shortest trees found so far
+//   job.Cancel();           // any thread; keeps the trees progress counted
 //   // after the run: job.Outcome().Status, .Protocol; job.Search().Results()
 // The destructor cancels and waits.
 #include <QStringList>

@@ -20,6 +20,32 @@ QString TThoroughResult::How() const
     return QStringLiteral("replicate %1, ratchet %2").arg(Replicate).arg(Iteration);
 }
 
+QStringList ThoroughHowTexts(const TThoroughSettings& settings)
+{
+    const int replicates = std::max(1, settings.Replicates);
+    const int iterations = std::max(1, settings.RatchetIterations);
+    const bool driven = settings.Strategy == TThoroughStrategy::Driven;
+    QStringList texts;
+    for (int iteration : {0, iterations}) {
+        for (bool drifted : {false, true}) {
+            if (drifted && !(driven && settings.Drift)) continue;
+            TThoroughResult r;
+            r.Replicate = replicates;
+            r.Iteration = iteration;
+            r.Drifted = drifted;
+            texts << r.How();
+        }
+    }
+    if (driven && settings.Fuse) {
+        TThoroughResult fused;
+        fused.FusedInRound =
+            (replicates + std::max(1, settings.RoundSize) - 1) / std::max(1, settings.RoundSize);
+        texts << fused.How();
+    }
+    texts.removeDuplicates();
+    return texts;
+}
+
 std::uint64_t ReplicateSeed(std::uint64_t master, int replicate)
 {
     // splitmix64 of the master seed advanced by the replicate number.
@@ -111,14 +137,17 @@ struct TShared {
     const TThoroughSettings* Set;
     const TBitWeights* Base;
     std::atomic<bool> Stop{false};
-    std::atomic<std::int64_t> LiveBest{-1};
+    // The trees each running replicate holds so far, for progress and for a
+    // stop from outside: what progress counts is what such a stop keeps.
+    std::mutex LiveLock;
+    std::vector<std::vector<TThoroughResult>> Live;
 
-    void Report(std::int64_t length)
+    void Publish(int replicate, std::vector<TThoroughResult> trees)
     {
-        std::int64_t seen = LiveBest.load();
-        while ((seen < 0 || length < seen) && !LiveBest.compare_exchange_weak(seen, length)) {
-        }
+        std::lock_guard<std::mutex> guard(LiveLock);
+        Live[static_cast<size_t>(replicate)] = std::move(trees);
     }
+    void Publish(int replicate, const TTreePool& pool) { Publish(replicate, pool.Trees()); }
 };
 
 TOutcome RunReplicate(int r, TShared& shared)
@@ -141,12 +170,21 @@ TOutcome RunReplicate(int r, TShared& shared)
         return set.TargetLength >= 0 && pool.Length() >= 0 && pool.Length() <= set.TargetLength;
     };
 
+    // Until the first climbs end, the tree so far stands for the replicate,
+    // so that a stop on large data still keeps a tree.
+    auto provisional = [&] {
+        shared.Publish(r, {TThoroughResult{scorer.Tree(), scorer.Length(), r + 1, 0}});
+    };
     if (!scorer.BuildByAddition(rng, &shared.Stop)) return finish(false);
+    provisional();
     scorer.Climb(TSwapRule::Spr, rng, &shared.Stop);
-    scorer.Climb(TSwapRule::Tbr, rng, &shared.Stop);
-    pool.Offer(scorer.Tree(), scorer.Length(), r + 1, 0);
-    shared.Report(scorer.Length());
     if (shared.Stop.load()) return finish(false);
+    provisional();
+    scorer.Climb(TSwapRule::Tbr, rng, &shared.Stop);
+    // A climb cut short by a stop leaves a tree no progress has counted.
+    if (shared.Stop.load()) return finish(false);
+    pool.Offer(scorer.Tree(), scorer.Length(), r + 1, 0);
+    shared.Publish(r, pool);
     if (reached()) return finish(true);
 
     TCompactTree best = scorer.Tree();
@@ -170,8 +208,7 @@ TOutcome RunReplicate(int r, TShared& shared)
                 best = scorer.Tree();
                 TThoroughResult found{best, bestLength, r + 1, it};
                 found.Drifted = true;
-                pool.Offer(found);
-                shared.Report(bestLength);
+                if (pool.Offer(found)) shared.Publish(r, pool);
             } else {
                 scorer.Load(best);
             }
@@ -193,11 +230,11 @@ TOutcome RunReplicate(int r, TShared& shared)
         scorer.SetWeights(shared.Base);
         if (shared.Stop.load()) break;
         scorer.Climb(TSwapRule::Tbr, rng, &shared.Stop);
+        if (shared.Stop.load()) break;
         if (scorer.Length() <= bestLength) {
             bestLength = scorer.Length();
             best = scorer.Tree();
-            pool.Offer(best, bestLength, r + 1, it);
-            shared.Report(bestLength);
+            if (pool.Offer(best, bestLength, r + 1, it)) shared.Publish(r, pool);
         } else {
             scorer.Load(best);
         }
@@ -236,6 +273,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
     std::mutex lock;
     std::condition_variable wake;
     std::atomic<int> next{0};
+    shared.Live.resize(static_cast<size_t>(Set.Replicates));
     // The driven search opens its rounds one by one: replicates below `open` may run.
     const bool driven = Set.Strategy == TThoroughStrategy::Driven;
     std::atomic<int> open{driven ? std::min(Set.RoundSize, Set.Replicates) : Set.Replicates};
@@ -253,6 +291,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                 TOutcome outcome = RunReplicate(r, shared);
                 std::lock_guard<std::mutex> guard(lock);
                 outcomes[static_cast<size_t>(r)] = std::move(outcome);
+                shared.Publish(r, std::vector<TThoroughResult>{});
                 wake.notify_all();
             }
         });
@@ -299,7 +338,6 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
         pool.Offer(found);
         fusing.insert(fusing.begin(), found);
         if (static_cast<int>(fusing.size()) > Set.FusePool) fusing.pop_back();
-        shared.Report(found.Length);
         hits = 1;  // the fused length counts as found once
         return true;
     };
@@ -322,7 +360,23 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
         else if (o.Best == before)
             ++hits;
     };
+    // What a stop from outside would keep now (under `lock`): the merged
+    // replicates, those done out of order and the trees of those running.
+    auto stopView = [&] {
+        TTreePool view = pool;
+        const int started = std::min(Set.Replicates, next.load());
+        for (int r = Done; r < started; ++r)
+            if (outcomes[static_cast<size_t>(r)])
+                for (const TThoroughResult& t : outcomes[static_cast<size_t>(r)]->Trees)
+                    view.Offer(t);
+        std::lock_guard<std::mutex> live(shared.LiveLock);
+        for (int r = Done; r < started; ++r)
+            if (!outcomes[static_cast<size_t>(r)])
+                for (const TThoroughResult& t : shared.Live[static_cast<size_t>(r)]) view.Offer(t);
+        return view;
+    };
     TSearchStatus status = TSearchStatus::Finished;
+    std::optional<TTreePool> stopped;
     double lastReport = 0;
     {
         std::unique_lock<std::mutex> guard(lock);
@@ -388,29 +442,36 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
             if (cancel && cancel->load()) {
                 status = TSearchStatus::Cancelled;
                 Reason = QStringLiteral("cancelled");
+                stopped = stopView();
                 break;
             }
             if (Set.TimeLimit > 0 && elapsed() >= Set.TimeLimit) {
                 status = TSearchStatus::TimeLimit;
                 Reason = QStringLiteral("time limit reached");
+                stopped = stopView();
                 break;
             }
             if (progress && elapsed() - lastReport >= interval) {
                 lastReport = elapsed();
+                TTreePool view = stopView();
                 TThoroughProgress p;
-                const std::int64_t live = shared.LiveBest.load();
-                p.BestLength = pool.Length() < 0
-                                   ? live
-                                   : (live < 0 ? pool.Length() : std::min(live, pool.Length()));
+                p.BestLength = view.Length();
                 p.Replicate = Done;
                 p.Replicates = Set.Replicates;
-                p.TreesKept = static_cast<int>(pool.Trees().size());
+                p.TreesKept = static_cast<int>(view.Trees().size());
                 p.Elapsed = lastReport;
                 p.Hits = hits;
                 if (driven) p.Phase = QStringLiteral("replicates");
                 guard.unlock();
                 progress(p);
                 guard.lock();
+                if (cancel && cancel->load()) {
+                    // Cancelled on seeing this report: keep what it counted.
+                    status = TSearchStatus::Cancelled;
+                    Reason = QStringLiteral("cancelled");
+                    stopped = std::move(view);
+                    break;
+                }
                 continue;
             }
             wake.wait_for(guard, std::chrono::milliseconds(50));
@@ -419,11 +480,8 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
         wake.notify_all();
     }
     for (std::thread& t : workers) t.join();
-    if (status != TSearchStatus::Finished) {
-        // Stopped from outside: keep what every replicate found so far.
-        for (int r = Done; r < Set.Replicates; ++r)
-            if (outcomes[static_cast<size_t>(r)]) merge(*outcomes[static_cast<size_t>(r)]);
-    }
+    // Stopped from outside: what every replicate had found when the stop came.
+    if (stopped) pool = std::move(*stopped);
 
     // Every tree is scored again from scratch; only the shortest stay.
     TThoroughScorer check(packed, Set.MissingData);

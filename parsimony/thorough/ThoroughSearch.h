@@ -77,6 +77,8 @@ struct TThoroughResult {
     int FusedInRound = 0;     // > 0: found by fusing after that round (Replicate 0)
     QString How() const;      // e.g. "replicate 3, ratchet 7"
 };
+// The widest How() texts a run with these settings can give (one per kind).
+QStringList ThoroughHowTexts(const TThoroughSettings& settings);
 
 class TThoroughSearch {
 public:

@@ -1,12 +1,17 @@
 // Polytomies, support labels and changes in the tree picture.
 #include <gtest/gtest.h>
 
+#include <QSet>
+#include <random>
+
 #include "RecordingCanvas.h"
 #include "graphics/GrfContainer.h"
 #include "graphics/TreeFromNewick.h"
 #include "graphics/TreeFromSearch.h"
 #include "graphics/TreeLayout.h"
+#include "graphics/TreePage.h"
 #include "parsimony/summaries/BranchChanges.h"
+#include "tests/graphics/TreeBuilders.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/TreeTestSupport.h"
 
@@ -178,5 +183,121 @@ TEST(Changes, AttachedByCladeToTheBranchesOfANewickDrawing)
                     EXPECT_EQ(fromText.Item(k)->Changes, a->Changes) << "round " << round;
                 }
         }
+    }
+}
+
+namespace {
+// The box a recorded text covers, from its anchor and alignment.
+TIntRect TextBox(const TRecordedText& t)
+{
+    TMeasureCanvas m;
+    m.Font = t.Font;
+    const int w = m.TextWidth(t.Text), h = m.TextHeight(t.Text);
+    const int h0 = t.Align & 6;
+    const int left = h0 == TA_CENTER_  ? t.At.x() - w / 2
+                     : h0 == TA_RIGHT_ ? t.At.x() - w
+                                       : t.At.x();
+    const int top = (t.Align & 24) == TA_BOTTOM_ ? t.At.y() - h : t.At.y();
+    return {left, top, left + w, top + h};
+}
+bool Cross(const TIntRect& a, const TIntRect& b)
+{
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+}  // namespace
+
+// Changes as a user meets them on 23 and 255 leaves, on screen and zoomed
+// out to the whole tree: no mark or text over another, over a tip label or a
+// node marker; no marker over another; circles larger than a branch is thick.
+TEST(Changes, NothingDrawnOverAnythingElse)
+{
+    struct TCase {
+        int Leaves, Width, Height, Floor;
+        bool AtRight;
+    };
+    const TCase cases[] = {{23, 733, 652, 8, true},
+                           {23, 733, 652, 8, false},
+                           {23, 400, 300, 8, true},
+                           {255, 733, 652, 8, true},
+                           {255, 733, 652, 2, true}};
+    const QStringList states{"branched", "netted", "absent", "present", "0", "1"};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Leaves << " leaves, " << c.Width << " x " << c.Height
+                                        << (c.AtRight ? "" : ", labels at the tips"));
+        TPicture p("(A,B,C);");
+        TadaTreeNodes nodes;
+        BuildRandom(nodes, c.Leaves, 3);
+        std::mt19937 rng(static_cast<unsigned>(c.Leaves));
+        int changes = 0;
+        for (int i = 0; i < nodes.Count(); ++i) {
+            TscTreeNode* n = nodes.Item(i);
+            if (n == nodes.Root) continue;
+            const int k = static_cast<int>(rng() % 5);
+            for (int j = 0; j < k; ++j) {
+                const int character = 1 + static_cast<int>(rng() % 120);
+                n->Changes << QStringLiteral("character %1: %2")
+                                  .arg(character)
+                                  .arg(states[static_cast<qsizetype>(rng() % states.size())]);
+                n->ChangeAmbiguous << (rng() % 3 == 0);
+                n->ChangeCharacters << character;
+            }
+            changes += k;
+        }
+        p.Panel->TreeNodes = &nodes;
+        p.Panel->ZoomRoot = nodes.Root;
+        p.Panel->DrawAtRight = c.AtRight;
+        p.Panel->MinLabelPixels = c.Floor;
+        p.Panel->ShowChanges = true;
+        p.Panel->RebuildMarkers();
+        p.Page.SetScaleHeight(c.Height);
+        const int height = c.Floor >= 8 ? ReadableHeight(p.Page, c.Width, c.Height) : c.Height;
+        const TRecordingCanvas drawn = p.Draw(c.Width, height);
+
+        QSet<QString> leaves;
+        for (int i = 0; i < nodes.Count(); ++i)
+            if (nodes.Item(i)->IsLeaf()) leaves.insert(nodes.Item(i)->Label);
+        std::vector<TIntRect> labels, texts, circles, markers, counts;
+        for (const TRecordedText& t : drawn.Texts)
+            (leaves.contains(t.Text) ? labels : texts).push_back(TextBox(t));
+        for (const TRecordedShape& s : drawn.Shapes) {
+            const QColor colour = s.Brush.Color;
+            if (s.Rect.Width() > 60 || s.Rect.Height() > 60) continue;  // the page
+            if (s.Kind == 'e' && (colour == Qt::black || colour == Qt::white))
+                circles.push_back(s.Rect);
+            else if (s.Kind == 'r' && colour == Qt::white)
+                counts.push_back(s.Rect);
+            else if (s.Kind == 'e' || s.Kind == 'r')
+                markers.push_back(s.Rect);
+        }
+        ASSERT_EQ(static_cast<int>(markers.size()), nodes.Count());
+        // Changes are shown in full where there is room, as counts elsewhere.
+        if (c.Leaves == 23 && c.Height > 600) {
+            EXPECT_FALSE(circles.empty());
+        }
+        EXPECT_FALSE(circles.empty() && counts.empty());
+        for (const TIntRect& circle : circles) EXPECT_GE(circle.Width(), 8);
+
+        std::vector<TIntRect> marks = texts;
+        marks.insert(marks.end(), circles.begin(), circles.end());
+        marks.insert(marks.end(), counts.begin(), counts.end());
+        int crossings = 0;
+        auto inside = [](const TIntRect& a, const TIntRect& b) {
+            return a.Left >= b.Left && a.Right <= b.Right && a.Top >= b.Top && a.Bottom <= b.Bottom;
+        };
+        for (size_t i = 0; i < marks.size(); ++i) {
+            // A count's number stands inside its box.
+            for (size_t j = i + 1; j < marks.size(); ++j)
+                crossings += Cross(marks[i], marks[j]) && !inside(marks[i], marks[j]);
+            for (const TIntRect& r : labels) crossings += Cross(marks[i], r);
+            for (const TIntRect& r : markers) crossings += Cross(marks[i], r);
+        }
+        EXPECT_EQ(crossings, 0);
+        int markerCrossings = 0;
+        for (size_t i = 0; i < markers.size(); ++i)
+            for (size_t j = i + 1; j < markers.size(); ++j)
+                // Markers keep a few pixels even where nodes all but coincide.
+                markerCrossings += Cross(markers[i], markers[j]) &&
+                                   std::max(markers[i].Width(), markers[j].Width()) > 4;
+        EXPECT_EQ(markerCrossings, 0);
     }
 }

@@ -82,6 +82,11 @@ private slots:
         for (size_t r = 1; r < rows.size(); ++r)
             QVERIFY2(list->fontMetrics().horizontalAdvance(rows[r][2]) < list->ColWidth(2),
                      qPrintable(rows[r][2]));
+        // And for the widest text a run of these settings can give.
+        for (const QString& how : ThoroughHowTexts(core.Settings()))
+            QVERIFY2(list->fontMetrics().horizontalAdvance(how) < list->ColWidth(2),
+                     qPrintable(how));
+        QVERIFY(ThoroughHowTexts(core.Settings()).contains("replicate 6, addition + TBR"));
 
         const QStringList protocol = app.Main.ProtocolLines().mid(before);
         QVERIFY(protocol.join('\n').contains("Thorough search: random addition sequence"));

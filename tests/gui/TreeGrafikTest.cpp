@@ -135,15 +135,33 @@ private slots:
                                                                          .arg(after.y())));
         QVERIFY(w.Panel().LabelStyle().FontHeight(w.Panel().CurrentLayout().Geometry) >= 11);
         keep("tree255-zoomed");
-        // Reset goes back to the fitting size, whichever zoom made it larger.
+        // Reset shows the whole tree in the window, whichever zoom made it larger.
         Find<QPushButton>(w, "ResetBTN")->click();
-        QCOMPARE(Find<TZoomScrollArea>(w, "TreeSCR")->Zoom(), 1.0);
-        QCOMPARE(Find<TGrfPaintBox>(w, "TreePBX")->size(), unzoomed);
+        QApplication::processEvents();
+        QCOMPARE(Find<TGrfPaintBox>(w, "TreePBX")->size(), viewport->size());
+        QVERIFY(Find<TZoomScrollArea>(w, "TreeSCR")->Zoom() < 0.5);
+        keep("tree255-whole");
+        // The wheel zooms in from there and out again, about the cursor, with
+        // no node selected; out it stops at the whole tree.
         wheel(before, 240, Qt::ControlModifier);
-        QVERIFY(Find<TZoomScrollArea>(w, "TreeSCR")->Zoom() > 1.4);
-        // Zooming out stops at the fitting size.
-        wheel(before, -2400, Qt::ControlModifier);
-        QCOMPARE(Find<TZoomScrollArea>(w, "TreeSCR")->Zoom(), 1.0);
+        const double zoomed = Find<TZoomScrollArea>(w, "TreeSCR")->Zoom();
+        QVERIFY(zoomed > 0.4);
+        QVERIFY(Find<TGrfPaintBox>(w, "TreePBX")->height() > viewport->height());
+        wheel(before, 480, Qt::ControlModifier);
+        QVERIFY(Find<TZoomScrollArea>(w, "TreeSCR")->Zoom() > zoomed * 1.4);
+        wheel(before, -4800, Qt::ControlModifier);
+        QApplication::processEvents();
+        QCOMPARE(Find<TGrfPaintBox>(w, "TreePBX")->size(), viewport->size());
+        QVERIFY(!vertical->isVisible() || vertical->maximum() == 0);
+        // Seen whole, every leaf's marker is inside the window.
+        Find<TGrfPaintBox>(w, "TreePBX")->grab();
+        for (auto& o : w.Panel().GrfObjects()) {
+            const TIntRect r = o->DeviceBounds();
+            QVERIFY(r.Top >= 0 && r.Bottom <= viewport->height());
+        }
+        QVERIFY(ui.Informations.isEmpty());
+        // Zoom 1 is the first, readable size again.
+        Find<TZoomScrollArea>(w, "TreeSCR")->SetZoom(1);
         QCOMPARE(Find<TGrfPaintBox>(w, "TreePBX")->size(), unzoomed);
     }
 

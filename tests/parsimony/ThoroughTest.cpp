@@ -301,37 +301,61 @@ TEST(ThoroughSearch, BeyondTheEvolutionarySearchRange)
     EXPECT_EQ(scorer.FullLength(*back), search.BestLength());
 }
 
+// A cancel keeps the trees the last progress report counted: their number
+// and length, whichever replicates were running or done out of order.
 TEST(ThoroughSearch, CancelKeepsTheBestTreesSoFar)
 {
-    std::mt19937_64 rng(2);
-    TRandomFieldShape shape;
-    shape.Objects = 120;
-    shape.Characters = 60;
-    const TSField field = RandomField(rng, shape);
-    TThoroughSettings settings;
-    settings.Replicates = 1000;
-    settings.HitLimit = 0;
-    std::atomic<bool> cancel{false};
-    int calls = 0;
-    TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
-    std::chrono::steady_clock::time_point cancelledAt;
-    const TSearchStatus status = search.Run(
-        [&](const TThoroughProgress& p) {
-            ++calls;
-            // Once a first tree exists, a while into the run.
-            if (p.Elapsed >= 0.3 && p.BestLength >= 0 && !cancel) {
-                cancelledAt = std::chrono::steady_clock::now();
-                cancel = true;
-            }
-        },
-        &cancel, 0.1);
-    const double took =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - cancelledAt).count();
-    EXPECT_EQ(status, TSearchStatus::Cancelled);
-    EXPECT_LT(took, 3.0);  // cancel within a second, with room for a busy machine
-    EXPECT_GE(calls, 2);
-    ASSERT_FALSE(search.Results().empty());
-    EXPECT_EQ(search.Results().front().Length, search.BestLength());
+    struct TStopCase {
+        int Objects, Characters, MaxStates, Threads;
+        TThoroughStrategy Strategy;
+    };
+    // Few characters for many objects: many shortest trees, found by every replicate.
+    const TStopCase cases[] = {{120, 60, 5, 0, TThoroughStrategy::Ratchet},
+                               {60, 10, 3, 3, TThoroughStrategy::Ratchet},
+                               {60, 10, 3, 1, TThoroughStrategy::Ratchet},
+                               {60, 12, 3, 3, TThoroughStrategy::Driven}};
+    int seed = 1;
+    for (const TStopCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Objects << " objects, " << c.Threads << " threads");
+        std::mt19937_64 rng(++seed);
+        TRandomFieldShape shape;
+        shape.Objects = c.Objects;
+        shape.Characters = c.Characters;
+        shape.MaxStates = c.MaxStates;
+        const TSField field = RandomField(rng, shape);
+        TThoroughSettings settings;
+        settings.Replicates = 1000;
+        settings.HitLimit = 0;
+        settings.Threads = c.Threads;
+        settings.Strategy = c.Strategy;
+        settings.MaxTrees = 1000;
+        std::atomic<bool> cancel{false};
+        int calls = 0;
+        TThoroughProgress promised;
+        TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
+        std::chrono::steady_clock::time_point cancelledAt;
+        const TSearchStatus status = search.Run(
+            [&](const TThoroughProgress& p) {
+                ++calls;
+                // Once a first tree exists, a while into the run.
+                if (p.Elapsed >= 0.3 && p.BestLength >= 0 && !cancel) {
+                    cancelledAt = std::chrono::steady_clock::now();
+                    promised = p;
+                    cancel = true;
+                }
+            },
+            &cancel, 0.1);
+        const double took =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - cancelledAt).count();
+        EXPECT_EQ(status, TSearchStatus::Cancelled);
+        EXPECT_LT(took, 3.0);  // cancel within a second, with room for a busy machine
+        EXPECT_GE(calls, 2);
+        ASSERT_FALSE(search.Results().empty());
+        EXPECT_EQ(search.Results().front().Length, search.BestLength());
+        EXPECT_EQ(search.BestLength(), promised.BestLength);
+        EXPECT_EQ(static_cast<int>(search.Results().size()), promised.TreesKept);
+        for (const TThoroughResult& r : search.Results()) EXPECT_EQ(r.Length, promised.BestLength);
+    }
 }
 
 TEST(ThoroughSearch, RefusesWhatItCannotRun)
