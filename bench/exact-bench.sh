@@ -20,3 +20,21 @@ for n in 12 16 20 24; do
 done
 "$build/bench/bench_exact" --threads "$threads" --time-limit "$limit" --variants "${small[@]}"
 "$build/bench/bench_exact" --threads "$threads" --time-limit "$limit" "${large[@]}"
+# Gappy data: 20 objects x 40 characters with 15 % "?" (every bound variant),
+# and the published 20-25-object matrices beside the project, when present.
+gappy=()
+for seed in 1 2 3; do
+    f="$data/gap-n20-s$seed.txt"
+    "$build/bench/varno-generate" --objects 20 --characters 40 --seed "$seed" --changes 5 \
+        --missing 0.15 -o "$f"
+    gappy+=("$f")
+done
+"$build/bench/bench_exact" --threads "$threads" --time-limit "$limit" --variants "${gappy[@]}"
+real=()
+for name in Longrich2010 Vinther2008 Sansom2010; do
+    f="$(dirname "$0")/../../shared/data/real/$name.nex"
+    [ -f "$f" ] && real+=("$f")
+done
+if [ ${#real[@]} -gt 0 ]; then
+    "$build/bench/bench_exact" --threads "$threads" --time-limit "$limit" --variants "${real[@]}"
+fi
