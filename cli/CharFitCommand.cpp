@@ -37,6 +37,33 @@ int RunCharFit(const QStringList& rawArgs)
     }
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
     for (const QString& line : StateLimitLines(field)) WriteStderr(line);
+    // Past the evolutionary search's range the tree is read as a compact tree;
+    // only Camin-Sokal counts there, as the reversible criteria need the tree record.
+    if (m.ObjectCount > MaxParsimonyObjects) {
+        if (chosen || m.Criteria.Given()) {
+            const TResult<TCriteriaCoding> coding = CodeCriteria(m, chosen);
+            if (Failed(coding)) return ExitFailure;
+            if (coding->AnyReversible()) {
+                WriteStderr(QStringLiteral("The reversible criteria count trees of at most %1 "
+                                           "objects; the data have %2. Camin-Sokal alone counts "
+                                           "larger trees.")
+                                .arg(MaxParsimonyObjects)
+                                .arg(m.ObjectCount));
+                return ExitFailure;
+            }
+        }
+        const TResult<TCompactTree> compact =
+            CompactFromNewick(read->Trees.front(), field.Names.Vector(), m.ObjectCount);
+        if (!compact) {
+            WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
+                            .arg(treePath, compact.Error()));
+            return ExitFailure;
+        }
+        return WriteOutput(args.Value(QStringLiteral("-o")),
+                           EncodeTextTable(CompactCharFitTable(*compact, field)))
+                   ? ExitOk
+                   : ExitFailure;
+    }
     TResult<TTree> tree = NewickToTree(read->Trees.front(), field.Names, m.ObjectCount);
     if (!tree) {
         WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")

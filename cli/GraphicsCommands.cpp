@@ -117,14 +117,27 @@ int RunDraw(const QStringList& rawArgs)
         if (Failed(loaded)) return ExitFailure;
         const TMatrixData& m = *loaded;
         const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
-        TResult<TTree> tree = NewickToTree(read->Trees.front(), field.Names, m.ObjectCount);
-        if (!tree) {
-            WriteStderr(QStringLiteral("%1 does not fit the data: %2")
-                            .arg(QDir::toNativeSeparators(input), tree.Error()));
-            return ExitFailure;
+        const bool missing = !args.Has(QStringLiteral("--no-missing"));
+        if (m.ObjectCount > MaxParsimonyObjects) {
+            // Past 255 objects the tree is read as the thorough search keeps its trees.
+            const TResult<TCompactTree> compact =
+                CompactFromNewick(read->Trees.front(), field.Names.Vector(), m.ObjectCount);
+            if (!compact) {
+                WriteStderr(QStringLiteral("%1 does not fit the data: %2")
+                                .arg(QDir::toNativeSeparators(input), compact.Error()));
+                return ExitFailure;
+            }
+            AttachChangesByClade(*compact, field, missing, nodes);
+        } else {
+            TResult<TTree> tree = NewickToTree(read->Trees.front(), field.Names, m.ObjectCount);
+            if (!tree) {
+                WriteStderr(QStringLiteral("%1 does not fit the data: %2")
+                                .arg(QDir::toNativeSeparators(input), tree.Error()));
+                return ExitFailure;
+            }
+            DeriveTopology(*tree);
+            AttachChangesByClade(*tree, field, missing, nodes);
         }
-        DeriveTopology(*tree);
-        AttachChangesByClade(*tree, field, !args.Has(QStringLiteral("--no-missing")), nodes);
     }
 
     TTreePage page = MakeTreePage(nodes);

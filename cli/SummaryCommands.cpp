@@ -68,16 +68,31 @@ int RunConsensus(const QStringList& rawArgs)
     }
     TNewickTrees read;
     if (!ReadTrees(args.Positional().at(0), &read)) return ExitFailure;
-    const TResult<TNewickSet> set = CladesOfNewick(read.Trees);
-    if (Failed(set)) return ExitFailure;
+    // Trees past 255 objects have their groups counted as object sets of any size.
+    const bool big = !read.Trees.empty() &&
+                     std::count_if(read.Trees.front().Nodes.begin(), read.Trees.front().Nodes.end(),
+                                   [](const TNewickNode& n) { return n.Children.empty(); }) >
+                         MaxParsimonyObjects;
+    TGeneralTree tree;
+    std::vector<QString> names;
+    if (big) {
+        TResult<TBigNewickSet> set = BigCladesOfNewick(read.Trees);
+        if (Failed(set)) return ExitFailure;
+        tree = BigConsensus(set->Input, kind);
+        names = std::move(set->Names);
+    } else {
+        TResult<TNewickSet> set = CladesOfNewick(read.Trees);
+        if (Failed(set)) return ExitFailure;
+        tree = Consensus(set->Input, kind);
+        names = std::move(set->Names);
+    }
     if (read.Trees.size() == 1)
         WriteStderr(
             QStringLiteral("Note: the file holds one tree; its consensus is the tree itself."));
-    const TGeneralTree tree = Consensus(set->Input, kind);
     const bool percents =
         kind == TConsensusKind::Majority || kind == TConsensusKind::MajorityCompatible;
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
-    const QString line = WriteNewickTree(ConsensusToNewick(tree, set->Names, percents));
+    const QString line = WriteNewickTree(ConsensusToNewick(tree, names, percents));
     return WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextLines({line})) ? ExitOk
                                                                                   : ExitFailure;
 }
@@ -95,17 +110,8 @@ bool LoadDataAndTree(const QString& dataPath, const QString& treePath, TSField* 
     if (!ReadTrees(treePath, &read)) return false;
     *field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
     if (big && m.ObjectCount > MaxParsimonyObjects) {
-        const TNewickTree& newick = read.Trees.front();
-        const bool binary =
-            std::all_of(newick.Nodes.begin(), newick.Nodes.end(),
-                        [](const auto& n) { return n.Children.empty() || n.Children.size() == 2; });
         TResult<TCompactTree> t =
-            binary ? CompactFromNewick(newick, field->Names.Vector(), m.ObjectCount)
-                   : TResult<TCompactTree>(TFailure(
-                         QStringLiteral(
-                             "Past %1 objects only binary trees are taken so far; resolve its "
-                             "polytomies.")
-                             .arg(MaxParsimonyObjects)));
+            CompactFromNewick(read.Trees.front(), field->Names.Vector(), m.ObjectCount);
         if (!t) {
             WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
                             .arg(treePath, t.Error()));
@@ -212,10 +218,14 @@ int RunStats(const QStringList& rawArgs)
 
 int RunChanges(const QStringList& rawArgs)
 {
-    return RunTreeTable(rawArgs, ChangesUsage,
-                        [](const TTree& tree, const TSField& field, bool missing) {
-                            return BranchChangesTable(BranchChanges(tree, field, missing), field);
-                        });
+    return RunTreeTable(
+        rawArgs, ChangesUsage,
+        [](const TTree& tree, const TSField& field, bool missing) {
+            return BranchChangesTable(BranchChanges(tree, field, missing), field);
+        },
+        [](const TCompactTree& tree, const TSField& field, bool missing) {
+            return BranchChangesTable(CompactBranchChanges(tree, field, missing), field);
+        });
 }
 
 // Bremer support of every group of the shortest trees, written as the strict
@@ -308,16 +318,21 @@ int RunSupportCommand(const QStringList& rawArgs)
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
     if (Failed(loaded)) return ExitFailure;
     const TMatrixData& m = *loaded;
-    const TStatus valid = thorough ? ValidateSupport(m.ObjectCount, m.CharacterCount)
-                                   : ValidateSearch(m.ObjectCount, trees, generations);
+    const TStatus valid = !thorough ? ValidateSearch(m.ObjectCount, trees, generations)
+                          : method == QLatin1String("bremer")
+                              ? ValidateBremer(m.ObjectCount, m.CharacterCount)
+                              : ValidateSupport(m.ObjectCount, m.CharacterCount);
     if (Failed(valid)) return ExitFailure;
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
     if (method == QLatin1String("bremer"))
         return RunBremerCommand(args, field, m.ObjectCount, m.CharacterCount, settings, deep);
-    const TReplicateSearch search = thorough
-                                        ? ThoroughReplicateSearch(deep)
-                                        : EvolutionaryReplicateSearch(trees, generations, missing);
-    const TSupportResult result = RunSupport(field, m.ObjectCount, settings, search);
+    // Past 255 objects (the thorough search only) the replicates' trees stay compact.
+    const TSupportResult result =
+        m.ObjectCount > MaxParsimonyObjects
+            ? RunBigSupport(field, m.ObjectCount, settings, BigThoroughReplicateSearch(deep))
+            : RunSupport(field, m.ObjectCount, settings,
+                         thorough ? ThoroughReplicateSearch(deep)
+                                  : EvolutionaryReplicateSearch(trees, generations, missing));
     const QString line = WriteNewickTree(ConsensusToNewick(result.Consensus, field.Names, true));
     const QString how = thorough
                             ? QStringLiteral(

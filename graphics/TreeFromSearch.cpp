@@ -5,6 +5,7 @@
 #include <map>
 
 #include "parsimony/summaries/BranchChanges.h"
+#include "parsimony/summaries/ObjectSet.h"
 
 TStatus SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
                               TadaTreeNodes& nodes)
@@ -94,40 +95,57 @@ void AttachChanges(const TTree& tree, const TSField& field, bool missingData, Ta
     }
 }
 
-int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingData,
-                         TscTreeNodes& nodes)
+namespace {
+// Changes go to the drawn node with the branch's clade (object sets of any
+// size, so that big trees are matched as small ones).
+int AttachBranchesByClade(const std::vector<TBranch>& branches, const TSField& field,
+                          TscTreeNodes& nodes)
 {
     QHash<QString, int> exact, blanked;
     for (int o = field.Names.Count(); o >= 1; --o) {
         exact.insert(field.Names[o], o);
         blanked.insert(QString(field.Names[o]).replace(u'_', u' '), o);
     }
+    const int objects = field.Names.Count();
     // Clades of the drawn nodes, children before parents.
-    std::map<std::array<std::uint64_t, 4>, TscTreeNode*> byClade;
+    std::map<TObjectSet, TscTreeNode*> byClade;
     std::vector<TscTreeNode*> order = PreOrder(nodes.Root);
-    std::vector<TInclusion> clade(static_cast<size_t>(nodes.Count()));
+    std::vector<TObjectSet> clade(static_cast<size_t>(nodes.Count()), TObjectSet(objects));
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         TscTreeNode* n = *it;
-        TInclusion& set = clade[static_cast<size_t>(nodes.IndexOf(n))];
+        TObjectSet& set = clade[static_cast<size_t>(nodes.IndexOf(n))];
         if (n->IsLeaf()) {
             const int o = exact.value(n->Label, blanked.value(n->Label, -1));
-            set.Include(o);
+            if (o >= 1) set.Include(o);
         }
         for (TscTreeNode* c : {n->Left, n->Right})
             if (c) set |= clade[static_cast<size_t>(nodes.IndexOf(c))];
-        if (!n->Collapsed) byClade[{set.Word(0), set.Word(1), set.Word(2), set.Word(3)}] = n;
+        if (!n->Collapsed) byClade[set] = n;
     }
     int missed = 0;
-    for (const TBranch& b : BranchChanges(tree, field, missingData)) {
-        TInclusion set;
+    for (const TBranch& b : branches) {
+        if (b.Objects.empty()) continue;  // compact trees list no clade without changes
+        TObjectSet set(objects);
         for (int o : b.Objects) set.Include(o);
-        const auto found = byClade.find({set.Word(0), set.Word(1), set.Word(2), set.Word(3)});
+        const auto found = byClade.find(set);
         if (found == byClade.end()) {
             missed += !b.Changes.empty();
             continue;
         }
-        TscTreeNode* n = found->second;
-        ShowChanges(field, b.Changes, *n);
+        ShowChanges(field, b.Changes, *found->second);
     }
     return missed;
+}
+}  // namespace
+
+int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingData,
+                         TscTreeNodes& nodes)
+{
+    return AttachBranchesByClade(BranchChanges(tree, field, missingData), field, nodes);
+}
+
+int AttachChangesByClade(const TCompactTree& tree, const TSField& field, bool missingData,
+                         TscTreeNodes& nodes)
+{
+    return AttachBranchesByClade(CompactBranchChanges(tree, field, missingData), field, nodes);
 }

@@ -7,6 +7,7 @@
 #include "data/Result.h"
 #include "graphics/TreeSpezial.h"
 #include "parsimony/length/MakeTree.h"
+#include "parsimony/thorough/ThoroughTree.h"
 
 // Fills nodes (which must be empty); names are the object names (index =
 // object number). Fails when the tree's links are broken.
@@ -20,4 +21,7 @@ void AttachChanges(const TTree& tree, const TSField& field, bool missingData, Ta
 // labels, as NewickToTree matches names): changes go to the node with the
 // branch's clade. Returns how many branches found no node.
 int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingData,
+                         TscTreeNodes& nodes);
+// The same for a compact tree of any size.
+int AttachChangesByClade(const TCompactTree& tree, const TSField& field, bool missingData,
                          TscTreeNodes& nodes);

@@ -1,5 +1,7 @@
 #include "parsimony/summaries/BranchChanges.h"
 
+#include <algorithm>
+
 namespace {
 int CharacterCount(const TSField& field) { return field.Places.Count(); }
 
@@ -138,6 +140,88 @@ std::vector<TBranch> BranchChanges(const TTree& tree, const TSField& field, bool
             }
             for (int k = 0; k < TInclusion::Capacity; ++k)
                 if (gained.Contains(k)) branch.Changes.push_back({c, k, ambiguous});
+        }
+        branches.push_back(std::move(branch));
+    }
+    return branches;
+}
+
+std::vector<TBranch> CompactBranchChanges(const TCompactTree& tree, const TSField& field,
+                                          bool missingData)
+{
+    std::vector<TBranch> branches;
+    const size_t vertices = static_cast<size_t>(tree.Vertices());
+    if (tree.Root < 0 || vertices == 0) return branches;
+    // Preorder, first child first, as the tree is written.
+    std::vector<int> order;
+    order.reserve(vertices);
+    for (std::vector<int> stack{tree.Root}; !stack.empty();) {
+        const int v = stack.back();
+        stack.pop_back();
+        order.push_back(v);
+        if (!tree.IsTip(v))
+            for (int k = 1; k >= 0; --k) stack.push_back(tree.Child[static_cast<size_t>(v)][k]);
+    }
+    std::vector<std::vector<TChange>> changes(vertices);
+    std::vector<TInclusion> set(vertices);
+    std::vector<char> has(vertices, 0), missingBelow(vertices, 0);
+    for (int c = 1; c <= CharacterCount(field); ++c) {
+        const TNumbered<TInclusion>& inc = field.Places[c].Inc;
+        for (auto it = order.rbegin(); it != order.rend(); ++it) {
+            const size_t v = static_cast<size_t>(*it);
+            if (tree.IsTip(*it)) {
+                const int o = *it + 1;
+                set[v] = o <= inc.Count() ? inc[o] : TInclusion();
+                has[v] = !set[v].IsEmpty();
+                missingBelow[v] = !has[v];
+                continue;
+            }
+            TInclusion s;
+            bool any = false;
+            has[v] = 0;
+            missingBelow[v] = 0;
+            for (int k : tree.Child[v]) {
+                const size_t kv = static_cast<size_t>(k);
+                missingBelow[v] = missingBelow[v] || missingBelow[kv];
+                if (missingData && !has[kv]) continue;
+                s = any ? (s & set[kv]) : set[kv];
+                any = true;
+                has[v] = has[v] || has[kv];
+            }
+            set[v] = s;
+        }
+        for (size_t v = 0; v < vertices; ++v) {
+            const int p = tree.Parent[v];
+            if (p < 0 || set[v].IsEmpty()) continue;
+            const TInclusion gained = set[v] - set[static_cast<size_t>(p)];
+            if (gained.IsEmpty()) continue;
+            bool ambiguous = false;
+            if (missingData) {
+                if (!tree.IsTip(static_cast<int>(v)))
+                    for (int k : tree.Child[v])
+                        if (set[static_cast<size_t>(k)].IsEmpty()) ambiguous = true;
+            } else {
+                ambiguous = missingBelow[static_cast<size_t>(p)];
+            }
+            for (int k = 0; k < TInclusion::Capacity; ++k)
+                if (gained.Contains(k)) changes[v].push_back({c, k, ambiguous});
+        }
+    }
+    for (int v : order) {
+        if (tree.Parent[static_cast<size_t>(v)] < 0) continue;
+        TBranch branch;
+        branch.Vertex = v;
+        branch.Changes = std::move(changes[static_cast<size_t>(v)]);
+        if (!branch.Changes.empty()) {
+            for (std::vector<int> stack{v}; !stack.empty();) {
+                const int x = stack.back();
+                stack.pop_back();
+                if (tree.IsTip(x))
+                    branch.Objects.push_back(x + 1);
+                else
+                    for (int k : tree.Child[static_cast<size_t>(x)]) stack.push_back(k);
+            }
+            std::sort(branch.Objects.begin(), branch.Objects.end());
         }
         branches.push_back(std::move(branch));
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "parsimony/length/MakeTree.h"
+#include "parsimony/thorough/ThoroughTree.h"
 
 // Node sets of every character under one rule, the way the tree length forms
 // them: Sets[v][c] for vertex v = tip i (1..T) or T + node j (1..T-1); a node
@@ -46,6 +47,13 @@ struct TBranch {
 // change is ambiguous when the clade above the branch holds a "?" object,
 // which empties the sets there.
 std::vector<TBranch> BranchChanges(const TTree& tree, const TSField& field, bool missingData);
+
+// The same on a compact tree of any size (every object a tip; Vertex is the
+// compact tree's vertex). Objects are filled only for branches with changes,
+// as a clade list per branch would grow with the square of the tree's size.
+// One character at a time, so memory grows with vertices plus changes.
+std::vector<TBranch> CompactBranchChanges(const TCompactTree& tree, const TSField& field,
+                                          bool missingData);
 
 // The name of a state: its name from the cells, else "state k".
 QString StateName(const TSField& field, int c, int state);

@@ -193,16 +193,30 @@ bool ShortestBelow(const TSField& field, int objectCount, int characterCount, bo
     return !aborted;
 }
 
+TStatus ValidateBremer(int objectCount, int characterCount)
+{
+    if (objectCount > MaxParsimonyObjects)
+        return TFailure(
+            QStringLiteral("Bremer support takes at most %1 objects; the data have %2. It runs a "
+                           "constrained search for every group, so its cost grows with the "
+                           "square of the objects: use jackknife or bootstrap support.")
+                .arg(MaxParsimonyObjects)
+                .arg(objectCount));
+    if (objectCount < 3)
+        return TFailure(QStringLiteral("Bremer support needs 3 to %1 objects; the data have %2.")
+                            .arg(MaxParsimonyObjects)
+                            .arg(objectCount));
+    if (characterCount < 1) return TFailure(QStringLiteral("The data have no characters."));
+    return {};
+}
+
 TResult<TBremerResult> RunBremer(const TSField& field, int objectCount, int characterCount,
                                  const TBremerSettings& settings,
                                  const std::function<void(int, int)>& progress,
                                  const std::function<bool()>& cancelled)
 {
-    if (objectCount < 3 || objectCount > MaxParsimonyObjects)
-        return TFailure(QStringLiteral("Bremer support needs 3 to %1 objects; the data have %2.")
-                            .arg(MaxParsimonyObjects)
-                            .arg(objectCount));
-    if (characterCount < 1) return TFailure(QStringLiteral("The data have no characters."));
+    if (TStatus valid = ValidateBremer(objectCount, characterCount); !valid)
+        return TFailure(valid.Error());
     const TFailure cancel(QStringLiteral("Bremer support cancelled."));
     TBremerResult result;
     const TPackedField packed(field, objectCount, characterCount);

@@ -60,6 +60,10 @@ bool ShortestBelow(const TSField& field, int objectCount, int characterCount, bo
                    std::int64_t* shortest, const std::function<bool()>& cancelled = {},
                    TCompactTree* tree = nullptr);
 
+// Why Bremer support cannot be found for these data: fewer than 3 or more
+// than 255 objects (a constrained search per group), no characters.
+TStatus ValidateBremer(int objectCount, int characterCount);
+
 // Runs the searches; progress(done, total) after each group (any thread),
 // cancelled() asked between searches and often during branch and bound. A
 // cancel fails with "Bremer support cancelled.": nothing found is kept.

@@ -1,6 +1,9 @@
 #include "parsimony/summaries/CharFit.h"
 
 #include <cmath>
+#include <functional>
+
+#include "parsimony/summaries/FitStatistics.h"
 
 QStringList CharFitHeader()
 {
@@ -9,16 +12,18 @@ QStringList CharFitHeader()
             QStringLiteral("Homoplasy")};
 }
 
-std::vector<QStringList> CharFitTable(TTree& tree, const TSField& charField)
+namespace {
+// The table from the steps of characters 1..C (index 0 unused).
+std::vector<QStringList> FitRows(const TSField& charField,
+                                 const std::function<long long(int)>& stepsOf)
 {
     const int characterCount = charField.Places.Count();
     std::vector<QStringList> rows;
     rows.reserve(static_cast<size_t>(characterCount) + 1);
     rows.push_back(CharFitHeader());
-    EvaluateTree(tree, charField, true);
     for (int c = 1; c <= characterCount; ++c) {
         const TSPlace& place = charField.Places[c];
-        const long long steps = std::llround(CountCharSteps(tree, c, charField));
+        const long long steps = stepsOf(c);
         const bool compatible = steps == place.StateCount - 1;
         QString states = QString::number(place.StateCount);
         if (place.HasMissing) states += QStringLiteral(" + ?");
@@ -27,6 +32,23 @@ std::vector<QStringList> CharFitTable(TTree& tree, const TSField& charField)
                         compatible ? QStringLiteral("no") : QStringLiteral("yes")});
     }
     return rows;
+}
+}  // namespace
+
+std::vector<QStringList> CharFitTable(TTree& tree, const TSField& charField)
+{
+    EvaluateTree(tree, charField, true);
+    return FitRows(charField,
+                   [&](int c) { return std::llround(CountCharSteps(tree, c, charField)); });
+}
+
+std::vector<QStringList> CompactCharFitTable(const TCompactTree& tree, const TSField& charField)
+{
+    // Under the missing-data rule the fit statistics' s is the character's steps.
+    const TFitStatistics stats = CompactFitStatistics(tree, charField, true);
+    return FitRows(charField, [&](int c) {
+        return static_cast<long long>(stats.Characters[static_cast<size_t>(c)].S);
+    });
 }
 
 std::vector<QStringList> CriteriaFitTable(TTree& tree, const TSField& charField,

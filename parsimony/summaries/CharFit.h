@@ -7,6 +7,7 @@
 
 #include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/length/MakeTree.h"
+#include "parsimony/thorough/ThoroughTree.h"
 
 // "Characters", "No of states", "Evolutionary steps", "Compatibility", "Homoplasy".
 QStringList CharFitHeader();
@@ -18,6 +19,10 @@ QStringList CharFitHeader();
 // character is counted on the same node states whatever rule the search used;
 // afterwards its fits and Fitness are those of that rule.
 std::vector<QStringList> CharFitTable(TTree& tree, const TSField& charField);
+
+// The same table on a compact tree of any size (every object a tip), the
+// steps counted under the missing-data rule as above.
+std::vector<QStringList> CompactCharFitTable(const TCompactTree& tree, const TSField& charField);
 
 // The same under each character's criterion (coding of the same data as
 // charField): a reversible character's steps are counted reversibly and it

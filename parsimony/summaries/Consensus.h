@@ -7,9 +7,12 @@
 //       TGeneralTree c = Consensus(in, TConsensusKind::Majority);
 //       QString nwk = WriteGeneralNewick(c, names, true);`
 #include <QString>
+#include <map>
 #include <vector>
 
 #include "data/Result.h"
+#include "parsimony/summaries/ObjectSet.h"
+#include "parsimony/thorough/ThoroughTree.h"
 #include "parsimony/treefiles/Newick.h"
 
 // A rooted tree of any degree. Leaves carry their object number; inner nodes
@@ -18,7 +21,7 @@ struct TGeneralNode {
     int Parent = -1;
     std::vector<int> Children;
     int Object = 0;       // leaves: 1..N; inner nodes: 0
-    TInclusion Group;     // objects below
+    TInclusion Group;     // objects below (empty in the consensus of big trees)
     double Percent = -1;  // inner nodes: share of input trees holding the group
 };
 
@@ -78,3 +81,25 @@ bool GroupsCompatible(const TInclusion& a, const TInclusion& b);
 // NewickToTreeNodes.
 TNewickTree ConsensusToNewick(const TGeneralTree& tree, const std::vector<QString>& names,
                               bool percents);
+
+// The same for trees of any size (the thorough search's): groups as
+// TObjectSet, counted tree by tree, so that only distinct groups are kept.
+struct TBigConsensusInput {
+    int ObjectCount = 0;
+    int TreeCount = 0;
+    std::map<TObjectSet, int> Count;  // trees holding each non-trivial group
+    std::vector<int> LeafOrder;
+    // One tree's groups (the trivial ones and repeats are dropped).
+    void Add(std::vector<TObjectSet> groups);
+};
+// The non-trivial groups of a compact tree (objects 1..Tips).
+std::vector<TObjectSet> CompactGroups(const TCompactTree& tree);
+struct TBigNewickSet {
+    TBigConsensusInput Input;
+    std::vector<QString> Names;  // as in TNewickSet
+};
+// As CladesOfNewick, with no limit on the number of objects.
+TResult<TBigNewickSet> BigCladesOfNewick(const std::vector<TNewickTree>& trees);
+// As Consensus (the same groups, percentages and order of children); the
+// nodes' Group is left empty.
+TGeneralTree BigConsensus(const TBigConsensusInput& input, TConsensusKind kind);

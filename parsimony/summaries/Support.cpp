@@ -68,44 +68,40 @@ TReplicateSearch EvolutionaryReplicateSearch(int treeCount, int generations, boo
 
 TStatus ValidateSupport(int objectCount, int characterCount)
 {
-    if (objectCount < 3 || objectCount > MaxParsimonyObjects)
+    if (objectCount < 3 || objectCount > MaxThoroughObjects)
         return TFailure(QStringLiteral("Branch support needs 3 to %1 objects; the data have %2.")
-                            .arg(MaxParsimonyObjects)
+                            .arg(MaxThoroughObjects)
                             .arg(objectCount));
     if (characterCount < 1) return TFailure(QStringLiteral("The data have no characters."));
     return {};
 }
 
-TReplicateSearch ThoroughReplicateSearch(const TThoroughReplicateSettings& settings)
+namespace {
+TThoroughSettings ReplicateSettings(const TThoroughReplicateSettings& settings,
+                                    const std::vector<int>& weights, std::uint64_t seed)
 {
-    return [=](const TSField& field, const std::vector<int>& weights, int objectCount,
-               std::uint64_t seed) {
-        TThoroughSettings s;
-        s.Seed = seed;
-        s.Threads = 1;
-        s.TimeLimit = 0;  // a clock would make replicates depend on the machine's load
-        s.Replicates = std::max(1, settings.Additions);
-        s.HitLimit = settings.HitLimit;
-        s.MaxTrees = std::max(1, settings.MaxTrees);
-        s.RatchetIterations = std::max(0, settings.Ratchet);
-        s.MissingData = settings.MissingData;
-        s.Weights = weights;
-        const int characters = field.Places.Count();
-        TThoroughSearch search(field, objectCount, characters, s);
-        std::vector<TTree> best;
-        if (search.Run() == TSearchStatus::Refused) return best;
-        for (const TThoroughResult& r : search.Results()) best.push_back(TreeFromCompact(r.Tree));
-        return best;
-    };
+    TThoroughSettings s;
+    s.Seed = seed;
+    s.Threads = 1;
+    s.TimeLimit = 0;  // a clock would make replicates depend on the machine's load
+    s.Replicates = std::max(1, settings.Additions);
+    s.HitLimit = settings.HitLimit;
+    s.MaxTrees = std::max(1, settings.MaxTrees);
+    s.RatchetIterations = std::max(0, settings.Ratchet);
+    s.MissingData = settings.MissingData;
+    s.Weights = weights;
+    return s;
 }
 
-TSupportResult RunSupport(const TSField& field, int objectCount, const TSupportSettings& settings,
-                          const TReplicateSearch& search, const std::function<void(int)>& progress,
-                          const std::function<bool()>& cancelled)
+// Runs replicate(r, seed) for r = 0 .. replicates - 1 on the threads; the
+// result holds what every finished replicate gave, in replicate order.
+template <class Groups, class F>
+std::vector<Groups> RunReplicates(const TSupportSettings& settings, F&& replicate,
+                                  const std::function<void(int)>& progress,
+                                  const std::function<bool()>& cancelled, bool* stopped)
 {
     const int replicates = std::clamp(settings.Replicates, 0, MaxReplicates);
-    const int characters = field.Places.Count();
-    std::vector<std::vector<TInclusion>> groups(static_cast<size_t>(replicates));
+    std::vector<Groups> groups(static_cast<size_t>(replicates));
     std::vector<char> finished(static_cast<size_t>(replicates), 0);
     std::atomic<int> next{0}, done{0};
     std::atomic<bool> stop{false};
@@ -117,18 +113,7 @@ TSupportResult RunSupport(const TSField& field, int objectCount, const TSupportS
                 return;
             }
             const std::uint64_t seed = Mix(settings.Seed ^ Mix(static_cast<std::uint64_t>(r)));
-            const std::vector<TTree> trees = search(
-                field, ReplicateWeights(settings.Method, characters, seed), objectCount, Mix(seed));
-            std::vector<const TTree*> pointers;
-            for (const TTree& t : trees) pointers.push_back(&t);
-            if (!pointers.empty()) {
-                // The groups all shortest trees of this replicate agree on.
-                const TGeneralTree strict =
-                    Consensus(CladesOfTrees(pointers, objectCount), TConsensusKind::Strict);
-                for (const TGeneralNode& n : strict.Nodes)
-                    if (!n.Children.empty() && n.Parent >= 0)
-                        groups[static_cast<size_t>(r)].push_back(n.Group);
-            }
+            groups[static_cast<size_t>(r)] = replicate(seed);
             finished[static_cast<size_t>(r)] = 1;
             const int d = ++done;
             if (progress) {
@@ -142,15 +127,102 @@ TSupportResult RunSupport(const TSField& field, int objectCount, const TSupportS
     for (int t = 1; t < threads; ++t) pool.emplace_back(work);
     work();
     for (std::thread& t : pool) t.join();
-
-    TSupportResult result;
-    result.Cancelled = stop;
-    result.Replicates.ObjectCount = objectCount;
-    for (int o = 1; o <= objectCount; ++o) result.Replicates.LeafOrder.push_back(o);
+    *stopped = stop;
+    std::vector<Groups> kept;
     for (int r = 0; r < replicates; ++r)
         if (finished[static_cast<size_t>(r)])
-            result.Replicates.Trees.push_back(groups[static_cast<size_t>(r)]);
+            kept.push_back(std::move(groups[static_cast<size_t>(r)]));
+    return kept;
+}
+}  // namespace
+
+TReplicateSearch ThoroughReplicateSearch(const TThoroughReplicateSettings& settings)
+{
+    return [=](const TSField& field, const std::vector<int>& weights, int objectCount,
+               std::uint64_t seed) {
+        const int characters = field.Places.Count();
+        TThoroughSearch search(field, objectCount, characters,
+                               ReplicateSettings(settings, weights, seed));
+        std::vector<TTree> best;
+        if (search.Run() == TSearchStatus::Refused) return best;
+        for (const TThoroughResult& r : search.Results()) best.push_back(TreeFromCompact(r.Tree));
+        return best;
+    };
+}
+
+TBigReplicateSearch BigThoroughReplicateSearch(const TThoroughReplicateSettings& settings)
+{
+    return [=](const TSField& field, const std::vector<int>& weights, int objectCount,
+               std::uint64_t seed) {
+        const int characters = field.Places.Count();
+        TThoroughSearch search(field, objectCount, characters,
+                               ReplicateSettings(settings, weights, seed));
+        std::vector<TCompactTree> best;
+        if (search.Run() == TSearchStatus::Refused) return best;
+        for (const TThoroughResult& r : search.Results()) best.push_back(r.Tree);
+        return best;
+    };
+}
+
+TSupportResult RunSupport(const TSField& field, int objectCount, const TSupportSettings& settings,
+                          const TReplicateSearch& search, const std::function<void(int)>& progress,
+                          const std::function<bool()>& cancelled)
+{
+    const int characters = field.Places.Count();
+    TSupportResult result;
+    result.Replicates.ObjectCount = objectCount;
+    for (int o = 1; o <= objectCount; ++o) result.Replicates.LeafOrder.push_back(o);
+    result.Replicates.Trees = RunReplicates<std::vector<TInclusion>>(
+        settings,
+        [&](std::uint64_t seed) {
+            const std::vector<TTree> trees = search(
+                field, ReplicateWeights(settings.Method, characters, seed), objectCount, Mix(seed));
+            std::vector<const TTree*> pointers;
+            for (const TTree& t : trees) pointers.push_back(&t);
+            std::vector<TInclusion> groups;
+            if (!pointers.empty()) {
+                // The groups all shortest trees of this replicate agree on.
+                const TGeneralTree strict =
+                    Consensus(CladesOfTrees(pointers, objectCount), TConsensusKind::Strict);
+                for (const TGeneralNode& n : strict.Nodes)
+                    if (!n.Children.empty() && n.Parent >= 0) groups.push_back(n.Group);
+            }
+            return groups;
+        },
+        progress, cancelled, &result.Cancelled);
     result.Done = static_cast<int>(result.Replicates.Trees.size());
     result.Consensus = Consensus(result.Replicates, TConsensusKind::Majority);
+    return result;
+}
+
+TSupportResult RunBigSupport(const TSField& field, int objectCount,
+                             const TSupportSettings& settings, const TBigReplicateSearch& search,
+                             const std::function<void(int)>& progress,
+                             const std::function<bool()>& cancelled)
+{
+    const int characters = field.Places.Count();
+    TSupportResult result;
+    result.Replicates.ObjectCount = objectCount;
+    const std::vector<std::vector<TObjectSet>> replicates = RunReplicates<std::vector<TObjectSet>>(
+        settings,
+        [&](std::uint64_t seed) {
+            const std::vector<TCompactTree> trees = search(
+                field, ReplicateWeights(settings.Method, characters, seed), objectCount, Mix(seed));
+            // The groups all shortest trees of this replicate agree on.
+            TBigConsensusInput found;
+            found.ObjectCount = objectCount;
+            for (const TCompactTree& t : trees) found.Add(CompactGroups(t));
+            std::vector<TObjectSet> groups;
+            for (auto& [g, count] : found.Count)
+                if (count == found.TreeCount) groups.push_back(g);
+            return groups;
+        },
+        progress, cancelled, &result.Cancelled);
+    TBigConsensusInput all;
+    all.ObjectCount = objectCount;
+    for (int o = 1; o <= objectCount; ++o) all.LeafOrder.push_back(o);
+    for (const std::vector<TObjectSet>& groups : replicates) all.Add(groups);
+    result.Done = all.TreeCount;
+    result.Consensus = BigConsensus(all, TConsensusKind::Majority);
     return result;
 }

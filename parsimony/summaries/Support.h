@@ -50,6 +50,11 @@ struct TThoroughReplicateSettings {
 // The thorough search scoring the weights directly (no repeated characters).
 TReplicateSearch ThoroughReplicateSearch(const TThoroughReplicateSettings& settings);
 
+// The same for trees of any size: the thorough search's compact trees.
+using TBigReplicateSearch = std::function<std::vector<TCompactTree>(
+    const TSField& field, const std::vector<int>& weights, int objectCount, std::uint64_t seed)>;
+TBigReplicateSearch BigThoroughReplicateSearch(const TThoroughReplicateSettings& settings);
+
 struct TSupportSettings {
     TSupportMethod Method = TSupportMethod::Jackknife;
     int Replicates = 100;
@@ -61,11 +66,12 @@ struct TSupportResult {
     int Done = 0;  // replicates finished (all unless cancelled)
     bool Cancelled = false;
     TConsensusInput Replicates;  // the groups of every finished replicate, in replicate order
+                                 // (none kept by RunBigSupport)
     TGeneralTree Consensus;      // majority-rule over the replicates, Percent = support
 };
 
-// Why support cannot be computed for these data (fewer than 3 or more than
-// 255 objects, no characters).
+// Why support cannot be computed for these data (fewer than 3 objects or
+// more than the thorough search takes, no characters).
 TStatus ValidateSupport(int objectCount, int characterCount);
 
 // Most replicates a run takes.
@@ -78,3 +84,11 @@ TSupportResult RunSupport(const TSField& field, int objectCount, const TSupportS
                           const TReplicateSearch& search,
                           const std::function<void(int)>& progress = {},
                           const std::function<bool()>& cancelled = {});
+
+// RunSupport for any number of objects the thorough search takes (past 255
+// the consensus nodes' Group stays empty; the groups are the same as
+// RunSupport's wherever both run).
+TSupportResult RunBigSupport(const TSField& field, int objectCount,
+                             const TSupportSettings& settings, const TBigReplicateSearch& search,
+                             const std::function<void(int)>& progress = {},
+                             const std::function<bool()>& cancelled = {});

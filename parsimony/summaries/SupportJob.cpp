@@ -31,6 +31,8 @@ QString TSupportJob::KindName(TSupportKind kind)
 TStatus TSupportJob::CanStart() const
 {
     if (TStatus data = ValidateSupport(Objects, Characters); !data) return data;
+    if (Request.Kind == TSupportKind::Bremer)
+        if (TStatus bremer = ValidateBremer(Objects, Characters); !bremer) return bremer;
     if (Request.Kind != TSupportKind::Bremer &&
         (Request.Replicates < 1 || Request.Replicates > MaxReplicates))
         return TFailure(
@@ -94,12 +96,15 @@ TResult<TSupportOutcome> TSupportJob::Compute()
         TThoroughReplicateSettings deep;
         deep.MissingData = Request.MissingData;
         const int total = Request.Replicates;
-        const TSupportResult r = RunSupport(
-            Field, Objects, s, ThoroughReplicateSearch(deep),
-            [&](int done) {
-                if (progress) progress(done, total);
-            },
-            [this] { return Stop.load(); });
+        const auto report = [&](int done) {
+            if (progress) progress(done, total);
+        };
+        const auto stop = [this] { return Stop.load(); };
+        // Past 255 objects the replicates' trees stay compact trees.
+        const TSupportResult r =
+            Objects > MaxParsimonyObjects
+                ? RunBigSupport(Field, Objects, s, BigThoroughReplicateSearch(deep), report, stop)
+                : RunSupport(Field, Objects, s, ThoroughReplicateSearch(deep), report, stop);
         out.Cancelled = r.Cancelled;
         if (r.Done == 0)
             return TFailure(QStringLiteral("%1 cancelled before a replicate was done.")

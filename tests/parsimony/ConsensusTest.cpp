@@ -191,3 +191,46 @@ TEST(Consensus, AgreesWithDendroPyOnRandomTreeSets)
         EXPECT_EQ(peer[c.Path].second, c.Majority) << c.Path.toStdString();
     }
 }
+
+// The consensus of big trees (object sets of any size, counted tree by tree)
+// against the 255-object one on the same random sets: same text for every
+// kind, from Newick and from compact trees alike.
+TEST(Consensus, BigTreesGiveWhatTheSmallConsensusGives)
+{
+    std::mt19937_64 rng(255);
+    for (int round = 0; round < 30; ++round) {
+        const int n = round < 20 ? 4 + round % 9 : 60 + 19 * (round - 20);
+        std::vector<TTree> pool;
+        for (int k = 0; k < 2 + round % 3; ++k) pool.push_back(RandomTree(rng, n));
+        std::vector<const TTree*> set;
+        for (int k = 0; k < 1 + round % 7; ++k)
+            set.push_back(&pool[std::uniform_int_distribution<size_t>(0, pool.size() - 1)(rng)]);
+        std::vector<QString> names{QString()};
+        for (int o = 1; o <= n; ++o) names.push_back(QStringLiteral("T%1").arg(o));
+        QString text;
+        for (const TTree* t : set) text += WriteNewick(*t, names) + "\n";
+        const TResult<TNewickTrees> read = ReadNewick(text);
+        ASSERT_TRUE(read.Ok());
+        const TResult<TNewickSet> small = CladesOfNewick(read->Trees);
+        const TResult<TBigNewickSet> big = BigCladesOfNewick(read->Trees);
+        ASSERT_TRUE(small.Ok() && big.Ok());
+        const TConsensusInput records = CladesOfTrees(set, n);
+        TBigConsensusInput compact;
+        compact.ObjectCount = n;
+        compact.LeafOrder = records.LeafOrder;
+        for (const TTree* t : set) compact.Add(CompactGroups(CompactFromTree(*t)));
+        for (TConsensusKind kind :
+             {TConsensusKind::Strict, TConsensusKind::Majority, TConsensusKind::MajorityCompatible,
+              TConsensusKind::Semistrict}) {
+            const QString expected = WriteNewickTree(
+                ConsensusToNewick(Consensus(small->Input, kind), small->Names, true));
+            EXPECT_EQ(WriteNewickTree(
+                          ConsensusToNewick(BigConsensus(big->Input, kind), big->Names, true)),
+                      expected)
+                << "round " << round << ", " << ConsensusKindName(kind).toStdString();
+            EXPECT_EQ(WriteNewickTree(ConsensusToNewick(BigConsensus(compact, kind), names, true)),
+                      WriteNewickTree(ConsensusToNewick(Consensus(records, kind), names, true)))
+                << "round " << round << ", " << ConsensusKindName(kind).toStdString();
+        }
+    }
+}

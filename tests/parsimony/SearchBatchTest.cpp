@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <functional>
 #include <random>
 
 #include "tests/support/BatchRun.h"
@@ -259,4 +260,133 @@ TEST(SearchBatch, ScoreAndStatsTakeTreesOfMoreThan255Objects)
     EXPECT_EQ(outgroup.Exit, 1);
     EXPECT_TRUE(outgroup.Err.contains(QStringLiteral("at most 255 objects")))
         << outgroup.Err.toStdString();
+}
+
+// Every command that takes trees or data, past 255 objects: each row runs one
+// command on the thorough search's trees and checks its output against a
+// count that holds whatever the tree (changes and steps sum to the length, a
+// consensus of one tree is that tree), or the plain refusal where the job
+// does not go past 255 objects.
+TEST(SearchBatch, EveryTreeCommandTakesMoreThan255Objects)
+{
+    QTemporaryDir dir;
+    const int objects = 300;
+    const QString data = RandomDataFile(dir.path(), objects, 15, 300);
+    const QString tree = dir.filePath(QStringLiteral("one.nwk"));
+    const QString other = dir.filePath(QStringLiteral("other.nwk"));
+    for (const auto& [path, seed] : {std::pair{tree, "4"}, std::pair{other, "5"}}) {
+        const TRun search =
+            Batch({QStringLiteral("search"), data, QStringLiteral("--seed"), QString(seed),
+                   QStringLiteral("--replicates"), QStringLiteral("1"), QStringLiteral("--ratchet"),
+                   QStringLiteral("0"), QStringLiteral("--max-trees"), QStringLiteral("1"),
+                   QStringLiteral("--newick"), path});
+        ASSERT_EQ(search.Exit, 0) << search.Err.toStdString();
+    }
+    const QString first = ReadText(tree).split(QLatin1Char('\n')).front();
+    const QString twice = dir.filePath(QStringLiteral("twice.nwk"));
+    WriteText(twice, first + QLatin1Char('\n') + first + QLatin1Char('\n'));
+    const QString pair = dir.filePath(QStringLiteral("pair.nwk"));
+    WriteText(pair, first + QLatin1Char('\n') + ReadText(other).split(QLatin1Char('\n')).front() +
+                        QLatin1Char('\n'));
+    QStringList leaves;
+    for (int o = 1; o <= objects; ++o) leaves << QStringLiteral("Taxon%1").arg(o);
+    const QString star = dir.filePath(QStringLiteral("star.nwk"));
+    WriteText(star, QLatin1Char('(') + leaves.join(QLatin1Char(',')) + QStringLiteral(");\n"));
+    const QString stranger = dir.filePath(QStringLiteral("stranger.nwk"));
+    WriteText(stranger,
+              QString(first).replace(QStringLiteral("Taxon9:"), QStringLiteral("Nobody:")) +
+                  QLatin1Char('\n'));
+
+    const TRun stats = Batch({QStringLiteral("stats"), data, tree});
+    ASSERT_EQ(stats.Exit, 0) << stats.Err.toStdString();
+    const int length =
+        stats.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).back().split('\t').value(2).toInt();
+    ASSERT_GT(length, 0);
+    auto rows = [](const TRun& r) { return r.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); };
+    auto scoreOf = [&](const QString& newick) {
+        const QString file = dir.filePath(QStringLiteral("scored.nwk"));
+        WriteText(file, newick);
+        return Batch({QStringLiteral("score"), data, file}).Out.trimmed().toInt();
+    };
+    const QString svg = dir.filePath(QStringLiteral("tree.svg"));
+    struct TRow {
+        QStringList Args;
+        int Exit;
+        std::function<void(const TRun&)> Check;
+    };
+    const std::vector<TRow> table{
+        {{"changes", data, tree}, 0, [&](const TRun& r) { EXPECT_EQ(rows(r).size() - 1, length); }},
+        {{"charfit", data, tree},
+         0,
+         [&](const TRun& r) {
+             int steps = 0;
+             for (const QString& row : rows(r).mid(1)) steps += row.split('\t').value(2).toInt();
+             EXPECT_EQ(rows(r).size(), 16);
+             EXPECT_EQ(steps, length);
+         }},
+        {{"consensus", twice, "--strict"},
+         0,
+         [&](const TRun& r) { EXPECT_EQ(scoreOf(r.Out), length); }},
+        {{"consensus", pair},
+         0,
+         [&](const TRun& r) {
+             // Two trees: every group kept is in both.
+             EXPECT_EQ(r.Out.count(QStringLiteral(")100")) + 1, r.Out.count(QLatin1Char('(')));
+             EXPECT_EQ(r.Out.count(QStringLiteral("Taxon")), objects);
+         }},
+        {{"support", data, "--method", "jackknife", "--replicates", "2", "--seed", "1",
+          "--additions", "1", "--ratchet", "0"},
+         0,
+         [&](const TRun& r) {
+             EXPECT_EQ(r.Out.count(QStringLiteral("Taxon")), objects);
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("2 replicates"))) << r.Err.toStdString();
+         }},
+        {{"support", data, "--method", "bootstrap", "--replicates", "1", "--additions", "1",
+          "--ratchet", "0"},
+         0,
+         [&](const TRun& r) { EXPECT_EQ(r.Out.count(QStringLiteral("Taxon")), objects); }},
+        {{"support", data, "--bremer"},
+         1,
+         [&](const TRun& r) {
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("at most 255 objects")))
+                 << r.Err.toStdString();
+         }},
+        {{"merge", data, tree, other, "--max-trees", "1"},
+         0,
+         [&](const TRun& r) {
+             EXPECT_LE(scoreOf(r.Out.split(QLatin1Char('\n')).front()), length);
+             EXPECT_EQ(r.Out.count(QStringLiteral("Taxon")), objects);
+         }},
+        {{"draw", tree, "-o", svg, "--changes", data},
+         0,
+         [&](const TRun&) { EXPECT_TRUE(ReadText(svg).contains(QStringLiteral("Taxon300"))); }},
+        // Bad input: a polytomy where a binary tree is needed, a leaf that is no object.
+        {{"changes", data, star},
+         1,
+         [&](const TRun& r) {
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("only binary trees")))
+                 << r.Err.toStdString();
+         }},
+        {{"charfit", data, star},
+         1,
+         [&](const TRun& r) {
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("polytomies"))) << r.Err.toStdString();
+         }},
+        {{"charfit", data, stranger},
+         1,
+         [&](const TRun& r) { EXPECT_TRUE(r.Err.contains(QStringLiteral("does not fit"))); }},
+        {{"draw", stranger, "-o", svg + ".svg", "--changes", data},
+         1,
+         [&](const TRun& r) {
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("does not fit"))) << r.Err.toStdString();
+             EXPECT_FALSE(QFile::exists(svg + ".svg"));
+         }},
+    };
+    for (const TRow& row : table) {
+        const TRun r = Batch(row.Args);
+        SCOPED_TRACE(row.Args.join(QLatin1Char(' ')).toStdString());
+        ASSERT_EQ(r.Exit, row.Exit) << r.Err.toStdString();
+        if (row.Exit != 0) EXPECT_TRUE(r.Out.isEmpty());
+        row.Check(r);
+    }
 }

@@ -170,5 +170,10 @@ TEST(Support, ThoroughReplicatesDoNotDependOnTheThreads)
         EXPECT_EQ(one.Replicates.Trees, two.Replicates.Trees);
         EXPECT_EQ(WriteNewickTree(ConsensusToNewick(one.Consensus, field.Names, true)),
                   WriteNewickTree(ConsensusToNewick(two.Consensus, field.Names, true)));
+        // The road of big trees gives the same support.
+        const TSupportResult big = RunBigSupport(field, 25, s, BigThoroughReplicateSearch({}));
+        EXPECT_EQ(big.Done, 8);
+        EXPECT_EQ(WriteNewickTree(ConsensusToNewick(big.Consensus, field.Names, true)),
+                  WriteNewickTree(ConsensusToNewick(one.Consensus, field.Names, true)));
     }
 }

@@ -2,10 +2,14 @@
 // climbing to true local optima, exact optima on small data, determinism.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
+#include <tuple>
 
 #include "parsimony/length/PackedStates.h"
 #include "parsimony/length/ReferenceTree.h"
+#include "parsimony/summaries/BranchChanges.h"
+#include "parsimony/summaries/CharFit.h"
 #include "parsimony/summaries/FitStatistics.h"
 #include "parsimony/thorough/ThoroughFuse.h"
 #include "parsimony/thorough/ThoroughScorer.h"
@@ -586,6 +590,30 @@ TEST(ThoroughScorer, CompactNewickScoresAsTheTreeRecord)
                 EXPECT_EQ(got.Characters[c].G, expected.Characters[c].G) << "round " << round;
             }
             EXPECT_EQ(got.Total.S, expected.Total.S);
+            // changes per clade on either road (branches without changes aside).
+            using TChanges = std::map<std::vector<int>, std::vector<std::tuple<int, int, bool>>>;
+            auto byClade = [](const std::vector<TBranch>& branches) {
+                TChanges out;
+                for (const TBranch& b : branches) {
+                    if (b.Changes.empty()) continue;
+                    auto& list = out[b.Objects];
+                    for (const TChange& ch : b.Changes)
+                        list.emplace_back(ch.Character, ch.State, ch.Ambiguous);
+                }
+                return out;
+            };
+            EXPECT_EQ(byClade(CompactBranchChanges(*compact, field, missing)),
+                      byClade(BranchChanges(*record, field, missing)))
+                << "round " << round << ", missing " << missing;
         }
+        // charfit (counted under the missing-data rule whatever the search's).
+        TResult<TTree> record = NewickToTree(
+            ReadNewick(WriteCompactNewick(RandomCompact(rng, shape.Objects), field.Names.Vector()))
+                ->Trees.front(),
+            field.Names.Vector(), shape.Objects);
+        ASSERT_TRUE(record.Ok());
+        const TCompactTree compact = CompactFromTree(*record);
+        EXPECT_EQ(CompactCharFitTable(compact, field), CharFitTable(*record, field))
+            << "round " << round;
     }
 }
