@@ -5,6 +5,7 @@
 
 #include "parsimony/Random.h"
 #include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/thorough/ThoroughSearch.h"
 
 namespace {
@@ -90,8 +91,11 @@ TReplicateSearch ThoroughReplicateSearch(const TThoroughReplicateSettings& setti
         s.RatchetIterations = std::max(0, settings.Ratchet);
         s.MissingData = settings.MissingData;
         s.Weights = weights;
-        const int characters = field.Places.Count();
-        TThoroughSearch search(field, objectCount, characters, s);
+        const TCriteriaCoding* criteria = settings.Criteria;
+        const int characters = criteria ? criteria->Criteria.Count() : field.Places.Count();
+        TThoroughSearch search(criteria ? criteria->CaminSokal : field, objectCount, characters,
+                               s);
+        search.UseCriteria(criteria, 1);
         std::vector<TTree> best;
         if (search.Run() == TSearchStatus::Refused) return best;
         for (const TThoroughResult& r : search.Results()) best.push_back(TreeFromCompact(r.Tree));
