@@ -23,12 +23,11 @@ const QString ExactUsage = QStringLiteral(
 
 int RunExact(const QStringList& rawArgs)
 {
-    const TResult<TBatchArgs> parsed =
-        TBatchArgs::Read(rawArgs,
-                         {QStringLiteral("--time-limit"), QStringLiteral("--max-trees"),
-                          QStringLiteral("--threads"), QStringLiteral("--newick"),
-                          QStringLiteral("--criterion")},
-                         {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
+        rawArgs,
+        {QStringLiteral("--time-limit"), QStringLiteral("--max-trees"), QStringLiteral("--threads"),
+         QStringLiteral("--newick"), QStringLiteral("--criterion")},
+        {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
     if (!ArgsFit(parsed, ExactUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     std::optional<TCriterion> chosen;

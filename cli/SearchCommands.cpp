@@ -79,8 +79,9 @@ bool CriteriaFor(const TBatchArgs& args, const TMatrixData& data, std::optional<
     if (coded->AnyReversible())
         coding = std::move(*coded);
     else if (args.Has(QStringLiteral("--outgroup")))
-        WriteStderr(QStringLiteral("Note: every character is irreversible, so the root is "
-                                   "the search's own; --outgroup is not used."));
+        WriteStderr(
+            QStringLiteral("Note: every character is irreversible, so the root is "
+                           "the search's own; --outgroup is not used."));
     return true;
 }
 

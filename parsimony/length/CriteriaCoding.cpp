@@ -218,8 +218,7 @@ TStatus RequireIrreversible(const TCriteriaCoding& coding, const QString& search
          {TCriterion::StateTreeReversible, TCriterion::Ordered, TCriterion::Unordered}) {
         int n = 0;
         for (int c = 1; c <= coding.Criteria.Count(); ++c) n += coding.Criteria[c] == k;
-        if (n > 0)
-            counts << QStringLiteral("%1 %2").arg(n).arg(CriterionName(k));
+        if (n > 0) counts << QStringLiteral("%1 %2").arg(n).arg(CriterionName(k));
     }
     const int n = static_cast<int>(coding.ReversibleCharacters.size());
     return TFailure(QStringLiteral("%1 counts irreversible (Camin-Sokal) changes only, but %2 "

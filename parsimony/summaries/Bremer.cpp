@@ -63,8 +63,7 @@ void BreakGroup(TCompactTree& tree, const TInclusion& group)
     }
     int outside = 0;
     while (group.Contains(outside + 1)) ++outside;
-    TThoroughScoring::ApplyMove(tree, outside, outside,
-                                tree.Child[static_cast<size_t>(holder)][0]);
+    TThoroughScoring::ApplyMove(tree, outside, outside, tree.Child[static_cast<size_t>(holder)][0]);
 }
 
 struct TFound {
@@ -88,7 +87,8 @@ TFound ConstrainedSearch(const TScoringMaker& make, int characters, int rootTip,
         return HasGroup(rootTip >= 0 ? RootedAtTip(t, rootTip) : t, g);
     };
     if (without)
-        scorer.SetAcceptance([without, holds](const TCompactTree& t) { return !holds(t, *without); });
+        scorer.SetAcceptance(
+            [without, holds](const TCompactTree& t) { return !holds(t, *without); });
     TFound best;
     int hits = 0;
     auto offer = [&](int round) {

@@ -93,8 +93,7 @@ TReplicateSearch ThoroughReplicateSearch(const TThoroughReplicateSettings& setti
         s.Weights = weights;
         const TCriteriaCoding* criteria = settings.Criteria;
         const int characters = criteria ? criteria->Criteria.Count() : field.Places.Count();
-        TThoroughSearch search(criteria ? criteria->CaminSokal : field, objectCount, characters,
-                               s);
+        TThoroughSearch search(criteria ? criteria->CaminSokal : field, objectCount, characters, s);
         search.UseCriteria(criteria, 1);
         std::vector<TTree> best;
         if (search.Run() == TSearchStatus::Refused) return best;

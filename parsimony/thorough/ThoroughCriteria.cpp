@@ -61,8 +61,8 @@ struct TCriteriaThoroughScorer::TWeighted {
 
 TCriteriaThoroughScorer::TCriteriaThoroughScorer(const TCriteriaScoringData& data) : D(&data)
 {
-    if (data.CaminSokalCount > 0) Cs.emplace(data.Packed, data.Missing, &data.Layout,
-                                             data.CaminSokalWeights);
+    if (data.CaminSokalCount > 0)
+        Cs.emplace(data.Packed, data.Missing, &data.Layout, data.CaminSokalWeights);
     if (data.Field) {
         BaseRev = std::make_unique<TReversibleScorer>(*data.Field);
         Rev = BaseRev.get();
@@ -109,8 +109,7 @@ void TCriteriaThoroughScorer::SetCharacterWeights(const std::vector<int>& weight
             TNumbered<TReversibleCharacter> characters = coding.Reversible;
             for (int k = 1; k <= characters.Count(); ++k)
                 characters[k].Weight = own[static_cast<size_t>(k)];
-            TResult<TReversibleField> field =
-                TReversibleField::Make(characters, D->Objects);
+            TResult<TReversibleField> field = TReversibleField::Make(characters, D->Objects);
             if (!field) {
                 Rev = BaseRev.get();
             } else {
@@ -196,9 +195,8 @@ bool TCriteriaThoroughScorer::BuildByAddition(TRandom& rng, const std::atomic<bo
             std::int64_t c = Cs ? csCost[static_cast<size_t>(v)] : 0;
             if (best >= 0 && c > bestCost) continue;
             if (Rev)
-                c += Rev->JoinCostBelow(tip, v,
-                                        best < 0 ? std::numeric_limits<std::int64_t>::max()
-                                                 : bestCost - c + 1);
+                c += Rev->JoinCostBelow(
+                    tip, v, best < 0 ? std::numeric_limits<std::int64_t>::max() : bestCost - c + 1);
             if (best < 0 || c < bestCost) {
                 best = v;
                 bestCost = c;
@@ -341,8 +339,8 @@ TThoroughScoring::TClipMoves TCriteriaThoroughScorer::AllMoves(int x)
     const std::int64_t rest = Detach(x, false);
     moves.PrunedLength = (Cs ? cs.PrunedLength : 0) + rest + (Rev ? Rev->LengthBelow(x) : 0);
     for (int v : Below(T.Root))
-        moves.Regraft[static_cast<size_t>(v)] =
-            (Cs ? cs.Regraft[static_cast<size_t>(v)] : 0) + (Rev ? Rev->JoinCost(Rev->Down(x), v) : 0);
+        moves.Regraft[static_cast<size_t>(v)] = (Cs ? cs.Regraft[static_cast<size_t>(v)] : 0) +
+                                                (Rev ? Rev->JoinCost(Rev->Down(x), v) : 0);
     Attach(x);
     return moves;
 }

@@ -33,7 +33,7 @@ struct TCriteriaScoringData {
     int CaminSokalCount = 0;
     TPackedField Packed;  // the irreversible characters
     TPackedLayout Layout;
-    std::vector<int> CaminSokalWeights;  // in their own numbering
+    std::vector<int> CaminSokalWeights;     // in their own numbering
     std::optional<TReversibleField> Field;  // the others, under Weights
 };
 
@@ -73,7 +73,7 @@ private:
     const TCriteriaScoringData* D;
     std::optional<TThoroughScorer> Cs;  // none without irreversible characters
     std::unique_ptr<TReversibleScorer> BaseRev;
-    TReversibleScorer* Rev = nullptr;  // the one of the current weights
+    TReversibleScorer* Rev = nullptr;               // the one of the current weights
     std::vector<std::unique_ptr<TWeighted>> Cache;  // reweighted fields, recent last
     TCompactTree T;
     std::int64_t L = 0, CsL = 0;

@@ -126,8 +126,7 @@ std::int64_t FuseInto(TThoroughScoring& scorer, TCompactTree& into, std::int64_t
     return length;
 }
 
-TTreeDrift::TTreeDrift(const TScoringMaker& make, const std::vector<int>& weights,
-                       int characters)
+TTreeDrift::TTreeDrift(const TScoringMaker& make, const std::vector<int>& weights, int characters)
     : HelperA(make()), HelperB(make())
 {
     Group(weights, characters, nullptr);

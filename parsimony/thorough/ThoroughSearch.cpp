@@ -184,8 +184,7 @@ TOutcome RunReplicate(int r, TShared& shared)
     for (int it = 1; it <= set.RatchetIterations; ++it) {
         if (drift && it % 2 == 0) {
             // Drift, then TBR under the real weights, kept as a ratchet step is.
-            if (!drifter)
-                drifter.emplace(shared.Make, set.Weights, characters);
+            if (!drifter) drifter.emplace(shared.Make, set.Weights, characters);
             drifter->Run(scorer, rng, driftSet, &shared.Stop);
             if (shared.Stop.load()) break;
             scorer.Climb(TSwapRule::Tbr, rng, &shared.Stop);

@@ -268,11 +268,11 @@ TEST(SearchBatch, UnderEachCriterionScoreAndMergeAgreeAndCaminSokalSearchesRefus
     for (const char* criterion : {"irreversible", "reversible", "unordered"}) {
         const QString c = QString::fromLatin1(criterion);
         const QString out = dir.filePath(c + QStringLiteral(".nwk"));
-        const TRun run = Batch({QStringLiteral("search"), data, QStringLiteral("--seed"),
-                                QStringLiteral("3"), QStringLiteral("--replicates"),
-                                QStringLiteral("8"), QStringLiteral("--criterion"), c,
-                                QStringLiteral("--outgroup"), QStringLiteral("Taxon4"),
-                                QStringLiteral("--newick"), out});
+        const TRun run =
+            Batch({QStringLiteral("search"), data, QStringLiteral("--seed"), QStringLiteral("3"),
+                   QStringLiteral("--replicates"), QStringLiteral("8"),
+                   QStringLiteral("--criterion"), c, QStringLiteral("--outgroup"),
+                   QStringLiteral("Taxon4"), QStringLiteral("--newick"), out});
         ASSERT_EQ(run.Exit, 0) << criterion << run.Err.toStdString();
         const QString optimum = Line(run.Out, QStringLiteral("Optimum = Minimum = ")).mid(20);
         ASSERT_FALSE(optimum.isEmpty()) << criterion;
@@ -290,7 +290,8 @@ TEST(SearchBatch, UnderEachCriterionScoreAndMergeAgreeAndCaminSokalSearchesRefus
         }
         // Every tree written has the reported length when scored on its own,
         // and merging the file back keeps them all.
-        const TRun score = Batch({QStringLiteral("score"), data, out, QStringLiteral("--criterion"), c});
+        const TRun score =
+            Batch({QStringLiteral("score"), data, out, QStringLiteral("--criterion"), c});
         ASSERT_EQ(score.Exit, 0) << criterion << score.Err.toStdString();
         for (const QString& l : score.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             EXPECT_EQ(l, optimum) << criterion;
