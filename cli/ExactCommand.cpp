@@ -12,23 +12,26 @@
 #include "data/TextFile.h"
 #include "data/Workbook.h"
 #include "parsimony/exact/ExactJob.h"
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/thorough/ThoroughSearch.h"
 #include "parsimony/treefiles/Newick.h"
 
 namespace {
 const QString ExactUsage = QStringLiteral(
     "exact FILE [--no-missing] [--time-limit SECONDS] [--max-trees K] [--threads T] [--newick OUT] "
-    "[--progress]");
+    "[--progress] [--criterion irreversible]");
 
 int RunExact(const QStringList& rawArgs)
 {
-    const TResult<TBatchArgs> parsed =
-        TBatchArgs::Read(rawArgs,
-                         {QStringLiteral("--time-limit"), QStringLiteral("--max-trees"),
-                          QStringLiteral("--threads"), QStringLiteral("--newick")},
-                         {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
+        rawArgs,
+        {QStringLiteral("--time-limit"), QStringLiteral("--max-trees"), QStringLiteral("--threads"),
+         QStringLiteral("--newick"), QStringLiteral("--criterion")},
+        {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
     if (!ArgsFit(parsed, ExactUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
+    std::optional<TCriterion> chosen;
+    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
     TExactSettings settings;
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
     // At most as many threads as the window allows; 0, the default, is every core.
@@ -50,6 +53,18 @@ int RunExact(const QStringList& rawArgs)
     if (Failed(loaded)) return ExitFailure;
 
     const TMatrixData& data = *loaded;
+    if (chosen || data.Criteria.Given()) {
+        const TResult<TCriteriaCoding> coding = CodeCriteria(data, chosen);
+        if (Failed(coding)) return ExitFailure;
+        if (const TStatus only = RequireIrreversible(
+                *coding, QStringLiteral("The exact search"),
+                QStringLiteral("use the search command for them (its small data reach the "
+                               "optimum), or choose --criterion irreversible."));
+            !only) {
+            WriteStderr(only.Error());
+            return ExitFailure;
+        }
+    }
     if (const TStatus valid = ValidateExactSearch(data.ObjectCount, settings); !valid) {
         WriteStderr(data.ObjectCount > ExactMaxObjects
                         ? valid.Error() + QStringLiteral(" The search command takes more.")

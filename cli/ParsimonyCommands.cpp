@@ -33,7 +33,7 @@ bool IsBinary(const TNewickTree& tree)
 
 const QString ParsimonyUsage = QStringLiteral(
     "parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] [--newick OUT] "
-    "[--nexus OUT] [--table OUT] [--protocol OUT]");
+    "[--nexus OUT] [--table OUT] [--protocol OUT] [--criterion irreversible]");
 const QString ScoreUsage = QStringLiteral(
     "score FILE TREES.nwk [--no-missing] [--criterion C] [--outgroup NAME] [--protocol OUT]");
 
@@ -43,10 +43,12 @@ int RunParsimony(const QStringList& rawArgs)
         rawArgs,
         {QStringLiteral("--trees"), QStringLiteral("--generations"), QStringLiteral("--seed"),
          QStringLiteral("--newick"), QStringLiteral("--nexus"), QStringLiteral("--table"),
-         QStringLiteral("--protocol")},
+         QStringLiteral("--protocol"), QStringLiteral("--criterion")},
         {QStringLiteral("--no-missing")});
     if (!ArgsFit(parsed, ParsimonyUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
+    std::optional<TCriterion> chosen;
+    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
     TSearchSettings settings;
     constexpr int trees = 10, generations = 1000;
     // The search checks the counts' range and tells it.
@@ -82,6 +84,18 @@ int RunParsimony(const QStringList& rawArgs)
         !valid) {
         WriteStderr(valid.Error());
         return ExitFailure;
+    }
+    if (chosen || data.Criteria.Given()) {
+        const TResult<TCriteriaCoding> coding = CodeCriteria(data, chosen);
+        if (Failed(coding)) return ExitFailure;
+        if (const TStatus only = RequireIrreversible(
+                *coding, QStringLiteral("The evolutionary search"),
+                QStringLiteral("use the search or score command for them, or choose "
+                               "--criterion irreversible."));
+            !only) {
+            WriteStderr(only.Error());
+            return ExitFailure;
+        }
     }
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     for (const QString& line : StateLimitLines(field)) WriteStderr(line);

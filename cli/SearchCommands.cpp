@@ -12,7 +12,9 @@
 #include "data/Path.h"
 #include "data/TextFile.h"
 #include "parsimony/Random.h"
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/length/PackedStates.h"
+#include "parsimony/thorough/ThoroughCriteria.h"
 #include "parsimony/thorough/ThoroughJob.h"
 #include "parsimony/thorough/ThoroughScorer.h"
 #include "parsimony/thorough/ThoroughSearch.h"
@@ -22,9 +24,11 @@ namespace {
 const QString SearchUsage = QStringLiteral(
     "search FILE [--seed S] [--threads T] [--time-limit SECONDS] [--replicates R] "
     "[--target LENGTH] [--max-trees K] [--hits H] [--ratchet N] [--no-missing] [--newick OUT] "
-    "[--progress] [--strategy ratchet|driven] [--no-fuse] [--no-drift]");
-const QString MergeUsage =
-    QStringLiteral("merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing]");
+    "[--progress] [--strategy ratchet|driven] [--no-fuse] [--no-drift] [--criterion C] "
+    "[--outgroup NAME]");
+const QString MergeUsage = QStringLiteral(
+    "merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing] [--criterion C] "
+    "[--outgroup NAME]");
 
 constexpr qint64 MaxNewickBytes = 256 * 1024 * 1024;
 
@@ -33,6 +37,17 @@ std::atomic<TThoroughJob*> Interrupted{nullptr};
 extern "C" void OnInterrupt(int)
 {
     if (TThoroughJob* job = Interrupted.load()) job->Cancel();
+}
+
+// Under the reversible criteria without branch lengths: a branch's changes
+// are ambiguous there.
+QStringList CriteriaNewickLines(const std::vector<TThoroughResult>& trees,
+                                const TCriteriaCoding& coding)
+{
+    QStringList lines;
+    for (const TThoroughResult& r : trees)
+        lines << WriteCompactNewick(r.Tree, coding.CaminSokal.Names);
+    return lines;
 }
 
 QStringList NewickLines(const std::vector<TThoroughResult>& trees, const TSField& field,
@@ -47,6 +62,27 @@ QStringList NewickLines(const std::vector<TThoroughResult>& trees, const TSField
         lines << WriteCompactNewick(r.Tree, field.Names, &fits);
     }
     return lines;
+}
+
+// A NEXUS file's types or the chosen criterion; coding stays empty when
+// every character is irreversible (Camin-Sokal then runs as it always did).
+// False after saying why not.
+bool CriteriaFor(const TBatchArgs& args, const TMatrixData& data, std::optional<TCriterion> chosen,
+                 std::optional<TCriteriaCoding>& coding, int& outgroup)
+{
+    if (!chosen && !data.Criteria.Given() && !args.Has(QStringLiteral("--outgroup"))) return true;
+    TResult<TCriteriaCoding> coded = CodeCriteria(data, chosen);
+    if (Failed(coded)) return false;
+    if (!TakeOption(ReadOutgroupOption(args, coded->CaminSokal.Names.Vector(), data.ObjectCount),
+                    &outgroup))
+        return false;
+    if (coded->AnyReversible())
+        coding = std::move(*coded);
+    else if (args.Has(QStringLiteral("--outgroup")))
+        WriteStderr(
+            QStringLiteral("Note: every character is irreversible, so the root is "
+                           "the search's own; --outgroup is not used."));
+    return true;
 }
 
 bool Save(const QString& path, const QStringList& lines)
@@ -64,11 +100,13 @@ int RunSearch(const QStringList& rawArgs)
         {QStringLiteral("--seed"), QStringLiteral("--threads"), QStringLiteral("--time-limit"),
          QStringLiteral("--replicates"), QStringLiteral("--target"), QStringLiteral("--max-trees"),
          QStringLiteral("--hits"), QStringLiteral("--ratchet"), QStringLiteral("--newick"),
-         QStringLiteral("--strategy")},
+         QStringLiteral("--strategy"), QStringLiteral("--criterion"), QStringLiteral("--outgroup")},
         {QStringLiteral("--no-missing"), QStringLiteral("--progress"), QStringLiteral("--no-fuse"),
          QStringLiteral("--no-drift")});
     if (!ArgsFit(parsed, SearchUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
+    std::optional<TCriterion> chosen;
+    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
     TThoroughSettings settings;
     if (!TakeOption(ReadWholeOption(args, QStringLiteral("--threads"), 1, MaxThoroughThreads,
                                     settings.Threads),
@@ -112,8 +150,19 @@ int RunSearch(const QStringList& rawArgs)
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().first());
     if (Failed(loaded)) return ExitFailure;
     const TMatrixData& data = *loaded;
-    TThoroughJob job(BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount),
+    // A NEXUS file's types or the chosen criterion; Camin-Sokal alone runs
+    // as it always did.
+    std::optional<TCriteriaCoding> coding;
+    int outgroup = 1;
+    if (!CriteriaFor(args, data, chosen, coding, outgroup)) return ExitFailure;
+    std::unique_ptr<TThoroughJob> made =
+        coding ? std::make_unique<TThoroughJob>(std::move(*coding), data.ObjectCount,
+                                                data.CharacterCount, settings, outgroup)
+               : std::make_unique<TThoroughJob>(
+                     BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount),
                      data.ObjectCount, data.CharacterCount, settings);
+    TThoroughJob& job = *made;
+    const TCriteriaCoding* criteria = job.Search().Criteria();
     const TSField& field = job.Field();
     const TThoroughSearch& search = job.Search();
     if (const TStatus valid = job.CanStart(); !valid) {
@@ -122,7 +171,7 @@ int RunSearch(const QStringList& rawArgs)
     }
 
     int empty = 0;
-    for (int c = 1; c <= data.CharacterCount && c <= field.Places.Count(); ++c) {
+    for (int c = 1; !criteria && c <= data.CharacterCount && c <= field.Places.Count(); ++c) {
         const TNumbered<TInclusion>& column = field.Places[c].Inc;
         if (std::all_of(column.begin(), column.end(),
                         [](const TInclusion& s) { return s.IsEmpty(); }))
@@ -173,10 +222,13 @@ int RunSearch(const QStringList& rawArgs)
 
     QStringList protocol = CharacterTypeExplanation(TCharacterType::Matroschka, true);
     protocol << QString() << QStringLiteral("Character type modulation successful") << QString()
-             << QStringLiteral("Camin Sokal parsimony was chosen");
+             << (criteria ? QStringLiteral("Parsimony under each character's criterion was chosen")
+                          : QStringLiteral("Camin Sokal parsimony was chosen"));
     protocol << outcome.Protocol;
-    if (!newick.isEmpty() && !Save(newick, NewickLines(search.Results(), field, data.ObjectCount,
-                                                       data.CharacterCount, settings.MissingData)))
+    if (!newick.isEmpty() &&
+        !Save(newick, criteria ? CriteriaNewickLines(search.Results(), *criteria)
+                               : NewickLines(search.Results(), field, data.ObjectCount,
+                                             data.CharacterCount, settings.MissingData)))
         return ExitFailure;
     if (status == TSearchStatus::Cancelled)
         WriteStderr(
@@ -191,10 +243,14 @@ int RunSearch(const QStringList& rawArgs)
 int RunMerge(const QStringList& rawArgs)
 {
     const TResult<TBatchArgs> parsed =
-        TBatchArgs::Read(rawArgs, {QStringLiteral("-o"), QStringLiteral("--max-trees")},
+        TBatchArgs::Read(rawArgs,
+                         {QStringLiteral("-o"), QStringLiteral("--max-trees"),
+                          QStringLiteral("--criterion"), QStringLiteral("--outgroup")},
                          {QStringLiteral("--no-missing")});
     if (!ArgsFit(parsed, MergeUsage, 2, std::numeric_limits<qsizetype>::max())) return ExitUsage;
     const TBatchArgs& args = *parsed;
+    std::optional<TCriterion> chosen;
+    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
     int maxTrees = 100;
     if (!TakeOption(ReadWholeOption(args, QStringLiteral("--max-trees"), 1, 100000, maxTrees),
                     &maxTrees))
@@ -212,10 +268,21 @@ int RunMerge(const QStringList& rawArgs)
         WriteStderr(QStringLiteral("The data need at least 2 objects."));
         return ExitFailure;
     }
+    std::optional<TCriteriaCoding> coding;
+    int outgroup = 1;
+    if (!CriteriaFor(args, data, chosen, coding, outgroup)) return ExitFailure;
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     const TPackedField packed(field, data.ObjectCount, data.CharacterCount);
-    TThoroughScorer scorer(packed, missing);
-    TTreePool pool(maxTrees);
+    std::optional<TCriteriaScoringData> criteria;
+    std::unique_ptr<TThoroughScoring> scorer;
+    if (coding) {
+        criteria.emplace(*coding, missing, std::vector<int>());
+        scorer = CriteriaScoringMaker(*criteria)();
+    } else {
+        scorer = std::make_unique<TThoroughScorer>(packed, missing);
+    }
+    // Without irreversible characters one rooting per tree, at the outgroup.
+    TTreePool pool(maxTrees, coding && coding->CaminSokalCharacters.empty() ? outgroup - 1 : -1);
     int read = 0;
     for (qsizetype k = 1; k < args.Positional().size(); ++k) {
         const QString path = args.Positional().at(k);
@@ -233,8 +300,8 @@ int RunMerge(const QStringList& rawArgs)
                     QStringLiteral("%1, tree %2: %3").arg(path).arg(i + 1).arg(tree.Error()));
                 return ExitFailure;
             }
-            scorer.Load(*tree);
-            pool.Offer(*tree, scorer.Length(), 0, 0);
+            scorer->Load(*tree);
+            pool.Offer(*tree, scorer->Length(), 0, 0);
             ++read;
         }
     }
@@ -243,7 +310,8 @@ int RunMerge(const QStringList& rawArgs)
         return ExitFailure;
     }
     const QStringList lines =
-        NewickLines(pool.Trees(), field, data.ObjectCount, data.CharacterCount, missing);
+        coding ? CriteriaNewickLines(pool.Trees(), *coding)
+               : NewickLines(pool.Trees(), field, data.ObjectCount, data.CharacterCount, missing);
     const QStringList summary{QStringLiteral("Trees read = %1").arg(read),
                               QStringLiteral("Optimum = Minimum = %1").arg(pool.Length()),
                               QStringLiteral("Trees = %1").arg(pool.Trees().size())};

@@ -30,7 +30,7 @@ const QString ChangesUsage = QStringLiteral("changes FILE TREE.nwk [--no-missing
 const QString SupportUsage = QStringLiteral(
     "support FILE --method jackknife|bootstrap|bremer [--bremer] [--replicates R] [--seed S] "
     "[--threads T] [--newick OUT] [--search thorough|evolutionary] [--additions A] "
-    "[--ratchet K] [--trees N] [--generations G] [--no-missing]");
+    "[--ratchet K] [--trees N] [--generations G] [--no-missing] [--criterion C]");
 
 bool ReadTrees(const QString& path, TNewickTrees* read)
 {
@@ -237,6 +237,7 @@ int RunBremerCommand(const TBatchArgs& args, const TSField& field, int objects, 
     settings.Seed = support.Seed;
     settings.Threads = support.Threads;
     settings.MissingData = deep.MissingData;
+    settings.Criteria = deep.Criteria;
     if (args.Has(QStringLiteral("--additions"))) settings.Additions = deep.Additions;
     if (args.Has(QStringLiteral("--ratchet"))) settings.Ratchet = deep.Ratchet;
     const TResult<TBremerResult> run = RunBremer(field, objects, characters, settings);
@@ -256,10 +257,12 @@ int RunSupportCommand(const QStringList& rawArgs)
         {QStringLiteral("--method"), QStringLiteral("--replicates"), QStringLiteral("--seed"),
          QStringLiteral("--threads"), QStringLiteral("--newick"), QStringLiteral("--trees"),
          QStringLiteral("--generations"), QStringLiteral("--search"), QStringLiteral("--additions"),
-         QStringLiteral("--ratchet")},
+         QStringLiteral("--ratchet"), QStringLiteral("--criterion")},
         {QStringLiteral("--no-missing"), QStringLiteral("--bremer")});
     if (!ArgsFit(parsed, SupportUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
+    std::optional<TCriterion> chosen;
+    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
     const bool bremerFlag = args.Has(QStringLiteral("--bremer"));
     if (args.Has(QStringLiteral("--method")) == bremerFlag) {
         WriteUsage(SupportUsage);
@@ -324,6 +327,26 @@ int RunSupportCommand(const QStringList& rawArgs)
                               : ValidateSupport(m.ObjectCount, m.CharacterCount);
     if (Failed(valid)) return ExitFailure;
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
+    // A NEXUS file's types or the chosen criterion; the thorough search
+    // scores them, the evolutionary search refuses the reversible ones.
+    std::optional<TCriteriaCoding> coding;
+    if (chosen || m.Criteria.Given()) {
+        TResult<TCriteriaCoding> coded = CodeCriteria(m, chosen);
+        if (Failed(coded)) return ExitFailure;
+        if (coded->AnyReversible()) {
+            if (!thorough) {
+                WriteStderr(RequireIrreversible(*coded, QStringLiteral("The evolutionary search"),
+                                                QStringLiteral("use --search thorough for them, "
+                                                               "or choose --criterion "
+                                                               "irreversible."))
+                                .Error());
+                return ExitFailure;
+            }
+            coding = std::move(*coded);
+            for (const QString& l : coding->Lines) WriteStderr(l);
+            deep.Criteria = &*coding;
+        }
+    }
     if (method == QLatin1String("bremer"))
         return RunBremerCommand(args, field, m.ObjectCount, m.CharacterCount, settings, deep);
     // Past 255 objects (the thorough search only) the replicates' trees stay compact.

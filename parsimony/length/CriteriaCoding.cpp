@@ -209,6 +209,27 @@ TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCr
     return coding;
 }
 
+TStatus RequireIrreversible(const TCriteriaCoding& coding, const QString& search,
+                            const QString& instead)
+{
+    if (!coding.AnyReversible()) return {};
+    QStringList counts;
+    for (TCriterion k :
+         {TCriterion::StateTreeReversible, TCriterion::Ordered, TCriterion::Unordered}) {
+        int n = 0;
+        for (int c = 1; c <= coding.Criteria.Count(); ++c) n += coding.Criteria[c] == k;
+        if (n > 0) counts << QStringLiteral("%1 %2").arg(n).arg(CriterionName(k));
+    }
+    const int n = static_cast<int>(coding.ReversibleCharacters.size());
+    return TFailure(QStringLiteral("%1 counts irreversible (Camin-Sokal) changes only, but %2 "
+                                   "character%3 %4 scored under a reversible criterion (%5): %6")
+                        .arg(search)
+                        .arg(n)
+                        .arg(n == 1 ? QString() : QStringLiteral("s"))
+                        .arg(n == 1 ? QStringLiteral("is") : QStringLiteral("are"))
+                        .arg(counts.join(QStringLiteral(", ")), instead));
+}
+
 std::optional<std::int64_t> MinimumSteps(const TReversibleCharacter& ch)
 {
     const int n = ch.StateCount;

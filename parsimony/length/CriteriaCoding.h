@@ -41,6 +41,12 @@ struct TCriteriaCoding {
 // in a line under ordered, more than 256 states) and step matrices.
 TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCriterion> chosen);
 
+// Refuses a coding with reversible characters for a search that counts
+// Camin-Sokal only, saying how many characters have which criterion; search
+// names it ("The evolutionary search"), instead says what to do.
+TStatus RequireIrreversible(const TCriteriaCoding& coding, const QString& search,
+                            const QString& instead);
+
 // The fewest steps a reversible character takes on any tree (m): the state
 // tree's edges (unordered: the states) joining the fewest states that meet
 // every cell, a set cell read as the connected part holding it. None when

@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <optional>
 #include <thread>
 
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/length/PackedStates.h"
+#include "parsimony/thorough/ThoroughCriteria.h"
 #include "parsimony/thorough/ThoroughScorer.h"
 #include "parsimony/thorough/ThoroughSearch.h"
 
@@ -60,7 +63,7 @@ void BreakGroup(TCompactTree& tree, const TInclusion& group)
     }
     int outside = 0;
     while (group.Contains(outside + 1)) ++outside;
-    TThoroughScorer::ApplyMove(tree, outside, outside, tree.Child[static_cast<size_t>(holder)][0]);
+    TThoroughScoring::ApplyMove(tree, outside, outside, tree.Child[static_cast<size_t>(holder)][0]);
 }
 
 struct TFound {
@@ -71,17 +74,23 @@ struct TFound {
 // A thorough search on one thread among the trees without `without` (every
 // tree when null): the given starting trees, then random addition sequences,
 // each with SPR, TBR and ratchet iterations.
-TFound ConstrainedSearch(const TPackedField& packed, const TPackedLayout& layout,
+TFound ConstrainedSearch(const TScoringMaker& make, int characters, int rootTip,
                          const TBremerSettings& set, const TInclusion* without,
                          const std::vector<TCompactTree>& starts, std::uint64_t seed,
                          const std::atomic<bool>& stop)
 {
-    TThoroughScorer scorer(packed, set.MissingData);
+    const std::unique_ptr<TThoroughScoring> own = make();
+    TThoroughScoring& scorer = *own;
+    // Where the length does not depend on the root, groups are read with the
+    // tree rooted at the outgroup.
+    auto holds = [rootTip](const TCompactTree& t, const TInclusion& g) {
+        return HasGroup(rootTip >= 0 ? RootedAtTip(t, rootTip) : t, g);
+    };
     if (without)
-        scorer.SetAcceptance([without](const TCompactTree& t) { return !HasGroup(t, *without); });
+        scorer.SetAcceptance(
+            [without, holds](const TCompactTree& t) { return !holds(t, *without); });
     TFound best;
     int hits = 0;
-    const int characters = static_cast<int>(layout.Offset.size()) - 1;
     auto offer = [&](int round) {
         const std::int64_t length = scorer.Length();
         if (best.Length < 0 || length < best.Length) {
@@ -100,10 +109,9 @@ TFound ConstrainedSearch(const TPackedField& packed, const TPackedLayout& layout
         for (int it = 0; it < set.Ratchet && !stop.load(); ++it) {
             for (int c = 1; c <= characters; ++c)
                 weights[static_cast<size_t>(c)] = rng.Below(4) == 0 ? 2 : 1;
-            const TBitWeights perturbed = WeightsFromCharacters(layout, weights);
-            scorer.SetWeights(&perturbed);
+            scorer.SetCharacterWeights(weights);
             scorer.Climb(TSwapRule::Tbr, rng, &stop);
-            scorer.SetWeights(nullptr);
+            scorer.SetCharacterWeights({});
             scorer.Climb(TSwapRule::Tbr, rng, &stop);
             if (scorer.Length() <= keptLength) {
                 kept = scorer.Tree();
@@ -115,7 +123,7 @@ TFound ConstrainedSearch(const TPackedField& packed, const TPackedLayout& layout
         offer(round);
     };
     for (size_t k = 0; k < starts.size() && !stop.load(); ++k) {
-        TCompactTree t = starts[k];
+        TCompactTree t = rootTip >= 0 ? RootedAtTip(starts[k], rootTip) : starts[k];
         if (without) BreakGroup(t, *without);
         scorer.Load(t);
         TRandom rng(ReplicateSeed(seed, -1 - static_cast<int>(k)));
@@ -124,8 +132,8 @@ TFound ConstrainedSearch(const TPackedField& packed, const TPackedLayout& layout
     for (int round = 0; round < std::max(1, set.Additions) && !stop.load(); ++round) {
         TRandom rng(ReplicateSeed(seed, round));
         if (!scorer.BuildByAddition(rng, &stop)) break;
-        if (without && HasGroup(scorer.Tree(), *without)) {
-            TCompactTree t = scorer.Tree();
+        if (without && holds(scorer.Tree(), *without)) {
+            TCompactTree t = rootTip >= 0 ? RootedAtTip(scorer.Tree(), rootTip) : scorer.Tree();
             BreakGroup(t, *without);
             scorer.Load(t);
         }
@@ -219,9 +227,24 @@ TResult<TBremerResult> RunBremer(const TSField& field, int objectCount, int char
         return TFailure(valid.Error());
     const TFailure cancel(QStringLiteral("Bremer support cancelled."));
     TBremerResult result;
+    const TCriteriaCoding* criteria =
+        settings.Criteria && settings.Criteria->AnyReversible() ? settings.Criteria : nullptr;
     const TPackedField packed(field, objectCount, characterCount);
     const TPackedLayout layout = PackedLayout(field, objectCount, characterCount);
-    const bool provable = objectCount <= settings.ExactObjects;
+    std::optional<TCriteriaScoringData> scoring;
+    TScoringMaker make;
+    int rootTip = -1;
+    if (criteria) {
+        scoring.emplace(*criteria, settings.MissingData, std::vector<int>());
+        make = CriteriaScoringMaker(*scoring);
+        if (criteria->CaminSokalCharacters.empty()) rootTip = 0;
+    } else {
+        make = [&]() -> std::unique_ptr<TThoroughScoring> {
+            return std::make_unique<TThoroughScorer>(packed, settings.MissingData, &layout);
+        };
+    }
+    // Branch and bound counts Camin-Sokal only.
+    const bool provable = !criteria && objectCount <= settings.ExactObjects;
     std::atomic<bool> stop{false};
     auto poll = [&] {
         if (cancelled && cancelled()) stop = true;
@@ -239,6 +262,7 @@ TResult<TBremerResult> RunBremer(const TSField& field, int objectCount, int char
     ts.RatchetIterations = std::max(0, settings.Ratchet);
     ts.MissingData = settings.MissingData;
     TThoroughSearch search(field, objectCount, characterCount, ts);
+    search.UseCriteria(criteria, 1);
     search.Run([&](const TThoroughProgress&) { poll(); }, &stop, 0.1);
     if (poll()) return cancel;
     std::vector<TCompactTree> shortest;
@@ -290,7 +314,7 @@ TResult<TBremerResult> RunBremer(const TSField& field, int objectCount, int char
                     g.Exact = lengthExact;
                 } else {
                     const TFound f =
-                        ConstrainedSearch(packed, layout, settings, &g.Group, starts,
+                        ConstrainedSearch(make, characterCount, rootTip, settings, &g.Group, starts,
                                           ReplicateSeed(settings.Seed ^ 0xB5E4E5ull, k), stop);
                     g.Without = f.Length;
                     if (provable && lengthExact && !stop.load())
@@ -322,12 +346,12 @@ TResult<TBremerResult> RunBremer(const TSField& field, int objectCount, int char
                 return a.Length >= 0 && (b.Length < 0 || a.Length < b.Length);
             });
         if (better != shorter.end() && better->Length >= 0 && attempt < 8) {
-            TThoroughScorer scorer(packed, settings.MissingData);
-            scorer.Load(better->Tree);
+            const std::unique_ptr<TThoroughScoring> scorer = make();
+            scorer->Load(better->Tree);
             TRandom rng(ReplicateSeed(settings.Seed, 1000 + attempt));
-            scorer.Climb(TSwapRule::Tbr, rng, &stop);
-            shortest = {scorer.Tree()};
-            length = scorer.Length();
+            scorer->Climb(TSwapRule::Tbr, rng, &stop);
+            shortest = {rootTip >= 0 ? RootedAtTip(scorer->Tree(), rootTip) : scorer->Tree()};
+            length = scorer->Length();
             continue;
         }
         result.Trees = std::move(trees);

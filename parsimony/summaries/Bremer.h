@@ -20,6 +20,8 @@
 #include "parsimony/summaries/Consensus.h"
 #include "parsimony/thorough/ThoroughTree.h"
 
+struct TCriteriaCoding;
+
 struct TBremerSettings {
     std::uint64_t Seed = 1;
     int Threads = 1;
@@ -30,6 +32,11 @@ struct TBremerSettings {
     int MaxTrees = 100;     // shortest trees kept
     int ExactObjects = 10;  // proved by branch and bound up to this many
     std::uint64_t ExactNodeLimit = 20'000'000;  // partial trees per proof; beyond: not proved
+    // Every character under its criterion (must outlive the run) instead of
+    // Camin-Sokal on the field; then no value is proved by branch and bound,
+    // and without irreversible characters groups are those of the trees
+    // rooted at the first object.
+    const TCriteriaCoding* Criteria = nullptr;
 };
 
 struct TBremerGroup {

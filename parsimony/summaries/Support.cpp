@@ -5,6 +5,7 @@
 
 #include "parsimony/Random.h"
 #include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/thorough/ThoroughSearch.h"
 
 namespace {
@@ -93,6 +94,22 @@ TThoroughSettings ReplicateSettings(const TThoroughReplicateSettings& settings,
     return s;
 }
 
+// The thorough search of one replicate, under the criteria when there are any.
+std::vector<TCompactTree> SearchReplicate(const TThoroughReplicateSettings& settings,
+                                          const TSField& field, const std::vector<int>& weights,
+                                          int objectCount, std::uint64_t seed)
+{
+    const TCriteriaCoding* criteria = settings.Criteria;
+    const int characters = criteria ? criteria->Criteria.Count() : field.Places.Count();
+    TThoroughSearch search(criteria ? criteria->CaminSokal : field, objectCount, characters,
+                           ReplicateSettings(settings, weights, seed));
+    search.UseCriteria(criteria, 1);
+    std::vector<TCompactTree> best;
+    if (search.Run() == TSearchStatus::Refused) return best;
+    for (const TThoroughResult& r : search.Results()) best.push_back(r.Tree);
+    return best;
+}
+
 // Runs replicate(r, seed) for r = 0 .. replicates - 1 on the threads; the
 // result holds what every finished replicate gave, in replicate order.
 template <class Groups, class F>
@@ -140,12 +157,9 @@ TReplicateSearch ThoroughReplicateSearch(const TThoroughReplicateSettings& setti
 {
     return [=](const TSField& field, const std::vector<int>& weights, int objectCount,
                std::uint64_t seed) {
-        const int characters = field.Places.Count();
-        TThoroughSearch search(field, objectCount, characters,
-                               ReplicateSettings(settings, weights, seed));
         std::vector<TTree> best;
-        if (search.Run() == TSearchStatus::Refused) return best;
-        for (const TThoroughResult& r : search.Results()) best.push_back(TreeFromCompact(r.Tree));
+        for (const TCompactTree& t : SearchReplicate(settings, field, weights, objectCount, seed))
+            best.push_back(TreeFromCompact(t));
         return best;
     };
 }
@@ -154,13 +168,7 @@ TBigReplicateSearch BigThoroughReplicateSearch(const TThoroughReplicateSettings&
 {
     return [=](const TSField& field, const std::vector<int>& weights, int objectCount,
                std::uint64_t seed) {
-        const int characters = field.Places.Count();
-        TThoroughSearch search(field, objectCount, characters,
-                               ReplicateSettings(settings, weights, seed));
-        std::vector<TCompactTree> best;
-        if (search.Run() == TSearchStatus::Refused) return best;
-        for (const TThoroughResult& r : search.Results()) best.push_back(r.Tree);
-        return best;
+        return SearchReplicate(settings, field, weights, objectCount, seed);
     };
 }
 

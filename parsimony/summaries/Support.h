@@ -17,6 +17,8 @@
 #include "data/Result.h"
 #include "parsimony/summaries/Consensus.h"
 
+struct TCriteriaCoding;
+
 enum class TSupportMethod { Jackknife, Bootstrap, Unit };  // Unit: every weight 1
 
 // Weights of characters 1..C (index 0 unused) for one replicate.
@@ -45,6 +47,9 @@ struct TThoroughReplicateSettings {
     int Ratchet = 3;    // ratchet iterations per addition sequence
     int MaxTrees = 20;  // shortest trees kept per replicate
     bool MissingData = true;
+    // Every character under its criterion (must outlive the run); the field
+    // a replicate gets then only gives the number of characters.
+    const TCriteriaCoding* Criteria = nullptr;
 };
 
 // The thorough search scoring the weights directly (no repeated characters).

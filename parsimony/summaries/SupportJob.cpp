@@ -75,6 +75,7 @@ TResult<TSupportOutcome> TSupportJob::Compute()
         s.Seed = Request.Seed;
         s.Threads = Request.Threads;
         s.MissingData = Request.MissingData;
+        s.Criteria = Request.Criteria.get();
         const TResult<TBremerResult> run =
             RunBremer(Field, Objects, Characters, s, progress, [this] { return Stop.load(); });
         if (!run) return TFailure(run.Error());
@@ -95,6 +96,7 @@ TResult<TSupportOutcome> TSupportJob::Compute()
         s.Threads = Request.Threads;
         TThoroughReplicateSettings deep;
         deep.MissingData = Request.MissingData;
+        deep.Criteria = Request.Criteria.get();
         const int total = Request.Replicates;
         const auto report = [&](int done) {
             if (progress) progress(done, total);
@@ -132,6 +134,14 @@ TResult<TSupportOutcome> TSupportJob::Compute()
                 .arg(rule),
             QStringLiteral("Majority-rule consensus of the replicates, labelled with the "
                            "percentage of replicates holding each group:")};
+    }
+    if (Request.Criteria && Request.Criteria->AnyReversible()) {
+        QStringList lines = Request.Criteria->Lines;
+        lines << (Request.Criteria->CaminSokalCharacters.empty()
+                      ? QStringLiteral(" Trees rooted at the first object, %1, for their groups.")
+                            .arg(Field.Names[1])
+                      : QStringLiteral(" The irreversible characters fix the root."));
+        out.Protocol = QStringList{QString()} + lines + out.Protocol;
     }
     out.Newick = WriteNewickTree(ConsensusToNewick(out.Tree, Field.Names, true));
     out.Protocol << out.Newick;

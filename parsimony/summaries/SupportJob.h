@@ -17,10 +17,12 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "data/Result.h"
 #include "parsimony/JobThread.h"
 #include "parsimony/SearchJob.h"
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/summaries/Consensus.h"
 
 enum class TSupportKind { Jackknife, Bootstrap, Bremer };
@@ -31,6 +33,8 @@ struct TSupportRequest {
     std::uint64_t Seed = 1;
     int Threads = 1;
     bool MissingData = true;
+    // Every character under its criterion; none: Camin-Sokal on the field.
+    std::shared_ptr<const TCriteriaCoding> Criteria;
 };
 
 struct TSupportOutcome {

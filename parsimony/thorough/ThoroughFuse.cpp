@@ -76,7 +76,7 @@ TCompactTree Replace(const TCompactTree& into, int va, const TCompactTree& from,
 }
 }  // namespace
 
-std::int64_t FuseInto(TThoroughScorer& scorer, TCompactTree& into, std::int64_t length,
+std::int64_t FuseInto(TThoroughScoring& scorer, TCompactTree& into, std::int64_t length,
                       const TCompactTree& from)
 {
     if (into.Tips != from.Tips || into.Tips < 4) return length;
@@ -126,15 +126,27 @@ std::int64_t FuseInto(TThoroughScorer& scorer, TCompactTree& into, std::int64_t 
     return length;
 }
 
+TTreeDrift::TTreeDrift(const TScoringMaker& make, const std::vector<int>& weights, int characters)
+    : HelperA(make()), HelperB(make())
+{
+    Group(weights, characters, nullptr);
+}
+
 TTreeDrift::TTreeDrift(const TPackedField& packed, const TPackedLayout& layout,
                        const std::vector<int>& weights, bool missing)
-    : HelperA(packed, missing), HelperB(packed, missing)
+    : HelperA(std::make_unique<TThoroughScorer>(packed, missing, &layout)),
+      HelperB(std::make_unique<TThoroughScorer>(packed, missing, &layout))
+{
+    Group(weights, static_cast<int>(layout.Offset.size()) - 1, &layout.Width);
+}
+
+void TTreeDrift::Group(const std::vector<int>& weights, int characters,
+                       const std::vector<int>* widths)
 {
     // Characters in a few groups: one evaluation per group and tree instead of
     // per character. A group's steps may cancel, so its F is never larger
     // and the relative fit difference never smaller than per character: the
     // rule stays as strict as asked.
-    const int characters = static_cast<int>(layout.Offset.size()) - 1;
     const int groups = std::min(characters, DriftGroups);
     for (int g = 0; g < groups; ++g) {
         std::vector<int> part(static_cast<size_t>(characters) + 1, 0);
@@ -142,30 +154,30 @@ TTreeDrift::TTreeDrift(const TPackedField& packed, const TPackedLayout& layout,
         for (int c = 1 + g; c <= characters; c += groups) {
             const int w =
                 static_cast<size_t>(c) < weights.size() ? weights[static_cast<size_t>(c)] : 1;
-            if (w <= 0 || layout.Width[static_cast<size_t>(c)] == 0) continue;
+            if (w <= 0 || (widths && (*widths)[static_cast<size_t>(c)] == 0)) continue;
             part[static_cast<size_t>(c)] = w;
             any = true;
         }
-        if (any) Single.push_back(WeightsFromCharacters(layout, part));
+        if (any) Single.push_back(std::move(part));
     }
 }
 
 double TTreeDrift::RelativeFitDifference(const TCompactTree& a, const TCompactTree& b)
 {
-    HelperA.Load(a);
-    HelperB.Load(b);
+    HelperA->Load(a);
+    HelperB->Load(b);
     std::int64_t favourA = 0, favourB = 0;
-    for (const TBitWeights& w : Single) {
-        HelperA.SetWeights(&w);
-        HelperB.SetWeights(&w);
-        const std::int64_t d = HelperB.Length() - HelperA.Length();
+    for (const std::vector<int>& w : Single) {
+        HelperA->SetCharacterWeights(w);
+        HelperB->SetCharacterWeights(w);
+        const std::int64_t d = HelperB->Length() - HelperA->Length();
         (d > 0 ? favourA : favourB) += d > 0 ? d : -d;
     }
     if (favourA <= favourB) return 0;
     return static_cast<double>(favourA - favourB) / static_cast<double>(favourA);
 }
 
-int TTreeDrift::Run(TThoroughScorer& scorer, TRandom& rng, const TDriftSettings& set,
+int TTreeDrift::Run(TThoroughScoring& scorer, TRandom& rng, const TDriftSettings& set,
                     const std::atomic<bool>* stop)
 {
     int taken = 0, checked = 0;
@@ -177,7 +189,7 @@ int TTreeDrift::Run(TThoroughScorer& scorer, TRandom& rng, const TDriftSettings&
         const int clip = rng.Below(vertices);
         if (clip == t.Root || t.Parent[static_cast<size_t>(clip)] == t.Root) continue;
         const std::int64_t length = scorer.Length();
-        const TThoroughScorer::TClipMoves moves = scorer.AllMoves(clip);
+        const TThoroughScoring::TClipMoves moves = scorer.AllMoves(clip);
         const int sib = t.Sibling(clip);
         if (moves.Regraft[static_cast<size_t>(sib)] < 0) continue;
         // The best rooting of the clipped part; its own rooting unless another is shorter.
@@ -201,7 +213,7 @@ int TTreeDrift::Run(TThoroughScorer& scorer, TRandom& rng, const TDriftSettings&
         const std::int64_t predicted =
             moves.PrunedLength + inside + moves.Regraft[static_cast<size_t>(v)];
         TCompactTree next = t;
-        TThoroughScorer::ApplyMove(next, clip, rootAt, v);
+        TThoroughScoring::ApplyMove(next, clip, rootAt, v);
         if (predicted > length) {
             // Each check scores every character twice: only a few per cycle.
             if (++checked > 4 * set.Moves) break;

@@ -4,7 +4,7 @@
 // hold for any scorer with that interface.
 //
 //   std::int64_t len = FuseInto(scorer, tree, len, other);  // shorter or same
-//   TTreeDrift drift(packed, layout, weights, missing);
+//   TTreeDrift drift(make, weights, characters);   // make: a TScoringMaker
 //   drift.Run(scorer, rng, settings, &stop);  // scorer's tree drifts
 //
 // Fusing: a subtree of `into` is replaced by the subtree of `from` over the
@@ -23,7 +23,7 @@
 
 // The better of the trees reached by fusing `from` into `into`; `length` is
 // the full length of `into`. Returns the new length (never longer).
-std::int64_t FuseInto(TThoroughScorer& scorer, TCompactTree& into, std::int64_t length,
+std::int64_t FuseInto(TThoroughScoring& scorer, TCompactTree& into, std::int64_t length,
                       const TCompactTree& from);
 
 struct TDriftSettings {
@@ -34,11 +34,14 @@ struct TDriftSettings {
 
 class TTreeDrift {
 public:
+    // Helpers from make; weights: the run's own per character (1..characters).
+    TTreeDrift(const TScoringMaker& make, const std::vector<int>& weights, int characters);
+    // Camin-Sokal on a packed field (packed and layout must outlive the drift).
     TTreeDrift(const TPackedField& packed, const TPackedLayout& layout,
                const std::vector<int>& weights, bool missing);
     // Drifts the scorer's tree; the scorer ends on the drifted tree. Returns
     // the moves taken.
-    int Run(TThoroughScorer& scorer, TRandom& rng, const TDriftSettings& settings,
+    int Run(TThoroughScoring& scorer, TRandom& rng, const TDriftSettings& settings,
             const std::atomic<bool>* stop);
     // Relative fit difference of b against a (0 when b is no longer), over
     // groups of characters.
@@ -46,8 +49,9 @@ public:
     int Mismatches() const { return MismatchCount; }
 
 private:
-    TThoroughScorer HelperA, HelperB;
+    void Group(const std::vector<int>& weights, int characters, const std::vector<int>* widths);
+    std::unique_ptr<TThoroughScoring> HelperA, HelperB;
     static constexpr int DriftGroups = 16;
-    std::vector<TBitWeights> Single;  // per group of characters: those alone
+    std::vector<std::vector<int>> Single;  // per group of characters: those alone
     int MismatchCount = 0;
 };

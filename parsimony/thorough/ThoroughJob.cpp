@@ -11,6 +11,17 @@ TThoroughJob::TThoroughJob(TSField field, int objectCount, int characterCount,
 {
 }
 
+TThoroughJob::TThoroughJob(TCriteriaCoding coding, int objectCount, int characterCount,
+                           TThoroughSettings settings, int outgroup)
+    : Criteria(std::make_shared<const TCriteriaCoding>(std::move(coding))),
+      Coded(Criteria->CaminSokal),
+      Objects(objectCount),
+      Characters(characterCount),
+      Thorough(Coded, objectCount, characterCount, std::move(settings))
+{
+    Thorough.UseCriteria(Criteria.get(), outgroup);
+}
+
 TThoroughJob::~TThoroughJob()
 {
     Stop = true;
@@ -31,9 +42,11 @@ void TThoroughJob::Run()
         out.Status = TSearchStatus::Refused;
     } else {
         out.Status = Thorough.Run(Progress, &Stop, Interval);
-        if (out.Status != TSearchStatus::Refused)
-            out.Protocol = ThoroughProtocolLines(Thorough.Settings(), Thorough.ThreadsUsed()) +
-                           ThoroughResultLines(Thorough);
+        if (out.Status != TSearchStatus::Refused) {
+            out.Protocol = ThoroughProtocolLines(Thorough.Settings(), Thorough.ThreadsUsed());
+            if (Thorough.Criteria()) out.Protocol << CriteriaSearchLines(Thorough);
+            out.Protocol << ThoroughResultLines(Thorough);
+        }
     }
     Result = std::move(out);
 }

@@ -3,6 +3,7 @@
 // its own thread for a window to observe, or on the calling thread.
 //
 //   TThoroughJob job(field, objects, characters, settings);
+//   TThoroughJob job(coding, objects, characters, settings, outgroup);  // criteria
 //   if (TStatus ok = job.CanStart(); !ok) ... ok.Error() ...;
 //   job.Observe([](const TThoroughProgress& p) { ... }, 0.5);  // job's thread
 //   job.Start([] { ... });  // finished: job's thread, once; or job.Run() here
@@ -17,6 +18,7 @@
 #include "parsimony/JobThread.h"
 #include "parsimony/SearchJob.h"
 #include "parsimony/evolutionary/CreateTree.h"
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/thorough/ThoroughSearch.h"
 
 struct TThoroughOutcome {
@@ -30,6 +32,10 @@ struct TThoroughOutcome {
 class TThoroughJob : public TSearchJob {
 public:
     TThoroughJob(TSField field, int objectCount, int characterCount, TThoroughSettings settings);
+    // Every character under its criterion; the trees rooted at the outgroup
+    // (object 1..N) when no character is irreversible.
+    TThoroughJob(TCriteriaCoding coding, int objectCount, int characterCount,
+                 TThoroughSettings settings, int outgroup = 1);
     ~TThoroughJob() override;
     TThoroughJob(const TThoroughJob&) = delete;
     TThoroughJob& operator=(const TThoroughJob&) = delete;
@@ -57,7 +63,8 @@ public:
     const TThoroughOutcome& Outcome() const { return Result; }
 
 private:
-    TSField Coded;  // before Thorough, which refers to it
+    std::shared_ptr<const TCriteriaCoding> Criteria;  // before Thorough, which refers to it
+    TSField Coded;                                    // the same
     int Objects, Characters;
     TThoroughSearch Thorough;
     std::function<void(const TThoroughProgress&)> Progress;

@@ -69,9 +69,16 @@ TBitWeights WeightsFromCharacters(const TPackedLayout& layout, const std::vector
     return w;
 }
 
-TThoroughScorer::TThoroughScorer(const TPackedField& field, bool missingData)
-    : Field(&field), MissingRule(missingData), W(field.Words()), N(field.ObjectCount())
+TThoroughScorer::TThoroughScorer(const TPackedField& field, bool missingData,
+                                 const TPackedLayout* layout, const std::vector<int>& baseWeights)
+    : Field(&field),
+      Layout(layout),
+      MissingRule(missingData),
+      W(field.Words()),
+      N(field.ObjectCount())
 {
+    if (layout) Base = WeightsFromCharacters(*layout, baseWeights);
+    Weights = Base;
     const size_t vertices = static_cast<size_t>(std::max(1, 2 * N - 1));
     S.assign(vertices * static_cast<size_t>(W), 0);
     M.assign(vertices * static_cast<size_t>(W), 0);
@@ -129,6 +136,16 @@ void TThoroughScorer::SetWeights(const TBitWeights* weights)
 {
     Weights = weights && weights->Planes > 0 ? *weights : TBitWeights();
     EvaluateAny();
+}
+
+void TThoroughScorer::SetCharacterWeights(const std::vector<int>& weights)
+{
+    if (weights.empty() || !Layout) {
+        SetWeights(&Base);
+        return;
+    }
+    const TBitWeights bits = WeightsFromCharacters(*Layout, weights);
+    SetWeights(&bits);
 }
 
 void TThoroughScorer::Load(const TCompactTree& tree)

@@ -26,9 +26,8 @@
 
 #include "parsimony/Random.h"
 #include "parsimony/length/PackedStates.h"
+#include "parsimony/thorough/ThoroughScoring.h"
 #include "parsimony/thorough/ThoroughTree.h"
-
-enum class TSwapRule { Spr, Tbr };
 
 // Where each character's states lie in the packed bits: the layout of
 // TPackedField (first bit and number of bits, index 1..characterCount).
@@ -46,59 +45,52 @@ struct TBitWeights {
 };
 TBitWeights WeightsFromCharacters(const TPackedLayout& layout, const std::vector<int>& weights);
 
-class TThoroughScorer {
+class TThoroughScorer final : public TThoroughScoring {
 public:
-    TThoroughScorer(const TPackedField& field, bool missingData);
+    // layout and baseWeights (per character 1..C) serve SetCharacterWeights;
+    // without a layout every character weighs 1 there.
+    TThoroughScorer(const TPackedField& field, bool missingData,
+                    const TPackedLayout* layout = nullptr,
+                    const std::vector<int>& baseWeights = {});
 
     // Weights for every later evaluation (nullptr or no planes: all 1). The
     // current tree is evaluated again.
     void SetWeights(const TBitWeights* weights);
+    void SetCharacterWeights(const std::vector<int>& weights) override;
 
     // Takes the tree and evaluates it.
-    void Load(const TCompactTree& tree);
-    const TCompactTree& Tree() const { return T; }
-    std::int64_t Length() const { return L; }
+    void Load(const TCompactTree& tree) override;
+    const TCompactTree& Tree() const override { return T; }
+    std::int64_t Length() const override { return L; }
     // Steps on the branch above every vertex (0 for the root).
-    std::vector<std::int64_t> BranchFits() const;
+    std::vector<std::int64_t> BranchFits() const override;
     // A full evaluation of any tree with the scorer's rule and weights; the
     // loaded tree stays as it is.
-    std::int64_t FullLength(const TCompactTree& tree);
+    std::int64_t FullLength(const TCompactTree& tree) override;
 
     // A new tree over all objects, added in random order, each in its best
     // place (ties drawn at random). False when *stop ended it early (the
     // tree is then incomplete and must not be used).
-    bool BuildByAddition(TRandom& rng, const std::atomic<bool>* stop = nullptr);
+    bool BuildByAddition(TRandom& rng, const std::atomic<bool>* stop = nullptr) override;
 
     // Hill climbing: every clip, every regraft (and under TBR every rooting
     // of the clipped part); an improving move is taken at once. Returns the
     // moves taken; stops early when *stop becomes true.
-    int Climb(TSwapRule rule, TRandom& rng, const std::atomic<bool>* stop);
+    int Climb(TSwapRule rule, TRandom& rng, const std::atomic<bool>* stop) override;
 
     // Trees a climb may move to; empty: every tree. Bremer support climbs
     // among the trees without a group this way. Only improving moves are
     // checked, the shortest first; the current tree is not checked.
-    void SetAcceptance(std::function<bool(const TCompactTree&)> accept)
+    void SetAcceptance(std::function<bool(const TCompactTree&)> accept) override
     {
         Accept = std::move(accept);
     }
 
-    // Every move of one clip at once, for checking: length of the pruned tree,
-    // regraft cost above every vertex of the pruned tree (-1 elsewhere) and
-    // length inside the clipped part rooted above each of its vertices other
-    // than its root (-1 elsewhere).
-    struct TClipMoves {
-        std::int64_t PrunedLength = 0;
-        std::vector<std::int64_t> Regraft, Reroot;
-    };
-    TClipMoves AllMoves(int clip);
-    // The tree after clipping `clip`, rooting the clipped part on the branch
-    // above `rerootAt` (a vertex inside it; its root or a child of it keeps
-    // the rooting) and regrafting above `regraftAbove`.
-    static void ApplyMove(TCompactTree& tree, int clip, int rerootAt, int regraftAbove);
+    // Every move of one clip at once, for checking (see TThoroughScoring);
+    // under Camin-Sokal the regraft cost does not depend on the rooting.
+    TClipMoves AllMoves(int clip) override;
 
-    // Accepted moves whose predicted length differed from the full
-    // evaluation (always 0 unless the incremental counts are wrong).
-    int Mismatches() const { return MismatchCount; }
+    int Mismatches() const override { return MismatchCount; }
 
 private:
     template <bool Missing, bool Weighted>
@@ -132,6 +124,8 @@ private:
     std::uint64_t* SetM(int v) { return &M[static_cast<size_t>(v) * static_cast<size_t>(W)]; }
 
     const TPackedField* Field;
+    const TPackedLayout* Layout;
+    TBitWeights Base;  // the run's own weights
     bool MissingRule;
     int W;
     int N;  // objects

@@ -8,7 +8,9 @@
 #include <thread>
 #include <unordered_set>
 
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/length/PackedStates.h"
+#include "parsimony/thorough/ThoroughCriteria.h"
 #include "parsimony/thorough/ThoroughFuse.h"
 #include "parsimony/thorough/ThoroughScorer.h"
 
@@ -67,6 +69,17 @@ bool TTreePool::Offer(const TCompactTree& tree, std::int64_t length, int replica
 
 bool TTreePool::Offer(const TThoroughResult& result)
 {
+    if (RootTip >= 0) {
+        // The length does not depend on the root: one rooting per tree.
+        TThoroughResult rooted = result;
+        rooted.Tree = RootedAtTip(result.Tree, RootTip);
+        return Keep(rooted);
+    }
+    return Keep(result);
+}
+
+bool TTreePool::Keep(const TThoroughResult& result)
+{
     const TCompactTree& tree = result.Tree;
     const std::int64_t length = result.Length;
     if (Best >= 0 && length > Best) return false;
@@ -87,6 +100,17 @@ TThoroughSearch::TThoroughSearch(const TSField& field, int objectCount, int char
                                  TThoroughSettings settings)
     : Field(field), Objects(objectCount), Characters(characterCount), Set(std::move(settings))
 {
+}
+
+void TThoroughSearch::UseCriteria(const TCriteriaCoding* coding, int outgroup)
+{
+    CriteriaUsed = coding && coding->AnyReversible() ? coding : nullptr;
+    OutgroupObject = outgroup;
+}
+
+int TThoroughSearch::RootTip() const
+{
+    return CriteriaUsed && CriteriaUsed->CaminSokalCharacters.empty() ? OutgroupObject - 1 : -1;
 }
 
 TStatus TThoroughSearch::Validate() const
@@ -132,10 +156,10 @@ struct TOutcome {
 };
 
 struct TShared {
-    const TPackedField* Packed;
-    const TPackedLayout* Layout;
+    TScoringMaker Make;
+    int Characters = 0;
+    int RootTip = -1;
     const TThoroughSettings* Set;
-    const TBitWeights* Base;
     std::atomic<bool> Stop{false};
     // The trees each running replicate holds so far, for progress and for a
     // stop from outside: what progress counts is what such a stop keeps.
@@ -154,9 +178,9 @@ TOutcome RunReplicate(int r, TShared& shared)
 {
     const TThoroughSettings& set = *shared.Set;
     TRandom rng(ReplicateSeed(set.Seed, r));
-    TThoroughScorer scorer(*shared.Packed, set.MissingData);
-    scorer.SetWeights(shared.Base);
-    TTreePool pool(set.MaxTrees);
+    const std::unique_ptr<TThoroughScoring> own = shared.Make();
+    TThoroughScoring& scorer = *own;
+    TTreePool pool(set.MaxTrees, shared.RootTip);
     TOutcome out;
     std::optional<TTreeDrift> drifter;
     auto finish = [&](bool complete) {
@@ -189,7 +213,7 @@ TOutcome RunReplicate(int r, TShared& shared)
 
     TCompactTree best = scorer.Tree();
     std::int64_t bestLength = scorer.Length();
-    const int characters = static_cast<int>(shared.Layout->Offset.size()) - 1;
+    const int characters = shared.Characters;
     std::vector<int> weights(static_cast<size_t>(characters) + 1, 1);
     const std::uint64_t share =
         static_cast<std::uint64_t>(std::clamp(set.RatchetShare, 0.0, 1.0) * 1000000.0);
@@ -198,8 +222,7 @@ TOutcome RunReplicate(int r, TShared& shared)
     for (int it = 1; it <= set.RatchetIterations; ++it) {
         if (drift && it % 2 == 0) {
             // Drift, then TBR under the real weights, kept as a ratchet step is.
-            if (!drifter)
-                drifter.emplace(*shared.Packed, *shared.Layout, set.Weights, set.MissingData);
+            if (!drifter) drifter.emplace(shared.Make, set.Weights, characters);
             drifter->Run(scorer, rng, driftSet, &shared.Stop);
             if (shared.Stop.load()) break;
             scorer.Climb(TSwapRule::Tbr, rng, &shared.Stop);
@@ -224,10 +247,9 @@ TOutcome RunReplicate(int r, TShared& shared)
             weights[static_cast<size_t>(c)] =
                 rng.Below(std::uint64_t{1000000}) < share ? std::min(255, 2 * base) : base;
         }
-        const TBitWeights perturbed = WeightsFromCharacters(*shared.Layout, weights);
-        scorer.SetWeights(&perturbed);
+        scorer.SetCharacterWeights(weights);
         scorer.Climb(TSwapRule::Tbr, rng, &shared.Stop);
-        scorer.SetWeights(shared.Base);
+        scorer.SetCharacterWeights({});
         if (shared.Stop.load()) break;
         scorer.Climb(TSwapRule::Tbr, rng, &shared.Stop);
         if (shared.Stop.load()) break;
@@ -258,14 +280,27 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };
 
-    const TPackedField packed(Field, Objects, Characters);
-    const TPackedLayout layout = PackedLayout(Field, Objects, Characters);
-    const TBitWeights base = WeightsFromCharacters(layout, Set.Weights);
+    // Camin-Sokal on the field, or every character under its criterion.
+    std::optional<TPackedField> packed;
+    std::optional<TPackedLayout> layout;
+    std::optional<TCriteriaScoringData> criteria;
     TShared shared;
-    shared.Packed = &packed;
-    shared.Layout = &layout;
+    if (CriteriaUsed) {
+        criteria.emplace(*CriteriaUsed, Set.MissingData, Set.Weights);
+        shared.Make = CriteriaScoringMaker(*criteria);
+    } else {
+        packed.emplace(Field, Objects, Characters);
+        layout.emplace(PackedLayout(Field, Objects, Characters));
+        shared.Make = [&]() -> std::unique_ptr<TThoroughScoring> {
+            return std::make_unique<TThoroughScorer>(*packed, Set.MissingData, &*layout,
+                                                     Set.Weights);
+        };
+    }
+    shared.Characters = Characters;
+    shared.RootTip = RootTip();
     shared.Set = &Set;
-    shared.Base = &base;
+    const bool unitWeights = std::all_of(Set.Weights.begin() + (Set.Weights.empty() ? 0 : 1),
+                                         Set.Weights.end(), [](int w) { return w == 1; });
 
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     ThreadCount = std::min(Set.Threads > 0 ? Set.Threads : cores, Set.Replicates);
@@ -296,12 +331,12 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
             }
         });
 
-    TTreePool pool(Set.MaxTrees);
+    TTreePool pool(Set.MaxTrees, shared.RootTip);
     int hits = 0;
     std::vector<TThoroughResult> fusing;
     int round = 0;
-    TThoroughScorer fuser(packed, Set.MissingData);
-    fuser.SetWeights(&base);
+    const std::unique_ptr<TThoroughScoring> fusing_ = shared.Make();
+    TThoroughScoring& fuser = *fusing_;
     // Fuses the best tree with every tree kept for fusing, both ways; a
     // shorter tree is climbed by TBR and enters the pool. True when shorter.
     auto fuse = [&]() {
@@ -484,16 +519,23 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
     if (stopped) pool = std::move(*stopped);
 
     // Every tree is scored again from scratch; only the shortest stay.
-    TThoroughScorer check(packed, Set.MissingData);
-    check.SetWeights(&base);
+    const std::unique_ptr<TThoroughScoring> checking = shared.Make();
+    TThoroughScoring& check = *checking;
     std::vector<TThoroughResult> trees = pool.Trees();
     std::int64_t shortest = -1;
     for (TThoroughResult& t : trees) {
         std::int64_t full = check.FullLength(t.Tree);
-        if (Objects <= MaxParsimonyObjects && base.Planes == 0) {
+        if (Objects <= MaxParsimonyObjects && unitWeights) {
             // Within the evolutionary search's range: its own scorer as well.
-            TTreeScorer reference(packed, Set.MissingData);
-            const std::int64_t again = reference.Length(TreeFromCompact(t.Tree), Objects);
+            std::int64_t again = 0;
+            if (CriteriaUsed) {
+                TTree tree = TreeFromCompact(t.Tree);
+                again = static_cast<std::int64_t>(
+                    TCriteriaScorer(*CriteriaUsed).Length(tree, Set.MissingData));
+            } else {
+                TTreeScorer reference(*packed, Set.MissingData);
+                again = reference.Length(TreeFromCompact(t.Tree), Objects);
+            }
             if (again != full) {
                 ++MismatchCount;
                 full = std::max(full, again);
@@ -559,6 +601,22 @@ QStringList ThoroughProtocolLines(const TThoroughSettings& settings, int threads
         lines << QStringLiteral("Missing data (\"?\") are expected");
     else
         lines << QStringLiteral("no missing data (\"?\") are expected");
+    return lines;
+}
+
+QStringList CriteriaSearchLines(const TThoroughSearch& search)
+{
+    const TCriteriaCoding* coding = search.Criteria();
+    if (!coding) return {};
+    QStringList lines = coding->Lines;
+    const int tip = search.RootTip();
+    if (tip >= 0)
+        lines << QStringLiteral(" Trees are written rooted at the outgroup %1.")
+                     .arg(coding->CaminSokal.Names[tip + 1]);
+    else
+        lines << QStringLiteral(
+            " The irreversible characters fix the root: trees are written as the search "
+            "rooted them.");
     return lines;
 }
 

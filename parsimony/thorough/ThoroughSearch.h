@@ -28,6 +28,8 @@
 
 constexpr int MaxThoroughObjects = 20000;
 
+struct TCriteriaCoding;
+
 // Ratchet: independent replicates until the best length was hit often
 // enough. Driven: rounds of replicates (ratchet alternated with drift), the
 // best trees of all rounds fused after each round; it stops when the best
@@ -85,6 +87,16 @@ public:
     TThoroughSearch(const TSField& field, int objectCount, int characterCount,
                     TThoroughSettings settings);
 
+    // Scores every character under its criterion in the coding (which must
+    // outlive the search) instead of Camin-Sokal on the field; without a
+    // reversible character nothing changes. When no character is
+    // irreversible the length does not depend on the root, and every tree
+    // is kept rooted at the outgroup (object 1..N).
+    void UseCriteria(const TCriteriaCoding* coding, int outgroup = 1);
+    const TCriteriaCoding* Criteria() const { return CriteriaUsed; }
+    // The tip (0-based) every kept tree is rooted at; -1: the search's root.
+    int RootTip() const;
+
     // Fails, saying why, when the search cannot run.
     TStatus Validate() const;
     // Runs to a stopping rule; progress is called from the calling thread
@@ -113,6 +125,8 @@ private:
     double Seconds = 0;
     QString Reason;
     int MismatchCount = 0;
+    const TCriteriaCoding* CriteriaUsed = nullptr;
+    int OutgroupObject = 1;
 };
 
 // The seed of replicate r (0-based) of a run.
@@ -121,7 +135,8 @@ std::uint64_t ReplicateSeed(std::uint64_t master, int replicate);
 // Distinct trees of one length, in the order first seen, up to a maximum.
 class TTreePool {
 public:
-    explicit TTreePool(int maxTrees) : Max(maxTrees) {}
+    // rootAtTip >= 0: every tree is kept rooted above that tip (0-based).
+    explicit TTreePool(int maxTrees, int rootAtTip = -1) : Max(maxTrees), RootTip(rootAtTip) {}
     // Offers a tree; a shorter one empties the pool. True when it was kept.
     bool Offer(const TCompactTree& tree, std::int64_t length, int replicate, int iteration);
     bool Offer(const TThoroughResult& result);
@@ -129,7 +144,9 @@ public:
     const std::vector<TThoroughResult>& Trees() const { return List; }
 
 private:
+    bool Keep(const TThoroughResult& result);
     int Max;
+    int RootTip;
     std::int64_t Best = -1;
     std::vector<TThoroughResult> List;
     std::vector<std::string> Keys;
@@ -137,5 +154,8 @@ private:
 
 // What a thorough run does, for the protocol: settings, threads and seed.
 QStringList ThoroughProtocolLines(const TThoroughSettings& settings, int threads);
+// Which criterion every character got (counted) and where the trees are
+// rooted, for a search under the criteria.
+QStringList CriteriaSearchLines(const TThoroughSearch& search);
 // How it ended: the reason, replicates done, time, best length and trees.
 QStringList ThoroughResultLines(const TThoroughSearch& search);

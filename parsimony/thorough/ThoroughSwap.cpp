@@ -101,7 +101,7 @@ void TThoroughScorer::Reroot(int x, F&& found)
     }
 }
 
-void TThoroughScorer::ApplyMove(TCompactTree& t, int x, int b, int v)
+void TThoroughScoring::ApplyMove(TCompactTree& t, int x, int b, int v)
 {
     // Clip: the sibling takes the parent's place.
     const int q = t.Parent[static_cast<size_t>(x)];

@@ -390,3 +390,65 @@ TEST(SearchBatch, EveryTreeCommandTakesMoreThan255Objects)
         row.Check(r);
     }
 }
+
+TEST(SearchBatch, UnderEachCriterionScoreAndMergeAgreeAndCaminSokalSearchesRefuse)
+{
+    QTemporaryDir dir;
+    const QString data = RandomDataFile(dir.path(), 14, 12, 5);
+    for (const char* criterion : {"irreversible", "reversible", "unordered"}) {
+        const QString c = QString::fromLatin1(criterion);
+        const QString out = dir.filePath(c + QStringLiteral(".nwk"));
+        const TRun run =
+            Batch({QStringLiteral("search"), data, QStringLiteral("--seed"), QStringLiteral("3"),
+                   QStringLiteral("--replicates"), QStringLiteral("8"),
+                   QStringLiteral("--criterion"), c, QStringLiteral("--outgroup"),
+                   QStringLiteral("Taxon4"), QStringLiteral("--newick"), out});
+        ASSERT_EQ(run.Exit, 0) << criterion << run.Err.toStdString();
+        const QString optimum = Line(run.Out, QStringLiteral("Optimum = Minimum = ")).mid(20);
+        ASSERT_FALSE(optimum.isEmpty()) << criterion;
+        const QStringList trees = ReadText(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_FALSE(trees.isEmpty()) << criterion;
+        if (c != QLatin1String("irreversible")) {
+            EXPECT_FALSE(Line(run.Out, QStringLiteral(" Trees are written rooted at the outgroup "
+                                                      "Taxon4."))
+                             .isEmpty())
+                << criterion;
+            for (const QString& t : trees)
+                EXPECT_TRUE(t.startsWith(QStringLiteral("(Taxon4,")) ||
+                            t.contains(QStringLiteral(",Taxon4);")))
+                    << criterion << " " << t.toStdString();
+        }
+        // Every tree written has the reported length when scored on its own,
+        // and merging the file back keeps them all.
+        const TRun score =
+            Batch({QStringLiteral("score"), data, out, QStringLiteral("--criterion"), c});
+        ASSERT_EQ(score.Exit, 0) << criterion << score.Err.toStdString();
+        for (const QString& l : score.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            EXPECT_EQ(l, optimum) << criterion;
+        const TRun merged =
+            Batch({QStringLiteral("merge"), data, out, out, QStringLiteral("--criterion"), c,
+                   QStringLiteral("--outgroup"), QStringLiteral("Taxon4"), QStringLiteral("-o"),
+                   dir.filePath(QStringLiteral("m.nwk"))});
+        ASSERT_EQ(merged.Exit, 0) << criterion << merged.Err.toStdString();
+        EXPECT_EQ(Line(merged.Out, QStringLiteral("Optimum = Minimum = ")).mid(20), optimum)
+            << criterion;
+        EXPECT_EQ(Line(merged.Out, QStringLiteral("Trees = ")).mid(8).toInt(), trees.size())
+            << criterion;
+    }
+    // The searches that count Camin-Sokal only say so and write nothing.
+    for (const char* command : {"parsimony", "exact"}) {
+        const TRun refused = Batch({QString::fromLatin1(command), data,
+                                    QStringLiteral("--criterion"), QStringLiteral("unordered")});
+        EXPECT_EQ(refused.Exit, 1) << command;
+        EXPECT_TRUE(refused.Out.isEmpty()) << command;
+        EXPECT_TRUE(refused.Err.contains(QStringLiteral(
+            "counts irreversible (Camin-Sokal) changes only, but 12 characters are scored "
+            "under a reversible criterion (12 unordered (Fitch))")))
+            << command << refused.Err.toStdString();
+    }
+    const TRun badOutgroup = Batch({QStringLiteral("search"), data, QStringLiteral("--criterion"),
+                                    QStringLiteral("unordered"), QStringLiteral("--outgroup"),
+                                    QStringLiteral("Nobody")});
+    EXPECT_EQ(badOutgroup.Exit, 1);
+    EXPECT_TRUE(badOutgroup.Err.startsWith(QStringLiteral("Unknown outgroup \"Nobody\"")));
+}
