@@ -188,17 +188,11 @@ TResult<TCompactTree> CompactFromNewick(const TNewickTree& newick,
 {
     if (newick.Root < 0 || newick.Nodes.empty())
         return TFailure(QStringLiteral("The tree is empty."));
-    // A compact tree has exactly two children per inner vertex; more would
-    // write past its child slots.
-    for (const TNewickNode& node : newick.Nodes)
-        if (node.Children.size() > 2)
-            return TFailure(QStringLiteral("The tree has a node with %1 branches; only binary "
-                                           "trees are taken here: resolve its polytomies.")
-                                .arg(node.Children.size()));
     if (static_cast<int>(names.size()) <= objectCount || objectCount < 2)
         return TFailure(QStringLiteral("A tree needs at least 2 named objects."));
     const TObjectNames objects(names, objectCount);
     if (TStatus distinct = objects.Distinct(); !distinct) return TFailure(distinct.Error());
+    // Refuses any node without exactly two children, which a compact tree has no slots for.
     const auto leaves = NewickLeafObjects(newick, objects, names, objectCount);
     if (!leaves) return TFailure(leaves.Error());
     // Object o is tip vertex o - 1; inner nodes take the next vertices in text order.

@@ -242,7 +242,7 @@ TEST(SearchBatch, ScoreAndStatsTakeTreesOfMoreThan255Objects)
     EXPECT_GE(starScore.Out.trimmed().toInt(), lengths.front().toInt());
     const TRun starStats = Batch({QStringLiteral("stats"), data, star});
     EXPECT_EQ(starStats.Exit, 1);
-    EXPECT_TRUE(starStats.Err.contains(QStringLiteral("only binary trees")))
+    EXPECT_TRUE(starStats.Err.contains(QStringLiteral("not binary")))
         << starStats.Err.toStdString();
 
     // A leaf that is no object, and the options that stay within 255 objects.
@@ -364,13 +364,12 @@ TEST(SearchBatch, EveryTreeCommandTakesMoreThan255Objects)
         {{"changes", data, star},
          1,
          [&](const TRun& r) {
-             EXPECT_TRUE(r.Err.contains(QStringLiteral("only binary trees")))
-                 << r.Err.toStdString();
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("not binary"))) << r.Err.toStdString();
          }},
         {{"charfit", data, star},
          1,
          [&](const TRun& r) {
-             EXPECT_TRUE(r.Err.contains(QStringLiteral("polytomies"))) << r.Err.toStdString();
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("not binary"))) << r.Err.toStdString();
          }},
         {{"charfit", data, stranger},
          1,
