@@ -43,8 +43,8 @@ TPackedField::TPackedField(const TSField& charField, int objectCount, int charac
     StateBits.assign(Index(objectCount + 1), 0);
     MaskBits.assign(Index(objectCount + 1), 0);
     for (int o = 1; o <= objectCount; ++o) {
-        std::uint64_t* states = &StateBits[Index(o)];
-        std::uint64_t* mask = &MaskBits[Index(o)];
+        std::uint64_t* states = StateBits.data() + Index(o);
+        std::uint64_t* mask = MaskBits.data() + Index(o);
         for (int c = 1; c <= characterCount; ++c) {
             const TInclusion* s = inc(c, o);
             if (!s || s->IsEmpty()) continue;
@@ -172,7 +172,8 @@ TInsertionPoint TTreeScorer::Insert(const TTree& tree, int tipCount, int object)
 
     // Every vertex's set once the new object lies below it.
     auto added = [&](size_t v) {
-        AddedSet(MissingRule, W, SPtr[v], MPtr[v], sx, mx, &SAdded[v * static_cast<size_t>(W)]);
+        AddedSet(MissingRule, W, SPtr[v], MPtr[v], sx, mx,
+                 SAdded.data() + v * static_cast<size_t>(W));
     };
     for (int i = 1; i <= tipCount; ++i) added(Vertex(i, true));
     for (int j = 1; j <= nodeCount; ++j) added(Vertex(j, false));
@@ -183,11 +184,11 @@ TInsertionPoint TTreeScorer::Insert(const TTree& tree, int tipCount, int object)
         const size_t a = static_cast<size_t>(v);
         const int c1 = Children[a][0], c2 = Children[a][1];
         if (c1 < 0 || c2 < 0) continue;
-        const std::uint64_t* pa = &SAdded[a * static_cast<size_t>(W)];
+        const std::uint64_t* pa = SAdded.data() + a * static_cast<size_t>(W);
         const std::uint64_t* s1 = SPtr[static_cast<size_t>(c1)];
         const std::uint64_t* s2 = SPtr[static_cast<size_t>(c2)];
-        const std::uint64_t* p1 = &SAdded[static_cast<size_t>(c1) * static_cast<size_t>(W)];
-        const std::uint64_t* p2 = &SAdded[static_cast<size_t>(c2) * static_cast<size_t>(W)];
+        const std::uint64_t* p1 = SAdded.data() + static_cast<size_t>(c1) * static_cast<size_t>(W);
+        const std::uint64_t* p2 = SAdded.data() + static_cast<size_t>(c2) * static_cast<size_t>(W);
         std::int64_t via1 = 0, via2 = 0;
         ViaCounts(W, pa, s1, s2, p1, p2, &via1, &via2);
         const std::int64_t above = Parent[a] < 0 ? 0 : H[a];
@@ -200,7 +201,7 @@ TInsertionPoint TTreeScorer::Insert(const TTree& tree, int tipCount, int object)
     auto consider = [&](int num, bool isTip) {
         const size_t v = Vertex(num, isTip);
         const std::uint64_t* s = SPtr[v];
-        const std::uint64_t* p = &SAdded[v * static_cast<size_t>(W)];
+        const std::uint64_t* p = SAdded.data() + v * static_cast<size_t>(W);
         const std::int64_t delta = (Parent[v] < 0 ? 0 : H[v]) + NewNodeSteps(W, s, p, sx);
         const std::int64_t candidate = length + delta;
         if (first || candidate < best.Length) best = {isTip, num, candidate};

@@ -18,8 +18,8 @@ public:
 
     int Words() const { return WordCount; }
     int ObjectCount() const { return Objects; }
-    const std::uint64_t* States(int object) const { return &StateBits[Index(object)]; }
-    const std::uint64_t* Mask(int object) const { return &MaskBits[Index(object)]; }
+    const std::uint64_t* States(int object) const { return StateBits.data() + Index(object); }
+    const std::uint64_t* Mask(int object) const { return MaskBits.data() + Index(object); }
 
 private:
     size_t Index(int object) const
@@ -59,8 +59,8 @@ private:
     {
         return isTip ? static_cast<size_t>(num) : static_cast<size_t>(MaxTips + num);
     }
-    std::uint64_t* NodeS(size_t v) { return &S[v * static_cast<size_t>(W)]; }
-    std::uint64_t* NodeM(size_t v) { return &M[v * static_cast<size_t>(W)]; }
+    std::uint64_t* NodeS(size_t v) { return S.data() + v * static_cast<size_t>(W); }
+    std::uint64_t* NodeM(size_t v) { return M.data() + v * static_cast<size_t>(W); }
 
     const TPackedField* Field;
     bool Missing;

@@ -233,7 +233,7 @@ TResult<TReversibleField> TReversibleField::Make(const TNumbered<TReversibleChar
         const TFitchBlock& blk = field.BlockList[b];
         for (int o = 1; o <= objectCount; ++o) {
             std::uint64_t* planes =
-                &field.TipBits[static_cast<size_t>(o) * w + static_cast<size_t>(blk.Offset)];
+                field.TipBits.data() + static_cast<size_t>(o) * w + static_cast<size_t>(blk.Offset);
             // Unused slots hold every state: they never take a step.
             const int used = static_cast<int>(ranges[b].second - ranges[b].first);
             const std::uint64_t spare = used == 64 ? 0 : ~std::uint64_t{0} << used;
@@ -291,7 +291,7 @@ TReversibleScorer::TReversibleScorer(const TReversibleField& field) : F(&field),
     DownPtr.assign(vertices, nullptr);
     for (size_t v = 0; v < vertices; ++v)
         DownPtr[v] = static_cast<int>(v) < n ? field.Tip(static_cast<int>(v) + 1)
-                                             : &D[Index(static_cast<int>(v))];
+                                             : D.data() + Index(static_cast<int>(v));
     Sub.assign(vertices, 0);
     Changed.assign(field.Blocks().size(), 0);
 }
@@ -354,7 +354,7 @@ void TReversibleScorer::UpPass(const TTreeView& tree)
 {
     if (tree.Root < 0) return;
     const std::uint64_t* rootSet = Down(tree.Root);
-    std::copy(rootSet, rootSet + W, &E[Index(tree.Root)]);
+    std::copy(rootSet, rootSet + W, E.data() + Index(tree.Root));
     if (tree.Root < tree.Tips) return;
     BuildPostOrder(tree);
     const auto& blocks = F->Blocks();
@@ -364,14 +364,14 @@ void TReversibleScorer::UpPass(const TTreeView& tree)
         for (int side = 0; side < 2; ++side) {
             const int x = c[static_cast<size_t>(side)];
             const int sibling = c[static_cast<size_t>(1 - side)];
-            std::uint64_t* up = &U[Index(x)];
+            std::uint64_t* up = U.data() + Index(x);
             if (v == tree.Root) {
                 const std::uint64_t* s = Down(sibling);
                 std::copy(s, s + W, up);
             } else {
                 FitchCombine(blocks.data(), count, Down(sibling), Up(v), up);
             }
-            FitchCombine(blocks.data(), count, Down(x), up, &E[Index(x)]);
+            FitchCombine(blocks.data(), count, Down(x), up, E.data() + Index(x));
         }
     }
 }

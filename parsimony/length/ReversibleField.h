@@ -107,7 +107,7 @@ public:
     // The sets of object o (1..N).
     const std::uint64_t* Tip(int object) const
     {
-        return &TipBits[static_cast<size_t>(object) * static_cast<size_t>(WordCount)];
+        return TipBits.data() + static_cast<size_t>(object) * static_cast<size_t>(WordCount);
     }
     // The character (1-based) a packed Fitch character counts for; 0 for padding.
     int CharacterOf(int block, int bit) const
@@ -152,9 +152,9 @@ public:
     // The part below v (a tip: its object's sets).
     const std::uint64_t* Down(int v) const { return DownPtr[static_cast<size_t>(v)]; }
     // The rest of the tree, seen from the branch above v (not for the root).
-    const std::uint64_t* Up(int v) const { return &U[Index(v)]; }
+    const std::uint64_t* Up(int v) const { return U.data() + Index(v); }
     // The branch above v, both sides combined; the root's is Down(root).
-    const std::uint64_t* Edge(int v) const { return &E[Index(v)]; }
+    const std::uint64_t* Edge(int v) const { return E.data() + Index(v); }
     std::int64_t LengthBelow(int v) const { return Sub[static_cast<size_t>(v)]; }
 
     // Steps added when a part with root set x joins the branch above v (at
@@ -169,7 +169,7 @@ public:
 
 private:
     size_t Index(int v) const { return static_cast<size_t>(v) * static_cast<size_t>(W); }
-    std::uint64_t* OwnDown(int v) { return &D[Index(v)]; }
+    std::uint64_t* OwnDown(int v) { return D.data() + Index(v); }
     const std::uint64_t* TipSet(const TTreeView& tree, int v) const
     {
         return F->Tip(tree.TipObject ? tree.TipObject[v] : v + 1);

@@ -20,13 +20,13 @@ TSwapScorer::TSwapScorer(const TPackedField& field, bool missingData, int slotCo
 const std::uint64_t* TSwapScorer::SetOf(const TSlot& slot, int v) const
 {
     if (v <= MaxTips) return Field->States(slot.TipObject[static_cast<size_t>(v)]);
-    return &slot.S[static_cast<size_t>(v) * static_cast<size_t>(W)];
+    return slot.S.data() + static_cast<size_t>(v) * static_cast<size_t>(W);
 }
 
 const std::uint64_t* TSwapScorer::MaskOf(const TSlot& slot, int v) const
 {
     if (v <= MaxTips) return Field->Mask(slot.TipObject[static_cast<size_t>(v)]);
-    return &slot.M[static_cast<size_t>(v) * static_cast<size_t>(W)];
+    return slot.M.data() + static_cast<size_t>(v) * static_cast<size_t>(W);
 }
 
 std::int64_t TSwapScorer::Remember(int slotNo, const TTree& tree)
@@ -70,7 +70,7 @@ std::int64_t TSwapScorer::Remember(int slotNo, const TTree& tree)
         const size_t at = static_cast<size_t>(v) * static_cast<size_t>(W);
         const std::int64_t k =
             CombineNode(Missing, W, SetOf(slot, c1), MaskOf(slot, c1), SetOf(slot, c2),
-                        MaskOf(slot, c2), &slot.S[at], &slot.M[at]);
+                        MaskOf(slot, c2), slot.S.data() + at, slot.M.data() + at);
         slot.K[static_cast<size_t>(v)] = k;
         slot.Length += k;
     }
@@ -119,12 +119,13 @@ std::int64_t TSwapScorer::SwapLength(int slotNo, int numA, bool tipA, int numB, 
         for (int k = 0; k < 2; ++k) {
             const bool changed = c[k] > MaxTips && Stamp[static_cast<size_t>(c[k])] == Call;
             const size_t at = static_cast<size_t>(c[k]) * static_cast<size_t>(W);
-            s[k] = changed ? &NewS[at] : SetOf(slot, c[k]);
-            m[k] = changed ? &NewM[at] : MaskOf(slot, c[k]);
+            s[k] = changed ? NewS.data() + at : SetOf(slot, c[k]);
+            m[k] = changed ? NewM.data() + at : MaskOf(slot, c[k]);
         }
         const size_t at = static_cast<size_t>(v) * static_cast<size_t>(W);
-        delta += CombineNode(Missing, W, s[0], m[0], s[1], m[1], &NewS[at], &NewM[at]) -
-                 slot.K[static_cast<size_t>(v)];
+        delta +=
+            CombineNode(Missing, W, s[0], m[0], s[1], m[1], NewS.data() + at, NewM.data() + at) -
+            slot.K[static_cast<size_t>(v)];
     }
     return slot.Length + delta;
 }

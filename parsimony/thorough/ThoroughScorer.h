@@ -120,8 +120,14 @@ private:
     int ClimbWith(TSwapRule rule, TRandom& rng, const std::atomic<bool>* stop);
     void EvaluateAny();
 
-    std::uint64_t* SetS(int v) { return &S[static_cast<size_t>(v) * static_cast<size_t>(W)]; }
-    std::uint64_t* SetM(int v) { return &M[static_cast<size_t>(v) * static_cast<size_t>(W)]; }
+    std::uint64_t* SetS(int v)
+    {
+        return S.data() + static_cast<size_t>(v) * static_cast<size_t>(W);
+    }
+    std::uint64_t* SetM(int v)
+    {
+        return M.data() + static_cast<size_t>(v) * static_cast<size_t>(W);
+    }
 
     const TPackedField* Field;
     const TPackedLayout* Layout;

@@ -39,8 +39,8 @@ std::int64_t TThoroughScorer::Prune(int x)
             Combine<Missing, Weighted>(SetS(c1), SetM(c1), SetS(c2), SetM(c2), SetS(a), SetM(a));
         pruned += k - K[static_cast<size_t>(a)];
         K[static_cast<size_t>(a)] = k;
-        if (std::equal(SetS(a), SetS(a) + W, &SavedBits[at]) &&
-            std::equal(SetM(a), SetM(a) + W, &SavedBits[at + static_cast<size_t>(W)]))
+        if (std::equal(SetS(a), SetS(a) + W, SavedBits.data() + at) &&
+            std::equal(SetM(a), SetM(a) + W, SavedBits.data() + at + static_cast<size_t>(W)))
             break;
     }
     return pruned;
@@ -51,7 +51,7 @@ void TThoroughScorer::Restore()
     for (size_t i = Saved.size(); i-- > 0;) {
         const int a = Saved[i].Vertex;
         K[static_cast<size_t>(a)] = Saved[i].K;
-        const u64* bits = &SavedBits[i * 2 * static_cast<size_t>(W)];
+        const u64* bits = SavedBits.data() + i * 2 * static_cast<size_t>(W);
         std::copy(bits, bits + W, SetS(a));
         std::copy(bits + W, bits + 2 * W, SetM(a));
     }
@@ -78,8 +78,8 @@ void TThoroughScorer::Reroot(int x, F&& found)
             for (int c : T.Child[static_cast<size_t>(v)]) Order.push_back(c);
     }
     std::vector<u64> scratchS(static_cast<size_t>(W)), scratchM(static_cast<size_t>(W));
-    auto us = [&](int v) { return &U[static_cast<size_t>(v) * static_cast<size_t>(W)]; };
-    auto um = [&](int v) { return &UM[static_cast<size_t>(v) * static_cast<size_t>(W)]; };
+    auto us = [&](int v) { return U.data() + static_cast<size_t>(v) * static_cast<size_t>(W); };
+    auto um = [&](int v) { return UM.data() + static_cast<size_t>(v) * static_cast<size_t>(W); };
     for (size_t k = 1; k < Order.size(); ++k) {
         const int b = Order[k];
         const int a = T.Parent[static_cast<size_t>(b)];
