@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <span>
 
 namespace {
 struct TGroupLess {
@@ -28,17 +29,10 @@ void SortUnique(std::vector<TInclusion>& groups)
     groups.erase(std::unique(groups.begin(), groups.end()), groups.end());
 }
 
-void SortUnique(std::vector<TObjectSet>& groups)
-{
-    std::sort(groups.begin(), groups.end());
-    groups.erase(std::unique(groups.begin(), groups.end()), groups.end());
-}
-
 // Keeps the groups with 2 .. n-1 members.
-template <class Set>
-void KeepNonTrivial(std::vector<Set>& groups, int n)
+void KeepNonTrivial(std::vector<TInclusion>& groups, int n)
 {
-    std::erase_if(groups, [n](const Set& g) { return g.Count() < 2 || g.Count() >= n; });
+    std::erase_if(groups, [n](const TInclusion& g) { return g.Count() < 2 || g.Count() >= n; });
     SortUnique(groups);
 }
 
@@ -124,14 +118,54 @@ std::vector<int> NewickLeaves(const TNewickTree& t)
     return leaves;
 }
 
+// A rooted tree of any degree as its leaves in pre-order and each inner
+// node's range of them. children(k) lists node k's children; leaf(k, at)
+// takes leaf k as the at-th leaf and says whether the walk goes on. Groups of
+// 2 .. n-1 leaves are kept, once each (a node of one child repeats its child).
+template <class Children, class Leaf>
+bool PreOrderGroups(int root, size_t nodes, int n, Children&& children, Leaf&& leaf,
+                    TTreeGroups& out)
+{
+    struct TOpen {
+        int Node;
+        size_t Next;
+        int Begin;
+    };
+    std::vector<TOpen> open;
+    size_t visited = 0;
+    auto enter = [&](int k) {
+        if (k < 0 || static_cast<size_t>(k) >= nodes || ++visited > nodes) return false;
+        if (children(k).empty()) {
+            out.Leaves.push_back(0);
+            return leaf(k, out.Leaves.size() - 1);
+        }
+        open.push_back({k, 0, static_cast<int>(out.Leaves.size())});
+        return true;
+    };
+    if (!enter(root)) return false;
+    while (!open.empty()) {
+        TOpen& top = open.back();
+        const auto& kids = children(top.Node);
+        if (top.Next < kids.size()) {
+            if (!enter(kids[top.Next++])) return false;
+            continue;
+        }
+        const std::pair<int, int> range{top.Begin, static_cast<int>(out.Leaves.size())};
+        open.pop_back();
+        const int size = range.second - range.first;
+        if (size >= 2 && size < n && (out.Ranges.empty() || out.Ranges.back() != range))
+            out.Ranges.push_back(range);
+    }
+    return true;
+}
+
 // The objects of Newick trees (the leaf names of the first tree, which every
 // other tree must hold exactly once each) and the non-trivial groups of
 // every tree, handed to add(groups) tree by tree. Past maxObjects: refused.
-template <class Make, class Add>
+template <class Add>
 TStatus NewickGroupsOf(const std::vector<TNewickTree>& trees, int maxObjects,
-                       std::vector<QString>& names, Make&& make, Add&& add)
+                       std::vector<QString>& names, Add&& add)
 {
-    using Set = decltype(make(0));
     auto fail = [](const QString& error) { return TStatus(TFailure(error)); };
     if (trees.empty()) return fail(QStringLiteral("There are no trees."));
     QHash<QString, int> objectOf;
@@ -150,45 +184,61 @@ TStatus NewickGroupsOf(const std::vector<TNewickTree>& trees, int maxObjects,
         return fail(QStringLiteral("Tree 1 has %1 leaves; at most %2 are possible.")
                         .arg(n)
                         .arg(maxObjects));
+    std::vector<char> seen;
     for (size_t t = 0; t < trees.size(); ++t) {
         const TNewickTree& tree = trees[t];
         const int number = static_cast<int>(t) + 1;
-        std::vector<Set> below(tree.Nodes.size(), make(n));
-        Set seen = make(n);
-        for (int k : NewickLeaves(tree)) {
-            const QString& name = tree.Nodes[static_cast<size_t>(k)].Name;
-            const int o = objectOf.value(name, 0);
-            if (o == 0)
-                return fail(QStringLiteral("Tree %1 holds \"%2\", which tree 1 lacks: the trees "
-                                           "must hold the same objects.")
+        seen.assign(static_cast<size_t>(n) + 1, 0);
+        QString error;
+        TTreeGroups groups;
+        groups.Leaves.reserve(static_cast<size_t>(n));
+        const bool walked = PreOrderGroups(
+            tree.Root, tree.Nodes.size(), n,
+            [&](int k) -> const std::vector<int>& {
+                return tree.Nodes[static_cast<size_t>(k)].Children;
+            },
+            [&](int k, size_t at) {
+                const QString& name = tree.Nodes[static_cast<size_t>(k)].Name;
+                const int o = objectOf.value(name, 0);
+                if (o == 0) {
+                    error = QStringLiteral(
+                                "Tree %1 holds \"%2\", which tree 1 lacks: the trees "
+                                "must hold the same objects.")
                                 .arg(number)
-                                .arg(name));
-            if (seen.Contains(o))
-                return fail(QStringLiteral("Tree %1 names \"%2\" twice.").arg(number).arg(name));
-            seen.Include(o);
-            below[static_cast<size_t>(k)].Include(o);
-        }
-        if (seen.Count() != n) {
-            for (int o = 1; o <= n; ++o)
-                if (!seen.Contains(o))
-                    return fail(QStringLiteral(
-                                    "Tree %1 lacks \"%2\": the trees must hold the same objects.")
-                                    .arg(number)
-                                    .arg(names[static_cast<size_t>(o)]));
-        }
-        // Children are read after their parent: walk the list backwards.
-        std::vector<int> order = {tree.Root};
-        for (size_t i = 0; i < order.size() && order.size() <= tree.Nodes.size(); ++i)
-            for (int c : tree.Nodes[static_cast<size_t>(order[i])].Children) order.push_back(c);
-        for (auto it = order.rbegin(); it != order.rend(); ++it) {
-            const TNewickNode& node = tree.Nodes[static_cast<size_t>(*it)];
-            if (node.Parent >= 0)
-                below[static_cast<size_t>(node.Parent)] |= below[static_cast<size_t>(*it)];
-        }
-        KeepNonTrivial(below, n);
-        add(std::move(below));
+                                .arg(name);
+                    return false;
+                }
+                if (seen[static_cast<size_t>(o)]) {
+                    error = QStringLiteral("Tree %1 names \"%2\" twice.").arg(number).arg(name);
+                    return false;
+                }
+                seen[static_cast<size_t>(o)] = 1;
+                groups.Leaves[at] = o;
+                return true;
+            },
+            groups);
+        if (!error.isEmpty()) return fail(error);
+        for (int o = 1; o <= n && walked; ++o)
+            if (!seen[static_cast<size_t>(o)])
+                return fail(
+                    QStringLiteral("Tree %1 lacks \"%2\": the trees must hold the same objects.")
+                        .arg(number)
+                        .arg(names[static_cast<size_t>(o)]));
+        if (!walked)
+            return fail(
+                QStringLiteral("Tree %1 is not a tree: a node is reached twice.").arg(number));
+        add(std::move(groups));
     }
     return {};
+}
+
+// The 64-bit mix of splitmix64: random-looking keys from object numbers.
+std::uint64_t MixKey(std::uint64_t x)
+{
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
 }
 }  // namespace
 
@@ -284,9 +334,17 @@ QString ConsensusKindName(TConsensusKind kind)
 TResult<TNewickSet> CladesOfNewick(const std::vector<TNewickTree>& trees)
 {
     TNewickSet result;
-    const TStatus read = NewickGroupsOf(
-        trees, MaxParsimonyObjects, result.Names, [](int) { return TInclusion(); },
-        [&](std::vector<TInclusion>&& groups) { result.Input.Trees.push_back(std::move(groups)); });
+    const TStatus read =
+        NewickGroupsOf(trees, MaxParsimonyObjects, result.Names, [&](TTreeGroups&& tree) {
+            std::vector<TInclusion> groups;
+            for (const auto& [begin, end] : tree.Ranges) {
+                TInclusion g;
+                for (int i = begin; i < end; ++i) g.Include(tree.Leaves[static_cast<size_t>(i)]);
+                groups.push_back(g);
+            }
+            SortUnique(groups);
+            result.Input.Trees.push_back(std::move(groups));
+        });
     if (!read) return TFailure(read.Error());
     result.Input.ObjectCount = static_cast<int>(result.Names.size()) - 1;
     for (int o = 1; o <= result.Input.ObjectCount; ++o) result.Input.LeafOrder.push_back(o);
@@ -401,25 +459,76 @@ TNewickTree ConsensusToNewick(const TGeneralTree& tree, const std::vector<QStrin
     return out;
 }
 
-void TBigConsensusInput::Add(std::vector<TObjectSet> groups)
+void TBigConsensusInput::Add(TTreeGroups groups)
 {
-    KeepNonTrivial(groups, ObjectCount);
-    for (TObjectSet& g : groups) ++Count[std::move(g)];
     ++TreeCount;
+    for (int o = static_cast<int>(KeyA.size()); o <= ObjectCount; ++o) {
+        KeyA.push_back(MixKey(2 * static_cast<std::uint64_t>(o)));
+        KeyB.push_back(MixKey(2 * static_cast<std::uint64_t>(o) + 1));
+    }
+    // Sums of the keys along the leaf list: a range's key in two subtractions.
+    std::vector<TKey> sum(groups.Leaves.size() + 1);
+    for (size_t i = 0; i < groups.Leaves.size(); ++i) {
+        const size_t o = static_cast<size_t>(std::clamp(groups.Leaves[i], 0, ObjectCount));
+        sum[i + 1] = {sum[i].A + KeyA[o], sum[i].B + KeyB[o]};
+    }
+    bool kept = false;
+    std::vector<int> counted;  // groups this tree already counted
+    for (const auto& [begin, end] : groups.Ranges) {
+        const size_t b = static_cast<size_t>(begin), e = static_cast<size_t>(end);
+        if (begin < 0 || e > groups.Leaves.size() || end - begin < 2 || end - begin >= ObjectCount)
+            continue;
+        const TKey key{sum[e].A - sum[b].A, sum[e].B - sum[b].B};
+        const auto [at, added] = Index.try_emplace(key, static_cast<int>(Groups.size()));
+        if (added) {
+            Groups.push_back({0, static_cast<int>(Leaves.size()), begin, end});
+            kept = true;
+        }
+        if (std::find(counted.begin(), counted.end(), at->second) != counted.end()) continue;
+        counted.push_back(at->second);
+        ++Groups[static_cast<size_t>(at->second)].Count;
+    }
+    if (kept) Leaves.push_back(std::move(groups.Leaves));
 }
 
-std::vector<TObjectSet> CompactGroups(const TCompactTree& tree)
+TTreeGroups CompactGroups(const TCompactTree& tree)
 {
-    std::vector<TObjectSet> below(static_cast<size_t>(tree.Vertices()), TObjectSet(tree.Tips));
-    for (int v : PostOrder(tree)) {
-        const size_t x = static_cast<size_t>(v);
-        if (tree.IsTip(v))
-            below[x].Include(v + 1);
-        else
-            for (int k : tree.Child[x]) below[x] |= below[static_cast<size_t>(k)];
-    }
-    KeepNonTrivial(below, tree.Tips);
-    return below;
+    TTreeGroups out;
+    out.Leaves.reserve(static_cast<size_t>(tree.Tips));
+    const std::vector<int> none;
+    std::vector<int> kids;
+    PreOrderGroups(
+        tree.Root, static_cast<size_t>(tree.Vertices()), tree.Tips,
+        [&](int v) -> const std::vector<int>& {
+            if (tree.IsTip(v)) return none;
+            const auto& c = tree.Child[static_cast<size_t>(v)];
+            kids.assign(c.begin(), c.end());
+            return kids;
+        },
+        [&](int v, size_t at) {
+            out.Leaves[at] = v + 1;
+            return true;
+        },
+        out);
+    return out;
+}
+
+TTreeGroups GeneralTreeGroups(const TGeneralTree& tree)
+{
+    TTreeGroups out;
+    int leaves = 0;
+    for (const TGeneralNode& node : tree.Nodes) leaves += node.Children.empty();
+    PreOrderGroups(
+        tree.Root, tree.Nodes.size(), leaves,
+        [&](int k) -> const std::vector<int>& {
+            return tree.Nodes[static_cast<size_t>(k)].Children;
+        },
+        [&](int k, size_t at) {
+            out.Leaves[at] = tree.Nodes[static_cast<size_t>(k)].Object;
+            return true;
+        },
+        out);
+    return out;
 }
 
 TResult<TBigNewickSet> BigCladesOfNewick(const std::vector<TNewickTree>& trees)
@@ -427,8 +536,7 @@ TResult<TBigNewickSet> BigCladesOfNewick(const std::vector<TNewickTree>& trees)
     TBigNewickSet result;
     bool first = true;
     const TStatus read = NewickGroupsOf(
-        trees, std::numeric_limits<int>::max(), result.Names, [](int n) { return TObjectSet(n); },
-        [&](std::vector<TObjectSet>&& groups) {
+        trees, std::numeric_limits<int>::max(), result.Names, [&](TTreeGroups&& groups) {
             if (first) result.Input.ObjectCount = static_cast<int>(result.Names.size()) - 1;
             first = false;
             result.Input.Add(std::move(groups));
@@ -441,29 +549,48 @@ TResult<TBigNewickSet> BigCladesOfNewick(const std::vector<TNewickTree>& trees)
 TGeneralTree BigConsensus(const TBigConsensusInput& input, TConsensusKind kind)
 {
     const int n = input.ObjectCount;
-    std::vector<TObjectSet> kept;
+    const int trees = input.TreeCount;
+    // The kept groups as lists of their objects, with their percentages.
+    std::vector<std::pair<const int*, int>> kept;
     std::vector<double> percent;
-    SelectGroups(input.Count, input.TreeCount, kind, kept, percent);
+    std::vector<std::vector<int>> listed;  // members of groups compared as object sets
+    if (kind == TConsensusKind::Strict || kind == TConsensusKind::Majority) {
+        for (const TBigConsensusInput::TGroup& g : input.Groups)
+            if (kind == TConsensusKind::Strict ? g.Count == trees : 2 * g.Count > trees) {
+                kept.push_back({input.Members(g), g.End - g.Begin});
+                percent.push_back(trees > 0 ? 100.0 * g.Count / trees : 0);
+            }
+    } else {
+        std::map<TObjectSet, int> count;
+        for (const TBigConsensusInput::TGroup& g : input.Groups) {
+            TObjectSet set(n);
+            for (int i = 0; i < g.End - g.Begin; ++i) set.Include(input.Members(g)[i]);
+            count.emplace(std::move(set), g.Count);
+        }
+        std::vector<TObjectSet> sets;
+        SelectGroups(count, trees, kind, sets, percent);
+        for (const TObjectSet& set : sets) {
+            listed.emplace_back();
+            for (int o = 1; o <= n; ++o)
+                if (set.Contains(o)) listed.back().push_back(o);
+        }
+        for (const std::vector<int>& m : listed)
+            kept.push_back({m.data(), static_cast<int>(m.size())});
+    }
     // Larger groups first; the kept groups are pairwise compatible, so the
     // parent of a group is the smallest group placed so far that holds any
     // one of its objects (deepest[o]: that node for object o).
     std::vector<size_t> order(kept.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::vector<int> size(kept.size());
-    for (size_t i = 0; i < kept.size(); ++i) size[i] = kept[i].Count();
     std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return size[a] > size[b]; });
+                     [&](size_t a, size_t b) { return kept[a].second > kept[b].second; });
     TGeneralTree tree;
     tree.Nodes.emplace_back();
     tree.Root = 0;
     tree.TreeCount = input.TreeCount;
     std::vector<int> deepest(static_cast<size_t>(n) + 1, 0);
-    std::vector<int> members;
     for (size_t i : order) {
-        const TObjectSet& g = kept[i];
-        members.clear();
-        for (int o = 1; o <= n; ++o)
-            if (g.Contains(o)) members.push_back(o);
+        const std::span<const int> members(kept[i].first, static_cast<size_t>(kept[i].second));
         const int p = deepest[static_cast<size_t>(members.front())];
         // A group that fits no place (never for compatible groups) is left out.
         if (!std::all_of(members.begin(), members.end(),

@@ -7,7 +7,10 @@
 //       TGeneralTree c = Consensus(in, TConsensusKind::Majority);
 //       QString nwk = WriteGeneralNewick(c, names, true);`
 #include <QString>
+#include <cstdint>
 #include <map>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "data/Result.h"
@@ -82,18 +85,50 @@ bool GroupsCompatible(const TInclusion& a, const TInclusion& b);
 TNewickTree ConsensusToNewick(const TGeneralTree& tree, const std::vector<QString>& names,
                               bool percents);
 
-// The same for trees of any size (the thorough search's): groups as
-// TObjectSet, counted tree by tree, so that only distinct groups are kept.
+// One tree's groups, linear in its size: its leaves in pre-order, and each
+// non-trivial group as the range [first, second) of that list.
+struct TTreeGroups {
+    std::vector<int> Leaves;  // objects 1..N
+    std::vector<std::pair<int, int>> Ranges;
+};
+
+// The same for trees of any size (the thorough search's), in memory linear in
+// trees x objects: a group is known by a 128-bit sum of random keys of its
+// objects (two groups share one with a chance below 1e-20 at a million
+// groups) and kept as a range of the first tree that holds it.
 struct TBigConsensusInput {
     int ObjectCount = 0;
     int TreeCount = 0;
-    std::map<TObjectSet, int> Count;  // trees holding each non-trivial group
     std::vector<int> LeafOrder;
-    // One tree's groups (the trivial ones and repeats are dropped).
-    void Add(std::vector<TObjectSet> groups);
+    struct TGroup {
+        int Count = 0;  // trees holding it
+        int Tree = 0;   // the first of them, and its range there
+        int Begin = 0, End = 0;
+    };
+    std::vector<TGroup> Groups;  // distinct groups, in the order first met
+    // One tree's groups; repeats within the tree count once.
+    void Add(TTreeGroups groups);
+    const int* Members(const TGroup& g) const
+    {
+        return Leaves[static_cast<size_t>(g.Tree)].data() + g.Begin;
+    }
+
+private:
+    struct TKey {
+        std::uint64_t A = 0, B = 0;
+        bool operator==(const TKey&) const = default;
+    };
+    struct TKeyHash {
+        size_t operator()(const TKey& k) const { return static_cast<size_t>(k.A); }
+    };
+    std::vector<std::vector<int>> Leaves;  // per tree that brought a new group
+    std::unordered_map<TKey, int, TKeyHash> Index;
+    std::vector<std::uint64_t> KeyA, KeyB;  // per object
 };
-// The non-trivial groups of a compact tree (objects 1..Tips).
-std::vector<TObjectSet> CompactGroups(const TCompactTree& tree);
+// The groups of a compact tree (objects 1..Tips).
+TTreeGroups CompactGroups(const TCompactTree& tree);
+// The groups of a consensus tree (its inner nodes but the root).
+TTreeGroups GeneralTreeGroups(const TGeneralTree& tree);
 struct TBigNewickSet {
     TBigConsensusInput Input;
     std::vector<QString> Names;  // as in TNewickSet
@@ -101,5 +136,7 @@ struct TBigNewickSet {
 // As CladesOfNewick, with no limit on the number of objects.
 TResult<TBigNewickSet> BigCladesOfNewick(const std::vector<TNewickTree>& trees);
 // As Consensus (the same groups, percentages and order of children); the
-// nodes' Group is left empty.
+// nodes' Group is left empty. Strict and majority-rule take time linear in
+// the groups' sizes; semistrict and the compatible groups compare groups
+// pairwise, as object sets.
 TGeneralTree BigConsensus(const TBigConsensusInput& input, TConsensusKind kind);

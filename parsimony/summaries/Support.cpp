@@ -211,7 +211,7 @@ TSupportResult RunBigSupport(const TSField& field, int objectCount,
     const int characters = field.Places.Count();
     TSupportResult result;
     result.Replicates.ObjectCount = objectCount;
-    const std::vector<std::vector<TObjectSet>> replicates = RunReplicates<std::vector<TObjectSet>>(
+    const std::vector<TTreeGroups> replicates = RunReplicates<TTreeGroups>(
         settings,
         [&](std::uint64_t seed) {
             const std::vector<TCompactTree> trees = search(
@@ -220,16 +220,13 @@ TSupportResult RunBigSupport(const TSField& field, int objectCount,
             TBigConsensusInput found;
             found.ObjectCount = objectCount;
             for (const TCompactTree& t : trees) found.Add(CompactGroups(t));
-            std::vector<TObjectSet> groups;
-            for (auto& [g, count] : found.Count)
-                if (count == found.TreeCount) groups.push_back(g);
-            return groups;
+            return GeneralTreeGroups(BigConsensus(found, TConsensusKind::Strict));
         },
         progress, cancelled, &result.Cancelled);
     TBigConsensusInput all;
     all.ObjectCount = objectCount;
     for (int o = 1; o <= objectCount; ++o) all.LeafOrder.push_back(o);
-    for (const std::vector<TObjectSet>& groups : replicates) all.Add(groups);
+    for (const TTreeGroups& groups : replicates) all.Add(groups);
     result.Done = all.TreeCount;
     result.Consensus = BigConsensus(all, TConsensusKind::Majority);
     return result;

@@ -194,7 +194,7 @@ TEST(Consensus, AgreesWithDendroPyOnRandomTreeSets)
 
 // The consensus of big trees (object sets of any size, counted tree by tree)
 // against the 255-object one on the same random sets: same text for every
-// kind, from Newick and from compact trees alike.
+// kind, from Newick (binary and not) and from compact trees alike.
 TEST(Consensus, BigTreesGiveWhatTheSmallConsensusGives)
 {
     std::mt19937_64 rng(255);
@@ -209,6 +209,13 @@ TEST(Consensus, BigTreesGiveWhatTheSmallConsensusGives)
         for (int o = 1; o <= n; ++o) names.push_back(QStringLiteral("T%1").arg(o));
         QString text;
         for (const TTree* t : set) text += WriteNewick(*t, names) + "\n";
+        if (round % 2 == 1) {  // a tree with polytomies among them
+            const TResult<TNewickSet> binary = CladesOfNewick(ReadNewick(text)->Trees);
+            ASSERT_TRUE(binary.Ok());
+            text += WriteNewickTree(ConsensusToNewick(
+                        Consensus(binary->Input, TConsensusKind::Majority), binary->Names, false)) +
+                    "\n";
+        }
         const TResult<TNewickTrees> read = ReadNewick(text);
         ASSERT_TRUE(read.Ok());
         const TResult<TNewickSet> small = CladesOfNewick(read->Trees);
