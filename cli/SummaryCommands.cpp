@@ -17,6 +17,7 @@
 #include "parsimony/summaries/Bremer.h"
 #include "parsimony/summaries/Consensus.h"
 #include "parsimony/summaries/FitStatistics.h"
+#include "parsimony/summaries/ReversibleChanges.h"
 #include "parsimony/summaries/Support.h"
 #include "parsimony/treefiles/Newick.h"
 #include "parsimony/treefiles/TreeFile.h"
@@ -26,7 +27,9 @@ const QString ConsensusUsage = QStringLiteral(
     "consensus TREES.nwk [--strict|--majority|--semistrict] [--compatible] [-o OUT]");
 const QString StatsUsage =
     QStringLiteral("stats FILE TREE.nwk [--no-missing] [-o OUT] [--criterion C]");
-const QString ChangesUsage = QStringLiteral("changes FILE TREE.nwk [--no-missing] [-o OUT]");
+const QString ChangesUsage = QStringLiteral(
+    "changes FILE TREE.nwk [--no-missing] [-o OUT] [--criterion C] [--outgroup NAME] "
+    "[--deltran]");
 const QString SupportUsage = QStringLiteral(
     "support FILE --method jackknife|bootstrap|bremer [--bremer] [--replicates R] [--seed S] "
     "[--threads T] [--newick OUT] [--search thorough|evolutionary] [--additions A] "
@@ -216,8 +219,106 @@ int RunStats(const QStringList& rawArgs)
         });
 }
 
+// changes under each character's criterion: a NEXUS file's types or
+// --criterion; ACCTRAN or DELTRAN for the reversible ones. Camin-Sokal
+// alone keeps its own table.
+int RunCriteriaChanges(const TBatchArgs& args, std::optional<TCriterion> chosen)
+{
+    if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
+    TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
+    if (Failed(loaded)) return ExitFailure;
+    const TMatrixData& data = *loaded;
+    const TResult<TCriteriaCoding> coding = CodeCriteria(data, chosen);
+    if (Failed(coding)) return ExitFailure;
+    int outgroup = 1;
+    if (!TakeOption(ReadOutgroupOption(args, coding->CaminSokal.Names.Vector(), data.ObjectCount),
+                    &outgroup))
+        return ExitFailure;
+    const bool deltran = args.Has(QStringLiteral("--deltran"));
+    if (!coding->AnyReversible() && deltran)
+        WriteStderr(
+            QStringLiteral("Note: every character is irreversible; --deltran places "
+                           "reversible changes only."));
+    const bool missing = !args.Has(QStringLiteral("--no-missing"));
+    TNewickTrees read;
+    if (!ReadTrees(args.Positional().at(1), &read)) return ExitFailure;
+    if (data.ObjectCount > MaxParsimonyObjects) {
+        if (!coding->AnyReversible() && !args.Has(QStringLiteral("--outgroup"))) {
+            // Camin-Sokal alone, on a tree of any size.
+            TResult<TCompactTree> big = CompactFromNewick(
+                read.Trees.front(), coding->CaminSokal.Names.Vector(), data.ObjectCount);
+            if (!big) {
+                WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
+                                .arg(args.Positional().at(1), big.Error()));
+                return ExitFailure;
+            }
+            return WriteOutput(args.Value(QStringLiteral("-o")),
+                               EncodeTextTable(BranchChangesTable(
+                                   CompactBranchChanges(*big, coding->CaminSokal, missing),
+                                   coding->CaminSokal)))
+                       ? ExitOk
+                       : ExitFailure;
+        }
+        WriteStderr(QStringLiteral("The reversible criteria and --outgroup place changes on trees "
+                                   "of at most %1 objects; the data have %2.")
+                        .arg(MaxParsimonyObjects)
+                        .arg(data.ObjectCount));
+        return ExitFailure;
+    }
+    const auto& nodes = read.Trees.front().Nodes;
+    const bool binary = std::all_of(nodes.begin(), nodes.end(), [](const auto& n) {
+        return n.Children.empty() || n.Children.size() == 2;
+    });
+    if (coding->AnyReversible() && !binary) {
+        WriteStderr(QStringLiteral("The first tree of \"%1\" is not binary: the reversible "
+                                   "criteria place changes on binary trees only.")
+                        .arg(args.Positional().at(1)));
+        return ExitFailure;
+    }
+    TResult<TTree> tree =
+        NewickToTree(read.Trees.front(), coding->CaminSokal.Names, data.ObjectCount);
+    if (!tree) {
+        WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
+                        .arg(args.Positional().at(1), tree.Error()));
+        return ExitFailure;
+    }
+    DeriveTopology(*tree);
+    if (coding->AnyReversible() && tree->TipCount() != data.ObjectCount) {
+        WriteStderr(QStringLiteral("The reversible criteria need every object in the tree."));
+        return ExitFailure;
+    }
+    if (args.Has(QStringLiteral("--outgroup"))) *tree = RootedAt(*tree, outgroup);
+    std::vector<QStringList> table;
+    if (coding->AnyReversible()) {
+        for (const QString& line : coding->Lines) WriteStderr(line);
+        WriteStderr(deltran ? QStringLiteral(" Reversible changes placed by DELTRAN (as far from "
+                                             "the root as the length allows).")
+                            : QStringLiteral(" Reversible changes placed by ACCTRAN (as near the "
+                                             "root as the length allows)."));
+        table =
+            CriteriaChangesTable(*tree, data, *coding, missing,
+                                 deltran ? TChangePlacement::Deltran : TChangePlacement::Acctran);
+    } else {
+        table = BranchChangesTable(BranchChanges(*tree, coding->CaminSokal, missing),
+                                   coding->CaminSokal);
+    }
+    return WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextTable(table)) ? ExitOk
+                                                                                 : ExitFailure;
+}
+
 int RunChanges(const QStringList& rawArgs)
 {
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
+        rawArgs,
+        {QStringLiteral("-o"), QStringLiteral("--criterion"), QStringLiteral("--outgroup")},
+        {QStringLiteral("--no-missing"), QStringLiteral("--deltran")});
+    if (!ArgsFit(parsed, ChangesUsage, 2)) return ExitUsage;
+    std::optional<TCriterion> chosen;
+    if (!TakeOption(ReadCriterionOption(*parsed), &chosen)) return ExitUsage;
+    // Only a NEXUS file gives criteria; other files are counted as always.
+    if (chosen || IsNexusPath(parsed->Positional().at(0)) ||
+        parsed->Has(QStringLiteral("--outgroup")) || parsed->Has(QStringLiteral("--deltran")))
+        return RunCriteriaChanges(*parsed, chosen);
     return RunTreeTable(
         rawArgs, ChangesUsage,
         [](const TTree& tree, const TSField& field, bool missing) {

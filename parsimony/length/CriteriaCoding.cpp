@@ -42,6 +42,7 @@ public:
         return static_cast<int>(Names.size()) - 1;
     }
     int Count() const { return static_cast<int>(Names.size()); }
+    const QStringList& All() const { return Names; }
 
 private:
     QStringList Names;
@@ -138,6 +139,7 @@ TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCr
             }
         }
         ch.StateCount = index.Count();
+        ch.StateNames = index.All();
         if (ch.StateCount > TInclusion::Capacity)
             return TFailure(QStringLiteral("%1 has %2 states; the reversible criteria take at "
                                            "most %3.")

@@ -37,6 +37,7 @@
 //
 // Objects are 1-based; in a tree, vertices 0..Tips-1 are tips and tip v holds
 // object v + 1 unless TipObject says otherwise (the thorough search's trees).
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -54,7 +55,8 @@ struct TReversibleCharacter {
     std::vector<int> Parent;
     // Per object 1..N its states; the empty set and the set of all states are "?".
     TNumbered<TInclusion> Cells;
-    int Weight = 1;  // 0 leaves the character out
+    int Weight = 1;          // 0 leaves the character out
+    QStringList StateNames;  // by state, where the data name them (for tables of changes)
 };
 
 // A rooted binary tree as vertex arrays, without owning them. Only the

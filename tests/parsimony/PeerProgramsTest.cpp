@@ -1,5 +1,6 @@
-// Our exports checked by the programs that read them: PHYLIP's mix counts
-// Camin-Sokal lengths on our PHYLIP export and trees; Biopython and DendroPy
+// Our exports and lengths checked by other programs: PHYLIP's mix counts
+// Camin-Sokal lengths on our PHYLIP export and trees, and with pars and R's
+// phangorn the reversible lengths of random matrices; Biopython and DendroPy
 // read our NEXUS matrix, NEXUS trees and Newick; and we read what they write.
 // Each part skips, saying why, where its program is not installed.
 #include <gtest/gtest.h>
@@ -181,77 +182,225 @@ QString Topology(const TTreeLinks& links, int v)
            QLatin1Char(')');
 }
 
-// Unordered multistate characters: pars's Fitch lengths are ours on random
-// matrices with "?" and random trees.
-TEST(PeerPrograms, ParsCountsOurUnorderedLengths)
+// A random matrix in nested pointer notation: every cell the path of its
+// state to the root of its character's random state tree (a chain in every
+// second matrix), "?" in about one cell of ten; 2 to 8 states. Symbols[o]
+// holds the row as single state digits for the multistate peers.
+struct TRandomMatrix {
+    TMatrixData Data;
+    std::vector<QByteArray> Symbols;
+    bool Chains = false;
+};
+
+TRandomMatrix RandomMatrix(std::mt19937_64& rng, int matrix)
 {
-    if (!QFileInfo(Pars).isExecutable())
-        GTEST_SKIP() << "PHYLIP's pars is not installed (apt-get install phylip)";
-    std::mt19937_64 rng(20261209);
     auto between = [&](int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(rng);
     };
-    int agreed = 0, compared = 0;
-    for (int matrix = 0; matrix < 12; ++matrix) {
-        const int objects = between(4, 24), characters = between(1, 30);
-        TMatrixData data;
-        data.ObjectCount = objects;
-        data.CharacterCount = characters;
-        data.DataMatrix.assign(static_cast<size_t>(characters) + 1,
-                               TPart(static_cast<size_t>(objects) + 1));
-        QByteArray infile =
-            QByteArray::number(objects) + ' ' + QByteArray::number(characters) + '\n';
+    TRandomMatrix m;
+    m.Chains = matrix % 2 == 1;
+    const int objects = between(4, 24), characters = between(1, 30);
+    TMatrixData& data = m.Data;
+    data.ObjectCount = objects;
+    data.CharacterCount = characters;
+    data.DataMatrix.assign(static_cast<size_t>(characters) + 1,
+                           TPart(static_cast<size_t>(objects) + 1));
+    m.Symbols.assign(static_cast<size_t>(objects) + 1, QByteArray());
+    for (int o = 1; o <= objects; ++o)
+        data.DataMatrix[0][static_cast<size_t>(o)] = QStringLiteral("t%1").arg(o);
+    for (int c = 1; c <= characters; ++c) {
+        const int states = 2 + (c * 5 + matrix) % 7;
+        std::vector<int> parent{-1};
+        for (int s = 1; s < states; ++s) parent.push_back(m.Chains ? s - 1 : between(0, s - 1));
         for (int o = 1; o <= objects; ++o) {
-            const QString name = QStringLiteral("t%1").arg(o);
-            data.DataMatrix[0][static_cast<size_t>(o)] = name;
-            infile += name.leftJustified(10).toLatin1();
-            for (int c = 1; c <= characters; ++c) {
-                const int states = 2 + (c * 7 + matrix) % 5;  // 2 to 6 states
-                const QString cell = between(0, 9) == 0 ? QStringLiteral("?")
-                                                        : QString::number(between(0, states - 1));
-                data.DataMatrix[static_cast<size_t>(c)][static_cast<size_t>(o)] = cell;
-                infile += cell.toLatin1();
+            QString cell = QStringLiteral("?");
+            if (between(0, 9) != 0) {
+                int s = between(0, states - 1);
+                cell = QString::number(s);
+                QString closing;
+                for (s = parent[static_cast<size_t>(s)]; s >= 0;
+                     s = parent[static_cast<size_t>(s)]) {
+                    cell += QLatin1Char('[') + QString::number(s);
+                    closing += QLatin1Char(']');
+                }
+                cell += closing;
             }
-            infile += '\n';
+            data.DataMatrix[static_cast<size_t>(c)][static_cast<size_t>(o)] = cell;
+            m.Symbols[static_cast<size_t>(o)] += cell.at(0).toLatin1();
         }
-        const TResult<TCriteriaCoding> coding = CodeCriteria(data, TCriterion::Unordered);
-        ASSERT_TRUE(coding.Ok()) << coding.Error().toStdString();
-        TCriteriaScorer scorer(*coding);
+    }
+    return m;
+}
+
+// Lengths a PHYLIP program writes in its outfile, one per user tree.
+std::vector<double> PhylipLengths(const QString& program, const QString& dir,
+                                  const QByteArray& infile, const QByteArray& intree)
+{
+    std::vector<double> lengths;
+    QFile::remove(dir + QStringLiteral("/outfile"));
+    QFile::remove(dir + QStringLiteral("/outtree"));
+    if (!Write(dir + QStringLiteral("/infile"), infile) ||
+        !Write(dir + QStringLiteral("/intree"), intree))
+        return lengths;
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    p.start(program, {});
+    // User trees (Wagner and unordered are the defaults); accept; a seed for
+    // the tests they run between trees.
+    p.write("U\nY\n7\n");
+    p.closeWriteChannel();
+    if (!p.waitForFinished(60000)) return lengths;
+    QFile out(dir + QStringLiteral("/outfile"));
+    if (!out.open(QIODevice::ReadOnly)) return lengths;
+    const QString text = QString::fromLatin1(out.readAll());
+    const QRegularExpression total(QStringLiteral("requires a total of\\s+([0-9.]+)"));
+    for (auto it = total.globalMatch(text); it.hasNext();)
+        lengths.push_back(it.next().captured(1).toDouble());
+    return lengths;
+}
+
+// The peers' reversible lengths are ours on random matrices with "?" and
+// random trees: pars (unordered, multistate) and phangorn's Fitch on the
+// state symbols; mix in Wagner mode on our PHYLIP export, whose additive
+// binary coding makes a chain ordered and a state tree reversible.
+TEST(PeerPrograms, PeersCountOurReversibleLengths)
+{
+    const QString rscript = QStringLiteral("/usr/bin/Rscript");
+    const bool havePars = QFileInfo(Pars).isExecutable(), haveMix = QFileInfo(Mix).isExecutable();
+    bool haveR = QFileInfo(rscript).isExecutable();
+    if (!havePars && !haveMix && !haveR)
+        GTEST_SKIP() << "PHYLIP (apt-get install phylip) and R's phangorn "
+                        "(apt-get install r-cran-phangorn) are not installed";
+    std::mt19937_64 rng(20261209);
+    QTemporaryDir dir;
+    struct TCount {
+        int Agreed = 0, Compared = 0;
+    } pars, mix, phangorn;
+    // Our unordered lengths per matrix and tree, for phangorn's one run at the end.
+    std::vector<std::vector<double>> unordered;
+    const int matrices = 16, treesPerMatrix = 5;
+    for (int matrix = 0; matrix < matrices; ++matrix) {
+        TRandomMatrix m = RandomMatrix(rng, matrix);
+        const TMatrixData& data = m.Data;
+        const int objects = data.ObjectCount, characters = data.CharacterCount;
         std::vector<TTree> trees;
         QByteArray intree;
-        for (int k = 0; k < 4; ++k) {
+        for (int k = 0; k < treesPerMatrix; ++k) {
             trees.push_back(RandomTree(rng, objects));
             intree +=
                 Topology(LinksOf(trees.back()), LinksOf(trees.back()).Root).toLatin1() + ";\n";
         }
-        QTemporaryDir dir;
-        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("infile")), infile));
-        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("intree")), intree));
-        QProcess pars;
-        pars.setWorkingDirectory(dir.path());
-        pars.start(Pars, {});
-        pars.write("U\nY\n7\n");  // user trees; accept; a seed for its tests between trees
-        pars.closeWriteChannel();
-        ASSERT_TRUE(pars.waitForFinished(60000));
-        QFile out(dir.filePath(QStringLiteral("outfile")));
-        ASSERT_TRUE(out.open(QIODevice::ReadOnly))
-            << "pars wrote no outfile: " << pars.readAllStandardOutput().toStdString();
-        const QString text = QString::fromLatin1(out.readAll());
-        std::vector<double> lengths;
-        const QRegularExpression total(QStringLiteral("requires a total of\\s+([0-9.]+)"));
-        for (auto it = total.globalMatch(text); it.hasNext();)
-            lengths.push_back(it.next().captured(1).toDouble());
-        ASSERT_EQ(lengths.size(), trees.size())
-            << text.toStdString() << pars.readAllStandardOutput().toStdString();
-        for (size_t k = 0; k < trees.size(); ++k) {
-            ++compared;
-            const double ours = scorer.Length(trees[k], true);
-            agreed += ours == lengths[k];
-            EXPECT_EQ(ours, lengths[k]) << "matrix " << matrix << " tree " << k + 1 << "\n"
-                                        << infile.toStdString() << intree.toStdString();
+        const QString context =
+            QStringLiteral("matrix %1 (%2 objects, %3 characters, %4)\n")
+                .arg(matrix)
+                .arg(objects)
+                .arg(characters)
+                .arg(m.Chains ? QStringLiteral("chains") : QStringLiteral("state trees"));
+
+        const TResult<TCriteriaCoding> fitch = CodeCriteria(data, TCriterion::Unordered);
+        ASSERT_TRUE(fitch.Ok()) << fitch.Error().toStdString();
+        TCriteriaScorer fitchScorer(*fitch);
+        unordered.emplace_back();
+        for (TTree& t : trees) unordered.back().push_back(fitchScorer.Length(t, true));
+
+        QByteArray symbols =
+            QByteArray::number(objects) + ' ' + QByteArray::number(characters) + '\n';
+        for (int o = 1; o <= objects; ++o)
+            symbols += QStringLiteral("t%1").arg(o).leftJustified(10).toLatin1() +
+                       m.Symbols[static_cast<size_t>(o)] + '\n';
+        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("m%1.txt").arg(matrix)), symbols));
+        ASSERT_TRUE(Write(dir.filePath(QStringLiteral("m%1.nwk").arg(matrix)), intree));
+        if (havePars) {
+            const std::vector<double> lengths = PhylipLengths(Pars, dir.path(), symbols, intree);
+            ASSERT_EQ(lengths.size(), trees.size()) << context.toStdString() << symbols.data();
+            for (size_t k = 0; k < trees.size(); ++k) {
+                ++pars.Compared;
+                pars.Agreed += unordered.back()[k] == lengths[k];
+                EXPECT_EQ(unordered.back()[k], lengths[k])
+                    << "pars, " << context.toStdString() << "tree " << k + 1 << "\n"
+                    << symbols.toStdString() << intree.toStdString();
+            }
+        }
+
+        const TCriterion criterion =
+            m.Chains ? TCriterion::Ordered : TCriterion::StateTreeReversible;
+        const TResult<TCriteriaCoding> additive = CodeCriteria(data, criterion);
+        ASSERT_TRUE(additive.Ok()) << additive.Error().toStdString();
+        if (haveMix) {
+            const TResult<TMatrixExport> phylip = ExportMatrix(data, TExportFormat::Phylip);
+            ASSERT_TRUE(phylip.Ok()) << phylip.Error().toStdString();
+            const std::vector<double> lengths =
+                PhylipLengths(Mix, dir.path(), phylip->Text, intree);
+            ASSERT_EQ(lengths.size(), trees.size()) << context.toStdString() << phylip->Text.data();
+            TCriteriaScorer scorer(*additive);
+            for (size_t k = 0; k < trees.size(); ++k) {
+                ++mix.Compared;
+                const double ours = scorer.Length(trees[k], true);
+                mix.Agreed += ours == lengths[k];
+                EXPECT_EQ(ours, lengths[k])
+                    << "mix, " << CriterionName(criterion).toStdString() << ", "
+                    << context.toStdString() << "tree " << k + 1 << "\n"
+                    << phylip->Text.toStdString() << intree.toStdString();
+            }
         }
     }
-    std::cout << "pars and we agree on " << agreed << " of " << compared << " lengths\n";
+
+    QString rSkipped;
+    if (haveR) {
+        // One R run for every matrix: "matrix length length ..." per line.
+        const QString script =
+            QStringLiteral(
+                "if (!suppressMessages(requireNamespace('phangorn', quietly = TRUE))) quit(status "
+                "= 3);"
+                "suppressMessages(library(phangorn));"
+                "for (k in 0:%1) {"
+                " lines <- readLines(file.path('%2', paste0('m', k, '.txt')))[-1];"
+                " rows <- strsplit(substring(lines, 11), '');"
+                " m <- do.call(rbind, rows); rownames(m) <- trimws(substr(lines, 1, 10));"
+                " d <- phyDat(m, type = 'USER', levels = as.character(0:7), ambiguity = '?');"
+                " trees <- read.tree(file.path('%2', paste0('m', k, '.nwk')));"
+                " cat(k, parsimony(trees, d, method = 'fitch'), '\\n') }")
+                .arg(matrices - 1)
+                .arg(dir.path());
+        QProcess r;
+        r.start(rscript, {QStringLiteral("-e"), script});
+        ASSERT_TRUE(r.waitForFinished(300000));
+        if (r.exitCode() == 3) {
+            rSkipped =
+                QStringLiteral("R's phangorn is not installed (apt-get install r-cran-phangorn)");
+        } else {
+            ASSERT_EQ(r.exitCode(), 0) << r.readAllStandardError().toStdString();
+            const QStringList lines = QString::fromUtf8(r.readAllStandardOutput())
+                                          .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            ASSERT_EQ(lines.size(), matrices);
+            for (const QString& line : lines) {
+                const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+                ASSERT_EQ(words.size(), treesPerMatrix + 1) << line.toStdString();
+                const int matrix = words[0].toInt();
+                for (int k = 0; k < treesPerMatrix; ++k) {
+                    ++phangorn.Compared;
+                    const double theirs = words[k + 1].toDouble(),
+                                 ours =
+                                     unordered[static_cast<size_t>(matrix)][static_cast<size_t>(k)];
+                    phangorn.Agreed += ours == theirs;
+                    EXPECT_EQ(ours, theirs) << "phangorn, matrix " << matrix << " tree " << k + 1;
+                }
+            }
+        }
+    } else {
+        rSkipped = QStringLiteral("R is not installed (apt-get install r-cran-phangorn)");
+    }
+    auto report = [](const char* peer, const char* criterion, const TCount& n) {
+        std::cout << peer << " and we agree on " << n.Agreed << " of " << n.Compared << " "
+                  << criterion << " lengths\n";
+    };
+    if (havePars) report("pars", "unordered", pars);
+    if (haveMix) report("mix (Wagner)", "ordered and state-tree reversible", mix);
+    if (rSkipped.isEmpty()) report("phangorn", "unordered", phangorn);
+    if (!havePars)
+        std::cout << "Skipped: PHYLIP's pars is not installed (apt-get install phylip)\n";
+    if (!haveMix) std::cout << "Skipped: PHYLIP's mix is not installed (apt-get install phylip)\n";
+    if (!rSkipped.isEmpty()) std::cout << "Skipped: " << rSkipped.toStdString() << "\n";
 }
 
 TEST(PeerPrograms, BiopythonAndDendropyReadOurFiles)

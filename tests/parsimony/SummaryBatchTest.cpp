@@ -63,6 +63,123 @@ TEST(SummaryBatch, ChangesAddUpToTheLengthOfASearchedTreeUnderBothRules)
     }
 }
 
+// changes under the reversible criteria: a hand-worked example where ACCTRAN
+// and DELTRAN differ; on searched trees and a NEXUS file of every type the
+// rows add up to the length under both placements; Camin-Sokal chosen for
+// all is the plain table byte for byte.
+TEST(SummaryBatch, ChangesUnderTheReversibleCriteriaByAcctranAndDeltran)
+{
+    QTemporaryDir dir;
+    // wing: 1 in A and C; leg: 1 in A and B; size: 2 in A and C, a line 0-1-2.
+    const QString four =
+        WriteFile(dir, "four.txt",
+                  "Taxon\twing\tleg\tsize\nA\t1[0]\t1[0]\t2[1[0]]\nB\t0\t1\t0\nC\t1\t0\t2\n"
+                  "D\t0\t0\t0\n");
+    const QString ladder = WriteFile(dir, "ladder.nwk", "(((A,B),C),D);\n");
+    TBatchRun r = RunBatch({"changes", four, ladder, "--criterion", "ordered"});
+    ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
+    EXPECT_EQ(r.Out,
+              "Branch\tCharacter\tFrom\tTo\tPlacement\r\n"
+              "A,B,C\twing\t0\t1\tambiguous\r\n"
+              "A,B,C\tsize\t0\t1\tambiguous\r\n"
+              "A,B,C\tsize\t1\t2\tambiguous\r\n"
+              "A,B\tleg\t0\t1\tunambiguous\r\n"
+              "B\twing\t1\t0\tambiguous\r\n"
+              "B\tsize\t2\t1\tambiguous\r\n"
+              "B\tsize\t1\t0\tambiguous\r\n");
+    EXPECT_TRUE(r.Err.contains("placed by ACCTRAN")) << r.Err.toStdString();
+    r = RunBatch({"changes", four, ladder, "--criterion", "ordered", "--deltran"});
+    ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
+    EXPECT_EQ(r.Out,
+              "Branch\tCharacter\tFrom\tTo\tPlacement\r\n"
+              "C\twing\t0\t1\tambiguous\r\n"
+              "C\tsize\t0\t1\tambiguous\r\n"
+              "C\tsize\t1\t2\tambiguous\r\n"
+              "A,B\tleg\t0\t1\tunambiguous\r\n"
+              "A\twing\t0\t1\tambiguous\r\n"
+              "A\tsize\t0\t1\tambiguous\r\n"
+              "A\tsize\t1\t2\tambiguous\r\n");
+    // Unordered, size changes in one step.
+    r = RunBatch({"changes", four, ladder, "--criterion", "unordered"});
+    EXPECT_TRUE(r.Out.contains("A,B,C\tsize\t0\t2\tambiguous\r\n")) << r.Out.toStdString();
+
+    // Every NEXUS type at once, sets and "?" among the cells; irreversible
+    // rows name the state's parent as From.
+    const QString mixed = WriteFile(
+        dir, "mixed.nex",
+        "#NEXUS\nbegin data; dimensions ntax=6 nchar=5; format symbols=\"0123\";\nmatrix\n"
+        "A 00000\nB 1(01)110\nC 21221\nD 2{12}232\nE 0?031\nF 31?12\n;\nend;\n"
+        "begin assumptions;\nusertype tr (cstree) = ((0,1)2)3;\n"
+        "typeset * t = unord: 1 2, ord: 3, tr: 4, irrev: 5;\nend;\n");
+    const QString trees = WriteFile(dir, "t.nwk",
+                                    "((A,B),((C,F),(D,E)));\n(A,(B,(C,(D,(E,F)))));\n"
+                                    "((A,(B,F)),(C,(D,E)));\n");
+    struct TCase {
+        QString Data, Trees;
+        QStringList Options;
+    };
+    std::vector<TCase> cases;
+    for (int k = 1; k <= 3; ++k) {
+        const QString one = dir.filePath(QStringLiteral("m%1.nwk").arg(k));
+        QFile in(trees);
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        WriteText(one, QString::fromUtf8(in.readAll()).split('\n').at(k - 1) + "\n");
+        cases.push_back({mixed, one, {}});
+        cases.push_back({mixed, one, {"--outgroup", "D"}});
+    }
+    const QString data = SourceFile(QStringLiteral("examples/flowers_missing.txt"));
+    const QString searched = dir.filePath("searched.nwk");
+    ASSERT_EQ(
+        RunBatch({"search", data, "--criterion", "unordered", "--seed", "3", "--newick", searched})
+            .Exit,
+        0);
+    for (const char* criterion : {"unordered", "reversible"})
+        cases.push_back({data, searched, {"--criterion", criterion}});
+    cases.push_back({Example, ExampleTree, {"--criterion", "reversible"}});
+    int lists = 0;
+    for (const TCase& c : cases) {
+        const TBatchRun score = RunBatch(QStringList{"score", c.Data, c.Trees} + c.Options);
+        ASSERT_EQ(score.Exit, 0) << score.Err.toStdString();
+        const int length = QString::fromUtf8(score.Out).split('\n').first().toInt();
+        ASSERT_GT(length, 0);
+        for (bool deltran : {false, true}) {
+            QStringList args = QStringList{"changes", c.Data, c.Trees} + c.Options;
+            if (deltran) args << "--deltran";
+            const TBatchRun changes = RunBatch(args);
+            ASSERT_EQ(changes.Exit, 0) << changes.Err.toStdString();
+            const QStringList lines =
+                QString::fromUtf8(changes.Out).split("\r\n", Qt::SkipEmptyParts);
+            EXPECT_EQ(lines.size(), length + 1) << args.join(' ').toStdString();
+            EXPECT_EQ(lines.first(), "Branch\tCharacter\tFrom\tTo\tPlacement");
+            ++lists;
+        }
+    }
+    EXPECT_EQ(lists, 18);
+    const TBatchRun nexus = RunBatch({"changes", mixed, dir.filePath("m2.nwk")});
+    // Character 5 is the chain 0-1-2, counted irreversibly.
+    EXPECT_TRUE(nexus.Out.contains("\tCharacter 5\t1\t2\tunambiguous")) << nexus.Out.toStdString();
+
+    // Camin-Sokal chosen for all gives the table of old, --deltran or not.
+    const QByteArray plain = RunBatch({"changes", Example, ExampleTree}).Out;
+    EXPECT_EQ(RunBatch({"changes", Example, ExampleTree, "--criterion", "irreversible"}).Out,
+              plain);
+    r = RunBatch({"changes", Example, ExampleTree, "--deltran"});
+    EXPECT_EQ(r.Out, plain);
+    EXPECT_TRUE(r.Err.contains("reversible changes only")) << r.Err.toStdString();
+
+    // Refusals: nothing written.
+    const QString poly = WriteFile(dir, "poly.nwk", "((A,B,C),D);\n");
+    r = RunBatch({"changes", four, poly, "--criterion", "unordered"});
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(r.Err.contains("not binary")) << r.Err.toStdString();
+    r = RunBatch({"changes", four, ladder, "--criterion", "unordered", "--outgroup", "X"});
+    EXPECT_EQ(r.Exit, 1);
+    EXPECT_TRUE(r.Err.contains("Unknown outgroup \"X\"")) << r.Err.toStdString();
+    r = RunBatch({"changes", four, ladder, "--criterion", "sideways"});
+    EXPECT_EQ(r.Exit, 2);
+    EXPECT_TRUE(r.Out.isEmpty());
+}
+
 TEST(SummaryBatch, ConsensusOfAFileWithEveryKind)
 {
     QTemporaryDir dir;
