@@ -166,6 +166,9 @@ void TFrmMain::ShowSupport(std::shared_ptr<TParsimonySearch> search)
         Ctx.Ui, field, search->Tree(1).TipCount(), field.Places.Count(),
         search->Settings().MissingData,
         [this](const QStringList& lines) { Ctx.WriteProtocol(lines); }, results);
+    // The data behind the trees, while they are the loaded ones, for the criterion choice.
+    if (search->DataRevision() != 0 && search->DataRevision() == Ctx.Model.Revision)
+        SupportWindow->SetData(Ctx.Model.Data());
     SupportWindow->setAttribute(Qt::WA_DeleteOnClose);
     TFrmSupport* support = SupportWindow;
     connect(support, &TFrmSupport::ComputedTreeWanted, support,

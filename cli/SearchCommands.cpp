@@ -71,13 +71,13 @@ bool CriteriaFor(const TBatchArgs& args, const TMatrixData& data, std::optional<
                  std::optional<TCriteriaCoding>& coding, int& outgroup)
 {
     if (!chosen && !data.Criteria.Given() && !args.Has(QStringLiteral("--outgroup"))) return true;
-    TResult<TCriteriaCoding> coded = CodeCriteria(data, chosen);
+    TResult<std::optional<TCriteriaCoding>> coded = SearchCriteria(data, chosen);
     if (Failed(coded)) return false;
-    if (!TakeOption(ReadOutgroupOption(args, coded->CaminSokal.Names.Vector(), data.ObjectCount),
-                    &outgroup))
-        return false;
-    if (coded->AnyReversible())
-        coding = std::move(*coded);
+    // Column 0 of the matrix holds the object names, 1..N.
+    const TPart names = data.DataMatrix.empty() ? TPart() : data.DataMatrix.front();
+    if (!TakeOption(ReadOutgroupOption(args, names, data.ObjectCount), &outgroup)) return false;
+    if (*coded)
+        coding = std::move(**coded);
     else if (args.Has(QStringLiteral("--outgroup")))
         WriteStderr(
             QStringLiteral("Note: every character is irreversible, so the root is "

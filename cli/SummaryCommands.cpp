@@ -430,23 +430,20 @@ int RunSupportCommand(const QStringList& rawArgs)
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
     // A NEXUS file's types or the chosen criterion; the thorough search
     // scores them, the evolutionary search refuses the reversible ones.
-    std::optional<TCriteriaCoding> coding;
-    if (chosen || m.Criteria.Given()) {
-        TResult<TCriteriaCoding> coded = CodeCriteria(m, chosen);
-        if (Failed(coded)) return ExitFailure;
-        if (coded->AnyReversible()) {
-            if (!thorough) {
-                WriteStderr(RequireIrreversible(*coded, QStringLiteral("The evolutionary search"),
-                                                QStringLiteral("use --search thorough for them, "
-                                                               "or choose --criterion "
-                                                               "irreversible."))
-                                .Error());
-                return ExitFailure;
-            }
-            coding = std::move(*coded);
-            for (const QString& l : coding->Lines) WriteStderr(l);
-            deep.Criteria = &*coding;
+    TResult<std::optional<TCriteriaCoding>> coded = SearchCriteria(m, chosen);
+    if (Failed(coded)) return ExitFailure;
+    std::optional<TCriteriaCoding>& coding = *coded;
+    if (coding) {
+        if (!thorough) {
+            WriteStderr(RequireIrreversible(*coding, QStringLiteral("The evolutionary search"),
+                                            QStringLiteral("use --search thorough for them, "
+                                                           "or choose --criterion "
+                                                           "irreversible."))
+                            .Error());
+            return ExitFailure;
         }
+        for (const QString& l : coding->Lines) WriteStderr(l);
+        deep.Criteria = &*coding;
     }
     if (method == QLatin1String("bremer"))
         return RunBremerCommand(args, field, m.ObjectCount, m.CharacterCount, settings, deep);

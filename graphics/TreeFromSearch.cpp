@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <array>
+#include <cmath>
 #include <map>
 
 #include "parsimony/summaries/BranchChanges.h"
@@ -40,12 +41,12 @@ TStatus SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& nam
         TadaTreeNode* n = nodes.Add();
         n->Ident = n->Label =
             object >= 1 && object < static_cast<int>(names.size()) ? names[object] : QString();
-        n->Length = t.Fit;
+        n->Length = std::isnan(t.Fit) ? 0 : t.Fit;  // NaN: not counted
     }
     for (int j = 1; j <= inner; ++j) {
         const TNode& t = tree.Nodes[j];
         TadaTreeNode* n = nodes.Add();
-        n->Length = t.Fit;
+        n->Length = std::isnan(t.Fit) ? 0 : t.Fit;
         if (t.Anc == 0) {
             n->Ident = n->Label = QStringLiteral("Root");
             nodes.Root = n;

@@ -1,5 +1,9 @@
 #include "parsimony/evolutionary/CreateTree.h"
 
+#include <limits>
+
+#include "parsimony/length/CriteriaCoding.h"
+
 TStatus ValidateSearch(int objectCount, int treeCount, int generations)
 {
     if (objectCount < 3)
@@ -161,6 +165,20 @@ void TParsimonySearch::SetPopulation(std::vector<TTree> trees)
     }
     if (Slots.size() > 1) Slots[0] = Slots[1];
     StartHistories();
+}
+
+void TParsimonySearch::UseCriteria(std::shared_ptr<const TCriteriaCoding> coding)
+{
+    CriteriaUsed = std::move(coding);
+    if (!CriteriaUsed) return;
+    TCriteriaScorer scorer(*CriteriaUsed);
+    const double uncounted = std::numeric_limits<double>::quiet_NaN();
+    for (TTree& tree : Slots) {
+        TTree scored = tree;
+        tree.Fitness = scorer.Length(scored, Config.MissingData);
+        for (TTip& tip : tree.Tips) tip.Fit = uncounted;
+        for (TNode& node : tree.Nodes) node.Fit = uncounted;
+    }
 }
 
 std::pair<int, double> ShortestSlot(const std::vector<TTree>& trees)

@@ -44,6 +44,8 @@
 #include "parsimony/length/MakeTree.h"
 #include "parsimony/length/SearchScorer.h"
 
+struct TCriteriaCoding;
+
 struct TSearchSettings {
     int TreeCount = 10;                 // N, "No. of trees"
     int Generations = 1000;             // G
@@ -132,6 +134,16 @@ public:
     // Tree treeNo evaluated with the missing-data rule, on which the
     // character fit counts.
     const TTree& UseMissingDataRule(int treeNo);
+    // Trees found under each character's criterion (by the thorough search):
+    // every tree's Fitness becomes its length under them; its branch fits
+    // are not counted (NaN: a reversible branch's changes are ambiguous).
+    // Evaluating a tree again counts Camin-Sokal on the field.
+    void UseCriteria(std::shared_ptr<const TCriteriaCoding> coding);
+    // The criteria the trees were found under; null under Camin-Sokal alone.
+    const std::shared_ptr<const TCriteriaCoding>& Criteria() const { return CriteriaUsed; }
+    // The data revision (TModel::Revision) the trees were found on; 0 unknown.
+    std::uint64_t DataRevision() const { return Revision; }
+    void SetDataRevision(std::uint64_t revision) { Revision = revision; }
     std::pair<int, double> FindBestTree() const;  // slot and Fitness; ties to the lowest slot
     std::pair<int, double> FindWorstTree() const;
 
@@ -178,4 +190,6 @@ private:
     TSearchStatus LastStatus = TSearchStatus::NotRun;
     TStatus LastRefusal;
     int Generations = 0;
+    std::shared_ptr<const TCriteriaCoding> CriteriaUsed;
+    std::uint64_t Revision = 0;
 };

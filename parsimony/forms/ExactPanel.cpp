@@ -34,6 +34,13 @@ TExactPanel::TExactPanel(TFormContext& context, QWidget* parent) : TSearchPanel(
     EdMaxTrees = AddSetting(QStringLiteral("EdMaxTrees"), QStringLiteral("Max. trees"),
                             QStringLiteral("1000"));
     EdExactThreads = AddSetting(QStringLiteral("EdExactThreads"), QStringLiteral("Threads"), cores);
+    Choice = new TCriterionChoice(QStringLiteral("CbExactCriterion"), QString(), this);
+    AddRow(QStringLiteral("Criterion"), Choice->Criterion());
+}
+
+void TExactPanel::Refresh()
+{
+    Choice->Refresh(Ctx.Model.Criteria, Ctx.Model.DataMatrix, Ctx.Model.ObjectCount);
 }
 
 std::unique_ptr<TSearchJob> TExactPanel::MakeJob(bool missingData, std::uint64_t)
@@ -73,6 +80,13 @@ std::unique_ptr<TSearchJob> TExactPanel::MakeJob(bool missingData, std::uint64_t
         return nullptr;
     }
     if (!DataFitResultsWindow(QStringLiteral("exact"))) return nullptr;
+    Refresh();
+    if (!CaminSokalOnly(Ctx.Model, Choice->Chosen(), QStringLiteral("The exact search"),
+                        QStringLiteral("choose the thorough search for them (its small data "
+                                       "reach the optimum), or the criterion "
+                                       "\"Irreversible (Camin-Sokal)\"."),
+                        Ctx.Ui, this))
+        return nullptr;
     auto job = std::make_unique<TExactJob>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
                                            Ctx.Model.CharacterCount, settings);
     if (const QString warning = job->Warning(); !warning.isEmpty())

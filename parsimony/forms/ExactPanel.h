@@ -1,7 +1,8 @@
 #pragma once
 // The exact search in the parsimony window: time limit, trees kept and
-// threads; the warning for many objects, its progress (share done, shortest
+// threads, the criterion; the warning for many objects, its progress (share done, shortest
 // length, trees examined) and every shortest tree it kept.
+#include "parsimony/forms/CriterionChoice.h"
 #include "parsimony/forms/SearchPanel.h"
 
 class TExactPanel : public TSearchPanel {
@@ -13,9 +14,12 @@ public:
     std::unique_ptr<TSearchJob> MakeJob(bool missingData, std::uint64_t seed) override;
     void Observe(TSearchJob& job, const TSearchProgressView& view) override;
     TFoundTrees Found(const TSearchJob& job) const override;
+    void Refresh() override;
 
 private:
     QLineEdit* EdExactTimeLimit = nullptr;  // empty: no limit
     QLineEdit* EdMaxTrees = nullptr;
     QLineEdit* EdExactThreads = nullptr;
+    // It counts Camin-Sokal only: a reversible choice is refused.
+    TCriterionChoice* Choice = nullptr;
 };

@@ -20,6 +20,7 @@
 #include "parsimony/evolutionary/EvolutionaryJob.h"
 #include "parsimony/evolutionary/OptimizeRun.h"
 #include "parsimony/evolutionary/TreeTable.h"
+#include "parsimony/forms/CriterionChoice.h"
 #include "parsimony/forms/FormHelpers.h"
 #include "parsimony/forms/SearchPanel.h"
 #include "parsimony/forms/UpDownEdit.h"
@@ -160,6 +161,13 @@ void TFrmOptimize::Button1Click()
         Ctx.Ui.ShowError(this, CodingOutdated);
         return;
     }
+    // A NEXUS file's reversible types are refused, as the batch tool refuses them.
+    if (!CaminSokalOnly(Ctx.Model, std::nullopt, QStringLiteral("The evolutionary search"),
+                        QStringLiteral("choose the thorough search for them, whose criterion "
+                                       "\"Irreversible (Camin-Sokal)\" also counts them as "
+                                       "this search does."),
+                        Ctx.Ui, this))
+        return;
     StartRun(request->TreeCount, request->Generations);
 }
 
@@ -217,6 +225,7 @@ void TFrmOptimize::StartRun(int treeCount, int generations)
     evolutionary->Observe(std::move(cb));
     Job = std::move(evolutionary);
     RunningPanel = nullptr;
+    RunRevision = Ctx.Model.Revision;
     Job->Start([this] { Post([this] { RunEnded(); }); });
 }
 
@@ -242,6 +251,7 @@ void TFrmOptimize::closeEvent(QCloseEvent* event)
 void TFrmOptimize::DataReplaced()
 {
     if (!IsRunning()) ClearProgress();
+    for (TSearchPanel* p : Panels) p->Refresh();
 }
 
 void TFrmOptimize::ClearProgress()
@@ -288,6 +298,7 @@ void TFrmOptimize::RunEnded()
         emit RunFinished();
         return;
     }
+    search->SetDataRevision(RunRevision);
     const QChar separator = LocaleDecimalSeparator();
     // The list exactly as the search left it.
     emit ListFilled(PopulationListRows(search->Histories(), separator));
@@ -338,6 +349,7 @@ void TFrmOptimize::StartPanelRun(TSearchPanel& panel)
     if (!job) return;
     Job = std::move(job);
     RunningPanel = &panel;
+    RunRevision = Ctx.Model.Revision;
     emit ResultsCleared();
     panel.Observe(*Job, {ProgressBar1, Label4, ProgressBar2, Label3, LabelSeed});
     SetRunning(true);
@@ -362,6 +374,7 @@ void TFrmOptimize::PanelRunEnded()
         emit RunFinished();
         return;
     }
+    found.Population->SetDataRevision(RunRevision);
     emit ListFilled(found.Rows);
     // The list's last column says how a tree was found: room for it.
     emit ListColumnsFitted(found.Rows.front().front(), found.WidestHow);

@@ -100,4 +100,5 @@ private:
     // (null: the evolutionary search).
     std::unique_ptr<TSearchJob> Job;
     TSearchPanel* RunningPanel = nullptr;
+    std::uint64_t RunRevision = 0;  // of the data the running job was started on
 };

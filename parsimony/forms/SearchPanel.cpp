@@ -26,6 +26,19 @@ QLineEdit* TSearchPanel::AddSetting(const QString& name, const QString& label, c
     return edit;
 }
 
+void TSearchPanel::AddRow(const QString& label, QWidget* control)
+{
+    const int row = Grid->rowCount();
+    Grid->addWidget(BoldLabel(label, this), row, 0);
+    Grid->addWidget(control, row, 1);
+}
+
+void TSearchPanel::showEvent(QShowEvent* event)
+{
+    Refresh();
+    QWidget::showEvent(event);
+}
+
 bool TSearchPanel::ReadThreadCount(const QString& text, int* threads)
 {
     const TResult<int> read = ReadIntegerText(text);

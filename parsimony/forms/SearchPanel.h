@@ -59,10 +59,15 @@ public:
     // on the window's thread.
     virtual void Observe(TSearchJob& job, const TSearchProgressView& view) = 0;
     virtual TFoundTrees Found(const TSearchJob& job) const = 0;
+    // The data were replaced or edited: choices that depend on them follow.
+    virtual void Refresh() {}
 
 protected:
     // A labelled edit in the next row of the panel.
     QLineEdit* AddSetting(const QString& name, const QString& label, const QString& text);
+    // Any labelled control in the next row.
+    void AddRow(const QString& label, QWidget* control);
+    void showEvent(QShowEvent* event) override;
     // The thread count, 1 to the thorough search's maximum; false when told.
     bool ReadThreadCount(const QString& text, int* threads);
     // Whether the tree results window can show the data's trees and the

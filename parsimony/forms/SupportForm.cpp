@@ -15,6 +15,7 @@
 #include "data/UiServices.h"
 #include "graphics/TreeFromNewick.h"
 #include "parsimony/Random.h"
+#include "parsimony/forms/CriterionChoice.h"
 #include "parsimony/summaries/Support.h"
 
 TFrmSupport::TFrmSupport(TUiServices& ui, TSField field, int objectCount, int characterCount,
@@ -52,6 +53,9 @@ TFrmSupport::TFrmSupport(TUiServices& ui, TSField field, int objectCount, int ch
     form->addRow(QStringLiteral("Replicates"), ReplicatesSPN);
     form->addRow(QStringLiteral("Seed"), SeedEDT);
     form->addRow(QStringLiteral("Threads"), ThreadsSPN);
+    Choice = new TCriterionChoice(QStringLiteral("CriterionCBX"), QString(), this);
+    Choice->Criterion()->setEnabled(false);
+    form->addRow(QStringLiteral("Criterion"), Choice->Criterion());
     layout->addLayout(form);
     ProgressPB = new QProgressBar(this);
     ProgressPB->setRange(0, 1);
@@ -90,6 +94,13 @@ TFrmSupport::TFrmSupport(TUiServices& ui, TSField field, int objectCount, int ch
 
 TFrmSupport::~TFrmSupport() = default;  // the job's destructor cancels and waits
 
+void TFrmSupport::SetData(TMatrixData data)
+{
+    Choice->Refresh(data.Criteria, data.DataMatrix, data.ObjectCount);
+    Choice->Criterion()->setEnabled(true);
+    Data = std::move(data);
+}
+
 bool TFrmSupport::IsRunning() const { return Job && Job->Running(); }
 
 void TFrmSupport::MethodCBXChange()
@@ -117,6 +128,15 @@ void TFrmSupport::StartBTNClick()
                                               "18446744073709551615, or empty."));
             return;
         }
+    }
+    if (Data) {
+        TResult<std::optional<TCriteriaCoding>> coding = SearchCriteria(*Data, Choice->Chosen());
+        if (!coding) {
+            Ui.ShowError(this, coding.Error());
+            return;
+        }
+        if (*coding)
+            request.Criteria = std::make_shared<const TCriteriaCoding>(std::move(**coding));
     }
     Job = std::make_unique<TSupportJob>(Field, Objects, Characters, request);
     if (const TStatus valid = Job->CanStart(); !valid) {

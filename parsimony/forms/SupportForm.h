@@ -20,6 +20,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class TCriterionChoice;
 class TUiServices;
 class TscTreeNodes;
 
@@ -38,6 +39,11 @@ public:
     void MethodCBXChange();
     bool IsRunning() const;
 
+    // The data behind the trees (as the model held them when the trees were
+    // found): the criterion choice codes them. Without them only
+    // Camin-Sokal on the trees' coding is offered.
+    void SetData(TMatrixData data);
+
     // Opens the tree window by itself when a run ends (tests turn it off).
     void SetAutoShow(bool on) { AutoShow = on; }
 
@@ -47,6 +53,7 @@ private:
     QSpinBox* ReplicatesSPN = nullptr;
     QLineEdit* SeedEDT = nullptr;  // empty: from the clock
     QSpinBox* ThreadsSPN = nullptr;
+    TCriterionChoice* Choice = nullptr;  // CriterionCBX
     QPushButton* StartBTN = nullptr;
     QPushButton* CancelBTN = nullptr;
     QPushButton* ShowBTN = nullptr;
@@ -72,4 +79,5 @@ private:
     std::function<void(const QStringList&)> Protocol;
     std::unique_ptr<TSupportJob> Job;
     std::optional<TSupportOutcome> Last;
+    std::optional<TMatrixData> Data;
 };

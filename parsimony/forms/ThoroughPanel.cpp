@@ -6,6 +6,7 @@
 
 #include "data/NumberFormat.h"
 #include "data/UiServices.h"
+#include "parsimony/evolutionary/FoundTrees.h"
 #include "parsimony/evolutionary/OptimizeRun.h"
 #include "parsimony/forms/FormHelpers.h"
 #include "parsimony/thorough/ThoroughJob.h"
@@ -21,6 +22,15 @@ TThoroughPanel::TThoroughPanel(TFormContext& context, QWidget* parent)
     EdReplicates = AddSetting(QStringLiteral("EdReplicates"), QStringLiteral("Replicates"),
                               QStringLiteral("1000"));
     EdThreads = AddSetting(QStringLiteral("EdThreads"), QStringLiteral("Threads"), cores);
+    Choice =
+        new TCriterionChoice(QStringLiteral("CbCriterion"), QStringLiteral("CbOutgroup"), this);
+    AddRow(QStringLiteral("Criterion"), Choice->Criterion());
+    AddRow(QStringLiteral("Outgroup"), Choice->OutgroupBox());
+}
+
+void TThoroughPanel::Refresh()
+{
+    Choice->Refresh(Ctx.Model.Criteria, Ctx.Model.DataMatrix, Ctx.Model.ObjectCount);
 }
 
 std::unique_ptr<TSearchJob> TThoroughPanel::MakeJob(bool missingData, std::uint64_t seed)
@@ -48,13 +58,30 @@ std::unique_ptr<TSearchJob> TThoroughPanel::MakeJob(bool missingData, std::uint6
         return nullptr;
     }
     if (!DataFitResultsWindow(QStringLiteral("search"))) return nullptr;
+    Refresh();
+    TResult<std::optional<TCriteriaCoding>> coding =
+        SearchCriteria(Ctx.Model.Data(), Choice->Chosen());
+    if (!coding) {
+        Ctx.Ui.ShowError(this, coding.Error());
+        return nullptr;
+    }
     settings.TimeLimit = seconds;
     settings.Replicates = replicates;
     settings.Threads = threads;
     settings.MissingData = missingData;
     settings.Seed = seed;
-    auto job = std::make_unique<TThoroughJob>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
-                                              Ctx.Model.CharacterCount, settings);
+    RunField = Ctx.Model.CharField;
+    RunCriteria.reset();
+    std::unique_ptr<TThoroughJob> job;
+    if (*coding) {
+        RunCriteria = std::make_shared<const TCriteriaCoding>(std::move(**coding));
+        job =
+            std::make_unique<TThoroughJob>(*RunCriteria, Ctx.Model.ObjectCount,
+                                           Ctx.Model.CharacterCount, settings, Choice->Outgroup());
+    } else {
+        job = std::make_unique<TThoroughJob>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
+                                             Ctx.Model.CharacterCount, settings);
+    }
     if (const TStatus valid = job->CanStart(); !valid) {
         Ctx.Ui.ShowError(this, valid.Error());
         return nullptr;
@@ -104,7 +131,19 @@ TFoundTrees TThoroughPanel::Found(const TSearchJob& searchJob) const
         return found;
     }
     found.Rows = ThoroughListRows(job.Search(), LocaleDecimalSeparator());
-    found.Population = job.Population();
+    if (job.Search().Criteria()) {
+        // The trees over every character, scored under the criteria they were found under.
+        std::vector<TTree> trees;
+        for (const TThoroughResult& r : job.Search().Results())
+            trees.push_back(TreeFromCompact(r.Tree));
+        const TThoroughSettings& settings = job.Search().Settings();
+        found.Population =
+            FoundTreesPopulation(trees, RunField, Ctx.Model.ObjectCount, RunField.Places.Count(),
+                                 settings.MissingData, settings.Seed);
+        found.Population->UseCriteria(RunCriteria);
+    } else {
+        found.Population = job.Population();
+    }
     found.Optimum = static_cast<double>(job.Search().BestLength());
     found.WidestHow = ThoroughHowTexts(job.Search().Settings());
     found.Protocol = job.Outcome().Protocol;

@@ -1,8 +1,10 @@
 #pragma once
-// The thorough search in the parsimony window: time limit, replicates and
-// threads; its progress (replicate, best length, trees kept) and its distinct
-// shortest trees.
+// The thorough search in the parsimony window: time limit, replicates,
+// threads, the criterion and the outgroup; its progress (replicate, best
+// length, trees kept) and its distinct shortest trees.
+#include "parsimony/forms/CriterionChoice.h"
 #include "parsimony/forms/SearchPanel.h"
+#include "parsimony/length/CriteriaCoding.h"
 
 class TThoroughPanel : public TSearchPanel {
     Q_OBJECT
@@ -13,9 +15,14 @@ public:
     std::unique_ptr<TSearchJob> MakeJob(bool missingData, std::uint64_t seed) override;
     void Observe(TSearchJob& job, const TSearchProgressView& view) override;
     TFoundTrees Found(const TSearchJob& job) const override;
+    void Refresh() override;
 
 private:
     QLineEdit* EdTimeLimit = nullptr;
     QLineEdit* EdReplicates = nullptr;
     QLineEdit* EdThreads = nullptr;
+    TCriterionChoice* Choice = nullptr;
+    // Of the run: the data's coding, and the criteria when some character is reversible.
+    TSField RunField;
+    std::shared_ptr<const TCriteriaCoding> RunCriteria;
 };

@@ -169,7 +169,16 @@ void TFrmTreeOpt::ShowTree()
         SgTree->ClearRows(0, 0);
         return;
     }
-    FillGrid(SgTree, TreeTableRows(*tree, Search->CharField().Names, LocaleDecimalSeparator()));
+    std::vector<QStringList> rows =
+        TreeTableRows(*tree, Search->CharField().Names, LocaleDecimalSeparator());
+    // Under the reversible criteria a branch's changes are ambiguous: no fits,
+    // only the length.
+    if (Search->Criteria())
+        for (size_t r = 1; r < rows.size(); ++r) {
+            rows[r][2].clear();
+            if (rows[r][3] != QLatin1String("Fitness")) rows[r][4].clear();
+        }
+    FillGrid(SgTree, rows);
     WidenColumns(SgTree, {200, 50, 50, 50, 50});
 }
 
@@ -257,6 +266,25 @@ void TFrmTreeOpt::BtnCharFitClick()
 {
     if (!SelectedTree()) return;
     TBusyGuard busy(Ctx.Ui);  // thousands of characters take a moment
+    if (const TCriteriaCoding* criteria = Search->Criteria().get()) {
+        // Each character under the criterion the tree was found under.
+        TTree counted = Search->Tree(SelectedSlot());
+        const std::vector<QStringList> table =
+            CriteriaFitTable(counted, Search->CharField(), *criteria);
+        const TResult<TFitStatistics> stats = CriteriaFitStatistics(
+            Search->Tree(SelectedSlot()), Search->CharField(), *criteria, true);
+        std::vector<QStringList> cells(1);
+        if (stats) {
+            for (size_t c = 1; c < stats->Characters.size(); ++c)
+                cells.push_back(FitStatisticsCells(stats->Characters[c]));
+            Ctx.WriteProtocol(
+                QStringLiteral("Tree %1: %2").arg(SelectedSlot()).arg(FitSummaryLine(*stats)));
+        } else {
+            Ctx.WriteProtocol(QStringLiteral("Tree %1: %2").arg(SelectedSlot()).arg(stats.Error()));
+        }
+        emit CharFitReady(table, cells);
+        return;
+    }
     // The character fit counts on the coding the population was grown from;
     // the tree keeps the fits of the missing-data rule afterwards.
     const TTree* tree = &Search->UseMissingDataRule(SelectedSlot());
@@ -331,9 +359,11 @@ void TFrmTreeOpt::DrawTree(int slot)
         Ctx.Ui.ShowError(this, drawn.Error());
         return;
     }
-    // The changes as the tree's branch lengths count them.
+    // The changes as the tree's branch lengths count them; under the
+    // reversible criteria they are ambiguous and not drawn.
     const TTree& tree = Search->Tree(slot);
-    AttachChanges(tree, Search->CharField(), tree.MissingDataStates, nodes);
+    if (!Search->Criteria())
+        AttachChanges(tree, Search->CharField(), tree.MissingDataStates, nodes);
     emit TreeDrawingWanted(&nodes, QString(), QString());
 }
 

@@ -211,6 +211,17 @@ TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCr
     return coding;
 }
 
+TResult<std::optional<TCriteriaCoding>> SearchCriteria(const TMatrixData& data,
+                                                       std::optional<TCriterion> chosen)
+{
+    if (chosen ? *chosen == TCriterion::Irreversible : !data.Criteria.Given())
+        return std::optional<TCriteriaCoding>();
+    TResult<TCriteriaCoding> coded = CodeCriteria(data, chosen);
+    if (!coded) return TFailure(coded.Error());
+    if (!coded->AnyReversible()) return std::optional<TCriteriaCoding>();
+    return std::optional<TCriteriaCoding>(std::move(*coded));
+}
+
 TStatus RequireIrreversible(const TCriteriaCoding& coding, const QString& search,
                             const QString& instead)
 {

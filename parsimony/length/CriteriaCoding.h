@@ -41,6 +41,12 @@ struct TCriteriaCoding {
 // in a line under ordered, more than 256 states) and step matrices.
 TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCriterion> chosen);
 
+// The coding a search runs under: the chosen criterion, else a NEXUS file's
+// types. None when neither is given or every character is irreversible:
+// Camin-Sokal then runs on the path sets as it always did.
+TResult<std::optional<TCriteriaCoding>> SearchCriteria(const TMatrixData& data,
+                                                       std::optional<TCriterion> chosen);
+
 // Refuses a coding with reversible characters for a search that counts
 // Camin-Sokal only, saying how many characters have which criterion; search
 // names it ("The evolutionary search"), instead says what to do.

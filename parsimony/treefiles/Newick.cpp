@@ -1,5 +1,7 @@
 #include "parsimony/treefiles/Newick.h"
 
+#include <cmath>
+
 #include "data/NumberFormat.h"
 #include "data/TextFile.h"
 #include "parsimony/treefiles/NewickLeaves.h"
@@ -226,8 +228,10 @@ QString WriteNewick(const TTree& tree, const std::vector<QString>& names)
         if (anc >= 1 && anc <= n)
             children[static_cast<size_t>(anc)].push_back({static_cast<TIntNum>(j), false});
     }
+    // A fit that was not counted (NaN) writes no length.
     auto length = [](double fit) {
-        return QLatin1Char(':') + FormatShortest(fit, QLatin1Char('.'));
+        return std::isnan(fit) ? QString()
+                               : QLatin1Char(':') + FormatShortest(fit, QLatin1Char('.'));
     };
     QString out;
     // Iterative walk: entry (node, next child index).
