@@ -151,9 +151,10 @@ TEST(ThoroughCriteria, ReportedLengthsAreFullLengthsAndTinyDataReachTheOptimum)
                     EXPECT_TRUE(top[0] == outgroup - 1 || top[1] == outgroup - 1) << c.Name;
                 }
             }
-            if (c.Objects <= 7)
+            if (c.Objects <= 7) {
                 EXPECT_EQ(search.BestLength(), EnumeratedOptimum(coding, c.Objects, missing))
                     << c.Name << (missing ? ", missing data" : "");
+            }
         }
     }
 }
