@@ -126,7 +126,7 @@ TMove BestMove(TThoroughScoring& scorer, const TSector& s, int x, bool reroot, T
 {
     const TCompactTree& t = scorer.Tree();
     if (x == t.Root || t.Parent[static_cast<size_t>(x)] == t.Root) return {};
-    const TThoroughScoring::TClipMoves moves = scorer.AllMoves(x);
+    const TThoroughScoring::TClipMoves moves = scorer.AllMovesBelow(x, s.Root(t));
     const int sib = t.Sibling(x);
     if (moves.Regraft[static_cast<size_t>(sib)] < 0) return {};
     int rootAt = x;

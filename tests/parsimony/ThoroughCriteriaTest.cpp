@@ -221,6 +221,39 @@ TEST(ThoroughSectors, KeptResolutionsHaveTheirFullLengthAndNeverLengthen)
                         places[static_cast<size_t>(trng.Below(static_cast<int>(places.size())))]);
                     scorer->Load(t);
                 }
+                // The moves below a vertex are those of every move there.
+                for (int pick = 0; pick < 6; ++pick) {
+                    const TCompactTree& t = scorer->Tree();
+                    const int x = trng.Below(t.Vertices());
+                    const int top = trng.Below(t.Vertices());
+                    if (x == t.Root) continue;
+                    std::vector<char> out(static_cast<size_t>(t.Vertices()), 1);
+                    const int from = top == t.Parent[static_cast<size_t>(x)] ? t.Sibling(x) : top;
+                    for (std::vector<int> stack{from}; !stack.empty();) {
+                        const int v = stack.back();
+                        stack.pop_back();
+                        out[static_cast<size_t>(v)] = 0;
+                        if (!t.IsTip(v))
+                            stack.insert(stack.end(), t.Child[static_cast<size_t>(v)].begin(),
+                                         t.Child[static_cast<size_t>(v)].end());
+                    }
+                    bool inside = false;  // top within the clipped part: not a valid call
+                    for (int v = top; v >= 0; v = t.Parent[static_cast<size_t>(v)])
+                        inside |= v == x;
+                    if (inside) continue;
+                    const auto all = scorer->AllMoves(x);
+                    const auto below = scorer->AllMovesBelow(x, top);
+                    EXPECT_EQ(below.PrunedLength, all.PrunedLength) << c.Name;
+                    EXPECT_EQ(below.Reroot, all.Reroot) << c.Name;
+                    for (int v = 0; v < t.Vertices(); ++v) {
+                        const size_t i = static_cast<size_t>(v);
+                        if (all.Regraft[i] < 0 || out[i])
+                            EXPECT_EQ(below.Regraft[i], -1) << c.Name << " vertex " << v;
+                        else
+                            EXPECT_EQ(below.Regraft[i], all.Regraft[i])
+                                << c.Name << " vertex " << v;
+                    }
+                }
                 std::int64_t last = scorer->Length();
                 ASSERT_EQ(last, full(scorer->Tree())) << c.Name;
                 const std::int64_t start = last;
