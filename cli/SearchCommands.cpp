@@ -18,13 +18,15 @@
 #include "parsimony/thorough/ThoroughJob.h"
 #include "parsimony/thorough/ThoroughScorer.h"
 #include "parsimony/thorough/ThoroughSearch.h"
+#include "parsimony/thorough/ThoroughSectors.h"
 #include "parsimony/treefiles/TreeFile.h"
 
 namespace {
 const QString SearchUsage = QStringLiteral(
     "search FILE [--seed S] [--threads T] [--time-limit SECONDS] [--replicates R] "
     "[--target LENGTH] [--max-trees K] [--hits H] [--ratchet N] [--no-missing] [--newick OUT] "
-    "[--progress] [--strategy ratchet|driven] [--no-fuse] [--no-drift] [--criterion C] "
+    "[--progress] [--strategy ratchet|driven] [--no-fuse] [--no-drift] [--no-sectors] "
+    "[--sector-size MIN-MAX] [--criterion C] "
     "[--outgroup NAME]");
 const QString MergeUsage = QStringLiteral(
     "merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing] [--criterion C] "
@@ -93,6 +95,30 @@ bool Save(const QString& path, const QStringList& lines)
     return false;
 }
 
+// "MIN-MAX" (or one number for both) units per sector.
+bool ReadSectorSizes(const QString& text, TThoroughSettings& settings)
+{
+    const QStringList parts = text.split(QLatin1Char('-'));
+    bool ok = parts.size() == 1 || parts.size() == 2;
+    int sizes[2] = {0, 0};
+    for (int k = 0; ok && k < 2; ++k) {
+        const QString part = parts[parts.size() == 1 ? 0 : k].trimmed();
+        sizes[k] = part.toInt(&ok);
+        ok = ok && sizes[k] >= MinSectorUnits && sizes[k] <= MaxThoroughObjects;
+    }
+    if (!ok || sizes[0] > sizes[1]) {
+        WriteStderr(QStringLiteral("--sector-size takes MIN-MAX units per sector, each %1 to %2 "
+                                   "and the smaller first (for example 20-60); not \"%3\".")
+                        .arg(MinSectorUnits)
+                        .arg(MaxThoroughObjects)
+                        .arg(text));
+        return false;
+    }
+    settings.SectorMin = sizes[0];
+    settings.SectorMax = sizes[1];
+    return true;
+}
+
 int RunSearch(const QStringList& rawArgs)
 {
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(
@@ -100,9 +126,10 @@ int RunSearch(const QStringList& rawArgs)
         {QStringLiteral("--seed"), QStringLiteral("--threads"), QStringLiteral("--time-limit"),
          QStringLiteral("--replicates"), QStringLiteral("--target"), QStringLiteral("--max-trees"),
          QStringLiteral("--hits"), QStringLiteral("--ratchet"), QStringLiteral("--newick"),
-         QStringLiteral("--strategy"), QStringLiteral("--criterion"), QStringLiteral("--outgroup")},
+         QStringLiteral("--strategy"), QStringLiteral("--criterion"), QStringLiteral("--outgroup"),
+         QStringLiteral("--sector-size")},
         {QStringLiteral("--no-missing"), QStringLiteral("--progress"), QStringLiteral("--no-fuse"),
-         QStringLiteral("--no-drift")});
+         QStringLiteral("--no-drift"), QStringLiteral("--no-sectors")});
     if (!ArgsFit(parsed, SearchUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     std::optional<TCriterion> chosen;
@@ -139,10 +166,16 @@ int RunSearch(const QStringList& rawArgs)
     settings.Strategy = strategy == 1 ? TThoroughStrategy::Driven : TThoroughStrategy::Ratchet;
     settings.Fuse = !args.Has(QStringLiteral("--no-fuse"));
     settings.Drift = !args.Has(QStringLiteral("--no-drift"));
-    if (settings.Strategy != TThoroughStrategy::Driven && (!settings.Fuse || !settings.Drift)) {
-        WriteStderr(QStringLiteral("--no-fuse and --no-drift belong to --strategy driven."));
+    settings.Sectors = !args.Has(QStringLiteral("--no-sectors"));
+    const bool sized = args.Has(QStringLiteral("--sector-size"));
+    if (settings.Strategy != TThoroughStrategy::Driven &&
+        (!settings.Fuse || !settings.Drift || !settings.Sectors || sized)) {
+        WriteStderr(QStringLiteral(
+            "--no-fuse, --no-drift, --no-sectors and --sector-size belong to --strategy driven."));
         return ExitUsage;
     }
+    if (sized && !ReadSectorSizes(args.Value(QStringLiteral("--sector-size")), settings))
+        return ExitUsage;
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
     const QString newick = args.Value(QStringLiteral("--newick"));
     if (!OutputsAreWritable(args.Positional(), {newick})) return ExitFailure;

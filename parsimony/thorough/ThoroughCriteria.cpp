@@ -330,15 +330,21 @@ int TCriteriaThoroughScorer::Climb(TSwapRule rule, TRandom& rng, const std::atom
 
 TThoroughScoring::TClipMoves TCriteriaThoroughScorer::AllMoves(int x)
 {
+    return AllMovesBelow(x, -1);
+}
+
+TThoroughScoring::TClipMoves TCriteriaThoroughScorer::AllMovesBelow(int x, int top)
+{
     TClipMoves moves;
     moves.Regraft.assign(static_cast<size_t>(T.Vertices()), -1);
     moves.Reroot.assign(static_cast<size_t>(T.Vertices()), -1);
     if (x == T.Root) return moves;
     TClipMoves cs;
-    if (Cs) cs = Cs->AllMoves(x);
+    if (Cs) cs = Cs->AllMovesBelow(x, top);
     const std::int64_t rest = Detach(x, false);
     moves.PrunedLength = (Cs ? cs.PrunedLength : 0) + rest + (Rev ? Rev->LengthBelow(x) : 0);
-    for (int v : Below(T.Root))
+    if (top == Parent) top = Sibling;
+    for (int v : Below(top < 0 ? T.Root : top))
         moves.Regraft[static_cast<size_t>(v)] = (Cs ? cs.Regraft[static_cast<size_t>(v)] : 0) +
                                                 (Rev ? Rev->JoinCost(Rev->Down(x), v) : 0);
     Attach(x);

@@ -58,6 +58,7 @@ public:
     // The clipped part keeps its rooting (Reroot all -1): the reversible
     // join cost depends on the rooting.
     TClipMoves AllMoves(int clip) override;
+    TClipMoves AllMovesBelow(int clip, int top) override;
     int Mismatches() const override { return MismatchCount; }
 
 private:

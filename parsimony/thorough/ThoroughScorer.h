@@ -89,6 +89,7 @@ public:
     // Every move of one clip at once, for checking (see TThoroughScoring);
     // under Camin-Sokal the regraft cost does not depend on the rooting.
     TClipMoves AllMoves(int clip) override;
+    TClipMoves AllMovesBelow(int clip, int top) override;
 
     int Mismatches() const override { return MismatchCount; }
 
@@ -106,6 +107,8 @@ private:
                  F&& found);
     template <bool Missing, bool Weighted, typename F>
     void Reroot(int clip, F&& found);
+    template <bool Missing, bool Weighted, typename F>
+    void RegraftBelow(int top, const std::uint64_t* sx, const std::uint64_t* mx, F&& found);
     template <bool Missing, bool Weighted>
     bool TryClip(int clip, TSwapRule rule);
     template <bool Missing, bool Weighted>

@@ -59,6 +59,10 @@ public:
         std::vector<std::int64_t> Regraft, Reroot;
     };
     virtual TClipMoves AllMoves(int clip) = 0;
+    // The same with regraft costs only at `top` and below it (-1 elsewhere);
+    // top is a vertex outside the clipped part (the clip's parent stands for
+    // its sibling, which takes its place). A sector's search needs no more.
+    virtual TClipMoves AllMovesBelow(int clip, int top) { return AllMoves(clip); }
     // The tree after clipping `clip`, rooting the clipped part on the branch
     // above `rerootAt` (a vertex inside it; its root or a child of it keeps
     // the rooting) and regrafting above `regraftAbove`.

@@ -13,10 +13,17 @@
 #include "parsimony/thorough/ThoroughCriteria.h"
 #include "parsimony/thorough/ThoroughFuse.h"
 #include "parsimony/thorough/ThoroughScorer.h"
+#include "parsimony/thorough/ThoroughSectors.h"
 
 QString TThoroughResult::How() const
 {
     if (FusedInRound > 0) return QStringLiteral("fusing after round %1").arg(FusedInRound);
+    if (Sectors && Iteration == 0)
+        return QStringLiteral("replicate %1, addition + TBR + sectors").arg(Replicate);
+    if (Sectors)
+        return QStringLiteral("replicate %1, sectors after iteration %2")
+            .arg(Replicate)
+            .arg(Iteration);
     if (Iteration == 0) return QStringLiteral("replicate %1, addition + TBR").arg(Replicate);
     if (Drifted) return QStringLiteral("replicate %1, drift %2").arg(Replicate).arg(Iteration);
     return QStringLiteral("replicate %1, ratchet %2").arg(Replicate).arg(Iteration);
@@ -29,12 +36,14 @@ QStringList ThoroughHowTexts(const TThoroughSettings& settings)
     const bool driven = settings.Strategy == TThoroughStrategy::Driven;
     QStringList texts;
     for (int iteration : {0, iterations}) {
-        for (bool drifted : {false, true}) {
-            if (drifted && !(driven && settings.Drift)) continue;
+        for (int kind = 0; kind < 3; ++kind) {
+            if (kind == 1 && !(driven && settings.Drift)) continue;
+            if (kind == 2 && !(driven && settings.Sectors)) continue;
             TThoroughResult r;
             r.Replicate = replicates;
             r.Iteration = iteration;
-            r.Drifted = drifted;
+            r.Drifted = kind == 1;
+            r.Sectors = kind == 2;
             texts << r.How();
         }
     }
@@ -144,6 +153,15 @@ TStatus TThoroughSearch::Validate() const
         return TFailure(
             QStringLiteral("Drift needs 0 or more steps, at least 1 move and a "
                            "relative fit difference above 0 and at most 1."));
+    const bool noSizes = Set.SectorMin == 0 && Set.SectorMax == 0;
+    if (!noSizes && (Set.SectorMin < MinSectorUnits || Set.SectorMax > MaxThoroughObjects ||
+                     Set.SectorMin > Set.SectorMax))
+        return TFailure(QStringLiteral("A sector must have %1 to %2 units, the smallest size "
+                                       "no larger than the largest.")
+                            .arg(MinSectorUnits)
+                            .arg(MaxThoroughObjects));
+    if (Set.SectorCount < 0 || Set.SectorCount > 100000)
+        return TFailure(QStringLiteral("The number of sectors must be 0 to 100000."));
     return {};
 }
 
@@ -153,6 +171,7 @@ struct TOutcome {
     std::int64_t Best = -1;
     bool Complete = true;
     int Mismatches = 0;
+    TSectorTally Sectors;
 };
 
 struct TShared {
@@ -161,6 +180,7 @@ struct TShared {
     int RootTip = -1;
     const TThoroughSettings* Set;
     std::atomic<bool> Stop{false};
+    std::atomic<int> InSectors{0};  // replicates searching sectors now
     // The trees each running replicate holds so far, for progress and for a
     // stop from outside: what progress counts is what such a stop keeps.
     std::mutex LiveLock;
@@ -187,7 +207,8 @@ TOutcome RunReplicate(int r, TShared& shared)
         out.Trees = pool.Trees();
         out.Best = pool.Length();
         out.Complete = complete;
-        out.Mismatches = scorer.Mismatches() + (drifter ? drifter->Mismatches() : 0);
+        out.Mismatches =
+            scorer.Mismatches() + (drifter ? drifter->Mismatches() : 0) + out.Sectors.Mismatches;
         return out;
     };
     auto reached = [&] {
@@ -213,6 +234,32 @@ TOutcome RunReplicate(int r, TShared& shared)
 
     TCompactTree best = scorer.Tree();
     std::int64_t bestLength = scorer.Length();
+    // Sectors of the current tree; a shorter tree is climbed by TBR again.
+    // A tree as long as the best is taken too, to move on from there.
+    const bool sectors = set.Strategy == TThoroughStrategy::Driven && set.Sectors;
+    const TSectorSizes sizes{set.SectorMin, set.SectorMax, set.SectorCount};
+    auto searchSectors = [&](int it) {
+        shared.InSectors.fetch_add(1);
+        const bool shorter = SearchSectors(scorer, rng, sizes, &shared.Stop, out.Sectors);
+        shared.InSectors.fetch_sub(1);
+        if (shorter && !shared.Stop.load()) scorer.Climb(TSwapRule::Tbr, rng, &shared.Stop);
+        if (scorer.Length() > bestLength) {
+            scorer.Load(best);
+            return;
+        }
+        const bool changed =
+            scorer.Length() < bestLength || CanonicalKey(scorer.Tree()) != CanonicalKey(best);
+        bestLength = scorer.Length();
+        best = scorer.Tree();
+        if (!changed) return;
+        TThoroughResult found{best, bestLength, r + 1, it};
+        found.Sectors = true;
+        if (pool.Offer(found)) shared.Publish(r, pool);
+    };
+    if (sectors) {
+        searchSectors(0);
+        if (shared.Stop.load() || reached()) return finish(!shared.Stop.load());
+    }
     const int characters = shared.Characters;
     std::vector<int> weights(static_cast<size_t>(characters) + 1, 1);
     const std::uint64_t share =
@@ -235,6 +282,7 @@ TOutcome RunReplicate(int r, TShared& shared)
             } else {
                 scorer.Load(best);
             }
+            if (sectors && !shared.Stop.load() && !reached()) searchSectors(it);
             if (shared.Stop.load() || reached()) break;
             continue;
         }
@@ -260,6 +308,7 @@ TOutcome RunReplicate(int r, TShared& shared)
         } else {
             scorer.Load(best);
         }
+        if (sectors && !shared.Stop.load() && !reached()) searchSectors(it);
         if (shared.Stop.load() || reached()) break;
     }
     return finish(!shared.Stop.load());
@@ -274,6 +323,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
     Done = 0;
     MismatchCount = 0;
     Reason.clear();
+    SectorCounts = {};
     if (!Validate()) return TSearchStatus::Refused;
     const auto start = std::chrono::steady_clock::now();
     auto elapsed = [&] {
@@ -380,6 +430,9 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
         const std::int64_t before = pool.Length();
         for (const TThoroughResult& t : o.Trees) pool.Offer(t);
         MismatchCount += o.Mismatches;
+        SectorCounts[0] += o.Sectors.Searched;
+        SectorCounts[1] += o.Sectors.Accepted;
+        SectorCounts[2] += o.Sectors.Shorter;
         if (o.Best < 0) return;
         if (driven) {
             // The best tree of every replicate, shortest first, for fusing.
@@ -496,7 +549,9 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                 p.TreesKept = static_cast<int>(view.Trees().size());
                 p.Elapsed = lastReport;
                 p.Hits = hits;
-                if (driven) p.Phase = QStringLiteral("replicates");
+                if (driven)
+                    p.Phase = shared.InSectors.load() > 0 ? QStringLiteral("sectors")
+                                                          : QStringLiteral("replicates");
                 guard.unlock();
                 progress(p);
                 guard.lock();
@@ -592,6 +647,11 @@ QStringList ThoroughProtocolLines(const TThoroughSettings& settings, int threads
                                        .arg(settings.DriftRfd)
                                        .arg(settings.DriftMoves)
                                  : QStringLiteral("No drift"));
+        lines << (settings.Sectors
+                      ? QStringLiteral("Sectors: random clades, their parts rejoined at random and "
+                                       "searched by TBR inside the clade, after each replicate's "
+                                       "TBR and each ratchet or drift iteration")
+                      : QStringLiteral("No sectors"));
     }
     lines << QStringLiteral("Threads: %1, seed: %2, at most %3 trees kept")
                  .arg(threads)
@@ -622,12 +682,27 @@ QStringList CriteriaSearchLines(const TThoroughSearch& search)
 
 QStringList ThoroughResultLines(const TThoroughSearch& search)
 {
-    return {QStringLiteral("Stopped: %1 (%2 replicates, %3 s)")
-                .arg(search.StopReason())
-                .arg(search.ReplicatesDone())
-                .arg(QString::number(search.Elapsed(), 'f', 1)),
-            QStringLiteral("Shortest trees kept: %1 of length %2")
-                .arg(search.Results().size())
-                .arg(search.BestLength()),
-            QString(), QString()};
+    QStringList lines{QStringLiteral("Stopped: %1 (%2 replicates, %3 s)")
+                          .arg(search.StopReason())
+                          .arg(search.ReplicatesDone())
+                          .arg(QString::number(search.Elapsed(), 'f', 1)),
+                      QStringLiteral("Shortest trees kept: %1 of length %2")
+                          .arg(search.Results().size())
+                          .arg(search.BestLength())};
+    const TThoroughSettings& set = search.Settings();
+    if (set.Strategy == TThoroughStrategy::Driven && set.Sectors) {
+        const TSectorSizes sizes =
+            SectorSizesFor(search.ObjectCount(), {set.SectorMin, set.SectorMax, set.SectorCount});
+        lines << QStringLiteral(
+                     "Sectors searched: %1 of %2 to %3 units (%4 each time), %5 "
+                     "kept, %6 shorter")
+                     .arg(search.SectorsSearched())
+                     .arg(sizes.Min)
+                     .arg(sizes.Max)
+                     .arg(sizes.Count)
+                     .arg(search.SectorsAccepted())
+                     .arg(search.SectorsShorter());
+    }
+    lines << QString() << QString();
+    return lines;
 }

@@ -16,6 +16,7 @@
 // end the run, the trees do not depend on the number of threads.
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -58,6 +59,10 @@ struct TThoroughSettings {
     int DriftSteps = 2;     // drift: longest step up per move
     double DriftRfd = 0.1;  // drift: largest relative fit difference accepted
     int DriftMoves = 20;    // drift: moves per cycle
+    bool Sectors = true;    // sectorial search after each replicate's TBR and iteration
+    int SectorMin = 0;      // units per sector, smallest; 0: from the number of objects
+    int SectorMax = 0;      // units per sector, largest; 0: from the number of objects
+    int SectorCount = 0;    // sectors searched each time; 0: from the number of objects
 };
 
 struct TThoroughProgress {
@@ -67,7 +72,9 @@ struct TThoroughProgress {
     int TreesKept = 0;
     double Elapsed = 0;  // seconds
     int Hits = 0;        // replicates that found the best length (driven search)
-    QString Phase;       // "replicates" or "fusing" (driven search); empty otherwise
+    // "replicates", "sectors" (some replicate is searching sectors) or
+    // "fusing" (driven search); empty otherwise.
+    QString Phase;
 };
 
 struct TThoroughResult {
@@ -76,6 +83,7 @@ struct TThoroughResult {
     int Replicate = 0;        // 1-based
     int Iteration = 0;        // 0: addition and TBR; k: ratchet iteration k
     bool Drifted = false;     // iteration k was a drift cycle
+    bool Sectors = false;     // found by the sectorial search after iteration k
     int FusedInRound = 0;     // > 0: found by fusing after that round (Replicate 0)
     QString How() const;      // e.g. "replicate 3, ratchet 7"
 };
@@ -110,9 +118,14 @@ public:
     int ThreadsUsed() const { return ThreadCount; }
     double Elapsed() const { return Seconds; }
     const TThoroughSettings& Settings() const { return Set; }
+    int ObjectCount() const { return Objects; }
     // Why the run stopped, in words ("best length found by 5 replicates").
     QString StopReason() const { return Reason; }
     int Mismatches() const { return MismatchCount; }
+    // Sectorial search over the merged replicates (driven search).
+    int SectorsSearched() const { return SectorCounts[0]; }
+    int SectorsAccepted() const { return SectorCounts[1]; }
+    int SectorsShorter() const { return SectorCounts[2]; }
 
 private:
     const TSField& Field;
@@ -125,6 +138,7 @@ private:
     double Seconds = 0;
     QString Reason;
     int MismatchCount = 0;
+    std::array<int, 3> SectorCounts{};
     const TCriteriaCoding* CriteriaUsed = nullptr;
     int OutgroupObject = 1;
 };

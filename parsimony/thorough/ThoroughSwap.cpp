@@ -244,7 +244,9 @@ int TThoroughScorer::Climb(TSwapRule rule, TRandom& rng, const std::atomic<bool>
                           : ClimbWith<false, false>(rule, rng, stop);
 }
 
-TThoroughScorer::TClipMoves TThoroughScorer::AllMoves(int x)
+TThoroughScorer::TClipMoves TThoroughScorer::AllMoves(int x) { return AllMovesBelow(x, -1); }
+
+TThoroughScorer::TClipMoves TThoroughScorer::AllMovesBelow(int x, int top)
 {
     TClipMoves moves;
     moves.Regraft.assign(static_cast<size_t>(T.Vertices()), -1);
@@ -256,8 +258,16 @@ TThoroughScorer::TClipMoves TThoroughScorer::AllMoves(int x)
             Reroot<Mi, We>(
                 x, [&](int b, std::int64_t len) { moves.Reroot[static_cast<size_t>(b)] = len; });
         std::int64_t bound = std::numeric_limits<std::int64_t>::max();
-        Regraft<Mi, We>(T.Root, SetS(x), SetM(x), bound,
-                        [&](int v, std::int64_t d) { moves.Regraft[static_cast<size_t>(v)] = d; });
+        if (top == PrunedParent) top = PrunedSibling;
+        if (top < 0 || top == T.Root) {
+            Regraft<Mi, We>(T.Root, SetS(x), SetM(x), bound, [&](int v, std::int64_t d) {
+                moves.Regraft[static_cast<size_t>(v)] = d;
+            });
+        } else {
+            RegraftBelow<Mi, We>(top, SetS(x), SetM(x), [&](int v, std::int64_t d) {
+                moves.Regraft[static_cast<size_t>(v)] = d;
+            });
+        }
         Restore();
     };
     if (MissingRule)

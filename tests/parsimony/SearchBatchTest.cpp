@@ -137,6 +137,17 @@ TEST(SearchBatch, BadInputGetsAClearMessage)
         {{QStringLiteral("--no-fuse")}, 2},  // belongs to the driven search
         {{QStringLiteral("--strategy"), QStringLiteral("ratchet"), QStringLiteral("--no-drift")},
          2},
+        {{QStringLiteral("--no-sectors")}, 2},
+        {{QStringLiteral("--sector-size"), QStringLiteral("10-20")}, 2},
+        {{QStringLiteral("--strategy"), QStringLiteral("driven"), QStringLiteral("--sector-size"),
+          QStringLiteral("3-10")},
+         2},
+        {{QStringLiteral("--strategy"), QStringLiteral("driven"), QStringLiteral("--sector-size"),
+          QStringLiteral("20-10")},
+         2},
+        {{QStringLiteral("--strategy"), QStringLiteral("driven"), QStringLiteral("--sector-size"),
+          QStringLiteral("big")},
+         2},
     };
     for (const TBad& bad : cases) {
         const TRun run = Batch(QStringList{QStringLiteral("search"), data} + bad.Args);
@@ -161,14 +172,24 @@ TEST(SearchBatch, BadInputGetsAClearMessage)
                QStringLiteral("--replicates"), QStringLiteral("2")});
     EXPECT_EQ(target.Exit, 0) << target.Err.toStdString();
     // The driven search with its parts switched off still runs and says so.
-    const TRun driven =
-        Batch({QStringLiteral("search"), data, QStringLiteral("--strategy"),
-               QStringLiteral("Driven"), QStringLiteral("--no-fuse"), QStringLiteral("--no-drift"),
-               QStringLiteral("--replicates"), QStringLiteral("5")});
+    const TRun driven = Batch({QStringLiteral("search"), data, QStringLiteral("--strategy"),
+                               QStringLiteral("Driven"), QStringLiteral("--no-fuse"),
+                               QStringLiteral("--no-drift"), QStringLiteral("--no-sectors"),
+                               QStringLiteral("--replicates"), QStringLiteral("5")});
     EXPECT_EQ(driven.Exit, 0) << driven.Err.toStdString();
     EXPECT_TRUE(driven.Out.contains(QStringLiteral("no fusing")) &&
-                driven.Out.contains(QStringLiteral("No drift")))
+                driven.Out.contains(QStringLiteral("No drift")) &&
+                driven.Out.contains(QStringLiteral("No sectors")))
         << driven.Out.toStdString();
+    // Sectors of the size asked, counted in the protocol.
+    const TRun sectors =
+        Batch({QStringLiteral("search"), data, QStringLiteral("--strategy"),
+               QStringLiteral("driven"), QStringLiteral("--sector-size"), QStringLiteral("4-6"),
+               QStringLiteral("--replicates"), QStringLiteral("3")});
+    EXPECT_EQ(sectors.Exit, 0) << sectors.Err.toStdString();
+    EXPECT_TRUE(sectors.Out.contains(QStringLiteral("Sectors searched: ")) &&
+                sectors.Out.contains(QStringLiteral(" of 4 to 6 units")))
+        << sectors.Out.toStdString();
 }
 
 TEST(SearchBatch, InterruptStopsSoonAndWritesTheBestTrees)

@@ -10,6 +10,7 @@
 #include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/thorough/ThoroughCriteria.h"
 #include "parsimony/thorough/ThoroughSearch.h"
+#include "parsimony/thorough/ThoroughSectors.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/ReversibleSupport.h"
 
@@ -156,5 +157,159 @@ TEST(ThoroughCriteria, ReportedLengthsAreFullLengthsAndTinyDataReachTheOptimum)
                     << c.Name << (missing ? ", missing data" : "");
             }
         }
+    }
+}
+
+// Sectorial search under every criterion: each kept resolution's reported
+// length is its full length by the reference scorer and never above the
+// tree it replaced; from addition trees some sectors get shorter. Sectors
+// with whole subtrees as units, and the whole tree as one sector, included.
+TEST(ThoroughSectors, KeptResolutionsHaveTheirFullLengthAndNeverLengthen)
+{
+    struct TCase {
+        const char* Name;
+        int Objects, CaminSokal;
+        TReversibleShape Shape;
+        TSectorSizes Sizes;
+    };
+    TReversibleShape none;
+    none.Characters = 0;
+    TReversibleShape unordered;
+    unordered.Characters = 14;
+    unordered.MaxStates = 5;
+    unordered.OneCriterion = true;
+    TReversibleShape ordered = unordered;
+    ordered.Only = TCriterion::Ordered;
+    TReversibleShape many = unordered;
+    many.OneCriterion = false;
+    many.MaxStates = 40;
+    many.Characters = 8;
+    const std::vector<TCase> cases{
+        {"irreversible", 22, 16, none, {4, 9, 6}},
+        {"irreversible, subtrees as units", 24, 16, none, {4, 5, 6}},
+        {"unordered", 20, 0, unordered, {4, 10, 6}},
+        {"ordered, subtrees as units", 20, 0, ordered, {4, 5, 6}},
+        {"mixed", 18, 8, many, {5, 12, 6}},
+        {"whole tree", 6, 4, unordered, {6, 6, 3}},
+    };
+    std::mt19937_64 rng(77);
+    int shorter = 0;
+    for (const TCase& c : cases) {
+        for (bool missing : {true, false}) {
+            const TCriteriaCoding coding = RandomCoding(rng, c.Objects, c.CaminSokal, c.Shape);
+            const TCriteriaScoringData data(coding, missing, {});
+            const std::unique_ptr<TThoroughScoring> scorer = CriteriaScoringMaker(data)();
+            TCriteriaScorer reference(coding);
+            auto full = [&](const TCompactTree& t) {
+                TTree tree = TreeFromCompact(t);
+                return static_cast<std::int64_t>(reference.Length(tree, missing));
+            };
+            TRandom trng(rng());
+            for (int round = 0; round < 3; ++round) {
+                // An addition tree, a local optimum, or one moved off it at random.
+                ASSERT_TRUE(scorer->BuildByAddition(trng));
+                if (round > 0) scorer->Climb(TSwapRule::Tbr, trng, nullptr);
+                for (int move = 0; round == 2 && move < 4; ++move) {
+                    TCompactTree t = scorer->Tree();
+                    int x = t.Root;
+                    while (x == t.Root) x = trng.Below(t.Vertices());
+                    const auto moves = scorer->AllMoves(x);
+                    std::vector<int> places;
+                    for (int v = 0; v < t.Vertices(); ++v)
+                        if (moves.Regraft[static_cast<size_t>(v)] >= 0) places.push_back(v);
+                    TThoroughScoring::ApplyMove(
+                        t, x, x,
+                        places[static_cast<size_t>(trng.Below(static_cast<int>(places.size())))]);
+                    scorer->Load(t);
+                }
+                // The moves below a vertex are those of every move there.
+                for (int pick = 0; pick < 6; ++pick) {
+                    const TCompactTree& t = scorer->Tree();
+                    const int x = trng.Below(t.Vertices());
+                    const int top = trng.Below(t.Vertices());
+                    if (x == t.Root) continue;
+                    std::vector<char> out(static_cast<size_t>(t.Vertices()), 1);
+                    const int from = top == t.Parent[static_cast<size_t>(x)] ? t.Sibling(x) : top;
+                    for (std::vector<int> stack{from}; !stack.empty();) {
+                        const int v = stack.back();
+                        stack.pop_back();
+                        out[static_cast<size_t>(v)] = 0;
+                        if (!t.IsTip(v))
+                            stack.insert(stack.end(), t.Child[static_cast<size_t>(v)].begin(),
+                                         t.Child[static_cast<size_t>(v)].end());
+                    }
+                    bool inside = false;  // top within the clipped part: not a valid call
+                    for (int v = top; v >= 0; v = t.Parent[static_cast<size_t>(v)])
+                        inside |= v == x;
+                    if (inside) continue;
+                    const auto all = scorer->AllMoves(x);
+                    const auto below = scorer->AllMovesBelow(x, top);
+                    EXPECT_EQ(below.PrunedLength, all.PrunedLength) << c.Name;
+                    EXPECT_EQ(below.Reroot, all.Reroot) << c.Name;
+                    for (int v = 0; v < t.Vertices(); ++v) {
+                        const size_t i = static_cast<size_t>(v);
+                        if (all.Regraft[i] < 0 || out[i])
+                            EXPECT_EQ(below.Regraft[i], -1) << c.Name << " vertex " << v;
+                        else
+                            EXPECT_EQ(below.Regraft[i], all.Regraft[i])
+                                << c.Name << " vertex " << v;
+                    }
+                }
+                std::int64_t last = scorer->Length();
+                ASSERT_EQ(last, full(scorer->Tree())) << c.Name;
+                const std::int64_t start = last;
+                TSectorTally tally;
+                const bool got = SearchSectors(*scorer, trng, c.Sizes, nullptr, tally,
+                                               [&](const TCompactTree& t, std::int64_t reported) {
+                                                   ASSERT_TRUE(IsValidCompactTree(t)) << c.Name;
+                                                   EXPECT_EQ(reported, full(t)) << c.Name;
+                                                   EXPECT_LE(reported, last) << c.Name;
+                                                   last = reported;
+                                               });
+                EXPECT_EQ(tally.Searched, c.Sizes.Count) << c.Name;
+                EXPECT_EQ(tally.Mismatches, 0) << c.Name;
+                EXPECT_EQ(scorer->Length(), full(scorer->Tree())) << c.Name;
+                EXPECT_EQ(scorer->Length(), last) << c.Name;
+                EXPECT_EQ(got, scorer->Length() < start) << c.Name;
+                shorter += tally.Shorter;
+            }
+        }
+    }
+    EXPECT_GT(shorter, 0) << "no sector ever got shorter";
+
+    // In the driven search on tiny data: the optimum, never less; switched off: no sectors.
+    for (bool on : {true, false}) {
+        const TCriteriaCoding coding = RandomCoding(rng, 7, 5, unordered);
+        TThoroughSettings set;
+        set.Seed = 9;
+        set.Threads = 2;
+        set.Replicates = 4;
+        set.HitLimit = 0;
+        set.RatchetIterations = 2;
+        set.Strategy = TThoroughStrategy::Driven;
+        set.Sectors = on;
+        TThoroughSearch search(coding.CaminSokal, 7, coding.Criteria.Count(), set);
+        search.UseCriteria(&coding);
+        ASSERT_EQ(search.Run(), TSearchStatus::Finished);
+        EXPECT_EQ(search.BestLength(), EnumeratedOptimum(coding, 7, true));
+        EXPECT_EQ(search.Mismatches(), 0);
+        EXPECT_EQ(search.SectorsSearched() > 0, on);
+        EXPECT_LE(search.SectorsShorter(), search.SectorsAccepted());
+        EXPECT_LE(search.SectorsAccepted(), search.SectorsSearched());
+    }
+    // Sector sizes out of range are refused.
+    const TCriteriaCoding coding = RandomCoding(rng, 8, 4, unordered);
+    for (const TSectorSizes bad : std::vector<TSectorSizes>{
+             {3, 10, 0}, {12, 8, 0}, {0, 10, 0}, {4, MaxThoroughObjects + 1, 0}, {4, 8, -1}}) {
+        TThoroughSettings set;
+        set.Strategy = TThoroughStrategy::Driven;
+        set.SectorMin = bad.Min;
+        set.SectorMax = bad.Max;
+        set.SectorCount = bad.Count;
+        EXPECT_FALSE(TThoroughSearch(coding.CaminSokal, 8, coding.Criteria.Count(), set)
+                         .Validate()
+                         .Error()
+                         .isEmpty())
+            << bad.Min << "-" << bad.Max;
     }
 }

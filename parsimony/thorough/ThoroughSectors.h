@@ -1,0 +1,42 @@
+#pragma once
+// Sectorial search (Goloboff 1999) for the driven thorough search: a sector
+// is a clade of the current tree cut into units (its tips, or whole subtrees
+// where the clade is larger than the sector), and only the way the units are
+// joined inside the clade is searched again: a random resolution of the
+// units, each unit then reinserted at its best place, then TBR restricted to
+// the sector. Every move is counted on the whole tree through the scorer, so
+// the lengths are exact for the whole tree under any criterion; a sector's
+// new resolution is kept only when a full evaluation is no longer than before.
+//
+//   TSectorTally tally;
+//   SearchSectors(scorer, rng, {20, 60, 6}, &stop, tally);  // never longer
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "parsimony/Random.h"
+#include "parsimony/thorough/ThoroughScoring.h"
+
+// Units per sector and sectors per call; 0: from the size of the tree.
+struct TSectorSizes {
+    int Min = 0, Max = 0;
+    int Count = 0;
+};
+constexpr int MinSectorUnits = 4;
+
+// The sizes used on a tree of `tips` objects (every field above 0, Max <= tips).
+TSectorSizes SectorSizesFor(int tips, const TSectorSizes& asked);
+
+struct TSectorTally {
+    int Searched = 0;    // sectors searched
+    int Accepted = 0;    // new resolution kept (shorter or as long)
+    int Shorter = 0;     // of those, shorter
+    int Mismatches = 0;  // predicted lengths that a full evaluation did not confirm
+};
+
+// Searches random sectors of the scorer's tree; the scorer ends on the last
+// kept tree, never longer than it started. Returns true when it got shorter.
+// accepted (for checking) sees every kept tree and the length reported for it.
+bool SearchSectors(TThoroughScoring& scorer, TRandom& rng, const TSectorSizes& sizes,
+                   const std::atomic<bool>* stop, TSectorTally& tally,
+                   const std::function<void(const TCompactTree&, std::int64_t)>& accepted = {});
