@@ -406,7 +406,9 @@ TEST(SearchBatch, EveryTreeCommandTakesMoreThan255Objects)
         const TRun r = Batch(row.Args);
         SCOPED_TRACE(row.Args.join(QLatin1Char(' ')).toStdString());
         ASSERT_EQ(r.Exit, row.Exit) << r.Err.toStdString();
-        if (row.Exit != 0) EXPECT_TRUE(r.Out.isEmpty());
+        if (row.Exit != 0) {
+            EXPECT_TRUE(r.Out.isEmpty());
+        }
         row.Check(r);
     }
 }
