@@ -104,8 +104,15 @@ void TThoroughScorer::Regraft(int root, const std::uint64_t* sx, const std::uint
     const std::uint64_t* sr = SetS(root);
     for (int i = 0; i < W; ++i)
         g0 += VARNO_COUNT(Missing ? ~sx[i] & mx[i] & sr[i] : ~sx[i] & sr[i], i);
+    RegraftWalk<Missing, Weighted>(root, g0, sx, mx, bound, found);
+}
+
+template <bool Missing, bool Weighted, typename F>
+void TThoroughScorer::RegraftWalk(int start, std::int64_t g0, const std::uint64_t* sx,
+                                  const std::uint64_t* mx, std::int64_t& bound, F&& found)
+{
     Stack.clear();
-    Stack.push_back({root, g0});
+    Stack.push_back({start, g0});
     while (!Stack.empty()) {
         const auto [v, g] = Stack.back();
         Stack.pop_back();
@@ -175,36 +182,5 @@ void TThoroughScorer::RegraftBelow(int top, const std::uint64_t* sx, const std::
         g += gx + gc;
     }
     std::int64_t bound = std::numeric_limits<std::int64_t>::max();
-    // Regraft's walk from top, started with the count reached there.
-    Stack.clear();
-    Stack.push_back({top, g});
-    while (!Stack.empty()) {
-        const auto [v, gv] = Stack.back();
-        Stack.pop_back();
-        const std::uint64_t* s = SetS(v);
-        const std::uint64_t* m = SetM(v);
-        std::int64_t nn = 0;
-        for (int i = 0; i < W; ++i)
-            nn += VARNO_COUNT(Missing ? sx[i] & m[i] & ~s[i] : sx[i] & ~s[i], i);
-        if (nn < bound - gv) found(v, gv + nn);
-        if (T.IsTip(v)) continue;
-        const int c1 = T.Child[static_cast<size_t>(v)][0], c2 = T.Child[static_cast<size_t>(v)][1];
-        std::int64_t gx = 0, g1 = 0, g2 = 0;
-        if constexpr (Missing) {
-            const std::uint64_t* s1 = SetS(c1);
-            const std::uint64_t* s2 = SetS(c2);
-            const std::uint64_t* m1 = SetM(c1);
-            const std::uint64_t* m2 = SetM(c2);
-            for (int i = 0; i < W; ++i) {
-                gx += VARNO_COUNT(~sx[i] & mx[i] & s[i] & s1[i] & s2[i], i);
-                const std::uint64_t y = sx[i] & m[i] & ~s[i];
-                g1 += VARNO_COUNT(y & ~m1[i], i);
-                g2 += VARNO_COUNT(y & ~m2[i], i);
-            }
-        } else {
-            for (int i = 0; i < W; ++i) gx += VARNO_COUNT(~sx[i] & s[i], i);
-        }
-        Stack.push_back({c2, gv + gx + g2});
-        Stack.push_back({c1, gv + gx + g1});
-    }
+    RegraftWalk<Missing, Weighted>(top, g, sx, mx, bound, found);
 }

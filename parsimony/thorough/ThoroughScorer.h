@@ -105,6 +105,10 @@ private:
     template <bool Missing, bool Weighted, typename F>
     void Regraft(int root, const std::uint64_t* sx, const std::uint64_t* mx, std::int64_t& bound,
                  F&& found);
+    // Regraft's walk down from start, whose count is g.
+    template <bool Missing, bool Weighted, typename F>
+    void RegraftWalk(int start, std::int64_t g, const std::uint64_t* sx, const std::uint64_t* mx,
+                     std::int64_t& bound, F&& found);
     template <bool Missing, bool Weighted, typename F>
     void Reroot(int clip, F&& found);
     template <bool Missing, bool Weighted, typename F>
