@@ -5,19 +5,10 @@
 #include <bit>
 #include <cstdint>
 
+#include "parsimony/length/KernelTarget.h"
 #include "parsimony/length/ReversibleField.h"
 
 namespace {
-#ifndef VARNO_KERNEL
-// Built twice on x86-64, with the popcount instruction and without it (older
-// processors); the loader picks the one the machine has.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && \
-    !defined(__SANITIZE_ADDRESS__)
-#define VARNO_KERNEL __attribute__((target_clones("popcnt", "default")))
-#else
-#define VARNO_KERNEL
-#endif
-#endif
 
 // Fitch's rule for 64 characters at once: the intersection where the two
 // sets meet, otherwise the union and one step. Returns the characters that

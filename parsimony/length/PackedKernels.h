@@ -4,15 +4,9 @@
 #include <bit>
 #include <cstdint>
 
+#include "parsimony/length/KernelTarget.h"
+
 namespace {
-// The word loops, built twice on x86-64: with the popcount instruction and
-// without it (older processors); the loader picks the one the machine has.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && \
-    !defined(__SANITIZE_ADDRESS__)
-#define VARNO_KERNEL __attribute__((target_clones("popcnt", "default")))
-#else
-#define VARNO_KERNEL
-#endif
 
 using u64 = std::uint64_t;
 

@@ -5,6 +5,7 @@
 #include <bit>
 #include <limits>
 
+#include "parsimony/length/KernelTarget.h"
 #include "parsimony/thorough/ThoroughScorer.h"
 
 namespace thorough_detail {
@@ -50,9 +51,9 @@ inline void JoinAbove(TCompactTree& t, int v, int x, int q)
     }(x, i))
 
 template <bool Missing, bool Weighted>
-std::int64_t TThoroughScorer::Combine(const std::uint64_t* s1, const std::uint64_t* m1,
-                                      const std::uint64_t* s2, const std::uint64_t* m2,
-                                      std::uint64_t* s, std::uint64_t* m) const
+VARNO_KERNEL std::int64_t TThoroughScorer::Combine(const std::uint64_t* s1, const std::uint64_t* m1,
+                                                   const std::uint64_t* s2, const std::uint64_t* m2,
+                                                   std::uint64_t* s, std::uint64_t* m) const
 {
     std::int64_t k = 0;
     for (int i = 0; i < W; ++i) {
@@ -72,7 +73,8 @@ std::int64_t TThoroughScorer::Combine(const std::uint64_t* s1, const std::uint64
 }
 
 template <bool Missing, bool Weighted>
-std::int64_t TThoroughScorer::Steps(const std::uint64_t* child, const std::uint64_t* parent) const
+VARNO_KERNEL std::int64_t TThoroughScorer::Steps(const std::uint64_t* child,
+                                                 const std::uint64_t* parent) const
 {
     std::int64_t k = 0;
     for (int i = 0; i < W; ++i) k += VARNO_COUNT(child[i] & ~parent[i], i);
@@ -80,7 +82,7 @@ std::int64_t TThoroughScorer::Steps(const std::uint64_t* child, const std::uint6
 }
 
 template <bool Missing, bool Weighted>
-void TThoroughScorer::RecomputeUp(int v)
+VARNO_KERNEL void TThoroughScorer::RecomputeUp(int v)
 {
     for (int a = v; a >= 0; a = T.Parent[static_cast<size_t>(a)]) {
         const int c1 = T.Child[static_cast<size_t>(a)][0], c2 = T.Child[static_cast<size_t>(a)][1];
@@ -94,8 +96,8 @@ void TThoroughScorer::RecomputeUp(int v)
 }
 
 template <bool Missing, bool Weighted, typename F>
-void TThoroughScorer::Regraft(int root, const std::uint64_t* sx, const std::uint64_t* mx,
-                              std::int64_t& bound, F&& found)
+VARNO_KERNEL void TThoroughScorer::Regraft(int root, const std::uint64_t* sx,
+                                           const std::uint64_t* mx, std::int64_t& bound, F&& found)
 {
     // g(v) counts how the branches above v change when the clipped part joins
     // above v; it never decreases on the way down, so once it reaches the
@@ -108,8 +110,9 @@ void TThoroughScorer::Regraft(int root, const std::uint64_t* sx, const std::uint
 }
 
 template <bool Missing, bool Weighted, typename F>
-void TThoroughScorer::RegraftWalk(int start, std::int64_t g0, const std::uint64_t* sx,
-                                  const std::uint64_t* mx, std::int64_t& bound, F&& found)
+VARNO_KERNEL void TThoroughScorer::RegraftWalk(int start, std::int64_t g0, const std::uint64_t* sx,
+                                               const std::uint64_t* mx, std::int64_t& bound,
+                                               F&& found)
 {
     Stack.clear();
     Stack.push_back({start, g0});
@@ -150,8 +153,8 @@ void TThoroughScorer::RegraftWalk(int start, std::int64_t g0, const std::uint64_
 }
 
 template <bool Missing, bool Weighted, typename F>
-void TThoroughScorer::RegraftBelow(int top, const std::uint64_t* sx, const std::uint64_t* mx,
-                                   F&& found)
+VARNO_KERNEL void TThoroughScorer::RegraftBelow(int top, const std::uint64_t* sx,
+                                                const std::uint64_t* mx, F&& found)
 {
     // As Regraft from the root, but only the walk's count on the path down to
     // top is taken (not the vertices beside it), then every vertex below top.

@@ -94,7 +94,7 @@ TThoroughScorer::TThoroughScorer(const TPackedField& field, bool missingData,
 }
 
 template <bool Missing, bool Weighted>
-void TThoroughScorer::Evaluate()
+VARNO_KERNEL void TThoroughScorer::Evaluate()
 {
     Order.clear();
     if (T.Root < 0) {
@@ -179,7 +179,7 @@ std::vector<std::int64_t> TThoroughScorer::BranchFits() const
 }
 
 template <bool Missing, bool Weighted>
-bool TThoroughScorer::Build(TRandom& rng, const std::atomic<bool>* stop)
+VARNO_KERNEL bool TThoroughScorer::Build(TRandom& rng, const std::atomic<bool>* stop)
 {
     std::vector<int> order(static_cast<size_t>(N));
     for (int v = 0; v < N; ++v) order[static_cast<size_t>(v)] = v;

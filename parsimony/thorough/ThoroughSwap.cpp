@@ -10,7 +10,7 @@ using namespace thorough_detail;
 using u64 = std::uint64_t;
 
 template <bool Missing, bool Weighted>
-std::int64_t TThoroughScorer::Prune(int x)
+VARNO_KERNEL std::int64_t TThoroughScorer::Prune(int x)
 {
     const int q = T.Parent[static_cast<size_t>(x)];
     const int sib = T.Sibling(x);
@@ -66,7 +66,7 @@ void TThoroughScorer::Restore()
 }
 
 template <bool Missing, bool Weighted, typename F>
-void TThoroughScorer::Reroot(int x, F&& found)
+VARNO_KERNEL void TThoroughScorer::Reroot(int x, F&& found)
 {
     // Top-down over the clipped part: U[b] is the set of the rest of the part
     // seen from the branch above b, UpLen[b] the length inside that rest.
@@ -142,7 +142,7 @@ void TThoroughScoring::ApplyMove(TCompactTree& t, int x, int b, int v)
 }
 
 template <bool Missing, bool Weighted>
-bool TThoroughScorer::TryClip(int x, TSwapRule rule)
+VARNO_KERNEL bool TThoroughScorer::TryClip(int x, TSwapRule rule)
 {
     const std::int64_t pruned = Prune<Missing, Weighted>(x);
     std::int64_t inside = Sub[static_cast<size_t>(x)];
@@ -174,7 +174,7 @@ bool TThoroughScorer::TryClip(int x, TSwapRule rule)
 }
 
 template <bool Missing, bool Weighted>
-bool TThoroughScorer::TryClipChecked(int x, TSwapRule rule)
+VARNO_KERNEL bool TThoroughScorer::TryClipChecked(int x, TSwapRule rule)
 {
     // Every improving move of this clip, shortest first, until one is accepted.
     const std::int64_t pruned = Prune<Missing, Weighted>(x);
