@@ -26,7 +26,7 @@ const QString SearchUsage = QStringLiteral(
     "search FILE [--seed S] [--threads T] [--time-limit SECONDS] [--replicates R] "
     "[--target LENGTH] [--max-trees K] [--hits H] [--ratchet N] [--no-missing] [--newick OUT] "
     "[--progress] [--strategy ratchet|driven] [--no-fuse] [--no-drift] [--no-sectors] "
-    "[--sector-size MIN-MAX] [--criterion C] "
+    "[--no-consensus-sectors] [--sector-size MIN-MAX] [--criterion C] "
     "[--outgroup NAME]");
 const QString MergeUsage = QStringLiteral(
     "merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing] [--criterion C] "
@@ -129,7 +129,8 @@ int RunSearch(const QStringList& rawArgs)
          QStringLiteral("--strategy"), QStringLiteral("--criterion"), QStringLiteral("--outgroup"),
          QStringLiteral("--sector-size")},
         {QStringLiteral("--no-missing"), QStringLiteral("--progress"), QStringLiteral("--no-fuse"),
-         QStringLiteral("--no-drift"), QStringLiteral("--no-sectors")});
+         QStringLiteral("--no-drift"), QStringLiteral("--no-sectors"),
+         QStringLiteral("--no-consensus-sectors")});
     if (!ArgsFit(parsed, SearchUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     std::optional<TCriterion> chosen;
@@ -167,11 +168,14 @@ int RunSearch(const QStringList& rawArgs)
     settings.Fuse = !args.Has(QStringLiteral("--no-fuse"));
     settings.Drift = !args.Has(QStringLiteral("--no-drift"));
     settings.Sectors = !args.Has(QStringLiteral("--no-sectors"));
+    settings.ConsensusSectors = !args.Has(QStringLiteral("--no-consensus-sectors"));
     const bool sized = args.Has(QStringLiteral("--sector-size"));
     if (settings.Strategy != TThoroughStrategy::Driven &&
-        (!settings.Fuse || !settings.Drift || !settings.Sectors || sized)) {
-        WriteStderr(QStringLiteral(
-            "--no-fuse, --no-drift, --no-sectors and --sector-size belong to --strategy driven."));
+        (!settings.Fuse || !settings.Drift || !settings.Sectors || !settings.ConsensusSectors ||
+         sized)) {
+        WriteStderr(
+            QStringLiteral("--no-fuse, --no-drift, --no-sectors, --no-consensus-sectors "
+                           "and --sector-size belong to --strategy driven."));
         return ExitUsage;
     }
     if (sized && !ReadSectorSizes(args.Value(QStringLiteral("--sector-size")), settings))

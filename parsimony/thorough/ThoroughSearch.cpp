@@ -17,6 +17,8 @@
 
 QString TThoroughResult::How() const
 {
+    if (FusedInRound > 0 && Sectors)
+        return QStringLiteral("consensus sectors after round %1").arg(FusedInRound);
     if (FusedInRound > 0) return QStringLiteral("fusing after round %1").arg(FusedInRound);
     if (Sectors && Iteration == 0)
         return QStringLiteral("replicate %1, addition + TBR + sectors").arg(Replicate);
@@ -47,11 +49,18 @@ QStringList ThoroughHowTexts(const TThoroughSettings& settings)
             texts << r.How();
         }
     }
+    const int rounds =
+        (replicates + std::max(1, settings.RoundSize) - 1) / std::max(1, settings.RoundSize);
     if (driven && settings.Fuse) {
         TThoroughResult fused;
-        fused.FusedInRound =
-            (replicates + std::max(1, settings.RoundSize) - 1) / std::max(1, settings.RoundSize);
+        fused.FusedInRound = rounds;
         texts << fused.How();
+    }
+    if (driven && settings.Sectors && settings.ConsensusSectors) {
+        TThoroughResult found;
+        found.FusedInRound = rounds;
+        found.Sectors = true;
+        texts << found.How();
     }
     texts.removeDuplicates();
     return texts;
@@ -426,6 +435,39 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
         hits = 1;  // the fused length counts as found once
         return true;
     };
+    // Consensus sectors on the best tree, from the groups that the trees kept
+    // for fusing share; a shorter tree is climbed by TBR and enters the pool.
+    const TSectorSizes sectorSizes{Set.SectorMin, Set.SectorMax, Set.SectorCount};
+    auto consensusSectors = [&]() {
+        if (pool.Trees().empty() || fusing.size() < 2) return false;
+        std::vector<const TCompactTree*> trees;
+        for (const TThoroughResult& t : fusing) trees.push_back(&t.Tree);
+        TRandom rng(ReplicateSeed(Set.Seed ^ 0xC5EC7025ull, round));
+        const int mismatchesBefore = fuser.Mismatches();
+        fuser.Load(pool.Trees().front().Tree);
+        const std::int64_t start = fuser.Length();
+        TSectorTally tally;
+        SearchConsensusSectors(fuser, rng, trees, sectorSizes, &shared.Stop, tally);
+        SectorCounts[0] += tally.Searched;
+        SectorCounts[1] += tally.Accepted;
+        SectorCounts[2] += tally.Shorter;
+        MismatchCount += tally.Mismatches;
+        if (fuser.Length() >= start || shared.Stop.load()) {
+            MismatchCount += fuser.Mismatches() - mismatchesBefore;
+            return false;
+        }
+        fuser.Climb(TSwapRule::Tbr, rng, &shared.Stop);
+        TThoroughResult found{fuser.Tree(), fuser.Length(), 0, 0};
+        MismatchCount += fuser.Mismatches() - mismatchesBefore;
+        if (fuser.FullLength(found.Tree) != found.Length) ++MismatchCount;
+        found.FusedInRound = round;
+        found.Sectors = true;
+        pool.Offer(found);
+        fusing.insert(fusing.begin(), found);
+        if (static_cast<int>(fusing.size()) > Set.FusePool) fusing.pop_back();
+        hits = 1;  // the new length counts as found once
+        return true;
+    };
     auto merge = [&](TOutcome& o) {
         const std::int64_t before = pool.Length();
         for (const TThoroughResult& t : o.Trees) pool.Offer(t);
@@ -503,19 +545,38 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                         }
                         shorter = fuse();
                     }
+                    if (Set.Sectors && Set.ConsensusSectors) {
+                        if (progress) {
+                            lastReport = elapsed();
+                            TThoroughProgress p;
+                            p.BestLength = pool.Length();
+                            p.Replicate = Done;
+                            p.Replicates = Set.Replicates;
+                            p.TreesKept = static_cast<int>(pool.Trees().size());
+                            p.Elapsed = lastReport;
+                            p.Hits = hits;
+                            p.Phase = QStringLiteral("sectors");
+                            guard.unlock();
+                            progress(p);
+                            guard.lock();
+                        }
+                        shorter |= consensusSectors();
+                    }
                     if (Set.TargetLength >= 0 && pool.Length() >= 0 &&
                         pool.Length() <= Set.TargetLength) {
                         Reason = QStringLiteral("target length reached");
                         break;
                     }
                     if (Set.HitLimit > 0 && hits >= Set.HitLimit && !shorter) {
-                        Reason =
-                            Set.Fuse
-                                ? QStringLiteral(
-                                      "best length found by %1 replicates, "
-                                      "fusing finds nothing shorter")
-                                      .arg(hits)
-                                : QStringLiteral("best length found by %1 replicates").arg(hits);
+                        const bool consensus = Set.Sectors && Set.ConsensusSectors;
+                        Reason = QStringLiteral("best length found by %1 replicates").arg(hits) +
+                                 (Set.Fuse && consensus
+                                      ? QStringLiteral(", fusing and consensus sectors find "
+                                                       "nothing shorter")
+                                  : Set.Fuse ? QStringLiteral(", fusing finds nothing shorter")
+                                  : consensus
+                                      ? QStringLiteral(", consensus sectors find nothing shorter")
+                                      : QString());
                         break;
                     }
                     open.store(std::min(Set.Replicates, open.load() + Set.RoundSize));
@@ -650,7 +711,11 @@ QStringList ThoroughProtocolLines(const TThoroughSettings& settings, int threads
         lines << (settings.Sectors
                       ? QStringLiteral("Sectors: random clades, their parts rejoined at random and "
                                        "searched by TBR inside the clade, after each replicate's "
-                                       "TBR and each ratchet or drift iteration")
+                                       "TBR and each ratchet or drift iteration") +
+                            (settings.ConsensusSectors
+                                 ? QStringLiteral("; consensus sectors (the parts between the "
+                                                  "groups the best trees share) after each round")
+                                 : QString())
                       : QStringLiteral("No sectors"));
     }
     lines << QStringLiteral("Threads: %1, seed: %2, at most %3 trees kept")

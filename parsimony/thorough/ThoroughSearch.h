@@ -60,9 +60,12 @@ struct TThoroughSettings {
     double DriftRfd = 0.1;  // drift: largest relative fit difference accepted
     int DriftMoves = 20;    // drift: moves per cycle
     bool Sectors = true;    // sectorial search after each replicate's TBR and iteration
-    int SectorMin = 0;      // units per sector, smallest; 0: from the number of objects
-    int SectorMax = 0;      // units per sector, largest; 0: from the number of objects
-    int SectorCount = 0;    // sectors searched each time; 0: from the number of objects
+    // With Sectors: sectors from the groups the replicates' best trees share,
+    // searched on the best tree after each round.
+    bool ConsensusSectors = true;
+    int SectorMin = 0;    // units per sector, smallest; 0: from the number of objects
+    int SectorMax = 0;    // units per sector, largest; 0: from the number of objects
+    int SectorCount = 0;  // sectors searched each time; 0: from the number of objects
 };
 
 struct TThoroughProgress {
@@ -85,6 +88,7 @@ struct TThoroughResult {
     bool Drifted = false;     // iteration k was a drift cycle
     bool Sectors = false;     // found by the sectorial search after iteration k
     int FusedInRound = 0;     // > 0: found by fusing after that round (Replicate 0)
+                              // or, with Sectors, by the consensus sectors after it
     QString How() const;      // e.g. "replicate 3, ratchet 7"
 };
 // The widest How() texts a run with these settings can give (one per kind).

@@ -1,6 +1,7 @@
 #include "parsimony/thorough/ThoroughSectors.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <vector>
 
 TSectorSizes SectorSizesFor(int tips, const TSectorSizes& asked)
@@ -166,16 +167,14 @@ void Apply(TThoroughScoring& scorer, int x, const TMove& m, TSectorTally& tally)
 
 bool Stopped(const std::atomic<bool>* stop) { return stop && stop->load(); }
 
-// One sector: a random resolution, each unit at its best place, then TBR
+// One sector of the scorer's tree: a random resolution, each unit at its best place, then TBR
 // inside the sector. Kept when a full evaluation is no longer than before.
-bool SearchOne(TThoroughScoring& scorer, TRandom& rng, int units, const std::atomic<bool>* stop,
-               TSectorTally& tally,
+bool SearchOne(TThoroughScoring& scorer, TRandom& rng, const TSector& s,
+               const std::atomic<bool>* stop, TSectorTally& tally,
                const std::function<void(const TCompactTree&, std::int64_t)>& accepted)
 {
     const TCompactTree start = scorer.Tree();
     const std::int64_t before = scorer.Length();
-    TSector s;
-    if (!PickSector(start, rng, units, s)) return false;
     ++tally.Searched;
     TCompactTree t = start;
     Resolve(t, s, rng);
@@ -217,6 +216,53 @@ bool SearchOne(TThoroughScoring& scorer, TRandom& rng, int units, const std::ato
     if (accepted) accepted(scorer.Tree(), full);
     return full < before;
 }
+
+// The sector below shared vertex v whose units are the shared vertices next
+// below it (Inner: the vertices between). Where that makes more than max
+// units, the part below v's child with more units is taken, again and again.
+bool SharedSector(const TCompactTree& t, const std::vector<char>& shared, int v, int max,
+                  TSector& s)
+{
+    auto unitsBelow = [&](int top, std::vector<int>& units, std::vector<int>& inner) {
+        units.clear();
+        inner.clear();
+        for (std::vector<int> stack{top}; !stack.empty();) {
+            const int u = stack.back();
+            stack.pop_back();
+            if (u != top && shared[static_cast<size_t>(u)]) {
+                units.push_back(u);
+                continue;
+            }
+            inner.push_back(u);
+            for (int c : t.Child[static_cast<size_t>(u)]) stack.push_back(c);
+        }
+    };
+    std::vector<int> units, inner;
+    unitsBelow(v, units, inner);
+    while (static_cast<int>(units.size()) > max) {
+        // Down to the child with more units (a child that is a unit itself
+        // has nothing below it to search).
+        std::array<std::vector<int>, 2> u, in;
+        for (int k = 0; k < 2; ++k) {
+            const int c = t.Child[static_cast<size_t>(v)][static_cast<size_t>(k)];
+            if (!shared[static_cast<size_t>(c)])
+                unitsBelow(c, u[static_cast<size_t>(k)], in[static_cast<size_t>(k)]);
+        }
+        const size_t k = u[0].size() >= u[1].size() ? 0 : 1;
+        v = t.Child[static_cast<size_t>(v)][k];
+        units = std::move(u[k]);
+        inner = std::move(in[k]);
+    }
+    if (units.size() < 3) return false;
+    s.In.assign(static_cast<size_t>(t.Vertices()), 0);
+    s.Above = t.Parent[static_cast<size_t>(v)];
+    s.Units = std::move(units);
+    s.Inner = std::move(inner);  // v first
+    s.All = s.Units;
+    s.All.insert(s.All.end(), s.Inner.begin(), s.Inner.end());
+    for (int u : s.All) s.In[static_cast<size_t>(u)] = 1;
+    return true;
+}
 }  // namespace
 
 bool SearchSectors(TThoroughScoring& scorer, TRandom& rng, const TSectorSizes& sizes,
@@ -229,7 +275,62 @@ bool SearchSectors(TThoroughScoring& scorer, TRandom& rng, const TSectorSizes& s
     bool shorter = false;
     for (int k = 0; k < use.Count && !Stopped(stop); ++k) {
         const int units = use.Min + rng.Below(use.Max - use.Min + 1);
-        shorter |= SearchOne(scorer, rng, units, stop, tally, accepted);
+        TSector s;
+        if (!PickSector(scorer.Tree(), rng, units, s)) continue;
+        shorter |= SearchOne(scorer, rng, s, stop, tally, accepted);
+    }
+    return shorter;
+}
+
+bool SearchConsensusSectors(TThoroughScoring& scorer, TRandom& rng,
+                            const std::vector<const TCompactTree*>& pool, const TSectorSizes& sizes,
+                            const std::atomic<bool>* stop, TSectorTally& tally,
+                            const std::function<void(const TCompactTree&, std::int64_t)>& accepted)
+{
+    const int tips = scorer.Tree().Tips;
+    if (tips < MinSectorUnits || pool.empty()) return false;
+    const TSectorSizes use = SectorSizesFor(tips, sizes);
+    // Groups of every tree of the pool, by key and size.
+    std::vector<std::unordered_set<std::uint64_t>> groups;
+    for (const TCompactTree* other : pool) {
+        if (other->Tips != tips) continue;
+        const std::vector<int> order = PostOrder(*other);
+        const TClades c = Clades(*other, order);
+        std::unordered_set<std::uint64_t>& g = groups.emplace_back();
+        for (int v : order)
+            if (!other->IsTip(v))
+                g.insert(c.Key[static_cast<size_t>(v)] ^
+                         static_cast<std::uint64_t>(c.Size[static_cast<size_t>(v)]) << 48);
+    }
+    bool shorter = false;
+    std::vector<int> tops;  // shared vertices, tried at most once each
+    for (int k = 0; k < use.Count && !Stopped(stop); ++k) {
+        const TCompactTree& t = scorer.Tree();
+        const std::vector<int> order = PostOrder(t);
+        const TClades c = Clades(t, order);
+        std::vector<char> shared(static_cast<size_t>(t.Vertices()), 0);
+        std::vector<int> candidates;
+        for (int v : order) {
+            const size_t i = static_cast<size_t>(v);
+            shared[i] =
+                t.IsTip(v) || v == t.Root ||
+                std::all_of(groups.begin(), groups.end(), [&](const auto& g) {
+                    return g.count(c.Key[i] ^ static_cast<std::uint64_t>(c.Size[i]) << 48) > 0;
+                });
+            if (shared[i] && !t.IsTip(v) && std::find(tops.begin(), tops.end(), v) == tops.end())
+                candidates.push_back(v);
+        }
+        TSector s;
+        bool found = false;
+        while (!candidates.empty() && !found) {
+            const size_t at = static_cast<size_t>(rng.Below(static_cast<int>(candidates.size())));
+            const int v = candidates[at];
+            candidates.erase(candidates.begin() + static_cast<std::ptrdiff_t>(at));
+            tops.push_back(v);
+            found = SharedSector(t, shared, v, use.Max, s);
+        }
+        if (!found) break;
+        shorter |= SearchOne(scorer, rng, s, stop, tally, accepted);
     }
     return shorter;
 }

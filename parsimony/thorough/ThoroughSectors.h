@@ -10,9 +10,11 @@
 //
 //   TSectorTally tally;
 //   SearchSectors(scorer, rng, {20, 60, 6}, &stop, tally);  // never longer
+//   SearchConsensusSectors(scorer, rng, poolTrees, {20, 60, 6}, &stop, tally);
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "parsimony/Random.h"
 #include "parsimony/thorough/ThoroughScoring.h"
@@ -40,3 +42,14 @@ struct TSectorTally {
 bool SearchSectors(TThoroughScoring& scorer, TRandom& rng, const TSectorSizes& sizes,
                    const std::atomic<bool>* stop, TSectorTally& tally,
                    const std::function<void(const TCompactTree&, std::int64_t)>& accepted = {});
+
+// Consensus-based sectors: the groups the scorer's tree shares with every
+// tree of pool (trees found so far) are taken as settled, and the sectors are
+// the unsettled parts between them: a shared group whose shared subgroups
+// (or objects) next below it are the units, at least 3 and at most
+// sizes.Max of them (a larger part is narrowed to one child's side). Up to
+// sizes.Count sectors, searched and kept as SearchSectors does.
+bool SearchConsensusSectors(
+    TThoroughScoring& scorer, TRandom& rng, const std::vector<const TCompactTree*>& pool,
+    const TSectorSizes& sizes, const std::atomic<bool>* stop, TSectorTally& tally,
+    const std::function<void(const TCompactTree&, std::int64_t)>& accepted = {});

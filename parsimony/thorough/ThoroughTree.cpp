@@ -222,3 +222,32 @@ TResult<TCompactTree> CompactFromNewick(const TNewickTree& newick,
         return TFailure(QStringLiteral("The tree's nodes do not form one rooted tree."));
     return t;
 }
+
+namespace {
+std::uint64_t TipKey(int tip)
+{
+    std::uint64_t z = 0x9E3779B97F4A7C15ull * (static_cast<std::uint64_t>(tip) + 1);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+}  // namespace
+
+TClades Clades(const TCompactTree& t, const std::vector<int>& order)
+{
+    TClades c;
+    c.Key.assign(static_cast<size_t>(t.Vertices()), 0);
+    c.Size.assign(static_cast<size_t>(t.Vertices()), 0);
+    for (int v : order) {
+        const size_t i = static_cast<size_t>(v);
+        if (t.IsTip(v)) {
+            c.Key[i] = TipKey(v);
+            c.Size[i] = 1;
+        } else {
+            const auto& ch = t.Child[i];
+            c.Key[i] = c.Key[static_cast<size_t>(ch[0])] + c.Key[static_cast<size_t>(ch[1])];
+            c.Size[i] = c.Size[static_cast<size_t>(ch[0])] + c.Size[static_cast<size_t>(ch[1])];
+        }
+    }
+    return c;
+}

@@ -47,6 +47,15 @@ std::string CanonicalKey(const TCompactTree& tree);
 // The vertices in postorder (children before parents), without recursion.
 std::vector<int> PostOrder(const TCompactTree& tree);
 
+// A key of the objects below every vertex (a sum of random object keys: equal
+// keys and sizes mean the same objects, but for a chance of about 2^-64) and
+// their count; order: the vertices in postorder (PostOrder).
+struct TClades {
+    std::vector<std::uint64_t> Key;
+    std::vector<int> Size;
+};
+TClades Clades(const TCompactTree& tree, const std::vector<int>& order);
+
 // Rooted Newick with names[object] (quoted as WriteNewick does); branch
 // lengths fits[vertex] when given (none for the root).
 QString WriteCompactNewick(const TCompactTree& tree, const std::vector<QString>& names,

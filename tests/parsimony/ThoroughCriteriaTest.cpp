@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <set>
 
 #include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/thorough/ThoroughCriteria.h"
@@ -193,7 +194,7 @@ TEST(ThoroughSectors, KeptResolutionsHaveTheirFullLengthAndNeverLengthen)
         {"whole tree", 6, 4, unordered, {6, 6, 3}},
     };
     std::mt19937_64 rng(77);
-    int shorter = 0;
+    int shorter = 0, consensusSearched = 0;
     for (const TCase& c : cases) {
         for (bool missing : {true, false}) {
             const TCriteriaCoding coding = RandomCoding(rng, c.Objects, c.CaminSokal, c.Shape);
@@ -205,23 +206,25 @@ TEST(ThoroughSectors, KeptResolutionsHaveTheirFullLengthAndNeverLengthen)
                 return static_cast<std::int64_t>(reference.Length(tree, missing));
             };
             TRandom trng(rng());
+            // The scorer's tree after one random SPR move.
+            auto moveAtRandom = [&] {
+                TCompactTree t = scorer->Tree();
+                int x = t.Root;
+                while (x == t.Root) x = trng.Below(t.Vertices());
+                const auto moves = scorer->AllMoves(x);
+                std::vector<int> places;
+                for (int v = 0; v < t.Vertices(); ++v)
+                    if (moves.Regraft[static_cast<size_t>(v)] >= 0) places.push_back(v);
+                TThoroughScoring::ApplyMove(
+                    t, x, x,
+                    places[static_cast<size_t>(trng.Below(static_cast<int>(places.size())))]);
+                scorer->Load(t);
+            };
             for (int round = 0; round < 3; ++round) {
                 // An addition tree, a local optimum, or one moved off it at random.
                 ASSERT_TRUE(scorer->BuildByAddition(trng));
                 if (round > 0) scorer->Climb(TSwapRule::Tbr, trng, nullptr);
-                for (int move = 0; round == 2 && move < 4; ++move) {
-                    TCompactTree t = scorer->Tree();
-                    int x = t.Root;
-                    while (x == t.Root) x = trng.Below(t.Vertices());
-                    const auto moves = scorer->AllMoves(x);
-                    std::vector<int> places;
-                    for (int v = 0; v < t.Vertices(); ++v)
-                        if (moves.Regraft[static_cast<size_t>(v)] >= 0) places.push_back(v);
-                    TThoroughScoring::ApplyMove(
-                        t, x, x,
-                        places[static_cast<size_t>(trng.Below(static_cast<int>(places.size())))]);
-                    scorer->Load(t);
-                }
+                for (int move = 0; round == 2 && move < 4; ++move) moveAtRandom();
                 // The moves below a vertex are those of every move there.
                 for (int pick = 0; pick < 6; ++pick) {
                     const TCompactTree& t = scorer->Tree();
@@ -272,10 +275,50 @@ TEST(ThoroughSectors, KeptResolutionsHaveTheirFullLengthAndNeverLengthen)
                 EXPECT_EQ(scorer->Length(), last) << c.Name;
                 EXPECT_EQ(got, scorer->Length() < start) << c.Name;
                 shorter += tally.Shorter;
+
+                // Consensus sectors, the pool being the tree moved off at random.
+                const TCompactTree here = scorer->Tree();
+                std::vector<TCompactTree> others;
+                for (int k = 0; k < 2; ++k) {
+                    for (int move = 0; move < 2; ++move) moveAtRandom();
+                    others.push_back(scorer->Tree());
+                    scorer->Load(here);
+                }
+                const std::vector<const TCompactTree*> pool{&others[0], &others[1]};
+                // Groups (key, size) of a tree; the shared ones must all stay.
+                auto groupsOf = [](const TCompactTree& t) {
+                    const TClades k = Clades(t, PostOrder(t));
+                    std::set<std::pair<std::uint64_t, int>> g;
+                    for (int v = t.Tips; v < t.Vertices(); ++v)
+                        g.insert({k.Key[static_cast<size_t>(v)], k.Size[static_cast<size_t>(v)]});
+                    return g;
+                };
+                std::set<std::pair<std::uint64_t, int>> settled = groupsOf(here);
+                for (const TCompactTree& o : others) {
+                    const auto g = groupsOf(o);
+                    std::erase_if(settled, [&](const auto& x) { return !g.count(x); });
+                }
+                TSectorTally shared;
+                const std::int64_t before = last;
+                const bool gotShared =
+                    SearchConsensusSectors(*scorer, trng, pool, c.Sizes, nullptr, shared,
+                                           [&](const TCompactTree& t, std::int64_t reported) {
+                                               ASSERT_TRUE(IsValidCompactTree(t)) << c.Name;
+                                               EXPECT_EQ(reported, full(t)) << c.Name;
+                                               EXPECT_LE(reported, last) << c.Name;
+                                               last = reported;
+                                           });
+                EXPECT_EQ(shared.Mismatches, 0) << c.Name;
+                EXPECT_EQ(scorer->Length(), full(scorer->Tree())) << c.Name;
+                EXPECT_EQ(gotShared, scorer->Length() < before) << c.Name;
+                const auto after = groupsOf(scorer->Tree());
+                for (const auto& g : settled) EXPECT_TRUE(after.count(g)) << c.Name;
+                consensusSearched += shared.Searched;
             }
         }
     }
     EXPECT_GT(shorter, 0) << "no sector ever got shorter";
+    EXPECT_GT(consensusSearched, 0) << "no consensus sector was ever found";
 
     // In the driven search on tiny data: the optimum, never less; switched off: no sectors.
     for (bool on : {true, false}) {
