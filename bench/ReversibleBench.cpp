@@ -1,13 +1,15 @@
 // The reversible scoring on 255 objects x 300 characters against today's
 // Camin-Sokal kernel: the length of a tree, one object tried at every place
-// of a tree of 254, and (reversible only) a whole SPR neighbourhood scored
-// from the edge sets.
+// of a tree of 254, (reversible only) a whole SPR neighbourhood scored from
+// the edge sets, and the TBR neighbourhood of a local optimum as the thorough
+// search prices it, under each criterion.
 #include <benchmark/benchmark.h>
 
 #include <limits>
 
 #include "parsimony/length/PackedStates.h"
 #include "parsimony/length/ReversibleField.h"
+#include "parsimony/thorough/ThoroughCriteria.h"
 #include "tests/parsimony/RandomField.h"
 #include "tests/parsimony/ReversibleSupport.h"
 #include "tests/parsimony/TreeTestSupport.h"
@@ -31,10 +33,10 @@ const TSField& CaminSokalData()
 }
 
 // range(0): 0 unordered, 1 ordered, 2 state tree, reversible.
-const TReversibleField& Field(int kind)
+const TNumbered<TReversibleCharacter>& ReversibleCharacters(int kind)
 {
-    static const std::array<TReversibleField, 3> fields = [] {
-        std::array<TReversibleField, 3> out;
+    static const std::array<TNumbered<TReversibleCharacter>, 3> characters = [] {
+        std::array<TNumbered<TReversibleCharacter>, 3> out;
         const TCriterion criteria[] = {TCriterion::Unordered, TCriterion::Ordered,
                                        TCriterion::StateTreeReversible};
         for (int k = 0; k < 3; ++k) {
@@ -46,9 +48,19 @@ const TReversibleField& Field(int kind)
             shape.Sets = 0.02;
             shape.OneCriterion = true;
             shape.Only = criteria[k];
-            out[static_cast<size_t>(k)] =
-                *TReversibleField::Make(RandomReversibleCharacters(rng, Objects, shape), Objects);
+            out[static_cast<size_t>(k)] = RandomReversibleCharacters(rng, Objects, shape);
         }
+        return out;
+    }();
+    return characters[static_cast<size_t>(kind)];
+}
+
+const TReversibleField& Field(int kind)
+{
+    static const std::array<TReversibleField, 3> fields = [] {
+        std::array<TReversibleField, 3> out;
+        for (int k = 0; k < 3; ++k)
+            out[static_cast<size_t>(k)] = *TReversibleField::Make(ReversibleCharacters(k), Objects);
         return out;
     }();
     return fields[static_cast<size_t>(kind)];
@@ -142,6 +154,53 @@ void BM_ReversibleSprNeighbourhood(benchmark::State& state)
     state.SetItemsProcessed(moves);
 }
 BENCHMARK(BM_ReversibleSprNeighbourhood)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// The thorough search's scorer of the Camin-Sokal data (kind 0, as the search
+// builds it) or of one reversible field (kind 1 + the field's kind).
+struct TSearchScorerOf {
+    explicit TSearchScorerOf(int kind)
+    {
+        if (kind == 0) {
+            Packed.emplace(CaminSokalData(), Objects, Characters);
+            Scorer = std::make_unique<TThoroughScorer>(*Packed, true);
+            return;
+        }
+        Coding.CaminSokal.Names.Resize(Objects);
+        Coding.CaminSokal.Places.Resize(0);
+        Coding.Reversible = ReversibleCharacters(kind - 1);
+        Coding.Criteria.Resize(Characters);
+        for (int c = 1; c <= Characters; ++c) {
+            Coding.Criteria[c] = Coding.Reversible[c].Criterion;
+            Coding.ReversibleCharacters.push_back(c);
+        }
+        Coding.Field = Field(kind - 1);
+        Data.emplace(Coding, true, std::vector<int>{});
+        Scorer = CriteriaScoringMaker(*Data)();
+    }
+    std::optional<TPackedField> Packed;
+    TCriteriaCoding Coding;
+    std::optional<TCriteriaScoringData> Data;
+    std::unique_ptr<TThoroughScoring> Scorer;
+};
+
+// One TBR pass over a local optimum that finds nothing shorter: every clip,
+// rerooting and regraft the search tries there. range(0): 0 Camin-Sokal,
+// 1 unordered, 2 ordered, 3 state tree, reversible.
+void BM_SearchTbrNeighbourhood(benchmark::State& state)
+{
+    TSearchScorerOf of(static_cast<int>(state.range(0)));
+    TThoroughScoring& scorer = *of.Scorer;
+    TRandom rng(5);
+    scorer.BuildByAddition(rng);
+    scorer.Climb(TSwapRule::Tbr, rng, nullptr);
+    const TCompactTree optimum = scorer.Tree();
+    for (auto _ : state) {
+        scorer.Load(optimum);
+        benchmark::DoNotOptimize(scorer.Climb(TSwapRule::Tbr, rng, nullptr));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SearchTbrNeighbourhood)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 BENCHMARK_MAIN();
