@@ -355,6 +355,7 @@ void TReversibleScorer::UpPass(const TTreeView& tree)
     if (tree.Root < 0) return;
     const std::uint64_t* rootSet = Down(tree.Root);
     std::copy(rootSet, rootSet + W, E.data() + Index(tree.Root));
+    Touch(tree.Root);
     if (tree.Root < tree.Tips) return;
     BuildPostOrder(tree);
     const auto& blocks = F->Blocks();
@@ -364,6 +365,7 @@ void TReversibleScorer::UpPass(const TTreeView& tree)
         for (int side = 0; side < 2; ++side) {
             const int x = c[static_cast<size_t>(side)];
             const int sibling = c[static_cast<size_t>(1 - side)];
+            Touch(x);
             std::uint64_t* up = U.data() + Index(x);
             if (v == tree.Root) {
                 const std::uint64_t* s = Down(sibling);
@@ -374,6 +376,87 @@ void TReversibleScorer::UpPass(const TTreeView& tree)
             FitchCombine(blocks.data(), count, Down(x), up, E.data() + Index(x));
         }
     }
+}
+
+void TReversibleScorer::KeepUpPass(const TTreeView& whole)
+{
+    Keeping = false;
+    UpPass(whole);
+    KeptU = U;
+    KeptE = E;
+    IsTouched.assign(Sub.size(), 0);
+    OnPath.assign(Sub.size(), 0);
+    Touched.clear();
+    Keeping = true;
+}
+
+void TReversibleScorer::UpPassRest(const TTreeView& rest, int changedAt)
+{
+    if (!Keeping || rest.Root < 0) {
+        UpPass(rest);
+        return;
+    }
+    // The down sets changed from changedAt up to the root, nowhere else.
+    for (int a = changedAt; a >= 0; a = rest.Parent[static_cast<size_t>(a)])
+        OnPath[static_cast<size_t>(a)] = 1;
+    const std::uint64_t* rootSet = Down(rest.Root);
+    std::copy(rootSet, rootSet + W, E.data() + Index(rest.Root));
+    Touch(rest.Root);
+    const auto& blocks = F->Blocks();
+    const int count = static_cast<int>(blocks.size());
+    // Vertices whose children need a look: the root, those whose set from
+    // above changed, and those on the path (whose children's down sets or
+    // links changed).
+    std::vector<int>& stack = Order;
+    stack.clear();
+    if (rest.Root >= rest.Tips) stack.push_back(rest.Root);
+    while (!stack.empty()) {
+        const int v = stack.back();
+        stack.pop_back();
+        const bool upChanged = v == rest.Root || IsTouched[static_cast<size_t>(v)];
+        const auto& c = rest.Child[static_cast<size_t>(v)];
+        for (int side = 0; side < 2; ++side) {
+            const int x = c[static_cast<size_t>(side)];
+            const int sibling = c[static_cast<size_t>(1 - side)];
+            const bool pathX = OnPath[static_cast<size_t>(x)] != 0;
+            const bool need = upChanged || OnPath[static_cast<size_t>(sibling)] || v == changedAt;
+            bool changed = false;
+            std::uint64_t* up = U.data() + Index(x);
+            if (need) {
+                if (v == rest.Root) {
+                    const std::uint64_t* s = Down(sibling);
+                    std::copy(s, s + W, up);
+                } else {
+                    FitchCombine(blocks.data(), count, Down(sibling), Up(v), up);
+                }
+                changed = !std::equal(up, up + W, KeptU.data() + Index(x));
+            }
+            // Otherwise x's set from above is the kept one, and so is every
+            // set below x.
+            if (changed || pathX) {
+                Touch(x);
+                FitchCombine(blocks.data(), count, Down(x), up, E.data() + Index(x));
+                if (x >= rest.Tips) stack.push_back(x);
+            }
+        }
+    }
+    for (int a = changedAt; a >= 0; a = rest.Parent[static_cast<size_t>(a)])
+        OnPath[static_cast<size_t>(a)] = 0;
+}
+
+void TReversibleScorer::RestoreUpPass()
+{
+    for (int v : Touched) {
+        const size_t i = Index(v);
+        std::copy(KeptU.begin() + static_cast<std::ptrdiff_t>(i),
+                  KeptU.begin() + static_cast<std::ptrdiff_t>(i + static_cast<size_t>(W)),
+                  U.begin() + static_cast<std::ptrdiff_t>(i));
+        std::copy(KeptE.begin() + static_cast<std::ptrdiff_t>(i),
+                  KeptE.begin() + static_cast<std::ptrdiff_t>(i + static_cast<size_t>(W)),
+                  E.begin() + static_cast<std::ptrdiff_t>(i));
+        IsTouched[static_cast<size_t>(v)] = 0;
+    }
+    Touched.clear();
 }
 
 std::int64_t TReversibleScorer::JoinCost(const std::uint64_t* x, int v) const

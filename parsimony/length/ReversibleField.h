@@ -151,6 +151,18 @@ public:
     // part cut from it can be kept at once.
     void UpPass(const TTreeView& tree);
 
+    // For the many clips of one tree (SPR, TBR): KeepUpPass(whole) runs
+    // UpPass on the whole tree and keeps its sets. After a part is cut off
+    // and UpdatePath(rest, changedAt) ran (changedAt: the vertex that lost a
+    // child, -1 when the old root went), UpPassRest(rest, changedAt) leaves
+    // the rest with the sets UpPass would, recomputing only where they differ
+    // from the kept ones (a subtree whose set from above is unchanged keeps
+    // all of its own). RestoreUpPass() puts the kept sets back, also over
+    // what an UpPass of the cut part wrote since, for the next clip.
+    void KeepUpPass(const TTreeView& whole);
+    void UpPassRest(const TTreeView& rest, int changedAt);
+    void RestoreUpPass();
+
     // The part below v (a tip: its object's sets).
     const std::uint64_t* Down(int v) const { return DownPtr[static_cast<size_t>(v)]; }
     // The rest of the tree, seen from the branch above v (not for the root).
@@ -186,4 +198,16 @@ private:
     std::vector<std::int64_t> Sub;              // per vertex: length below it
     std::vector<int> Order;                     // scratch: inner vertices, children first
     std::vector<std::uint64_t> Changed;         // scratch: per block, characters that change
+    // KeepUpPass: the kept up and edge sets, and the vertices written since.
+    std::vector<std::uint64_t> KeptU, KeptE;
+    bool Keeping = false;
+    std::vector<int> Touched;
+    std::vector<char> IsTouched, OnPath;
+    void Touch(int v)
+    {
+        if (Keeping && !IsTouched[static_cast<size_t>(v)]) {
+            IsTouched[static_cast<size_t>(v)] = 1;
+            Touched.push_back(v);
+        }
+    }
 };

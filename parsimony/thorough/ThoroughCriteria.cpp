@@ -79,6 +79,7 @@ void TCriteriaThoroughScorer::Evaluate()
         CsL = Cs->Length();
     }
     L = CsL + (Rev && T.Root >= 0 ? Rev->DownPass(ViewOf(T)) : 0);
+    UpPassKept = false;
 }
 
 void TCriteriaThoroughScorer::SetCharacterWeights(const std::vector<int>& weights)
@@ -213,6 +214,12 @@ bool TCriteriaThoroughScorer::BuildByAddition(TRandom& rng, const std::atomic<bo
 
 std::int64_t TCriteriaThoroughScorer::Detach(int x, bool rerootings)
 {
+    // The clips of one tree share its up pass; each clip then redoes only
+    // what it changes there.
+    if (Rev && !UpPassKept) {
+        Rev->KeepUpPass(ViewOf(T));
+        UpPassKept = true;
+    }
     Parent = T.Parent[static_cast<size_t>(x)];
     Sibling = T.Sibling(x);
     Grand = T.Parent[static_cast<size_t>(Parent)];
@@ -226,7 +233,7 @@ std::int64_t TCriteriaThoroughScorer::Detach(int x, bool rerootings)
     const TTreeView rest = ViewOf(T);
     const std::int64_t length =
         Grand < 0 ? Rev->LengthBelow(Sibling) : Rev->UpdatePath(rest, Grand);
-    Rev->UpPass(rest);
+    Rev->UpPassRest(rest, Grand);
     if (rerootings) {
         TTreeView part = ViewOf(T);
         part.Root = x;
@@ -244,6 +251,7 @@ void TCriteriaThoroughScorer::Attach(int x)
         ReplaceChild(T, Grand, Sibling, Parent);
     T.Parent[static_cast<size_t>(Sibling)] = Parent;
     if (Rev && Grand >= 0) Rev->UpdatePath(ViewOf(T), Grand);
+    if (Rev) Rev->RestoreUpPass();
 }
 
 bool TCriteriaThoroughScorer::TryClip(int x, TSwapRule rule)

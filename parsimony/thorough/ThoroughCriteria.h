@@ -79,6 +79,7 @@ private:
     TCompactTree T;
     std::int64_t L = 0, CsL = 0;
     int MismatchCount = 0;
+    bool UpPassKept = false;  // Rev keeps the up pass of T (see KeepUpPass)
     std::function<bool(const TCompactTree&)> Accept;
     // Scratch of one clip.
     int Parent = -1, Sibling = -1, Grand = -1;
