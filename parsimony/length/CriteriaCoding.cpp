@@ -464,6 +464,13 @@ TTree RootedAt(const TTree& tree, int object)
     return out;
 }
 
+std::vector<std::int64_t> ReversibleSteps(const TCriteriaCoding& coding, const TTreeView& tree)
+{
+    if (!coding.Field) return std::vector<std::int64_t>(1, 0);
+    TReversibleScorer scorer(*coding.Field);
+    return scorer.CharacterSteps(tree);
+}
+
 TCriteriaScorer::TCriteriaScorer(const TCriteriaCoding& coding) : C(&coding)
 {
     if (coding.Field) Scorer = std::make_unique<TReversibleScorer>(*coding.Field);

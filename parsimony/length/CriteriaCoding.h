@@ -75,6 +75,11 @@ std::int64_t BushSteps(const TReversibleCharacter& character);
 // the tree has fewer than three tips. Derived fields are derived again.
 TTree RootedAt(const TTree& tree, int object);
 
+// Steps of each reversible character (the coding's own numbering, index
+// 1..R, unweighted) on a binary tree over all objects in vertex form, of any
+// size: LinksOf(tree).View() or ViewOf(compactTree).
+std::vector<std::int64_t> ReversibleSteps(const TCriteriaCoding& coding, const TTreeView& tree);
+
 // Lengths of binary trees of the coding's objects: Camin-Sokal on the
 // irreversible characters plus the reversible length of the others.
 class TCriteriaScorer {
