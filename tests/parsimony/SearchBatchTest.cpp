@@ -437,7 +437,23 @@ TEST(SearchBatch, EveryTreeCommandTakesMoreThan255Objects)
          }},
         {{"draw", tree, "-o", svg, "--changes", data},
          0,
-         [&](const TRun&) { EXPECT_TRUE(ReadText(svg).contains(QStringLiteral("Taxon300"))); }},
+         [&](const TRun&) {
+             EXPECT_TRUE(ReadText(svg).contains(QStringLiteral("Taxon300")));
+             EXPECT_FALSE(ReadText(svg).contains(QChar(0x2192)));
+         }},
+        // Under a reversible criterion the marks say from which state to which.
+        {{"draw", tree, "-o", svg + "-fitch.svg", "--changes", data, "--criterion", "unordered"},
+         0,
+         [&](const TRun& r) {
+             EXPECT_TRUE(ReadText(svg + "-fitch.svg").contains(QChar(0x2192)));
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("Criteria:"))) << r.Err.toStdString();
+         }},
+        {{"draw", tree, "-o", svg + "-no.svg", "--criterion", "unordered"},
+         2,
+         [&](const TRun& r) {
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("--changes DATA"))) << r.Err.toStdString();
+             EXPECT_FALSE(QFile::exists(svg + "-no.svg"));
+         }},
         // Bad input: a polytomy where a binary tree is needed, a leaf that is no object.
         {{"changes", data, star},
          1,
