@@ -270,6 +270,10 @@ TEST(Batch, ScoreUnderTheCriteria)
     EXPECT_EQ(RunBatch({"changes", gaps, four, "--gap", "state"}).Out.count('\n'), 2);
     EXPECT_EQ(RunBatch({"score", gaps, four, "--gap", "state", "--criterion", "ordered"}).Out,
               "0\n");
+    for (const auto& [reading, optimum] : {std::pair{"missing", "0"}, std::pair{"state", "1"}})
+        EXPECT_TRUE(RunBatch({"search", gaps, "--gap", reading, "--replicates", "1"})
+                        .Out.contains(QByteArray("Optimum = Minimum = ") + optimum))
+            << reading;
     const QString protocol = dir.filePath(QStringLiteral("p.txt"));
     r = RunBatch({"score", text, trees, "--protocol", protocol});
     EXPECT_EQ(r.Out, "1\n1\n");
