@@ -33,6 +33,12 @@ for size in $sizes; do
     measure "stats" "$batch" stats "$dir/d.txt" "$dir/t.nwk"
     measure "changes" "$batch" changes "$dir/d.txt" "$dir/t.nwk"
     measure "charfit" "$batch" charfit "$dir/d.txt" "$dir/t.nwk"
+    for criterion in unordered reversible; do
+        for command in score stats changes charfit; do
+            measure "$command --criterion $criterion" "$batch" "$command" "$dir/d.txt" "$dir/t.nwk" \
+                --criterion "$criterion"
+        done
+    done
     measure "consensus (100 trees)" "$batch" consensus "$dir/trees.nwk"
     measure "consensus --strict (100 trees)" "$batch" consensus "$dir/trees.nwk" --strict
     # draw refuses trees past 5000 leaves with a message: the row says so.

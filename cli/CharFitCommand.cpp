@@ -11,18 +11,23 @@
 #include "parsimony/treefiles/TreeFile.h"
 
 namespace {
-const QString CharFitUsage = QStringLiteral("charfit FILE TREE.nwk [-o OUT] [--criterion C]");
+const QString CharFitUsage =
+    QStringLiteral("charfit FILE TREE.nwk [-o OUT] [--criterion C] [--gap missing|state]");
 
 int RunCharFit(const QStringList& rawArgs)
 {
-    const TResult<TBatchArgs> parsed =
-        TBatchArgs::Read(rawArgs, {QStringLiteral("-o"), QStringLiteral("--criterion")}, {});
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
+        rawArgs, {QStringLiteral("-o"), QStringLiteral("--criterion"), QStringLiteral("--gap")},
+        {});
     if (!ArgsFit(parsed, CharFitUsage, 2)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     const QString dataPath = args.Positional().at(0);
     const QString treePath = args.Positional().at(1);
     std::optional<TCriterion> chosen;
-    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
+    TGapReading gaps = TGapReading::Missing;
+    if (!TakeOption(ReadCriterionOption(args), &chosen) ||
+        !TakeOption(ReadGapOption(args, dataPath), &gaps))
+        return ExitUsage;
 
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TResult<TMatrixData> loaded = LoadDataFile(dataPath);
@@ -37,21 +42,8 @@ int RunCharFit(const QStringList& rawArgs)
     }
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
     for (const QString& line : StateLimitLines(field)) WriteStderr(line);
-    // Past the evolutionary search's range the tree is read as a compact tree;
-    // only Camin-Sokal counts there, as the reversible criteria need the tree record.
+    // Past the evolutionary search's range the tree is read as a compact tree.
     if (m.ObjectCount > MaxParsimonyObjects) {
-        if (chosen || m.Criteria.Given()) {
-            const TResult<TCriteriaCoding> coding = CodeCriteria(m, chosen);
-            if (Failed(coding)) return ExitFailure;
-            if (coding->AnyReversible()) {
-                WriteStderr(QStringLiteral("The reversible criteria count trees of at most %1 "
-                                           "objects; the data have %2. Camin-Sokal alone counts "
-                                           "larger trees.")
-                                .arg(MaxParsimonyObjects)
-                                .arg(m.ObjectCount));
-                return ExitFailure;
-            }
-        }
         const TResult<TCompactTree> compact =
             CompactFromNewick(read->Trees.front(), field.Names.Vector(), m.ObjectCount);
         if (!compact) {
@@ -59,10 +51,18 @@ int RunCharFit(const QStringList& rawArgs)
                             .arg(treePath, compact.Error()));
             return ExitFailure;
         }
-        return WriteOutput(args.Value(QStringLiteral("-o")),
-                           EncodeTextTable(CompactCharFitTable(*compact, field)))
-                   ? ExitOk
-                   : ExitFailure;
+        std::vector<QStringList> rows;
+        if (chosen || m.Criteria.Given()) {
+            const TResult<TCriteriaCoding> coding = CodeCriteria(m, chosen, gaps);
+            if (Failed(coding)) return ExitFailure;
+            if (coding->AnyReversible()) {
+                for (const QString& line : coding->Lines) WriteStderr(line);
+                rows = CompactCriteriaFitTable(*compact, field, *coding);
+            }
+        }
+        if (rows.empty()) rows = CompactCharFitTable(*compact, field);
+        return WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextTable(rows)) ? ExitOk
+                                                                                    : ExitFailure;
     }
     TResult<TTree> tree = NewickToTree(read->Trees.front(), field.Names, m.ObjectCount);
     if (!tree) {
@@ -73,7 +73,7 @@ int RunCharFit(const QStringList& rawArgs)
     // A NEXUS file's types, or the chosen criterion; Camin-Sokal alone as always.
     std::vector<QStringList> rows;
     if (chosen || m.Criteria.Given()) {
-        const TResult<TCriteriaCoding> coding = CodeCriteria(m, chosen);
+        const TResult<TCriteriaCoding> coding = CodeCriteria(m, chosen, gaps);
         if (Failed(coding)) return ExitFailure;
         if (coding->AnyReversible()) {
             if (tree->TipCount() != m.ObjectCount) {

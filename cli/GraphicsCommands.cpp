@@ -12,24 +12,26 @@
 #include "graphics/TreeFromNewick.h"
 #include "graphics/TreeFromSearch.h"
 #include "graphics/TreePage.h"
+#include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/treefiles/TreeFile.h"
 
 namespace {
 const QString DrawUsage = QStringLiteral(
     "draw TREE.nwk -o OUT [--width W] [--height H] [--mono] [--title T] [--subtitle-left T] "
     "[--subtitle-right T] [--layout lines|title|none|rectangle|roundrect] [--left-labels] "
-    "[--changes DATA [--no-missing]] [--min-label-size PT]");
+    "[--changes DATA [--no-missing] [--criterion C]] [--min-label-size PT]");
 
 int RunDraw(const QStringList& rawArgs)
 {
-    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
-        rawArgs,
-        {QStringLiteral("-o"), QStringLiteral("--width"), QStringLiteral("--height"),
-         QStringLiteral("--title"), QStringLiteral("--subtitle-left"),
-         QStringLiteral("--subtitle-right"), QStringLiteral("--layout"),
-         QStringLiteral("--changes"), QStringLiteral("--min-label-size")},
-        {QStringLiteral("--mono"), QStringLiteral("--left-labels"),
-         QStringLiteral("--no-missing")});
+    const TResult<TBatchArgs> parsed =
+        TBatchArgs::Read(rawArgs,
+                         {QStringLiteral("-o"), QStringLiteral("--width"),
+                          QStringLiteral("--height"), QStringLiteral("--title"),
+                          QStringLiteral("--subtitle-left"), QStringLiteral("--subtitle-right"),
+                          QStringLiteral("--layout"), QStringLiteral("--changes"),
+                          QStringLiteral("--min-label-size"), QStringLiteral("--criterion")},
+                         {QStringLiteral("--mono"), QStringLiteral("--left-labels"),
+                          QStringLiteral("--no-missing")});
     if (!ArgsFit(parsed, DrawUsage, 1)) return ExitUsage;
     if (parsed->Value(QStringLiteral("-o")).isEmpty()) {
         WriteUsage(DrawUsage);
@@ -111,6 +113,10 @@ int RunDraw(const QStringList& rawArgs)
                         "Note: %1 negative branch length(s) are drawn leftwards from their parent.")
                         .arg(negative));
 
+    if (args.Has(QStringLiteral("--criterion")) && !args.Has(QStringLiteral("--changes"))) {
+        WriteStderr(QStringLiteral("--criterion counts the changes of --changes DATA."));
+        return ExitUsage;
+    }
     if (args.Has(QStringLiteral("--changes"))) {
         // The changes need the data and a binary tree over its objects.
         TResult<TMatrixData> loaded = LoadDataFile(args.Value(QStringLiteral("--changes")));
@@ -118,8 +124,17 @@ int RunDraw(const QStringList& rawArgs)
         const TMatrixData& m = *loaded;
         const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
         const bool missing = !args.Has(QStringLiteral("--no-missing"));
-        if (m.ObjectCount > MaxParsimonyObjects) {
-            // Past 255 objects the tree is read as the thorough search keeps its trees.
+        std::optional<TCriterion> chosen;
+        if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
+        std::optional<TCriteriaCoding> coding;
+        if (chosen) {
+            TResult<TCriteriaCoding> coded = CodeCriteria(m, chosen);
+            if (Failed(coded)) return ExitFailure;
+            if (coded->AnyReversible()) coding = std::move(*coded);
+        }
+        if (coding || m.ObjectCount > MaxParsimonyObjects) {
+            // Past 255 objects, and under the criteria, the tree is read as the
+            // thorough search keeps its trees.
             const TResult<TCompactTree> compact =
                 CompactFromNewick(read->Trees.front(), field.Names.Vector(), m.ObjectCount);
             if (!compact) {
@@ -127,7 +142,14 @@ int RunDraw(const QStringList& rawArgs)
                                 .arg(QDir::toNativeSeparators(input), compact.Error()));
                 return ExitFailure;
             }
-            AttachChangesByClade(*compact, field, missing, nodes);
+            if (coding) {
+                // The reversible changes placed by ACCTRAN, as the changes table places them.
+                for (const QString& line : coding->Lines) WriteStderr(line);
+                AttachCriteriaChangesByClade(*compact, field, *coding, missing,
+                                             TChangePlacement::Acctran, nodes);
+            } else {
+                AttachChangesByClade(*compact, field, missing, nodes);
+            }
         } else {
             TResult<TTree> tree = NewickToTree(read->Trees.front(), field.Names, m.ObjectCount);
             if (!tree) {

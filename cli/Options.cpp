@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <cmath>
 
+#include "data/NexusReader.h"
 #include "data/TextFile.h"
 #include "parsimony/length/Criterion.h"
 
@@ -216,6 +217,20 @@ TResult<std::optional<TCriterion>> ReadCriterionOption(const TBatchArgs& args)
     const TResult<TCriterion> read = ParseCriterion(args.Value(QStringLiteral("--criterion")));
     if (!read) return TFailure(read.Error());
     return std::optional<TCriterion>(*read);
+}
+
+TResult<TGapReading> ReadGapOption(const TBatchArgs& args, const QString& dataPath)
+{
+    const TResult<int> read = ReadChoiceOption(args, QStringLiteral("--gap"), QStringLiteral("gap"),
+                                               {QStringLiteral("missing"), QStringLiteral("state")},
+                                               QStringLiteral("missing"));
+    if (!read) return TFailure(read.Error());
+    if (*read == 0) return TGapReading::Missing;
+    if (!IsNexusPath(dataPath))
+        return TFailure(QStringLiteral("--gap state reads the gaps of NEXUS files (their GAP "
+                                       "symbol); \"%1\" is no NEXUS file.")
+                            .arg(dataPath));
+    return TGapReading::State;
 }
 
 TResult<int> ReadOutgroupOption(const TBatchArgs& args, const std::vector<QString>& names,

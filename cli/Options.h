@@ -68,6 +68,9 @@ TResult<int> ReadChoiceOption(const TBatchArgs& args, const QString& option, con
 // "--criterion irreversible|reversible|ordered|unordered": none when absent
 // (then the file's types hold, irreversible for text files and workbooks).
 TResult<std::optional<TCriterion>> ReadCriterionOption(const TBatchArgs& args);
+// "--gap missing|state": how a NEXUS file's gaps count (missing when
+// absent); "state" only for a NEXUS file at dataPath.
+TResult<TGapReading> ReadGapOption(const TBatchArgs& args, const QString& dataPath);
 // "--outgroup NAME": the object's number (1..), the first object when absent.
 TResult<int> ReadOutgroupOption(const TBatchArgs& args, const std::vector<QString>& names,
                                 int objectCount);

@@ -17,6 +17,7 @@
 #include "parsimony/evolutionary/TreeTable.h"
 #include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/length/PackedStates.h"
+#include "parsimony/thorough/ThoroughCriteria.h"
 #include "parsimony/thorough/ThoroughScorer.h"
 #include "parsimony/treefiles/Newick.h"
 #include "parsimony/treefiles/NexusTrees.h"
@@ -35,7 +36,8 @@ const QString ParsimonyUsage = QStringLiteral(
     "parsimony FILE [--trees N] [--generations G] [--no-missing] [--seed S] [--newick OUT] "
     "[--nexus OUT] [--table OUT] [--protocol OUT] [--criterion irreversible]");
 const QString ScoreUsage = QStringLiteral(
-    "score FILE TREES.nwk [--no-missing] [--criterion C] [--outgroup NAME] [--protocol OUT]");
+    "score FILE TREES.nwk [--no-missing] [--criterion C] [--outgroup NAME] [--protocol OUT] "
+    "[--gap missing|state]");
 
 int RunParsimony(const QStringList& rawArgs)
 {
@@ -158,6 +160,15 @@ int ScoreUnderCriteria(const TBatchArgs& args, const TMatrixData& data, const TT
     if (coding.AnyReversible())
         for (const QString& line : protocol) WriteStderr(line);
     TCriteriaScorer scorer(coding);
+    // Past the evolutionary search's range the trees are scored as the
+    // thorough search scores its own.
+    const bool big = data.ObjectCount > MaxParsimonyObjects;
+    std::optional<TCriteriaScoringData> bigData;
+    std::unique_ptr<TThoroughScoring> bigScorer;
+    if (big) {
+        bigData.emplace(coding, missing, std::vector<int>{});
+        bigScorer = CriteriaScoringMaker(*bigData)();
+    }
     QStringList lengths;
     for (size_t k = 0; k < read->Trees.size(); ++k) {
         const TNewickTree& newick = read->Trees[k];
@@ -168,6 +179,17 @@ int ScoreUnderCriteria(const TBatchArgs& args, const TMatrixData& data, const TT
                                        "with --criterion irreversible.")
                             .arg(k + 1));
             return ExitFailure;
+        }
+        if (big) {
+            TResult<TCompactTree> compact =
+                CompactFromNewick(newick, coding.CaminSokal.Names.Vector(), data.ObjectCount);
+            if (!compact) {
+                WriteStderr(QStringLiteral("Tree %1: %2").arg(k + 1).arg(compact.Error()));
+                return ExitFailure;
+            }
+            bigScorer->Load(outgroup ? RootedAtTip(*compact, *outgroup - 1) : *compact);
+            lengths << FormatShortest(static_cast<double>(bigScorer->Length()), QLatin1Char('.'));
+            continue;
         }
         TResult<TTree> tree = NewickToTree(newick, coding.CaminSokal.Names, data.ObjectCount);
         if (!tree) {
@@ -186,14 +208,18 @@ int ScoreUnderCriteria(const TBatchArgs& args, const TMatrixData& data, const TT
 
 int RunScore(const QStringList& rawArgs)
 {
-    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
-        rawArgs,
-        {QStringLiteral("--criterion"), QStringLiteral("--outgroup"), QStringLiteral("--protocol")},
-        {QStringLiteral("--no-missing")});
+    const TResult<TBatchArgs> parsed =
+        TBatchArgs::Read(rawArgs,
+                         {QStringLiteral("--criterion"), QStringLiteral("--outgroup"),
+                          QStringLiteral("--protocol"), QStringLiteral("--gap")},
+                         {QStringLiteral("--no-missing")});
     if (!ArgsFit(parsed, ScoreUsage, 2)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     std::optional<TCriterion> chosen;
-    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
+    TGapReading gaps = TGapReading::Missing;
+    if (!TakeOption(ReadCriterionOption(args), &chosen) ||
+        !TakeOption(ReadGapOption(args, args.Positional().at(0)), &gaps))
+        return ExitUsage;
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("--protocol"))}))
         return ExitFailure;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
@@ -207,17 +233,9 @@ int RunScore(const QStringList& rawArgs)
     QStringList protocol;
     if (chosen || data.Criteria.Given() || args.Has(QStringLiteral("--outgroup")) ||
         args.Has(QStringLiteral("--protocol"))) {
-        const TResult<TCriteriaCoding> coding = CodeCriteria(data, chosen);
+        const TResult<TCriteriaCoding> coding = CodeCriteria(data, chosen, gaps);
         if (Failed(coding)) return ExitFailure;
         if (coding->AnyReversible() || args.Has(QStringLiteral("--outgroup"))) {
-            if (data.ObjectCount > MaxParsimonyObjects) {
-                WriteStderr(QStringLiteral("The reversible criteria and --outgroup score trees of "
-                                           "at most %1 objects; the data have %2. Camin-Sokal "
-                                           "alone scores larger trees.")
-                                .arg(MaxParsimonyObjects)
-                                .arg(data.ObjectCount));
-                return ExitFailure;
-            }
             for (const QString& line : StateLimitLines(coding->CaminSokal)) WriteStderr(line);
             return ScoreUnderCriteria(args, data, read, *coding, missing);
         }

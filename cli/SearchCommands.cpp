@@ -27,10 +27,10 @@ const QString SearchUsage = QStringLiteral(
     "[--target LENGTH] [--max-trees K] [--hits H] [--ratchet N] [--no-missing] [--newick OUT] "
     "[--progress] [--strategy ratchet|driven] [--no-fuse] [--no-drift] [--no-sectors] "
     "[--no-consensus-sectors] [--sector-size MIN-MAX] [--criterion C] "
-    "[--outgroup NAME]");
+    "[--outgroup NAME] [--gap missing|state]");
 const QString MergeUsage = QStringLiteral(
     "merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing] [--criterion C] "
-    "[--outgroup NAME]");
+    "[--outgroup NAME] [--gap missing|state]");
 
 constexpr qint64 MaxNewickBytes = 256 * 1024 * 1024;
 
@@ -70,10 +70,10 @@ QStringList NewickLines(const std::vector<TThoroughResult>& trees, const TSField
 // every character is irreversible (Camin-Sokal then runs as it always did).
 // False after saying why not.
 bool CriteriaFor(const TBatchArgs& args, const TMatrixData& data, std::optional<TCriterion> chosen,
-                 std::optional<TCriteriaCoding>& coding, int& outgroup)
+                 TGapReading gaps, std::optional<TCriteriaCoding>& coding, int& outgroup)
 {
     if (!chosen && !data.Criteria.Given() && !args.Has(QStringLiteral("--outgroup"))) return true;
-    TResult<std::optional<TCriteriaCoding>> coded = SearchCriteria(data, chosen);
+    TResult<std::optional<TCriteriaCoding>> coded = SearchCriteria(data, chosen, gaps);
     if (Failed(coded)) return false;
     // Column 0 of the matrix holds the object names, 1..N.
     const TPart names = data.DataMatrix.empty() ? TPart() : data.DataMatrix.front();
@@ -127,14 +127,17 @@ int RunSearch(const QStringList& rawArgs)
          QStringLiteral("--replicates"), QStringLiteral("--target"), QStringLiteral("--max-trees"),
          QStringLiteral("--hits"), QStringLiteral("--ratchet"), QStringLiteral("--newick"),
          QStringLiteral("--strategy"), QStringLiteral("--criterion"), QStringLiteral("--outgroup"),
-         QStringLiteral("--sector-size")},
+         QStringLiteral("--sector-size"), QStringLiteral("--gap")},
         {QStringLiteral("--no-missing"), QStringLiteral("--progress"), QStringLiteral("--no-fuse"),
          QStringLiteral("--no-drift"), QStringLiteral("--no-sectors"),
          QStringLiteral("--no-consensus-sectors")});
     if (!ArgsFit(parsed, SearchUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     std::optional<TCriterion> chosen;
-    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
+    TGapReading gaps = TGapReading::Missing;
+    if (!TakeOption(ReadCriterionOption(args), &chosen) ||
+        !TakeOption(ReadGapOption(args, args.Positional().at(0)), &gaps))
+        return ExitUsage;
     TThoroughSettings settings;
     if (!TakeOption(ReadWholeOption(args, QStringLiteral("--threads"), 1, MaxThoroughThreads,
                                     settings.Threads),
@@ -191,7 +194,7 @@ int RunSearch(const QStringList& rawArgs)
     // as it always did.
     std::optional<TCriteriaCoding> coding;
     int outgroup = 1;
-    if (!CriteriaFor(args, data, chosen, coding, outgroup)) return ExitFailure;
+    if (!CriteriaFor(args, data, chosen, gaps, coding, outgroup)) return ExitFailure;
     std::unique_ptr<TThoroughJob> made =
         coding ? std::make_unique<TThoroughJob>(std::move(*coding), data.ObjectCount,
                                                 data.CharacterCount, settings, outgroup)
@@ -279,15 +282,18 @@ int RunSearch(const QStringList& rawArgs)
 
 int RunMerge(const QStringList& rawArgs)
 {
-    const TResult<TBatchArgs> parsed =
-        TBatchArgs::Read(rawArgs,
-                         {QStringLiteral("-o"), QStringLiteral("--max-trees"),
-                          QStringLiteral("--criterion"), QStringLiteral("--outgroup")},
-                         {QStringLiteral("--no-missing")});
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
+        rawArgs,
+        {QStringLiteral("-o"), QStringLiteral("--max-trees"), QStringLiteral("--criterion"),
+         QStringLiteral("--outgroup"), QStringLiteral("--gap")},
+        {QStringLiteral("--no-missing")});
     if (!ArgsFit(parsed, MergeUsage, 2, std::numeric_limits<qsizetype>::max())) return ExitUsage;
     const TBatchArgs& args = *parsed;
     std::optional<TCriterion> chosen;
-    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
+    TGapReading gaps = TGapReading::Missing;
+    if (!TakeOption(ReadCriterionOption(args), &chosen) ||
+        !TakeOption(ReadGapOption(args, args.Positional().at(0)), &gaps))
+        return ExitUsage;
     int maxTrees = 100;
     if (!TakeOption(ReadWholeOption(args, QStringLiteral("--max-trees"), 1, 100000, maxTrees),
                     &maxTrees))
@@ -307,7 +313,7 @@ int RunMerge(const QStringList& rawArgs)
     }
     std::optional<TCriteriaCoding> coding;
     int outgroup = 1;
-    if (!CriteriaFor(args, data, chosen, coding, outgroup)) return ExitFailure;
+    if (!CriteriaFor(args, data, chosen, gaps, coding, outgroup)) return ExitFailure;
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     const TPackedField packed(field, data.ObjectCount, data.CharacterCount);
     std::optional<TCriteriaScoringData> criteria;

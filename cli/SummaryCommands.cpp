@@ -19,17 +19,18 @@
 #include "parsimony/summaries/FitStatistics.h"
 #include "parsimony/summaries/ReversibleChanges.h"
 #include "parsimony/summaries/Support.h"
+#include "parsimony/thorough/ThoroughCriteria.h"
 #include "parsimony/treefiles/Newick.h"
 #include "parsimony/treefiles/TreeFile.h"
 
 namespace {
 const QString ConsensusUsage = QStringLiteral(
     "consensus TREES.nwk [--strict|--majority|--semistrict] [--compatible] [-o OUT]");
-const QString StatsUsage =
-    QStringLiteral("stats FILE TREE.nwk [--no-missing] [-o OUT] [--criterion C]");
+const QString StatsUsage = QStringLiteral(
+    "stats FILE TREE.nwk [--no-missing] [-o OUT] [--criterion C] [--gap missing|state]");
 const QString ChangesUsage = QStringLiteral(
     "changes FILE TREE.nwk [--no-missing] [-o OUT] [--criterion C] [--outgroup NAME] "
-    "[--deltran]");
+    "[--deltran] [--gap missing|state]");
 const QString SupportUsage = QStringLiteral(
     "support FILE --method jackknife|bootstrap|bremer [--bremer] [--replicates R] [--seed S] "
     "[--threads T] [--newick OUT] [--search thorough|evolutionary] [--additions A] "
@@ -165,17 +166,37 @@ int RunTreeTable(
 }
 
 // stats under each character's criterion: a NEXUS file's types or --criterion.
-int RunCriteriaStats(const TBatchArgs& args, std::optional<TCriterion> chosen)
+int RunCriteriaStats(const TBatchArgs& args, std::optional<TCriterion> chosen, TGapReading gaps)
 {
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
     if (Failed(loaded)) return ExitFailure;
-    const TResult<TCriteriaCoding> coding = CodeCriteria(*loaded, chosen);
+    const TResult<TCriteriaCoding> coding = CodeCriteria(*loaded, chosen, gaps);
     if (Failed(coding)) return ExitFailure;
     TNewickTrees read;
     if (!ReadTrees(args.Positional().at(1), &read)) return ExitFailure;
     const TSField field =
         BuildPathSets(loaded->DataMatrix, loaded->ObjectCount, loaded->CharacterCount);
+    const bool missing = !args.Has(QStringLiteral("--no-missing"));
+    if (loaded->ObjectCount > MaxParsimonyObjects) {
+        // Past the evolutionary search's range: the tree as a compact tree.
+        const TResult<TCompactTree> big =
+            CompactFromNewick(read.Trees.front(), field.Names.Vector(), loaded->ObjectCount);
+        if (!big) {
+            WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
+                            .arg(args.Positional().at(1), big.Error()));
+            return ExitFailure;
+        }
+        if (coding->AnyReversible())
+            for (const QString& line : coding->Lines) WriteStderr(line);
+        const TResult<TFitStatistics> stats =
+            CompactCriteriaFitStatistics(*big, field, *coding, missing);
+        if (Failed(stats)) return ExitFailure;
+        return WriteOutput(args.Value(QStringLiteral("-o")),
+                           EncodeTextTable(FitStatisticsTable(*stats, field)))
+                   ? ExitOk
+                   : ExitFailure;
+    }
     TResult<TTree> tree = NewickToTree(read.Trees.front(), field.Names, loaded->ObjectCount);
     if (!tree) {
         WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
@@ -190,7 +211,6 @@ int RunCriteriaStats(const TBatchArgs& args, std::optional<TCriterion> chosen)
         }
         for (const QString& line : coding->Lines) WriteStderr(line);
     }
-    const bool missing = !args.Has(QStringLiteral("--no-missing"));
     const TResult<TFitStatistics> stats = CriteriaFitStatistics(*tree, field, *coding, missing);
     if (Failed(stats)) return ExitFailure;
     return WriteOutput(args.Value(QStringLiteral("-o")),
@@ -201,14 +221,18 @@ int RunCriteriaStats(const TBatchArgs& args, std::optional<TCriterion> chosen)
 
 int RunStats(const QStringList& rawArgs)
 {
-    const TResult<TBatchArgs> parsed =
-        TBatchArgs::Read(rawArgs, {QStringLiteral("-o"), QStringLiteral("--criterion")},
-                         {QStringLiteral("--no-missing")});
+    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
+        rawArgs, {QStringLiteral("-o"), QStringLiteral("--criterion"), QStringLiteral("--gap")},
+        {QStringLiteral("--no-missing")});
     if (!ArgsFit(parsed, StatsUsage, 2)) return ExitUsage;
     std::optional<TCriterion> chosen;
-    if (!TakeOption(ReadCriterionOption(*parsed), &chosen)) return ExitUsage;
+    TGapReading gaps = TGapReading::Missing;
+    if (!TakeOption(ReadCriterionOption(*parsed), &chosen) ||
+        !TakeOption(ReadGapOption(*parsed, parsed->Positional().at(0)), &gaps))
+        return ExitUsage;
     // Only a NEXUS file gives criteria; other files are counted as always.
-    if (chosen || IsNexusPath(parsed->Positional().at(0))) return RunCriteriaStats(*parsed, chosen);
+    if (chosen || IsNexusPath(parsed->Positional().at(0)))
+        return RunCriteriaStats(*parsed, chosen, gaps);
     return RunTreeTable(
         rawArgs, StatsUsage,
         [](const TTree& tree, const TSField& field, bool missing) {
@@ -222,13 +246,13 @@ int RunStats(const QStringList& rawArgs)
 // changes under each character's criterion: a NEXUS file's types or
 // --criterion; ACCTRAN or DELTRAN for the reversible ones. Camin-Sokal
 // alone keeps its own table.
-int RunCriteriaChanges(const TBatchArgs& args, std::optional<TCriterion> chosen)
+int RunCriteriaChanges(const TBatchArgs& args, std::optional<TCriterion> chosen, TGapReading gaps)
 {
     if (!OutputsAreSafe(args.Positional(), {args.Value(QStringLiteral("-o"))})) return ExitFailure;
     TResult<TMatrixData> loaded = LoadDataFile(args.Positional().at(0));
     if (Failed(loaded)) return ExitFailure;
     const TMatrixData& data = *loaded;
-    const TResult<TCriteriaCoding> coding = CodeCriteria(data, chosen);
+    const TResult<TCriteriaCoding> coding = CodeCriteria(data, chosen, gaps);
     if (Failed(coding)) return ExitFailure;
     int outgroup = 1;
     if (!TakeOption(ReadOutgroupOption(args, coding->CaminSokal.Names.Vector(), data.ObjectCount),
@@ -242,29 +266,6 @@ int RunCriteriaChanges(const TBatchArgs& args, std::optional<TCriterion> chosen)
     const bool missing = !args.Has(QStringLiteral("--no-missing"));
     TNewickTrees read;
     if (!ReadTrees(args.Positional().at(1), &read)) return ExitFailure;
-    if (data.ObjectCount > MaxParsimonyObjects) {
-        if (!coding->AnyReversible() && !args.Has(QStringLiteral("--outgroup"))) {
-            // Camin-Sokal alone, on a tree of any size.
-            TResult<TCompactTree> big = CompactFromNewick(
-                read.Trees.front(), coding->CaminSokal.Names.Vector(), data.ObjectCount);
-            if (!big) {
-                WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
-                                .arg(args.Positional().at(1), big.Error()));
-                return ExitFailure;
-            }
-            return WriteOutput(args.Value(QStringLiteral("-o")),
-                               EncodeTextTable(BranchChangesTable(
-                                   CompactBranchChanges(*big, coding->CaminSokal, missing),
-                                   coding->CaminSokal)))
-                       ? ExitOk
-                       : ExitFailure;
-        }
-        WriteStderr(QStringLiteral("The reversible criteria and --outgroup place changes on trees "
-                                   "of at most %1 objects; the data have %2.")
-                        .arg(MaxParsimonyObjects)
-                        .arg(data.ObjectCount));
-        return ExitFailure;
-    }
     const auto& nodes = read.Trees.front().Nodes;
     const bool binary = std::all_of(nodes.begin(), nodes.end(), [](const auto& n) {
         return n.Children.empty() || n.Children.size() == 2;
@@ -274,6 +275,36 @@ int RunCriteriaChanges(const TBatchArgs& args, std::optional<TCriterion> chosen)
                                    "criteria place changes on binary trees only.")
                         .arg(args.Positional().at(1)));
         return ExitFailure;
+    }
+    const TChangePlacement placement =
+        deltran ? TChangePlacement::Deltran : TChangePlacement::Acctran;
+    auto placementLines = [&] {
+        for (const QString& line : coding->Lines) WriteStderr(line);
+        WriteStderr(deltran ? QStringLiteral(" Reversible changes placed by DELTRAN (as far from "
+                                             "the root as the length allows).")
+                            : QStringLiteral(" Reversible changes placed by ACCTRAN (as near the "
+                                             "root as the length allows)."));
+    };
+    if (data.ObjectCount > MaxParsimonyObjects) {
+        // A tree of any size, as the thorough search keeps its trees.
+        TResult<TCompactTree> big = CompactFromNewick(
+            read.Trees.front(), coding->CaminSokal.Names.Vector(), data.ObjectCount);
+        if (!big) {
+            WriteStderr(QStringLiteral("The first tree of \"%1\" does not fit the data: %2")
+                            .arg(args.Positional().at(1), big.Error()));
+            return ExitFailure;
+        }
+        if (args.Has(QStringLiteral("--outgroup"))) *big = RootedAtTip(*big, outgroup - 1);
+        std::vector<QStringList> table;
+        if (coding->AnyReversible()) {
+            placementLines();
+            table = CompactCriteriaChangesTable(*big, data, *coding, missing, placement);
+        } else {
+            table = BranchChangesTable(CompactBranchChanges(*big, coding->CaminSokal, missing),
+                                       coding->CaminSokal);
+        }
+        return WriteOutput(args.Value(QStringLiteral("-o")), EncodeTextTable(table)) ? ExitOk
+                                                                                     : ExitFailure;
     }
     TResult<TTree> tree =
         NewickToTree(read.Trees.front(), coding->CaminSokal.Names, data.ObjectCount);
@@ -290,14 +321,8 @@ int RunCriteriaChanges(const TBatchArgs& args, std::optional<TCriterion> chosen)
     if (args.Has(QStringLiteral("--outgroup"))) *tree = RootedAt(*tree, outgroup);
     std::vector<QStringList> table;
     if (coding->AnyReversible()) {
-        for (const QString& line : coding->Lines) WriteStderr(line);
-        WriteStderr(deltran ? QStringLiteral(" Reversible changes placed by DELTRAN (as far from "
-                                             "the root as the length allows).")
-                            : QStringLiteral(" Reversible changes placed by ACCTRAN (as near the "
-                                             "root as the length allows)."));
-        table =
-            CriteriaChangesTable(*tree, data, *coding, missing,
-                                 deltran ? TChangePlacement::Deltran : TChangePlacement::Acctran);
+        placementLines();
+        table = CriteriaChangesTable(*tree, data, *coding, missing, placement);
     } else {
         table = BranchChangesTable(BranchChanges(*tree, coding->CaminSokal, missing),
                                    coding->CaminSokal);
@@ -308,17 +333,21 @@ int RunCriteriaChanges(const TBatchArgs& args, std::optional<TCriterion> chosen)
 
 int RunChanges(const QStringList& rawArgs)
 {
-    const TResult<TBatchArgs> parsed = TBatchArgs::Read(
-        rawArgs,
-        {QStringLiteral("-o"), QStringLiteral("--criterion"), QStringLiteral("--outgroup")},
-        {QStringLiteral("--no-missing"), QStringLiteral("--deltran")});
+    const TResult<TBatchArgs> parsed =
+        TBatchArgs::Read(rawArgs,
+                         {QStringLiteral("-o"), QStringLiteral("--criterion"),
+                          QStringLiteral("--outgroup"), QStringLiteral("--gap")},
+                         {QStringLiteral("--no-missing"), QStringLiteral("--deltran")});
     if (!ArgsFit(parsed, ChangesUsage, 2)) return ExitUsage;
     std::optional<TCriterion> chosen;
-    if (!TakeOption(ReadCriterionOption(*parsed), &chosen)) return ExitUsage;
+    TGapReading gaps = TGapReading::Missing;
+    if (!TakeOption(ReadCriterionOption(*parsed), &chosen) ||
+        !TakeOption(ReadGapOption(*parsed, parsed->Positional().at(0)), &gaps))
+        return ExitUsage;
     // Only a NEXUS file gives criteria; other files are counted as always.
     if (chosen || IsNexusPath(parsed->Positional().at(0)) ||
         parsed->Has(QStringLiteral("--outgroup")) || parsed->Has(QStringLiteral("--deltran")))
-        return RunCriteriaChanges(*parsed, chosen);
+        return RunCriteriaChanges(*parsed, chosen, gaps);
     return RunTreeTable(
         rawArgs, ChangesUsage,
         [](const TTree& tree, const TSField& field, bool missing) {

@@ -8,6 +8,7 @@
 //   const QStringList* set = data.Criteria.SetOf(c, o);  // names of (01), {01}
 #include <QMap>
 #include <QPair>
+#include <QSet>
 #include <QStringList>
 #include <vector>
 
@@ -17,6 +18,10 @@ enum class TCriterion {
     Ordered,              // Wagner: the states in a line, a change costs their distance
     Unordered             // Fitch: every change costs one step
 };
+
+// How the gaps of a NEXUS file count: as missing data (the default), or for
+// unordered characters as one more state, "-" (gap as a fifth state).
+enum class TGapReading { Missing, State };
 
 struct TCharacterCriteria {
     // [c - 1] per character; empty when the file names none (text files,
@@ -28,6 +33,10 @@ struct TCharacterCriteria {
     // Character -> the step matrix type the file gives it, which no
     // criterion here reads (ByCharacter says unordered for it).
     QMap<int, QString> StepMatrices;
+    // (character, object) of the gap cells of a NEXUS file that declares a
+    // GAP symbol, which the matrix holds as "?": gaps are missing data unless
+    // a job reads them as one more state (CodeCriteria, TGapReading).
+    QSet<QPair<int, int>> GapCells;
 
     bool Given() const { return !ByCharacter.empty(); }
     const QStringList* SetOf(int c, int o) const
@@ -35,4 +44,5 @@ struct TCharacterCriteria {
         const auto it = CellSets.constFind(qMakePair(c, o));
         return it == CellSets.constEnd() ? nullptr : &it.value();
     }
+    bool IsGap(int c, int o) const { return GapCells.contains(qMakePair(c, o)); }
 };

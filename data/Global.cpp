@@ -37,6 +37,7 @@ void TModel::SetCell(int c, int o, const QString& text)
 {
     DataMatrix.at(static_cast<size_t>(c)).at(static_cast<size_t>(o)) = CutCell(text);
     Criteria.CellSets.remove(qMakePair(c, o));
+    Criteria.GapCells.remove(qMakePair(c, o));
     Revision = NextRevision();
 }
 

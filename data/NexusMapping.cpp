@@ -415,6 +415,7 @@ TReadResult MapNexusMatrix(const TNexusMatrix& m, TNexusRootRule rootRule)
             const int s = m.Cells[static_cast<size_t>(o - 1)][static_cast<size_t>(c - 1)];
             if (s < 0) {
                 column[static_cast<size_t>(o)] = QStringLiteral("?");
+                if (s == NexusGap) out.Criteria.GapCells.insert(qMakePair(c, o));
                 continue;
             }
             const std::vector<int> chain = Chain(s, parent);

@@ -7,6 +7,7 @@
 
 #include "parsimony/summaries/BranchChanges.h"
 #include "parsimony/summaries/ObjectSet.h"
+#include "parsimony/summaries/ReversibleChanges.h"
 
 TStatus SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
                               TadaTreeNodes& nodes)
@@ -72,17 +73,77 @@ TStatus SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& nam
 }
 
 namespace {
+// One change as the drawing shows it: "character: state" (reversible:
+// "character: from→to"), the mark open when ambiguous.
+struct TDrawnChange {
+    QString Text;
+    bool Ambiguous = false;
+    int Character = 0;  // the data's number, drawn above the mark
+};
+using TDrawnChanges = std::vector<TDrawnChange>;
+
+TDrawnChanges Drawn(const TSField& field, const std::vector<TChange>& changes)
+{
+    TDrawnChanges drawn;
+    for (const TChange& c : changes)
+        drawn.push_back({ChangeText(field, c), c.Ambiguous, c.Character});
+    return drawn;
+}
+
 // The node's change lists replaced by the branch's changes.
-void ShowChanges(const TSField& field, const std::vector<TChange>& changes, TscTreeNode& n)
+void ShowChanges(const TDrawnChanges& changes, TscTreeNode& n)
 {
     n.Changes.clear();
     n.ChangeAmbiguous.clear();
     n.ChangeCharacters.clear();
-    for (const TChange& c : changes) {
-        n.Changes << ChangeText(field, c);
+    for (const TDrawnChange& c : changes) {
+        n.Changes << c.Text;
         n.ChangeAmbiguous << c.Ambiguous;
         n.ChangeCharacters << c.Character;
     }
+}
+
+// Per branch of the Camin-Sokal list, its changes under each character's
+// criterion by character: the irreversible ones as the list has them, the
+// reversible ones of the same branch (view vertex branch.Vertex - shift)
+// placed by placement. field holds the names of all the data's characters.
+std::vector<TDrawnChanges> CriteriaDrawn(const std::vector<TBranch>& branches, int shift,
+                                         const TTreeView& view, const TSField& field,
+                                         const TCriteriaCoding& coding, TChangePlacement placement)
+{
+    const std::vector<std::vector<TStateChange>> reversible =
+        ReversibleBranchChanges(coding, view, placement);
+    std::vector<int> reversibleIndex(static_cast<size_t>(coding.Criteria.Count()) + 1, 0);
+    for (size_t k = 0; k < coding.ReversibleCharacters.size(); ++k)
+        reversibleIndex[static_cast<size_t>(coding.ReversibleCharacters[k])] =
+            static_cast<int>(k) + 1;
+    std::vector<TDrawnChanges> drawn;
+    drawn.reserve(branches.size());
+    for (const TBranch& b : branches) {
+        TDrawnChanges changes;
+        for (TChange c : b.Changes) {
+            const QString text = ChangeText(coding.CaminSokal, c);
+            c.Character = coding.CaminSokalCharacters[static_cast<size_t>(c.Character - 1)];
+            changes.push_back({text, c.Ambiguous, c.Character});
+        }
+        for (const TStateChange& c : reversible[static_cast<size_t>(b.Vertex - shift)]) {
+            const QStringList& names =
+                coding.Reversible[reversibleIndex[static_cast<size_t>(c.Character)]].StateNames;
+            auto name = [&](int s) {
+                return s < names.size() ? names.at(s) : QStringLiteral("state %1").arg(s);
+            };
+            const QString character =
+                c.Character <= field.Places.Count() ? field.Places[c.Character].Name : QString();
+            changes.push_back({(character.isEmpty() ? QString::number(c.Character) : character) +
+                                   QStringLiteral(": ") + name(c.From) + QChar(0x2192) + name(c.To),
+                               c.Ambiguous, c.Character});
+        }
+        std::stable_sort(
+            changes.begin(), changes.end(),
+            [](const TDrawnChange& x, const TDrawnChange& y) { return x.Character < y.Character; });
+        drawn.push_back(std::move(changes));
+    }
+    return drawn;
 }
 }  // namespace
 
@@ -92,15 +153,29 @@ void AttachChanges(const TTree& tree, const TSField& field, bool missingData, Ta
         // Tip i is item i - 1, node j item T + j - 1: both are vertex - 1.
         TscTreeNode* n = nodes.Item(b.Vertex - 1);
         if (!n) continue;
-        ShowChanges(field, b.Changes, *n);
+        ShowChanges(Drawn(field, b.Changes), *n);
     }
+}
+
+void AttachCriteriaChanges(const TTree& tree, const TSField& field, const TCriteriaCoding& coding,
+                           bool missingData, TChangePlacement placement, TadaTreeNodes& nodes)
+{
+    const std::vector<TBranch> branches = BranchChanges(tree, coding.CaminSokal, missingData);
+    const TTreeLinks links = LinksOf(tree);
+    const std::vector<TDrawnChanges> drawn =
+        CriteriaDrawn(branches, 1, links.View(), field, coding, placement);
+    for (size_t k = 0; k < branches.size(); ++k)
+        if (TscTreeNode* n = nodes.Item(branches[k].Vertex - 1)) ShowChanges(drawn[k], *n);
 }
 
 namespace {
 // Changes go to the drawn node with the branch's clade (object sets of any
-// size, so that big trees are matched as small ones).
-int AttachBranchesByClade(const std::vector<TBranch>& branches, const TSField& field,
-                          TscTreeNodes& nodes)
+// size, so that big trees are matched as small ones); drawn[k] belongs to
+// branches[k]. A branch listed without its clade has a vertex of the
+// compact tree, whose clade is found there.
+int AttachBranchesByClade(const std::vector<TBranch>& branches,
+                          const std::vector<TDrawnChanges>& drawn, const TSField& field,
+                          TscTreeNodes& nodes, const TCompactTree* compact = nullptr)
 {
     QHash<QString, int> exact, blanked;
     for (int o = field.Names.Count(); o >= 1; --o) {
@@ -124,29 +199,60 @@ int AttachBranchesByClade(const std::vector<TBranch>& branches, const TSField& f
         if (!n->Collapsed) byClade[set] = n;
     }
     int missed = 0;
-    for (const TBranch& b : branches) {
-        if (b.Objects.empty()) continue;  // compact trees list no clade without changes
+    for (size_t k = 0; k < branches.size(); ++k) {
+        const TBranch& b = branches[k];
+        if (drawn[k].empty()) continue;
         TObjectSet set(objects);
         for (int o : b.Objects) set.Include(o);
+        if (b.Objects.empty() && compact)
+            for (std::vector<int> stack{b.Vertex}; !stack.empty();) {
+                const int x = stack.back();
+                stack.pop_back();
+                if (compact->IsTip(x))
+                    set.Include(x + 1);
+                else
+                    for (int c : compact->Child[static_cast<size_t>(x)]) stack.push_back(c);
+            }
         const auto found = byClade.find(set);
         if (found == byClade.end()) {
-            missed += !b.Changes.empty();
+            ++missed;
             continue;
         }
-        ShowChanges(field, b.Changes, *found->second);
+        ShowChanges(drawn[k], *found->second);
     }
     return missed;
+}
+
+std::vector<TDrawnChanges> DrawnAll(const std::vector<TBranch>& branches, const TSField& field)
+{
+    std::vector<TDrawnChanges> drawn;
+    drawn.reserve(branches.size());
+    for (const TBranch& b : branches) drawn.push_back(Drawn(field, b.Changes));
+    return drawn;
 }
 }  // namespace
 
 int AttachChangesByClade(const TTree& tree, const TSField& field, bool missingData,
                          TscTreeNodes& nodes)
 {
-    return AttachBranchesByClade(BranchChanges(tree, field, missingData), field, nodes);
+    const std::vector<TBranch> branches = BranchChanges(tree, field, missingData);
+    return AttachBranchesByClade(branches, DrawnAll(branches, field), field, nodes);
 }
 
 int AttachChangesByClade(const TCompactTree& tree, const TSField& field, bool missingData,
                          TscTreeNodes& nodes)
 {
-    return AttachBranchesByClade(CompactBranchChanges(tree, field, missingData), field, nodes);
+    const std::vector<TBranch> branches = CompactBranchChanges(tree, field, missingData);
+    return AttachBranchesByClade(branches, DrawnAll(branches, field), field, nodes);
+}
+
+int AttachCriteriaChangesByClade(const TCompactTree& tree, const TSField& field,
+                                 const TCriteriaCoding& coding, bool missingData,
+                                 TChangePlacement placement, TscTreeNodes& nodes)
+{
+    const std::vector<TBranch> branches =
+        CompactBranchChanges(tree, coding.CaminSokal, missingData);
+    return AttachBranchesByClade(branches,
+                                 CriteriaDrawn(branches, 0, ViewOf(tree), field, coding, placement),
+                                 field, nodes, &tree);
 }

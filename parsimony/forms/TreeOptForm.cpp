@@ -360,9 +360,12 @@ void TFrmTreeOpt::DrawTree(int slot)
         return;
     }
     // The changes as the tree's branch lengths count them; under the
-    // reversible criteria they are ambiguous and not drawn.
+    // reversible criteria placed by ACCTRAN, as the changes table's default.
     const TTree& tree = Search->Tree(slot);
-    if (!Search->Criteria())
+    if (const TCriteriaCoding* criteria = Search->Criteria().get())
+        AttachCriteriaChanges(tree, Search->CharField(), *criteria, tree.MissingDataStates,
+                              TChangePlacement::Acctran, nodes);
+    else
         AttachChanges(tree, Search->CharField(), tree.MissingDataStates, nodes);
     emit TreeDrawingWanted(&nodes, QString(), QString());
 }

@@ -7,6 +7,9 @@
 #include "data/Path.h"
 
 namespace {
+// The state a gap becomes when gaps are read as a state.
+const QString GapState = QStringLiteral("-");
+
 QString CharacterText(const TSPlace& place, int c)
 {
     const QString plain = QStringLiteral("Character %1").arg(c);
@@ -68,23 +71,53 @@ QString CriterionLine(TCriterion criterion, const std::vector<int>& characters)
 }
 }  // namespace
 
-TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCriterion> chosen)
+TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCriterion> chosen,
+                                      TGapReading gaps)
 {
     const int objects = data.ObjectCount;
     const int characters = data.CharacterCount;
-    const TSField all = BuildPathSets(data.DataMatrix, objects, characters);
+    const TCharacterCriteria& given = data.Criteria;
+    auto criterionOf = [&](int c) {
+        if (chosen) return *chosen;
+        if (c - 1 < static_cast<int>(given.ByCharacter.size()))
+            return given.ByCharacter[static_cast<size_t>(c - 1)];
+        return TCriterion::Irreversible;
+    };
+    // Cells "a&b" of reversible characters become sets: the matrix holds
+    // them as "?", as it holds NEXUS set cells.
+    const TDynStrMatrix* matrix = &data.DataMatrix;
+    TDynStrMatrix split;
+    QMap<QPair<int, int>, QStringList> ampersandSets;
+    for (int c = 1; c <= characters; ++c) {
+        if (criterionOf(c) == TCriterion::Irreversible ||
+            static_cast<size_t>(c) >= data.DataMatrix.size())
+            continue;
+        const TPart& column = data.DataMatrix[static_cast<size_t>(c)];
+        for (int o = 1; o <= objects && static_cast<size_t>(o) < column.size(); ++o) {
+            const QString& cell = column[static_cast<size_t>(o)];
+            if (!cell.contains(QLatin1Char('&')) || given.SetOf(c, o)) continue;
+            QStringList names;
+            for (const QString& part : cell.split(QLatin1Char('&'))) {
+                const TPath path = ParseCell(part);
+                if (!path.empty() && !path.front().isEmpty() && !IsMissingName(path.front()) &&
+                    !names.contains(path.front()))
+                    names << path.front();
+            }
+            if (split.empty()) split = data.DataMatrix;
+            split[static_cast<size_t>(c)][static_cast<size_t>(o)] = QStringLiteral("?");
+            if (!names.isEmpty()) ampersandSets.insert(qMakePair(c, o), names);
+        }
+    }
+    if (!split.empty()) matrix = &split;
+    const TSField all = BuildPathSets(*matrix, objects, characters);
     TCriteriaCoding coding;
     coding.Criteria.Resize(characters);
     coding.CaminSokal.Names = all.Names;
-    const TCharacterCriteria& given = data.Criteria;
     TPathBuilder builder;
     int outsideTree = 0;
     for (int c = 1; c <= characters; ++c) {
-        TCriterion criterion = TCriterion::Irreversible;
-        if (chosen) {
-            criterion = *chosen;
-        } else if (c - 1 < static_cast<int>(given.ByCharacter.size())) {
-            criterion = given.ByCharacter[static_cast<size_t>(c - 1)];
+        const TCriterion criterion = criterionOf(c);
+        if (!chosen && c - 1 < static_cast<int>(given.ByCharacter.size())) {
             if (given.StepMatrices.contains(c))
                 return TFailure(
                     QStringLiteral("%1 has the step matrix type \"%2\", which no criterion here "
@@ -105,7 +138,7 @@ TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCr
                                 .arg(CharacterText(place, c))
                                 .arg(place.StateCount)
                                 .arg(TInclusion::Capacity));
-        builder.BuildFullPaths(data.DataMatrix, objects, c);
+        builder.BuildFullPaths(*matrix, objects, c);
         if (builder.AnyCycle() && criterion != TCriterion::Unordered)
             return TFailure(QStringLiteral("%1: its state tree has a cycle, so it cannot be "
                                            "scored %2.")
@@ -123,7 +156,18 @@ TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCr
                 const int s = index.Of(path[i]), p = index.Of(path[i + 1]);
                 if (s >= 0 && p >= 0) parent[static_cast<size_t>(s)] = p;
             }
-            if (const QStringList* set = given.SetOf(c, o)) {
+            const QStringList* set = given.SetOf(c, o);
+            const auto ampersand = ampersandSets.constFind(qMakePair(c, o));
+            if (!set && ampersand != ampersandSets.constEnd()) {
+                set = &ampersand.value();
+                ++coding.AmpersandCells;
+            }
+            if (gaps == TGapReading::State && criterion == TCriterion::Unordered &&
+                given.IsGap(c, o)) {
+                const int k = index.Of(GapState);
+                ch.Cells[o].Include(k >= 0 ? k : index.Add(GapState));
+                ++coding.GapStates;
+            } else if (set) {
                 for (const QString& name : *set) {
                     int k = index.Of(name);
                     if (k < 0 && criterion == TCriterion::Unordered) k = index.Add(name);
@@ -197,6 +241,18 @@ TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCr
                             "(uncertainty: the set's cheapest state counts, as TNT and "
                             "PAUP* read them).")
                             .arg(coding.SetCells);
+    if (coding.AmpersandCells > 0)
+        coding.Lines << QStringLiteral(
+                            " %1 of them name their states joined by \"&\"; irreversible "
+                            "characters read such a cell as one state.")
+                            .arg(coding.AmpersandCells);
+    if (gaps == TGapReading::State)
+        coding.Lines << QStringLiteral(
+                            " %1 gap cells of unordered characters scored as one more state, "
+                            "\"%2\" (gap as a fifth state); gaps of other characters are "
+                            "missing data.")
+                            .arg(coding.GapStates)
+                            .arg(GapState);
     if (outsideTree > 0)
         coding.Lines << QStringLiteral(
                             " %1 states of such sets are not in their character's "
@@ -212,11 +268,12 @@ TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCr
 }
 
 TResult<std::optional<TCriteriaCoding>> SearchCriteria(const TMatrixData& data,
-                                                       std::optional<TCriterion> chosen)
+                                                       std::optional<TCriterion> chosen,
+                                                       TGapReading gaps)
 {
     if (chosen ? *chosen == TCriterion::Irreversible : !data.Criteria.Given())
         return std::optional<TCriteriaCoding>();
-    TResult<TCriteriaCoding> coded = CodeCriteria(data, chosen);
+    TResult<TCriteriaCoding> coded = CodeCriteria(data, chosen, gaps);
     if (!coded) return TFailure(coded.Error());
     if (!coded->AnyReversible()) return std::optional<TCriteriaCoding>();
     return std::optional<TCriteriaCoding>(std::move(*coded));
@@ -405,6 +462,13 @@ TTree RootedAt(const TTree& tree, int object)
         out.Nodes[static_cast<size_t>(j)].Anc = nodeOf(parent[static_cast<size_t>(t + j - 1)]);
     DeriveTopology(out);
     return out;
+}
+
+std::vector<std::int64_t> ReversibleSteps(const TCriteriaCoding& coding, const TTreeView& tree)
+{
+    if (!coding.Field) return std::vector<std::int64_t>(1, 0);
+    TReversibleScorer scorer(*coding.Field);
+    return scorer.CharacterSteps(tree);
 }
 
 TCriteriaScorer::TCriteriaScorer(const TCriteriaCoding& coding) : C(&coding)

@@ -27,7 +27,9 @@ struct TCriteriaCoding {
     TNumbered<TReversibleCharacter> Reversible;
     std::vector<int> ReversibleCharacters;
     std::optional<TReversibleField> Field;
-    int SetCells = 0;  // polymorphic and uncertain cells read as sets
+    int SetCells = 0;        // polymorphic and uncertain cells read as sets
+    int AmpersandCells = 0;  // of them, cells of states joined by "&"
+    int GapStates = 0;       // gap cells read as the state "-"
     // What the protocol says: the criteria, counted, and how cells were read.
     QStringList Lines;
 
@@ -39,13 +41,18 @@ struct TCriteriaCoding {
 // irreversible. Refuses a character whose state tree the criterion cannot
 // read (several roots or a cycle under a reversible state tree, states not
 // in a line under ordered, more than 256 states) and step matrices.
-TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCriterion> chosen);
+// A reversible character reads a cell of states joined by "&" (text files,
+// workbooks: "a&b") as the set of those states, as NEXUS set cells are read;
+// irreversible characters keep such a cell as it is.
+TResult<TCriteriaCoding> CodeCriteria(const TMatrixData& data, std::optional<TCriterion> chosen,
+                                      TGapReading gaps = TGapReading::Missing);
 
 // The coding a search runs under: the chosen criterion, else a NEXUS file's
 // types. None when neither is given or every character is irreversible:
 // Camin-Sokal then runs on the path sets as it always did.
 TResult<std::optional<TCriteriaCoding>> SearchCriteria(const TMatrixData& data,
-                                                       std::optional<TCriterion> chosen);
+                                                       std::optional<TCriterion> chosen,
+                                                       TGapReading gaps = TGapReading::Missing);
 
 // Refuses a coding with reversible characters for a search that counts
 // Camin-Sokal only, saying how many characters have which criterion; search
@@ -67,6 +74,11 @@ std::int64_t BushSteps(const TReversibleCharacter& character);
 // that object is the outgroup; the tree as it is when object is no tip or
 // the tree has fewer than three tips. Derived fields are derived again.
 TTree RootedAt(const TTree& tree, int object);
+
+// Steps of each reversible character (the coding's own numbering, index
+// 1..R, unweighted) on a binary tree over all objects in vertex form, of any
+// size: LinksOf(tree).View() or ViewOf(compactTree).
+std::vector<std::int64_t> ReversibleSteps(const TCriteriaCoding& coding, const TTreeView& tree);
 
 // Lengths of binary trees of the coding's objects: Camin-Sokal on the
 // irreversible characters plus the reversible length of the others.

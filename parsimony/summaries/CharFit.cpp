@@ -51,15 +51,16 @@ std::vector<QStringList> CompactCharFitTable(const TCompactTree& tree, const TSF
     });
 }
 
-std::vector<QStringList> CriteriaFitTable(TTree& tree, const TSField& charField,
-                                          const TCriteriaCoding& coding)
+namespace {
+// The Camin-Sokal table with each reversible character's steps (the
+// coding's own numbering) and fit put in.
+std::vector<QStringList> WithReversibleRows(std::vector<QStringList> rows,
+                                            const TCriteriaCoding& coding,
+                                            const std::vector<std::int64_t>& steps)
 {
-    std::vector<QStringList> rows = CharFitTable(tree, charField);
-    TCriteriaScorer scorer(coding);
-    const std::vector<double> steps = scorer.CharacterSteps(tree, true);
     for (size_t k = 0; k < coding.ReversibleCharacters.size(); ++k) {
         const int c = coding.ReversibleCharacters[k];
-        const long long own = std::llround(steps[static_cast<size_t>(c)]);
+        const long long own = steps[k + 1];
         const std::optional<std::int64_t> m =
             MinimumSteps(coding.Reversible[static_cast<int>(k) + 1]);
         QStringList& row = rows[static_cast<size_t>(c)];
@@ -72,4 +73,20 @@ std::vector<QStringList> CriteriaFitTable(TTree& tree, const TSField& charField,
                              : QStringLiteral("yes");
     }
     return rows;
+}
+}  // namespace
+
+std::vector<QStringList> CriteriaFitTable(TTree& tree, const TSField& charField,
+                                          const TCriteriaCoding& coding)
+{
+    std::vector<QStringList> rows = CharFitTable(tree, charField);
+    return WithReversibleRows(std::move(rows), coding,
+                              ReversibleSteps(coding, LinksOf(tree).View()));
+}
+
+std::vector<QStringList> CompactCriteriaFitTable(const TCompactTree& tree, const TSField& charField,
+                                                 const TCriteriaCoding& coding)
+{
+    return WithReversibleRows(CompactCharFitTable(tree, charField), coding,
+                              ReversibleSteps(coding, ViewOf(tree)));
 }

@@ -30,3 +30,6 @@ std::vector<QStringList> CompactCharFitTable(const TCompactTree& tree, const TSF
 // when that is not worked out).
 std::vector<QStringList> CriteriaFitTable(TTree& tree, const TSField& charField,
                                           const TCriteriaCoding& coding);
+// The same on a compact tree of any size (every object a tip).
+std::vector<QStringList> CompactCriteriaFitTable(const TCompactTree& tree, const TSField& charField,
+                                                 const TCriteriaCoding& coding);

@@ -116,12 +116,12 @@ TFitStatistics CompactFitStatistics(const TCompactTree& tree, const TSField& fie
     return stats;
 }
 
-TResult<TFitStatistics> CriteriaFitStatistics(TTree tree, const TSField& field,
-                                              const TCriteriaCoding& coding, bool missingData)
+namespace {
+// The Camin-Sokal statistics with each reversible character's m, s (steps,
+// the coding's own numbering) and g put in, and the totals again.
+TResult<TFitStatistics> WithReversibleFit(TFitStatistics stats, const TCriteriaCoding& coding,
+                                          const std::vector<std::int64_t>& steps)
 {
-    TFitStatistics stats = FitStatistics(tree, field, missingData);
-    TCriteriaScorer scorer(coding);
-    const std::vector<double> steps = scorer.CharacterSteps(tree, missingData);
     for (size_t k = 0; k < coding.ReversibleCharacters.size(); ++k) {
         const int c = coding.ReversibleCharacters[k];
         const TReversibleCharacter& ch = coding.Reversible[static_cast<int>(k) + 1];
@@ -130,9 +130,7 @@ TResult<TFitStatistics> CriteriaFitStatistics(TTree tree, const TSField& field,
             return TFailure(QStringLiteral("Character %1: its polymorphic and uncertain cells "
                                            "leave too many states to work out its fewest steps.")
                                 .arg(c));
-        stats.Characters[static_cast<size_t>(c)] = {
-            *m, static_cast<std::int64_t>(std::llround(steps[static_cast<size_t>(c)])),
-            BushSteps(ch)};
+        stats.Characters[static_cast<size_t>(c)] = {*m, steps[k + 1], BushSteps(ch)};
     }
     stats.Total = TCharacterFit();
     for (size_t c = 1; c < stats.Characters.size(); ++c) {
@@ -141,6 +139,22 @@ TResult<TFitStatistics> CriteriaFitStatistics(TTree tree, const TSField& field,
         stats.Total.G += stats.Characters[c].G;
     }
     return stats;
+}
+}  // namespace
+
+TResult<TFitStatistics> CriteriaFitStatistics(TTree tree, const TSField& field,
+                                              const TCriteriaCoding& coding, bool missingData)
+{
+    return WithReversibleFit(FitStatistics(tree, field, missingData), coding,
+                             ReversibleSteps(coding, LinksOf(tree).View()));
+}
+
+TResult<TFitStatistics> CompactCriteriaFitStatistics(const TCompactTree& tree, const TSField& field,
+                                                     const TCriteriaCoding& coding,
+                                                     bool missingData)
+{
+    return WithReversibleFit(CompactFitStatistics(tree, field, missingData), coding,
+                             ReversibleSteps(coding, ViewOf(tree)));
 }
 
 double ConsistencyIndex(const TCharacterFit& f)

@@ -47,6 +47,10 @@ TCharacterFit CharacterRange(const TSField& field, int c, int objectCount, bool 
 // (BushSteps). Refused when some m cannot be worked out.
 TResult<TFitStatistics> CriteriaFitStatistics(TTree tree, const TSField& field,
                                               const TCriteriaCoding& coding, bool missingData);
+// The same on a compact tree of any size (every object a tip).
+TResult<TFitStatistics> CompactCriteriaFitStatistics(const TCompactTree& tree, const TSField& field,
+                                                     const TCriteriaCoding& coding,
+                                                     bool missingData);
 
 double ConsistencyIndex(const TCharacterFit& f);               // m / s; 1 when s = 0
 std::optional<double> RetentionIndex(const TCharacterFit& f);  // (g - s) / (g - m); none when g = m

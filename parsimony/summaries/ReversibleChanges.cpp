@@ -224,13 +224,16 @@ std::vector<std::vector<TStateChange>> ReversibleBranchChanges(const TCriteriaCo
     return changes;
 }
 
-std::vector<QStringList> CriteriaChangesTable(const TTree& tree, const TMatrixData& data,
-                                              const TCriteriaCoding& coding, bool missingData,
-                                              TChangePlacement placement)
+namespace {
+// The table from the Camin-Sokal branches (from the root down) and the
+// reversible changes on the same tree in vertex form: the branch above
+// branch.Vertex is the one above view vertex branch.Vertex - shift.
+std::vector<QStringList> ChangesRows(const std::vector<TBranch>& branches, int shift,
+                                     const TTreeView& view, const TMatrixData& data,
+                                     const TCriteriaCoding& coding, TChangePlacement placement)
 {
-    const TTreeLinks links = LinksOf(tree);
     const std::vector<std::vector<TStateChange>> reversible =
-        ReversibleBranchChanges(coding, links.View(), placement);
+        ReversibleBranchChanges(coding, view, placement);
     const TSField& caminSokal = coding.CaminSokal;
     // The parent of every state of the irreversible characters, case folded.
     std::vector<QHash<QString, QString>> parents(static_cast<size_t>(caminSokal.Places.Count()) +
@@ -246,23 +249,43 @@ std::vector<QStringList> CriteriaChangesTable(const TTree& tree, const TMatrixDa
                     parents[static_cast<size_t>(k)].insert(path[i].toCaseFolded(), path[i + 1]);
         }
     }
+    // A data character's place among the reversible ones (1..), 0 for none.
+    std::vector<int> reversibleIndex(static_cast<size_t>(data.CharacterCount) + 1, 0);
+    for (size_t k = 0; k < coding.ReversibleCharacters.size(); ++k)
+        reversibleIndex[static_cast<size_t>(coding.ReversibleCharacters[k])] =
+            static_cast<int>(k) + 1;
     auto characterName = [&](int c) {
         const QString name = data.DataMatrix[static_cast<size_t>(c)][0];
         return name.isEmpty() ? QString::number(c) : name;
     };
+    auto placementText = [](bool ambiguous) {
+        return ambiguous ? QStringLiteral("ambiguous") : QStringLiteral("unambiguous");
+    };
     std::vector<QStringList> rows{{QStringLiteral("Branch"), QStringLiteral("Character"),
                                    QStringLiteral("From"), QStringLiteral("To"),
                                    QStringLiteral("Placement")}};
-    for (const TBranch& branch : BranchChanges(tree, caminSokal, missingData)) {
+    for (const TBranch& branch : branches) {
+        const std::vector<TStateChange>& own =
+            reversible[static_cast<size_t>(branch.Vertex - shift)];
+        if (branch.Changes.empty() && own.empty()) continue;
         struct TRow {
             int Character;
             QStringList Cells;
         };
         std::vector<TRow> found;
-        const QString clade = BranchText(caminSokal, branch);
-        auto placementText = [](bool ambiguous) {
-            return ambiguous ? QStringLiteral("ambiguous") : QStringLiteral("unambiguous");
-        };
+        TBranch named;
+        named.Objects = branch.Objects;
+        if (named.Objects.empty())  // compact trees name only branches with Camin-Sokal changes
+            for (std::vector<int> stack{branch.Vertex - shift}; !stack.empty();) {
+                const int x = stack.back();
+                stack.pop_back();
+                if (x < view.Tips)
+                    named.Objects.push_back(view.TipObject ? view.TipObject[x] : x + 1);
+                else
+                    for (int k : view.Child[static_cast<size_t>(x)]) stack.push_back(k);
+            }
+        std::sort(named.Objects.begin(), named.Objects.end());
+        const QString clade = BranchText(caminSokal, named);
         for (const TChange& ch : branch.Changes) {
             const int c = coding.CaminSokalCharacters[static_cast<size_t>(ch.Character - 1)];
             const QString to = StateName(caminSokal, ch.Character, ch.State);
@@ -271,12 +294,8 @@ std::vector<QStringList> CriteriaChangesTable(const TTree& tree, const TMatrixDa
                               parents[static_cast<size_t>(ch.Character)].value(to.toCaseFolded()),
                               to, placementText(ch.Ambiguous)}});
         }
-        for (const TStateChange& ch : reversible[static_cast<size_t>(branch.Vertex - 1)]) {
-            const int i =
-                static_cast<int>(std::find(coding.ReversibleCharacters.begin(),
-                                           coding.ReversibleCharacters.end(), ch.Character) -
-                                 coding.ReversibleCharacters.begin()) +
-                1;
+        for (const TStateChange& ch : own) {
+            const int i = reversibleIndex[static_cast<size_t>(ch.Character)];
             const QStringList& names = coding.Reversible[i].StateNames;
             auto name = [&](int s) {
                 return s < names.size() ? names.at(s) : QStringLiteral("state %1").arg(s);
@@ -290,4 +309,23 @@ std::vector<QStringList> CriteriaChangesTable(const TTree& tree, const TMatrixDa
         for (TRow& r : found) rows.push_back(std::move(r.Cells));
     }
     return rows;
+}
+}  // namespace
+
+std::vector<QStringList> CriteriaChangesTable(const TTree& tree, const TMatrixData& data,
+                                              const TCriteriaCoding& coding, bool missingData,
+                                              TChangePlacement placement)
+{
+    const TTreeLinks links = LinksOf(tree);
+    return ChangesRows(BranchChanges(tree, coding.CaminSokal, missingData), 1, links.View(), data,
+                       coding, placement);
+}
+
+std::vector<QStringList> CompactCriteriaChangesTable(const TCompactTree& tree,
+                                                     const TMatrixData& data,
+                                                     const TCriteriaCoding& coding,
+                                                     bool missingData, TChangePlacement placement)
+{
+    return ChangesRows(CompactBranchChanges(tree, coding.CaminSokal, missingData), 0, ViewOf(tree),
+                       data, coding, placement);
 }

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "parsimony/length/CriteriaCoding.h"
+#include "parsimony/thorough/ThoroughTree.h"
 
 enum class TChangePlacement { Acctran, Deltran };
 
@@ -50,3 +51,9 @@ std::vector<std::vector<TStateChange>> ReversibleBranchChanges(const TCriteriaCo
 std::vector<QStringList> CriteriaChangesTable(const TTree& tree, const TMatrixData& data,
                                               const TCriteriaCoding& coding, bool missingData,
                                               TChangePlacement placement);
+// The same table on a compact tree of any size (every object a tip), the
+// branches from the root down in the compact tree's order.
+std::vector<QStringList> CompactCriteriaChangesTable(const TCompactTree& tree,
+                                                     const TMatrixData& data,
+                                                     const TCriteriaCoding& coding,
+                                                     bool missingData, TChangePlacement placement);

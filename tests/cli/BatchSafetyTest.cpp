@@ -348,7 +348,7 @@ TEST(BatchSafety, ArgumentsAndOptionsAreRefusedWithOneSentence)
         {{"merge", Example},
          2,
          "Usage: varno-batch merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] "
-         "[--no-missing] [--criterion C] [--outgroup NAME]\n"},
+         "[--no-missing] [--criterion C] [--outgroup NAME] [--gap missing|state]\n"},
     };
     for (const TCase& c : cases) {
         const TBatchRun r = RunBatch(c.Args);

@@ -1,6 +1,7 @@
 // The criterion choice of the parsimony window's searches and of the branch
 // support window, driven through the fake services and held against the
 // batch tool and the criteria scorer.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,11 +15,14 @@
 
 #include "app/Mainform.h"
 #include "data/StringGrid.h"
+#include "graphics/TreeClasses.h"
 #include "parsimony/evolutionary/CreateTree.h"
 #include "parsimony/forms/OptimizeForm.h"
 #include "parsimony/forms/SupportForm.h"
 #include "parsimony/forms/TreeOptForm.h"
 #include "parsimony/length/CriteriaCoding.h"
+#include "parsimony/summaries/ReversibleChanges.h"
+#include "tests/gui/ParsimonyApp.h"
 #include "tests/support/FakeUiServices.h"
 #include "tests/support/FindWidget.h"
 
@@ -161,6 +165,46 @@ private slots:
             double steps = 0;
             for (size_t r = 1; r < fit.size(); ++r) steps += fit[r][2].toDouble();
             QCOMPARE(steps, optimum);
+            // The tree window draws the changes that make up the length,
+            // under a reversible criterion placed by ACCTRAN as the changes
+            // table places them, the ambiguous ones as open marks.
+            Find<TStringGrid>(results, "SgOpt")->setCurrentCell(1, 1);
+            int drawn = 0, ambiguous = 0, arrows = 0;
+            QVERIFY(WithTreeWindow(Find<QPushButton>(results, "TreeBTN"), [&](TTreeGrfFRM& w) {
+                const TscTreeNodes* nodes = w.Nodes();
+                const TscTreeNode* most = nodes->Root;
+                for (int i = 0; i < nodes->Count(); ++i) {
+                    const TscTreeNode* n = nodes->Item(i);
+                    drawn += static_cast<int>(n->Changes.size());
+                    ambiguous += static_cast<int>(n->ChangeAmbiguous.count(true));
+                    for (const QString& text : n->Changes) arrows += text.contains(QChar(0x2192));
+                    if (n->Changes.size() > most->Changes.size()) most = n;
+                }
+                QVERIFY(Find<QCheckBox>(w, "ChangesCBX")->isVisibleTo(&w));
+                if (c.Reversible && !c.Outgroup.isEmpty()) {
+                    Find<QCheckBox>(w, "ChangesCBX")->click();
+                    w.NodeSelected(MarkerOf(w, most));
+                    w.resize(1100, 800);
+                    QApplication::processEvents();
+                    Shoot(w, "criteria-tree-changes.png");
+                    // Wide enough for a mark per change, open where ambiguous.
+                    w.resize(1900, 900);
+                    QApplication::processEvents();
+                    Shoot(w, "criteria-tree-changes-wide.png");
+                }
+            }));
+            QCOMPARE(drawn, static_cast<int>(optimum));
+            QCOMPARE(arrows, c.Reversible ? drawn : 0);
+            if (c.Reversible) {
+                const std::vector<QStringList> table =
+                    CriteriaChangesTable(population->Tree(results.SelectedSlot()), ctx.Model.Data(),
+                                         **coding, true, TChangePlacement::Acctran);
+                QCOMPARE(static_cast<int>(std::count_if(
+                             table.begin() + 1, table.end(),
+                             [](const QStringList& r) { return r.value(4) == "ambiguous"; })),
+                         ambiguous);
+                QVERIFY2(ambiguous > 0 && ambiguous < drawn, qPrintable(label));
+            }
             if (c.Reversible) {
                 const QStringList protocol = Protocol(main);
                 for (const QString& line : (*coding)->Lines) QVERIFY(protocol.contains(line));

@@ -18,6 +18,7 @@
 
 #include "app/Mainform.h"
 #include "graphics/TreeGrafik.h"
+#include "graphics/TreeSpezial.h"
 #include "parsimony/forms/OptimizeForm.h"
 #include "parsimony/forms/TreeOptForm.h"
 #include "tests/support/FakeUiServices.h"
@@ -98,6 +99,14 @@ inline bool WithTreeWindow(QPushButton* button, const std::function<void(TTreeGr
         return true;
     }
     return false;
+}
+
+// The marker the tree window draws for node, for NodeSelected.
+inline TadaArtDot* MarkerOf(TTreeGrfFRM& w, const TscTreeNode* node)
+{
+    for (auto& o : w.Panel().GrfObjects())
+        if (auto* dot = dynamic_cast<TadaArtDot*>(o.get()); dot && dot->Node == node) return dot;
+    return nullptr;
 }
 
 // The window TTreeGrfFRM check last saw: whether it was modal and its title.

@@ -47,12 +47,6 @@ void Shoot(QWidget& w, const QString& name)
     w.grab().save(dir + QLatin1Char('/') + name);
 }
 
-TadaArtDot* MarkerOf(TTreeGrfFRM& w, const TscTreeNode* node)
-{
-    for (auto& o : w.Panel().GrfObjects())
-        if (auto* dot = dynamic_cast<TadaArtDot*>(o.get()); dot && dot->Node == node) return dot;
-    return nullptr;
-}
 }  // namespace
 
 class SummaryWindowsTest : public QObject {

@@ -247,6 +247,33 @@ TEST(Batch, ScoreUnderTheCriteria)
     EXPECT_EQ(RunBatch({"score", text, trees, "--outgroup", "C"}).Out, "2\n2\n");
     EXPECT_EQ(RunBatch({"score", text, trees, "--criterion", "unordered", "--outgroup", "C"}).Out,
               "1\n1\n");
+    // Worked by hand on ((A,B),(C,D)): "a&b" is {a, b} under unordered (1
+    // step), one state "a&b" of its own under Camin-Sokal (a, b and a&b each
+    // arise once: 3); two gaps cost nothing as missing data and one step as
+    // a state.
+    const QString four = dir.filePath(QStringLiteral("four.nwk"));
+    WriteText(four, QStringLiteral("((A,B),(C,D));\n"));
+    const QString sets = dir.filePath(QStringLiteral("sets.txt"));
+    WriteText(sets, QStringLiteral("Taxon\tc1\nA\ta\nB\ta\nC\tb\nD\ta&b\n"));
+    r = RunBatch({"score", sets, four, "--criterion", "unordered"});
+    EXPECT_EQ(r.Out, "1\n");
+    EXPECT_TRUE(r.Err.contains("1 of them name their states joined by \"&\"")) << r.Err.data();
+    EXPECT_EQ(RunBatch({"score", sets, four}).Out, "3\n");
+    const QString gaps = dir.filePath(QStringLiteral("gaps.nex"));
+    WriteText(gaps, QStringLiteral("#NEXUS\nbegin data; dimensions ntax=4 nchar=1; format "
+                                   "symbols=\"01\" gap=-;\nmatrix\nA 0\nB 0\nC -\nD -\n;\nend;\n"));
+    EXPECT_EQ(RunBatch({"score", gaps, four}).Out, "0\n");
+    r = RunBatch({"score", gaps, four, "--gap", "state"});
+    EXPECT_EQ(r.Out, "1\n");
+    EXPECT_TRUE(r.Err.contains(" 2 gap cells of unordered characters scored as one more state"))
+        << r.Err.data();
+    EXPECT_EQ(RunBatch({"changes", gaps, four, "--gap", "state"}).Out.count('\n'), 2);
+    EXPECT_EQ(RunBatch({"score", gaps, four, "--gap", "state", "--criterion", "ordered"}).Out,
+              "0\n");
+    for (const auto& [reading, optimum] : {std::pair{"missing", "0"}, std::pair{"state", "1"}})
+        EXPECT_TRUE(RunBatch({"search", gaps, "--gap", reading, "--replicates", "1"})
+                        .Out.contains(QByteArray("Optimum = Minimum = ") + optimum))
+            << reading;
     const QString protocol = dir.filePath(QStringLiteral("p.txt"));
     r = RunBatch({"score", text, trees, "--protocol", protocol});
     EXPECT_EQ(r.Out, "1\n1\n");

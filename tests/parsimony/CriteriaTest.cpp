@@ -277,3 +277,91 @@ TEST(Criteria, MinimumAndBushStepsByHand)
         EXPECT_EQ(BushSteps(ch), t.G) << "case " << k;
     }
 }
+
+// Cells of states joined by "&" (text files) and NEXUS gaps: which states a
+// reversible character's cell holds, and what the protocol says of it.
+TEST(Criteria, AmpersandCellsAndGapsAsAState)
+{
+    const QString gapped = QStringLiteral(
+        "#NEXUS\nbegin data; dimensions ntax=4 nchar=2; format symbols=\"01\" gap=-;\n"
+        "matrix\na 00\nb 1-\nc -1\nd 0?\n;\nend;\nbegin assumptions;\n"
+        "typeset * t = unord: 1, ord: 2;\nend;\n");
+    const QString text = QStringLiteral(
+        "Taxon\tch1\tch2\no1\ta\tA\no2\tb[a]\tB[A]\no3\ta&b[a]\tC[A]\no4\t?&b[a]\tB[A]&C[A]\n");
+    struct TCase {
+        QString File;
+        bool Nexus;
+        std::optional<TCriterion> Chosen;
+        TGapReading Gaps;
+        int Character, Object;
+        QStringList States;  // the cell's states; empty: "?"
+        QString Line;        // a protocol line
+    };
+    const QString ampersand = QStringLiteral(
+        " 3 of them name their states joined by \"&\"; irreversible characters read such a cell "
+        "as one state.");
+    auto gapLine = [](int n) {
+        return QStringLiteral(
+                   " %1 gap cells of unordered characters scored as one more state, \"-\" (gap "
+                   "as a fifth state); gaps of other characters are missing data.")
+            .arg(n);
+    };
+    const std::vector<TCase> cases{
+        {text, false, TCriterion::Unordered, TGapReading::Missing, 1, 3, {"a", "b"}, ampersand},
+        {text, false, TCriterion::Unordered, TGapReading::Missing, 1, 4, {"b"}, ampersand},
+        {text,
+         false,
+         TCriterion::StateTreeReversible,
+         TGapReading::Missing,
+         2,
+         4,
+         {"B", "C"},
+         QStringLiteral(" 3 polymorphic or uncertain cells read as sets of states (uncertainty: "
+                        "the set's cheapest state counts, as TNT and PAUP* read them).")},
+        {text,
+         false,
+         TCriterion::StateTreeReversible,
+         TGapReading::Missing,
+         1,
+         3,
+         {"a", "b"},
+         ampersand},
+        {gapped, true, std::nullopt, TGapReading::State, 1, 3, {"-"}, gapLine(1)},
+        {gapped, true, TCriterion::Unordered, TGapReading::State, 2, 2, {"-"}, gapLine(2)},
+        {gapped, true, std::nullopt, TGapReading::State, 2, 2, {}, gapLine(1)},  // ordered
+        {gapped, true, std::nullopt, TGapReading::Missing, 1, 3, {}, QString()},
+        {gapped, true, std::nullopt, TGapReading::Missing, 2, 4, {}, QString()},
+    };
+    for (const TCase& t : cases) {
+        SCOPED_TRACE(testing::Message() << "character " << t.Character << " object " << t.Object
+                                        << (t.Nexus ? " NEXUS" : " text"));
+        const TReadResult read =
+            t.Nexus ? ReadNexusMatrixText(t.File) : ReadTextMatrixBytes(t.File.toUtf8());
+        ASSERT_TRUE(read.Ok()) << read.Error().toStdString();
+        const auto coding = CodeCriteria(read->Data, t.Chosen, t.Gaps);
+        ASSERT_TRUE(coding.Ok()) << coding.Error().toStdString();
+        const auto at = std::find(coding->ReversibleCharacters.begin(),
+                                  coding->ReversibleCharacters.end(), t.Character);
+        ASSERT_NE(at, coding->ReversibleCharacters.end());
+        const TReversibleCharacter& ch =
+            coding->Reversible[static_cast<int>(at - coding->ReversibleCharacters.begin()) + 1];
+        QStringList states;
+        for (int s = 0; s < ch.StateCount; ++s)
+            if (ch.Cells[t.Object].Contains(s)) states << ch.StateNames.at(s);
+        EXPECT_EQ(states, t.States);
+        if (t.Line.isEmpty())
+            for (const QString& line : coding->Lines) EXPECT_FALSE(line.contains("gap"));
+        else
+            EXPECT_TRUE(coding->Lines.contains(t.Line)) << coding->Lines.join('\n').toStdString();
+    }
+    // Camin-Sokal keeps "a&b" as the one state it always was.
+    const TReadResult read = ReadTextMatrixBytes(text.toUtf8());
+    ASSERT_TRUE(read.Ok());
+    const auto irreversible = CodeCriteria(read->Data, TCriterion::Irreversible);
+    ASSERT_TRUE(irreversible.Ok());
+    EXPECT_EQ(irreversible->CaminSokal.Places[1].StateNames,
+              BuildPathSets(read->Data.DataMatrix, 4, 2).Places[1].StateNames);
+    EXPECT_TRUE(irreversible->CaminSokal.Places[1].StateNames.contains(QStringLiteral("a&b")))
+        << irreversible->CaminSokal.Places[1].StateNames.join(' ').toStdString();
+    EXPECT_EQ(irreversible->SetCells, 0);
+}

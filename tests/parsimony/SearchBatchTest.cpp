@@ -9,6 +9,7 @@
 #include <QThread>
 #include <csignal>
 #include <functional>
+#include <map>
 #include <random>
 
 #include "tests/support/BatchRun.h"
@@ -276,11 +277,11 @@ TEST(SearchBatch, ScoreAndStatsTakeTreesOfMoreThan255Objects)
     EXPECT_EQ(bad.Exit, 1);
     EXPECT_TRUE(bad.Err.startsWith(QStringLiteral("Tree 1: "))) << bad.Err.toStdString();
     EXPECT_TRUE(bad.Out.isEmpty());
+    // Rooted at an outgroup, every tree is scored as well.
     const TRun outgroup = Batch({QStringLiteral("score"), data, trees, QStringLiteral("--outgroup"),
                                  QStringLiteral("Taxon1")});
-    EXPECT_EQ(outgroup.Exit, 1);
-    EXPECT_TRUE(outgroup.Err.contains(QStringLiteral("at most 255 objects")))
-        << outgroup.Err.toStdString();
+    ASSERT_EQ(outgroup.Exit, 0) << outgroup.Err.toStdString();
+    EXPECT_EQ(outgroup.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), lengths.size());
 }
 
 // Every command that takes trees or data, past 255 objects: each row runs one
@@ -329,6 +330,20 @@ TEST(SearchBatch, EveryTreeCommandTakesMoreThan255Objects)
         WriteText(file, newick);
         return Batch({QStringLiteral("score"), data, file}).Out.trimmed().toInt();
     };
+    // Under the reversible criteria: the length of the thorough search's
+    // scorer, which the statistics, the character fit and the changes
+    // (one row per step) must add up to.
+    std::map<QString, int> reversible;
+    for (const char* c : {"unordered", "reversible"}) {
+        const TRun r = Batch({QStringLiteral("score"), data, tree, QStringLiteral("--criterion"),
+                              QString::fromLatin1(c)});
+        ASSERT_EQ(r.Exit, 0) << r.Err.toStdString();
+        reversible[QString::fromLatin1(c)] = r.Out.trimmed().toInt();
+        ASSERT_GT(reversible[QString::fromLatin1(c)], 0);
+        ASSERT_LT(reversible[QString::fromLatin1(c)], length);  // fewer steps than Camin-Sokal
+    }
+    const int unordered = reversible[QStringLiteral("unordered")];
+    const int additive = reversible[QStringLiteral("reversible")];
     const QString svg = dir.filePath(QStringLiteral("tree.svg"));
     struct TRow {
         QStringList Args;
@@ -344,6 +359,48 @@ TEST(SearchBatch, EveryTreeCommandTakesMoreThan255Objects)
              for (const QString& row : rows(r).mid(1)) steps += row.split('\t').value(2).toInt();
              EXPECT_EQ(rows(r).size(), 16);
              EXPECT_EQ(steps, length);
+         }},
+        {{"stats", data, tree, "--criterion", "unordered"},
+         0,
+         [&](const TRun& r) {
+             EXPECT_EQ(rows(r).back().split('\t').value(2).toInt(), unordered);
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("15 characters unordered (Fitch)")))
+                 << r.Err.toStdString();
+         }},
+        {{"charfit", data, tree, "--criterion", "reversible"},
+         0,
+         [&](const TRun& r) {
+             int steps = 0;
+             for (const QString& row : rows(r).mid(1)) steps += row.split('\t').value(2).toInt();
+             EXPECT_EQ(steps, additive);
+         }},
+        {{"changes", data, tree, "--criterion", "reversible"},
+         0,
+         [&](const TRun& r) {
+             EXPECT_EQ(rows(r).size() - 1, additive);
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("ACCTRAN"))) << r.Err.toStdString();
+         }},
+        {{"changes", data, tree, "--criterion", "unordered", "--deltran", "--outgroup", "Taxon5"},
+         0,
+         [&](const TRun& r) {
+             EXPECT_EQ(rows(r).size() - 1, unordered);
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("DELTRAN"))) << r.Err.toStdString();
+             EXPECT_TRUE(r.Out.contains(QStringLiteral("\tambiguous"))) << "some ambiguous";
+         }},
+        {{"score", data, tree, "--criterion", "unordered", "--outgroup", "Taxon5"},
+         0,
+         [&](const TRun& r) { EXPECT_EQ(r.Out.trimmed().toInt(), unordered); }},
+        {{"score", data, tree, "--gap", "sometimes"},
+         2,
+         [&](const TRun& r) {
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("Unknown gap \"sometimes\": use")))
+                 << r.Err.toStdString();
+         }},
+        {{"stats", data, tree, "--gap", "state", "--criterion", "unordered"},
+         2,
+         [&](const TRun& r) {
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("reads the gaps of NEXUS files")))
+                 << r.Err.toStdString();
          }},
         {{"consensus", twice, "--strict"},
          0,
@@ -380,7 +437,23 @@ TEST(SearchBatch, EveryTreeCommandTakesMoreThan255Objects)
          }},
         {{"draw", tree, "-o", svg, "--changes", data},
          0,
-         [&](const TRun&) { EXPECT_TRUE(ReadText(svg).contains(QStringLiteral("Taxon300"))); }},
+         [&](const TRun&) {
+             EXPECT_TRUE(ReadText(svg).contains(QStringLiteral("Taxon300")));
+             EXPECT_FALSE(ReadText(svg).contains(QChar(0x2192)));
+         }},
+        // Under a reversible criterion the marks say from which state to which.
+        {{"draw", tree, "-o", svg + "-fitch.svg", "--changes", data, "--criterion", "unordered"},
+         0,
+         [&](const TRun& r) {
+             EXPECT_TRUE(ReadText(svg + "-fitch.svg").contains(QChar(0x2192)));
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("Criteria:"))) << r.Err.toStdString();
+         }},
+        {{"draw", tree, "-o", svg + "-no.svg", "--criterion", "unordered"},
+         2,
+         [&](const TRun& r) {
+             EXPECT_TRUE(r.Err.contains(QStringLiteral("--changes DATA"))) << r.Err.toStdString();
+             EXPECT_FALSE(QFile::exists(svg + "-no.svg"));
+         }},
         // Bad input: a polytomy where a binary tree is needed, a leaf that is no object.
         {{"changes", data, star},
          1,
