@@ -61,3 +61,8 @@ struct TOpenedTrees {
 // search's trees: list rows (tree, length, name in the file) and protocol.
 TResult<TOpenedTrees> OpenTreesForData(const QString& path, const TMatrixData& data,
                                        bool missingData, QChar decimalSeparator);
+// The rows, optimum and protocol (no population) of the trees of a file read
+// from path, given their lengths: for trees of any size.
+TOpenedTrees OpenedTreesListing(const QString& path, const TNewickTrees& file,
+                                const std::vector<double>& lengths, const TSField& field,
+                                bool missingData, QChar decimalSeparator);
