@@ -124,6 +124,20 @@ void TTreeGrf::Draw(TWorldPen& pen) const
     }
 }
 
+// A branch's pen: thick near the root, thinner below; where there are more
+// leaves than pixel rows (thousands of them seen whole), hairlines, or the
+// branches run together into black.
+static int BranchPen(int depth, double rowPixels)
+{
+    return rowPixels < 1 ? 1 : std::max(3, 8 - depth);
+}
+
+// Device pixels between two neighbouring leaves of the subtree.
+static double RowPixels(const TWorldPen& pen, const TscTreeNode* start)
+{
+    return static_cast<double>(pen.Geometry().Inner.Height()) / std::max(1, start->LeafCount());
+}
+
 static TIntRect LineBox(QPoint a, QPoint b, int width)
 {
     const int half = width / 2 + 1;
@@ -134,9 +148,10 @@ static TIntRect LineBox(QPoint a, QPoint b, int width)
 void TTreeGrf::DrawSubtree(TWorldPen& pen, TscTreeNode* start, const TFontStyle& label,
                            TTaken* taken) const
 {
+    const double rows = RowPixels(pen, start);
     for (TscTreeNode* n : PreOrder(start)) {
         if (n->IsLeaf()) continue;
-        const int width = std::max(3, 8 - n->ShownDepth());
+        const int width = BranchPen(n->ShownDepth(), rows);
         pen.SetPen(width, Qt::black);
         for (TscTreeNode* child : {n->Left, n->Right}) {
             if (!child) continue;
@@ -233,6 +248,7 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
     // Every branch as drawn (a vertical line at the parent, a horizontal one
     // to the node) and every marker.
     std::vector<size_t> branch(order.size(), 0);
+    const double rows = RowPixels(pen, start);
     for (size_t i = 0; i < order.size(); ++i) {
         TscTreeNode* n = order[i];
         const QPoint p = world.WorldToDevice(n->X, n->Y);
@@ -241,7 +257,7 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
                              p.y() + marker - marker / 2});
         if (n == start || !n->Parent) continue;
         TscTreeNode* from = n->Parent;
-        const int width = std::max(3, 8 - from->Shown()->ShownDepth());
+        const int width = BranchPen(from->Shown()->ShownDepth(), rows);
         const QPoint up = world.WorldToDevice(from->X, from->Y),
                      corner = world.WorldToDevice(from->X, n->Y);
         taken.push_back(LineBox(up, corner, width));
@@ -259,7 +275,7 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
         TscTreeNode* from = node->Parent->Shown();
         const QPoint a = world.WorldToDevice(from->X, node->Y),
                      b = world.WorldToDevice(node->X, node->Y);
-        const int pen_ = std::max(3, 8 - from->ShownDepth());
+        const int pen_ = BranchPen(from->ShownDepth(), rows);
         // Larger than the branch is thick, or a filled circle vanishes in it.
         const int r = std::max(textHeight / 3, pen_ / 2 + 3);
         const int x0 = a.x() + marker / 2 + 2, x1 = b.x() - marker / 2 - 2;
