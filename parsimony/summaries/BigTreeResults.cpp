@@ -186,10 +186,9 @@ TResult<TOpenedBigTrees> OpenBigTreesForData(const QString& path, const TMatrixD
             CompactFromNewick(file->Trees[k], field.Names.Vector(), data.ObjectCount);
         if (!tree) {
             const QString name = k < file->TreeNames.size() ? file->TreeNames[k] : QString();
-            const QString label = name.isEmpty() ? QStringLiteral("Tree %1").arg(k + 1)
-                                                 : QStringLiteral("Tree %1 (%2)")
-                                                       .arg(k + 1)
-                                                       .arg(PrintableText(name));
+            const QString label =
+                name.isEmpty() ? QStringLiteral("Tree %1").arg(k + 1)
+                               : QStringLiteral("Tree %1 (%2)").arg(k + 1).arg(PrintableText(name));
             return TFailure(
                 QStringLiteral("The trees of \"%1\" do not fit the data. %2 does not fit the "
                                "data: %3")
@@ -199,8 +198,7 @@ TResult<TOpenedBigTrees> OpenBigTreesForData(const QString& path, const TMatrixD
         trees.push_back({std::move(*tree), length});
         lengths.push_back(static_cast<double>(length));
     }
-    if (trees.empty())
-        return TFailure(QStringLiteral("\"%1\" holds no tree.").arg(path));
+    if (trees.empty()) return TFailure(QStringLiteral("\"%1\" holds no tree.").arg(path));
     TOpenedBigTrees opened;
     static_cast<TOpenedTrees&>(opened) =
         OpenedTreesListing(path, *file, lengths, field, missingData, decimalSeparator);

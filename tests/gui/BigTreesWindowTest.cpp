@@ -56,7 +56,10 @@ QString RandomDataFile(const QString& dir, int objects, int characters, unsigned
     return path;
 }
 
-QStringList Lines(const QString& text) { return text.split(QStringLiteral("\n"), Qt::SkipEmptyParts); }
+QStringList Lines(const QString& text)
+{
+    return text.split(QStringLiteral("\n"), Qt::SkipEmptyParts);
+}
 }  // namespace
 
 class BigTreesWindowTest : public QObject {
@@ -121,6 +124,12 @@ private slots:
             QCOMPARE(roots, 1);
         };
         checkTipsAndNodes(tree);
+        // A picture for a person to look at: set VARNO_SCREENSHOT_DIR and run
+        // under a real display (e.g. Xvfb).
+        if (const QString out = qEnvironmentVariable("VARNO_SCREENSHOT_DIR"); !out.isEmpty()) {
+            QTest::qWait(300);
+            app.Results.grab().save(out + "/results-300.png");
+        }
 
         // Save trees: the batch tool scores the file as the list does.
         const QString saved = dir.filePath("trees.nwk");
@@ -291,8 +300,9 @@ private slots:
         area->SetZoom(3, area->viewport()->rect().center());
         area->viewport()->repaint();
         const qint64 zoomed = timer.elapsed();
-        qInfo("2000 leaves: window open in %lld ms, 10 scrolled repaints in %lld ms, zoom in %lld ms",
-              opened, scrolled, zoomed);
+        qInfo(
+            "2000 leaves: window open in %lld ms, 10 scrolled repaints in %lld ms, zoom in %lld ms",
+            opened, scrolled, zoomed);
         QCOMPARE(window.Nodes()->LeafCount(), tips);
         // Pictures for a person to look at: set VARNO_SCREENSHOT_DIR and run
         // under a real display (e.g. Xvfb).
@@ -312,6 +322,11 @@ private slots:
         QVERIFY(SavePicture(window.Page(), out + "/tree-2000-export.png", TPictureFormat::Png, 1280,
                             1024)
                     .Ok());
+        // The export grows so that its labels stay readable: a piece of it at full size.
+        const QImage exported(out + "/tree-2000-export.png");
+        QVERIFY(exported.height() > 1024);
+        exported.copy(0, exported.height() / 2, exported.width(), 900)
+            .save(out + "/tree-2000-export-middle.png");
     }
 };
 

@@ -29,13 +29,14 @@ TEST(BigTreeResults, ShowTheSameAsThePopulationOfTheSameTrees)
         const TSField field = RandomField(rng, shape);
         const bool missing = round % 2 == 0;
         std::vector<TCompactTree> compact;
-        for (int k = 0; k < 4; ++k) compact.push_back(CompactFromTree(RandomTree(rng, shape.Objects)));
+        for (int k = 0; k < 4; ++k)
+            compact.push_back(CompactFromTree(RandomTree(rng, shape.Objects)));
         compact.push_back(compact[1]);  // a repeat: the consensus and the shortest file drop it
         // As the thorough search's results reach the window up to 255 objects.
         std::vector<TTree> small;
         for (const TCompactTree& t : compact) small.push_back(TreeFromCompact(t));
-        std::shared_ptr<TParsimonySearch> population = FoundTreesPopulation(
-            small, field, shape.Objects, shape.Characters, missing, 0);
+        std::shared_ptr<TParsimonySearch> population =
+            FoundTreesPopulation(small, field, shape.Objects, shape.Characters, missing, 0);
         const TPackedField packed(field, shape.Objects, shape.Characters);
         TThoroughScorer scorer(packed, missing);
         std::vector<TBigTree> trees;
@@ -71,8 +72,7 @@ TEST(BigTreeResults, ShowTheSameAsThePopulationOfTheSameTrees)
                 std::int64_t best = big.Length(1);
                 for (int k = 2; k <= big.TreeCount(); ++k) best = std::min(best, big.Length(k));
                 for (int k = 1; k <= big.TreeCount(); ++k)
-                    if (!shortest ||
-                        (big.Length(k) == best && (k != 5 || big.Length(2) != best)))
+                    if (!shortest || (big.Length(k) == best && (k != 5 || big.Length(2) != best)))
                         expected.push_back(k);
                 ASSERT_EQ(read->Trees.size(), expected.size());
                 for (size_t at = 0; at < expected.size(); ++at) {
