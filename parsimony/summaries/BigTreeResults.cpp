@@ -170,12 +170,8 @@ std::shared_ptr<TBigTreeResults> BigResultsOfSearch(const TThoroughSearch& searc
 TResult<TOpenedBigTrees> OpenBigTreesForData(const QString& path, const TMatrixData& data,
                                              bool missingData, QChar decimalSeparator)
 {
-    const TTreeFile file = ReadTreeFile(path);
-    if (!file)
-        return TFailure(
-            file.Unreadable
-                ? file.Error()
-                : QStringLiteral("Cannot read trees from \"%1\": %2").arg(path, file.Error()));
+    const TResult<TNewickTrees> file = ReadTreesToOpen(path);
+    if (!file) return TFailure(file.Error());
     TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     const TPackedField packed(field, data.ObjectCount, data.CharacterCount);
     TThoroughScorer scorer(packed, missingData);
@@ -184,16 +180,11 @@ TResult<TOpenedBigTrees> OpenBigTreesForData(const QString& path, const TMatrixD
     for (size_t k = 0; k < file->Trees.size(); ++k) {
         TResult<TCompactTree> tree =
             CompactFromNewick(file->Trees[k], field.Names.Vector(), data.ObjectCount);
-        if (!tree) {
-            const QString name = k < file->TreeNames.size() ? file->TreeNames[k] : QString();
-            const QString label =
-                name.isEmpty() ? QStringLiteral("Tree %1").arg(k + 1)
-                               : QStringLiteral("Tree %1 (%2)").arg(k + 1).arg(PrintableText(name));
+        if (!tree)
             return TFailure(
                 QStringLiteral("The trees of \"%1\" do not fit the data. %2 does not fit the "
                                "data: %3")
-                    .arg(path, label, tree.Error()));
-        }
+                    .arg(path, TreeFileLabel(*file, k), tree.Error()));
         const std::int64_t length = scorer.FullLength(*tree);
         trees.push_back({std::move(*tree), length});
         lengths.push_back(static_cast<double>(length));

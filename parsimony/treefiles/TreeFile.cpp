@@ -60,14 +60,25 @@ QString NameMismatch(const TNewickTree& tree, const std::vector<QString>& names,
         parts << QStringLiteral("it names %1 more than once").arg(NameList(twice));
     return parts.join(QStringLiteral("; "));
 }
+}  // namespace
 
-QString TreeLabel(const TNewickTrees& read, size_t k)
+QString TreeFileLabel(const TNewickTrees& read, size_t k)
 {
     const QString name = k < read.TreeNames.size() ? read.TreeNames[k] : QString();
     return name.isEmpty() ? QStringLiteral("Tree %1").arg(k + 1)
                           : QStringLiteral("Tree %1 (%2)").arg(k + 1).arg(PrintableText(name));
 }
-}  // namespace
+
+TResult<TNewickTrees> ReadTreesToOpen(const QString& path)
+{
+    TTreeFile file = ReadTreeFile(path);
+    if (!file)
+        return TFailure(
+            file.Unreadable
+                ? file.Error()
+                : QStringLiteral("Cannot read trees from \"%1\": %2").arg(path, file.Error()));
+    return std::move(*file);
+}
 
 TTreeFile ReadTreeFile(const QString& path, qint64 maxBytes)
 {
@@ -91,9 +102,9 @@ TResult<std::vector<TTree>> TreesOverObjects(const TNewickTrees& read,
                                          ? NameMismatch(read.Trees[k], names, objectCount)
                                          : QString();
             return TFailure(QStringLiteral("%1 does not fit the data: %2")
-                                .arg(TreeLabel(read, k), mismatch.isEmpty()
-                                                             ? tree.Error()
-                                                             : mismatch + QLatin1Char('.')));
+                                .arg(TreeFileLabel(read, k), mismatch.isEmpty()
+                                                                 ? tree.Error()
+                                                                 : mismatch + QLatin1Char('.')));
         }
         trees.push_back(std::move(*tree));
     }
@@ -103,12 +114,8 @@ TResult<std::vector<TTree>> TreesOverObjects(const TNewickTrees& read,
 TResult<TOpenedTrees> OpenTreesForData(const QString& path, const TMatrixData& data,
                                        bool missingData, QChar decimalSeparator)
 {
-    const TTreeFile file = ReadTreeFile(path);
-    if (!file)
-        return TFailure(
-            file.Unreadable
-                ? file.Error()
-                : QStringLiteral("Cannot read trees from \"%1\": %2").arg(path, file.Error()));
+    const TResult<TNewickTrees> file = ReadTreesToOpen(path);
+    if (!file) return TFailure(file.Error());
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     const TResult<std::vector<TTree>> trees =
         TreesOverObjects(*file, field.Names, data.ObjectCount);
