@@ -57,16 +57,48 @@ bool BoxesCross(const TIntRect& a, const TIntRect& b)
     return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
 }
 
-static bool CrossesAny(const TIntRect& box, const std::vector<TIntRect>& taken, size_t skip)
+namespace {
+int BandOf(int row, int rows) { return row >= 0 ? row / rows : -((-row + rows - 1) / rows); }
+}  // namespace
+
+TTakenBoxes::TTakenBoxes(std::vector<TIntRect> boxes)
 {
-    for (size_t i = 0; i < taken.size(); ++i)
-        if (i != skip && BoxesCross(box, taken[i])) return true;
+    for (const TIntRect& b : boxes) Add(b);
+}
+
+// Two boxes that cross share a pixel row between their tops and bottoms
+// (taken as a closed range either way round), so they share a band.
+void TTakenBoxes::Add(const TIntRect& box)
+{
+    const int low = BandOf(std::min(box.Top, box.Bottom), BandRows),
+              high = BandOf(std::max(box.Top, box.Bottom), BandRows);
+    for (int band = low; band <= high; ++band) Bands[band].push_back(Boxes.size());
+    Boxes.push_back(box);
+}
+
+bool TTakenBoxes::CrossesAny(const TIntRect& box, size_t skip) const
+{
+    const int low = BandOf(std::min(box.Top, box.Bottom), BandRows),
+              high = BandOf(std::max(box.Top, box.Bottom), BandRows);
+    for (int band = low; band <= high; ++band) {
+        const auto found = Bands.find(band);
+        if (found == Bands.end()) continue;
+        for (size_t i : found->second)
+            if (i != skip && BoxesCross(box, Boxes[i])) return true;
+    }
     return false;
 }
 
 std::vector<TChangeMarkPlace> PlaceChangeMarks(int x0, int x1, int y, int radius, int textHeight,
                                                const std::vector<std::pair<int, int>>& widths,
                                                const std::vector<TIntRect>& taken, size_t own)
+{
+    return PlaceChangeMarks(x0, x1, y, radius, textHeight, widths, TTakenBoxes(taken), own);
+}
+
+std::vector<TChangeMarkPlace> PlaceChangeMarks(int x0, int x1, int y, int radius, int textHeight,
+                                               const std::vector<std::pair<int, int>>& widths,
+                                               const TTakenBoxes& taken, size_t own)
 {
     constexpr int Gap = 4;
     std::vector<int> slot;
@@ -90,9 +122,9 @@ std::vector<TChangeMarkPlace> PlaceChangeMarks(int x0, int x1, int y, int radius
                    y - radius - 1};
         m.Below = {cx - below / 2 - 1, y + radius + 1, cx + (below + 1) / 2 + 1,
                    y + radius + 1 + (below > 0 ? textHeight : 0)};
-        if (CrossesAny(m.Circle, taken, own)) return {};
+        if (taken.CrossesAny(m.Circle, own)) return {};
         for (const TIntRect& b : {m.Above, m.Below})
-            if (b.Width() > 2 && b.Height() > 0 && CrossesAny(b, taken, taken.size())) return {};
+            if (b.Width() > 2 && b.Height() > 0 && taken.CrossesAny(b, taken.Count())) return {};
         for (const TChangeMarkPlace& p : marks)
             if (BoxesCross(p.Circle, m.Circle) || BoxesCross(p.Above, m.Above) ||
                 BoxesCross(p.Below, m.Below))
@@ -264,6 +296,7 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
         branch[i] = taken.size();
         taken.push_back(LineBox(corner, p, width));
     }
+    TTakenBoxes placed(std::move(taken));
     TFontStyle style;
     style.Assign(label);
     style.Size = label.Size * 0.6;
@@ -295,7 +328,7 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
             widths.emplace_back(c.TextWidth(above.back()), c.TextWidth(below.back()));
         }
         const std::vector<TChangeMarkPlace> marks =
-            PlaceChangeMarks(x0, x1, b.y(), r, textHeight, widths, taken, branch[at]);
+            PlaceChangeMarks(x0, x1, b.y(), r, textHeight, widths, placed, branch[at]);
         if (!marks.empty()) {
             for (int i = 0; i < k; ++i) {
                 const TChangeMarkPlace& m = marks[static_cast<size_t>(i)];
@@ -313,9 +346,9 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
                     style.Apply(g, c);
                     c.TextOut(cx, m.Circle.Bottom + 1, below.at(i));
                 }
-                taken.push_back(m.Circle);
-                taken.push_back(m.Above);
-                taken.push_back(m.Below);
+                placed.Add(m.Circle);
+                placed.Add(m.Above);
+                placed.Add(m.Below);
             }
             continue;
         }
@@ -324,13 +357,13 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
         const int w = c.TextWidth(count) + 6, h = std::max(textHeight + 2, pen_ + 4);
         const int cx = (x0 + x1) / 2;
         const TIntRect box{cx - w / 2, b.y() - h / 2, cx - w / 2 + w, b.y() - h / 2 + h};
-        if (x1 - x0 < w || CrossesAny(box, taken, branch[at])) continue;
+        if (x1 - x0 < w || placed.CrossesAny(box, branch[at])) continue;
         c.Pen = {Qt::black, 1, TPenKind::Solid};
         c.Brush = {QColor(Qt::white), false};
         c.Rectangle(box);
         style.TextAlign = TA_CENTER_ | TA_TOP_;
         style.Apply(g, c);
         c.TextOut(cx, box.Top + (h - textHeight) / 2, count);
-        taken.push_back(box);
+        placed.Add(box);
     }
 }
