@@ -2,6 +2,7 @@
 // results window (list, tips and nodes, character fit, consensus, support,
 // Save trees, Open trees) and the tree graphic window, checked against the
 // batch tool on the same files.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -22,6 +23,7 @@
 #include "parsimony/forms/SupportForm.h"
 #include "parsimony/summaries/BigTreeResults.h"
 #include "parsimony/thorough/ThoroughRows.h"
+#include "parsimony/thorough/ThoroughTree.h"
 #include "parsimony/treefiles/NexusTrees.h"
 #include "tests/gui/ParsimonyApp.h"
 #include "tests/support/BatchRun.h"
@@ -54,6 +56,27 @@ QString RandomDataFile(const QString& dir, int objects, int characters, unsigned
     QFile f(path);
     if (f.open(QIODevice::WriteOnly)) f.write(EncodeTextLines(lines));
     return path;
+}
+
+// A random rooted binary tree: tips joined in random pairs, then clades.
+TCompactTree RandomCompactTree(int tips, std::mt19937_64& rng)
+{
+    TCompactTree tree;
+    tree.Reset(tips);
+    std::vector<int> free;
+    for (int v = 0; v < tips; ++v) free.push_back(v);
+    for (int next = tips; free.size() > 1; ++next) {
+        std::shuffle(free.begin(), free.end(), rng);
+        const int a = free.back();
+        free.pop_back();
+        const int b = free.back();
+        free.back() = next;
+        tree.Child[static_cast<size_t>(next)] = {a, b};
+        tree.Parent[static_cast<size_t>(a)] = tree.Parent[static_cast<size_t>(b)] = next;
+    }
+    tree.Root = free.front();
+    tree.Parent[static_cast<size_t>(tree.Root)] = -1;
+    return tree;
 }
 
 QStringList Lines(const QString& text)
@@ -249,29 +272,60 @@ private slots:
         QCOMPARE(app.Results.BigResults(), opened);
     }
 
+    // 2 000 objects through the program: the data, Open trees, Grafic; how
+    // long each takes goes to the log (never asserted).
+    void TwoThousandObjectsOpenedAndDrawn()
+    {
+        QTemporaryDir dir;
+        const int objects = 2000;
+        const QString data = RandomDataFile(dir.path(), objects, 10, 11);
+        std::mt19937_64 rng(3);
+        const TCompactTree tree = RandomCompactTree(objects, rng);
+        std::vector<QString> names{QString()};
+        for (int o = 1; o <= objects; ++o) names.push_back(QStringLiteral("Taxon%1").arg(o));
+        const QString file = dir.filePath("big.nwk");
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(EncodeTextLines({WriteCompactNewick(tree, names)}));
+        out.close();
+        TParsimonyApp app(data);
+        QCOMPARE(app.Ctx.Model.ObjectCount, objects);
+        QElapsedTimer timer;
+        timer.start();
+        app.Ui.OpenAnswers.enqueue(file);
+        app.Main.OpenTrees1Click();
+        QVERIFY2(app.Ui.Errors.isEmpty(), qPrintable(app.Ui.Errors.join('\n')));
+        QVERIFY(QTest::qWaitForWindowExposed(&app.Results));
+        const qint64 listed = timer.restart();
+        QCOMPARE(Find<TStringGrid>(app.Results, "SgTree")->RowCount(), objects + 1);
+        const TBatchText scored = RunBatchText({"score", data, file});
+        QCOMPARE(Find<TStringGrid>(app.Results, "SgOpt")->Cell(1, 1), scored.Out.trimmed());
+        qint64 drawn = 0, withChanges = 0;
+        timer.restart();
+        QVERIFY(WithTreeWindow(Find<QPushButton>(app.Results, "TreeBTN"), [&](TTreeGrfFRM& w) {
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.repaint();  // painted once at least
+            drawn = timer.restart();
+            QCOMPARE(w.Nodes()->LeafCount(), objects);
+            auto* changes = Find<QCheckBox>(w, "ChangesCBX");
+            QVERIFY(changes->isVisible());
+            changes->click();
+            w.repaint();
+            withChanges = timer.elapsed();
+        }));
+        qInfo(
+            "2000 objects: Open trees in %lld ms, the tree window up in %lld ms, its changes "
+            "drawn in %lld ms",
+            listed, drawn, withChanges);
+    }
+
     // How long the tree window takes with 2 000 leaves, to read in the log
     // (speed is measured here, never asserted).
     void TwoThousandLeavesOpenAndScroll()
     {
         const int tips = 2000;
         std::mt19937_64 rng(5);
-        TCompactTree tree;
-        tree.Reset(tips);
-        // A random tree: tips joined in random pairs, then clades joined at random.
-        std::vector<int> free;
-        for (int v = 0; v < tips; ++v) free.push_back(v);
-        for (int next = tips; free.size() > 1; ++next) {
-            std::shuffle(free.begin(), free.end(), rng);
-            const int a = free.back();
-            free.pop_back();
-            const int b = free.back();
-            free.back() = next;
-            tree.Child[static_cast<size_t>(next)] = {a, b};
-            tree.Parent[static_cast<size_t>(a)] = tree.Parent[static_cast<size_t>(b)] = next;
-        }
-        tree.Root = free.front();
-        tree.Parent[static_cast<size_t>(tree.Root)] = -1;
-        QVERIFY(IsValidCompactTree(tree));
+        const TCompactTree tree = RandomCompactTree(tips, rng);
         std::vector<QString> names{QString()};
         for (int o = 1; o <= tips; ++o) names.push_back(QStringLiteral("Taxon_number_%1").arg(o));
         std::vector<std::int64_t> fits(static_cast<size_t>(tree.Vertices()));
