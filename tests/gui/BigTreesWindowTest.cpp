@@ -22,6 +22,7 @@
 #include "graphics/ZoomScrollArea.h"
 #include "parsimony/forms/SupportForm.h"
 #include "parsimony/summaries/BigTreeResults.h"
+#include "parsimony/thorough/ThoroughCriteria.h"
 #include "parsimony/thorough/ThoroughRows.h"
 #include "parsimony/thorough/ThoroughTree.h"
 #include "parsimony/treefiles/NexusTrees.h"
@@ -270,6 +271,52 @@ private slots:
         QVERIFY2(app.Ui.Errors.front().contains("does not fit the data"),
                  qPrintable(app.Ui.Errors.front()));
         QCOMPARE(app.Results.BigResults(), opened);
+    }
+
+    // Under a reversible criterion the trees past 255 objects are listed and
+    // summed up too; a branch's changes are ambiguous, so no fits, no
+    // character fit, and branch lengths in no file.
+    void ReversibleCriterionPast255Objects()
+    {
+        QTemporaryDir dir;
+        const int objects = 280;
+        const QString data = RandomDataFile(dir.path(), objects, 12, 9);
+        TParsimonyApp app(data);
+        app.Main.CreateTree1Click();
+        app.Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
+        Find<QLineEdit>(app.Optimize, "EdReplicates")->setText("2");
+        Find<QLineEdit>(app.Optimize, "EdThreads")->setText("2");
+        Find<QLineEdit>(app.Optimize, "EdTimeLimit")->setText("20");
+        auto* criterion = Find<QComboBox>(app.Optimize, "CbCriterion");
+        criterion->setCurrentIndex(criterion->findText("Unordered (Fitch)"));
+        QVERIFY(app.Continue(4));
+        QVERIFY2(app.Ui.Errors.isEmpty(), qPrintable(app.Ui.Errors.join('\n')));
+        const TBigTreeResults* big = app.Results.BigResults();
+        QVERIFY(big && big->Criteria());
+        // The length listed is the unordered length of the tree.
+        const TCriteriaScoringData scoring(*big->Criteria(), big->MissingData(), {});
+        TCriteriaThoroughScorer scorer(scoring);
+        QCOMPARE(scorer.FullLength(big->Tree(1)), big->Length(1));
+        const std::vector<QStringList> tree = Find<TStringGrid>(app.Results, "SgTree")->Rows();
+        QCOMPARE(tree[objects][4], QString::number(big->Length(1)));
+        for (int r = 1; r < objects; ++r) {
+            QVERIFY(tree[r][2].isEmpty());
+            QVERIFY(tree[r][4].isEmpty());
+        }
+        app.Ui.Errors.clear();
+        Find<QPushButton>(app.Results, "BtnCharFit")->click();
+        QCOMPARE(app.Ui.Errors.size(), 1);
+        QVERIFY2(app.Ui.Errors.front().contains("at most 255 objects"),
+                 qPrintable(app.Ui.Errors.front()));
+        const QString saved = dir.filePath("trees.nwk");
+        app.Ui.SaveAnswers.enqueue(saved);
+        app.Results.BtnSaveTreesClick();
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QCOMPARE(text.count(';'), big->TreeCount());
+        QVERIFY(!text.contains(':'));
+        QCOMPARE(text.count("Taxon"), big->TreeCount() * objects);
     }
 
     // 2 000 objects through the program: the data, Open trees, Grafic; how
