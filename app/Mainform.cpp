@@ -35,6 +35,7 @@
 #include "parsimony/forms/OptimizeForm.h"
 #include "parsimony/forms/SupportForm.h"
 #include "parsimony/forms/TreeOptForm.h"
+#include "parsimony/summaries/BigTreeResults.h"
 
 QStringList StartupBanner()
 {
@@ -138,6 +139,7 @@ void TFrmMain::ConnectWindows()
     connect(search, &TFrmOptimize::ListCellChanged, results, &TFrmTreeOpt::SetListCell);
     connect(search, &TFrmOptimize::ListColumnsFitted, results, &TFrmTreeOpt::FitListColumns);
     connect(search, &TFrmOptimize::PopulationFound, results, &TFrmTreeOpt::ShowPopulation);
+    connect(search, &TFrmOptimize::BigTreesFound, results, &TFrmTreeOpt::ShowBigResults);
     connect(results, &TFrmTreeOpt::CharFitReady, fit, &TFrmCharFit::ShowFit);
     connect(results, &TFrmTreeOpt::TreeDrawingWanted, results,
             [this, results](TscTreeNodes* nodes, const QString& title, const QString& newick) {
@@ -149,9 +151,23 @@ void TFrmMain::ConnectWindows()
                 ShowComputedTree(results, std::move(nodes), title, newick);
             });
     connect(results, &TFrmTreeOpt::SupportWanted, this, &TFrmMain::ShowSupport);
+    connect(results, &TFrmTreeOpt::BigSupportWanted, this, &TFrmMain::ShowBigSupport);
 }
 
 void TFrmMain::ShowSupport(std::shared_ptr<TParsimonySearch> search)
+{
+    ShowSupportFor(search->CharField(), search->Tree(1).TipCount(), search->Settings().MissingData,
+                   search->DataRevision());
+}
+
+void TFrmMain::ShowBigSupport(std::shared_ptr<TBigTreeResults> trees)
+{
+    ShowSupportFor(trees->CharField(), trees->ObjectCount(), trees->MissingData(),
+                   trees->DataRevision());
+}
+
+void TFrmMain::ShowSupportFor(const TSField& field, int objects, bool missingData,
+                              std::uint64_t revision)
 {
     if (SupportWindow && SupportWindow->IsRunning()) {
         SupportWindow->raise();
@@ -159,16 +175,13 @@ void TFrmMain::ShowSupport(std::shared_ptr<TParsimonySearch> search)
         return;
     }
     delete SupportWindow;
-    const TSField& field = search->CharField();
     // A child of the results window, whose trees it supports.
     TFrmTreeOpt* results = Wnd.FrmTreeOpt;
     SupportWindow = new TFrmSupport(
-        Ctx.Ui, field, search->Tree(1).TipCount(), field.Places.Count(),
-        search->Settings().MissingData,
+        Ctx.Ui, field, objects, field.Places.Count(), missingData,
         [this](const QStringList& lines) { Ctx.WriteProtocol(lines); }, results);
     // The data behind the trees, while they are the loaded ones, for the criterion choice.
-    if (search->DataRevision() != 0 && search->DataRevision() == Ctx.Model.Revision)
-        SupportWindow->SetData(Ctx.Model.Data());
+    if (revision != 0 && revision == Ctx.Model.Revision) SupportWindow->SetData(Ctx.Model.Data());
     SupportWindow->setAttribute(Qt::WA_DeleteOnClose);
     TFrmSupport* support = SupportWindow;
     connect(support, &TFrmSupport::ComputedTreeWanted, support,

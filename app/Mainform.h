@@ -3,6 +3,7 @@
 // protocol into which every command writes its report lines.
 #include <QMainWindow>
 #include <QPointer>
+#include <cstdint>
 #include <memory>
 
 #include "app/AppContext.h"
@@ -22,6 +23,7 @@ class TFrmImport;
 class TFrmLoad;
 class TFrmOptimize;
 class TFrmSupport;
+class TBigTreeResults;
 class TParsimonySearch;
 class TscTreeNodes;
 class TFrmTreeOpt;
@@ -142,6 +144,11 @@ private:
     // Branch support for the trees of the results window, in one window at a
     // time (a running one is brought to the front).
     void ShowSupport(std::shared_ptr<TParsimonySearch> search);
+    void ShowBigSupport(std::shared_ptr<TBigTreeResults> trees);
+    // The support window on the data of trees: their coding, objects and
+    // rule, and the model's revision they were found on (0: a file's).
+    void ShowSupportFor(const TSField& field, int objects, bool missingData,
+                        std::uint64_t revision);
     // A tree in a modal tree window over owner; nodes live until it closes.
     void DrawTree(QWidget* owner, TscTreeNodes* nodes, const QString& title, const QString& newick);
     // A tree computed by a summary (a consensus, a support tree) in a tree window

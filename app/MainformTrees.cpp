@@ -7,6 +7,7 @@
 #include "data/UiServices.h"
 #include "parsimony/evolutionary/CreateTree.h"
 #include "parsimony/forms/TreeOptForm.h"
+#include "parsimony/summaries/BigTreeResults.h"
 #include "parsimony/treefiles/TreeFile.h"
 
 TNexusRootRule TFrmMain::NexusRootRule() const
@@ -34,12 +35,24 @@ void TFrmMain::OpenTrees1Click()
         TreeFileName);
     if (path.isEmpty()) return;
     TreeFileName = path;
+    const TMatrixData data{Ctx.Model.DataMatrix, Ctx.Model.ObjectCount, Ctx.Model.CharacterCount};
+    if (Ctx.Model.ObjectCount > MaxParsimonyObjects) {
+        // Past 255 objects the trees stay compact trees.
+        const TResult<TOpenedBigTrees> big = [&] {
+            TBusyGuard busy(Ctx.Ui);
+            return OpenBigTreesForData(path, data, true, LocaleDecimalSeparator());
+        }();
+        if (!big) {
+            Ctx.Ui.ShowError(this, big.Error());
+            return;
+        }
+        Wnd.FrmTreeOpt->ShowBigTrees(big->Rows, big->Big, big->Optimum);
+        for (const QString& line : big->Protocol) WriteProtocol(line);
+        return;
+    }
     const TResult<TOpenedTrees> opened = [&] {
         TBusyGuard busy(Ctx.Ui);  // many trees on many characters take a moment
-        return OpenTreesForData(
-            path,
-            TMatrixData{Ctx.Model.DataMatrix, Ctx.Model.ObjectCount, Ctx.Model.CharacterCount},
-            true, LocaleDecimalSeparator());
+        return OpenTreesForData(path, data, true, LocaleDecimalSeparator());
     }();
     if (!opened) {
         // The trees shown so far stay.

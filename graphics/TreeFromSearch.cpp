@@ -72,6 +72,42 @@ TStatus SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& nam
     return {};
 }
 
+TStatus CompactTreeToTreeNodes(const TCompactTree& tree, const std::vector<QString>& names,
+                               const std::vector<std::int64_t>& fits, TadaTreeNodes& nodes)
+{
+    if (!IsValidCompactTree(tree) || tree.Tips < 2 ||
+        (!fits.empty() && static_cast<int>(fits.size()) < tree.Vertices()))
+        return TFailure(
+            QStringLiteral(
+                "The tree's links do not form one binary tree over its %1 tips; it cannot be "
+                "drawn.")
+                .arg(tree.Tips));
+    for (int v = 0; v < tree.Vertices(); ++v) {
+        TadaTreeNode* n = nodes.Add();
+        n->Length = fits.empty() ? 0 : static_cast<double>(fits[static_cast<size_t>(v)]);
+        if (tree.IsTip(v)) {
+            const size_t object = static_cast<size_t>(v) + 1;
+            n->Ident = n->Label = object < names.size() ? names[object] : QString();
+        } else if (v == tree.Root) {
+            n->Ident = n->Label = QStringLiteral("Root");
+            nodes.Root = n;
+        } else {
+            n->Ident = QStringLiteral("Node %1").arg(v - tree.Tips + 1);
+        }
+    }
+    for (int v = 0; v < tree.Vertices(); ++v) {
+        TscTreeNode* n = nodes.Item(v);
+        const int parent = tree.Parent[static_cast<size_t>(v)];
+        if (parent >= 0) n->Parent = nodes.Item(parent);
+        if (!tree.IsTip(v)) {
+            n->Left = nodes.Item(tree.Child[static_cast<size_t>(v)][0]);
+            n->Right = nodes.Item(tree.Child[static_cast<size_t>(v)][1]);
+        }
+    }
+    nodes.UpdateCodes();
+    return {};
+}
+
 namespace {
 // One change as the drawing shows it: "character: state" (reversible:
 // "character: from→to"), the mark open when ambiguous.
@@ -166,6 +202,13 @@ void AttachCriteriaChanges(const TTree& tree, const TSField& field, const TCrite
         CriteriaDrawn(branches, 1, links.View(), field, coding, placement);
     for (size_t k = 0; k < branches.size(); ++k)
         if (TscTreeNode* n = nodes.Item(branches[k].Vertex - 1)) ShowChanges(drawn[k], *n);
+}
+
+void AttachCompactChanges(const TCompactTree& tree, const TSField& field, bool missingData,
+                          TadaTreeNodes& nodes)
+{
+    for (const TBranch& b : CompactBranchChanges(tree, field, missingData))
+        if (TscTreeNode* n = nodes.Item(b.Vertex)) ShowChanges(Drawn(field, b.Changes), *n);
 }
 
 namespace {

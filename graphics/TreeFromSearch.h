@@ -2,6 +2,7 @@
 // A found tree of the parsimony search as the drawable node list of the tree
 // graphic: tip i at position i − 1, node j at T + j − 1; the fits are the
 // branch lengths.
+#include <cstdint>
 #include <vector>
 
 #include "data/Result.h"
@@ -14,6 +15,15 @@
 // object number). Fails when the tree's links are broken.
 TStatus SearchTreeToTreeNodes(const TTree& tree, const std::vector<QString>& names,
                               TadaTreeNodes& nodes);
+
+// The same for a compact tree of any size (the thorough search's): vertex v
+// is item v, so tip i (object i) is item i - 1 and node j item Tips + j - 1
+// as above; fits[v] (when given) are the branch lengths.
+TStatus CompactTreeToTreeNodes(const TCompactTree& tree, const std::vector<QString>& names,
+                               const std::vector<std::int64_t>& fits, TadaTreeNodes& nodes);
+// Camin-Sokal changes on the nodes made by CompactTreeToTreeNodes from the same tree.
+void AttachCompactChanges(const TCompactTree& tree, const TSField& field, bool missingData,
+                          TadaTreeNodes& nodes);
 
 // Puts the changes of every branch (see BranchChanges) on the nodes made by
 // SearchTreeToTreeNodes from the same tree, as "character: state" texts.

@@ -57,16 +57,48 @@ bool BoxesCross(const TIntRect& a, const TIntRect& b)
     return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
 }
 
-static bool CrossesAny(const TIntRect& box, const std::vector<TIntRect>& taken, size_t skip)
+namespace {
+int BandOf(int row, int rows) { return row >= 0 ? row / rows : -((-row + rows - 1) / rows); }
+}  // namespace
+
+TTakenBoxes::TTakenBoxes(std::vector<TIntRect> boxes)
 {
-    for (size_t i = 0; i < taken.size(); ++i)
-        if (i != skip && BoxesCross(box, taken[i])) return true;
+    for (const TIntRect& b : boxes) Add(b);
+}
+
+// Two boxes that cross share a pixel row between their tops and bottoms
+// (taken as a closed range either way round), so they share a band.
+void TTakenBoxes::Add(const TIntRect& box)
+{
+    const int low = BandOf(std::min(box.Top, box.Bottom), BandRows),
+              high = BandOf(std::max(box.Top, box.Bottom), BandRows);
+    for (int band = low; band <= high; ++band) Bands[band].push_back(Boxes.size());
+    Boxes.push_back(box);
+}
+
+bool TTakenBoxes::CrossesAny(const TIntRect& box, size_t skip) const
+{
+    const int low = BandOf(std::min(box.Top, box.Bottom), BandRows),
+              high = BandOf(std::max(box.Top, box.Bottom), BandRows);
+    for (int band = low; band <= high; ++band) {
+        const auto found = Bands.find(band);
+        if (found == Bands.end()) continue;
+        for (size_t i : found->second)
+            if (i != skip && BoxesCross(box, Boxes[i])) return true;
+    }
     return false;
 }
 
 std::vector<TChangeMarkPlace> PlaceChangeMarks(int x0, int x1, int y, int radius, int textHeight,
                                                const std::vector<std::pair<int, int>>& widths,
                                                const std::vector<TIntRect>& taken, size_t own)
+{
+    return PlaceChangeMarks(x0, x1, y, radius, textHeight, widths, TTakenBoxes(taken), own);
+}
+
+std::vector<TChangeMarkPlace> PlaceChangeMarks(int x0, int x1, int y, int radius, int textHeight,
+                                               const std::vector<std::pair<int, int>>& widths,
+                                               const TTakenBoxes& taken, size_t own)
 {
     constexpr int Gap = 4;
     std::vector<int> slot;
@@ -90,9 +122,9 @@ std::vector<TChangeMarkPlace> PlaceChangeMarks(int x0, int x1, int y, int radius
                    y - radius - 1};
         m.Below = {cx - below / 2 - 1, y + radius + 1, cx + (below + 1) / 2 + 1,
                    y + radius + 1 + (below > 0 ? textHeight : 0)};
-        if (CrossesAny(m.Circle, taken, own)) return {};
+        if (taken.CrossesAny(m.Circle, own)) return {};
         for (const TIntRect& b : {m.Above, m.Below})
-            if (b.Width() > 2 && b.Height() > 0 && CrossesAny(b, taken, taken.size())) return {};
+            if (b.Width() > 2 && b.Height() > 0 && taken.CrossesAny(b, taken.Count())) return {};
         for (const TChangeMarkPlace& p : marks)
             if (BoxesCross(p.Circle, m.Circle) || BoxesCross(p.Above, m.Above) ||
                 BoxesCross(p.Below, m.Below))
@@ -124,6 +156,20 @@ void TTreeGrf::Draw(TWorldPen& pen) const
     }
 }
 
+// A branch's pen: thick near the root, thinner below; where there are more
+// leaves than pixel rows (thousands of them seen whole), hairlines, or the
+// branches run together into black.
+static int BranchPen(int depth, double rowPixels)
+{
+    return rowPixels < 1 ? 1 : std::max(3, 8 - depth);
+}
+
+// Device pixels between two neighbouring leaves of the subtree.
+static double RowPixels(const TWorldPen& pen, const TscTreeNode* start)
+{
+    return static_cast<double>(pen.Geometry().Inner.Height()) / std::max(1, start->LeafCount());
+}
+
 static TIntRect LineBox(QPoint a, QPoint b, int width)
 {
     const int half = width / 2 + 1;
@@ -134,9 +180,10 @@ static TIntRect LineBox(QPoint a, QPoint b, int width)
 void TTreeGrf::DrawSubtree(TWorldPen& pen, TscTreeNode* start, const TFontStyle& label,
                            TTaken* taken) const
 {
+    const double rows = RowPixels(pen, start);
     for (TscTreeNode* n : PreOrder(start)) {
         if (n->IsLeaf()) continue;
-        const int width = std::max(3, 8 - n->ShownDepth());
+        const int width = BranchPen(n->ShownDepth(), rows);
         pen.SetPen(width, Qt::black);
         for (TscTreeNode* child : {n->Left, n->Right}) {
             if (!child) continue;
@@ -233,6 +280,7 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
     // Every branch as drawn (a vertical line at the parent, a horizontal one
     // to the node) and every marker.
     std::vector<size_t> branch(order.size(), 0);
+    const double rows = RowPixels(pen, start);
     for (size_t i = 0; i < order.size(); ++i) {
         TscTreeNode* n = order[i];
         const QPoint p = world.WorldToDevice(n->X, n->Y);
@@ -241,13 +289,14 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
                              p.y() + marker - marker / 2});
         if (n == start || !n->Parent) continue;
         TscTreeNode* from = n->Parent;
-        const int width = std::max(3, 8 - from->Shown()->ShownDepth());
+        const int width = BranchPen(from->Shown()->ShownDepth(), rows);
         const QPoint up = world.WorldToDevice(from->X, from->Y),
                      corner = world.WorldToDevice(from->X, n->Y);
         taken.push_back(LineBox(up, corner, width));
         branch[i] = taken.size();
         taken.push_back(LineBox(corner, p, width));
     }
+    TTakenBoxes placed(std::move(taken));
     TFontStyle style;
     style.Assign(label);
     style.Size = label.Size * 0.6;
@@ -259,7 +308,7 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
         TscTreeNode* from = node->Parent->Shown();
         const QPoint a = world.WorldToDevice(from->X, node->Y),
                      b = world.WorldToDevice(node->X, node->Y);
-        const int pen_ = std::max(3, 8 - from->ShownDepth());
+        const int pen_ = BranchPen(from->ShownDepth(), rows);
         // Larger than the branch is thick, or a filled circle vanishes in it.
         const int r = std::max(textHeight / 3, pen_ / 2 + 3);
         const int x0 = a.x() + marker / 2 + 2, x1 = b.x() - marker / 2 - 2;
@@ -279,7 +328,7 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
             widths.emplace_back(c.TextWidth(above.back()), c.TextWidth(below.back()));
         }
         const std::vector<TChangeMarkPlace> marks =
-            PlaceChangeMarks(x0, x1, b.y(), r, textHeight, widths, taken, branch[at]);
+            PlaceChangeMarks(x0, x1, b.y(), r, textHeight, widths, placed, branch[at]);
         if (!marks.empty()) {
             for (int i = 0; i < k; ++i) {
                 const TChangeMarkPlace& m = marks[static_cast<size_t>(i)];
@@ -297,9 +346,9 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
                     style.Apply(g, c);
                     c.TextOut(cx, m.Circle.Bottom + 1, below.at(i));
                 }
-                taken.push_back(m.Circle);
-                taken.push_back(m.Above);
-                taken.push_back(m.Below);
+                placed.Add(m.Circle);
+                placed.Add(m.Above);
+                placed.Add(m.Below);
             }
             continue;
         }
@@ -308,13 +357,13 @@ void TTreeGrf::DrawChanges(TWorldPen& pen, const TFontStyle& label, TscTreeNode*
         const int w = c.TextWidth(count) + 6, h = std::max(textHeight + 2, pen_ + 4);
         const int cx = (x0 + x1) / 2;
         const TIntRect box{cx - w / 2, b.y() - h / 2, cx - w / 2 + w, b.y() - h / 2 + h};
-        if (x1 - x0 < w || CrossesAny(box, taken, branch[at])) continue;
+        if (x1 - x0 < w || placed.CrossesAny(box, branch[at])) continue;
         c.Pen = {Qt::black, 1, TPenKind::Solid};
         c.Brush = {QColor(Qt::white), false};
         c.Rectangle(box);
         style.TextAlign = TA_CENTER_ | TA_TOP_;
         style.Apply(g, c);
         c.TextOut(cx, box.Top + (h - textHeight) / 2, count);
-        taken.push_back(box);
+        placed.Add(box);
     }
 }

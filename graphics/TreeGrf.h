@@ -3,6 +3,9 @@
 // Prepare (run by every PaintToCanvas) lays the nodes out; the world is
 // measured anew at every layout (AutoWorld), so a paint follows any change of
 // the node list. The const file writers draw the page as last prepared.
+#include <unordered_map>
+#include <vector>
+
 #include "graphics/Grafik.h"
 #include "graphics/TreeClasses.h"
 
@@ -67,3 +70,25 @@ std::vector<TChangeMarkPlace> PlaceChangeMarks(int x0, int x1, int y, int radius
                                                const std::vector<std::pair<int, int>>& widths,
                                                const std::vector<TIntRect>& taken, size_t own);
 bool BoxesCross(const TIntRect& a, const TIntRect& b);
+
+// Boxes drawn on, each found through the bands of pixel rows it covers, so
+// that a box is compared with its neighbours only: thousands of branches'
+// changes are placed without comparing every pair.
+//   TTakenBoxes taken(std::move(boxes));
+//   if (!taken.CrossesAny(box, own)) taken.Add(box);
+class TTakenBoxes {
+public:
+    explicit TTakenBoxes(std::vector<TIntRect> boxes = {});
+    void Add(const TIntRect& box);
+    size_t Count() const { return Boxes.size(); }
+    // Whether box crosses (BoxesCross) any box but the one numbered skip.
+    bool CrossesAny(const TIntRect& box, size_t skip) const;
+
+private:
+    static constexpr int BandRows = 32;
+    std::vector<TIntRect> Boxes;
+    std::unordered_map<int, std::vector<size_t>> Bands;  // band -> boxes meeting it
+};
+std::vector<TChangeMarkPlace> PlaceChangeMarks(int x0, int x1, int y, int radius, int textHeight,
+                                               const std::vector<std::pair<int, int>>& widths,
+                                               const TTakenBoxes& taken, size_t own);

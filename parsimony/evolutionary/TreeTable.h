@@ -18,6 +18,21 @@
 std::vector<QStringList> TreeTableRows(const TTree& tree, const std::vector<QString>& names,
                                        QChar decimalSeparator);
 
+// The same table from plain links, for trees of any size (the thorough
+// search's compact trees): per tip i (1..T) its object, parent node and fit;
+// per node j (1..T-1) its parent (0 for the root) and fit. Without fits
+// (under the reversible criteria a branch's changes are ambiguous) their
+// cells stay empty; the length is shown all the same.
+struct TTreeTableLinks {
+    std::vector<int> TipObject, TipParent;  // index 0 unused
+    std::vector<double> TipFit;             // empty: no fits
+    std::vector<int> NodeParent;            // index 0 unused
+    std::vector<double> NodeFit;            // empty: no fits
+    double Fitness = 0;
+};
+std::vector<QStringList> TreeTableRows(const TTreeTableLinks& links,
+                                       const std::vector<QString>& names, QChar decimalSeparator);
+
 // "Optimum = Minimum = " and the length in the shortest general format.
 QString OptimumText(double fitness, QChar decimalSeparator);
 

@@ -24,6 +24,7 @@
 #include "parsimony/forms/FormHelpers.h"
 #include "parsimony/forms/SearchPanel.h"
 #include "parsimony/forms/UpDownEdit.h"
+#include "parsimony/summaries/BigTreeResults.h"
 
 namespace {
 // At most this often the generation bar is moved: a small data set runs
@@ -363,7 +364,7 @@ void TFrmOptimize::PanelRunEnded()
     TSearchPanel* panel = std::exchange(RunningPanel, nullptr);
     SetRunning(false);
     TFoundTrees found = panel->Found(*job);
-    if (!found.Population) {
+    if (!found.Population && !found.Big) {
         emit ResultsCleared();
         SetStatusLabel(Label4, QString());
         SetStatusLabel(Label3, QString());
@@ -374,12 +375,17 @@ void TFrmOptimize::PanelRunEnded()
         emit RunFinished();
         return;
     }
-    found.Population->SetDataRevision(RunRevision);
     emit ListFilled(found.Rows);
     // The list's last column says how a tree was found: room for it.
     emit ListColumnsFitted(found.Rows.front().front(), found.WidestHow);
-    emit PopulationFound(std::move(found.Population),
-                         OptimumText(found.Optimum, LocaleDecimalSeparator()));
+    const QString optimum = OptimumText(found.Optimum, LocaleDecimalSeparator());
+    if (found.Big) {
+        found.Big->SetDataRevision(RunRevision);
+        emit BigTreesFound(std::move(found.Big), optimum);
+    } else {
+        found.Population->SetDataRevision(RunRevision);
+        emit PopulationFound(std::move(found.Population), optimum);
+    }
     Ctx.WriteProtocol(found.Protocol);
     hide();
     emit RunFinished();

@@ -18,6 +18,7 @@ class QLineEdit;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class TBigTreeResults;
 class TParsimonySearch;
 class TSearchJob;
 class TSearchPanel;
@@ -77,6 +78,8 @@ signals:
     void ListCellChanged(int row, int column, const QString& text);
     void ListColumnsFitted(const QString& legend, const QStringList& widestHow);
     void PopulationFound(std::shared_ptr<TParsimonySearch> population, const QString& optimum);
+    // The trees of a run past 255 objects (the thorough search's).
+    void BigTreesFound(std::shared_ptr<TBigTreeResults> trees, const QString& optimum);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -68,6 +68,11 @@ bool TSearchPanel::DataFitResultsWindow(const QString& batchCommand)
                            batchCommand));
         return false;
     }
+    return CodingCurrent();
+}
+
+bool TSearchPanel::CodingCurrent()
+{
     if (!CodingFitsData(Ctx.Model)) {
         Ctx.Ui.ShowError(this, CodingOutdated);
         return false;

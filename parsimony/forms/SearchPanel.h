@@ -21,6 +21,7 @@
 #include "parsimony/SearchJob.h"
 
 class QGridLayout;
+class TBigTreeResults;
 class QLineEdit;
 class QProgressBar;
 
@@ -37,6 +38,7 @@ struct TSearchProgressView {
 struct TFoundTrees {
     std::vector<QStringList> Rows;  // legend row first
     std::shared_ptr<TParsimonySearch> Population;
+    std::shared_ptr<TBigTreeResults> Big;  // past 255 objects, instead of Population
     double Optimum = 0;
     QStringList WidestHow;  // the widest "found by" texts it can show, for the list's last column
     QStringList Protocol;
@@ -73,6 +75,9 @@ protected:
     // Whether the tree results window can show the data's trees and the
     // coding is current; false when told.
     bool DataFitResultsWindow(const QString& batchCommand);
+    // Whether the coding is current (the data may have any number of
+    // objects); false when told.
+    bool CodingCurrent();
 
     TFormContext& Ctx;
 

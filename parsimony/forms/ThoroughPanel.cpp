@@ -9,6 +9,7 @@
 #include "parsimony/evolutionary/FoundTrees.h"
 #include "parsimony/evolutionary/OptimizeRun.h"
 #include "parsimony/forms/FormHelpers.h"
+#include "parsimony/summaries/BigTreeResults.h"
 #include "parsimony/thorough/ThoroughJob.h"
 #include "parsimony/thorough/ThoroughRows.h"
 
@@ -57,7 +58,8 @@ std::unique_ptr<TSearchJob> TThoroughPanel::MakeJob(bool missingData, std::uint6
         Ctx.Ui.ShowError(this, QStringLiteral("The number of replicates must be at least 1."));
         return nullptr;
     }
-    if (!DataFitResultsWindow(QStringLiteral("search"))) return nullptr;
+    // Past 255 objects the results window shows the compact trees themselves.
+    if (!CodingCurrent()) return nullptr;
     Refresh();
     TResult<std::optional<TCriteriaCoding>> coding =
         SearchCriteria(Ctx.Model.Data(), Choice->Chosen());
@@ -131,7 +133,9 @@ TFoundTrees TThoroughPanel::Found(const TSearchJob& searchJob) const
         return found;
     }
     found.Rows = ThoroughListRows(job.Search(), LocaleDecimalSeparator());
-    if (job.Search().Criteria()) {
+    if (Ctx.Model.ObjectCount > MaxParsimonyObjects) {
+        found.Big = BigResultsOfSearch(job.Search(), RunField, RunCriteria);
+    } else if (job.Search().Criteria()) {
         // The trees over every character, scored under the criteria they were found under.
         std::vector<TTree> trees;
         for (const TThoroughResult& r : job.Search().Results())

@@ -20,6 +20,7 @@
 #include "parsimony/evolutionary/CreateTree.h"
 #include "parsimony/evolutionary/TreeTable.h"
 #include "parsimony/forms/FormHelpers.h"
+#include "parsimony/summaries/BigTreeResults.h"
 #include "parsimony/summaries/CharFit.h"
 #include "parsimony/summaries/Consensus.h"
 #include "parsimony/summaries/FitStatistics.h"
@@ -35,6 +36,15 @@ void FillGrid(TStringGrid* grid, const std::vector<QStringList>& rows)
     for (size_t r = 0; r < rows.size(); ++r)
         for (int c = 0; c < grid->ColCount(); ++c)
             grid->SetCell(c, static_cast<int>(r), c < rows[r].size() ? rows[r][c] : QString());
+}
+
+// The statistics' cells of the character fit window, one row a character.
+std::vector<QStringList> FitCells(const TFitStatistics& stats)
+{
+    std::vector<QStringList> cells(1);
+    for (size_t c = 1; c < stats.Characters.size(); ++c)
+        cells.push_back(FitStatisticsCells(stats.Characters[c]));
+    return cells;
 }
 }  // namespace
 
@@ -151,18 +161,32 @@ void TFrmTreeOpt::SgOptClick() { ShowTree(); }
 int TFrmTreeOpt::SelectedSlot() const
 {
     const int row = SgOpt->currentRow();
-    if (!Search || row < 1 || row > Search->TreeCount()) return 0;
+    if (row < 1 || row > TreeCount()) return 0;
     return row;
 }
 
 const TTree* TFrmTreeOpt::SelectedTree() const
 {
     const int slot = SelectedSlot();
-    return slot == 0 ? nullptr : &Search->Tree(slot);
+    return slot == 0 || !Search ? nullptr : &Search->Tree(slot);
+}
+
+int TFrmTreeOpt::TreeCount() const
+{
+    return Search ? Search->TreeCount() : Big ? Big->TreeCount() : 0;
+}
+
+double TFrmTreeOpt::TreeLength(int k) const
+{
+    return Search ? Search->Tree(k).Fitness : static_cast<double>(Big->Length(k));
 }
 
 void TFrmTreeOpt::ShowTree()
 {
+    if (Big) {
+        ShowBigTree();
+        return;
+    }
     const TTree* tree = SelectedTree();
     if (!tree) {
         SgTree->setRowCount(1);
@@ -179,6 +203,18 @@ void TFrmTreeOpt::ShowTree()
             if (rows[r][3] != QLatin1String("Fitness")) rows[r][4].clear();
         }
     FillGrid(SgTree, rows);
+    WidenColumns(SgTree, {200, 50, 50, 50, 50});
+}
+
+void TFrmTreeOpt::ShowBigTree()
+{
+    const int k = SelectedSlot();
+    if (k == 0) {
+        SgTree->setRowCount(1);
+        SgTree->ClearRows(0, 0);
+        return;
+    }
+    FillGrid(SgTree, Big->TreeRows(k, LocaleDecimalSeparator()));
     WidenColumns(SgTree, {200, 50, 50, 50, 50});
 }
 
@@ -204,6 +240,7 @@ void TFrmTreeOpt::SetListCell(int row, int column, const QString& text)
 void TFrmTreeOpt::ClearResults()
 {
     Search.reset();
+    Big.reset();
     SgOpt->setRowCount(1);
     SgOpt->ClearRows(0, 0);
     SgTree->setRowCount(1);
@@ -213,6 +250,7 @@ void TFrmTreeOpt::ClearResults()
 
 void TFrmTreeOpt::SetPopulation(std::shared_ptr<TParsimonySearch> search)
 {
+    Big.reset();
     Search = std::move(search);
     ShowTree();
 }
@@ -229,6 +267,15 @@ void TFrmTreeOpt::ShowTrees(const std::vector<QStringList>& rows,
                             std::shared_ptr<TParsimonySearch> population, double optimum)
 {
     Search.reset();
+    Big.reset();
+    ListTrees(rows);
+    SetPopulation(std::move(population));
+    Label1->setText(OptimumText(optimum, LocaleDecimalSeparator()));
+    ShowResults();
+}
+
+void TFrmTreeOpt::ListTrees(const std::vector<QStringList>& rows)
+{
     SelectedRow = 1;
     FillList(rows);
     // The legend and the last column hold names: room for them.
@@ -238,8 +285,26 @@ void TFrmTreeOpt::ShowTrees(const std::vector<QStringList>& rows,
             widest = std::max(widest, SgOpt->fontMetrics().horizontalAdvance(row[2]));
     SgOpt->SetColWidth(0, SgOpt->fontMetrics().horizontalAdvance(rows.front().front()) + 16);
     SgOpt->SetColWidth(2, widest + 16);
-    SetPopulation(std::move(population));
+}
+
+void TFrmTreeOpt::ShowBigTrees(const std::vector<QStringList>& rows,
+                               std::shared_ptr<TBigTreeResults> trees, double optimum)
+{
+    Search.reset();
+    Big.reset();
+    ListTrees(rows);
+    Big = std::move(trees);
+    ShowTree();
     Label1->setText(OptimumText(optimum, LocaleDecimalSeparator()));
+    ShowResults();
+}
+
+void TFrmTreeOpt::ShowBigResults(std::shared_ptr<TBigTreeResults> trees, const QString& optimum)
+{
+    Search.reset();
+    Big = std::move(trees);
+    ShowTree();
+    Label1->setText(optimum);
     ShowResults();
 }
 
@@ -264,6 +329,10 @@ void TFrmTreeOpt::FitListColumns(const QString& legend, const QStringList& wides
 
 void TFrmTreeOpt::BtnCharFitClick()
 {
+    if (Big) {
+        BigCharFit();
+        return;
+    }
     if (!SelectedTree()) return;
     TBusyGuard busy(Ctx.Ui);  // thousands of characters take a moment
     if (const TCriteriaCoding* criteria = Search->Criteria().get()) {
@@ -275,8 +344,7 @@ void TFrmTreeOpt::BtnCharFitClick()
             Search->Tree(SelectedSlot()), Search->CharField(), *criteria, true);
         std::vector<QStringList> cells(1);
         if (stats) {
-            for (size_t c = 1; c < stats->Characters.size(); ++c)
-                cells.push_back(FitStatisticsCells(stats->Characters[c]));
+            cells = FitCells(*stats);
             Ctx.WriteProtocol(
                 QStringLiteral("Tree %1: %2").arg(SelectedSlot()).arg(FitSummaryLine(*stats)));
         } else {
@@ -292,18 +360,29 @@ void TFrmTreeOpt::BtnCharFitClick()
     const std::vector<QStringList> table = CharFitTable(counted, Search->CharField());
     // Counted, like the steps, with the missing-data rule.
     const TFitStatistics stats = FitStatistics(*tree, Search->CharField(), true);
-    std::vector<QStringList> cells(1);
-    for (size_t c = 1; c < stats.Characters.size(); ++c)
-        cells.push_back(FitStatisticsCells(stats.Characters[c]));
     Ctx.WriteProtocol(QStringLiteral("Tree %1: %2").arg(SelectedSlot()).arg(FitSummaryLine(stats)));
-    emit CharFitReady(table, cells);
+    emit CharFitReady(table, FitCells(stats));
+}
+
+void TFrmTreeOpt::BigCharFit()
+{
+    const int k = SelectedSlot();
+    if (k == 0) return;
+    TBusyGuard busy(Ctx.Ui);  // thousands of objects take a moment
+    const TResult<TBigCharFit> fit = Big->CharFit(k);
+    if (!fit) {
+        Ctx.Ui.ShowError(this, fit.Error());
+        return;
+    }
+    Ctx.WriteProtocol(QStringLiteral("Tree %1: %2").arg(k).arg(FitSummaryLine(fit->Statistics)));
+    emit CharFitReady(fit->Table, FitCells(fit->Statistics));
 }
 
 void TFrmTreeOpt::TreeBTNClick() { DrawTree(SgOpt->currentRow()); }
 
 void TFrmTreeOpt::BtnSaveTreesClick()
 {
-    if (!Search || Search->TreeCount() == 0) return;
+    if (TreeCount() == 0) return;
     const QString newick = QStringLiteral("Newick (*.nwk *.tre *.tree)");
     const QString nexus = QStringLiteral("NEXUS (*.nex *.nexus *.nxs)");
     // The shortest trees only: chosen as a file type, so the window keeps its layout.
@@ -323,7 +402,10 @@ void TFrmTreeOpt::BtnSaveTreesClick()
         (chosen.isEmpty() && (suffix == QLatin1String("nex") || suffix == QLatin1String("nexus") ||
                               suffix == QLatin1String("nxs")));
     QByteArray bytes;
-    if (chosen == newickShortest || chosen == nexusShortest)
+    if (Big)
+        bytes = Big->TreesText(asNexus ? TTreeFileFormat::Nexus : TTreeFileFormat::Newick,
+                               chosen == newickShortest || chosen == nexusShortest);
+    else if (chosen == newickShortest || chosen == nexusShortest)
         bytes = ShortestTreesText(asNexus);
     else
         bytes = EncodeTrees(PopulationTrees(*Search), Search->CharField().Names,
@@ -351,6 +433,10 @@ QByteArray TFrmTreeOpt::ShortestTreesText(bool asNexus) const
 
 void TFrmTreeOpt::DrawTree(int slot)
 {
+    if (Big) {
+        DrawBigTree(slot);
+        return;
+    }
     if (!Search || slot < 1 || slot > Search->TreeCount()) return;
     // The drawing works on its own copy: re-rooting there leaves this tree alone.
     TadaTreeNodes nodes;
@@ -370,28 +456,41 @@ void TFrmTreeOpt::DrawTree(int slot)
     emit TreeDrawingWanted(&nodes, QString(), QString());
 }
 
+void TFrmTreeOpt::DrawBigTree(int k)
+{
+    if (k < 1 || k > Big->TreeCount()) return;
+    TadaTreeNodes nodes;
+    if (TStatus drawn = CompactTreeToTreeNodes(Big->Tree(k), Big->CharField().Names.Vector(),
+                                               Big->BranchFits(k), nodes);
+        !drawn) {
+        Ctx.Ui.ShowError(this, drawn.Error());
+        return;
+    }
+    // As for small trees: no changes under the reversible criteria.
+    if (!Big->Criteria())
+        AttachCompactChanges(Big->Tree(k), Big->CharField(), Big->MissingData(), nodes);
+    emit TreeDrawingWanted(&nodes, QString(), QString());
+}
+
 void TFrmTreeOpt::BtnConsensusClick()
 {
-    if (!Search || Search->TreeCount() == 0) return;
+    if (TreeCount() == 0) return;
     std::vector<int> chosen;
     for (const QModelIndex& index : SgOpt->selectionModel()->selectedRows())
-        if (index.row() >= 1 && index.row() <= Search->TreeCount()) chosen.push_back(index.row());
+        if (index.row() >= 1 && index.row() <= TreeCount()) chosen.push_back(index.row());
     std::sort(chosen.begin(), chosen.end());
     const bool selected = chosen.size() >= 2;
     if (!selected) {
         // Without a choice, trees of different lengths are not mixed: the shortest only.
-        double shortest = Search->Tree(1).Fitness;
-        for (int k = 2; k <= Search->TreeCount(); ++k)
-            shortest = std::min(shortest, Search->Tree(k).Fitness);
+        double shortest = TreeLength(1);
+        for (int k = 2; k <= TreeCount(); ++k) shortest = std::min(shortest, TreeLength(k));
         const double tolerance = 1e-9 * std::max(1.0, std::fabs(shortest));
         chosen.clear();
-        for (int k = 1; k <= Search->TreeCount(); ++k)
-            if (Search->Tree(k).Fitness <= shortest + tolerance) chosen.push_back(k);
+        for (int k = 1; k <= TreeCount(); ++k)
+            if (TreeLength(k) <= shortest + tolerance) chosen.push_back(k);
     }
-    std::vector<const TTree*> trees;
-    for (int k : chosen) trees.push_back(&Search->Tree(k));
     std::vector<double> lengths;
-    for (const TTree* t : trees) lengths.push_back(t->Fitness);
+    for (int k : chosen) lengths.push_back(TreeLength(k));
     std::sort(lengths.begin(), lengths.end());
     lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
     QStringList lengthTexts;
@@ -403,18 +502,28 @@ void TFrmTreeOpt::BtnConsensusClick()
         selected ? QStringLiteral(": %1 selected, %2").arg(chosen.size()).arg(lengthsText)
                  : QStringLiteral(": the %1 shortest of the %2 listed, %3")
                        .arg(chosen.size())
-                       .arg(Search->TreeCount())
+                       .arg(TreeCount())
                        .arg(lengthsText);
-    const std::vector<QString>& names = Search->CharField().Names;
-    const int objects = trees.front()->TipCount();
-    TConsensusInput input = CladesOfTrees(trees, objects);
-    const int duplicates = RemoveDuplicateTrees(input);
+    const std::vector<QString>& names = (Big ? Big->CharField() : Search->CharField()).Names;
     const auto kind = static_cast<TConsensusKind>(ConsensusCBX->currentData().toInt());
-    const TGeneralTree consensus = Consensus(input, kind);
+    TGeneralTree consensus;
+    int duplicates = 0, distinct = 0;
+    if (Big) {
+        // Groups as object sets of any size.
+        const TBigConsensusInput input = Big->ConsensusInput(chosen, &duplicates);
+        consensus = BigConsensus(input, kind);
+        distinct = input.TreeCount;
+    } else {
+        std::vector<const TTree*> trees;
+        for (int k : chosen) trees.push_back(&Search->Tree(k));
+        TConsensusInput input = CladesOfTrees(trees, trees.front()->TipCount());
+        duplicates = RemoveDuplicateTrees(input);
+        consensus = Consensus(input, kind);
+        distinct = static_cast<int>(input.Trees.size());
+    }
     const bool percents =
         kind == TConsensusKind::Majority || kind == TConsensusKind::MajorityCompatible;
     const TNewickTree newick = ConsensusToNewick(consensus, names, percents);
-    const int distinct = static_cast<int>(input.Trees.size());
     const QString title =
         QStringLiteral("%1 consensus of %2 %3")
             .arg(ConsensusKindName(kind))
@@ -439,6 +548,10 @@ void TFrmTreeOpt::BtnConsensusClick()
 
 void TFrmTreeOpt::BtnSupportClick()
 {
+    if (Big && Big->TreeCount() > 0) {
+        emit BigSupportWanted(Big);
+        return;
+    }
     if (!Search || Search->TreeCount() == 0) return;
     emit SupportWanted(Search);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The tree results window: the population of the last parsimony run, one
 // tree as a table of tips and nodes, and the way on to the character fit,
-// the drawing and a Newick file. The window owns the population.
+// the drawing and a Newick file. The window owns the population; past 255
+// objects it holds the thorough search's compact trees (TBigTreeResults)
+// instead, and every button works on those.
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -11,6 +13,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class TBigTreeResults;
 class TParsimonySearch;
 class TStringGrid;
 class TscTreeNodes;
@@ -54,12 +57,19 @@ public:
                    std::shared_ptr<TParsimonySearch> population, double optimum);
     // The end of a run: the population, its optimum label, the window shown.
     void ShowPopulation(std::shared_ptr<TParsimonySearch> search, const QString& optimum);
+    // The same for trees past 255 objects: the end of a run, and trees read
+    // from a file (list rows as for ShowTrees).
+    void ShowBigResults(std::shared_ptr<TBigTreeResults> trees, const QString& optimum);
+    void ShowBigTrees(const std::vector<QStringList>& rows, std::shared_ptr<TBigTreeResults> trees,
+                      double optimum);
     // Room in the list for the first column's and the "how found" column's texts
     // (widestHow, or a wider one the list holds).
     void FitListColumns(const QString& legend, const QStringList& widestHow);
 
     // The population of the last run, or nullptr before the first.
     TParsimonySearch* Population() const { return Search.get(); }
+    // The trees past 255 objects shown, or nullptr.
+    const TBigTreeResults* BigResults() const { return Big.get(); }
     // The slot of SgOpt's current row, or 0 when it holds no tree.
     int SelectedSlot() const;
     // The tree in that slot, or nullptr.
@@ -90,6 +100,8 @@ signals:
                             const QString& newick);
     // "Support...": branch support for the data and rule of these trees.
     void SupportWanted(std::shared_ptr<TParsimonySearch> search);
+    // The same for trees past 255 objects.
+    void BigSupportWanted(std::shared_ptr<TBigTreeResults> trees);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -97,7 +109,16 @@ protected:
 private:
     // The file text of "Shortest trees, each topology once".
     QByteArray ShortestTreesText(bool asNexus) const;
+    // The list's tree count and tree k's length, whichever trees are held.
+    int TreeCount() const;
+    double TreeLength(int k) const;
+    void ShowBigTree();
+    // Fills the list with trees read from a file and makes room for its texts.
+    void ListTrees(const std::vector<QStringList>& rows);
+    void BigCharFit();
+    void DrawBigTree(int k);
     TFormContext& Ctx;
     std::shared_ptr<TParsimonySearch> Search;
-    int SelectedRow = 1;  // the list row the user chose last
+    std::shared_ptr<TBigTreeResults> Big;  // past 255 objects, instead of Search
+    int SelectedRow = 1;                   // the list row the user chose last
 };

@@ -98,6 +98,16 @@ TResult<TNewickTrees> ReadTreeText(const QString& text)
 QString WriteNexusTrees(const std::vector<const TTree*>& trees, const std::vector<QString>& names,
                         const std::vector<double>& lengths)
 {
+    return WriteNexusTrees(
+        trees.size(), names,
+        [&](size_t k, const std::vector<QString>& keys) { return WriteNewick(*trees[k], keys); },
+        lengths);
+}
+
+QString WriteNexusTrees(size_t count, const std::vector<QString>& names,
+                        const std::function<QString(size_t, const std::vector<QString>&)>& newick,
+                        const std::vector<double>& lengths)
+{
     QStringList lines{QStringLiteral("#NEXUS"), QString(), QStringLiteral("BEGIN TREES;"),
                       QStringLiteral("    TRANSLATE")};
     std::vector<QString> keys(names.size());
@@ -109,12 +119,12 @@ QString WriteNexusTrees(const std::vector<const TTree*>& trees, const std::vecto
                           o + 1 < names.size() ? QStringLiteral(",") : QString());
     }
     lines << QStringLiteral("    ;");
-    for (size_t k = 0; k < trees.size(); ++k)
+    for (size_t k = 0; k < count; ++k)
         lines << QStringLiteral("    TREE tree_%1 = [&R] %2%3")
                      .arg(QString::number(k + 1),
                           k < lengths.size() ? LengthComment(lengths[k]) + QLatin1Char(' ')
                                              : QString(),
-                          WriteNewick(*trees[k], keys));
+                          newick(k, keys));
     lines << QStringLiteral("END;") << QString();
     return lines.join(QStringLiteral("\r\n"));
 }

@@ -4,6 +4,8 @@
 //
 //   auto read = ReadTreeText(text);   // NEXUS or Newick, told by "#NEXUS"
 //   QString nexus = WriteNexusTrees(trees, names);
+#include <functional>
+
 #include "parsimony/treefiles/Newick.h"
 
 // True when the text begins with #NEXUS (after blanks and comments).
@@ -20,4 +22,9 @@ TResult<TNewickTrees> ReadTreeText(const QString& text);
 // ([&R]), fits as branch lengths as in WriteNewick. With lengths (one per
 // tree), each tree is preceded by a "[length=N]" comment.
 QString WriteNexusTrees(const std::vector<const TTree*>& trees, const std::vector<QString>& names,
+                        const std::vector<double>& lengths = {});
+// The same block for count trees of any kind: newick(k, keys) writes tree k
+// with keys[object] (the TRANSLATE numbers) for the leaves.
+QString WriteNexusTrees(size_t count, const std::vector<QString>& names,
+                        const std::function<QString(size_t, const std::vector<QString>&)>& newick,
                         const std::vector<double>& lengths = {});

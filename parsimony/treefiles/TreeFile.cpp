@@ -1,6 +1,7 @@
 #include "parsimony/treefiles/TreeFile.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 #include "data/NumberFormat.h"
 #include "data/Path.h"
@@ -59,14 +60,25 @@ QString NameMismatch(const TNewickTree& tree, const std::vector<QString>& names,
         parts << QStringLiteral("it names %1 more than once").arg(NameList(twice));
     return parts.join(QStringLiteral("; "));
 }
+}  // namespace
 
-QString TreeLabel(const TNewickTrees& read, size_t k)
+QString TreeFileLabel(const TNewickTrees& read, size_t k)
 {
     const QString name = k < read.TreeNames.size() ? read.TreeNames[k] : QString();
     return name.isEmpty() ? QStringLiteral("Tree %1").arg(k + 1)
                           : QStringLiteral("Tree %1 (%2)").arg(k + 1).arg(PrintableText(name));
 }
-}  // namespace
+
+TResult<TNewickTrees> ReadTreesToOpen(const QString& path)
+{
+    TTreeFile file = ReadTreeFile(path);
+    if (!file)
+        return TFailure(
+            file.Unreadable
+                ? file.Error()
+                : QStringLiteral("Cannot read trees from \"%1\": %2").arg(path, file.Error()));
+    return std::move(*file);
+}
 
 TTreeFile ReadTreeFile(const QString& path, qint64 maxBytes)
 {
@@ -90,9 +102,9 @@ TResult<std::vector<TTree>> TreesOverObjects(const TNewickTrees& read,
                                          ? NameMismatch(read.Trees[k], names, objectCount)
                                          : QString();
             return TFailure(QStringLiteral("%1 does not fit the data: %2")
-                                .arg(TreeLabel(read, k), mismatch.isEmpty()
-                                                             ? tree.Error()
-                                                             : mismatch + QLatin1Char('.')));
+                                .arg(TreeFileLabel(read, k), mismatch.isEmpty()
+                                                                 ? tree.Error()
+                                                                 : mismatch + QLatin1Char('.')));
         }
         trees.push_back(std::move(*tree));
     }
@@ -102,37 +114,46 @@ TResult<std::vector<TTree>> TreesOverObjects(const TNewickTrees& read,
 TResult<TOpenedTrees> OpenTreesForData(const QString& path, const TMatrixData& data,
                                        bool missingData, QChar decimalSeparator)
 {
-    const TTreeFile file = ReadTreeFile(path);
-    if (!file)
-        return TFailure(
-            file.Unreadable
-                ? file.Error()
-                : QStringLiteral("Cannot read trees from \"%1\": %2").arg(path, file.Error()));
+    const TResult<TNewickTrees> file = ReadTreesToOpen(path);
+    if (!file) return TFailure(file.Error());
     const TSField field = BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount);
     const TResult<std::vector<TTree>> trees =
         TreesOverObjects(*file, field.Names, data.ObjectCount);
     if (!trees)
         return TFailure(
             QStringLiteral("The trees of \"%1\" do not fit the data. %2").arg(path, trees.Error()));
-    TOpenedTrees opened;
     // Nothing here draws at random: seed 0.
-    opened.Population =
+    std::shared_ptr<TParsimonySearch> population =
         FoundTreesPopulation(*trees, field, data.ObjectCount, data.CharacterCount, missingData, 0);
-    opened.Optimum = opened.Population->FindBestTree().second;
+    std::vector<double> lengths;
+    for (int k = 1; k <= population->TreeCount(); ++k)
+        lengths.push_back(population->Tree(k).Fitness);
+    TOpenedTrees opened =
+        OpenedTreesListing(path, *file, lengths, field, missingData, decimalSeparator);
+    opened.Optimum = population->FindBestTree().second;
+    opened.Protocol.back() = OptimumText(opened.Optimum, decimalSeparator);
+    opened.Population = std::move(population);
+    return opened;
+}
 
+TOpenedTrees OpenedTreesListing(const QString& path, const TNewickTrees& file,
+                                const std::vector<double>& lengths, const TSField& field,
+                                bool missingData, QChar decimalSeparator)
+{
+    TOpenedTrees opened;
+    if (!lengths.empty()) opened.Optimum = *std::min_element(lengths.begin(), lengths.end());
     opened.Rows.push_back({QStringLiteral("Trees read from %1").arg(QFileInfo(path).fileName()),
                            QStringLiteral("length"), QStringLiteral("in the file")});
-    for (int k = 1; k <= opened.Population->TreeCount(); ++k) {
-        const size_t index = static_cast<size_t>(k) - 1;
-        const QString name = index < file->TreeNames.size() ? file->TreeNames[index] : QString();
+    for (size_t index = 0; index < lengths.size(); ++index) {
+        const int k = static_cast<int>(index) + 1;
+        const QString name = index < file.TreeNames.size() ? file.TreeNames[index] : QString();
         opened.Rows.push_back(
-            {QString::number(k),
-             FormatShortest(opened.Population->Tree(k).Fitness, decimalSeparator),
+            {QString::number(k), FormatShortest(lengths[index], decimalSeparator),
              name.isEmpty() ? QStringLiteral("tree %1").arg(k) : PrintableText(name)});
     }
 
     opened.Protocol << QString() << QStringLiteral("Trees from ") + path
-                    << QStringLiteral("Trees = %1").arg(opened.Population->TreeCount());
+                    << QStringLiteral("Trees = %1").arg(lengths.size());
     opened.Protocol << StateLimitLines(field);
     opened.Protocol << (missingData ? QStringLiteral("Missing data (\"?\") are expected")
                                     : QStringLiteral("no missing data (\"?\") are expected"));

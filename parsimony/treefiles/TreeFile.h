@@ -34,6 +34,11 @@ struct TTreeFile : TResult<TNewickTrees> {
 // otherwise; comments in square brackets (ours, [&R], [length=...]) skipped.
 TTreeFile ReadTreeFile(const QString& path, qint64 maxBytes = MaxTreeFileBytes);
 
+// The file for Open trees: ReadTreeFile's failure in one sentence naming it.
+TResult<TNewickTrees> ReadTreesToOpen(const QString& path);
+// "Tree k" or "Tree k (its name in the file)", k = index + 1, for messages.
+QString TreeFileLabel(const TNewickTrees& read, size_t index);
+
 // Every tree as a tree of the search over names[1..objectCount], not
 // evaluated. A tree whose leaves are not exactly the objects is refused with
 // every unknown name and every missing object named; other faults as
@@ -61,3 +66,8 @@ struct TOpenedTrees {
 // search's trees: list rows (tree, length, name in the file) and protocol.
 TResult<TOpenedTrees> OpenTreesForData(const QString& path, const TMatrixData& data,
                                        bool missingData, QChar decimalSeparator);
+// The rows, optimum and protocol (no population) of the trees of a file read
+// from path, given their lengths: for trees of any size.
+TOpenedTrees OpenedTreesListing(const QString& path, const TNewickTrees& file,
+                                const std::vector<double>& lengths, const TSField& field,
+                                bool missingData, QChar decimalSeparator);

@@ -301,3 +301,33 @@ TEST(Changes, NothingDrawnOverAnythingElse)
         EXPECT_EQ(markerCrossings, 0);
     }
 }
+
+// The banded index of drawn boxes finds a crossing exactly when comparing
+// with every box does: boxes of any shape, turned round or empty, above and
+// below row 0.
+TEST(Changes, TakenBoxesFindWhatEveryComparisonFinds)
+{
+    std::mt19937_64 rng(17);
+    std::uniform_int_distribution<int> at(-300, 300), size(-8, 120);
+    auto box = [&] {
+        const int left = at(rng), top = at(rng);
+        return TIntRect{left, top, left + size(rng), top + size(rng)};
+    };
+    for (int round = 0; round < 20; ++round) {
+        std::vector<TIntRect> boxes;
+        for (int k = 0; k < 60; ++k) boxes.push_back(box());
+        TTakenBoxes taken(boxes);
+        for (int probe = 0; probe < 200; ++probe) {
+            const TIntRect b = box();
+            const size_t skip = static_cast<size_t>(probe) % (boxes.size() + 1);
+            bool any = false;
+            for (size_t i = 0; i < boxes.size(); ++i)
+                any = any || (i != skip && BoxesCross(b, boxes[i]));
+            ASSERT_EQ(taken.CrossesAny(b, skip), any) << round << " " << probe;
+            if (probe % 7 == 0) {
+                taken.Add(b);
+                boxes.push_back(b);
+            }
+        }
+    }
+}
