@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "parsimony/exact/ExactCriteriaTree.h"
 
 template <class Kind>
 TExactShared<Kind>::TExactShared(const Kind& kind, std::vector<int> order, int maxTrees,
@@ -297,3 +298,6 @@ TExactOutcome TExactRun<Kind>::Collect()
 template struct TExactShared<TCaminSokalKind>;
 template class TExactWorker<TCaminSokalKind>;
 template class TExactRun<TCaminSokalKind>;
+template struct TExactShared<TCriteriaKind>;
+template class TExactWorker<TCriteriaKind>;
+template class TExactRun<TCriteriaKind>;
