@@ -194,9 +194,9 @@ TResult<TExactResult> TExactCriteriaSearch::Run(const TExactCallbacks& callbacks
     }
 
     TExactShared<TCriteriaKind> shared(kind, order, Config.MaxTrees, start.Length - constant);
-    const std::int64_t optimum = RunBranchAndBound(shared, Config, callbacks, constant,
-                                                   start.Length, TreeClades(start.Tree), elapsed,
-                                                   result, keys);
+    const std::int64_t optimum =
+        RunBranchAndBound(shared, Config, callbacks, constant, start.Length, TreeClades(start.Tree),
+                          elapsed, result, keys);
     return finish(optimum);
 }
 

@@ -4,27 +4,47 @@
 #include <numeric>
 
 namespace {
-// Objects (bit o-1) whose cell of the binary character is surely state s.
-std::uint64_t SurelyHolding(const TReversibleField& field, int block, int bit, int s)
+// The one state object o holds for the slot, or -1 for a set or "?".
+int SingleState(const TReversibleField& field, int slot, int o)
 {
-    const TFitchBlock& blk = field.Blocks()[static_cast<size_t>(block)];
-    std::uint64_t objects = 0;
-    for (int o = 1; o <= field.ObjectCount(); ++o) {
-        const std::uint64_t* t = field.Tip(o) + blk.Offset;
-        const bool own = (t[s] >> bit) & 1U, other = (t[1 - s] >> bit) & 1U;
-        if (own && !other) objects |= std::uint64_t{1} << (o - 1);
-    }
-    return objects;
+    const TFitchBlock& blk = field.Blocks()[static_cast<size_t>(slot / 64)];
+    const int bit = slot % 64;
+    const std::uint64_t* t = field.Tip(o) + blk.Offset;
+    int state = -1;
+    for (int p = 0; p < blk.Planes; ++p)
+        if ((t[p] >> bit) & 1U) {
+            if (state >= 0) return -1;
+            state = p;
+        }
+    return state;
+}
+
+int Find(std::vector<int>& up, int a)
+{
+    while (up[static_cast<size_t>(a)] != a)
+        a = up[static_cast<size_t>(a)] = up[static_cast<size_t>(up[static_cast<size_t>(a)])];
+    return a;
 }
 }  // namespace
 
-bool IncompatibleFitch(const TReversibleField& field, int blockA, int bitA, int blockB, int bitB)
+bool IncompatibleFitch(const TReversibleField& field, int slotA, int slotB)
 {
-    const std::uint64_t a0 = SurelyHolding(field, blockA, bitA, 0);
-    const std::uint64_t a1 = SurelyHolding(field, blockA, bitA, 1);
-    const std::uint64_t b0 = SurelyHolding(field, blockB, bitB, 0);
-    const std::uint64_t b1 = SurelyHolding(field, blockB, bitB, 1);
-    return (a0 & b0) && (a0 & b1) && (a1 & b0) && (a1 & b1);
+    // Partition intersection graph: states of a and of b, an edge for each
+    // pair an object shows; compatible exactly when it has no cycle.
+    const int planesA = field.Blocks()[static_cast<size_t>(slotA / 64)].Planes;
+    const int planesB = field.Blocks()[static_cast<size_t>(slotB / 64)].Planes;
+    std::vector<int> up(static_cast<size_t>(planesA + planesB));
+    std::iota(up.begin(), up.end(), 0);
+    std::vector<char> seen(static_cast<size_t>(planesA * planesB), 0);
+    for (int o = 1; o <= field.ObjectCount(); ++o) {
+        const int a = SingleState(field, slotA, o), b = SingleState(field, slotB, o);
+        if (a < 0 || b < 0 || seen[static_cast<size_t>(a * planesB + b)]) continue;
+        seen[static_cast<size_t>(a * planesB + b)] = 1;
+        const int ra = Find(up, a), rb = Find(up, planesA + b);
+        if (ra == rb) return true;
+        up[static_cast<size_t>(ra)] = rb;
+    }
+    return false;
 }
 
 TReversibleBounds::TReversibleBounds(const TReversibleField& field, bool groups) : F(&field)
@@ -33,6 +53,7 @@ TReversibleBounds::TReversibleBounds(const TReversibleField& field, bool groups)
     const int nb = static_cast<int>(blocks.size());
     const size_t w = static_cast<size_t>(field.Words());
     UsedSlots.assign(static_cast<size_t>(nb), 0);
+    Minimums.assign(static_cast<size_t>(nb) * 64, 0);
     for (int k = 0; k < nb; ++k)
         for (int bit = 0; bit < 64; ++bit)
             if (field.CharacterOf(k, bit) != 0)
@@ -52,27 +73,32 @@ TReversibleBounds::TReversibleBounds(const TReversibleField& field, bool groups)
             for (int p = 0; p < blk.Planes; ++p)
                 out[p] = t[p] & ~twice & UsedSlots[static_cast<size_t>(k)];
         }
+    std::vector<int> used;  // slots in use with two or more states held alone
+    for (int k = 0; k < nb; ++k) {
+        const TFitchBlock& blk = blocks[static_cast<size_t>(k)];
+        for (int bit = 0; bit < 64; ++bit) {
+            if (!((UsedSlots[static_cast<size_t>(k)] >> bit) & 1U)) continue;
+            int states = 0;
+            for (int p = 0; p < blk.Planes; ++p) {
+                bool alone = false;
+                for (int o = 1; o <= field.ObjectCount() && !alone; ++o)
+                    alone = (Singles(o)[blk.Offset + p] >> bit) & 1U;
+                states += alone;
+            }
+            Minimums[static_cast<size_t>(k * 64 + bit)] = std::max(1, states - 1);
+            if (states >= 2) used.push_back(k * 64 + bit);
+        }
+    }
     if (!groups) return;
-    // The binary characters, then a greedy cover of their incompatibility
-    // graph by cliques of one weight, the most conflicting first.
-    struct TBinarySlot {
-        int Block, Bit;
-        std::int64_t Weight;
-    };
-    std::vector<TBinarySlot> binaries;
-    for (int k = 0; k < nb; ++k)
-        if (blocks[static_cast<size_t>(k)].Planes == 2)
-            for (int bit = 0; bit < 64; ++bit)
-                if ((UsedSlots[static_cast<size_t>(k)] >> bit) & 1U)
-                    binaries.push_back({k, bit, blocks[static_cast<size_t>(k)].Weight});
-    const size_t s = binaries.size();
+    // A greedy cover of the incompatibility graph by cliques of one weight,
+    // the most conflicting characters first.
+    auto weight = [&](int slot) { return blocks[static_cast<size_t>(slot / 64)].Weight; };
+    const size_t s = used.size();
     std::vector<std::vector<char>> conflict(s, std::vector<char>(s, 0));
     std::vector<int> degree(s, 0);
     for (size_t a = 0; a < s; ++a)
         for (size_t b = a + 1; b < s; ++b)
-            if (binaries[a].Weight == binaries[b].Weight &&
-                IncompatibleFitch(field, binaries[a].Block, binaries[a].Bit, binaries[b].Block,
-                                  binaries[b].Bit)) {
+            if (weight(used[a]) == weight(used[b]) && IncompatibleFitch(field, used[a], used[b])) {
                 conflict[a][b] = conflict[b][a] = 1;
                 ++degree[a];
                 ++degree[b];
@@ -91,10 +117,10 @@ TReversibleBounds::TReversibleBounds(const TReversibleField& field, bool groups)
                 clique.push_back(c);
         }
         if (clique.size() < 2) continue;
-        TGroup group{binaries[start].Weight, std::vector<std::uint64_t>(static_cast<size_t>(nb), 0)};
+        TGroup group{weight(used[start]), {}};
         for (size_t k : clique) {
             taken[k] = 1;
-            group.Slots[static_cast<size_t>(binaries[k].Block)] |= std::uint64_t{1} << binaries[k].Bit;
+            group.Slots.push_back(used[k]);
         }
         GroupList.push_back(std::move(group));
     }
@@ -104,6 +130,9 @@ TReversibleBoundScratch::TReversibleBoundScratch(const TReversibleField* field)
 {
     const size_t w = field ? static_cast<size_t>(std::max(1, field->Words())) : 1;
     const size_t nb = field ? std::max<size_t>(1, field->Blocks().size()) : 1;
-    for (auto* words : {&Union, &Rest, &Place, &Must}) words->assign(w, 0);
-    for (auto* words : {&Ones, &Twos, &High, &Taken, &Conflict}) words->assign(nb, 0);
+    for (auto* words : {&Union, &Rest}) words->assign(w, 0);
+    for (auto* words : {&Place, &Must, &Taken, &Conflict}) words->assign(nb, 0);
+    Steps.assign(nb * 64, 0);
+    Fresh.assign(nb * 64, 0);
+    Low.assign(nb * 64, 0);
 }

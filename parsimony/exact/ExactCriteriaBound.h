@@ -1,22 +1,27 @@
 #pragma once
 // What the exact search knows before it starts about the lower bounds of the
 // reversible characters, read at the level of the Fitch characters of a
-// reversible field (weights per block).
+// reversible field (weights per block). A Fitch character is slot
+// 64 * block + bit.
 //
-// Every Fitch character left in the field costs at least one step on any
-// tree (no state is common to all its cells). On a partial tree of the
-// objects P, with U still to add, a character c at last takes at least
+// Every Fitch character left in the field costs at least its minimum: the
+// states some cell holds alone, less one (and at least one step: no state is
+// common to all its cells). On a partial tree of the objects P, with U still
+// to add, a character c at last takes at least
 //   L_c(P) + max(new_c, place_c)
 // steps: new_c counts the states that some object of U holds alone and no
 // cell of P holds ("?" holds every state), each needing its own change;
 // place_c is 1 when some object of U meets c's edge set at no place, so
-// joins with a step wherever it goes. Binary characters that are pairwise
-// incompatible on the objects with data for both (all four pairs of states
-// seen) cannot all end with one step: at most one of a group does.
+// joins with a step wherever it goes. A character at its minimum has every
+// state in one connected part of the tree, so two characters that are
+// incompatible on the objects holding one state in both (their states'
+// pairs form a cycle) cannot both end at their minimum: within a group of
+// pairwise incompatible characters at most one does.
 //
 //   TReversibleBounds bounds(field, true);
 //   bounds.Singles(o);            // per word: the states object o holds alone
-//   bounds.Groups();              // cliques of incompatible binary characters
+//   bounds.Minimum(slot);         // the character's fewest steps on any tree
+//   bounds.Groups();              // cliques of incompatible characters
 #include <cstdint>
 #include <vector>
 
@@ -36,9 +41,10 @@ public:
     {
         return SingleBits.data() + static_cast<size_t>(object) * static_cast<size_t>(F->Words());
     }
+    std::int64_t Minimum(int slot) const { return Minimums[static_cast<size_t>(slot)]; }
     struct TGroup {
         std::int64_t Weight = 1;
-        std::vector<std::uint64_t> Slots;  // one word per block
+        std::vector<int> Slots;
     };
     const std::vector<TGroup>& Groups() const { return GroupList; }
 
@@ -46,15 +52,18 @@ private:
     const TReversibleField* F;
     std::vector<std::uint64_t> UsedSlots;
     std::vector<std::uint64_t> SingleBits;
+    std::vector<std::int64_t> Minimums;  // per slot
     std::vector<TGroup> GroupList;
 };
 
-// True when binary Fitch characters (block, bit) a and b show all four pairs
-// of states among the objects with data for both.
-bool IncompatibleFitch(const TReversibleField& field, int blockA, int bitA, int blockB, int bitB);
+// True when Fitch characters (slots) a and b are incompatible on the objects
+// that hold one state in both: the pairs of states seen there form a cycle.
+bool IncompatibleFitch(const TReversibleField& field, int slotA, int slotB);
 
-// Per worker: the words a bound needs, sized for a field.
+// Per worker: the words and counts a bound needs, sized for a field.
 struct TReversibleBoundScratch {
     explicit TReversibleBoundScratch(const TReversibleField* field);
-    std::vector<std::uint64_t> Union, Rest, Ones, Twos, High, Place, Must, Taken, Conflict;
+    std::vector<std::uint64_t> Union, Rest, Place, Must, Taken, Conflict;
+    std::vector<std::int64_t> Steps, Fresh;  // per slot
+    std::vector<char> Low;                   // per slot: may still end at its minimum
 };

@@ -206,9 +206,13 @@ std::int64_t TCriteriaKind::Bounder::ReversibleExtra(TCriteriaPartialTree& tree,
     const TTreeView view = tree.View();
     TReversibleBoundScratch& s = Scratch;
     auto used = [&](int k) { return bounds.Used(k) & (skip ? ~skip[k] : ~std::uint64_t{0}); };
-    // Characters with one step and with two on the partial tree.
-    std::fill(s.Ones.begin(), s.Ones.end(), 0);
-    std::fill(s.Twos.begin(), s.Twos.end(), 0);
+    auto count = [](std::vector<std::int64_t>& counts, int k, std::uint64_t bits) {
+        for (; bits; bits &= bits - 1)
+            ++counts[static_cast<size_t>(k * 64 + std::countr_zero(bits))];
+    };
+    // Each character's steps on the partial tree.
+    std::fill(s.Steps.begin(), s.Steps.end(), 0);
+    std::fill(s.Fresh.begin(), s.Fresh.end(), 0);
     for (int j = 0; j < tree.Tips() - 1; ++j) {
         const auto& c = view.Child[static_cast<size_t>(K.N + j)];
         const std::uint64_t* a = sets.Down(c[0]);
@@ -217,9 +221,7 @@ std::int64_t TCriteriaKind::Bounder::ReversibleExtra(TCriteriaPartialTree& tree,
             const TFitchBlock& blk = blocks[static_cast<size_t>(k)];
             std::uint64_t meet = 0;
             for (int p = 0; p < blk.Planes; ++p) meet |= a[blk.Offset + p] & b[blk.Offset + p];
-            const std::uint64_t apart = ~meet & used(k);
-            s.Twos[static_cast<size_t>(k)] |= s.Ones[static_cast<size_t>(k)] & apart;
-            s.Ones[static_cast<size_t>(k)] |= apart;
+            count(s.Steps, k, ~meet & used(k));
         }
     }
     // The states of the placed objects, and those the others hold alone.
@@ -240,7 +242,7 @@ std::int64_t TCriteriaKind::Bounder::ReversibleExtra(TCriteriaPartialTree& tree,
         bool any = false;
         for (int b = 0; b < nb; ++b) {
             s.Must[static_cast<size_t>(b)] = used(b);
-            any = true;
+            any = any || s.Must[static_cast<size_t>(b)] != 0;
         }
         for (size_t q = 0; q < places.size() && any; ++q) {
             const std::uint64_t* e = sets.Edge(places[q]);
@@ -254,33 +256,38 @@ std::int64_t TCriteriaKind::Bounder::ReversibleExtra(TCriteriaPartialTree& tree,
                 any = any || s.Must[static_cast<size_t>(b)] != 0;
             }
         }
-        for (int b = 0; b < nb; ++b) s.Place[static_cast<size_t>(b)] |= s.Must[static_cast<size_t>(b)];
+        for (int b = 0; b < nb; ++b)
+            s.Place[static_cast<size_t>(b)] |= s.Must[static_cast<size_t>(b)];
     }
-    std::int64_t extra = 0;
     for (int k = 0; k < nb; ++k) {
         const TFitchBlock& blk = blocks[static_cast<size_t>(k)];
-        std::uint64_t anyNew = 0;
-        std::int64_t fresh = 0;
-        for (int p = 0; p < blk.Planes; ++p) {
-            const std::uint64_t n = s.Rest[static_cast<size_t>(blk.Offset + p)] &
-                                    ~s.Union[static_cast<size_t>(blk.Offset + p)] & used(k);
-            fresh += std::popcount(n);
-            anyNew |= n;
-        }
+        for (int p = 0; p < blk.Planes; ++p)
+            count(s.Fresh, k,
+                  s.Rest[static_cast<size_t>(blk.Offset + p)] &
+                      ~s.Union[static_cast<size_t>(blk.Offset + p)] & used(k));
+    }
+    // Per character: at least its steps so far and what is still to come,
+    // and at least its minimum.
+    std::int64_t extra = 0;
+    for (int k = 0; k < nb; ++k) {
+        const std::int64_t weight = blocks[static_cast<size_t>(k)].Weight;
         const std::uint64_t place = s.Place[static_cast<size_t>(k)];
-        const std::uint64_t later = anyNew | place;
-        const std::uint64_t ones = s.Ones[static_cast<size_t>(k)];
-        // Every character costs a step in the end.
-        const std::uint64_t none = used(k) & ~ones & ~later;
-        extra += blk.Weight * (fresh + std::popcount(place & ~anyNew) + std::popcount(none));
-        s.High[static_cast<size_t>(k)] = s.Twos[static_cast<size_t>(k)] | (ones & later);
+        for (std::uint64_t bits = used(k); bits; bits &= bits - 1) {
+            const int bit = std::countr_zero(bits);
+            const size_t slot = static_cast<size_t>(k * 64 + bit);
+            const std::int64_t later = std::max<std::int64_t>(
+                s.Fresh[slot], static_cast<std::int64_t>((place >> bit) & 1U));
+            const std::int64_t lower = s.Steps[slot] + later;
+            const std::int64_t least = bounds.Minimum(static_cast<int>(slot));
+            extra += weight * (std::max(lower, least) - s.Steps[slot]);
+            s.Low[slot] = lower <= least;
+        }
     }
     if (K.GroupBound)
         for (const TReversibleBounds::TGroup& g : bounds.Groups()) {
             std::int64_t low = 0;
-            for (int k = 0; k < nb; ++k)
-                low += std::popcount(g.Slots[static_cast<size_t>(k)] & used(k) &
-                                     ~s.High[static_cast<size_t>(k)]);
+            for (int slot : g.Slots)
+                low += s.Low[static_cast<size_t>(slot)] && ((used(slot / 64) >> (slot % 64)) & 1U);
             if (low > 1) extra += g.Weight * (low - 1);
         }
     return extra;
@@ -336,7 +343,8 @@ std::int64_t TCriteriaKind::Bounder::Completion(TCriteriaPartialTree& tree)
         std::int64_t fewest = cheapest;
         for (int v : places) fewest = std::min(fewest, cost(cell, v, s.Conflict.data(), nullptr));
         sum += fewest;
-        for (int b = 0; b < nb; ++b) s.Taken[static_cast<size_t>(b)] |= s.Conflict[static_cast<size_t>(b)];
+        for (int b = 0; b < nb; ++b)
+            s.Taken[static_cast<size_t>(b)] |= s.Conflict[static_cast<size_t>(b)];
     }
     return sum + ReversibleExtra(tree, s.Taken.data());
 }

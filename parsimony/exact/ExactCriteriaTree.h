@@ -85,10 +85,7 @@ public:
 
     // For the bounds.
     TPartialTree* CaminSokal() { return CaminSokalTree.get(); }
-    std::int64_t CaminSokalLength() const
-    {
-        return CaminSokalTree ? CaminSokalTree->Length() : 0;
-    }
+    std::int64_t CaminSokalLength() const { return CaminSokalTree ? CaminSokalTree->Length() : 0; }
     std::int64_t ReversibleSteps() const { return ReversibleLength; }
     // The reversible sets after the up pass (made on first use).
     const TReversibleScorer& EdgeSets();

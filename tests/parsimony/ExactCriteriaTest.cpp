@@ -84,8 +84,8 @@ TEnumeration Enumerate(const TCriteriaCoding& coding, int n, bool unrooted, int 
         const int newNode = m;  // nodes 1..m-1 exist
         for (int branch = 0; branch < 2 * m - 1; ++branch) {
             // Unrooted: never above the outgroup (tip 1) or the root.
-            if (unrooted && (branch == 0 || (branch >= m && nodeAnc[static_cast<size_t>(
-                                                                branch - m)] == 0)))
+            if (unrooted &&
+                (branch == 0 || (branch >= m && nodeAnc[static_cast<size_t>(branch - m)] == 0)))
                 continue;
             auto anc = [&]() -> int& {
                 return branch < m ? tipAnc[static_cast<size_t>(branch)]
@@ -152,8 +152,9 @@ TEST(ExactCriteria, EveryBoundAndThreadCountFindsTheEnumerationsShortestTrees)
             EXPECT_EQ(r.OptimalTrees, all.Shortest.size()) << label;
             const size_t kept =
                 std::min(all.Shortest.size(), static_cast<size_t>(variants[k].MaxTrees));
-            EXPECT_EQ(Keys(r), std::vector<std::vector<std::uint64_t>>(
-                                   all.Shortest.begin(), all.Shortest.begin() + static_cast<long>(kept)))
+            EXPECT_EQ(Keys(r),
+                      std::vector<std::vector<std::uint64_t>>(
+                          all.Shortest.begin(), all.Shortest.begin() + static_cast<long>(kept)))
                 << label;
             for (const TTree& t : r.Trees) {
                 EXPECT_EQ(t.Fitness, static_cast<double>(all.Optimum)) << label;
