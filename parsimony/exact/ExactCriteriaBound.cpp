@@ -131,7 +131,7 @@ TReversibleBoundScratch::TReversibleBoundScratch(const TReversibleField* field)
     const size_t w = field ? static_cast<size_t>(std::max(1, field->Words())) : 1;
     const size_t nb = field ? std::max<size_t>(1, field->Blocks().size()) : 1;
     for (auto* words : {&Union, &Rest}) words->assign(w, 0);
-    for (auto* words : {&Place, &Must, &Taken, &Conflict}) words->assign(nb, 0);
+    for (auto* words : {&Place, &Must, &Need, &Taken, &Conflict}) words->assign(nb, 0);
     Steps.assign(nb * 64, 0);
     Fresh.assign(nb * 64, 0);
     Low.assign(nb * 64, 0);

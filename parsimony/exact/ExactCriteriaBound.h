@@ -63,7 +63,7 @@ bool IncompatibleFitch(const TReversibleField& field, int slotA, int slotB);
 // Per worker: the words and counts a bound needs, sized for a field.
 struct TReversibleBoundScratch {
     explicit TReversibleBoundScratch(const TReversibleField* field);
-    std::vector<std::uint64_t> Union, Rest, Place, Must, Taken, Conflict;
+    std::vector<std::uint64_t> Union, Rest, Place, Must, Need, Taken, Conflict;
     std::vector<std::int64_t> Steps, Fresh;  // per slot
     std::vector<char> Low;                   // per slot: may still end at its minimum
 };

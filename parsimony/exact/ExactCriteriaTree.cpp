@@ -232,22 +232,44 @@ std::int64_t TCriteriaKind::Bounder::ReversibleExtra(TCriteriaPartialTree& tree,
         const std::uint64_t* cell = field.Tip(tree.TipObject(t));
         for (int i = 0; i < w; ++i) s.Union[static_cast<size_t>(i)] |= cell[i];
     }
+    for (int k = tree.Tips(); k < K.N; ++k) {
+        const std::uint64_t* single = bounds.Singles(Order[static_cast<size_t>(k)]);
+        for (int i = 0; i < w; ++i) s.Rest[static_cast<size_t>(i)] |= single[i];
+    }
+    // A step wherever an object joins raises a character's bound only
+    // where no new state does and its steps have reached its minimum.
+    for (int k = 0; k < nb; ++k) {
+        const TFitchBlock& blk = blocks[static_cast<size_t>(k)];
+        std::uint64_t fresh = 0;
+        for (int p = 0; p < blk.Planes; ++p) {
+            const std::uint64_t n = s.Rest[static_cast<size_t>(blk.Offset + p)] &
+                                    ~s.Union[static_cast<size_t>(blk.Offset + p)] & used(k);
+            count(s.Fresh, k, n);
+            fresh |= n;
+        }
+        std::uint64_t need = 0;
+        for (std::uint64_t bits = used(k) & ~fresh; bits; bits &= bits - 1) {
+            const int slot = k * 64 + std::countr_zero(bits);
+            if (s.Steps[static_cast<size_t>(slot)] >= bounds.Minimum(slot))
+                need |= bits & (~bits + 1);
+        }
+        s.Need[static_cast<size_t>(k)] = need;
+    }
     const std::vector<int>& places = tree.Places();
     for (int k = tree.Tips(); k < K.N; ++k) {
-        const int x = Order[static_cast<size_t>(k)];
-        const std::uint64_t* single = bounds.Singles(x);
-        for (int i = 0; i < w; ++i) s.Rest[static_cast<size_t>(i)] |= single[i];
         // The characters x meets at no place: a step wherever it joins.
-        const std::uint64_t* cell = field.Tip(x);
+        const std::uint64_t* cell = field.Tip(Order[static_cast<size_t>(k)]);
         bool any = false;
         for (int b = 0; b < nb; ++b) {
-            s.Must[static_cast<size_t>(b)] = used(b);
+            s.Must[static_cast<size_t>(b)] =
+                s.Need[static_cast<size_t>(b)] & ~s.Place[static_cast<size_t>(b)];
             any = any || s.Must[static_cast<size_t>(b)] != 0;
         }
         for (size_t q = 0; q < places.size() && any; ++q) {
             const std::uint64_t* e = sets.Edge(places[q]);
             any = false;
             for (int b = 0; b < nb; ++b) {
+                if (!s.Must[static_cast<size_t>(b)]) continue;
                 const TFitchBlock& blk = blocks[static_cast<size_t>(b)];
                 std::uint64_t meet = 0;
                 for (int p = 0; p < blk.Planes; ++p)
@@ -256,15 +278,9 @@ std::int64_t TCriteriaKind::Bounder::ReversibleExtra(TCriteriaPartialTree& tree,
                 any = any || s.Must[static_cast<size_t>(b)] != 0;
             }
         }
-        for (int b = 0; b < nb; ++b)
-            s.Place[static_cast<size_t>(b)] |= s.Must[static_cast<size_t>(b)];
-    }
-    for (int k = 0; k < nb; ++k) {
-        const TFitchBlock& blk = blocks[static_cast<size_t>(k)];
-        for (int p = 0; p < blk.Planes; ++p)
-            count(s.Fresh, k,
-                  s.Rest[static_cast<size_t>(blk.Offset + p)] &
-                      ~s.Union[static_cast<size_t>(blk.Offset + p)] & used(k));
+        if (any)
+            for (int b = 0; b < nb; ++b)
+                s.Place[static_cast<size_t>(b)] |= s.Must[static_cast<size_t>(b)];
     }
     // Per character: at least its steps so far and what is still to come,
     // and at least its minimum.
