@@ -246,4 +246,27 @@ TEST(ExactCriteria, ProtocolSaysHowTreesAreRootedAndBadOutgroupsAreRefused)
         EXPECT_FALSE(r.Ok());
     }
     EXPECT_FALSE(TExactCriteriaSearch(coding, 2, TExactSettings(), 1).Run().Ok());
+
+    // Nothing tells 11 objects' trees apart: every unrooted tree is optimal,
+    // 17!! of them, those kept rooted at the outgroup.
+    TCriteriaCoding flat;
+    flat.CaminSokal.Names.Resize(11);
+    flat.Reversible.Resize(1);
+    flat.Reversible[1].StateCount = 2;
+    flat.Reversible[1].Cells.Resize(11);
+    for (int o = 1; o <= 11; ++o) flat.Reversible[1].Cells[o].Include(o % 2);
+    flat.Reversible[1].Cells[1] = TInclusion();  // "?": the others may differ
+    for (int o = 2; o <= 11; ++o) flat.Reversible[1].Cells[o] = flat.Reversible[1].Cells[2];
+    flat.ReversibleCharacters = {1};
+    flat.Criteria.Resize(1);
+    flat.Field = *TReversibleField::Make(flat.Reversible, 11);
+    TExactSettings few;
+    few.MaxTrees = 3;
+    const TResult<TExactResult> all = TExactCriteriaSearch(flat, 11, few, 5).Run();
+    ASSERT_TRUE(all.Ok());
+    EXPECT_TRUE(all->Proved);
+    EXPECT_EQ(all->Optimum, 0);
+    EXPECT_EQ(all->OptimalTreesText, QStringLiteral("34459425"));
+    ASSERT_EQ(all->Trees.size(), 3U);
+    for (const TTree& t : all->Trees) EXPECT_EQ(t.Tips[5].Anc, t.Root());
 }
