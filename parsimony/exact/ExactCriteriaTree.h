@@ -9,7 +9,8 @@
 // outgroup) beside the root, so that no object joins above the root or the
 // outgroup. With them every rooted tree is searched.
 //
-//   TCriteriaKind kind(exactField, csBound, &reversible, revBound, unrooted, settings);
+//   TCriteriaKind kind(n, &exactField, &groupBound, &reversibleBounds, unrooted,
+//                      objectBound, groupBound, placeBound);  // null: no such characters
 //   TCriteriaPartialTree t(kind);  // or kind.MakeTree()
 //   t.Start(a, b); t.ScorePlaces(x); t.Length() + t.Delta(v); u.CopyFrom(t); u.Insert(v, x);
 //   TCriteriaKind::Bounder bound(kind, order); bound.Of(t, best);  // no completion is shorter
