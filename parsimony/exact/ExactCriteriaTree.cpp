@@ -183,7 +183,7 @@ std::int64_t TCriteriaKind::Bounder::Of(TCriteriaPartialTree& tree, std::int64_t
     if (!K.ObjectBound) return tree.Length();
     std::int64_t extra = 0;
     if (K.Reversible) {
-        extra = ReversibleExtra(tree, nullptr);
+        extra = ReversibleExtra(tree, nullptr, best - tree.Length() + 1);
         if (K.PlaceBound && tree.Length() + extra <= best)
             extra = std::max(extra, Completion(tree));
     }
@@ -194,7 +194,7 @@ std::int64_t TCriteriaKind::Bounder::Of(TCriteriaPartialTree& tree, std::int64_t
 }
 
 std::int64_t TCriteriaKind::Bounder::ReversibleExtra(TCriteriaPartialTree& tree,
-                                                     const std::uint64_t* skip)
+                                                     const std::uint64_t* skip, std::int64_t cut)
 {
     const TReversibleBounds& bounds = *K.Reversible;
     const TReversibleField& field = bounds.Field();
@@ -255,6 +255,43 @@ std::int64_t TCriteriaKind::Bounder::ReversibleExtra(TCriteriaPartialTree& tree,
         }
         s.Need[static_cast<size_t>(k)] = need;
     }
+    // Per character: at least its steps so far and what is still to come,
+    // and at least its minimum.
+    auto total = [&] {
+        std::int64_t extra = 0;
+        for (int k = 0; k < nb; ++k) {
+            const std::int64_t weight = blocks[static_cast<size_t>(k)].Weight;
+            const std::uint64_t place = s.Place[static_cast<size_t>(k)];
+            for (std::uint64_t bits = used(k); bits; bits &= bits - 1) {
+                const int bit = std::countr_zero(bits);
+                const size_t slot = static_cast<size_t>(k * 64 + bit);
+                const std::int64_t later = std::max<std::int64_t>(
+                    s.Fresh[slot], static_cast<std::int64_t>((place >> bit) & 1U));
+                const std::int64_t lower = s.Steps[slot] + later;
+                const std::int64_t least = bounds.Minimum(static_cast<int>(slot));
+                extra += weight * (std::max(lower, least) - s.Steps[slot]);
+                s.Low[slot] = lower <= least;
+            }
+        }
+        if (K.GroupBound)
+            for (const TReversibleBounds::TGroup& g : bounds.Groups()) {
+                std::int64_t low = 0;
+                for (int slot : g.Slots)
+                    low +=
+                        s.Low[static_cast<size_t>(slot)] && ((used(slot / 64) >> (slot % 64)) & 1U);
+                if (low > 1) extra += g.Weight * (low - 1);
+            }
+        return extra;
+    };
+    // The place bits raise the bound by at most one step of each character
+    // that needs them: skipped when that cannot reach the cut.
+    std::int64_t gain = 0;
+    for (int k = 0; k < nb; ++k)
+        gain +=
+            blocks[static_cast<size_t>(k)].Weight * std::popcount(s.Need[static_cast<size_t>(k)]);
+    const std::int64_t without = total();
+    if (gain == 0 || (cut != ExactNoBound && (without >= cut || without + gain < cut)))
+        return without;
     const std::vector<int>& places = tree.Places();
     for (int k = tree.Tips(); k < K.N; ++k) {
         // The characters x meets at no place: a step wherever it joins.
@@ -282,31 +319,7 @@ std::int64_t TCriteriaKind::Bounder::ReversibleExtra(TCriteriaPartialTree& tree,
             for (int b = 0; b < nb; ++b)
                 s.Place[static_cast<size_t>(b)] |= s.Must[static_cast<size_t>(b)];
     }
-    // Per character: at least its steps so far and what is still to come,
-    // and at least its minimum.
-    std::int64_t extra = 0;
-    for (int k = 0; k < nb; ++k) {
-        const std::int64_t weight = blocks[static_cast<size_t>(k)].Weight;
-        const std::uint64_t place = s.Place[static_cast<size_t>(k)];
-        for (std::uint64_t bits = used(k); bits; bits &= bits - 1) {
-            const int bit = std::countr_zero(bits);
-            const size_t slot = static_cast<size_t>(k * 64 + bit);
-            const std::int64_t later = std::max<std::int64_t>(
-                s.Fresh[slot], static_cast<std::int64_t>((place >> bit) & 1U));
-            const std::int64_t lower = s.Steps[slot] + later;
-            const std::int64_t least = bounds.Minimum(static_cast<int>(slot));
-            extra += weight * (std::max(lower, least) - s.Steps[slot]);
-            s.Low[slot] = lower <= least;
-        }
-    }
-    if (K.GroupBound)
-        for (const TReversibleBounds::TGroup& g : bounds.Groups()) {
-            std::int64_t low = 0;
-            for (int slot : g.Slots)
-                low += s.Low[static_cast<size_t>(slot)] && ((used(slot / 64) >> (slot % 64)) & 1U);
-            if (low > 1) extra += g.Weight * (low - 1);
-        }
-    return extra;
+    return total();
 }
 
 std::int64_t TCriteriaKind::Bounder::Completion(TCriteriaPartialTree& tree)
@@ -362,5 +375,5 @@ std::int64_t TCriteriaKind::Bounder::Completion(TCriteriaPartialTree& tree)
         for (int b = 0; b < nb; ++b)
             s.Taken[static_cast<size_t>(b)] |= s.Conflict[static_cast<size_t>(b)];
     }
-    return sum + ReversibleExtra(tree, s.Taken.data());
+    return sum + ReversibleExtra(tree, s.Taken.data(), ExactNoBound);
 }

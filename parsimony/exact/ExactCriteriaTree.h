@@ -55,8 +55,10 @@ struct TCriteriaKind {
 
     private:
         // The steps the reversible characters (but those in skip, one word
-        // per block, if given) still add, at least ...
-        std::int64_t ReversibleExtra(TCriteriaPartialTree& tree, const std::uint64_t* skip);
+        // per block, if given) still add, at least; the costly part only
+        // where it may reach cut (ExactNoBound: always) ...
+        std::int64_t ReversibleExtra(TCriteriaPartialTree& tree, const std::uint64_t* skip,
+                                     std::int64_t cut);
         // ... and the same with the best completion of the objects still to add.
         std::int64_t Completion(TCriteriaPartialTree& tree);
 
