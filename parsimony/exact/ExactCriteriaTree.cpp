@@ -180,7 +180,9 @@ TCriteriaKind::Bounder::Bounder(const TCriteriaKind& kind, const std::vector<int
 
 std::int64_t TCriteriaKind::Bounder::Of(TCriteriaPartialTree& tree, std::int64_t best)
 {
-    if (!K.ObjectBound) return tree.Length();
+    // With one object left its places are scored exactly next: a bound
+    // would cost more than it saves.
+    if (!K.ObjectBound || tree.Tips() >= K.N - 1) return tree.Length();
     std::int64_t extra = 0;
     if (K.Reversible) {
         extra = ReversibleExtra(tree, nullptr, best - tree.Length() + 1);
