@@ -272,3 +272,43 @@ TEST(ExactCriteria, ProtocolSaysHowTreesAreRootedAndBadOutgroupsAreRefused)
     ASSERT_EQ(all->Trees.size(), 3U);
     for (const TTree& t : all->Trees) EXPECT_EQ(t.Tips[5].Anc, t.Root());
 }
+
+TEST(ExactCriteria, StopsOnTimeAndCancelWithAValidLowerBound)
+{
+    std::mt19937_64 rng(11);
+    TCriteriaCoding coding = RandomCoding(rng, 18, false);
+    TReversibleShape shape;
+    shape.Characters = 30;
+    shape.Missing = 0.1;
+    coding.Reversible = RandomReversibleCharacters(rng, 18, shape);
+    coding.ReversibleCharacters.clear();
+    coding.Criteria.Resize(30);
+    for (int c = 1; c <= 30; ++c) {
+        coding.ReversibleCharacters.push_back(c);
+        coding.Criteria[c] = coding.Reversible[c].Criterion;
+    }
+    coding.Field = *TReversibleField::Make(coding.Reversible, 18);
+    TExactSettings settings;
+    settings.TimeLimitSeconds = 0.3;
+    settings.Threads = 2;
+    const TResult<TExactResult> timed = TExactCriteriaSearch(coding, 18, settings, 2).Run();
+    ASSERT_TRUE(timed.Ok());
+    ASSERT_EQ(timed->Status, TSearchStatus::TimeLimit);
+    EXPECT_FALSE(timed->Proved);
+    EXPECT_LE(timed->LowerBound, timed->Optimum);
+    EXPECT_LE(timed->Optimum, timed->StartLength);
+    ASSERT_FALSE(timed->Trees.empty());
+    TCriteriaScorer scorer(coding);
+    TTree first = timed->Trees.front();
+    EXPECT_EQ(scorer.Length(first, true), static_cast<double>(timed->Optimum));
+    EXPECT_EQ(first.Tips[2].Anc, first.Root());
+
+    settings.TimeLimitSeconds.reset();
+    TExactCallbacks cancel;
+    cancel.Cancelled = [] { return true; };
+    const TResult<TExactResult> cancelled =
+        TExactCriteriaSearch(coding, 18, settings, 2).Run(cancel);
+    ASSERT_TRUE(cancelled.Ok());
+    EXPECT_EQ(cancelled->Status, TSearchStatus::Cancelled);
+    EXPECT_LE(cancelled->LowerBound, cancelled->Optimum);
+}
