@@ -2,6 +2,8 @@
 // proof of optimality or, when stopped, a proved lower bound.
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <optional>
 
 #include "cli/BatchCommand.h"
 #include "cli/Options.h"
@@ -14,19 +16,20 @@
 #include "parsimony/exact/ExactJob.h"
 #include "parsimony/length/CriteriaCoding.h"
 #include "parsimony/thorough/ThoroughSearch.h"
+#include "parsimony/thorough/ThoroughTree.h"
 #include "parsimony/treefiles/Newick.h"
 
 namespace {
 const QString ExactUsage = QStringLiteral(
     "exact FILE [--no-missing] [--time-limit SECONDS] [--max-trees K] [--threads T] [--newick OUT] "
-    "[--progress] [--criterion irreversible]");
+    "[--progress] [--criterion C] [--outgroup NAME]");
 
 int RunExact(const QStringList& rawArgs)
 {
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(
         rawArgs,
         {QStringLiteral("--time-limit"), QStringLiteral("--max-trees"), QStringLiteral("--threads"),
-         QStringLiteral("--newick"), QStringLiteral("--criterion")},
+         QStringLiteral("--newick"), QStringLiteral("--criterion"), QStringLiteral("--outgroup")},
         {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
     if (!ArgsFit(parsed, ExactUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
@@ -53,17 +56,22 @@ int RunExact(const QStringList& rawArgs)
     if (Failed(loaded)) return ExitFailure;
 
     const TMatrixData& data = *loaded;
-    if (chosen || data.Criteria.Given()) {
-        const TResult<TCriteriaCoding> coding = CodeCriteria(data, chosen);
-        if (Failed(coding)) return ExitFailure;
-        if (const TStatus only = RequireIrreversible(
-                *coding, QStringLiteral("The exact search"),
-                QStringLiteral("use the search command for them (its small data reach the "
-                               "optimum), or choose --criterion irreversible."));
-            !only) {
-            WriteStderr(only.Error());
+    // A NEXUS file's types or the chosen criterion; Camin-Sokal alone runs
+    // as it always did.
+    std::optional<TCriteriaCoding> coding;
+    int outgroup = 1;
+    if (chosen || data.Criteria.Given() || args.Has(QStringLiteral("--outgroup"))) {
+        TResult<std::optional<TCriteriaCoding>> coded = SearchCriteria(data, chosen);
+        if (Failed(coded)) return ExitFailure;
+        const TPart names = data.DataMatrix.empty() ? TPart() : data.DataMatrix.front();
+        if (!TakeOption(ReadOutgroupOption(args, names, data.ObjectCount), &outgroup))
             return ExitFailure;
-        }
+        if (*coded)
+            coding = std::move(**coded);
+        else if (args.Has(QStringLiteral("--outgroup")))
+            WriteStderr(
+                QStringLiteral("Note: every character is irreversible, so the root is "
+                               "the search's own; --outgroup is not used."));
     }
     if (const TStatus valid = ValidateExactSearch(data.ObjectCount, settings); !valid) {
         WriteStderr(data.ObjectCount > ExactMaxObjects
@@ -73,10 +81,22 @@ int RunExact(const QStringList& rawArgs)
     }
     if (const QString warning = ExactSearchWarning(data.ObjectCount); !warning.isEmpty())
         WriteStderr(warning);
-    TExactJob job(BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount),
-                  data.ObjectCount, data.CharacterCount, settings);
+    std::unique_ptr<TExactJob> made =
+        coding ? std::make_unique<TExactJob>(std::move(*coding), data.ObjectCount,
+                                             data.CharacterCount, settings, outgroup)
+               : std::make_unique<TExactJob>(
+                     BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount),
+                     data.ObjectCount, data.CharacterCount, settings);
+    TExactJob& job = *made;
     const TSField& field = job.Field();
-    for (const QString& note : ExactInputNotes(field, data.ObjectCount, data.CharacterCount))
+    const TCriteriaCoding* criteria = job.Criteria();
+    // Under the criteria the notes read every character's cells, not only
+    // the irreversible ones.
+    const TSField allCells =
+        criteria ? BuildPathSets(data.DataMatrix, data.ObjectCount, data.CharacterCount)
+                 : TSField();
+    for (const QString& note :
+         ExactInputNotes(criteria ? allCells : field, data.ObjectCount, data.CharacterCount))
         WriteStderr(note);
 
     std::function<void(const TExactProgress&)> progress;
@@ -98,19 +118,31 @@ int RunExact(const QStringList& rawArgs)
     const TExactResult& r = outcome.Result;
 
     // Every tree written scores the reported length, counted afresh by the
-    // evolutionary search's scorer (not the exact search's own kernels).
+    // evolutionary search's scorer (not the exact search's own kernels), or
+    // under the criteria by the literal coding's scorer. Under the
+    // reversible criteria without branch lengths: a branch's changes are
+    // ambiguous there.
     QStringList newick;
+    std::optional<TCriteriaScorer> criteriaScorer;
+    if (criteria) criteriaScorer.emplace(*criteria);
     for (const TTree& found : r.Trees) {
         TTree tree = found;
-        EvaluateTree(tree, field, settings.MissingData);
-        if (tree.Fitness != static_cast<double>(r.Optimum)) {
+        double length = 0;
+        if (criteriaScorer) {
+            length = criteriaScorer->Length(tree, settings.MissingData);
+        } else {
+            EvaluateTree(tree, field, settings.MissingData);
+            length = tree.Fitness;
+        }
+        if (length != static_cast<double>(r.Optimum)) {
             WriteStderr(
                 QStringLiteral("Internal error: a tree of the exact search has length %1, not %2.")
-                    .arg(tree.Fitness)
+                    .arg(length)
                     .arg(r.Optimum));
             return ExitFailure;
         }
-        newick << WriteNewick(tree, field.Names);
+        newick << (criteria ? WriteCompactNewick(CompactFromTree(found), field.Names)
+                            : WriteNewick(tree, field.Names));
     }
     if (!newickPath.isEmpty()) {
         if (TStatus saved = SaveTextFile(newickPath, EncodeTextLines(newick)); !saved) {
@@ -121,7 +153,9 @@ int RunExact(const QStringList& rawArgs)
 
     QStringList out = CharacterTypeExplanation(TCharacterType::Matroschka, true);
     out << QString() << QStringLiteral("Character type modulation successful") << QString()
-        << QStringLiteral("Camin Sokal parsimony was chosen") << outcome.Report;
+        << (criteria ? QStringLiteral("Parsimony under each character's criterion was chosen")
+                     : QStringLiteral("Camin Sokal parsimony was chosen"))
+        << outcome.Report;
     WriteStdoutLines(out);
     return ExitOk;
 }

@@ -1,5 +1,6 @@
 #include "parsimony/exact/ExactJob.h"
 
+#include "parsimony/exact/ExactCriteria.h"
 #include "parsimony/exact/ExactRows.h"
 
 TExactJob::TExactJob(TSField field, int objectCount, int characterCount, TExactSettings settings)
@@ -7,6 +8,17 @@ TExactJob::TExactJob(TSField field, int objectCount, int characterCount, TExactS
       Objects(objectCount),
       Characters(characterCount),
       Config(std::move(settings))
+{
+}
+
+TExactJob::TExactJob(TCriteriaCoding coding, int objectCount, int characterCount,
+                     TExactSettings settings, int outgroup)
+    : CriteriaCoded(std::make_shared<const TCriteriaCoding>(std::move(coding))),
+      Coded(CriteriaCoded->CaminSokal),
+      Objects(objectCount),
+      Characters(characterCount),
+      Config(std::move(settings)),
+      Outgroup(outgroup)
 {
 }
 
@@ -39,13 +51,17 @@ void TExactJob::Run()
     callbacks.Progress = Progress;
     callbacks.Cancelled = [this] { return Stop.load(); };
     // Packing the characters is part of the run, off the window's thread.
-    TExactSearch search(Coded, Objects, Characters, Config);
-    TResult<TExactResult> searched = search.Run(callbacks);
+    TResult<TExactResult> searched =
+        CriteriaCoded
+            ? TExactCriteriaSearch(*CriteriaCoded, Objects, Config, Outgroup).Run(callbacks)
+            : TExactSearch(Coded, Objects, Characters, Config).Run(callbacks);
     if (!searched) {
         out.CanStart = TFailure(searched.Error());
     } else {
         out.Result = std::move(*searched);
-        const QStringList run = ExactRunLines(Objects, Config);
+        const QStringList run =
+            CriteriaCoded ? ExactCriteriaRunLines(*CriteriaCoded, Objects, Config, Outgroup)
+                          : ExactRunLines(Objects, Config);
         const QStringList found = ExactResultLines(out.Result, Config);
         out.Protocol << QString() << run << ExactSettingsLine(Config, out.Result.ThreadsUsed)
                      << found << QString() << QString();

@@ -3,6 +3,7 @@
 // own thread for a window to observe, or on the calling thread.
 //
 //   TExactJob job(field, objects, characters, settings);
+//   TExactJob job(coding, objects, characters, settings, outgroup);  // criteria
 //   if (TStatus ok = job.CanStart(); !ok) ... ok.Error() ...;
 //   if (QString w = job.Warning(); !w.isEmpty()) ...;  // many objects
 //   job.Observe([](const TExactProgress& p) { ... });  // about once a second
@@ -19,6 +20,7 @@
 #include "parsimony/SearchJob.h"
 #include "parsimony/evolutionary/CreateTree.h"
 #include "parsimony/exact/ExactSearch.h"
+#include "parsimony/length/CriteriaCoding.h"
 
 struct TExactOutcome {
     TStatus CanStart;  // failed, saying why, when the run could not start
@@ -33,6 +35,10 @@ struct TExactOutcome {
 class TExactJob : public TSearchJob {
 public:
     TExactJob(TSField field, int objectCount, int characterCount, TExactSettings settings);
+    // Every character under its criterion; unrooted trees rooted at the
+    // outgroup (object 1..N).
+    TExactJob(TCriteriaCoding coding, int objectCount, int characterCount, TExactSettings settings,
+              int outgroup = 1);
     ~TExactJob() override;
     TExactJob(const TExactJob&) = delete;
     TExactJob& operator=(const TExactJob&) = delete;
@@ -58,13 +64,17 @@ public:
 
     const TExactSettings& Settings() const { return Config; }
     const TSField& Field() const { return Coded; }
+    // The criteria, or null for Camin-Sokal on the path sets.
+    const TCriteriaCoding* Criteria() const { return CriteriaCoded.get(); }
     // Valid once the run is over.
     const TExactOutcome& Outcome() const { return Result; }
 
 private:
+    std::shared_ptr<const TCriteriaCoding> CriteriaCoded;
     TSField Coded;
     int Objects, Characters;
     TExactSettings Config;
+    int Outgroup = 1;
     std::function<void(const TExactProgress&)> Progress;
     std::atomic<bool> Stop{false};
     TExactOutcome Result;

@@ -8,6 +8,7 @@
 
 #include "data/NumberFormat.h"
 #include "parsimony/exact/ExactField.h"
+#include "parsimony/exact/ExactRunLoop.h"
 #include "parsimony/exact/ExactStart.h"
 #include "parsimony/exact/ExactWorker.h"
 
@@ -193,8 +194,6 @@ TTree TreeFromClades(const std::vector<std::uint64_t>& clades, int objectCount)
     return tree;
 }
 
-namespace {
-// (2n-3)!! in decimal: the number of rooted binary trees of n objects.
 QString RootedTreeCountText(int n)
 {
     std::vector<std::uint32_t> digits{1};  // base 10^9, lowest first
@@ -223,30 +222,6 @@ std::uint64_t SaturatedTreeCount(int n)
     }
     return count;
 }
-
-// The first trees of the search order when every tree has the same length:
-// tree i makes its choices as the digits of i.
-std::vector<std::vector<std::uint64_t>> FirstTrees(const TExactField& field,
-                                                   const std::vector<int>& order, int count)
-{
-    const int n = field.Objects();
-    std::vector<std::vector<std::uint64_t>> keys;
-    TPartialTree tree(field);
-    for (std::uint64_t i = 0; static_cast<int>(keys.size()) < count; ++i) {
-        std::uint64_t rest = i;
-        tree.Start(order[0], order[1]);
-        for (int m = 2; m < n; ++m) {
-            const std::uint64_t places = static_cast<std::uint64_t>(2 * m - 1);
-            tree.Insert(tree.Places()[rest % places], order[static_cast<size_t>(m)]);
-            rest /= places;
-        }
-        if (rest != 0) break;  // every tree made
-        keys.emplace_back();
-        tree.Clades(keys.back());
-    }
-    return keys;
-}
-}  // namespace
 
 TExactSearch::TExactSearch(const TPackedField& field, TExactSettings settings)
     : Field(field), Config(settings)
@@ -300,7 +275,7 @@ TResult<TExactResult> TExactSearch::Run(const TExactCallbacks& callbacks)
     if (field.Bits() == 0 && n > 9) {
         // Nothing tells the trees apart: every tree is optimal. Too many to
         // visit; those kept are the first of the search order.
-        keys = FirstTrees(field, order, Config.MaxTrees);
+        keys = FirstTrees(TCaminSokalKind{field, bound, false, false}, order, Config.MaxTrees);
         result.Status = TSearchStatus::Finished;
         result.Proved = true;
         result.LowerBound = field.Constant();
@@ -310,49 +285,12 @@ TResult<TExactResult> TExactSearch::Run(const TExactCallbacks& callbacks)
         return finish(field.Constant());
     }
 
-    TExactShared shared(field, bound, order, Config.ObjectBound,
-                        Config.ObjectBound && Config.PlaceBound, Config.MaxTrees,
-                        start.Length - field.Constant());
-    const int threads = Config.Threads > 0
-                            ? Config.Threads
-                            : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    result.ThreadsUsed = threads;
-    TExactRun run(shared, threads);
-    run.Start();
-    double lastReport = 0;
-    TSearchStatus stopped = TSearchStatus::Finished;
-    while (!run.WaitFor(0.1)) {
-        const double seconds = elapsed();
-        if (stopped == TSearchStatus::Finished) {
-            if (callbacks.Cancelled && callbacks.Cancelled())
-                stopped = TSearchStatus::Cancelled;
-            else if (Config.TimeLimitSeconds && seconds >= *Config.TimeLimitSeconds)
-                stopped = TSearchStatus::TimeLimit;
-            if (stopped != TSearchStatus::Finished) shared.Stop.store(true);
-        }
-        if (callbacks.Progress && seconds - lastReport >= 1.0) {
-            lastReport = seconds;
-            callbacks.Progress(
-                {run.Nodes(), shared.Best.load() + field.Constant(), run.Done(), seconds});
-        }
-    }
-    const TExactOutcome outcome = run.Collect();
-    result.Nodes = outcome.Nodes;
-    result.Status = outcome.Complete ? TSearchStatus::Finished : stopped;
-    result.Proved = outcome.Complete;
-    std::int64_t optimum = start.Length;
-    if (outcome.Found && outcome.Best + field.Constant() <= optimum) {
-        optimum = outcome.Best + field.Constant();
-        result.OptimalTrees = outcome.Count;
-        keys = outcome.Keys;
-    } else {
-        // Stopped before the search met a tree as short as the start tree.
-        result.OptimalTrees = 1;
-        if (Config.MaxTrees > 0) keys = {TreeClades(start.Tree)};
-    }
-    result.LowerBound =
-        result.Proved ? optimum : std::min(optimum, outcome.OpenBound + field.Constant());
-    if (callbacks.Progress)
-        callbacks.Progress({result.Nodes, optimum, result.Proved ? 1.0 : run.Done(), elapsed()});
+    const TCaminSokalKind kind{field, bound, Config.ObjectBound,
+                               Config.ObjectBound && Config.PlaceBound};
+    TExactShared<TCaminSokalKind> shared(kind, order, Config.MaxTrees,
+                                         start.Length - field.Constant());
+    const std::int64_t optimum =
+        RunBranchAndBound(shared, Config, callbacks, field.Constant(), start.Length,
+                          TreeClades(start.Tree), elapsed, result, keys);
     return finish(optimum);
 }

@@ -17,7 +17,9 @@
 //   QStringList protocol = ExactRunLines(objectCount, settings) + ExactResultLines(r, settings);
 //
 // The results (optimum, count, trees and their order) do not depend on the
-// number of threads; the node count does.
+// number of threads; the node count does. Under other criteria than
+// Camin-Sokal the search is TExactCriteriaSearch (ExactCriteria.h), with the
+// same settings and results.
 #include <QString>
 #include <QStringList>
 #include <cstdint>

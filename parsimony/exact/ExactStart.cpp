@@ -98,7 +98,14 @@ bool InSubtree(TTree& tree, int w, int top)
 std::int64_t ImproveBySubtreeMoves(TTree& tree, TTreeScorer& scorer)
 {
     const int n = tree.TipCount();
-    std::int64_t best = scorer.Length(tree, n);
+    return ImproveBySubtreeMoves(tree, [&](const TTree& t) { return scorer.Length(t, n); });
+}
+
+std::int64_t ImproveBySubtreeMoves(TTree& tree,
+                                   const std::function<std::int64_t(const TTree&)>& length)
+{
+    const int n = tree.TipCount();
+    std::int64_t best = length(tree);
     for (bool improved = true; improved;) {
         improved = false;
         for (int v = 1; v < 2 * n && !improved; ++v) {
@@ -116,9 +123,9 @@ std::int64_t ImproveBySubtreeMoves(TTree& tree, TTreeScorer& scorer)
                 const TIntNum old = Anc(tree, w);
                 Anc(tree, pv) = old;
                 Anc(tree, w) = static_cast<TIntNum>(p);
-                const std::int64_t length = scorer.Length(tree, n);
-                if (length < best) {
-                    best = length;
+                const std::int64_t moved = length(tree);
+                if (moved < best) {
+                    best = moved;
                     improved = true;
                 } else {
                     Anc(tree, w) = old;

@@ -6,6 +6,7 @@
 //   TExactStartTree s = QuickShortTree(packed, field, missingData, order);
 //   s.Length;  s.Tree;                                  // evaluated on the packed field
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "parsimony/exact/ExactField.h"
@@ -22,6 +23,9 @@ std::vector<std::uint64_t> WagnerClades(const TExactField& field, const std::vec
 // Improves the tree by moving subtrees (SPR) until no move shortens it;
 // returns its length.
 std::int64_t ImproveBySubtreeMoves(TTree& tree, TTreeScorer& scorer);
+// The same for any length of trees given by their parent links.
+std::int64_t ImproveBySubtreeMoves(TTree& tree,
+                                   const std::function<std::int64_t(const TTree&)>& length);
 
 struct TExactStartTree {
     TTree Tree;

@@ -4,58 +4,46 @@
 #include <chrono>
 #include <cstdio>
 
-TExactShared::TExactShared(const TExactField& field, const TGroupBound& bound,
-                           std::vector<int> order, bool objectBound, bool placeBound, int maxTrees,
-                           std::int64_t upperBound)
-    : Field(field),
-      Bound(bound),
-      Order(std::move(order)),
-      ObjectBound(objectBound),
-      PlaceBound(placeBound),
-      MaxTrees(maxTrees),
-      Best(upperBound)
+#include "parsimony/exact/ExactCriteriaTree.h"
+
+template <class Kind>
+TExactShared<Kind>::TExactShared(const Kind& kind, std::vector<int> order, int maxTrees,
+                                 std::int64_t upperBound)
+    : K(kind), Order(std::move(order)), MaxTrees(maxTrees), Best(upperBound)
 {
-    const int n = field.Objects();
+    const int n = kind.Objects();
     Weight.assign(static_cast<size_t>(n) + 2, 1.0);
     for (int m = 3; m <= n + 1; ++m)
-        Weight[static_cast<size_t>(m)] = Weight[static_cast<size_t>(m - 1)] / (2 * m - 3);
+        Weight[static_cast<size_t>(m)] =
+            Weight[static_cast<size_t>(m - 1)] / kind.PlaceCount(m - 1);
 }
 
-TExactWorker::TExactWorker(TExactShared& shared) : Sh(shared), N(shared.Field.Objects())
+TCaminSokalKind::Bounder::Bounder(const TCaminSokalKind& kind, const std::vector<int>& order)
+    : K(kind), Order(order)
 {
-    Levels.resize(static_cast<size_t>(N) + 1);
-    for (int m = 2; m < N; ++m)
-        Levels[static_cast<size_t>(m)] = std::make_unique<TPartialTree>(shared.Field);
-    Ones.assign(static_cast<size_t>(shared.Field.Words()), 0);
-    Twos.assign(static_cast<size_t>(shared.Field.Words()), 0);
-    Taken.assign(static_cast<size_t>(shared.Field.Words()), 0);
-    Conflict.assign(static_cast<size_t>(shared.Field.Words()), 0);
-    Path.assign(static_cast<size_t>(N) + 1, -1);
+    const size_t w = static_cast<size_t>(kind.Field.Words());
+    Ones.assign(w, 0);
+    Twos.assign(w, 0);
+    Taken.assign(w, 0);
+    Conflict.assign(w, 0);
 }
 
-void TExactWorker::Publish()
+std::int64_t TCaminSokalKind::Bounder::Of(TPartialTree& tree, std::int64_t best)
 {
-    PublishedNodes.store(Nodes, std::memory_order_relaxed);
-    PublishedDone.store(Done, std::memory_order_relaxed);
-    NodesAtPublish = Nodes;
-}
-
-std::int64_t TExactWorker::BoundOf(TPartialTree& tree)
-{
-    if (!Sh.ObjectBound) return tree.Length();
+    if (!K.ObjectBound) return tree.Length();
     tree.CountSteps(Ones.data(), Twos.data());
-    const std::int64_t cheap = tree.Length() + Sh.Bound.Extra(Ones.data(), Twos.data());
-    const std::int64_t best = Sh.Best.load(std::memory_order_relaxed);
-    if (!Sh.PlaceBound || tree.Tips() > N - 2 || cheap > best || cheap + 4 <= best) return cheap;
+    const std::int64_t cheap = tree.Length() + K.Bound.Extra(Ones.data(), Twos.data());
+    const int n = K.Field.Objects();
+    if (!K.PlaceBound || tree.Tips() > n - 2 || cheap > best || cheap + 4 <= best) return cheap;
     // The bits are shared out among the objects still to add; each object
     // adds at least the fewest steps of its bits at any place, whatever
     // else joins. The bits left over keep the bounds above. Costly: only
     // tried near the cut.
-    const int w = Sh.Field.Words();
+    const int w = K.Field.Words();
     std::fill(Taken.begin(), Taken.end(), 0);
     std::int64_t sum = 0;
-    for (int k = tree.Tips(); k < N; ++k) {
-        const int x = Sh.Order[static_cast<size_t>(k)];
+    for (int k = tree.Tips(); k < n; ++k) {
+        const int x = Order[static_cast<size_t>(k)];
         tree.CheapestPlace(x, nullptr, Conflict.data());
         bool any = false;
         for (int i = 0; i < w; ++i) {
@@ -68,11 +56,29 @@ std::int64_t TExactWorker::BoundOf(TPartialTree& tree)
             Taken[static_cast<size_t>(i)] |= Conflict[static_cast<size_t>(i)];
     }
     const std::int64_t placeLb =
-        tree.Length() + sum + Sh.Bound.Extra(Ones.data(), Twos.data(), Taken.data());
+        tree.Length() + sum + K.Bound.Extra(Ones.data(), Twos.data(), Taken.data());
     return std::max(cheap, placeLb);
 }
 
-void TExactWorker::Trim()
+template <class Kind>
+TExactWorker<Kind>::TExactWorker(TExactShared<Kind>& shared)
+    : Sh(shared), N(shared.K.Objects()), Bound(shared.K, shared.Order)
+{
+    Levels.resize(static_cast<size_t>(N) + 1);
+    for (int m = 2; m < N; ++m) Levels[static_cast<size_t>(m)] = shared.K.MakeTree();
+    Path.assign(static_cast<size_t>(N) + 1, -1);
+}
+
+template <class Kind>
+void TExactWorker<Kind>::Publish()
+{
+    PublishedNodes.store(Nodes, std::memory_order_relaxed);
+    PublishedDone.store(Done, std::memory_order_relaxed);
+    NodesAtPublish = Nodes;
+}
+
+template <class Kind>
+void TExactWorker<Kind>::Trim()
 {
     const size_t keep = static_cast<size_t>(Sh.MaxTrees);
     if (Keys.size() <= keep) return;
@@ -80,7 +86,8 @@ void TExactWorker::Trim()
     Keys.resize(keep);
 }
 
-void TExactWorker::Record(std::int64_t length, const TPartialTree& tree, int v, int x)
+template <class Kind>
+void TExactWorker<Kind>::Record(std::int64_t length, const Tree& tree, int v, int x)
 {
     if (length < LocalBest) {
         LocalBest = length;
@@ -100,9 +107,10 @@ void TExactWorker::Record(std::int64_t length, const TPartialTree& tree, int v, 
     }
 }
 
-std::int64_t TExactWorker::Explore(int m, std::int64_t bound)
+template <class Kind>
+std::int64_t TExactWorker<Kind>::Explore(int m, std::int64_t bound)
 {
-    TPartialTree& tree = *Levels[static_cast<size_t>(m)];
+    Tree& tree = *Levels[static_cast<size_t>(m)];
     const int x = Sh.Order[static_cast<size_t>(m)];
     tree.ScorePlaces(x);
     const std::vector<int>& places = tree.Places();
@@ -126,7 +134,7 @@ std::int64_t TExactWorker::Explore(int m, std::int64_t bound)
             Done += share;
             continue;
         }
-        TPartialTree& child = *Levels[static_cast<size_t>(m) + 1];
+        Tree& child = *Levels[static_cast<size_t>(m) + 1];
         child.CopyFrom(tree);
         child.Insert(v, x);
         const std::int64_t lower = std::max(cheap, BoundOf(child));
@@ -145,11 +153,12 @@ std::int64_t TExactWorker::Explore(int m, std::int64_t bound)
     return open;
 }
 
-std::int64_t TExactWorker::ExploreFromStart(int splitTips, std::vector<TExactTask>* tasks)
+template <class Kind>
+std::int64_t TExactWorker<Kind>::ExploreFromStart(int splitTips, std::vector<TExactTask>* tasks)
 {
     SplitTips = splitTips;
     Tasks = tasks;
-    TPartialTree& start = *Levels[2];
+    Tree& start = *Levels[2];
     start.Start(Sh.Order[0], Sh.Order[1]);
     ++Nodes;
     const std::int64_t open = Explore(2, BoundOf(start));
@@ -157,7 +166,8 @@ std::int64_t TExactWorker::ExploreFromStart(int splitTips, std::vector<TExactTas
     return open;
 }
 
-std::int64_t TExactWorker::ExploreTask(const TExactTask& task)
+template <class Kind>
+std::int64_t TExactWorker<Kind>::ExploreTask(const TExactTask& task)
 {
     SplitTips = 0;
     Tasks = nullptr;
@@ -177,19 +187,24 @@ std::int64_t TExactWorker::ExploreTask(const TExactTask& task)
     return open;
 }
 
-TExactRun::TExactRun(TExactShared& shared, int threads) : Sh(shared), Threads(std::max(1, threads))
+template <class Kind>
+TExactRun<Kind>::TExactRun(TExactShared<Kind>& shared, int threads)
+    : Sh(shared), Threads(std::max(1, threads))
 {
-    for (int k = 0; k < Threads; ++k) Workers.push_back(std::make_unique<TExactWorker>(shared));
+    for (int k = 0; k < Threads; ++k)
+        Workers.push_back(std::make_unique<TExactWorker<Kind>>(shared));
     Open.assign(static_cast<size_t>(Threads), ExactNoBound);
 }
 
-TExactRun::~TExactRun()
+template <class Kind>
+TExactRun<Kind>::~TExactRun()
 {
     Sh.Stop.store(true);
     if (Coordinator.joinable()) Coordinator.join();
 }
 
-void TExactRun::Work(int worker)
+template <class Kind>
+void TExactRun<Kind>::Work(int worker)
 {
     for (;;) {
         const size_t k = NextTask.fetch_add(1);
@@ -202,11 +217,12 @@ void TExactRun::Work(int worker)
     }
 }
 
-void TExactRun::Start()
+template <class Kind>
+void TExactRun<Kind>::Start()
 {
     // Many more tasks than threads: their sizes differ by orders of magnitude,
     // and the last ones should not leave threads idle. One thread needs none.
-    const int n = Sh.Field.Objects();
+    const int n = Sh.K.Objects();
     int splitTips = n + 1;
     if (Threads > 1) {
         double trees = 1;
@@ -215,7 +231,7 @@ void TExactRun::Start()
                 splitTips = m;
                 break;
             }
-            trees *= 2 * m - 1;
+            trees *= Sh.K.PlaceCount(m);
         }
     }
     Coordinator = std::thread([this, splitTips] {
@@ -232,28 +248,32 @@ void TExactRun::Start()
     });
 }
 
-bool TExactRun::WaitFor(double seconds)
+template <class Kind>
+bool TExactRun<Kind>::WaitFor(double seconds)
 {
     std::unique_lock<std::mutex> guard(Lock);
     return Ended.wait_for(guard, std::chrono::duration<double>(seconds),
                           [this] { return Finished; });
 }
 
-std::uint64_t TExactRun::Nodes() const
+template <class Kind>
+std::uint64_t TExactRun<Kind>::Nodes() const
 {
     std::uint64_t nodes = 0;
     for (const auto& w : Workers) nodes += w->PublishedNodes.load(std::memory_order_relaxed);
     return nodes;
 }
 
-double TExactRun::Done() const
+template <class Kind>
+double TExactRun<Kind>::Done() const
 {
     double done = 0;
     for (const auto& w : Workers) done += w->PublishedDone.load(std::memory_order_relaxed);
     return std::min(done, 1.0);
 }
 
-TExactOutcome TExactRun::Collect()
+template <class Kind>
+TExactOutcome TExactRun<Kind>::Collect()
 {
     while (!WaitFor(1.0)) {
     }
@@ -274,3 +294,10 @@ TExactOutcome TExactRun::Collect()
     outcome.Complete = outcome.OpenBound == ExactNoBound;
     return outcome;
 }
+
+template struct TExactShared<TCaminSokalKind>;
+template class TExactWorker<TCaminSokalKind>;
+template class TExactRun<TCaminSokalKind>;
+template struct TExactShared<TCriteriaKind>;
+template class TExactWorker<TCriteriaKind>;
+template class TExactRun<TCriteriaKind>;

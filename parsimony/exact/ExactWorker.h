@@ -6,8 +6,13 @@
 // shortest trees (and the canonical choice of those kept) does not depend on
 // the threads.
 //
-//   TExactShared shared(field, bound, order, true, 1000, upperBound);
-//   TExactRun run(shared, threads);
+// The same loop serves every kind of partial tree: a Kind names its Tree (see
+// ExactPartial.h for what a tree offers), makes one per level and gives each
+// worker a Bounder whose Of(tree, best) is the tree's lower bound.
+//
+//   TCaminSokalKind kind{field, bound, true, false};
+//   TExactShared<TCaminSokalKind> shared(kind, order, 1000, upperBound);
+//   TExactRun<TCaminSokalKind> run(shared, threads);
 //   run.Start();
 //   while (!run.WaitFor(0.1)) { run.Nodes(); run.Done(); shared.Stop = ...; }
 //   TExactOutcome outcome = run.Collect();
@@ -25,14 +30,36 @@
 
 constexpr std::int64_t ExactNoBound = std::numeric_limits<std::int64_t>::max();
 
-struct TExactShared {
-    TExactShared(const TExactField& field, const TGroupBound& bound, std::vector<int> order,
-                 bool objectBound, bool placeBound, int maxTrees, std::int64_t upperBound);
+// Camin-Sokal on the bits of an exact field: the search as it always ran.
+struct TCaminSokalKind {
+    using Tree = TPartialTree;
     const TExactField& Field;
     const TGroupBound& Bound;
-    std::vector<int> Order;  // objects in the order of addition
     bool ObjectBound;
     bool PlaceBound;
+
+    int Objects() const { return Field.Objects(); }
+    // Places of a partial tree of m tips: every branch and above the root.
+    int PlaceCount(int m) const { return 2 * m - 1; }
+    std::unique_ptr<Tree> MakeTree() const { return std::make_unique<TPartialTree>(Field); }
+
+    class Bounder {
+    public:
+        Bounder(const TCaminSokalKind& kind, const std::vector<int>& order);
+        std::int64_t Of(TPartialTree& tree, std::int64_t best);
+
+    private:
+        const TCaminSokalKind& K;
+        const std::vector<int>& Order;
+        std::vector<std::uint64_t> Ones, Twos, Taken, Conflict;
+    };
+};
+
+template <class Kind>
+struct TExactShared {
+    TExactShared(const Kind& kind, std::vector<int> order, int maxTrees, std::int64_t upperBound);
+    const Kind& K;
+    std::vector<int> Order;  // objects in the order of addition
     int MaxTrees;
     std::vector<double> Weight;      // share of the search space of one partial tree of m tips
     std::atomic<std::int64_t> Best;  // shortest length found (without the field's constant)
@@ -56,9 +83,11 @@ struct TExactTask {
     std::int64_t Bound = 0;
 };
 
+template <class Kind>
 class TExactWorker {
 public:
-    explicit TExactWorker(TExactShared& shared);
+    using Tree = typename Kind::Tree;
+    explicit TExactWorker(TExactShared<Kind>& shared);
 
     // From the two-object tree; partial trees of splitTips tips become tasks.
     std::int64_t ExploreFromStart(int splitTips, std::vector<TExactTask>* tasks);
@@ -74,14 +103,14 @@ public:
 
 private:
     std::int64_t Explore(int m, std::int64_t bound);
-    std::int64_t BoundOf(TPartialTree& tree);
-    void Record(std::int64_t length, const TPartialTree& tree, int v, int x);
+    std::int64_t BoundOf(Tree& tree) { return Bound.Of(tree, Sh.Best.load()); }
+    void Record(std::int64_t length, const Tree& tree, int v, int x);
     void Trim();
 
-    TExactShared& Sh;
+    TExactShared<Kind>& Sh;
     int N;
-    std::vector<std::unique_ptr<TPartialTree>> Levels;  // by tips placed
-    std::vector<std::uint64_t> Ones, Twos, Taken, Conflict;
+    std::vector<std::unique_ptr<Tree>> Levels;  // by tips placed
+    typename Kind::Bounder Bound;
     std::vector<int> Path;
     int SplitTips = 0;
     std::vector<TExactTask>* Tasks = nullptr;
@@ -89,9 +118,10 @@ private:
     double Done = 0;
 };
 
+template <class Kind>
 class TExactRun {
 public:
-    TExactRun(TExactShared& shared, int threads);
+    TExactRun(TExactShared<Kind>& shared, int threads);
     ~TExactRun();
     TExactRun(const TExactRun&) = delete;
     TExactRun& operator=(const TExactRun&) = delete;
@@ -105,9 +135,9 @@ public:
 private:
     void Work(int worker);
 
-    TExactShared& Sh;
+    TExactShared<Kind>& Sh;
     int Threads;
-    std::vector<std::unique_ptr<TExactWorker>> Workers;
+    std::vector<std::unique_ptr<TExactWorker<Kind>>> Workers;
     std::vector<std::int64_t> Open;
     std::vector<TExactTask> Tasks;
     std::atomic<size_t> NextTask{0};

@@ -7,6 +7,7 @@
 
 #include "data/NumberFormat.h"
 #include "data/UiServices.h"
+#include "parsimony/evolutionary/FoundTrees.h"
 #include "parsimony/evolutionary/OptimizeRun.h"
 #include "parsimony/exact/ExactJob.h"
 #include "parsimony/exact/ExactRows.h"
@@ -34,8 +35,10 @@ TExactPanel::TExactPanel(TFormContext& context, QWidget* parent) : TSearchPanel(
     EdMaxTrees = AddSetting(QStringLiteral("EdMaxTrees"), QStringLiteral("Max. trees"),
                             QStringLiteral("1000"));
     EdExactThreads = AddSetting(QStringLiteral("EdExactThreads"), QStringLiteral("Threads"), cores);
-    Choice = new TCriterionChoice(QStringLiteral("CbExactCriterion"), QString(), this);
+    Choice = new TCriterionChoice(QStringLiteral("CbExactCriterion"),
+                                  QStringLiteral("CbExactOutgroup"), this);
     AddRow(QStringLiteral("Criterion"), Choice->Criterion());
+    AddRow(QStringLiteral("Outgroup"), Choice->OutgroupBox());
 }
 
 void TExactPanel::Refresh()
@@ -81,14 +84,23 @@ std::unique_ptr<TSearchJob> TExactPanel::MakeJob(bool missingData, std::uint64_t
     }
     if (!DataFitResultsWindow(QStringLiteral("exact"))) return nullptr;
     Refresh();
-    if (!CaminSokalOnly(Ctx.Model, Choice->Chosen(), QStringLiteral("The exact search"),
-                        QStringLiteral("choose the thorough search for them (its small data "
-                                       "reach the optimum), or the criterion "
-                                       "\"Irreversible (Camin-Sokal)\"."),
-                        Ctx.Ui, this))
+    TResult<std::optional<TCriteriaCoding>> coding =
+        SearchCriteria(Ctx.Model.Data(), Choice->Chosen());
+    if (!coding) {
+        Ctx.Ui.ShowError(this, coding.Error());
         return nullptr;
-    auto job = std::make_unique<TExactJob>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
-                                           Ctx.Model.CharacterCount, settings);
+    }
+    RunField = Ctx.Model.CharField;
+    RunCriteria.reset();
+    std::unique_ptr<TExactJob> job;
+    if (*coding) {
+        RunCriteria = std::make_shared<const TCriteriaCoding>(std::move(**coding));
+        job = std::make_unique<TExactJob>(*RunCriteria, Ctx.Model.ObjectCount,
+                                          Ctx.Model.CharacterCount, settings, Choice->Outgroup());
+    } else {
+        job = std::make_unique<TExactJob>(Ctx.Model.CharField, Ctx.Model.ObjectCount,
+                                          Ctx.Model.CharacterCount, settings);
+    }
     if (const QString warning = job->Warning(); !warning.isEmpty())
         Ctx.Ui.ShowInformation(this, warning);
     return job;
@@ -139,7 +151,15 @@ TFoundTrees TExactPanel::Found(const TSearchJob& searchJob) const
     }
     const TExactResult& r = outcome.Result;
     found.Rows = ExactListRows(r, LocaleDecimalSeparator());
-    found.Population = job.Population();
+    if (job.Criteria()) {
+        // The trees over every character, scored under the criteria they were found under.
+        found.Population =
+            FoundTreesPopulation(r.Trees, RunField, Ctx.Model.ObjectCount, RunField.Places.Count(),
+                                 job.Settings().MissingData, 0);
+        found.Population->UseCriteria(RunCriteria);
+    } else {
+        found.Population = job.Population();
+    }
     found.Optimum = static_cast<double>(r.Optimum);
     found.WidestHow = {QStringLiteral("branch and bound, not proved")};
     found.Protocol = outcome.Protocol;

@@ -1,9 +1,10 @@
 #pragma once
 // The exact search in the parsimony window: time limit, trees kept and
-// threads, the criterion; the warning for many objects, its progress (share done, shortest
-// length, trees examined) and every shortest tree it kept.
+// threads, the criterion and outgroup; the warning for many objects, its progress (share done,
+// shortest length, trees examined) and every shortest tree it kept.
 #include "parsimony/forms/CriterionChoice.h"
 #include "parsimony/forms/SearchPanel.h"
+#include "parsimony/length/CriteriaCoding.h"
 
 class TExactPanel : public TSearchPanel {
     Q_OBJECT
@@ -20,6 +21,8 @@ private:
     QLineEdit* EdExactTimeLimit = nullptr;  // empty: no limit
     QLineEdit* EdMaxTrees = nullptr;
     QLineEdit* EdExactThreads = nullptr;
-    // It counts Camin-Sokal only: a reversible choice is refused.
     TCriterionChoice* Choice = nullptr;
+    // The data and criteria of the last run, for its trees' lengths.
+    TSField RunField;
+    std::shared_ptr<const TCriteriaCoding> RunCriteria;
 };

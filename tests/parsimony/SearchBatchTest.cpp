@@ -490,6 +490,7 @@ TEST(SearchBatch, UnderEachCriterionScoreAndMergeAgreeAndCaminSokalSearchesRefus
 {
     QTemporaryDir dir;
     const QString data = RandomDataFile(dir.path(), 14, 12, 5);
+    const QString few = RandomDataFile(dir.path(), 9, 12, 6);
     for (const char* criterion : {"irreversible", "reversible", "unordered"}) {
         const QString c = QString::fromLatin1(criterion);
         const QString out = dir.filePath(c + QStringLiteral(".nwk"));
@@ -529,9 +530,39 @@ TEST(SearchBatch, UnderEachCriterionScoreAndMergeAgreeAndCaminSokalSearchesRefus
             << criterion;
         EXPECT_EQ(Line(merged.Out, QStringLiteral("Trees = ")).mid(8).toInt(), trees.size())
             << criterion;
+        // The exact search proves the optimum under the same criterion (on
+        // fewer objects: random data are hard): no longer than the search's,
+        // and every tree it writes scores it.
+        const QString proved = dir.filePath(c + QStringLiteral("-exact.nwk"));
+        const TRun small = Batch({QStringLiteral("search"), few, QStringLiteral("--seed"),
+                                  QStringLiteral("3"), QStringLiteral("--criterion"), c});
+        const QString searched = Line(small.Out, QStringLiteral("Optimum = Minimum = ")).mid(20);
+        ASSERT_FALSE(searched.isEmpty()) << criterion << small.Err.toStdString();
+        const TRun exact = Batch({QStringLiteral("exact"), few, QStringLiteral("--criterion"), c,
+                                  QStringLiteral("--outgroup"), QStringLiteral("Taxon4"),
+                                  QStringLiteral("--newick"), proved});
+        ASSERT_EQ(exact.Exit, 0) << criterion << exact.Err.toStdString();
+        EXPECT_FALSE(Line(exact.Out, QStringLiteral("Proved = yes")).isEmpty()) << criterion;
+        const QString exactOptimum =
+            Line(exact.Out, QStringLiteral("Optimum = Minimum = ")).mid(20);
+        EXPECT_LE(exactOptimum.toInt(), searched.toInt()) << criterion;
+        const TRun rescored =
+            Batch({QStringLiteral("score"), few, proved, QStringLiteral("--criterion"), c});
+        ASSERT_EQ(rescored.Exit, 0) << criterion << rescored.Err.toStdString();
+        for (const QString& l : rescored.Out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            EXPECT_EQ(l, exactOptimum) << criterion;
+        if (c != QLatin1String("irreversible")) {
+            EXPECT_FALSE(Line(exact.Out, QStringLiteral(" Trees are written rooted at the "
+                                                        "outgroup Taxon4."))
+                             .isEmpty());
+            for (const QString& t : ReadText(proved).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                EXPECT_TRUE(t.startsWith(QStringLiteral("(Taxon4,")) ||
+                            t.contains(QStringLiteral(",Taxon4);")))
+                    << criterion << " " << t.toStdString();
+        }
     }
-    // The searches that count Camin-Sokal only say so and write nothing.
-    for (const char* command : {"parsimony", "exact"}) {
+    // The search that counts Camin-Sokal only says so and writes nothing.
+    for (const char* command : {"parsimony"}) {
         const TRun refused = Batch({QString::fromLatin1(command), data,
                                     QStringLiteral("--criterion"), QStringLiteral("unordered")});
         EXPECT_EQ(refused.Exit, 1) << command;
@@ -546,4 +577,13 @@ TEST(SearchBatch, UnderEachCriterionScoreAndMergeAgreeAndCaminSokalSearchesRefus
                                     QStringLiteral("Nobody")});
     EXPECT_EQ(badOutgroup.Exit, 1);
     EXPECT_TRUE(badOutgroup.Err.startsWith(QStringLiteral("Unknown outgroup \"Nobody\"")));
+    for (const QStringList& bad :
+         {QStringList{QStringLiteral("--criterion"), QStringLiteral("sideways")},
+          QStringList{QStringLiteral("--criterion"), QStringLiteral("unordered"),
+                      QStringLiteral("--outgroup"), QStringLiteral("Nobody")}}) {
+        const TRun refused = Batch(QStringList{QStringLiteral("exact"), data} + bad);
+        EXPECT_NE(refused.Exit, 0) << bad.join(' ').toStdString();
+        EXPECT_TRUE(refused.Out.isEmpty());
+        EXPECT_FALSE(refused.Err.isEmpty());
+    }
 }
