@@ -466,8 +466,11 @@ void TFrmTreeOpt::DrawBigTree(int k)
         Ctx.Ui.ShowError(this, drawn.Error());
         return;
     }
-    // As for small trees: no changes under the reversible criteria.
-    if (!Big->Criteria())
+    // As for small trees: under the reversible criteria placed by ACCTRAN.
+    if (const TCriteriaCoding* criteria = Big->Criteria())
+        AttachCriteriaChangesByClade(Big->Tree(k), Big->CharField(), *criteria, Big->MissingData(),
+                                     TChangePlacement::Acctran, nodes);
+    else
         AttachCompactChanges(Big->Tree(k), Big->CharField(), Big->MissingData(), nodes);
     emit TreeDrawingWanted(&nodes, QString(), QString());
 }

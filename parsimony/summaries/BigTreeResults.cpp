@@ -94,12 +94,16 @@ std::vector<QStringList> TBigTreeResults::TreeRows(int k, QChar decimalSeparator
 
 TResult<TBigCharFit> TBigTreeResults::CharFit(int k) const
 {
-    if (CriteriaUsed)
-        return TFailure(QStringLiteral("The character fit under the reversible criteria counts "
-                                       "trees of at most %1 objects; the data have %2.")
-                            .arg(MaxParsimonyObjects)
-                            .arg(Objects));
     TBigCharFit fit;
+    if (CriteriaUsed) {
+        // Each character under the criterion the tree was found under.
+        TResult<TFitStatistics> stats =
+            CompactCriteriaFitStatistics(Tree(k), Field, *CriteriaUsed, true);
+        if (!stats) return TFailure(stats.Error());
+        fit.Table = CompactCriteriaFitTable(Tree(k), Field, *CriteriaUsed);
+        fit.Statistics = std::move(*stats);
+        return fit;
+    }
     fit.Table = CompactCharFitTable(Tree(k), Field);
     fit.Statistics = CompactFitStatistics(Tree(k), Field, true);
     return fit;

@@ -65,7 +65,8 @@ public:
     // Tree k as the window's table of tips and nodes (TreeTableRows).
     std::vector<QStringList> TreeRows(int k, QChar decimalSeparator) const;
     // Tree k's character fit, counted with the missing-data rule as the small
-    // trees' is; refused under the reversible criteria.
+    // trees' is, each character under its criterion; refused where some
+    // character's fewest steps cannot be worked out.
     TResult<TBigCharFit> CharFit(int k) const;
     // Every tree (with its branch fits), or the shortest ones each topology
     // once with a length comment, as "Save trees" writes them.

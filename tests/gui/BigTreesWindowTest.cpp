@@ -303,11 +303,6 @@ private slots:
             QVERIFY(tree[r][2].isEmpty());
             QVERIFY(tree[r][4].isEmpty());
         }
-        app.Ui.Errors.clear();
-        Find<QPushButton>(app.Results, "BtnCharFit")->click();
-        QCOMPARE(app.Ui.Errors.size(), 1);
-        QVERIFY2(app.Ui.Errors.front().contains("at most 255 objects"),
-                 qPrintable(app.Ui.Errors.front()));
         const QString saved = dir.filePath("trees.nwk");
         app.Ui.SaveAnswers.enqueue(saved);
         app.Results.BtnSaveTreesClick();
@@ -317,6 +312,32 @@ private slots:
         QCOMPARE(text.count(';'), big->TreeCount());
         QVERIFY(!text.contains(':'));
         QCOMPARE(text.count("Taxon"), big->TreeCount() * objects);
+
+        // The character fit counts unordered, as the batch tool does.
+        std::vector<QStringList> table;
+        connect(&app.Results, &TFrmTreeOpt::CharFitReady, this,
+                [&table](const std::vector<QStringList>& t, const std::vector<QStringList>&) {
+                    table = t;
+                });
+        Find<TStringGrid>(app.Results, "SgOpt")->setCurrentCell(1, 0);
+        Find<QPushButton>(app.Results, "BtnCharFit")->click();
+        QVERIFY2(app.Ui.Errors.isEmpty(), qPrintable(app.Ui.Errors.join('\n')));
+        const QString first = dir.filePath("first.nwk");
+        QFile firstFile(first);
+        QVERIFY(firstFile.open(QIODevice::WriteOnly));
+        firstFile.write(text.left(text.indexOf(';') + 1) + "\n");
+        firstFile.close();
+        const TBatchRun charfit = RunBatch({"charfit", data, first, "--criterion", "unordered"});
+        QCOMPARE(charfit.Exit, 0);
+        QCOMPARE(charfit.Out, EncodeTextTable(table));
+
+        // The tree window draws the ACCTRAN changes: as many as the length.
+        QVERIFY(WithTreeWindow(Find<QPushButton>(app.Results, "TreeBTN"), [&](TTreeGrfFRM& w) {
+            std::int64_t changes = 0;
+            for (int i = 0; i < w.Nodes()->Count(); ++i)
+                changes += static_cast<std::int64_t>(w.Nodes()->Item(i)->Changes.size());
+            QCOMPARE(changes, big->Length(1));
+        }));
     }
 
     // 2 000 objects through the program: the data, Open trees, Grafic; how
