@@ -1,6 +1,7 @@
 #include "graphics/GrfPaintBox.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 TGrfPaintBox::TGrfPaintBox(QWidget* parent) : QWidget(parent)
@@ -9,12 +10,13 @@ TGrfPaintBox::TGrfPaintBox(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TGrfPaintBox::paintEvent(QPaintEvent*)
+void TGrfPaintBox::paintEvent(QPaintEvent* e)
 {
     QPainter painter(this);
-    if (!Frozen.isNull())
-        painter.drawPixmap(0, 0, Frozen);
-    else if (OnPaint)
+    if (!Frozen.isNull()) {
+        painter.fillRect(e->rect(), palette().window());
+        painter.drawPixmap(FrozenAt, Frozen);
+    } else if (OnPaint)
         OnPaint(painter);
 }
 

@@ -18,8 +18,14 @@ public:
     void RequestRepaint() override { update(); }
 
     // While another window borrows the page (the export preview), the box
-    // keeps showing its last picture instead of the page's borrowed settings.
-    void Freeze() { Frozen = grab(); }
+    // keeps showing its last picture instead of the page's borrowed settings:
+    // the part in view, as a picture zoomed in may be far larger than memory.
+    void Freeze()
+    {
+        const QRect seen = visibleRegion().boundingRect();
+        FrozenAt = seen.isEmpty() ? QPoint() : seen.topLeft();
+        Frozen = grab(seen.isEmpty() ? QRect(0, 0, 1, 1) : seen);
+    }
     void Thaw()
     {
         Frozen = QPixmap();
@@ -35,4 +41,5 @@ protected:
 
 private:
     QPixmap Frozen;
+    QPoint FrozenAt;
 };

@@ -15,8 +15,10 @@ public:
 
     // The picture size at zoom 1 for a viewport size; none: the viewport size.
     std::function<QSize(QSize viewport)> BaseSize;
-    // The picture never gets larger than this many pixels (memory of a grab).
-    static constexpr double MaxArea = 16e6;
+    // The picture never gets larger than this many pixels. It is painted
+    // only where it shows, so this only keeps its coordinates in range: a
+    // tree of 2 000 leaves at a readable size can still be zoomed in 4 times.
+    static constexpr double MaxArea = 256e6;
 
     double Zoom() const { return ZoomFactor; }
     // Sets the zoom (1: the size BaseSize gives; less, down to the whole
