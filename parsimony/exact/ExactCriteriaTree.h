@@ -97,7 +97,6 @@ public:
 
 private:
     void BuildPlaces();
-    void ObjectSets(std::vector<std::uint64_t>& below) const;
     void Rescore();
 
     const TCriteriaKind* K;

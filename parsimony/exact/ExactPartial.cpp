@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "parsimony/exact/ExactClades.h"
 #include "parsimony/length/PackedKernels.h"
 
 namespace {
@@ -194,37 +195,14 @@ void TPartialTree::CountSteps(std::uint64_t* ones, std::uint64_t* twos) const
     }
 }
 
-void TPartialTree::ObjectSets(std::vector<std::uint64_t>& below) const
-{
-    below.assign(static_cast<size_t>(2 * N), 0);
-    for (int t = 0; t < M; ++t) {
-        const std::uint64_t bit = std::uint64_t{1} << (Objects[static_cast<size_t>(t)] - 1);
-        for (int a = Up[static_cast<size_t>(t)]; a >= 0; a = Up[static_cast<size_t>(a)])
-            below[static_cast<size_t>(a)] |= bit;
-        below[static_cast<size_t>(t)] = bit;
-    }
-}
-
 void TPartialTree::Clades(std::vector<std::uint64_t>& out) const
 {
-    std::vector<std::uint64_t> below;
-    ObjectSets(below);
-    out.clear();
-    for (int j = 0; j < M - 1; ++j) out.push_back(below[static_cast<size_t>(N + j)]);
-    std::sort(out.begin(), out.end());
+    PartialClades({N, M, Objects, Up}, out);
 }
 
 void TPartialTree::CladesWith(int v, int x, std::vector<std::uint64_t>& out) const
 {
-    std::vector<std::uint64_t> below;
-    ObjectSets(below);
-    const std::uint64_t bit = std::uint64_t{1} << (x - 1);
-    for (int a = Up[static_cast<size_t>(v)]; a >= 0; a = Up[static_cast<size_t>(a)])
-        below[static_cast<size_t>(a)] |= bit;
-    out.clear();
-    for (int j = 0; j < M - 1; ++j) out.push_back(below[static_cast<size_t>(N + j)]);
-    out.push_back(below[static_cast<size_t>(v)] | bit);
-    std::sort(out.begin(), out.end());
+    PartialCladesWith({N, M, Objects, Up}, v, x, out);
 }
 
 std::int64_t TPartialTree::CheapestPlace(int x, const std::uint64_t* mask, std::uint64_t* conflict)

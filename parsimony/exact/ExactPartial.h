@@ -64,7 +64,6 @@ private:
     }
     void BuildPlaces();
     void InnerPreOrder();  // Pre: the inner vertices from the root down
-    void ObjectSets(std::vector<std::uint64_t>& below) const;
 
     const TExactField* Field;
     int N;  // objects of the field
