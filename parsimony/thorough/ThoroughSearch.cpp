@@ -526,40 +526,30 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                 }
                 if (driven && Done == open.load()) {
                     // A round is complete: fuse, then stop or open the next round.
+                    // Each part says so first (the lock is let go meanwhile).
+                    auto reportPhase = [&](const QString& phase) {
+                        if (!progress) return;
+                        lastReport = elapsed();
+                        TThoroughProgress p;
+                        p.BestLength = pool.Length();
+                        p.Replicate = Done;
+                        p.Replicates = Set.Replicates;
+                        p.TreesKept = static_cast<int>(pool.Trees().size());
+                        p.Elapsed = lastReport;
+                        p.Hits = hits;
+                        p.Phase = phase;
+                        guard.unlock();
+                        progress(p);
+                        guard.lock();
+                    };
                     ++round;
                     bool shorter = false;
                     if (Set.Fuse) {
-                        if (progress) {
-                            lastReport = elapsed();
-                            TThoroughProgress p;
-                            p.BestLength = pool.Length();
-                            p.Replicate = Done;
-                            p.Replicates = Set.Replicates;
-                            p.TreesKept = static_cast<int>(pool.Trees().size());
-                            p.Elapsed = lastReport;
-                            p.Hits = hits;
-                            p.Phase = QStringLiteral("fusing");
-                            guard.unlock();
-                            progress(p);
-                            guard.lock();
-                        }
+                        reportPhase(QStringLiteral("fusing"));
                         shorter = fuse();
                     }
                     if (Set.Sectors && Set.ConsensusSectors) {
-                        if (progress) {
-                            lastReport = elapsed();
-                            TThoroughProgress p;
-                            p.BestLength = pool.Length();
-                            p.Replicate = Done;
-                            p.Replicates = Set.Replicates;
-                            p.TreesKept = static_cast<int>(pool.Trees().size());
-                            p.Elapsed = lastReport;
-                            p.Hits = hits;
-                            p.Phase = QStringLiteral("sectors");
-                            guard.unlock();
-                            progress(p);
-                            guard.lock();
-                        }
+                        reportPhase(QStringLiteral("sectors"));
                         shorter |= consensusSectors();
                     }
                     if (Set.TargetLength >= 0 && pool.Length() >= 0 &&
