@@ -171,8 +171,19 @@ int RunDraw(const QStringList& rawArgs)
     page.Panel->DrawAtRight = !args.Has(QStringLiteral("--left-labels"));
     // Files are measured at 96 pixels per inch.
     page.Panel->MinLabelPixels = LabelFloorPixels(floorPoints, 96);
-    const int readable = ReadableHeight(*page.Page, width, height);
-    if (readable > height)
+    const int tallest = MaxPictureHeight(format, width);
+    const int readable = ReadableHeight(*page.Page, width, height, tallest);
+    if (readable > height && ReadableHeight(*page.Page, width, height, 1 << 30) > readable)
+        WriteStderr(
+            QStringLiteral("Note: the picture is %1 pixels high instead of %2, the most a %3 file "
+                           "of this width takes, so the %4 tip labels are smaller than %5 points "
+                           "(--min-label-size); an .svg file takes the height they need.")
+                .arg(readable)
+                .arg(height)
+                .arg(QFileInfo(output).suffix().toLower())
+                .arg(nodes.LeafCount())
+                .arg(floorPoints));
+    else if (readable > height)
         WriteStderr(
             QStringLiteral(
                 "Note: the picture is %1 pixels high instead of %2, so that the %3 tip labels "

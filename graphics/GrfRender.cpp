@@ -106,6 +106,20 @@ static TResult<QByteArray> ImageBytes(const QImage& image, const char* format)
     return bytes;
 }
 
+int MaxPictureHeight(TPictureFormat format, int width)
+{
+    switch (format) {
+        case TPictureFormat::Svg:
+        case TPictureFormat::Emf:
+            return 1000000;
+        case TPictureFormat::Pdf:
+        case TPictureFormat::Unknown:
+            return 20000;
+        default:
+            return std::max(20000, static_cast<int>(64e6 / std::max(1, width)));
+    }
+}
+
 TResult<QByteArray> RenderPicture(const TGrafik& page, TPictureFormat format, int width, int height)
 {
     if (width < 1 || height < 1 || width > 20000 || height > 20000) {
@@ -116,7 +130,7 @@ TResult<QByteArray> RenderPicture(const TGrafik& page, TPictureFormat format, in
     // Tip labels below their floor would overlap: the picture grows downwards,
     // with the title block and fonts of the height asked for.
     const int scale = page.ScaleHeight() > 0 ? page.ScaleHeight() : height;
-    height = ReadableHeight(page, width, height);
+    height = ReadableHeight(page, width, height, MaxPictureHeight(format, width));
     const TIntRect rect{0, 0, width - 1, height - 1};
     switch (format) {
         case TPictureFormat::Bmp:

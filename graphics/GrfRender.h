@@ -34,6 +34,11 @@ QImage RenderMonoBitmap(const TGrafik& page, int width, int height);
 // come out taller than height (ReadableHeight, TreePage.h).
 TResult<QByteArray> RenderPicture(const TGrafik& page, TPictureFormat format, int width,
                                   int height);
+// The tallest picture of a format that ReadableHeight may grow to: a bitmap
+// is made whole in memory (at most 64 million pixels), a PDF page ends near
+// 200 inches; SVG and EMF take what a tree of 20 000 leaves needs.
+int MaxPictureHeight(TPictureFormat format, int width);
+
 // Renders and writes atomically (an existing file is kept on failure).
 TStatus SavePicture(const TGrafik& page, const QString& path, TPictureFormat format, int width,
                     int height);

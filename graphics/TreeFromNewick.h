@@ -6,8 +6,8 @@
 #include "graphics/TreeSpezial.h"
 #include "parsimony/treefiles/Newick.h"
 
-// Most leaves a drawing takes (more would make an unreadable picture slowly).
-constexpr int MaxDrawnLeaves = 5000;
+// Most leaves a drawing takes: as many objects as the thorough search takes.
+constexpr int MaxDrawnLeaves = 20000;
 
 // Fills nodes (which must be empty). A node with more than two children
 // becomes a chain of collapsed links; labels of inner nodes become Support.

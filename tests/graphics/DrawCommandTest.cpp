@@ -3,7 +3,9 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
 
+#include "graphics/GrfRender.h"
 #include "graphics/TreeFromNewick.h"
 #include "tests/support/TitleRule.h"
 
@@ -138,6 +140,37 @@ TEST_F(DrawCommand, LargeAndOddTrees)
         Batch({Write("neg.nwk", "((A:-1,B:2):-0.5,C:0);"), "-o", Dir.filePath("n.png")});
     EXPECT_EQ(negative.Exit, 0);
     EXPECT_TRUE(negative.Err.contains("negative"));
+    // 7 000 leaves: an SVG grows as the labels need; a PNG stops at its pixel
+    // budget and says that its labels are smaller.
+    QList<QByteArray> level;
+    for (int i = 1; i <= 7000; ++i) level << "T" + QByteArray::number(i) + ":1";
+    while (level.size() > 1) {
+        QList<QByteArray> next;
+        for (qsizetype i = 0; i + 1 < level.size(); i += 2)
+            next << "(" + level[i] + "," + level[i + 1] + "):1";
+        if (level.size() % 2) next << level.back();
+        level = next;
+    }
+    const QString big = Write("big.nwk", level.front() + ";");
+    const TRun svg = Batch({big, "-o", Dir.filePath("big.svg")});
+    EXPECT_EQ(svg.Exit, 0) << svg.Err.toStdString();
+    EXPECT_TRUE(svg.Err.contains("stay 6 points high")) << svg.Err.toStdString();
+    const TRun png = Batch({big, "-o", Dir.filePath("big.png")});
+    EXPECT_EQ(png.Exit, 0) << png.Err.toStdString();
+    EXPECT_TRUE(png.Err.contains("smaller than 6 points")) << png.Err.toStdString();
+    QFile pngFile(Dir.filePath("big.png"));
+    ASSERT_TRUE(pngFile.open(QIODevice::ReadOnly));
+    const QByteArray header = pngFile.read(24);  // IHDR: width and height at 16 and 20
+    const auto pngHeight = qFromBigEndian<quint32>(header.constData() + 20);
+    EXPECT_EQ(pngHeight, static_cast<quint32>(MaxPictureHeight(TPictureFormat::Png, 1280)));
+    QFile svgFile(Dir.filePath("big.svg"));
+    ASSERT_TRUE(svgFile.open(QIODevice::ReadOnly));
+    const QByteArray svgHead = svgFile.read(2000);
+    const int at = svgHead.indexOf("viewBox=\"");
+    ASSERT_GE(at, 0);
+    const QList<QByteArray> box = svgHead.mid(at + 9, 40).split('"').front().split(' ');
+    ASSERT_EQ(box.size(), 4);
+    EXPECT_GE(box[3].toInt(), 7000 * 8);  // 6 points at 96 dpi: 8 pixels a leaf
     const QByteArray longName = "'" + QByteArray(255, 'W') + "'";
     EXPECT_EQ(
         Batch({Write("l.nwk", "((" + longName + ":1,B:1):1,C:1);"), "-o", Dir.filePath("l.svg")})
