@@ -198,6 +198,12 @@ bool TNexusMatrixParser::Format(const TNexusCommand& c)
         } else if (t[i].Is("SYMBOLS")) {
             QString symbols = value;
             symbols.remove(QRegularExpression(QStringLiteral("\\s")));
+            // A control character cannot be written back as a symbol.
+            for (QChar ch : symbols)
+                if (!ch.isPrint())
+                    return Fail(line, QStringLiteral("SYMBOLS= holds a control character (code "
+                                                     "%1); a state symbol must be visible.")
+                                          .arg(ch.unicode()));
             DeclaredSymbols = symbols;
             SymbolsGiven = true;
             // Standard data name their own symbols; molecular ones add to theirs.

@@ -270,6 +270,10 @@ TEST(NexusReader, BadFilesNameTheLine)
          "line 4: \"%\" is not a state symbol"},
         {"begin data; end;", "does not begin with #NEXUS"},
         {"#NEXUS\nbegin mesquite;\n set x=1;\n", "line 2: the block MESQUITE has no END"},
+        // Found by fuzzing: a NUL symbol was written back and read as a cycle.
+        {"#NEXUS\nbegin data; dimensions ntax=2 nchar=1; format symbols=\"0\x01\";\nmatrix\na 0\n"
+         "b 1\n;\nend;\n",
+         "line 2: SYMBOLS= holds a control character (code 1)"},
         // Found by fuzzing: rows were stored by their TAXLABELS place beyond NTAX.
         {"#NEXUS\nbegin taxa; taxlabels x y z; end;\nbegin data; dimensions ntax=2 nchar=1;\n"
          "matrix\nx 0\nz 1\n;\nend;\n",
