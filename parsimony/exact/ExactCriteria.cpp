@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "parsimony/Random.h"
+#include "parsimony/exact/ExactAddition.h"
 #include "parsimony/exact/ExactCriteriaTree.h"
 #include "parsimony/exact/ExactRunLoop.h"
 #include "parsimony/exact/ExactStart.h"
@@ -24,44 +25,7 @@ std::vector<int> CriteriaOrder(const TCriteriaKind& kind, int outgroup, bool fur
         return order;
     }
     const auto tree = kind.MakeTree();
-    int bestA = kind.Unrooted ? outgroup : 1, bestB = bestA == 1 ? 2 : 1;
-    std::int64_t widest = -1;
-    for (int a = 1; a <= n; ++a)
-        for (int b = 1; b <= n; ++b) {
-            if (a == b || (kind.Unrooted ? a != outgroup : b < a)) continue;
-            tree->Start(a, b);
-            if (tree->Length() > widest) {
-                widest = tree->Length();
-                bestA = a;
-                bestB = b;
-            }
-        }
-    tree->Start(bestA, bestB);
-    order = {bestA, bestB};
-    std::vector<char> placed(static_cast<size_t>(n) + 1, 0);
-    placed[static_cast<size_t>(bestA)] = placed[static_cast<size_t>(bestB)] = 1;
-    while (static_cast<int>(order.size()) < n) {
-        int pick = 0, pickPlace = -1, pickNear = 0;
-        std::int64_t pickCost = -1;
-        for (int x = 1; x <= n; ++x) {
-            if (placed[static_cast<size_t>(x)]) continue;
-            tree->ScorePlaces(x);
-            const int at = tree->Places().front();  // the cheapest
-            const std::int64_t cheapest = tree->Delta(at);
-            int near = 0;
-            for (int v : tree->Places()) near += tree->Delta(v) <= cheapest + 1;
-            if (cheapest > pickCost || (cheapest == pickCost && near < pickNear)) {
-                pickCost = cheapest;
-                pick = x;
-                pickPlace = at;
-                pickNear = near;
-            }
-        }
-        tree->Insert(pickPlace, pick);
-        placed[static_cast<size_t>(pick)] = 1;
-        order.push_back(pick);
-    }
-    return order;
+    return FurthestOrderOn(*tree, n, kind.Unrooted ? outgroup : 0);
 }
 
 // Each object at its first cheapest place, along the order.
@@ -69,14 +33,7 @@ std::vector<std::uint64_t> CriteriaWagnerClades(const TCriteriaKind& kind,
                                                 const std::vector<int>& order)
 {
     const auto tree = kind.MakeTree();
-    tree->Start(order[0], order[1]);
-    for (size_t k = 2; k < order.size(); ++k) {
-        tree->ScorePlaces(order[k]);
-        tree->Insert(tree->Places().front(), order[k]);
-    }
-    std::vector<std::uint64_t> clades;
-    tree->Clades(clades);
-    return clades;
+    return WagnerCladesOn(*tree, order);
 }
 
 // The shortest of Wagner trees along the order and along a few seeded

@@ -4,75 +4,20 @@
 #include <limits>
 
 #include "parsimony/Random.h"
+#include "parsimony/exact/ExactAddition.h"
 #include "parsimony/exact/ExactPartial.h"
 #include "parsimony/exact/ExactSearch.h"
 
 std::vector<int> FurthestOrder(const TExactField& field)
 {
-    const int n = field.Objects();
-    std::vector<int> order;
-    if (n < 2) return order;
     TPartialTree tree(field);
-    int bestA = 1, bestB = 2;
-    std::int64_t widest = -1;
-    for (int a = 1; a <= n; ++a)
-        for (int b = a + 1; b <= n; ++b) {
-            tree.Start(a, b);
-            if (tree.Length() > widest) {
-                widest = tree.Length();
-                bestA = a;
-                bestB = b;
-            }
-        }
-    tree.Start(bestA, bestB);
-    order = {bestA, bestB};
-    std::vector<char> placed(static_cast<size_t>(n) + 1, 0);
-    placed[static_cast<size_t>(bestA)] = placed[static_cast<size_t>(bestB)] = 1;
-    while (static_cast<int>(order.size()) < n) {
-        int pick = 0, pickPlace = -1, pickNear = 0;
-        std::int64_t pickCost = -1;
-        for (int x = 1; x <= n; ++x) {
-            if (placed[static_cast<size_t>(x)]) continue;
-            tree.ScorePlaces(x);
-            std::int64_t cheapest = std::numeric_limits<std::int64_t>::max();
-            int at = -1;
-            for (int v : tree.Places())
-                if (tree.Delta(v) < cheapest) {
-                    cheapest = tree.Delta(v);
-                    at = v;
-                }
-            // Ties go to the object with the fewest places near its cheapest:
-            // fewer partial trees survive.
-            int near = 0;
-            for (int v : tree.Places()) near += tree.Delta(v) <= cheapest + 1;
-            if (cheapest > pickCost || (cheapest == pickCost && near < pickNear)) {
-                pickCost = cheapest;
-                pick = x;
-                pickPlace = at;
-                pickNear = near;
-            }
-        }
-        tree.Insert(pickPlace, pick);
-        placed[static_cast<size_t>(pick)] = 1;
-        order.push_back(pick);
-    }
-    return order;
+    return FurthestOrderOn(tree, field.Objects(), 0);
 }
 
 std::vector<std::uint64_t> WagnerClades(const TExactField& field, const std::vector<int>& order)
 {
     TPartialTree tree(field);
-    tree.Start(order[0], order[1]);
-    for (size_t k = 2; k < order.size(); ++k) {
-        tree.ScorePlaces(order[k]);
-        int at = tree.Places().front();
-        for (int v : tree.Places())
-            if (tree.Delta(v) < tree.Delta(at)) at = v;
-        tree.Insert(at, order[k]);
-    }
-    std::vector<std::uint64_t> clades;
-    tree.Clades(clades);
-    return clades;
+    return WagnerCladesOn(tree, order);
 }
 
 namespace {
