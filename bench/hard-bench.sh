@@ -5,9 +5,12 @@
 #   bench/hard-bench.sh [BUILD_DIR] [SECONDS_SMALL] [SECONDS_LARGE] [-- SEARCH OPTIONS...]
 # EASY=1 runs the tree-like sets of thorough-bench.sh instead, to show that
 # a strategy is no slower there.
+# SETS chooses the sets (default "h100x150 h255x300"); the big ones,
+# h500x400, h1000x500 and h2000x800, run 120, 300 and 600 s (the times
+# the targets allow). SEEDS chooses the seeds (default "1 2 3 4 5").
 # Per seed: the final length, the time its run first reached the best length
-# any seed found ("-" when it never did) and when the run stopped. Progress
-# comes once a second, so the times are good to about a second.
+# any seed found ("-" when it never did), when the run stopped and its peak
+# memory. Progress comes once a second, so the times are good to about a second.
 set -euo pipefail
 build=${1:-build}
 small=${2:-30}
@@ -19,42 +22,55 @@ dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 gen="$build/bench/varno-generate"
 batch="$build/cli/varno-batch"
-if [[ ${EASY:-0} == 1 ]]; then
-    "$gen" --objects 100 --characters 150 --seed 12 --changes 8 -o "$dir/h100x150.txt"
-    "$gen" --objects 255 --characters 300 --seed 1 --changes 8 -o "$dir/h255x300.txt"
-else
-    "$gen" --objects 100 --characters 150 --seed 21 --changes 8 --conflict 0.4 --noise 0.05 \
-        --patchy 0.15 --missing 0.05 -o "$dir/h100x150.txt"
-    "$gen" --objects 255 --characters 300 --seed 22 --changes 5 --conflict 0.25 --noise 0.02 \
-        --patchy 0.15 --missing 0.05 -o "$dir/h255x300.txt"
-fi
+sets=(${SETS:-h100x150 h255x300})
+seeds=(${SEEDS:-1 2 3 4 5})
+hard=(--changes 5 --conflict 0.25 --noise 0.02 --patchy 0.15 --missing 0.05)
+declare -A limit=([h100x150]=$small [h255x300]=$large [h500x400]=120 [h1000x500]=300 [h2000x800]=600)
+generate() {
+    case $1${EASY:-0} in
+        h100x1501) "$gen" --objects 100 --characters 150 --seed 12 --changes 8 -o "$dir/$1.txt" ;;
+        h255x3001) "$gen" --objects 255 --characters 300 --seed 1 --changes 8 -o "$dir/$1.txt" ;;
+        h100x1500) "$gen" --objects 100 --characters 150 --seed 21 --changes 8 --conflict 0.4 \
+            --noise 0.05 --patchy 0.15 --missing 0.05 -o "$dir/$1.txt" ;;
+        h255x3000) "$gen" --objects 255 --characters 300 --seed 22 "${hard[@]}" -o "$dir/$1.txt" ;;
+        h500x4000) "$gen" --objects 500 --characters 400 --seed 23 "${hard[@]}" -o "$dir/$1.txt" ;;
+        h1000x5000) "$gen" --objects 1000 --characters 500 --seed 24 "${hard[@]}" -o "$dir/$1.txt" ;;
+        h2000x8000) "$gen" --objects 2000 --characters 800 --seed 25 "${hard[@]}" -o "$dir/$1.txt" ;;
+        *) echo "hard-bench: no set $1${EASY:+ (EASY=1 has h100x150 and h255x300)}" >&2; exit 2 ;;
+    esac
+}
 
 run_set() {
     local name=$1 limit=$2
-    for seed in 1 2 3 4 5; do
-        "$batch" search "$dir/$name.txt" --seed "$seed" --threads 2 --time-limit "$limit" \
+    generate "$name"
+    for seed in "${seeds[@]}"; do
+        /usr/bin/time -f "Peak memory %M KiB" -o "$dir/$name.$seed.mem" \
+            "$batch" search "$dir/$name.txt" --seed "$seed" --threads 2 --time-limit "$limit" \
             --progress "${extra[@]}" >"$dir/$name.$seed.out" 2>"$dir/$name.$seed.err" || true
+        cat "$dir/$name.$seed.mem" >>"$dir/$name.$seed.err"
     done
-    awk -v name="$name$([[ ${EASY:-0} == 1 ]] && echo " (tree-like)")" '
-        FNR == 1 && ++files % 2 == 1 { seed++; stop[seed] = "?"; final[seed] = "?" }
+    awk -v name="$name$([[ ${EASY:-0} == 1 ]] && echo " (tree-like)")" -v seeds="${seeds[*]}" '
+        BEGIN { n = split(seeds, seedOf, " ") }
+        FNR == 1 && ++files % 2 == 1 { seed++; stop[seed] = "?"; final[seed] = "?"; mem[seed] = "?" }
         /^Best length/ {
             len = $3 + 0; t = $NF == "s" ? $(NF - 1) : $NF; sub(/ s$/, "", t)
             if (!((seed, len) in first)) first[seed, len] = t + 0
         }
         /^Stopped:/ { match($0, /, [0-9.]+ s\)/); stop[seed] = substr($0, RSTART + 2, RLENGTH - 5) }
+        /^Peak memory/ { mem[seed] = sprintf("%d MiB", $3 / 1024) }
         /^Optimum = Minimum = / { final[seed] = $NF + 0; if (best == "" || $NF + 0 < best) best = $NF + 0 }
         END {
             hit = 0
-            printf "%s  best length %d\n  seed  length  time-to-best  stopped\n", name, best
+            printf "%s  best length %d\n  seed  length  over best  time-to-best  stopped  memory\n", name, best
             for (s = 1; s <= seed; s++) {
                 tt = "-"
                 for (k in first) { split(k, p, SUBSEP)
                     if (p[1] == s && p[2] <= best && (tt == "-" || first[k] < tt)) tt = first[k] }
                 if (tt != "-") hit++
-                printf "  %4d  %6s  %12s  %7s\n", s, final[s], tt, stop[s]
+                over = final[s] == "?" ? "?" : sprintf("%.2f %%", 100 * (final[s] - best) / best)
+                printf "  %4d  %6s  %9s  %12s  %7s  %6s\n", seedOf[s], final[s], over, tt, stop[s], mem[s]
             }
             printf "  reached best: %d of %d\n", hit, seed
-        }' $(for s in 1 2 3 4 5; do echo "$dir/$name.$s.err" "$dir/$name.$s.out"; done)
+        }' $(for s in "${seeds[@]}"; do echo "$dir/$name.$s.err" "$dir/$name.$s.out"; done)
 }
-run_set h100x150 "$small"
-run_set h255x300 "$large"
+for set in "${sets[@]}"; do run_set "$set" "${limit[$set]}"; done
