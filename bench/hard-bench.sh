@@ -27,18 +27,25 @@ seeds=(${SEEDS:-1 2 3 4 5})
 hard=(--changes 5 --conflict 0.25 --noise 0.02 --patchy 0.15 --missing 0.05)
 declare -A limit=([h100x150]=$small [h255x300]=$large [h500x400]=120 [h1000x500]=300 [h2000x800]=600)
 generate() {
-    case $1${EASY:-0} in
-        h100x1501) "$gen" --objects 100 --characters 150 --seed 12 --changes 8 -o "$dir/$1.txt" ;;
-        h255x3001) "$gen" --objects 255 --characters 300 --seed 1 --changes 8 -o "$dir/$1.txt" ;;
-        h100x1500) "$gen" --objects 100 --characters 150 --seed 21 --changes 8 --conflict 0.4 \
+    case "$1 ${EASY:-0}" in
+        "h100x150 1") "$gen" --objects 100 --characters 150 --seed 12 --changes 8 -o "$dir/$1.txt" ;;
+        "h255x300 1") "$gen" --objects 255 --characters 300 --seed 1 --changes 8 -o "$dir/$1.txt" ;;
+        "h100x150 0") "$gen" --objects 100 --characters 150 --seed 21 --changes 8 --conflict 0.4 \
             --noise 0.05 --patchy 0.15 --missing 0.05 -o "$dir/$1.txt" ;;
-        h255x3000) "$gen" --objects 255 --characters 300 --seed 22 "${hard[@]}" -o "$dir/$1.txt" ;;
-        h500x4000) "$gen" --objects 500 --characters 400 --seed 23 "${hard[@]}" -o "$dir/$1.txt" ;;
-        h1000x5000) "$gen" --objects 1000 --characters 500 --seed 24 "${hard[@]}" -o "$dir/$1.txt" ;;
-        h2000x8000) "$gen" --objects 2000 --characters 800 --seed 25 "${hard[@]}" -o "$dir/$1.txt" ;;
-        *) echo "hard-bench: no set $1${EASY:+ (EASY=1 has h100x150 and h255x300)}" >&2; exit 2 ;;
+        "h255x300 0") "$gen" --objects 255 --characters 300 --seed 22 "${hard[@]}" -o "$dir/$1.txt" ;;
+        "h500x400 0") "$gen" --objects 500 --characters 400 --seed 23 "${hard[@]}" -o "$dir/$1.txt" ;;
+        "h1000x500 0") "$gen" --objects 1000 --characters 500 --seed 24 "${hard[@]}" -o "$dir/$1.txt" ;;
+        "h2000x800 0") "$gen" --objects 2000 --characters 800 --seed 25 "${hard[@]}" -o "$dir/$1.txt" ;;
+        *) return 1 ;;
     esac
 }
+for set in "${sets[@]}"; do
+    [[ -v limit[$set] && ( ${EASY:-0} != 1 || $set == h100x150 || $set == h255x300 ) ]] || {
+        echo "hard-bench: no set $set (sets: ${!limit[*]}; EASY=1 has h100x150 and h255x300)" >&2
+        exit 2
+    }
+done
+command -v /usr/bin/time >/dev/null || { echo "hard-bench needs GNU time: apt-get install time" >&2; exit 2; }
 
 run_set() {
     local name=$1 limit=$2
@@ -50,7 +57,7 @@ run_set() {
         cat "$dir/$name.$seed.mem" >>"$dir/$name.$seed.err"
     done
     awk -v name="$name$([[ ${EASY:-0} == 1 ]] && echo " (tree-like)")" -v seeds="${seeds[*]}" '
-        BEGIN { n = split(seeds, seedOf, " ") }
+        BEGIN { split(seeds, seedOf, " ") }
         FNR == 1 && ++files % 2 == 1 { seed++; stop[seed] = "?"; final[seed] = "?"; mem[seed] = "?" }
         /^Best length/ {
             len = $3 + 0; t = $NF == "s" ? $(NF - 1) : $NF; sub(/ s$/, "", t)
