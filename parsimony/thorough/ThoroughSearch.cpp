@@ -190,6 +190,7 @@ struct TShared {
     const TThoroughSettings* Set;
     std::atomic<bool> Stop{false};
     std::atomic<int> InSectors{0};  // replicates searching sectors now
+    std::atomic<int> InDrift{0};    // replicates drifting now
     // The trees each running replicate holds so far, for progress and for a
     // stop from outside: what progress counts is what such a stop keeps.
     std::mutex LiveLock;
@@ -279,7 +280,9 @@ TOutcome RunReplicate(int r, TShared& shared)
         if (drift && it % 2 == 0) {
             // Drift, then TBR under the real weights, kept as a ratchet step is.
             if (!drifter) drifter.emplace(shared.Make, set.Weights, characters);
+            shared.InDrift.fetch_add(1);
             drifter->Run(scorer, rng, driftSet, &shared.Stop);
+            shared.InDrift.fetch_sub(1);
             if (shared.Stop.load()) break;
             scorer.Climb(TSwapRule::Tbr, rng, &shared.Stop);
             if (scorer.Length() <= bestLength) {
@@ -602,6 +605,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                 p.Hits = hits;
                 if (driven)
                     p.Phase = shared.InSectors.load() > 0 ? QStringLiteral("sectors")
+                              : shared.InDrift.load() > 0 ? QStringLiteral("drift")
                                                           : QStringLiteral("replicates");
                 guard.unlock();
                 progress(p);

@@ -75,8 +75,9 @@ struct TThoroughProgress {
     int TreesKept = 0;
     double Elapsed = 0;  // seconds
     int Hits = 0;        // replicates that found the best length (driven search)
-    // "replicates", "sectors" (some replicate is searching sectors) or
-    // "fusing" (driven search); empty otherwise.
+    // "replicates", "sectors" (some replicate is searching sectors), "drift"
+    // (some replicate is drifting, none searching sectors) or "fusing"
+    // (driven search); empty otherwise.
     QString Phase;
 };
 
