@@ -64,6 +64,18 @@ TResult<std::vector<QString>> StateSymbols(const TMatrixData& d,
                     own[k] = ch;
                     break;
                 }
+            if (own.at(k).isNull()) {
+                // The pool counts "a" and "A" apart, but a free symbol must differ in
+                // either case: never write a state without a symbol.
+                QString classes;
+                for (QChar ch : pool)
+                    if (!classes.contains(ch, Qt::CaseInsensitive)) classes += ch;
+                return TFailure(QStringLiteral("Character %1 (%2) has %3 states; NEXUS symbols "
+                                               "code at most %4 when a letter's upper and "
+                                               "lower case count as one.")
+                                    .arg(QString::number(c), Cell(d, c, 0), QString::number(n),
+                                         QString::number(classes.size())));
+            }
         }
         symbols[static_cast<size_t>(c)] = own;
     }

@@ -243,6 +243,24 @@ TEST(MatrixExport, RefusesWhatOtherProgramsCannotTake)
     EXPECT_FALSE(flat.Ok());
     EXPECT_TRUE(flat.Error().contains(QStringLiteral("no derived state")))
         << flat.Error().toStdString();
+
+    // 37 states, a NEXUS file's lower-case symbols beside ours: letters of
+    // either case count as one, so there are only 36. Once a state was
+    // written without a symbol (a NUL byte no reader takes back).
+    d.ObjectCount = 37;
+    d.DataMatrix = {{"Taxon"}, {"c1"}};
+    for (int k = 0; k < 37; ++k) {
+        d.DataMatrix[0].push_back(QStringLiteral("t%1").arg(k));
+        d.DataMatrix[1].push_back(k == 0 ? QStringLiteral("s0") : QStringLiteral("s%1[s0]").arg(k));
+    }
+    d.Symbols.Order = QStringLiteral("abc");
+    const TResult<TMatrixExport> cases = ExportMatrix(d, TExportFormat::Nexus);
+    EXPECT_FALSE(cases.Ok()) << cases->Text.toStdString();
+    if (!cases.Ok())
+        EXPECT_TRUE(
+            cases.Error().contains(QStringLiteral("37 states; NEXUS symbols code at most "
+                                                  "36 when")))
+            << cases.Error().toStdString();
 }
 
 TEST(MatrixExport, DamagedFilesAreRefusedOrReadNeverCrash)
