@@ -47,6 +47,10 @@ for set in "${sets[@]}"; do
         exit 2
     }
 done
+if [[ -n ${BEST:-} ]]; then
+    [[ $BEST =~ ^[1-9][0-9]*$ ]] || { echo "hard-bench: BEST must be a length above 0, not \"$BEST\"" >&2; exit 2; }
+    [[ ${#sets[@]} -eq 1 ]] || { echo "hard-bench: BEST is the best length of one set: give one in SETS" >&2; exit 2; }
+fi
 command -v /usr/bin/time >/dev/null || { echo "hard-bench needs GNU time: apt-get install time" >&2; exit 2; }
 
 run_set() {
