@@ -26,7 +26,7 @@ const QString SearchUsage = QStringLiteral(
     "search FILE [--seed S] [--threads T] [--time-limit SECONDS] [--replicates R] "
     "[--target LENGTH] [--max-trees K] [--hits H] [--ratchet N] [--no-missing] [--newick OUT] "
     "[--progress] [--strategy ratchet|driven] [--no-fuse] [--no-drift] [--no-sectors] "
-    "[--no-consensus-sectors] [--sector-size MIN-MAX] [--criterion C] "
+    "[--no-consensus-sectors] [--sector-ratchet N] [--sector-size MIN-MAX] [--criterion C] "
     "[--outgroup NAME] [--gap missing|state]");
 const QString MergeUsage = QStringLiteral(
     "merge FILE A.nwk [B.nwk ...] [-o OUT] [--max-trees K] [--no-missing] [--criterion C] "
@@ -127,7 +127,8 @@ int RunSearch(const QStringList& rawArgs)
          QStringLiteral("--replicates"), QStringLiteral("--target"), QStringLiteral("--max-trees"),
          QStringLiteral("--hits"), QStringLiteral("--ratchet"), QStringLiteral("--newick"),
          QStringLiteral("--strategy"), QStringLiteral("--criterion"), QStringLiteral("--outgroup"),
-         QStringLiteral("--sector-size"), QStringLiteral("--gap")},
+         QStringLiteral("--sector-size"), QStringLiteral("--sector-ratchet"),
+         QStringLiteral("--gap")},
         {QStringLiteral("--no-missing"), QStringLiteral("--progress"), QStringLiteral("--no-fuse"),
          QStringLiteral("--no-drift"), QStringLiteral("--no-sectors"),
          QStringLiteral("--no-consensus-sectors")});
@@ -172,16 +173,21 @@ int RunSearch(const QStringList& rawArgs)
     settings.Drift = !args.Has(QStringLiteral("--no-drift"));
     settings.Sectors = !args.Has(QStringLiteral("--no-sectors"));
     settings.ConsensusSectors = !args.Has(QStringLiteral("--no-consensus-sectors"));
+    const bool sectorRatchet = args.Has(QStringLiteral("--sector-ratchet"));
     const bool sized = args.Has(QStringLiteral("--sector-size"));
     if (settings.Strategy != TThoroughStrategy::Driven &&
         (!settings.Fuse || !settings.Drift || !settings.Sectors || !settings.ConsensusSectors ||
-         sized)) {
+         sectorRatchet || sized)) {
         WriteStderr(
-            QStringLiteral("--no-fuse, --no-drift, --no-sectors, --no-consensus-sectors "
-                           "and --sector-size belong to --strategy driven."));
+            QStringLiteral("--no-fuse, --no-drift, --no-sectors, --no-consensus-sectors, "
+                           "--sector-ratchet and --sector-size belong to --strategy driven."));
         return ExitUsage;
     }
     if (sized && !ReadSectorSizes(args.Value(QStringLiteral("--sector-size")), settings))
+        return ExitUsage;
+    if (!TakeOption(ReadWholeOption(args, QStringLiteral("--sector-ratchet"), 0, 1000,
+                                    settings.SectorRatchet),
+                    &settings.SectorRatchet))
         return ExitUsage;
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
     const QString newick = args.Value(QStringLiteral("--newick"));

@@ -171,6 +171,13 @@ TStatus TThoroughSearch::Validate() const
                             .arg(MaxThoroughObjects));
     if (Set.SectorCount < 0 || Set.SectorCount > 100000)
         return TFailure(QStringLiteral("The number of sectors must be 0 to 100000."));
+    if (Set.SectorRatchet < 0 || Set.SectorRatchet > 1000 ||
+        (Set.SectorRatchetUnits != 0 && (Set.SectorRatchetUnits < MinSectorUnits ||
+                                         Set.SectorRatchetUnits > MaxThoroughObjects)))
+        return TFailure(QStringLiteral("A sector's ratchet needs 0 to 1000 cycles and sectors "
+                                       "of %1 to %2 units.")
+                            .arg(MinSectorUnits)
+                            .arg(MaxThoroughObjects));
     return {};
 }
 
@@ -203,6 +210,32 @@ struct TShared {
     }
     void Publish(int replicate, const TTreePool& pool) { Publish(replicate, pool.Trees()); }
 };
+
+// The ratchet's weights: a random share of the characters counts twice.
+void PerturbWeights(const TThoroughSettings& set, TRandom& rng, std::vector<int>& weights)
+{
+    const std::uint64_t share =
+        static_cast<std::uint64_t>(std::clamp(set.RatchetShare, 0.0, 1.0) * 1000000.0);
+    for (size_t c = 1; c < weights.size(); ++c) {
+        const int base = c < set.Weights.size() ? set.Weights[c] : 1;
+        weights[c] = rng.Below(std::uint64_t{1000000}) < share ? std::min(255, 2 * base) : base;
+    }
+}
+
+TSectorSettings SectorSettingsOf(const TThoroughSettings& set, int characters)
+{
+    TSectorSettings s{set.SectorMin, set.SectorMax, set.SectorCount, {}};
+    if (set.SectorRatchet > 0 && set.SectorRatchetUnits > 0) {
+        s.Ratchet.FromUnits = set.SectorRatchetUnits;
+        s.Ratchet.Cycles = set.SectorRatchet;
+        s.Ratchet.Perturbed = [&set, characters](TRandom& rng) {
+            std::vector<int> weights(static_cast<size_t>(characters) + 1, 1);
+            PerturbWeights(set, rng, weights);
+            return weights;
+        };
+    }
+    return s;
+}
 
 TOutcome RunReplicate(int r, TShared& shared)
 {
@@ -247,7 +280,7 @@ TOutcome RunReplicate(int r, TShared& shared)
     // Sectors of the current tree; a shorter tree is climbed by TBR again.
     // A tree as long as the best is taken too, to move on from there.
     const bool sectors = set.Strategy == TThoroughStrategy::Driven && set.Sectors;
-    const TSectorSizes sizes{set.SectorMin, set.SectorMax, set.SectorCount};
+    const TSectorSettings sizes = SectorSettingsOf(set, shared.Characters);
     auto searchSectors = [&](int it) {
         shared.InSectors.fetch_add(1);
         const bool shorter = SearchSectors(scorer, rng, sizes, &shared.Stop, out.Sectors);
@@ -272,8 +305,6 @@ TOutcome RunReplicate(int r, TShared& shared)
     }
     const int characters = shared.Characters;
     std::vector<int> weights(static_cast<size_t>(characters) + 1, 1);
-    const std::uint64_t share =
-        static_cast<std::uint64_t>(std::clamp(set.RatchetShare, 0.0, 1.0) * 1000000.0);
     const bool drift = set.Strategy == TThoroughStrategy::Driven && set.Drift;
     TDriftSettings driftSet{set.DriftSteps, set.DriftRfd, set.DriftMoves};
     for (int it = 1; it <= set.RatchetIterations; ++it) {
@@ -300,13 +331,7 @@ TOutcome RunReplicate(int r, TShared& shared)
         }
         // Up-weight a random share of the characters, climb, then climb
         // again under the real weights from where that led.
-        for (int c = 1; c <= characters; ++c) {
-            const int base = static_cast<size_t>(c) < set.Weights.size()
-                                 ? set.Weights[static_cast<size_t>(c)]
-                                 : 1;
-            weights[static_cast<size_t>(c)] =
-                rng.Below(std::uint64_t{1000000}) < share ? std::min(255, 2 * base) : base;
-        }
+        PerturbWeights(set, rng, weights);
         scorer.SetCharacterWeights(weights);
         scorer.Climb(TSwapRule::Tbr, rng, &shared.Stop);
         scorer.SetCharacterWeights({});
@@ -440,7 +465,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
     };
     // Consensus sectors on the best tree, from the groups that the trees kept
     // for fusing share; a shorter tree is climbed by TBR and enters the pool.
-    const TSectorSizes sectorSizes{Set.SectorMin, Set.SectorMax, Set.SectorCount};
+    const TSectorSettings sectorSizes = SectorSettingsOf(Set, shared.Characters);
     auto consensusSectors = [&]() {
         if (pool.Trees().empty() || fusing.size() < 2) return false;
         std::vector<const TCompactTree*> trees;
@@ -706,6 +731,12 @@ QStringList ThoroughProtocolLines(const TThoroughSettings& settings, int threads
                       ? QStringLiteral("Sectors: random clades, their parts rejoined at random and "
                                        "searched by TBR inside the clade, after each replicate's "
                                        "TBR and each ratchet or drift iteration") +
+                            (settings.SectorRatchet > 0 && settings.SectorRatchetUnits > 0
+                                 ? QStringLiteral("; sectors of %1 units or more ratcheted "
+                                                  "inside, %2 cycles")
+                                       .arg(settings.SectorRatchetUnits)
+                                       .arg(settings.SectorRatchet)
+                                 : QString()) +
                             (settings.ConsensusSectors
                                  ? QStringLiteral("; consensus sectors (the parts between the "
                                                   "groups the best trees share) after each round")
@@ -750,8 +781,9 @@ QStringList ThoroughResultLines(const TThoroughSearch& search)
                           .arg(search.BestLength())};
     const TThoroughSettings& set = search.Settings();
     if (set.Strategy == TThoroughStrategy::Driven && set.Sectors) {
-        const TSectorSizes sizes =
-            SectorSizesFor(search.ObjectCount(), {set.SectorMin, set.SectorMax, set.SectorCount});
+        const TSectorSettings sizes =
+            SectorSizesFor(search.ObjectCount(),
+                           {set.SectorMin, set.SectorMax, set.SectorCount, {}});
         lines << QStringLiteral(
                      "Sectors searched: %1 of %2 to %3 units (%4 each time), %5 "
                      "kept, %6 shorter")

@@ -66,6 +66,10 @@ struct TThoroughSettings {
     int SectorMin = 0;    // units per sector, smallest; 0: from the number of objects
     int SectorMax = 0;    // units per sector, largest; 0: from the number of objects
     int SectorCount = 0;  // sectors searched each time; 0: from the number of objects
+    // Sectors of at least this many units are ratcheted too, SectorRatchet
+    // cycles each (0: none; it made no run here shorter or faster).
+    int SectorRatchetUnits = 30;
+    int SectorRatchet = 0;
 };
 
 struct TThoroughProgress {

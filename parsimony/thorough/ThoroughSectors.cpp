@@ -4,9 +4,9 @@
 #include <unordered_set>
 #include <vector>
 
-TSectorSizes SectorSizesFor(int tips, const TSectorSizes& asked)
+TSectorSettings SectorSizesFor(int tips, const TSectorSettings& asked)
 {
-    TSectorSizes s = asked;
+    TSectorSettings s = asked;
     if (s.Max <= 0) s.Max = std::clamp(tips / 4, 8, 60);
     if (s.Min <= 0) s.Min = std::max(MinSectorUnits, s.Max / 3);
     s.Max = std::max(1, std::min(s.Max, tips));
@@ -167,10 +167,50 @@ void Apply(TThoroughScoring& scorer, int x, const TMove& m, TSectorTally& tally)
 
 bool Stopped(const std::atomic<bool>* stop) { return stop && stop->load(); }
 
+// TBR inside the sector until no move there is shorter.
+void ClimbInside(TThoroughScoring& scorer, const TSector& s, TRandom& rng,
+                 const std::atomic<bool>* stop, TSectorTally& tally)
+{
+    std::vector<int> clips = s.All;
+    for (bool improved = true; improved && !Stopped(stop);) {
+        improved = false;
+        Shuffle(clips, rng);
+        for (int x : clips) {
+            if (Stopped(stop)) break;
+            if (x == s.Root(scorer.Tree())) continue;
+            const TMove m = BestMove(scorer, s, x, true, rng);
+            if (m.Length >= 0 && m.Length < scorer.Length()) {
+                Apply(scorer, x, m, tally);
+                improved = true;
+            }
+        }
+    }
+}
+
+void RatchetInside(TThoroughScoring& scorer, const TSector& s, const TSectorRatchet& ratchet,
+                   TRandom& rng, const std::atomic<bool>* stop, TSectorTally& tally)
+{
+    TCompactTree best = scorer.Tree();
+    std::int64_t bestLength = scorer.Length();
+    for (int k = 0; k < ratchet.Cycles && !Stopped(stop); ++k) {
+        scorer.SetCharacterWeights(ratchet.Perturbed(rng));
+        ClimbInside(scorer, s, rng, stop, tally);
+        scorer.SetCharacterWeights({});
+        ClimbInside(scorer, s, rng, stop, tally);
+        if (scorer.Length() <= bestLength) {
+            best = scorer.Tree();
+            bestLength = scorer.Length();
+        } else {
+            scorer.Load(best);
+        }
+    }
+}
+
 // One sector of the scorer's tree: a random resolution, each unit at its best place, then TBR
-// inside the sector. Kept when a full evaluation is no longer than before.
+// inside the sector (and the ratchet when it is big). Kept when a full evaluation is no longer
+// than before.
 bool SearchOne(TThoroughScoring& scorer, TRandom& rng, const TSector& s,
-               const std::atomic<bool>* stop, TSectorTally& tally,
+               const TSectorRatchet& ratchet, const std::atomic<bool>* stop, TSectorTally& tally,
                const std::function<void(const TCompactTree&, std::int64_t)>& accepted)
 {
     const TCompactTree start = scorer.Tree();
@@ -187,20 +227,10 @@ bool SearchOne(TThoroughScoring& scorer, TRandom& rng, const TSector& s,
         const TMove m = BestMove(scorer, s, u, false, rng);
         if (m.Length >= 0 && m.Length <= scorer.Length()) Apply(scorer, u, m, tally);
     }
-    std::vector<int> clips = s.All;
-    for (bool improved = true; improved && !Stopped(stop);) {
-        improved = false;
-        Shuffle(clips, rng);
-        for (int x : clips) {
-            if (Stopped(stop)) break;
-            if (x == s.Root(scorer.Tree())) continue;
-            const TMove m = BestMove(scorer, s, x, true, rng);
-            if (m.Length >= 0 && m.Length < scorer.Length()) {
-                Apply(scorer, x, m, tally);
-                improved = true;
-            }
-        }
-    }
+    ClimbInside(scorer, s, rng, stop, tally);
+    if (ratchet.FromUnits > 0 && ratchet.Perturbed &&
+        static_cast<int>(s.Units.size()) >= ratchet.FromUnits)
+        RatchetInside(scorer, s, ratchet, rng, stop, tally);
     const std::int64_t full = scorer.FullLength(scorer.Tree());
     if (full != scorer.Length()) {
         ++tally.Mismatches;
@@ -265,31 +295,31 @@ bool SharedSector(const TCompactTree& t, const std::vector<char>& shared, int v,
 }
 }  // namespace
 
-bool SearchSectors(TThoroughScoring& scorer, TRandom& rng, const TSectorSizes& sizes,
+bool SearchSectors(TThoroughScoring& scorer, TRandom& rng, const TSectorSettings& sizes,
                    const std::atomic<bool>* stop, TSectorTally& tally,
                    const std::function<void(const TCompactTree&, std::int64_t)>& accepted)
 {
     const int tips = scorer.Tree().Tips;
     if (tips < MinSectorUnits) return false;
-    const TSectorSizes use = SectorSizesFor(tips, sizes);
+    const TSectorSettings use = SectorSizesFor(tips, sizes);
     bool shorter = false;
     for (int k = 0; k < use.Count && !Stopped(stop); ++k) {
         const int units = use.Min + rng.Below(use.Max - use.Min + 1);
         TSector s;
         if (!PickSector(scorer.Tree(), rng, units, s)) continue;
-        shorter |= SearchOne(scorer, rng, s, stop, tally, accepted);
+        shorter |= SearchOne(scorer, rng, s, use.Ratchet, stop, tally, accepted);
     }
     return shorter;
 }
 
 bool SearchConsensusSectors(TThoroughScoring& scorer, TRandom& rng,
-                            const std::vector<const TCompactTree*>& pool, const TSectorSizes& sizes,
+                            const std::vector<const TCompactTree*>& pool, const TSectorSettings& sizes,
                             const std::atomic<bool>* stop, TSectorTally& tally,
                             const std::function<void(const TCompactTree&, std::int64_t)>& accepted)
 {
     const int tips = scorer.Tree().Tips;
     if (tips < MinSectorUnits || pool.empty()) return false;
-    const TSectorSizes use = SectorSizesFor(tips, sizes);
+    const TSectorSettings use = SectorSizesFor(tips, sizes);
     // Groups of every tree of the pool, by key and size.
     std::vector<std::unordered_set<std::uint64_t>> groups;
     for (const TCompactTree* other : pool) {
@@ -330,7 +360,7 @@ bool SearchConsensusSectors(TThoroughScoring& scorer, TRandom& rng,
             found = SharedSector(t, shared, v, use.Max, s);
         }
         if (!found) break;
-        shorter |= SearchOne(scorer, rng, s, stop, tally, accepted);
+        shorter |= SearchOne(scorer, rng, s, use.Ratchet, stop, tally, accepted);
     }
     return shorter;
 }

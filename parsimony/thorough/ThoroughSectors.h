@@ -7,6 +7,8 @@
 // the sector. Every move is counted on the whole tree through the scorer, so
 // the lengths are exact for the whole tree under any criterion; a sector's
 // new resolution is kept only when a full evaluation is no longer than before.
+// A big sector is also ratcheted: climbs inside it under perturbed weights,
+// each followed by a climb under the run's own.
 //
 //   TSectorTally tally;
 //   SearchSectors(scorer, rng, {20, 60, 6}, &stop, tally);  // never longer
@@ -19,15 +21,26 @@
 #include "parsimony/Random.h"
 #include "parsimony/thorough/ThoroughScoring.h"
 
+// Ratchet inside big sectors: after the climb inside a sector of at least
+// FromUnits units, Cycles times a climb inside it under Perturbed weights
+// (per character 1..C), then under the run's own; the shortest resolution
+// met is kept.
+struct TSectorRatchet {
+    int FromUnits = 0;  // 0: no sector is ratcheted
+    int Cycles = 0;
+    std::function<std::vector<int>(TRandom&)> Perturbed;
+};
+
 // Units per sector and sectors per call; 0: from the size of the tree.
-struct TSectorSizes {
+struct TSectorSettings {
     int Min = 0, Max = 0;
     int Count = 0;
+    TSectorRatchet Ratchet;
 };
 constexpr int MinSectorUnits = 4;
 
 // The sizes used on a tree of `tips` objects (every field above 0, Max <= tips).
-TSectorSizes SectorSizesFor(int tips, const TSectorSizes& asked);
+TSectorSettings SectorSizesFor(int tips, const TSectorSettings& asked);
 
 struct TSectorTally {
     int Searched = 0;    // sectors searched
@@ -39,7 +52,7 @@ struct TSectorTally {
 // Searches random sectors of the scorer's tree; the scorer ends on the last
 // kept tree, never longer than it started. Returns true when it got shorter.
 // accepted (for checking) sees every kept tree and the length reported for it.
-bool SearchSectors(TThoroughScoring& scorer, TRandom& rng, const TSectorSizes& sizes,
+bool SearchSectors(TThoroughScoring& scorer, TRandom& rng, const TSectorSettings& sizes,
                    const std::atomic<bool>* stop, TSectorTally& tally,
                    const std::function<void(const TCompactTree&, std::int64_t)>& accepted = {});
 
@@ -51,5 +64,5 @@ bool SearchSectors(TThoroughScoring& scorer, TRandom& rng, const TSectorSizes& s
 // sizes.Count sectors, searched and kept as SearchSectors does.
 bool SearchConsensusSectors(
     TThoroughScoring& scorer, TRandom& rng, const std::vector<const TCompactTree*>& pool,
-    const TSectorSizes& sizes, const std::atomic<bool>* stop, TSectorTally& tally,
+    const TSectorSettings& sizes, const std::atomic<bool>* stop, TSectorTally& tally,
     const std::function<void(const TCompactTree&, std::int64_t)>& accepted = {});

@@ -171,7 +171,7 @@ TEST(ThoroughSectors, KeptResolutionsHaveTheirFullLengthAndNeverLengthen)
         const char* Name;
         int Objects, CaminSokal;
         TReversibleShape Shape;
-        TSectorSizes Sizes;
+        TSectorSettings Sizes;
     };
     TReversibleShape none;
     none.Characters = 0;
@@ -185,13 +185,21 @@ TEST(ThoroughSectors, KeptResolutionsHaveTheirFullLengthAndNeverLengthen)
     many.OneCriterion = false;
     many.MaxStates = 40;
     many.Characters = 8;
+    // Ratchet inside sectors of 5 units or more: every character up to 3 times its weight.
+    const TSectorRatchet ratchet{5, 2, [](TRandom& r) {
+                                     std::vector<int> w(40, 1);
+                                     for (int& x : w) x = 1 + r.Below(3);
+                                     return w;
+                                 }};
     const std::vector<TCase> cases{
-        {"irreversible", 22, 16, none, {4, 9, 6}},
-        {"irreversible, subtrees as units", 24, 16, none, {4, 5, 6}},
-        {"unordered", 20, 0, unordered, {4, 10, 6}},
-        {"ordered, subtrees as units", 20, 0, ordered, {4, 5, 6}},
-        {"mixed", 18, 8, many, {5, 12, 6}},
-        {"whole tree", 6, 4, unordered, {6, 6, 3}},
+        {"irreversible", 22, 16, none, {4, 9, 6, {}}},
+        {"irreversible, subtrees as units", 24, 16, none, {4, 5, 6, {}}},
+        {"irreversible, ratchet inside", 22, 16, none, {4, 9, 6, ratchet}},
+        {"unordered", 20, 0, unordered, {4, 10, 6, {}}},
+        {"ordered, subtrees as units", 20, 0, ordered, {4, 5, 6, {}}},
+        {"mixed", 18, 8, many, {5, 12, 6, {}}},
+        {"mixed, ratchet inside", 18, 8, many, {5, 12, 6, ratchet}},
+        {"whole tree", 6, 4, unordered, {6, 6, 3, {}}},
     };
     std::mt19937_64 rng(77);
     int shorter = 0, consensusSearched = 0;
@@ -340,19 +348,31 @@ TEST(ThoroughSectors, KeptResolutionsHaveTheirFullLengthAndNeverLengthen)
         EXPECT_LE(search.SectorsShorter(), search.SectorsAccepted());
         EXPECT_LE(search.SectorsAccepted(), search.SectorsSearched());
     }
-    // Sector sizes out of range are refused.
+    // Sector sizes and sector ratchets out of range are refused.
     const TCriteriaCoding coding = RandomCoding(rng, 8, 4, unordered);
-    for (const TSectorSizes bad : std::vector<TSectorSizes>{
-             {3, 10, 0}, {12, 8, 0}, {0, 10, 0}, {4, MaxThoroughObjects + 1, 0}, {4, 8, -1}}) {
+    struct TBad {
+        int Min, Max, Count, RatchetUnits, Ratchet;
+    };
+    for (const TBad bad : std::vector<TBad>{{3, 10, 0, 30, 3},
+                                            {12, 8, 0, 30, 3},
+                                            {0, 10, 0, 30, 3},
+                                            {4, MaxThoroughObjects + 1, 0, 30, 3},
+                                            {4, 8, -1, 30, 3},
+                                            {0, 0, 0, 3, 3},
+                                            {0, 0, 0, MaxThoroughObjects + 1, 3},
+                                            {0, 0, 0, 30, -1},
+                                            {0, 0, 0, 30, 1001}}) {
         TThoroughSettings set;
         set.Strategy = TThoroughStrategy::Driven;
         set.SectorMin = bad.Min;
         set.SectorMax = bad.Max;
         set.SectorCount = bad.Count;
+        set.SectorRatchetUnits = bad.RatchetUnits;
+        set.SectorRatchet = bad.Ratchet;
         EXPECT_FALSE(TThoroughSearch(coding.CaminSokal, 8, coding.Criteria.Count(), set)
                          .Validate()
                          .Error()
                          .isEmpty())
-            << bad.Min << "-" << bad.Max;
+            << bad.Min << "-" << bad.Max << " ratchet " << bad.RatchetUnits << "/" << bad.Ratchet;
     }
 }
