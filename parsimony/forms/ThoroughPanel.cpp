@@ -23,6 +23,11 @@ TThoroughPanel::TThoroughPanel(TFormContext& context, QWidget* parent)
     EdReplicates = AddSetting(QStringLiteral("EdReplicates"), QStringLiteral("Replicates"),
                               QStringLiteral("1000"));
     EdThreads = AddSetting(QStringLiteral("EdThreads"), QStringLiteral("Threads"), cores);
+    CbStrategy = new QComboBox(this);
+    CbStrategy->setObjectName(QStringLiteral("CbStrategy"));
+    CbStrategy->addItems({QStringLiteral("Ratchet"),
+                          QStringLiteral("Driven (sectors, drift, fusing)")});
+    AddRow(QStringLiteral("Strategy"), CbStrategy);
     Choice =
         new TCriterionChoice(QStringLiteral("CbCriterion"), QStringLiteral("CbOutgroup"), this);
     AddRow(QStringLiteral("Criterion"), Choice->Criterion());
@@ -72,6 +77,8 @@ std::unique_ptr<TSearchJob> TThoroughPanel::MakeJob(bool missingData, std::uint6
     settings.Threads = threads;
     settings.MissingData = missingData;
     settings.Seed = seed;
+    settings.Strategy = CbStrategy->currentIndex() == 1 ? TThoroughStrategy::Driven
+                                                        : TThoroughStrategy::Ratchet;
     RunField = Ctx.Model.CharField;
     RunCriteria.reset();
     std::unique_ptr<TThoroughJob> job;
@@ -110,11 +117,15 @@ void TThoroughPanel::Observe(TSearchJob& searchJob, const TSearchProgressView& v
                     view.Bar1->setValue(std::min(p.Replicate, view.Bar1->maximum()));
                     view.Bar2->setValue(
                         std::min(static_cast<int>(p.Elapsed * 10), view.Bar2->maximum()));
-                    SetStatusLabel(
-                        view.Status1,
-                        QStringLiteral("replicate %1 of %2").arg(p.Replicate).arg(p.Replicates));
+                    QString where =
+                        QStringLiteral("replicate %1 of %2").arg(p.Replicate).arg(p.Replicates);
+                    // The driven search's other phases (the replicate count says the rest).
+                    if (!p.Phase.isEmpty() && p.Phase != QLatin1String("replicates"))
+                        where += QStringLiteral(", ") + p.Phase;
+                    SetStatusLabel(view.Status1, where);
                     if (p.BestLength < 0) return;
                     QString best = QStringLiteral("best length %1").arg(p.BestLength);
+                    if (p.Hits > 0) best += QStringLiteral(", hits %1").arg(p.Hits);
                     if (p.TreesKept > 0) best += QStringLiteral(", %1 trees kept").arg(p.TreesKept);
                     SetStatusLabel(view.Status2, best);
                 },

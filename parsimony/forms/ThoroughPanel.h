@@ -1,7 +1,10 @@
 #pragma once
 // The thorough search in the parsimony window: time limit, replicates,
-// threads, the criterion and the outgroup; its progress (replicate, best
-// length, trees kept) and its distinct shortest trees.
+// threads, the strategy (ratchet, or the driven search with sectors, drift
+// and fusing), the criterion and the outgroup; its progress (replicate,
+// phase, best length, hits, trees kept) and its distinct shortest trees.
+#include <QComboBox>
+
 #include "parsimony/forms/CriterionChoice.h"
 #include "parsimony/forms/SearchPanel.h"
 #include "parsimony/length/CriteriaCoding.h"
@@ -21,6 +24,7 @@ private:
     QLineEdit* EdTimeLimit = nullptr;
     QLineEdit* EdReplicates = nullptr;
     QLineEdit* EdThreads = nullptr;
+    QComboBox* CbStrategy = nullptr;  // in the order of TThoroughStrategy
     TCriterionChoice* Choice = nullptr;
     // Of the run: the data's coding, and the criteria when some character is reversible.
     TSField RunField;

@@ -102,6 +102,31 @@ private slots:
         QCOMPARE(saved.readAll().count(';'), population->TreeCount());
     }
 
+    void TheDrivenStrategyGivesTheCoresTrees()
+    {
+        TApp app;
+        app.Optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
+        auto* strategy = Find<QComboBox>(app.Optimize, "CbStrategy");
+        QCOMPARE(strategy->currentIndex(), 0);  // the ratchet stays the default
+        strategy->setCurrentIndex(1);
+        Find<QLineEdit>(app.Optimize, "EdReplicates")->setText("8");
+        Find<QLineEdit>(app.Optimize, "EdThreads")->setText("2");
+        const qsizetype before = app.Main.ProtocolLines().size();
+        QVERIFY(app.Run(7));
+        QVERIFY(app.Ui.Errors.isEmpty());
+        TThoroughSettings settings;
+        settings.Seed = 7;
+        settings.Replicates = 8;
+        settings.Threads = 2;
+        settings.TimeLimit = 60;
+        settings.Strategy = TThoroughStrategy::Driven;
+        TThoroughSearch core(app.Ctx.Model.CharField, app.Ctx.Model.ObjectCount,
+                             app.Ctx.Model.CharacterCount, settings);
+        QCOMPARE(core.Run(), TSearchStatus::Finished);
+        QCOMPARE(Find<TStringGrid>(app.Results, "SgOpt")->Rows(), ThoroughListRows(core, '.'));
+        QVERIFY(app.Main.ProtocolLines().mid(before).join('\n').contains("Driven search: rounds of"));
+    }
+
     void LongProgressTextsKeepTheWindowsWidth()
     {
         TApp app;
