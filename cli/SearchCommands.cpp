@@ -176,10 +176,10 @@ int RunSearch(const QStringList& rawArgs)
     const bool sectorRatchet = args.Has(QStringLiteral("--sector-ratchet"));
     const bool sized = args.Has(QStringLiteral("--sector-size"));
     if (settings.Strategy != TThoroughStrategy::Driven &&
-        (!settings.Fuse || !settings.Drift || !settings.Sectors || !settings.ConsensusSectors ||
-         sectorRatchet || sized)) {
+        (!settings.Drift || !settings.Sectors || !settings.ConsensusSectors || sectorRatchet ||
+         sized)) {
         WriteStderr(
-            QStringLiteral("--no-fuse, --no-drift, --no-sectors, --no-consensus-sectors, "
+            QStringLiteral("--no-drift, --no-sectors, --no-consensus-sectors, "
                            "--sector-ratchet and --sector-size belong to --strategy driven."));
         return ExitUsage;
     }

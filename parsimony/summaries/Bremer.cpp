@@ -258,6 +258,7 @@ TResult<TBremerResult> RunBremer(const TSField& field, int objectCount, int char
     ts.TimeLimit = 0;
     ts.Replicates = std::max(1, settings.Additions);
     ts.HitLimit = settings.HitLimit;
+    ts.Fuse = false;  // stops as it always did
     ts.MaxTrees = std::max(1, settings.MaxTrees);
     ts.RatchetIterations = std::max(0, settings.Ratchet);
     ts.MissingData = settings.MissingData;

@@ -87,6 +87,7 @@ TThoroughSettings ReplicateSettings(const TThoroughReplicateSettings& settings,
     s.TimeLimit = 0;  // a clock would make replicates depend on the machine's load
     s.Replicates = std::max(1, settings.Additions);
     s.HitLimit = settings.HitLimit;
+    s.Fuse = false;  // replicates stop as they always did
     s.MaxTrees = std::max(1, settings.MaxTrees);
     s.RatchetIterations = std::max(0, settings.Ratchet);
     s.MissingData = settings.MissingData;

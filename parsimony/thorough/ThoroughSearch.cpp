@@ -20,6 +20,7 @@ QString TThoroughResult::How() const
     if (FusedInRound > 0 && Sectors)
         return QStringLiteral("consensus sectors after round %1").arg(FusedInRound);
     if (FusedInRound > 0) return QStringLiteral("fusing after round %1").arg(FusedInRound);
+    if (FusedAfter > 0) return QStringLiteral("fusing after replicate %1").arg(FusedAfter);
     if (Sectors && Iteration == 0)
         return QStringLiteral("replicate %1, addition + TBR + sectors").arg(Replicate);
     if (Sectors)
@@ -51,9 +52,9 @@ QStringList ThoroughHowTexts(const TThoroughSettings& settings)
     }
     const int rounds =
         (replicates + std::max(1, settings.RoundSize) - 1) / std::max(1, settings.RoundSize);
-    if (driven && settings.Fuse) {
+    if (settings.Fuse) {
         TThoroughResult fused;
-        fused.FusedInRound = rounds;
+        (driven ? fused.FusedInRound : fused.FusedAfter) = driven ? rounds : replicates;
         texts << fused.How();
     }
     if (driven && settings.Sectors && settings.ConsensusSectors) {
@@ -456,7 +457,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
         TThoroughResult found{fuser.Tree(), fuser.Length(), 0, 0};
         MismatchCount += fuser.Mismatches() - mismatchesBefore;
         if (fuser.FullLength(found.Tree) != found.Length) ++MismatchCount;
-        found.FusedInRound = round;
+        (driven ? found.FusedInRound : found.FusedAfter) = driven ? round : Done;
         pool.Offer(found);
         fusing.insert(fusing.begin(), found);
         if (static_cast<int>(fusing.size()) > Set.FusePool) fusing.pop_back();
@@ -504,7 +505,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
         SectorCounts[1] += o.Sectors.Accepted;
         SectorCounts[2] += o.Sectors.Shorter;
         if (o.Best < 0) return;
-        if (driven) {
+        if (Set.Fuse) {
             // The best tree of every replicate, shortest first, for fusing.
             const TThoroughResult& b = o.Trees.front();
             auto at = std::upper_bound(
@@ -549,7 +550,14 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                     break;
                 }
                 if (!driven && Set.HitLimit > 0 && hits >= Set.HitLimit) {
-                    Reason = QStringLiteral("best length found by %1 replicates").arg(hits);
+                    // Replicates that agree may share a local optimum: their best
+                    // trees fused may still be shorter, and the count starts again.
+                    ++round;
+                    if (Set.Fuse && fuse()) continue;
+                    Reason = QStringLiteral("best length found by %1 replicates").arg(hits) +
+                             (Set.Fuse && fusing.size() >= 2
+                                  ? QStringLiteral(", fusing finds nothing shorter")
+                                  : QString());
                     break;
                 }
                 if (driven && Done == open.load()) {
@@ -705,7 +713,10 @@ QStringList ThoroughProtocolLines(const TThoroughSettings& settings, int threads
     QString stop = QStringLiteral("at most %1 replicates").arg(settings.Replicates);
     if (settings.HitLimit > 0)
         stop += QStringLiteral(", until the best length was found by %1 replicates")
-                    .arg(settings.HitLimit);
+                    .arg(settings.HitLimit) +
+                (settings.Strategy == TThoroughStrategy::Ratchet && settings.Fuse
+                     ? QStringLiteral(" and fusing their best trees finds nothing shorter")
+                     : QString());
     if (settings.TimeLimit > 0) stop += QStringLiteral(", time limit %1 s").arg(settings.TimeLimit);
     if (settings.TargetLength >= 0)
         stop += QStringLiteral(", target length %1").arg(settings.TargetLength);

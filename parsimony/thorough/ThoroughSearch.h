@@ -32,7 +32,7 @@ constexpr int MaxThoroughObjects = 20000;
 struct TCriteriaCoding;
 
 // Ratchet: independent replicates until the best length was hit often
-// enough. Driven: rounds of replicates (ratchet alternated with drift), the
+// enough and fusing their best trees finds nothing shorter. Driven: rounds of replicates (ratchet alternated with drift), the
 // best trees of all rounds fused after each round; it stops when the best
 // length was found by enough replicates and fusing finds nothing shorter.
 enum class TThoroughStrategy { Ratchet, Driven };
@@ -94,6 +94,8 @@ struct TThoroughResult {
     bool Sectors = false;     // found by the sectorial search after iteration k
     int FusedInRound = 0;     // > 0: found by fusing after that round (Replicate 0)
                               // or, with Sectors, by the consensus sectors after it
+    int FusedAfter = 0;       // > 0: found by fusing once that many replicates were done
+                              // (ratchet; Replicate 0)
     QString How() const;      // e.g. "replicate 3, ratchet 7"
 };
 // The widest How() texts a run with these settings can give (one per kind).

@@ -135,7 +135,10 @@ TEST(SearchBatch, BadInputGetsAClearMessage)
         {{QStringLiteral("--replicates"), QStringLiteral("-3")}, 2},
         {{QStringLiteral("--newick"), unwritable}, 1},
         {{QStringLiteral("--strategy"), QStringLiteral("xmult")}, 2},
-        {{QStringLiteral("--no-fuse")}, 2},  // belongs to the driven search
+        {{QStringLiteral("--sector-ratchet"), QStringLiteral("2")}, 2},  // the driven search's
+        {{QStringLiteral("--strategy"), QStringLiteral("driven"), QStringLiteral("--sector-ratchet"),
+          QStringLiteral("1001")},
+         2},
         {{QStringLiteral("--strategy"), QStringLiteral("ratchet"), QStringLiteral("--no-drift")},
          2},
         {{QStringLiteral("--no-sectors")}, 2},
@@ -172,6 +175,18 @@ TEST(SearchBatch, BadInputGetsAClearMessage)
         Batch({QStringLiteral("search"), data, QStringLiteral("--target"), QStringLiteral("0"),
                QStringLiteral("--replicates"), QStringLiteral("2")});
     EXPECT_EQ(target.Exit, 0) << target.Err.toStdString();
+    // The ratchet fuses agreeing replicates before it stops, unless told not to.
+    for (bool fuse : {true, false}) {
+        QStringList args{QStringLiteral("search"), data, QStringLiteral("--replicates"),
+                         QStringLiteral("4")};
+        if (!fuse) args << QStringLiteral("--no-fuse");
+        const TRun ratchet = Batch(args);
+        EXPECT_EQ(ratchet.Exit, 0) << ratchet.Err.toStdString();
+        EXPECT_EQ(ratchet.Out.contains(QStringLiteral("and fusing their best trees finds nothing "
+                                                      "shorter")),
+                  fuse)
+            << ratchet.Out.toStdString();
+    }
     // The driven search with its parts switched off still runs and says so.
     const TRun driven = Batch({QStringLiteral("search"), data, QStringLiteral("--strategy"),
                                QStringLiteral("Driven"), QStringLiteral("--no-fuse"),

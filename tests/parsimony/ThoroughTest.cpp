@@ -275,6 +275,57 @@ TEST(ThoroughSearch, SameSeedSameTreesWhateverTheThreads)
     }
 }
 
+// Replicates that agree on a length may share a local optimum: before the
+// ratchet stops, their best trees are fused, and a shorter fused tree starts
+// the count again. Weak replicates (no ratchet iterations) on random data
+// give fusing work; the trees still do not depend on the threads.
+TEST(ThoroughSearch, TheRatchetFusesAgreeingReplicatesBeforeItStops)
+{
+    std::mt19937_64 rng(23);
+    int fusedRuns = 0;
+    for (int round = 0; round < 30; ++round) {
+        TRandomFieldShape shape;
+        shape.Objects = 60;
+        shape.Characters = 30;
+        shape.MaxStates = 4;
+        shape.MissingShare = 0.1;
+        const TSField field = RandomField(rng, shape);
+        std::vector<std::string> first;
+        for (int threads : {2, 1}) {
+            TThoroughSettings settings;
+            settings.Seed = static_cast<std::uint64_t>(round) + 1;
+            settings.Threads = threads;
+            settings.Replicates = 300;
+            settings.HitLimit = 2;
+            settings.RatchetIterations = 0;
+            TThoroughSearch search(field, shape.Objects, shape.Characters, settings);
+            ASSERT_EQ(search.Run(), TSearchStatus::Finished);
+            EXPECT_EQ(search.Mismatches(), 0);
+            EXPECT_TRUE(search.StopReason().endsWith("fusing finds nothing shorter") ||
+                        search.StopReason().endsWith("replicates done"))
+                << search.StopReason().toStdString();
+            std::vector<std::string> keys;
+            bool fused = false;
+            for (const TThoroughResult& r : search.Results()) {
+                keys.push_back(CanonicalKey(r.Tree) + r.How().toStdString());
+                if (r.FusedAfter > 0) {
+                    fused = true;
+                    EXPECT_TRUE(r.How().startsWith("fusing after replicate "));
+                    EXPECT_TRUE(ThoroughHowTexts(settings).contains(
+                        QStringLiteral("fusing after replicate %1").arg(settings.Replicates)));
+                }
+            }
+            if (threads == 2) {
+                first = keys;
+                fusedRuns += fused;
+            } else {
+                EXPECT_EQ(keys, first) << "round " << round;
+            }
+        }
+    }
+    EXPECT_GT(fusedRuns, 0) << "fusing never found a shorter tree";
+}
+
 TEST(ThoroughSearch, BeyondTheEvolutionarySearchRange)
 {
     std::mt19937_64 rng(8);
