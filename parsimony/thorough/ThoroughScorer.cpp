@@ -55,7 +55,9 @@ TBitWeights WeightsFromCharacters(const TPackedLayout& layout, const std::vector
     }
     if (unit) return w;
     w.Planes = std::max(1, static_cast<int>(std::bit_width(static_cast<unsigned>(high))));
-    w.Bits.assign(static_cast<size_t>(w.Planes) * static_cast<size_t>(layout.Words), 0);
+    // The counting kernels read two planes at least (an empty second one here).
+    w.Bits.assign(static_cast<size_t>(std::max(2, w.Planes)) * static_cast<size_t>(layout.Words),
+                  0);
     for (size_t c = 1; c < layout.Offset.size(); ++c) {
         const int weight = c < weights.size() ? std::clamp(weights[c], 0, 255) : 1;
         for (int k = 0; k < layout.Width[c]; ++k) {

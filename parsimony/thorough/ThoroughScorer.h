@@ -41,7 +41,7 @@ TPackedLayout PackedLayout(const TSField& charField, int objectCount, int charac
 // j that hold it. Built from one weight per character (0..255).
 struct TBitWeights {
     int Planes = 0;                   // 0: every bit weighs 1
-    std::vector<std::uint64_t> Bits;  // Planes * words
+    std::vector<std::uint64_t> Bits;  // max(2, Planes) * words
 };
 TBitWeights WeightsFromCharacters(const TPackedLayout& layout, const std::vector<int>& weights);
 

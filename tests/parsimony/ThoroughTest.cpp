@@ -46,13 +46,15 @@ std::vector<TCase> Cases()
 
 // The field with character c repeated weights[c] times: its plain length is
 // the weighted length.
-// Weights 0..3 for characters 1..n when weighted, else all 1 (slot 0 unused, 1).
+// Weights 0..3 for characters 1..n when weighted, every fifth 4..9 (more than
+// two bit planes), else all 1 (slot 0 unused, 1).
 std::vector<int> RandomWeights(std::mt19937_64& rng, int characters, bool weighted)
 {
     std::vector<int> weights(static_cast<size_t>(characters) + 1, 1);
     if (weighted)
         for (int k = 1; k <= characters; ++k)
-            weights[static_cast<size_t>(k)] = static_cast<int>(rng() % 4);
+            weights[static_cast<size_t>(k)] =
+                static_cast<int>(k % 5 == 0 ? 4 + rng() % 6 : rng() % 4);
     return weights;
 }
 
