@@ -25,8 +25,8 @@ TThoroughPanel::TThoroughPanel(TFormContext& context, QWidget* parent)
     EdThreads = AddSetting(QStringLiteral("EdThreads"), QStringLiteral("Threads"), cores);
     CbStrategy = new QComboBox(this);
     CbStrategy->setObjectName(QStringLiteral("CbStrategy"));
-    CbStrategy->addItems({QStringLiteral("Ratchet"),
-                          QStringLiteral("Driven (sectors, drift, fusing)")});
+    CbStrategy->addItems(
+        {QStringLiteral("Ratchet"), QStringLiteral("Driven (sectors, drift, fusing)")});
     AddRow(QStringLiteral("Strategy"), CbStrategy);
     Choice =
         new TCriterionChoice(QStringLiteral("CbCriterion"), QStringLiteral("CbOutgroup"), this);
@@ -77,8 +77,8 @@ std::unique_ptr<TSearchJob> TThoroughPanel::MakeJob(bool missingData, std::uint6
     settings.Threads = threads;
     settings.MissingData = missingData;
     settings.Seed = seed;
-    settings.Strategy = CbStrategy->currentIndex() == 1 ? TThoroughStrategy::Driven
-                                                        : TThoroughStrategy::Ratchet;
+    settings.Strategy =
+        CbStrategy->currentIndex() == 1 ? TThoroughStrategy::Driven : TThoroughStrategy::Ratchet;
     RunField = Ctx.Model.CharField;
     RunCriteria.reset();
     std::unique_ptr<TThoroughJob> job;

@@ -38,20 +38,20 @@ inline void JoinAbove(TCompactTree& t, int v, int x, int q)
 // Weighted count of the bits of word i of x. The first two planes (weights
 // up to 3, as the ratchet's) are counted without a loop; TBitWeights keeps
 // at least two.
-#define VARNO_COUNT(x, i)                                                                        \
-    ([&](std::uint64_t bits_, int i_) -> std::int64_t {                                          \
-        if constexpr (!Weighted) {                                                               \
-            return std::popcount(bits_);                                                         \
-        } else {                                                                                 \
-            const std::uint64_t* b_ = Weights.Bits.data() + i_;                                  \
-            std::int64_t n_ = std::popcount(bits_ & b_[0]) +                                     \
-                              (static_cast<std::int64_t>(std::popcount(bits_ & b_[W])) << 1);    \
-            for (int p_ = 2; p_ < Weights.Planes; ++p_)                                          \
-                n_ += static_cast<std::int64_t>(                                                 \
-                          std::popcount(bits_ & b_[static_cast<size_t>(p_ * W)]))               \
-                      << p_;                                                                     \
-            return n_;                                                                           \
-        }                                                                                        \
+#define VARNO_COUNT(x, i)                                                                     \
+    ([&](std::uint64_t bits_, int i_) -> std::int64_t {                                       \
+        if constexpr (!Weighted) {                                                            \
+            return std::popcount(bits_);                                                      \
+        } else {                                                                              \
+            const std::uint64_t* b_ = Weights.Bits.data() + i_;                               \
+            std::int64_t n_ = std::popcount(bits_ & b_[0]) +                                  \
+                              (static_cast<std::int64_t>(std::popcount(bits_ & b_[W])) << 1); \
+            for (int p_ = 2; p_ < Weights.Planes; ++p_)                                       \
+                n_ += static_cast<std::int64_t>(                                              \
+                          std::popcount(bits_ & b_[static_cast<size_t>(p_ * W)]))             \
+                      << p_;                                                                  \
+            return n_;                                                                        \
+        }                                                                                     \
     }(x, i))
 
 template <bool Missing, bool Weighted>

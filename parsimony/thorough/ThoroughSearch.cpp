@@ -173,8 +173,8 @@ TStatus TThoroughSearch::Validate() const
     if (Set.SectorCount < 0 || Set.SectorCount > 100000)
         return TFailure(QStringLiteral("The number of sectors must be 0 to 100000."));
     if (Set.SectorRatchet < 0 || Set.SectorRatchet > 1000 ||
-        (Set.SectorRatchetUnits != 0 && (Set.SectorRatchetUnits < MinSectorUnits ||
-                                         Set.SectorRatchetUnits > MaxThoroughObjects)))
+        (Set.SectorRatchetUnits != 0 &&
+         (Set.SectorRatchetUnits < MinSectorUnits || Set.SectorRatchetUnits > MaxThoroughObjects)))
         return TFailure(QStringLiteral("A sector's ratchet needs 0 to 1000 cycles and sectors "
                                        "of %1 to %2 units.")
                             .arg(MinSectorUnits)
@@ -792,9 +792,8 @@ QStringList ThoroughResultLines(const TThoroughSearch& search)
                           .arg(search.BestLength())};
     const TThoroughSettings& set = search.Settings();
     if (set.Strategy == TThoroughStrategy::Driven && set.Sectors) {
-        const TSectorSettings sizes =
-            SectorSizesFor(search.ObjectCount(),
-                           {set.SectorMin, set.SectorMax, set.SectorCount, {}});
+        const TSectorSettings sizes = SectorSizesFor(
+            search.ObjectCount(), {set.SectorMin, set.SectorMax, set.SectorCount, {}});
         lines << QStringLiteral(
                      "Sectors searched: %1 of %2 to %3 units (%4 each time), %5 "
                      "kept, %6 shorter")

@@ -32,9 +32,9 @@ constexpr int MaxThoroughObjects = 20000;
 struct TCriteriaCoding;
 
 // Ratchet: independent replicates until the best length was hit often
-// enough and fusing their best trees finds nothing shorter. Driven: rounds of replicates (ratchet alternated with drift), the
-// best trees of all rounds fused after each round; it stops when the best
-// length was found by enough replicates and fusing finds nothing shorter.
+// enough and fusing their best trees finds nothing shorter. Driven: rounds of replicates (ratchet
+// alternated with drift), the best trees of all rounds fused after each round; it stops when the
+// best length was found by enough replicates and fusing finds nothing shorter.
 enum class TThoroughStrategy { Ratchet, Driven };
 constexpr int MaxThoroughThreads = 256;
 

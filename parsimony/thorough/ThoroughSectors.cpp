@@ -313,8 +313,9 @@ bool SearchSectors(TThoroughScoring& scorer, TRandom& rng, const TSectorSettings
 }
 
 bool SearchConsensusSectors(TThoroughScoring& scorer, TRandom& rng,
-                            const std::vector<const TCompactTree*>& pool, const TSectorSettings& sizes,
-                            const std::atomic<bool>* stop, TSectorTally& tally,
+                            const std::vector<const TCompactTree*>& pool,
+                            const TSectorSettings& sizes, const std::atomic<bool>* stop,
+                            TSectorTally& tally,
                             const std::function<void(const TCompactTree&, std::int64_t)>& accepted)
 {
     const int tips = scorer.Tree().Tips;

@@ -124,7 +124,8 @@ private slots:
                              app.Ctx.Model.CharacterCount, settings);
         QCOMPARE(core.Run(), TSearchStatus::Finished);
         QCOMPARE(Find<TStringGrid>(app.Results, "SgOpt")->Rows(), ThoroughListRows(core, '.'));
-        QVERIFY(app.Main.ProtocolLines().mid(before).join('\n').contains("Driven search: rounds of"));
+        QVERIFY(
+            app.Main.ProtocolLines().mid(before).join('\n').contains("Driven search: rounds of"));
     }
 
     void LongProgressTextsKeepTheWindowsWidth()

@@ -136,8 +136,8 @@ TEST(SearchBatch, BadInputGetsAClearMessage)
         {{QStringLiteral("--newick"), unwritable}, 1},
         {{QStringLiteral("--strategy"), QStringLiteral("xmult")}, 2},
         {{QStringLiteral("--sector-ratchet"), QStringLiteral("2")}, 2},  // the driven search's
-        {{QStringLiteral("--strategy"), QStringLiteral("driven"), QStringLiteral("--sector-ratchet"),
-          QStringLiteral("1001")},
+        {{QStringLiteral("--strategy"), QStringLiteral("driven"),
+          QStringLiteral("--sector-ratchet"), QStringLiteral("1001")},
          2},
         {{QStringLiteral("--strategy"), QStringLiteral("ratchet"), QStringLiteral("--no-drift")},
          2},

@@ -286,11 +286,7 @@ TEST(ThoroughSearch, TheRatchetFusesAgreeingReplicatesBeforeItStops)
     std::mt19937_64 rng(23);
     int fusedRuns = 0;
     for (int round = 0; round < 30; ++round) {
-        TRandomFieldShape shape;
-        shape.Objects = 60;
-        shape.Characters = 30;
-        shape.MaxStates = 4;
-        shape.MissingShare = 0.1;
+        const TRandomFieldShape shape{60, 30, 4, 0.1, 0};  // objects, characters, states, "?"
         const TSField field = RandomField(rng, shape);
         std::vector<std::string> first;
         for (int threads : {2, 1}) {
