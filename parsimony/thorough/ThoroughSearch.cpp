@@ -505,8 +505,9 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
         SectorCounts[1] += o.Sectors.Accepted;
         SectorCounts[2] += o.Sectors.Shorter;
         if (o.Best < 0) return;
-        if (Set.Fuse) {
-            // The best tree of every replicate, shortest first, for fusing.
+        if (driven || Set.Fuse) {
+            // The best tree of every replicate, shortest first, for fusing (and
+            // the driven search's consensus sectors).
             const TThoroughResult& b = o.Trees.front();
             auto at = std::upper_bound(
                 fusing.begin(), fusing.end(), b.Length,
