@@ -535,6 +535,10 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                 for (const TThoroughResult& t : shared.Live[static_cast<size_t>(r)]) view.Offer(t);
         return view;
     };
+    // A cancel or the time limit, which also cut fusing and consensus sectors short.
+    auto interrupted = [&] {
+        return (cancel && cancel->load()) || (Set.TimeLimit > 0 && elapsed() >= Set.TimeLimit);
+    };
     TSearchStatus status = TSearchStatus::Finished;
     std::optional<TTreePool> stopped;
     double lastReport = 0;
@@ -555,6 +559,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                     // trees fused may still be shorter, and the count starts again.
                     ++round;
                     if (Set.Fuse && fuse()) continue;
+                    if (interrupted()) break;  // fusing was cut short: the stop says why
                     Reason = QStringLiteral("best length found by %1 replicates").arg(hits) +
                              (Set.Fuse && fusing.size() >= 2
                                   ? QStringLiteral(", fusing finds nothing shorter")
@@ -594,6 +599,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                         Reason = QStringLiteral("target length reached");
                         break;
                     }
+                    if (interrupted()) break;
                     if (Set.HitLimit > 0 && hits >= Set.HitLimit && !shorter) {
                         const bool consensus = Set.Sectors && Set.ConsensusSectors;
                         Reason = QStringLiteral("best length found by %1 replicates").arg(hits) +
