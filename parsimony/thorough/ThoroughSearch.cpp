@@ -544,6 +544,22 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
     double lastReport = 0;
     {
         std::unique_lock<std::mutex> guard(lock);
+        // Fusing and consensus sectors say so first (the lock is let go meanwhile).
+        auto reportPhase = [&](const QString& phase) {
+            if (!progress) return;
+            lastReport = elapsed();
+            TThoroughProgress p;
+            p.BestLength = pool.Length();
+            p.Replicate = Done;
+            p.Replicates = Set.Replicates;
+            p.TreesKept = static_cast<int>(pool.Trees().size());
+            p.Elapsed = lastReport;
+            p.Hits = hits;
+            p.Phase = phase;
+            guard.unlock();
+            progress(p);
+            guard.lock();
+        };
         for (;;) {
             while (Done < Set.Replicates && outcomes[static_cast<size_t>(Done)]) {
                 TOutcome& o = *outcomes[static_cast<size_t>(Done)];
@@ -558,6 +574,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                     // Replicates that agree may share a local optimum: their best
                     // trees fused may still be shorter, and the count starts again.
                     ++round;
+                    if (Set.Fuse && fusing.size() >= 2) reportPhase(QStringLiteral("fusing"));
                     if (Set.Fuse && fuse()) continue;
                     if (interrupted()) break;  // fusing was cut short: the stop says why
                     Reason = QStringLiteral("best length found by %1 replicates").arg(hits) +
@@ -568,22 +585,6 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                 }
                 if (driven && Done == open.load()) {
                     // A round is complete: fuse, then stop or open the next round.
-                    // Each part says so first (the lock is let go meanwhile).
-                    auto reportPhase = [&](const QString& phase) {
-                        if (!progress) return;
-                        lastReport = elapsed();
-                        TThoroughProgress p;
-                        p.BestLength = pool.Length();
-                        p.Replicate = Done;
-                        p.Replicates = Set.Replicates;
-                        p.TreesKept = static_cast<int>(pool.Trees().size());
-                        p.Elapsed = lastReport;
-                        p.Hits = hits;
-                        p.Phase = phase;
-                        guard.unlock();
-                        progress(p);
-                        guard.lock();
-                    };
                     ++round;
                     bool shorter = false;
                     if (Set.Fuse) {

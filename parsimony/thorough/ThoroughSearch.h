@@ -81,7 +81,7 @@ struct TThoroughProgress {
     int Hits = 0;        // replicates that found the best length (driven search)
     // "replicates", "sectors" (some replicate is searching sectors), "drift"
     // (some replicate is drifting, none searching sectors) or "fusing"
-    // (driven search); empty otherwise.
+    // (driven search); the ratchet reports only "fusing", before it stops.
     QString Phase;
 };
 
