@@ -425,6 +425,10 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
     int round = 0;
     const std::unique_ptr<TThoroughScoring> fusing_ = shared.Make();
     TThoroughScoring& fuser = *fusing_;
+    // A cancel or the time limit, which also cut fusing and consensus sectors short.
+    auto interrupted = [&] {
+        return (cancel && cancel->load()) || (Set.TimeLimit > 0 && elapsed() >= Set.TimeLimit);
+    };
     // Fuses the best tree with every tree kept for fusing, both ways; a
     // shorter tree is climbed by TBR and enters the pool. True when shorter.
     auto fuse = [&]() {
@@ -434,8 +438,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
         const std::int64_t start = length;
         const std::string bestKey = CanonicalKey(best);
         for (const TThoroughResult& other : fusing) {
-            if ((cancel && cancel->load()) || (Set.TimeLimit > 0 && elapsed() >= Set.TimeLimit))
-                break;
+            if (interrupted()) break;
             if (CanonicalKey(other.Tree) == bestKey) continue;
             TCompactTree a = best;
             const std::int64_t la = FuseInto(fuser, a, length, other.Tree);
@@ -535,26 +538,26 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
                 for (const TThoroughResult& t : shared.Live[static_cast<size_t>(r)]) view.Offer(t);
         return view;
     };
-    // A cancel or the time limit, which also cut fusing and consensus sectors short.
-    auto interrupted = [&] {
-        return (cancel && cancel->load()) || (Set.TimeLimit > 0 && elapsed() >= Set.TimeLimit);
-    };
     TSearchStatus status = TSearchStatus::Finished;
     std::optional<TTreePool> stopped;
     double lastReport = 0;
     {
         std::unique_lock<std::mutex> guard(lock);
         // Fusing and consensus sectors say so first (the lock is let go meanwhile).
+        auto progressOf = [&](const TTreePool& trees) {
+            TThoroughProgress p;
+            p.BestLength = trees.Length();
+            p.Replicate = Done;
+            p.Replicates = Set.Replicates;
+            p.TreesKept = static_cast<int>(trees.Trees().size());
+            p.Elapsed = lastReport;
+            p.Hits = hits;
+            return p;
+        };
         auto reportPhase = [&](const QString& phase) {
             if (!progress) return;
             lastReport = elapsed();
-            TThoroughProgress p;
-            p.BestLength = pool.Length();
-            p.Replicate = Done;
-            p.Replicates = Set.Replicates;
-            p.TreesKept = static_cast<int>(pool.Trees().size());
-            p.Elapsed = lastReport;
-            p.Hits = hits;
+            TThoroughProgress p = progressOf(pool);
             p.Phase = phase;
             guard.unlock();
             progress(p);
@@ -637,13 +640,7 @@ TSearchStatus TThoroughSearch::Run(const std::function<void(const TThoroughProgr
             if (progress && elapsed() - lastReport >= interval) {
                 lastReport = elapsed();
                 TTreePool view = stopView();
-                TThoroughProgress p;
-                p.BestLength = view.Length();
-                p.Replicate = Done;
-                p.Replicates = Set.Replicates;
-                p.TreesKept = static_cast<int>(view.Trees().size());
-                p.Elapsed = lastReport;
-                p.Hits = hits;
+                TThoroughProgress p = progressOf(view);
                 if (driven)
                     p.Phase = shared.InSectors.load() > 0 ? QStringLiteral("sectors")
                               : shared.InDrift.load() > 0 ? QStringLiteral("drift")
