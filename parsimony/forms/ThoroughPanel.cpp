@@ -119,7 +119,7 @@ void TThoroughPanel::Observe(TSearchJob& searchJob, const TSearchProgressView& v
                         std::min(static_cast<int>(p.Elapsed * 10), view.Bar2->maximum()));
                     QString where =
                         QStringLiteral("replicate %1 of %2").arg(p.Replicate).arg(p.Replicates);
-                    // The driven search's other phases (the replicate count says the rest).
+                    // Sectors, drift or fusing (the replicate count says the rest).
                     if (!p.Phase.isEmpty() && p.Phase != QLatin1String("replicates"))
                         where += QStringLiteral(", ") + p.Phase;
                     SetStatusLabel(view.Status1, where);
