@@ -34,7 +34,8 @@ const QString ChangesUsage = QStringLiteral(
 const QString SupportUsage = QStringLiteral(
     "support FILE --method jackknife|bootstrap|bremer [--bremer] [--replicates R] [--seed S] "
     "[--threads T] [--newick OUT] [--search thorough|evolutionary] [--additions A] "
-    "[--ratchet K] [--trees N] [--generations G] [--no-missing] [--criterion C]");
+    "[--ratchet K] [--trees N] [--generations G] [--no-missing] [--criterion C] "
+    "[--gap missing|state]");
 
 bool ReadTrees(const QString& path, TNewickTrees* read)
 {
@@ -387,12 +388,15 @@ int RunSupportCommand(const QStringList& rawArgs)
         {QStringLiteral("--method"), QStringLiteral("--replicates"), QStringLiteral("--seed"),
          QStringLiteral("--threads"), QStringLiteral("--newick"), QStringLiteral("--trees"),
          QStringLiteral("--generations"), QStringLiteral("--search"), QStringLiteral("--additions"),
-         QStringLiteral("--ratchet"), QStringLiteral("--criterion")},
+         QStringLiteral("--ratchet"), QStringLiteral("--criterion"), QStringLiteral("--gap")},
         {QStringLiteral("--no-missing"), QStringLiteral("--bremer")});
     if (!ArgsFit(parsed, SupportUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     std::optional<TCriterion> chosen;
-    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
+    TGapReading gaps = TGapReading::Missing;
+    if (!TakeOption(ReadCriterionOption(args), &chosen) ||
+        !TakeOption(ReadGapOption(args, args.Positional().at(0)), &gaps))
+        return ExitUsage;
     const bool bremerFlag = args.Has(QStringLiteral("--bremer"));
     if (args.Has(QStringLiteral("--method")) == bremerFlag) {
         WriteUsage(SupportUsage);
@@ -459,7 +463,7 @@ int RunSupportCommand(const QStringList& rawArgs)
     const TSField field = BuildPathSets(m.DataMatrix, m.ObjectCount, m.CharacterCount);
     // A NEXUS file's types or the chosen criterion; the thorough search
     // scores them, the evolutionary search refuses the reversible ones.
-    TResult<std::optional<TCriteriaCoding>> coded = SearchCriteria(m, chosen);
+    TResult<std::optional<TCriteriaCoding>> coded = SearchCriteria(m, chosen, gaps);
     if (Failed(coded)) return ExitFailure;
     std::optional<TCriteriaCoding>& coding = *coded;
     if (coding) {

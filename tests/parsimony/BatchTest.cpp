@@ -274,6 +274,13 @@ TEST(Batch, ScoreUnderTheCriteria)
         EXPECT_TRUE(RunBatch({"search", gaps, "--gap", reading, "--replicates", "1"})
                         .Out.contains(QByteArray("Optimum = Minimum = ") + optimum))
             << reading;
+    // Support reads the gaps as the searches do.
+    for (const char* reading : {"missing", "state"})
+        EXPECT_EQ(RunBatch({"support", gaps, "--method", "bootstrap", "--replicates", "2", "--gap",
+                            reading})
+                      .Err.contains("gap cells of unordered characters scored as one more state"),
+                  QByteArray(reading) == "state")
+            << reading;
     const QString protocol = dir.filePath(QStringLiteral("p.txt"));
     r = RunBatch({"score", text, trees, "--protocol", protocol});
     EXPECT_EQ(r.Out, "1\n1\n");
