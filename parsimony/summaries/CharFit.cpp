@@ -52,9 +52,24 @@ std::vector<QStringList> CompactCharFitTable(const TCompactTree& tree, const TSF
 }
 
 namespace {
+// The states Camin-Sokal counts for a reversible character, less the names
+// of cells joined by "&" (a&b): it reads such a cell as a set of states.
+QString ReversibleStates(const QString& caminSokal, const TSPlace& place,
+                         const TReversibleCharacter& ch)
+{
+    int joined = 0;
+    for (const QString& name : place.StateNames)
+        joined += name.contains(QLatin1Char('&')) && !ch.StateNames.contains(name);
+    if (joined == 0) return caminSokal;
+    const QString unknown = QStringLiteral(" + ?");
+    const bool withUnknown = caminSokal.endsWith(unknown);
+    const int states = (withUnknown ? caminSokal.chopped(unknown.size()) : caminSokal).toInt();
+    return QString::number(states - joined) + (withUnknown ? unknown : QString());
+}
+
 // The Camin-Sokal table with each reversible character's steps (the
 // coding's own numbering) and fit put in.
-std::vector<QStringList> WithReversibleRows(std::vector<QStringList> rows,
+std::vector<QStringList> WithReversibleRows(std::vector<QStringList> rows, const TSField& charField,
                                             const TCriteriaCoding& coding,
                                             const std::vector<std::int64_t>& steps)
 {
@@ -64,6 +79,8 @@ std::vector<QStringList> WithReversibleRows(std::vector<QStringList> rows,
         const std::optional<std::int64_t> m =
             MinimumSteps(coding.Reversible[static_cast<int>(k) + 1]);
         QStringList& row = rows[static_cast<size_t>(c)];
+        row[1] = ReversibleStates(row[1], charField.Places[c],
+                                  coding.Reversible[static_cast<int>(k) + 1]);
         row[2] = QString::number(own);
         row[3] = !m          ? QStringLiteral("?")
                  : own == *m ? QStringLiteral("yes")
@@ -80,13 +97,13 @@ std::vector<QStringList> CriteriaFitTable(TTree& tree, const TSField& charField,
                                           const TCriteriaCoding& coding)
 {
     std::vector<QStringList> rows = CharFitTable(tree, charField);
-    return WithReversibleRows(std::move(rows), coding,
+    return WithReversibleRows(std::move(rows), charField, coding,
                               ReversibleSteps(coding, LinksOf(tree).View()));
 }
 
 std::vector<QStringList> CompactCriteriaFitTable(const TCompactTree& tree, const TSField& charField,
                                                  const TCriteriaCoding& coding)
 {
-    return WithReversibleRows(CompactCharFitTable(tree, charField), coding,
+    return WithReversibleRows(CompactCharFitTable(tree, charField), charField, coding,
                               ReversibleSteps(coding, ViewOf(tree)));
 }

@@ -259,6 +259,10 @@ TEST(Batch, ScoreUnderTheCriteria)
     EXPECT_EQ(r.Out, "1\n");
     EXPECT_TRUE(r.Err.contains("1 of them name their states joined by \"&\"")) << r.Err.data();
     EXPECT_EQ(RunBatch({"score", sets, four}).Out, "3\n");
+    // So the character has two states under unordered, three under Camin-Sokal.
+    EXPECT_TRUE(RunBatch({"charfit", sets, four, "--criterion", "unordered"})
+                    .Out.contains("c1\t2\t1\tyes\tno"));
+    EXPECT_TRUE(RunBatch({"charfit", sets, four}).Out.contains("c1\t3\t3\tno\tyes"));
     const QString gaps = dir.filePath(QStringLiteral("gaps.nex"));
     WriteText(gaps, QStringLiteral("#NEXUS\nbegin data; dimensions ntax=4 nchar=1; format "
                                    "symbols=\"01\" gap=-;\nmatrix\nA 0\nB 0\nC -\nD -\n;\nend;\n"));
