@@ -22,19 +22,23 @@
 namespace {
 const QString ExactUsage = QStringLiteral(
     "exact FILE [--no-missing] [--time-limit SECONDS] [--max-trees K] [--threads T] [--newick OUT] "
-    "[--progress] [--criterion C] [--outgroup NAME]");
+    "[--progress] [--criterion C] [--outgroup NAME] [--gap missing|state]");
 
 int RunExact(const QStringList& rawArgs)
 {
     const TResult<TBatchArgs> parsed = TBatchArgs::Read(
         rawArgs,
         {QStringLiteral("--time-limit"), QStringLiteral("--max-trees"), QStringLiteral("--threads"),
-         QStringLiteral("--newick"), QStringLiteral("--criterion"), QStringLiteral("--outgroup")},
+         QStringLiteral("--newick"), QStringLiteral("--criterion"), QStringLiteral("--outgroup"),
+         QStringLiteral("--gap")},
         {QStringLiteral("--no-missing"), QStringLiteral("--progress")});
     if (!ArgsFit(parsed, ExactUsage, 1)) return ExitUsage;
     const TBatchArgs& args = *parsed;
     std::optional<TCriterion> chosen;
-    if (!TakeOption(ReadCriterionOption(args), &chosen)) return ExitUsage;
+    TGapReading gaps = TGapReading::Missing;
+    if (!TakeOption(ReadCriterionOption(args), &chosen) ||
+        !TakeOption(ReadGapOption(args, args.Positional().first()), &gaps))
+        return ExitUsage;
     TExactSettings settings;
     settings.MissingData = !args.Has(QStringLiteral("--no-missing"));
     // At most as many threads as the window allows; 0, the default, is every core.
@@ -61,7 +65,7 @@ int RunExact(const QStringList& rawArgs)
     std::optional<TCriteriaCoding> coding;
     int outgroup = 1;
     if (chosen || data.Criteria.Given() || args.Has(QStringLiteral("--outgroup"))) {
-        TResult<std::optional<TCriteriaCoding>> coded = SearchCriteria(data, chosen);
+        TResult<std::optional<TCriteriaCoding>> coded = SearchCriteria(data, chosen, gaps);
         if (Failed(coded)) return ExitFailure;
         const TPart names = data.DataMatrix.empty() ? TPart() : data.DataMatrix.front();
         if (!TakeOption(ReadOutgroupOption(args, names, data.ObjectCount), &outgroup))

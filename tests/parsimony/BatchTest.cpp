@@ -274,10 +274,14 @@ TEST(Batch, ScoreUnderTheCriteria)
     EXPECT_EQ(RunBatch({"changes", gaps, four, "--gap", "state"}).Out.count('\n'), 2);
     EXPECT_EQ(RunBatch({"score", gaps, four, "--gap", "state", "--criterion", "ordered"}).Out,
               "0\n");
-    for (const auto& [reading, optimum] : {std::pair{"missing", "0"}, std::pair{"state", "1"}})
+    for (const auto& [reading, optimum] : {std::pair{"missing", "0"}, std::pair{"state", "1"}}) {
         EXPECT_TRUE(RunBatch({"search", gaps, "--gap", reading, "--replicates", "1"})
                         .Out.contains(QByteArray("Optimum = Minimum = ") + optimum))
             << reading;
+        EXPECT_TRUE(RunBatch({"exact", gaps, "--gap", reading})
+                        .Out.contains(QByteArray("Optimum = Minimum = ") + optimum))
+            << reading;
+    }
     // Support reads the gaps as the searches do.
     for (const char* reading : {"missing", "state"})
         EXPECT_EQ(RunBatch({"support", gaps, "--method", "bootstrap", "--replicates", "2", "--gap",
