@@ -10,7 +10,7 @@ constexpr int FileTypesItem = -1;
 }  // namespace
 
 TCriterionChoice::TCriterionChoice(const QString& criterionName, const QString& outgroupName,
-                                   QWidget* parent)
+                                   QWidget* parent, const QString& gapName)
     : QObject(parent)
 {
     CbCriterion = new QComboBox(parent);
@@ -23,6 +23,17 @@ TCriterionChoice::TCriterionChoice(const QString& criterionName, const QString& 
         CbOutgroup->setObjectName(outgroupName);
         CbOutgroup->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         CbOutgroup->setMinimumContentsLength(16);
+    }
+    if (!gapName.isEmpty()) {
+        CbGaps = new QComboBox(parent);
+        CbGaps->setObjectName(gapName);
+        CbGaps->addItems({QStringLiteral("Missing data"),
+                          QStringLiteral("One more state (unordered characters)")});
+        CbGaps->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        CbGaps->setMinimumContentsLength(16);
+        CbGaps->setToolTip(QStringLiteral(
+            "How the gaps of a NEXUS file (its GAP symbol) are read: as missing data, or as "
+            "one more state, \"-\", of the characters scored unordered."));
     }
     Refresh({}, {}, 0);
     connect(CbCriterion, &QComboBox::currentIndexChanged, this, [this] { Update(); });
@@ -60,6 +71,11 @@ void TCriterionChoice::Refresh(const TCharacterCriteria& criteria, const TDynStr
         CbOutgroup->setCurrentIndex(std::max(0, static_cast<int>(names.indexOf(kept))));
     }
     Names = names;
+    if (CbGaps) {
+        // Other data: their gaps are read as missing data until chosen again.
+        if (criteria.GapCells.isEmpty()) CbGaps->setCurrentIndex(0);
+        CbGaps->setEnabled(!criteria.GapCells.isEmpty());
+    }
     Update();
 }
 
@@ -79,6 +95,12 @@ bool TCriterionChoice::ReversibleInUse() const
 {
     const std::optional<TCriterion> chosen = Chosen();
     return chosen ? *chosen != TCriterion::Irreversible : FileReversible;
+}
+
+TGapReading TCriterionChoice::Gaps() const
+{
+    return CbGaps && CbGaps->isEnabled() && CbGaps->currentIndex() == 1 ? TGapReading::State
+                                                                        : TGapReading::Missing;
 }
 
 void TCriterionChoice::Update()

@@ -35,10 +35,12 @@ TExactPanel::TExactPanel(TFormContext& context, QWidget* parent) : TSearchPanel(
     EdMaxTrees = AddSetting(QStringLiteral("EdMaxTrees"), QStringLiteral("Max. trees"),
                             QStringLiteral("1000"));
     EdExactThreads = AddSetting(QStringLiteral("EdExactThreads"), QStringLiteral("Threads"), cores);
-    Choice = new TCriterionChoice(QStringLiteral("CbExactCriterion"),
-                                  QStringLiteral("CbExactOutgroup"), this);
+    Choice =
+        new TCriterionChoice(QStringLiteral("CbExactCriterion"), QStringLiteral("CbExactOutgroup"),
+                             this, QStringLiteral("CbExactGaps"));
     AddRow(QStringLiteral("Criterion"), Choice->Criterion());
     AddRow(QStringLiteral("Outgroup"), Choice->OutgroupBox());
+    AddRow(QStringLiteral("Gaps"), Choice->GapBox());
 }
 
 void TExactPanel::Refresh()
@@ -85,7 +87,7 @@ std::unique_ptr<TSearchJob> TExactPanel::MakeJob(bool missingData, std::uint64_t
     if (!DataFitResultsWindow(QStringLiteral("exact"))) return nullptr;
     Refresh();
     TResult<std::optional<TCriteriaCoding>> coding =
-        SearchCriteria(Ctx.Model.Data(), Choice->Chosen());
+        SearchCriteria(Ctx.Model.Data(), Choice->Chosen(), Choice->Gaps());
     if (!coding) {
         Ctx.Ui.ShowError(this, coding.Error());
         return nullptr;

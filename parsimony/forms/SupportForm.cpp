@@ -53,9 +53,11 @@ TFrmSupport::TFrmSupport(TUiServices& ui, TSField field, int objectCount, int ch
     form->addRow(QStringLiteral("Replicates"), ReplicatesSPN);
     form->addRow(QStringLiteral("Seed"), SeedEDT);
     form->addRow(QStringLiteral("Threads"), ThreadsSPN);
-    Choice = new TCriterionChoice(QStringLiteral("CriterionCBX"), QString(), this);
+    Choice = new TCriterionChoice(QStringLiteral("CriterionCBX"), QString(), this,
+                                  QStringLiteral("GapsCBX"));
     Choice->Criterion()->setEnabled(false);
     form->addRow(QStringLiteral("Criterion"), Choice->Criterion());
+    form->addRow(QStringLiteral("Gaps"), Choice->GapBox());
     layout->addLayout(form);
     ProgressPB = new QProgressBar(this);
     ProgressPB->setRange(0, 1);
@@ -130,7 +132,8 @@ void TFrmSupport::StartBTNClick()
         }
     }
     if (Data) {
-        TResult<std::optional<TCriteriaCoding>> coding = SearchCriteria(*Data, Choice->Chosen());
+        TResult<std::optional<TCriteriaCoding>> coding =
+            SearchCriteria(*Data, Choice->Chosen(), Choice->Gaps());
         if (!coding) {
             Ui.ShowError(this, coding.Error());
             return;

@@ -28,10 +28,11 @@ TThoroughPanel::TThoroughPanel(TFormContext& context, QWidget* parent)
     CbStrategy->addItems(
         {QStringLiteral("Ratchet"), QStringLiteral("Driven (sectors, drift, fusing)")});
     AddRow(QStringLiteral("Strategy"), CbStrategy);
-    Choice =
-        new TCriterionChoice(QStringLiteral("CbCriterion"), QStringLiteral("CbOutgroup"), this);
+    Choice = new TCriterionChoice(QStringLiteral("CbCriterion"), QStringLiteral("CbOutgroup"), this,
+                                  QStringLiteral("CbGaps"));
     AddRow(QStringLiteral("Criterion"), Choice->Criterion());
     AddRow(QStringLiteral("Outgroup"), Choice->OutgroupBox());
+    AddRow(QStringLiteral("Gaps"), Choice->GapBox());
 }
 
 void TThoroughPanel::Refresh()
@@ -67,7 +68,7 @@ std::unique_ptr<TSearchJob> TThoroughPanel::MakeJob(bool missingData, std::uint6
     if (!CodingCurrent()) return nullptr;
     Refresh();
     TResult<std::optional<TCriteriaCoding>> coding =
-        SearchCriteria(Ctx.Model.Data(), Choice->Chosen());
+        SearchCriteria(Ctx.Model.Data(), Choice->Chosen(), Choice->Gaps());
     if (!coding) {
         Ctx.Ui.ShowError(this, coding.Error());
         return nullptr;

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/Mainform.h"
@@ -279,6 +280,67 @@ private slots:
                 QVERIFY(exactTrees && exactTrees->Criteria());
                 QCOMPARE(exactTrees->Tree(1).Fitness, proved);
             }
+        }
+    }
+
+    // A NEXUS file's gaps: missing data by default, one more state when
+    // chosen, as the batch tool's --gap reads them; other data leave the
+    // choice closed.
+    void GapsAreReadAsChosen()
+    {
+        QTemporaryDir dir;
+        const QString gaps = dir.filePath("gaps.nex");
+        QFile file(gaps);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(
+            "#NEXUS\nbegin data; dimensions ntax=6 nchar=3; format symbols=\"012\" "
+            "gap=-;\nmatrix\nA 000\nB 0-1\nC 1-1\nD -10\nE -12\nF 2-2\n;\nend;\n");
+        file.close();
+        for (const bool asState : {false, true}) {
+            TFakeUiServices ui;
+            TAppContext ctx(ui);
+            TFrmMain main(ctx);
+            ui.OpenAnswers.enqueue(Text);
+            main.Text1Click();
+            main.CreateTree1Click();
+            TFrmOptimize& optimize = *main.Windows().FrmOptimize;
+            TFrmTreeOpt& results = *main.Windows().FrmTreeOpt;
+            optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
+            QVERIFY(!Find<QComboBox>(optimize, "CbGaps")->isEnabled());
+            ui.OpenAnswers.enqueue(gaps);
+            main.NexusCsv1Click();
+            main.CreateTree1Click();
+            optimize.SetSeed(3);
+            optimize.SetSearchKind(TFrmOptimize::TSearchKind::Thorough);
+            auto* choice = Find<QComboBox>(optimize, "CbGaps");
+            QVERIFY(choice->isEnabled());
+            QCOMPARE(choice->currentText(), QString("Missing data"));
+            choice->setCurrentIndex(asState ? 1 : 0);
+            Find<QComboBox>(optimize, "CbCriterion")->setCurrentIndex(3);  // unordered
+            Find<QLineEdit>(optimize, "EdThreads")->setText("1");
+            QSignalSpy finished(&optimize, &TFrmOptimize::RunFinished);
+            optimize.Button1Click();
+            QVERIFY2(optimize.IsRunning() && finished.wait(120000),
+                     qPrintable(ui.Errors.join('\n')));
+            QVERIFY2(ui.Errors.isEmpty(), qPrintable(ui.Errors.join('\n')));
+            const QString reading = asState ? "state" : "missing";
+            const double optimum = BatchOptimum(
+                {"exact", gaps, "--criterion", "unordered", "--gap", reading, "--threads", "1"});
+            QVERIFY(optimum > 0);
+            QCOMPARE(Find<QLabel>(results, "Label1")->text(),
+                     QString("Optimum = Minimum = %1").arg(optimum));
+            QCOMPARE(Protocol(main).join('\n').contains("gap cells of unordered characters"),
+                     asState);
+
+            optimize.show();
+            optimize.SetSearchKind(TFrmOptimize::TSearchKind::Exact);
+            Find<QComboBox>(optimize, "CbExactCriterion")->setCurrentIndex(3);
+            Find<QComboBox>(optimize, "CbExactGaps")->setCurrentIndex(asState ? 1 : 0);
+            if (asState) Shoot(optimize, "criteria-gaps.png");
+            optimize.Button1Click();
+            QVERIFY(optimize.IsRunning() && finished.wait(120000));
+            QCOMPARE(Find<QLabel>(results, "Label1")->text(),
+                     QString("Optimum = Minimum = %1").arg(optimum));
         }
     }
 };
