@@ -52,6 +52,7 @@ struct TCriteriaKind {
     public:
         Bounder(const TCriteriaKind& kind, const std::vector<int>& order);
         std::int64_t Of(TCriteriaPartialTree& tree, std::int64_t best);
+        bool Shrinks() const { return false; }
 
     private:
         // The steps the reversible characters (but those in skip, one word

@@ -108,7 +108,7 @@ void TExactWorker<Kind>::Record(std::int64_t length, const Tree& tree, int v, in
 }
 
 template <class Kind>
-std::int64_t TExactWorker<Kind>::Explore(int m, std::int64_t bound)
+std::int64_t TExactWorker<Kind>::Explore(int m, std::int64_t bound, std::int64_t extra)
 {
     Tree& tree = *Levels[static_cast<size_t>(m)];
     const int x = Sh.Order[static_cast<size_t>(m)];
@@ -137,17 +137,24 @@ std::int64_t TExactWorker<Kind>::Explore(int m, std::int64_t bound)
         Tree& child = *Levels[static_cast<size_t>(m) + 1];
         child.CopyFrom(tree);
         child.Insert(v, x);
-        const std::int64_t lower = std::max(cheap, BoundOf(child));
-        if (lower > Sh.Best.load(std::memory_order_relaxed)) {
-            Done += share;
-            continue;
+        // The child's bound adds at most the parent's extra: where that
+        // cannot cut, it is not computed.
+        std::int64_t lower = cheap, childExtra = extra;
+        if (extra == ExactNoBound || length + extra > best || !Bound.Shrinks()) {
+            const std::int64_t own = BoundOf(child);
+            childExtra = own - child.Length();
+            lower = std::max(cheap, own);
+            if (lower > Sh.Best.load(std::memory_order_relaxed)) {
+                Done += share;
+                continue;
+            }
         }
         Path[static_cast<size_t>(m)] = v;
         if (m + 1 == SplitTips) {
             Tasks->push_back({std::vector<int>(Path.begin() + 2, Path.begin() + m + 1), lower});
             continue;
         }
-        open = std::min(open, Explore(m + 1, lower));
+        open = std::min(open, Explore(m + 1, lower, childExtra));
         if (Nodes - NodesAtPublish > 20000) Publish();
     }
     return open;
@@ -161,7 +168,8 @@ std::int64_t TExactWorker<Kind>::ExploreFromStart(int splitTips, std::vector<TEx
     Tree& start = *Levels[2];
     start.Start(Sh.Order[0], Sh.Order[1]);
     ++Nodes;
-    const std::int64_t open = Explore(2, BoundOf(start));
+    const std::int64_t bound = BoundOf(start);
+    const std::int64_t open = Explore(2, bound, bound - start.Length());
     Publish();
     return open;
 }
@@ -182,7 +190,7 @@ std::int64_t TExactWorker<Kind>::ExploreTask(const TExactTask& task)
         Levels[static_cast<size_t>(m) + 1]->Insert(task.Path[static_cast<size_t>(m - 2)],
                                                    Sh.Order[static_cast<size_t>(m)]);
     }
-    const std::int64_t open = Explore(tips, task.Bound);
+    const std::int64_t open = Explore(tips, task.Bound, ExactNoBound);
     Publish();
     return open;
 }

@@ -47,6 +47,9 @@ struct TCaminSokalKind {
     public:
         Bounder(const TCaminSokalKind& kind, const std::vector<int>& order);
         std::int64_t Of(TPartialTree& tree, std::int64_t best);
+        // Whether a bound never adds more to a child's length than to its
+        // parent's: steps only grow as objects join.
+        bool Shrinks() const { return !K.PlaceBound; }
 
     private:
         const TCaminSokalKind& K;
@@ -102,7 +105,9 @@ public:
     std::atomic<double> PublishedDone{0};
 
 private:
-    std::int64_t Explore(int m, std::int64_t bound);
+    // bound: the tree's lower bound; extra: at least what its bound adds to
+    // its length (ExactNoBound: not known).
+    std::int64_t Explore(int m, std::int64_t bound, std::int64_t extra);
     std::int64_t BoundOf(Tree& tree) { return Bound.Of(tree, Sh.Best.load()); }
     void Record(std::int64_t length, const Tree& tree, int v, int x);
     void Trim();
