@@ -1,5 +1,6 @@
 # The commands of varno-batch(1), of the README's command table and of
-# varno-batch --help are the same, so none of them falls behind the program.
+# varno-batch --help are the same, and the man page's synopses are the
+# program's usage lines, so none of them falls behind the program.
 #   cmake -DEXE=varno-batch -DMANPAGE=varno-batch.1.in -DREADME=README.md -P ManPageCommands.cmake
 
 # The man page: each command is a .TP entry whose line starts with its bold name.
@@ -50,4 +51,24 @@ endforeach()
 if(NOT man_text STREQUAL program_text OR NOT readme_text STREQUAL program_text)
   message(FATAL_ERROR "the commands differ:\n  varno-batch --help: ${program_text}\n"
     "  varno-batch(1):     ${man_text}\n  README table:       ${readme_text}")
+endif()
+
+# Each usage line of the program is a synopsis of the man page (unescaped).
+set(man_synopses)
+foreach(line IN LISTS man_lines)
+  string(REPLACE "\\-" "-" line "${line}")
+  string(REGEX REPLACE "\\\\f[BRI]" "" line "${line}")
+  list(APPEND man_synopses "${line}")
+endforeach()
+string(REGEX MATCHALL "\n  [a-z-]+ [^\n]*" help_lines "${help}")
+set(stale)
+foreach(line IN LISTS help_lines)
+  string(STRIP "${line}" line)
+  list(FIND man_synopses "${line}" at)
+  if(at LESS 0)
+    string(APPEND stale "\n  ${line}")
+  endif()
+endforeach()
+if(stale)
+  message(FATAL_ERROR "varno-batch(1) lacks these synopses of varno-batch --help:${stale}")
 endif()
