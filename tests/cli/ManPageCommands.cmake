@@ -1,5 +1,5 @@
 # The commands of varno-batch(1), of the README's command table and of
-# varno-batch --help are the same, and the man page's synopses are the
+# varno-batch --help are the same, and the synopses of the first two are the
 # program's usage lines, so none of them falls behind the program.
 #   cmake -DEXE=varno-batch -DMANPAGE=varno-batch.1.in -DREADME=README.md -P ManPageCommands.cmake
 
@@ -53,7 +53,15 @@ if(NOT man_text STREQUAL program_text OR NOT readme_text STREQUAL program_text)
     "  varno-batch(1):     ${man_text}\n  README table:       ${readme_text}")
 endif()
 
-# Each usage line of the program is a synopsis of the man page (unescaped).
+# Each usage line of the program is a synopsis of the man page (unescaped)
+# and of the README's table.
+string(REGEX MATCHALL "\n\\| `[^`]*`" readme_rows "${table}")
+set(readme_synopses)
+foreach(row IN LISTS readme_rows)
+  string(REGEX REPLACE "^\n\\| `(.*)`$" "\\1" row "${row}")
+  string(REPLACE "\\|" "|" row "${row}")
+  list(APPEND readme_synopses "${row}")
+endforeach()
 set(man_synopses)
 foreach(line IN LISTS man_lines)
   string(REPLACE "\\-" "-" line "${line}")
@@ -66,9 +74,13 @@ foreach(line IN LISTS help_lines)
   string(STRIP "${line}" line)
   list(FIND man_synopses "${line}" at)
   if(at LESS 0)
-    string(APPEND stale "\n  ${line}")
+    string(APPEND stale "\n  varno-batch(1): ${line}")
+  endif()
+  list(FIND readme_synopses "${line}" at)
+  if(at LESS 0)
+    string(APPEND stale "\n  README table: ${line}")
   endif()
 endforeach()
 if(stale)
-  message(FATAL_ERROR "varno-batch(1) lacks these synopses of varno-batch --help:${stale}")
+  message(FATAL_ERROR "these usage lines of varno-batch --help are missing:${stale}")
 endif()
