@@ -13,6 +13,12 @@ QStringList CharFitHeader()
 }
 
 namespace {
+// The "No of states" cell.
+QString StatesText(int states, bool hasMissing)
+{
+    return QString::number(states) + (hasMissing ? QStringLiteral(" + ?") : QString());
+}
+
 // The table from the steps of characters 1..C (index 0 unused).
 std::vector<QStringList> FitRows(const TSField& charField,
                                  const std::function<long long(int)>& stepsOf)
@@ -25,9 +31,8 @@ std::vector<QStringList> FitRows(const TSField& charField,
         const TSPlace& place = charField.Places[c];
         const long long steps = stepsOf(c);
         const bool compatible = steps == place.StateCount - 1;
-        QString states = QString::number(place.StateCount);
-        if (place.HasMissing) states += QStringLiteral(" + ?");
-        rows.push_back({place.Name, states, QString::number(steps),
+        rows.push_back({place.Name, StatesText(place.StateCount, place.HasMissing),
+                        QString::number(steps),
                         compatible ? QStringLiteral("yes") : QStringLiteral("no"),
                         compatible ? QStringLiteral("no") : QStringLiteral("yes")});
     }
@@ -52,19 +57,14 @@ std::vector<QStringList> CompactCharFitTable(const TCompactTree& tree, const TSF
 }
 
 namespace {
-// The states Camin-Sokal counts for a reversible character, less the names
-// of cells joined by "&" (a&b): it reads such a cell as a set of states.
-QString ReversibleStates(const QString& caminSokal, const TSPlace& place,
-                         const TReversibleCharacter& ch)
+// The names of cells joined by "&" (a&b) that Camin-Sokal counts as states
+// of a character; the reversible criteria read such a cell as a set of states.
+int JoinedNames(const TSPlace& place, const TReversibleCharacter& ch)
 {
     int joined = 0;
     for (const QString& name : place.StateNames)
         joined += name.contains(QLatin1Char('&')) && !ch.StateNames.contains(name);
-    if (joined == 0) return caminSokal;
-    const QString unknown = QStringLiteral(" + ?");
-    const bool withUnknown = caminSokal.endsWith(unknown);
-    const int states = (withUnknown ? caminSokal.chopped(unknown.size()) : caminSokal).toInt();
-    return QString::number(states - joined) + (withUnknown ? unknown : QString());
+    return joined;
 }
 
 // The Camin-Sokal table with each reversible character's steps (the
@@ -79,8 +79,10 @@ std::vector<QStringList> WithReversibleRows(std::vector<QStringList> rows, const
         const std::optional<std::int64_t> m =
             MinimumSteps(coding.Reversible[static_cast<int>(k) + 1]);
         QStringList& row = rows[static_cast<size_t>(c)];
-        row[1] = ReversibleStates(row[1], charField.Places[c],
-                                  coding.Reversible[static_cast<int>(k) + 1]);
+        const TSPlace& place = charField.Places[c];
+        row[1] = StatesText(
+            place.StateCount - JoinedNames(place, coding.Reversible[static_cast<int>(k) + 1]),
+            place.HasMissing);
         row[2] = QString::number(own);
         row[3] = !m          ? QStringLiteral("?")
                  : own == *m ? QStringLiteral("yes")
